@@ -1,0 +1,331 @@
+// Figures for the wait: how far past its time a wait ends, what it costs in CPU
+// while it sleeps, and how long a stop click takes to reach the wire.
+//
+//   bench_warten [--kurz]
+//
+// --kurz takes fewer samples (a quick look, not for the record).
+#include "program/Ablauf.h"
+#include "program/EchteZeit.h"
+#include "program/Tabelle.h"
+
+#include <QCoreApplication>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace trabolin;
+using Uhr = std::chrono::steady_clock;
+
+namespace {
+
+double msZwischen(Uhr::time_point a, Uhr::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+struct Verteilung {
+    double p50, p99, min, max;
+};
+
+Verteilung verteilung(std::vector<double> werte)
+{
+    std::sort(werte.begin(), werte.end());
+    const auto quantil = [&](double p) {
+        const auto i = static_cast<size_t>(std::ceil(p * werte.size())) - 1;
+        return werte[std::min(i, werte.size() - 1)];
+    };
+    return {quantil(0.50), quantil(0.99), werte.front(), werte.back()};
+}
+
+// ------------------------------------------------------------ (a) overshoot
+
+void ueberschreitung(EchteZeit &zeit, int dauer, int anzahl)
+{
+    std::vector<double> drueber;
+    drueber.reserve(anzahl);
+    for (int i = 0; i < anzahl; ++i) {
+        const auto start = Uhr::now();
+        zeit.warte(dauer, [] { return false; });
+        drueber.push_back(msZwischen(start, Uhr::now()) - dauer);
+    }
+    const auto v = verteilung(drueber);
+    std::printf("warten %d ms (%d mal): p50 %.3f ms, p99 %.3f ms, min %.3f ms, max %.3f ms\n",
+                dauer, anzahl, v.p50, v.p99, v.min, v.max);
+    std::fflush(stdout);
+}
+
+// ------------------------------------------------------------ (b) CPU while waiting
+
+double cpuSekunden()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+void rechenzeit(EchteZeit &zeit, int dauer)
+{
+    const double cpuVorher = cpuSekunden();
+    const auto start = Uhr::now();
+    zeit.warte(dauer, [] { return false; });
+    const double wand = msZwischen(start, Uhr::now()) / 1000.0;
+    const double cpu = cpuSekunden() - cpuVorher;
+    std::printf("CPU waehrend %d ms Warten: %.3f %% eines Kerns (%.2f ms CPU in %.3f s)\n", dauer,
+                100.0 * cpu / wand, cpu * 1000.0, wand);
+    std::fflush(stdout);
+}
+
+// ------------------------------------------------------------ (c) stop click to wire
+
+class Pty {
+public:
+    Pty()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            return;
+        name = ptsname(master);
+        roh(master);
+        // Keep one descriptor on the slave open for the whole run, so the line
+        // does not hang up between the openings of the ports below.
+        slave = ::open(name.c_str(), O_RDWR | O_NOCTTY);
+        if (slave >= 0)
+            roh(slave);
+    }
+    ~Pty()
+    {
+        if (slave >= 0)
+            ::close(slave);
+        if (master >= 0)
+            ::close(master);
+    }
+    bool ok() const { return master >= 0 && slave >= 0; }
+
+    static void roh(int fd)
+    {
+        termios t{};
+        tcgetattr(fd, &t);
+        cfmakeraw(&t);
+        tcsetattr(fd, TCSANOW, &t);
+    }
+
+    int master = -1;
+    int slave = -1;
+    std::string name;
+};
+
+// Reads the master side in its own thread and stamps every byte as it arrives.
+class Empfaenger {
+public:
+    explicit Empfaenger(int fd) : m_fd(fd), m_faden([this] { lies(); }) {}
+    ~Empfaenger()
+    {
+        m_ende = true;
+        m_faden.join();
+    }
+
+    // Waits (at most a second) until `anzahl` bytes have come in all told and
+    // gives the time the last of them arrived.
+    bool warteAuf(size_t anzahl, Uhr::time_point &ankunft, QByteArray &bytes)
+    {
+        std::unique_lock sperre(m_mutex);
+        if (!m_da.wait_for(sperre, std::chrono::seconds(1), [&] { return m_bytes.size() >= anzahl; }))
+            return false;
+        ankunft = m_zeiten[anzahl - 1];
+        bytes = m_bytes.left(static_cast<qsizetype>(anzahl));
+        return true;
+    }
+    void leeren()
+    {
+        std::lock_guard sperre(m_mutex);
+        m_bytes.clear();
+        m_zeiten.clear();
+    }
+
+private:
+    void lies()
+    {
+        char puffer[256];
+        while (!m_ende) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            const auto n = ::read(m_fd, puffer, sizeof puffer);
+            const auto jetzt = Uhr::now();
+            if (n <= 0)
+                continue;
+            std::lock_guard sperre(m_mutex);
+            m_bytes.append(puffer, n);
+            m_zeiten.insert(m_zeiten.end(), static_cast<size_t>(n), jetzt);
+            m_da.notify_all();
+        }
+    }
+
+    int m_fd;
+    std::atomic<bool> m_ende{false};
+    std::mutex m_mutex;
+    std::condition_variable m_da;
+    QByteArray m_bytes;
+    std::vector<Uhr::time_point> m_zeiten;
+    std::thread m_faden;
+};
+
+// The slave side written with write(2) at once.
+class DirektAusgabe : public Ausgabe {
+public:
+    explicit DirektAusgabe(int fd) : m_fd(fd) {}
+    void schreibe(const QByteArray &bytes) override
+    {
+        [[maybe_unused]] auto n = ::write(m_fd, bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+
+private:
+    int m_fd;
+};
+
+// The slave side through QSerialPort, which hands the bytes to the port when its
+// write notifier fires; with `sofort`, flush() pushes them out in the call.
+class SerielleAusgabe : public Ausgabe {
+public:
+    SerielleAusgabe(QSerialPort &port, bool sofort) : m_port(port), m_sofort(sofort) {}
+    void schreibe(const QByteArray &bytes) override
+    {
+        m_port.write(bytes);
+        if (m_sofort)
+            m_port.flush();
+    }
+
+private:
+    QSerialPort &m_port;
+    bool m_sofort;
+};
+
+class StillerKlang : public Klang {
+public:
+    void spiele(const QString &) override {}
+};
+
+// The controls as a run on the 6021 with locomotive 24 sees them.
+class Bedienung : public Bedienfeld {
+public:
+    QString adresseText() const override { return QStringLiteral("24"); }
+    int zentraleOption() const override { return 0; }
+    bool endlos() const override { return false; }
+    bool signal() const override { return false; }
+    int fahrstufenIndex() const override { return 0; }
+    bool usbInterface() const override { return false; }
+    QString startzeit() const override { return m_start; }
+    void setzeStartzeit(const QString &text) override { m_start = text; }
+    void setzeLaufzeit(const QString &) override {}
+    void piepe() override {}
+
+private:
+    QString m_start;
+};
+
+void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger &empfaenger,
+                 int anzahl)
+{
+    Tabellenspeicher tabelle;
+    Bedienung bedienung;
+    StillerKlang klang;
+    Ablauf ablauf(tabelle, bedienung, zeit, ausgabe, klang);
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> klickNach(5, 20);
+    std::vector<double> latenz, aufwachen;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        empfaenger.leeren();
+        ablauf.zustand().stopp = false;
+        ablauf.zustand().adresseText = QStringLiteral("24");
+        ablauf.zustand().adresseNummer = 24;
+
+        Uhr::time_point klick{};
+        QTimer::singleShot(klickNach(zufall), Qt::PreciseTimer, [&] {
+            klick = Uhr::now();
+            ablauf.stoppKlick();
+        });
+        ablauf.subWarten(60'000);
+        const auto zurueck = Uhr::now();
+        // What the program does next anyway: its next wait or the main loop
+        // processes events, which lets a buffering port write.
+        QCoreApplication::processEvents();
+
+        Uhr::time_point ankunft{};
+        QByteArray bytes;
+        if (!empfaenger.warteAuf(2, ankunft, bytes) || bytes != QByteArray("\x00\x18", 2)) {
+            ++fehler;
+            continue;
+        }
+        latenz.push_back(msZwischen(klick, ankunft));
+        aufwachen.push_back(msZwischen(klick, zurueck));
+    }
+    if (latenz.empty()) {
+        std::printf("Stopp bis Leitung (%s): keine Messung, %d Fehler\n", art, fehler);
+        return;
+    }
+    const auto l = verteilung(latenz);
+    const auto a = verteilung(aufwachen);
+    std::printf("Stopp bis Leitung (%s, %zu Stopps): p50 %.3f ms, p99 %.3f ms, max %.3f ms; "
+                "Klick bis Ende der Wartezeit: p50 %.3f ms, p99 %.3f ms%s\n",
+                art, latenz.size(), l.p50, l.p99, l.max, a.p50, a.p99,
+                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const bool kurz = app.arguments().contains(QStringLiteral("--kurz"));
+    const int teiler = kurz ? 10 : 1;
+
+    EchteZeit zeit;
+
+    ueberschreitung(zeit, 10, 200 / teiler);
+    ueberschreitung(zeit, 100, 100 / teiler);
+    ueberschreitung(zeit, 1000, 20 / teiler);
+    rechenzeit(zeit, kurz ? 2000 : 10'000);
+
+    Pty pty;
+    if (!pty.ok()) {
+        std::printf("Stopp bis Leitung: kein Pseudo-Terminal (%s)\n", std::strerror(errno));
+        return 1;
+    }
+    Empfaenger empfaenger(pty.master);
+    const int stopps = kurz ? 20 : 100;
+    {
+        DirektAusgabe ausgabe(pty.slave);
+        stoppLatenz("write(2)", zeit, ausgabe, empfaenger, stopps);
+    }
+    for (bool sofort : {false, true}) {
+        QSerialPort port(QString::fromStdString(pty.name));
+        if (!port.open(QIODevice::ReadWrite)) {
+            std::printf("Stopp bis Leitung (QSerialPort): %s\n", qPrintable(port.errorString()));
+            continue;
+        }
+        SerielleAusgabe ausgabe(port, sofort);
+        stoppLatenz(sofort ? "QSerialPort mit flush()" : "QSerialPort", zeit, ausgabe,
+                    empfaenger, stopps);
+    }
+    return 0;
+}

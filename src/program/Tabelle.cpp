@@ -1,0 +1,123 @@
+#include "program/Tabelle.h"
+
+namespace trabolin {
+
+Taste pruefeTaste(int spalte, QChar c)
+{
+    const char16_t z = c.unicode();
+    const bool ziffer = z >= u'0' && z <= u'9';
+    const bool ruecktaste = z == 8;
+    switch (spalte) {
+    case 0: // Dauer
+        return ziffer || z == u' ' || ruecktaste ? Taste::annehmen : Taste::verwerfen;
+    case 1: // Einheit
+        return QStringView(u"sSmMfF").contains(c) || ruecktaste ? Taste::annehmen
+                                                                 : Taste::verwerfen;
+    case 2: // Fahrstufe
+        return ziffer || ruecktaste ? Taste::annehmen : Taste::verwerfen;
+    case 3: case 4: case 5: case 6: case 7: // Fu, F1 to F4
+        if (QStringView(u"eEaAoOjJxX").contains(c))
+            return Taste::alsX;
+        return z == u' ' || ruecktaste ? Taste::annehmen : Taste::verwerfen;
+    default:
+        return Taste::verwerfen;
+    }
+}
+
+Tabellenspeicher::Tabellenspeicher(QObject *parent)
+    : QAbstractTableModel(parent), m_auswahl(this)
+{
+    m_auswahl.setCurrentIndex(index(0, 0), QItemSelectionModel::NoUpdate);
+}
+
+QString Tabellenspeicher::zelle(int zeile, int zelle) const
+{
+    if (zeile < 1 || zeile > anzahlZeilen || zelle < 1 || zelle > anzahlZellen)
+        return {};
+    return m_zellen[zeile - 1][zelle - 1];
+}
+
+void Tabellenspeicher::setzeZelle(int zeile, int zelle, const QString &text)
+{
+    if (zeile < 1 || zeile > anzahlZeilen || zelle < 1 || zelle > anzahlZellen)
+        return;
+    if (m_zellen[zeile - 1][zelle - 1] == text)
+        return;
+    m_zellen[zeile - 1][zelle - 1] = text;
+    const QModelIndex i = index(zeile - 1, zelle - 1);
+    emit dataChanged(i, i);
+}
+
+void Tabellenspeicher::leeren()
+{
+    for (auto &zeile : m_zellen)
+        for (auto &z : zeile)
+            z.clear();
+    alleGeaendert();
+}
+
+int Tabellenspeicher::aktuelleZeile() const
+{
+    const int zeile = m_auswahl.currentIndex().row();
+    return qBound(0, zeile, anzahlZeilen - 1) + 1;
+}
+
+void Tabellenspeicher::setzeAktuelleZeile(int zeile)
+{
+    zeile = qBound(1, zeile, anzahlZeilen);
+    const int spalte = qMax(0, m_auswahl.currentIndex().column());
+    m_auswahl.setCurrentIndex(index(zeile - 1, spalte),
+                              QItemSelectionModel::ClearAndSelect);
+}
+
+void Tabellenspeicher::alleGeaendert()
+{
+    emit dataChanged(index(0, 0), index(anzahlZeilen - 1, anzahlZellen - 1));
+}
+
+int Tabellenspeicher::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : anzahlZeilen;
+}
+
+int Tabellenspeicher::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : anzahlZellen;
+}
+
+QVariant Tabellenspeicher::data(const QModelIndex &i, int role) const
+{
+    if (!i.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return m_zellen[i.row()][i.column()];
+}
+
+bool Tabellenspeicher::setData(const QModelIndex &i, const QVariant &wert, int role)
+{
+    if (!i.isValid() || role != Qt::EditRole)
+        return false;
+    // The grid never hands over more than its column takes; this keeps loaded or
+    // pasted texts inside the same limit.
+    setzeZelle(i.row() + 1, i.column() + 1, wert.toString().left(spalten[i.column()].laenge));
+    return true;
+}
+
+Qt::ItemFlags Tabellenspeicher::flags(const QModelIndex &i) const
+{
+    if (!i.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant Tabellenspeicher::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)
+        return QString::fromUtf8(spalten[section].titel);
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    return {};
+}
+
+} // namespace trabolin

@@ -1,0 +1,63 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QItemSelectionModel>
+#include <QString>
+#include <array>
+
+namespace trabolin {
+
+// One column of the driving program: its caption and the longest text the grid takes.
+struct Spalte {
+    const char *titel;
+    int laenge;
+};
+
+inline constexpr int anzahlZeilen = 25;
+inline constexpr int anzahlZellen = 8;
+inline constexpr std::array<Spalte, anzahlZellen> spalten{{
+    {"Dauer", 2}, {"Einheit", 1}, {"Fahrstufe", 3}, {"Fu", 1},
+    {"F1", 1},    {"F2", 1},      {"F3", 1},        {"F4", 1},
+}};
+
+// What the grid does with one typed character.
+enum class Taste {
+    annehmen, // take the character as typed
+    alsX,     // take it, replaced by "X"
+    verwerfen // discard it and beep
+};
+
+// Checks one typed character for the column (0 to 7) the cursor stands in.
+Taste pruefeTaste(int spalte, QChar zeichen);
+
+// The driving program: 25 lines of 8 text cells, lines and cells counted from 1.
+// The grid shows and edits this model directly; the current line is the current
+// row of selectionModel() plus 1, so the grid and the run logic share one cursor.
+class Tabellenspeicher : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit Tabellenspeicher(QObject *parent = nullptr);
+
+    QString zelle(int zeile, int zelle) const;
+    void setzeZelle(int zeile, int zelle, const QString &text);
+    void leeren();
+
+    int aktuelleZeile() const;
+    void setzeAktuelleZeile(int zeile);
+    QItemSelectionModel *auswahl() { return &m_auswahl; }
+
+    // Tells views that every cell may have changed.
+    void alleGeaendert();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &wert, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    std::array<std::array<QString, anzahlZellen>, anzahlZeilen> m_zellen;
+    QItemSelectionModel m_auswahl;
+};
+
+} // namespace trabolin

@@ -1,0 +1,467 @@
+#include "serial/V24.h"
+
+#include "program/Zahlen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace trabolin {
+
+namespace {
+
+const QString titelFehlerbehandlung = QStringLiteral(" zentrale Fehlerbehandlung...");
+const QString titelParameter = QStringLiteral(" Schnittstellenparameter setzen...            ");
+
+// The line settings of the port in QSerialPort's terms.
+struct Leitung {
+    qint32 baud = 9600;
+    QSerialPort::Parity paritaet = QSerialPort::NoParity;
+    QSerialPort::DataBits daten = QSerialPort::Data8;
+    QSerialPort::StopBits stop = QSerialPort::TwoStop;
+};
+
+// A field read as a whole number: blanks around it are allowed, a fraction is not.
+bool ganzzahl(const QString &feld, qint64 &wert)
+{
+    if (!istZahl(feld))
+        return false;
+    const double zahl = leseZahl(feld);
+    wert = rundeGerade(zahl);
+    return zahl == double(wert);
+}
+
+// Reads "9600,N,8,1"; on failure `grund` says what is wrong, in German.
+std::optional<Leitung> zerlegeEinstellungen(const QString &text, QString &grund)
+{
+    const QStringList felder = text.split(u',');
+    if (felder.size() != 4) {
+        grund = QStringLiteral("Ungültige Schnittstellenparameter „%1“: erwartet werden "
+                               "Baudrate, Parität, Datenbits und Stoppbits, z. B. 9600,N,8,1")
+                    .arg(text);
+        return std::nullopt;
+    }
+    Leitung l;
+    qint64 zahl = 0;
+    if (!ganzzahl(felder[0], zahl) || zahl <= 0 || zahl > INT_MAX) {
+        grund = QStringLiteral("Ungültige Baudrate „%1“").arg(felder[0]);
+        return std::nullopt;
+    }
+    l.baud = qint32(zahl);
+
+    const QString p = felder[1].trimmed().toUpper();
+    if (p == u"N")
+        l.paritaet = QSerialPort::NoParity;
+    else if (p == u"E")
+        l.paritaet = QSerialPort::EvenParity;
+    else if (p == u"O")
+        l.paritaet = QSerialPort::OddParity;
+    else if (p == u"M")
+        l.paritaet = QSerialPort::MarkParity;
+    else if (p == u"S")
+        l.paritaet = QSerialPort::SpaceParity;
+    else {
+        grund = QStringLiteral("Ungültige Parität „%1“ (N, E, O, M oder S)").arg(felder[1]);
+        return std::nullopt;
+    }
+
+    if (!ganzzahl(felder[2], zahl) || zahl < 5 || zahl > 8) {
+        grund = QStringLiteral("Ungültige Anzahl Datenbits „%1“ (5 bis 8)").arg(felder[2]);
+        return std::nullopt;
+    }
+    l.daten = QSerialPort::DataBits(zahl);
+
+    const double stop = istZahl(felder[3]) ? leseZahl(felder[3]) : 0;
+    if (stop == 1) {
+        l.stop = QSerialPort::OneStop;
+    } else if (stop == 2) {
+        l.stop = QSerialPort::TwoStop;
+    } else if (stop == 1.5) {
+#ifdef Q_OS_WIN
+        l.stop = QSerialPort::OneAndHalfStop;
+#else
+        // termios knows one or two stop bits only; QSerialPort would quietly send one.
+        grund = QStringLiteral("1,5 Stoppbits werden von dieser Schnittstelle nicht unterstützt");
+        return std::nullopt;
+#endif
+    } else {
+        grund = QStringLiteral("Ungültige Anzahl Stoppbits „%1“ (1, 1.5 oder 2)").arg(felder[3]);
+        return std::nullopt;
+    }
+    return l;
+}
+
+QChar paritaetsbuchstabe(QSerialPort::Parity p)
+{
+    switch (p) {
+    case QSerialPort::EvenParity: return u'E';
+    case QSerialPort::OddParity: return u'O';
+    case QSerialPort::MarkParity: return u'M';
+    case QSerialPort::SpaceParity: return u'S';
+    default: return u'N';
+    }
+}
+
+QString stoppbits(QSerialPort::StopBits s)
+{
+    switch (s) {
+    case QSerialPort::OneAndHalfStop: return QStringLiteral("1.5");
+    case QSerialPort::TwoStop: return QStringLiteral("2");
+    default: return QStringLiteral("1");
+    }
+}
+
+QString systemText(int fehler)
+{
+    return QString::fromLocal8Bit(std::strerror(fehler));
+}
+
+} // namespace
+
+Fehler bewerteOeffnung(const Oeffnungsbefund &b)
+{
+    using namespace fehlernummer;
+    if (b.pfad.isEmpty())
+        return {anschlussFehlt, QStringLiteral("Zu dieser Nummer gibt es keine Schnittstelle")};
+    if (!b.vorhanden)
+        return {anschlussFehlt, QStringLiteral("%1 gibt es nicht").arg(b.pfad)};
+    switch (b.zugriffsFehler) {
+    case 0:
+        break;
+    case EACCES:
+    case EPERM: {
+        // The usual cause on Linux: the user is not in the group that owns serial devices.
+        const QString gruppe =
+            b.gruppe.isEmpty() || b.gruppe == u"root" ? QStringLiteral("dialout") : b.gruppe;
+        return {keineBerechtigung,
+                QStringLiteral("Keine Berechtigung für %1 (Gruppe %2?) - Abhilfe: "
+                               "sudo usermod -aG %2 $USER, danach ab- und wieder anmelden")
+                    .arg(b.pfad, gruppe)};
+    }
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+        return {anschlussFehlt, QStringLiteral("%1 gibt es nicht").arg(b.pfad)};
+    default:
+        return {oeffnenFehlgeschlagen,
+                QStringLiteral("%1 kann nicht geöffnet werden: %2")
+                    .arg(b.pfad, systemText(b.zugriffsFehler))};
+    }
+    switch (b.portFehler) {
+    case QSerialPort::NoError:
+        return {};
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::ResourceError: // a node without hardware behind it answers with EIO
+        return {anschlussFehlt, QStringLiteral("%1 antwortet nicht: %2").arg(b.pfad, b.portText)};
+    case QSerialPort::PermissionError: // lock file or exclusive open of another program
+        return {anschlussBelegt,
+                QStringLiteral("%1 ist bereits belegt: %2").arg(b.pfad, b.portText)};
+    default:
+        return {oeffnenFehlgeschlagen,
+                QStringLiteral("%1 kann nicht geöffnet werden: %2").arg(b.pfad, b.portText)};
+    }
+}
+
+std::optional<Meldung> fehlermeldung(const Fehler &f)
+{
+    using namespace fehlernummer;
+    switch (f.nummer) {
+    case 0:
+    case komponenteFehlt:
+    case dialogAbgebrochen:
+        return std::nullopt;
+    case anschlussFehlt:
+        return Meldung{titelFehlerbehandlung,
+                       QStringLiteral("Fehler 8002:  Der angegebene Anschluß (COM-Port ?) "
+                                      "existiert nicht !    ")};
+    case anschlussBelegt:
+        return Meldung{titelFehlerbehandlung,
+                       QStringLiteral("Fehler 8005:  Der Anschluß wird bereits von einer "
+                                      "anderen Anwendung benutzt !     ")};
+    default:
+        return Meldung{titelFehlerbehandlung, QStringLiteral("Fehler ") + QString::number(f.nummer)
+                                                  + QStringLiteral(":  <") + f.beschreibung
+                                                  + QStringLiteral("> aufgetreten      ")};
+    }
+}
+
+bool schnittstelleUnbrauchbar(const Fehler &f)
+{
+    return f.nummer == fehlernummer::anschlussFehlt || f.nummer == fehlernummer::anschlussBelegt;
+}
+
+SerielleSchnittstelle::SerielleSchnittstelle(QString programmVerzeichnis, QObject *parent)
+    : QObject(parent), verzeichnis_(std::move(programmVerzeichnis))
+{
+    // Initial line settings: 9600 baud, no parity, 8 data bits, 2 stop bits. The 6051
+    // interface wants two stop bits; a receiver set for one takes the second as idle
+    // line, so two suit every interface until the user applies his own settings.
+    //
+    // Flow control: RTS/CTS. The Lenz LI100 / LI-USB, the 6051 and the IntelliBox all
+    // hold the PC back with CTS while they are busy; without the handshake bytes get
+    // lost in bursts. A device that never raises CTS must not freeze the window, so:
+    // writes only fill QSerialPort's buffer and the event loop hands them to the
+    // driver (nothing here waits for bytes to be written), and schliesse() discards
+    // output the driver cannot get rid of, so that close() never waits for a drain.
+    const Leitung start;
+    port_.setBaudRate(start.baud);
+    port_.setParity(start.paritaet);
+    port_.setDataBits(start.daten);
+    port_.setStopBits(start.stop);
+    port_.setFlowControl(QSerialPort::HardwareControl);
+
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerielleSchnittstelle::portFehler);
+    // Answers of the command station are not used. They are read and dropped so that a
+    // full input buffer never makes the driver lower RTS and stall the interface.
+    connect(&port_, &QSerialPort::readyRead, this, [this] { port_.readAll(); });
+}
+
+SerielleSchnittstelle::~SerielleSchnittstelle()
+{
+    schliesse();
+}
+
+void SerielleSchnittstelle::setzePortNummer(int nummer)
+{
+    if (nummer != nummer_ && port_.isOpen())
+        schliesse();
+    nummer_ = nummer;
+}
+
+QString SerielleSchnittstelle::geraet(int nummer) const
+{
+    if (nummer <= 0)
+        return {};
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(nummer);
+#else
+    const QFileInfo eintrag(QDir(verzeichnis_).filePath(QStringLiteral("COM%1").arg(nummer)));
+    if (eintrag.isSymLink() || eintrag.exists()) {
+        const QString ziel = eintrag.canonicalFilePath(); // empty for a dangling link
+        return ziel.isEmpty() ? eintrag.absoluteFilePath() : ziel;
+    }
+    if (!standardzuordnung_)
+        return {};
+    if (nummer <= 4)
+        return QStringLiteral("/dev/ttyS%1").arg(nummer - 1);
+    if (nummer <= 12)
+        return QStringLiteral("/dev/ttyUSB%1").arg(nummer - 5);
+    if (nummer <= 16)
+        return QStringLiteral("/dev/ttyACM%1").arg(nummer - 13);
+    return QStringLiteral("/dev/ttyS%1").arg(nummer - 1);
+#endif
+}
+
+QString SerielleSchnittstelle::geraeteHinweis(int nummer) const
+{
+    if (nummer <= 0)
+        return QStringLiteral(" Keine gültige Schnittstellennummer - bitte 1, 2, 3 ... eingeben ");
+    const QString pfad = geraet(nummer);
+    if (pfad.isEmpty())
+        return QStringLiteral(" Zur Schnittstelle %1 gibt es kein Gerät ").arg(nummer);
+    QString text = QStringLiteral(" Schnittstelle %1 = %2").arg(nummer).arg(pfad);
+#ifndef Q_OS_WIN
+    const QString eintrag = QStringLiteral("COM%1").arg(nummer);
+    if (QFileInfo(QDir(verzeichnis_).filePath(eintrag)).isSymLink()
+        || QFileInfo::exists(QDir(verzeichnis_).filePath(eintrag)))
+        text += QStringLiteral(" (über %1 im Programmverzeichnis)").arg(eintrag);
+    if (!QFileInfo::exists(pfad))
+        text += QStringLiteral(", nicht vorhanden");
+#endif
+    return text + u' ';
+}
+
+Fehler SerielleSchnittstelle::oeffne()
+{
+    if (istOffen())
+        return {};
+    if (port_.isOpen()) // vanished, its close still queued
+        schliesse();
+
+    Oeffnungsbefund befund;
+    befund.pfad = geraet(nummer_);
+    if (befund.pfad.isEmpty())
+        return bewerteOeffnung(befund);
+#ifdef Q_OS_WIN
+    befund.vorhanden = true;
+#else
+    const QFileInfo info(befund.pfad);
+    befund.vorhanden = info.exists();
+    if (!befund.vorhanden)
+        return bewerteOeffnung(befund);
+    // Checked with the effective ids, as open() will; QSerialPort reports a missing
+    // permission and a port held by someone else both as PermissionError.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(befund.pfad).constData(), R_OK | W_OK,
+                    AT_EACCESS) != 0) {
+        befund.zugriffsFehler = errno;
+        befund.gruppe = info.group();
+        return bewerteOeffnung(befund);
+    }
+#endif
+    port_.setPortName(befund.pfad);
+    port_.clearError();
+    if (port_.open(QIODevice::ReadWrite)) {
+        verloren_ = false;
+        ++oeffnung_;
+        return {};
+    }
+    befund.portFehler = port_.error();
+    befund.portText = port_.errorString();
+    return bewerteOeffnung(befund);
+}
+
+void SerielleSchnittstelle::schliesse()
+{
+    if (!port_.isOpen())
+        return;
+    schliesstGerade_ = true;
+    if (!verloren_) {
+        // Hand what is still buffered to the driver, as far as it takes it at once.
+        for (int i = 0; i < 16 && port_.bytesToWrite() > 0; ++i) {
+            if (!port_.flush())
+                break;
+        }
+        verwirfHaengendeAusgabe();
+    }
+    port_.close();
+    schliesstGerade_ = false;
+}
+
+// The kernel's close() waits until the driver has sent its output queue (up to 30 s by
+// default). With CTS held low that queue never empties, so it is dropped instead; so is
+// a queue that would need longer than a blink to go out.
+void SerielleSchnittstelle::verwirfHaengendeAusgabe()
+{
+#ifndef Q_OS_WIN
+    const int fd = int(port_.handle());
+    int ausstehend = 0;
+    if (::ioctl(fd, TIOCOUTQ, &ausstehend) != 0 || ausstehend <= 0)
+        return;
+    int leitungen = 0;
+    const bool bereit = ::ioctl(fd, TIOCMGET, &leitungen) == 0 && (leitungen & TIOCM_CTS);
+    const int bitsJeZeichen = 1 + int(port_.dataBits())
+                              + (port_.parity() == QSerialPort::NoParity ? 0 : 1)
+                              + (port_.stopBits() == QSerialPort::TwoStop ? 2 : 1);
+    const qint64 dauerMs = qint64(ausstehend) * bitsJeZeichen * 1000 / qMax(1, port_.baudRate());
+    if (!bereit || dauerMs > 250)
+        port_.clear(QSerialPort::Output);
+#endif
+}
+
+bool SerielleSchnittstelle::istOffen() const
+{
+    return port_.isOpen() && !verloren_;
+}
+
+void SerielleSchnittstelle::portFehler(QSerialPort::SerialPortError fehler)
+{
+    // A device that is gone fails writes with ResourceError (EIO). Its reads return
+    // nothing although the notifier says readable, which QSerialPort reports as
+    // ReadError or ResourceError depending on a stale errno: both mean the same here.
+    const bool weg = fehler == QSerialPort::ResourceError || fehler == QSerialPort::ReadError;
+    if (!weg || schliesstGerade_ || !port_.isOpen() || verloren_)
+        return;
+    verloren_ = true;
+    // This runs inside QSerialPort's own notifier, which close() deletes: close later.
+    const quint64 oeffnung = oeffnung_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, oeffnung] {
+            if (oeffnung == oeffnung_ && port_.isOpen())
+                schliesse();
+            emit verloren();
+        },
+        Qt::QueuedConnection);
+}
+
+Fehler SerielleSchnittstelle::setzeEinstellungen(const QString &text)
+{
+    QString grund;
+    const std::optional<Leitung> neu = zerlegeEinstellungen(text, grund);
+    if (!neu)
+        return {fehlernummer::ungueltigeParameter, grund};
+
+    const Leitung alt{port_.baudRate(), port_.parity(), port_.dataBits(), port_.stopBits()};
+    auto uebernimm = [this](const Leitung &l) {
+        return port_.setBaudRate(l.baud) && port_.setParity(l.paritaet)
+               && port_.setDataBits(l.daten) && port_.setStopBits(l.stop);
+    };
+    if (uebernimm(*neu))
+        return {};
+    const QString ursache = port_.errorString();
+    uebernimm(alt);
+    return {fehlernummer::ungueltigeParameter,
+            QStringLiteral("Die Schnittstelle lehnt die Parameter „%1“ ab: %2").arg(text, ursache)};
+}
+
+QString SerielleSchnittstelle::einstellungen() const
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(port_.baudRate())
+        .arg(paritaetsbuchstabe(port_.parity()))
+        .arg(int(port_.dataBits()))
+        .arg(stoppbits(port_.stopBits()));
+}
+
+void SerielleSchnittstelle::schreibe(const QByteArray &bytes)
+{
+    if (!istOffen() || bytes.isEmpty())
+        return;
+    port_.write(bytes);
+}
+
+QStringList SerielleSchnittstelle::freiePorts()
+{
+    const int gemerkt = nummer_;
+    schliesse();
+    QStringList frei;
+    for (int n = 1; n <= 16; ++n) {
+        nummer_ = n;
+        if (!oeffne()) {
+            schliesse();
+            frei << QString::number(n);
+        }
+    }
+    nummer_ = gemerkt;
+    oeffne(); // a port that cannot be opened again is not reported here
+    return frei;
+}
+
+Anwendung wendeParameterAn(SerielleSchnittstelle &v24, const QString &portText, const QString &baud,
+                           const QString &parity, const QString &daten, const QString &stop)
+{
+    Anwendung a;
+    if (v24.istOffen())
+        v24.schliesse();
+    v24.setzePortNummer(int(std::clamp<qint64>(leseGanzzahl(portText), INT_MIN, INT_MAX)));
+    if (!v24.istOffen()) {
+        a.fehler = v24.oeffne();
+        if (a.fehler)
+            return a;
+    }
+    a.fehler = v24.setzeEinstellungen(baud + u',' + parity + u',' + daten + u',' + stop);
+    if (a.fehler)
+        return a;
+    a.meldungTitel = titelParameter;
+    // The message breaks its line twice before the settings. A message box breaks lines
+    // at "\n" (a lone "\r" is not a line break there), so the two breaks are "\n\n".
+    a.meldungText = QStringLiteral("Die serielle Schnittstelle ") + QString::number(v24.portNummer())
+                    + QStringLiteral(" wurde mit folgenden Parametern initialisiert:        ")
+                    + QStringLiteral("\n\n") + v24.einstellungen().toUpper();
+    return a;
+}
+
+} // namespace trabolin

@@ -1,0 +1,65 @@
+#pragma once
+#include "program/Tabelle.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+
+class QKeyEvent;
+
+namespace trabolin {
+
+// Opens a one-line editor per cell, limited to the column's length, and checks
+// every typed character with pruefeTaste before the editor takes it: accepted,
+// replaced by "X", or discarded with a beep.
+class Zellendelegat : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit Zellendelegat(QObject *parent = nullptr);
+
+    std::function<void()> piepen;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override;
+
+    // The editor that is open at the moment, or nullptr.
+    QLineEdit *offenerEditor() const { return m_editor; }
+
+protected:
+    bool eventFilter(QObject *objekt, QEvent *ereignis) override;
+
+private:
+    bool pruefeTasten(QLineEdit *editor, QKeyEvent *ereignis);
+
+    mutable QPointer<QLineEdit> m_editor;
+};
+
+// The grid of the driving program. It shows and edits the table store directly
+// and uses the store's selection model, so its current row plus 1 is the current
+// line that every command reads.
+class Tabellengitter : public QTableView {
+    Q_OBJECT
+public:
+    explicit Tabellengitter(Tabellenspeicher &tabelle, QWidget *parent = nullptr);
+
+    // Called for every refused key.
+    void setzePiepen(std::function<void()> piepen);
+
+    // Writes the text of an open cell editor into the store and closes the editor.
+    // Returns whether an editor was open.
+    bool uebernehmeEingabe();
+
+    QLineEdit *offenerEditor() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+private:
+    Zellendelegat *m_delegat;
+    int m_spaltenbreite; // all eight columns at their own width
+};
+
+} // namespace trabolin

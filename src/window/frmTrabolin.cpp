@@ -1,0 +1,678 @@
+#include "window/frmTrabolin.h"
+
+#include "Version.h"
+#include "program/Ablauf.h"
+#include "program/EchteZeit.h"
+#include "program/WavKlang.h"
+#include "window/Fensterbedienfeld.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+// The pictures are compiled into the window library, a static library, so their
+// registration has to be pulled in by hand.
+static void ladeBilder()
+{
+    Q_INIT_RESOURCE(trabolin);
+}
+
+namespace trabolin {
+
+namespace {
+
+const QString lokTippAnfang =
+    QStringLiteral(" übernimmt die Kontrolle über die Lok mit der o.a. ID");
+
+template <class W>
+W *benannt(W *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QPushButton *knopf(const QString &name, const QString &text, const QString &tipp = {})
+{
+    auto *k = benannt(new QPushButton(text), name);
+    k->setToolTip(tipp);
+    return k;
+}
+
+Beschriftung *ueberschrift(const QString &name, const QString &text)
+{
+    auto *l = benannt(new Beschriftung(text), name);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+// A label that shows a value, such as a time, with the caption beside it as its
+// accessible description.
+Beschriftung *wertfeld(const QString &name, const QString &beschreibung)
+{
+    auto *l = benannt(new Beschriftung({}, Beschriftung::Art::wert), name);
+    l->setAccessibleDescription(beschreibung);
+    return l;
+}
+
+QComboBox *liste(const QString &name, const QStringList &eintraege, int start, bool editierbar)
+{
+    auto *l = benannt(new QComboBox, name);
+    l->setEditable(editierbar);
+    if (editierbar)
+        l->setInsertPolicy(QComboBox::NoInsert);
+    l->addItems(eintraege);
+    l->setCurrentIndex(start);
+    if (editierbar && start < 0)
+        l->setEditText({});
+    return l;
+}
+
+QFrame *panel(const QString &name, const QString &zugangsname)
+{
+    auto *p = benannt(new QFrame, name);
+    p->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    p->setAccessibleName(zugangsname);
+    return p;
+}
+
+QFrame *trennlinie()
+{
+    auto *linie = new QFrame;
+    linie->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    return linie;
+}
+
+QLabel *bild(const QString &name, const QString &datei, const QString &zugangsname)
+{
+    auto *b = benannt(new QLabel, name);
+    const QPixmap p(datei);
+    b->setPixmap(p);
+    b->setFixedSize(p.size());
+    b->setAccessibleName(zugangsname);
+    return b;
+}
+
+} // namespace
+
+frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
+    : QMainWindow(parent),
+      m_programmVerzeichnis(programmVerzeichnis.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                          : programmVerzeichnis)
+{
+    ladeBilder();
+    setObjectName(QStringLiteral("frmTrabolin"));
+    setWindowTitle(QStringLiteral(" ") + QString::fromUtf8(version::produkt));
+    setWindowIcon(QIcon(QStringLiteral(":/trabolin.png")));
+
+    piepen = [] { QApplication::beep(); };
+    oeffneUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    melde = [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
+        QMessageBox box(symbol, titel, text, QMessageBox::Ok, this);
+        box.exec();
+    };
+
+    baueMenue();
+
+    auto *mitte = benannt(new QWidget, QStringLiteral("frmTrabolinMitte"));
+    auto *spalten = new QHBoxLayout(mitte);
+    spalten->setContentsMargins(6, 6, 6, 6);
+    spalten->setSpacing(8);
+
+    DBTabelle = benannt(new Tabellengitter(m_tabelle), QStringLiteral("DBTabelle"));
+    DBTabelle->setAccessibleName(QStringLiteral("Fahrprogramm"));
+    DBTabelle->setzePiepen([this] {
+        if (piepen)
+            piepen();
+    });
+    DBTabelle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
+
+    lblLogo = benannt(new Beschriftung, QStringLiteral("lblLogo"));
+    const QPixmap logo(QStringLiteral(":/logo.gif"));
+    lblLogo->setPixmap(logo);
+    lblLogo->setFixedSize(logo.size());
+    lblLogo->setzeKlickbar(true);
+    lblLogo->setAccessibleName(QStringLiteral("Logo"));
+    lblLogo->setAccessibleDescription(QStringLiteral("zeigt die Programminformation"));
+    lblRelease = wertfeld(QStringLiteral("lblRelease"), QStringLiteral("Release"));
+    lblRelease->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto *fuss = new QHBoxLayout;
+    fuss->addWidget(lblLogo);
+    fuss->addWidget(lblRelease, 1);
+
+    auto *linkeSpalte = new QVBoxLayout;
+    linkeSpalte->addWidget(DBTabelle);
+    linkeSpalte->addStretch(1);
+    linkeSpalte->addLayout(fuss);
+    spalten->addLayout(linkeSpalte);
+
+    auto *mittelspalte = new QVBoxLayout;
+    mittelspalte->setSpacing(8);
+    mittelspalte->addWidget(baueZeitpanel());
+    mittelspalte->addWidget(baueAdresspanel());
+    mittelspalte->addWidget(baueEditpanel());
+    mittelspalte->addWidget(baueLoeschpanel());
+    mittelspalte->addStretch(1);
+
+    auto *mittelWidget = new QWidget;
+    mittelWidget->setLayout(mittelspalte);
+    mittelspalte->setContentsMargins(0, 0, 0, 0);
+    mittelWidget->setFixedWidth(qMax(220, fontMetrics().averageCharWidth() * 34));
+    spalten->addWidget(mittelWidget);
+
+    spalten->addWidget(baueProgrammpanel(), 1);
+    setCentralWidget(mitte);
+
+    // Every command sees the text just typed into the grid: connected before any
+    // handler of a button, menu item or shortcut.
+    verbindeUebernahme();
+
+    connect(btnInsertLine, &QPushButton::clicked, this, &frmTrabolin::btnInsertLine_Click);
+    connect(btnDeleteLine, &QPushButton::clicked, this, &frmTrabolin::btnDeleteLine_Click);
+    connect(btnLineUp, &QPushButton::clicked, this, &frmTrabolin::btnLineUp_Click);
+    connect(btnLineDown, &QPushButton::clicked, this, &frmTrabolin::btnLineDown_Click);
+    connect(btnDelZeile, &QPushButton::clicked, this, &frmTrabolin::btnDelZeile_Click);
+    connect(btnDelFolgende, &QPushButton::clicked, this, &frmTrabolin::btnDelFolgende_Click);
+    connect(btnDelTabelle, &QPushButton::clicked, this, &frmTrabolin::btnDelTabelle_Click);
+    connect(lblDel, &Beschriftung::geklickt, this, &frmTrabolin::lblDel_Click);
+    connect(lblLogo, &Beschriftung::geklickt, this, &frmTrabolin::lblLogo_Click);
+    connect(txtAdresse, &QLineEdit::textChanged, this, &frmTrabolin::txtAdresse_Change);
+    connect(mnuDatei_Beenden, &QAction::triggered, this, &QWidget::close);
+    connect(mnuBeenden, &QAction::triggered, this, &QWidget::close);
+    connect(mnuHilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
+    connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
+    verbindeSteuerung();
+
+    Form_Load();
+}
+
+frmTrabolin::~frmTrabolin()
+{
+    // The grid uses the store's selection model; it goes before the store does.
+    delete takeCentralWidget();
+}
+
+void frmTrabolin::baueMenue()
+{
+    QMenuBar *leiste = menuBar();
+    leiste->setNativeMenuBar(false); // the right-hand items need our own menu bar
+    leiste->setObjectName(QStringLiteral("mnuLeiste"));
+
+    mnuDatei = benannt(leiste->addMenu(QStringLiteral("&Datei")), QStringLiteral("mnuDatei"));
+    mnuDatei->menuAction()->setObjectName(QStringLiteral("mnuDatei"));
+    mnuDatei_laden = benannt(mnuDatei->addAction(QStringLiteral("öffnen / laden")),
+                             QStringLiteral("mnuDatei_laden"));
+    mnuDatei_laden->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuDatei_speichern = benannt(mnuDatei->addAction(QStringLiteral("speichern / sichern")
+                                                     + QString(11, u' ')),
+                                 QStringLiteral("mnuDatei_speichern"));
+    mnuDatei_speichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuDatei_L1 = benannt(mnuDatei->addSeparator(), QStringLiteral("mnuDatei_L1"));
+    mnuDatei_Beenden = benannt(mnuDatei->addAction(QStringLiteral("beenden")),
+                               QStringLiteral("mnuDatei_Beenden"));
+
+    // "&?" and "b&eenden" are commands on the bar itself, at its right edge.
+    mnuRechts = benannt(new QMenuBar(leiste), QStringLiteral("mnuRechts"));
+    mnuRechts->setNativeMenuBar(false);
+    mnuHilfe = benannt(mnuRechts->addAction(QStringLiteral("&?")), QStringLiteral("mnuHilfe"));
+    mnuBeenden = benannt(mnuRechts->addAction(QStringLiteral("b&eenden")),
+                         QStringLiteral("mnuBeenden"));
+    leiste->setCornerWidget(mnuRechts, Qt::TopRightCorner);
+
+    tasteF1 = benannt(new QShortcut(QKeySequence(Qt::Key_F1), this), QStringLiteral("tasteF1"));
+    tasteF1->setContext(Qt::WindowShortcut);
+}
+
+QWidget *frmTrabolin::baueZeitpanel()
+{
+    pnlZeit = panel(QStringLiteral("pnlZeit"), QStringLiteral("Programm"));
+    lblProgramm = ueberschrift(QStringLiteral("lblProgramm"), QStringLiteral("Programm"));
+    lblStartzeitTitel = benannt(new Beschriftung(QStringLiteral("Startzeit")),
+                                QStringLiteral("lblStartzeitTitel"));
+    lblLaufzeitTitel = benannt(new Beschriftung(QStringLiteral("Laufzeit")),
+                               QStringLiteral("lblLaufzeitTitel"));
+    lblStartzeit = wertfeld(QStringLiteral("lblStartzeit"), QStringLiteral("Startzeit"));
+    lblLaufzeit = wertfeld(QStringLiteral("lblLaufzeit"), QStringLiteral("Laufzeit"));
+    const int zeitbreite = fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16;
+    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit}) {
+        wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        wert->setAlignment(Qt::AlignCenter);
+        wert->setMinimumWidth(zeitbreite);
+    }
+
+    auto *gitter = new QGridLayout(pnlZeit);
+    gitter->setContentsMargins(8, 6, 8, 8);
+    gitter->addWidget(lblProgramm, 0, 0, 1, 2);
+    gitter->addWidget(lblStartzeitTitel, 1, 0);
+    gitter->addWidget(lblStartzeit, 1, 1);
+    gitter->addWidget(lblLaufzeitTitel, 2, 0);
+    gitter->addWidget(lblLaufzeit, 2, 1);
+    gitter->setColumnStretch(1, 1);
+    return pnlZeit;
+}
+
+QWidget *frmTrabolin::baueAdresspanel()
+{
+    pnlAdresse = panel(QStringLiteral("pnlAdresse"), QStringLiteral("Adresse"));
+    txtAdresse = benannt(new QLineEdit(QStringLiteral("1")), QStringLiteral("txtAdresse"));
+    txtAdresse->setMaxLength(5);
+    txtAdresse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
+    lblAdresse[0] = benannt(new Beschriftung(QStringLiteral("Adresse:")), QStringLiteral("lblAdresse_0"));
+    lblAdresse[1] = benannt(new Beschriftung(QStringLiteral("Adresse")), QStringLiteral("lblAdresse_1"));
+    lblAdresse[0]->setBuddy(txtAdresse);
+    lblDateiTitel = benannt(new Beschriftung(QStringLiteral("Datei:")), QStringLiteral("lblDateiTitel"));
+    lblDatei = wertfeld(QStringLiteral("lblDatei"), QStringLiteral("Datei"));
+    lblDatei->setzeGekuerzt(true);
+
+    auto *gitter = new QGridLayout(pnlAdresse);
+    gitter->setContentsMargins(8, 6, 8, 6);
+    gitter->addWidget(lblAdresse[0], 0, 0);
+    gitter->addWidget(txtAdresse, 0, 1);
+    gitter->addWidget(lblAdresse[1], 0, 2);
+    gitter->addWidget(lblDateiTitel, 1, 0);
+    gitter->addWidget(lblDatei, 1, 1, 1, 2);
+    gitter->setColumnStretch(2, 1);
+    return pnlAdresse;
+}
+
+QWidget *frmTrabolin::baueEditpanel()
+{
+    pnlEdit = panel(QStringLiteral("pnlEdit"), QStringLiteral("Edit"));
+    lblEdit = ueberschrift(QStringLiteral("lblEdit"), QStringLiteral("Edit"));
+    btnInsertLine = knopf(QStringLiteral("btnInsertLine"), QStringLiteral("Zeile einfügen"),
+                          QStringLiteral("fügt eine neue Zeile ein und schiebt alle folgenden Zeilen um eins nach unten"));
+    btnDeleteLine = knopf(QStringLiteral("btnDeleteLine"), QStringLiteral("Zeile löschen"),
+                          QStringLiteral("löscht die aktuelle Zeile und schiebt alle folgenden Zeilen um eins nach oben"));
+    btnLineUp = knopf(QStringLiteral("btnLineUp"), QStringLiteral("Zeile aufwärts"),
+                      QStringLiteral("verschiebt die aktuelle Zeile um eins nach oben"));
+    btnLineDown = knopf(QStringLiteral("btnLineDown"), QStringLiteral("Zeile abwärts"),
+                        QStringLiteral("verschiebt die aktuelle Zeile um eins nach unten"));
+
+    auto *spalte = new QVBoxLayout(pnlEdit);
+    spalte->setContentsMargins(8, 6, 8, 8);
+    spalte->setSpacing(4);
+    spalte->addWidget(lblEdit);
+    for (QPushButton *k : {btnInsertLine, btnDeleteLine, btnLineUp, btnLineDown})
+        spalte->addWidget(k);
+    return pnlEdit;
+}
+
+QWidget *frmTrabolin::baueLoeschpanel()
+{
+    pnlDel = panel(QStringLiteral("pnlDel"), QStringLiteral("Löschen"));
+    lblDel = ueberschrift(QStringLiteral("lblDel"), QStringLiteral("Löschen ..."));
+    lblDel->setToolTip(QStringLiteral("öffnet / schliesst das Lösch-Menu"));
+    lblDel->setAccessibleDescription(lblDel->toolTip());
+    lblDel->setzeKlickbar(true);
+    btnDelZeile = knopf(QStringLiteral("btnDelZeile"), QStringLiteral("aktuelle Zeile "),
+                        QStringLiteral("löscht den Inhalt der aktuellen Zeile"));
+    btnDelFolgende = knopf(QStringLiteral("btnDelFolgende"), QStringLiteral("Zeile + folgende"),
+                           QStringLiteral("löscht die aktuelle und alle folgenden Zeilen"));
+    btnDelTabelle = knopf(QStringLiteral("btnDelTabelle"), QStringLiteral("Tabelle"),
+                          QStringLiteral("löscht die komplette Tabelle"));
+
+    // The panel folds between two fixed heights; its buttons only show when open.
+    auto *spalte = new QVBoxLayout(pnlDel);
+    spalte->setContentsMargins(8, 4, 8, 4);
+    spalte->setSpacing(3);
+    spalte->addWidget(lblDel);
+    for (QPushButton *k : {btnDelZeile, btnDelFolgende, btnDelTabelle}) {
+        k->setFixedHeight(qMin(k->sizeHint().height(), 28));
+        spalte->addWidget(k);
+    }
+    spalte->addStretch(1);
+    setzeLoeschpanelHoehe(pnlDelOffen);
+    return pnlDel;
+}
+
+QWidget *frmTrabolin::baueProgrammpanel()
+{
+    pnlProgramm = panel(QStringLiteral("pnlProgramm"), QStringLiteral("Zentrale und Verbindung"));
+    auto *spalte = new QVBoxLayout(pnlProgramm);
+    spalte->setContentsMargins(8, 6, 8, 8);
+    spalte->setSpacing(6);
+
+    // Command station
+    lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
+    optZentrale[0] = benannt(new QRadioButton(QStringLiteral("&6021, IB, MC")), QStringLiteral("optZentrale_0"));
+    optZentrale[0]->setToolTip(QStringLiteral(" 6021 & 6051, IntelliBox, MasterControl u.ä. "));
+    optZentrale[1] = benannt(new QRadioButton(QStringLiteral("&Lenz V3.0")), QStringLiteral("optZentrale_1"));
+    optZentrale[1]->setToolTip(QStringLiteral(" Lenz LZ100 V3.0"));
+    optZentrale[2] = benannt(new QRadioButton(QStringLiteral("Ecos")), QStringLiteral("optZentrale_2"));
+    grpZentrale = new QButtonGroup(this);
+    grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
+    auto *zentralen = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        grpZentrale->addButton(optZentrale[i], i);
+        zentralen->addWidget(optZentrale[i]);
+    }
+    zentralen->addStretch(1);
+    optZentrale[2]->setChecked(true);
+    spalte->addWidget(lblZentrale);
+    spalte->addLayout(zentralen);
+    spalte->addWidget(trennlinie());
+
+    // Serial port
+    lblSchnittstelle = ueberschrift(QStringLiteral("lblSchnittstelle"), QStringLiteral("Schnittstelle"));
+    lstV24 = liste(QStringLiteral("lstV24"), {}, -1, true);
+    btnV24 = knopf(QStringLiteral("btnV24"), QStringLiteral("&COM"),
+                   QStringLiteral(" ermittelt alle freien Schnittstellen "));
+    imgV24 = bild(QStringLiteral("imgV24"), QStringLiteral(":/v24.png"), QStringLiteral("serieller Anschluss"));
+    lblBaudrate = benannt(new Beschriftung(QStringLiteral("Baudrate")), QStringLiteral("lblBaudrate"));
+    lstBaudrate = liste(QStringLiteral("lstBaudrate"),
+                        {QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
+                         QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"),
+                         QStringLiteral("128000")},
+                        0, true);
+    lblParity = benannt(new Beschriftung(QStringLiteral("Parity")), QStringLiteral("lblParity"));
+    lstParity = liste(QStringLiteral("lstParity"),
+                      {QStringLiteral("N"), QStringLiteral("E"), QStringLiteral("O"),
+                       QStringLiteral("M"), QStringLiteral("S")},
+                      0, true);
+    lblDatenbits = benannt(new Beschriftung(QStringLiteral("Datenbits")), QStringLiteral("lblDatenbits"));
+    lstDatenbits = liste(QStringLiteral("lstDatenbits"),
+                         {QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, 2, true);
+    lblStopbits = benannt(new Beschriftung(QStringLiteral("Stopbits")), QStringLiteral("lblStopbits"));
+    lstStopbits = liste(QStringLiteral("lstStopbits"), {QStringLiteral("1"), QStringLiteral("2")}, 1, true);
+    btnParameterSetzen = knopf(QStringLiteral("btnParameterSetzen"), QStringLiteral("&Parameter setzen"));
+    chkUSB = benannt(new QCheckBox(QStringLiteral("&USB-Interface     ")), QStringLiteral("chkUSB"));
+    chkUSB->setToolTip(QStringLiteral(" bei Verwendung des Lenz USB-Interfaces "));
+    chkUSB->setEnabled(false); // only the Lenz station uses it
+    imgUSB = bild(QStringLiteral("imgUSB"), QStringLiteral(":/usb.png"), QStringLiteral("USB-Interface"));
+    imgUSB->hide();
+    lblFS = benannt(new Beschriftung(QStringLiteral("Fahrstufen")), QStringLiteral("lblFS"));
+    lstFS = liste(QStringLiteral("lstFS"),
+                  {QStringLiteral("14"), QStringLiteral("27"), QStringLiteral("28"), QStringLiteral("128")},
+                  0, false);
+    lblFS->setEnabled(false);
+    lstFS->setEnabled(false);
+
+    lblSchnittstelle->setBuddy(lstV24);
+    lblBaudrate->setBuddy(lstBaudrate);
+    lblParity->setBuddy(lstParity);
+    lblDatenbits->setBuddy(lstDatenbits);
+    lblStopbits->setBuddy(lstStopbits);
+    lblFS->setBuddy(lstFS);
+
+    auto *port = new QGridLayout;
+    port->setHorizontalSpacing(6);
+    port->setVerticalSpacing(4);
+    port->addWidget(lblSchnittstelle, 0, 0, 1, 2);
+    port->addWidget(lstV24, 1, 0);
+    port->addWidget(btnV24, 1, 1);
+    port->addWidget(imgV24, 1, 2, Qt::AlignCenter);
+    port->addWidget(imgUSB, 1, 3, Qt::AlignCenter);
+    port->addWidget(lblBaudrate, 2, 0);
+    port->addWidget(lblParity, 2, 1);
+    port->addWidget(lblDatenbits, 2, 2);
+    port->addWidget(lblStopbits, 2, 3);
+    port->addWidget(lstBaudrate, 3, 0);
+    port->addWidget(lstParity, 3, 1);
+    port->addWidget(lstDatenbits, 3, 2);
+    port->addWidget(lstStopbits, 3, 3);
+    port->addWidget(btnParameterSetzen, 4, 0, 1, 2);
+    port->addWidget(chkUSB, 4, 2, 1, 2);
+    port->addWidget(lblFS, 5, 0);
+    port->addWidget(lstFS, 5, 1);
+    for (int s = 0; s < 4; ++s)
+        port->setColumnStretch(s, 1);
+    spalte->addLayout(port);
+    spalte->addWidget(trennlinie());
+
+    // ECoS
+    lblIPAdresse = benannt(new Beschriftung(QStringLiteral("IP-Adresse")), QStringLiteral("lblIPAdresse"));
+    txtIPAdresse = benannt(new QLineEdit, QStringLiteral("txtIPAdresse"));
+    txtIPAdresse->setMaxLength(15);
+    lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
+    txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
+    txtLocalPort->setMaxLength(5);
+    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"),
+                     QStringLiteral(" setzt den von ESU vorgegebenen Standardwert "));
+    btnEcos = knopf(QStringLiteral("btnEcos"), QStringLiteral("PC mit Ecos verbinden"),
+                    QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her "));
+    btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
+                     QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
+    btnListe->setEnabled(false);
+    btnLok = knopf(QStringLiteral("btnLok"), QStringLiteral("Kontrolle übernehmen"), lokTippAnfang + u' ');
+    btnLok->setEnabled(false);
+    lblRX = benannt(new Beschriftung(QStringLiteral("letzte Antwort der Ecos")), QStringLiteral("lblRX"));
+    txtRX = benannt(new Antwortfeld, QStringLiteral("txtRX"));
+    txtRX->setMinimumHeight(fontMetrics().height() * 4);
+
+    lblIPAdresse->setBuddy(txtIPAdresse);
+    lblLocalPort->setBuddy(txtLocalPort);
+    lblRX->setBuddy(txtRX);
+
+    auto *ecos = new QGridLayout;
+    ecos->setHorizontalSpacing(6);
+    ecos->setVerticalSpacing(4);
+    ecos->addWidget(lblIPAdresse, 0, 0);
+    ecos->addWidget(txtIPAdresse, 0, 1);
+    ecos->addWidget(btnEcos, 0, 2);
+    ecos->addWidget(lblLocalPort, 1, 0);
+    ecos->addWidget(txtLocalPort, 1, 1);
+    ecos->addWidget(btn15471, 1, 2);
+    ecos->addWidget(btnListe, 2, 0, 1, 2);
+    ecos->addWidget(btnLok, 2, 2);
+    ecos->addWidget(lblRX, 3, 0, 1, 3);
+    ecos->addWidget(txtRX, 4, 0, 1, 3);
+    ecos->setColumnStretch(1, 1);
+    ecos->setRowStretch(4, 1);
+    spalte->addLayout(ecos, 1);
+    spalte->addWidget(trennlinie());
+
+    // Track power and run
+    btnPower[0] = knopf(QStringLiteral("btnPower_0"), QStringLiteral("Power of&f"),
+                        QStringLiteral(" Zentrale abschalten "));
+    btnPower[1] = knopf(QStringLiteral("btnPower_1"), QStringLiteral("Power o&n"),
+                        QStringLiteral(" Zentrale einschalten "));
+    auto *strom = new QHBoxLayout;
+    strom->addWidget(btnPower[0]);
+    strom->addWidget(btnPower[1]);
+    spalte->addLayout(strom);
+    spalte->addWidget(trennlinie());
+
+    btnStart = knopf(QStringLiteral("btnStart"), QStringLiteral("&starten"),
+                     QStringLiteral(" startet das Programm "));
+    btnSendStop = knopf(QStringLiteral("btnSendStop"), QStringLiteral("St&op"),
+                        QStringLiteral(" stoppt das laufende Programm "));
+    btnSendZeile = knopf(QStringLiteral("btnSendZeile"), QStringLiteral("aktuelle &Zeile "),
+                         QStringLiteral(" überträgt die aktuelle Zeile zum Interface "));
+    for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})
+        k->setEnabled(false);
+    chkEndlos = benannt(new QCheckBox(QStringLiteral("&Endlosschleife")), QStringLiteral("chkEndlos"));
+    chkEndlos->setToolTip(QStringLiteral(" führt das Programm endlos aus "));
+    chkSignal = benannt(new QCheckBox(QStringLiteral("&akustisches Signal bei Programmende")),
+                        QStringLiteral("chkSignal"));
+    chkSignal->setToolTip(QStringLiteral(" startet bei Programmende die Datei \"Signal.wav\" "));
+
+    auto *lauf = new QHBoxLayout;
+    lauf->addWidget(btnStart);
+    lauf->addWidget(btnSendStop);
+    lauf->addWidget(btnSendZeile);
+    spalte->addLayout(lauf);
+    spalte->addWidget(chkEndlos);
+    spalte->addWidget(chkSignal);
+    return pnlProgramm;
+}
+
+void frmTrabolin::verbindeUebernahme()
+{
+    for (QAbstractButton *k : findChildren<QAbstractButton *>())
+        connect(k, &QAbstractButton::clicked, this, &frmTrabolin::uebernehmeEingabe);
+    for (QAction *a : {mnuDatei_laden, mnuDatei_speichern, mnuDatei_Beenden, mnuHilfe, mnuBeenden})
+        connect(a, &QAction::triggered, this, &frmTrabolin::uebernehmeEingabe);
+    connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::uebernehmeEingabe);
+}
+
+void frmTrabolin::uebernehmeEingabe()
+{
+    DBTabelle->uebernehmeEingabe();
+}
+
+void frmTrabolin::Form_Load()
+{
+    // Top left corner of the screen; showEvent makes the outer size exact once the
+    // frame of the window is known.
+    move(0, 0);
+    resize(aussenBreite, aussenHoehe);
+
+    m_hilfedatei = QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.chm"));
+
+    lblRelease->setText(QStringLiteral("Rel. %1.%2.%3")
+                            .arg(version::major)
+                            .arg(version::minor)
+                            .arg(version::revision));
+
+    // The delete panel starts closed.
+    setzeLoeschpanelHoehe(pnlDelZu);
+
+    ablauf().zustand().stopp = false;
+    oeffneSchnittstelleBeimStart();
+}
+
+void frmTrabolin::Form_Unload()
+{
+    // A run still going on ends without sending anything more; the port closes first.
+    m_ablauf->beenden();
+    if (V24->istOffen())
+        V24->schliesse();
+}
+
+void frmTrabolin::closeEvent(QCloseEvent *ereignis)
+{
+    uebernehmeEingabe();
+    Form_Unload();
+    ereignis->accept();
+}
+
+void frmTrabolin::showEvent(QShowEvent *ereignis)
+{
+    QMainWindow::showEvent(ereignis);
+    if (m_aussenmassGesetzt)
+        return;
+    m_aussenmassGesetzt = true;
+    QTimer::singleShot(0, this, [this] {
+        const QSize rahmen = frameGeometry().size() - geometry().size();
+        resize(aussenBreite - rahmen.width(), aussenHoehe - rahmen.height());
+        move(0, 0);
+    });
+}
+
+// --- table editing
+
+void frmTrabolin::bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int))
+{
+    uebernehmeEingabe();
+    const Bearbeitung ergebnis = befehl(m_tabelle, m_tabelle.aktuelleZeile());
+    if (ergebnis.piepen) {
+        if (piepen)
+            piepen();
+        return;
+    }
+    m_tabelle.setzeAktuelleZeile(ergebnis.zeile);
+    DBTabelle->viewport()->update();
+}
+
+void frmTrabolin::btnInsertLine_Click() { bearbeite(zeileEinfuegen); }
+void frmTrabolin::btnDeleteLine_Click() { bearbeite(zeileLoeschen); }
+void frmTrabolin::btnLineUp_Click() { bearbeite(zeileAufwaerts); }
+void frmTrabolin::btnLineDown_Click() { bearbeite(zeileAbwaerts); }
+void frmTrabolin::btnDelZeile_Click() { bearbeite(zeileLeeren); }
+void frmTrabolin::btnDelFolgende_Click() { bearbeite(folgendeLeeren); }
+void frmTrabolin::btnDelTabelle_Click() { bearbeite(tabelleLeeren); }
+
+void frmTrabolin::setzeLoeschpanelHoehe(int hoehe)
+{
+    pnlDel->setFixedHeight(hoehe);
+    const bool offen = hoehe == pnlDelOffen;
+    for (QPushButton *k : {btnDelZeile, btnDelFolgende, btnDelTabelle})
+        k->setVisible(offen);
+}
+
+void frmTrabolin::lblDel_Click()
+{
+    uebernehmeEingabe();
+    setzeLoeschpanelHoehe(pnlDel->height() == pnlDelOffen ? pnlDelZu : pnlDelOffen);
+    lblDel->setText(pnlDel->height() == pnlDelOffen ? QStringLiteral("Löschen")
+                                                      : QStringLiteral("Löschen ..."));
+}
+
+// --- about box, help, address
+
+QString frmTrabolin::infoTitel()
+{
+    return QStringLiteral(" Info über ") + QString::fromUtf8(version::produkt);
+}
+
+QString frmTrabolin::infoText()
+{
+    return QStringList{
+        QStringLiteral("Programm:     ") + QString::fromUtf8(version::produkt),
+        QStringLiteral("Release :       %1.%2").arg(version::major).arg(version::minor),
+        QString(),
+        QString::fromUtf8(version::copyright),
+        QString(),
+        QStringLiteral("mailto :           ") + QString::fromUtf8(version::kommentar),
+    }.join(u'\n');
+}
+
+void frmTrabolin::lblLogo_Click()
+{
+    uebernehmeEingabe();
+    QMessageBox box(QMessageBox::Information, infoTitel(), infoText(), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgInfo"));
+    box.exec();
+}
+
+void frmTrabolin::meldeHilfeFehler(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral(" Hilfe..."), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("msgHilfe"));
+    box.exec();
+}
+
+void frmTrabolin::zeigeHilfe()
+{
+    uebernehmeEingabe();
+    const QString pfad = QDir::toNativeSeparators(m_hilfedatei);
+    if (!QFileInfo(m_hilfedatei).isFile()) {
+        meldeHilfeFehler(QStringLiteral("Die Hilfedatei \"Trabolin.chm\" wurde im Programmverzeichnis "
+                                        "nicht gefunden:\n%1")
+                             .arg(pfad));
+        return;
+    }
+    if (!oeffneUrl || !oeffneUrl(QUrl::fromLocalFile(m_hilfedatei)))
+        meldeHilfeFehler(QStringLiteral("Die Hilfedatei kann nicht angezeigt werden:\n%1\n\n"
+                                        "Es ist kein Programm zum Anzeigen von CHM-Dateien eingerichtet.")
+                             .arg(pfad));
+}
+
+void frmTrabolin::txtAdresse_Change()
+{
+    btnLok->setToolTip(lokTippAnfang + QStringLiteral(" (aktuell: ") + txtAdresse->text()
+                       + QStringLiteral(") "));
+}
+
+} // namespace trabolin

@@ -1,0 +1,236 @@
+#pragma once
+#include "program/Tabelle.h"
+#include "serial/V24.h"
+#include "window/Antwortfeld.h"
+#include "window/Beschriftung.h"
+#include "window/Tabellenbearbeitung.h"
+#include "window/Tabellengitter.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QUrl>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QShortcut;
+
+namespace trabolin {
+
+class Ablauf;
+class EchteZeit;
+class WavKlang;
+class Fensterbedienfeld;
+
+// The program's only window. It owns the table store and every control; the
+// controls are public so that the run logic, the serial port, the ECoS link and
+// the settings can be wired to them. Object names are the control names, arrays
+// are named "<name>_<index>".
+class frmTrabolin : public QMainWindow {
+    Q_OBJECT
+public:
+    // Outer size of the window, frame and title bar included.
+    static constexpr int aussenBreite = 1024;
+    static constexpr int aussenHoehe = 741;
+    // Heights of the delete panel.
+    static constexpr int pnlDelOffen = 125;
+    static constexpr int pnlDelZu = 32;
+
+    // `programmVerzeichnis` is where the program looks for its sounds, its help file
+    // and the "COM<N>" port links; empty means the directory of the executable.
+    explicit frmTrabolin(QWidget *parent = nullptr, const QString &programmVerzeichnis = {});
+    ~frmTrabolin() override;
+
+    Tabellenspeicher &tabelle() { return m_tabelle; }
+
+    // The system beep. Every refused key and every refused line move goes through
+    // it; tests replace it to count the beeps.
+    std::function<void()> piepen;
+    // Opens the help file; replaceable for tests. Returns whether it could be opened.
+    std::function<bool(const QUrl &)> oeffneUrl;
+    // Shows a modal message box with an icon and an OK button; replaceable for tests.
+    std::function<void(QMessageBox::Icon, const QString &titel, const QString &text)> melde;
+
+    // Writes an open cell editor's text into the store. Every command calls this
+    // first, so it sees what the user has just typed. Every button, menu item and
+    // shortcut of the window already does this before its own handlers run.
+    void uebernehmeEingabe();
+
+    // Start-up, run once at the end of the constructor.
+    void Form_Load();
+    // Shutdown, run when the window closes.
+    void Form_Unload();
+
+    // The help file "Trabolin.chm" in the program directory.
+    QString hilfedatei() const { return m_hilfedatei; }
+
+    // --- run time panel
+    QFrame *pnlZeit;
+    Beschriftung *lblProgramm;
+    Beschriftung *lblStartzeitTitel;
+    Beschriftung *lblLaufzeitTitel;
+    Beschriftung *lblStartzeit;
+    Beschriftung *lblLaufzeit;
+
+    // --- address panel
+    QFrame *pnlAdresse;
+    QLineEdit *txtAdresse;
+    std::array<Beschriftung *, 2> lblAdresse;
+    Beschriftung *lblDateiTitel;
+    Beschriftung *lblDatei;
+
+    // --- edit panel
+    QFrame *pnlEdit;
+    Beschriftung *lblEdit;
+    QPushButton *btnInsertLine;
+    QPushButton *btnDeleteLine;
+    QPushButton *btnLineUp;
+    QPushButton *btnLineDown;
+
+    // --- delete panel
+    QFrame *pnlDel;
+    Beschriftung *lblDel;
+    QPushButton *btnDelZeile;
+    QPushButton *btnDelFolgende;
+    QPushButton *btnDelTabelle;
+
+    // --- station and connection panel
+    QFrame *pnlProgramm;
+    Beschriftung *lblZentrale;
+    std::array<QRadioButton *, 3> optZentrale;
+    QButtonGroup *grpZentrale; // ids 0 to 2, as the indexes of optZentrale
+
+    Beschriftung *lblSchnittstelle;
+    QComboBox *lstV24;
+    QPushButton *btnV24;
+    Beschriftung *lblBaudrate;
+    QComboBox *lstBaudrate;
+    Beschriftung *lblParity;
+    QComboBox *lstParity;
+    Beschriftung *lblDatenbits;
+    QComboBox *lstDatenbits;
+    Beschriftung *lblStopbits;
+    QComboBox *lstStopbits;
+    QPushButton *btnParameterSetzen;
+    QCheckBox *chkUSB;
+    QLabel *imgUSB;
+    QLabel *imgV24;
+    Beschriftung *lblFS;
+    QComboBox *lstFS;
+
+    Beschriftung *lblIPAdresse;
+    QLineEdit *txtIPAdresse;
+    Beschriftung *lblLocalPort;
+    QLineEdit *txtLocalPort;
+    QPushButton *btn15471;
+    QPushButton *btnEcos;
+    QPushButton *btnListe;
+    QPushButton *btnLok;
+    Beschriftung *lblRX;
+    Antwortfeld *txtRX;
+
+    std::array<QPushButton *, 2> btnPower;
+
+    QPushButton *btnStart;
+    QPushButton *btnSendStop;
+    QPushButton *btnSendZeile;
+    QCheckBox *chkEndlos;
+    QCheckBox *chkSignal;
+
+    // --- table, release label, logo
+    Tabellengitter *DBTabelle;
+    Beschriftung *lblRelease;
+    Beschriftung *lblLogo;
+
+    // --- menu bar
+    QMenu *mnuDatei;
+    QAction *mnuDatei_laden;
+    QAction *mnuDatei_speichern;
+    QAction *mnuDatei_L1;
+    QAction *mnuDatei_Beenden;
+    QMenuBar *mnuRechts; // the right-hand part of the menu bar
+    QAction *mnuHilfe;
+    QAction *mnuBeenden;
+    QShortcut *tasteF1;
+
+    // --- serial port, station and run
+    SerielleSchnittstelle *V24;  // the one serial port
+    QString Zentrale;            // station code: "DCC", "Lenz" or "Ecos"
+    bool USBInterface = false;   // the Lenz USB interface is used (chkUSB)
+    Ablauf &ablauf() { return *m_ablauf; }
+    QString programmVerzeichnis() const { return m_programmVerzeichnis; }
+
+    void btnStart_Click();
+    void btnSendStop_Click();
+    void btnSendZeile_Click();
+    void btnPower_Click(int index);
+    void btnV24_Click();
+    void btnParameterSetzen_Click();
+    void chkUSB_Click();
+    void optZentrale_Click(int index);
+    // Enables or disables the run and power buttons and sets the speed steps to "14".
+    void subV24ok(bool status);
+    // The central error report: shows the message for the error, if it has one.
+    void zentraleFehlerbehandlung(const Fehler &fehler);
+
+    // --- handlers
+    void btnInsertLine_Click();
+    void btnDeleteLine_Click();
+    void btnLineUp_Click();
+    void btnLineDown_Click();
+    void btnDelZeile_Click();
+    void btnDelFolgende_Click();
+    void btnDelTabelle_Click();
+    void lblDel_Click();
+    void lblLogo_Click();
+    void txtAdresse_Change();
+    // F1 and "&?": opens the help file, or says why it cannot.
+    void zeigeHilfe();
+
+    // The texts of the about box.
+    static QString infoTitel();
+    static QString infoText();
+
+protected:
+    void closeEvent(QCloseEvent *ereignis) override;
+    void showEvent(QShowEvent *ereignis) override;
+
+private:
+    void baueMenue();
+    QWidget *baueZeitpanel();
+    QWidget *baueAdresspanel();
+    QWidget *baueEditpanel();
+    QWidget *baueLoeschpanel();
+    QWidget *baueProgrammpanel();
+    void verbindeUebernahme();
+    void setzeLoeschpanelHoehe(int hoehe);
+    void bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int));
+    void meldeHilfeFehler(const QString &text);
+
+    void verbindeSteuerung();
+    void oeffneSchnittstelleBeimStart();
+    void schnittstelleVerloren();
+    void meldeVerlorenePortNachLauf();
+
+    Tabellenspeicher m_tabelle;
+    QString m_programmVerzeichnis;
+    std::unique_ptr<EchteZeit> m_zeit;
+    std::unique_ptr<WavKlang> m_klang;
+    std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
+    std::unique_ptr<Ablauf> m_ablauf;
+    bool m_portVerlorenGemeldet = true; // nothing pending to report
+    QString m_hilfedatei;
+    bool m_aussenmassGesetzt = false;
+};
+
+} // namespace trabolin

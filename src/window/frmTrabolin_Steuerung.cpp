@@ -1,0 +1,182 @@
+// The main window's serial port, station choice and run buttons.
+#include "window/frmTrabolin.h"
+
+#include "program/Ablauf.h"
+#include "program/EchteZeit.h"
+#include "program/WavKlang.h"
+#include "program/Zahlen.h"
+#include "serial/Zentrale.h"
+#include "window/Fensterbedienfeld.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace trabolin {
+
+void frmTrabolin::verbindeSteuerung()
+{
+    V24 = new SerielleSchnittstelle(m_programmVerzeichnis, this);
+    V24->setObjectName(QStringLiteral("V24"));
+    m_zeit = std::make_unique<EchteZeit>();
+    m_klang = std::make_unique<WavKlang>(
+        [this] {
+            if (piepen)
+                piepen();
+        },
+        m_programmVerzeichnis);
+    m_bedienfeld = std::make_unique<Fensterbedienfeld>(*this);
+    m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *V24, *m_klang);
+
+    connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
+    connect(btnSendStop, &QPushButton::clicked, this, &frmTrabolin::btnSendStop_Click);
+    connect(btnSendZeile, &QPushButton::clicked, this, &frmTrabolin::btnSendZeile_Click);
+    for (int i = 0; i < 2; ++i)
+        connect(btnPower[i], &QPushButton::clicked, this, [this, i] { btnPower_Click(i); });
+    connect(btnV24, &QPushButton::clicked, this, &frmTrabolin::btnV24_Click);
+    connect(btnParameterSetzen, &QPushButton::clicked, this, &frmTrabolin::btnParameterSetzen_Click);
+    // toggled, not clicked: setting the box from the program has the same effect.
+    connect(chkUSB, &QCheckBox::toggled, this, &frmTrabolin::chkUSB_Click);
+    for (int i = 0; i < 3; ++i)
+        connect(optZentrale[i], &QRadioButton::toggled, this, [this, i](bool an) {
+            if (an)
+                optZentrale_Click(i);
+        });
+    connect(lstV24, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(text))));
+    });
+    lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(lstV24->currentText()))));
+    connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
+}
+
+// ---------------------------------------------------------------- run buttons
+
+void frmTrabolin::btnStart_Click()
+{
+    m_ablauf->btnStart_Click();
+    meldeVerlorenePortNachLauf();
+}
+
+void frmTrabolin::btnSendStop_Click()
+{
+    m_ablauf->stoppKlick();
+}
+
+void frmTrabolin::btnSendZeile_Click()
+{
+    m_ablauf->btnSendZeile_Click();
+    meldeVerlorenePortNachLauf();
+}
+
+void frmTrabolin::btnPower_Click(int index)
+{
+    m_ablauf->btnPower_Click(index);
+}
+
+// ---------------------------------------------------------------- serial port
+
+void frmTrabolin::subV24ok(bool status)
+{
+    for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile, btnPower[0], btnPower[1]})
+        k->setEnabled(status);
+    lstFS->setCurrentText(QStringLiteral("14"));
+}
+
+void frmTrabolin::zentraleFehlerbehandlung(const Fehler &fehler)
+{
+    if (const auto meldung = fehlermeldung(fehler))
+        melde(QMessageBox::Critical, meldung->titel, meldung->text);
+}
+
+void frmTrabolin::btnV24_Click()
+{
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    lstV24->clear();
+    const QStringList frei = V24->freiePorts();
+    lstV24->addItems(frei);
+    // Adding to an empty list would pick its first item: the text stays empty
+    // until the user picks a port.
+    lstV24->setCurrentIndex(-1);
+    lstV24->setEditText(QString());
+    QApplication::restoreOverrideCursor();
+}
+
+void frmTrabolin::btnParameterSetzen_Click()
+{
+    const Anwendung a = wendeParameterAn(*V24, lstV24->currentText(), lstBaudrate->currentText(),
+                                         lstParity->currentText(), lstDatenbits->currentText(),
+                                         lstStopbits->currentText());
+    if (a.fehler) {
+        zentraleFehlerbehandlung(a.fehler);
+        if (schnittstelleUnbrauchbar(a.fehler))
+            subV24ok(false);
+        return;
+    }
+    m_portVerlorenGemeldet = true;
+    melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
+    subV24ok(true);
+}
+
+void frmTrabolin::chkUSB_Click()
+{
+    USBInterface = chkUSB->isChecked();
+    imgUSB->setVisible(USBInterface);
+}
+
+void frmTrabolin::oeffneSchnittstelleBeimStart()
+{
+    if (!istSerielleZentrale(Zentrale))
+        return;
+    V24->setzePortNummer(
+        static_cast<int>(leseGanzzahl(lstV24->currentText(), Leerzeichen::ueberall)));
+    if (const Fehler f = V24->oeffne()) {
+        zentraleFehlerbehandlung(f);
+        return;
+    }
+    subV24ok(true);
+}
+
+void frmTrabolin::schnittstelleVerloren()
+{
+    // No message box while a line runs: a modal box would hold the run's wait.
+    // The report follows when the run or the single line has ended.
+    m_portVerlorenGemeldet = false;
+    if (!m_ablauf->laeuft())
+        meldeVerlorenePortNachLauf();
+}
+
+void frmTrabolin::meldeVerlorenePortNachLauf()
+{
+    if (m_portVerlorenGemeldet || m_ablauf->laeuft() || !isVisible())
+        return;
+    m_portVerlorenGemeldet = true;
+    subV24ok(false);
+    zentraleFehlerbehandlung(
+        {fehlernummer::oeffnenFehlgeschlagen,
+         QStringLiteral("Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)")
+             .arg(V24->portNummer())});
+}
+
+// ---------------------------------------------------------------- station
+
+void frmTrabolin::optZentrale_Click(int index)
+{
+    const auto wahl = zentralenwahl(index);
+    if (!wahl)
+        return;
+    lblFS->setEnabled(wahl->fahrstufenAktiv);
+    lstFS->setEnabled(wahl->fahrstufenAktiv);
+    if (wahl->usbAbwaehlen)
+        chkUSB->setChecked(false);
+    chkUSB->setEnabled(wahl->usbAktiv);
+    lblAdresse[0]->setText(wahl->adresseTitel);
+    lblAdresse[1]->setText(wahl->adresseBereich);
+    btnEcos->setEnabled(wahl->ecosAktiv);
+    Zentrale = wahl->code;
+}
+
+} // namespace trabolin

@@ -1,0 +1,48 @@
+#include "helfer/Virtuell.h"
+
+namespace trabolin::test {
+
+void VirtuelleZeit::bei(qint64 zeitpunkt, std::function<void()> aktion)
+{
+    m_ereignisse.emplace(zeitpunkt, std::move(aktion));
+}
+
+QTime VirtuelleZeit::tageszeit() const
+{
+    return tagesbeginn.addMSecs(static_cast<int>(jetzt % (24 * 3600 * 1000)));
+}
+
+void VirtuelleZeit::verarbeiteEreignisse()
+{
+    ++ereignisrunden;
+    // Events due now; an event may itself wait, which moves the clock on.
+    while (!m_ereignisse.empty() && m_ereignisse.begin()->first <= jetzt) {
+        auto aktion = std::move(m_ereignisse.begin()->second);
+        m_ereignisse.erase(m_ereignisse.begin());
+        aktion();
+    }
+}
+
+void VirtuelleZeit::warte(int dauerMs, const std::function<bool()> &abbruch)
+{
+    warteaufrufe.append({jetzt, dauerMs});
+    const qint64 ende = jetzt + dauerMs;
+    verarbeiteEreignisse();
+    while (!abbruch() && jetzt < ende) {
+        qint64 naechstes = ende;
+        if (!m_ereignisse.empty())
+            naechstes = qMin(naechstes, qMax(jetzt, m_ereignisse.begin()->first));
+        jetzt = naechstes;
+        verarbeiteEreignisse();
+    }
+}
+
+QByteArray Mitschrift::alles() const
+{
+    QByteArray b;
+    for (const auto &v : vorgaenge)
+        b += v.bytes;
+    return b;
+}
+
+} // namespace trabolin::test

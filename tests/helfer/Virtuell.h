@@ -1,0 +1,81 @@
+#pragma once
+// Test doubles for the run logic: a clock that runs in virtual time, a port that
+// records every write with its virtual time, a sound that records what it plays
+// and a set of controls held in plain fields.
+#include "program/Umgebung.h"
+
+#include <QList>
+#include <functional>
+#include <map>
+
+namespace trabolin::test {
+
+class VirtuelleZeit : public Zeitbasis {
+public:
+    qint64 jetzt = 0;                       // virtual milliseconds since the start
+    QTime tagesbeginn = QTime(12, 0, 0);    // time of day at jetzt == 0
+    int ereignisrunden = 0;                 // how often events were processed
+    QList<QPair<qint64, int>> warteaufrufe; // (start, duration) of every wait
+
+    // Runs `aktion` as an event at virtual time `zeitpunkt`.
+    void bei(qint64 zeitpunkt, std::function<void()> aktion);
+
+    QTime tageszeit() const override;
+    void verarbeiteEreignisse() override;
+    void warte(int dauerMs, const std::function<bool()> &abbruch) override;
+    void wecke() override {}
+
+private:
+    std::multimap<qint64, std::function<void()>> m_ereignisse;
+};
+
+struct Schreibvorgang {
+    qint64 zeit;
+    QByteArray bytes;
+};
+
+class Mitschrift : public Ausgabe {
+public:
+    explicit Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    QList<Schreibvorgang> vorgaenge;
+    void schreibe(const QByteArray &bytes) override { vorgaenge.append({m_zeit.jetzt, bytes}); }
+    QByteArray alles() const;
+
+private:
+    const VirtuelleZeit &m_zeit;
+};
+
+class KlangMitschrift : public Klang {
+public:
+    explicit KlangMitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    QList<QPair<qint64, QString>> gespielt;
+    void spiele(const QString &datei) override { gespielt.append({m_zeit.jetzt, datei}); }
+
+private:
+    const VirtuelleZeit &m_zeit;
+};
+
+struct TestBedienfeld : Bedienfeld {
+    QString adresse = QStringLiteral("24");
+    int option = 0;
+    bool mitEndlos = false;
+    bool mitSignal = false;
+    int fsIndex = 0;
+    bool usb = false;
+    QString start;
+    QString lauf;
+    int pieptoene = 0;
+
+    QString adresseText() const override { return adresse; }
+    int zentraleOption() const override { return option; }
+    bool endlos() const override { return mitEndlos; }
+    bool signal() const override { return mitSignal; }
+    int fahrstufenIndex() const override { return fsIndex; }
+    bool usbInterface() const override { return usb; }
+    QString startzeit() const override { return start; }
+    void setzeStartzeit(const QString &t) override { start = t; }
+    void setzeLaufzeit(const QString &t) override { lauf = t; }
+    void piepe() override { ++pieptoene; }
+};
+
+} // namespace trabolin::test
