@@ -7,9 +7,11 @@
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
+#include "serial/V24.h"
 
 #include <QCoreApplication>
-#include <QSerialPort>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -200,23 +202,6 @@ private:
     int m_fd;
 };
 
-// The slave side through QSerialPort, which hands the bytes to the port when its
-// write notifier fires; with `sofort`, flush() pushes them out in the call.
-class SerielleAusgabe : public Ausgabe {
-public:
-    SerielleAusgabe(QSerialPort &port, bool sofort) : m_port(port), m_sofort(sofort) {}
-    void schreibe(const QByteArray &bytes) override
-    {
-        m_port.write(bytes);
-        if (m_sofort)
-            m_port.flush();
-    }
-
-private:
-    QSerialPort &m_port;
-    bool m_sofort;
-};
-
 class StillerKlang : public Klang {
 public:
     void spiele(const QString &) override {}
@@ -317,15 +302,19 @@ int main(int argc, char **argv)
         DirektAusgabe ausgabe(pty.slave);
         stoppLatenz("write(2)", zeit, ausgabe, empfaenger, stopps);
     }
-    for (bool sofort : {false, true}) {
-        QSerialPort port(QString::fromStdString(pty.name));
-        if (!port.open(QIODevice::ReadWrite)) {
-            std::printf("Stopp bis Leitung (QSerialPort): %s\n", qPrintable(port.errorString()));
-            continue;
+    {
+        // The program's own port, reached as "COM1" through a link in a scratch
+        // program directory, as a user links an adapter.
+        QTemporaryDir verzeichnis;
+        QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(1);
+        if (const Fehler f = v24.oeffne()) {
+            std::printf("Stopp bis Leitung (V24): %s\n", qPrintable(f.beschreibung));
+            return 1;
         }
-        SerielleAusgabe ausgabe(port, sofort);
-        stoppLatenz(sofort ? "QSerialPort mit flush()" : "QSerialPort", zeit, ausgabe,
-                    empfaenger, stopps);
+        stoppLatenz("V24", zeit, v24, empfaenger, stopps);
     }
     return 0;
 }

@@ -51,6 +51,11 @@ QSoundEffect *WavKlang::effektFuer(const QString &datei, const QString &pfad)
 
 void WavKlang::spiele(const QString &datei)
 {
+    // One sound at a time: whatever still plays, this file or another, is cut off,
+    // also when the beep stands in for the new one.
+    for (QSoundEffect *spielend : std::as_const(m_effekte))
+        spielend->stop();
+
     const QString pfad = QDir(verzeichnis()).filePath(datei);
     if (!QFileInfo(pfad).isFile() || QMediaDevices::audioOutputs().isEmpty()) {
         piepe();
@@ -67,7 +72,6 @@ void WavKlang::spiele(const QString &datei)
     if (!ausgang.isNull() && effekt->audioDevice() != ausgang)
         effekt->setAudioDevice(ausgang);
 
-    effekt->stop();
     effekt->play();
     if (effekt->status() != QSoundEffect::Ready)
         ++m_wartend[effekt];

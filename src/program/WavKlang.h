@@ -20,8 +20,8 @@ public:
                       QObject *parent = nullptr);
     ~WavKlang() override;
 
-    // Returns at once. A sound of the same file that is still playing is cut off
-    // and started again; a missing or unreadable file, or a machine without an
+    // Returns at once. A sound that is still playing, of this file or another, is
+    // cut off; a missing or unreadable file, or a machine without an
     // audio output, gives the beep.
     void spiele(const QString &datei) override;
 

@@ -421,6 +421,9 @@ void SerielleSchnittstelle::schreibe(const QByteArray &bytes)
     if (!istOffen() || bytes.isEmpty())
         return;
     port_.write(bytes);
+    // Hand the bytes to the driver now, without blocking, so a stop goes out the
+    // moment it is sent and not only at the next round of events.
+    port_.flush();
 }
 
 QStringList SerielleSchnittstelle::freiePorts()

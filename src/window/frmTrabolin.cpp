@@ -555,6 +555,7 @@ void frmTrabolin::Form_Load()
 void frmTrabolin::Form_Unload()
 {
     // A run still going on ends without sending anything more; the port closes first.
+    m_schliesst = true;
     m_ablauf->beenden();
     if (V24->istOffen())
         V24->schliesse();

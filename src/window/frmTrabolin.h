@@ -229,6 +229,7 @@ private:
     std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
     std::unique_ptr<Ablauf> m_ablauf;
     bool m_portVerlorenGemeldet = true; // nothing pending to report
+    bool m_schliesst = false;           // shutdown has begun
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;
 };

@@ -151,7 +151,7 @@ void frmTrabolin::schnittstelleVerloren()
 
 void frmTrabolin::meldeVerlorenePortNachLauf()
 {
-    if (m_portVerlorenGemeldet || m_ablauf->laeuft() || !isVisible())
+    if (m_portVerlorenGemeldet || m_ablauf->laeuft() || m_schliesst)
         return;
     m_portVerlorenGemeldet = true;
     subV24ok(false);
