@@ -1,7 +1,7 @@
 // The run logic on the 6021/6051 and IntelliBox path in virtual time: every byte,
 // every text and every pause of the row commands, the run, the single line, the
 // stop, and the power buttons.
-#include "program/Ablauf.h"
+#include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
 
 #include <QtTest>
@@ -9,38 +9,6 @@
 using namespace trabolin;
 using namespace trabolin::test;
 
-namespace {
-
-struct Aufbau {
-    Tabellenspeicher tabelle;
-    TestBedienfeld feld;
-    VirtuelleZeit zeit;
-    Mitschrift port{zeit};
-    KlangMitschrift klang{zeit};
-    Ablauf ablauf{tabelle, feld, zeit, port, klang};
-
-    // "5,s,7,X" fills cells 1 to 4 of the line; missing cells stay empty.
-    void zeile(int nr, const QString &zellen)
-    {
-        const QStringList teile = zellen.split(QLatin1Char(','));
-        for (int i = 0; i < anzahlZellen; ++i)
-            tabelle.setzeZelle(nr, i + 1, i < teile.size() ? teile[i] : QString());
-    }
-    void zeilen(const QStringList &liste)
-    {
-        for (int i = 0; i < liste.size(); ++i)
-            zeile(i + 1, liste[i]);
-    }
-    QStringList klaenge() const
-    {
-        QStringList k;
-        for (const auto &[t, datei] : klang.gespielt)
-            k << QString::number(t) + QLatin1Char(' ') + datei;
-        return k;
-    }
-};
-
-} // namespace
 
 class TestAblauf : public QObject {
     Q_OBJECT

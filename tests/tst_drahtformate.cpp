@@ -2,7 +2,7 @@
 // byte and USB prefix, the slot buffer, and the IntelliBox texts.
 #include "stations/lenz/XpressNet.h"
 #include "stations/maerklin/Maerklin.h"
-#include "program/Ablauf.h"
+#include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
 
 #include <QtTest>
@@ -37,12 +37,9 @@ private slots:
 
     void sendeLenzBefehl()
     {
-        Tabellenspeicher tabelle;
-        TestBedienfeld feld;
-        VirtuelleZeit zeit;
-        Mitschrift port{zeit};
-        KlangMitschrift klang{zeit};
-        Ablauf ablauf{tabelle, feld, zeit, port, klang};
+        Aufbau a;
+        Ablauf &ablauf = a.ablauf;
+        Mitschrift &port = a.port;
 
         // A filled slot holding zero belongs to the frame.
         for (int s = 1; const int b : {0xE4, 0x10, 0x00, 0x03, 0x00})

@@ -1,9 +1,9 @@
 // Runs through the real window on a pseudo-terminal standing in for the 6051
 // interface: the bytes that arrive at the other end, with their pauses, for whole
 // runs, a stop, a single line, the power buttons and an adapter pulled mid-run.
+#include "helfer/Aufbau.h"
 #include "helfer/Pty.h"
 #include "helfer/Protokoll.h"
-#include "program/Ablauf.h"
 #include "window/frmTrabolin.h"
 
 #include <QCheckBox>
@@ -66,12 +66,7 @@ struct Anlage {
         meldungen.clear();
     }
 
-    void zeile(int nr, const QString &zellen)
-    {
-        const QStringList teile = zellen.split(QLatin1Char(','));
-        for (int i = 0; i < anzahlZellen; ++i)
-            fenster->tabelle().setzeZelle(nr, i + 1, i < teile.size() ? teile[i] : QString());
-    }
+    void zeile(int nr, const QString &zellen) { fuelleZeile(fenster->tabelle(), nr, zellen); }
 };
 
 } // namespace

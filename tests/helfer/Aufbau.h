@@ -1,0 +1,43 @@
+#pragma once
+// The run logic wired to the test doubles: a table, controls in plain fields, a
+// clock in virtual time, a recording port and a recording sound.
+#include "helfer/Virtuell.h"
+#include "program/Ablauf.h"
+
+#include <QStringList>
+
+namespace trabolin::test {
+
+// "5,s,7,X" fills cells 1 to 4 of a table line; the cells not named are emptied.
+inline void fuelleZeile(Tabellenspeicher &tabelle, int nr, const QString &zellen)
+{
+    const QStringList teile = zellen.split(QLatin1Char(','));
+    for (int i = 0; i < anzahlZellen; ++i)
+        tabelle.setzeZelle(nr, i + 1, i < teile.size() ? teile[i] : QString());
+}
+
+struct Aufbau {
+    Tabellenspeicher tabelle;
+    TestBedienfeld feld;
+    VirtuelleZeit zeit;
+    Mitschrift port{zeit};
+    KlangMitschrift klang{zeit};
+    Ablauf ablauf{tabelle, feld, zeit, port, klang};
+
+    void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }
+    void zeilen(const QStringList &liste)
+    {
+        for (int i = 0; i < liste.size(); ++i)
+            zeile(i + 1, liste[i]);
+    }
+    QStringList klaenge() const
+    {
+        QStringList k;
+        for (const auto &[t, datei] : klang.gespielt)
+            k << QString::number(t) + QLatin1Char(' ') + datei;
+        return k;
+    }
+};
+
+
+} // namespace trabolin::test
