@@ -52,8 +52,6 @@ private slots:
             << "24" << "5,,7,X" << QStringList{"0 40 18"} << qint64(500) << 1;
         QTest::newRow("kleines x: licht an, F1 aus")
             << "24" << "1,S,3,x,x" << QStringList{"0 40 18", "500 13 18"} << qint64(1500) << 1;
-        QTest::newRow("fahrstufe 15 bleibt 15")
-            << "24" << "1,s,15" << QStringList{"0 40 18", "500 0F 18"} << qint64(1500) << 1;
         QTest::newRow("fahrstufe passt in kein byte: nichts")
             << "24" << "1,s,250,X" << QStringList{"0 40 18"} << qint64(1500) << 1;
         QTest::newRow("dauer mit blank")
@@ -63,9 +61,6 @@ private slots:
         QTest::newRow("XL zeile")
             << "300" << "10,S,20,X,X"
             << QStringList{"500 'XL 300,20,1,1,1,0,0,0<CR>'"} << qint64(10500) << 1;
-        QTest::newRow("XL nur F2")
-            << "300" << "1,m,12,X,,X"
-            << QStringList{"500 'XL 300,12,1,1,0,1,0,0<CR>'"} << qint64(60500) << 1;
         QTest::newRow("XL ab 256")
             << "256" << "1,s,0" << QStringList{"500 'XL 256,0,0,1,0,0,0,0<CR>'"} << qint64(1500) << 1;
         QTest::newRow("XL richtungswechsel")
