@@ -181,6 +181,27 @@ private slots:
         QCOMPARE(a.pty.lies(1, 2000), QByteArray("\x61"));
     }
 
+    // Closing the window in the middle of a line ends the run at once: the port is
+    // closed first and nothing more goes out.
+    void schliessenWaehrendDesLaufs()
+    {
+        Anlage a;
+        a.fenster->txtAdresse->setText(QStringLiteral("24"));
+        a.zeile(1, QStringLiteral("60,s,5"));
+        QTimer::singleShot(800, a.fenster.get(), &QWidget::close);
+        QElapsedTimer uhr;
+        uhr.start();
+        a.fenster->btnStart->click();
+        QVERIFY(uhr.elapsed() < 30000); // returned, long before the line's minute
+        QVERIFY(!a.fenster->V24->istOffen());
+        a.pty.lies(1 << 16, 300);
+        QStringList bytes;
+        for (const auto &x : ankuenfte(a.pty.nimmStuecke()))
+            bytes << alsText(x.bytes);
+        QCOMPARE(bytes, (QStringList{"40 18", "05 18"}));
+        QVERIFY(a.meldungen.isEmpty());
+    }
+
     // The adapter is pulled during a line: the run goes on without the port, ends
     // normally, and one message follows after it, not during it.
     void adapterGezogen()
