@@ -43,6 +43,16 @@ QList<Ankunft> ankuenfte(const QList<Pty::Stueck> &stuecke)
     return liste;
 }
 
+// Everything that has arrived since the last look, one text per moment.
+QStringList geschrieben(Pty &pty)
+{
+    pty.lies(1 << 16, 300);
+    QStringList bytes;
+    for (const auto &x : ankuenfte(pty.nimmStuecke()))
+        bytes << alsText(x.bytes);
+    return bytes;
+}
+
 struct Anlage {
     QTemporaryDir verzeichnis;
     Pty pty;
@@ -163,11 +173,7 @@ private slots:
         a.fenster->tabelle().setzeAktuelleZeile(3);
         a.pty.nimmStuecke();
         a.fenster->btnSendZeile->click();
-        a.pty.lies(1 << 16, 300);
-        QStringList bytes;
-        for (const auto &x : ankuenfte(a.pty.nimmStuecke()))
-            bytes << alsText(x.bytes);
-        QCOMPARE(bytes, (QStringList{"40 18", "03 18", "00 18", "40 18"}));
+        QCOMPARE(geschrieben(a.pty), (QStringList{"40 18", "03 18", "00 18", "40 18"}));
         QCOMPARE(a.fenster->tabelle().aktuelleZeile(), 3);
     }
 
@@ -194,11 +200,7 @@ private slots:
         a.fenster->btnStart->click();
         QVERIFY(uhr.elapsed() < 30000); // returned, long before the line's minute
         QVERIFY(!a.fenster->V24->istOffen());
-        a.pty.lies(1 << 16, 300);
-        QStringList bytes;
-        for (const auto &x : ankuenfte(a.pty.nimmStuecke()))
-            bytes << alsText(x.bytes);
-        QCOMPARE(bytes, (QStringList{"40 18", "05 18"}));
+        QCOMPARE(geschrieben(a.pty), (QStringList{"40 18", "05 18"}));
         QVERIFY(a.meldungen.isEmpty());
     }
 

@@ -104,10 +104,7 @@ void Ablauf::beenden()
 void Ablauf::sendeStoppDerZentrale()
 {
     if (m_bedienfeld.zentraleOption() == 0) {
-        if (m_zustand.adresseNummer < 256)
-            sendeMaerklinBefehl(QStringLiteral("0"), m_zustand.adresseText);
-        else
-            sendeStoppzeileXL();
+        sendeStoppMaerklin();
         return;
     }
     // Lenz, ECoS or no station: a frame pending in the slot buffer goes out; with
@@ -157,6 +154,14 @@ void Ablauf::sendeMaerklinBefehl(const QString &befehl, const QString &adresse)
     // negative address) cannot be coded: nothing is sent rather than a wrong byte.
     if (const auto bytes = maerklinBefehl(leseGanzzahl(befehl), leseGanzzahl(adresse)))
         m_v24.schreibe(*bytes);
+}
+
+void Ablauf::sendeStoppMaerklin()
+{
+    if (m_zustand.adresseNummer < 256)
+        sendeMaerklinBefehl(QStringLiteral("0"), m_zustand.adresseText);
+    else
+        sendeStoppzeileXL();
 }
 
 void Ablauf::sendeStoppzeileXL()
@@ -282,10 +287,7 @@ void Ablauf::btnStart_Click()
         auto stoppGefunden = [this] {
             if (!m_zustand.stopp)
                 return false;
-            if (m_zustand.adresseNummer >= 256)
-                sendeStoppzeileXL();
-            else
-                sendeMaerklinBefehl(QStringLiteral("0"), m_zustand.adresseText);
+            sendeStoppMaerklin();
             return true;
         };
         for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {

@@ -67,6 +67,9 @@ public:
 
 private:
     void sendeStoppDerZentrale();
+    // The stop on the 6021/IntelliBox path: speed 0 with the light off, or the
+    // IntelliBox stop line for addresses of 256 and more.
+    void sendeStoppMaerklin();
     void sendeStoppzeileXL();
     void schlussfolge();
     void endeBefehlOption0();

@@ -46,10 +46,12 @@ void frmTrabolin::verbindeSteuerung()
             if (an)
                 optZentrale_Click(i);
         });
-    connect(lstV24, &QComboBox::editTextChanged, this, [this](const QString &text) {
+    // The port choice names the device its number stands for.
+    auto zeigeGeraet = [this](const QString &text) {
         lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(text))));
-    });
-    lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(lstV24->currentText()))));
+    };
+    connect(lstV24, &QComboBox::editTextChanged, this, zeigeGeraet);
+    zeigeGeraet(lstV24->currentText());
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
 }
 
