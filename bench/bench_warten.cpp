@@ -5,6 +5,7 @@
 //
 // --kurz takes fewer samples (a quick look, not for the record).
 #include "program/Ablauf.h"
+#include "stations/maerklin/MaerklinTreiber.h"
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
 #include "serial/V24.h"
@@ -231,7 +232,9 @@ void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger 
     Tabellenspeicher tabelle;
     Bedienung bedienung;
     StillerKlang klang;
-    Ablauf ablauf(tabelle, bedienung, zeit, ausgabe, klang);
+    Ablauf ablauf(tabelle, bedienung, zeit, klang);
+    MaerklinTreiber maerklin(ablauf, ausgabe);
+    ablauf.setzeTreiber(0, &maerklin);
 
     std::mt19937 zufall(24);
     std::uniform_int_distribution<int> klickNach(5, 20);

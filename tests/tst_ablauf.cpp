@@ -84,9 +84,9 @@ private slots:
         a.ablauf.zustand().adresseText = adresse;
         a.ablauf.zustand().adresseNummer = qint16(adresse.trimmed().toInt());
         if (a.ablauf.zustand().adresseNummer < 256)
-            a.ablauf.Fahrbefehl();
+            a.maerklin.Fahrbefehl();
         else
-            a.ablauf.Fahrbefehl_X();
+            a.maerklin.Fahrbefehl_X();
         QCOMPARE(protokoll(a.port), erwartet);
         QCOMPARE(a.zeit.jetzt, ende);
         QCOMPARE(int(a.ablauf.zustand().XLRichtung), richtungDanach);
@@ -95,9 +95,9 @@ private slots:
     void sendeMaerklinBefehl()
     {
         Aufbau a;
-        a.ablauf.sendeMaerklinBefehl("64", "24");
-        a.ablauf.sendeMaerklinBefehl("7", "24");
-        a.ablauf.sendeMaerklinBefehl("2.5", " 24");
+        a.maerklin.sendeMaerklinBefehl("64", "24");
+        a.maerklin.sendeMaerklinBefehl("7", "24");
+        a.maerklin.sendeMaerklinBefehl("2.5", " 24");
         QCOMPARE(protokoll(a.port), (QStringList{"0 40 18", "0 07 18", "0 02 18"}));
     }
 
@@ -288,7 +288,7 @@ private slots:
         a.ablauf.zustand().adresseNummer = qint16(adresse.toInt());
         if (lenzRahmen)
             for (int s = 1; const quint8 b : {0xE4, 0x20, 0x00, 0x03, 0x10})
-                a.ablauf.LenzBefehl().setze(s++, b);
+                a.lenz.LenzBefehl().setze(s++, b);
 
         a.ablauf.subWarten(1000); // runs out: nothing sent
         QCOMPARE(a.zeit.jetzt, qint64(1000));

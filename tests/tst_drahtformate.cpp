@@ -38,7 +38,7 @@ private slots:
     void sendeLenzBefehl()
     {
         Aufbau a;
-        Ablauf &ablauf = a.ablauf;
+        LenzTreiber &ablauf = a.lenz;
         Mitschrift &port = a.port;
 
         // A filled slot holding zero belongs to the frame.

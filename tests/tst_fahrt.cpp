@@ -187,8 +187,8 @@ private slots:
         QCOMPARE(a.pty.lies(1, 2000), QByteArray("\x61"));
     }
 
-    // Closing the window in the middle of a line ends the run at once: the port is
-    // closed first and nothing more goes out.
+    // Closing the window in the middle of a line stops the locomotive, then closes
+    // the port: the stop is the last thing that goes out.
     void schliessenWaehrendDesLaufs()
     {
         Anlage a;
@@ -200,7 +200,7 @@ private slots:
         a.fenster->btnStart->click();
         QVERIFY(uhr.elapsed() < 30000); // returned, long before the line's minute
         QVERIFY(!a.fenster->V24->istOffen());
-        QCOMPARE(geschrieben(a.pty), (QStringList{"40 18", "05 18"}));
+        QCOMPARE(geschrieben(a.pty), (QStringList{"40 18", "05 18", "00 18"}));
         QVERIFY(a.meldungen.isEmpty());
     }
 

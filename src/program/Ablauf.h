@@ -1,17 +1,19 @@
 #pragma once
 // The run logic for the driving program: the shared run state, the one wait with
-// its stop action, the row commands, the run started by "starten" and the single
-// line. It reads the controls through Bedienfeld and reaches the port, the clock
-// and the sound through the interfaces of Umgebung.h.
+// its stop action, the start of a run and of a single line, the running time and
+// the sounds. What a command station does with a line is its driver's work
+// (Zentralentreiber.h); the run logic calls the driver of the station selected at
+// the moment it acts.
 #include "program/Tabelle.h"
 #include "program/Umgebung.h"
-#include "stations/lenz/XpressNet.h"
+#include "program/Zentralentreiber.h"
 
 #include <QObject>
+#include <array>
 
 namespace trabolin {
 
-// The run state shared by the run, the single line, the row commands and the wait.
+// The run state shared by the run, the single line, the drivers and the wait.
 struct Laufzustand {
     QString adresseText;   // txtAdresse as read at the start of a pass or single line
     qint16 adresseNummer = 0;
@@ -22,18 +24,29 @@ struct Laufzustand {
 class Ablauf : public QObject {
     Q_OBJECT
 public:
-    Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit,
-           Ausgabe &v24, Klang &klang, QObject *parent = nullptr);
+    Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit, Klang &klang,
+           QObject *parent = nullptr);
+
+    // The driver of station option `option` (0 to 2); not owned, it must outlive
+    // every run. An option without a driver sends nothing.
+    void setzeTreiber(int option, Zentralentreiber *treiber);
+    // The driver of the station selected now, or nullptr.
+    Zentralentreiber *treiber() const;
 
     Laufzustand &zustand() { return m_zustand; }
-    LenzPuffer &LenzBefehl() { return m_lenzBefehl; }
+    Tabellenspeicher &tabelle() { return m_tabelle; }
+    Bedienfeld &bedienfeld() { return m_bedienfeld; }
 
     // True while a run ("starten") or a single line is going on.
     bool laeuft() const { return m_laeuft > 0; }
+    // True once the window is closing: waits return at once, nothing more is sent.
+    bool beendet() const { return m_beendet; }
 
     // The one wait: `dauerMs` milliseconds with the window responsive, cut short
     // by the stop flag, in which case the selected station's stop goes out.
     void subWarten(int dauerMs);
+    // Lets the window process its pending events once.
+    void verarbeiteEreignisse();
 
     // Click on "St&op": raises the stop flag; the running wait ends at once.
     void stoppKlick();
@@ -45,8 +58,9 @@ public:
     // Click on "Power of&f" (index 0) or "Power o&n" (index 1).
     void btnPower_Click(int index);
 
-    // Marks the program as ending: every wait returns at once and every run ends
-    // without sending anything more.
+    // The window closes: a run or single line still going on stops the locomotive
+    // through the selected station's driver; then every wait returns at once and
+    // every run ends without sending anything more.
     void beenden();
 
     // "hh:mm:ss" for a number of seconds; hours are not limited to 24.
@@ -54,37 +68,35 @@ public:
 
     // Writes the running time since lblStartzeit into lblLaufzeit.
     void aktualisiereLaufzeit();
-
-    // Two-byte command of the 6051 interface: both texts read as numbers.
-    void sendeMaerklinBefehl(const QString &befehl, const QString &adresse);
-    // The frame pending in LenzBefehl, with check byte and USB prefix.
-    void sendeLenzBefehl();
-
-    // Row commands for one table line on the 6021/6051 (address below 256) and
-    // IntelliBox (256 or more) path.
-    void Fahrbefehl();
-    void Fahrbefehl_X();
-
-private:
-    void sendeStoppDerZentrale();
-    // The stop on the 6021/IntelliBox path: speed 0 with the light off, or the
-    // IntelliBox stop line for addresses of 256 and more.
-    void sendeStoppMaerklin();
-    void sendeStoppzeileXL();
-    void schlussfolge();
-    void endeBefehlOption0();
-    void spieleRing();
+    // Writes the time of day into lblStartzeit.
+    void setzeStartzeit();
+    // Reads txtAdresse into the address text and number of the run state.
     void leseAdresse();
 
+    // "Signal.wav" when "akustisches Signal bei Programmende" is ticked.
+    void spieleEndsignal();
+    // "ring.wav" three times, one second apart.
+    void spieleRing();
+
+private:
     Tabellenspeicher &m_tabelle;
     Bedienfeld &m_bedienfeld;
     Zeitbasis &m_zeit;
-    Ausgabe &m_v24;
     Klang &m_klang;
     Laufzustand m_zustand;
-    LenzPuffer m_lenzBefehl;
+    std::array<Zentralentreiber *, 3> m_treiber{};
     int m_laeuft = 0;
     bool m_beendet = false;
 };
+
+// A millisecond count clamped into the range of a wait.
+int alsWartezeit(qint64 ms);
+
+// Wait times of a table line: the "Dauer" value in seconds for the units "s" and
+// "S", in minutes for every other unit; clamped to the range of a wait.
+int wartezeitMs(qint64 dauer, const QString &einheit);
+
+// Removes leading and trailing blanks (only blanks, as the table cells hold them).
+QString ohneBlanks(const QString &text);
 
 } // namespace trabolin

@@ -4,6 +4,8 @@
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/WavKlang.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/maerklin/MaerklinTreiber.h"
 #include "window/Fensterbedienfeld.h"
 
 #include <QAbstractButton>

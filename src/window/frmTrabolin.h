@@ -28,6 +28,8 @@ class QShortcut;
 namespace trabolin {
 
 class Ablauf;
+class LenzTreiber;
+class MaerklinTreiber;
 class EchteZeit;
 class WavKlang;
 class Fensterbedienfeld;
@@ -228,6 +230,8 @@ private:
     std::unique_ptr<WavKlang> m_klang;
     std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
     std::unique_ptr<Ablauf> m_ablauf;
+    std::unique_ptr<MaerklinTreiber> m_maerklin;
+    std::unique_ptr<LenzTreiber> m_lenz;
     bool m_portVerlorenGemeldet = true; // nothing pending to report
     bool m_schliesst = false;           // shutdown has begun
     QString m_hilfedatei;

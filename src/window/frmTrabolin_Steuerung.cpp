@@ -6,6 +6,8 @@
 #include "program/WavKlang.h"
 #include "program/Zahlen.h"
 #include "serial/Zentrale.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/maerklin/MaerklinTreiber.h"
 #include "window/Fensterbedienfeld.h"
 
 #include <QApplication>
@@ -30,7 +32,11 @@ void frmTrabolin::verbindeSteuerung()
         },
         m_programmVerzeichnis);
     m_bedienfeld = std::make_unique<Fensterbedienfeld>(*this);
-    m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *V24, *m_klang);
+    m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *m_klang);
+    m_maerklin = std::make_unique<MaerklinTreiber>(*m_ablauf, *V24);
+    m_lenz = std::make_unique<LenzTreiber>(*m_ablauf, *V24);
+    m_ablauf->setzeTreiber(optionMaerklin, m_maerklin.get());
+    m_ablauf->setzeTreiber(optionLenz, m_lenz.get());
 
     connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
     connect(btnSendStop, &QPushButton::clicked, this, &frmTrabolin::btnSendStop_Click);

@@ -3,6 +3,8 @@
 // clock in virtual time, a recording port and a recording sound.
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/maerklin/MaerklinTreiber.h"
 
 #include <QStringList>
 
@@ -22,7 +24,15 @@ struct Aufbau {
     VirtuelleZeit zeit;
     Mitschrift port{zeit};
     KlangMitschrift klang{zeit};
-    Ablauf ablauf{tabelle, feld, zeit, port, klang};
+    Ablauf ablauf{tabelle, feld, zeit, klang};
+    MaerklinTreiber maerklin{ablauf, port};
+    LenzTreiber lenz{ablauf, port};
+
+    Aufbau()
+    {
+        ablauf.setzeTreiber(0, &maerklin);
+        ablauf.setzeTreiber(1, &lenz);
+    }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }
     void zeilen(const QStringList &liste)

@@ -1,0 +1,227 @@
+#include "stations/lenz/LenzTreiber.h"
+
+#include "program/Zahlen.h"
+
+namespace trabolin {
+
+namespace {
+
+constexpr quint8 kopfLok = 0xE4;        // locomotive instruction, four data bytes
+constexpr quint8 kennungFunktion = 0x20; // function group 1: F0 to F4
+constexpr quint8 kopfBetrieb = 0x21;    // track power: 0x80 off, 0x81 on
+
+bool istVorwaerts(const QString &einheit) { return einheit == u"M" || einheit == u"S"; }
+
+// Speed 0 in the direction of the unit: 0x80 forwards ("M", "S"), else 0x00.
+quint8 haltebyte(const QString &einheit) { return istVorwaerts(einheit) ? 0x80 : 0x00; }
+
+qint64 alsZahl(const QString &text) { return leseGanzzahl(text, Leerzeichen::ueberall); }
+
+} // namespace
+
+std::optional<std::pair<quint8, quint8>> lenzAdressbytes(qint64 adresse)
+{
+    if (adresse < 0 || adresse > 16383)
+        return std::nullopt;
+    if (adresse < 100)
+        return std::pair{quint8(0x00), quint8(adresse)};
+    const qint64 lang = adresse + 0xC000;
+    return std::pair{quint8(lang >> 8), quint8(lang & 0xFF)};
+}
+
+quint8 lenzFahrbyte(qint64 fahrstufe, const QString &einheit)
+{
+    qint64 v = qMax<qint64>(fahrstufe, 0);
+    if (v > 0)
+        ++v;
+    v = qMin<qint64>(v, 127);
+    return quint8(v + (istVorwaerts(einheit) ? 0x80 : 0));
+}
+
+quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2,
+                         const QString &f3, const QString &f4)
+{
+    quint8 b = 0;
+    int bit = 4;
+    for (const QString *zelle : {&fu, &f4, &f3, &f2, &f1}) {
+        if (!zelle->isEmpty())
+            b |= quint8(1u << bit);
+        --bit;
+    }
+    return b;
+}
+
+LenzTreiber::LenzTreiber(Ablauf &ablauf, Ausgabe &v24) : m_ablauf(ablauf), m_v24(v24) {}
+
+quint8 LenzTreiber::modusByte() const
+{
+    // "14", "27", "28", "128"; with no entry chosen the 14 steps that the port
+    // check selects, rather than a mode byte the command station does not know.
+    const int index = m_ablauf.bedienfeld().fahrstufenIndex();
+    return quint8(0x10 + ((index >= 0 && index <= 3) ? index : 0));
+}
+
+void LenzTreiber::sendeLenzBefehl()
+{
+    if (m_ablauf.beendet()) {
+        // The window closes: the stop has gone out and nothing may follow it.
+        m_lenzBefehl.leeren();
+        return;
+    }
+    if (m_lenzBefehl.istLeer())
+        return;
+    const QByteArray rahmen = m_lenzBefehl.rahmen();
+    m_v24.schreibe(xpressNetBefehl(rahmen, m_ablauf.bedienfeld().usbInterface()));
+    m_lenzBefehl.leeren();
+    // The window processes its events once per slot, but only after the write: a
+    // handler that runs now cannot cut into this frame.
+    for (qsizetype i = 0; i < rahmen.size(); ++i)
+        m_ablauf.verarbeiteEreignisse();
+}
+
+bool LenzTreiber::ermittleLenzLokadresse()
+{
+    const auto bytes = lenzAdressbytes(alsZahl(m_ablauf.bedienfeld().adresseText()));
+    if (!bytes)
+        return false;
+    m_lenzBefehl.setze(3, bytes->first);
+    m_lenzBefehl.setze(4, bytes->second);
+    return true;
+}
+
+bool LenzTreiber::bereiteFahrrahmenVor()
+{
+    m_lenzBefehl.leeren();
+    if (!ermittleLenzLokadresse())
+        return false; // an address without coding: the buffer stays empty, nothing goes out
+    m_lenzBefehl.setze(1, kopfLok);
+    m_lenzBefehl.setze(2, modusByte());
+    return true;
+}
+
+void LenzTreiber::sendeFahrstufe(quint8 fahrbyte)
+{
+    if (bereiteFahrrahmenVor())
+        m_lenzBefehl.setze(5, fahrbyte);
+    sendeLenzBefehl();
+}
+
+void LenzTreiber::bereiteFunktionsrahmenVor(int zeile)
+{
+    const Tabellenspeicher &t = m_ablauf.tabelle();
+    m_lenzBefehl.leeren();
+    if (!ermittleLenzLokadresse())
+        return;
+    m_lenzBefehl.setze(5, lenzFunktionsbyte(t.zelle(zeile, 4), t.zelle(zeile, 5), t.zelle(zeile, 6),
+                                            t.zelle(zeile, 7), t.zelle(zeile, 8)));
+    m_lenzBefehl.setze(1, kopfLok);
+    m_lenzBefehl.setze(2, kennungFunktion);
+}
+
+void LenzTreiber::sendeFunktionen(int zeile)
+{
+    // The function frame is pending during the 100 ms: a stop in that time makes
+    // the wait send it at once.
+    bereiteFunktionsrahmenVor(zeile);
+    m_ablauf.subWarten(100);
+    sendeLenzBefehl();
+}
+
+void LenzTreiber::stoppNachWarten() { sendeLenzBefehl(); }
+
+void LenzTreiber::power(int index)
+{
+    m_lenzBefehl.leeren();
+    m_lenzBefehl.setze(1, kopfBetrieb);
+    m_lenzBefehl.setze(2, quint8(0x80 + index));
+    sendeLenzBefehl();
+}
+
+void LenzTreiber::stoppBeimSchliessen()
+{
+    // Written at once and past the buffer: a frame pending there is dropped.
+    m_lenzBefehl.leeren();
+    const auto adresse = lenzAdressbytes(alsZahl(m_ablauf.bedienfeld().adresseText()));
+    if (!adresse)
+        return;
+    const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
+                           char(adresse->second), 0};
+    m_v24.schreibe(xpressNetBefehl(QByteArray(rahmen, 5), m_ablauf.bedienfeld().usbInterface()));
+}
+
+// ---------------------------------------------------------------- run and single line
+
+bool LenzTreiber::fahreProgramm() { return Fahrbefehl_Lenz(); }
+
+bool LenzTreiber::Fahrbefehl_Lenz()
+{
+    Tabellenspeicher &tabelle = m_ablauf.tabelle();
+    Laufzustand &z = m_ablauf.zustand();
+    QString gemerkteEinheit; // unit of the last line with a Dauer text, kept across passes
+    int startzeile = tabelle.aktuelleZeile();
+
+    for (bool ersterPass = true;; ersterPass = false) {
+        if (!ersterPass) {
+            z.stopp = false;
+            m_ablauf.leseAdresse();
+        }
+        bool gefahren = false;
+        int zeile = startzeile;
+        for (; zeile <= anzahlZeilen; ++zeile) {
+            const QString dauerText = tabelle.zelle(zeile, 1);
+            const QString einheit = tabelle.zelle(zeile, 2);
+            if (dauerText.isEmpty())
+                break;
+            gemerkteEinheit = einheit;
+            const qint64 dauer = alsZahl(dauerText);
+            if (dauer <= 0)
+                continue;
+            if (z.stopp) {
+                sendeFahrstufe(0x00);
+                return true;
+            }
+            tabelle.setzeAktuelleZeile(zeile);
+            sendeFahrstufe(lenzFahrbyte(alsInt16(alsZahl(tabelle.zelle(zeile, 3))), einheit));
+            sendeFunktionen(zeile);
+            m_ablauf.subWarten(wartezeitMs(dauer, einheit));
+            if (m_ablauf.beendet())
+                return false;
+            m_ablauf.aktualisiereLaufzeit();
+            gefahren = true;
+        }
+        // The pass ends with the locomotive at speed 0 in the direction of the last
+        // line: at an empty Dauer, and also after a full table.
+        sendeFahrstufe(haltebyte(gemerkteEinheit));
+
+        // A stop during the last line ends the run here, also in endless mode; an
+        // endless pass that drove no line would only spin, so it ends too.
+        if (z.stopp)
+            return true;
+        if (m_ablauf.bedienfeld().endlos() && gefahren) {
+            tabelle.setzeAktuelleZeile(1);
+            startzeile = 1;
+            m_ablauf.verarbeiteEreignisse();
+            if (m_ablauf.beendet())
+                return false;
+            continue;
+        }
+        m_ablauf.spieleEndsignal();
+        return true;
+    }
+}
+
+void LenzTreiber::sendeZeile()
+{
+    const Tabellenspeicher &t = m_ablauf.tabelle();
+    const int zeile = t.aktuelleZeile();
+    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
+    const QString einheit = t.zelle(zeile, 2);
+
+    sendeFahrstufe(lenzFahrbyte(leseGanzzahl(t.zelle(zeile, 3)), einheit));
+    m_ablauf.subWarten(100);
+    sendeFunktionen(zeile);
+    m_ablauf.subWarten(wartezeitMs(dauer, einheit));
+    sendeFahrstufe(haltebyte(einheit));
+}
+
+} // namespace trabolin
