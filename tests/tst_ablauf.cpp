@@ -50,6 +50,8 @@ private slots:
             << "5" << "3,f,,X" << QStringList{"0 40 05", "500 10 05", "3500 1F 05"} << qint64(4500) << 1;
         QTest::newRow("leere einheit")
             << "24" << "5,,7,X" << QStringList{"0 40 18"} << qint64(500) << 1;
+        QTest::newRow("licht aus einem blank ist aus")
+            << "24" << "5,s,7, " << QStringList{"0 40 18", "500 07 18"} << qint64(5500) << 1;
         QTest::newRow("kleines x: licht an, F1 aus")
             << "24" << "1,S,3,x,x" << QStringList{"0 40 18", "500 13 18"} << qint64(1500) << 1;
         QTest::newRow("fahrstufe passt in kein byte: nichts")
@@ -120,6 +122,25 @@ private slots:
             << "24" << QStringList{"1,s,1", "1,s,2", "1,s,3", "1,s,4", "2,s,5", "1,s,6", "", "1,s,8"} << 5
             << QStringList{"0 40 18", "500 05 18", "2500 40 18", "3000 06 18", "4000 00 18", "4500 40 18"}
             << QStringList{"4500 Signal.wav"};
+        QTest::newRow("adresse 255 im lauf: zwei bytes")
+            << "255" << QStringList{"1,s,9"} << 1
+            << QStringList{"0 40 FF", "500 09 FF", "1500 00 FF", "2000 40 FF"}
+            << QStringList{"2000 Signal.wav"};
+        QTest::newRow("adresse 256 im lauf: text")
+            << "256" << QStringList{"1,s,9"} << 1
+            << QStringList{"500 'XL 256,9,0,1,0,0,0,0<CR>'", "1500 'XL256,0,0,1,0,0,0,0<CR>'"}
+            << QStringList{"1500 Signal.wav"};
+        // After a change of direction the later rows and the stop line carry the new direction.
+        QTest::newRow("XL richtung nach f")
+            << "300" << QStringList{"1,f", "1,s,5", "1,f", "1,s,6"} << 1
+            << QStringList{"500 'XL 300, 0,<CR>'", "3000 'XL 300,5,0,0,0,0,0,0<CR>'",
+                           "4500 'XL 300, 0,<CR>'", "7000 'XL 300,6,0,1,0,0,0,0<CR>'",
+                           "8000 'XL300,0,0,1,0,0,0,0<CR>'"}
+            << QStringList{"8000 Signal.wav"};
+        QTest::newRow("XL stoppzeile nach f")
+            << "300" << QStringList{"1,f"} << 1
+            << QStringList{"500 'XL 300, 0,<CR>'", "2500 'XL300,0,0,0,0,0,0,0<CR>'"}
+            << QStringList{"2500 Signal.wav"};
         QTest::newRow("XL endet mit der stoppzeile")
             << "300" << QStringList{"1,s,9,X"} << 1
             << QStringList{"500 'XL 300,9,1,1,0,0,0,0<CR>'", "1500 'XL300,0,0,1,0,0,0,0<CR>'"}
@@ -188,6 +209,10 @@ private slots:
             << "300" << "60,s,5" << qint64(2000)
             << QStringList{"500 'XL 300,5,0,1,0,0,0,0<CR>'", "2000 'XL300,0,0,1,0,0,0,0<CR>'",
                            "2000 'XL300,0,0,1,0,0,0,0<CR>'"};
+        QTest::newRow("XL ab 256")
+            << "256" << "60,s,5" << qint64(2000)
+            << QStringList{"500 'XL 256,5,0,1,0,0,0,0<CR>'", "2000 'XL256,0,0,1,0,0,0,0<CR>'",
+                           "2000 'XL256,0,0,1,0,0,0,0<CR>'"};
         QTest::newRow("XL vor der zeile")
             << "300" << "60,s,5" << qint64(100)
             << QStringList{"100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL 300,5,0,1,0,0,0,0<CR>'",
@@ -222,6 +247,73 @@ private slots:
         a.zeit.bei(2000, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.btnStart_Click();
         QCOMPARE(protokoll(a.port), (QStringList{"0 40 18", "500 03 18", "2000 00 18", "2000 00 18"}));
+    }
+
+    // An endless pass that drives no line ends the run as a run without endless
+    // mode does, instead of spinning with the window frozen.
+    void endlosOhneGefahreneZeileEndet()
+    {
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        a.feld.mitSignal = true;
+        a.zeile(2, "5,s,5");
+        a.ablauf.btnStart_Click();
+        QCOMPARE(protokoll(a.port), (QStringList{"0 00 18", "500 40 18"}));
+        QCOMPARE(a.klaenge(), QStringList{"500 Signal.wav"});
+    }
+
+    // Without "akustisches Signal bei Programmende" no station plays a sound.
+    void ohneSignalKeinKlang_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::newRow("6021") << 0;
+        QTest::newRow("lenz") << 1;
+    }
+    void ohneSignalKeinKlang()
+    {
+        QFETCH(int, option);
+        Aufbau a;
+        a.feld.option = option;
+        a.feld.mitSignal = false;
+        a.zeile(1, "1,s,5");
+        a.ablauf.btnStart_Click();
+        a.ablauf.btnSendZeile_Click();
+        QVERIFY(!a.port.vorgaenge.isEmpty());
+        QVERIFY(a.klang.gespielt.isEmpty());
+    }
+
+    // The window closes during a run or a single line: the selected station's stop
+    // goes out at once, and nothing after it.
+    void schliessenWaehrendDesLaufs_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("einzelzeile");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("6021 lauf") << 0 << false << QStringList{"0 40 03", "500 05 03", "2000 00 03"};
+        QTest::newRow("6021 zeile") << 0 << true << QStringList{"0 40 03", "500 05 03", "2000 00 03"};
+        QTest::newRow("lenz lauf")
+            << 1 << false << QStringList{"0 E4 10 00 03 06 F1", "100 E4 20 00 03 00 C7", "2000 E4 10 00 03 00 F7"};
+        QTest::newRow("lenz in der pause")
+            << 1 << true << QStringList{"0 E4 10 00 03 06 F1", "2000 E4 10 00 03 00 F7"};
+    }
+    void schliessenWaehrendDesLaufs()
+    {
+        QFETCH(int, option);
+        QFETCH(bool, einzelzeile);
+        QFETCH(QStringList, erwartet);
+        Aufbau a;
+        a.feld.option = option;
+        a.feld.adresse = QStringLiteral("3");
+        a.feld.mitSignal = true;
+        a.zeilen({"60,s,5", "60,s,5"});
+        a.zeit.bei(einzelzeile && option == 1 ? 50 : 2000, [&] { a.zeit.jetzt = 2000; a.ablauf.beenden(); });
+        if (einzelzeile)
+            a.ablauf.btnSendZeile_Click();
+        else
+            a.ablauf.btnStart_Click();
+        QCOMPARE(protokoll(a.port), erwartet);
+        QVERIFY(a.klang.gespielt.isEmpty());
+        QVERIFY(!a.ablauf.laeuft());
     }
 
     void endlosBeginntBeiZeile1MitNeuerStartzeit()

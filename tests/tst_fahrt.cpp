@@ -95,32 +95,34 @@ private slots:
     // A write may come a little late, never early.
     void lauf_data()
     {
+        QTest::addColumn<int>("option");
         QTest::addColumn<QString>("adresse");
         QTest::addColumn<QString>("tabellenzeile");
         QTest::addColumn<qint64>("stoppNachMs"); // 0: no stop
         QTest::addColumn<QStringList>("erwartet");
         QTest::addColumn<int>("endsignale");
 
-        QTest::newRow("licht und funktionen")
-            << "24" << "1,s,7,X,X,,X" << qint64(0)
+        QTest::newRow("6021 licht und funktionen")
+            << 0 << "24" << "1,s,7,X,X,,X" << qint64(0)
             << QStringList{"0 45 18", "500 17 18", "1500 00 18", "2000 40 18"} << 1;
-        QTest::newRow("richtungswechsel")
-            << "5" << "1,F,,X" << qint64(0)
-            << QStringList{"0 40 05", "500 10 05", "1500 1F 05", "2500 00 05", "3000 40 05"} << 1;
         QTest::newRow("intellibox")
-            << "300" << "1,s,20,X" << qint64(0)
+            << 0 << "300" << "1,s,20,X" << qint64(0)
             << QStringList{"0 'XL 300,20,1,1,0,0,0,0<CR>'", "1000 'XL300,0,0,1,0,0,0,0<CR>'"} << 1;
         // The cut-short wait sends the stop, the run sends it once more; no end signal.
-        QTest::newRow("stopp waehrend der zeile")
-            << "24" << "10,s,5" << qint64(1500)
+        QTest::newRow("6021 stopp waehrend der zeile")
+            << 0 << "24" << "10,s,5" << qint64(1500)
             << QStringList{"0 40 18", "500 05 18", "1500 00 18 00 18"} << 0;
-        QTest::newRow("stopp intellibox")
-            << "300" << "10,s,5" << qint64(1500)
-            << QStringList{"0 'XL 300,5,0,1,0,0,0,0<CR>'",
-                           "1000 'XL300,0,0,1,0,0,0,0<CR>XL300,0,0,1,0,0,0,0<CR>'"} << 0;
+        // The Lenz pass plays the end signal and the run once more.
+        QTest::newRow("lenz")
+            << 1 << "3" << "1,S,4,X" << qint64(0)
+            << QStringList{"0 E4 10 00 03 85 72", "100 E4 20 00 03 10 D7", "1100 E4 10 00 03 80 77"} << 2;
+        QTest::newRow("lenz stopp")
+            << 1 << "3" << "10,S,4" << qint64(1500)
+            << QStringList{"0 E4 10 00 03 85 72", "100 E4 20 00 03 00 C7", "1500 E4 10 00 03 80 77"} << 1;
     }
     void lauf()
     {
+        QFETCH(int, option);
         QFETCH(QString, adresse);
         QFETCH(QString, tabellenzeile);
         QFETCH(qint64, stoppNachMs);
@@ -130,6 +132,7 @@ private slots:
         Anlage a;
         QVERIFY2(a.pty.ok(), qPrintable(a.pty.fehler()));
         QVERIFY(a.fenster->btnStart->isEnabled());
+        a.fenster->optZentrale[option]->click();
         a.fenster->txtAdresse->setText(adresse);
         a.fenster->chkSignal->setChecked(true);
         a.zeile(1, tabellenzeile);

@@ -7,13 +7,21 @@ void VirtuelleZeit::bei(qint64 zeitpunkt, std::function<void()> aktion)
     m_ereignisse.emplace(zeitpunkt, std::move(aktion));
 }
 
+void VirtuelleZeit::zaehleSchritt() const
+{
+    if (++m_schritte > hoechstensSchritte)
+        qFatal("Der Lauf endet nicht: mehr als %lld Schritte der Uhr", hoechstensSchritte);
+}
+
 QTime VirtuelleZeit::tageszeit() const
 {
+    zaehleSchritt();
     return tagesbeginn.addMSecs(static_cast<int>(jetzt % (24 * 3600 * 1000)));
 }
 
 void VirtuelleZeit::verarbeiteEreignisse()
 {
+    zaehleSchritt();
     ++ereignisrunden;
     // Events due now; an event may itself wait, which moves the clock on.
     while (!m_ereignisse.empty() && m_ereignisse.begin()->first <= jetzt) {

@@ -26,6 +26,12 @@ public:
     void wecke() override {}
 
 private:
+    // A run that never ends would hang the test until its time limit: after this many
+    // steps of the clock the test program stops at once with a message instead.
+    static constexpr qint64 hoechstensSchritte = 1'000'000;
+    void zaehleSchritt() const;
+
+    mutable qint64 m_schritte = 0;
     std::multimap<qint64, std::function<void()>> m_ereignisse;
 };
 

@@ -21,7 +21,7 @@ qint64 alsZahl(const QString &text) { return leseGanzzahl(text, Leerzeichen::ueb
 
 std::optional<std::pair<quint8, quint8>> lenzAdressbytes(qint64 adresse)
 {
-    if (adresse < 0 || adresse > 16383)
+    if (adresse < 1 || adresse > 16383)
         return std::nullopt;
     if (adresse < 100)
         return std::pair{quint8(0x00), quint8(adresse)};

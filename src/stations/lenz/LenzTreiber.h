@@ -10,9 +10,11 @@
 
 namespace trabolin {
 
-// The two address bytes of the speed and function frames: below 100 the short
+// The two address bytes of the speed and function frames: from 1 to 99 the short
 // form 0x00 A, from 100 to 16383 the long form 0xC0 + A div 256, A mod 256. Any
-// other address has no coding: there is none, and no frame goes out for it.
+// other address has no coding: there is none, and no frame goes out for it. That
+// includes 0, which an empty or non-numeric address reads as: on DCC it would
+// reach every locomotive at once.
 std::optional<std::pair<quint8, quint8>> lenzAdressbytes(qint64 adresse);
 
 // The speed byte: speed steps below 0 become 0, above 0 go up by one (step 1 is
