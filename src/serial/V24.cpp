@@ -204,7 +204,7 @@ bool schnittstelleUnbrauchbar(const Fehler &f)
 }
 
 SerielleSchnittstelle::SerielleSchnittstelle(QString programmVerzeichnis, QObject *parent)
-    : QObject(parent), verzeichnis_(std::move(programmVerzeichnis))
+    : QObject(parent), m_verzeichnis(std::move(programmVerzeichnis))
 {
     // Initial line settings: 9600 baud, no parity, 8 data bits, 2 stop bits. The 6051
     // interface wants two stop bits; a receiver set for one takes the second as idle
@@ -217,16 +217,16 @@ SerielleSchnittstelle::SerielleSchnittstelle(QString programmVerzeichnis, QObjec
     // driver (nothing here waits for bytes to be written), and schliesse() discards
     // output the driver cannot get rid of, so that close() never waits for a drain.
     const Leitung start;
-    port_.setBaudRate(start.baud);
-    port_.setParity(start.paritaet);
-    port_.setDataBits(start.daten);
-    port_.setStopBits(start.stop);
-    port_.setFlowControl(QSerialPort::HardwareControl);
+    m_port.setBaudRate(start.baud);
+    m_port.setParity(start.paritaet);
+    m_port.setDataBits(start.daten);
+    m_port.setStopBits(start.stop);
+    m_port.setFlowControl(QSerialPort::HardwareControl);
 
-    connect(&port_, &QSerialPort::errorOccurred, this, &SerielleSchnittstelle::portFehler);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerielleSchnittstelle::portFehler);
     // Answers of the command station are not used. They are read and dropped so that a
     // full input buffer never makes the driver lower RTS and stall the interface.
-    connect(&port_, &QSerialPort::readyRead, this, [this] { port_.readAll(); });
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
 }
 
 SerielleSchnittstelle::~SerielleSchnittstelle()
@@ -236,9 +236,9 @@ SerielleSchnittstelle::~SerielleSchnittstelle()
 
 void SerielleSchnittstelle::setzePortNummer(int nummer)
 {
-    if (nummer != nummer_ && port_.isOpen())
+    if (nummer != m_nummer && m_port.isOpen())
         schliesse();
-    nummer_ = nummer;
+    m_nummer = nummer;
 }
 
 QString SerielleSchnittstelle::geraet(int nummer) const
@@ -248,12 +248,12 @@ QString SerielleSchnittstelle::geraet(int nummer) const
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(nummer);
 #else
-    const QFileInfo eintrag(QDir(verzeichnis_).filePath(QStringLiteral("COM%1").arg(nummer)));
+    const QFileInfo eintrag(QDir(m_verzeichnis).filePath(QStringLiteral("COM%1").arg(nummer)));
     if (eintrag.isSymLink() || eintrag.exists()) {
         const QString ziel = eintrag.canonicalFilePath(); // empty for a dangling link
         return ziel.isEmpty() ? eintrag.absoluteFilePath() : ziel;
     }
-    if (!standardzuordnung_)
+    if (!m_standardzuordnung)
         return {};
     if (nummer <= 4)
         return QStringLiteral("/dev/ttyS%1").arg(nummer - 1);
@@ -275,8 +275,8 @@ QString SerielleSchnittstelle::geraeteHinweis(int nummer) const
     QString text = QStringLiteral(" Schnittstelle %1 = %2").arg(nummer).arg(pfad);
 #ifndef Q_OS_WIN
     const QString eintrag = QStringLiteral("COM%1").arg(nummer);
-    if (QFileInfo(QDir(verzeichnis_).filePath(eintrag)).isSymLink()
-        || QFileInfo::exists(QDir(verzeichnis_).filePath(eintrag)))
+    if (QFileInfo(QDir(m_verzeichnis).filePath(eintrag)).isSymLink()
+        || QFileInfo::exists(QDir(m_verzeichnis).filePath(eintrag)))
         text += QStringLiteral(" (über %1 im Programmverzeichnis)").arg(eintrag);
     if (!QFileInfo::exists(pfad))
         text += QStringLiteral(", nicht vorhanden");
@@ -288,11 +288,11 @@ Fehler SerielleSchnittstelle::oeffne()
 {
     if (istOffen())
         return {};
-    if (port_.isOpen()) // vanished, its close still queued
+    if (m_port.isOpen()) // vanished, its close still queued
         schliesse();
 
     Oeffnungsbefund befund;
-    befund.pfad = geraet(nummer_);
+    befund.pfad = geraet(m_nummer);
     if (befund.pfad.isEmpty())
         return bewerteOeffnung(befund);
 #ifdef Q_OS_WIN
@@ -311,33 +311,33 @@ Fehler SerielleSchnittstelle::oeffne()
         return bewerteOeffnung(befund);
     }
 #endif
-    port_.setPortName(befund.pfad);
-    port_.clearError();
-    if (port_.open(QIODevice::ReadWrite)) {
-        verloren_ = false;
-        ++oeffnung_;
+    m_port.setPortName(befund.pfad);
+    m_port.clearError();
+    if (m_port.open(QIODevice::ReadWrite)) {
+        m_verloren = false;
+        ++m_oeffnung;
         return {};
     }
-    befund.portFehler = port_.error();
-    befund.portText = port_.errorString();
+    befund.portFehler = m_port.error();
+    befund.portText = m_port.errorString();
     return bewerteOeffnung(befund);
 }
 
 void SerielleSchnittstelle::schliesse()
 {
-    if (!port_.isOpen())
+    if (!m_port.isOpen())
         return;
-    schliesstGerade_ = true;
-    if (!verloren_) {
+    m_schliesstGerade = true;
+    if (!m_verloren) {
         // Hand what is still buffered to the driver, as far as it takes it at once.
-        for (int i = 0; i < 16 && port_.bytesToWrite() > 0; ++i) {
-            if (!port_.flush())
+        for (int i = 0; i < 16 && m_port.bytesToWrite() > 0; ++i) {
+            if (!m_port.flush())
                 break;
         }
         verwirfHaengendeAusgabe();
     }
-    port_.close();
-    schliesstGerade_ = false;
+    m_port.close();
+    m_schliesstGerade = false;
 }
 
 // The kernel's close() waits until the driver has sent its output queue (up to 30 s by
@@ -346,24 +346,24 @@ void SerielleSchnittstelle::schliesse()
 void SerielleSchnittstelle::verwirfHaengendeAusgabe()
 {
 #ifndef Q_OS_WIN
-    const int fd = int(port_.handle());
+    const int fd = int(m_port.handle());
     int ausstehend = 0;
     if (::ioctl(fd, TIOCOUTQ, &ausstehend) != 0 || ausstehend <= 0)
         return;
     int leitungen = 0;
     const bool bereit = ::ioctl(fd, TIOCMGET, &leitungen) == 0 && (leitungen & TIOCM_CTS);
-    const int bitsJeZeichen = 1 + int(port_.dataBits())
-                              + (port_.parity() == QSerialPort::NoParity ? 0 : 1)
-                              + (port_.stopBits() == QSerialPort::TwoStop ? 2 : 1);
-    const qint64 dauerMs = qint64(ausstehend) * bitsJeZeichen * 1000 / qMax(1, port_.baudRate());
+    const int bitsJeZeichen = 1 + int(m_port.dataBits())
+                              + (m_port.parity() == QSerialPort::NoParity ? 0 : 1)
+                              + (m_port.stopBits() == QSerialPort::TwoStop ? 2 : 1);
+    const qint64 dauerMs = qint64(ausstehend) * bitsJeZeichen * 1000 / qMax(1, m_port.baudRate());
     if (!bereit || dauerMs > 250)
-        port_.clear(QSerialPort::Output);
+        m_port.clear(QSerialPort::Output);
 #endif
 }
 
 bool SerielleSchnittstelle::istOffen() const
 {
-    return port_.isOpen() && !verloren_;
+    return m_port.isOpen() && !m_verloren;
 }
 
 void SerielleSchnittstelle::portFehler(QSerialPort::SerialPortError fehler)
@@ -372,15 +372,15 @@ void SerielleSchnittstelle::portFehler(QSerialPort::SerialPortError fehler)
     // nothing although the notifier says readable, which QSerialPort reports as
     // ReadError or ResourceError depending on a stale errno: both mean the same here.
     const bool weg = fehler == QSerialPort::ResourceError || fehler == QSerialPort::ReadError;
-    if (!weg || schliesstGerade_ || !port_.isOpen() || verloren_)
+    if (!weg || m_schliesstGerade || !m_port.isOpen() || m_verloren)
         return;
-    verloren_ = true;
+    m_verloren = true;
     // This runs inside QSerialPort's own notifier, which close() deletes: close later.
-    const quint64 oeffnung = oeffnung_;
+    const quint64 oeffnung = m_oeffnung;
     QMetaObject::invokeMethod(
         this,
         [this, oeffnung] {
-            if (oeffnung == oeffnung_ && port_.isOpen())
+            if (oeffnung == m_oeffnung && m_port.isOpen())
                 schliesse();
             emit verloren();
         },
@@ -394,14 +394,14 @@ Fehler SerielleSchnittstelle::setzeEinstellungen(const QString &text)
     if (!neu)
         return {fehlernummer::ungueltigeParameter, grund};
 
-    const Leitung alt{port_.baudRate(), port_.parity(), port_.dataBits(), port_.stopBits()};
+    const Leitung alt{m_port.baudRate(), m_port.parity(), m_port.dataBits(), m_port.stopBits()};
     auto uebernimm = [this](const Leitung &l) {
-        return port_.setBaudRate(l.baud) && port_.setParity(l.paritaet)
-               && port_.setDataBits(l.daten) && port_.setStopBits(l.stop);
+        return m_port.setBaudRate(l.baud) && m_port.setParity(l.paritaet)
+               && m_port.setDataBits(l.daten) && m_port.setStopBits(l.stop);
     };
     if (uebernimm(*neu))
         return {};
-    const QString ursache = port_.errorString();
+    const QString ursache = m_port.errorString();
     uebernimm(alt);
     return {fehlernummer::ungueltigeParameter,
             QStringLiteral("Die Schnittstelle lehnt die Parameter „%1“ ab: %2").arg(text, ursache)};
@@ -410,35 +410,35 @@ Fehler SerielleSchnittstelle::setzeEinstellungen(const QString &text)
 QString SerielleSchnittstelle::einstellungen() const
 {
     return QStringLiteral("%1,%2,%3,%4")
-        .arg(port_.baudRate())
-        .arg(paritaetsbuchstabe(port_.parity()))
-        .arg(int(port_.dataBits()))
-        .arg(stoppbits(port_.stopBits()));
+        .arg(m_port.baudRate())
+        .arg(paritaetsbuchstabe(m_port.parity()))
+        .arg(int(m_port.dataBits()))
+        .arg(stoppbits(m_port.stopBits()));
 }
 
 void SerielleSchnittstelle::schreibe(const QByteArray &bytes)
 {
     if (!istOffen() || bytes.isEmpty())
         return;
-    port_.write(bytes);
+    m_port.write(bytes);
     // Hand the bytes to the driver now, without blocking, so a stop goes out the
     // moment it is sent and not only at the next round of events.
-    port_.flush();
+    m_port.flush();
 }
 
 QStringList SerielleSchnittstelle::freiePorts()
 {
-    const int gemerkt = nummer_;
+    const int gemerkt = m_nummer;
     schliesse();
     QStringList frei;
     for (int n = 1; n <= 16; ++n) {
-        nummer_ = n;
+        m_nummer = n;
         if (!oeffne()) {
             schliesse();
             frei << QString::number(n);
         }
     }
-    nummer_ = gemerkt;
+    m_nummer = gemerkt;
     oeffne(); // a port that cannot be opened again is not reported here
     return frei;
 }

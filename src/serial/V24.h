@@ -67,7 +67,7 @@ public:
         QObject *parent = nullptr);
     ~SerielleSchnittstelle() override;
 
-    int portNummer() const { return nummer_; }
+    int portNummer() const { return m_nummer; }
     // Changing the number of an open port closes it first, so that the number always
     // names the device that is open.
     void setzePortNummer(int nummer);
@@ -81,7 +81,7 @@ public:
     QString geraeteHinweis(int nummer) const;
     // Without the fixed mapping only "COM<N>" entries of the program directory count
     // (tests use it so that the machine's own ports stay out of the way).
-    void setzeStandardzuordnung(bool aktiv) { standardzuordnung_ = aktiv; }
+    void setzeStandardzuordnung(bool aktiv) { m_standardzuordnung = aktiv; }
 
     // Opens the port exclusively with its current line settings. An open port stays
     // open and gives no error.
@@ -109,13 +109,13 @@ private:
     void portFehler(QSerialPort::SerialPortError fehler);
     void verwirfHaengendeAusgabe();
 
-    QString verzeichnis_;
-    int nummer_ = 1;
-    bool standardzuordnung_ = true;
-    bool schliesstGerade_ = false;
-    bool verloren_ = false;  // vanished while open; its close may still be queued
-    quint64 oeffnung_ = 0;   // counts successful openings
-    QSerialPort port_;
+    QString m_verzeichnis;
+    int m_nummer = 1;
+    bool m_standardzuordnung = true;
+    bool m_schliesstGerade = false;
+    bool m_verloren = false;  // vanished while open; its close may still be queued
+    quint64 m_oeffnung = 0;   // counts successful openings
+    QSerialPort m_port;
 };
 
 // The outcome of the apply button: either an error for the central error report or

@@ -31,34 +31,34 @@ bool roh(int fd)
 
 Pty::Pty()
 {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
     char name[128] = {};
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0
-        || ::ptsname_r(master_, name, sizeof name) != 0) {
-        fehler_ = QString::fromLocal8Bit(std::strerror(errno));
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0
+        || ::ptsname_r(m_master, name, sizeof name) != 0) {
+        m_fehler = QString::fromLocal8Bit(std::strerror(errno));
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
         return;
     }
-    slavePfad_ = QString::fromLocal8Bit(name);
-    slave_ = ::open(name, O_RDWR | O_NOCTTY);
-    if (slave_ < 0 || !roh(slave_) || !roh(master_)) {
-        fehler_ = QString::fromLocal8Bit(std::strerror(errno));
-        if (slave_ >= 0)
-            ::close(slave_);
-        ::close(master_);
-        slave_ = master_ = -1;
+    m_slavePfad = QString::fromLocal8Bit(name);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY);
+    if (m_slave < 0 || !roh(m_slave) || !roh(m_master)) {
+        m_fehler = QString::fromLocal8Bit(std::strerror(errno));
+        if (m_slave >= 0)
+            ::close(m_slave);
+        ::close(m_master);
+        m_slave = m_master = -1;
         return;
     }
-    leser_ = std::thread([this] { lese(); });
+    m_leser = std::thread([this] { lese(); });
 }
 
 Pty::~Pty()
 {
     schliesseMaster();
-    if (slave_ >= 0)
-        ::close(slave_);
+    if (m_slave >= 0)
+        ::close(m_slave);
 }
 
 qint64 Pty::jetztNs()
@@ -71,32 +71,32 @@ qint64 Pty::jetztNs()
 void Pty::lese()
 {
     char puffer[4096];
-    while (!halt_) {
-        pollfd p{master_, POLLIN, 0};
+    while (!m_halt) {
+        pollfd p{m_master, POLLIN, 0};
         if (::poll(&p, 1, 10) <= 0 || !(p.revents & POLLIN))
             continue;
-        const ssize_t n = ::read(master_, puffer, sizeof puffer);
+        const ssize_t n = ::read(m_master, puffer, sizeof puffer);
         if (n <= 0)
             continue;
         const qint64 zeit = jetztNs();
         {
-            std::lock_guard<std::mutex> sperre(mutex_);
+            std::lock_guard<std::mutex> sperre(m_mutex);
             const QByteArray bytes(puffer, qsizetype(n));
-            ungelesen_ += bytes;
-            stuecke_.append({zeit, bytes});
+            m_ungelesen += bytes;
+            m_stuecke.append({zeit, bytes});
         }
-        neu_.notify_all();
+        m_neu.notify_all();
     }
 }
 
 bool Pty::verknuepfe(const QString &verzeichnis, int nummer) const
 {
-    return QFile::link(slavePfad_, QDir(verzeichnis).filePath(QStringLiteral("COM%1").arg(nummer)));
+    return QFile::link(m_slavePfad, QDir(verzeichnis).filePath(QStringLiteral("COM%1").arg(nummer)));
 }
 
 bool Pty::slaveEinstellungen(termios &t) const
 {
-    return slave_ >= 0 && ::tcgetattr(slave_, &t) == 0;
+    return m_slave >= 0 && ::tcgetattr(m_slave, &t) == 0;
 }
 
 QByteArray Pty::lies(int erwarteteBytes, int timeoutMs)
@@ -104,12 +104,12 @@ QByteArray Pty::lies(int erwarteteBytes, int timeoutMs)
     const QDeadlineTimer frist(timeoutMs);
     while (true) {
         QCoreApplication::processEvents();
-        std::unique_lock<std::mutex> sperre(mutex_);
-        neu_.wait_for(sperre, std::chrono::milliseconds(2),
-                      [&] { return ungelesen_.size() >= erwarteteBytes; });
-        if (ungelesen_.size() >= erwarteteBytes || frist.hasExpired()) {
-            const QByteArray ergebnis = ungelesen_.left(erwarteteBytes);
-            ungelesen_.remove(0, ergebnis.size());
+        std::unique_lock<std::mutex> sperre(m_mutex);
+        m_neu.wait_for(sperre, std::chrono::milliseconds(2),
+                      [&] { return m_ungelesen.size() >= erwarteteBytes; });
+        if (m_ungelesen.size() >= erwarteteBytes || frist.hasExpired()) {
+            const QByteArray ergebnis = m_ungelesen.left(erwarteteBytes);
+            m_ungelesen.remove(0, ergebnis.size());
             return ergebnis;
         }
     }
@@ -117,21 +117,21 @@ QByteArray Pty::lies(int erwarteteBytes, int timeoutMs)
 
 QList<Pty::Stueck> Pty::nimmStuecke()
 {
-    std::lock_guard<std::mutex> sperre(mutex_);
+    std::lock_guard<std::mutex> sperre(m_mutex);
     QList<Stueck> ergebnis;
-    ergebnis.swap(stuecke_);
+    ergebnis.swap(m_stuecke);
     return ergebnis;
 }
 
 void Pty::schliesseMaster()
 {
-    if (master_ < 0)
+    if (m_master < 0)
         return;
-    halt_ = true;
-    if (leser_.joinable())
-        leser_.join();
-    ::close(master_);
-    master_ = -1;
+    m_halt = true;
+    if (m_leser.joinable())
+        m_leser.join();
+    ::close(m_master);
+    m_master = -1;
 }
 
 } // namespace trabolin::test

@@ -29,10 +29,10 @@ public:
     Pty(const Pty &) = delete;
     Pty &operator=(const Pty &) = delete;
 
-    bool ok() const { return master_ >= 0; }
-    QString fehler() const { return fehler_; }
+    bool ok() const { return m_master >= 0; }
+    QString fehler() const { return m_fehler; }
     // The device path of the slave, e.g. "/dev/pts/4".
-    QString slavePfad() const { return slavePfad_; }
+    QString slavePfad() const { return m_slavePfad; }
     // Creates the symbolic link "COM<nummer>" to the slave in `verzeichnis`.
     bool verknuepfe(const QString &verzeichnis, int nummer) const;
     // The line settings of the slave as the driver holds them.
@@ -54,16 +54,16 @@ public:
 private:
     void lese();
 
-    int master_ = -1;
-    int slave_ = -1; // kept open: the settings stay readable and the master never sees EIO
-    QString slavePfad_;
-    QString fehler_;
-    std::thread leser_;
-    std::atomic<bool> halt_{false};
-    mutable std::mutex mutex_;
-    std::condition_variable neu_;
-    QByteArray ungelesen_;
-    QList<Stueck> stuecke_;
+    int m_master = -1;
+    int m_slave = -1; // kept open: the settings stay readable and the master never sees EIO
+    QString m_slavePfad;
+    QString m_fehler;
+    std::thread m_leser;
+    std::atomic<bool> m_halt{false};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_neu;
+    QByteArray m_ungelesen;
+    QList<Stueck> m_stuecke;
 };
 
 } // namespace trabolin::test
