@@ -55,8 +55,9 @@ private slots:
             << QStringList{"Fahren     Lok 3: Fahrstufe 4 vorwärts (128 FS) | " + alleAus + " | Gleis unbekannt"}
             << QStringList{};
         QTest::newRow("lenz lange adresse 28 fs")
-            << true << false << h("E4 12 C4 D2 8B 6B")
-            << QStringList{"Fahren     Lok 1234: Fahrstufe 19 vorwärts (28 FS) | " + alleAus + " | Gleis unbekannt"}
+            << true << false << h("E4 12 C4 D2 8B 6B E4 12 C4 D2 95 75")
+            << QStringList{"Fahren     Lok 1234: Fahrstufe 19 vorwärts (28 FS) | " + alleAus + " | Gleis unbekannt",
+                           "Fahren     Lok 1234: Fahrstufe 8 vorwärts (28 FS) | " + alleAus + " | Gleis unbekannt"}
             << QStringList{};
         QTest::newRow("lenz 14 fs rückwärts, adresse 100")
             << true << false << h("E4 10 00 03 00 F7 E4 10 C0 64 0A 5A")
