@@ -1,0 +1,86 @@
+#pragma once
+// The decoder of the serial station simulator: bytes in, decoded commands out, with
+// no I/O of its own. It reads what Trabolin writes to a Lenz interface (XpressNet
+// frames, optionally behind the USB prefix 0xFF 0xFE) or to a 6051 / IntelliBox
+// interface (two-byte commands, single power bytes, "XL" text lines) and keeps the
+// state of every locomotive it has seen, so that each command can be shown with the
+// state it leaves behind.
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+namespace trabolin::sim {
+
+enum class Station { Lenz, Maerklin };
+
+// One decoded command or one fault, with the time it was recognised.
+struct Ereignis {
+    qint64 zeitMs = 0;
+    bool fehler = false;
+    QString text; // without the time, e.g. "Fahren     Lok 3: ..." or "FEHLER: ..."
+};
+
+// "  1234 ms  " + text: the line the simulator prints.
+QString ausgabezeile(const Ereignis &ereignis);
+
+// Everything the simulator knows about one locomotive.
+struct Lok {
+    int adresse = 0;
+    int fahrstufe = 0;
+    bool nothalt = false;
+    bool vorwaerts = true;
+    int stufenzahl = 0; // XpressNet speed-step mode 14/27/28/128; 0 = none given
+    bool licht = false;
+    bool f[4] = {false, false, false, false};
+};
+
+class Dekodierer {
+public:
+    // Bytes that stand still this long without completing their command are a cut
+    // command: the interfaces expect a command to arrive in one piece.
+    static constexpr qint64 pauseMs = 100;
+
+    // With usbPflicht (Lenz only) a frame without the USB prefix is refused, as the
+    // Lenz USB interface would; otherwise both forms are accepted.
+    explicit Dekodierer(Station station, bool usbPflicht = false);
+
+    // Bytes that arrived at zeitMs (milliseconds on any steady clock).
+    QList<Ereignis> fuettere(const QByteArray &bytes, qint64 zeitMs);
+    // Time has passed without new bytes: reports pending bytes whose pause has run out.
+    QList<Ereignis> ticke(qint64 zeitMs);
+    // When ticke() has something to report; nothing while no bytes are pending.
+    std::optional<qint64> frist() const;
+
+    // The track power as last switched; nothing before the first power command.
+    std::optional<bool> gleis() const { return gleis_; }
+    std::optional<Lok> lok(int adresse) const;
+
+private:
+    void zerlege(bool ende);
+    void zerlegeLenz(bool ende);
+    void zerlegeMaerklin(bool ende);
+    bool gueltigerLenzRahmenAb(qsizetype pos) const;
+    void lenzRahmen(const QByteArray &rahmen, bool vorspann);
+    void xlZeile(const QByteArray &zeile);
+    void verwirf(qsizetype anzahl);
+    void meldeVerworfenes();
+    void melde(const QString &text, bool fehler = false);
+    void meldeLok(const QString &befehl, const Lok &lok);
+    Lok &lokFuer(int adresse);
+    QString zustand(const Lok &lok) const;
+
+    Station station_;
+    bool usbPflicht_;
+    QByteArray puffer_;
+    QByteArray verworfen_; // bytes skipped while searching for the next command
+    qint64 letzteBytesMs_ = 0;
+    qint64 jetztMs_ = 0;
+    QList<Ereignis> ereignisse_;
+    QMap<int, Lok> loks_;
+    std::optional<bool> gleis_;
+};
+
+} // namespace trabolin::sim

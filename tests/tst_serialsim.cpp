@@ -1,0 +1,243 @@
+// The serial station simulator: its decoder against the bytes Trabolin writes to the
+// Lenz and the 6051 / IntelliBox interfaces and against broken commands, and the
+// program itself on a pseudo-terminal link.
+#include "sim/serial/Dekodierer.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace trabolin::sim;
+
+namespace {
+
+const QString alleAus = QStringLiteral("Licht aus F1 aus F2 aus F3 aus F4 aus");
+
+// "E4 13 00|03 85 71": the pieces as they arrive, one read each.
+QList<QByteArray> h(const char *hex)
+{
+    QList<QByteArray> stuecke;
+    for (const QByteArray &teil : QByteArray(hex).split('|'))
+        stuecke.append(QByteArray::fromHex(teil));
+    return stuecke;
+}
+
+QStringList texte(const QList<Ereignis> &ereignisse)
+{
+    QStringList ergebnis;
+    for (const Ereignis &e : ereignisse)
+        ergebnis.append(e.text);
+    return ergebnis;
+}
+
+} // namespace
+
+class TstSerialsim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dekodierer_data()
+    {
+        QTest::addColumn<bool>("lenz");
+        QTest::addColumn<bool>("usb");
+        QTest::addColumn<QList<QByteArray>>("stuecke");
+        QTest::addColumn<QStringList>("sofort");    // printed as the bytes arrive
+        QTest::addColumn<QStringList>("nachPause"); // printed once they stand still 100 ms
+
+        const QString gleisAn = QStringLiteral("Power ein  Gleis an");
+        QTest::newRow("lenz fahrstufe 128")
+            << true << false << h("E4 13 00 03 85 71")
+            << QStringList{"Fahren     Lok 3: Fahrstufe 4 vorwärts (128 FS) | " + alleAus + " | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("lenz lange adresse 28 fs")
+            << true << false << h("E4 12 C4 D2 8B 6B E4 12 C4 D2 95 75")
+            << QStringList{"Fahren     Lok 1234: Fahrstufe 19 vorwärts (28 FS) | " + alleAus + " | Gleis unbekannt",
+                           "Fahren     Lok 1234: Fahrstufe 8 vorwärts (28 FS) | " + alleAus + " | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("lenz 14 fs rückwärts, adresse 100")
+            << true << false << h("E4 10 00 03 00 F7 E4 10 C0 64 0A 5A")
+            << QStringList{"Fahren     Lok 3: Fahrstufe 0 rückwärts (14 FS) | " + alleAus + " | Gleis unbekannt",
+                           "Fahren     Lok 100: Fahrstufe 9 rückwärts (14 FS) | " + alleAus + " | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("lenz nothalt")
+            << true << false << h("E4 13 00 03 81 75")
+            << QStringList{"Fahren     Lok 3: Nothalt vorwärts (128 FS) | " + alleAus + " | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("lenz power, fahren, funktionen: der zustand bleibt")
+            << true << false << h("21 81 A0 E4 13 00 03 85 71|E4 20 00 03 11 D6|21 80 A1")
+            << QStringList{gleisAn,
+                           "Fahren     Lok 3: Fahrstufe 4 vorwärts (128 FS) | " + alleAus + " | Gleis an",
+                           "Funktionen Lok 3: Fahrstufe 4 vorwärts (128 FS) | Licht an F1 an F2 aus F3 aus F4 aus | Gleis an",
+                           "Power aus  Gleis aus"}
+            << QStringList{};
+        QTest::newRow("lenz usb-vorspann") << true << false << h("FF FE 21 81 A0")
+                                           << QStringList{gleisAn} << QStringList{};
+        QTest::newRow("lenz usb verlangt")
+            << true << true << h("FF FE 21 81 A0 21 80 A1")
+            << QStringList{gleisAn, "FEHLER: USB-Vorspann FF FE fehlt: 21 80 A1"} << QStringList{};
+        QTest::newRow("lenz rahmen in zwei stücken")
+            << true << false << h("FF|FE E4 13 00|03 85 71")
+            << QStringList{"Fahren     Lok 3: Fahrstufe 4 vorwärts (128 FS) | " + alleAus + " | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("lenz prüfbyte falsch, danach gültig")
+            << true << false << h("E4 13 00 03 85 70 21 81 A0")
+            << QStringList{"FEHLER: Prüfbyte falsch in E4 13 00 03 85 70 (erwartet 71)", gleisAn}
+            << QStringList{};
+        QTest::newRow("lenz abgeschnitten") << true << false << h("E4 13 00")
+                                            << QStringList{}
+                                            << QStringList{"FEHLER: Rahmen abgeschnitten: E4 13 00"};
+        QTest::newRow("lenz unbekannter befehl") << true << false << h("E3 00 00 03 E0")
+                                                 << QStringList{"FEHLER: unbekannter Befehl E3 00 00 03 E0"}
+                                                 << QStringList{};
+        QTest::newRow("lenz unbekannter kopf")
+            << true << false << h("55") << QStringList{}
+            << QStringList{"FEHLER: unbekannte Bytes übersprungen: 55"};
+        QTest::newRow("lenz müll, dann gültig")
+            << true << false << h("12 34 21 81 A0")
+            << QStringList{"FEHLER: unbekannte Bytes übersprungen: 12 34", gleisAn} << QStringList{};
+
+        const auto lok24 = [](const QString &befehl, const QString &fahrt, const QString &licht) {
+            return befehl.leftJustified(11) + "Lok 24: " + fahrt + " | Licht " + licht
+                   + " F1 aus F2 aus F3 aus F4 aus | Gleis unbekannt";
+        };
+        QTest::newRow("6051 funktionen, fahren")
+            << false << false << h("40 18 17 18")
+            << QStringList{lok24("Funktionen", "Fahrstufe 0 vorwärts", "aus"),
+                           lok24("Fahren", "Fahrstufe 7 vorwärts", "an")}
+            << QStringList{};
+        QTest::newRow("6051 halt und wenden")
+            << false << false << h("17 18 10 18 1F 18 0F 18")
+            << QStringList{lok24("Fahren", "Fahrstufe 7 vorwärts", "an"),
+                           lok24("Fahren", "Fahrstufe 0 vorwärts", "an"),
+                           lok24("Wenden", "Fahrstufe 0 rückwärts", "an"),
+                           lok24("Wenden", "Fahrstufe 0 vorwärts", "aus")}
+            << QStringList{};
+        QTest::newRow("6051 funktionsbits")
+            << false << false << h("45 05")
+            << QStringList{"Funktionen Lok 5: Fahrstufe 0 vorwärts | Licht aus F1 an F2 aus F3 an F4 aus | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("6051 power; 0x60 als adressbyte")
+            << false << false << h("60 40 60 61")
+            << QStringList{gleisAn,
+                           "Funktionen Lok 96: Fahrstufe 0 vorwärts | " + alleAus + " | Gleis an",
+                           "Power aus  Gleis aus"}
+            << QStringList{};
+        QTest::newRow("xl fahrzeile, halt der f-zeile, stoppzeile")
+            << false << false
+            << QList<QByteArray>{"XL 300,12,1,1,0,1,0,0\rXL 300, 0,\r", "XL300,0,0,0,0,0,0,0\r"}
+            << QStringList{"Fahren     Lok 300: Fahrstufe 12 vorwärts | Licht an F1 aus F2 an F3 aus F4 aus | Gleis unbekannt",
+                           "Fahren     Lok 300: Fahrstufe 0 vorwärts | Licht an F1 aus F2 an F3 aus F4 aus | Gleis unbekannt",
+                           "Fahren     Lok 300: Fahrstufe 0 rückwärts | " + alleAus + " | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("xl zwei leerzeichen")
+            << false << false << QList<QByteArray>{"XL  300,20,1,1,1,0,0,0\r"}
+            << QStringList{"Fahren     Lok 300: Fahrstufe 20 vorwärts | Licht an F1 an F2 aus F3 aus F4 aus | Gleis unbekannt"}
+            << QStringList{};
+        QTest::newRow("6051 abgeschnitten") << false << false << h("17") << QStringList{}
+                                            << QStringList{"FEHLER: Befehl abgeschnitten: 17"};
+        QTest::newRow("xl abgeschnitten") << false << false << QList<QByteArray>{"XL 300,1"}
+                                          << QStringList{}
+                                          << QStringList{"FEHLER: Zeile abgeschnitten: \"XL 300,1\""};
+        QTest::newRow("xl unbekannt, dann 6051")
+            << false << false << QList<QByteArray>{"XL 300,a\rXA\r\x17\x18"}
+            << QStringList{"FEHLER: unbekannte Zeile \"XL 300,a\"", "FEHLER: unbekannte Zeile \"XA\"",
+                           lok24("Fahren", "Fahrstufe 7 vorwärts", "an")}
+            << QStringList{};
+        QTest::newRow("6051 müll, dann gültig")
+            << false << false << h("20 FF 17 18")
+            << QStringList{"FEHLER: unbekannte Bytes übersprungen: 20 FF",
+                           lok24("Fahren", "Fahrstufe 7 vorwärts", "an")}
+            << QStringList{};
+    }
+    void dekodierer()
+    {
+        QFETCH(bool, lenz);
+        QFETCH(bool, usb);
+        QFETCH(QList<QByteArray>, stuecke);
+        QFETCH(QStringList, sofort);
+        QFETCH(QStringList, nachPause);
+
+        Dekodierer d(lenz ? Station::Lenz : Station::Maerklin, usb);
+        qint64 zeit = 0;
+        QList<Ereignis> ereignisse;
+        for (const QByteArray &stueck : stuecke) {
+            ereignisse += d.fuettere(stueck, zeit);
+            zeit += 10;
+        }
+        const qint64 letztes = zeit - 10;
+        ereignisse += d.ticke(letztes + Dekodierer::pauseMs - 1);
+        QCOMPARE(texte(ereignisse), sofort);
+        const QList<Ereignis> spaet = d.ticke(letztes + Dekodierer::pauseMs);
+        QCOMPARE(texte(spaet), nachPause);
+        for (const Ereignis &e : spaet)
+            QCOMPARE(e.zeitMs, letztes + Dekodierer::pauseMs);
+        QVERIFY(!d.frist());
+    }
+
+    // The program on a link: what a user (or Trabolin) writes there comes out as lines,
+    // and the link is gone after the end signal.
+    void programm_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("zeilen");
+        QTest::newRow("lenz usb")
+            << QStringList{"--station", "lenz", "--usb"}
+            << QByteArray::fromHex("FFFE2181A0 FFFEE41300038571 2180A1")
+            << QStringList{"Power ein  Gleis an",
+                           "Fahren     Lok 3: Fahrstufe 4 vorwärts (128 FS) | " + alleAus + " | Gleis an",
+                           "FEHLER: USB-Vorspann FF FE fehlt: 21 80 A1"};
+        QTest::newRow("maerklin")
+            << QStringList{"--station", "maerklin"} << QByteArray("\x60XL 300,5,0,1,0,0,0,0\r\x17")
+            << QStringList{"Power ein  Gleis an",
+                           "Fahren     Lok 300: Fahrstufe 5 vorwärts | " + alleAus + " | Gleis an",
+                           "FEHLER: Befehl abgeschnitten: 17"};
+    }
+    void programm()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, zeilen);
+
+        QTemporaryDir verzeichnis;
+        const QString link = verzeichnis.filePath(QStringLiteral("COM3"));
+        QProcess sim;
+        sim.start(QStringLiteral(SIMULATOR_PROGRAMM), argumente + QStringList{"--link", link});
+        QVERIFY(sim.waitForReadyRead(5000));
+        QVERIFY(sim.readLine().contains("bereit"));
+        QVERIFY(QFileInfo(link).isSymLink());
+
+        const int fd = ::open(QFile::encodeName(link).constData(), O_WRONLY | O_NOCTTY);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+
+        QStringList gelesen;
+        QDeadlineTimer frist(5000);
+        const QRegularExpression zeit(QStringLiteral("^ *(\\d+) ms  (.*)\\n$"));
+        while (gelesen.size() < zeilen.size() && !frist.hasExpired()) {
+            if (!sim.canReadLine() && !sim.waitForReadyRead(int(frist.remainingTime())))
+                break;
+            while (sim.canReadLine()) {
+                const auto treffer = zeit.match(QString::fromUtf8(sim.readLine()));
+                QVERIFY(treffer.hasMatch());
+                gelesen.append(treffer.captured(2));
+            }
+        }
+        ::close(fd);
+        QCOMPARE(gelesen, zeilen);
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSerialsim)
+#include "tst_serialsim.moc"
