@@ -4,6 +4,9 @@
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/WavKlang.h"
+#include "serial/Zentrale.h"
+#include "stations/ecos/EcosTreiber.h"
+#include "stations/ecos/EcosVerbindung.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "window/Fensterbedienfeld.h"
@@ -561,6 +564,8 @@ void frmTrabolin::Form_Unload()
     m_ablauf->beenden();
     if (V24->istOffen())
         V24->schliesse();
+    if (optZentrale[optionEcos]->isChecked())
+        TCP->schliesse();
 }
 
 void frmTrabolin::closeEvent(QCloseEvent *ereignis)

@@ -28,6 +28,8 @@ class QShortcut;
 namespace trabolin {
 
 class Ablauf;
+class EcosTreiber;
+class EcosVerbindung;
 class LenzTreiber;
 class MaerklinTreiber;
 class EchteZeit;
@@ -180,6 +182,20 @@ public:
     void btnParameterSetzen_Click();
     void chkUSB_Click();
     void optZentrale_Click(int index);
+
+    // --- ECoS
+    EcosVerbindung *TCP;         // the TCP link to the ECoS
+    EcosTreiber &ecos() { return *m_ecos; }
+    // Characters of a reply shown in txtRX at most; a longer reply is shown with
+    // its start and its end, and the number of characters left out between them.
+    static constexpr qsizetype anzeigeKappe = 64 * 1024;
+    void btn15471_Click();
+    void btnEcos_Click();
+    void btnListe_Click();
+    void btnLok_Click();
+    void txtRX_DblClick(const QString &auswahl);
+    // A whole reply of the ECoS: shown, coloured, and the run buttons follow it.
+    void TCP_DataArrival(const QString &antwort, qint64 ausgelassen = 0);
     // Enables or disables the run and power buttons and sets the speed steps to "14".
     void subV24ok(bool status);
     // The central error report: shows the message for the error, if it has one.
@@ -223,6 +239,12 @@ private:
     void oeffneSchnittstelleBeimStart();
     void schnittstelleVerloren();
     void meldeVerlorenePortNachLauf();
+    void verbindeEcos();
+    void setzeLaufknoepfe(bool aktiv);
+    // The ECoS cannot be reached: the run buttons go off and the user is told once,
+    // after the run or single line that is going on.
+    void ecosNichtErreichbar(const QString &text);
+    void meldeEcosNachLauf();
 
     Tabellenspeicher m_tabelle;
     QString m_programmVerzeichnis;
@@ -232,6 +254,9 @@ private:
     std::unique_ptr<Ablauf> m_ablauf;
     std::unique_ptr<MaerklinTreiber> m_maerklin;
     std::unique_ptr<LenzTreiber> m_lenz;
+    std::unique_ptr<EcosTreiber> m_ecos;
+    QString m_ecosMeldung;              // the ECoS message still to be shown
+    bool m_ecosVerbindet = false;       // a connection attempt is waiting
     bool m_portVerlorenGemeldet = true; // nothing pending to report
     bool m_schliesst = false;           // shutdown has begun
     QString m_hilfedatei;

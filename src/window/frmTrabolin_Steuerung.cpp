@@ -59,6 +59,7 @@ void frmTrabolin::verbindeSteuerung()
     connect(lstV24, &QComboBox::editTextChanged, this, zeigeGeraet);
     zeigeGeraet(lstV24->currentText());
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
+    verbindeEcos();
 }
 
 // ---------------------------------------------------------------- run buttons
@@ -67,6 +68,7 @@ void frmTrabolin::btnStart_Click()
 {
     m_ablauf->btnStart_Click();
     meldeVerlorenePortNachLauf();
+    meldeEcosNachLauf();
 }
 
 void frmTrabolin::btnSendStop_Click()
@@ -78,6 +80,7 @@ void frmTrabolin::btnSendZeile_Click()
 {
     m_ablauf->btnSendZeile_Click();
     meldeVerlorenePortNachLauf();
+    meldeEcosNachLauf();
 }
 
 void frmTrabolin::btnPower_Click(int index)

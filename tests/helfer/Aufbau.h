@@ -3,6 +3,8 @@
 // clock in virtual time, a recording port and a recording sound.
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
+#include "stations/ecos/EcosLink.h"
+#include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 
@@ -18,6 +20,26 @@ inline void fuelleZeile(Tabellenspeicher &tabelle, int nr, const QString &zellen
         tabelle.setzeZelle(nr, i + 1, i < teile.size() ? teile[i] : QString());
 }
 
+// The ECoS link as the tests see it: every command text with its virtual time;
+// `offen` false makes it refuse, as a link that is not connected does.
+class LinkMitschrift : public EcosLink {
+public:
+    explicit LinkMitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    bool offen = true;
+    QStringList gesendet; // "<time> <text>"
+    bool verbunden() const override { return offen; }
+    bool sende(const QString &text) override
+    {
+        if (!offen)
+            return false;
+        gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ') + text;
+        return true;
+    }
+
+private:
+    const VirtuelleZeit &m_zeit;
+};
+
 struct Aufbau {
     Tabellenspeicher tabelle;
     TestBedienfeld feld;
@@ -27,11 +49,16 @@ struct Aufbau {
     Ablauf ablauf{tabelle, feld, zeit, klang};
     MaerklinTreiber maerklin{ablauf, port};
     LenzTreiber lenz{ablauf, port};
+    LinkMitschrift link{zeit};
+    EcosTreiber ecos{ablauf, link};
+    int nichtVerbunden = 0; // how often the ECoS driver found no link
 
     Aufbau()
     {
         ablauf.setzeTreiber(0, &maerklin);
         ablauf.setzeTreiber(1, &lenz);
+        ablauf.setzeTreiber(2, &ecos);
+        ecos.nichtVerbunden = [this] { ++nichtVerbunden; };
     }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }

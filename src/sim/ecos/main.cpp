@@ -1,0 +1,254 @@
+// trabolin-ecos-sim: a small stand-in for an ESU ECoS on 127.0.0.1, for trying
+// Trabolin without a layout and for the tests. It speaks enough of the ECoS PC
+// interface to answer everything Trabolin sends, worded as current firmware words
+// it (or, with --alt, as older firmware did), and prints every command it receives
+// with the resulting state of the locomotive, one line each.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTime>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+struct Lok {
+    QString name;
+    int fahrstufe = 0;
+    int richtung = 0;
+    std::array<int, 29> funktionen{}; // func[0] is the light
+    bool kontrolle = false;
+};
+
+// One argument of a command: its text without surrounding blanks and where it
+// starts in the command text.
+struct Argument {
+    QString text;
+    qsizetype stelle;
+};
+
+// Splits "a, b[1, 2], c" at the commas outside brackets.
+QList<Argument> argumente(const QString &befehl, qsizetype anfang, qsizetype ende)
+{
+    QList<Argument> liste;
+    int tiefe = 0;
+    qsizetype start = anfang;
+    for (qsizetype i = anfang; i <= ende; ++i) {
+        const QChar c = i < ende ? befehl[i] : QChar(u',');
+        if (c == u'[' || c == u'(')
+            ++tiefe;
+        else if (c == u']' || c == u')')
+            --tiefe;
+        else if (c == u',' && tiefe == 0) {
+            qsizetype a = start;
+            while (a < i && befehl[a] == u' ')
+                ++a;
+            liste.append({befehl.mid(a, i - a).trimmed(), a});
+            start = i + 1;
+        }
+    }
+    return liste;
+}
+
+class Simulator : public QObject {
+public:
+    explicit Simulator(bool alt) : m_alt(alt)
+    {
+        const char *namen[] = {"BR 218", "V 200", "Köf II", "ICE 3"};
+        for (int i = 0; i < 4; ++i)
+            m_loks[1000 + i].name = QString::fromUtf8(namen[i]);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { lies(s); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+
+    bool lausche(quint16 port)
+    {
+        if (!m_server.listen(QHostAddress::LocalHost, port)) {
+            std::fprintf(stderr, "trabolin-ecos-sim: Port %u: %s\n", unsigned(port),
+                         qPrintable(m_server.errorString()));
+            return false;
+        }
+        std::printf("trabolin-ecos-sim lauscht auf 127.0.0.1:%u%s\n", unsigned(m_server.serverPort()),
+                    m_alt ? " (alte Antworten)" : "");
+        std::fflush(stdout);
+        return true;
+    }
+
+private:
+    // One TCP packet without a line end is one command; otherwise every line is.
+    void lies(QTcpSocket *s)
+    {
+        const QByteArray stueck = s->readAll();
+        qsizetype anfang = 0;
+        while (anfang < stueck.size()) {
+            qsizetype ende = anfang;
+            while (ende < stueck.size() && stueck[ende] != '\n' && stueck[ende] != '\r')
+                ++ende;
+            const bool mitZeilenende = ende < stueck.size();
+            const QByteArray befehl = stueck.mid(anfang, ende - anfang);
+            while (ende < stueck.size() && (stueck[ende] == '\n' || stueck[ende] == '\r'))
+                ++ende;
+            anfang = ende;
+            if (!befehl.trimmed().isEmpty())
+                s->write(beantworte(QString::fromLatin1(befehl), mitZeilenende).toUtf8());
+        }
+        s->flush();
+    }
+
+    QString ende(int nummer, const QString &neu, const QString &alt, bool mitZeilenende) const
+    {
+        if (nummer == 0 && !m_alt)
+            return mitZeilenende ? QStringLiteral("<END 0 (OK)>\n")
+                                 : QStringLiteral("<END 0 (OK, but no newline after packet)>\n");
+        return QStringLiteral("<END %1 (%2)>\n").arg(nummer).arg(m_alt ? alt : neu);
+    }
+
+    QString beantworte(const QString &befehl, bool mitZeilenende)
+    {
+        QString zeilen;
+        int lok = -1;
+        const QString endzeile = fuehreAus(befehl.trimmed(), mitZeilenende, zeilen, lok);
+        QString zustand;
+        if (lok >= 0 && m_loks.contains(lok)) {
+            const Lok &l = m_loks[lok];
+            zustand = QStringLiteral("%1 speed=%2 dir=%3 licht=%4 f1=%5 f2=%6 f3=%7 f4=%8 kontrolle=%9")
+                          .arg(lok).arg(l.fahrstufe).arg(l.richtung).arg(l.funktionen[0])
+                          .arg(l.funktionen[1]).arg(l.funktionen[2]).arg(l.funktionen[3])
+                          .arg(l.funktionen[4]).arg(l.kontrolle ? 1 : 0);
+        } else {
+            zustand = m_strom ? QStringLiteral("strom=an") : QStringLiteral("strom=aus");
+        }
+        std::printf("%s %s -> %s [%s]\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
+                    qPrintable(befehl), qPrintable(zustand), qPrintable(endzeile.trimmed().mid(1).chopped(1)));
+        std::fflush(stdout);
+        return QStringLiteral("<REPLY ") + befehl + QStringLiteral(">\n") + zeilen + endzeile;
+    }
+
+    QString fuehreAus(const QString &befehl, bool nl, QString &zeilen, int &lok)
+    {
+        static const QRegularExpression form(QStringLiteral("^(\\w+)\\s*\\((.*)\\)$"));
+        const auto m = form.match(befehl);
+        if (!m.hasMatch())
+            return ende(10, QStringLiteral("unknown command"), QStringLiteral("NERROR_UNKNOWNCOMMAND"), nl);
+        const QString name = m.captured(1);
+        const QList<Argument> args = argumente(befehl, m.capturedStart(2), m.capturedEnd(2));
+        auto unbekanntesObjekt = [&](qsizetype stelle) {
+            return ende(15, QStringLiteral("unknown object at %1").arg(stelle),
+                        QStringLiteral("NERROR_UNKNOWNID"), nl);
+        };
+        auto unbekannteOption = [&](qsizetype stelle) {
+            return ende(11, QStringLiteral("unknown option at %1").arg(stelle),
+                        QStringLiteral("NERROR_UNKNOWNOPTION"), nl);
+        };
+        if (args.isEmpty() || args[0].text.isEmpty())
+            return unbekanntesObjekt(m.capturedStart(2));
+
+        bool zahl = false;
+        const int id = args[0].text.toInt(&zahl);
+        if (name == u"queryObjects") {
+            if (!zahl || id != 10)
+                return unbekanntesObjekt(args[0].stelle);
+            for (qsizetype i = 1; i < args.size(); ++i)
+                if (args[i].text != u"name" && args[i].text != u"addr")
+                    return unbekannteOption(args[i].stelle);
+            for (auto it = m_loks.cbegin(); it != m_loks.cend(); ++it) {
+                QString zeile = QString::number(it.key());
+                for (qsizetype i = 1; i < args.size(); ++i)
+                    zeile += args[i].text == u"name"
+                                 ? QStringLiteral(" name[\"%1\"]").arg(it->name)
+                                 : QStringLiteral(" addr[%1]").arg(it.key() - 997);
+                zeilen += zeile + u'\n';
+            }
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
+        if (name == u"set" && zahl && id == 1) {
+            if (args.size() != 2 || (args[1].text != u"go" && args[1].text != u"stop"))
+                return unbekannteOption(args.size() > 1 ? args[1].stelle : befehl.size() - 1);
+            m_strom = args[1].text == u"go";
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
+        if (!zahl || !m_loks.contains(id))
+            return unbekanntesObjekt(args[0].stelle);
+        lok = id;
+        Lok &l = m_loks[id];
+        if (name == u"request" || name == u"release") {
+            if (args.size() != 2 || (args[1].text != u"control" && args[1].text != u"view"))
+                return unbekannteOption(args.size() > 1 ? args[1].stelle : befehl.size() - 1);
+            if (args[1].text == u"control")
+                l.kontrolle = name == u"request";
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
+        if (name != u"set")
+            return ende(10, QStringLiteral("unknown command"), QStringLiteral("NERROR_UNKNOWNCOMMAND"), nl);
+        if (!l.kontrolle)
+            return ende(25, QStringLiteral("controlled by somebody else"), QStringLiteral("NERROR_NOCONTROL"), nl);
+
+        // Every option is checked before any takes effect.
+        static const QRegularExpression option(QStringLiteral("^(\\w+)\\s*\\[\\s*(\\d+)\\s*(?:,\\s*(\\d+)\\s*)?\\]$"));
+        Lok neu = l;
+        if (args.size() < 2)
+            return unbekannteOption(befehl.size() - 1);
+        for (qsizetype i = 1; i < args.size(); ++i) {
+            const auto o = option.match(args[i].text);
+            const QString art = o.captured(1);
+            const int wert = o.captured(2).toInt();
+            const bool paar = o.capturedLength(3) > 0;
+            if (o.hasMatch() && art == u"speed" && !paar && wert <= 127)
+                neu.fahrstufe = wert;
+            else if (o.hasMatch() && art == u"dir" && !paar && wert <= 1)
+                neu.richtung = wert;
+            else if (o.hasMatch() && art == u"func" && paar && wert < int(neu.funktionen.size()))
+                neu.funktionen[wert] = o.captured(3).toInt() != 0 ? 1 : 0;
+            else
+                return unbekannteOption(args[i].stelle);
+        }
+        l = neu;
+        return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+    }
+
+    QTcpServer m_server;
+    QMap<int, Lok> m_loks;
+    bool m_strom = true;
+    bool m_alt;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("trabolin-ecos-sim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Eine kleine Ecos zum Ausprobieren: TCP auf 127.0.0.1, Lokliste mit vier Loks (IDs 1000 bis 1003)."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("TCP-Port (Standard 15471; 0: ein freier Port)."),
+                                        QStringLiteral("N"), QStringLiteral("15471"));
+    const QCommandLineOption altOption(QStringLiteral("alt"),
+                                       QStringLiteral("Antworten wie ältere Firmware (NERROR_OK)."));
+    parser.addOption(portOption);
+    parser.addOption(altOption);
+    parser.process(app);
+
+    bool ok = false;
+    const uint port = parser.value(portOption).toUInt(&ok);
+    if (!ok || port > 65535) {
+        std::fprintf(stderr, "trabolin-ecos-sim: ungültiger Port: %s\n", qPrintable(parser.value(portOption)));
+        return 2;
+    }
+    Simulator sim(parser.isSet(altOption));
+    if (!sim.lausche(quint16(port)))
+        return 1;
+    return app.exec();
+}

@@ -1,0 +1,99 @@
+#include "stations/ecos/EcosBefehle.h"
+
+#include "program/Zahlen.h"
+
+#include <QRegularExpression>
+
+namespace trabolin {
+
+namespace {
+
+QString funktionswert(const QString &zelle) { return zelle == u"X" ? QStringLiteral("1") : QStringLiteral("0"); }
+
+QString funktionen(const QString &id, const EcosFunktionszellen &zellen, const QString &trenner)
+{
+    QString text = QStringLiteral("set(") + id;
+    for (int n = 0; n < 5; ++n)
+        text += QStringLiteral(",") + trenner + QStringLiteral("func[%1,").arg(n) + trenner
+                + funktionswert(zellen[n]) + QStringLiteral("]");
+    return text + QStringLiteral(")");
+}
+
+} // namespace
+
+QString ecosRichtung(const QString &id, const QString &einheit)
+{
+    const bool vorwaerts = einheit == u"M" || einheit == u"S";
+    return QStringLiteral("set(") + id + (vorwaerts ? QStringLiteral(",dir[0])") : QStringLiteral(",dir[1])"));
+}
+
+QString ecosFunktionen(const QString &id, const EcosFunktionszellen &zellen)
+{
+    return funktionen(id, zellen, QString());
+}
+
+QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionszellen &zellen)
+{
+    return funktionen(id, zellen, QStringLiteral(" "));
+}
+
+QString ecosFahrstufentext(const QString &fahrstufe)
+{
+    const double wert = leseZahl(fahrstufe, Leerzeichen::ueberall);
+    if (wert < 0)
+        return QStringLiteral("0");
+    if (wert > 127)
+        return QStringLiteral("127");
+    return fahrstufe;
+}
+
+QString ecosFahrstufe(const QString &id, const QString &fahrstufentext)
+{
+    return QStringLiteral("set(") + id + QStringLiteral(",speed[") + fahrstufentext + QStringLiteral("])");
+}
+
+QString ecosStopp(const QString &id) { return ecosFahrstufe(id, QStringLiteral("0")); }
+
+QString ecosLokliste() { return QStringLiteral("queryObjects(10, name)"); }
+
+QString ecosKontrolle(const QString &id)
+{
+    return QStringLiteral("request(") + id + QStringLiteral(",control)");
+}
+
+QString ecosPower(int index)
+{
+    return index == 1 ? QStringLiteral("set(1,go)") : QStringLiteral("set(1,stop)");
+}
+
+EcosWertung bewerteEcosAntwort(const QString &antwort)
+{
+    EcosWertung w = EcosWertung::keine;
+    if (antwort.contains(QLatin1String("ERROR")))
+        w = EcosWertung::fehler;
+    if (antwort.contains(QLatin1String("(OK)")))
+        w = EcosWertung::ok;
+
+    // The END line closes every reply: "<END 0 (OK)>", "<END 25 (controlled by somebody else)>".
+    static const QRegularExpression endZeile(QStringLiteral("<END\\s+(\\d+)"));
+    qsizetype letzte = -1;
+    QString nummer;
+    auto treffer = endZeile.globalMatch(antwort);
+    while (treffer.hasNext()) {
+        const auto t = treffer.next();
+        if (t.capturedStart() > letzte) {
+            letzte = t.capturedStart();
+            nummer = t.captured(1);
+        }
+    }
+    if (letzte >= 0) {
+        // Only zeros, as many as there are, make a zero.
+        bool nurNullen = true;
+        for (const QChar c : nummer)
+            nurNullen = nurNullen && c == u'0';
+        w = nurNullen ? EcosWertung::ok : EcosWertung::fehler;
+    }
+    return w;
+}
+
+} // namespace trabolin

@@ -1,0 +1,67 @@
+#pragma once
+// The TCP link to the ECoS. Connecting waits in a nested event loop, so the window
+// keeps working; a link that was lost or refused can be connected again. Commands
+// go out at once, each as its own packet: the ECoS reads a packet without a line
+// end as one command, so two commands must never share one. Replies are gathered
+// until their END line (or a short quiet moment) and delivered whole.
+#include "stations/ecos/EcosLink.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class QTcpSocket;
+
+namespace trabolin {
+
+class EcosVerbindung : public QObject, public EcosLink {
+    Q_OBJECT
+public:
+    // Bytes of one reply that are kept; beyond that only its end is kept.
+    static constexpr qsizetype kappe = 4 * 1024 * 1024;
+    // Bytes kept of the end of a reply that outgrew the cap.
+    static constexpr qsizetype endstueck = 4096;
+    // A reply without END line is delivered after this long without new data ...
+    static constexpr int ruheMs = 100;
+    // ... and a flood that never pauses at least this often.
+    static constexpr int hoechstesAlterMs = 500;
+
+    explicit EcosVerbindung(QObject *parent = nullptr);
+    ~EcosVerbindung() override;
+
+    // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`
+    // has passed, processing events meanwhile. A link already up to the same host
+    // and port is kept; any other link is dropped first. Returns whether the link is up.
+    bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500);
+
+    bool verbunden() const override;
+    bool sende(const QString &text) override;
+
+    // Closes the link after writing what is still pending.
+    void schliesse();
+
+    QTcpSocket *socket() const { return m_socket; }
+
+signals:
+    // A whole reply (or what has come of it), with the number of bytes that were
+    // left out of its middle because it outgrew the cap.
+    void antwort(const QString &text, qint64 ausgelassen);
+    // The link that was up is gone (closed by the ECoS, reset, or an error).
+    void verloren();
+
+private:
+    void lies();
+    void liefere();
+    bool endetMitEndzeile() const;
+
+    QTcpSocket *m_socket;
+    QByteArray m_kopf;        // the start of the reply being gathered
+    QByteArray m_ende;        // its last bytes, once it outgrew the cap
+    qint64 m_ausgelassen = 0; // bytes dropped between the two
+    QTimer m_ruhe;
+    QElapsedTimer m_alter;
+    bool m_warVerbunden = false;
+};
+
+} // namespace trabolin

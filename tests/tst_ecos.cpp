@@ -1,0 +1,264 @@
+// The ECoS in virtual time: every command text, the evaluation of replies, and
+// the order and pauses of the pass, the single line, the control request and the
+// power buttons, with a link that records every text.
+#include "helfer/Aufbau.h"
+#include "stations/ecos/EcosBefehle.h"
+
+#include <QtTest>
+
+using namespace trabolin;
+using namespace trabolin::test;
+
+Q_DECLARE_METATYPE(trabolin::EcosWertung)
+
+namespace {
+const EcosFunktionszellen nurFu{"X", "", "", "", ""};
+}
+
+class TestEcos : public QObject {
+    Q_OBJECT
+private slots:
+    void befehle_data()
+    {
+        QTest::addColumn<QString>("ist");
+        QTest::addColumn<QString>("soll");
+        QTest::newRow("richtung S") << ecosRichtung("1000", "S") << "set(1000,dir[0])";
+        QTest::newRow("richtung M") << ecosRichtung("1000", "M") << "set(1000,dir[0])";
+        for (const char *e : {"s", "m", "f", "F", ""})
+            QTest::addRow("richtung '%s'", e) << ecosRichtung("1000", e) << "set(1000,dir[1])";
+        QTest::newRow("funktionen im lauf")
+            << ecosFunktionen("1000", {"X", "", "X", "", ""})
+            << "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])";
+        QTest::newRow("funktionen einzelzeile")
+            << ecosFunktionenEinzeln("1005", nurFu)
+            << "set(1005, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])";
+        QTest::newRow("nur grosses X zaehlt")
+            << ecosFunktionen("7", {" ", "x", "XX", "X", "1"})
+            << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
+        QTest::newRow("id wie getippt") << ecosStopp(" 1000") << "set( 1000,speed[0])";
+        QTest::newRow("fahrstufe") << ecosFahrstufe("1000", ecosFahrstufentext("40")) << "set(1000,speed[40])";
+        QTest::newRow("fahrstufe 200") << ecosFahrstufentext("200") << "127";
+        QTest::newRow("fahrstufe 127.5") << ecosFahrstufentext("127.5") << "127";
+        QTest::newRow("fahrstufe 050") << ecosFahrstufentext("050") << "050";
+        QTest::newRow("fahrstufe -3") << ecosFahrstufentext("-3") << "0";
+        QTest::newRow("fahrstufe 1 2") << ecosFahrstufentext("1 2") << "1 2";
+        QTest::newRow("fahrstufe leer") << ecosFahrstufe("1000", ecosFahrstufentext("")) << "set(1000,speed[])";
+        QTest::newRow("lokliste") << ecosLokliste() << "queryObjects(10, name)";
+        QTest::newRow("kontrolle") << ecosKontrolle("1003") << "request(1003,control)";
+        QTest::newRow("power an") << ecosPower(1) << "set(1,go)";
+        QTest::newRow("power aus") << ecosPower(0) << "set(1,stop)";
+    }
+    void befehle()
+    {
+        QFETCH(QString, ist);
+        QFETCH(QString, soll);
+        QCOMPARE(ist, soll);
+    }
+
+    void wertung_data()
+    {
+        QTest::addColumn<QString>("antwort");
+        QTest::addColumn<EcosWertung>("wertung");
+        const auto ok = EcosWertung::ok, fehler = EcosWertung::fehler, keine = EcosWertung::keine;
+        QTest::newRow("ok") << "<REPLY request(1000,control)>\n<END 0 (OK)>\n" << ok;
+        QTest::newRow("ERROR") << "ERROR" << fehler;
+        QTest::newRow("klein geschrieben") << "error" << keine;
+        QTest::newRow("beide woerter: das zweite gewinnt") << "(OK) ERROR" << ok;
+        QTest::newRow("mitten abgeschnitten") << "<REPLY queryObjects(10, name)>\n1000 name[\"BR" << keine;
+        QTest::newRow("ohne zeilenende") << "<REPLY set(1,go)>\n<END 0 (OK, but no newline after packet)>\n" << ok;
+        QTest::newRow("alte firmware") << "<REPLY set(1,go)>\n<END 0 (NERROR_OK)>\n" << ok;
+        QTest::newRow("unbekanntes objekt") << "<REPLY set(99,go)>\n<END 15 (unknown object at 4)>\n" << fehler;
+        QTest::newRow("fremde kontrolle") << "<END 25 (controlled by somebody else)>" << fehler;
+        QTest::newRow("(OK) im namen, END 11") << "1000 name[\"(OK)\"]\n<END 11 (unknown option at 9)>" << fehler;
+        QTest::newRow("letzte END zaehlt: fehler") << "<END 0 (OK)>\n<END 25 (controlled by somebody else)>" << fehler;
+        QTest::newRow("letzte END zaehlt: ok") << "<END 25 (controlled by somebody else)>\n<END 0 (OK)>" << ok;
+    }
+    void wertung()
+    {
+        QFETCH(QString, antwort);
+        QFETCH(EcosWertung, wertung);
+        QCOMPARE(bewerteEcosAntwort(antwort), wertung);
+    }
+
+    // Whole runs from "starten" on the ECoS, ID 1000.
+    void lauf_data()
+    {
+        QTest::addColumn<QStringList>("tabelle");
+        QTest::addColumn<int>("startzeile");
+        QTest::addColumn<bool>("endlos");
+        QTest::addColumn<qint64>("stoppBei"); // 0: no stop
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::addColumn<int>("endsignale");
+
+        QTest::newRow("beispiel")
+            << QStringList{"12,s,40,X,,X"} << 1 << false << qint64(0)
+            << QStringList{"0 set(1000,dir[1])",
+                           "100 set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])",
+                           "200 set(1000,speed[40])", "12200 set(1000,speed[0])"}
+            << 2;
+        QTest::newRow("leere erste zeile: ein stopp") << QStringList{} << 1 << false << qint64(0)
+                                                      << QStringList{"0 set(1000,speed[0])"} << 2;
+        QTest::newRow("endlos ohne gefahrene zeile endet")
+            << QStringList{"0,s,5"} << 1 << true << qint64(0) << QStringList{"0 set(1000,speed[0])"} << 2;
+        QTest::newRow("dauer 0 und blank werden uebersprungen, minuten vorwaerts")
+            << QStringList{"0,s,5", " ,s,6", "1,M,200"} << 1 << false << qint64(0)
+            << QStringList{"0 set(1000,dir[0])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "200 set(1000,speed[127])", "60200 set(1000,speed[0])"}
+            << 2;
+        QTest::newRow("ab zeile 2")
+            << QStringList{"9,s,9", "1,S,050", ""} << 2 << false << qint64(0)
+            << QStringList{"0 set(1000,dir[0])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "200 set(1000,speed[050])", "1200 set(1000,speed[0])"}
+            << 2;
+        // The cut-short wait sends nothing; the next line sends one stop and the run ends.
+        QTest::newRow("stopp in der wartezeit")
+            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(1000)
+            << QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
+            << 1;
+        QTest::newRow("stopp zwischen den befehlen einer zeile")
+            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(50)
+            << QStringList{"0 set(1000,dir[1])", "50 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "50 set(1000,speed[7])", "50 set(1000,speed[0])"}
+            << 1;
+        QTest::newRow("stopp in der letzten zeile beendet auch endlos")
+            << QStringList{"2,s,7"} << 1 << true << qint64(1000)
+            << QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
+            << 1;
+        QTest::newRow("endlos: zweiter pass ab zeile 1")
+            << QStringList{"1,s,1", "1,s,2"} << 2 << true << qint64(1500)
+            << QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "200 set(1000,speed[2])", "1200 set(1000,speed[0])",
+                           "1200 set(1000,dir[1])", "1300 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                           "1400 set(1000,speed[1])", "1500 set(1000,speed[0])"}
+            << 1;
+    }
+    void lauf()
+    {
+        QFETCH(QStringList, tabelle);
+        QFETCH(int, startzeile);
+        QFETCH(bool, endlos);
+        QFETCH(qint64, stoppBei);
+        QFETCH(QStringList, erwartet);
+        QFETCH(int, endsignale);
+
+        Aufbau a;
+        a.feld.option = 2;
+        a.feld.adresse = QStringLiteral("1000");
+        a.feld.mitSignal = true;
+        a.feld.mitEndlos = endlos;
+        a.zeilen(tabelle);
+        a.tabelle.setzeAktuelleZeile(startzeile);
+        if (stoppBei > 0)
+            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        QCOMPARE(a.link.gesendet, erwartet);
+        QCOMPARE(a.klang.gespielt.size(), endsignale);
+        QVERIFY(a.port.vorgaenge.isEmpty());
+        QCOMPARE(a.nichtVerbunden, 0);
+    }
+
+    // The ID is taken at the start of each pass: an edit shows in the next pass.
+    void idJePass()
+    {
+        Aufbau a;
+        a.feld.option = 2;
+        a.feld.adresse = QStringLiteral("1000");
+        a.feld.mitEndlos = true;
+        a.zeile(1, "1,s,1");
+        a.zeit.bei(500, [&] { a.feld.adresse = QStringLiteral("1001"); });
+        a.zeit.bei(1700, [&] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        QCOMPARE(a.link.gesendet.at(3), QStringLiteral("1200 set(1000,speed[0])"));
+        QCOMPARE(a.link.gesendet.at(4), QStringLiteral("1200 set(1001,dir[1])"));
+        QCOMPARE(a.link.gesendet.last(), QStringLiteral("1700 set(1001,speed[0])"));
+    }
+
+    // The link goes away in the middle of a line: the run ends at the next command,
+    // the window is told once, no end sound.
+    void linkWeg()
+    {
+        Aufbau a;
+        a.feld.option = 2;
+        a.feld.adresse = QStringLiteral("1000");
+        a.feld.mitSignal = true;
+        a.zeilen({"1,s,1", "1,s,2"});
+        a.zeit.bei(150, [&] { a.link.offen = false; });
+        a.ablauf.btnStart_Click();
+        QCOMPARE(a.link.gesendet.size(), 2);
+        QCOMPARE(a.nichtVerbunden, 1);
+        QCOMPARE(a.zeit.jetzt, qint64(200));
+        QVERIFY(a.klang.gespielt.isEmpty());
+        QVERIFY(!a.ablauf.laeuft());
+    }
+
+    void einzelzeile_data()
+    {
+        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("sekunden vorwaerts")
+            << "5,S,300,X"
+            << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
+                           "200 set(1000,speed[127])", "5200 set(1000,speed[0])"};
+        QTest::newRow("leere dauer: trotzdem gesendet, gleich gestoppt")
+            << ",s,,,X"
+            << QStringList{"0 set(1000,dir[1])", "100 set(1000, func[0, 0], func[1, 1], func[2, 0], func[3, 0], func[4, 0])",
+                           "200 set(1000,speed[])", "200 set(1000,speed[0])"};
+    }
+    void einzelzeile()
+    {
+        QFETCH(QString, zeile);
+        QFETCH(QStringList, erwartet);
+        Aufbau a;
+        a.feld.option = 2;
+        a.feld.adresse = QStringLiteral("1000");
+        a.zeile(4, zeile);
+        a.tabelle.setzeAktuelleZeile(4);
+        a.ablauf.btnSendZeile_Click();
+        QCOMPARE(a.link.gesendet, erwartet);
+        QCOMPARE(a.ecos.ecosId(), QStringLiteral("1000"));
+        QCOMPARE(a.feld.lauf, QStringLiteral("00:00:00")); // no run yet: nothing to count from
+    }
+
+    void kontrolle_data()
+    {
+        QTest::addColumn<qint64>("stoppBei"); // 0: no stop
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("zweimal, 200 ms auseinander")
+            << qint64(0) << QStringList{"0 request(1003,control)", "200 request(1003,control)"};
+        QTest::newRow("stopp kuerzt die pause")
+            << qint64(50) << QStringList{"0 request(1003,control)", "50 request(1003,control)"};
+    }
+    void kontrolle()
+    {
+        QFETCH(qint64, stoppBei);
+        QFETCH(QStringList, erwartet);
+        Aufbau a;
+        a.feld.option = 2;
+        a.feld.adresse = QStringLiteral("1003");
+        if (stoppBei > 0)
+            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
+        QVERIFY(a.ecos.uebernehmeKontrolle());
+        QCOMPARE(a.link.gesendet, erwartet);
+
+        a.link.offen = false; // gone: told once, no second try
+        QVERIFY(!a.ecos.uebernehmeKontrolle());
+        QCOMPARE(a.nichtVerbunden, 1);
+    }
+
+    void power()
+    {
+        Aufbau a;
+        a.feld.option = 2;
+        a.ablauf.btnPower_Click(1);
+        a.ablauf.btnPower_Click(0);
+        a.link.offen = false;
+        a.ablauf.btnPower_Click(1); // not connected: nothing, no message
+        QCOMPARE(a.link.gesendet, (QStringList{"0 set(1,go)", "0 set(1,stop)"}));
+        QCOMPARE(a.nichtVerbunden, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEcos)
+#include "tst_ecos.moc"

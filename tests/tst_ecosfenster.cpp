@@ -1,0 +1,345 @@
+// The ECoS through the real window over real TCP: replies as they arrive in the
+// reply field with its colours and the run buttons, the connection and its
+// refusals, the double click into the address, a run against the simulator, and
+// a link that breaks during a run.
+#include "helfer/Aufbau.h"
+#include "stations/ecos/EcosVerbindung.h"
+#include "window/frmTrabolin.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace trabolin;
+using namespace trabolin::test;
+
+namespace {
+
+// The simulator as a child process on a free port.
+struct Simulator {
+    QProcess prozess;
+    quint16 port = 0;
+    QStringList zeilen; // its printed lines after the first
+
+    bool starte()
+    {
+        prozess.start(QStringLiteral(TRABOLIN_ECOS_SIM), {QStringLiteral("--port"), QStringLiteral("0")});
+        if (!prozess.waitForStarted(5000) || !prozess.waitForReadyRead(5000))
+            return false;
+        const QString erste = QString::fromUtf8(prozess.readLine());
+        port = quint16(erste.section(u':', -1).trimmed().toUInt());
+        return port != 0;
+    }
+    QStringList lies()
+    {
+        while (prozess.canReadLine())
+            zeilen << QString::fromUtf8(prozess.readLine()).trimmed();
+        return zeilen;
+    }
+    ~Simulator()
+    {
+        prozess.kill();
+        prozess.waitForFinished(2000);
+    }
+};
+
+struct Anlage {
+    QTemporaryDir verzeichnis;
+    std::unique_ptr<frmTrabolin> f;
+    QStringList meldungen;
+    QTcpServer server;
+    QTcpSocket *gegenstelle = nullptr;
+
+    Anlage()
+    {
+        f = std::make_unique<frmTrabolin>(nullptr, verzeichnis.path());
+        f->melde = [this](QMessageBox::Icon, const QString &titel, const QString &text) {
+            meldungen << titel + QLatin1Char('|') + text;
+        };
+        f->piepen = [] {};
+        f->show();
+        f->optZentrale[2]->click();
+    }
+    void verbinde(quint16 port)
+    {
+        f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        f->txtLocalPort->setText(QString::number(port));
+        f->btnEcos->click();
+    }
+    // Connects the window to a server of the test, which then plays the ECoS.
+    bool verbindeMitTest()
+    {
+        if (!server.listen(QHostAddress::LocalHost))
+            return false;
+        verbinde(server.serverPort());
+        if (!server.waitForNewConnection(2000) && !server.hasPendingConnections())
+            return false;
+        gegenstelle = server.nextPendingConnection();
+        return gegenstelle && f->TCP->verbunden() && f->btnLok->isEnabled();
+    }
+    void setzeLaufknoepfe(bool an)
+    {
+        for (QPushButton *k : {f->btnStart, f->btnSendStop, f->btnSendZeile})
+            k->setEnabled(an);
+    }
+    bool laufknoepfe() const
+    {
+        return f->btnStart->isEnabled() && f->btnSendStop->isEnabled() && f->btnSendZeile->isEnabled();
+    }
+    bool keinLaufknopf() const
+    {
+        return !f->btnStart->isEnabled() && !f->btnSendStop->isEnabled() && !f->btnSendZeile->isEnabled();
+    }
+};
+
+} // namespace
+
+class TestEcosFenster : public QObject {
+    Q_OBJECT
+private slots:
+    void antworten_data()
+    {
+        QTest::addColumn<QStringList>("stuecke");
+        QTest::addColumn<QString>("gezeigt");
+        QTest::addColumn<QString>("farbe"); // "", "rot", "gruen"
+        QTest::addColumn<bool>("knoepfeVorher");
+
+        const QString liste = QStringLiteral("<REPLY queryObjects(10, name)>\n1000 name[\"BR 218\"]\n"
+                                             "1001 name[\"V 200\"]\n<END 0 (OK)>\n");
+        QTest::newRow("liste in stuecken") << QStringList{liste.left(40), liste.mid(40, 25), liste.mid(65)}
+                                           << liste << "gruen" << false;
+        QTest::newRow("mitten abgeschnitten") << QStringList{"<REPLY queryObjects(10, name)>\n1000 na"}
+                                              << "<REPLY queryObjects(10, name)>\n1000 na" << "" << true;
+        QTest::newRow("beide woerter") << QStringList{"ERROR (OK)"} << "ERROR (OK)" << "gruen" << false;
+        QTest::newRow("ERROR") << QStringList{"ERROR\n"} << "ERROR\n" << "rot" << true;
+        QTest::newRow("kleinbuchstaben") << QStringList{"error\n"} << "error\n" << "" << true;
+        QTest::newRow("ohne zeilenende")
+            << QStringList{"<REPLY set(1,go)>\n<END 0 (OK, but no newline after packet)>\n"}
+            << "<REPLY set(1,go)>\n<END 0 (OK, but no newline after packet)>\n" << "gruen" << false;
+        QTest::newRow("fremde kontrolle")
+            << QStringList{"<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n"}
+            << "<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n" << "rot" << true;
+        QTest::newRow("markup woertlich") << QStringList{"<b>fett</b> &amp; <i>x</i>\n"}
+                                          << "<b>fett</b> &amp; <i>x</i>\n" << "" << false;
+    }
+    void antworten()
+    {
+        QFETCH(QStringList, stuecke);
+        QFETCH(QString, gezeigt);
+        QFETCH(QString, farbe);
+        QFETCH(bool, knoepfeVorher);
+
+        Anlage a;
+        QVERIFY(a.verbindeMitTest());
+        const QColor grund = a.f->txtRX->palette().color(QPalette::Base);
+        a.setzeLaufknoepfe(knoepfeVorher);
+        for (const QString &s : stuecke) {
+            a.gegenstelle->write(s.toUtf8());
+            a.gegenstelle->flush();
+            QTest::qWait(20);
+        }
+        QTRY_COMPARE(a.f->txtRX->toPlainText(), gezeigt);
+        const QColor soll = farbe == u"rot" ? QColor(255, 0, 0) : farbe == u"gruen" ? QColor(0, 128, 0) : grund;
+        QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), soll);
+        if (!farbe.isEmpty())
+            QCOMPARE(a.f->txtRX->palette().color(QPalette::Text), QColor(Qt::white));
+        QCOMPARE(a.laufknoepfe(), farbe.isEmpty() ? knoepfeVorher : farbe == u"gruen");
+        QCOMPARE(a.keinLaufknopf(), farbe.isEmpty() ? !knoepfeVorher : farbe == u"rot");
+    }
+
+    // A list of several megabytes: the field shows its start and its END line,
+    // bounded, and it counts as a success.
+    void grosseAntwort()
+    {
+        Anlage a;
+        QVERIFY(a.verbindeMitTest());
+        QByteArray riesig = "<REPLY queryObjects(10, name)>\n";
+        for (int i = 0; riesig.size() < 6 * 1024 * 1024; ++i)
+            riesig += QByteArray::number(1000 + i) + " name[\"Lok mit einem langen Namen\"]\n";
+        riesig += "<END 0 (OK)>\n";
+        a.gegenstelle->write(riesig);
+        QTRY_VERIFY_WITH_TIMEOUT(a.f->txtRX->toPlainText().endsWith(QLatin1String("<END 0 (OK)>\n")), 20000);
+        const QString t = a.f->txtRX->toPlainText();
+        QVERIFY(t.startsWith(QLatin1String("<REPLY queryObjects(10, name)>\n1000 name[")));
+        QVERIFY2(t.size() <= frmTrabolin::anzeigeKappe + 100, qPrintable(QString::number(t.size())));
+        QVERIFY(t.contains(QLatin1String("Zeichen nicht angezeigt")));
+        QVERIFY(a.laufknoepfe());
+    }
+
+    void verbindungsfehler_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("port"); // "*": a closed local port
+        QTest::addColumn<QString>("meldung");
+        QTest::addColumn<int>("abMs");
+        QTest::addColumn<int>("bisMs");
+        QTest::newRow("geschlossener port")
+            << "127.0.0.1" << "*" << " Verbindungsaufbau gescheitert...|Die Ecos antwortet nicht !             "
+            << 3000 << 4000;
+        QTest::newRow("leerer host") << " " << "15471" << " Ecos...|Bitte die IP-Adresse der Ecos eintragen !" << 0 << 500;
+        const QString portText = QStringLiteral(" Ecos...|Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: 15471) !");
+        QTest::newRow("leerer port") << "127.0.0.1" << "" << portText << 0 << 500;
+        QTest::newRow("port mit buchstaben") << "127.0.0.1" << "15a71" << portText << 0 << 500;
+        QTest::newRow("port zu gross") << "127.0.0.1" << "70000" << portText << 0 << 500;
+    }
+    void verbindungsfehler()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, port);
+        QFETCH(QString, meldung);
+        QFETCH(int, abMs);
+        QFETCH(int, bisMs);
+        if (port == u"*") {
+            QTcpServer frei;
+            QVERIFY(frei.listen(QHostAddress::LocalHost));
+            port = QString::number(frei.serverPort());
+        }
+        Anlage a;
+        a.f->txtIPAdresse->setText(host);
+        a.f->txtLocalPort->setText(port);
+        QElapsedTimer uhr;
+        uhr.start();
+        a.f->btnEcos->click();
+        const qint64 ms = uhr.elapsed();
+        QCOMPARE(a.meldungen, QStringList{meldung});
+        // The connect wait is 3 to 4 seconds, a little more for a busy machine.
+        QVERIFY2(ms >= abMs && ms <= bisMs + 300, qPrintable(QString::number(ms)));
+        QVERIFY(!a.f->btnListe->isEnabled());
+        QVERIFY(!a.f->btnLok->isEnabled());
+    }
+
+    void doppelklickUndStandardport()
+    {
+        Anlage a;
+        a.f->btn15471->click();
+        QCOMPARE(a.f->txtLocalPort->text(), QStringLiteral("15471"));
+        a.f->txtRX->setPlainText(QStringLiteral("<REPLY queryObjects(10, name)>\n1002 name[\"V 200\"]\n"
+                                                "1003 name[\"ICE 3\"]\n<END 0 (OK)>"));
+        const QTextCursor wort = a.f->txtRX->document()->find(QStringLiteral("1003"));
+        QVERIFY(!wort.isNull());
+        QTextCursor mitte(a.f->txtRX->document());
+        mitte.setPosition(wort.selectionStart() + 1);
+        QTest::mouseDClick(a.f->txtRX->viewport(), Qt::LeftButton, {},
+                           a.f->txtRX->cursorRect(mitte).center());
+        QCOMPARE(a.f->txtAdresse->text(), QStringLiteral("1003"));
+        QCOMPARE(a.f->btnLok->toolTip(),
+                 QStringLiteral(" übernimmt die Kontrolle über die Lok mit der o.a. ID (aktuell: 1003) "));
+    }
+
+    // Sending without a link ends the handler and tells the user once.
+    void nichtVerbunden_data()
+    {
+        QTest::addColumn<QString>("knopf");
+        QTest::newRow("lauf") << "btnStart";
+        QTest::newRow("einzelzeile") << "btnSendZeile";
+        QTest::newRow("kontrolle") << "btnLok";
+    }
+    void nichtVerbunden()
+    {
+        QFETCH(QString, knopf);
+        Anlage a;
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("5,s,3"));
+        a.setzeLaufknoepfe(true);
+        a.f->btnLok->setEnabled(true);
+        QElapsedTimer uhr;
+        uhr.start();
+        a.f->findChild<QPushButton *>(knopf)->click();
+        QVERIFY(uhr.elapsed() < 2000);
+        QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Ecos ist nicht verbunden !")});
+        QVERIFY(a.keinLaufknopf());
+    }
+
+    // The simulator as the peer: the list, the control request and a run of two
+    // lines, checked against the state the simulator reports after each command.
+    void laufMitSimulator()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte());
+        Anlage a;
+        a.verbinde(sim.port);
+        QVERIFY(a.f->btnListe->isEnabled());
+        a.f->btnListe->click();
+        QTRY_VERIFY(a.f->txtRX->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
+        a.f->txtAdresse->setText(QStringLiteral("1000"));
+        a.f->btnLok->click();
+        QTRY_VERIFY(a.laufknoepfe());
+        QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
+
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
+        fuelleZeile(a.f->tabelle(), 2, QStringLiteral("1,S,20"));
+        a.f->btnStart->click();
+        QTRY_COMPARE(sim.lies().size(), 10);
+
+        static const QRegularExpression form(
+            QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3}) (.*) -> (.*) \\[(.*)\\]$"));
+        QStringList zustand;
+        QList<int> ms;
+        for (const QString &z : sim.zeilen) {
+            const auto m = form.match(z);
+            QVERIFY2(m.hasMatch(), qPrintable(z));
+            QVERIFY2(m.captured(7).startsWith(QLatin1String("END 0 (OK")), qPrintable(z));
+            zustand << m.captured(5) + QStringLiteral(" -> ") + m.captured(6);
+            ms << ((m.captured(1).toInt() * 60 + m.captured(2).toInt()) * 60 + m.captured(3).toInt()) * 1000
+                      + m.captured(4).toInt();
+        }
+        const QString r = QStringLiteral(" -> 1000 ");
+        QCOMPARE(zustand, (QStringList{
+            "queryObjects(10, name) -> strom=an",
+            "request(1000,control)" + r + "speed=0 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+            "request(1000,control)" + r + "speed=0 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+            "set(1000,dir[1])" + r + "speed=0 dir=1 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+            "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])" + r
+                + "speed=0 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
+            "set(1000,speed[40])" + r + "speed=40 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
+            "set(1000,dir[0])" + r + "speed=40 dir=0 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
+            "set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])" + r
+                + "speed=40 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+            "set(1000,speed[20])" + r + "speed=20 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+            "set(1000,speed[0])" + r + "speed=0 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+        }));
+        // The pauses the table asks for, never shorter (a little for the clock's grain).
+        QVERIFY(ms[2] - ms[1] >= 195);
+        QVERIFY(ms[4] - ms[3] >= 95 && ms[5] - ms[4] >= 95);
+        QVERIFY2(ms[6] - ms[5] >= 990 && ms[9] - ms[8] >= 990, qPrintable(QStringLiteral("%1 %2").arg(ms[6] - ms[5]).arg(ms[9] - ms[8])));
+        QVERIFY(a.meldungen.isEmpty());
+    }
+
+    // The simulator dies in the middle of a line: the run ends at once, the user is
+    // told once after it, the run buttons go off, and the link can be made again.
+    void abbruchImLauf()
+    {
+        auto sim = std::make_unique<Simulator>();
+        QVERIFY(sim->starte());
+        Anlage a;
+        a.verbinde(sim->port);
+        a.f->txtAdresse->setText(QStringLiteral("1000"));
+        a.f->btnLok->click();
+        QTRY_VERIFY(a.laufknoepfe());
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,s,40"));
+        QStringList waehrendDesLaufs{QStringLiteral("-")};
+        QTimer::singleShot(500, [&] { sim->prozess.kill(); });
+        QTimer::singleShot(900, [&] { waehrendDesLaufs = a.meldungen; });
+        QElapsedTimer uhr;
+        uhr.start();
+        a.f->btnStart->click();
+        QVERIFY(uhr.elapsed() < 10000);
+        QVERIFY(waehrendDesLaufs.isEmpty() || uhr.elapsed() < 900);
+        QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !")});
+        QVERIFY(a.keinLaufknopf());
+
+        sim = std::make_unique<Simulator>();
+        QVERIFY(sim->starte());
+        a.verbinde(sim->port);
+        QVERIFY(a.f->TCP->verbunden());
+        QCOMPARE(a.meldungen.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestEcosFenster)
+#include "tst_ecosfenster.moc"
