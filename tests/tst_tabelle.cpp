@@ -1,7 +1,9 @@
 // The driving-program grid as the user meets it: keys typed into cells, the text
 // the store holds afterwards, beeps, and the line commands with their cursor.
+#include "storage/Dateiformat.h"
 #include "window/frmTrabolin.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -45,6 +47,7 @@ struct Befehl { QString knoepfe; int start; QString erwartet; int cursor, piepse
 
 class TestTabelle : public QObject {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir;
     frmTrabolin *f = nullptr;
     int piepser = 0;
 
@@ -80,7 +83,14 @@ private slots:
     void init()
     {
         piepser = 0;
-        f = new frmTrabolin;
+        // A complete start-up: the delete panel starts closed.
+        dir = std::make_unique<QTemporaryDir>();
+        Einstellungen grund;
+        grund.zentrale = QStringLiteral("Ecos");
+        QFile ini(dir->filePath(QStringLiteral("Trabolin.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(schreibeEinstellungen(grund)) > 0);
+        ini.close();
+        f = new frmTrabolin(nullptr, dir->path());
         f->piepen = [this] { ++piepser; };
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f));

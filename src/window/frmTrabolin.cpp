@@ -9,6 +9,7 @@
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
+#include "window/Einzelinstanz.h"
 #include "window/Fensterbedienfeld.h"
 
 #include <QAbstractButton>
@@ -21,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -31,7 +33,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QProcess>
 #include <QShortcut>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -40,6 +44,7 @@
 static void ladeBilder()
 {
     Q_INIT_RESOURCE(trabolin);
+    Q_INIT_RESOURCE(hilfe);
 }
 
 namespace trabolin {
@@ -119,6 +124,32 @@ QLabel *bild(const QString &name, const QString &datei, const QString &zugangsna
     return b;
 }
 
+// Whether the platform can show a compiled help file. Windows always can; elsewhere
+// a program must be registered for the CHM type.
+bool chmBetrachterDa()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    for (const char *typ : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
+        QProcess abfrage;
+        abfrage.start(QStringLiteral("xdg-mime"),
+                      {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(typ)});
+        if (abfrage.waitForFinished(3000) && !abfrage.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    return false;
+#endif
+}
+
+QString waehleDateiImDialog(QWidget *eltern, bool speichern)
+{
+    const QString filter = frmTrabolin::dateifilter().join(QStringLiteral(";;"));
+    QString typ = frmTrabolin::dateifilter().first();
+    return speichern ? QFileDialog::getSaveFileName(eltern, {}, {}, filter, &typ)
+                     : QFileDialog::getOpenFileName(eltern, {}, {}, filter, &typ);
+}
+
 } // namespace
 
 frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
@@ -132,11 +163,18 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     setWindowIcon(QIcon(QStringLiteral(":/trabolin.png")));
 
     piepen = [] { QApplication::beep(); };
-    oeffneUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    oeffneUrl = [](const QUrl &url) {
+        return chmBetrachterDa() && QDesktopServices::openUrl(url);
+    };
     melde = [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
         QMessageBox box(symbol, titel, text, QMessageBox::Ok, this);
         box.exec();
     };
+    frage = [this](const QString &titel, const QString &text) {
+        QMessageBox box(QMessageBox::Question, titel, text, QMessageBox::Yes | QMessageBox::No, this);
+        return box.exec() == QMessageBox::Yes;
+    };
+    waehleDatei = [this](bool speichern) { return waehleDateiImDialog(this, speichern); };
 
     baueMenue();
 
@@ -203,13 +241,25 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     connect(lblDel, &Beschriftung::geklickt, this, &frmTrabolin::lblDel_Click);
     connect(lblLogo, &Beschriftung::geklickt, this, &frmTrabolin::lblLogo_Click);
     connect(txtAdresse, &QLineEdit::textChanged, this, &frmTrabolin::txtAdresse_Change);
+    connect(txtIPAdresse, &QLineEdit::textChanged, this, &frmTrabolin::txtIPAdresse_Change);
+    connect(txtLocalPort, &QLineEdit::textChanged, this, &frmTrabolin::txtLocalPort_Change);
+    connect(mnuDatei_laden, &QAction::triggered, this, &frmTrabolin::mnuDatei_laden_Click);
+    connect(mnuDatei_speichern, &QAction::triggered, this, &frmTrabolin::mnuDatei_speichern_Click);
     connect(mnuDatei_Beenden, &QAction::triggered, this, &QWidget::close);
     connect(mnuBeenden, &QAction::triggered, this, &QWidget::close);
     connect(mnuHilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
     verbindeSteuerung();
 
+    if (vorDemStart())
+        vorDemStart()(*this);
     Form_Load();
+}
+
+std::function<void(frmTrabolin &)> &frmTrabolin::vorDemStart()
+{
+    static std::function<void(frmTrabolin &)> vorgabe;
+    return vorgabe;
 }
 
 frmTrabolin::~frmTrabolin()
@@ -539,16 +589,39 @@ void frmTrabolin::uebernehmeEingabe()
 void frmTrabolin::Form_Load()
 {
     // Top left corner of the screen; showEvent makes the outer size exact once the
-    // frame of the window is known.
+    // frame of the window is known. "&?" and "b&eenden" already stand at the right
+    // edge of the menu bar (baueMenue).
     move(0, 0);
     resize(aussenBreite, aussenHoehe);
 
     m_hilfedatei = QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.chm"));
 
+    if (einzelinstanzPruefen) {
+        m_einzelinstanz = std::make_unique<Einzelinstanz>(m_programmVerzeichnis);
+        if (!m_einzelinstanz->erlangen()) {
+            m_einzelinstanz.reset();
+            m_zweiteInstanz = true;
+            if (piepen)
+                piepen();
+            melde(QMessageBox::Critical, windowTitle(),
+                  QStringLiteral("Das Programm wurde bereits gestartet ...") + QString(17, u' '));
+            return;
+        }
+    }
+
+    // The table store is the window's member and already attached to the grid.
     lblRelease->setText(QStringLiteral("Rel. %1.%2.%3")
                             .arg(version::major)
                             .arg(version::minor)
                             .arg(version::revision));
+
+    if (const Fehler fehler = subReadConfig()) {
+        zentraleFehlerbehandlung(fehler);
+        return;
+    }
+    txtLocalPort->setText(EcosLocalPort);
+    txtIPAdresse->setText(EcosIPAdresse);
+    lblDatei->setText(ConfigDatei);
 
     // The delete panel starts closed.
     setzeLoeschpanelHoehe(pnlDelZu);
@@ -564,14 +637,34 @@ void frmTrabolin::Form_Unload()
     m_ablauf->beenden();
     if (V24->istOffen())
         V24->schliesse();
+
+    // Commit a cell edit still open: first line, then last line.
+    uebernehmeEingabe();
+    m_tabelle.setzeAktuelleZeile(1);
+    m_tabelle.setzeAktuelleZeile(anzahlZeilen);
+
+    // A program file was loaded (or start-up never read the settings): ask first.
+    const bool schreiben =
+        lblDatei->text().compare(ConfigDatei, Qt::CaseInsensitive) == 0
+        || (frage && frage(QStringLiteral(" Datei speichern..."),
+                           QStringLiteral("aktuelle Daten in 'Trabolin.ini' speichern ?")
+                               + QString(6, u' ')));
+    if (schreiben) {
+        const QString fehler = subWriteConfig();
+        if (!fehler.isEmpty())
+            melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
+    }
     if (optZentrale[optionEcos]->isChecked())
         TCP->schliesse();
 }
 
 void frmTrabolin::closeEvent(QCloseEvent *ereignis)
 {
-    uebernehmeEingabe();
-    Form_Unload();
+    // A refused second instance ends without any shutdown step.
+    if (!m_zweiteInstanz) {
+        uebernehmeEingabe();
+        Form_Unload();
+    }
     ereignis->accept();
 }
 
@@ -654,27 +747,29 @@ void frmTrabolin::lblLogo_Click()
     box.exec();
 }
 
-void frmTrabolin::meldeHilfeFehler(const QString &text)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral(" Hilfe..."), text, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("msgHilfe"));
-    box.exec();
-}
-
 void frmTrabolin::zeigeHilfe()
 {
     uebernehmeEingabe();
-    const QString pfad = QDir::toNativeSeparators(m_hilfedatei);
-    if (!QFileInfo(m_hilfedatei).isFile()) {
-        meldeHilfeFehler(QStringLiteral("Die Hilfedatei \"Trabolin.chm\" wurde im Programmverzeichnis "
-                                        "nicht gefunden:\n%1")
-                             .arg(pfad));
+    if (QFileInfo(m_hilfedatei).isFile() && oeffneUrl
+        && oeffneUrl(QUrl::fromLocalFile(m_hilfedatei)))
         return;
+    zeigeHilfeImProgramm();
+}
+
+void frmTrabolin::zeigeHilfeImProgramm()
+{
+    if (!m_hilfefenster) {
+        m_hilfefenster = new QTextBrowser(this);
+        m_hilfefenster->setWindowFlag(Qt::Window);
+        m_hilfefenster->setObjectName(QStringLiteral("frmHilfe"));
+        m_hilfefenster->setWindowTitle(QStringLiteral(" Lokomotiven-Trabolin - Hilfe"));
+        m_hilfefenster->setOpenExternalLinks(true);
+        m_hilfefenster->setSource(QUrl(QStringLiteral("qrc:/hilfe/index.html")));
+        m_hilfefenster->resize(720, 620);
     }
-    if (!oeffneUrl || !oeffneUrl(QUrl::fromLocalFile(m_hilfedatei)))
-        meldeHilfeFehler(QStringLiteral("Die Hilfedatei kann nicht angezeigt werden:\n%1\n\n"
-                                        "Es ist kein Programm zum Anzeigen von CHM-Dateien eingerichtet.")
-                             .arg(pfad));
+    m_hilfefenster->show();
+    m_hilfefenster->raise();
+    m_hilfefenster->activateWindow();
 }
 
 void frmTrabolin::txtAdresse_Change()

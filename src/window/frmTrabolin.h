@@ -24,6 +24,7 @@ class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QShortcut;
+class QTextBrowser;
 
 namespace trabolin {
 
@@ -35,6 +36,7 @@ class MaerklinTreiber;
 class EchteZeit;
 class WavKlang;
 class Fensterbedienfeld;
+class Einzelinstanz;
 
 // The program's only window. It owns the table store and every control; the
 // controls are public so that the run logic, the serial port, the ECoS link and
@@ -65,6 +67,20 @@ public:
     // Shows a modal message box with an icon and an OK button; replaceable for tests.
     std::function<void(QMessageBox::Icon, const QString &titel, const QString &text)> melde;
 
+    // Asks a question in a modal box with Yes and No; true for Yes. Replaceable for tests.
+    std::function<bool(const QString &titel, const QString &text)> frage;
+    // The standard open (speichern false) or save dialog with the file type list;
+    // returns the chosen path, empty when cancelled. Replaceable for tests.
+    std::function<QString(bool speichern)> waehleDatei;
+    // Runs in the constructor before start-up, so that a test can replace melde,
+    // frage and the rest before Form_Load uses them. Empty in the program.
+    static std::function<void(frmTrabolin &)> &vorDemStart();
+    // Start-up refuses a second instance for the same program folder; tests that open
+    // several windows at once switch this off in vorDemStart.
+    bool einzelinstanzPruefen = true;
+    // True when start-up found another running instance: this one must end at once.
+    bool zweiteInstanz() const { return m_zweiteInstanz; }
+
     // Writes an open cell editor's text into the store. Every command calls this
     // first, so it sees what the user has just typed. Every button, menu item and
     // shortcut of the window already does this before its own handlers run.
@@ -74,6 +90,21 @@ public:
     void Form_Load();
     // Shutdown, run when the window closes.
     void Form_Unload();
+
+    // The settings file: read it and apply its values in file order (the error that
+    // stopped the read, or none), and write it from the window's state (an empty text,
+    // or the message saying why it could not be written).
+    Fehler subReadConfig();
+    QString subWriteConfig();
+    QString EcosIPAdresse;
+    QString EcosLocalPort;
+    QString ConfigDatei;
+
+    // "&Datei": load a program file into the table, save the table as a program file.
+    void mnuDatei_laden_Click();
+    void mnuDatei_speichern_Click();
+    // The file type list of both dialogs.
+    static QStringList dateifilter();
 
     // The help file "Trabolin.chm" in the program directory.
     QString hilfedatei() const { return m_hilfedatei; }
@@ -212,7 +243,10 @@ public:
     void lblDel_Click();
     void lblLogo_Click();
     void txtAdresse_Change();
-    // F1 and "&?": opens the help file, or says why it cannot.
+    void txtIPAdresse_Change();
+    void txtLocalPort_Change();
+    // F1 and "&?": opens the help file with the platform's viewer, or, without file
+    // or viewer, the same help in a window of the program.
     void zeigeHilfe();
 
     // The texts of the about box.
@@ -233,7 +267,7 @@ private:
     void verbindeUebernahme();
     void setzeLoeschpanelHoehe(int hoehe);
     void bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int));
-    void meldeHilfeFehler(const QString &text);
+    void zeigeHilfeImProgramm();
 
     void verbindeSteuerung();
     void oeffneSchnittstelleBeimStart();
@@ -261,6 +295,9 @@ private:
     bool m_schliesst = false;           // shutdown has begun
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;
+    std::unique_ptr<Einzelinstanz> m_einzelinstanz;
+    bool m_zweiteInstanz = false;
+    QTextBrowser *m_hilfefenster = nullptr;
 };
 
 } // namespace trabolin

@@ -1,0 +1,240 @@
+#include "storage/Dateiformat.h"
+
+#include "program/Zahlen.h"
+#include "storage/Zeilenleser.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QSaveFile>
+
+namespace trabolin {
+
+namespace {
+
+const QByteArray zeilenende = QByteArrayLiteral("\r\n");
+const QString kopfProgramm = QStringLiteral("[Programm-Daten]");
+
+bool leer(const QString &zelle)
+{
+    return zelle.trimmed().isEmpty();
+}
+
+// The cell's number with at least `stellen` digits; a longer number is written whole.
+QString mitNullen(const QString &zelle, int stellen)
+{
+    const qint64 zahl = leseGanzzahl(zelle);
+    const QString ziffern = QString::number(zahl < 0 ? -zahl : zahl);
+    return (zahl < 0 ? QStringLiteral("-") : QString())
+           + QString(qMax<qsizetype>(0, stellen - ziffern.size()), u'0') + ziffern;
+}
+
+// A number place read back: its number without leading zeros; a missing place is empty.
+QString zahlAus(QStringView platz)
+{
+    if (platz.isEmpty())
+        return {};
+    return QString::number(leseGanzzahl(platz));
+}
+
+} // namespace
+
+QString kodiereZeile(const Tabellenzeile &z, bool einheitGross)
+{
+    QString zeile;
+    zeile += leer(z[0]) ? QStringLiteral("--") : mitNullen(z[0], 2);
+    zeile += leer(z[1]) ? QStringLiteral("-") : (einheitGross ? z[1].toUpper() : z[1]);
+    zeile += leer(z[2]) ? QStringLiteral("000") : mitNullen(z[2], 3);
+    for (int i = 3; i < anzahlZellen; ++i)
+        zeile += leer(z[i]) ? u'-' : u'X';
+    return zeile;
+}
+
+Tabellenzeile dekodiereZeile(QStringView zeile)
+{
+    Tabellenzeile z;
+    const QStringView dauer = zeile.mid(0, 2);
+    z[0] = dauer == u"--" ? QString() : zahlAus(dauer);
+    const QStringView einheit = zeile.mid(2, 1);
+    z[1] = einheit == u"-" ? QString() : einheit.toString();
+    const QStringView stufe = zeile.mid(3, 3);
+    z[2] = stufe == u"000" ? QString() : zahlAus(stufe);
+    for (int i = 3; i < anzahlZellen; ++i)
+        z[i] = zeile.mid(3 + i, 1) == u"-" ? QString() : QStringLiteral("X");
+    return z;
+}
+
+Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name)
+{
+    namespace ez = einstellungszeile;
+    Einstellungslesung l;
+    Einstellungen &w = l.werte;
+    Zeilenleser leser(geraet);
+    const QString datei = name.isEmpty() ? QStringLiteral("Die Einstellungsdatei")
+                                         : QStringLiteral("Die Datei \"%1\"").arg(name);
+    // Reads on up to line `nr`; false (and the failure noted) when the file ends before it.
+    QString zeile;
+    int gelesen = 0;
+    auto bis = [&](int nr) {
+        for (; gelesen < nr; ++gelesen) {
+            const auto text = leser.naechste();
+            if (!text) {
+                l.fehler = {dateifehler::hinterDateiende,
+                            QStringLiteral("%1 endet vor Zeile %2").arg(datei).arg(gelesen + 1)};
+                l.gueltigBis = gelesen;
+                return false;
+            }
+            zeile = *text;
+        }
+        l.gueltigBis = gelesen;
+        return true;
+    };
+    auto wert = [&](int nr, QString &ziel, const QString &vorgabe = {}) {
+        if (!bis(nr))
+            return false;
+        ziel = zeile.isEmpty() ? vorgabe : zeile;
+        return true;
+    };
+
+    for (int r = 1; r <= anzahlZeilen; ++r) {
+        if (!bis(ez::tabelle(r)))
+            return l;
+        w.tabelle[r - 1] = dekodiereZeile(zeile);
+    }
+    if (!wert(ez::adresse, w.adresse) || !wert(ez::port, w.port, QStringLiteral("1"))
+        || !wert(ez::baudrate, w.baudrate, QStringLiteral("9600"))
+        || !wert(ez::parity, w.parity, QStringLiteral("N"))
+        || !wert(ez::datenbits, w.datenbits, QStringLiteral("8"))
+        || !wert(ez::stopbits, w.stopbits, QStringLiteral("1")) || !wert(ez::zentrale, w.zentrale)
+        || !bis(ez::usb))
+        return l;
+    if (!istZahl(zeile)) {
+        l.gueltigBis = ez::usb - 1;
+        l.fehler = {dateifehler::typUnvertraeglich,
+                    QStringLiteral("Zeile 50 (USB-Interface) der Einstellungsdatei ist keine Zahl")};
+        return l;
+    }
+    w.usb = leseZahl(zeile) == -1;
+    wert(ez::ecosPort, w.ecosPort) && wert(ez::ecosAdresse, w.ecosAdresse);
+    return l;
+}
+
+Einstellungslesung leseEinstellungen(const QByteArray &bytes)
+{
+    QBuffer puffer;
+    puffer.setData(bytes);
+    puffer.open(QIODevice::ReadOnly);
+    return leseEinstellungen(puffer);
+}
+
+QByteArray schreibeEinstellungen(const Einstellungen &w)
+{
+    QStringList zeilen{kopfProgramm};
+    for (const Tabellenzeile &z : w.tabelle)
+        zeilen << kodiereZeile(z);
+    auto paar = [&](const char *kopf, const QString &wert) {
+        zeilen << QString() << QString::fromLatin1(kopf) << wert;
+    };
+    paar("[digit. Adresse / ID]", w.adresse);
+    paar("[COM-Schnittstelle]", w.port);
+    paar("[COM-Baudrate]", w.baudrate);
+    paar("[COM-Parity]", w.parity);
+    paar("[COM-Datenbits]", w.datenbits);
+    paar("[COM-Stopbits]", w.stopbits);
+    paar("[Zentrale]", w.zentrale);
+    // A number as line output writes it: sign place (blank when not negative), digits, blank.
+    paar("[USB-Interface]", w.usb ? QStringLiteral("-1 ") : QStringLiteral(" 0 "));
+    paar("[Ecos LocalPort]", w.ecosPort);
+    paar("[Ecos IP-Adresse]", w.ecosAdresse);
+    QByteArray bytes;
+    for (const QString &z : zeilen)
+        bytes += z.toLatin1() + zeilenende;
+    return bytes;
+}
+
+std::optional<Tabelleninhalt> leseProgramm(QIODevice &geraet, int *fehlendeZeile)
+{
+    Zeilenleser leser(geraet);
+    Tabelleninhalt inhalt;
+    for (int nr = 1; nr <= anzahlZeilen + 1; ++nr) {
+        const auto zeile = leser.naechste();
+        if (!zeile) {
+            if (fehlendeZeile)
+                *fehlendeZeile = nr;
+            return std::nullopt;
+        }
+        if (nr > 1)
+            inhalt[nr - 2] = dekodiereZeile(*zeile);
+    }
+    return inhalt;
+}
+
+std::optional<Tabelleninhalt> leseProgramm(const QByteArray &bytes, int *fehlendeZeile)
+{
+    QBuffer puffer;
+    puffer.setData(bytes);
+    puffer.open(QIODevice::ReadOnly);
+    return leseProgramm(puffer, fehlendeZeile);
+}
+
+QByteArray schreibeProgramm(const Tabelleninhalt &tabelle)
+{
+    QByteArray bytes = kopfProgramm.toLatin1() + zeilenende;
+    for (const Tabellenzeile &z : tabelle)
+        bytes += kodiereZeile(z, true).toLatin1() + zeilenende;
+    return bytes;
+}
+
+Tabelleninhalt tabelleAus(const Tabellenspeicher &speicher)
+{
+    Tabelleninhalt inhalt;
+    for (int r = 1; r <= anzahlZeilen; ++r)
+        for (int c = 1; c <= anzahlZellen; ++c)
+            inhalt[r - 1][c - 1] = speicher.zelle(r, c);
+    return inhalt;
+}
+
+void tabelleNach(Tabellenspeicher &speicher, const Tabelleninhalt &inhalt)
+{
+    for (int r = 1; r <= anzahlZeilen; ++r)
+        for (int c = 1; c <= anzahlZellen; ++c)
+            speicher.setzeZelle(r, c, inhalt[r - 1][c - 1]);
+}
+
+QString speichereDatei(const QString &pfad, const QByteArray &bytes)
+{
+    const QString name = QDir::toNativeSeparators(pfad);
+    QSaveFile datei(pfad);
+    if (!datei.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("Die Datei \"%1\" kann nicht angelegt werden.\n\n"
+                              "Der Ordner ist schreibgeschützt, nicht vorhanden oder der Name ist "
+                              "ungültig. Die bisherige Datei bleibt unverändert.")
+            .arg(name);
+    }
+    if (datei.write(bytes) != bytes.size()) {
+        datei.cancelWriting();
+        return QStringLiteral("Die Datei \"%1\" konnte nicht vollständig geschrieben werden "
+                              "(Datenträger voll?).\n\nDie bisherige Datei bleibt unverändert.")
+            .arg(name);
+    }
+    if (!datei.commit()) {
+        return QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden "
+                              "(Datenträger voll oder Datei schreibgeschützt?).\n\n"
+                              "Die bisherige Datei bleibt unverändert.")
+            .arg(name);
+    }
+    return {};
+}
+
+Fehler oeffneZumLesen(QFile &datei)
+{
+    const QString name = QDir::toNativeSeparators(datei.fileName());
+    if (!datei.exists())
+        return {dateifehler::nichtGefunden,
+                QStringLiteral("Die Datei \"%1\" wurde nicht gefunden").arg(name)};
+    if (!datei.open(QIODevice::ReadOnly))
+        return {dateifehler::zugriff,
+                QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden").arg(name)};
+    return {};
+}
+
+} // namespace trabolin

@@ -1,0 +1,97 @@
+#pragma once
+// The settings file "Trabolin.ini" and the program files: their bytes, and the
+// values and table they stand for. No window here; the window gathers and applies.
+//
+// Encoding: the files are 8-bit text. They are read and written as Latin-1, which
+// agrees with the Windows code page 1252 for every character the program itself
+// writes (all fixed texts are ASCII) and for the usual German letters a user may
+// type into the address or host fields. A character without a Latin-1 code is
+// written as "?".
+#include "program/Tabelle.h"
+#include "serial/V24.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QIODevice>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace trabolin {
+
+// Error numbers of the file reads, as the central error report shows them.
+namespace dateifehler {
+inline constexpr int typUnvertraeglich = 13; // line 50 is no number
+inline constexpr int nichtGefunden = 53;     // the file does not exist
+inline constexpr int hinterDateiende = 62;   // the file ends before a line it needs
+inline constexpr int zugriff = 75;           // the file exists but cannot be opened
+} // namespace dateifehler
+
+using Tabellenzeile = std::array<QString, anzahlZellen>;
+using Tabelleninhalt = std::array<Tabellenzeile, anzahlZeilen>;
+
+// The row line of a table line: 11 characters at fixed places (duration 2, unit 1,
+// speed step 3, light and functions 1 each). A program file writes the unit in
+// upper case, the settings file as entered.
+QString kodiereZeile(const Tabellenzeile &zellen, bool einheitGross = false);
+// Decodes a row line by its fixed places; a line shorter than 11 characters reads
+// its missing places as empty texts.
+Tabellenzeile dekodiereZeile(QStringView zeile);
+
+// Every value of the settings file, as the window shows it.
+struct Einstellungen {
+    Tabelleninhalt tabelle;
+    QString adresse;
+    QString port, baudrate, parity, datenbits, stopbits;
+    QString zentrale;
+    bool usb = false;
+    QString ecosPort, ecosAdresse;
+};
+
+// File lines that carry the values (the line of each value in the settings file).
+namespace einstellungszeile {
+inline constexpr int adresse = 29, port = 32, baudrate = 35, parity = 38, datenbits = 41,
+                     stopbits = 44, zentrale = 47, usb = 50, ecosPort = 53, ecosAdresse = 56;
+inline constexpr int anzahl = 56;
+inline constexpr int tabelle(int zeile) { return zeile + 1; } // table line 1 stands in line 2
+} // namespace einstellungszeile
+
+// How far a read of the settings file got: the values of file lines 1 to
+// `gueltigBis` were read and are to be applied in file order; values on later lines
+// are not (they hold their defaults here). `fehler` is the failure that stopped the
+// read, or none when all 56 lines were read.
+struct Einstellungslesung {
+    Einstellungen werte;
+    int gueltigBis = 0;
+    Fehler fehler;
+    bool gilt(int dateizeile) const { return dateizeile <= gueltigBis; }
+};
+
+// Reads the settings file from an open device. Blank value lines of the five
+// serial settings get their defaults ("1", "9600", "N", "8", "1").
+Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name = {});
+Einstellungslesung leseEinstellungen(const QByteArray &bytes);
+// The exact bytes of the settings file: 56 lines, each ending in CR LF.
+QByteArray schreibeEinstellungen(const Einstellungen &werte);
+
+// Reads a program file (or the first 26 lines of a settings file). Nothing when the
+// data end before line 26; `fehlendeZeile` then names the first missing line.
+std::optional<Tabelleninhalt> leseProgramm(QIODevice &geraet, int *fehlendeZeile = nullptr);
+std::optional<Tabelleninhalt> leseProgramm(const QByteArray &bytes, int *fehlendeZeile = nullptr);
+// The exact bytes of a program file: 26 lines, each ending in CR LF, units upper case.
+QByteArray schreibeProgramm(const Tabelleninhalt &tabelle);
+
+// Copies the table store into a Tabelleninhalt and back.
+Tabelleninhalt tabelleAus(const Tabellenspeicher &speicher);
+void tabelleNach(Tabellenspeicher &speicher, const Tabelleninhalt &inhalt);
+
+// Writes the bytes so that the old file is replaced only by a complete new one: a
+// failed or interrupted write leaves the old file as it was. Returns an empty text
+// on success, otherwise a German message that names the file and the cause.
+QString speichereDatei(const QString &pfad, const QByteArray &bytes);
+
+// Opens a file for reading, or gives the error to report (53 missing, 75 no access).
+Fehler oeffneZumLesen(QFile &datei);
+
+} // namespace trabolin

@@ -1,0 +1,146 @@
+// The main window's settings file and program files: gathers the values from the
+// controls and applies them; the file layout itself lives in storage/.
+#include "window/frmTrabolin.h"
+
+#include "program/Ablauf.h"
+#include "storage/Dateiformat.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace trabolin {
+
+Fehler frmTrabolin::subReadConfig()
+{
+    namespace ez = einstellungszeile;
+    ConfigDatei = QDir::toNativeSeparators(
+        QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.ini")));
+    ablauf().zustand().XLRichtung = 1;
+
+    QFile datei(ConfigDatei);
+    if (const Fehler f = oeffneZumLesen(datei))
+        return f;
+    const Einstellungslesung l = leseEinstellungen(datei);
+    datei.close();
+    const Einstellungen &w = l.werte;
+
+    // In file order, up to the line where the read stopped.
+    for (int r = 1; r <= anzahlZeilen && l.gilt(ez::tabelle(r)); ++r)
+        for (int c = 1; c <= anzahlZellen; ++c)
+            m_tabelle.setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
+    if (l.gilt(ez::adresse))
+        txtAdresse->setText(w.adresse);
+    const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
+        {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
+        {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
+        {ez::stopbits, {lstStopbits, &w.stopbits}},
+    };
+    for (const auto &[zeile, liste] : listen)
+        if (l.gilt(zeile))
+            liste.first->setEditText(*liste.second);
+    if (l.gilt(ez::zentrale)) {
+        Zentrale = w.zentrale;
+        // Selecting an option that is not yet selected runs the station switch.
+        if (Zentrale == QLatin1String("DCC")) {
+            optZentrale[0]->setChecked(true);
+        } else if (Zentrale == QLatin1String("Lenz")) {
+            optZentrale[1]->setChecked(true);
+        } else if (Zentrale == QLatin1String("Ecos")) {
+            optZentrale[2]->setChecked(true);
+            lblAdresse[0]->setText(QStringLiteral("ID:"));
+            lblAdresse[1]->setText(QStringLiteral("1000..."));
+        }
+    }
+    if (l.gilt(ez::usb))
+        chkUSB->setChecked(w.usb);
+    if (l.gilt(ez::ecosPort))
+        EcosLocalPort = w.ecosPort;
+    if (l.gilt(ez::ecosAdresse))
+        EcosIPAdresse = w.ecosAdresse;
+    return l.fehler;
+}
+
+QString frmTrabolin::subWriteConfig()
+{
+    if (ConfigDatei.isEmpty())
+        ConfigDatei = QDir::toNativeSeparators(
+            QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.ini")));
+    Einstellungen w;
+    w.tabelle = tabelleAus(m_tabelle);
+    w.adresse = txtAdresse->text();
+    w.port = lstV24->currentText();
+    w.baudrate = lstBaudrate->currentText();
+    w.parity = lstParity->currentText();
+    w.datenbits = lstDatenbits->currentText();
+    w.stopbits = lstStopbits->currentText();
+    w.zentrale = Zentrale;
+    w.usb = USBInterface;
+    w.ecosPort = EcosLocalPort;
+    w.ecosAdresse = EcosIPAdresse;
+    return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
+}
+
+QStringList frmTrabolin::dateifilter()
+{
+    return {QStringLiteral("Befehlsdateien (*.dat)"), QStringLiteral("Trabolin-Dateien (*.ini)"),
+            QStringLiteral("Alle Dateien (*.*)")};
+}
+
+void frmTrabolin::mnuDatei_laden_Click()
+{
+    uebernehmeEingabe();
+    const QString pfad = waehleDatei ? waehleDatei(false) : QString();
+    if (pfad.isEmpty())
+        return;
+    const QString titel = QStringLiteral(" Datei laden...");
+    QFile datei(pfad);
+    if (const Fehler f = oeffneZumLesen(datei)) {
+        melde(QMessageBox::Critical, titel,
+              f.beschreibung + QStringLiteral(".\n\nDie Tabelle bleibt unverändert."));
+        return;
+    }
+    int fehlt = 0;
+    // Decoded completely first: a short file leaves the table as it was.
+    const auto inhalt = leseProgramm(datei, &fehlt);
+    datei.close();
+    if (!inhalt) {
+        melde(QMessageBox::Critical, titel,
+              QStringLiteral("Die Datei \"%1\" ist keine vollständige Befehlsdatei: sie endet vor "
+                             "Zeile %2 von 26.\n\nDie Tabelle bleibt unverändert.")
+                  .arg(QDir::toNativeSeparators(pfad))
+                  .arg(fehlt));
+        return;
+    }
+    tabelleNach(m_tabelle, *inhalt);
+    m_tabelle.alleGeaendert();
+    lblDatei->setText(QDir::toNativeSeparators(pfad));
+}
+
+void frmTrabolin::mnuDatei_speichern_Click()
+{
+    uebernehmeEingabe();
+    const QString pfad = waehleDatei ? waehleDatei(true) : QString();
+    if (pfad.isEmpty())
+        return;
+    m_tabelle.setzeAktuelleZeile(1);
+    m_tabelle.setzeAktuelleZeile(anzahlZeilen);
+    const QString fehler = speichereDatei(pfad, schreibeProgramm(tabelleAus(m_tabelle)));
+    if (!fehler.isEmpty())
+        melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
+}
+
+void frmTrabolin::txtIPAdresse_Change()
+{
+    EcosIPAdresse = txtIPAdresse->text();
+}
+
+void frmTrabolin::txtLocalPort_Change()
+{
+    EcosLocalPort = txtLocalPort->text();
+}
+
+} // namespace trabolin

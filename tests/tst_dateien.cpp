@@ -1,0 +1,182 @@
+// The file layouts without a window: row lines, the settings file byte for byte, short
+// and altered files, program files, and writes that fail.
+#include "storage/Dateiformat.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace trabolin;
+
+namespace {
+
+Tabellenzeile zellen(const QString &text)
+{
+    Tabellenzeile z;
+    const QStringList teile = text.split(u',');
+    for (int i = 0; i < anzahlZellen && i < teile.size(); ++i)
+        z[i] = teile[i];
+    return z;
+}
+QString alsText(const Tabellenzeile &z) { return QStringList(z.begin(), z.end()).join(u','); }
+
+QByteArray vorlage()
+{
+    QFile f(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+// The hand-written settings file with line `nr` (1-based) replaced, or cut after `bis` lines.
+QByteArray vorlageMit(int nr, const QByteArray &zeile, int bis = 56)
+{
+    QList<QByteArray> z = vorlage().split('\n');
+    z.removeLast();
+    if (nr > 0)
+        z[nr - 1] = zeile + '\r';
+    return z.mid(0, bis).join('\n') + (bis > 0 ? "\n" : "");
+}
+
+} // namespace
+
+class TestDateien : public QObject {
+    Q_OBJECT
+private slots:
+    // Cells -> row line (settings file / program file) -> cells read back.
+    void zeile_data()
+    {
+        QTest::addColumn<QString>("zellen");
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("dat");
+        QTest::addColumn<QString>("zurueck");
+        QTest::newRow("leer") << ",,,,,,," << "---000-----" << "---000-----" << ",,,,,,,";
+        QTest::newRow("Fu und F2") << "5,s,28,X,,X,," << "05s028X-X--" << "05S028X-X--" << "5,s,28,X,,X,,";
+        QTest::newRow("nur F4") << "12,m,5,,,,,X" << "12m005----X" << "12M005----X" << "12,m,5,,,,,X";
+        QTest::newRow("Nullen") << "0,f,0,,,,," << "00f000-----" << "00F000-----" << "0,f,,,,,,";
+        QTest::newRow("führende Null, Blanks") << "07, ,128, ,X, , ,x" << "07-128-X--X" << "07-128-X--X" << "7,,128,,X,,,X";
+        QTest::newRow("zu lang schiebt") << "123,S,9,X,X,X,X,X" << "123S009XXXXX" << "123S009XXXXX" << "12,3,0,X,X,X,X,X";
+    }
+    void zeile()
+    {
+        QFETCH(QString, zellen); QFETCH(QString, ini); QFETCH(QString, dat); QFETCH(QString, zurueck);
+        QCOMPARE(kodiereZeile(::zellen(zellen)), ini);
+        QCOMPARE(kodiereZeile(::zellen(zellen), true), dat);
+        QCOMPARE(alsText(dekodiereZeile(ini)), zurueck);
+    }
+
+    // Places the writer never makes: short lines, other characters.
+    void lesen_data()
+    {
+        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QString>("zellen");
+        QTest::newRow("leere Zeile") << "" << ",,,X,X,X,X,X";
+        QTest::newRow("nur Dauer") << "07" << "7,,,X,X,X,X,X";
+        QTest::newRow("bis Fu") << "--s00" << ",s,0,X,X,X,X,X";
+        QTest::newRow("fremde Zeichen") << "ab?xyz+ -.\t" << "0,?,0,X,X,,X,X";
+    }
+    void lesen()
+    {
+        QFETCH(QString, zeile); QFETCH(QString, zellen);
+        QCOMPARE(alsText(dekodiereZeile(zeile)), zellen);
+    }
+
+    // The writer's bytes equal the file written by hand; reading it gives the values back.
+    void einstellungenBytes()
+    {
+        Einstellungen w;
+        w.tabelle[0] = zellen("5,s,28,X,,X,,");
+        w.tabelle[1] = zellen("12,M,5,,,,,X");
+        w.tabelle[2] = zellen(",f,,X,,,,");
+        w.adresse = "1003", w.port = "3", w.baudrate = "19200", w.parity = "N";
+        w.datenbits = "8", w.stopbits = "1", w.zentrale = "Ecos", w.usb = true;
+        w.ecosPort = "15471", w.ecosAdresse = "192.168.1.10";
+        QCOMPARE(schreibeEinstellungen(w), vorlage());
+        w.usb = false;
+        QVERIFY(schreibeEinstellungen(w).contains("\r\n[USB-Interface]\r\n 0 \r\n"));
+
+        const Einstellungslesung l = leseEinstellungen(vorlage());
+        QVERIFY(!l.fehler);
+        QCOMPARE(l.gueltigBis, 56);
+        QCOMPARE(schreibeEinstellungen(l.werte), vorlage());
+    }
+
+    // How far a read gets, and what it reports.
+    void einstellungenLesen_data()
+    {
+        QTest::addColumn<QByteArray>("datei");
+        QTest::addColumn<int>("gueltigBis");
+        QTest::addColumn<int>("fehler");
+        QTest::addColumn<QString>("werte"); // address|port|baud|station|usb|host
+        QTest::newRow("0 Zeilen") << QByteArray() << 0 << 62 << "||||0|";
+        QTest::newRow("30 Zeilen") << vorlageMit(0, {}, 30) << 30 << 62 << "1003||||0|";
+        QTest::newRow("55 Zeilen") << vorlageMit(0, {}, 55) << 55 << 62 << "1003|3|19200|Ecos|1|";
+        QTest::newRow("56 Zeilen") << vorlage() << 56 << 0 << "1003|3|19200|Ecos|1|192.168.1.10";
+        QTest::newRow("Überschriften geändert") << vorlageMit(1, "x").replace("[COM-Baudrate]", "Baud?")
+                                               << 56 << 0 << "1003|3|19200|Ecos|1|192.168.1.10";
+        QTest::newRow("nur LF, 60 Zeilen") << QByteArray(vorlage()).replace("\r\n", "\n") + "a\nb\nc\nd\n"
+                                          << 56 << 0 << "1003|3|19200|Ecos|1|192.168.1.10";
+        QTest::newRow("leere Werte: Vorgaben") << vorlageMit(32, "").replace("19200", "")
+                                              << 56 << 0 << "1003|1|9600|Ecos|1|192.168.1.10";
+        QTest::newRow("Port ein Blank") << vorlageMit(32, " ") << 56 << 0 << "1003| |19200|Ecos|1|192.168.1.10";
+        QTest::newRow("USB leer") << vorlageMit(50, "") << 49 << 13 << "1003|3|19200|Ecos|0|";
+        QTest::newRow("USB 1") << vorlageMit(50, "1") << 56 << 0 << "1003|3|19200|Ecos|0|192.168.1.10";
+        QTest::newRow("USB -1 mit Blanks") << vorlageMit(50, "  -1  ") << 56 << 0 << "1003|3|19200|Ecos|1|192.168.1.10";
+    }
+    void einstellungenLesen()
+    {
+        QFETCH(QByteArray, datei); QFETCH(int, gueltigBis); QFETCH(int, fehler); QFETCH(QString, werte);
+        const Einstellungslesung l = leseEinstellungen(datei);
+        QCOMPARE(l.gueltigBis, gueltigBis);
+        QCOMPARE(l.fehler.nummer, fehler);
+        const Einstellungen &w = l.werte;
+        QCOMPARE(QStringList({w.adresse, w.port, w.baudrate, w.zentrale, QString::number(w.usb), w.ecosAdresse}).join(u'|'),
+                 werte);
+        if (gueltigBis >= 26)
+            QCOMPARE(alsText(w.tabelle[0]), "5,s,28,X,,X,,");
+    }
+
+    // 26 lines needed; more are ignored; a settings file is a program file too.
+    void programm_data()
+    {
+        QTest::addColumn<int>("zeilen");
+        QTest::addColumn<int>("fehlt");
+        QTest::newRow("25 Zeilen") << 25 << 26;
+        QTest::newRow("1 Zeile") << 1 << 2;
+        QTest::newRow("26 Zeilen") << 26 << 0;
+        QTest::newRow("Einstellungsdatei") << 56 << 0;
+    }
+    void programm()
+    {
+        QFETCH(int, zeilen); QFETCH(int, fehlt);
+        int fehlend = 0;
+        const auto t = leseProgramm(vorlageMit(0, {}, zeilen), &fehlend);
+        QCOMPARE(t.has_value(), fehlt == 0);
+        QCOMPARE(fehlend, fehlt);
+        if (t) {
+            QCOMPARE(alsText((*t)[1]), "12,M,5,,,,,X");
+            QCOMPARE(schreibeProgramm(*t), vorlageMit(0, {}, 26).replace("05s", "05S").replace("--f", "--F"));
+        }
+    }
+
+    // A write that cannot finish leaves the old file as it was and says so.
+    void schreibfehler()
+    {
+        QTemporaryDir dir;
+        const QString alt = dir.filePath("alt.dat");
+        QCOMPARE(speichereDatei(alt, "alt\r\n"), QString());
+        const QString neben = dir.filePath("alt.dat/neu.dat"); // parent is a regular file
+        const QString text = speichereDatei(neben, "neu");
+        QVERIFY(text.contains(QDir::toNativeSeparators(neben)) && text.contains("bleibt unverändert"));
+        if (geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        const QString fehler = speichereDatei(alt, "neu\r\n");
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!fehler.isEmpty());
+        QFile f(alt);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), "alt\r\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDateien)
+#include "tst_dateien.moc"

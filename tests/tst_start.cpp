@@ -1,0 +1,256 @@
+// Start-up and shutdown with the settings file, the "&Datei" commands, the
+// single-instance check and the help, as the user meets them.
+#include "helfer/Fensterstart.h"
+#include "storage/Dateiformat.h"
+#include "window/Einzelinstanz.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace trabolin;
+using trabolin::test::Fensterstart;
+
+namespace {
+
+QByteArray lies(const QString &pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+}
+void schreibe(const QString &pfad, const QByteArray &bytes)
+{
+    QFile f(pfad);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(pfad));
+}
+const QByteArray vorlage = lies(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
+
+// A window on its own program folder; messages, questions and beeps are recorded.
+struct Anlage {
+    QTemporaryDir dir;
+    QStringList meldungen, fragen;
+    bool antwort = false;
+    int pieptoene = 0;
+    bool pruefen = false;
+    std::unique_ptr<frmTrabolin> f;
+
+    explicit Anlage(const QByteArray &ini = {}, bool einzelinstanz = false) : pruefen(einzelinstanz)
+    {
+        if (!ini.isNull())
+            schreibe(ini_pfad(), ini);
+        Fensterstart start([this](frmTrabolin &w) {
+            w.melde = [this](QMessageBox::Icon, const QString &t, const QString &x) { meldungen << t + u'|' + x; };
+            w.frage = [this](const QString &t, const QString &x) { fragen << t + u'|' + x; return antwort; };
+            w.piepen = [this] { ++pieptoene; };
+            w.einzelinstanzPruefen = pruefen;
+        });
+        f = std::make_unique<frmTrabolin>(nullptr, dir.path());
+    }
+    QString ini_pfad() const { return dir.filePath("Trabolin.ini"); }
+    QString zeile(int r) const
+    {
+        QStringList z;
+        for (int c = 1; c <= anzahlZellen; ++c)
+            z << f->tabelle().zelle(r, c);
+        return z.join(u',');
+    }
+};
+
+const QString frageSpeichern = QStringLiteral(" Datei speichern...|aktuelle Daten in 'Trabolin.ini' speichern ?      ");
+
+} // namespace
+
+class TestStart : public QObject {
+    Q_OBJECT
+private slots:
+    // First start: the report, the open delete panel, the question at the end.
+    void ohneEinstellungen_data()
+    {
+        QTest::addColumn<bool>("ja");
+        QTest::newRow("Ja legt die Datei an") << true;
+        QTest::newRow("Nein schreibt nichts") << false;
+    }
+    void ohneEinstellungen()
+    {
+        QFETCH(bool, ja);
+        Anlage a;
+        QCOMPARE(a.meldungen.size(), 1);
+        QVERIFY(a.meldungen[0].contains("Fehler 53") && a.meldungen[0].contains("Trabolin.ini"));
+        QCOMPARE(a.f->pnlDel->height(), frmTrabolin::pnlDelOffen);
+        QCOMPARE(a.f->lblDatei->text(), "");
+        QCOMPARE(a.f->ConfigDatei, QDir::toNativeSeparators(a.ini_pfad()));
+        a.antwort = ja;
+        a.f->close();
+        QCOMPARE(a.fragen, QStringList{frageSpeichern});
+        QCOMPARE(QFile::exists(a.ini_pfad()), ja);
+        if (ja)
+            QVERIFY(lies(a.ini_pfad()).startsWith("[Programm-Daten]\r\n---000-----\r\n"));
+    }
+
+    // A full start from the hand-written file, then closing writes the same bytes without asking.
+    void rundreise()
+    {
+        Anlage a(vorlage);
+        frmTrabolin &f = *a.f;
+        QCOMPARE(a.meldungen, QStringList{});
+        QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
+        QCOMPARE(a.zeile(3), ",f,,X,,,,");
+        QCOMPARE((QStringList{f.txtAdresse->text(), f.lstV24->currentText(), f.lstBaudrate->currentText(),
+                              f.lstStopbits->currentText(), f.lblAdresse[0]->text(), f.lblAdresse[1]->text(),
+                              f.txtLocalPort->text(), f.txtIPAdresse->text(), f.lblDatei->text()}),
+                 (QStringList{"1003", "3", "19200", "1", "ID:", "1000...", "15471", "192.168.1.10", f.ConfigDatei}));
+        QVERIFY(f.chkUSB->isChecked() && f.USBInterface);
+        QCOMPARE(f.pnlDel->height(), frmTrabolin::pnlDelZu);
+        f.txtIPAdresse->setText("10.0.0.2"); // typed: the next write stores it
+        f.close();
+        QCOMPARE(a.fragen, QStringList{});
+        QCOMPARE(lies(a.ini_pfad()), QByteArray(vorlage).replace("192.168.1.10", "10.0.0.2"));
+    }
+
+    // A read that stops applies what came before and nothing after.
+    void teilweise_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("werte"); // address|port|option|usb|local port|panel closed
+        QList<QByteArray> z = vorlage.split('\n');
+        QTest::newRow("30 Zeilen") << z.mid(0, 30).join('\n') << "1003||2|0||0";
+        QTest::newRow("Zeile 50 leer") << QByteArray(vorlage).replace("-1 ", "") << "1003|3|2|0||0";
+        QTest::newRow("Lenz") << QByteArray(vorlage).replace("Ecos\r", "Lenz\r") << "1003|3|1|1|15471|1";
+        QTest::newRow("dcc klein") << QByteArray(vorlage).replace("Ecos\r", "dcc\r") << "1003|3|2|1|15471|1";
+    }
+    void teilweise()
+    {
+        QFETCH(QByteArray, ini); QFETCH(QString, werte);
+        Anlage a(ini);
+        frmTrabolin &f = *a.f;
+        QCOMPARE(a.zeile(2), "12,M,5,,,,,X");
+        QCOMPARE((QStringList{f.txtAdresse->text(), f.lstV24->currentText(), QString::number(f.grpZentrale->checkedId()),
+                              QString::number(f.chkUSB->isChecked()), f.txtLocalPort->text(),
+                              QString::number(f.pnlDel->height() == frmTrabolin::pnlDelZu)})
+                     .join(u'|'),
+                 werte);
+    }
+
+    // Save and load through the "&Datei" menu; failures leave table and files as they were.
+    void programmdateien()
+    {
+        Anlage a(vorlage);
+        frmTrabolin &f = *a.f;
+        QString gewaehlt;
+        f.waehleDatei = [&](bool) { return gewaehlt; };
+        gewaehlt = a.dir.filePath("fahrt.dat");
+        f.mnuDatei_speichern->trigger();
+        QCOMPARE(lies(gewaehlt), QByteArray(vorlage.left(18 + 25 * 13)).replace("05s", "05S").replace("--f", "--F"));
+        QCOMPARE(f.tabelle().aktuelleZeile(), 25);
+        QCOMPARE(f.lblDatei->text(), f.ConfigDatei);
+
+        gewaehlt = a.dir.filePath("fahrt.dat/x.dat");
+        f.mnuDatei_speichern->trigger();
+        QCOMPARE(a.meldungen.size(), 1);
+        QVERIFY(a.meldungen.takeFirst().startsWith(" Datei speichern...|Die Datei"));
+
+        gewaehlt = a.dir.filePath("kurz.dat");
+        schreibe(gewaehlt, "[Programm-Daten]\r\n01s001-----\r\n");
+        f.mnuDatei_laden->trigger();
+        QCOMPARE(a.meldungen.size(), 1);
+        QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
+        QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
+        gewaehlt = a.dir.filePath("fehlt.dat");
+        f.mnuDatei_laden->trigger();
+        QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
+
+        gewaehlt = a.dir.filePath("fahrt.dat");
+        f.mnuDatei_laden->trigger();
+        QCOMPARE(a.zeile(1), "5,S,28,X,,X,,");
+        QCOMPARE(f.lblDatei->text(), QDir::toNativeSeparators(gewaehlt));
+        QCOMPARE(f.txtAdresse->text(), "1003");
+        f.close(); // a program file was loaded: ask, No keeps the settings file
+        QCOMPARE(a.fragen, QStringList{frageSpeichern});
+        QCOMPARE(lies(a.ini_pfad()), vorlage);
+    }
+
+    void dialogfilter()
+    {
+        QCOMPARE(frmTrabolin::dateifilter(),
+                 (QStringList{"Befehlsdateien (*.dat)", "Trabolin-Dateien (*.ini)", "Alle Dateien (*.*)"}));
+    }
+
+    // One instance per program folder; a lock left by a dead process does not count.
+    void einzelinstanz()
+    {
+        QTemporaryDir sperren, programm;
+        auto erste = std::make_unique<Einzelinstanz>(programm.path(), sperren.path());
+        QVERIFY(erste->erlangen());
+        QVERIFY(!Einzelinstanz(programm.path(), sperren.path()).erlangen());
+        QTemporaryDir anderes;
+        QVERIFY(Einzelinstanz(anderes.path(), sperren.path()).erlangen());
+        const QString datei = erste->sperrdatei();
+        erste.reset();
+        schreibe(datei, "999999999\ntrabolin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        QVERIFY(Einzelinstanz(programm.path(), sperren.path()).erlangen());
+    }
+    void zweiteInstanz()
+    {
+        Anlage erste(vorlage, true);
+        QVERIFY(!erste.f->zweiteInstanz());
+        QStringList meldungen;
+        int pieptoene = 0;
+        Fensterstart start([&](frmTrabolin &w) {
+            w.melde = [&](QMessageBox::Icon s, const QString &t, const QString &x) {
+                meldungen << QString::number(s) + u'|' + t + u'|' + x;
+            };
+            w.piepen = [&] { ++pieptoene; };
+            w.einzelinstanzPruefen = true;
+        });
+        auto abgewiesen = std::make_unique<frmTrabolin>(nullptr, erste.dir.path());
+        QVERIFY(abgewiesen->zweiteInstanz());
+        QCOMPARE(pieptoene, 1);
+        QCOMPARE(meldungen, QStringList{QString::number(QMessageBox::Critical)
+                                        + "| Lokomotiven-Trabolin|Das Programm wurde bereits gestartet ...                 "});
+        QCOMPARE(abgewiesen->txtAdresse->text(), "1"); // nothing read
+        abgewiesen->close();
+        QCOMPARE(lies(erste.ini_pfad()), vorlage); // nothing written
+        abgewiesen.reset();
+        erste.f.reset(); // the first instance ends: the next one starts
+        QVERIFY(!frmTrabolin(nullptr, erste.dir.path()).zweiteInstanz());
+    }
+
+    // F1 and "&?": the CHM file where it and a viewer exist, otherwise the built-in help.
+    void hilfe_data()
+    {
+        QTest::addColumn<bool>("chm");
+        QTest::addColumn<bool>("betrachter");
+        QTest::addColumn<bool>("perMenue");
+        QTest::newRow("keine Datei") << false << true << false;
+        QTest::newRow("kein Betrachter") << true << false << true;
+        QTest::newRow("CHM") << true << true << false;
+        QTest::newRow("CHM über ?") << true << true << true;
+    }
+    void hilfe()
+    {
+        QFETCH(bool, chm); QFETCH(bool, betrachter); QFETCH(bool, perMenue);
+        Anlage a(vorlage);
+        if (chm)
+            schreibe(a.dir.filePath("Trabolin.chm"), "ITSF");
+        QList<QUrl> geoeffnet;
+        a.f->oeffneUrl = [&](const QUrl &url) { geoeffnet << url; return betrachter; };
+        a.f->show();
+        QVERIFY(QTest::qWaitForWindowActive(a.f.get()));
+        if (perMenue)
+            a.f->mnuHilfe->trigger();
+        else
+            QTest::keyClick(a.f->DBTabelle, Qt::Key_F1);
+        auto *fenster = a.f->findChild<QTextBrowser *>("frmHilfe");
+        QCOMPARE(fenster && fenster->isVisible(), !(chm && betrachter));
+        QCOMPARE(geoeffnet.size(), chm ? 1 : 0);
+        if (chm)
+            QCOMPARE(geoeffnet[0], QUrl::fromLocalFile(a.dir.filePath("Trabolin.chm")));
+        if (fenster)
+            QVERIFY(fenster->toPlainText().contains("Zentralen"));
+        QCOMPARE(a.meldungen, QStringList{});
+    }
+};
+
+QTEST_MAIN(TestStart)
+#include "tst_start.moc"
