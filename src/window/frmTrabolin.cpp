@@ -5,6 +5,7 @@
 #include "program/EchteZeit.h"
 #include "program/WavKlang.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Stoppknopf.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -495,8 +496,8 @@ QWidget *frmTrabolin::baueProgrammpanel()
 
     btnStart = knopf(QStringLiteral("btnStart"), QStringLiteral("&starten"),
                      QStringLiteral(" startet das Programm "));
-    btnSendStop = knopf(QStringLiteral("btnSendStop"), QStringLiteral("St&op"),
-                        QStringLiteral(" stoppt das laufende Programm "));
+    btnSendStop = benannt(new Stoppknopf(QStringLiteral("St&op")), QStringLiteral("btnSendStop"));
+    btnSendStop->setToolTip(QStringLiteral(" stoppt das laufende Programm "));
     btnSendZeile = knopf(QStringLiteral("btnSendZeile"), QStringLiteral("aktuelle &Zeile "),
                          QStringLiteral(" überträgt die aktuelle Zeile zum Interface "));
     for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})

@@ -142,7 +142,7 @@ public:
     std::array<QPushButton *, 2> btnPower;
 
     QPushButton *btnStart;
-    QPushButton *btnSendStop;
+    QPushButton *btnSendStop; // a Stoppknopf: stops as it goes down
     QPushButton *btnSendZeile;
     QCheckBox *chkEndlos;
     QCheckBox *chkSignal;

@@ -7,6 +7,7 @@
 #include "program/Zahlen.h"
 #include "serial/Zentrale.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Stoppknopf.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -33,7 +34,8 @@ void frmTrabolin::verbindeSteuerung()
     m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *V24, *m_klang);
 
     connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
-    connect(btnSendStop, &QPushButton::clicked, this, &frmTrabolin::btnSendStop_Click);
+    // The stop goes out as the button goes down (mouse, Space, Alt+O), not on the release.
+    connect(static_cast<Stoppknopf *>(btnSendStop), &Stoppknopf::gedrueckt, this, &frmTrabolin::btnSendStop_Click);
     connect(btnSendZeile, &QPushButton::clicked, this, &frmTrabolin::btnSendZeile_Click);
     for (int i = 0; i < 2; ++i)
         connect(btnPower[i], &QPushButton::clicked, this, [this, i] { btnPower_Click(i); });
