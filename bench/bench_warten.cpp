@@ -1,7 +1,9 @@
 // Figures for the wait: how far past its time a wait ends, what it costs in CPU
-// while it sleeps, and how long a stop click takes to reach the wire.
+// while it sleeps, how long a stop click takes to reach the wire, and how long the
+// stop takes from a key press (Alt+O) or a mouse press on "St&op" delivered to the
+// main window during a run to the bytes arriving at the far end of the port.
 //
-//   bench_warten [--kurz]
+//   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
 // --kurz takes fewer samples (a quick look, not for the record).
 #include "program/Ablauf.h"
@@ -9,10 +11,16 @@
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
 #include "serial/V24.h"
+#include "window/frmTrabolin.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -279,11 +287,78 @@ void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger 
     std::fflush(stdout);
 }
 
+// ------------------------------------------------------------ (d) press on the window to wire
+
+// A run of one 60-second line on the 6021 with locomotive 24 through the window's
+// own port; 5 to 20 ms into the line's wait the press is delivered as the window
+// system delivers it (shortcut handling for Alt+O, the mouse press on the button).
+// The time runs from just before the delivery to the arrival of the stop bytes
+// 0x00 0x18, the first bytes after the press.
+void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &empfaenger, int anzahl)
+{
+    QTemporaryDir verzeichnis;
+    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    frmTrabolin fenster(nullptr, verzeichnis.path());
+    fenster.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
+    fenster.piepen = [] {};
+    fenster.V24->setzeStandardzuordnung(false);
+    fenster.show();
+    fenster.optZentrale[0]->click();
+    fenster.lstV24->setEditText(QStringLiteral("1"));
+    fenster.btnParameterSetzen->click();
+    if (!fenster.V24->istOffen()) {
+        std::printf("Stopp bis Leitung (%s): Schnittstelle nicht offen\n", art);
+        return;
+    }
+    fenster.txtAdresse->setText(QStringLiteral("24"));
+    for (int c = 1; c <= anzahlZellen; ++c)
+        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> druckNach(5, 20);
+    std::vector<double> latenz;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        fenster.tabelle().setzeAktuelleZeile(1);
+        Uhr::time_point druck{};
+        QTimer::singleShot(druckNach(zufall), Qt::PreciseTimer, &fenster, [&] {
+            empfaenger.leeren(); // the line's own command has gone out by now
+            druck = Uhr::now();
+            if (maus)
+                QTest::mousePress(fenster.btnSendStop, Qt::LeftButton);
+            else
+                QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
+        });
+        fenster.btnStart_Click();
+        if (maus)
+            QTest::mouseRelease(fenster.btnSendStop, Qt::LeftButton);
+        else
+            QTest::keyRelease(&fenster, Qt::Key_O, Qt::AltModifier);
+
+        Uhr::time_point ankunft{};
+        QByteArray bytes;
+        if (!empfaenger.warteAuf(2, ankunft, bytes) || bytes != QByteArray("\x00\x18", 2))
+            ++fehler;
+        else
+            latenz.push_back(msZwischen(druck, ankunft));
+        QTest::qWait(120); // the access key's delayed click of the button comes and goes
+    }
+    if (latenz.empty()) {
+        std::printf("Stopp bis Leitung (%s): keine Messung, %d Fehler\n", art, fehler);
+        return;
+    }
+    const auto l = verteilung(latenz);
+    std::printf("Stopp bis Leitung (%s, %zu Stopps): p50 %.3f ms, p99 %.3f ms, max %.3f ms%s\n", art,
+                latenz.size(), l.p50, l.p99, l.max,
+                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     const bool kurz = app.arguments().contains(QStringLiteral("--kurz"));
     const int teiler = kurz ? 10 : 1;
 
@@ -319,5 +394,7 @@ int main(int argc, char **argv)
         }
         stoppLatenz("V24", zeit, v24, empfaenger, stopps);
     }
+    stoppLatenzFenster("Fenster, Alt+O gedrueckt", false, pty, empfaenger, stopps);
+    stoppLatenzFenster("Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps);
     return 0;
 }

@@ -1,6 +1,8 @@
-// The main window as it comes up: captions, tool tips, states, accessibility,
-// menus, help, the release label and the about box.
+// The main window as the user meets it: its controls, the one menu bar with its
+// keyboard and assistive access, Alt+E, the stop at the press, the about box.
 #include "window/frmTrabolin.h"
+
+#include "program/Ablauf.h"
 
 #include "Version.h"
 
@@ -12,11 +14,6 @@ using namespace trabolin;
 
 namespace {
 
-// A control as the user meets it.
-struct Element { QString text, tipp; bool aktiv = true, sichtbar = true; };
-// What an assistive tool reads for a field: its name, the label it finds for it,
-// and for a value field (which reads its value as name) the description.
-struct Zugang { QWidget *feld; QString name; QLabel *beschriftung = nullptr; QString beschreibung; };
 // A message box as it was shown.
 struct Kasten {
     bool gesehen = false;
@@ -50,10 +47,20 @@ class TestFenster : public QObject {
     QTemporaryDir dir; // no settings file: the window as on the very first start
     frmTrabolin *f = nullptr;
 
+    // Opens the cell editor on line 1, "Dauer", as F2 does.
+    QWidget *oeffneZelle()
+    {
+        f->DBTabelle->setCurrentIndex(f->tabelle().index(0, 0));
+        f->DBTabelle->setFocus();
+        QTest::keyClick(f->DBTabelle, Qt::Key_F2);
+        return f->DBTabelle->offenerEditor();
+    }
+
 private slots:
     void initTestCase() { f = new frmTrabolin(nullptr, dir.path()); f->show(); }
     void cleanupTestCase() { delete f; }
     void init() { f->activateWindow(); QVERIFY(QTest::qWaitForWindowActive(f)); }
+    void cleanup() { f->uebernehmeEingabe(); f->tabelle().leeren(); }
 
     void fenster()
     {
@@ -63,62 +70,39 @@ private slots:
         QCOMPARE(f->lblLogo->pixmap().size(), QSize(51, 33));
         QCOMPARE(f->lblRelease->text(), release);
         QCOMPARE(f->grpZentrale->checkedId(), 2);
-        QCOMPARE((QList<int>{f->txtAdresse->maxLength(), f->txtIPAdresse->maxLength(), f->txtLocalPort->maxLength()}),
-                 (QList<int>{5, 15, 5}));
         QVERIFY(!f->chkUSB->isChecked() && !f->chkEndlos->isChecked() && !f->chkSignal->isChecked());
     }
 
-    void steuerelemente_data()
-    {
-        QTest::addColumn<Element>("soll");
-        auto z = [](const char *name, const Element &soll) { QTest::newRow(name) << soll; };
-        z("btnStart", {"&starten", " startet das Programm ", false});
-        z("btnSendStop", {"St&op", " stoppt das laufende Programm ", false});
-        z("btnSendZeile", {"aktuelle &Zeile ", " überträgt die aktuelle Zeile zum Interface ", false});
-        z("chkEndlos", {"&Endlosschleife", " führt das Programm endlos aus "});
-        z("chkSignal", {"&akustisches Signal bei Programmende", " startet bei Programmende die Datei \"Signal.wav\" "});
-        z("btnPower_0", {"Power of&f", " Zentrale abschalten "}), z("btnPower_1", {"Power o&n", " Zentrale einschalten "});
-        z("optZentrale_0", {"&6021, IB, MC", " 6021 & 6051, IntelliBox, MasterControl u.ä. "});
-        z("optZentrale_1", {"&Lenz V3.0", " Lenz LZ100 V3.0"}), z("optZentrale_2", {"Ecos"});
-        z("lblFS", {"Fahrstufen", "", false}), z("lstFS", {"14", "", false}), z("imgUSB", {"", "", true, false});
-        z("btnV24", {"&COM", " ermittelt alle freien Schnittstellen "}), z("btnParameterSetzen", {"&Parameter setzen"});
-        z("chkUSB", {"&USB-Interface     ", " bei Verwendung des Lenz USB-Interfaces ", false});
-        z("btn15471", {"Default", " setzt den von ESU vorgegebenen Standardwert "});
-        z("btnEcos", {"PC mit Ecos verbinden", " stellt die TCP-Verbindung zwischen PC und Ecos her "});
-        z("btnListe", {"Lokliste einlesen", " listet alle angemeldeten Lokomotiven auf ", false});
-        z("btnLok", {"Kontrolle übernehmen", " übernimmt die Kontrolle über die Lok mit der o.a. ID ", false});
-        z("lblAdresse_0", {"Adresse:"}), z("txtAdresse", {"1"}), z("lblAdresse_1", {"Adresse"});
-        z("btnInsertLine", {"Zeile einfügen", "fügt eine neue Zeile ein und schiebt alle folgenden Zeilen um eins nach unten"});
-        z("btnDeleteLine", {"Zeile löschen", "löscht die aktuelle Zeile und schiebt alle folgenden Zeilen um eins nach oben"});
-        z("btnLineUp", {"Zeile aufwärts", "verschiebt die aktuelle Zeile um eins nach oben"});
-        z("btnLineDown", {"Zeile abwärts", "verschiebt die aktuelle Zeile um eins nach unten"});
-        z("lblDel", {"Löschen ...", "öffnet / schliesst das Lösch-Menu"});
-        z("btnDelZeile", {"aktuelle Zeile ", "löscht den Inhalt der aktuellen Zeile"});
-        z("btnDelFolgende", {"Zeile + folgende", "löscht die aktuelle und alle folgenden Zeilen"});
-        z("btnDelTabelle", {"Tabelle", "löscht die komplette Tabelle"});
-        z("lblZentrale", {"Zentrale"}), z("lblSchnittstelle", {"Schnittstelle"}), z("lblBaudrate", {"Baudrate"});
-        z("lblParity", {"Parity"}), z("lblDatenbits", {"Datenbits"}), z("lblStopbits", {"Stopbits"});
-        z("lblIPAdresse", {"IP-Adresse"}), z("lblLocalPort", {"LocalPort"}), z("lblRX", {"letzte Antwort der Ecos"});
-        z("lblDateiTitel", {"Datei:"}), z("lblProgramm", {"Programm"}), z("lblStartzeitTitel", {"Startzeit"});
-        z("lblLaufzeitTitel", {"Laufzeit"}), z("lblEdit", {"Edit"});
-        for (const char *leer : {"imgV24", "txtIPAdresse", "txtLocalPort", "txtRX", "lblDatei", "lblStartzeit",
-                                 "lblLaufzeit", "pnlZeit", "pnlEdit", "pnlDel", "pnlProgramm", "DBTabelle", "lblLogo"})
-            z(leer, {});
-    }
+    // Every control exists under its caption, inside the window and not squeezed
+    // below the size its text needs.
     void steuerelemente()
     {
-        QFETCH(Element, soll);
-        const QList<QWidget *> treffer = f->findChildren<QWidget *>(QString::fromUtf8(QTest::currentDataTag()));
-        QCOMPARE(treffer.size(), 1);
-        QWidget *w = treffer.first();
-        const QVariant text = w->property("text").isValid() ? w->property("text") : w->property("currentText");
-        QCOMPARE(text.toString(), soll.text);
-        QCOMPARE(w->toolTip(), soll.tipp);
-        QCOMPARE(w->isEnabled(), soll.aktiv);
-        QCOMPARE(w->isVisible(), soll.sichtbar);
-        // inside the window, and not squeezed below the size its text needs
-        QVERIFY(!soll.sichtbar || f->rect().contains(QRect(w->mapTo(f, QPoint()), w->size())));
-        QVERIFY(!soll.sichtbar || w->width() >= w->minimumSizeHint().width());
+        const QList<std::pair<const char *, QString>> soll{
+            {"btnStart", "&starten"}, {"btnSendStop", "St&op"}, {"btnSendZeile", "aktuelle &Zeile "},
+            {"chkEndlos", "&Endlosschleife"}, {"chkSignal", "&akustisches Signal bei Programmende"},
+            {"btnPower_0", "Power of&f"}, {"btnPower_1", "Power o&n"}, {"optZentrale_0", "&6021, IB, MC"},
+            {"optZentrale_1", "&Lenz V3.0"}, {"optZentrale_2", "Ecos"}, {"lblFS", "Fahrstufen"}, {"btnV24", "&COM"},
+            {"btnParameterSetzen", "&Parameter setzen"}, {"chkUSB", "&USB-Interface     "}, {"btn15471", "Default"},
+            {"btnEcos", "PC mit Ecos verbinden"}, {"btnListe", "Lokliste einlesen"}, {"btnLok", "Kontrolle übernehmen"},
+            {"lblAdresse_0", "Adresse:"}, {"lblAdresse_1", "Adresse"}, {"btnInsertLine", "Zeile einfügen"},
+            {"btnDeleteLine", "Zeile löschen"}, {"btnLineUp", "Zeile aufwärts"}, {"btnLineDown", "Zeile abwärts"},
+            {"lblDel", "Löschen ..."}, {"btnDelZeile", "aktuelle Zeile "}, {"btnDelFolgende", "Zeile + folgende"},
+            {"btnDelTabelle", "Tabelle"}, {"lblZentrale", "Zentrale"}, {"lblBaudrate", "Baudrate"}, {"lblParity", "Parity"},
+            {"lblDatenbits", "Datenbits"}, {"lblStopbits", "Stopbits"}, {"lblIPAdresse", "IP-Adresse"},
+            {"lblLocalPort", "LocalPort"}, {"lblRX", "letzte Antwort der Ecos"}, {"lblDateiTitel", "Datei:"},
+            {"lblProgramm", "Programm"}, {"lblStartzeitTitel", "Startzeit"}, {"lblLaufzeitTitel", "Laufzeit"},
+            {"lblEdit", "Edit"}, {"txtAdresse", "1"}, {"lstV24", ""}, {"txtIPAdresse", ""}, {"txtLocalPort", ""},
+            {"txtRX", ""}, {"lblStartzeit", ""}, {"lblLaufzeit", ""}, {"DBTabelle", ""}, {"lblLogo", ""}};
+        for (const auto &[name, text] : soll) {
+            const QList<QWidget *> treffer = f->findChildren<QWidget *>(name);
+            QVERIFY2(treffer.size() == 1, name);
+            QWidget *w = treffer.first();
+            const QVariant ist = w->property("text").isValid() ? w->property("text") : w->property("currentText");
+            QCOMPARE(ist.toString(), text);
+            if (w->isVisible())
+                QVERIFY2(f->rect().contains(QRect(w->mapTo(f, QPoint()), w->size()))
+                             && w->width() >= w->minimumSizeHint().width(), name);
+        }
     }
 
     void listen_data()
@@ -147,35 +131,6 @@ private slots:
         QCOMPARE(liste->currentText(), "77");
         QCOMPARE(liste->count(), eintraege.size());
         liste->setEditText(gezeigt);
-    }
-
-    void zugangsnamen_data()
-    {
-        QTest::addColumn<Zugang>("soll");
-        auto z = [](const Zugang &soll) { QTest::newRow(qPrintable(soll.feld->objectName())) << soll; };
-        z({f->txtAdresse, "Adresse", f->lblAdresse[0]}), z({f->lstBaudrate, "Baudrate", f->lblBaudrate});
-        z({f->txtRX, "letzte Antwort der Ecos", f->lblRX}), z({f->DBTabelle, "Fahrprogramm"});
-        z({f->btnSendStop, "Stop"}), z({f->optZentrale[0], "6021, IB, MC"});
-        z({f->lblRelease, release, nullptr, "Release"}), z({f->lblStartzeit, "", nullptr, "Startzeit"});
-    }
-    void zugangsnamen()
-    {
-        QFETCH(Zugang, soll);
-        QAccessibleInterface *schnitt = QAccessible::queryAccessibleInterface(soll.feld);
-        // a labelled field: its own name, as a list box reads out its entry instead
-        QCOMPARE(soll.beschriftung ? soll.feld->accessibleName() : schnitt->text(QAccessible::Name), soll.name);
-        if (soll.beschriftung) {
-            QCOMPARE(soll.beschriftung->buddy(), soll.feld);
-            const auto beziehungen = schnitt->relations(QAccessible::Label);
-            QVERIFY(std::any_of(beziehungen.begin(), beziehungen.end(),
-                                [&](const auto &b) { return b.first->object() == soll.beschriftung; }));
-        }
-        if (auto *wert = qobject_cast<Beschriftung *>(soll.feld)) {
-            wert->setText("01:02:03");
-            QCOMPARE(schnitt->text(QAccessible::Name), "01:02:03");
-            QCOMPARE(schnitt->text(QAccessible::Description), soll.beschreibung);
-            wert->setText(soll.name);
-        }
     }
 
     // The address field's name follows its relabelled label; the tip of "Kontrolle übernehmen" names the address.
@@ -212,19 +167,28 @@ private slots:
             punkte << a->objectName() + u'|' + (a->isSeparator() ? "-" : a->text()) + u'|' + a->shortcut().toString();
         return punkte;
     }
+    // One bar: "&Datei" at its left edge, "&?" and "b&eenden" at its right edge,
+    // all three found by assistive technology under their captions.
     void menue()
     {
         QMenuBar *leiste = f->menuBar();
-        QCOMPARE(punkte(leiste->actions()), QStringList{"mnuDatei|&Datei|"});
+        QVERIFY(!leiste->cornerWidget(Qt::TopRightCorner) && !leiste->cornerWidget(Qt::TopLeftCorner));
+        QList<QAction *> punkteDerLeiste = leiste->actions();
+        punkteDerLeiste.removeIf([](QAction *a) { return a->isSeparator(); });
+        QCOMPARE(punkte(punkteDerLeiste), (QStringList{"mnuDatei|&Datei|", "mnuHilfe|&?|", "mnuBeenden|b&eenden|"}));
         QCOMPARE(punkte(f->mnuDatei->actions()),
                  (QStringList{"mnuDatei_laden|öffnen / laden|Ctrl+L", "mnuDatei_speichern|speichern / sichern           |Ctrl+S",
                               "mnuDatei_L1|-|", "mnuDatei_Beenden|beenden|"}));
-        // "&?" and "b&eenden" are commands on the bar, at its right edge
-        auto *rechts = qobject_cast<QMenuBar *>(leiste->cornerWidget(Qt::TopRightCorner));
-        QVERIFY(rechts && rechts->isVisible());
-        QCOMPARE(punkte(rechts->actions()), (QStringList{"mnuHilfe|&?|", "mnuBeenden|b&eenden|"}));
         QVERIFY(leiste->actionGeometry(f->mnuDatei->menuAction()).left() < 20);
-        QVERIFY(rechts->mapTo(leiste, rechts->actionGeometry(f->mnuBeenden).topRight()).x() >= leiste->width() - 20);
+        QVERIFY(leiste->actionGeometry(f->mnuHilfe).left() > leiste->width() / 2);
+        QVERIFY(leiste->actionGeometry(f->mnuBeenden).right() >= leiste->width() - 20);
+        QAccessibleInterface *zugang = QAccessible::queryAccessibleInterface(leiste);
+        QStringList namen;
+        for (int i = 0; i < zugang->childCount(); ++i)
+            if (zugang->child(i)->role() != QAccessible::Separator)
+                namen << zugang->child(i)->text(QAccessible::Name);
+        QCOMPARE(namen, (QStringList{"Datei", "?", "beenden"}));
+
         QSignalSpy laden(f->mnuDatei_laden, &QAction::triggered);
         QTest::keyClick(f->DBTabelle, Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(laden.size(), 1);
@@ -234,6 +198,93 @@ private slots:
             zweites.findChild<QAction *>(punkt)->trigger();
             QVERIFY2(!zweites.isVisible(), punkt);
         }
+    }
+
+    // "b&eenden" is reached by the bar's keyboard navigation: Alt, then the arrow keys.
+    void menueTastatur()
+    {
+        frmTrabolin zweites;
+        zweites.show();
+        QVERIFY(QTest::qWaitForWindowActive(&zweites));
+        auto empfaenger = [] {
+            return QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget();
+        };
+        QTest::keyClick(empfaenger(), Qt::Key_Alt);
+        for (QAction *soll : {zweites.mnuHilfe, zweites.mnuBeenden}) {
+            QTest::keyClick(empfaenger(), Qt::Key_Right);
+            QCOMPARE(zweites.menuBar()->activeAction(), soll);
+        }
+        QTest::keyClick(empfaenger(), Qt::Key_Return);
+        QVERIFY(!zweites.isVisible());
+    }
+
+    // Alt+E toggles "Endlosschleife" every time, also from a cell editor; no single
+    // key ends the program.
+    void altE_data()
+    {
+        QTest::addColumn<bool>("imEditor");
+        QTest::newRow("Fenster") << false;
+        QTest::newRow("Zelleneditor") << true;
+    }
+    void altE()
+    {
+        QFETCH(bool, imEditor);
+        QVERIFY(!imEditor || oeffneZelle());
+        const bool vorher = f->chkEndlos->isChecked();
+        for (int mal = 1; mal <= 4; ++mal) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
+            QCOMPARE(f->chkEndlos->isChecked(), vorher != (mal % 2 == 1));
+            QVERIFY(f->isVisible());
+        }
+    }
+
+    // The stop goes out as the button goes down, once: by mouse, by Space on the
+    // focused button, by Alt+O, also from inside a cell editor; not from a
+    // disabled button.
+    void stoppBeimDruecken_data()
+    {
+        QTest::addColumn<QString>("weg");
+        QTest::addColumn<bool>("aktiv");
+        for (const char *weg : {"Maus", "Leertaste", "Alt+O", "Alt+O im Zelleneditor"})
+            QTest::newRow(weg) << weg << true;
+        QTest::newRow("Maus, gesperrt") << "Maus" << false;
+        QTest::newRow("Alt+O, gesperrt") << "Alt+O" << false;
+    }
+    void stoppBeimDruecken()
+    {
+        QFETCH(QString, weg); QFETCH(bool, aktiv);
+        int piepser = 0;
+        f->piepen = [&] { ++piepser; };
+        bool &stopp = f->ablauf().zustand().stopp;
+        stopp = false;
+        f->btnSendStop->setEnabled(aktiv);
+        QWidget *ziel = f;
+        if (weg == "Leertaste") {
+            f->btnSendStop->setFocus();
+            ziel = f->btnSendStop;
+        } else if (weg.endsWith("Zelleneditor")) {
+            ziel = oeffneZelle();
+            QVERIFY(ziel);
+        }
+        const Qt::Key taste = weg == "Leertaste" ? Qt::Key_Space : Qt::Key_O;
+        const Qt::KeyboardModifiers mit = weg == "Leertaste" ? Qt::NoModifier : Qt::AltModifier;
+        if (weg == "Maus")
+            QTest::mousePress(f->btnSendStop, Qt::LeftButton);
+        else
+            QTest::keyPress(ziel, taste, mit);
+        QCOMPARE(stopp, aktiv); // at the press, before any release
+        stopp = false;
+        if (weg == "Maus")
+            QTest::mouseRelease(f->btnSendStop, Qt::LeftButton);
+        else
+            QTest::keyRelease(ziel, taste, mit);
+        QTest::qWait(200); // longer than the delayed click of an access key
+        QVERIFY(!stopp);   // no second stop
+        QCOMPARE(piepser, 0);
+        f->uebernehmeEingabe();
+        QCOMPARE(f->tabelle().zelle(1, 1), QString()); // nothing typed into the cell
+        f->btnSendStop->setEnabled(false);
+        f->piepen = [] {};
     }
 
     void infobox()

@@ -37,11 +37,33 @@ QList<QStringList> erwarteteTabelle(const QString &muster)
     return tabelle << QList<QStringList>(anzahlZeilen - tabelle.size(), QStringList(anzahlZellen));
 }
 
-// Keys typed into a cell of line 7 that holds `vorher`.
-struct Eingabe { int spalte; QString vorher, tasten, nachher; int piepser; };
+// Keys typed into a cell of line 7 that holds `vorher`, with `ablage` on the clipboard.
+struct Eingabe { int spalte; QString vorher, tasten, nachher; int piepser; QString ablage = {}; };
 // Buttons clicked one after the other with the cursor on line `start`, the table
 // afterwards (as for erwarteteTabelle) and the cursor's line.
 struct Befehl { QString knoepfe; int start; QString erwartet; int cursor, piepser = 0; };
+
+// One key event as a keyboard sends it: "Alt+K" sends K with Alt and the text "k";
+// "AltGr+@" sends the character with Ctrl+Alt, as some systems report AltGr.
+QKeyEvent tastenereignis(const QString &name)
+{
+    if (name.startsWith("AltGr+")) {
+        const QChar c = name.back();
+        return {QEvent::KeyPress, c.toUpper().unicode(), Qt::ControlModifier | Qt::AltModifier, QString(c)};
+    }
+    const QKeyCombination k = QKeySequence::fromString(name)[0];
+    const int taste = k.key();
+    QString text;
+    if ((taste >= Qt::Key_A && taste <= Qt::Key_Z) || (taste >= Qt::Key_0 && taste <= Qt::Key_9))
+        text = QChar(taste).toLower();
+    else if (taste == Qt::Key_Space)
+        text = " ";
+    else if (taste == Qt::Key_Escape)
+        text = "\x1b";
+    else if (taste == Qt::Key_Backspace)
+        text = "\b";
+    return {QEvent::KeyPress, taste, k.keyboardModifiers(), text};
+}
 
 } // namespace
 
@@ -57,12 +79,20 @@ class TestTabelle : public QObject {
         f->DBTabelle->setFocus();
     }
     // Types on whatever has the focus: the first key goes to the grid and opens the
-    // cell editor, the following ones go into that editor. "\x16" stands for Ctrl+V.
+    // cell editor, the following ones go into that editor. Words separated by blanks:
+    // a key name ("F2", "Esc", "Alt+K", "Ctrl+V", "Shift+Ins", "AltGr+@") is one key,
+    // anything else is typed character by character.
     static void tippe(const QString &tasten)
     {
-        for (QChar c : tasten)
-            QTest::keyClick(QApplication::focusWidget(), c == u'\x16' ? 'v' : char(c.unicode()),
-                            c == u'\x16' ? Qt::ControlModifier : Qt::NoModifier);
+        for (const QString &wort : tasten.split(u' ', Qt::SkipEmptyParts)) {
+            if (wort.size() > 1 && (wort.contains(u'+') || wort == "F2" || wort == "Esc" || wort == "Backspace" || wort == "Tab" || wort == "Space")) {
+                const QKeyEvent k = tastenereignis(wort);
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(k.key()), k.text(), k.modifiers());
+                continue;
+            }
+            for (QChar c : wort)
+                QTest::keyClick(QApplication::focusWidget(), char(c.unicode()));
+        }
     }
     void fuelleTabelle()
     {
@@ -103,16 +133,26 @@ private slots:
         auto z = [](const char *name, const Eingabe &e) { QTest::newRow(name) << e; };
         z("Dauer: dritte Ziffer", {0, "", "123", "12", 0}), z("Dauer: - und . piepen", {0, "", "-1.5", "15", 2});
         z("Dauer: Buchstabe zuerst", {0, "12", "a", "12", 1}), z("Dauer: Rücktaste", {0, "", "12\b", "1", 0});
-        z("Dauer: Einfügen verweigert", {0, "", "1\x16", "1", 1});
         z("Einheit: Ziffer piept", {1, "", "5", "", 1}), z("Einheit: M bleibt M", {1, "", "M", "M", 0});
-        z("Fahrstufe: 999", {2, "", "999", "999", 0}), z("Fahrstufe: - und . piepen", {2, "", "-1.5", "15", 2});
+        z("Fahrstufe: 999", {2, "", "999", "999", 0}), z("Fahrstufe: vierte Ziffer", {2, "", "9990", "999", 0});
+        z("Fahrstufe: - und . piepen", {2, "", "-1.5", "15", 2});
         z("F3: j wird X", {6, "", "j", "X", 0}), z("F3: k piept, Zelle bleibt", {6, "X", "k", "X", 1});
-        z("F3: Leerzeichen", {6, "X", " ", " ", 0}), z("F2: o, dann a: nur ein X", {5, "", "oa", "X", 0});
+        z("F3: Leerzeichen", {6, "X", "Space", " ", 0}), z("F2: o, dann a: nur ein X", {5, "", "oa", "X", 0});
+        // keys with Alt or Meta type nothing; AltGr (Ctrl+Alt) types through the check
+        z("F3: Alt+k", {6, "", "F2 Alt+K", "", 1}), z("Einheit: Alt+5", {1, "", "F2 Alt+5", "", 1});
+        z("Dauer: Alt+5", {0, "", "F2 Alt+5", "", 1}), z("Fu: Meta+x", {3, "", "F2 Meta+X", "", 1});
+        z("Dauer: AltGr+@", {0, "", "F2 AltGr+@", "", 1}), z("F3: AltGr+j wird X", {6, "", "F2 AltGr+j", "X", 0});
+        z("Escape piept, Eingabe bleibt offen", {0, "", "4 Esc 2", "42", 1});
+        // a paste goes through the check and the column's length, or is refused whole
+        z("Dauer: Strg+V 7", {0, "", "1 Ctrl+V", "17", 0, "7"}), z("Dauer: Strg+V x9", {0, "", "1 Ctrl+V", "1", 1, "x9"});
+        z("Dauer: Strg+V zu lang", {0, "", "F2 Ctrl+V", "12", 0, "123"});
+        z("Einheit: Umschalt+Einfg 5", {1, "", "F2 Shift+Ins", "", 1, "5"});
+        z("F3: Strg+V j wird X", {6, "", "F2 Ctrl+V", "X", 0, "j"});
     }
     void tasten()
     {
         QFETCH(Eingabe, e);
-        QApplication::clipboard()->setText("9x"); // what Ctrl+V would paste
+        QApplication::clipboard()->setText(e.ablage.isEmpty() ? "-" : e.ablage); // what a paste would insert
         f->tabelle().setzeZelle(7, e.spalte + 1, e.vorher);
         setzeCursor(7, e.spalte);
         tippe(e.tasten);
@@ -122,12 +162,53 @@ private slots:
         QCOMPARE(f->tabelle().zelle(8, e.spalte + 1), QString());
     }
 
+    // Text that reaches the open editor without a key passes the same check.
+    void einfuegen_data()
+    {
+        QTest::addColumn<QString>("weg");
+        QTest::addColumn<int>("spalte");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("nachher");
+        for (const char *weg : {"paste()", "Eingabemethode", "Ablegen"}) {
+            QTest::addRow("%s: k in F3", weg) << weg << 6 << "k" << "";
+            QTest::addRow("%s: j in F3", weg) << weg << 6 << "j" << "X";
+            QTest::addRow("%s: ê in Einheit", weg) << weg << 1 << "ê" << "";
+            QTest::addRow("%s: 59 in Dauer", weg) << weg << 0 << "59" << "59";
+        }
+    }
+    void einfuegen()
+    {
+        QFETCH(QString, weg); QFETCH(int, spalte); QFETCH(QString, text); QFETCH(QString, nachher);
+        setzeCursor(7, spalte);
+        tippe("F2");
+        QLineEdit *editor = f->DBTabelle->offenerEditor();
+        QVERIFY(editor);
+        if (weg == "paste()") {
+            QApplication::clipboard()->setText(text);
+            editor->paste();
+        } else if (weg == "Eingabemethode") { // a dead key and a letter, composed
+            QInputMethodEvent komponiert;
+            komponiert.setCommitString(text);
+            QApplication::sendEvent(editor, &komponiert);
+        } else {
+            QMimeData daten;
+            daten.setText(text);
+            QDragEnterEvent ziehen(QPoint(2, 2), Qt::CopyAction, &daten, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(editor, &ziehen);
+            QDropEvent ablegen(QPointF(2, 2), Qt::CopyAction, &daten, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(editor, &ablegen);
+        }
+        QCOMPARE(piepser, nachher.isEmpty() ? 1 : 0);
+        f->uebernehmeEingabe();
+        QCOMPARE(f->tabelle().zelle(7, spalte + 1), nachher);
+    }
+
     // The store holds the typed text as soon as the user leaves the cell or starts a
     // command, however the command is started.
     void eingabeUebernommen_data()
     {
         QTest::addColumn<QString>("weg");
-        for (const char *weg : {"Enter", "Pfeil", "Klick", "Zugriffstaste", "Menü"})
+        for (const char *weg : {"Enter", "Tab", "Pfeil", "Klick", "Zugriffstaste", "Menü"})
             QTest::newRow(weg) << weg;
     }
     void eingabeUebernommen()
@@ -140,8 +221,8 @@ private slots:
         setzeCursor(4, 0);
         tippe("42");
         QCOMPARE(f->tabelle().zelle(4, 1), QString()); // still in the editor
-        if (weg == "Enter" || weg == "Pfeil") {
-            QTest::keyClick(QApplication::focusWidget(), weg == "Enter" ? Qt::Key_Return : Qt::Key_Down);
+        if (weg == "Enter" || weg == "Tab" || weg == "Pfeil") {
+            QTest::keyClick(QApplication::focusWidget(), weg == "Enter" ? Qt::Key_Return : weg == "Tab" ? Qt::Key_Tab : Qt::Key_Down);
             befehl();
         } else if (weg == "Klick")
             QTest::mouseClick(f->btnPower[0], Qt::LeftButton);
@@ -160,8 +241,9 @@ private slots:
         z({"btnInsertLine", 1, "0 1-24", 1}), z({"btnInsertLine", 13, "1-12 0 13-24", 13}), z({"btnInsertLine", 25, "1-24", 25});
         // "Zeile löschen" empties only the numbers of line 25, its function cells stay
         z({"btnDeleteLine", 1, "2-25 25d", 1}), z({"btnDeleteLine", 13, "1-12 14-25 25d", 13}), z({"btnDeleteLine", 25, "1-24 25d", 25});
-        z({"btnLineUp", 1, "1-25", 1, 1}), z({"btnLineUp", 13, "1-11 13 12 14-25", 12}), z({"btnLineUp", 25, "1-23 25 24", 24});
-        z({"btnLineDown", 1, "2 1 3-25", 2}), z({"btnLineDown", 13, "1-12 14 13 15-25", 14}), z({"btnLineDown", 25, "1-25", 25, 1});
+        // a move beeps only at the very edge: line 1 up, line 25 down
+        z({"btnLineUp", 1, "1-25", 1, 1}), z({"btnLineUp", 2, "2 1 3-25", 1}), z({"btnLineUp", 25, "1-23 25 24", 24});
+        z({"btnLineDown", 1, "2 1 3-25", 2}), z({"btnLineDown", 24, "1-23 25 24", 25}), z({"btnLineDown", 25, "1-25", 25, 1});
         z({"btnLineDown btnLineUp", 9, "1-25", 9});
         z({"btnDelZeile", 1, "0 2-25", 1}), z({"btnDelZeile", 13, "1-12 0 14-25", 13}), z({"btnDelZeile", 25, "1-24", 25});
         // from line 1, "Zeile + folgende" empties the whole table, as "Tabelle" does

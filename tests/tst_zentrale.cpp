@@ -230,7 +230,7 @@ private slots:
         QTest::addColumn<QString>("eingabe");
         QTest::addColumn<QString>("hinweis"); // "pty": the pseudo-terminal linked as COM6
         for (const auto &[eingabe, hinweis] :
-             {std::pair{"4", "= /dev/ttyS3"}, {"5", "= /dev/ttyUSB0"}, {"12", "= /dev/ttyUSB7"},
+             {std::pair{"1", "= /dev/ttyS0"}, {"4", "= /dev/ttyS3"}, {"5", "= /dev/ttyUSB0"}, {"12", "= /dev/ttyUSB7"},
               {"13", "= /dev/ttyACM0"}, {"16", "= /dev/ttyACM3"}, {"17", "= /dev/ttyS16"},
               {"6", "pty"}, {"0", "Keine gültige Schnittstellennummer"}})
             QTest::newRow(eingabe) << QString::fromLatin1(eingabe) << QString::fromUtf8(hinweis);

@@ -4,8 +4,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QScrollBar>
+#include <QValidator>
 
 namespace trabolin {
 
@@ -15,6 +15,58 @@ const char *const spaltenEigenschaft = "trabolinSpalte";
 
 // Column widths in average character widths: wide enough for the caption.
 constexpr std::array<int, anzahlZellen> spaltenZeichen{6, 7, 9, 4, 4, 4, 4, 4};
+
+void piepe(const std::function<void()> &piepen)
+{
+    if (piepen)
+        piepen();
+}
+
+// The key check for text that reaches a cell editor other than by a typed key.
+// It looks only at what is new against the text it last accepted: characters
+// that were in the cell before (for example loaded from a file) are left alone.
+// A refused character makes the whole change invalid; the editor then puts back
+// the text from before the change.
+class Zellenpruefer : public QValidator {
+public:
+    Zellenpruefer(int spalte, std::function<void()> piepen, QObject *parent)
+        : QValidator(parent), m_spalte(spalte), m_piepen(std::move(piepen))
+    {
+    }
+
+    void setzeAusgangstext(const QString &text) { m_bisher = text; }
+
+    State validate(QString &text, int &) const override
+    {
+        const qsizetype laengeAlt = m_bisher.size();
+        qsizetype vorn = 0;
+        while (vorn < laengeAlt && vorn < text.size() && m_bisher[vorn] == text[vorn])
+            ++vorn;
+        qsizetype hinten = 0;
+        while (hinten < laengeAlt - vorn && hinten < text.size() - vorn
+               && m_bisher[laengeAlt - 1 - hinten] == text[text.size() - 1 - hinten])
+            ++hinten;
+        for (qsizetype i = vorn; i < text.size() - hinten; ++i) {
+            switch (pruefeTaste(m_spalte, text[i])) {
+            case Taste::annehmen:
+                break;
+            case Taste::alsX:
+                text[i] = u'X';
+                break;
+            case Taste::verwerfen:
+                piepe(m_piepen);
+                return Invalid;
+            }
+        }
+        m_bisher = text;
+        return Acceptable;
+    }
+
+private:
+    int m_spalte;
+    std::function<void()> m_piepen;
+    mutable QString m_bisher;
+};
 
 } // namespace
 
@@ -31,10 +83,10 @@ QWidget *Zellendelegat::createEditor(QWidget *parent, const QStyleOptionViewItem
     editor->setFrame(false);
     editor->setMaxLength(spalten[index.column()].laenge);
     editor->setProperty(spaltenEigenschaft, index.column());
-    // Every character has to pass the key check: no pasting, dropping or
-    // composing past it.
-    editor->setContextMenuPolicy(Qt::NoContextMenu);
-    editor->setAcceptDrops(false);
+    // Text pasted, dropped or committed by an input method passes the key check too.
+    editor->setValidator(new Zellenpruefer(index.column(), [this] { piepe(piepen); }, editor));
+    // No composing in a cell of one to three characters: a dead key followed by a
+    // letter types the plain letter, which the key check then sees.
     editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_editor = editor;
     return editor;
@@ -45,6 +97,14 @@ void Zellendelegat::destroyEditor(QWidget *editor, const QModelIndex &index) con
     if (m_editor == editor)
         m_editor = nullptr;
     QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void Zellendelegat::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    if (auto *zeile = qobject_cast<QLineEdit *>(editor))
+        if (auto *pruefer = dynamic_cast<const Zellenpruefer *>(zeile->validator()))
+            const_cast<Zellenpruefer *>(pruefer)->setzeAusgangstext(index.data(Qt::EditRole).toString());
+    QStyledItemDelegate::setEditorData(editor, index);
 }
 
 bool Zellendelegat::eventFilter(QObject *objekt, QEvent *ereignis)
@@ -62,12 +122,6 @@ bool Zellendelegat::eventFilter(QObject *objekt, QEvent *ereignis)
                 emit commitData(editor);
             break;
         }
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-            // The middle button would paste the X11 selection.
-            if (static_cast<QMouseEvent *>(ereignis)->button() == Qt::MiddleButton)
-                return true;
-            break;
         default:
             break;
         }
@@ -78,20 +132,29 @@ bool Zellendelegat::eventFilter(QObject *objekt, QEvent *ereignis)
 // True when the event has been dealt with here and the editor must not see it.
 bool Zellendelegat::pruefeTasten(QLineEdit *editor, QKeyEvent *ereignis)
 {
-    if (ereignis->matches(QKeySequence::Paste)) {
-        if (piepen)
-            piepen();
+    // Escape would throw the edit away: it beeps, and what was typed stays.
+    if (ereignis->key() == Qt::Key_Escape) {
+        piepe(piepen);
         return true;
     }
     const QString text = ereignis->text();
     if (text.isEmpty())
         return false;
-    if (ereignis->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    // Backspace, Delete, Enter, Escape and Tab keep their editing meaning.
+    // Backspace, Delete, Enter and Tab keep their editing meaning.
     for (QChar c : text)
         if (!c.isPrint())
             return false;
+    const auto befehlstasten = ereignis->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    // Ctrl with a letter is an editing command (select all, copy, paste, undo);
+    // it types nothing itself, and what it pastes passes the validator.
+    if (befehlstasten == Qt::ControlModifier)
+        return false;
+    // Alt or Meta with a key that no control claimed: a command, not typing.
+    // Ctrl+Alt is how some systems report AltGr, which types characters.
+    if (befehlstasten != Qt::NoModifier && befehlstasten != (Qt::ControlModifier | Qt::AltModifier)) {
+        piepe(piepen);
+        return true;
+    }
 
     const int spalte = editor->property(spaltenEigenschaft).toInt();
     QString genommen;
@@ -107,8 +170,7 @@ bool Zellendelegat::pruefeTasten(QLineEdit *editor, QKeyEvent *ereignis)
             break;
         case Taste::verwerfen:
             unveraendert = false;
-            if (piepen)
-                piepen();
+            piepe(piepen);
             break;
         }
     }

@@ -13,7 +13,13 @@ namespace trabolin {
 
 // Opens a one-line editor per cell, limited to the column's length, and checks
 // every typed character with pruefeTaste before the editor takes it: accepted,
-// replaced by "X", or discarded with a beep.
+// replaced by "X", or discarded with a beep. Text that comes in any other way
+// (pasted by key, context menu or middle button, dropped, committed by an input
+// method) passes the same check in the editor's validator: if one of its
+// characters is refused, nothing of it is taken and the editor beeps.
+// A key with Alt or Meta that no control of the window claimed as its access key
+// types nothing and beeps; Ctrl+Alt counts as AltGr, which types characters.
+// Escape beeps and keeps the edit open with what was typed; Enter and Tab end it.
 class Zellendelegat : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -24,6 +30,7 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
     void destroyEditor(QWidget *editor, const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
 
     // The editor that is open at the moment, or nullptr.
     QLineEdit *offenerEditor() const { return m_editor; }

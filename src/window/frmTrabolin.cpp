@@ -11,6 +11,7 @@
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "window/Einzelinstanz.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Stoppknopf.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -227,6 +228,11 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     spalten->addWidget(baueProgrammpanel(), 1);
     setCentralWidget(mitte);
 
+    // "&Endlosschleife" and "b&eenden" both carry E: Alt+E always toggles the
+    // check box, so that no single key ends the program. "beenden" stays on the
+    // bar for the mouse and the bar's keyboard navigation (Alt, then the arrows).
+    mnuLeiste->gibZugriffstasteAb(chkEndlos);
+
     // Every command sees the text just typed into the grid: connected before any
     // handler of a button, menu item or shortcut.
     verbindeUebernahme();
@@ -270,9 +276,10 @@ frmTrabolin::~frmTrabolin()
 
 void frmTrabolin::baueMenue()
 {
-    QMenuBar *leiste = menuBar();
-    leiste->setNativeMenuBar(false); // the right-hand items need our own menu bar
-    leiste->setObjectName(QStringLiteral("mnuLeiste"));
+    mnuLeiste = benannt(new Menueleiste, QStringLiteral("mnuLeiste"));
+    mnuLeiste->setNativeMenuBar(false); // the right-hand items need our own menu bar
+    setMenuBar(mnuLeiste);
+    QMenuBar *leiste = mnuLeiste;
 
     mnuDatei = benannt(leiste->addMenu(QStringLiteral("&Datei")), QStringLiteral("mnuDatei"));
     mnuDatei->menuAction()->setObjectName(QStringLiteral("mnuDatei"));
@@ -287,13 +294,10 @@ void frmTrabolin::baueMenue()
     mnuDatei_Beenden = benannt(mnuDatei->addAction(QStringLiteral("beenden")),
                                QStringLiteral("mnuDatei_Beenden"));
 
-    // "&?" and "b&eenden" are commands on the bar itself, at its right edge.
-    mnuRechts = benannt(new QMenuBar(leiste), QStringLiteral("mnuRechts"));
-    mnuRechts->setNativeMenuBar(false);
-    mnuHilfe = benannt(mnuRechts->addAction(QStringLiteral("&?")), QStringLiteral("mnuHilfe"));
-    mnuBeenden = benannt(mnuRechts->addAction(QStringLiteral("b&eenden")),
-                         QStringLiteral("mnuBeenden"));
-    leiste->setCornerWidget(mnuRechts, Qt::TopRightCorner);
+    // "&?" and "b&eenden" are commands on the bar itself; start-up moves them to
+    // its right edge.
+    mnuHilfe = benannt(leiste->addAction(QStringLiteral("&?")), QStringLiteral("mnuHilfe"));
+    mnuBeenden = benannt(leiste->addAction(QStringLiteral("b&eenden")), QStringLiteral("mnuBeenden"));
 
     tasteF1 = benannt(new QShortcut(QKeySequence(Qt::Key_F1), this), QStringLiteral("tasteF1"));
     tasteF1->setContext(Qt::WindowShortcut);
@@ -550,8 +554,8 @@ QWidget *frmTrabolin::baueProgrammpanel()
 
     btnStart = knopf(QStringLiteral("btnStart"), QStringLiteral("&starten"),
                      QStringLiteral(" startet das Programm "));
-    btnSendStop = knopf(QStringLiteral("btnSendStop"), QStringLiteral("St&op"),
-                        QStringLiteral(" stoppt das laufende Programm "));
+    btnSendStop = benannt(new Stoppknopf(QStringLiteral("St&op")), QStringLiteral("btnSendStop"));
+    btnSendStop->setToolTip(QStringLiteral(" stoppt das laufende Programm "));
     btnSendZeile = knopf(QStringLiteral("btnSendZeile"), QStringLiteral("aktuelle &Zeile "),
                          QStringLiteral(" überträgt die aktuelle Zeile zum Interface "));
     for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})
@@ -593,6 +597,7 @@ void frmTrabolin::Form_Load()
     // edge of the menu bar (baueMenue).
     move(0, 0);
     resize(aussenBreite, aussenHoehe);
+    setzeMenuRechtsbuendig(mnuLeiste, 2);
 
     m_hilfedatei = QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.chm"));
 

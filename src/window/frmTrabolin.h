@@ -3,6 +3,7 @@
 #include "serial/V24.h"
 #include "window/Antwortfeld.h"
 #include "window/Beschriftung.h"
+#include "window/Menueleiste.h"
 #include "window/Tabellenbearbeitung.h"
 #include "window/Tabellengitter.h"
 
@@ -177,7 +178,7 @@ public:
     std::array<QPushButton *, 2> btnPower;
 
     QPushButton *btnStart;
-    QPushButton *btnSendStop;
+    QPushButton *btnSendStop; // a Stoppknopf: stops as it goes down
     QPushButton *btnSendZeile;
     QCheckBox *chkEndlos;
     QCheckBox *chkSignal;
@@ -193,7 +194,7 @@ public:
     QAction *mnuDatei_speichern;
     QAction *mnuDatei_L1;
     QAction *mnuDatei_Beenden;
-    QMenuBar *mnuRechts; // the right-hand part of the menu bar
+    Menueleiste *mnuLeiste; // the one menu bar, "&?" and "b&eenden" at its right edge
     QAction *mnuHilfe;
     QAction *mnuBeenden;
     QShortcut *tasteF1;

@@ -9,6 +9,7 @@
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Stoppknopf.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -39,7 +40,8 @@ void frmTrabolin::verbindeSteuerung()
     m_ablauf->setzeTreiber(optionLenz, m_lenz.get());
 
     connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
-    connect(btnSendStop, &QPushButton::clicked, this, &frmTrabolin::btnSendStop_Click);
+    // The stop goes out as the button goes down (mouse, Space, Alt+O), not on the release.
+    connect(static_cast<Stoppknopf *>(btnSendStop), &Stoppknopf::gedrueckt, this, &frmTrabolin::btnSendStop_Click);
     connect(btnSendZeile, &QPushButton::clicked, this, &frmTrabolin::btnSendZeile_Click);
     for (int i = 0; i < 2; ++i)
         connect(btnPower[i], &QPushButton::clicked, this, [this, i] { btnPower_Click(i); });
