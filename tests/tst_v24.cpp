@@ -1,9 +1,12 @@
 // The serial port against a real pseudo-terminal, for what the window tests cannot reach
 // well: the exact bytes, exclusive access, permissions and an unplugged adapter.
 #include "helfer/Pty.h"
+#include "program/Benutzerverzeichnis.h"
 #include "serial/V24.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -108,6 +111,47 @@ private slots:
         QCOMPARE(f.nummer, fehlernummer::keineBerechtigung);
         QVERIFY2(f.beschreibung.contains(geraet) && f.beschreibung.contains(u"usermod -aG"),
                  qPrintable(f.beschreibung));
+    }
+
+    // Installed read-only, the program looks for its "COM<N>" links in the per-user
+    // folder; a program directory the user may write to keeps them beside it.
+    void benutzerVerzeichnis()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString proBenutzer =
+            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                .filePath(QStringLiteral("trabolin"));
+        QTemporaryDir verzeichnis;
+        QCOMPARE(trabolin::benutzerVerzeichnis(verzeichnis.path()), verzeichnis.path());
+
+        const QString geschuetzt = verzeichnis.filePath(QStringLiteral("lib"));
+        QVERIFY(QDir().mkdir(geschuetzt));
+        QCOMPARE(::chmod(QFile::encodeName(verzeichnis.path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(geschuetzt).constData(), 0555), 0);
+        // Root may write everywhere: it drops its effective user for the check.
+        const bool root = ::geteuid() == 0;
+        if (!root || (::setegid(65534) == 0 && ::seteuid(65534) == 0)) {
+            const QString gewaehlt = trabolin::benutzerVerzeichnis(geschuetzt);
+            if (root) {
+                QCOMPARE(::seteuid(0), 0);
+                QCOMPARE(::setegid(0), 0);
+            }
+            QCOMPARE(gewaehlt, proBenutzer);
+        }
+
+        // A program directory that is not there at all stands in for the read-only one.
+        Pty pty;
+        const QString link = QDir(proBenutzer).filePath(QStringLiteral("COM29"));
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QVERIFY(pty.ok() && pty.verknuepfe(trabolin::benutzerVerzeichnis(geschuetzt + "/fehlt"), 29));
+        SerielleSchnittstelle v24(geschuetzt + "/fehlt");
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(29);
+        const Fehler f = v24.oeffne();
+        const QString hinweis = v24.geraeteHinweis(29);
+        QFile::remove(link);
+        QCOMPARE(f.nummer, 0);
+        QVERIFY2(hinweis.contains(QStringLiteral("über COM29 in ") + proBenutzer), qPrintable(hinweis));
     }
 
     void bewerteOeffnung_data()

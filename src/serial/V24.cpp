@@ -1,5 +1,7 @@
 #include "serial/V24.h"
 
+#include "program/Benutzerverzeichnis.h"
+#include "program/Verkehrsprotokoll.h"
 #include "program/Zahlen.h"
 
 #include <QDir>
@@ -204,7 +206,9 @@ bool schnittstelleUnbrauchbar(const Fehler &f)
 }
 
 SerielleSchnittstelle::SerielleSchnittstelle(QString programmVerzeichnis, QObject *parent)
-    : QObject(parent), m_verzeichnis(std::move(programmVerzeichnis))
+    : QObject(parent),
+      m_verzeichnis(benutzerVerzeichnis(programmVerzeichnis)),
+      m_imProgrammverzeichnis(m_verzeichnis == programmVerzeichnis)
 {
     // Initial line settings: 9600 baud, no parity, 8 data bits, 2 stop bits. The 6051
     // interface wants two stop bits; a receiver set for one takes the second as idle
@@ -277,7 +281,9 @@ QString SerielleSchnittstelle::geraeteHinweis(int nummer) const
     const QString eintrag = QStringLiteral("COM%1").arg(nummer);
     if (QFileInfo(QDir(m_verzeichnis).filePath(eintrag)).isSymLink()
         || QFileInfo::exists(QDir(m_verzeichnis).filePath(eintrag)))
-        text += QStringLiteral(" (über %1 im Programmverzeichnis)").arg(eintrag);
+        text += m_imProgrammverzeichnis
+                    ? QStringLiteral(" (über %1 im Programmverzeichnis)").arg(eintrag)
+                    : QStringLiteral(" (über %1 in %2)").arg(eintrag, m_verzeichnis);
     if (!QFileInfo::exists(pfad))
         text += QStringLiteral(", nicht vorhanden");
 #endif
@@ -420,6 +426,7 @@ void SerielleSchnittstelle::schreibe(const QByteArray &bytes)
 {
     if (!istOffen() || bytes.isEmpty())
         return;
+    Verkehrsprotokoll::v24Gesendet(bytes);
     m_port.write(bytes);
     // Hand the bytes to the driver now, without blocking, so a stop goes out the
     // moment it is sent and not only at the next round of events.

@@ -73,7 +73,8 @@ public:
     void setzePortNummer(int nummer);
 
     // The device the number maps to: a file or symbolic link "COM<N>" in the program
-    // directory first, then COM1-4 -> /dev/ttyS0-3, COM5-12 -> /dev/ttyUSB0-7,
+    // directory first (in the per-user folder instead when the program directory is
+    // read-only, see benutzerVerzeichnis()), then COM1-4 -> /dev/ttyS0-3, COM5-12 -> /dev/ttyUSB0-7,
     // COM13-16 -> /dev/ttyACM0-3, COM17 and up -> /dev/ttyS(N-1). On Windows "COM<N>".
     // Empty for numbers of 0 and below. A link is resolved to its final target.
     QString geraet(int nummer) const;
@@ -109,7 +110,8 @@ private:
     void portFehler(QSerialPort::SerialPortError fehler);
     void verwirfHaengendeAusgabe();
 
-    QString m_verzeichnis;
+    QString m_verzeichnis; // where the "COM<N>" links are looked for
+    bool m_imProgrammverzeichnis = true;
     int m_nummer = 1;
     bool m_standardzuordnung = true;
     bool m_schliesstGerade = false;

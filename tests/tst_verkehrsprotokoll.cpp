@@ -1,0 +1,117 @@
+// The traffic log: what a real serial port writes and what the ECoS link passes in
+// ends up in the file, one timestamped line each, and nothing at all while it is off.
+#include "helfer/Pty.h"
+#include "program/Verkehrsprotokoll.h"
+#include "serial/V24.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace trabolin;
+using trabolin::test::Pty;
+
+namespace {
+
+QStringList zeilen(const QString &pfad)
+{
+    QFile datei(pfad);
+    if (!datei.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(datei.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TstVerkehrsprotokoll : public QObject {
+    Q_OBJECT
+
+private slots:
+    void mitschrift()
+    {
+        QTemporaryDir verzeichnis;
+        Pty pty;
+        if (!pty.ok() || !pty.verknuepfe(verzeichnis.path(), 2))
+            QSKIP("no pseudo-terminal on this machine");
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(2);
+        const QString pfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+
+        auto protokoll = std::make_unique<Verkehrsprotokoll>();
+        QVERIFY(protokoll->oeffne(pfad));
+        v24.schreibe("\x60"); // not open yet: nothing goes out, nothing is logged
+        QCOMPARE(v24.oeffne().nummer, 0);
+        v24.schreibe(QByteArray::fromHex("E41300038571"));
+        v24.schreibe("XL 300,5\r");
+        Verkehrsprotokoll::ecosGesendet(QStringLiteral("set(1000,speed[40])\n"));
+        Verkehrsprotokoll::ecosEmpfangen(
+            QStringLiteral("<REPLY set(1000,speed[40])>\r\n<END 0 (OK)>\r\n"));
+        QCOMPARE(pty.lies(15, 2000).size(), 15);
+        // Read while the log is still open: every line is on disk already.
+        QStringList gelesen = zeilen(pfad);
+
+        const QRegularExpression zeit(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d "));
+        for (QString &z : gelesen) {
+            QVERIFY2(zeit.match(z).hasMatch(), qPrintable(z));
+            z.remove(0, 13);
+        }
+        QCOMPARE(gelesen.size(), 6);
+        QVERIFY(gelesen.takeFirst().startsWith(u"--- Trabolin-Verkehrsprotokoll begonnen am "));
+        QCOMPARE(gelesen, (QStringList{"V24 > E4 13 00 03 85 71",
+                                       "V24 > 58 4C 20 33 30 30 2C 35 0D",
+                                       "ECoS > set(1000,speed[40])",
+                                       "ECoS < <REPLY set(1000,speed[40])>",
+                                       "ECoS < <END 0 (OK)>"}));
+
+        // Off again: the same traffic leaves the file as it was.
+        protokoll.reset();
+        const QByteArray vorher = [&] {
+            QFile d(pfad);
+            return d.open(QIODevice::ReadOnly) ? d.readAll() : QByteArray();
+        }();
+        v24.schreibe("\x61");
+        Verkehrsprotokoll::ecosGesendet(QStringLiteral("get(1,status)\n"));
+        QCOMPARE(pty.lies(1, 2000), QByteArray("\x61"));
+        QFile d(pfad);
+        QVERIFY(d.open(QIODevice::ReadOnly));
+        QCOMPARE(d.readAll(), vorher);
+        QVERIFY(!Verkehrsprotokoll::aktiv());
+    }
+
+    void unbeschreibbaresZiel()
+    {
+        QTemporaryDir verzeichnis;
+        Verkehrsprotokoll protokoll;
+        QVERIFY(!protokoll.oeffne(verzeichnis.filePath(QStringLiteral("fehlt/verkehr.log"))));
+        QVERIFY(!protokoll.fehler().isEmpty());
+        QVERIFY(!Verkehrsprotokoll::aktiv());
+    }
+
+    void ziel_data()
+    {
+        QTest::addColumn<QStringList>("argumente");
+        QTest::addColumn<QString>("umgebung");
+        QTest::addColumn<QString>("ziel");
+        QTest::newRow("aus") << QStringList{"trabolin"} << "" << "";
+        QTest::newRow("option mit =") << QStringList{"trabolin", "--protokoll=/tmp/v.log"} << "" << "/tmp/v.log";
+        QTest::newRow("option getrennt, stderr") << QStringList{"trabolin", "--protokoll", "-"} << "" << "-";
+        QTest::newRow("umgebung") << QStringList{"trabolin"} << "/tmp/u.log" << "/tmp/u.log";
+        QTest::newRow("option vor umgebung") << QStringList{"trabolin", "--protokoll=-"} << "/tmp/u.log" << "-";
+        QTest::newRow("unbekannte optionen")
+            << QStringList{"trabolin", "--unbekannt", "-x", "datei.dat", "--protokoll=/tmp/v.log"} << ""
+            << "/tmp/v.log";
+    }
+    void ziel()
+    {
+        QFETCH(QStringList, argumente);
+        QFETCH(QString, umgebung);
+        QTEST(protokollZiel(argumente, umgebung), "ziel");
+    }
+};
+
+QTEST_GUILESS_MAIN(TstVerkehrsprotokoll)
+#include "tst_verkehrsprotokoll.moc"
