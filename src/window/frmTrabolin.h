@@ -259,6 +259,7 @@ protected:
     void showEvent(QShowEvent *ereignis) override;
 
 private:
+    QString einstellungsPfad() const;
     void baueMenue();
     QWidget *baueZeitpanel();
     QWidget *baueAdresspanel();

@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include "program/Benutzerverzeichnis.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -14,11 +16,18 @@
 
 namespace trabolin {
 
+// "Trabolin.ini" beside the program, or in the user's folder when the program's
+// folder is not writable (an installed package).
+QString frmTrabolin::einstellungsPfad() const
+{
+    return QDir::toNativeSeparators(
+        QDir(benutzerVerzeichnis(m_programmVerzeichnis)).filePath(QStringLiteral("Trabolin.ini")));
+}
+
 Fehler frmTrabolin::subReadConfig()
 {
     namespace ez = einstellungszeile;
-    ConfigDatei = QDir::toNativeSeparators(
-        QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.ini")));
+    ConfigDatei = einstellungsPfad();
     ablauf().zustand().XLRichtung = 1;
 
     QFile datei(ConfigDatei);
@@ -67,8 +76,7 @@ Fehler frmTrabolin::subReadConfig()
 QString frmTrabolin::subWriteConfig()
 {
     if (ConfigDatei.isEmpty())
-        ConfigDatei = QDir::toNativeSeparators(
-            QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.ini")));
+        ConfigDatei = einstellungsPfad();
     Einstellungen w;
     w.tabelle = tabelleAus(m_tabelle);
     w.adresse = txtAdresse->text();
