@@ -274,7 +274,7 @@ private slots:
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
         fuelleZeile(a.f->tabelle(), 2, QStringLiteral("1,S,20"));
         a.f->btnStart->click();
-        QTRY_COMPARE(sim.lies().size(), 10);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.lies().size(), 10, 15000);
 
         static const QRegularExpression form(
             QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3}) (.*) -> (.*) \\[(.*)\\]$"));

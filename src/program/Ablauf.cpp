@@ -145,6 +145,19 @@ void Ablauf::spieleEndsignal()
         m_klang.spiele(QStringLiteral("Signal.wav"));
 }
 
+bool Ablauf::naechsterPass(bool gefahren)
+{
+    if (m_zustand.stopp || m_beendet)
+        return false;
+    if (m_bedienfeld.endlos() && gefahren) {
+        m_tabelle.setzeAktuelleZeile(1);
+        verarbeiteEreignisse(); // every pass lets the window in
+        return !m_beendet;
+    }
+    spieleEndsignal();
+    return false;
+}
+
 void Ablauf::spieleRing()
 {
     m_klang.spiele(QStringLiteral("ring.wav"));

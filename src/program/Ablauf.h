@@ -73,6 +73,12 @@ public:
     // Reads txtAdresse into the address text and number of the run state.
     void leseAdresse();
 
+    // The end of a pass of a station that runs its own passes (Lenz, ECoS): true when
+    // the next pass starts, at line 1. A stop raised during the pass ends the run
+    // (also in endless mode); so does an endless pass that drove no line, which
+    // would only spin. At the normal end the pass plays the end sound.
+    bool naechsterPass(bool gefahren);
+
     // "Signal.wav" when "akustisches Signal bei Programmende" is ticked.
     void spieleEndsignal();
     // "ring.wav" three times, one second apart.

@@ -93,20 +93,9 @@ bool EcosTreiber::Fahrbefehl_Ecos()
         if (!sende(ecosStopp(m_ecosId)))
             return false;
 
-        // A stop during the last line ends the run here, also in endless mode; an
-        // endless pass that drove no line would only spin, so it ends too.
-        if (z.stopp)
-            return true;
-        if (m_ablauf.bedienfeld().endlos() && gefahren) {
-            tabelle.setzeAktuelleZeile(1);
-            startzeile = 1;
-            m_ablauf.verarbeiteEreignisse();
-            if (m_ablauf.beendet())
-                return false;
-            continue;
-        }
-        m_ablauf.spieleEndsignal();
-        return true;
+        if (!m_ablauf.naechsterPass(gefahren))
+            return !m_ablauf.beendet();
+        startzeile = 1;
     }
 }
 

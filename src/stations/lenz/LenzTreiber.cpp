@@ -193,20 +193,9 @@ bool LenzTreiber::Fahrbefehl_Lenz()
         // line: at an empty Dauer, and also after a full table.
         sendeFahrstufe(haltebyte(gemerkteEinheit));
 
-        // A stop during the last line ends the run here, also in endless mode; an
-        // endless pass that drove no line would only spin, so it ends too.
-        if (z.stopp)
-            return true;
-        if (m_ablauf.bedienfeld().endlos() && gefahren) {
-            tabelle.setzeAktuelleZeile(1);
-            startzeile = 1;
-            m_ablauf.verarbeiteEreignisse();
-            if (m_ablauf.beendet())
-                return false;
-            continue;
-        }
-        m_ablauf.spieleEndsignal();
-        return true;
+        if (!m_ablauf.naechsterPass(gefahren))
+            return !m_ablauf.beendet();
+        startzeile = 1;
     }
 }
 
