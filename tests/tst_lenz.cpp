@@ -108,6 +108,9 @@ private slots:
         QTest::newRow("leere erste zeile: halt rueckwaerts")
             << "3" << 0 << false << QStringList{} << 1 << false << qint64(-1)
             << QStringList{"0 E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
+        QTest::newRow("kein eintrag in fahrstufen: 14")
+            << "3" << -1 << false << QStringList{} << 1 << false << qint64(-1)
+            << QStringList{"0 E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
         QTest::newRow("usb-interface")
             << "3" << 0 << true << QStringList{} << 1 << false << qint64(-1)
             << QStringList{"0 FF FE E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
