@@ -22,17 +22,6 @@ private:
 
 } // namespace
 
-QString ohneBlanks(const QString &text)
-{
-    qsizetype anfang = 0;
-    qsizetype ende = text.size();
-    while (anfang < ende && text[anfang] == u' ')
-        ++anfang;
-    while (ende > anfang && text[ende - 1] == u' ')
-        --ende;
-    return text.mid(anfang, ende - anfang);
-}
-
 int alsWartezeit(qint64 ms)
 {
     return static_cast<int>(qBound(qint64(std::numeric_limits<int>::min()), ms,

@@ -102,7 +102,4 @@ int alsWartezeit(qint64 ms);
 // "S", in minutes for every other unit; clamped to the range of a wait.
 int wartezeitMs(qint64 dauer, const QString &einheit);
 
-// Removes leading and trailing blanks (only blanks, as the table cells hold them).
-QString ohneBlanks(const QString &text);
-
 } // namespace trabolin

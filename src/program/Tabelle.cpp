@@ -2,6 +2,17 @@
 
 namespace trabolin {
 
+QString ohneBlanks(const QString &text)
+{
+    qsizetype anfang = 0;
+    qsizetype ende = text.size();
+    while (anfang < ende && text[anfang] == u' ')
+        ++anfang;
+    while (ende > anfang && text[ende - 1] == u' ')
+        --ende;
+    return text.mid(anfang, ende - anfang);
+}
+
 Taste pruefeTaste(int spalte, QChar c)
 {
     const char16_t z = c.unicode();

@@ -26,6 +26,12 @@ enum class Taste {
     verwerfen // discard it and beep
 };
 
+// Removes leading and trailing blanks (only blanks, as the table cells hold them).
+QString ohneBlanks(const QString &text);
+
+// The units "M" and "S" drive forwards, every other unit backwards.
+inline bool istVorwaerts(const QString &einheit) { return einheit == u"M" || einheit == u"S"; }
+
 // Checks one typed character for the column (0 to 7) the cursor stands in.
 Taste pruefeTaste(int spalte, QChar zeichen);
 

@@ -16,7 +16,7 @@ const QString kopfProgramm = QStringLiteral("[Programm-Daten]");
 
 bool leer(const QString &zelle)
 {
-    return zelle.trimmed().isEmpty();
+    return ohneBlanks(zelle).isEmpty();
 }
 
 // The cell's number with at least `stellen` digits; a longer number is written whole.

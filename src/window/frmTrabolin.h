@@ -274,13 +274,16 @@ private:
     void verbindeSteuerung();
     void oeffneSchnittstelleBeimStart();
     void schnittstelleVerloren();
-    void meldeVerlorenePortNachLauf();
     void verbindeEcos();
     void setzeLaufknoepfe(bool aktiv);
     // The ECoS cannot be reached: the run buttons go off and the user is told once,
     // after the run or single line that is going on.
     void ecosNichtErreichbar(const QString &text);
-    void meldeEcosNachLauf();
+    // A report that has to wait while a run or a single line is going on, because a
+    // modal box would hold the run's wait: shown at once when nothing runs, else when
+    // the run has ended. One report of each kind is pending at a time, the first counts.
+    void meldeNachDemLauf(const QString &art, std::function<void()> meldung);
+    void zeigeAufgeschobeneMeldungen();
 
     Tabellenspeicher m_tabelle;
     QString m_programmVerzeichnis;
@@ -291,9 +294,8 @@ private:
     std::unique_ptr<MaerklinTreiber> m_maerklin;
     std::unique_ptr<LenzTreiber> m_lenz;
     std::unique_ptr<EcosTreiber> m_ecos;
-    QString m_ecosMeldung;              // the ECoS message still to be shown
+    QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
-    bool m_portVerlorenGemeldet = true; // nothing pending to report
     bool m_schliesst = false;           // shutdown has begun
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;

@@ -106,7 +106,7 @@ void frmTrabolin::btnListe_Click()
 void frmTrabolin::btnLok_Click()
 {
     m_ecos->uebernehmeKontrolle();
-    meldeEcosNachLauf();
+    zeigeAufgeschobeneMeldungen();
 }
 
 void frmTrabolin::txtRX_DblClick(const QString &auswahl)
@@ -148,20 +148,9 @@ void frmTrabolin::setzeLaufknoepfe(bool aktiv)
 
 void frmTrabolin::ecosNichtErreichbar(const QString &text)
 {
-    if (m_ecosMeldung.isEmpty())
-        m_ecosMeldung = text;
     setzeLaufknoepfe(false);
-    // No message box while a line runs: a modal box would hold the run's wait.
-    if (!m_ablauf->laeuft())
-        meldeEcosNachLauf();
-}
-
-void frmTrabolin::meldeEcosNachLauf()
-{
-    if (m_ecosMeldung.isEmpty() || m_ablauf->laeuft() || m_schliesst)
-        return;
-    const QString text = std::exchange(m_ecosMeldung, QString());
-    melde(QMessageBox::Critical, ecosTitel, text);
+    meldeNachDemLauf(QStringLiteral("Ecos"),
+                     [this, text] { melde(QMessageBox::Critical, ecosTitel, text); });
 }
 
 } // namespace trabolin

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 namespace trabolin {
 
 void frmTrabolin::verbindeSteuerung()
@@ -69,8 +71,7 @@ void frmTrabolin::verbindeSteuerung()
 void frmTrabolin::btnStart_Click()
 {
     m_ablauf->btnStart_Click();
-    meldeVerlorenePortNachLauf();
-    meldeEcosNachLauf();
+    zeigeAufgeschobeneMeldungen();
 }
 
 void frmTrabolin::btnSendStop_Click()
@@ -81,8 +82,7 @@ void frmTrabolin::btnSendStop_Click()
 void frmTrabolin::btnSendZeile_Click()
 {
     m_ablauf->btnSendZeile_Click();
-    meldeVerlorenePortNachLauf();
-    meldeEcosNachLauf();
+    zeigeAufgeschobeneMeldungen();
 }
 
 void frmTrabolin::btnPower_Click(int index)
@@ -94,7 +94,8 @@ void frmTrabolin::btnPower_Click(int index)
 
 void frmTrabolin::subV24ok(bool status)
 {
-    for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile, btnPower[0], btnPower[1]})
+    setzeLaufknoepfe(status);
+    for (QPushButton *k : btnPower)
         k->setEnabled(status);
     lstFS->setCurrentText(QStringLiteral("14"));
 }
@@ -129,7 +130,8 @@ void frmTrabolin::btnParameterSetzen_Click()
             subV24ok(false);
         return;
     }
-    m_portVerlorenGemeldet = true;
+    // The port is usable again: a report of the lost one is out of date.
+    m_nachDemLauf.removeIf([](const auto &m) { return m.first == u"V24"; });
     melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
     subV24ok(true);
 }
@@ -155,23 +157,30 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
 
 void frmTrabolin::schnittstelleVerloren()
 {
-    // No message box while a line runs: a modal box would hold the run's wait.
-    // The report follows when the run or the single line has ended.
-    m_portVerlorenGemeldet = false;
-    if (!m_ablauf->laeuft())
-        meldeVerlorenePortNachLauf();
+    meldeNachDemLauf(QStringLiteral("V24"), [this] {
+        subV24ok(false);
+        zentraleFehlerbehandlung(
+            {fehlernummer::oeffnenFehlgeschlagen,
+             QStringLiteral("Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)")
+                 .arg(V24->portNummer())});
+    });
 }
 
-void frmTrabolin::meldeVerlorenePortNachLauf()
+void frmTrabolin::meldeNachDemLauf(const QString &art, std::function<void()> meldung)
 {
-    if (m_portVerlorenGemeldet || m_ablauf->laeuft() || m_schliesst)
+    const bool schonOffen = std::any_of(m_nachDemLauf.cbegin(), m_nachDemLauf.cend(),
+                                        [&](const auto &m) { return m.first == art; });
+    if (!schonOffen)
+        m_nachDemLauf.append({art, std::move(meldung)});
+    zeigeAufgeschobeneMeldungen();
+}
+
+void frmTrabolin::zeigeAufgeschobeneMeldungen()
+{
+    if (m_ablauf->laeuft() || m_schliesst)
         return;
-    m_portVerlorenGemeldet = true;
-    subV24ok(false);
-    zentraleFehlerbehandlung(
-        {fehlernummer::oeffnenFehlgeschlagen,
-         QStringLiteral("Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)")
-             .arg(V24->portNummer())});
+    for (auto &[art, meldung] : std::exchange(m_nachDemLauf, {}))
+        meldung();
 }
 
 // ---------------------------------------------------------------- station

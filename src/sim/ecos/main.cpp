@@ -86,6 +86,7 @@ public:
 
 private:
     // One TCP packet without a line end is one command; otherwise every line is.
+    // Commands that arrive together in one read are answered one by one.
     void lies(QTcpSocket *s)
     {
         const QByteArray stueck = s->readAll();
@@ -99,10 +100,30 @@ private:
             while (ende < stueck.size() && (stueck[ende] == '\n' || stueck[ende] == '\r'))
                 ++ende;
             anfang = ende;
-            if (!befehl.trimmed().isEmpty())
-                s->write(beantworte(QString::fromLatin1(befehl), mitZeilenende).toUtf8());
+            for (const QByteArray &einzeln : befehle(befehl))
+                s->write(beantworte(QString::fromLatin1(einzeln), mitZeilenende).toUtf8());
         }
         s->flush();
+    }
+
+    // A slow reader may find two packets in one read: each command ends with the
+    // bracket that closes its first one, so the piece is split there.
+    static QList<QByteArray> befehle(const QByteArray &stueck)
+    {
+        QList<QByteArray> liste;
+        qsizetype anfang = 0;
+        int tiefe = 0;
+        for (qsizetype i = 0; i < stueck.size(); ++i) {
+            if (stueck[i] == '(')
+                ++tiefe;
+            else if (stueck[i] == ')' && tiefe > 0 && --tiefe == 0) {
+                liste << stueck.mid(anfang, i + 1 - anfang);
+                anfang = i + 1;
+            }
+        }
+        liste << stueck.mid(anfang);
+        liste.removeIf([](const QByteArray &b) { return b.trimmed().isEmpty(); });
+        return liste;
     }
 
     QString ende(int nummer, const QString &neu, const QString &alt, bool mitZeilenende) const

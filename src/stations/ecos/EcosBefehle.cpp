@@ -1,5 +1,6 @@
 #include "stations/ecos/EcosBefehle.h"
 
+#include "program/Tabelle.h"
 #include "program/Zahlen.h"
 
 #include <QRegularExpression>
@@ -23,8 +24,7 @@ QString funktionen(const QString &id, const EcosFunktionszellen &zellen, const Q
 
 QString ecosRichtung(const QString &id, const QString &einheit)
 {
-    const bool vorwaerts = einheit == u"M" || einheit == u"S";
-    return QStringLiteral("set(") + id + (vorwaerts ? QStringLiteral(",dir[0])") : QStringLiteral(",dir[1])"));
+    return QStringLiteral("set(") + id + (istVorwaerts(einheit) ? QStringLiteral(",dir[0])") : QStringLiteral(",dir[1])"));
 }
 
 QString ecosFunktionen(const QString &id, const EcosFunktionszellen &zellen)
@@ -76,23 +76,11 @@ EcosWertung bewerteEcosAntwort(const QString &antwort)
 
     // The END line closes every reply: "<END 0 (OK)>", "<END 25 (controlled by somebody else)>".
     static const QRegularExpression endZeile(QStringLiteral("<END\\s+(\\d+)"));
-    qsizetype letzte = -1;
-    QString nummer;
-    auto treffer = endZeile.globalMatch(antwort);
-    while (treffer.hasNext()) {
-        const auto t = treffer.next();
-        if (t.capturedStart() > letzte) {
-            letzte = t.capturedStart();
-            nummer = t.captured(1);
-        }
-    }
-    if (letzte >= 0) {
-        // Only zeros, as many as there are, make a zero.
-        bool nurNullen = true;
-        for (const QChar c : nummer)
-            nurNullen = nurNullen && c == u'0';
-        w = nurNullen ? EcosWertung::ok : EcosWertung::fehler;
-    }
+    QString nummer; // of the last END line
+    for (auto treffer = endZeile.globalMatch(antwort); treffer.hasNext();)
+        nummer = treffer.next().captured(1);
+    if (!nummer.isEmpty()) // only zeros, as many as there are, make a zero
+        w = nummer.count(u'0') == nummer.size() ? EcosWertung::ok : EcosWertung::fehler;
     return w;
 }
 

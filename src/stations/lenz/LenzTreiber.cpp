@@ -10,8 +10,6 @@ constexpr quint8 kopfLok = 0xE4;        // locomotive instruction, four data byt
 constexpr quint8 kennungFunktion = 0x20; // function group 1: F0 to F4
 constexpr quint8 kopfBetrieb = 0x21;    // track power: 0x80 off, 0x81 on
 
-bool istVorwaerts(const QString &einheit) { return einheit == u"M" || einheit == u"S"; }
-
 // Speed 0 in the direction of the unit: 0x80 forwards ("M", "S"), else 0x00.
 quint8 haltebyte(const QString &einheit) { return istVorwaerts(einheit) ? 0x80 : 0x00; }
 
