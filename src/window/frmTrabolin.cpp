@@ -301,6 +301,15 @@ void frmTrabolin::baueMenue()
 
     tasteF1 = benannt(new QShortcut(QKeySequence(Qt::Key_F1), this), QStringLiteral("tasteF1"));
     tasteF1->setContext(Qt::WindowShortcut);
+
+    // F10 opens "&Datei", as on other desktop programs; the arrow keys go on from
+    // there to "&?" and "b&eenden".
+    auto *tasteF10 = benannt(new QShortcut(QKeySequence(Qt::Key_F10), this), QStringLiteral("tasteF10"));
+    tasteF10->setContext(Qt::WindowShortcut);
+    connect(tasteF10, &QShortcut::activated, this, [this] {
+        uebernehmeEingabe();
+        mnuLeiste->setActiveAction(mnuDatei->menuAction());
+    });
 }
 
 QWidget *frmTrabolin::baueZeitpanel()
