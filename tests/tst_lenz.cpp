@@ -179,20 +179,6 @@ private slots:
         QVERIFY(!a.ablauf.laeuft());
     }
 
-    // A full table ends with speed 0 in the direction of line 25.
-    void volleTabelleHaeltDieLokAn()
-    {
-        Aufbau a;
-        a.feld.option = 1;
-        a.feld.adresse = QStringLiteral("3");
-        for (int z = 1; z <= anzahlZeilen; ++z)
-            a.zeile(z, QStringLiteral("1,%1,1").arg(z == 25 ? "S" : "s"));
-        a.ablauf.btnStart_Click();
-        const QStringList p = protokoll(a.port);
-        QCOMPARE(p.size(), 2 * 25 + 1);
-        QCOMPARE(p.last(), QStringLiteral("27500 E4 10 00 03 80 77"));
-    }
-
     // Endless: the start time is written once, the running time counts on across
     // passes, each pass starts at line 1.
     void endlosZaehltDieLaufzeitWeiter()
