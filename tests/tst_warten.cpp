@@ -29,78 +29,59 @@ enum Aktion { nichts, stoppen, beenden };
 class TestWarten : public QObject {
     Q_OBJECT
 private slots:
-    void nieZuFrueh_data();
-    void nieZuFrueh();
-    void wecken_data();
-    void wecken();
+    void warte_data();
+    void warte();
     void verschachtelt_data();
     void verschachtelt();
 };
 
-void TestWarten::nieZuFrueh_data()
+void TestWarten::warte_data()
 {
     // Timers fire during the wait; with the stop already raised it still runs one
-    // round of events (a click waiting in the queue) and returns.
+    // round of events (a click waiting in the queue) and returns. A wake-up ends the
+    // wait only once the stop is raised; one without it, or one that came before the
+    // wait began, must not shorten it.
     QTest::addColumn<int>("dauer");
-    QTest::addColumn<bool>("abbruch");
     QTest::addColumn<QList<int>>("zeitpunkte"); // single shots, ms into the wait
-    QTest::newRow("1 ms") << 1 << false << QList<int>{};
-    QTest::newRow("50 ms mit Ereignissen") << 50 << false << QList<int>{0, 20, 45};
-    QTest::newRow("Abbruch schon gesetzt") << 60'000 << true << QList<int>{0};
+    QTest::addColumn<int>("weckenNach"); // every n ms; 0: never; -1: once before the wait starts
+    QTest::addColumn<bool>("abbruch");   // the stop, raised by the wake-up or else from the start
+    QTest::newRow("1 ms") << 1 << QList<int>{} << 0 << false;
+    QTest::newRow("50 ms mit Ereignissen") << 50 << QList<int>{0, 20, 45} << 0 << false;
+    QTest::newRow("Abbruch schon gesetzt") << 60'000 << QList<int>{0} << 0 << true;
+    QTest::newRow("Stopp in 60 s") << 60'000 << QList<int>{} << 10 << true;
+    QTest::newRow("wiederholt ohne Abbruch") << 120 << QList<int>{} << 5 << false;
+    QTest::newRow("vor dem Warten") << 80 << QList<int>{} << -1 << false;
 }
 
-void TestWarten::nieZuFrueh()
+void TestWarten::warte()
 {
     QFETCH(int, dauer);
-    QFETCH(bool, abbruch);
     QFETCH(QList<int>, zeitpunkte);
+    QFETCH(int, weckenNach);
+    QFETCH(bool, abbruch);
     EchteZeit zeit;
     for (int runde = 1; runde <= 3; ++runde) { // later rounds reuse the first one's machinery
         int gefeuert = 0;
+        bool stopp = abbruch && weckenNach == 0;
         QObject kontext; // a failed check must not leave timers behind that touch `gefeuert`
         for (int t : zeitpunkte)
             QTimer::singleShot(t, Qt::PreciseTimer, &kontext, [&] { ++gefeuert; });
+        QTimer wecker;
+        QObject::connect(&wecker, &QTimer::timeout, [&] {
+            stopp = abbruch;
+            zeit.wecke();
+        });
+        if (weckenNach < 0)
+            zeit.wecke();
+        else if (weckenNach > 0)
+            wecker.start(weckenNach);
+
         const auto start = steady_clock::now();
-        zeit.warte(dauer, [&] { return abbruch; });
+        zeit.warte(dauer, [&] { return stopp; });
         const double ms = msSeit(start);
         QVERIFY2((abbruch || ms >= dauer) && ms < haengt, qPrintable(QStringLiteral("%1 ms").arg(ms)));
         QCOMPARE(gefeuert, zeitpunkte.size());
     }
-}
-
-void TestWarten::wecken_data()
-{
-    // A wake-up ends the wait only once `abbruch` is true; one without it, or one
-    // that came before the wait began, must not shorten it.
-    QTest::addColumn<int>("dauer");
-    QTest::addColumn<int>("weckenNach"); // -1: before the wait starts
-    QTest::addColumn<bool>("abbruch");
-    QTest::newRow("Stopp in 60 s") << 60'000 << 10 << true;
-    QTest::newRow("wiederholt ohne Abbruch") << 120 << 5 << false;
-    QTest::newRow("vor dem Warten") << 80 << -1 << false;
-}
-
-void TestWarten::wecken()
-{
-    QFETCH(int, dauer);
-    QFETCH(int, weckenNach);
-    QFETCH(bool, abbruch);
-    EchteZeit zeit;
-    bool stopp = false;
-    QTimer wecker;
-    QObject::connect(&wecker, &QTimer::timeout, [&] {
-        stopp = abbruch;
-        zeit.wecke();
-    });
-    if (weckenNach < 0)
-        zeit.wecke();
-    else
-        wecker.start(weckenNach);
-
-    const auto start = steady_clock::now();
-    zeit.warte(dauer, [&] { return stopp; });
-    const double ms = msSeit(start);
-    QVERIFY2((abbruch || ms >= dauer) && ms < haengt, qPrintable(QStringLiteral("%1 ms").arg(ms)));
 }
 
 void TestWarten::verschachtelt_data()
