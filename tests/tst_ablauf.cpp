@@ -58,13 +58,9 @@ private slots:
             << "24" << "1,s,250,X" << QStringList{"0 40 18"} << qint64(1500) << 1;
         QTest::newRow("dauer mit blank")
             << "24" << " 5,s,1" << QStringList{"0 40 18", "500 01 18"} << qint64(5500) << 1;
-        QTest::newRow("adresse 255 zwei bytes")
-            << "255" << "1,s,1" << QStringList{"0 40 FF", "500 01 FF"} << qint64(1500) << 1;
         QTest::newRow("XL zeile")
             << "300" << "10,S,20,X,X"
             << QStringList{"500 'XL 300,20,1,1,1,0,0,0<CR>'"} << qint64(10500) << 1;
-        QTest::newRow("XL ab 256")
-            << "256" << "1,s,0" << QStringList{"500 'XL 256,0,0,1,0,0,0,0<CR>'"} << qint64(1500) << 1;
         QTest::newRow("XL richtungswechsel")
             << "300" << "4,f" << QStringList{"500 'XL 300, 0,<CR>'"} << qint64(5500) << 0;
         QTest::newRow("XL leere einheit") << "300" << "4,,5" << QStringList{} << qint64(500) << 1;

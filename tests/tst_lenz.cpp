@@ -31,10 +31,8 @@ private slots:
         QTest::newRow("1 kurz") << qint64(1) << "00 01";
         QTest::newRow("99 kurz") << qint64(99) << "00 63";
         QTest::newRow("100 lang") << qint64(100) << "C0 64";
-        QTest::newRow("1234") << qint64(1234) << "C4 D2";
         QTest::newRow("16383") << qint64(16383) << "FF FF";
         QTest::newRow("16384 passt nicht") << qint64(16384) << "-";
-        QTest::newRow("20000 passt nicht") << qint64(20000) << "-";
         QTest::newRow("0 waere jede lok") << qint64(0) << "-";
         QTest::newRow("negativ") << qint64(-1) << "-";
     }
@@ -53,12 +51,10 @@ private slots:
         QTest::newRow("0 vorwaerts") << qint64(0) << "S" << 0x80;
         QTest::newRow("0 rueckwaerts") << qint64(0) << "s" << 0x00;
         QTest::newRow("1 wird 2") << qint64(1) << "M" << 0x82;
-        QTest::newRow("125") << qint64(125) << "m" << 0x7E;
         QTest::newRow("126 wird 127") << qint64(126) << "m" << 0x7F;
         QTest::newRow("127 begrenzt") << qint64(127) << "S" << 0xFF;
         QTest::newRow("999 begrenzt") << qint64(999) << "f" << 0x7F;
         QTest::newRow("negativ wird 0") << qint64(-5) << "M" << 0x80;
-        QTest::newRow("F ist rueckwaerts") << qint64(4) << "F" << 0x05;
         QTest::newRow("leere einheit") << qint64(4) << "" << 0x05;
     }
     void fahrbyte()
@@ -78,7 +74,6 @@ private slots:
         QTest::newRow("nur F4") << QStringList{"", "", "", "", "X"} << 0x08;
         QTest::newRow("blank setzt das bit") << QStringList{" ", "", " ", "", ""} << 0x12;
         QTest::newRow("kleines x") << QStringList{"", "", "", "x", ""} << 0x04;
-        QTest::newRow("alle") << QStringList{"X", "X", "X", "X", "X"} << 0x1F;
     }
     void funktionsbyte()
     {
