@@ -315,9 +315,11 @@ private slots:
         z("Fahrstufe: vierte Ziffer", {2, "", "9990", "999", 0}), z("Fahrstufe: - und . piepen", {2, "", "-1.5", "15", 2});
         z("F3: j wird X", {6, "", "j", "X", 0}), z("F3: k piept, Zelle bleibt", {6, "X", "k", "X", 1});
         z("F3: Leerzeichen", {6, "X", "Space", " ", 0}), z("F2: o, dann a: nur ein X", {5, "", "oa", "X", 0});
-        // keys with Alt or Meta type nothing; AltGr, reported as Ctrl+Alt on some systems, types through the check
+        // keys with Alt or Meta type nothing, also where the character itself would pass
+        // (Alt+5 in "Dauer", Meta+x); AltGr, reported as Ctrl+Alt on some systems, types through the check
         z("F3: Alt+k", {6, "", "F2 Alt+K", "", 1}), z("Einheit: Alt+5", {1, "", "F2 Alt+5", "", 1});
-        z("Fu: Meta+x", {3, "", "F2 Meta+X", "", 1}), z("F3: AltGr+j wird X", {6, "", "F2 Ctrl+Alt+J", "X", 0});
+        z("Dauer: Alt+5", {0, "", "F2 Alt+5", "", 1}), z("Fu: Meta+x", {3, "", "F2 Meta+X", "", 1});
+        z("F3: AltGr+j wird X", {6, "", "F2 Ctrl+Alt+J", "X", 0});
         z("Escape piept, Eingabe bleibt offen", {0, "", "4 Esc 2", "42", 1});
         // a paste goes through the check and the column's length, or is refused whole
         z("Dauer: Strg+V x9", {0, "", "1 Ctrl+V", "1", 1, "x9"}), z("Dauer: Strg+V zu lang", {0, "", "F2 Ctrl+V", "12", 0, "123"});
