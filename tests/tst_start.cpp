@@ -1,15 +1,14 @@
 // Start-up and shutdown with the settings file, the "&Datei" commands, the
 // single-instance check and the help, as the user meets them.
-#include "helfer/Fensterstart.h"
 #include "storage/Dateiformat.h"
 #include "window/Einzelinstanz.h"
+#include "window/frmTrabolin.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
 
 using namespace trabolin;
-using trabolin::test::Fensterstart;
 
 namespace {
 
@@ -26,28 +25,32 @@ void schreibe(const QString &pfad, const QByteArray &bytes)
 }
 const QByteArray vorlage = lies(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
 
-// A window on its own program folder; messages, questions and beeps are recorded.
+// A window on its own program folder, or on `in`; messages, questions and beeps are recorded.
 struct Anlage {
     QTemporaryDir dir;
+    QString ordner;
     QStringList meldungen, fragen;
     bool antwort = false;
     int pieptoene = 0;
-    bool pruefen = false;
     std::unique_ptr<frmTrabolin> f;
 
-    explicit Anlage(const QByteArray &ini = {}, bool einzelinstanz = false) : pruefen(einzelinstanz)
+    explicit Anlage(const QByteArray &ini = {}, bool einzelinstanz = false, const QString &in = {})
+        : ordner(in.isEmpty() ? dir.path() : in)
     {
         if (!ini.isNull())
             schreibe(ini_pfad(), ini);
-        Fensterstart start([this](frmTrabolin &w) {
+        const auto ruhig = frmTrabolin::vorDemStart(); // the quiet start of every test program
+        frmTrabolin::vorDemStart() = [&](frmTrabolin &w) {
+            ruhig(w);
             w.melde = [this](QMessageBox::Icon, const QString &t, const QString &x) { meldungen << t + u'|' + x; };
             w.frage = [this](const QString &t, const QString &x) { fragen << t + u'|' + x; return antwort; };
             w.piepen = [this] { ++pieptoene; };
-            w.einzelinstanzPruefen = pruefen;
-        });
-        f = std::make_unique<frmTrabolin>(nullptr, dir.path());
+            w.einzelinstanzPruefen = einzelinstanz;
+        };
+        f = std::make_unique<frmTrabolin>(nullptr, ordner);
+        frmTrabolin::vorDemStart() = ruhig;
     }
-    QString ini_pfad() const { return dir.filePath("Trabolin.ini"); }
+    QString ini_pfad() const { return QDir(ordner).filePath("Trabolin.ini"); }
     QString zeile(int r) const
     {
         QStringList z;
@@ -84,8 +87,10 @@ private slots:
         a.f->close();
         QCOMPARE(a.fragen, QStringList{frageSpeichern});
         QCOMPARE(QFile::exists(a.ini_pfad()), ja);
+        const QByteArray neu = lies(a.ini_pfad()); // an empty table, USB off
         if (ja)
-            QVERIFY(lies(a.ini_pfad()).startsWith("[Programm-Daten]\r\n---000-----\r\n"));
+            QVERIFY(neu.startsWith("[Programm-Daten]\r\n---000-----\r\n")
+                    && neu.contains("\r\n[USB-Interface]\r\n 0 \r\n"));
     }
 
     // A full start from the hand-written file, then closing writes the same bytes without asking.
@@ -170,12 +175,6 @@ private slots:
         QCOMPARE(lies(a.ini_pfad()), vorlage);
     }
 
-    void dialogfilter()
-    {
-        QCOMPARE(frmTrabolin::dateifilter(),
-                 (QStringList{"Befehlsdateien (*.dat)", "Trabolin-Dateien (*.ini)", "Alle Dateien (*.*)"}));
-    }
-
     // One instance per program folder; a lock left by a dead process does not count.
     void einzelinstanz()
     {
@@ -190,30 +189,23 @@ private slots:
         schreibe(datei, "999999999\ntrabolin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         QVERIFY(Einzelinstanz(programm.path(), sperren.path()).erlangen());
     }
+    // A second window on the same folder beeps, says so, and neither reads nor writes
+    // the settings file; once the first ends, the next one starts.
     void zweiteInstanz()
     {
         Anlage erste(vorlage, true);
         QVERIFY(!erste.f->zweiteInstanz());
-        QStringList meldungen;
-        int pieptoene = 0;
-        Fensterstart start([&](frmTrabolin &w) {
-            w.melde = [&](QMessageBox::Icon s, const QString &t, const QString &x) {
-                meldungen << QString::number(s) + u'|' + t + u'|' + x;
-            };
-            w.piepen = [&] { ++pieptoene; };
-            w.einzelinstanzPruefen = true;
-        });
-        auto abgewiesen = std::make_unique<frmTrabolin>(nullptr, erste.dir.path());
-        QVERIFY(abgewiesen->zweiteInstanz());
-        QCOMPARE(pieptoene, 1);
-        QCOMPARE(meldungen, QStringList{QString::number(QMessageBox::Critical)
-                                        + "| Lokomotiven-Trabolin|Das Programm wurde bereits gestartet ...                 "});
-        QCOMPARE(abgewiesen->txtAdresse->text(), "1"); // nothing read
-        abgewiesen->close();
+        auto zweite = std::make_unique<Anlage>(QByteArray(), true, erste.ordner);
+        QVERIFY(zweite->f->zweiteInstanz());
+        QCOMPARE(zweite->pieptoene, 1);
+        QCOMPARE(zweite->meldungen,
+                 QStringList{" Lokomotiven-Trabolin|Das Programm wurde bereits gestartet ...                 "});
+        QCOMPARE(zweite->f->txtAdresse->text(), "1"); // nothing read
+        zweite->f->close();
         QCOMPARE(lies(erste.ini_pfad()), vorlage); // nothing written
-        abgewiesen.reset();
-        erste.f.reset(); // the first instance ends: the next one starts
-        QVERIFY(!frmTrabolin(nullptr, erste.dir.path()).zweiteInstanz());
+        zweite.reset();
+        erste.f.reset();
+        QVERIFY(!Anlage({}, true, erste.ordner).f->zweiteInstanz());
     }
 
     // F1 and "&?": the CHM file where it and a viewer exist, otherwise the built-in help.
@@ -225,7 +217,6 @@ private slots:
         QTest::newRow("keine Datei") << false << true << false;
         QTest::newRow("kein Betrachter") << true << false << true;
         QTest::newRow("CHM") << true << true << false;
-        QTest::newRow("CHM über ?") << true << true << true;
     }
     void hilfe()
     {

@@ -1,7 +1,7 @@
 // Every test program starts its windows quietly: messages go to the test log instead
 // of a modal box, questions are answered No, file dialogs are cancelled, the help
 // shows inside the program, and several windows may run in one process. A test that
-// looks at one of these replaces it (helfer/Fensterstart.h).
+// looks at one of these replaces it for the windows it starts.
 #include "window/frmTrabolin.h"
 
 using trabolin::frmTrabolin;
