@@ -41,13 +41,10 @@ private slots:
             << ecosFunktionen("7", {" ", "x", "XX", "X", "1"})
             << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
         QTest::newRow("id wie getippt") << ecosStopp(" 1000") << "set( 1000,speed[0])";
-        QTest::newRow("fahrstufe") << ecosFahrstufe("1000", ecosFahrstufentext("40")) << "set(1000,speed[40])";
-        QTest::newRow("fahrstufe 200") << ecosFahrstufentext("200") << "127";
         QTest::newRow("fahrstufe 127.5") << ecosFahrstufentext("127.5") << "127";
         QTest::newRow("fahrstufe 050") << ecosFahrstufentext("050") << "050";
         QTest::newRow("fahrstufe -3") << ecosFahrstufentext("-3") << "0";
         QTest::newRow("fahrstufe 1 2") << ecosFahrstufentext("1 2") << "1 2";
-        QTest::newRow("fahrstufe leer") << ecosFahrstufe("1000", ecosFahrstufentext("")) << "set(1000,speed[])";
         QTest::newRow("lokliste") << ecosLokliste() << "queryObjects(10, name)";
         QTest::newRow("kontrolle") << ecosKontrolle("1003") << "request(1003,control)";
         QTest::newRow("power an") << ecosPower(1) << "set(1,go)";
@@ -106,8 +103,6 @@ private slots:
                            "200 set(1000,speed[127])", "60200 set(1000,dir[1])", "60300" + ohneFu,
                            "60400 set(1000,speed[040])", "72400 set(1000,speed[0])"}
             << 2;
-        QTest::newRow("leere erste zeile: ein stopp")
-            << QStringList{} << 1 << false << qint64(0) << false << QStringList{"0 set(1000,speed[0])"} << 2;
         QTest::newRow("endlos ohne gefahrene zeile endet")
             << QStringList{"0,s,5"} << 1 << true << qint64(0) << false << QStringList{"0 set(1000,speed[0])"} << 2;
         // The cut-short wait sends nothing; the next line sends one stop and the run ends.
