@@ -1,6 +1,6 @@
 // The ECoS in virtual time: every command text, the evaluation of replies, and
-// the order and pauses of the pass, the single line, the control request and the
-// power buttons, with a link that records every text.
+// the order and pauses of the pass (stopped, closed, a full table), the single
+// line, the control request and the power buttons, with a link that records every text.
 #include "helfer/Aufbau.h"
 #include "stations/ecos/EcosBefehle.h"
 
@@ -12,8 +12,13 @@ using namespace trabolin::test;
 Q_DECLARE_METATYPE(trabolin::EcosWertung)
 
 namespace {
-const EcosFunktionszellen nurFu{"X", "", "", "", ""};
+// The ECoS selected, the locomotive's ID typed into the address field.
+void aufEcos(Aufbau &a, const QString &id = QStringLiteral("1000"))
+{
+    a.feld.option = 2;
+    a.feld.adresse = id;
 }
+} // namespace
 
 class TestEcos : public QObject {
     Q_OBJECT
@@ -30,19 +35,16 @@ private slots:
             << ecosFunktionen("1000", {"X", "", "X", "", ""})
             << "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])";
         QTest::newRow("funktionen einzelzeile")
-            << ecosFunktionenEinzeln("1005", nurFu)
+            << ecosFunktionenEinzeln("1005", {"X", "", "", "", ""})
             << "set(1005, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])";
         QTest::newRow("nur grosses X zaehlt")
             << ecosFunktionen("7", {" ", "x", "XX", "X", "1"})
             << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
         QTest::newRow("id wie getippt") << ecosStopp(" 1000") << "set( 1000,speed[0])";
-        QTest::newRow("fahrstufe") << ecosFahrstufe("1000", ecosFahrstufentext("40")) << "set(1000,speed[40])";
-        QTest::newRow("fahrstufe 200") << ecosFahrstufentext("200") << "127";
         QTest::newRow("fahrstufe 127.5") << ecosFahrstufentext("127.5") << "127";
         QTest::newRow("fahrstufe 050") << ecosFahrstufentext("050") << "050";
         QTest::newRow("fahrstufe -3") << ecosFahrstufentext("-3") << "0";
         QTest::newRow("fahrstufe 1 2") << ecosFahrstufentext("1 2") << "1 2";
-        QTest::newRow("fahrstufe leer") << ecosFahrstufe("1000", ecosFahrstufentext("")) << "set(1000,speed[])";
         QTest::newRow("lokliste") << ecosLokliste() << "queryObjects(10, name)";
         QTest::newRow("kontrolle") << ecosKontrolle("1003") << "request(1003,control)";
         QTest::newRow("power an") << ecosPower(1) << "set(1,go)";
@@ -63,11 +65,11 @@ private slots:
         QTest::newRow("ok") << "<REPLY request(1000,control)>\n<END 0 (OK)>\n" << ok;
         QTest::newRow("ERROR") << "ERROR" << fehler;
         QTest::newRow("klein geschrieben") << "error" << keine;
-        QTest::newRow("beide woerter: das zweite gewinnt") << "(OK) ERROR" << ok;
+        QTest::newRow("beide woerter: OK gewinnt") << "(OK) ERROR" << ok;
+        QTest::newRow("beide woerter, andere reihenfolge") << "ERROR (OK)" << ok;
         QTest::newRow("mitten abgeschnitten") << "<REPLY queryObjects(10, name)>\n1000 name[\"BR" << keine;
         QTest::newRow("ohne zeilenende") << "<REPLY set(1,go)>\n<END 0 (OK, but no newline after packet)>\n" << ok;
         QTest::newRow("alte firmware") << "<REPLY set(1,go)>\n<END 0 (NERROR_OK)>\n" << ok;
-        QTest::newRow("unbekanntes objekt") << "<REPLY set(99,go)>\n<END 15 (unknown object at 4)>\n" << fehler;
         QTest::newRow("fremde kontrolle") << "<END 25 (controlled by somebody else)>" << fehler;
         QTest::newRow("(OK) im namen, END 11") << "1000 name[\"(OK)\"]\n<END 11 (unknown option at 9)>" << fehler;
         QTest::newRow("letzte END zaehlt: fehler") << "<END 0 (OK)>\n<END 25 (controlled by somebody else)>" << fehler;
@@ -86,72 +88,60 @@ private slots:
         QTest::addColumn<QStringList>("tabelle");
         QTest::addColumn<int>("startzeile");
         QTest::addColumn<bool>("endlos");
-        QTest::addColumn<qint64>("stoppBei"); // 0: no stop
+        QTest::addColumn<qint64>("eingriffBei"); // 0: none
+        QTest::addColumn<bool>("schliessen");    // the window closes instead of a stop
         QTest::addColumn<QStringList>("erwartet");
         QTest::addColumn<int>("endsignale");
 
-        QTest::newRow("beispiel")
-            << QStringList{"12,s,40,X,,X"} << 1 << false << qint64(0)
-            << QStringList{"0 set(1000,dir[1])",
-                           "100 set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])",
-                           "200 set(1000,speed[40])", "12200 set(1000,speed[0])"}
+        const QString ohneFu = QStringLiteral(" set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])");
+        // From line 2: Dauer 0 and a blank Dauer are skipped, minutes forward, then
+        // seconds backward; the speed goes out as typed, above 127 as 127.
+        QTest::newRow("ab zeile 2, uebersprungen, minuten und sekunden")
+            << QStringList{"9,s,9", "0,s,5", " ,s,6", "1,M,200,X,,X", "12,s,040"} << 2 << false << qint64(0)
+            << false
+            << QStringList{"0 set(1000,dir[0])", "100 set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])",
+                           "200 set(1000,speed[127])", "60200 set(1000,dir[1])", "60300" + ohneFu,
+                           "60400 set(1000,speed[040])", "72400 set(1000,speed[0])"}
             << 2;
-        QTest::newRow("leere erste zeile: ein stopp") << QStringList{} << 1 << false << qint64(0)
-                                                      << QStringList{"0 set(1000,speed[0])"} << 2;
         QTest::newRow("endlos ohne gefahrene zeile endet")
-            << QStringList{"0,s,5"} << 1 << true << qint64(0) << QStringList{"0 set(1000,speed[0])"} << 2;
-        QTest::newRow("dauer 0 und blank werden uebersprungen, minuten vorwaerts")
-            << QStringList{"0,s,5", " ,s,6", "1,M,200"} << 1 << false << qint64(0)
-            << QStringList{"0 set(1000,dir[0])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "200 set(1000,speed[127])", "60200 set(1000,speed[0])"}
-            << 2;
-        QTest::newRow("ab zeile 2")
-            << QStringList{"9,s,9", "1,S,050", ""} << 2 << false << qint64(0)
-            << QStringList{"0 set(1000,dir[0])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "200 set(1000,speed[050])", "1200 set(1000,speed[0])"}
-            << 2;
+            << QStringList{"0,s,5"} << 1 << true << qint64(0) << false << QStringList{"0 set(1000,speed[0])"} << 2;
         // The cut-short wait sends nothing; the next line sends one stop and the run ends.
         QTest::newRow("stopp in der wartezeit")
-            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(1000)
-            << QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
+            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(1000) << false
+            << QStringList{"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
             << 1;
         QTest::newRow("stopp zwischen den befehlen einer zeile")
-            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(50)
-            << QStringList{"0 set(1000,dir[1])", "50 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "50 set(1000,speed[7])", "50 set(1000,speed[0])"}
+            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(50) << false
+            << QStringList{"0 set(1000,dir[1])", "50" + ohneFu, "50 set(1000,speed[7])", "50 set(1000,speed[0])"}
             << 1;
         QTest::newRow("stopp in der letzten zeile beendet auch endlos")
-            << QStringList{"2,s,7"} << 1 << true << qint64(1000)
-            << QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
+            << QStringList{"2,s,7"} << 1 << true << qint64(1000) << false
+            << QStringList{"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
             << 1;
-        QTest::newRow("endlos: zweiter pass ab zeile 1")
-            << QStringList{"1,s,1", "1,s,2"} << 2 << true << qint64(1500)
-            << QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "200 set(1000,speed[2])", "1200 set(1000,speed[0])",
-                           "1200 set(1000,dir[1])", "1300 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                           "1400 set(1000,speed[1])", "1500 set(1000,speed[0])"}
-            << 1;
+        // Closing the window stops the locomotive at once; nothing follows, no sound.
+        QTest::newRow("schliessen im lauf")
+            << QStringList{"60,s,5", "60,s,5"} << 1 << true << qint64(3000) << true
+            << QStringList{"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[5])", "3000 set(1000,speed[0])"}
+            << 0;
     }
     void lauf()
     {
         QFETCH(QStringList, tabelle);
         QFETCH(int, startzeile);
         QFETCH(bool, endlos);
-        QFETCH(qint64, stoppBei);
+        QFETCH(qint64, eingriffBei);
+        QFETCH(bool, schliessen);
         QFETCH(QStringList, erwartet);
         QFETCH(int, endsignale);
 
         Aufbau a;
-        a.feld.option = 2;
-        a.feld.adresse = QStringLiteral("1000");
+        aufEcos(a);
         a.feld.mitSignal = true;
         a.feld.mitEndlos = endlos;
         a.zeilen(tabelle);
         a.tabelle.setzeAktuelleZeile(startzeile);
-        if (stoppBei > 0)
-            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
+        if (eingriffBei > 0)
+            a.zeit.bei(eingriffBei, [&] { schliessen ? a.ablauf.beenden() : a.ablauf.stoppKlick(); });
         a.ablauf.btnStart_Click();
         QCOMPARE(a.link.gesendet, erwartet);
         QCOMPARE(a.klang.gespielt.size(), endsignale);
@@ -159,20 +149,35 @@ private slots:
         QCOMPARE(a.nichtVerbunden, 0);
     }
 
-    // The ID is taken at the start of each pass: an edit shows in the next pass.
-    void idJePass()
+    // A full table: 25 lines, then the stop.
+    void volleTabelle()
     {
         Aufbau a;
-        a.feld.option = 2;
-        a.feld.adresse = QStringLiteral("1000");
-        a.feld.mitEndlos = true;
-        a.zeile(1, "1,s,1");
-        a.zeit.bei(500, [&] { a.feld.adresse = QStringLiteral("1001"); });
-        a.zeit.bei(1700, [&] { a.ablauf.stoppKlick(); });
+        aufEcos(a, QStringLiteral("24"));
+        for (int z = 1; z <= anzahlZeilen; ++z)
+            a.zeile(z, QStringLiteral("1,s,1"));
         a.ablauf.btnStart_Click();
-        QCOMPARE(a.link.gesendet.at(3), QStringLiteral("1200 set(1000,speed[0])"));
-        QCOMPARE(a.link.gesendet.at(4), QStringLiteral("1200 set(1001,dir[1])"));
-        QCOMPARE(a.link.gesendet.last(), QStringLiteral("1700 set(1001,speed[0])"));
+        QCOMPARE(a.link.gesendet.size(), 3 * anzahlZeilen + 1);
+        QCOMPARE(a.link.gesendet.last(), QStringLiteral("30000 set(24,speed[0])"));
+    }
+
+    // Endless: each pass starts at line 1 and takes the ID afresh, so an edit
+    // shows in the next pass.
+    void endlosNeuerPass()
+    {
+        Aufbau a;
+        aufEcos(a);
+        a.feld.mitEndlos = true;
+        a.zeilen({"1,s,1", "1,s,2"});
+        a.tabelle.setzeAktuelleZeile(2);
+        a.zeit.bei(500, [&] { a.feld.adresse = QStringLiteral("1001"); });
+        a.zeit.bei(1500, [&] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        QCOMPARE(a.link.gesendet,
+                 (QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                              "200 set(1000,speed[2])", "1200 set(1000,speed[0])", "1200 set(1001,dir[1])",
+                              "1300 set(1001,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                              "1400 set(1001,speed[1])", "1500 set(1001,speed[0])"}));
     }
 
     // The link goes away in the middle of a line: the run ends at the next command,
@@ -180,8 +185,7 @@ private slots:
     void linkWeg()
     {
         Aufbau a;
-        a.feld.option = 2;
-        a.feld.adresse = QStringLiteral("1000");
+        aufEcos(a);
         a.feld.mitSignal = true;
         a.zeilen({"1,s,1", "1,s,2"});
         a.zeit.bei(150, [&] { a.link.offen = false; });
@@ -211,8 +215,7 @@ private slots:
         QFETCH(QString, zeile);
         QFETCH(QStringList, erwartet);
         Aufbau a;
-        a.feld.option = 2;
-        a.feld.adresse = QStringLiteral("1000");
+        aufEcos(a);
         a.zeile(4, zeile);
         a.tabelle.setzeAktuelleZeile(4);
         a.ablauf.btnSendZeile_Click();
@@ -235,8 +238,7 @@ private slots:
         QFETCH(qint64, stoppBei);
         QFETCH(QStringList, erwartet);
         Aufbau a;
-        a.feld.option = 2;
-        a.feld.adresse = QStringLiteral("1003");
+        aufEcos(a, QStringLiteral("1003"));
         if (stoppBei > 0)
             a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
         QVERIFY(a.ecos.uebernehmeKontrolle());
@@ -250,7 +252,7 @@ private slots:
     void power()
     {
         Aufbau a;
-        a.feld.option = 2;
+        aufEcos(a);
         a.ablauf.btnPower_Click(1);
         a.ablauf.btnPower_Click(0);
         a.link.offen = false;

