@@ -100,10 +100,7 @@ private slots:
             << "3" << 3 << false << QStringList{"4,S,4,X"} << 1 << false << qint64(-1)
             << QStringList{"0 E4 13 00 03 85 71", "100 E4 20 00 03 10 D7", "4100 E4 13 00 03 80 74"}
             << zweimal;
-        QTest::newRow("leere erste zeile: halt rueckwaerts")
-            << "3" << 0 << false << QStringList{} << 1 << false << qint64(-1)
-            << QStringList{"0 E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
-        QTest::newRow("kein eintrag in fahrstufen: 14")
+        QTest::newRow("leere erste zeile, kein eintrag in fahrstufen: 14")
             << "3" << -1 << false << QStringList{} << 1 << false << qint64(-1)
             << QStringList{"0 E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
         QTest::newRow("usb-interface")

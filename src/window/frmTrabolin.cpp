@@ -28,6 +28,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -302,13 +303,17 @@ void frmTrabolin::baueMenue()
     tasteF1 = benannt(new QShortcut(QKeySequence(Qt::Key_F1), this), QStringLiteral("tasteF1"));
     tasteF1->setContext(Qt::WindowShortcut);
 
-    // F10 opens "&Datei", as on other desktop programs; the arrow keys go on from
-    // there to "&?" and "b&eenden".
+    // F10 enters the menu bar as a press of Alt alone does, as on other desktop
+    // programs: "&Datei" is marked and the arrow keys go on to "&?" and "b&eenden".
     auto *tasteF10 = benannt(new QShortcut(QKeySequence(Qt::Key_F10), this), QStringLiteral("tasteF10"));
     tasteF10->setContext(Qt::WindowShortcut);
     connect(tasteF10, &QShortcut::activated, this, [this] {
         uebernehmeEingabe();
-        mnuLeiste->setActiveAction(mnuDatei->menuAction());
+        QWidget *ziel = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        QKeyEvent druck(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+        QKeyEvent loslassen(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+        QApplication::sendEvent(ziel, &druck);
+        QApplication::sendEvent(ziel, &loslassen);
     });
 }
 
