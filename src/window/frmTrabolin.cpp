@@ -126,24 +126,6 @@ QLabel *bild(const QString &name, const QString &datei, const QString &zugangsna
     return b;
 }
 
-// Whether the platform can show a compiled help file. Windows always can; elsewhere
-// a program must be registered for the CHM type.
-bool chmBetrachterDa()
-{
-#ifdef Q_OS_WIN
-    return true;
-#else
-    for (const char *typ : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
-        QProcess abfrage;
-        abfrage.start(QStringLiteral("xdg-mime"),
-                      {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(typ)});
-        if (abfrage.waitForFinished(3000) && !abfrage.readAllStandardOutput().trimmed().isEmpty())
-            return true;
-    }
-    return false;
-#endif
-}
-
 QString waehleDateiImDialog(QWidget *eltern, bool speichern)
 {
     const QString filter = frmTrabolin::dateifilter().join(QStringLiteral(";;"));
@@ -165,8 +147,8 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     setWindowIcon(QIcon(QStringLiteral(":/trabolin.png")));
 
     piepen = [] { QApplication::beep(); };
-    oeffneUrl = [](const QUrl &url) {
-        return chmBetrachterDa() && QDesktopServices::openUrl(url);
+    oeffneUrl = [this](const QUrl &url) {
+        return m_chmBetrachter && QDesktopServices::openUrl(url);
     };
     melde = [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
         QMessageBox box(symbol, titel, text, QMessageBox::Ok, this);
@@ -614,6 +596,7 @@ void frmTrabolin::Form_Load()
     setzeMenuRechtsbuendig(mnuLeiste, 2);
 
     m_hilfedatei = QDir(m_programmVerzeichnis).filePath(QStringLiteral("Trabolin.chm"));
+    frageNachChmBetrachter();
 
     if (einzelinstanzPruefen) {
         m_einzelinstanz = std::make_unique<Einzelinstanz>(m_programmVerzeichnis);
@@ -773,6 +756,30 @@ void frmTrabolin::zeigeHilfe()
         && oeffneUrl(QUrl::fromLocalFile(m_hilfedatei)))
         return;
     zeigeHilfeImProgramm();
+}
+
+void frmTrabolin::frageNachChmBetrachter()
+{
+#ifdef Q_OS_WIN
+    m_chmBetrachter = true;
+#else
+    // Asked once and without waiting: F1 during a run must not hold the window
+    // while another program answers. Until the answer is in, F1 shows the help
+    // inside the program.
+    if (!QFileInfo(m_hilfedatei).isFile())
+        return;
+    for (const char *typ : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
+        auto *abfrage = new QProcess(this);
+        connect(abfrage, &QProcess::finished, this, [this, abfrage] {
+            if (!abfrage->readAllStandardOutput().trimmed().isEmpty())
+                m_chmBetrachter = true;
+            abfrage->deleteLater();
+        });
+        connect(abfrage, &QProcess::errorOccurred, abfrage, &QObject::deleteLater);
+        abfrage->start(QStringLiteral("xdg-mime"),
+                       {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(typ)});
+    }
+#endif
 }
 
 void frmTrabolin::zeigeHilfeImProgramm()

@@ -270,6 +270,7 @@ private:
     void setzeLoeschpanelHoehe(int hoehe);
     void bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int));
     void zeigeHilfeImProgramm();
+    void frageNachChmBetrachter();
 
     void verbindeSteuerung();
     void oeffneSchnittstelleBeimStart();
@@ -302,6 +303,7 @@ private:
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;
     bool m_zweiteInstanz = false;
     QTextBrowser *m_hilfefenster = nullptr;
+    bool m_chmBetrachter = false; // a program is registered for CHM files
 };
 
 } // namespace trabolin
