@@ -64,6 +64,15 @@ void frmTrabolin::verbindeSteuerung()
     zeigeGeraet(lstV24->currentText());
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
     verbindeEcos();
+
+    // Logging out of the desktop, or the application being told to quit, ends the
+    // program as "beenden" does: the locomotive is stopped before anything closes.
+    auto schliesseBeimEnde = [this] {
+        if (!m_schliesst)
+            close();
+    };
+    connect(qApp, &QGuiApplication::commitDataRequest, this, schliesseBeimEnde);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, schliesseBeimEnde);
 }
 
 // ---------------------------------------------------------------- run buttons
