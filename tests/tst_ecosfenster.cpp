@@ -202,11 +202,9 @@ private slots:
         QVERIFY(!a.f->btnLok->isEnabled());
     }
 
-    void doppelklickUndStandardport()
+    void doppelklick()
     {
         Anlage a;
-        a.f->btn15471->click();
-        QCOMPARE(a.f->txtLocalPort->text(), QStringLiteral("15471"));
         a.f->txtRX->setPlainText(QStringLiteral("<REPLY queryObjects(10, name)>\n1002 name[\"V 200\"]\n"
                                                 "1003 name[\"ICE 3\"]\n<END 0 (OK)>"));
         const QTextCursor wort = a.f->txtRX->document()->find(QStringLiteral("1003"));
