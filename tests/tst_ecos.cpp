@@ -18,7 +18,21 @@ void aufEcos(Aufbau &a, const QString &id = QStringLiteral("1000"))
     a.feld.option = 2;
     a.feld.adresse = id;
 }
+
+// A whole run from "starten" on the ECoS, ID 1000.
+struct Lauf {
+    QStringList tabelle;
+    int startzeile = 1;
+    bool endlos = false;
+    qint64 eingriffBei = 0;  // 0: none
+    bool schliessen = false; // the window closes instead of a stop
+    qint64 neueIdBei = 0;    // the ID becomes 1001 then; 0: never
+    QStringList erwartet;
+    int endsignale = 1;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(Lauf)
 
 class TestEcos : public QObject {
     Q_OBJECT
@@ -28,27 +42,15 @@ private slots:
         QTest::addColumn<QString>("ist");
         QTest::addColumn<QString>("soll");
         QTest::newRow("richtung S") << ecosRichtung("1000", "S") << "set(1000,dir[0])";
-        QTest::newRow("richtung M") << ecosRichtung("1000", "M") << "set(1000,dir[0])";
         for (const char *e : {"s", "m", "f", "F", ""})
             QTest::addRow("richtung '%s'", e) << ecosRichtung("1000", e) << "set(1000,dir[1])";
-        QTest::newRow("funktionen im lauf")
-            << ecosFunktionen("1000", {"X", "", "X", "", ""})
-            << "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])";
-        QTest::newRow("funktionen einzelzeile")
-            << ecosFunktionenEinzeln("1005", {"X", "", "", "", ""})
-            << "set(1005, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])";
         QTest::newRow("nur grosses X zaehlt")
             << ecosFunktionen("7", {" ", "x", "XX", "X", "1"})
             << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
         QTest::newRow("id wie getippt") << ecosStopp(" 1000") << "set( 1000,speed[0])";
         QTest::newRow("fahrstufe 127.5") << ecosFahrstufentext("127.5") << "127";
-        QTest::newRow("fahrstufe 050") << ecosFahrstufentext("050") << "050";
         QTest::newRow("fahrstufe -3") << ecosFahrstufentext("-3") << "0";
         QTest::newRow("fahrstufe 1 2") << ecosFahrstufentext("1 2") << "1 2";
-        QTest::newRow("lokliste") << ecosLokliste() << "queryObjects(10, name)";
-        QTest::newRow("kontrolle") << ecosKontrolle("1003") << "request(1003,control)";
-        QTest::newRow("power an") << ecosPower(1) << "set(1,go)";
-        QTest::newRow("power aus") << ecosPower(0) << "set(1,stop)";
     }
     void befehle()
     {
@@ -82,69 +84,64 @@ private slots:
         QCOMPARE(bewerteEcosAntwort(antwort), wertung);
     }
 
-    // Whole runs from "starten" on the ECoS, ID 1000.
     void lauf_data()
     {
-        QTest::addColumn<QStringList>("tabelle");
-        QTest::addColumn<int>("startzeile");
-        QTest::addColumn<bool>("endlos");
-        QTest::addColumn<qint64>("eingriffBei"); // 0: none
-        QTest::addColumn<bool>("schliessen");    // the window closes instead of a stop
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::addColumn<int>("endsignale");
-
+        QTest::addColumn<Lauf>("lauf");
         const QString ohneFu = QStringLiteral(" set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])");
+        // Line 1 driven at `fahrstufe`, the stop at `bei` ms.
+        const auto gestoppt = [&](int fahrstufe, int bei) {
+            return QStringList{"0 set(1000,dir[1])", "100" + ohneFu,
+                               QStringLiteral("200 set(1000,speed[%1])").arg(fahrstufe),
+                               QStringLiteral("%1 set(1000,speed[0])").arg(bei)};
+        };
         // From line 2: Dauer 0 and a blank Dauer are skipped, minutes forward, then
         // seconds backward; the speed goes out as typed, above 127 as 127.
-        QTest::newRow("ab zeile 2, uebersprungen, minuten und sekunden")
-            << QStringList{"9,s,9", "0,s,5", " ,s,6", "1,M,200,X,,X", "12,s,040"} << 2 << false << qint64(0)
-            << false
-            << QStringList{"0 set(1000,dir[0])", "100 set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])",
-                           "200 set(1000,speed[127])", "60200 set(1000,dir[1])", "60300" + ohneFu,
-                           "60400 set(1000,speed[040])", "72400 set(1000,speed[0])"}
-            << 2;
-        QTest::newRow("endlos ohne gefahrene zeile endet")
-            << QStringList{"0,s,5"} << 1 << true << qint64(0) << false << QStringList{"0 set(1000,speed[0])"} << 2;
+        QTest::newRow("ab zeile 2, uebersprungen, minuten und sekunden") << Lauf{
+            .tabelle = {"9,s,9", "0,s,5", " ,s,6", "1,M,200,X,,X", "12,s,040"},
+            .startzeile = 2,
+            .erwartet = {"0 set(1000,dir[0])", "100 set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])",
+                         "200 set(1000,speed[127])", "60200 set(1000,dir[1])", "60300" + ohneFu,
+                         "60400 set(1000,speed[040])", "72400 set(1000,speed[0])"},
+            .endsignale = 2};
+        QTest::newRow("endlos ohne gefahrene zeile endet") << Lauf{
+            .tabelle = {"0,s,5"}, .endlos = true, .erwartet = {"0 set(1000,speed[0])"}, .endsignale = 2};
         // The cut-short wait sends nothing; the next line sends one stop and the run ends.
         QTest::newRow("stopp in der wartezeit")
-            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(1000) << false
-            << QStringList{"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
-            << 1;
-        QTest::newRow("stopp zwischen den befehlen einer zeile")
-            << QStringList{"5,s,7", "5,s,8"} << 1 << false << qint64(50) << false
-            << QStringList{"0 set(1000,dir[1])", "50" + ohneFu, "50 set(1000,speed[7])", "50 set(1000,speed[0])"}
-            << 1;
+            << Lauf{.tabelle = {"5,s,7", "5,s,8"}, .eingriffBei = 1000, .erwartet = gestoppt(7, 1000)};
+        QTest::newRow("stopp zwischen den befehlen einer zeile") << Lauf{
+            .tabelle = {"5,s,7", "5,s,8"},
+            .eingriffBei = 50,
+            .erwartet = {"0 set(1000,dir[1])", "50" + ohneFu, "50 set(1000,speed[7])", "50 set(1000,speed[0])"}};
         QTest::newRow("stopp in der letzten zeile beendet auch endlos")
-            << QStringList{"2,s,7"} << 1 << true << qint64(1000) << false
-            << QStringList{"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[7])", "1000 set(1000,speed[0])"}
-            << 1;
+            << Lauf{.tabelle = {"2,s,7"}, .endlos = true, .eingriffBei = 1000, .erwartet = gestoppt(7, 1000)};
         // Closing the window stops the locomotive at once; nothing follows, no sound.
-        QTest::newRow("schliessen im lauf")
-            << QStringList{"60,s,5", "60,s,5"} << 1 << true << qint64(3000) << true
-            << QStringList{"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[5])", "3000 set(1000,speed[0])"}
-            << 0;
+        QTest::newRow("schliessen im lauf") << Lauf{.tabelle = {"60,s,5", "60,s,5"}, .endlos = true,
+                                                    .eingriffBei = 3000, .schliessen = true,
+                                                    .erwartet = gestoppt(5, 3000), .endsignale = 0};
+        // Endless: each pass starts at line 1 and takes the ID afresh, so an edit
+        // shows in the next pass.
+        QTest::newRow("endlos, jeder pass liest die id") << Lauf{
+            .tabelle = {"1,s,1", "1,s,2"}, .startzeile = 2, .endlos = true, .eingriffBei = 1500, .neueIdBei = 500,
+            .erwartet = {"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[2])", "1200 set(1000,speed[0])",
+                         "1200 set(1001,dir[1])", "1300 set(1001,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                         "1400 set(1001,speed[1])", "1500 set(1001,speed[0])"}};
     }
     void lauf()
     {
-        QFETCH(QStringList, tabelle);
-        QFETCH(int, startzeile);
-        QFETCH(bool, endlos);
-        QFETCH(qint64, eingriffBei);
-        QFETCH(bool, schliessen);
-        QFETCH(QStringList, erwartet);
-        QFETCH(int, endsignale);
-
+        QFETCH(Lauf, lauf);
         Aufbau a;
         aufEcos(a);
         a.feld.mitSignal = true;
-        a.feld.mitEndlos = endlos;
-        a.zeilen(tabelle);
-        a.tabelle.setzeAktuelleZeile(startzeile);
-        if (eingriffBei > 0)
-            a.zeit.bei(eingriffBei, [&] { schliessen ? a.ablauf.beenden() : a.ablauf.stoppKlick(); });
+        a.feld.mitEndlos = lauf.endlos;
+        a.zeilen(lauf.tabelle);
+        a.tabelle.setzeAktuelleZeile(lauf.startzeile);
+        if (lauf.eingriffBei > 0)
+            a.zeit.bei(lauf.eingriffBei, [&] { lauf.schliessen ? a.ablauf.beenden() : a.ablauf.stoppKlick(); });
+        if (lauf.neueIdBei > 0)
+            a.zeit.bei(lauf.neueIdBei, [&] { a.feld.adresse = QStringLiteral("1001"); });
         a.ablauf.btnStart_Click();
-        QCOMPARE(a.link.gesendet, erwartet);
-        QCOMPARE(a.klang.gespielt.size(), endsignale);
+        QCOMPARE(a.link.gesendet, lauf.erwartet);
+        QCOMPARE(a.klang.gespielt.size(), lauf.endsignale);
         QVERIFY(a.port.vorgaenge.isEmpty());
         QCOMPARE(a.nichtVerbunden, 0);
     }
@@ -159,25 +156,6 @@ private slots:
         a.ablauf.btnStart_Click();
         QCOMPARE(a.link.gesendet.size(), 3 * anzahlZeilen + 1);
         QCOMPARE(a.link.gesendet.last(), QStringLiteral("30000 set(24,speed[0])"));
-    }
-
-    // Endless: each pass starts at line 1 and takes the ID afresh, so an edit
-    // shows in the next pass.
-    void endlosNeuerPass()
-    {
-        Aufbau a;
-        aufEcos(a);
-        a.feld.mitEndlos = true;
-        a.zeilen({"1,s,1", "1,s,2"});
-        a.tabelle.setzeAktuelleZeile(2);
-        a.zeit.bei(500, [&] { a.feld.adresse = QStringLiteral("1001"); });
-        a.zeit.bei(1500, [&] { a.ablauf.stoppKlick(); });
-        a.ablauf.btnStart_Click();
-        QCOMPARE(a.link.gesendet,
-                 (QStringList{"0 set(1000,dir[1])", "100 set(1000,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                              "200 set(1000,speed[2])", "1200 set(1000,speed[0])", "1200 set(1001,dir[1])",
-                              "1300 set(1001,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                              "1400 set(1001,speed[1])", "1500 set(1001,speed[0])"}));
     }
 
     // The link goes away in the middle of a line: the run ends at the next command,
@@ -224,27 +202,19 @@ private slots:
         QCOMPARE(a.feld.lauf, QStringLiteral("00:00:00")); // no run yet: nothing to count from
     }
 
-    void kontrolle_data()
-    {
-        QTest::addColumn<qint64>("stoppBei"); // 0: no stop
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::newRow("zweimal, 200 ms auseinander")
-            << qint64(0) << QStringList{"0 request(1003,control)", "200 request(1003,control)"};
-        QTest::newRow("stopp kuerzt die pause")
-            << qint64(50) << QStringList{"0 request(1003,control)", "50 request(1003,control)"};
-    }
+    // Twice, 200 ms apart, and a stop cuts the pause short; a link that is gone is
+    // told once, with no second try.
     void kontrolle()
     {
-        QFETCH(qint64, stoppBei);
-        QFETCH(QStringList, erwartet);
         Aufbau a;
         aufEcos(a, QStringLiteral("1003"));
-        if (stoppBei > 0)
-            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
         QVERIFY(a.ecos.uebernehmeKontrolle());
-        QCOMPARE(a.link.gesendet, erwartet);
+        a.zeit.bei(250, [&] { a.ablauf.stoppKlick(); });
+        QVERIFY(a.ecos.uebernehmeKontrolle());
+        QCOMPARE(a.link.gesendet, (QStringList{"0 request(1003,control)", "200 request(1003,control)",
+                                               "200 request(1003,control)", "250 request(1003,control)"}));
 
-        a.link.offen = false; // gone: told once, no second try
+        a.link.offen = false;
         QVERIFY(!a.ecos.uebernehmeKontrolle());
         QCOMPARE(a.nichtVerbunden, 1);
     }
