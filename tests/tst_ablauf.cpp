@@ -427,7 +427,6 @@ private slots:
         QTest::newRow("lenz an") << 1 << false << 1 << "21 81 A0";
         QTest::newRow("lenz aus") << 1 << false << 0 << "21 80 A1";
         QTest::newRow("lenz usb an") << 1 << true << 1 << "FF FE 21 81 A0";
-        QTest::newRow("ecos ohne verbindung") << 2 << false << 1 << "";
     }
     void power()
     {

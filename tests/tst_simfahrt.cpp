@@ -148,11 +148,25 @@ private slots:
 
     // Closing the window in the middle of a line stops the locomotive, then closes
     // the port: the stop is the last thing that goes out.
+    // The window closes, or the desktop session ends (the application is told to
+    // quit), in the middle of a line: the stop goes out before the port closes.
+    void schliessenWaehrendDesLaufs_data()
+    {
+        QTest::addColumn<bool>("programmEnde");
+        QTest::newRow("fenster schliessen") << false;
+        QTest::newRow("programm beenden") << true;
+    }
     void schliessenWaehrendDesLaufs()
     {
+        QFETCH(bool, programmEnde);
         Anlage a;
         a.zeile(1, QStringLiteral("60,s,5"));
-        QTimer::singleShot(800, a.fenster.get(), &QWidget::close);
+        QTimer::singleShot(800, a.fenster.get(), [&] {
+            if (programmEnde)
+                QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection);
+            else
+                a.fenster->close();
+        });
         QElapsedTimer uhr;
         uhr.start();
         a.fenster->btnStart->click();
