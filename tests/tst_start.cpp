@@ -161,6 +161,9 @@ private slots:
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
         QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
+        gewaehlt = a.dir.filePath("fehlt.dat");
+        f.mnuDatei_laden->trigger();
+        QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
 
         gewaehlt = a.dir.filePath("fahrt.dat");
         f.mnuDatei_laden->trigger();

@@ -178,11 +178,11 @@ private slots:
         }
     }
 
-    // COM3 is in use, COM2 is held by another program, COM17 lies beyond the scanned range.
+    // COM3 is in use, COM2 is held by another program, COM16 is the last scanned, COM17 is not.
     // Applying the empty text then closes the port and disables the buttons.
     void suche()
     {
-        Anlage a({1, 2, 3, 17});
+        Anlage a({1, 2, 3, 16, 17});
         auto &f = a.fenster;
         QSerialPort fremd(a.ptys[2]->slavePfad());
         QVERIFY(fremd.open(QIODevice::ReadWrite));
@@ -193,7 +193,7 @@ private slots:
         QStringList eintraege;
         for (int i = 0; i < f.lstV24->count(); ++i)
             eintraege << f.lstV24->itemText(i);
-        QCOMPARE(eintraege, (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+        QCOMPARE(eintraege, (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("16")}));
         QCOMPARE(f.lstV24->currentText(), QString());
         a.klick(f.btnPower[0]); // COM3 is open again
         QCOMPARE(a.ptys[3]->lies(1, 5000), QByteArray("\x61"));
