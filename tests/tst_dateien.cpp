@@ -41,7 +41,8 @@ QByteArray vorlageMit(int nr, const QByteArray &zeile, int bis = 56)
 class TestDateien : public QObject {
     Q_OBJECT
 private slots:
-    // Cells -> row line (settings file / program file) -> cells read back.
+    // Cells -> row line (settings file / program file) -> cells read back. Rows without
+    // cells read lines the writer never makes: short lines, other characters.
     void zeile_data()
     {
         QTest::addColumn<QString>("zellen");
@@ -51,27 +52,17 @@ private slots:
         QTest::newRow("Nullen") << "0,f,0,,,,," << "00f000-----" << "00F000-----" << "0,f,,,,,,";
         QTest::newRow("führende Null, Blanks") << "07, ,128, ,X, , ,x" << "07-128-X--X" << "07-128-X--X" << "7,,128,,X,,,X";
         QTest::newRow("zu lang schiebt") << "123,S,9,X,X,X,X,X" << "123S009XXXXX" << "123S009XXXXX" << "12,3,0,X,X,X,X,X";
+        QTest::newRow("leere Zeile") << QString() << "" << QString() << ",,,X,X,X,X,X";
+        QTest::newRow("fremde Zeichen") << QString() << "ab?xyz+ -.\t" << QString() << "0,?,0,X,X,,X,X";
     }
     void zeile()
     {
         QFETCH(QString, zellen); QFETCH(QString, ini); QFETCH(QString, dat); QFETCH(QString, zurueck);
-        QCOMPARE(kodiereZeile(::zellen(zellen)), ini);
-        QCOMPARE(kodiereZeile(::zellen(zellen), true), dat);
+        if (!zellen.isNull()) {
+            QCOMPARE(kodiereZeile(::zellen(zellen)), ini);
+            QCOMPARE(kodiereZeile(::zellen(zellen), true), dat);
+        }
         QCOMPARE(alsText(dekodiereZeile(ini)), zurueck);
-    }
-
-    // Places the writer never makes: short lines, other characters.
-    void lesen_data()
-    {
-        QTest::addColumn<QString>("zeile");
-        QTest::addColumn<QString>("zellen");
-        QTest::newRow("leere Zeile") << "" << ",,,X,X,X,X,X";
-        QTest::newRow("fremde Zeichen") << "ab?xyz+ -.\t" << "0,?,0,X,X,,X,X";
-    }
-    void lesen()
-    {
-        QFETCH(QString, zeile); QFETCH(QString, zellen);
-        QCOMPARE(alsText(dekodiereZeile(zeile)), zellen);
     }
 
     // How far a read gets, and what it reports.

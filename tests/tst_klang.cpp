@@ -3,7 +3,6 @@
 #include "program/WavKlang.h"
 
 #include <QAudioDevice>
-#include <QDir>
 #include <QFile>
 #include <QMediaDevices>
 #include <QTemporaryDir>
@@ -13,55 +12,48 @@ using trabolin::WavKlang;
 
 class TestKlang : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void spiele_data();
-    void spiele();
-
-private:
     QTemporaryDir m_dir;
-};
 
-void TestKlang::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    QFile kaputt(m_dir.filePath("kaputt.wav")); // named like a sound, holds none
-    QVERIFY(kaputt.open(QIODevice::WriteOnly) && kaputt.write("not a RIFF file, only text") > 0);
-    kaputt.close();
-    QVERIFY(QDir(m_dir.path()).mkdir("ordner.wav"));
-    QVERIFY(QFile::copy(QFINDTESTDATA("../resources/Signal.wav"), m_dir.filePath("Signal.wav")));
-}
-
-void TestKlang::spiele_data()
-{
-    // Without an audio output (as in CI) every play beeps once; with one, only
-    // the plays of files that cannot be played do.
-    QTest::addColumn<QStringList>("folge");
-    QTest::addColumn<int>("piepserMitAudio");
-    QTest::newRow("fehlende Datei dreimal") << QStringList(3, "fehlt.wav") << 3;
-    QTest::newRow("Verzeichnis statt Datei") << QStringList{"ordner.wav"} << 1;
-    QTest::newRow("keine WAV-Daten") << QStringList(2, "kaputt.wav") << 2;
-    QTest::newRow("abspielbar, dazwischen fehlend")
-        << QStringList{"Signal.wav", "fehlt.wav", "Signal.wav"} << 1;
-}
-
-void TestKlang::spiele()
-{
-    QFETCH(QStringList, folge);
-    QFETCH(int, piepserMitAudio);
-    const int erwartet = QMediaDevices::audioOutputs().isEmpty() ? folge.size() : piepserMitAudio;
-    int piepser = 0;
+private slots:
+    void initTestCase()
     {
-        WavKlang klang([&] { ++piepser; }, m_dir.path());
-        for (const QString &datei : folge)
-            klang.spiele(datei); // returns while loading or playing goes on
-        // An unreadable file is found out while loading in the background, so its
-        // beep may come late; then give a second beep time to show: it must not.
-        QTRY_COMPARE_WITH_TIMEOUT(piepser, erwartet, 10'000);
-        QTest::qWait(200);
-        QCOMPARE(piepser, erwartet);
-    } // destroyed while a sound may still be playing
-}
+        QVERIFY(m_dir.isValid());
+        QFile kaputt(m_dir.filePath("kaputt.wav")); // named like a sound, holds none
+        QVERIFY(kaputt.open(QIODevice::WriteOnly) && kaputt.write("not a RIFF file, only text") > 0);
+        kaputt.close();
+        QVERIFY(QFile::copy(QFINDTESTDATA("../resources/Signal.wav"), m_dir.filePath("Signal.wav")));
+    }
+
+    void spiele_data()
+    {
+        // Without an audio output (as in CI) every play beeps once; with one, only
+        // the plays of files that cannot be played do.
+        QTest::addColumn<QStringList>("folge");
+        QTest::addColumn<int>("piepserMitAudio");
+        QTest::newRow("fehlende Datei dreimal") << QStringList(3, "fehlt.wav") << 3;
+        QTest::newRow("keine WAV-Daten") << QStringList(2, "kaputt.wav") << 2;
+        QTest::newRow("abspielbar, dazwischen fehlend")
+            << QStringList{"Signal.wav", "fehlt.wav", "Signal.wav"} << 1;
+    }
+
+    void spiele()
+    {
+        QFETCH(QStringList, folge);
+        QFETCH(int, piepserMitAudio);
+        const int erwartet = QMediaDevices::audioOutputs().isEmpty() ? folge.size() : piepserMitAudio;
+        int piepser = 0;
+        {
+            WavKlang klang([&] { ++piepser; }, m_dir.path());
+            for (const QString &datei : folge)
+                klang.spiele(datei); // returns while loading or playing goes on
+            // An unreadable file is found out while loading in the background, so its
+            // beep may come late; then give a second beep time to show: it must not.
+            QTRY_COMPARE_WITH_TIMEOUT(piepser, erwartet, 10'000);
+            QTest::qWait(200);
+            QCOMPARE(piepser, erwartet);
+        } // destroyed while a sound may still be playing
+    }
+};
 
 QTEST_GUILESS_MAIN(TestKlang)
 #include "tst_klang.moc"

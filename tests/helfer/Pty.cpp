@@ -6,44 +6,25 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace trabolin::test {
 
-namespace {
-
-bool roh(int fd)
-{
-    termios t{};
-    if (::tcgetattr(fd, &t) != 0)
-        return false;
-    ::cfmakeraw(&t); // no CR/LF translation, no echo, every byte passes
-    return ::tcsetattr(fd, TCSANOW, &t) == 0;
-}
-
-} // namespace
-
 Pty::Pty()
 {
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    termios roh{};
+    ::cfmakeraw(&roh); // no CR/LF translation, no echo, every byte passes
+    ::cfsetspeed(&roh, B9600);
     char name[128] = {};
-    if (m_master >= 0 && ::grantpt(m_master) == 0 && ::unlockpt(m_master) == 0
-        && ::ptsname_r(m_master, name, sizeof name) == 0) {
+    if (::openpty(&m_master, &m_slave, name, &roh, nullptr) == 0) {
         m_slavePfad = QString::fromLocal8Bit(name);
-        m_slave = ::open(name, O_RDWR | O_NOCTTY);
-        if (m_slave >= 0 && roh(m_slave) && roh(m_master))
-            return;
+        return;
     }
     m_fehler = QString::fromLocal8Bit(std::strerror(errno));
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
     m_slave = m_master = -1;
 }
 
