@@ -298,8 +298,14 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
 {
     QTemporaryDir verzeichnis;
     QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    // The window starts quietly: no modal box for the missing settings file, no
+    // save question when it closes, and the second window may start beside the first.
+    frmTrabolin::vorDemStart() = [](frmTrabolin &f) {
+        f.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
+        f.frage = [](const QString &, const QString &) { return false; };
+        f.einzelinstanzPruefen = false;
+    };
     frmTrabolin fenster(nullptr, verzeichnis.path());
-    fenster.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
     fenster.piepen = [] {};
     fenster.V24->setzeStandardzuordnung(false);
     fenster.show();
