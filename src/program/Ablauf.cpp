@@ -189,9 +189,9 @@ void Ablauf::btnSendZeile_Click()
 
     leseAdresse();
     m_zustand.stopp = false;
-    if (Zentralentreiber *t = treiber())
-        t->sendeZeile();
-    if (m_bedienfeld.signal() && !m_beendet)
+    Zentralentreiber *t = treiber();
+    const bool gesendet = !t || t->sendeZeile();
+    if (gesendet && m_bedienfeld.signal() && !m_beendet)
         spieleRing();
 }
 

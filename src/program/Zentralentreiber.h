@@ -17,8 +17,10 @@ public:
     virtual bool fahreProgramm() = 0;
 
     // "aktuelle &Zeile ": sends the current line, waits out its duration and stops
-    // the locomotive. The ring sequence that follows is the run logic's.
-    virtual void sendeZeile() = 0;
+    // the locomotive. The ring sequence that follows is the run logic's; it sounds
+    // only when this returns true, so a line that never went out (no link to the
+    // station) does not ring as if it had been driven.
+    virtual bool sendeZeile() = 0;
 
     // The stop action of a wait that the stop flag has cut short.
     virtual void stoppNachWarten() = 0;

@@ -99,7 +99,7 @@ bool EcosTreiber::Fahrbefehl_Ecos()
     }
 }
 
-void EcosTreiber::sendeZeile()
+bool EcosTreiber::sendeZeile()
 {
     Tabellenspeicher &t = m_ablauf.tabelle();
     const int zeile = t.aktuelleZeile();
@@ -110,17 +110,18 @@ void EcosTreiber::sendeZeile()
     t.setzeAktuelleZeile(zeile);
 
     if (!sende(ecosRichtung(m_ecosId, einheit)))
-        return;
+        return false;
     m_ablauf.subWarten(100);
     if (!sende(ecosFunktionenEinzeln(m_ecosId, funktionszellen(t, zeile))))
-        return;
+        return false;
     m_ablauf.subWarten(100);
     if (!sende(ecosFahrstufe(m_ecosId, fahrstufe)))
-        return;
+        return false;
     m_ablauf.subWarten(wartezeitMs(dauer, einheit));
     if (!sende(ecosStopp(m_ecosId)))
-        return;
+        return false;
     m_ablauf.aktualisiereLaufzeit();
+    return true;
 }
 
 } // namespace trabolin

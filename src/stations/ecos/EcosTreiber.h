@@ -14,7 +14,7 @@ public:
     EcosTreiber(Ablauf &ablauf, EcosLink &link);
 
     bool fahreProgramm() override;
-    void sendeZeile() override;
+    bool sendeZeile() override;
     // Nothing: the pass sends its own stop at the next line.
     void stoppNachWarten() override {}
     void power(int index) override;

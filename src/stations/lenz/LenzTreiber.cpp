@@ -197,7 +197,7 @@ bool LenzTreiber::Fahrbefehl_Lenz()
     }
 }
 
-void LenzTreiber::sendeZeile()
+bool LenzTreiber::sendeZeile()
 {
     const Tabellenspeicher &t = m_ablauf.tabelle();
     const int zeile = t.aktuelleZeile();
@@ -209,6 +209,7 @@ void LenzTreiber::sendeZeile()
     sendeFunktionen(zeile);
     m_ablauf.subWarten(wartezeitMs(dauer, einheit));
     sendeFahrstufe(haltebyte(einheit));
+    return true;
 }
 
 } // namespace trabolin

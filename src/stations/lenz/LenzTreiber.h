@@ -31,7 +31,7 @@ public:
     LenzTreiber(Ablauf &ablauf, Ausgabe &v24);
 
     bool fahreProgramm() override;
-    void sendeZeile() override;
+    bool sendeZeile() override;
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppBeimSchliessen() override;

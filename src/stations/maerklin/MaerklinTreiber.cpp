@@ -194,7 +194,7 @@ bool MaerklinTreiber::fahreProgramm()
     }
 }
 
-void MaerklinTreiber::sendeZeile()
+bool MaerklinTreiber::sendeZeile()
 {
     if (mitTextbefehlen()) {
         Fahrbefehl_X();
@@ -206,6 +206,7 @@ void MaerklinTreiber::sendeZeile()
     // On this station the ring sequence sounds twice: here and after the line.
     if (m_ablauf.bedienfeld().signal() && !m_ablauf.beendet())
         m_ablauf.spieleRing();
+    return true;
 }
 
 } // namespace trabolin

@@ -12,7 +12,7 @@ public:
     MaerklinTreiber(Ablauf &ablauf, Ausgabe &v24);
 
     bool fahreProgramm() override;
-    void sendeZeile() override;
+    bool sendeZeile() override;
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppBeimSchliessen() override;
