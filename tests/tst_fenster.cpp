@@ -231,12 +231,20 @@ private slots:
             return QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget();
         };
         QTest::keyClick(empfaenger(), Qt::Key(taste));
-        QVERIFY(zweites.menuBar()->activeAction());
+        QMenuBar *leiste = zweites.menuBar();
+        QVERIFY(leiste->activeAction());
+        // The current item is drawn marked, so the user sees what Enter opens.
+        const QImage punkt = leiste->grab(leiste->actionGeometry(leiste->activeAction())).toImage();
+        int markiert = 0;
+        for (int y = 0; y < punkt.height(); ++y)
+            for (int x = 0; x < punkt.width(); ++x)
+                markiert += punkt.pixel(x, y) == leiste->palette().color(QPalette::Highlight).rgb();
+        QVERIFY2(markiert > punkt.width() * punkt.height() / 3, qPrintable(QString::number(markiert)));
         // The arrow keys pass "&?" on the way to "b&eenden".
         QList<QAction *> weg;
-        for (int i = 0; i < 4 && zweites.menuBar()->activeAction() != zweites.mnuBeenden; ++i) {
+        for (int i = 0; i < 4 && leiste->activeAction() != zweites.mnuBeenden; ++i) {
             QTest::keyClick(empfaenger(), Qt::Key_Right);
-            weg << zweites.menuBar()->activeAction();
+            weg << leiste->activeAction();
         }
         QVERIFY(weg.contains(zweites.mnuHilfe));
         QCOMPARE(weg.last(), zweites.mnuBeenden);

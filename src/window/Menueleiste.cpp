@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QProxyStyle>
 #include <QShortcutEvent>
+#include <QStyleOptionMenuItem>
 
 namespace trabolin {
 
@@ -19,6 +20,22 @@ public:
         if (hinweis == SH_DrawMenuBarSeparator || hinweis == SH_MenuBar_AltKeyNavigation)
             return 1;
         return QProxyStyle::styleHint(hinweis, option, widget, rueckgabe);
+    }
+
+    // Some styles (Fusion among them) mark a bar item only while its menu is open:
+    // during keyboard navigation (F10, Alt, the arrow keys) the user would not see
+    // which item Enter opens. The current item is drawn as an open one instead.
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        const auto *punkt = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (element == CE_MenuBarItem && punkt && (punkt->state & State_Selected)) {
+            QStyleOptionMenuItem markiert = *punkt;
+            markiert.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &markiert, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 };
 
