@@ -9,6 +9,21 @@
 using namespace trabolin;
 using namespace trabolin::test;
 
+namespace {
+// One case on the 6021/IntelliBox path: the table from line 1 (for the row command and
+// the single line, the one line driven), where the run starts, a stop, and what comes out.
+struct Fall {
+    QString adresse = QStringLiteral("24");
+    QStringList tabelle;
+    int startzeile = 1;
+    bool endlos = false;
+    qint64 stoppBei = 0; // 0: no stop
+    QStringList erwartet;
+    qint64 ende = 0; // when the line or the run ends
+};
+} // namespace
+
+Q_DECLARE_METATYPE(Fall)
 
 class TestAblauf : public QObject {
     Q_OBJECT
@@ -33,126 +48,117 @@ private slots:
     // run calls it: the bytes with their times and the time the line ends.
     void zeilenbefehl_data()
     {
-        QTest::addColumn<QString>("adresse");
-        QTest::addColumn<QString>("zeile");
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::addColumn<qint64>("ende");
-        QTest::addColumn<int>("richtungDanach");
-
+        QTest::addColumn<Fall>("fall");
         QTest::newRow("sekunden mit licht")
-            << "24" << "5,s,7,X" << QStringList{"0 40 18", "500 17 18"} << qint64(5500) << 1;
+            << Fall{.tabelle = {"5,s,7,X"}, .erwartet = {"0 40 18", "500 17 18"}, .ende = 5500};
         QTest::newRow("minuten mit F1 und F3")
-            << "24" << "2,m,0,,X,,X" << QStringList{"0 45 18", "500 00 18"} << qint64(120500) << 1;
-        QTest::newRow("richtungswechsel")
-            << "5" << "3,F" << QStringList{"0 40 05", "500 00 05", "3500 0F 05"} << qint64(4500) << 1;
-        QTest::newRow("richtungswechsel mit licht")
-            << "5" << "3,f,,X" << QStringList{"0 40 05", "500 10 05", "3500 1F 05"} << qint64(4500) << 1;
-        QTest::newRow("leere einheit")
-            << "24" << "5,,7,X" << QStringList{"0 40 18"} << qint64(500) << 1;
+            << Fall{.tabelle = {"2,m,0,,X,,X"}, .erwartet = {"0 45 18", "500 00 18"}, .ende = 120500};
+        QTest::newRow("richtungswechsel") << Fall{
+            .adresse = "5", .tabelle = {"3,F"}, .erwartet = {"0 40 05", "500 00 05", "3500 0F 05"}, .ende = 4500};
+        QTest::newRow("richtungswechsel mit licht") << Fall{
+            .adresse = "5", .tabelle = {"3,f,,X"}, .erwartet = {"0 40 05", "500 10 05", "3500 1F 05"}, .ende = 4500};
+        QTest::newRow("leere einheit") << Fall{.tabelle = {"5,,7,X"}, .erwartet = {"0 40 18"}, .ende = 500};
         QTest::newRow("licht aus einem blank ist aus")
-            << "24" << "5,s,7, " << QStringList{"0 40 18", "500 07 18"} << qint64(5500) << 1;
+            << Fall{.tabelle = {"5,s,7, "}, .erwartet = {"0 40 18", "500 07 18"}, .ende = 5500};
         QTest::newRow("kleines x: licht an, F1 aus")
-            << "24" << "1,S,3,x,x" << QStringList{"0 40 18", "500 13 18"} << qint64(1500) << 1;
+            << Fall{.tabelle = {"1,S,3,x,x"}, .erwartet = {"0 40 18", "500 13 18"}, .ende = 1500};
         QTest::newRow("fahrstufe passt in kein byte: nichts")
-            << "24" << "1,s,250,X" << QStringList{"0 40 18"} << qint64(1500) << 1;
+            << Fall{.tabelle = {"1,s,250,X"}, .erwartet = {"0 40 18"}, .ende = 1500};
         QTest::newRow("dauer mit blank")
-            << "24" << " 5,s,1" << QStringList{"0 40 18", "500 01 18"} << qint64(5500) << 1;
-        QTest::newRow("XL leere einheit") << "300" << "4,,5" << QStringList{} << qint64(500) << 1;
-        QTest::newRow("XL adresse mit blank")
-            << " 300" << "1,s,5" << QStringList{"500 'XL  300,5,0,1,0,0,0,0<CR>'"} << qint64(1500) << 1;
+            << Fall{.tabelle = {" 5,s,1"}, .erwartet = {"0 40 18", "500 01 18"}, .ende = 5500};
+        QTest::newRow("adresse mit blank, fahrstufe mit komma")
+            << Fall{.adresse = " 24", .tabelle = {"1,s,2.5"}, .erwartet = {"0 40 18", "500 02 18"}, .ende = 1500};
+        QTest::newRow("XL leere einheit") << Fall{.adresse = "300", .tabelle = {"4,,5"}, .ende = 500};
+        QTest::newRow("XL adresse mit blank") << Fall{
+            .adresse = " 300", .tabelle = {"1,s,5"}, .erwartet = {"500 'XL  300,5,0,1,0,0,0,0<CR>'"}, .ende = 1500};
     }
     void zeilenbefehl()
     {
-        QFETCH(QString, adresse);
-        QFETCH(QString, zeile);
-        QFETCH(QStringList, erwartet);
-        QFETCH(qint64, ende);
-        QFETCH(int, richtungDanach);
-
+        QFETCH(Fall, fall);
         Aufbau a;
-        a.zeile(7, zeile);
+        a.zeile(7, fall.tabelle[0]);
         a.tabelle.setzeAktuelleZeile(7);
-        a.feld.adresse = adresse;
-        a.ablauf.zustand().adresseText = adresse;
-        a.ablauf.zustand().adresseNummer = qint16(adresse.trimmed().toInt());
+        a.feld.adresse = fall.adresse;
+        a.ablauf.zustand().adresseText = fall.adresse;
+        a.ablauf.zustand().adresseNummer = qint16(fall.adresse.trimmed().toInt());
         if (a.ablauf.zustand().adresseNummer < 256)
             a.maerklin.Fahrbefehl();
         else
             a.maerklin.Fahrbefehl_X();
-        QCOMPARE(protokoll(a.port), erwartet);
-        QCOMPARE(a.zeit.jetzt, ende);
-        QCOMPARE(int(a.ablauf.zustand().XLRichtung), richtungDanach);
+        QCOMPARE(protokoll(a.port), fall.erwartet);
+        QCOMPARE(a.zeit.jetzt, fall.ende);
+        QCOMPARE(a.ablauf.zustand().XLRichtung, 1); // only an "f" row on the "XL" path turns it
     }
 
-    void sendeMaerklinBefehl()
-    {
-        Aufbau a;
-        a.maerklin.sendeMaerklinBefehl("64", "24");
-        a.maerklin.sendeMaerklinBefehl("7", "24");
-        a.maerklin.sendeMaerklinBefehl("2.5", " 24");
-        QCOMPARE(protokoll(a.port), (QStringList{"0 40 18", "0 07 18", "0 02 18"}));
-    }
-
-    // Whole runs from "starten": the lines run, the end command, the sound.
+    // Whole runs from "starten": the lines run, the end command, and the end sound at
+    // `ende`; or a stop at `stoppBei`, which ends the run then, without a sound.
     void lauf_data()
     {
-        QTest::addColumn<QString>("adresse");
-        QTest::addColumn<QStringList>("tabelle");
-        QTest::addColumn<int>("startzeile");
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::addColumn<QStringList>("klaenge");
-
-        QTest::newRow("leere erste zeile: nur schlussfolge")
-            << "24" << QStringList{} << 1 << QStringList{"0 00 18", "500 40 18"}
-            << QStringList{"500 Signal.wav"};
+        QTest::addColumn<Fall>("fall");
         QTest::newRow("dauer aus einem blank ist leer")
-            << "24" << QStringList{" ,s,5"} << 1 << QStringList{"0 00 18", "500 40 18"}
-            << QStringList{"500 Signal.wav"};
-        QTest::newRow("ab zeile 5, endet an der leeren zeile 7")
-            << "24" << QStringList{"1,s,1", "1,s,2", "1,s,3", "1,s,4", "2,s,5", "1,s,6", "", "1,s,8"} << 5
-            << QStringList{"0 40 18", "500 05 18", "2500 40 18", "3000 06 18", "4000 00 18", "4500 40 18"}
-            << QStringList{"4500 Signal.wav"};
-        QTest::newRow("adresse 255 im lauf: zwei bytes")
-            << "255" << QStringList{"1,s,9"} << 1
-            << QStringList{"0 40 FF", "500 09 FF", "1500 00 FF", "2000 40 FF"}
-            << QStringList{"2000 Signal.wav"};
-        QTest::newRow("adresse 256 im lauf: text")
-            << "256" << QStringList{"1,s,9"} << 1
-            << QStringList{"500 'XL 256,9,0,1,0,0,0,0<CR>'", "1500 'XL256,0,0,1,0,0,0,0<CR>'"}
-            << QStringList{"1500 Signal.wav"};
+            << Fall{.tabelle = {" ,s,5"}, .erwartet = {"0 00 18", "500 40 18"}, .ende = 500};
+        QTest::newRow("ab zeile 5, endet an der leeren zeile 7") << Fall{
+            .tabelle = {"1,s,1", "1,s,2", "1,s,3", "1,s,4", "2,s,5", "1,s,6", "", "1,s,8"}, .startzeile = 5,
+            .erwartet = {"0 40 18", "500 05 18", "2500 40 18", "3000 06 18", "4000 00 18", "4500 40 18"},
+            .ende = 4500};
+        QTest::newRow("adresse 255 im lauf: zwei bytes") << Fall{.adresse = "255", .tabelle = {"1,s,9"},
+            .erwartet = {"0 40 FF", "500 09 FF", "1500 00 FF", "2000 40 FF"}, .ende = 2000};
+        QTest::newRow("adresse 256 im lauf: text") << Fall{.adresse = "256", .tabelle = {"1,s,9"},
+            .erwartet = {"500 'XL 256,9,0,1,0,0,0,0<CR>'", "1500 'XL256,0,0,1,0,0,0,0<CR>'"}, .ende = 1500};
         // After a change of direction the later rows and the stop line carry the new direction.
-        QTest::newRow("XL richtung nach f")
-            << "300" << QStringList{"1,f", "1,s,5", "1,f", "1,s,6"} << 1
-            << QStringList{"500 'XL 300, 0,<CR>'", "3000 'XL 300,5,0,0,0,0,0,0<CR>'",
-                           "4500 'XL 300, 0,<CR>'", "7000 'XL 300,6,0,1,0,0,0,0<CR>'",
-                           "8000 'XL300,0,0,1,0,0,0,0<CR>'"}
-            << QStringList{"8000 Signal.wav"};
-        QTest::newRow("XL stoppzeile nach f")
-            << "300" << QStringList{"1,f"} << 1
-            << QStringList{"500 'XL 300, 0,<CR>'", "2500 'XL300,0,0,0,0,0,0,0<CR>'"}
-            << QStringList{"2500 Signal.wav"};
-        QTest::newRow("XL endet mit der stoppzeile")
-            << "300" << QStringList{"1,s,9,X"} << 1
-            << QStringList{"500 'XL 300,9,1,1,0,0,0,0<CR>'", "1500 'XL300,0,0,1,0,0,0,0<CR>'"}
-            << QStringList{"1500 Signal.wav"};
+        QTest::newRow("XL richtung nach f") << Fall{.adresse = "300", .tabelle = {"1,f", "1,s,5", "1,f", "1,s,6"},
+            .erwartet = {"500 'XL 300, 0,<CR>'", "3000 'XL 300,5,0,0,0,0,0,0<CR>'", "4500 'XL 300, 0,<CR>'",
+                         "7000 'XL 300,6,0,1,0,0,0,0<CR>'", "8000 'XL300,0,0,1,0,0,0,0<CR>'"},
+            .ende = 8000};
+        QTest::newRow("XL stoppzeile nach f") << Fall{.adresse = "300", .tabelle = {"1,f"},
+            .erwartet = {"500 'XL 300, 0,<CR>'", "2500 'XL300,0,0,0,0,0,0,0<CR>'"}, .ende = 2500};
+        QTest::newRow("XL endet mit der stoppzeile") << Fall{.adresse = "300", .tabelle = {"1,s,9,X"},
+            .erwartet = {"500 'XL 300,9,1,1,0,0,0,0<CR>'", "1500 'XL300,0,0,1,0,0,0,0<CR>'"}, .ende = 1500};
+        // An endless pass that drives no line ends the run as a run without endless
+        // mode does, instead of spinning with the window frozen.
+        QTest::newRow("endlos ohne gefahrene zeile endet")
+            << Fall{.tabelle = {"", "5,s,5"}, .endlos = true, .erwartet = {"0 00 18", "500 40 18"}, .ende = 500};
+
+        // A stop during an endless run: the cut-short wait sends the stop, the loop
+        // finds the flag and sends it once more.
+        const QStringList zweiLangeZeilen{"60,s,5", "60,s,5"};
+        QTest::newRow("stopp: zwei bytes") << Fall{.tabelle = zweiLangeZeilen, .endlos = true, .stoppBei = 3000,
+            .erwartet = {"0 40 18", "500 05 18", "3000 00 18", "3000 00 18"}};
+        // During the pause of a change of direction: the direction byte still
+        // follows, its 1000 ms wait ends at once with another stop.
+        QTest::newRow("stopp: richtungswechsel") << Fall{.adresse = "5", .tabelle = {"3,F", "3,F"}, .endlos = true,
+            .stoppBei = 1000,
+            .erwartet = {"0 40 05", "500 00 05", "1000 00 05", "1000 0F 05", "1000 00 05", "1000 00 05"}};
+        QTest::newRow("stopp: XL ab 256") << Fall{.adresse = "256", .tabelle = zweiLangeZeilen, .endlos = true,
+            .stoppBei = 2000, .erwartet = {"500 'XL 256,5,0,1,0,0,0,0<CR>'", "2000 'XL256,0,0,1,0,0,0,0<CR>'",
+                                           "2000 'XL256,0,0,1,0,0,0,0<CR>'"}};
+        QTest::newRow("stopp: XL vor der zeile") << Fall{.adresse = "300", .tabelle = zweiLangeZeilen, .endlos = true,
+            .stoppBei = 100, .erwartet = {"100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL 300,5,0,1,0,0,0,0<CR>'",
+                                          "100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL300,0,0,1,0,0,0,0<CR>'"}};
+        QTest::newRow("stopp in zeile 25 beendet auch endlos") << Fall{
+            .tabelle = QStringList(24, QString()) << QStringLiteral("10,s,3"), .startzeile = 25, .endlos = true,
+            .stoppBei = 2000, .erwartet = {"0 40 18", "500 03 18", "2000 00 18", "2000 00 18"}};
     }
     void lauf()
     {
-        QFETCH(QString, adresse);
-        QFETCH(QStringList, tabelle);
-        QFETCH(int, startzeile);
-        QFETCH(QStringList, erwartet);
-        QFETCH(QStringList, klaenge);
-
+        QFETCH(Fall, fall);
         Aufbau a;
-        a.feld.adresse = adresse;
+        a.feld.adresse = fall.adresse;
         a.feld.mitSignal = true;
-        a.zeilen(tabelle);
-        a.tabelle.setzeAktuelleZeile(startzeile);
+        a.feld.mitEndlos = fall.endlos;
+        a.zeilen(fall.tabelle);
+        a.tabelle.setzeAktuelleZeile(fall.startzeile);
+        if (fall.stoppBei > 0)
+            a.zeit.bei(fall.stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.btnStart_Click();
-        QCOMPARE(protokoll(a.port), erwartet);
-        QCOMPARE(a.klaenge(), klaenge);
+        QCOMPARE(protokoll(a.port), fall.erwartet);
         QVERIFY(!a.ablauf.laeuft());
+        if (fall.stoppBei > 0) {
+            QVERIFY(a.klang.gespielt.isEmpty());
+            QCOMPARE(a.zeit.jetzt, fall.stoppBei);
+        } else {
+            QCOMPARE(a.klaenge(), QStringList{QString::number(fall.ende) + QStringLiteral(" Signal.wav")});
+        }
     }
 
     void laufzeitNachZweiMinuten()
@@ -163,75 +169,6 @@ private slots:
         a.ablauf.btnStart_Click();
         QCOMPARE(a.feld.start, QStringLiteral("23:59:30"));
         QCOMPARE(a.feld.lauf, QStringLiteral("00:02:00"));
-    }
-
-    void stoppWaehrendEinerZeile_data()
-    {
-        QTest::addColumn<QString>("adresse");
-        QTest::addColumn<QString>("zeile");
-        QTest::addColumn<qint64>("stoppBei");
-        QTest::addColumn<QStringList>("erwartet");
-
-        // The cut-short wait sends the stop, the loop finds the flag and sends it once more.
-        QTest::newRow("zwei bytes")
-            << "24" << "60,s,5" << qint64(3000)
-            << QStringList{"0 40 18", "500 05 18", "3000 00 18", "3000 00 18"};
-        // During the pause of a change of direction: the direction byte still
-        // follows, its 1000 ms wait ends at once with another stop.
-        QTest::newRow("richtungswechsel")
-            << "5" << "3,F" << qint64(1000)
-            << QStringList{"0 40 05", "500 00 05", "1000 00 05", "1000 0F 05", "1000 00 05", "1000 00 05"};
-        QTest::newRow("XL ab 256")
-            << "256" << "60,s,5" << qint64(2000)
-            << QStringList{"500 'XL 256,5,0,1,0,0,0,0<CR>'", "2000 'XL256,0,0,1,0,0,0,0<CR>'",
-                           "2000 'XL256,0,0,1,0,0,0,0<CR>'"};
-        QTest::newRow("XL vor der zeile")
-            << "300" << "60,s,5" << qint64(100)
-            << QStringList{"100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL 300,5,0,1,0,0,0,0<CR>'",
-                           "100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL300,0,0,1,0,0,0,0<CR>'"};
-    }
-    void stoppWaehrendEinerZeile()
-    {
-        QFETCH(QString, adresse);
-        QFETCH(QString, zeile);
-        QFETCH(qint64, stoppBei);
-        QFETCH(QStringList, erwartet);
-
-        Aufbau a;
-        a.feld.adresse = adresse;
-        a.feld.mitSignal = true;
-        a.feld.mitEndlos = true;
-        a.zeile(1, zeile);
-        a.zeile(2, zeile);
-        a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
-        a.ablauf.btnStart_Click();
-        QCOMPARE(protokoll(a.port), erwartet);
-        QVERIFY(a.klang.gespielt.isEmpty()); // no end sound after a stop
-        QCOMPARE(a.zeit.jetzt, stoppBei);
-    }
-
-    void stoppInDerLetztenZeileBeendetAuchEndlos()
-    {
-        Aufbau a;
-        a.feld.mitEndlos = true;
-        a.zeile(25, "10,s,3");
-        a.tabelle.setzeAktuelleZeile(25);
-        a.zeit.bei(2000, [&] { a.ablauf.stoppKlick(); });
-        a.ablauf.btnStart_Click();
-        QCOMPARE(protokoll(a.port), (QStringList{"0 40 18", "500 03 18", "2000 00 18", "2000 00 18"}));
-    }
-
-    // An endless pass that drives no line ends the run as a run without endless
-    // mode does, instead of spinning with the window frozen.
-    void endlosOhneGefahreneZeileEndet()
-    {
-        Aufbau a;
-        a.feld.mitEndlos = true;
-        a.feld.mitSignal = true;
-        a.zeile(2, "5,s,5");
-        a.ablauf.btnStart_Click();
-        QCOMPARE(protokoll(a.port), (QStringList{"0 00 18", "500 40 18"}));
-        QCOMPARE(a.klaenge(), QStringList{"500 Signal.wav"});
     }
 
     // Without "akustisches Signal bei Programmende" no station plays a sound.
@@ -329,9 +266,7 @@ private slots:
         QTest::addColumn<QStringList>("erwartet");
         QTest::newRow("6021") << 0 << "24" << false << QStringList{"3000 00 18"};
         QTest::newRow("intellibox") << 0 << "300" << false << QStringList{"3000 'XL300,0,0,1,0,0,0,0<CR>'"};
-        QTest::newRow("lenz ohne rahmen") << 1 << "24" << false << QStringList{};
         QTest::newRow("lenz mit rahmen") << 1 << "24" << true << QStringList{"3000 E4 20 00 03 10 D7"};
-        QTest::newRow("ecos") << 2 << "1000" << false << QStringList{};
     }
     void warten()
     {
@@ -374,44 +309,33 @@ private slots:
         QVERIFY(a.port.vorgaenge.isEmpty());
     }
 
+    // The single line at line 9; the ring sequence sounds twice after it, three rings
+    // a second apart each time, from `ende`.
     void einzelzeile_data()
     {
-        QTest::addColumn<QString>("adresse");
-        QTest::addColumn<QString>("zeile");
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::addColumn<QStringList>("klaenge");
-        QTest::newRow("zwei bytes mit ring zweimal")
-            << "24" << "5,s,7,X"
-            << QStringList{"0 40 18", "500 17 18", "5500 00 18", "6000 40 18"}
-            << QStringList{"6000 ring.wav", "7000 ring.wav", "8000 ring.wav",
-                           "8000 ring.wav", "9000 ring.wav", "10000 ring.wav"};
-        QTest::newRow("XL mit stoppzeile")
-            << "300" << "2,s,9"
-            << QStringList{"500 'XL 300,9,0,1,0,0,0,0<CR>'", "2500 'XL300,0,0,1,0,0,0,0<CR>'"}
-            << QStringList{"2500 ring.wav", "3500 ring.wav", "4500 ring.wav",
-                           "4500 ring.wav", "5500 ring.wav", "6500 ring.wav"};
+        QTest::addColumn<Fall>("fall");
+        QTest::newRow("zwei bytes") << Fall{
+            .tabelle = {"5,s,7,X"}, .erwartet = {"0 40 18", "500 17 18", "5500 00 18", "6000 40 18"}, .ende = 6000};
+        QTest::newRow("XL mit stoppzeile") << Fall{.adresse = "300", .tabelle = {"2,s,9"},
+            .erwartet = {"500 'XL 300,9,0,1,0,0,0,0<CR>'", "2500 'XL300,0,0,1,0,0,0,0<CR>'"}, .ende = 2500};
         QTest::newRow("leere dauer wird trotzdem gesendet")
-            << "24" << ",s,7"
-            << QStringList{"0 40 18", "500 07 18", "500 00 18", "1000 40 18"}
-            << QStringList{"1000 ring.wav", "2000 ring.wav", "3000 ring.wav",
-                           "3000 ring.wav", "4000 ring.wav", "5000 ring.wav"};
+            << Fall{.tabelle = {",s,7"}, .erwartet = {"0 40 18", "500 07 18", "500 00 18", "1000 40 18"}, .ende = 1000};
     }
     void einzelzeile()
     {
-        QFETCH(QString, adresse);
-        QFETCH(QString, zeile);
-        QFETCH(QStringList, erwartet);
-        QFETCH(QStringList, klaenge);
-
+        QFETCH(Fall, fall);
         Aufbau a;
-        a.feld.adresse = adresse;
+        a.feld.adresse = fall.adresse;
         a.feld.mitSignal = true;
-        a.zeile(9, zeile);
+        a.zeile(9, fall.tabelle[0]);
         a.tabelle.setzeAktuelleZeile(9);
         a.ablauf.stoppKlick(); // a stop from before does not cut the line short
         a.ablauf.btnSendZeile_Click();
-        QCOMPARE(protokoll(a.port), erwartet);
-        QCOMPARE(a.klaenge(), klaenge);
+        QCOMPARE(protokoll(a.port), fall.erwartet);
+        QStringList ringe;
+        for (const qint64 nach : {0, 1000, 2000, 2000, 3000, 4000})
+            ringe << QString::number(fall.ende + nach) + QStringLiteral(" ring.wav");
+        QCOMPARE(a.klaenge(), ringe);
         QCOMPARE(a.tabelle.aktuelleZeile(), 9);
         QVERIFY(a.feld.start.isEmpty()); // the single line writes no start time
     }
@@ -423,7 +347,6 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("erwartet");
         QTest::newRow("6021 an") << 0 << false << 1 << "60";
-        QTest::newRow("6021 aus") << 0 << false << 0 << "61";
         QTest::newRow("lenz an") << 1 << false << 1 << "21 81 A0";
         QTest::newRow("lenz aus") << 1 << false << 0 << "21 80 A1";
         QTest::newRow("lenz usb an") << 1 << true << 1 << "FF FE 21 81 A0";

@@ -15,11 +15,26 @@ namespace {
 QString adressText(qint64 adresse)
 {
     const auto b = lenzAdressbytes(adresse);
-    return b ? QStringLiteral("%1 %2").arg(b->first, 2, 16, QLatin1Char('0')).arg(b->second, 2, 16, QLatin1Char('0')).toUpper()
-             : QStringLiteral("-");
+    return b ? alsText(QByteArray(1, char(b->first)) + char(b->second)) : QStringLiteral("-");
 }
 
+// A run on the Lenz, or its single line (`tabelle` holds that line).
+struct Lauf {
+    QString adresse = QStringLiteral("3");
+    int modus = 0; // the entry chosen in "Fahrstufen"
+    bool usb = false;
+    QStringList tabelle; // from line 1
+    int startzeile = 1;
+    bool endlos = false;
+    qint64 stoppBei = 0; // 0: no stop
+    QStringList erwartet;
+    qint64 ende = 0; // when the end signals sound
+    int signale = 2; // the pass plays it and the run once more; once after a stop
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Lauf)
 
 class TestLenz : public QObject {
     Q_OBJECT
@@ -85,89 +100,54 @@ private slots:
     // Whole runs from "starten": every frame with its time, and the sounds.
     void lauf_data()
     {
-        QTest::addColumn<QString>("adresse");
-        QTest::addColumn<int>("modus");
-        QTest::addColumn<bool>("usb");
-        QTest::addColumn<QStringList>("tabelle");
-        QTest::addColumn<int>("startzeile");
-        QTest::addColumn<bool>("endlos");
-        QTest::addColumn<qint64>("stoppBei");
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::addColumn<QStringList>("klaenge");
-
-        const QStringList zweimal{"4100 Signal.wav", "4100 Signal.wav"};
-        QTest::newRow("zeile S, dann leer: halt vorwaerts")
-            << "3" << 3 << false << QStringList{"4,S,4,X"} << 1 << false << qint64(-1)
-            << QStringList{"0 E4 13 00 03 85 71", "100 E4 20 00 03 10 D7", "4100 E4 13 00 03 80 74"}
-            << zweimal;
+        QTest::addColumn<Lauf>("lauf");
+        QTest::newRow("zeile S, dann leer: halt vorwaerts") << Lauf{.modus = 3, .tabelle = {"4,S,4,X"},
+            .erwartet = {"0 E4 13 00 03 85 71", "100 E4 20 00 03 10 D7", "4100 E4 13 00 03 80 74"}, .ende = 4100};
         QTest::newRow("leere erste zeile, kein eintrag in fahrstufen: 14")
-            << "3" << -1 << false << QStringList{} << 1 << false << qint64(-1)
-            << QStringList{"0 E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
-        QTest::newRow("usb-interface")
-            << "3" << 0 << true << QStringList{} << 1 << false << qint64(-1)
-            << QStringList{"0 FF FE E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
-        QTest::newRow("dauer 0 wird uebersprungen, merkt aber die einheit")
-            << "3" << 0 << false << QStringList{"1,s,2", "0,S,5"} << 1 << false << qint64(-1)
-            << QStringList{"0 E4 10 00 03 03 F4", "100 E4 20 00 03 00 C7", "1100 E4 10 00 03 80 77"}
-            << QStringList{"1100 Signal.wav", "1100 Signal.wav"};
-        QTest::newRow("lange adresse, minuten")
-            << "1234" << 2 << false << QStringList{"1,M,10"} << 1 << false << qint64(-1)
-            << QStringList{"0 E4 12 C4 D2 8B 6B", "100 E4 20 C4 D2 00 D2", "60100 E4 12 C4 D2 80 60"}
-            << QStringList{"60100 Signal.wav", "60100 Signal.wav"};
-        QTest::newRow("ab zeile 2")
-            << "3" << 0 << false << QStringList{"9,S,9", "1,s,3"} << 2 << false << qint64(-1)
-            << QStringList{"0 E4 10 00 03 04 F3", "100 E4 20 00 03 00 C7", "1100 E4 10 00 03 00 F7"}
-            << QStringList{"1100 Signal.wav", "1100 Signal.wav"};
+            << Lauf{.modus = -1, .erwartet = {"0 E4 10 00 03 00 F7"}};
+        QTest::newRow("usb-interface") << Lauf{.usb = true, .erwartet = {"0 FF FE E4 10 00 03 00 F7"}};
+        QTest::newRow("dauer 0 wird uebersprungen, merkt aber die einheit") << Lauf{.tabelle = {"1,s,2", "0,S,5"},
+            .erwartet = {"0 E4 10 00 03 03 F4", "100 E4 20 00 03 00 C7", "1100 E4 10 00 03 80 77"}, .ende = 1100};
+        QTest::newRow("lange adresse, minuten") << Lauf{.adresse = "1234", .modus = 2, .tabelle = {"1,M,10"},
+            .erwartet = {"0 E4 12 C4 D2 8B 6B", "100 E4 20 C4 D2 00 D2", "60100 E4 12 C4 D2 80 60"}, .ende = 60100};
+        QTest::newRow("ab zeile 2") << Lauf{.tabelle = {"9,S,9", "1,s,3"}, .startzeile = 2,
+            .erwartet = {"0 E4 10 00 03 04 F3", "100 E4 20 00 03 00 C7", "1100 E4 10 00 03 00 F7"}, .ende = 1100};
         // A stop during a line's wait: nothing is pending, so the wait sends nothing;
         // the next line with a positive Dauer sends speed 0 without the direction bit.
-        QTest::newRow("stopp in der zeile")
-            << "3" << 0 << false << QStringList{"60,S,5", "60,M,3"} << 1 << false << qint64(3000)
-            << QStringList{"0 E4 10 00 03 86 71", "100 E4 20 00 03 00 C7", "3000 E4 10 00 03 00 F7"}
-            << QStringList{"3000 Signal.wav"};
+        QTest::newRow("stopp in der zeile") << Lauf{.tabelle = {"60,S,5", "60,M,3"}, .stoppBei = 3000,
+            .erwartet = {"0 E4 10 00 03 86 71", "100 E4 20 00 03 00 C7", "3000 E4 10 00 03 00 F7"},
+            .ende = 3000, .signale = 1};
         // During the 100 ms pause the function frame is pending: the wait sends it.
-        QTest::newRow("stopp in der pause")
-            << "3" << 0 << false << QStringList{"60,S,5"} << 1 << true << qint64(50)
-            << QStringList{"0 E4 10 00 03 86 71", "50 E4 20 00 03 00 C7", "50 E4 10 00 03 80 77"}
-            << QStringList{"50 Signal.wav"};
-        QTest::newRow("stopp in zeile 25 beendet auch endlos")
-            << "3" << 0 << false << QStringList{} << 25 << true << qint64(2000)
-            << QStringList{"0 E4 10 00 03 04 F3", "100 E4 20 00 03 00 C7", "2000 E4 10 00 03 00 F7"}
-            << QStringList{"2000 Signal.wav"};
+        QTest::newRow("stopp in der pause") << Lauf{.tabelle = {"60,S,5"}, .endlos = true, .stoppBei = 50,
+            .erwartet = {"0 E4 10 00 03 86 71", "50 E4 20 00 03 00 C7", "50 E4 10 00 03 80 77"},
+            .ende = 50, .signale = 1};
+        QTest::newRow("stopp in zeile 25 beendet auch endlos") << Lauf{
+            .tabelle = QStringList(24, QString()) << QStringLiteral("10,s,3"),
+            .startzeile = 25, .endlos = true, .stoppBei = 2000,
+            .erwartet = {"0 E4 10 00 03 04 F3", "100 E4 20 00 03 00 C7", "2000 E4 10 00 03 00 F7"},
+            .ende = 2000, .signale = 1};
         QTest::newRow("endlos ohne gefahrene zeile endet")
-            << "3" << 0 << false << QStringList{"", "5,s,5"} << 1 << true << qint64(-1)
-            << QStringList{"0 E4 10 00 03 00 F7"} << QStringList{"0 Signal.wav", "0 Signal.wav"};
+            << Lauf{.tabelle = {"", "5,s,5"}, .endlos = true, .erwartet = {"0 E4 10 00 03 00 F7"}};
         QTest::newRow("adresse ohne kodierung: nichts, nur die zeit")
-            << "20000" << 0 << false << QStringList{"2,s,5"} << 1 << false << qint64(-1)
-            << QStringList{} << QStringList{"2100 Signal.wav", "2100 Signal.wav"};
+            << Lauf{.adresse = "20000", .tabelle = {"2,s,5"}, .ende = 2100};
     }
     void lauf()
     {
-        QFETCH(QString, adresse);
-        QFETCH(int, modus);
-        QFETCH(bool, usb);
-        QFETCH(QStringList, tabelle);
-        QFETCH(int, startzeile);
-        QFETCH(bool, endlos);
-        QFETCH(qint64, stoppBei);
-        QFETCH(QStringList, erwartet);
-        QFETCH(QStringList, klaenge);
-
+        QFETCH(Lauf, lauf);
         Aufbau a;
         a.feld.option = 1;
-        a.feld.adresse = adresse;
-        a.feld.fsIndex = modus;
-        a.feld.usb = usb;
+        a.feld.adresse = lauf.adresse;
+        a.feld.fsIndex = lauf.modus;
+        a.feld.usb = lauf.usb;
         a.feld.mitSignal = true;
-        a.feld.mitEndlos = endlos;
-        a.zeilen(tabelle);
-        if (startzeile == 25)
-            a.zeile(25, "10,s,3");
-        a.tabelle.setzeAktuelleZeile(startzeile);
-        if (stoppBei >= 0)
-            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
+        a.feld.mitEndlos = lauf.endlos;
+        a.zeilen(lauf.tabelle);
+        a.tabelle.setzeAktuelleZeile(lauf.startzeile);
+        if (lauf.stoppBei > 0)
+            a.zeit.bei(lauf.stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.btnStart_Click();
-        QCOMPARE(protokoll(a.port), erwartet);
-        QCOMPARE(a.klaenge(), klaenge);
+        QCOMPARE(protokoll(a.port), lauf.erwartet);
+        QCOMPARE(a.klaenge(), QStringList(lauf.signale, QString::number(lauf.ende) + QStringLiteral(" Signal.wav")));
         QVERIFY(!a.ablauf.laeuft());
     }
 
@@ -193,44 +173,37 @@ private slots:
                               "3500 E4 10 00 03 00 F7"}));
     }
 
+    // The single line at line 4: the frames, the ring three times after the line.
     void einzelzeile_data()
     {
-        QTest::addColumn<QString>("zeile");
-        QTest::addColumn<qint64>("stoppBei");
-        QTest::addColumn<QStringList>("erwartet");
-        QTest::newRow("5 S 10 nur Fu")
-            << "5,S,10,X" << qint64(-1)
-            << QStringList{"0 E4 10 00 03 8B 7C", "200 E4 20 00 03 10 D7", "5200 E4 10 00 03 80 77"};
-        QTest::newRow("1 m 0")
-            << "1,m,0" << qint64(-1)
-            << QStringList{"0 E4 10 00 03 00 F7", "200 E4 20 00 03 00 C7", "60200 E4 10 00 03 00 F7"};
-        QTest::newRow("200 mit M")
-            << ",M,200,X,X,X,X,X" << qint64(-1)
-            << QStringList{"0 E4 10 00 03 FF 08", "200 E4 20 00 03 1F D8", "200 E4 10 00 03 80 77"};
-        QTest::newRow("stopp in der zeile")
-            << "5,S,10" << qint64(1000)
-            << QStringList{"0 E4 10 00 03 8B 7C", "200 E4 20 00 03 00 C7", "1000 E4 10 00 03 80 77"};
+        QTest::addColumn<Lauf>("lauf");
+        QTest::newRow("5 S 10 nur Fu") << Lauf{.tabelle = {"5,S,10,X"},
+            .erwartet = {"0 E4 10 00 03 8B 7C", "200 E4 20 00 03 10 D7", "5200 E4 10 00 03 80 77"}};
+        QTest::newRow("1 m 0") << Lauf{.tabelle = {"1,m,0"},
+            .erwartet = {"0 E4 10 00 03 00 F7", "200 E4 20 00 03 00 C7", "60200 E4 10 00 03 00 F7"}};
+        QTest::newRow("200 mit M") << Lauf{.tabelle = {",M,200,X,X,X,X,X"},
+            .erwartet = {"0 E4 10 00 03 FF 08", "200 E4 20 00 03 1F D8", "200 E4 10 00 03 80 77"}};
+        QTest::newRow("stopp in der zeile") << Lauf{.tabelle = {"5,S,10"}, .stoppBei = 1000,
+            .erwartet = {"0 E4 10 00 03 8B 7C", "200 E4 20 00 03 00 C7", "1000 E4 10 00 03 80 77"}};
     }
     void einzelzeile()
     {
-        QFETCH(QString, zeile);
-        QFETCH(qint64, stoppBei);
-        QFETCH(QStringList, erwartet);
-
+        QFETCH(Lauf, lauf);
         Aufbau a;
         a.feld.option = 1;
-        a.feld.adresse = QStringLiteral("3");
+        a.feld.adresse = lauf.adresse;
         a.feld.mitSignal = true;
-        a.zeile(4, zeile);
+        a.zeile(4, lauf.tabelle[0]);
         a.tabelle.setzeAktuelleZeile(4);
-        if (stoppBei >= 0)
-            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
+        if (lauf.stoppBei > 0)
+            a.zeit.bei(lauf.stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.btnSendZeile_Click();
-        QCOMPARE(protokoll(a.port), erwartet);
+        QCOMPARE(protokoll(a.port), lauf.erwartet);
         const qint64 ende = a.port.vorgaenge.last().zeit;
+        const qint64 abstand = lauf.stoppBei > 0 ? 0 : 1000;
         QCOMPARE(a.klaenge(), (QStringList{QString::number(ende) + " ring.wav",
-                                           QString::number(ende + (stoppBei < 0 ? 1000 : 0)) + " ring.wav",
-                                           QString::number(ende + (stoppBei < 0 ? 2000 : 0)) + " ring.wav"}));
+                                           QString::number(ende + abstand) + " ring.wav",
+                                           QString::number(ende + 2 * abstand) + " ring.wav"}));
         QCOMPARE(a.tabelle.aktuelleZeile(), 4);
     }
 };
