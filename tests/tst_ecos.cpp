@@ -219,6 +219,20 @@ private slots:
         QCOMPARE(a.nichtVerbunden, 1);
     }
 
+    // Without a link the single line ends at its first command, the user is told
+    // once, and no ring sounds as after a line that was driven.
+    void einzelzeileOhneLink()
+    {
+        Aufbau a;
+        aufEcos(a);
+        a.feld.mitSignal = true;
+        a.link.offen = false;
+        a.zeile(1, QStringLiteral("5,s,7"));
+        a.ablauf.btnSendZeile_Click();
+        QCOMPARE(a.nichtVerbunden, 1);
+        QVERIFY(a.klang.gespielt.isEmpty());
+    }
+
     void power()
     {
         Aufbau a;
