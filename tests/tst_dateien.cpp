@@ -73,9 +73,7 @@ private slots:
         QTest::addColumn<int>("fehler");
         QTest::addColumn<QString>("werte"); // address|port|baud|station|usb|host
         QTest::newRow("0 Zeilen") << QByteArray() << 0 << 62 << "||||0|";
-        QTest::newRow("30 Zeilen") << vorlageMit(0, {}, 30) << 30 << 62 << "1003||||0|";
         QTest::newRow("55 Zeilen") << vorlageMit(0, {}, 55) << 55 << 62 << "1003|3|19200|Ecos|1|";
-        QTest::newRow("56 Zeilen") << vorlage() << 56 << 0 << "1003|3|19200|Ecos|1|192.168.1.10";
         QTest::newRow("Überschriften geändert") << vorlageMit(1, "x").replace("[COM-Baudrate]", "Baud?")
                                                << 56 << 0 << "1003|3|19200|Ecos|1|192.168.1.10";
         QTest::newRow("nur LF, 60 Zeilen") << QByteArray(vorlage()).replace("\r\n", "\n") + "a\nb\nc\nd\n"

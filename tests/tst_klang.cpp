@@ -24,23 +24,12 @@ private slots:
         QVERIFY(QFile::copy(QFINDTESTDATA("../resources/Signal.wav"), m_dir.filePath("Signal.wav")));
     }
 
-    void spiele_data()
-    {
-        // Without an audio output (as in CI) every play beeps once; with one, only
-        // the plays of files that cannot be played do.
-        QTest::addColumn<QStringList>("folge");
-        QTest::addColumn<int>("piepserMitAudio");
-        QTest::newRow("fehlende Datei dreimal") << QStringList(3, "fehlt.wav") << 3;
-        QTest::newRow("keine WAV-Daten") << QStringList(2, "kaputt.wav") << 2;
-        QTest::newRow("abspielbar, dazwischen fehlend")
-            << QStringList{"Signal.wav", "fehlt.wav", "Signal.wav"} << 1;
-    }
-
+    // Without an audio output (as in CI) every play beeps once; with one, only the plays
+    // of files that cannot be played do: a missing one and one without WAV data, each time.
     void spiele()
     {
-        QFETCH(QStringList, folge);
-        QFETCH(int, piepserMitAudio);
-        const int erwartet = QMediaDevices::audioOutputs().isEmpty() ? folge.size() : piepserMitAudio;
+        const QStringList folge{"fehlt.wav", "kaputt.wav", "Signal.wav", "fehlt.wav", "kaputt.wav", "fehlt.wav"};
+        const int erwartet = QMediaDevices::audioOutputs().isEmpty() ? folge.size() : 5;
         int piepser = 0;
         {
             WavKlang klang([&] { ++piepser; }, m_dir.path());

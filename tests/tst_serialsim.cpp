@@ -72,17 +72,15 @@ private slots:
         QTest::newRow("lenz rahmen in zwei stücken") << Fall{
             lenz, false, h("FF|FE E4 13 00|03 85 71"),
             {"Fahren     Lok 3: Fahrstufe 4 vorwärts (128 FS) | " + alleAus + " | Gleis unbekannt"}};
-        QTest::newRow("lenz prüfbyte falsch, danach gültig") << Fall{
-            lenz, false, h("E4 13 00 03 85 70 21 81 A0"),
-            {"FEHLER: Prüfbyte falsch in E4 13 00 03 85 70 (erwartet 71)", gleisAn}};
+        QTest::newRow("lenz prüfbyte falsch, müll, dann gültig") << Fall{
+            lenz, false, h("E4 13 00 03 85 70 12 34 21 81 A0"),
+            {"FEHLER: Prüfbyte falsch in E4 13 00 03 85 70 (erwartet 71)",
+             "FEHLER: unbekannte Bytes übersprungen: 12 34", gleisAn}};
         QTest::newRow("lenz abgeschnitten")
             << Fall{lenz, false, h("E4 13 00"), {}, {"FEHLER: Rahmen abgeschnitten: E4 13 00"}};
-        QTest::newRow("lenz unbekannter befehl")
-            << Fall{lenz, false, h("E3 00 00 03 E0"), {"FEHLER: unbekannter Befehl E3 00 00 03 E0"}};
-        QTest::newRow("lenz unbekannter kopf")
-            << Fall{lenz, false, h("55"), {}, {"FEHLER: unbekannte Bytes übersprungen: 55"}};
-        QTest::newRow("lenz müll, dann gültig")
-            << Fall{lenz, false, h("12 34 21 81 A0"), {"FEHLER: unbekannte Bytes übersprungen: 12 34", gleisAn}};
+        QTest::newRow("lenz unbekannter befehl, unbekannter kopf")
+            << Fall{lenz, false, h("E3 00 00 03 E0 55"), {"FEHLER: unbekannter Befehl E3 00 00 03 E0"},
+                    {"FEHLER: unbekannte Bytes übersprungen: 55"}};
 
         const auto lok24 = [](const QString &befehl, const QString &fahrt, const QString &licht) {
             return befehl.leftJustified(11) + "Lok 24: " + fahrt + " | Licht " + licht
@@ -101,12 +99,11 @@ private slots:
             {"Fahren     Lok 300: Fahrstufe 12 vorwärts | Licht an F1 aus F2 an F3 aus F4 aus | Gleis unbekannt",
              "Fahren     Lok 300: Fahrstufe 0 vorwärts | Licht an F1 aus F2 an F3 aus F4 aus | Gleis unbekannt",
              "Fahren     Lok 300: Fahrstufe 0 rückwärts | " + alleAus + " | Gleis unbekannt"}};
-        QTest::newRow("xl abgeschnitten")
-            << Fall{maerklin, false, {"XL 300,1"}, {}, {"FEHLER: Zeile abgeschnitten: \"XL 300,1\""}};
-        QTest::newRow("xl unbekannt, müll, dann 6051") << Fall{
-            maerklin, false, {"XL 300,a\rXA\r\x20\xFF\x17\x18"},
+        QTest::newRow("xl unbekannt, müll, 6051, xl abgeschnitten") << Fall{
+            maerklin, false, {"XL 300,a\rXA\r\x20\xFF\x17\x18XL 300,1"},
             {"FEHLER: unbekannte Zeile \"XL 300,a\"", "FEHLER: unbekannte Zeile \"XA\"",
-             "FEHLER: unbekannte Bytes übersprungen: 20 FF", lok24("Fahren", "Fahrstufe 7 vorwärts", "an")}};
+             "FEHLER: unbekannte Bytes übersprungen: 20 FF", lok24("Fahren", "Fahrstufe 7 vorwärts", "an")},
+            {"FEHLER: Zeile abgeschnitten: \"XL 300,1\""}};
     }
     void dekodierer()
     {

@@ -161,6 +161,8 @@ private slots:
         const QString usb = QStringLiteral("/dev/ttyUSB0");
         using P = QSerialPort;
         QTest::newRow("EACCES") << Oeffnungsbefund{usb, true, EACCES} << 70 << "Keine Berechtigung für /dev/ttyUSB0 (Gruppe dialout?)";
+        QTest::newRow("EACCES, Gruppe root")
+            << Oeffnungsbefund{usb, true, EACCES, P::NoError, {}, "root"} << 70 << "(Gruppe dialout?)";
         QTest::newRow("EPERM, Gruppe uucp") << Oeffnungsbefund{usb, true, EPERM, P::NoError, {}, "uucp"} << 70 << "(Gruppe uucp?)";
         QTest::newRow("kein UART dahinter") << Oeffnungsbefund{usb, true, 0, P::ResourceError, "EIO"} << 8002 << "";
         QTest::newRow("kein Terminal") << Oeffnungsbefund{usb, true, 0, P::UnsupportedOperationError, "ENOTTY"} << 8010 << "ENOTTY";

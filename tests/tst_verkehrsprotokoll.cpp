@@ -22,12 +22,16 @@ QByteArray inhalt(const QString &pfad)
     return datei.open(QIODevice::ReadOnly) ? datei.readAll() : QByteArray();
 }
 
-QStringList zeilen(const QString &pfad)
-{
-    return QString::fromUtf8(inhalt(pfad)).split(u'\n', Qt::SkipEmptyParts);
-}
+// A start: the options after the program's name, $TRABOLIN_PROTOKOLL, the log chosen.
+struct Aufruf {
+    QStringList optionen;
+    QString umgebung;
+    QString ziel;
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Aufruf)
 
 class TstVerkehrsprotokoll : public QObject {
     Q_OBJECT
@@ -44,7 +48,11 @@ private slots:
         v24.setzePortNummer(2);
         const QString pfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
 
+        // A log that cannot be opened says why and stays off; then one that can.
         auto protokoll = std::make_unique<Verkehrsprotokoll>();
+        QVERIFY(!protokoll->oeffne(verzeichnis.filePath(QStringLiteral("fehlt/verkehr.log"))));
+        QVERIFY(!protokoll->fehler().isEmpty());
+        QVERIFY(!Verkehrsprotokoll::aktiv());
         QVERIFY(protokoll->oeffne(pfad));
         v24.schreibe("\x60"); // not open yet: nothing goes out, nothing is logged
         QCOMPARE(v24.oeffne().nummer, 0);
@@ -55,7 +63,7 @@ private slots:
             QStringLiteral("<REPLY set(1000,speed[40])>\r\n<END 0 (OK)>\r\n"));
         QCOMPARE(pty.lies(15, 2000).size(), 15);
         // Read while the log is still open: every line is on disk already.
-        QStringList gelesen = zeilen(pfad);
+        QStringList gelesen = QString::fromUtf8(inhalt(pfad)).split(u'\n', Qt::SkipEmptyParts);
 
         const QRegularExpression zeit(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d "));
         for (QString &z : gelesen) {
@@ -79,33 +87,21 @@ private slots:
         QCOMPARE(inhalt(pfad), vorher);
     }
 
-    void unbeschreibbaresZiel()
-    {
-        QTemporaryDir verzeichnis;
-        Verkehrsprotokoll protokoll;
-        QVERIFY(!protokoll.oeffne(verzeichnis.filePath(QStringLiteral("fehlt/verkehr.log"))));
-        QVERIFY(!protokoll.fehler().isEmpty());
-        QVERIFY(!Verkehrsprotokoll::aktiv());
-    }
-
     void ziel_data()
     {
-        QTest::addColumn<QStringList>("argumente");
-        QTest::addColumn<QString>("umgebung");
-        QTest::addColumn<QString>("ziel");
-        QTest::newRow("aus") << QStringList{"trabolin"} << "" << "";
-        QTest::newRow("option getrennt, stderr") << QStringList{"trabolin", "--protokoll", "-"} << "" << "-";
-        QTest::newRow("umgebung") << QStringList{"trabolin"} << "/tmp/u.log" << "/tmp/u.log";
-        QTest::newRow("option vor umgebung") << QStringList{"trabolin", "--protokoll=-"} << "/tmp/u.log" << "-";
+        QTest::addColumn<Aufruf>("fall");
+        QTest::newRow("aus") << Aufruf{};
+        QTest::newRow("option getrennt, stderr") << Aufruf{.optionen = {"--protokoll", "-"}, .ziel = "-"};
+        QTest::newRow("umgebung") << Aufruf{.umgebung = "/tmp/u.log", .ziel = "/tmp/u.log"};
+        QTest::newRow("option vor umgebung")
+            << Aufruf{.optionen = {"--protokoll=-"}, .umgebung = "/tmp/u.log", .ziel = "-"};
         QTest::newRow("unbekannte optionen")
-            << QStringList{"trabolin", "--unbekannt", "-x", "datei.dat", "--protokoll=/tmp/v.log"} << ""
-            << "/tmp/v.log";
+            << Aufruf{.optionen = {"--unbekannt", "-x", "datei.dat", "--protokoll=/tmp/v.log"}, .ziel = "/tmp/v.log"};
     }
     void ziel()
     {
-        QFETCH(QStringList, argumente);
-        QFETCH(QString, umgebung);
-        QTEST(protokollZiel(argumente, umgebung), "ziel");
+        QFETCH(Aufruf, fall);
+        QCOMPARE(protokollZiel(QStringList{"trabolin"} + fall.optionen, fall.umgebung), fall.ziel);
     }
 };
 

@@ -21,7 +21,6 @@ private slots:
         QTest::newRow("halb gerade ab") << "2.5" << false << qint64(2);
         QTest::newRow("halb gerade auf") << "3.5" << false << qint64(4);
         QTest::newRow("halb negativ") << "-0.5" << false << qint64(0);
-        QTest::newRow("bruch") << "2.6" << false << qint64(3);
         QTest::newRow("nur punkt") << "." << false << qint64(0);
     }
     void leseGanzzahl()
