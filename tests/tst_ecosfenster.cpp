@@ -3,18 +3,13 @@
 // refusals, the double click into the address, a run against the simulator, and
 // a link that breaks during a run.
 #include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
 #include "stations/ecos/EcosVerbindung.h"
-#include "window/frmTrabolin.h"
 
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace trabolin;
 using namespace trabolin::test;
@@ -49,21 +44,15 @@ struct Simulator {
     }
 };
 
-struct Anlage {
-    QTemporaryDir verzeichnis;
-    std::unique_ptr<frmTrabolin> f;
-    QStringList meldungen;
+// The window with the ECoS chosen; a test's own server can play the ECoS.
+struct Anlage : Fensteranlage {
     QTcpServer server;
     QTcpSocket *gegenstelle = nullptr;
 
     Anlage()
     {
-        f = std::make_unique<frmTrabolin>(nullptr, verzeichnis.path());
-        f->melde = [this](QMessageBox::Icon, const QString &titel, const QString &text) {
-            meldungen << titel + QLatin1Char('|') + text;
-        };
-        f->piepen = [] {};
-        f->show();
+        starte();
+        meldungen.clear(); // start-up's own: no settings file
         f->optZentrale[2]->click();
     }
     void verbinde(quint16 port)
@@ -87,12 +76,6 @@ struct Anlage {
     {
         for (QPushButton *k : {f->btnStart, f->btnSendStop, f->btnSendZeile})
             k->setEnabled(an);
-    }
-    // "an" or "aus" when the three run buttons agree, "gemischt" when they do not.
-    QString laufknoepfe() const
-    {
-        const int an = f->btnStart->isEnabled() + f->btnSendStop->isEnabled() + f->btnSendZeile->isEnabled();
-        return an == 3 ? QStringLiteral("an") : an == 0 ? QStringLiteral("aus") : QStringLiteral("gemischt");
     }
 };
 
@@ -142,7 +125,7 @@ private slots:
         if (!farbe.isEmpty())
             QCOMPARE(a.f->txtRX->palette().color(QPalette::Text), QColor(Qt::white));
         const bool an = farbe.isEmpty() ? knoepfeVorher : farbe == u"gruen";
-        QCOMPARE(a.laufknoepfe(), an ? QStringLiteral("an") : QStringLiteral("aus"));
+        QCOMPARE(a.knoepfe(), an ? QStringLiteral("an") : QStringLiteral("aus"));
     }
 
     // A list of several megabytes: the field shows its start and its END line,
@@ -161,7 +144,7 @@ private slots:
         QVERIFY(t.startsWith(QLatin1String("<REPLY queryObjects(10, name)>\n1000 name[")));
         QVERIFY2(t.size() <= frmTrabolin::anzeigeKappe + 100, qPrintable(QString::number(t.size())));
         QVERIFY(t.contains(QLatin1String("Zeichen nicht angezeigt")));
-        QCOMPARE(a.laufknoepfe(), QStringLiteral("an"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("an"));
     }
 
     void verbindungsfehler_data()
@@ -236,7 +219,7 @@ private slots:
         a.f->findChild<QPushButton *>(knopf)->click();
         QVERIFY(uhr.elapsed() < 2000);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Ecos ist nicht verbunden !")});
-        QCOMPARE(a.laufknoepfe(), QStringLiteral("aus"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
     }
 
     // The simulator as the peer: the list, the control request and a run of one
@@ -254,7 +237,7 @@ private slots:
         QTRY_VERIFY(a.f->txtRX->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
         a.f->txtAdresse->setText(QStringLiteral("1000"));
         a.f->btnLok->click();
-        QTRY_COMPARE(a.laufknoepfe(), QStringLiteral("an"));
+        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
         QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
@@ -292,7 +275,7 @@ private slots:
         QVERIFY(uhr.elapsed() < 10000);
         QVERIFY(waehrendDesLaufs.isEmpty() || uhr.elapsed() < 900);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !")});
-        QCOMPARE(a.laufknoepfe(), QStringLiteral("aus"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
 
         sim = std::make_unique<Simulator>();
         QVERIFY(sim->starte());
