@@ -6,8 +6,6 @@
 #include "helfer/Fensteranlage.h"
 #include "stations/ecos/EcosVerbindung.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -79,37 +77,36 @@ struct Anlage : Fensteranlage {
     }
 };
 
+// Reply pieces the test's ECoS writes one after the other, the reply field's colour after
+// them ("", "rot", "gruen"), and whether the run buttons were on before.
+struct Antwort {
+    QStringList stuecke;
+    QString farbe;
+    bool knoepfeVorher = false;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Antwort)
 
 class TestEcosFenster : public QObject {
     Q_OBJECT
 private slots:
     void antworten_data()
     {
-        QTest::addColumn<QStringList>("stuecke");
-        QTest::addColumn<QString>("gezeigt");
-        QTest::addColumn<QString>("farbe"); // "", "rot", "gruen"
-        QTest::addColumn<bool>("knoepfeVorher");
-
+        QTest::addColumn<Antwort>("fall");
         const QString liste = QStringLiteral("<REPLY queryObjects(10, name)>\n1000 name[\"BR 218\"]\n"
                                              "1001 name[\"V 200\"]\n<END 0 (OK)>\n");
-        QTest::newRow("liste in stuecken") << QStringList{liste.left(40), liste.mid(40, 25), liste.mid(65)}
-                                           << liste << "gruen" << false;
-        QTest::newRow("mitten abgeschnitten") << QStringList{"<REPLY queryObjects(10, name)>\n1000 na"}
-                                              << "<REPLY queryObjects(10, name)>\n1000 na" << "" << true;
+        QTest::newRow("liste in stuecken") << Antwort{{liste.left(40), liste.mid(40, 25), liste.mid(65)}, "gruen"};
+        QTest::newRow("mitten abgeschnitten") << Antwort{{"<REPLY queryObjects(10, name)>\n1000 na"}, "", true};
         QTest::newRow("fremde kontrolle")
-            << QStringList{"<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n"}
-            << "<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n" << "rot" << true;
-        QTest::newRow("markup woertlich") << QStringList{"<b>fett</b> &amp; <i>x</i>\n"}
-                                          << "<b>fett</b> &amp; <i>x</i>\n" << "" << false;
+            << Antwort{{"<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n"}, "rot", true};
+        QTest::newRow("markup woertlich") << Antwort{{"<b>fett</b> &amp; <i>x</i>\n"}};
     }
     void antworten()
     {
-        QFETCH(QStringList, stuecke);
-        QFETCH(QString, gezeigt);
-        QFETCH(QString, farbe);
-        QFETCH(bool, knoepfeVorher);
-
+        QFETCH(Antwort, fall);
+        const auto &[stuecke, farbe, knoepfeVorher] = fall;
         Anlage a;
         QVERIFY(a.verbindeMitTest());
         const QColor grund = a.f->txtRX->palette().color(QPalette::Base);
@@ -119,7 +116,7 @@ private slots:
             a.gegenstelle->flush();
             QTest::qWait(20);
         }
-        QTRY_COMPARE(a.f->txtRX->toPlainText(), gezeigt);
+        QTRY_COMPARE(a.f->txtRX->toPlainText(), stuecke.join(QString())); // as it came, nothing rendered
         const QColor soll = farbe == u"rot" ? QColor(255, 0, 0) : farbe == u"gruen" ? QColor(0, 128, 0) : grund;
         QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), soll);
         if (!farbe.isEmpty())

@@ -7,9 +7,6 @@
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
 
-#include <QProcess>
-#include <QRegularExpression>
-
 using namespace trabolin;
 using namespace trabolin::test;
 
@@ -129,10 +126,9 @@ private slots:
         QVERIFY2(a.meldungen.isEmpty(), qPrintable(a.meldungen.join(u'\n')));
     }
 
-    // Closing the window in the middle of a line stops the locomotive, then closes
-    // the port: the stop is the last thing that goes out.
     // The window closes, or the desktop session ends (the application is told to
-    // quit), in the middle of a line: the stop goes out before the port closes.
+    // quit), in the middle of a line: the stop goes out before the port closes, and
+    // it is the last thing that goes out.
     void schliessenWaehrendDesLaufs_data()
     {
         QTest::addColumn<bool>("programmEnde");

@@ -3,19 +3,13 @@
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
 
-#include <QRegularExpression>
-
 #include <map>
-#include <memory>
 #include <termios.h>
 
 using namespace trabolin;
 using trabolin::test::Pty;
 
 namespace {
-
-const QString text8002 =
-    QStringLiteral("Fehler 8002:  Der angegebene Anschluß (COM-Port ?) existiert nicht !    ");
 
 // The window with the 6021 chosen, whose program directory holds "COM<N>" links to
 // pseudo-terminals.
@@ -172,7 +166,8 @@ private slots:
         a.meldungen.clear();
         a.klick(f.btnParameterSetzen);
         QCOMPARE(a.meldungen.size(), 1);
-        QCOMPARE(a.meldungen[0].section(u'|', 1), text8002);
+        QCOMPARE(a.meldungen[0].section(u'|', 1),
+                 "Fehler 8002:  Der angegebene Anschluß (COM-Port ?) existiert nicht !    ");
         QCOMPARE(a.knoepfe(true), "aus");
         QVERIFY(!f.V24->istOffen());
     }
