@@ -3,18 +3,11 @@
 // refusals, the double click into the address, a run against the simulator, and
 // a link that breaks during a run.
 #include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
 #include "stations/ecos/EcosVerbindung.h"
-#include "window/frmTrabolin.h"
 
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace trabolin;
 using namespace trabolin::test;
@@ -49,21 +42,15 @@ struct Simulator {
     }
 };
 
-struct Anlage {
-    QTemporaryDir verzeichnis;
-    std::unique_ptr<frmTrabolin> f;
-    QStringList meldungen;
+// The window with the ECoS chosen; a test's own server can play the ECoS.
+struct Anlage : Fensteranlage {
     QTcpServer server;
     QTcpSocket *gegenstelle = nullptr;
 
     Anlage()
     {
-        f = std::make_unique<frmTrabolin>(nullptr, verzeichnis.path());
-        f->melde = [this](QMessageBox::Icon, const QString &titel, const QString &text) {
-            meldungen << titel + QLatin1Char('|') + text;
-        };
-        f->piepen = [] {};
-        f->show();
+        starte();
+        meldungen.clear(); // start-up's own: no settings file
         f->optZentrale[2]->click();
     }
     void verbinde(quint16 port)
@@ -88,45 +75,38 @@ struct Anlage {
         for (QPushButton *k : {f->btnStart, f->btnSendStop, f->btnSendZeile})
             k->setEnabled(an);
     }
-    // "an" or "aus" when the three run buttons agree, "gemischt" when they do not.
-    QString laufknoepfe() const
-    {
-        const int an = f->btnStart->isEnabled() + f->btnSendStop->isEnabled() + f->btnSendZeile->isEnabled();
-        return an == 3 ? QStringLiteral("an") : an == 0 ? QStringLiteral("aus") : QStringLiteral("gemischt");
-    }
+};
+
+// Reply pieces the test's ECoS writes one after the other, the reply field's colour after
+// them ("", "rot", "gruen"), and whether the run buttons were on before.
+struct Antwort {
+    QStringList stuecke;
+    QString farbe;
+    bool knoepfeVorher = false;
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Antwort)
 
 class TestEcosFenster : public QObject {
     Q_OBJECT
 private slots:
     void antworten_data()
     {
-        QTest::addColumn<QStringList>("stuecke");
-        QTest::addColumn<QString>("gezeigt");
-        QTest::addColumn<QString>("farbe"); // "", "rot", "gruen"
-        QTest::addColumn<bool>("knoepfeVorher");
-
+        QTest::addColumn<Antwort>("fall");
         const QString liste = QStringLiteral("<REPLY queryObjects(10, name)>\n1000 name[\"BR 218\"]\n"
                                              "1001 name[\"V 200\"]\n<END 0 (OK)>\n");
-        QTest::newRow("liste in stuecken") << QStringList{liste.left(40), liste.mid(40, 25), liste.mid(65)}
-                                           << liste << "gruen" << false;
-        QTest::newRow("mitten abgeschnitten") << QStringList{"<REPLY queryObjects(10, name)>\n1000 na"}
-                                              << "<REPLY queryObjects(10, name)>\n1000 na" << "" << true;
+        QTest::newRow("liste in stuecken") << Antwort{{liste.left(40), liste.mid(40, 25), liste.mid(65)}, "gruen"};
+        QTest::newRow("mitten abgeschnitten") << Antwort{{"<REPLY queryObjects(10, name)>\n1000 na"}, "", true};
         QTest::newRow("fremde kontrolle")
-            << QStringList{"<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n"}
-            << "<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n" << "rot" << true;
-        QTest::newRow("markup woertlich") << QStringList{"<b>fett</b> &amp; <i>x</i>\n"}
-                                          << "<b>fett</b> &amp; <i>x</i>\n" << "" << false;
+            << Antwort{{"<REPLY set(1000,speed[5])>\n<END 25 (controlled by somebody else)>\n"}, "rot", true};
+        QTest::newRow("markup woertlich") << Antwort{{"<b>fett</b> &amp; <i>x</i>\n"}};
     }
     void antworten()
     {
-        QFETCH(QStringList, stuecke);
-        QFETCH(QString, gezeigt);
-        QFETCH(QString, farbe);
-        QFETCH(bool, knoepfeVorher);
-
+        QFETCH(Antwort, fall);
+        const auto &[stuecke, farbe, knoepfeVorher] = fall;
         Anlage a;
         QVERIFY(a.verbindeMitTest());
         const QColor grund = a.f->txtRX->palette().color(QPalette::Base);
@@ -136,13 +116,13 @@ private slots:
             a.gegenstelle->flush();
             QTest::qWait(20);
         }
-        QTRY_COMPARE(a.f->txtRX->toPlainText(), gezeigt);
+        QTRY_COMPARE(a.f->txtRX->toPlainText(), stuecke.join(QString())); // as it came, nothing rendered
         const QColor soll = farbe == u"rot" ? QColor(255, 0, 0) : farbe == u"gruen" ? QColor(0, 128, 0) : grund;
         QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), soll);
         if (!farbe.isEmpty())
             QCOMPARE(a.f->txtRX->palette().color(QPalette::Text), QColor(Qt::white));
         const bool an = farbe.isEmpty() ? knoepfeVorher : farbe == u"gruen";
-        QCOMPARE(a.laufknoepfe(), an ? QStringLiteral("an") : QStringLiteral("aus"));
+        QCOMPARE(a.knoepfe(), an ? QStringLiteral("an") : QStringLiteral("aus"));
     }
 
     // A list of several megabytes: the field shows its start and its END line,
@@ -161,7 +141,7 @@ private slots:
         QVERIFY(t.startsWith(QLatin1String("<REPLY queryObjects(10, name)>\n1000 name[")));
         QVERIFY2(t.size() <= frmTrabolin::anzeigeKappe + 100, qPrintable(QString::number(t.size())));
         QVERIFY(t.contains(QLatin1String("Zeichen nicht angezeigt")));
-        QCOMPARE(a.laufknoepfe(), QStringLiteral("an"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("an"));
     }
 
     void verbindungsfehler_data()
@@ -236,7 +216,7 @@ private slots:
         a.f->findChild<QPushButton *>(knopf)->click();
         QVERIFY(uhr.elapsed() < 2000);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Ecos ist nicht verbunden !")});
-        QCOMPARE(a.laufknoepfe(), QStringLiteral("aus"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
     }
 
     // The simulator as the peer: the list, the control request and a run of one
@@ -254,7 +234,7 @@ private slots:
         QTRY_VERIFY(a.f->txtRX->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
         a.f->txtAdresse->setText(QStringLiteral("1000"));
         a.f->btnLok->click();
-        QTRY_COMPARE(a.laufknoepfe(), QStringLiteral("an"));
+        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
         QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
@@ -292,7 +272,7 @@ private slots:
         QVERIFY(uhr.elapsed() < 10000);
         QVERIFY(waehrendDesLaufs.isEmpty() || uhr.elapsed() < 900);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !")});
-        QCOMPARE(a.laufknoepfe(), QStringLiteral("aus"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
 
         sim = std::make_unique<Simulator>();
         QVERIFY(sim->starte());

@@ -4,18 +4,8 @@
 // With a bare pseudo-terminal: closing the window during a run and an adapter pulled
 // mid-run.
 #include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
-#include "window/frmTrabolin.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace trabolin;
 using namespace trabolin::test;
@@ -40,15 +30,11 @@ QStringList gedruckt(QProcess &sim, int erwartet)
 
 qint64 ms(const QString &zeile) { return zeile.section(u' ', 0, 0).toLongLong(); }
 
-// A shown window in a program directory whose "COM7" leads to the far end: the
-// simulator started with `simulator` as its options, or else a pseudo-terminal.
-struct Anlage {
-    QTemporaryDir verzeichnis;
+// A window in a program directory whose "COM7" leads to the far end: the simulator
+// started with `simulator` as its options, or else a pseudo-terminal.
+struct Anlage : Fensteranlage {
     Pty pty;
     QProcess sim;
-    std::unique_ptr<frmTrabolin> fenster;
-    QStringList meldungen;
-    int pieptoene = 0;
 
     explicit Anlage(const QStringList &simulator = {})
     {
@@ -60,18 +46,12 @@ struct Anlage {
             if (!sim.waitForReadyRead(5000) || !sim.readLine().contains("bereit"))
                 qFatal("serial station simulator did not start");
         }
-        fenster = std::make_unique<frmTrabolin>(nullptr, verzeichnis.path());
-        fenster->V24->setzeStandardzuordnung(false);
-        fenster->melde = [this](QMessageBox::Icon, const QString &titel, const QString &text) {
-            meldungen << titel + QLatin1Char('|') + text;
-        };
-        fenster->piepen = [this] { ++pieptoene; };
-        fenster->show();
-        fenster->optZentrale[0]->click();
-        fenster->lstV24->setEditText(QStringLiteral("7"));
-        fenster->btnParameterSetzen->click();
+        starte();
+        f->optZentrale[0]->click();
+        f->lstV24->setEditText(QStringLiteral("7"));
+        f->btnParameterSetzen->click();
         meldungen.clear();
-        fenster->txtAdresse->setText(QStringLiteral("24"));
+        f->txtAdresse->setText(QStringLiteral("24"));
     }
     ~Anlage()
     {
@@ -79,7 +59,7 @@ struct Anlage {
         sim.waitForFinished(5000);
     }
 
-    void zeile(int nr, const QString &zellen) { fuelleZeile(fenster->tabelle(), nr, zellen); }
+    void zeile(int nr, const QString &zellen) { fuelleZeile(f->tabelle(), nr, zellen); }
 };
 
 } // namespace
@@ -101,14 +81,14 @@ private slots:
     void fahrt()
     {
         Anlage a({"--station", "lenz", "--usb"});
-        QVERIFY(a.fenster->btnStart->isEnabled());
-        a.fenster->optZentrale[1]->click();
-        a.fenster->chkUSB->setChecked(true);
-        a.fenster->chkSignal->setChecked(true);
-        a.fenster->txtAdresse->setText(QStringLiteral("1234"));
+        QVERIFY(a.f->btnStart->isEnabled());
+        a.f->optZentrale[1]->click();
+        a.f->chkUSB->setChecked(true);
+        a.f->chkSignal->setChecked(true);
+        a.f->txtAdresse->setText(QStringLiteral("1234"));
         a.zeile(1, QStringLiteral("1,S,7,X"));
         a.zeile(2, QStringLiteral("1,s,3,,X"));
-        a.fenster->btnStart->click(); // returns when the run has ended
+        a.f->btnStart->click(); // returns when the run has ended
 
         // "Fahren" / "Funktionen" with the light and F1 (F2 to F4 stay off, the track
         // power is never switched).
@@ -142,14 +122,13 @@ private slots:
         // No Signal.wav in the program directory: the end signal is the beep; the
         // Lenz pass plays it and the run once more.
         QCOMPARE(a.pieptoene, 2);
-        QCOMPARE(a.fenster->lblStartzeit->text().size(), 8);
+        QCOMPARE(a.f->lblStartzeit->text().size(), 8);
         QVERIFY2(a.meldungen.isEmpty(), qPrintable(a.meldungen.join(u'\n')));
     }
 
-    // Closing the window in the middle of a line stops the locomotive, then closes
-    // the port: the stop is the last thing that goes out.
     // The window closes, or the desktop session ends (the application is told to
-    // quit), in the middle of a line: the stop goes out before the port closes.
+    // quit), in the middle of a line: the stop goes out before the port closes, and
+    // it is the last thing that goes out.
     void schliessenWaehrendDesLaufs_data()
     {
         QTest::addColumn<bool>("programmEnde");
@@ -161,17 +140,17 @@ private slots:
         QFETCH(bool, programmEnde);
         Anlage a;
         a.zeile(1, QStringLiteral("60,s,5"));
-        QTimer::singleShot(800, a.fenster.get(), [&] {
+        QTimer::singleShot(800, a.f.get(), [&] {
             if (programmEnde)
                 QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection);
             else
-                a.fenster->close();
+                a.f->close();
         });
         QElapsedTimer uhr;
         uhr.start();
-        a.fenster->btnStart->click();
+        a.f->btnStart->click();
         QVERIFY(uhr.elapsed() < 30000); // returned, long before the line's minute
-        QVERIFY(!a.fenster->V24->istOffen());
+        QVERIFY(!a.f->V24->istOffen());
         QCOMPARE(a.pty.lies(1 << 16, 300).toHex(' '), QByteArray("40 18 05 18 00 18"));
         QVERIFY(a.meldungen.isEmpty());
     }
@@ -185,13 +164,13 @@ private slots:
         QStringList meldungenWaehrendDesLaufs{QStringLiteral("-")};
         QTimer::singleShot(700, [&] { a.pty.schliesseMaster(); });
         QTimer::singleShot(1800, [&] { meldungenWaehrendDesLaufs = a.meldungen; });
-        a.fenster->btnStart->click();
+        a.f->btnStart->click();
         QVERIFY(meldungenWaehrendDesLaufs.isEmpty());
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY2(a.meldungen.first().contains(QLatin1String("nicht mehr erreichbar")),
                  qPrintable(a.meldungen.first()));
-        QVERIFY(!a.fenster->btnStart->isEnabled());
-        QVERIFY(!a.fenster->V24->istOffen());
+        QVERIFY(!a.f->btnStart->isEnabled());
+        QVERIFY(!a.f->V24->istOffen());
     }
 };
 

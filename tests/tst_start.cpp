@@ -1,12 +1,9 @@
 // Start-up and shutdown with the settings file, the "&Datei" commands, the
 // single-instance check and the help, as the user meets them.
+#include "helfer/Fensteranlage.h"
 #include "storage/Dateiformat.h"
 #include "window/Einzelinstanz.h"
-#include "window/frmTrabolin.h"
 
-#include <QTemporaryDir>
-#include <QtTest>
-#include <QtWidgets>
 
 using namespace trabolin;
 
@@ -25,32 +22,18 @@ void schreibe(const QString &pfad, const QByteArray &bytes)
 }
 const QByteArray vorlage = lies(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
 
-// A window on its own program folder, or on `in`; messages, questions and beeps are recorded.
-struct Anlage {
-    QTemporaryDir dir;
-    QString ordner;
-    QStringList meldungen, fragen;
-    bool antwort = false;
-    int pieptoene = 0;
-    std::unique_ptr<frmTrabolin> f;
-
-    explicit Anlage(const QByteArray &ini = {}, bool einzelinstanz = false, const QString &in = {})
-        : ordner(in.isEmpty() ? dir.path() : in)
+// A window on its own program folder with `ini` as its settings file, or on `in`.
+struct Anlage : test::Fensteranlage {
+    explicit Anlage(const QByteArray &ini = {}, bool einzeln = false, const QString &in = {})
     {
+        einzelinstanz = einzeln;
+        if (!in.isEmpty())
+            ordner = in;
         if (!ini.isNull())
             schreibe(ini_pfad(), ini);
-        const auto ruhig = frmTrabolin::vorDemStart(); // the quiet start of every test program
-        frmTrabolin::vorDemStart() = [&](frmTrabolin &w) {
-            ruhig(w);
-            w.melde = [this](QMessageBox::Icon, const QString &t, const QString &x) { meldungen << t + u'|' + x; };
-            w.frage = [this](const QString &t, const QString &x) { fragen << t + u'|' + x; return antwort; };
-            w.piepen = [this] { ++pieptoene; };
-            w.einzelinstanzPruefen = einzelinstanz;
-        };
-        f = std::make_unique<frmTrabolin>(nullptr, ordner);
-        frmTrabolin::vorDemStart() = ruhig;
+        starte();
     }
-    QString ini_pfad() const { return QDir(ordner).filePath("Trabolin.ini"); }
+    QString ini_pfad() const { return datei("Trabolin.ini"); }
     QString zeile(int r) const
     {
         QStringList z;
@@ -144,28 +127,28 @@ private slots:
         frmTrabolin &f = *a.f;
         QString gewaehlt;
         f.waehleDatei = [&](bool) { return gewaehlt; };
-        gewaehlt = a.dir.filePath("fahrt.dat");
+        gewaehlt = a.datei("fahrt.dat");
         f.mnuDatei_speichern->trigger();
         QCOMPARE(lies(gewaehlt), QByteArray(vorlage.left(18 + 25 * 13)).replace("05s", "05S").replace("--f", "--F"));
         QCOMPARE(f.tabelle().aktuelleZeile(), 25);
         QCOMPARE(f.lblDatei->text(), f.ConfigDatei);
 
-        gewaehlt = a.dir.filePath("fahrt.dat/x.dat");
+        gewaehlt = a.datei("fahrt.dat/x.dat");
         f.mnuDatei_speichern->trigger();
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei speichern...|Die Datei"));
 
-        gewaehlt = a.dir.filePath("kurz.dat");
+        gewaehlt = a.datei("kurz.dat");
         schreibe(gewaehlt, "[Programm-Daten]\r\n01s001-----\r\n");
         f.mnuDatei_laden->trigger();
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
         QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
-        gewaehlt = a.dir.filePath("fehlt.dat");
+        gewaehlt = a.datei("fehlt.dat");
         f.mnuDatei_laden->trigger();
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
 
-        gewaehlt = a.dir.filePath("fahrt.dat");
+        gewaehlt = a.datei("fahrt.dat");
         f.mnuDatei_laden->trigger();
         QCOMPARE(a.zeile(1), "5,S,28,X,,X,,");
         QCOMPARE(f.lblDatei->text(), QDir::toNativeSeparators(gewaehlt));
@@ -222,10 +205,9 @@ private slots:
         QFETCH(bool, chm); QFETCH(bool, betrachter); QFETCH(bool, perMenue);
         Anlage a(vorlage);
         if (chm)
-            schreibe(a.dir.filePath("Trabolin.chm"), "ITSF");
+            schreibe(a.datei("Trabolin.chm"), "ITSF");
         QList<QUrl> geoeffnet;
         a.f->oeffneUrl = [&](const QUrl &url) { geoeffnet << url; return betrachter; };
-        a.f->show();
         QVERIFY(QTest::qWaitForWindowActive(a.f.get()));
         if (perMenue)
             a.f->mnuHilfe->trigger();
@@ -235,7 +217,7 @@ private slots:
         QCOMPARE(fenster && fenster->isVisible(), !(chm && betrachter));
         QCOMPARE(geoeffnet.size(), chm ? 1 : 0);
         if (chm)
-            QCOMPARE(geoeffnet[0], QUrl::fromLocalFile(a.dir.filePath("Trabolin.chm")));
+            QCOMPARE(geoeffnet[0], QUrl::fromLocalFile(a.datei("Trabolin.chm")));
         if (fenster)
             QVERIFY(fenster->toPlainText().contains("Zentralen"));
         QCOMPARE(a.meldungen, QStringList{});

@@ -1,0 +1,63 @@
+#pragma once
+// The main window as the window tests start it: shown, on its own program folder, its
+// messages, questions and beeps recorded instead of shown or sounded, and the machine's
+// own serial devices kept out of its port choice. A test's own set-up derives from it,
+// puts what the folder needs there (settings file, port links) and then calls starte().
+// The window's controls are Qt widgets, so the widget and test headers come with it.
+#include "window/frmTrabolin.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <algorithm>
+#include <memory>
+
+namespace trabolin::test {
+
+struct Fensteranlage {
+    QTemporaryDir verzeichnis;
+    QString ordner = verzeichnis.path(); // the program folder; another's for a second window
+    bool einzelinstanz = false;          // the single-instance check at start-up
+    bool antwort = false;                // the answer to every question
+    std::unique_ptr<frmTrabolin> f;
+    QStringList meldungen, fragen;    // "<title>|<text>", start-up's own included
+    QList<QMessageBox::Icon> symbole; // the icon of each message
+    int pieptoene = 0;
+
+    void starte()
+    {
+        const auto ruhig = frmTrabolin::vorDemStart(); // the quiet start of every test program
+        frmTrabolin::vorDemStart() = [this, ruhig](frmTrabolin &w) {
+            ruhig(w);
+            w.melde = [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
+                symbole << symbol;
+                meldungen << titel + u'|' + text;
+            };
+            w.frage = [this](const QString &titel, const QString &text) {
+                fragen << titel + u'|' + text;
+                return antwort;
+            };
+            w.piepen = [this] { ++pieptoene; };
+            w.einzelinstanzPruefen = einzelinstanz;
+        };
+        f = std::make_unique<frmTrabolin>(nullptr, ordner);
+        frmTrabolin::vorDemStart() = ruhig;
+        f->V24->setzeStandardzuordnung(false);
+        f->show();
+        if (!QTest::qWaitForWindowExposed(f.get()))
+            qFatal("window not exposed");
+    }
+    QString datei(const QString &name) const { return QDir(ordner).filePath(name); }
+    // "an" or "aus" when the three run buttons (with `power` the power buttons as well)
+    // agree, "gemischt" when they do not.
+    QString knoepfe(bool power = false) const
+    {
+        QList<QPushButton *> liste{f->btnStart, f->btnSendStop, f->btnSendZeile};
+        if (power)
+            liste << f->btnPower[0] << f->btnPower[1];
+        const auto an = std::count_if(liste.begin(), liste.end(), [](QPushButton *k) { return k->isEnabled(); });
+        return an == liste.size() ? QStringLiteral("an") : an == 0 ? QStringLiteral("aus") : QStringLiteral("gemischt");
+    }
+};
+
+} // namespace trabolin::test
