@@ -1,5 +1,6 @@
 // The serial port against a real pseudo-terminal, for what the window tests cannot reach
 // well: the exact bytes, exclusive access, permissions and an unplugged adapter.
+#include "helfer/OhneRoot.h"
 #include "helfer/Pty.h"
 #include "program/Benutzerverzeichnis.h"
 #include "serial/V24.h"
@@ -21,6 +22,7 @@
 Q_DECLARE_METATYPE(trabolin::Oeffnungsbefund)
 
 using namespace trabolin;
+using trabolin::test::ohneRoot;
 using trabolin::test::Pty;
 
 namespace {
@@ -90,7 +92,6 @@ private slots:
     }
 
     // A device node the user may not open is a permission problem, not a busy port.
-    // Root may open everything, so root drops its effective user for the attempt.
     void ohneBerechtigung()
     {
         Anlage anlage;
@@ -98,16 +99,9 @@ private slots:
         const QString geraet = anlage.pty.slavePfad();
         QCOMPARE(::chmod(QFile::encodeName(geraet).constData(), 0), 0);
         auto v24 = anlage.port();
-        const bool root = ::geteuid() == 0;
-        if (root && (::setegid(65534) != 0 || ::seteuid(65534) != 0)) {
-            QCOMPARE(::setegid(0), 0);
+        Fehler f;
+        if (!ohneRoot([&] { f = v24->oeffne(); }))
             QSKIP("cannot drop root for the permission check");
-        }
-        const Fehler f = v24->oeffne();
-        if (root) {
-            QCOMPARE(::seteuid(0), 0);
-            QCOMPARE(::setegid(0), 0);
-        }
         QCOMPARE(f.nummer, fehlernummer::keineBerechtigung);
         QVERIFY2(f.beschreibung.contains(geraet) && f.beschreibung.contains(u"usermod -aG"),
                  qPrintable(f.beschreibung));
@@ -128,16 +122,9 @@ private slots:
         QVERIFY(QDir().mkdir(geschuetzt));
         QCOMPARE(::chmod(QFile::encodeName(verzeichnis.path()).constData(), 0755), 0);
         QCOMPARE(::chmod(QFile::encodeName(geschuetzt).constData(), 0555), 0);
-        // Root may write everywhere: it drops its effective user for the check.
-        const bool root = ::geteuid() == 0;
-        if (!root || (::setegid(65534) == 0 && ::seteuid(65534) == 0)) {
-            const QString gewaehlt = trabolin::benutzerVerzeichnis(geschuetzt);
-            if (root) {
-                QCOMPARE(::seteuid(0), 0);
-                QCOMPARE(::setegid(0), 0);
-            }
+        QString gewaehlt;
+        if (ohneRoot([&] { gewaehlt = trabolin::benutzerVerzeichnis(geschuetzt); }))
             QCOMPARE(gewaehlt, proBenutzer);
-        }
 
         // A program directory that is not there at all stands in for the read-only one.
         Pty pty;

@@ -33,7 +33,6 @@ void VirtuelleZeit::verarbeiteEreignisse()
 
 void VirtuelleZeit::warte(int dauerMs, const std::function<bool()> &abbruch)
 {
-    warteaufrufe.append({jetzt, dauerMs});
     const qint64 ende = jetzt + dauerMs;
     verarbeiteEreignisse();
     while (!abbruch() && jetzt < ende) {

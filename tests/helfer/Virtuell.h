@@ -15,7 +15,6 @@ public:
     qint64 jetzt = 0;                       // virtual milliseconds since the start
     QTime tagesbeginn = QTime(12, 0, 0);    // time of day at jetzt == 0
     int ereignisrunden = 0;                 // how often events were processed
-    QList<QPair<qint64, int>> warteaufrufe; // (start, duration) of every wait
 
     // Runs `aktion` as an event at virtual time `zeitpunkt`.
     void bei(qint64 zeitpunkt, std::function<void()> aktion);
