@@ -241,25 +241,18 @@ private slots:
         a.f->btnStart->click();
         QTRY_COMPARE_WITH_TIMEOUT(sim->lies().size(), 7, 15000);
 
-        static const QRegularExpression form(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} (.* -> .*) \\[(.*)\\]$"));
-        QStringList zustand;
+        // Each command arrived as one and was accepted; the locomotive ends as the line left it.
+        static const QRegularExpression form(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} (.*) -> .* \\[END 0 \\(OK.*\\]$"));
+        QStringList befehle;
         for (const QString &z : sim->zeilen) {
             const auto m = form.match(z);
             QVERIFY2(m.hasMatch(), qPrintable(z));
-            QVERIFY2(m.captured(2).startsWith(QLatin1String("END 0 (OK")), qPrintable(z));
-            zustand << m.captured(1);
+            befehle << m.captured(1);
         }
-        const QString r = QStringLiteral(" -> 1000 ");
-        QCOMPARE(zustand, (QStringList{
-            "queryObjects(10, name) -> strom=an",
-            "request(1000,control)" + r + "speed=0 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
-            "request(1000,control)" + r + "speed=0 dir=0 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
-            "set(1000,dir[1])" + r + "speed=0 dir=1 licht=0 f1=0 f2=0 f3=0 f4=0 kontrolle=1",
-            "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])" + r
-                + "speed=0 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
-            "set(1000,speed[40])" + r + "speed=40 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
-            "set(1000,speed[0])" + r + "speed=0 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1",
-        }));
+        QCOMPARE(befehle, (QStringList{"queryObjects(10, name)", "request(1000,control)", "request(1000,control)",
+                                       "set(1000,dir[1])", "set(1000,func[0,1],func[1,0],func[2,1],func[3,0],func[4,0])",
+                                       "set(1000,speed[40])", "set(1000,speed[0])"}));
+        QVERIFY(sim->zeilen.last().contains(QLatin1String("1000 speed=0 dir=1 licht=1 f1=0 f2=1 f3=0 f4=0 kontrolle=1")));
         QVERIFY(a.meldungen.isEmpty());
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,s,40"));
