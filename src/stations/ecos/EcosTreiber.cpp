@@ -27,6 +27,17 @@ bool EcosTreiber::sende(const QString &text)
     return false;
 }
 
+bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe)
+{
+    if (!sende(ecosRichtung(m_ecosId, einheit)))
+        return false;
+    m_ablauf.subWarten(100);
+    if (!sende(funktionen))
+        return false;
+    m_ablauf.subWarten(100);
+    return sende(ecosFahrstufe(m_ecosId, fahrstufe));
+}
+
 void EcosTreiber::power(int index)
 {
     if (m_link.verbunden())
@@ -74,13 +85,7 @@ bool EcosTreiber::Fahrbefehl_Ecos()
             tabelle.setzeAktuelleZeile(zeile);
             const QString einheit = tabelle.zelle(zeile, 2);
             const QString fahrstufe = ecosFahrstufentext(tabelle.zelle(zeile, 3));
-            if (!sende(ecosRichtung(m_ecosId, einheit)))
-                return false;
-            m_ablauf.subWarten(100);
-            if (!sende(ecosFunktionen(m_ecosId, funktionszellen(tabelle, zeile))))
-                return false;
-            m_ablauf.subWarten(100);
-            if (!sende(ecosFahrstufe(m_ecosId, fahrstufe)))
+            if (!sendeFahrt(einheit, ecosFunktionen(m_ecosId, funktionszellen(tabelle, zeile)), fahrstufe))
                 return false;
             m_ablauf.subWarten(wartezeitMs(dauer, einheit));
             if (m_ablauf.beendet())
@@ -109,13 +114,7 @@ bool EcosTreiber::sendeZeile()
     const QString fahrstufe = ecosFahrstufentext(t.zelle(zeile, 3));
     t.setzeAktuelleZeile(zeile);
 
-    if (!sende(ecosRichtung(m_ecosId, einheit)))
-        return false;
-    m_ablauf.subWarten(100);
-    if (!sende(ecosFunktionenEinzeln(m_ecosId, funktionszellen(t, zeile))))
-        return false;
-    m_ablauf.subWarten(100);
-    if (!sende(ecosFahrstufe(m_ecosId, fahrstufe)))
+    if (!sendeFahrt(einheit, ecosFunktionenEinzeln(m_ecosId, funktionszellen(t, zeile)), fahrstufe))
         return false;
     m_ablauf.subWarten(wartezeitMs(dauer, einheit));
     if (!sende(ecosStopp(m_ecosId)))

@@ -37,6 +37,9 @@ public:
 private:
     // Sends one command; false when it could not go out.
     bool sende(const QString &text);
+    // The direction, the functions text and the speed of a line, 100 ms apart;
+    // false as soon as one of them could not go out.
+    bool sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe);
 
     Ablauf &m_ablauf;
     EcosLink &m_link;
