@@ -154,7 +154,7 @@ private slots:
         QTest::newRow("leerer host") << " " << "15471" << " Ecos...|Bitte die IP-Adresse der Ecos eintragen !";
         const QString portText = QStringLiteral(" Ecos...|Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: 15471) !");
         QTest::newRow("port mit buchstaben") << "127.0.0.1" << "15a71" << portText;
-        QTest::newRow("port zu gross") << "127.0.0.1" << "70000" << portText;
+        QTest::newRow("port 65536") << "127.0.0.1" << "65536" << portText;
     }
     void verbindungsfehler()
     {
