@@ -249,10 +249,11 @@ private slots:
         QVERIFY(leiste->activeAction());
         // The current item is drawn marked, so the user sees what Enter opens.
         const QImage punkt = leiste->grab(leiste->actionGeometry(leiste->activeAction())).toImage();
+        const QRgb hervorgehoben = leiste->palette().color(QPalette::Highlight).rgb();
         int markiert = 0;
         for (int y = 0; y < punkt.height(); ++y)
             for (int x = 0; x < punkt.width(); ++x)
-                markiert += punkt.pixel(x, y) == leiste->palette().color(QPalette::Highlight).rgb();
+                markiert += punkt.pixel(x, y) == hervorgehoben;
         QVERIFY2(markiert > punkt.width() * punkt.height() / 3, qPrintable(QString::number(markiert)));
         // The arrow keys pass "&?" on the way to "b&eenden".
         QList<QAction *> weg;

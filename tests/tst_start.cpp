@@ -4,7 +4,6 @@
 #include "storage/Dateiformat.h"
 #include "window/Einzelinstanz.h"
 
-
 using namespace trabolin;
 
 namespace {
