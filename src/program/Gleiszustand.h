@@ -1,0 +1,53 @@
+#pragma once
+// What the layout says about itself: whether the track has power, and whether the
+// link to the command station still stands. Each station's driver or link reads it
+// from its own replies and broadcasts and reports it through one `Gleismelder`; the
+// run logic ends a run on it and the window shows it beside the power buttons.
+#include <QString>
+
+namespace trabolin {
+
+enum class Gleiszustand {
+    unbekannt,          // the station tells nothing (6021, IntelliBox, MasterControl) or has not yet
+    an,                 // track power on, normal operation
+    aus,                // track power off: the station's stop button, "Power of&f", an overload
+    kurzschluss,        // switched off by the station's short-circuit protection
+    nothalt,            // every locomotive stopped by the station; the track may still have power
+    programmiermodus,   // the main track is off while the station programs a decoder
+    verbindungVerloren, // the link to the station is gone or no longer answers
+};
+
+// The indicator's text, which is also its accessible name: "Gleis: an", "Gleis: aus"
+// (for the programming mode too), "Kurzschluss", "Nothalt", "Verbindung verloren",
+// "unbekannt".
+QString gleisanzeigeText(Gleiszustand zustand);
+
+// True for the states in which a locomotive must not be sent a speed: a run or a
+// single line ends on them, and neither may start while one of them is shown. A
+// speed sent now would be kept by the station and take effect when someone switches
+// the power on again.
+bool sperrtFahrt(Gleiszustand zustand);
+
+// A message box's title and text.
+struct Gleismeldung {
+    QString titel;
+    QString text;
+};
+
+// The message after a run or a single line that the layout ended; `zentrale` names
+// the station in the text of a lost link ("Die Verbindung zur Z21 ist abgebrochen !").
+Gleismeldung gleisHaltMeldung(Gleiszustand zustand, const QString &zentrale);
+
+// The message when "starten" or "aktuelle Zeile" is refused in such a state.
+Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale);
+
+// Where a station's driver or link reports what the layout says. A report of the
+// state already known changes nothing; every report is made on the window's thread
+// as the reply or broadcast is read.
+class Gleismelder {
+public:
+    virtual ~Gleismelder() = default;
+    virtual void meldeGleiszustand(Gleiszustand zustand) = 0;
+};
+
+} // namespace trabolin

@@ -1,0 +1,47 @@
+#pragma once
+// Reading what the LZ100 tells the PC. The LI100, the LI101F and the Lenz USB
+// interface pass the command station's broadcasts on to the port: XpressNet frames
+// whose header's low four bits give the number of data bytes, closed by the check
+// byte; through the USB interface each frame comes after FF FD or FF FE.
+#include "program/Gleiszustand.h"
+
+#include <QByteArray>
+#include <QList>
+#include <optional>
+
+namespace trabolin {
+
+// The layout state that one whole frame (check byte included) reports, or none:
+// 61 00 61 track power off, 61 01 60 normal operation, 61 02 63 programming mode,
+// 61 08 69 short circuit, 81 00 81 emergency stop. The same frames travel inside
+// the network stations' datagrams.
+std::optional<Gleiszustand> xpressNetGleiszustand(const QByteArray &rahmen);
+
+// Cuts the bytes arriving from the port into frames, in whatever pieces they come.
+// A frame whose check byte does not fit is no frame: its first byte is dropped and
+// the search goes on from the next one, so the reader finds its way back into the
+// stream after garbage. At most one incomplete frame is held (17 bytes), so a flood
+// costs no memory.
+class LenzMeldungsleser {
+public:
+    // Takes the next bytes and returns the states their whole frames report, in
+    // order, a run of the same state once.
+    QList<Gleiszustand> lies(const QByteArray &bytes);
+
+    // True while the start of a frame waits for its remaining bytes.
+    bool wartet() const { return !m_rest.isEmpty(); }
+
+    // The line has gone quiet while a frame waited: the interface sends a frame in
+    // one go, so the waiting start was garbage. The bytes held are searched once
+    // more without it, a frame after it is found, and nothing is held afterwards.
+    QList<Gleiszustand> schliesseAb();
+
+private:
+    // Searches `m_rest` from the front; with `bisZumEnde` an incomplete frame at the
+    // front is dropped byte by byte instead of waited for.
+    QList<Gleiszustand> suche(bool bisZumEnde);
+
+    QByteArray m_rest;
+};
+
+} // namespace trabolin
