@@ -1,0 +1,70 @@
+#include "window/Gleisanzeige.h"
+
+#include <QFontMetrics>
+#include <QPalette>
+
+namespace trabolin {
+
+namespace {
+
+struct Farben {
+    QColor grund;
+    QColor schrift;
+};
+
+// Invalid colours: the window's own.
+Farben farbenFuer(Gleiszustand zustand)
+{
+    switch (zustand) {
+    case Gleiszustand::an:
+        return {QColor(0, 128, 0), Qt::white};
+    case Gleiszustand::aus:
+    case Gleiszustand::programmiermodus:
+        return {QColor(255, 191, 0), Qt::black};
+    case Gleiszustand::kurzschluss:
+    case Gleiszustand::nothalt:
+        return {QColor(255, 0, 0), Qt::white};
+    case Gleiszustand::verbindungVerloren:
+        return {QColor(80, 80, 80), Qt::white};
+    case Gleiszustand::unbekannt:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+Gleisanzeige::Gleisanzeige(QWidget *parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignCenter);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setAutoFillBackground(true);
+    m_fensterfarben = palette();
+    setToolTip(QStringLiteral(" zeigt, was die Zentrale über das Gleis meldet "));
+    int breite = 0;
+    for (Gleiszustand z : {Gleiszustand::an, Gleiszustand::aus, Gleiszustand::kurzschluss, Gleiszustand::nothalt,
+                           Gleiszustand::verbindungVerloren, Gleiszustand::unbekannt})
+        breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(z)));
+    setMinimumWidth(breite + 4 * frameWidth() + 12);
+    m_zustand = Gleiszustand::an; // so that the first call below paints
+    zeige(Gleiszustand::unbekannt);
+}
+
+void Gleisanzeige::zeige(Gleiszustand zustand)
+{
+    if (zustand == m_zustand)
+        return;
+    m_zustand = zustand;
+    const QString text = gleisanzeigeText(zustand);
+    setText(text);
+    setAccessibleName(text);
+    const Farben f = farbenFuer(zustand);
+    QPalette p = m_fensterfarben;
+    if (f.grund.isValid()) {
+        p.setColor(QPalette::Window, f.grund);
+        p.setColor(QPalette::WindowText, f.schrift);
+    }
+    setPalette(p);
+}
+
+} // namespace trabolin
