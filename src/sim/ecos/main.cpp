@@ -3,17 +3,26 @@
 // interface to answer everything Trabolin sends, worded as current firmware words
 // it (or, with --alt, as older firmware did), and prints every command it receives
 // with the resulting state of the locomotive, one line each.
+//
+// It also acts as the layout around the ECoS: commands typed on its terminal (or
+// options that act some seconds after the first connection) press its stop button,
+// short-circuit the track, make it fall silent or drop the connection. A client that
+// asked to be told ("request(1, view)") gets an event for each change of the power.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QMap>
 #include <QRegularExpression>
+#include <QSet>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
+#include <QTimer>
 
 #include <array>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -66,9 +75,65 @@ public:
             while (QTcpSocket *s = m_server.nextPendingConnection()) {
                 s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
                 connect(s, &QTcpSocket::readyRead, this, [this, s] { lies(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+                connect(s, &QTcpSocket::disconnected, this, [this, s] {
+                    m_beobachter.remove(s);
+                    m_verbindungen.removeAll(s);
+                    s->deleteLater();
+                });
+                m_verbindungen.append(s);
+                if (m_verbindungen.size() == 1)
+                    starteZeitplan();
             }
         });
+    }
+
+    // A layout action at `sekunden` after the first connection.
+    void nach(double sekunden, const QString &aktion) { m_zeitplan.append({sekunden, aktion}); }
+
+    // Reads the layout actions typed on the terminal, one per line.
+    void lauscheAufTerminal()
+    {
+        m_terminal = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(m_terminal, &QSocketNotifier::activated, this, [this] {
+            char puffer[512];
+            const ssize_t n = ::read(STDIN_FILENO, puffer, sizeof puffer);
+            if (n <= 0) { // no terminal, or it has closed: nothing more will come
+                m_terminal->setEnabled(false);
+                return;
+            }
+            m_eingabe.append(puffer, n);
+            qsizetype ende;
+            while ((ende = m_eingabe.indexOf('\n')) >= 0) {
+                const QString zeile = QString::fromUtf8(m_eingabe.left(ende)).trimmed();
+                m_eingabe.remove(0, ende + 1);
+                if (!zeile.isEmpty())
+                    schalte(zeile);
+            }
+        });
+    }
+
+    // One layout action: "aus" (the ECoS's stop button), "an" (its go button),
+    // "kurzschluss", "stumm" (no answers, no events, the connection stays),
+    // "antworten" (answers again), "trennen" (drops every connection).
+    void schalte(const QString &aktion)
+    {
+        if (aktion == u"aus")
+            setzeStrom(false, QStringLiteral("Stopp-Taste"));
+        else if (aktion == u"an")
+            setzeStrom(true, QStringLiteral("Go-Taste"));
+        else if (aktion == u"kurzschluss")
+            setzeStrom(false, QStringLiteral("Kurzschluss"));
+        else if (aktion == u"stumm" || aktion == u"antworten") {
+            m_stumm = aktion == u"stumm";
+            drucke(aktion, m_stumm ? QStringLiteral("keine Antworten mehr") : QStringLiteral("antwortet wieder"), {});
+        } else if (aktion == u"trennen") {
+            drucke(aktion, QStringLiteral("%1 Verbindung(en) getrennt").arg(m_verbindungen.size()), {});
+            for (QTcpSocket *s : QList(m_verbindungen)) // each abort removes it from the list
+                s->abort();
+        } else {
+            std::printf("Befehle: aus, an, kurzschluss, stumm, antworten, trennen\n");
+            std::fflush(stdout);
+        }
     }
 
     bool lausche(quint16 port)
@@ -90,6 +155,11 @@ private:
     void lies(QTcpSocket *s)
     {
         const QByteArray stueck = s->readAll();
+        m_fragender = s;
+        if (m_stumm) {
+            drucke(QString::fromLatin1(stueck).trimmed(), QStringLiteral("stumm"), QStringLiteral("keine Antwort"));
+            return;
+        }
         qsizetype anfang = 0;
         while (anfang < stueck.size()) {
             qsizetype ende = anfang;
@@ -100,10 +170,52 @@ private:
             while (ende < stueck.size() && (stueck[ende] == '\n' || stueck[ende] == '\r'))
                 ++ende;
             anfang = ende;
-            for (const QByteArray &einzeln : befehle(befehl))
+            for (const QByteArray &einzeln : befehle(befehl)) {
                 s->write(beantworte(QString::fromLatin1(einzeln), mitZeilenende).toUtf8());
+                // A change of the power is reported after the reply that made it.
+                if (std::exchange(m_stromGeaendert, false))
+                    meldeStrom();
+            }
         }
         s->flush();
+    }
+
+    void drucke(const QString &befehl, const QString &zustand, const QString &ende)
+    {
+        std::printf("%s %s -> %s [%s]\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
+                    qPrintable(befehl), qPrintable(zustand), qPrintable(ende));
+        std::fflush(stdout);
+    }
+
+    QString stromzustand() const { return m_strom ? QStringLiteral("strom=an") : QStringLiteral("strom=aus"); }
+    QString statuszeile() const { return m_strom ? QStringLiteral("1 status[GO]") : QStringLiteral("1 status[STOP]"); }
+
+    void setzeStrom(bool an, const QString &anlass)
+    {
+        const bool geaendert = m_strom != an;
+        m_strom = an;
+        drucke(anlass, stromzustand(), geaendert && !m_stumm ? QStringLiteral("EVENT ") + statuszeile() : QString());
+        if (geaendert)
+            meldeStrom();
+    }
+
+    // The event of object 1 to every client that asked for it.
+    void meldeStrom()
+    {
+        if (m_stumm)
+            return;
+        const QByteArray ereignis = (QStringLiteral("<EVENT 1>\n") + statuszeile() + QStringLiteral("\n<END 0 (OK)>\n")).toUtf8();
+        for (QTcpSocket *s : std::as_const(m_beobachter))
+            if (s->state() == QAbstractSocket::ConnectedState) {
+                s->write(ereignis);
+                s->flush();
+            }
+    }
+
+    void starteZeitplan()
+    {
+        for (const auto &[sekunden, aktion] : std::as_const(m_zeitplan))
+            QTimer::singleShot(qRound(sekunden * 1000), this, [this, aktion] { schalte(aktion); });
     }
 
     // A slow reader may find two packets in one read: each command ends with the
@@ -146,12 +258,12 @@ private:
                           .arg(lok).arg(l.fahrstufe).arg(l.richtung).arg(l.funktionen[0])
                           .arg(l.funktionen[1]).arg(l.funktionen[2]).arg(l.funktionen[3])
                           .arg(l.funktionen[4]).arg(l.kontrolle ? 1 : 0);
+            if (!m_strom) // the ECoS keeps the speed and sends it when the power returns
+                zustand += QStringLiteral(" strom=aus");
         } else {
-            zustand = m_strom ? QStringLiteral("strom=an") : QStringLiteral("strom=aus");
+            zustand = stromzustand();
         }
-        std::printf("%s %s -> %s [%s]\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))),
-                    qPrintable(befehl), qPrintable(zustand), qPrintable(endzeile.trimmed().mid(1).chopped(1)));
-        std::fflush(stdout);
+        drucke(befehl, zustand, endzeile.trimmed().mid(1).chopped(1));
         return QStringLiteral("<REPLY ") + befehl + QStringLiteral(">\n") + zeilen + endzeile;
     }
 
@@ -195,7 +307,27 @@ private:
         if (name == u"set" && zahl && id == 1) {
             if (args.size() != 2 || (args[1].text != u"go" && args[1].text != u"stop"))
                 return unbekannteOption(args.size() > 1 ? args[1].stelle : befehl.size() - 1);
-            m_strom = args[1].text == u"go";
+            const bool an = args[1].text == u"go";
+            m_stromGeaendert = m_strom != an;
+            m_strom = an;
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
+        if ((name == u"request" || name == u"release") && zahl && id == 1) {
+            if (args.size() != 2 || args[1].text != u"view")
+                return unbekannteOption(args.size() > 1 ? args[1].stelle : befehl.size() - 1);
+            if (name == u"request")
+                m_beobachter.insert(m_fragender);
+            else
+                m_beobachter.remove(m_fragender);
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
+        if (name == u"get" && zahl && id == 1) {
+            for (qsizetype i = 1; i < args.size(); ++i)
+                if (args[i].text != u"status")
+                    return unbekannteOption(args[i].stelle);
+            if (args.size() < 2)
+                return unbekannteOption(befehl.size() - 1);
+            zeilen += statuszeile() + u'\n';
             return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
         }
         if (!zahl || !m_loks.contains(id))
@@ -241,6 +373,14 @@ private:
     QMap<int, Lok> m_loks;
     bool m_strom = true;
     bool m_alt;
+    bool m_stromGeaendert = false; // by the command being answered
+    bool m_stumm = false;
+    QList<QTcpSocket *> m_verbindungen;
+    QSet<QTcpSocket *> m_beobachter; // clients told of each change of the power
+    QTcpSocket *m_fragender = nullptr; // the client whose command is being answered
+    QList<std::pair<double, QString>> m_zeitplan;
+    QSocketNotifier *m_terminal = nullptr;
+    QByteArray m_eingabe;
 };
 
 } // namespace
@@ -260,6 +400,19 @@ int main(int argc, char **argv)
                                        QStringLiteral("Antworten wie ältere Firmware (NERROR_OK)."));
     parser.addOption(portOption);
     parser.addOption(altOption);
+    // Layout actions some seconds after the first connection, as typed on the terminal.
+    const QStringList aktionen{QStringLiteral("aus"), QStringLiteral("kurzschluss"), QStringLiteral("stumm"),
+                               QStringLiteral("trennen")};
+    const QStringList erklaerungen{
+        QStringLiteral("Die Stopp-Taste der Ecos S Sekunden nach der ersten Verbindung (status[STOP])."),
+        QStringLiteral("Ein Kurzschluss S Sekunden nach der ersten Verbindung (status[STOP])."),
+        QStringLiteral("Die Ecos antwortet S Sekunden nach der ersten Verbindung nicht mehr."),
+        QStringLiteral("Die Ecos trennt S Sekunden nach der ersten Verbindung jede Verbindung.")};
+    QList<QCommandLineOption> zeitOptionen;
+    for (qsizetype i = 0; i < aktionen.size(); ++i) {
+        zeitOptionen.append(QCommandLineOption(aktionen[i] + QStringLiteral("-nach"), erklaerungen[i], QStringLiteral("S")));
+        parser.addOption(zeitOptionen.last());
+    }
     parser.process(app);
 
     bool ok = false;
@@ -269,7 +422,18 @@ int main(int argc, char **argv)
         return 2;
     }
     Simulator sim(parser.isSet(altOption));
+    for (qsizetype i = 0; i < aktionen.size(); ++i) {
+        if (!parser.isSet(zeitOptionen[i]))
+            continue;
+        const double sekunden = parser.value(zeitOptionen[i]).toDouble(&ok);
+        if (!ok || sekunden < 0) {
+            std::fprintf(stderr, "trabolin-ecos-sim: ungültige Sekunden: %s\n", qPrintable(parser.value(zeitOptionen[i])));
+            return 2;
+        }
+        sim.nach(sekunden, aktionen[i]);
+    }
     if (!sim.lausche(quint16(port)))
         return 1;
+    sim.lauscheAufTerminal();
     return app.exec();
 }

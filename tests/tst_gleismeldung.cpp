@@ -1,0 +1,234 @@
+// What the layout tells the program: the Lenz broadcast frames (check byte, USB
+// prefixes, garbage, pieces, floods), the ECoS events and status replies taken out of
+// the replies, the indicator, and the ECoS simulator acting as the layout over TCP.
+#include "program/Gleiszustand.h"
+#include "stations/ecos/EcosMeldungsleser.h"
+#include "stations/lenz/LenzMeldungsleser.h"
+#include "window/Gleisanzeige.h"
+
+#include <QAccessible>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace trabolin;
+
+namespace {
+
+QString texte(const QList<Gleiszustand> &liste)
+{
+    QStringList t;
+    for (Gleiszustand z : liste)
+        t << gleisanzeigeText(z);
+    return t.join(u'|');
+}
+
+} // namespace
+
+class TestGleismeldung : public QObject {
+    Q_OBJECT
+private slots:
+    // Pieces as they come from the port, "|" between two reads; `ruhe`: the line
+    // goes quiet afterwards.
+    void lenz_data()
+    {
+        QTest::addColumn<QString>("stuecke");
+        QTest::addColumn<bool>("ruhe");
+        QTest::addColumn<QString>("zustaende");
+        QTest::newRow("aus") << "61 00 61" << false << "Gleis: aus";
+        QTest::newRow("an") << "61 01 60" << false << "Gleis: an";
+        QTest::newRow("nothalt") << "81 00 81" << false << "Nothalt";
+        QTest::newRow("programmiermodus") << "61 02 63" << false << "Gleis: aus";
+        QTest::newRow("kurzschluss wie in der z21") << "61 08 69" << false << "Kurzschluss";
+        QTest::newRow("falsches pruefbyte") << "61 00 60" << true << "";
+        QTest::newRow("usb FF FD") << "FF FD 61 00 61" << false << "Gleis: aus";
+        QTest::newRow("usb FF FE, in stuecken") << "FF|FE 81|00|81" << false << "Nothalt";
+        QTest::newRow("aus und wieder an in einem stueck") << "61 00 61 61 01 60" << false << "Gleis: aus|Gleis: an";
+        QTest::newRow("zweimal aus zaehlt einmal") << "61 00 61 61 00 61" << false << "Gleis: aus";
+        QTest::newRow("rueckmeldung davor") << "42 01 02 41 61 00 61" << false << "Gleis: aus";
+        QTest::newRow("abgeschnitten wartet") << "61 00" << false << "";
+        // 13 would be a frame of six bytes: only the quiet line shows it was garbage.
+        QTest::newRow("muell davor, erst nach ruhe") << "13 61 00 61" << false << "";
+        QTest::newRow("muell davor, nach ruhe") << "13 61 00 61" << true << "Gleis: aus";
+        QTest::newRow("muell mit falschem pruefbyte davor") << "00 13|61 00 61 00 00 00" << false << "Gleis: aus";
+    }
+    void lenz()
+    {
+        QFETCH(QString, stuecke);
+        QFETCH(bool, ruhe);
+        QFETCH(QString, zustaende);
+        LenzMeldungsleser leser;
+        QList<Gleiszustand> z;
+        for (const QString &s : stuecke.split(u'|'))
+            z += leser.lies(QByteArray::fromHex(s.toLatin1()));
+        if (ruhe)
+            z += leser.schliesseAb();
+        QCOMPARE(texte(z), zustaende);
+        if (ruhe)
+            QVERIFY(!leser.wartet());
+    }
+
+    // A flood of frames and garbage in small pieces: every change is read.
+    void lenzFlut()
+    {
+        LenzMeldungsleser leser;
+        QByteArray flut;
+        for (int i = 0; i < 20000; ++i)
+            flut += QByteArray::fromHex(i % 1000 == 999 ? "61 00 61 61 01 60" : "E4 13 00 03 85 71 07 FF");
+        QList<Gleiszustand> z;
+        for (qsizetype i = 0; i < flut.size(); i += 7)
+            z += leser.lies(flut.mid(i, 7));
+        z += leser.schliesseAb(); // the flood ends in garbage
+        QCOMPARE(z.size(), 2 * 20);
+        QCOMPARE(texte(z.mid(0, 2)), QStringLiteral("Gleis: aus|Gleis: an"));
+    }
+
+    void ecos_data()
+    {
+        QTest::addColumn<QStringList>("stuecke");
+        QTest::addColumn<QString>("zustaende");
+        QTest::addColumn<bool>("statusAntwort");
+        QTest::addColumn<QString>("rest");
+        const QString stopp = QStringLiteral("<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n");
+        const QString fahrt = QStringLiteral("<REPLY set(1000,speed[40])>\n<END 0 (OK)>\n");
+        QTest::newRow("ereignis stop") << QStringList{stopp} << "Gleis: aus" << false << "";
+        QTest::newRow("statusantwort go")
+            << QStringList{"<REPLY get(1, status)>\r\n1 status[GO]\r\n<END 0 (OK)>\r\n"} << "Gleis: an" << true << "";
+        QTest::newRow("statusantwort ohne blanks")
+            << QStringList{"<REPLY get(1,status)>\n1 status[STOP]\n<END 0 (OK)>"} << "Gleis: aus" << true << "";
+        QTest::newRow("beobachten") << QStringList{"<REPLY request(1, view)>\n<END 0 (OK)>\n"} << "" << false << "";
+        QTest::newRow("mit fahrbefehl") << QStringList{fahrt + stopp} << "Gleis: aus" << false << fahrt;
+        QTest::newRow("ereignis vor fahrbefehl") << QStringList{stopp + fahrt} << "Gleis: aus" << false << fahrt;
+        QTest::newRow("status2 allein") << QStringList{"<EVENT 1>\n1 status2[ALL]\n<END 0 (OK)>\n"} << "" << false << "";
+        QTest::newRow("andere lok") << QStringList{"<EVENT 1000>\n1000 speed[3]\n<END 0 (OK)>\n"} << "" << false
+                                    << "<EVENT 1000>\n1000 speed[3]\n<END 0 (OK)>\n";
+        QTest::newRow("zeile ohne block") << QStringList{"1 status[STOP]\n"} << "" << false << "1 status[STOP]\n";
+        QTest::newRow("block ueber zwei stuecke")
+            << QStringList{"<EVENT 1>\n", "1 status[STOP]\n<END 0 (OK)>\n" + fahrt} << "Gleis: aus" << false << fahrt;
+        QTest::newRow("stop und go") << QStringList{stopp, "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n"}
+                                     << "Gleis: aus|Gleis: an" << false << "";
+    }
+    void ecos()
+    {
+        QFETCH(QStringList, stuecke);
+        QFETCH(QString, zustaende);
+        QFETCH(bool, statusAntwort);
+        QFETCH(QString, rest);
+        EcosMeldungsleser leser;
+        EcosMeldungen alle;
+        for (const QString &s : stuecke) {
+            const EcosMeldungen m = leser.lies(s);
+            alle.gleis += m.gleis;
+            alle.statusAntwort = alle.statusAntwort || m.statusAntwort;
+            alle.rest += m.rest;
+        }
+        QCOMPARE(texte(alle.gleis), zustaende);
+        QCOMPARE(alle.statusAntwort, statusAntwort);
+        QCOMPARE(alle.rest, rest);
+    }
+
+    void anzeige_data()
+    {
+        QTest::addColumn<Gleiszustand>("zustand");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("grund");
+        QTest::addColumn<bool>("sperrt");
+        QTest::newRow("an") << Gleiszustand::an << "Gleis: an" << QColor(0, 128, 0) << false;
+        QTest::newRow("aus") << Gleiszustand::aus << "Gleis: aus" << QColor(255, 191, 0) << true;
+        QTest::newRow("programmiermodus") << Gleiszustand::programmiermodus << "Gleis: aus" << QColor(255, 191, 0) << true;
+        QTest::newRow("kurzschluss") << Gleiszustand::kurzschluss << "Kurzschluss" << QColor(255, 0, 0) << true;
+        QTest::newRow("nothalt") << Gleiszustand::nothalt << "Nothalt" << QColor(255, 0, 0) << true;
+        QTest::newRow("verloren") << Gleiszustand::verbindungVerloren << "Verbindung verloren" << QColor(80, 80, 80) << true;
+        QTest::newRow("unbekannt") << Gleiszustand::unbekannt << "unbekannt" << QColor() << false;
+    }
+    // Words, colour and the name assistive technology reads; the width never changes.
+    void anzeige()
+    {
+        QFETCH(Gleiszustand, zustand);
+        QFETCH(QString, text);
+        QFETCH(QColor, grund);
+        QFETCH(bool, sperrt);
+        Gleisanzeige a;
+        const int breite = a.minimumSizeHint().width();
+        const QColor fenster = a.palette().color(QPalette::Window);
+        a.zeige(Gleiszustand::kurzschluss);
+        a.zeige(zustand);
+        QCOMPARE(a.text(), text);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&a)->text(QAccessible::Name), text);
+        QCOMPARE(a.palette().color(QPalette::Window), grund.isValid() ? grund : fenster);
+        QCOMPARE(a.minimumSizeHint().width(), breite);
+        QCOMPARE(sperrtFahrt(zustand), sperrt);
+    }
+
+    // The simulator as the layout, over real TCP: "> text" goes to it as a command,
+    // "! text" is typed on its terminal. The client asks to be told and asks for the
+    // state, as the program does; at the end it asks once more.
+    void ecosSimulator_data()
+    {
+        QTest::addColumn<QStringList>("optionen");
+        QTest::addColumn<QStringList>("schritte");
+        QTest::addColumn<QString>("zustaende");
+        QTest::addColumn<bool>("antwortet");
+        QTest::addColumn<bool>("verbunden");
+        QTest::newRow("kurzschluss nach 0,3 s") << QStringList{"--kurzschluss-nach", "0.3"} << QStringList{}
+                                                << "Gleis: an|Gleis: aus" << true << true;
+        QTest::newRow("stopp- und go-taste") << QStringList{} << QStringList{"! aus", "! an"}
+                                             << "Gleis: an|Gleis: aus|Gleis: an" << true << true;
+        QTest::newRow("power vom pc") << QStringList{} << QStringList{"> set(1,stop)", "> set(1,go)"}
+                                      << "Gleis: an|Gleis: aus|Gleis: an" << true << true;
+        QTest::newRow("stumm") << QStringList{} << QStringList{"! stumm"} << "Gleis: an" << false << true;
+        QTest::newRow("stumm nach 0,2 s") << QStringList{"--stumm-nach", "0.2"} << QStringList{} << "Gleis: an"
+                                          << false << true;
+        QTest::newRow("trennen") << QStringList{} << QStringList{"! trennen"} << "Gleis: an" << false << false;
+    }
+    void ecosSimulator()
+    {
+        QFETCH(QStringList, optionen);
+        QFETCH(QStringList, schritte);
+        QFETCH(QString, zustaende);
+        QFETCH(bool, antwortet);
+        QFETCH(bool, verbunden);
+        QProcess sim;
+        sim.start(QStringLiteral(TRABOLIN_ECOS_SIM), QStringList{"--port", "0"} + optionen);
+        QVERIFY(sim.waitForReadyRead(5000));
+        const quint16 port = quint16(QString::fromUtf8(sim.readLine()).section(u':', -1).trimmed().toUInt());
+        QTcpSocket ecos;
+        ecos.connectToHost(QStringLiteral("127.0.0.1"), port);
+        QVERIFY(ecos.waitForConnected(3000));
+        EcosMeldungsleser leser;
+        QList<Gleiszustand> z;
+        bool statusAntwort = false;
+        connect(&ecos, &QTcpSocket::readyRead, this, [&] {
+            const EcosMeldungen m = leser.lies(QString::fromLatin1(ecos.readAll()));
+            z += m.gleis;
+            statusAntwort = statusAntwort || m.statusAntwort;
+        });
+        ecos.write(ecosStatusBeobachten().toLatin1());
+        QTest::qWait(50);
+        ecos.write(ecosStatusAbfrage().toLatin1());
+        QTRY_VERIFY(statusAntwort);
+        for (const QString &schritt : schritte) {
+            QTest::qWait(200);
+            if (schritt.startsWith(u'>'))
+                ecos.write(schritt.mid(2).toLatin1());
+            else
+                sim.write(schritt.mid(2).toUtf8() + '\n');
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(texte(z), zustaende, 3000);
+        QTest::qWait(300);
+        QCOMPARE(texte(z), zustaende); // and nothing more
+        statusAntwort = false;
+        ecos.write(ecosStatusAbfrage().toLatin1());
+        if (antwortet)
+            QTRY_VERIFY(statusAntwort);
+        else
+            QTest::qWait(500);
+        QCOMPARE(statusAntwort, antwortet);
+        QCOMPARE(ecos.state() == QAbstractSocket::ConnectedState, verbunden);
+        sim.kill();
+        sim.waitForFinished(2000);
+    }
+};
+
+QTEST_MAIN(TestGleismeldung)
+#include "tst_gleismeldung.moc"
