@@ -1,0 +1,58 @@
+#include "stations/ecos/EcosStatuswache.h"
+
+namespace trabolin {
+
+EcosStatuswache::EcosStatuswache(EcosLink &link, Gleismelder &melder, QObject *parent)
+    : QObject(parent), m_link(link), m_melder(melder)
+{
+    m_frist.setSingleShot(true);
+    setzeZeiten(10000, 3000);
+    connect(&m_abfrage, &QTimer::timeout, this, &EcosStatuswache::frage);
+    connect(&m_frist, &QTimer::timeout, this, [this] {
+        beende(true);
+        emit stumm();
+    });
+}
+
+void EcosStatuswache::setzeZeiten(int abfrageMs, int antwortMs)
+{
+    m_abfrage.setInterval(abfrageMs);
+    m_frist.setInterval(antwortMs);
+}
+
+void EcosStatuswache::beginne()
+{
+    m_leser = EcosMeldungsleser();
+    m_abfrage.start();
+    m_link.sende(ecosStatusBeobachten());
+    frage();
+}
+
+void EcosStatuswache::beende(bool verloren)
+{
+    const bool warAktiv = aktiv();
+    m_abfrage.stop();
+    m_frist.stop();
+    if (verloren && warAktiv)
+        m_melder.meldeGleiszustand(Gleiszustand::verbindungVerloren);
+}
+
+void EcosStatuswache::frage()
+{
+    // An answer still outstanding keeps its own deadline.
+    if (m_link.sende(ecosStatusAbfrage()) && !m_frist.isActive())
+        m_frist.start();
+}
+
+QString EcosStatuswache::lies(const QString &text)
+{
+    const EcosMeldungen m = m_leser.lies(text);
+    if (m.statusAntwort)
+        m_frist.stop();
+    if (aktiv())
+        for (Gleiszustand z : m.gleis)
+            m_melder.meldeGleiszustand(z);
+    return m.rest;
+}
+
+} // namespace trabolin
