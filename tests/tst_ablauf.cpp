@@ -88,7 +88,7 @@ private slots:
             a.maerklin.Fahrbefehl_X();
         QCOMPARE(protokoll(a.port), fall.erwartet);
         QCOMPARE(a.zeit.jetzt, fall.ende);
-        QCOMPARE(a.ablauf.zustand().XLRichtung, 1); // only an "f" row on the "XL" path turns it
+        QCOMPARE(a.maerklin.XLRichtung(), 1); // only an "f" row on the "XL" path turns it
     }
 
     // Whole runs from "starten": the lines run, the end command, and the end sound at
@@ -339,7 +339,7 @@ private slots:
         QFETCH(QString, erwartet);
         Aufbau a;
         a.feld.option = option;
-        a.feld.usb = usb;
+        a.lenz.setzeUsbInterface(usb);
         a.ablauf.btnPower_Click(index);
         QCOMPARE(QString::fromLatin1(a.port.alles().toHex(' ').toUpper()), erwartet);
     }
