@@ -204,7 +204,7 @@ public:
 
     // --- serial port, station and run
     SerielleSchnittstelle *V24;  // the one serial port
-    QString Zentrale;            // station code: "DCC", "Lenz" or "Ecos"
+    QString Zentrale;            // station code of the selected row ("DCC", "Lenz", "Ecos", ...)
     bool USBInterface = false;   // the Lenz USB interface is used (chkUSB)
     Ablauf &ablauf() { return *m_ablauf; }
     QString programmVerzeichnis() const { return m_programmVerzeichnis; }
@@ -220,8 +220,6 @@ public:
 
     // --- network stations
     Netzverbindung *TCP;         // the link of the network station the fields show
-    // The driver of station option `option`, or nullptr.
-    Zentralentreiber *treiber(int option) const;
     // Characters of a reply shown in txtRX at most; a longer reply is shown with
     // its start and its end, and the number of characters left out between them.
     static constexpr qsizetype anzeigeKappe = 64 * 1024;

@@ -209,7 +209,7 @@ void frmTrabolin::ecosNichtErreichbar(const QString &text)
 {
     setzeLaufknoepfe(false);
     const QString titel = netzTitel(zentralenregister()[m_netzOption]);
-    meldeNachDemLauf(QStringLiteral("Ecos"),
+    meldeNachDemLauf(QStringLiteral("Netz"),
                      [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
 }
 

@@ -169,11 +169,6 @@ void frmTrabolin::chkUSB_Click()
         t->setzeUsbInterface(USBInterface);
 }
 
-Zentralentreiber *frmTrabolin::treiber(int option) const
-{
-    return (option >= 0 && option < int(m_treiber.size())) ? m_treiber[option].get() : nullptr;
-}
-
 void frmTrabolin::oeffneSchnittstelleBeimStart()
 {
     const Zentralenzeile *z = zentralenzeile(zentralenoption(Zentrale));
