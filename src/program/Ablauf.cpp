@@ -33,11 +33,24 @@ private:
 
 } // namespace
 
+// The reporting point of one station: its reports carry its option.
+class Ablauf::Melder : public Gleismelder {
+public:
+    Melder(Ablauf &ablauf, int option) : m_ablauf(ablauf), m_option(option) {}
+    void meldeGleiszustand(Gleiszustand zustand) override { m_ablauf.meldeGleis(m_option, zustand); }
+
+private:
+    Ablauf &m_ablauf;
+    int m_option;
+};
+
 Ablauf::Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit, Klang &klang,
                QObject *parent)
     : QObject(parent), m_tabelle(tabelle), m_bedienfeld(bedienfeld), m_zeit(zeit), m_klang(klang)
 {
 }
+
+Ablauf::~Ablauf() = default;
 
 void Ablauf::setzeTreiber(int option, Zentralentreiber *treiber)
 {
@@ -83,6 +96,56 @@ void Ablauf::stoppKlick()
 {
     m_zustand.stopp = true;
     m_zeit.wecke();
+}
+
+// ---------------------------------------------------------------- the layout
+
+Gleismelder &Ablauf::gleismelder(int option)
+{
+    option = qMax(option, 0);
+    if (option >= int(m_melder.size())) {
+        m_melder.resize(option + 1);
+        m_gleis.resize(option + 1, Gleiszustand::unbekannt);
+    }
+    if (!m_melder[option])
+        m_melder[option] = std::make_unique<Melder>(*this, option);
+    return *m_melder[option];
+}
+
+Gleiszustand Ablauf::gleiszustand() const
+{
+    const int option = m_bedienfeld.zentraleOption();
+    return (option >= 0 && option < int(m_gleis.size())) ? m_gleis[option] : Gleiszustand::unbekannt;
+}
+
+void Ablauf::meldeGleis(int option, Gleiszustand zustand)
+{
+    if (m_gleis[option] == zustand)
+        return;
+    m_gleis[option] = zustand;
+    if (option == m_bedienfeld.zentraleOption())
+        emit gleiszustandGeaendert();
+    // Only the station that drives can end the run; the first report counts.
+    const bool faehrt = laeuft() && m_fahrender && option < int(m_treiber.size()) && m_treiber[option] == m_fahrender;
+    if (!faehrt || m_beendet || m_halt || !sperrtFahrt(zustand))
+        return;
+    m_halt = zustand;
+    stoppKlick();
+    emit angehalten(zustand);
+}
+
+bool Ablauf::darfFahren()
+{
+    const Gleiszustand z = gleiszustand();
+    if (!sperrtFahrt(z))
+        return true;
+    emit gesperrt(z);
+    return false;
+}
+
+void Ablauf::beginneLauf()
+{
+    m_halt.reset();
 }
 
 void Ablauf::beenden()
@@ -161,7 +224,10 @@ void Ablauf::btnStart_Click()
         m_bedienfeld.piepe();
         return;
     }
+    if (!darfFahren())
+        return;
     Laufmarke marke(m_laeuft);
+    beginneLauf();
 
     setzeStartzeit();
     m_zustand.stopp = false;
@@ -189,8 +255,12 @@ void Ablauf::fahrePaesse()
             return;
         }
         // Each later pass is a new start: the stop flag and the address are taken
-        // afresh (the first pass has them from "starten").
+        // afresh (the first pass has them from "starten"). A run that the layout
+        // ended between two passes stays ended: the pass before left the locomotive
+        // at speed 0.
         if (!ersterPass) {
+            if (m_halt)
+                return;
             if (t->startzeitJePass())
                 setzeStartzeit();
             m_zustand.stopp = false;
@@ -200,9 +270,11 @@ void Ablauf::fahrePaesse()
         bisher = t;
         if (pass.ende == Ende::abgebrochen || m_beendet)
             return;
-        // A stop raised during the pass's last line ends the run too, also in endless mode.
+        // A stop raised during the pass's last line ends the run too, also in endless
+        // mode. When the layout ended it, no sound says it ended well.
         if (pass.ende == Ende::gestoppt || m_zustand.stopp) {
-            spieleEndsignal();
+            if (!m_halt)
+                spieleEndsignal();
             return;
         }
         // Endless mode starts again at line 1, also after a first pass that began on
@@ -228,15 +300,18 @@ void Ablauf::btnSendZeile_Click()
         m_bedienfeld.piepe();
         return;
     }
+    if (!darfFahren())
+        return;
     Laufmarke marke(m_laeuft);
     Fahrender fahrender(m_fahrender);
+    beginneLauf();
 
     leseAdresse();
     m_zustand.stopp = false;
     Zentralentreiber *t = treiber();
     fahrender.setze(t);
     const bool gesendet = !t || t->sendeZeile();
-    if (gesendet && m_bedienfeld.signal() && !m_beendet)
+    if (gesendet && m_bedienfeld.signal() && !m_beendet && !m_halt)
         spieleRing();
 }
 
@@ -244,6 +319,13 @@ void Ablauf::btnPower_Click(int index)
 {
     if (index < 0 || index > 1)
         return;
+    // The user switches the track off under a running locomotive: the run ends with
+    // its stop, as when the layout switches it off, and no message follows (the
+    // station's echo of the change finds the run ended already).
+    if (index == 0 && laeuft() && !m_halt) {
+        m_halt = Gleiszustand::aus;
+        stoppKlick();
+    }
     if (Zentralentreiber *t = treiber())
         t->power(index);
 }

@@ -4,12 +4,15 @@
 // the sounds. What a command station does with a pass or a line is its driver's
 // work (Zentralentreiber.h); each pass goes to the driver of the station selected
 // when it starts.
+#include "program/Gleiszustand.h"
 #include "program/Laufkontext.h"
 #include "program/Tabelle.h"
 #include "program/Umgebung.h"
 #include "program/Zentralentreiber.h"
 
 #include <QObject>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace trabolin {
@@ -27,6 +30,7 @@ class Ablauf : public QObject, public Laufkontext {
 public:
     Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit, Klang &klang,
            QObject *parent = nullptr);
+    ~Ablauf() override;
 
     // The driver of station option `option` (0 and up, the order of the station
     // registry); not owned, it must outlive every run. An option without a driver
@@ -46,11 +50,21 @@ public:
     // Click on "St&op": raises the stop flag; the running wait ends at once.
     void stoppKlick();
 
+    // Where the driver (or link) of station option `option` reports what the layout
+    // says. A run or single line on that station ends on a report that stops the
+    // track (Gleiszustand.h), as "St&op" ends it but without an end sound, and
+    // `angehalten` follows; power coming back starts nothing.
+    Gleismelder &gleismelder(int option);
+    // What the layout of the selected station says now.
+    Gleiszustand gleiszustand() const;
+
     // Click on "&starten" and on "aktuelle &Zeile ".
     void btnStart_Click();
     void btnSendZeile_Click();
 
-    // Click on "Power of&f" (index 0) or "Power o&n" (index 1).
+    // Click on "Power of&f" (index 0) or "Power o&n" (index 1). "Power of&f" during a
+    // run or single line is the user's choice to end it: it ends as the layout ends
+    // it, without a message.
     void btnPower_Click(int index);
 
     // The window closes: a run or single line still going on stops the locomotive
@@ -70,6 +84,7 @@ public:
     void subWarten(int dauerMs) override;
     void verarbeiteEreignisse() override;
     bool stopp() const override { return m_zustand.stopp; }
+    bool haltDurchAnlage() const override { return m_halt.has_value(); }
     bool beendet() const override { return m_beendet; }
     Tabellenspeicher &tabelle() override { return m_tabelle; }
     QString adresseFeld() const override { return m_bedienfeld.adresseText(); }
@@ -81,9 +96,26 @@ public:
     void spieleEndsignal() override;
     void spieleRing() override;
 
+signals:
+    // The state of the selected station's layout has changed.
+    void gleiszustandGeaendert();
+    // The layout has ended the run or single line that is going on (not the
+    // program's own "Power of&f"); `ursache` is what it reported.
+    void angehalten(Gleiszustand ursache);
+    // "starten" or "aktuelle Zeile" was refused: the layout of the selected station
+    // says `zustand`, in which no locomotive may be sent a speed.
+    void gesperrt(Gleiszustand zustand);
+
 private:
+    class Melder;
     // Runs the passes of a run until it ends.
     void fahrePaesse();
+    // The state `zustand` reported for station option `option`.
+    void meldeGleis(int option, Gleiszustand zustand);
+    // False, after `gesperrt`, when the selected station's layout forbids driving.
+    bool darfFahren();
+    // A run or single line begins: no halt yet.
+    void beginneLauf();
 
     Tabellenspeicher &m_tabelle;
     Bedienfeld &m_bedienfeld;
@@ -92,6 +124,9 @@ private:
     Laufzustand m_zustand;
     std::vector<Zentralentreiber *> m_treiber;
     Zentralentreiber *m_fahrender = nullptr; // the driver of the running pass or single line
+    std::vector<std::unique_ptr<Melder>> m_melder; // per option
+    std::vector<Gleiszustand> m_gleis;             // per option, as last reported
+    std::optional<Gleiszustand> m_halt; // what ended the run that is going on
     int m_laeuft = 0;
     bool m_beendet = false;
 };

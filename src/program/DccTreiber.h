@@ -14,7 +14,8 @@ public:
 
     // From `startzeile` on, each line: an exactly empty "Dauer" ends the pass (a
     // blank is not empty); a "Dauer" of 0 or less is skipped without a send or a
-    // wait; a raised stop flag sends the halt and ends the run; otherwise the line
+    // wait; a raised stop flag sends the halt (when the layout raised it, speed 0 in
+    // the direction of the last line driven) and ends the run; otherwise the line
     // goes out, its duration is waited out and the running time shown. The pass
     // ends with the locomotive at speed 0: at an empty "Dauer" and after line 25.
     Passergebnis fahrePass(int startzeile) final;
@@ -36,6 +37,9 @@ protected:
     virtual bool sendeHalt() = 0;
 
     Laufkontext &m_lauf;
+
+private:
+    QString m_gefahreneEinheit; // the unit of the last line driven in this run
 };
 
 } // namespace trabolin

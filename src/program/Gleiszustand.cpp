@@ -34,7 +34,7 @@ bool sperrtFahrt(Gleiszustand zustand)
     return zustand != Gleiszustand::an && zustand != Gleiszustand::unbekannt;
 }
 
-Gleismeldung gleisHaltMeldung(Gleiszustand zustand, const QString &zentrale)
+Gleismeldung gleisHaltMeldung(Gleiszustand zustand)
 {
     switch (zustand) {
     case Gleiszustand::aus:
@@ -48,8 +48,6 @@ Gleismeldung gleisHaltMeldung(Gleiszustand zustand, const QString &zentrale)
         return {QStringLiteral(" Nothalt..."),
                 QStringLiteral("Die Zentrale hat alle Loks angehalten (Nothalt).") + angehalten};
     case Gleiszustand::verbindungVerloren:
-        return {QStringLiteral(" Verbindung..."),
-                QStringLiteral("Die Verbindung zur %1 ist abgebrochen !").arg(zentrale)};
     case Gleiszustand::an:
     case Gleiszustand::unbekannt:
         break;

@@ -34,11 +34,13 @@ struct Gleismeldung {
     QString text;
 };
 
-// The message after a run or a single line that the layout ended; `zentrale` names
-// the station in the text of a lost link ("Die Verbindung zur Z21 ist abgebrochen !").
-Gleismeldung gleisHaltMeldung(Gleiszustand zustand, const QString &zentrale);
+// The message after a run or a single line that the layout ended. A lost link has
+// none here: each link tells of its own loss.
+Gleismeldung gleisHaltMeldung(Gleiszustand zustand);
 
-// The message when "starten" or "aktuelle Zeile" is refused in such a state.
+// The message when "starten" or "aktuelle Zeile" is refused in such a state;
+// `zentrale` names the station in the text of a lost link ("Die Verbindung zur Z21
+// ist abgebrochen !").
 Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale);
 
 // Where a station's driver or link reports what the layout says. A report of the

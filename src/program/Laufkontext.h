@@ -36,8 +36,14 @@ public:
     // Lets the window process its pending events once.
     virtual void verarbeiteEreignisse() = 0;
 
-    // The stop flag, raised only by "St&op"; the run logic lowers it.
+    // The stop flag, raised by "St&op" and when the layout ends the run (its track
+    // power goes off, a short circuit, an emergency stop, a lost link); the run logic
+    // lowers it.
     virtual bool stopp() const = 0;
+    // True when the layout (or the program's own "Power of&f") raised the stop flag:
+    // the locomotive is then stopped in the direction of the line that was running,
+    // so that its lights do not change when the power returns.
+    virtual bool haltDurchAnlage() const = 0;
     // True once the window is closing: nothing more may be sent.
     virtual bool beendet() const = 0;
 

@@ -4,6 +4,7 @@
 // logic keeps what all of them share (run state, stop flag, the wait, the passes,
 // the times, the end sound) and asks the driver of the station selected at that
 // moment for the station's own work.
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
@@ -56,6 +57,10 @@ public:
     // the window closes during a run or a single line, and when a run moves on to
     // another station.
     virtual void stoppeLok() = 0;
+
+    // Bytes the serial port read while this station is selected; a station that
+    // reports the layout's state on the port reads them.
+    virtual void empfange(const QByteArray &bytes) { (void)bytes; }
 
     // The shared controls, handed over whenever they change: "Fahrstufen" (index
     // 0 to 3 of "14", "27", "28", "128", -1 for none) and "USB-Interface". A station

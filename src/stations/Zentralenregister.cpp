@@ -35,7 +35,7 @@ std::vector<Zentralenzeile> baueRegister()
     lenz.fahrstufen = true;
     lenz.usb = true;
     lenz.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<LenzTreiber>(a.lauf, a.v24);
+        return std::make_unique<LenzTreiber>(a.lauf, a.v24, a.melder);
     };
     r.push_back(lenz);
 
@@ -55,8 +55,10 @@ std::vector<Zentralenzeile> baueRegister()
     ecos.beimStart = true;
     ecos.verbindung = [](QObject *eltern) { return new EcosVerbindung(eltern); };
     ecos.treiber = [](const Zentralenanschluss &a) {
-        // The link is the one this row made.
-        return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz));
+        // The link is the one this row made; it reports the track state itself.
+        auto *link = static_cast<EcosVerbindung *>(a.netz);
+        link->setzeGleismelder(&a.melder);
+        return std::make_unique<EcosTreiber>(a.lauf, *link);
     };
     r.push_back(ecos);
 

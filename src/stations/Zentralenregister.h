@@ -7,6 +7,7 @@
 //
 // A new station is a folder under stations/ with its driver, one row here, its
 // simulator under sim/ and its tests.
+#include "program/Gleiszustand.h"
 #include "program/Laufkontext.h"
 #include "program/Netzverbindung.h"
 #include "program/Umgebung.h"
@@ -31,6 +32,7 @@ struct Zentralenanschluss {
     Laufkontext &lauf;
     Ausgabe &v24;         // the serial port
     Netzverbindung *netz; // the station's own network link; nullptr for a serial station
+    Gleismelder &melder;  // where the driver or the link reports what the layout says
 };
 
 struct Zentralenzeile {

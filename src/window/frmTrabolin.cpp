@@ -8,6 +8,7 @@
 #include "stations/Zentralenregister.h"
 #include "window/Einzelinstanz.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Gleisanzeige.h"
 #include "window/Stoppknopf.h"
 
 #include <QAbstractButton>
@@ -540,9 +541,12 @@ QWidget *frmTrabolin::baueProgrammpanel()
                         QStringLiteral(" Zentrale abschalten "));
     btnPower[1] = knopf(QStringLiteral("btnPower_1"), QStringLiteral("Power o&n"),
                         QStringLiteral(" Zentrale einschalten "));
+    // What the layout says, beside the buttons that switch its power.
+    lblGleis = benannt(new Gleisanzeige, QStringLiteral("lblGleis"));
     auto *strom = new QHBoxLayout;
     strom->addWidget(btnPower[0]);
     strom->addWidget(btnPower[1]);
+    strom->addWidget(lblGleis);
     spalte->addLayout(strom);
     spalte->addWidget(trennlinie());
 

@@ -38,6 +38,7 @@ class Zentralentreiber;
 class WavKlang;
 class Fensterbedienfeld;
 class Einzelinstanz;
+class Gleisanzeige;
 
 // The program's only window. It owns the table store and every control; the
 // controls are public so that the run logic, the serial port, the ECoS link and
@@ -179,6 +180,7 @@ public:
     Antwortfeld *txtRX;
 
     std::array<QPushButton *, 2> btnPower;
+    Gleisanzeige *lblGleis; // the track state the selected station reports
 
     QPushButton *btnStart;
     QPushButton *btnSendStop; // a Stoppknopf: stops as it goes down
@@ -275,6 +277,8 @@ private:
     void frageNachChmBetrachter();
 
     void verbindeSteuerung();
+    // The track indicator and the messages of a layout that ends or refuses a run.
+    void verbindeGleismeldungen();
     void oeffneSchnittstelleBeimStart();
     void schnittstelleVerloren();
     void verbindeEcos();

@@ -8,6 +8,7 @@
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Gleisanzeige.h"
 #include "window/Stoppknopf.h"
 
 #include <QApplication>
@@ -45,7 +46,8 @@ void frmTrabolin::verbindeSteuerung()
             netz->setObjectName(QStringLiteral("TCP"));
         m_netz.push_back(netz);
         m_netzadressen.emplace_back();
-        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz});
+        std::unique_ptr<Zentralentreiber> t =
+            z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, m_ablauf->gleismelder(i)});
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
         m_ablauf->setzeTreiber(i, t.get());
@@ -80,6 +82,7 @@ void frmTrabolin::verbindeSteuerung()
     zeigeGeraet(lstV24->currentText());
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
     verbindeEcos();
+    verbindeGleismeldungen();
 
     // Logging out of the desktop, or the application being told to quit, ends the
     // program as "beenden" does: the locomotive is stopped before anything closes.
@@ -89,6 +92,26 @@ void frmTrabolin::verbindeSteuerung()
     };
     connect(qApp, &QGuiApplication::commitDataRequest, this, schliesseBeimEnde);
     connect(qApp, &QCoreApplication::aboutToQuit, this, schliesseBeimEnde);
+}
+
+// ---------------------------------------------------------------- the layout
+
+void frmTrabolin::verbindeGleismeldungen()
+{
+    connect(m_ablauf.get(), &Ablauf::gleiszustandGeaendert, this,
+            [this] { lblGleis->zeige(m_ablauf->gleiszustand()); });
+    // The message never holds the stop back: it waits until the run has ended.
+    connect(m_ablauf.get(), &Ablauf::angehalten, this, [this](Gleiszustand ursache) {
+        const Gleismeldung m = gleisHaltMeldung(ursache);
+        if (m.text.isEmpty()) // a lost link tells of itself
+            return;
+        meldeNachDemLauf(QStringLiteral("Gleis"), [this, m] { melde(QMessageBox::Critical, m.titel, m.text); });
+    });
+    connect(m_ablauf.get(), &Ablauf::gesperrt, this, [this](Gleiszustand zustand) {
+        const Zentralenzeile *z = zentralenzeile(m_bedienfeld->zentraleOption());
+        const Gleismeldung m = gleisSperrMeldung(zustand, z ? z->name : QString());
+        melde(QMessageBox::Critical, m.titel, m.text);
+    });
 }
 
 // ---------------------------------------------------------------- run buttons
@@ -237,6 +260,7 @@ void frmTrabolin::optZentrale_Click(int index)
     }
     V24->setzeHandshake(z->handshake);
     Zentrale = z->code;
+    lblGleis->zeige(m_ablauf->gleiszustand());
 }
 
 } // namespace trabolin

@@ -4,6 +4,7 @@
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
 #include "stations/ecos/EcosLink.h"
+#include "stations/ecos/EcosStatuswache.h"
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
@@ -48,9 +49,10 @@ struct Aufbau {
     KlangMitschrift klang{zeit};
     Ablauf ablauf{tabelle, feld, zeit, klang};
     MaerklinTreiber maerklin{ablauf, port};
-    LenzTreiber lenz{ablauf, port};
+    LenzTreiber lenz{ablauf, port, ablauf.gleismelder(1)};
     LinkMitschrift link{zeit};
     EcosTreiber ecos{ablauf, link};
+    EcosStatuswache ecosWache{link}; // what the ECoS link reads of the layout
     int nichtVerbunden = 0; // how often the ECoS driver found no link
 
     Aufbau()
@@ -59,6 +61,7 @@ struct Aufbau {
         ablauf.setzeTreiber(1, &lenz);
         ablauf.setzeTreiber(2, &ecos);
         ecos.nichtVerbunden = [this] { ++nichtVerbunden; };
+        ecosWache.setzeMelder(&ablauf.gleismelder(2));
     }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }

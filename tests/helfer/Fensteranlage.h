@@ -4,6 +4,7 @@
 // own serial devices kept out of its port choice. A test's own set-up derives from it,
 // puts what the folder needs there (settings file, port links) and then calls starte().
 // The window's controls are Qt widgets, so the widget and test headers come with it.
+#include "window/Gleisanzeige.h"
 #include "window/frmTrabolin.h"
 
 #include <QtTest>

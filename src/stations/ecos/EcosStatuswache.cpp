@@ -2,8 +2,7 @@
 
 namespace trabolin {
 
-EcosStatuswache::EcosStatuswache(EcosLink &link, Gleismelder &melder, QObject *parent)
-    : QObject(parent), m_link(link), m_melder(melder)
+EcosStatuswache::EcosStatuswache(EcosLink &link, QObject *parent) : QObject(parent), m_link(link)
 {
     m_frist.setSingleShot(true);
     setzeZeiten(10000, 3000);
@@ -33,8 +32,8 @@ void EcosStatuswache::beende(bool verloren)
     const bool warAktiv = aktiv();
     m_abfrage.stop();
     m_frist.stop();
-    if (verloren && warAktiv)
-        m_melder.meldeGleiszustand(Gleiszustand::verbindungVerloren);
+    if (verloren && warAktiv && m_melder)
+        m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
 }
 
 void EcosStatuswache::frage()
@@ -49,9 +48,9 @@ QString EcosStatuswache::lies(const QString &text)
     const EcosMeldungen m = m_leser.lies(text);
     if (m.statusAntwort)
         m_frist.stop();
-    if (aktiv())
+    if (m_melder)
         for (Gleiszustand z : m.gleis)
-            m_melder.meldeGleiszustand(z);
+            m_melder->meldeGleiszustand(z);
     return m.rest;
 }
 

@@ -16,7 +16,10 @@ namespace trabolin {
 class EcosStatuswache : public QObject {
     Q_OBJECT
 public:
-    EcosStatuswache(EcosLink &link, Gleismelder &melder, QObject *parent = nullptr);
+    explicit EcosStatuswache(EcosLink &link, QObject *parent = nullptr);
+
+    // Where the states go; none: they are read and dropped.
+    void setzeMelder(Gleismelder *melder) { m_melder = melder; }
 
     // The intervals; the tests shorten them.
     void setzeZeiten(int abfrageMs, int antwortMs);
@@ -42,7 +45,7 @@ private:
     void frage();
 
     EcosLink &m_link;
-    Gleismelder &m_melder;
+    Gleismelder *m_melder = nullptr;
     EcosMeldungsleser m_leser;
     QTimer m_abfrage; // every 10 s
     QTimer m_frist;   // 3 s for the answer

@@ -23,7 +23,8 @@ QString alsText(const QByteArray &bytes)
 
 } // namespace
 
-EcosVerbindung::EcosVerbindung(QObject *parent) : Netzverbindung(parent), m_socket(new QTcpSocket(this))
+EcosVerbindung::EcosVerbindung(QObject *parent)
+    : Netzverbindung(parent), m_socket(new QTcpSocket(this)), m_wache(new EcosStatuswache(*this, this))
 {
     m_ruhe.setSingleShot(true);
     connect(&m_ruhe, &QTimer::timeout, this, &EcosVerbindung::liefere);
@@ -32,6 +33,7 @@ EcosVerbindung::EcosVerbindung(QObject *parent) : Netzverbindung(parent), m_sock
         // No waiting to gather small writes into one packet: each command is sent alone.
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_warVerbunden = true;
+        m_wache->beginne();
     });
     auto weg = [this] {
         if (!m_warVerbunden)
@@ -40,10 +42,14 @@ EcosVerbindung::EcosVerbindung(QObject *parent) : Netzverbindung(parent), m_sock
         lies();
         if (!m_kopf.isEmpty())
             liefere();
+        m_wache->beende(true);
         emit verloren();
     };
     connect(m_socket, &QTcpSocket::disconnected, this, weg);
     connect(m_socket, &QTcpSocket::errorOccurred, this, weg);
+    // An ECoS that no longer answers is as lost as one whose link has closed: the
+    // link is dropped, which reports it.
+    connect(m_wache, &EcosStatuswache::stumm, m_socket, &QTcpSocket::abort);
 }
 
 EcosVerbindung::~EcosVerbindung() = default;
@@ -53,6 +59,7 @@ bool EcosVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs
     if (verbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
         return true;
     m_warVerbunden = false; // dropping the old link is no loss to report
+    m_wache->beende(false);
     m_socket->abort();
     m_ruhe.stop();
     m_kopf.clear();
@@ -94,6 +101,7 @@ bool EcosVerbindung::sende(const QString &text)
 void EcosVerbindung::schliesse()
 {
     m_warVerbunden = false;
+    m_wache->beende(false);
     m_ruhe.stop();
     if (m_socket->state() == QAbstractSocket::UnconnectedState)
         return;
@@ -150,7 +158,12 @@ void EcosVerbindung::liefere()
     m_kopf.clear();
     m_ende.clear();
     m_ausgelassen = 0;
-    emit antwort(text, ausgelassen);
+    // The watch's own replies and the ECoS's events are not replies to the user's
+    // commands: alone they leave the reply field and the run buttons as they are.
+    const QString rest = m_wache->lies(text);
+    if (rest.size() != text.size() && rest.trimmed().isEmpty())
+        return;
+    emit antwort(rest, ausgelassen);
 }
 
 } // namespace trabolin

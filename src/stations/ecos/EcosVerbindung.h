@@ -3,9 +3,12 @@
 // keeps working; a link that was lost or refused can be connected again. Commands
 // go out at once, each as its own packet: the ECoS reads a packet without a line
 // end as one command, so two commands must never share one. Replies are gathered
-// until their END line (or a short quiet moment) and delivered whole.
+// until their END line (or a short quiet moment) and delivered whole. While the
+// link stands, a watch reads the track state out of them and asks after the ECoS
+// (EcosStatuswache.h); only what remains is delivered.
 #include "program/Netzverbindung.h"
 #include "stations/ecos/EcosLink.h"
+#include "stations/ecos/EcosStatuswache.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -44,12 +47,17 @@ public:
 
     QTcpSocket *socket() const { return m_socket; }
 
+    // Where the track state the ECoS reports goes, and "Verbindung verloren".
+    void setzeGleismelder(Gleismelder *melder) { m_wache->setzeMelder(melder); }
+    EcosStatuswache &wache() { return *m_wache; }
+
 private:
     void lies();
     void liefere();
     bool endetMitEndzeile() const;
 
     QTcpSocket *m_socket;
+    EcosStatuswache *m_wache;
     QByteArray m_kopf;        // the start of the reply being gathered
     QByteArray m_ende;        // its last bytes, once it outgrew the cap
     qint64 m_ausgelassen = 0; // bytes dropped between the two

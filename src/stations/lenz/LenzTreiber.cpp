@@ -54,7 +54,10 @@ void LenzAusgabe::schreibe(const QByteArray &bytes)
     m_v24.schreibe(m_usb ? mitUsbPrefix(bytes) : bytes);
 }
 
-LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24) : DccTreiber(lauf), m_ausgabe(v24) {}
+LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, Gleismelder &melder)
+    : DccTreiber(lauf), m_ausgabe(v24), m_hoerer(melder)
+{
+}
 
 quint8 LenzTreiber::modusByte() const
 {

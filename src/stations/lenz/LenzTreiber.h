@@ -4,6 +4,7 @@
 // a Lenz serial interface or the Lenz USB interface.
 #include "program/DccTreiber.h"
 #include "program/Umgebung.h"
+#include "stations/lenz/LenzHoerer.h"
 #include "stations/lenz/XpressNet.h"
 
 #include <optional>
@@ -42,12 +43,14 @@ private:
 
 class LenzTreiber : public DccTreiber {
 public:
-    LenzTreiber(Laufkontext &lauf, Ausgabe &v24);
+    // The LZ100's broadcasts (track power, emergency stop) go to `melder`.
+    LenzTreiber(Laufkontext &lauf, Ausgabe &v24, Gleismelder &melder);
 
     bool sendeZeile() override;
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppeLok() override;
+    void empfange(const QByteArray &bytes) override { m_hoerer.nimm(bytes); }
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry.
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     // "USB-Interface": the Lenz USB interface is used.
@@ -78,6 +81,7 @@ private:
     quint8 modusByte() const;
 
     LenzAusgabe m_ausgabe;
+    LenzHoerer m_hoerer;
     LenzPuffer m_lenzBefehl;
     int m_fahrstufenIndex = 0;
 };
