@@ -1,6 +1,9 @@
 // What the layout tells the program: the Lenz broadcast frames (check byte, USB
 // prefixes, garbage, pieces, floods), the ECoS events and status replies taken out of
-// the replies, the indicator, and the ECoS simulator acting as the layout over TCP.
+// the replies, the indicator, the ECoS simulator acting as the layout over TCP, and
+// in virtual time, per station, a run that the layout ends and a start it refuses.
+#include "helfer/Aufbau.h"
+#include "helfer/Protokoll.h"
 #include "program/Gleiszustand.h"
 #include "stations/ecos/EcosMeldungsleser.h"
 #include "stations/lenz/LenzMeldungsleser.h"
@@ -12,8 +15,33 @@
 #include <QtTest>
 
 using namespace trabolin;
+using namespace trabolin::test;
 
 namespace {
+
+// What the layout does at a virtual time, "<ms> <what>": hex bytes arriving from
+// the Lenz interface ("3000 61 00 61"), "STOP" or "GO" as an ECoS event through its
+// link's watch, "verloren" for a lost ECoS link, "aus" for the program's own
+// "Power of&f".
+void anlage(Aufbau &a, const QString &ereignis)
+{
+    const QString was = ereignis.section(u' ', 1);
+    if (was == u"STOP" || was == u"GO")
+        a.ecosWache.lies(QStringLiteral("<EVENT 1>\n1 status[%1]\n<END 0 (OK)>\n").arg(was));
+    else if (was == u"verloren") {
+        a.link.offen = false;
+        a.ablauf.gleismelder(2).meldeGleiszustand(Gleiszustand::verbindungVerloren);
+    } else if (was == u"aus")
+        a.ablauf.btnPower_Click(0);
+    else
+        a.lenz.empfange(QByteArray::fromHex(was.toLatin1()));
+}
+
+void plane(Aufbau &a, const QStringList &ereignisse)
+{
+    for (const QString &e : ereignisse)
+        a.zeit.bei(e.section(u' ', 0, 0).toLongLong(), [&a, e] { anlage(a, e); });
+}
 
 QString texte(const QList<Gleiszustand> &liste)
 {
@@ -125,6 +153,107 @@ private slots:
         QCOMPARE(texte(alle.gleis), zustaende);
         QCOMPARE(alle.statusAntwort, statusAntwort);
         QCOMPARE(alle.rest, rest);
+    }
+
+    // A run of two minute-long lines forwards (or the single line) on locomotive 3,
+    // with the signal box ticked: what went out, what the run logic told the window,
+    // how many sounds played, and when it ended.
+    void halt_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("einzeln");
+        QTest::addColumn<QStringList>("ereignisse");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::addColumn<QString>("ursache");
+        QTest::addColumn<int>("klaenge");
+        const QStringList lenz{"0 E4 10 00 03 86 71", "100 E4 20 00 03 00 C7"};
+        // Speed 0 forwards, as the line drove: the lights stay as they were.
+        QTest::newRow("lenz gleis aus") << 1 << false << QStringList{"3000 61 00 61"}
+                                        << lenz + QStringList{"3000 E4 10 00 03 80 77"} << "Gleis: aus" << 0;
+        QTest::newRow("lenz nothalt hinter usb-vorspann") << 1 << false << QStringList{"3000 FF FD 81 00 81"}
+                                        << lenz + QStringList{"3000 E4 10 00 03 80 77"} << "Nothalt" << 0;
+        QTest::newRow("lenz einzelzeile, kein ring") << 1 << true << QStringList{"3000 61 00 61"}
+            << QStringList{"0 E4 10 00 03 86 71", "200 E4 20 00 03 00 C7", "3000 E4 10 00 03 80 77"} << "Gleis: aus" << 0;
+        QTest::newRow("lenz muell und andere rahmen") << 1 << false
+            << QStringList{"1000 61 00 60 13 E4 13 00 03 85 71 42 01 02 41 61 01 60 FF"}
+            << lenz + QStringList{"60100 E4 10 00 03 06 F1", "60200 E4 20 00 03 00 C7", "120200 E4 10 00 03 00 F7"}
+            << "" << 2;
+        // The program's own "Power of&f" ends the run; the station's echo says nothing more.
+        QTest::newRow("lenz eigenes power off mit echo") << 1 << false << QStringList{"3000 aus", "3000 61 00 61"}
+            << lenz + QStringList{"3000 21 80 A1", "3000 E4 10 00 03 80 77"} << "" << 0;
+        QTest::newRow("6021 eigenes power off") << 0 << false << QStringList{"3000 aus"}
+            << QStringList{"0 40 03", "500 05 03", "3000 61", "3000 00 03", "3000 00 03"} << "" << 0;
+        const QStringList ecos{"0 set(3,dir[0])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                               "200 set(3,speed[5])"};
+        QTest::newRow("ecos stop") << 2 << false << QStringList{"3000 STOP"}
+                                   << ecos + QStringList{"3000 set(3,speed[0])"} << "Gleis: aus" << 0;
+        QTest::newRow("ecos verbindung verloren") << 2 << false << QStringList{"3000 verloren"} << ecos
+                                                  << "Verbindung verloren" << 0;
+    }
+    void halt()
+    {
+        QFETCH(int, option);
+        QFETCH(bool, einzeln);
+        QFETCH(QStringList, ereignisse);
+        Aufbau a;
+        a.feld.option = option;
+        a.feld.adresse = QStringLiteral("3");
+        a.feld.mitSignal = true;
+        a.zeilen({"1,M,5", "1,m,5"});
+        QStringList ursachen;
+        connect(&a.ablauf, &Ablauf::angehalten, this, [&](Gleiszustand z) { ursachen << gleisanzeigeText(z); });
+        plane(a, ereignisse);
+        einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
+        QTEST(protokoll(a.port) + a.link.gesendet, "erwartet");
+        QTEST(ursachen.join(u'|'), "ursache");
+        QTEST(int(a.klang.gespielt.size()), "klaenge");
+        QVERIFY(!a.ablauf.laeuft());
+    }
+
+    // Outside a run the state alone changes; while it stops the track, "starten" and
+    // "aktuelle Zeile" are refused and nothing goes out; power back allows them again.
+    // A report of another station than the selected one changes nothing here.
+    void sperre_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("meldung");
+        QTest::addColumn<QString>("wiederAn");
+        QTest::addColumn<QString>("zustand");
+        QTest::newRow("lenz aus") << 1 << "0 61 00 61" << "0 61 01 60" << "Gleis: aus";
+        QTest::newRow("lenz nothalt") << 1 << "0 81 00 81" << "0 61 01 60" << "Nothalt";
+        QTest::newRow("lenz programmiermodus") << 1 << "0 61 02 63" << "0 61 01 60" << "Gleis: aus";
+        QTest::newRow("ecos stop") << 2 << "0 STOP" << "0 GO" << "Gleis: aus";
+        QTest::newRow("ecos verloren") << 2 << "0 verloren" << "0 GO" << "Verbindung verloren";
+        QTest::newRow("ecos meldet, lenz faehrt") << 1 << "0 STOP" << "" << "unbekannt";
+    }
+    void sperre()
+    {
+        QFETCH(int, option);
+        QFETCH(QString, meldung);
+        QFETCH(QString, wiederAn);
+        QFETCH(QString, zustand);
+        Aufbau a;
+        a.feld.option = option;
+        a.feld.adresse = QStringLiteral("3");
+        a.zeile(1, "1,s,5");
+        int gesperrt = 0;
+        connect(&a.ablauf, &Ablauf::gesperrt, this, [&] { ++gesperrt; });
+        anlage(a, meldung);
+        QCOMPARE(gleisanzeigeText(a.ablauf.gleiszustand()), zustand);
+        QVERIFY(a.port.vorgaenge.isEmpty() && a.link.gesendet.isEmpty());
+        a.ablauf.btnStart_Click();
+        a.ablauf.btnSendZeile_Click();
+        const bool sperrt = sperrtFahrt(a.ablauf.gleiszustand());
+        QCOMPARE(gesperrt, sperrt ? 2 : 0);
+        QCOMPARE(a.port.vorgaenge.isEmpty() && a.link.gesendet.isEmpty(), sperrt);
+        if (!sperrt)
+            return;
+        a.link.offen = true;
+        anlage(a, wiederAn);
+        QVERIFY(a.port.vorgaenge.isEmpty() && a.link.gesendet.isEmpty()); // power back starts nothing
+        QCOMPARE(gleisanzeigeText(a.ablauf.gleiszustand()), QStringLiteral("Gleis: an"));
+        a.ablauf.btnStart_Click();
+        QVERIFY(!a.port.vorgaenge.isEmpty() || !a.link.gesendet.isEmpty());
     }
 
     void anzeige_data()
