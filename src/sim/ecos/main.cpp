@@ -66,6 +66,8 @@ QList<Argument> argumente(const QString &befehl, qsizetype anfang, qsizetype end
 
 class Simulator : public QObject {
 public:
+    static constexpr int flutMeldungen = 20000;
+
     explicit Simulator(bool alt) : m_alt(alt)
     {
         const char *namen[] = {"BR 218", "V 200", "Köf II", "ICE 3"};
@@ -114,7 +116,8 @@ public:
 
     // One layout action: "aus" (the ECoS's stop button), "an" (its go button),
     // "kurzschluss", "stumm" (no answers, no events, the connection stays),
-    // "antworten" (answers again), "trennen" (drops every connection).
+    // "antworten" (answers again), "trennen" (drops every connection), "flut" (a
+    // flood of events that change nothing).
     void schalte(const QString &aktion)
     {
         if (aktion == u"aus")
@@ -126,12 +129,18 @@ public:
         else if (aktion == u"stumm" || aktion == u"antworten") {
             m_stumm = aktion == u"stumm";
             drucke(aktion, m_stumm ? QStringLiteral("keine Antworten mehr") : QStringLiteral("antwortet wieder"), {});
+        } else if (aktion == u"flut") {
+            // A flood of events that change nothing: the program must stay responsive.
+            const QByteArray ereignis = (QStringLiteral("<EVENT 1>\n") + statuszeile() + QStringLiteral("\n<END 0 (OK)>\n")).toUtf8();
+            drucke(aktion, QStringLiteral("%1 Meldungen").arg(flutMeldungen), {});
+            for (QTcpSocket *s : std::as_const(m_beobachter))
+                s->write(ereignis.repeated(flutMeldungen));
         } else if (aktion == u"trennen") {
             drucke(aktion, QStringLiteral("%1 Verbindung(en) getrennt").arg(m_verbindungen.size()), {});
             for (QTcpSocket *s : QList(m_verbindungen)) // each abort removes it from the list
                 s->abort();
         } else {
-            std::printf("Befehle: aus, an, kurzschluss, stumm, antworten, trennen\n");
+            std::printf("Befehle: aus, an, kurzschluss, stumm, antworten, trennen, flut\n");
             std::fflush(stdout);
         }
     }
