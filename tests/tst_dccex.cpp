@@ -1,0 +1,255 @@
+// The DCC-EX station: its commands byte for byte, the cutting of what it answers, and
+// the link to the station simulator over TCP on 127.0.0.1 and over a real
+// pseudo-terminal, where opening the port resets the station.
+#include "helfer/Pty.h"
+#include "program/Verkehrsprotokoll.h"
+#include "serial/V24.h"
+#include "stations/dccex/DccexBefehle.h"
+#include "stations/dccex/DccexVerbindung.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <termios.h>
+
+using namespace trabolin;
+
+namespace {
+
+QByteArray oder(const std::optional<QByteArray> &befehl)
+{
+    return befehl.value_or("nichts");
+}
+
+// The answers as "art text" lines, art as a digit of DccexArt.
+QStringList alsZeilen(const QList<DccexAntwort> &antworten)
+{
+    QStringList zeilen;
+    for (const DccexAntwort &a : antworten)
+        zeilen << QString::number(int(a.art)) + u' ' + a.text;
+    return zeilen;
+}
+
+// The simulator as a child process; its printed lines after the first.
+struct Simulator {
+    QProcess prozess;
+    QString erste;
+    QStringList zeilen;
+
+    bool starte(const QStringList &argumente)
+    {
+        prozess.start(QStringLiteral(SIMULATOR_PROGRAMM), QStringList{"--station", "dccex"} + argumente);
+        if (!prozess.waitForReadyRead(5000))
+            return false;
+        erste = QString::fromUtf8(prozess.readLine());
+        return erste.contains(u"bereit");
+    }
+    // Waits until a printed line contains `text`.
+    bool wartetAuf(const QString &text)
+    {
+        return QTest::qWaitFor([&] {
+            while (prozess.canReadLine())
+                zeilen << QString::fromUtf8(prozess.readLine()).trimmed().section(QStringLiteral("ms  "), 1, -1);
+            return !zeilen.filter(text).isEmpty();
+        }, 5000);
+    }
+    ~Simulator()
+    {
+        prozess.terminate();
+        prozess.waitForFinished(2000);
+    }
+};
+
+// Sends `befehl` and waits for the next answer of the kind `art`.
+QString frage(DccexVerbindung &v, const QByteArray &befehl, DccexArt art)
+{
+    QString text;
+    auto verbindung = QObject::connect(&v, &DccexVerbindung::antwort, [&](const DccexAntwort &a) {
+        if (a.art == art && text.isEmpty())
+            text = a.text;
+    });
+    v.schreibe(befehl);
+    const bool beantwortet = QTest::qWaitFor([&] { return !text.isEmpty(); }, 1000);
+    QObject::disconnect(verbindung);
+    return beantwortet ? text : QString();
+}
+
+} // namespace
+
+class TstDccex : public QObject {
+    Q_OBJECT
+
+private slots:
+    void befehle_data()
+    {
+        QTest::addColumn<QByteArray>("befehl");
+        QTest::addColumn<QByteArray>("erwartet");
+        const auto zeile = [](const char *name, const std::optional<QByteArray> &b, const char *e) {
+            QTest::newRow(name) << oder(b) << QByteArray(e);
+        };
+        zeile("fahren S vorwärts", dccexFahrbefehl(3, 40, "S"), "<t 3 40 1>\n");
+        zeile("fahren M vorwärts", dccexFahrbefehl(3, 40, "M"), "<t 3 40 1>\n");
+        zeile("fahren s rückwärts", dccexFahrbefehl(3, 40, "s"), "<t 3 40 0>\n");
+        zeile("fahren f rückwärts", dccexFahrbefehl(3, 40, "f"), "<t 3 40 0>\n");
+        zeile("adresse 0", dccexFahrbefehl(0, 40, "S"), "nichts");
+        zeile("adresse 1", dccexFahrbefehl(1, 0, "S"), "<t 1 0 1>\n");
+        zeile("adresse 10239", dccexFahrbefehl(10239, 5, "m"), "<t 10239 5 0>\n");
+        zeile("adresse 10240", dccexFahrbefehl(10240, 5, "S"), "nichts");
+        zeile("stufe 126", dccexFahrbefehl(3, 126, "S"), "<t 3 126 1>\n");
+        zeile("stufe 127", dccexFahrbefehl(3, 127, "S"), "<t 3 126 1>\n");
+        zeile("stufe 999", dccexFahrbefehl(3, 999, "S"), "<t 3 126 1>\n");
+        zeile("stufe -5", dccexFahrbefehl(3, -5, "S"), "<t 3 0 1>\n");
+        zeile("licht an", dccexFunktionsbefehl(3, 0, true), "<F 3 0 1>\n");
+        zeile("f4 aus, größte adresse", dccexFunktionsbefehl(10239, 4, false), "<F 10239 4 0>\n");
+        zeile("funktion adresse 0", dccexFunktionsbefehl(0, 1, true), "nichts");
+        zeile("funktion adresse 10240", dccexFunktionsbefehl(10240, 1, true), "nichts");
+        zeile("power an", dccexPowerbefehl(true), "<1>\n");
+        zeile("power aus", dccexPowerbefehl(false), "<0>\n");
+        zeile("status", dccexStatusbefehl(), "<s>\n");
+    }
+    void befehle()
+    {
+        QFETCH(QByteArray, befehl);
+        QFETCH(QByteArray, erwartet);
+        QCOMPARE(befehl, erwartet);
+    }
+
+    // Pieces as they arrive -> "art text" per answer (0 kennung, 1 abgelehnt, 2 gleisAn,
+    // 3 gleisAus, 4 lok, 5 meldung, 6 sonstige, 7 muell).
+    void zerleger_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("stuecke");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("status, ganz") << QList<QByteArray>{"<p0>\r\n<iDCC-EX V-5.0.0 / MEGA / SHIELD G-1>\n"}
+                                      << QStringList{"3 <p0>", "0 <iDCC-EX V-5.0.0 / MEGA / SHIELD G-1>"};
+        QTest::newRow("in stücken") << QList<QByteArray>{"<iDCC-E", "X V-5", ".0>", "\n<l 3 0 1", "69 1>"}
+                                    << QStringList{"0 <iDCC-EX V-5.0>", "4 <l 3 0 169 1>"};
+        QTest::newRow("gleis mit namen, X, ähnliches")
+            << QList<QByteArray>{"<p1 MAIN><p0 PROG><X><p10><Xa>"}
+            << QStringList{"2 <p1 MAIN>", "3 <p0 PROG>", "1 <X>", "6 <p10>", "6 <Xa>"};
+        QTest::newRow("müll, abgebrochen, neu angefangen")
+            << QList<QByteArray>{"\x80\xFF" "ab\x01<l 3 0\n", "x<t 3<p1>  \r\n"}
+            << QStringList{"7 .ÿab.", "7 <l 3 0", "7 x", "7 <t 3", "2 <p1>"};
+        QTest::newRow("meldung mit klammern") << QList<QByteArray>{"<* warte auf <s> *>\n"}
+                                              << QStringList{"5 <* warte auf <s> *>"};
+    }
+    void zerleger()
+    {
+        QFETCH(QList<QByteArray>, stuecke);
+        QFETCH(QStringList, erwartet);
+        DccexZerleger z;
+        QList<DccexAntwort> antworten;
+        for (const QByteArray &s : stuecke)
+            antworten += z.fuettere(s);
+        QCOMPARE(alsZeilen(antworten), erwartet);
+    }
+
+    // A flood of answers comes out whole; endless noise and a frame that never ends
+    // are handed out in bounded pieces, and the next answer is still seen.
+    void flut()
+    {
+        DccexZerleger z;
+        QCOMPARE(z.fuettere(QByteArray("<p1>").repeated(10000)).size(), 10000);
+        for (const QByteArray &laerm : {QByteArray(100000, 'a'), "<" + QByteArray(100000, 'b')}) {
+            const QList<DccexAntwort> stuecke = z.fuettere(laerm + "<X>");
+            QCOMPARE(stuecke.size(), 100000 / DccexZerleger::laengsterRahmen + 2);
+            for (qsizetype i = 0; i + 1 < stuecke.size(); ++i) {
+                QCOMPARE(stuecke[i].art, DccexArt::muell);
+                QVERIFY(stuecke[i].text.size() <= DccexZerleger::laengsterRahmen);
+            }
+            QCOMPARE(stuecke.last().text, QStringLiteral("<X>"));
+        }
+    }
+
+    // Over TCP: the commands arrive, the answers come back whole and both are logged.
+    void netzwerk()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte({"--tcp", "0", "--boot", "0"}));
+        const quint16 port = quint16(sim.erste.section(u':', -1).trimmed().toUInt());
+        QTemporaryDir verzeichnis;
+        Verkehrsprotokoll protokoll;
+        QVERIFY(protokoll.oeffne(verzeichnis.filePath("verkehr.log")));
+
+        SerielleSchnittstelle v24(verzeichnis.path());
+        DccexVerbindung v(v24);
+        QVERIFY(!v.verbinde(QStringLiteral("127.0.0.1"), port == 1 ? 2 : port - 1, 300));
+        QVERIFY(v.verbinde(QStringLiteral("127.0.0.1"), port));
+        QVERIFY(!v.offen()); // still on the serial port, which is closed
+        v.setzeUeberNetzwerk(true);
+        QVERIFY(v.offen());
+        QCOMPARE(frage(v, dccexStatusbefehl(), DccexArt::kennung).left(9), QStringLiteral("<iDCC-EX "));
+        QCOMPARE(frage(v, dccexPowerbefehl(true), DccexArt::gleisAn), QStringLiteral("<p1>"));
+        QCOMPARE(frage(v, *dccexFahrbefehl(3, 40, "S"), DccexArt::lok), QStringLiteral("<l 3 0 169 0>"));
+        QCOMPARE(frage(v, "<t 0 40 1>\n", DccexArt::abgelehnt), QStringLiteral("<X>"));
+        QVERIFY(sim.wartetAuf("<t 3 40 1>      Lok 3: Fahrstufe 40 vorwärts | Licht aus F1 aus "
+                              "F2 aus F3 aus F4 aus | Gleis an"));
+
+        QFile datei(verzeichnis.filePath("verkehr.log"));
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        const QString log = QString::fromUtf8(datei.readAll());
+        for (const char *zeile : {" DCC-EX > <s>\n", " DCC-EX < <p0>\n", " DCC-EX > <t 3 40 1>\n",
+                                  " DCC-EX < <l 3 0 169 0>\n", " DCC-EX < <X>\n"})
+            QVERIFY2(log.contains(QLatin1String(zeile)), zeile);
+
+        QSignalSpy verloren(&v, &DccexVerbindung::verloren);
+        sim.prozess.terminate();
+        QVERIFY(verloren.wait(3000));
+        QVERIFY(!v.offen());
+    }
+
+    // The handshake reaches the driver: off for DCC-EX, RTS/CTS again for the others.
+    void handshake()
+    {
+        QTemporaryDir verzeichnis;
+        test::Pty pty;
+        QVERIFY(pty.ok() && pty.verknuepfe(verzeichnis.path(), 2));
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(2);
+        QCOMPARE(v24.oeffne().nummer, 0);
+        termios t{};
+        for (const bool rtsCts : {false, true}) {
+            v24.setzeHandshake(rtsCts);
+            QVERIFY(pty.slaveEinstellungen(t));
+            QCOMPARE(bool(t.c_cflag & CRTSCTS), rtsCts);
+        }
+    }
+
+    // On a pseudo-terminal: opening the port resets the station, and what is sent
+    // during its boot is lost; a later "<s>" is answered.
+    void seriell()
+    {
+        QTemporaryDir verzeichnis;
+        Simulator sim;
+        QVERIFY(sim.starte({"--link", verzeichnis.filePath("COM3"), "--boot", "400"}));
+        QVERIFY(sim.wartetAuf(QStringLiteral("bereit"))); // booted once, before the port opens
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(3);
+        v24.setzeHandshake(false);
+        QCOMPARE(v24.oeffne().nummer, 0);
+        QCOMPARE(v24.setzeEinstellungen(QStringLiteral("115200,N,8,1")).nummer, 0);
+
+        DccexVerbindung v(v24);
+        QSignalSpy antworten(&v, &DccexVerbindung::antwort);
+        QElapsedTimer uhr;
+        uhr.start();
+        v.schreibe(dccexStatusbefehl());
+        QVERIFY(sim.wartetAuf(QStringLiteral("verloren, die Zentrale bootet noch: \"<s><0A>\"")));
+        QVERIFY(antworten.isEmpty());
+        QString kennung;
+        while (kennung.isEmpty() && uhr.elapsed() < 3000)
+            kennung = frage(v, dccexStatusbefehl(), DccexArt::kennung);
+        QVERIFY(uhr.elapsed() >= 400);
+        QVERIFY(kennung.startsWith(u"<iDCC-EX "));
+        QCOMPARE(frage(v, *dccexFunktionsbefehl(10239, 0, true), DccexArt::lok), QStringLiteral("<l 10239 0 128 1>"));
+        QVERIFY(sim.wartetAuf(QStringLiteral("<F 10239 0 1>   Lok 10239: Fahrstufe 0 vorwärts | Licht an")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstDccex)
+#include "tst_dccex.moc"
