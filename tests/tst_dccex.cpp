@@ -224,7 +224,8 @@ private slots:
         QVERIFY(!warte.wartet());
         QTest::qWait(250); // nothing more after the end
         const QByteArray gefragt = gegenstelle->readAll();
-        QVERIFY2(gefragt.size() >= 12 && gefragt.size() <= 20 && gefragt == QByteArray("<s>\n").repeated(gefragt.size() / 4),
+        QVERIFY2(gefragt.size() >= 12 && gefragt.size() <= 20
+                     && gefragt == QByteArray("<s>\n").repeated(gefragt.size() / 4),
                  gefragt.constData());
     }
 
