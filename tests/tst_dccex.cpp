@@ -1,6 +1,9 @@
 // The DCC-EX station: its commands byte for byte, the cutting of what it answers, and
 // the link to the station simulator over TCP on 127.0.0.1 and over a real
 // pseudo-terminal, where opening the port resets the station.
+#include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
+#include "helfer/Protokoll.h"
 #include "helfer/Pty.h"
 #include "program/Verkehrsprotokoll.h"
 #include "serial/V24.h"
@@ -70,7 +73,7 @@ struct Simulator {
 QString frage(DccexVerbindung &v, const QByteArray &befehl, DccexArt art)
 {
     QString text;
-    auto verbindung = QObject::connect(&v, &DccexVerbindung::antwort, [&](const DccexAntwort &a) {
+    auto verbindung = QObject::connect(&v, &DccexVerbindung::rahmen, [&](const DccexAntwort &a) {
         if (a.art == art && text.isEmpty())
             text = a.text;
     });
@@ -118,6 +121,57 @@ private slots:
         QFETCH(QByteArray, befehl);
         QFETCH(QByteArray, erwartet);
         QCOMPARE(befehl, erwartet);
+    }
+
+    // Runs and single lines in virtual time: what goes out when, and when it ends.
+    void fahrt_data()
+    {
+        QTest::addColumn<QString>("adresse");
+        QTest::addColumn<QStringList>("tabelle");
+        QTest::addColumn<bool>("einzeln");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::addColumn<qint64>("ende");
+        // The five function commands of a line at `zeit`, "10100": F0 and F2 on.
+        const auto fu = [](const char *zeit, const char *adresse, const char *an) {
+            QStringList f;
+            for (int n = 0; n < 5; ++n)
+                f << QStringLiteral("%1 <F %2 %3 %4><LF>").arg(zeit, adresse).arg(n).arg(an[n]);
+            return f;
+        };
+        QTest::newRow("passende in der richtung der letzten gefahrenen zeile")
+            << "3" << QStringList{"2,S,40,X,,X", "0,s,7", ""} << false
+            << QStringList{"0 <t 3 40 1><LF>"} + fu("100", "3", "10100") + QStringList{"2100 <t 3 0 1><LF>"}
+            << qint64(2100);
+        QTest::newRow("stufen 127 und 999, ein blank schaltet")
+            << "3" << QStringList{"1,S,127, ", "1,s,999"} << false
+            << QStringList{"0 <t 3 126 1><LF>"} + fu("100", "3", "10000") + QStringList{"1100 <t 3 126 0><LF>"}
+                   + fu("1200", "3", "00000") + QStringList{"2200 <t 3 0 0><LF>"}
+            << qint64(2200);
+        QTest::newRow("adresse 10239") << "10239" << QStringList{"1,s,5"} << false
+                                       << QStringList{"0 <t 10239 5 0><LF>"} + fu("100", "10239", "00000")
+                                              + QStringList{"1100 <t 10239 0 0><LF>"}
+                                       << qint64(1100);
+        QTest::newRow("adresse 0: nichts, die pausen laufen")
+            << "0" << QStringList{"1,s,5"} << false << QStringList{} << qint64(1100);
+        QTest::newRow("adresse 10240") << "10240" << QStringList{"1,s,5"} << true << QStringList{} << qint64(1200);
+        QTest::newRow("einzelne zeile") << "3" << QStringList{"1,S,40"} << true
+                                        << QStringList{"0 <t 3 40 1><LF>"} + fu("200", "3", "00000")
+                                               + QStringList{"1200 <t 3 0 1><LF>"}
+                                        << qint64(1200);
+    }
+    void fahrt()
+    {
+        QFETCH(QString, adresse);
+        QFETCH(QStringList, tabelle);
+        test::Aufbau a;
+        a.feld.option = 3;
+        a.feld.adresse = adresse;
+        a.zeilen(tabelle);
+        a.tabelle.setzeAktuelleZeile(1);
+        QFETCH(bool, einzeln);
+        einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
+        QTEST(test::protokoll(a.port), "erwartet");
+        QTEST(a.zeit.jetzt, "ende");
     }
 
     // Pieces as they arrive -> "art text" per answer (0 kennung, 1 abgelehnt, 2 gleisAn,
@@ -229,6 +283,74 @@ private slots:
                  gefragt.constData());
     }
 
+    // The window on the simulator over a pseudo-terminal: choosing DCC-EX sets the port,
+    // applying it waits for the boot, the answers show, a line goes out whole, and the
+    // choice is kept after line 56.
+    void fenster()
+    {
+        test::Fensteranlage a;
+        Simulator sim;
+        QVERIFY(sim.starte({"--link", a.datei("COM3"), "--boot", "300"}));
+        a.starte();
+        frmTrabolin &f = *a.f;
+        f.optZentrale[3]->click();
+        QCOMPARE(QStringList({f.lstBaudrate->currentText(), f.lstParity->currentText(),
+                              f.lstDatenbits->currentText(), f.lstStopbits->currentText(), f.Zentrale}),
+                 QStringList({"115200", "N", "8", "1", "DCC-EX"}));
+        QVERIFY(f.lstBaudrate->findText("115200") >= 0 && !f.V24->handshake());
+        QVERIFY(!f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && !f.btnEcos->isEnabled());
+        QVERIFY(f.chkNetzwerk[3]->isEnabled() && !f.chkNetzwerk[3]->isChecked());
+        f.lstV24->setEditText(QStringLiteral("3"));
+        f.btnParameterSetzen->click();
+        QCOMPARE(a.knoepfe(true), QStringLiteral("aus")); // until the station has answered
+        QTRY_COMPARE_WITH_TIMEOUT(a.knoepfe(true), QStringLiteral("an"), 3000);
+        QVERIFY(sim.wartetAuf(QStringLiteral("verloren, die Zentrale bootet noch: \"<s><0A>\"")));
+        QVERIFY(f.txtRX->toPlainText().contains(u"<iDCC-EX V-"));
+
+        f.btnPower[1]->click();
+        QTRY_VERIFY(f.txtRX->toPlainText().endsWith(u"\n<p1>"));
+        f.txtAdresse->setText(QStringLiteral("3"));
+        test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40,X"));
+        f.tabelle().setzeAktuelleZeile(1);
+        f.btnStart->click();
+        QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>       Lok 3: Fahrstufe 0 vorwärts | Licht an F1 aus")));
+        QCOMPARE(sim.zeilen.filter(u"Lok 3").size(), 7); // speed, five functions, halt
+
+        f.chkNetzwerk[3]->click();
+        a.antwort = true; // save the settings
+        f.close();
+        QFile ini(a.datei("Trabolin.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QList<QByteArray> zeilen = ini.readAll().split('\n');
+        QCOMPARE(zeilen.at(46), QByteArray("DCC-EX\r"));
+        QCOMPARE(zeilen.mid(62, 3), (QList<QByteArray>{"\r", "[DCC-EX \xFC" "ber Netzwerk]\r", "1\r"}));
+    }
+
+    // Over the network to a station that never answers: the run buttons come on after
+    // the wait, with a note in the reply field.
+    void fensterOhneAntwort()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        test::Fensteranlage a;
+        a.starte();
+        a.meldungen.clear(); // start-up's own: no settings file
+        frmTrabolin &f = *a.f;
+        f.optZentrale[3]->click();
+        f.chkNetzwerk[3]->click();
+        QVERIFY(f.btnEcos->isEnabled() && f.btnEcos->text() == u"PC mit DCC-EX verbinden");
+        f.btn15471->click();
+        QCOMPARE(f.txtLocalPort->text(), QStringLiteral("2560"));
+        static_cast<DccexVerbindung *>(f.TCP)->startwarte().setzeZeiten(300, 100);
+        f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        f.txtLocalPort->setText(QString::number(server.serverPort()));
+        f.btnEcos->click();
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
+        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
+        QVERIFY(f.txtRX->toPlainText().contains(u"nicht geantwortet"));
+        QVERIFY(a.meldungen.isEmpty());
+    }
+
     // The handshake reaches the driver: off for DCC-EX, RTS/CTS again for the others.
     void handshake()
     {
@@ -278,5 +400,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstDccex)
+QTEST_MAIN(TstDccex)
 #include "tst_dccex.moc"

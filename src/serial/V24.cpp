@@ -442,11 +442,6 @@ void SerielleSchnittstelle::schreibe(const QByteArray &bytes)
     schreibeOhneProtokoll(bytes);
 }
 
-void SerielleSchnittstelle::setzeHandshake(bool rtsCts)
-{
-    m_port.setFlowControl(rtsCts ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
-}
-
 bool SerielleSchnittstelle::handshake() const
 {
     return m_port.flowControl() == QSerialPort::HardwareControl;

@@ -91,15 +91,12 @@ public:
     QString einstellungen() const;
     // RTS/CTS handshake on (the start setting) or off, for the station chosen.
     void setzeHandshake(bool an);
+    bool handshake() const;
 
     // One write of the whole byte string. A closed or vanished port takes nothing.
     void schreibe(const QByteArray &bytes) override;
     // The same for a station that logs its commands as text itself: no hex line.
     void schreibeOhneProtokoll(const QByteArray &bytes);
-
-    // RTS/CTS (the default, for the Lenz and Märklin interfaces) or no handshake.
-    void setzeHandshake(bool rtsCts);
-    bool handshake() const;
 
     // The free ports 1 to 16, as texts; the port number is restored afterwards and
     // that port is (re)opened when possible. Reports nothing.

@@ -19,6 +19,8 @@
 
 namespace trabolin {
 
+class SerielleSchnittstelle;
+
 // How a station is reached.
 enum class Transport {
     seriell,  // through the serial port
@@ -58,7 +60,8 @@ struct Zentralenzeile {
     QString serielleVorgabe;
     bool handshake = true;
     // Makes the station's network link (owned by `eltern`); empty for a serial station.
-    std::function<Netzverbindung *(QObject *eltern)> verbindung;
+    // A station that can also be reached through the serial port uses `v24` for it.
+    std::function<Netzverbindung *(QObject *eltern, SerielleSchnittstelle &v24)> verbindung;
     // Makes the station's driver.
     std::function<std::unique_ptr<Zentralentreiber>(const Zentralenanschluss &)> treiber;
 

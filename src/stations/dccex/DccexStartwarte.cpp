@@ -14,7 +14,7 @@ DccexStartwarte::DccexStartwarte(DccexVerbindung &verbindung, int hoechstens, in
     connect(&m_frist, &QTimer::timeout, this, [this] { ende(false); });
     connect(&m_wiederholung, &QTimer::timeout, this,
             [this] { m_verbindung.schreibe(dccexStatusbefehl()); });
-    connect(&m_verbindung, &DccexVerbindung::antwort, this, &DccexStartwarte::antwort);
+    connect(&m_verbindung, &DccexVerbindung::rahmen, this, &DccexStartwarte::antwort);
 }
 
 void DccexStartwarte::beginne()

@@ -21,6 +21,13 @@ public:
     explicit DccexStartwarte(DccexVerbindung &verbindung, int hoechstens = hoechstensMs,
                              int wiederholung = wiederholungMs, QObject *parent = nullptr);
 
+    // Other times than five seconds and one (for the tests).
+    void setzeZeiten(int hoechstens, int wiederholung)
+    {
+        m_frist.setInterval(hoechstens);
+        m_wiederholung.setInterval(wiederholung);
+    }
+
     // Starts (or starts over) the wait: forgets a half-received answer, sends "<s>".
     void beginne();
     // Ends a wait without a result (the port or link was closed).

@@ -10,8 +10,15 @@
 namespace trabolin {
 
 DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
-    : QObject(parent), m_v24(v24), m_socket(new QTcpSocket(this))
+    : Netzverbindung(parent), m_v24(v24), m_socket(new QTcpSocket(this)), m_startwarte(*this)
 {
+    connect(&m_startwarte, &DccexStartwarte::fertig, this, [this](bool geantwortet) {
+        if (!geantwortet)
+            zeige(QStringLiteral("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
+                                 "Baudrate 115200, Stromversorgung prüfen)")
+                      .arg(DccexStartwarte::hoechstensMs / 1000));
+        emit zentraleBereit(geantwortet);
+    });
     connect(&m_v24, &SerielleSchnittstelle::empfangen, this, [this](const QByteArray &bytes) {
         if (!m_ueberNetzwerk)
             empfange(bytes);
@@ -47,7 +54,7 @@ void DccexVerbindung::setzeUeberNetzwerk(bool netzwerk)
 
 bool DccexVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs)
 {
-    if (netzwerkVerbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
+    if (verbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
         return true;
     m_warVerbunden = false; // dropping the old link is no loss to report
     m_socket->abort();
@@ -63,17 +70,17 @@ bool DccexVerbindung::verbinde(const QString &host, quint16 port, int wartezeitM
     // A refused or unreachable host does not end the wait early, as for the ECoS.
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         schleife.exec();
-    if (!netzwerkVerbunden())
+    if (!verbunden())
         m_socket->abort();
-    return netzwerkVerbunden();
+    return verbunden();
 }
 
-bool DccexVerbindung::netzwerkVerbunden() const
+bool DccexVerbindung::verbunden() const
 {
     return m_warVerbunden && m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
-void DccexVerbindung::trenne()
+void DccexVerbindung::schliesse()
 {
     m_warVerbunden = false;
     if (m_socket->state() == QAbstractSocket::UnconnectedState)
@@ -85,14 +92,23 @@ void DccexVerbindung::trenne()
     m_socket->abort();
 }
 
+bool DccexVerbindung::warteAufZentrale()
+{
+    m_startwarte.beginne();
+    return true;
+}
+
 bool DccexVerbindung::offen() const
 {
-    return m_ueberNetzwerk ? netzwerkVerbunden() : m_v24.istOffen();
+    return m_ueberNetzwerk ? verbunden() : m_v24.istOffen();
 }
 
 void DccexVerbindung::schreibe(const QByteArray &befehl)
 {
     if (!offen() || befehl.isEmpty())
+        return;
+    // While the station boots, only the question whether it is up goes out.
+    if (m_startwarte.wartet() && befehl != dccexStatusbefehl())
         return;
     Verkehrsprotokoll::dccexGesendet(QString::fromLatin1(befehl));
     if (m_ueberNetzwerk) {
@@ -107,8 +123,17 @@ void DccexVerbindung::empfange(const QByteArray &bytes)
 {
     for (const DccexAntwort &a : m_zerleger.fuettere(bytes)) {
         Verkehrsprotokoll::dccexEmpfangen(a.text);
-        emit antwort(a);
+        emit rahmen(a);
+        zeige(a.text);
     }
+}
+
+void DccexVerbindung::zeige(const QString &zeile)
+{
+    m_letzte.append(zeile);
+    if (m_letzte.size() > gezeigteAntworten)
+        m_letzte.removeFirst();
+    emit antwort(m_letzte.join(u'\n'), 0);
 }
 
 } // namespace trabolin

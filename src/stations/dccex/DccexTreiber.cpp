@@ -1,0 +1,107 @@
+#include "stations/dccex/DccexTreiber.h"
+
+#include "program/Zahlen.h"
+#include "stations/dccex/DccexBefehle.h"
+
+namespace trabolin {
+
+DccexTreiber::DccexTreiber(Laufkontext &lauf, DccexLink &link) : DccTreiber(lauf), m_link(link) {}
+
+qint64 DccexTreiber::adresse() const
+{
+    return leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall);
+}
+
+bool DccexTreiber::sende(const std::optional<QByteArray> &befehl)
+{
+    if (m_lauf.beendet())
+        return false;
+    if (!m_link.offen()) {
+        if (nichtVerbunden)
+            nichtVerbunden();
+        return false;
+    }
+    if (befehl)
+        m_link.schreibe(*befehl);
+    return true;
+}
+
+bool DccexTreiber::sendeFahrstufe(qint64 fahrstufe, const QString &einheit)
+{
+    const qint64 a = adresse();
+    const std::optional<QByteArray> befehl = dccexFahrbefehl(a, fahrstufe, einheit);
+    if (!sende(befehl))
+        return false;
+    if (befehl) {
+        m_richtungFuer = a;
+        m_vorwaerts = istVorwaerts(einheit);
+    }
+    return true;
+}
+
+bool DccexTreiber::sendeFunktionen(int zeile)
+{
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    for (int n = 0; n <= 4; ++n)
+        if (!sende(dccexFunktionsbefehl(adresse(), n, !t.zelle(zeile, 4 + n).isEmpty())))
+            return false;
+    return true;
+}
+
+std::optional<QByteArray> DccexTreiber::haltebefehl() const
+{
+    const qint64 a = adresse();
+    const bool vorwaerts = a == m_richtungFuer ? m_vorwaerts : true;
+    return dccexFahrbefehl(a, 0, vorwaerts ? QStringLiteral("S") : QStringLiteral("s"));
+}
+
+bool DccexTreiber::sendeFahrt(int zeile)
+{
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    if (!sendeFahrstufe(alsInt16(leseGanzzahl(t.zelle(zeile, 3), Leerzeichen::ueberall)), t.zelle(zeile, 2)))
+        return false;
+    m_lauf.subWarten(100);
+    return sendeFunktionen(zeile);
+}
+
+bool DccexTreiber::sendePassende(const QString &einheit)
+{
+    (void)einheit; // the direction of the last line driven, not of a line skipped
+    return sende(haltebefehl());
+}
+
+bool DccexTreiber::sendeHalt()
+{
+    return sende(haltebefehl());
+}
+
+void DccexTreiber::power(int index)
+{
+    if (m_link.offen())
+        m_link.schreibe(dccexPowerbefehl(index == 1));
+}
+
+void DccexTreiber::stoppeLok()
+{
+    if (const auto befehl = haltebefehl(); befehl && m_link.offen())
+        m_link.schreibe(*befehl);
+}
+
+bool DccexTreiber::sendeZeile()
+{
+    Tabellenspeicher &t = m_lauf.tabelle();
+    const int zeile = t.aktuelleZeile();
+    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
+    const QString einheit = t.zelle(zeile, 2);
+
+    if (!sendeFahrstufe(leseGanzzahl(t.zelle(zeile, 3)), einheit))
+        return false;
+    m_lauf.subWarten(100);
+    m_lauf.subWarten(100);
+    if (!sendeFunktionen(zeile))
+        return false;
+    m_lauf.subWarten(wartezeitMs(dauer, einheit));
+    return sende(haltebefehl());
+}
+
+} // namespace trabolin
