@@ -13,6 +13,8 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
     : Netzverbindung(parent), m_v24(v24), m_socket(new QTcpSocket(this)), m_startwarte(*this)
 {
     connect(&m_startwarte, &DccexStartwarte::fertig, this, [this](bool geantwortet) {
+        if (!offen())
+            return; // the port or the link went away meanwhile: nothing to enable
         if (!geantwortet)
             zeige(QStringLiteral("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
                                  "Baudrate 115200, Stromversorgung prüfen)")
