@@ -2,12 +2,16 @@
 // The driver for the ESU ECoS: the run's pass, the single line, the power buttons
 // and the stop on closing, as text commands over the TCP link.
 #include "program/Ablauf.h"
+#include "program/Programmzeile.h"
 #include "program/Zentralentreiber.h"
 #include "stations/ecos/EcosLink.h"
 
 #include <functional>
 
 namespace trabolin {
+
+// Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
+inline constexpr Lesart ecosLesart{Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 200, 200, 0};
 
 class EcosTreiber : public Zentralentreiber {
 public:

@@ -3,6 +3,7 @@
 // composed in the slot buffer `LenzBefehl` and written by `sendeLenzBefehl`, through
 // a Lenz serial interface or the Lenz USB interface.
 #include "program/Ablauf.h"
+#include "program/Programmzeile.h"
 #include "program/Zentralentreiber.h"
 #include "stations/lenz/XpressNet.h"
 
@@ -25,6 +26,10 @@ quint8 lenzFahrbyte(qint64 fahrstufe, const QString &einheit);
 // blank too, sets its bit.
 quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2,
                          const QString &f3, const QString &f4);
+
+// Any text in a function cell switches it on; the function frame follows the speed
+// frame after 100 ms, in a single line after a further 100 ms.
+inline constexpr Lesart lenzLesart{Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 200, 0};
 
 class LenzTreiber : public Zentralentreiber {
 public:

@@ -3,9 +3,14 @@
 // MasterControl: two-byte commands for addresses below 256, IntelliBox "XL" text
 // commands from 256 on. The choice by address is this driver's own business.
 #include "program/Ablauf.h"
+#include "program/Programmzeile.h"
 #include "program/Zentralentreiber.h"
 
 namespace trabolin {
+
+// The light is on for any text but blanks, F1 to F4 only for "X"; 500 ms after the
+// function command (before the text command), 1000 ms after a change of direction.
+inline constexpr Lesart maerklinLesart{Zeilenregeln::maerklin, Schaltregel::nichtBlank, Schaltregel::nurX, 500, 500, 1000};
 
 class MaerklinTreiber : public Zentralentreiber {
 public:
