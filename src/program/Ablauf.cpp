@@ -167,6 +167,7 @@ void Ablauf::btnStart_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    emit laufBeginnt(false);
 
     setzeStartzeit();
     m_zustand.stopp = false;
@@ -177,6 +178,7 @@ void Ablauf::btnStart_Click()
         endsignal = t->fahreProgramm();
     if (endsignal)
         spieleEndsignal();
+    emit laufEndet();
 }
 
 void Ablauf::btnSendZeile_Click()
@@ -186,6 +188,7 @@ void Ablauf::btnSendZeile_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    emit laufBeginnt(true);
 
     leseAdresse();
     m_zustand.stopp = false;
@@ -193,6 +196,7 @@ void Ablauf::btnSendZeile_Click()
     const bool gesendet = !t || t->sendeZeile();
     if (gesendet && m_bedienfeld.signal() && !m_beendet)
         spieleRing();
+    emit laufEndet();
 }
 
 void Ablauf::btnPower_Click(int index)

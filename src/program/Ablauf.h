@@ -84,6 +84,12 @@ public:
     // "ring.wav" three times, one second apart.
     void spieleRing();
 
+signals:
+    // A run ("starten") or a single line begins, after the refusal of a second one;
+    // it has ended. For the run display of the window.
+    void laufBeginnt(bool einzelzeile);
+    void laufEndet();
+
 private:
     Tabellenspeicher &m_tabelle;
     Bedienfeld &m_bedienfeld;
