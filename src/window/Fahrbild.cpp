@@ -19,7 +19,7 @@ const QColor farbeFunktion(0x55, 0x6b, 0x78);
 const QColor farbeWechsel(0x33, 0x33, 0x33);
 
 constexpr int anzahlBalken = 5; // "Fu", "F1" to "F4"
-constexpr qint64 kuerzesterTakt = 40;
+constexpr qint64 kuerzesterTakt = 100; // the cursor moves at most ten times a second
 constexpr qint64 laengsterTakt = 1000;
 
 QColor hell(const QColor &c) { return QColor(c.red(), c.green(), c.blue(), 60); }
@@ -233,7 +233,7 @@ void Fahrbild::planeTakt()
         bis = qMin(bis, rest % 1000 + 1);
     const double msJePixel = double(m_durchlauf.gesamtMs) / flaeche().width();
     const qint64 pos = laufMs();
-    if (msJePixel > 0) {
+    if (msJePixel > 0 && isVisible()) {
         const double naechstes = (std::floor(pos / msJePixel) + 1) * msJePixel;
         bis = qMin(bis, qint64(std::ceil(naechstes - pos)));
     }

@@ -12,8 +12,9 @@ namespace trabolin {
 // light and F1 to F4 as thin bars below. Idle, it shows one pass from the current
 // line; during a run, the pass being driven, with the line being driven marked and a
 // cursor at the running time. It paints when the table, the current line, the station
-// or the run changes; during a run only as often as the cursor moves by a pixel or the
-// time left by a second, and not at all while a line has used up its time.
+// or the run changes; during a run when the cursor moves by a pixel (at most ten times
+// a second) or the time left by a second, and not at all while a line has used up its
+// time.
 class Fahrbild : public QFrame {
     Q_OBJECT
 public:
