@@ -111,6 +111,16 @@ qint64 Fahrbild::restMs() const
     return ermittleRestMs(m_durchlauf, m_laufzeile, msInZeile());
 }
 
+bool Fahrbild::stehtStill() const
+{
+    if (m_einzelzeile)
+        return restMs() == 0;
+    for (const Programmzeile &z : m_durchlauf.zeilen)
+        if (z.nummer == m_laufzeile)
+            return msInZeile() >= z.gesamtMs;
+    return true; // no line driven yet, or one the pass does not hold
+}
+
 qint64 Fahrbild::laufMs() const
 {
     qint64 ms = 0;
@@ -223,7 +233,7 @@ QSize Fahrbild::minimumSizeHint() const { return {160, 70}; }
 
 void Fahrbild::planeTakt()
 {
-    if (!m_laeuft) {
+    if (!m_laeuft || stehtStill()) {
         m_takt.stop();
         return;
     }

@@ -67,6 +67,8 @@ protected:
 private:
     qint64 msInZeile() const;
     qint64 laufMs() const; // where the cursor stands in the pass
+    // Until the next line begins, neither the cursor nor the time left can move.
+    bool stehtStill() const;
     qreal xBei(qint64 ms) const;
     QFont kleineSchrift() const;
     int balkenHoehe() const;
