@@ -22,7 +22,7 @@ constexpr int anzahlBalken = 5; // "Fu", "F1" to "F4"
 constexpr qint64 kuerzesterTakt = 100; // the cursor moves at most ten times a second
 constexpr qint64 laengsterTakt = 1000;
 
-QColor hell(const QColor &c) { return QColor(c.red(), c.green(), c.blue(), 60); }
+QColor hell(const QColor &c, bool stark) { return QColor(c.red(), c.green(), c.blue(), stark ? 130 : 55); }
 
 } // namespace
 
@@ -159,7 +159,7 @@ QFont Fahrbild::kleineSchrift() const
     return f;
 }
 
-int Fahrbild::balkenHoehe() const { return qMax(6, QFontMetrics(kleineSchrift()).height() - 2); }
+int Fahrbild::balkenHoehe() const { return qMax(6, QFontMetrics(kleineSchrift()).height() - 1); }
 
 QRectF Fahrbild::flaeche() const
 {
@@ -292,11 +292,10 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
     const int hb = balkenHoehe();
     const qreal balkenOben = f.bottom() + 4;
 
-    // The line being driven, over the whole height.
+    // The line being driven: tinted under its bars, its step filled more strongly.
     for (const Stufe &s : liste)
         if (s.zeile == m_laufzeile && m_laeuft)
-            p.fillRect(QRectF(s.rechteck.left(), f.top(), s.rechteck.width(),
-                              balkenOben + anzahlBalken * hb - f.top()),
+            p.fillRect(QRectF(s.rechteck.left(), balkenOben, s.rechteck.width(), anzahlBalken * hb),
                        laufzeileGrund);
 
     // Scale: the highest step at the top, 0 at the bottom; the total time at the right.
@@ -321,7 +320,7 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
     bool erste = true;
     for (const Stufe &s : liste) {
         const QColor farbe = s.vorwaerts ? farbeVorwaerts : farbeRueckwaerts;
-        p.fillRect(s.rechteck, hell(farbe));
+        p.fillRect(s.rechteck, hell(farbe, m_laeuft && s.zeile == m_laufzeile));
         p.setPen(QPen(farbe, 2));
         if (!erste)
             p.drawLine(vorher, s.rechteck.topLeft());

@@ -196,14 +196,15 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     mittelspalte->addWidget(baueEditpanel());
     mittelspalte->addWidget(baueLoeschpanel());
     mittelspalte->addStretch(1);
+    mittelspalte->addLayout(fuss);
 
     auto *mittelWidget = new QWidget;
     mittelWidget->setLayout(mittelspalte);
     mittelspalte->setContentsMargins(0, 0, 0, 0);
     mittelWidget->setFixedWidth(qMax(220, fontMetrics().averageCharWidth() * 34));
 
-    // The table with the middle column beside it, the step chart under both in the
-    // room the window has left, the logo at the bottom.
+    // The table with the middle column beside it (the logo at its foot), the step
+    // chart under both in the room the window has left.
     imgFahrbild = benannt(new Fahrbild(m_tabelle), QStringLiteral("imgFahrbild"));
     auto *tabelleUndMitte = new QHBoxLayout;
     tabelleUndMitte->setSpacing(8);
@@ -213,7 +214,6 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     linkeSeite->setSpacing(6);
     linkeSeite->addLayout(tabelleUndMitte);
     linkeSeite->addWidget(imgFahrbild, 1);
-    linkeSeite->addLayout(fuss);
     spalten->addLayout(linkeSeite);
 
     spalten->addWidget(baueProgrammpanel(), 1);
