@@ -7,6 +7,7 @@
 //
 // --kurz takes fewer samples (a quick look, not for the record).
 #include "program/Ablauf.h"
+#include "stations/Zentralenregister.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
@@ -223,8 +224,6 @@ public:
     int zentraleOption() const override { return 0; }
     bool endlos() const override { return false; }
     bool signal() const override { return false; }
-    int fahrstufenIndex() const override { return 0; }
-    bool usbInterface() const override { return false; }
     QString startzeit() const override { return m_start; }
     void setzeStartzeit(const QString &text) override { m_start = text; }
     void setzeLaufzeit(const QString &) override {}
@@ -241,7 +240,7 @@ void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger 
     Bedienung bedienung;
     StillerKlang klang;
     Ablauf ablauf(tabelle, bedienung, zeit, klang);
-    MaerklinTreiber maerklin(ablauf, ausgabe);
+    MaerklinTreiber maerklin(ablauf, ausgabe, zentralenzeile(0)->lesart);
     ablauf.setzeTreiber(0, &maerklin);
 
     std::mt19937 zufall(24);

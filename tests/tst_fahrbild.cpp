@@ -11,8 +11,8 @@ using namespace trabolin::test;
 
 namespace {
 // Pauses left out, so that the shares come out round.
-constexpr Lesart dcc{Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 0, 0, 0};
-constexpr Lesart maerklin{Zeilenregeln::maerklin, Schaltregel::nichtBlank, Schaltregel::nurX, 0, 0, 0};
+constexpr Lesart dcc{Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 0, 0, 0, 0};
+constexpr Lesart maerklin{Zeilenregeln::maerklin, Schaltregel::nichtBlank, Schaltregel::nurX, 0, 0, 0, 0};
 
 QString anteil(qreal wert) { return QString::number(wert, 'f', 2); }
 } // namespace

@@ -1,6 +1,6 @@
 #include "program/Programmzeile.h"
 
-#include "program/Ablauf.h"
+#include "program/Laufkontext.h"
 #include "program/Zahlen.h"
 
 namespace trabolin {
@@ -65,13 +65,13 @@ Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, cons
         }
     }
     if (z.faehrt)
-        z.gesamtMs = alsWartezeit(lesart.pauseMs + nachDerPause(z, lesart));
+        z.gesamtMs = alsWartezeit(qint64(lesart.pausen) * lesart.pauseMs + nachDerPause(z, lesart));
     return z;
 }
 
 qint64 ermittleEinzelzeileMs(const Programmzeile &zeile, const Lesart &lesart)
 {
-    return lesart.pauseEinzelMs + nachDerPause(zeile, lesart);
+    return qint64(lesart.pausenEinzel) * lesart.pauseMs + nachDerPause(zeile, lesart);
 }
 
 Durchlauf ermittleDurchlauf(const Tabellenspeicher &tabelle, int startzeile, const Lesart &lesart)

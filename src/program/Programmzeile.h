@@ -31,13 +31,15 @@ enum class Zeilenregeln {
     maerklin,
 };
 
-// How one station reads a line, and the pauses it puts inside a line.
+// How one station reads a line, and the pauses it puts inside a line. The station's
+// driver waits these pauses; the length of a pass is reckoned from them.
 struct Lesart {
     Zeilenregeln regeln = Zeilenregeln::dcc;
     Schaltregel licht = Schaltregel::nurX;      // "Fu"
     Schaltregel funktionen = Schaltregel::nurX; // "F1" to "F4"
-    int pauseMs = 0;       // between the commands of each line of a pass
-    int pauseEinzelMs = 0; // between the commands of a single line ("aktuelle Zeile ")
+    int pauseMs = 0;       // one pause between the commands of a line
+    int pausen = 0;        // pauses in each line of a pass
+    int pausenEinzel = 0;  // pauses in a single line ("aktuelle Zeile ")
     int nachWechselMs = 0; // after a change of direction ("f"/"F" on the 6051 path)
 };
 

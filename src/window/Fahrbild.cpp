@@ -217,7 +217,7 @@ QList<qreal> Fahrbild::wechsel() const
                 liste.append(xBei(t));
             vorige = int(z.vorwaerts);
         } else if (z.richtungswechsel) {
-            liste.append(xBei(t + m_lesart.pauseMs + qMax(0, z.warteMs)));
+            liste.append(xBei(t + qint64(m_lesart.pausen) * m_lesart.pauseMs + qMax(0, z.warteMs)));
         }
         t += z.gesamtMs;
     }

@@ -3,10 +3,7 @@
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
-#include "serial/Zentrale.h"
-#include "stations/ecos/EcosTreiber.h"
-#include "stations/lenz/LenzTreiber.h"
-#include "stations/maerklin/MaerklinTreiber.h"
+#include "stations/Zentralenregister.h"
 #include "window/Fahrbild.h"
 
 #include <QButtonGroup>
@@ -16,16 +13,11 @@ namespace trabolin {
 
 namespace {
 
+// The selected station's way of reading a line, and its pauses.
 Lesart lesartFuer(int option)
 {
-    switch (option) {
-    case optionMaerklin:
-        return maerklinLesart;
-    case optionLenz:
-        return lenzLesart;
-    default:
-        return ecosLesart;
-    }
+    const Zentralenzeile *zeile = zentralenzeile(option);
+    return zeile ? zeile->lesart : Lesart{};
 }
 
 } // namespace
