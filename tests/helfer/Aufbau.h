@@ -8,6 +8,7 @@
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
+#include "stations/Zentralenregister.h"
 
 #include <QStringList>
 
@@ -61,12 +62,12 @@ struct Aufbau {
     Mitschrift port{zeit};
     KlangMitschrift klang{zeit};
     Ablauf ablauf{tabelle, feld, zeit, klang};
-    MaerklinTreiber maerklin{ablauf, port};
-    LenzTreiber lenz{ablauf, port};
+    MaerklinTreiber maerklin{ablauf, port, zentralenzeile(0)->lesart};
+    LenzTreiber lenz{ablauf, port, zentralenzeile(1)->lesart};
     LinkMitschrift link{zeit};
-    EcosTreiber ecos{ablauf, link};
+    EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};
     DccexAufPort dccexLink{port, link};
-    DccexTreiber dccex{ablauf, dccexLink};
+    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(3)->lesart};
     int nichtVerbunden = 0; // how often the ECoS or DCC-EX driver found no link
 
     Aufbau()

@@ -5,7 +5,10 @@
 
 namespace trabolin {
 
-DccexTreiber::DccexTreiber(Laufkontext &lauf, DccexLink &link) : DccTreiber(lauf), m_link(link) {}
+DccexTreiber::DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_link(link)
+{
+}
 
 qint64 DccexTreiber::adresse() const
 {
@@ -39,11 +42,10 @@ bool DccexTreiber::sendeFahrstufe(qint64 fahrstufe, const QString &einheit)
     return true;
 }
 
-bool DccexTreiber::sendeFunktionen(int zeile)
+bool DccexTreiber::sendeFunktionen(const Programmzeile &zeile)
 {
-    const Tabellenspeicher &t = m_lauf.tabelle();
     for (int n = 0; n <= 4; ++n)
-        if (!sende(dccexFunktionsbefehl(adresse(), n, !t.zelle(zeile, 4 + n).isEmpty())))
+        if (!sende(dccexFunktionsbefehl(adresse(), n, n == 0 ? zeile.licht : zeile.f[n - 1])))
             return false;
     return true;
 }
@@ -55,12 +57,11 @@ std::optional<QByteArray> DccexTreiber::haltebefehl() const
     return dccexFahrbefehl(a, 0, vorwaerts ? QStringLiteral("S") : QStringLiteral("s"));
 }
 
-bool DccexTreiber::sendeFahrt(int zeile)
+bool DccexTreiber::sendeFahrt(const Programmzeile &zeile)
 {
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    if (!sendeFahrstufe(alsInt16(leseGanzzahl(t.zelle(zeile, 3), Leerzeichen::ueberall)), t.zelle(zeile, 2)))
+    if (!sendeFahrstufe(alsInt16(zeile.fahrstufe), zeile.einheit))
         return false;
-    m_lauf.subWarten(100);
+    m_lauf.subWarten(m_lesart.pauseMs);
     return sendeFunktionen(zeile);
 }
 
@@ -89,18 +90,15 @@ void DccexTreiber::stoppeLok()
 
 bool DccexTreiber::sendeZeile()
 {
-    Tabellenspeicher &t = m_lauf.tabelle();
-    const int zeile = t.aktuelleZeile();
-    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
-    const QString einheit = t.zelle(zeile, 2);
-
-    if (!sendeFahrstufe(leseGanzzahl(t.zelle(zeile, 3)), einheit))
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    if (!sendeFahrstufe(alsInt16(z.fahrstufe), z.einheit))
         return false;
-    m_lauf.subWarten(100);
-    m_lauf.subWarten(100);
-    if (!sendeFunktionen(zeile))
+    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
+        m_lauf.subWarten(m_lesart.pauseMs);
+    if (!sendeFunktionen(z))
         return false;
-    m_lauf.subWarten(wartezeitMs(dauer, einheit));
+    m_lauf.subWarten(z.warteMs);
     return sende(haltebefehl());
 }
 

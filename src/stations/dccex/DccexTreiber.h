@@ -13,7 +13,7 @@ namespace trabolin {
 
 class DccexTreiber : public DccTreiber {
 public:
-    DccexTreiber(Laufkontext &lauf, DccexLink &link);
+    DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart);
 
     bool sendeZeile() override;
     // Nothing: the pass sends the halt at the next line, right after the wait.
@@ -22,7 +22,8 @@ public:
     void stoppeLok() override;
 
 protected:
-    bool sendeFahrt(int zeile) override;
+    // Speed and direction, a pause, the functions.
+    bool sendeFahrt(const Programmzeile &zeile) override;
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
 
@@ -35,8 +36,8 @@ private:
     bool sende(const std::optional<QByteArray> &befehl);
     // Speed and direction; the direction is remembered for the speed 0 that follows.
     bool sendeFahrstufe(qint64 fahrstufe, const QString &einheit);
-    // "Fu", "F1" to "F4" of the line, one command each; any text switches on.
-    bool sendeFunktionen(int zeile);
+    // "Fu", "F1" to "F4" of the line, one command each.
+    bool sendeFunktionen(const Programmzeile &zeile);
     // Speed 0 in the direction last sent to this address.
     std::optional<QByteArray> haltebefehl() const;
 
