@@ -1,7 +1,8 @@
 #pragma once
 // The traffic log for troubleshooting a real layout: every byte the program sends on
-// the serial port and every text it sends to and receives from the ECoS or a DCC-EX
-// station, one line each, with the time of day to the millisecond:
+// the serial port (as text for a DCC-EX station) and every text it sends to and
+// receives from the ECoS or a DCC-EX station, one line each, with the time of day to
+// the millisecond:
 //
 //   14:03:27.512 V24 > E4 13 00 03 85 71
 //   14:03:27.530 ECoS > set(1000,speed[40])
