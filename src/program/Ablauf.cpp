@@ -228,12 +228,14 @@ void Ablauf::btnStart_Click()
         return;
     Laufmarke marke(m_laeuft);
     beginneLauf();
+    emit laufBeginnt(false);
 
     setzeStartzeit();
     m_zustand.stopp = false;
     leseAdresse();
     m_zustand.gemerkteEinheit.clear();
     fahrePaesse();
+    emit laufEndet();
 }
 
 void Ablauf::fahrePaesse()
@@ -305,6 +307,7 @@ void Ablauf::btnSendZeile_Click()
     Laufmarke marke(m_laeuft);
     Fahrender fahrender(m_fahrender);
     beginneLauf();
+    emit laufBeginnt(true);
 
     leseAdresse();
     m_zustand.stopp = false;
@@ -313,6 +316,7 @@ void Ablauf::btnSendZeile_Click()
     const bool gesendet = !t || t->sendeZeile();
     if (gesendet && m_bedienfeld.signal() && !m_beendet && !m_halt)
         spieleRing();
+    emit laufEndet();
 }
 
 void Ablauf::btnPower_Click(int index)

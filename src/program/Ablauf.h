@@ -105,6 +105,10 @@ signals:
     // "starten" or "aktuelle Zeile" was refused: the layout of the selected station
     // says `zustand`, in which no locomotive may be sent a speed.
     void gesperrt(Gleiszustand zustand);
+    // A run ("starten") or a single line begins, after the refusal of a second one;
+    // it has ended. For the run display of the window.
+    void laufBeginnt(bool einzelzeile);
+    void laufEndet();
 
 private:
     class Melder;

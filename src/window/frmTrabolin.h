@@ -38,6 +38,7 @@ class Zentralentreiber;
 class WavKlang;
 class Fensterbedienfeld;
 class Einzelinstanz;
+class Fahrbild;
 class Gleisanzeige;
 
 // The program's only window. It owns the table store and every control; the
@@ -121,6 +122,10 @@ public:
     Beschriftung *lblLaufzeitTitel;
     Beschriftung *lblStartzeit;
     Beschriftung *lblLaufzeit;
+    Beschriftung *lblDauerGesamtTitel;
+    Beschriftung *lblNochTitel;
+    Beschriftung *lblDauerGesamt; // one pass from the current line; " je Durchlauf" when endless
+    Beschriftung *lblNoch;        // the time left during a run or single line
 
     // --- address panel
     QFrame *pnlAdresse;
@@ -149,6 +154,9 @@ public:
     Beschriftung *lblZentrale;
     std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
     QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
+    // "über Netzwerk" beside each station the user may reach through the serial port or
+    // its network link; nullptr for the others.
+    std::vector<QCheckBox *> chkNetzwerk;
 
     Beschriftung *lblSchnittstelle;
     QComboBox *lstV24;
@@ -188,8 +196,9 @@ public:
     QCheckBox *chkEndlos;
     QCheckBox *chkSignal;
 
-    // --- table, release label, logo
+    // --- table, its step chart, release label, logo
     Tabellengitter *DBTabelle;
+    Fahrbild *imgFahrbild;
     Beschriftung *lblRelease;
     Beschriftung *lblLogo;
 
@@ -279,7 +288,18 @@ private:
     void verbindeSteuerung();
     // The track indicator and the messages of a layout that ends or refuses a run.
     void verbindeGleismeldungen();
+    // The step chart and the times beside "Startzeit" follow the table, the current
+    // line, the station and the run.
+    void verbindeFahrbild();
+    void zeigeFahrstand();
     void oeffneSchnittstelleBeimStart();
+    // True when station `option` is to be reached through its network link.
+    bool ueberNetzwerk(int option) const;
+    // The port or the link of station `option` has been opened: the run and power
+    // buttons are enabled now, or once a station that needs a moment has answered.
+    void zentraleGeoeffnet(int option);
+    // "connect" enabled for a network station and for one chosen "über Netzwerk".
+    void setzeVerbindenKnopf(int option);
     void schnittstelleVerloren();
     void verbindeEcos();
     // Shows the host and port of network station `option` in the fields, with its
@@ -315,6 +335,7 @@ private:
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
     bool m_schliesst = false;           // shutdown has begun
+    bool m_bearbeitet = false;          // an editing command moves the cursor, not the run
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;
