@@ -5,6 +5,7 @@
 // the millisecond:
 //
 //   14:03:27.512 V24 > E4 13 00 03 85 71
+//   14:03:29.004 V24 < 61 00 61
 //   14:03:27.530 ECoS > set(1000,speed[40])
 //   14:03:27.547 ECoS < <REPLY set(1000,speed[40])>
 //   14:03:28.101 DCC-EX > <t 3 40 1>
@@ -37,7 +38,13 @@ public:
     static void v24Gesendet(const QByteArray &bytes)
     {
         if (s_aktiv)
-            s_aktiv->v24(bytes);
+            s_aktiv->v24(QStringLiteral("V24 >"), bytes);
+    }
+    // Bytes the Lenz interface passed on from the command station, shown as hex.
+    static void v24Empfangen(const QByteArray &bytes)
+    {
+        if (s_aktiv)
+            s_aktiv->v24(QStringLiteral("V24 <"), bytes);
     }
     // A text sent on the ECoS link / received from it; each of its lines becomes an entry.
     static void ecosGesendet(const QString &text)
@@ -64,7 +71,7 @@ public:
     static bool aktiv() { return s_aktiv != nullptr; }
 
 private:
-    void v24(const QByteArray &bytes);
+    void v24(const QString &richtung, const QByteArray &bytes);
     void text(const QString &richtung, const QString &text);
     void eintrag(const QString &richtung, const QString &inhalt);
 

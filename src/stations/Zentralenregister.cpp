@@ -95,7 +95,10 @@ std::vector<Zentralenzeile> baueRegister()
         return new DccexVerbindung(v24, eltern);
     };
     dccex.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<DccexTreiber>(a.lauf, *static_cast<DccexVerbindung *>(a.netz), a.lesart);
+        // The link reads the station's answers; it reports the track state itself.
+        auto *link = static_cast<DccexVerbindung *>(a.netz);
+        link->setzeGleismelder(&a.melder);
+        return std::make_unique<DccexTreiber>(a.lauf, *link, a.lesart);
     };
     r.push_back(dccex);
 

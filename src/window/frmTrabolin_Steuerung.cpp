@@ -88,6 +88,11 @@ void frmTrabolin::verbindeSteuerung()
     connect(lstV24, &QComboBox::editTextChanged, this, zeigeGeraet);
     zeigeGeraet(lstV24->currentText());
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
+    // What arrives on the port belongs to the station selected now.
+    connect(V24, &SerielleSchnittstelle::empfangen, this, [this](const QByteArray &bytes) {
+        if (Zentralentreiber *t = m_ablauf->treiber())
+            t->empfange(bytes);
+    });
     verbindeEcos();
     verbindeGleismeldungen();
 

@@ -85,6 +85,14 @@ DccexArt dccexArt(const QByteArray &rahmen)
     return DccexArt::sonstige;
 }
 
+std::optional<Gleiszustand> dccexGleiszustand(const QByteArray &rahmen)
+{
+    const DccexArt art = dccexArt(rahmen);
+    if ((art != DccexArt::gleisAn && art != DccexArt::gleisAus) || rahmen.toUpper().contains(" PROG"))
+        return std::nullopt;
+    return art == DccexArt::gleisAn ? Gleiszustand::an : Gleiszustand::aus;
+}
+
 QList<DccexAntwort> DccexZerleger::fuettere(const QByteArray &bytes)
 {
     QList<DccexAntwort> aus;

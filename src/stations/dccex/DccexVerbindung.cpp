@@ -39,8 +39,14 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
         if (!m_warVerbunden)
             return;
         m_warVerbunden = false;
+        if (m_ueberNetzwerk && m_melder)
+            m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
         emit verloren();
     };
+    connect(&m_v24, &SerielleSchnittstelle::verloren, this, [this] {
+        if (!m_ueberNetzwerk && m_melder)
+            m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
+    });
     connect(m_socket, &QTcpSocket::disconnected, this, weg);
     connect(m_socket, &QTcpSocket::errorOccurred, this, weg);
 }
@@ -125,6 +131,8 @@ void DccexVerbindung::empfange(const QByteArray &bytes)
 {
     for (const DccexAntwort &a : m_zerleger.fuettere(bytes)) {
         Verkehrsprotokoll::dccexEmpfangen(a.text);
+        if (const auto z = dccexGleiszustand(a.text.toLatin1()); z && m_melder)
+            m_melder->meldeGleiszustand(*z);
         emit rahmen(a);
         zeige(a.text);
     }

@@ -52,6 +52,10 @@ public:
     // Forgets a half-received answer: after a new opening the station starts afresh.
     void neuerAnfang() { m_zerleger.leere(); }
 
+    // Where the track power the station reports goes, and "Verbindung verloren" when
+    // the chosen way (the port or the network link) fails.
+    void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
+
     QTcpSocket *socket() const { return m_socket; }
 
 signals:
@@ -69,6 +73,7 @@ private:
     QStringList m_letzte; // the last answers, for the reply field
     bool m_ueberNetzwerk = false;
     bool m_warVerbunden = false;
+    Gleismelder *m_melder = nullptr;
 };
 
 } // namespace trabolin

@@ -1,5 +1,6 @@
 #include "stations/lenz/LenzTreiber.h"
 
+#include "program/Verkehrsprotokoll.h"
 #include "program/Zahlen.h"
 
 namespace trabolin {
@@ -124,6 +125,12 @@ void LenzTreiber::sendeFunktionen(const Programmzeile &zeile)
 }
 
 void LenzTreiber::stoppNachWarten() { sendeLenzBefehl(); }
+
+void LenzTreiber::empfange(const QByteArray &bytes)
+{
+    Verkehrsprotokoll::v24Empfangen(bytes);
+    m_hoerer.nimm(bytes);
+}
 
 void LenzTreiber::power(int index)
 {

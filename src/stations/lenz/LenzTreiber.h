@@ -48,7 +48,8 @@ public:
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppeLok() override;
-    void empfange(const QByteArray &bytes) override { m_hoerer.nimm(bytes); }
+    // The broadcasts the interface passes on, in the traffic log and to the listener.
+    void empfange(const QByteArray &bytes) override;
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry.
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     // "USB-Interface": the Lenz USB interface is used.
