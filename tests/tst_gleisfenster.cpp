@@ -1,9 +1,9 @@
 // The layout through the real window, one row per station and what its layout does in
-// the middle of a line: the simulator switches the track off, short-circuits it, falls
-// silent, drops the link or floods the program; or the user switches the power off.
-// The run ends at once with the station's stop on the wire (when the link still
-// carries it), the indicator beside the power buttons shows the state, the user is
-// told once afterwards; power coming back starts nothing.
+// the middle of a line: the simulator switches the track off, short-circuits it, stops
+// everything, falls silent, drops the link or floods the program; or the user switches
+// the power off. The run ends at once with the station's stop on the wire (when the
+// link still carries it), the indicator beside the power buttons shows the state, the
+// user is told once afterwards; power coming back starts nothing.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "stations/ecos/EcosVerbindung.h"
@@ -14,6 +14,7 @@ using namespace trabolin::test;
 namespace {
 
 struct Fall {
+    QString station;         // "ecos", "lenz", "dccex"
     QStringList simOptionen; // besides the port or link
     QString aktion;          // typed on the simulator's terminal at 800 ms; "power": "Power of&f"
     qint64 stoppBei = 0;     // "St&op" pressed then; 0: never
@@ -22,13 +23,58 @@ struct Fall {
     bool stoppAngekommen;    // the locomotive's stop reached the station
 };
 
-// The simulator's lines so far.
-QStringList zeilen(QProcess &sim, QStringList &alle)
-{
-    while (sim.canReadLine())
-        alle << QString::fromUtf8(sim.readLine()).trimmed();
-    return alle;
-}
+// The window on the station's simulator, the locomotive ready to run, the track on
+// where the station tells it.
+struct Anlage : Fensteranlage {
+    QProcess sim;
+    QStringList zeilen; // what the simulator printed
+
+    QStringList lies()
+    {
+        while (sim.canReadLine())
+            zeilen << QString::fromUtf8(sim.readLine()).trimmed();
+        return zeilen;
+    }
+    bool bereite(const Fall &fall)
+    {
+        const bool ecos = fall.station == u"ecos";
+        sim.start(QString::fromUtf8(ecos ? TRABOLIN_ECOS_SIM : SIMULATOR_PROGRAMM),
+                  (ecos ? QStringList{"--port", "0"}
+                        : QStringList{"--station", fall.station, "--link", datei("COM7")})
+                      + fall.simOptionen);
+        if (!sim.waitForReadyRead(5000))
+            return false;
+        const QString erste = QString::fromUtf8(sim.readLine());
+        starte();
+        meldungen.clear();
+        if (ecos) {
+            f->optZentrale[2]->click();
+            static_cast<EcosVerbindung *>(f->TCP)->wache().setzeZeiten(400, 300);
+            f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+            f->txtLocalPort->setText(erste.section(u':', -1).trimmed());
+            f->btnEcos->click();
+            f->txtAdresse->setText(QStringLiteral("1000"));
+            f->btnLok->click();
+        } else {
+            f->optZentrale[fall.station == u"lenz" ? 1 : 3]->click();
+            f->chkUSB->setChecked(fall.simOptionen.contains(QStringLiteral("--usb")));
+            f->lstV24->setEditText(QStringLiteral("7"));
+            f->btnParameterSetzen->click();
+            meldungen.clear();
+            f->txtAdresse->setText(QStringLiteral("24"));
+        }
+        if (!QTest::qWaitFor([this] { return knoepfe() == u"an"; }))
+            return false;
+        if (fall.station == u"dccex") // it starts with the track off, as the station does
+            f->btnPower[1]->click();
+        return fall.station == u"lenz" || QTest::qWaitFor([this] { return f->lblGleis->text() == u"Gleis: an"; });
+    }
+    ~Anlage()
+    {
+        sim.kill();
+        sim.waitForFinished(2000);
+    }
+};
 
 } // namespace
 
@@ -37,47 +83,48 @@ Q_DECLARE_METATYPE(Fall)
 class TestGleisfenster : public QObject {
     Q_OBJECT
 private slots:
-    void ecos_data()
+    void anlage_data()
     {
         QTest::addColumn<Fall>("fall");
         const QString spannung = QStringLiteral(
             " Gleisspannung...|Die Gleisspannung wurde abgeschaltet. Das Fahrprogramm wurde angehalten.");
+        const QString nothalt = QStringLiteral(
+            " Nothalt...|Die Zentrale hat alle Loks angehalten (Nothalt). Das Fahrprogramm wurde angehalten.");
         const QString verloren = QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !");
-        QTest::newRow("stopp-taste") << Fall{{}, "aus", 0, spannung, "Gleis: aus", true};
-        // The ECoS tells no short circuit apart: it switches to STOP.
-        QTest::newRow("kurzschluss nach 2 s") << Fall{{"--kurzschluss-nach", "2"}, {}, 0, spannung, "Gleis: aus", true};
-        QTest::newRow("stumm") << Fall{{}, "stumm", 0, verloren, "Verbindung verloren", false};
-        QTest::newRow("getrennt") << Fall{{}, "trennen", 0, verloren, "Verbindung verloren", false};
-        QTest::newRow("eigenes power off") << Fall{{}, "power", 0, {}, "Gleis: aus", true};
-        QTest::newRow("flut, dann st&op") << Fall{{}, "flut", 2500, {}, "Gleis: an", true};
+        QTest::newRow("ecos stopp-taste") << Fall{"ecos", {}, "aus", 0, spannung, "Gleis: aus", true};
+        // The ECoS and the LZ100 tell no short circuit apart: they switch the track off.
+        QTest::newRow("ecos kurzschluss nach 1,5 s")
+            << Fall{"ecos", {"--kurzschluss-nach", "1.5"}, {}, 0, spannung, "Gleis: aus", true};
+        QTest::newRow("ecos stumm") << Fall{"ecos", {}, "stumm", 0, verloren, "Verbindung verloren", false};
+        QTest::newRow("ecos getrennt") << Fall{"ecos", {}, "trennen", 0, verloren, "Verbindung verloren", false};
+        QTest::newRow("ecos eigenes power off") << Fall{"ecos", {}, "power", 0, {}, "Gleis: aus", true};
+        QTest::newRow("ecos flut, dann st&op") << Fall{"ecos", {}, "flut", 1500, {}, "Gleis: an", true};
+        QTest::newRow("lenz stopp-taste") << Fall{"lenz", {}, "aus", 0, spannung, "Gleis: aus", true};
+        QTest::newRow("lenz usb, kurzschluss nach 1,5 s")
+            << Fall{"lenz", {"--usb", "--kurzschluss-nach", "1.5"}, {}, 0, spannung, "Gleis: aus", true};
+        QTest::newRow("lenz nothalt") << Fall{"lenz", {}, "nothalt", 0, nothalt, "Nothalt", true};
+        QTest::newRow("lenz eigenes power off") << Fall{"lenz", {}, "power", 0, {}, "Gleis: aus", true};
+        QTest::newRow("lenz flut, dann st&op") << Fall{"lenz", {}, "flut", 1500, {}, "unbekannt", true};
+        QTest::newRow("dccex kurzschluss") << Fall{"dccex", {"--boot", "100"}, "kurzschluss", 0, spannung, "Gleis: aus", true};
+        QTest::newRow("dccex getrennt") << Fall{"dccex", {"--boot", "100"}, "trennen", 0,
+            " zentrale Fehlerbehandlung...|Fehler 8010:  <Die serielle Schnittstelle 7 ist nicht mehr erreichbar "
+            "(Adapter entfernt?)> aufgetreten      ",
+            "Verbindung verloren", false};
+        QTest::newRow("dccex eigenes power off") << Fall{"dccex", {"--boot", "100"}, "power", 0, {}, "Gleis: aus", true};
+        QTest::newRow("dccex flut, dann st&op") << Fall{"dccex", {"--boot", "100"}, "flut", 1500, {}, "Gleis: an", true};
     }
-    void ecos()
+    void anlage()
     {
         QFETCH(Fall, fall);
-        QProcess sim;
-        sim.start(QStringLiteral(TRABOLIN_ECOS_SIM), QStringList{"--port", "0"} + fall.simOptionen);
-        QVERIFY(sim.waitForReadyRead(5000));
-        const QString port = QString::fromUtf8(sim.readLine()).section(u':', -1).trimmed();
-        Fensteranlage a;
-        a.starte();
-        a.meldungen.clear();
-        a.f->optZentrale[2]->click();
-        static_cast<EcosVerbindung *>(a.f->TCP)->wache().setzeZeiten(400, 300);
-        a.f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        a.f->txtLocalPort->setText(port);
-        a.f->btnEcos->click();
-        QTRY_COMPARE(a.f->lblGleis->text(), QStringLiteral("Gleis: an"));
-        a.f->txtAdresse->setText(QStringLiteral("1000"));
-        a.f->btnLok->click();
-        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
-
-        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,s,40"));
+        Anlage a;
+        QVERIFY(a.bereite(fall));
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,S,40"));
         a.f->tabelle().setzeAktuelleZeile(1);
         QTimer::singleShot(800, [&] {
             if (fall.aktion == u"power")
                 a.f->btnPower[0]->click();
             else if (!fall.aktion.isEmpty())
-                sim.write(fall.aktion.toUtf8() + '\n');
+                a.sim.write(fall.aktion.toUtf8() + '\n');
         });
         if (fall.stoppBei)
             QTimer::singleShot(fall.stoppBei, [&] { a.f->btnSendStop->click(); });
@@ -89,23 +136,20 @@ private slots:
         QCOMPARE(a.f->lblGleis->accessibleName(), fall.anzeige);
         QCOMPARE(a.meldungen.join(u'\n'), fall.meldung);
 
-        QStringList alle;
         QTest::qWait(300);
-        const QRegularExpression stopp(QStringLiteral("^\\S+ set\\(1000,speed\\[0\\]\\) -> 1000 speed=0.*"));
-        QCOMPARE(zeilen(sim, alle).indexOf(stopp) >= 0, fall.stoppAngekommen);
+        const QRegularExpression stopp(QStringLiteral(".*(set\\(1000,speed\\[0\\]\\) -> 1000 speed=0|Lok 24: Fahrstufe 0 ).*"));
+        const qsizetype bisher = a.lies().size();
+        QCOMPARE(a.zeilen.indexOf(stopp) >= 0, fall.stoppAngekommen);
         // The events are the program's own business: the reply field shows the replies.
         QVERIFY(!a.f->txtRX->toPlainText().contains(QLatin1String("EVENT")));
-        if (fall.anzeige != u"Gleis: aus")
+        if (fall.anzeige != u"Gleis: aus" && fall.anzeige != u"Nothalt")
             return;
         // Power back: the indicator follows, and nothing goes to the locomotive.
-        const qsizetype bisher = alle.size();
-        sim.write("an\n");
+        a.sim.write("an\n");
         QTRY_COMPARE(a.f->lblGleis->text(), QStringLiteral("Gleis: an"));
         QTest::qWait(300);
-        QVERIFY(zeilen(sim, alle).mid(bisher).filter(QStringLiteral("set(1000")).isEmpty());
+        QVERIFY(a.lies().mid(bisher).filter(QRegularExpression(QStringLiteral("set\\(1000|Lok 24"))).isEmpty());
         QCOMPARE(a.meldungen.size(), fall.meldung.isEmpty() ? 0 : 1);
-        sim.kill();
-        sim.waitForFinished(2000);
     }
 };
 

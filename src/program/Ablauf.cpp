@@ -114,7 +114,11 @@ Gleismelder &Ablauf::gleismelder(int option)
 
 Gleiszustand Ablauf::gleiszustand() const
 {
-    const int option = m_bedienfeld.zentraleOption();
+    return gleiszustand(m_bedienfeld.zentraleOption());
+}
+
+Gleiszustand Ablauf::gleiszustand(int option) const
+{
     return (option >= 0 && option < int(m_gleis.size())) ? m_gleis[option] : Gleiszustand::unbekannt;
 }
 

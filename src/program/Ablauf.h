@@ -55,8 +55,9 @@ public:
     // track (Gleiszustand.h), as "St&op" ends it but without an end sound, and
     // `angehalten` follows; power coming back starts nothing.
     Gleismelder &gleismelder(int option);
-    // What the layout of the selected station says now.
+    // What the layout of the selected station, or of station option `option`, says now.
     Gleiszustand gleiszustand() const;
+    Gleiszustand gleiszustand(int option) const;
 
     // Click on "&starten" and on "aktuelle &Zeile ".
     void btnStart_Click();

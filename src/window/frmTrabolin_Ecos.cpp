@@ -49,8 +49,12 @@ void frmTrabolin::verbindeEcos()
         if (!netz)
             continue;
         const QString name = stationen[i].name;
-        m_treiber[i]->nichtVerbunden = [this, name] {
-            ecosNichtErreichbar(QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
+        m_treiber[i]->nichtVerbunden = [this, i, name] {
+            // A link whose loss has been reported needs no second message.
+            if (m_ablauf->gleiszustand(i) == Gleiszustand::verbindungVerloren)
+                setzeLaufknoepfe(false);
+            else
+                ecosNichtErreichbar(QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
         };
         connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
         // A station that needed a moment after the opening has answered (or not in time).

@@ -73,6 +73,25 @@ DccexSchritt DccexStation::ticke(qint64 zeitMs)
     return schritt;
 }
 
+DccexSchritt DccexStation::anlage(const QString &aktion, qint64 zeitMs)
+{
+    m_jetztMs = zeitMs;
+    DccexSchritt schritt;
+    if (aktion == u"flut") {
+        for (int i = 0; i < 2000; ++i)
+            schritt.antwort += m_gleis ? "<* Strom 120mA *>\n<p1>\nRauschen\xFF\x07\n" : "<* Strom 0mA *>\n<p0>\n\xFF\x07\n";
+        melde(schritt, QStringLiteral("Anlage     Flut: 2000 Meldungen und Rauschen"));
+        return schritt;
+    }
+    const bool an = aktion == u"an";
+    m_gleis = an;
+    schritt.antwort += an ? "<p1>\n" : "<p0>\n";
+    melde(schritt, QStringLiteral("Anlage     %1: Gleis %2, Rundruf %3")
+                       .arg(aktion == u"kurzschluss" ? QStringLiteral("Kurzschluss") : QStringLiteral("Hand"),
+                            anAus(an), an ? QStringLiteral("<p1>") : QStringLiteral("<p0>")));
+    return schritt;
+}
+
 std::optional<DccexLok> DccexStation::lok(int adresse) const
 {
     const auto it = m_loks.constFind(adresse);

@@ -46,6 +46,10 @@ public:
     DccexSchritt fuettere(const QByteArray &bytes, qint64 zeitMs);
     // Time has passed: reports the end of the boot delay.
     DccexSchritt ticke(qint64 zeitMs);
+    // The layout around the station at zeitMs: "aus" and "an" (its power switched by
+    // hand), "kurzschluss" (it switches the track off), "flut" (a flood of diagnostic
+    // lines and noise that change nothing); each change of the power is broadcast.
+    DccexSchritt anlage(const QString &aktion, qint64 zeitMs);
     // When ticke() has something to report.
     std::optional<qint64> frist() const;
 

@@ -56,6 +56,8 @@ public:
 
     // The track power as last switched; nothing before the first power command.
     std::optional<bool> gleis() const { return gleis_; }
+    // The layout switched the power itself (the station's own buttons, a short circuit).
+    void setzeGleis(bool an) { gleis_ = an; }
     std::optional<Lok> lok(int adresse) const;
 
 private:

@@ -100,14 +100,130 @@ void sendeGanz(int fd, const QByteArray &bytes)
     }
 }
 
-// The poll timeout up to the station's next deadline, at most 250 ms so that the end
-// signal is looked at.
-int wartezeit(const DccexStation &station)
+// The layout around the simulated station: actions typed on the terminal, one per
+// line, and actions an option sets for some seconds after the first bytes Trabolin
+// sends. What an action does depends on the station.
+class Anlage {
+public:
+    void nach(double sekunden, const QString &aktion)
+    {
+        const std::pair<qint64, QString> eintrag{qRound64(sekunden * 1000), aktion};
+        m_geplant.insert(std::upper_bound(m_geplant.begin(), m_geplant.end(), eintrag,
+                                          [](const auto &a, const auto &b) { return a.first < b.first; }),
+                         eintrag);
+    }
+    // Bytes from Trabolin arrived: the timed actions count from the first of them.
+    void beginne(qint64 zeitMs)
+    {
+        if (!m_beginn)
+            m_beginn = zeitMs;
+    }
+    // The terminal as an entry for poll(); ignored once it has closed.
+    pollfd terminal() const { return {m_terminal, POLLIN, 0}; }
+    // The actions typed (when poll() found the terminal readable) and those due now.
+    QStringList aktionen(const pollfd &terminal, qint64 zeitMs)
+    {
+        QStringList liste;
+        if (terminal.revents & (POLLIN | POLLHUP | POLLERR)) {
+            char puffer[512];
+            const ssize_t n = ::read(m_terminal, puffer, sizeof puffer);
+            if (n <= 0)
+                m_terminal = -1; // no terminal, or it has closed: nothing more comes
+            else
+                m_eingabe.append(puffer, n);
+            qsizetype ende;
+            while ((ende = m_eingabe.indexOf('\n')) >= 0) {
+                const QString zeile = QString::fromUtf8(m_eingabe.left(ende)).trimmed();
+                m_eingabe.remove(0, ende + 1);
+                if (!zeile.isEmpty())
+                    liste << zeile;
+            }
+        }
+        while (m_beginn && !m_geplant.isEmpty() && *m_beginn + m_geplant.first().first <= zeitMs)
+            liste << m_geplant.takeFirst().second;
+        return liste;
+    }
+    // When the next timed action is due.
+    std::optional<qint64> frist() const
+    {
+        if (!m_beginn || m_geplant.isEmpty())
+            return std::nullopt;
+        return *m_beginn + m_geplant.first().first;
+    }
+
+private:
+    int m_terminal = STDIN_FILENO;
+    QByteArray m_eingabe;
+    QList<std::pair<qint64, QString>> m_geplant; // in the order of their times
+    std::optional<qint64> m_beginn;
+};
+
+Anlage anlage;
+
+// What the LZ100 broadcasts on the layout's actions: track power off (also on a short
+// circuit, which it does not tell apart), on, emergency stop, programming mode; through
+// the USB interface behind FF FD. A flood of feedback broadcasts and noise changes
+// nothing. Empty for any other action.
+QByteArray lenzRundruf(const QString &aktion, bool usb, Dekodierer &dekodierer, QString &text)
+{
+    const auto rahmen = [usb](const char *hex) {
+        return (usb ? QByteArray::fromHex("FFFD") : QByteArray()) + QByteArray::fromHex(hex);
+    };
+    QByteArray bytes;
+    if (aktion == u"aus" || aktion == u"kurzschluss") {
+        dekodierer.setzeGleis(false);
+        bytes = rahmen("610061");
+        text = aktion == u"aus" ? QStringLiteral("Stopp-Taste: Gleis aus") : QStringLiteral("Kurzschluss: Gleis aus");
+    } else if (aktion == u"an") {
+        dekodierer.setzeGleis(true);
+        bytes = rahmen("610160");
+        text = QStringLiteral("Gleis an");
+    } else if (aktion == u"nothalt") {
+        bytes = rahmen("810081");
+        text = QStringLiteral("Nothalt: alle Loks halten");
+    } else if (aktion == u"programmieren") {
+        dekodierer.setzeGleis(false);
+        bytes = rahmen("610263");
+        text = QStringLiteral("Programmiermodus: Gleis aus");
+    } else if (aktion == u"flut") {
+        for (int i = 0; i < 10000; ++i)
+            bytes += rahmen("42010241") + QByteArray::fromHex("07FF13");
+        text = QStringLiteral("Flut: 10000 Rückmeldungen und Rauschen");
+        return bytes;
+    } else {
+        return {};
+    }
+    text += QStringLiteral(", Rundruf ") + QString::fromLatin1(bytes.toHex(' ').toUpper());
+    return bytes;
+}
+
+// The poll timeout up to the next deadline (`frist`, the layout's), at most 250 ms so
+// that the end signal is looked at.
+int wartezeit(std::optional<qint64> frist)
 {
     int warten = 250;
-    if (const auto frist = station.frist())
-        warten = int(std::clamp<qint64>(*frist - jetztMs(simStart), 0, warten));
+    for (const auto f : {frist, anlage.frist()})
+        if (f)
+            warten = int(std::clamp<qint64>(*f - jetztMs(simStart), 0, warten));
     return warten;
+}
+
+int wartezeit(const DccexStation &station)
+{
+    return wartezeit(station.frist());
+}
+
+// A layout action on a DCC-EX station; "trennen" is the caller's.
+void dccexAnlage(DccexStation &station, const QString &aktion, DccexSchritt &schritt)
+{
+    if (aktion == u"aus" || aktion == u"an" || aktion == u"kurzschluss" || aktion == u"flut") {
+        const DccexSchritt neu = station.anlage(aktion, jetztMs(simStart));
+        schritt.ereignisse += neu.ereignisse;
+        schritt.antwort += neu.antwort;
+    } else {
+        schritt.ereignisse.append({jetztMs(simStart), true,
+                                   QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, flut, trennen)").arg(aktion)});
+    }
 }
 
 // A DCC-EX station on the pseudo-terminal: each time Trabolin opens the port, the
@@ -121,9 +237,17 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
     zeige(station.starte(jetztMs(simStart)).ereignisse);
     char puffer[4096];
     while (!beenden) {
-        pollfd p[2] = {{master, POLLIN, 0}, {beobachter, POLLIN, 0}};
-        const int bereit = ::poll(p, 2, wartezeit(station));
+        pollfd p[3] = {{master, POLLIN, 0}, {beobachter, POLLIN, 0}, anlage.terminal()};
+        const int bereit = ::poll(p, 3, wartezeit(station));
         DccexSchritt schritt = station.ticke(jetztMs(simStart));
+        for (const QString &aktion : anlage.aktionen(p[2], jetztMs(simStart))) {
+            if (aktion == u"trennen") { // the USB cable pulled: the simulator ends
+                schritt.ereignisse.append({jetztMs(simStart), false, QStringLiteral("Anlage     getrennt")});
+                beenden = 1;
+            } else {
+                dccexAnlage(station, aktion, schritt);
+            }
+        }
         if (bereit > 0 && (p[1].revents & POLLIN)) {
             while (::read(beobachter, puffer, sizeof puffer) > 0) {
             }
@@ -133,6 +257,7 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
         if (bereit > 0 && (p[0].revents & POLLIN)) {
             const ssize_t n = ::read(master, puffer, sizeof puffer);
             if (n > 0) {
+                anlage.beginne(jetztMs(simStart));
                 const DccexSchritt neu = station.fuettere(QByteArray(puffer, qsizetype(n)), jetztMs(simStart));
                 schritt.ereignisse += neu.ereignisse;
                 schritt.antwort += neu.antwort;
@@ -170,9 +295,18 @@ int dccexImNetz(DccexStation &station, quint16 port)
     int kunde = -1;
     char puffer[4096];
     while (!beenden) {
-        pollfd p[2] = {{lauscher, POLLIN, 0}, {kunde, POLLIN, 0}};
-        const int bereit = ::poll(p, kunde >= 0 ? 2 : 1, wartezeit(station));
+        pollfd p[3] = {{lauscher, POLLIN, 0}, anlage.terminal(), {kunde, POLLIN, 0}};
+        const int bereit = ::poll(p, kunde >= 0 ? 3 : 2, wartezeit(station));
         DccexSchritt schritt = station.ticke(jetztMs(simStart));
+        for (const QString &aktion : anlage.aktionen(p[1], jetztMs(simStart))) {
+            if (aktion != u"trennen") {
+                dccexAnlage(station, aktion, schritt);
+            } else if (kunde >= 0) {
+                ::close(kunde);
+                kunde = -1;
+                schritt.ereignisse.append({jetztMs(simStart), false, QStringLiteral("Anlage     getrennt")});
+            }
+        }
         if (bereit > 0 && (p[0].revents & POLLIN)) {
             const int neu = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
             if (neu >= 0) {
@@ -181,10 +315,13 @@ int dccexImNetz(DccexStation &station, quint16 port)
                 kunde = neu;
                 schritt.ereignisse.append({jetztMs(simStart), false, QStringLiteral("verbunden")});
             }
-        } else if (bereit > 0 && kunde >= 0 && (p[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+        } else if (bereit > 0 && kunde >= 0 && (p[2].revents & (POLLIN | POLLHUP | POLLERR))) {
             const ssize_t n = ::read(kunde, puffer, sizeof puffer);
             if (n > 0) {
-                schritt = station.fuettere(QByteArray(puffer, qsizetype(n)), jetztMs(simStart));
+                anlage.beginne(jetztMs(simStart));
+                const DccexSchritt neu = station.fuettere(QByteArray(puffer, qsizetype(n)), jetztMs(simStart));
+                schritt.ereignisse += neu.ereignisse;
+                schritt.antwort += neu.antwort;
             } else {
                 ::close(kunde);
                 kunde = -1;
@@ -227,7 +364,27 @@ int main(int argc, char *argv[])
                                         QStringLiteral("DCC-EX: Startzeit nach jedem Öffnen in ms (Vorgabe 1000)."),
                                         QStringLiteral("ms"), QStringLiteral("1000"));
     parser.addOptions({stationOption, linkOption, usbOption, tcpOption, bootOption});
+    // Layout actions some seconds after Trabolin's first bytes, as typed on the terminal.
+    const QStringList zeitAktionen{QStringLiteral("aus"), QStringLiteral("kurzschluss"), QStringLiteral("nothalt"),
+                                   QStringLiteral("trennen")};
+    QList<QCommandLineOption> zeitOptionen;
+    for (const QString &aktion : zeitAktionen) {
+        zeitOptionen.append(QCommandLineOption(
+            aktion + QStringLiteral("-nach"),
+            QStringLiteral("Anlage: \"%1\" S Sekunden nach den ersten Bytes von Trabolin.").arg(aktion),
+            QStringLiteral("S")));
+        parser.addOption(zeitOptionen.last());
+    }
     parser.process(app);
+    for (qsizetype i = 0; i < zeitAktionen.size(); ++i) {
+        if (!parser.isSet(zeitOptionen[i]))
+            continue;
+        bool ok = false;
+        const double sekunden = parser.value(zeitOptionen[i]).toDouble(&ok);
+        if (!ok || sekunden < 0)
+            return fehlerEnde(QStringLiteral("--%1-nach braucht Sekunden").arg(zeitAktionen[i]));
+        anlage.nach(sekunden, zeitAktionen[i]);
+    }
 
     const QString stationText = parser.value(stationOption);
     const QString link = parser.value(linkOption);
@@ -290,21 +447,49 @@ int main(int argc, char *argv[])
     int ergebnis = 0;
     if (dccex)
         ergebnis = dccexAmTerminal(dccexStation, master, slave, slavePfad);
+    const bool usb = parser.isSet(usbOption);
+    if (!dccex) // the layout's broadcasts must never hold the simulator (see sendeGanz())
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     while (!dccex && !beenden) {
-        int warten = 250; // the end signal is looked at least this often
-        if (const auto frist = dekodierer.frist())
-            warten = int(std::clamp<qint64>(*frist - jetztMs(start), 0, warten));
-        pollfd p{master, POLLIN, 0};
-        const int bereit = ::poll(&p, 1, warten);
+        std::optional<qint64> frist;
+        if (const auto f = dekodierer.frist())
+            frist = *f - jetztMs(start) + jetztMs(simStart);
+        pollfd p[2] = {{master, POLLIN, 0}, anlage.terminal()};
+        const int bereit = ::poll(p, 2, wartezeit(frist));
         QList<Ereignis> ereignisse;
-        if (bereit > 0 && (p.revents & POLLIN)) {
+        if (bereit > 0 && (p[0].revents & POLLIN)) {
             const ssize_t n = ::read(master, puffer, sizeof puffer);
-            if (n > 0)
+            if (n > 0) {
+                anlage.beginne(jetztMs(simStart));
+                const std::optional<bool> vorher = dekodierer.gleis();
                 ereignisse = dekodierer.fuettere(QByteArray(puffer, qsizetype(n)), jetztMs(start));
+                // The LZ100 tells every device of a change of the power, the PC that made it too.
+                QString text;
+                if (station == Station::Lenz && dekodierer.gleis() && dekodierer.gleis() != vorher)
+                    sendeGanz(master, lenzRundruf(*dekodierer.gleis() ? QStringLiteral("an") : QStringLiteral("aus"),
+                                                  usb, dekodierer, text));
+            }
         } else if (bereit == 0) {
             ereignisse = dekodierer.ticke(jetztMs(start));
-        } else if (bereit > 0) {
+        } else if (bereit > 0 && (p[0].revents & (POLLHUP | POLLERR))) {
             ::usleep(10000); // a hang-up or an error on the master: do not spin
+        }
+        for (const QString &aktion : anlage.aktionen(p[1], jetztMs(simStart))) {
+            QString text;
+            QByteArray bytes;
+            if (aktion == u"trennen") { // the adapter pulled: the simulator ends
+                text = QStringLiteral("getrennt");
+                beenden = 1;
+            } else if (station == Station::Lenz) {
+                bytes = lenzRundruf(aktion, usb, dekodierer, text);
+            }
+            if (text.isEmpty())
+                ereignisse.append({jetztMs(start), true, station == Station::Lenz
+                    ? QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, nothalt, programmieren, flut, trennen)").arg(aktion)
+                    : QStringLiteral("FEHLER: die Märklin-Zentrale meldet nichts (nur: trennen)")});
+            else
+                ereignisse.append({jetztMs(start), false, QStringLiteral("Anlage     ") + text});
+            sendeGanz(master, bytes);
         }
         for (const Ereignis &e : ereignisse)
             schreibeZeile(ausgabezeile(e));
