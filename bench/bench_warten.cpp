@@ -1,13 +1,17 @@
 // Figures for the wait: how far past its time a wait ends, what it costs in CPU
 // while it sleeps, how long a stop click takes to reach the wire, and how long the
 // stop takes from a key press (Alt+O) or a mouse press on "St&op" delivered to the
-// main window during a run to the bytes arriving at the far end of the port.
+// main window during a run to the bytes arriving at the far end of the port; and how
+// long from a report of the layout (track power off) written by the station to the
+// stop arriving back at it, for each station that reports.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
 // --kurz takes fewer samples (a quick look, not for the record).
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
+#include "stations/ecos/EcosVerbindung.h"
+#include "window/Gleisanzeige.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
@@ -36,8 +40,11 @@
 #include <thread>
 #include <vector>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
@@ -370,6 +377,112 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     std::fflush(stdout);
 }
 
+// ------------------------------------------------------------ (e) layout report to wire
+
+// A run of one 60-second line on locomotive 24 (ECoS: ID 1000) through the window; after
+// the line's commands (205 to 220 ms into it) the station reports the track power off,
+// written by the far end; the time runs to the arrival there of the stop, the first
+// bytes after the report. Then the power comes back, which the window waits for.
+void meldungBisStopp(const char *art, int option, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl)
+{
+    struct Station {
+        QByteArray aus, an, stopp;
+    };
+    const Station stationen[] = {
+        {}, // the 6021 reports nothing
+        {QByteArray::fromHex("610061"), QByteArray::fromHex("610160"), QByteArray::fromHex("E410001800EC")},
+        {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
+         "set(1000,speed[0])"},
+        {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"},
+    };
+    const Station &station = stationen[option];
+    QTemporaryDir verzeichnis;
+    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
+    fenster.piepen = [] {};
+    fenster.V24->setzeStandardzuordnung(false);
+    fenster.show();
+    fenster.optZentrale[option]->click();
+
+    int fd = pty.master;
+    int lauscher = -1;
+    std::unique_ptr<Empfaenger> tcpEmpfaenger;
+    if (option == 2) { // the ECoS: a peer on a local TCP port
+        lauscher = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in adresse{};
+        adresse.sin_family = AF_INET;
+        adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t laenge = sizeof adresse;
+        ::bind(lauscher, reinterpret_cast<sockaddr *>(&adresse), sizeof adresse);
+        ::listen(lauscher, 1);
+        ::getsockname(lauscher, reinterpret_cast<sockaddr *>(&adresse), &laenge);
+        static_cast<EcosVerbindung *>(fenster.TCP)->wache().setzeZeiten(3'600'000, 3'600'000);
+        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        fenster.txtLocalPort->setText(QString::number(ntohs(adresse.sin_port)));
+        fenster.btnEcos_Click();
+        fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0 || !fenster.TCP->verbunden()) {
+            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
+            return;
+        }
+        tcpEmpfaenger = std::make_unique<Empfaenger>(fd);
+    } else {
+        fenster.lstV24->setEditText(QStringLiteral("1"));
+        fenster.btnParameterSetzen->click();
+    }
+    Empfaenger &empfaenger = tcpEmpfaenger ? *tcpEmpfaenger : ptyEmpfaenger;
+    const auto schreibe = [fd](const QByteArray &b) {
+        [[maybe_unused]] auto n = ::write(fd, b.constData(), size_t(b.size()));
+    };
+    if (option == 3) { // the station answers the program's "<s>"
+        schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
+        if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000))
+            std::printf("Meldung bis Stopp (%s): die Zentrale gilt nicht als bereit\n", art);
+    }
+    fenster.txtAdresse->setText(QString::fromLatin1(option == 2 ? "1000" : "24"));
+    for (int c = 1; c <= anzahlZellen; ++c)
+        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> meldungNach(205, 220);
+    std::vector<double> latenz;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        fenster.tabelle().setzeAktuelleZeile(1);
+        Uhr::time_point meldung{};
+        QTimer::singleShot(meldungNach(zufall), Qt::PreciseTimer, &fenster, [&] {
+            empfaenger.leeren(); // the line's own commands have gone out by now
+            meldung = Uhr::now();
+            schreibe(station.aus);
+        });
+        fenster.btnStart_Click();
+        Uhr::time_point ankunft{};
+        QByteArray bytes;
+        if (!empfaenger.warteAuf(size_t(station.stopp.size()), ankunft, bytes) || bytes != station.stopp)
+            ++fehler;
+        else
+            latenz.push_back(msZwischen(meldung, ankunft));
+        schreibe(station.an);
+        if (!QTest::qWaitFor([&] { return fenster.lblGleis->text() == u"Gleis: an"; }, 2000))
+            ++fehler;
+        QTest::qWait(20);
+    }
+    if (lauscher >= 0) {
+        tcpEmpfaenger.reset();
+        ::close(fd);
+        ::close(lauscher);
+    }
+    if (latenz.empty()) {
+        std::printf("Meldung bis Stopp (%s): keine Messung, %d Fehler\n", art, fehler);
+        return;
+    }
+    const auto l = verteilung(latenz);
+    std::printf("Meldung bis Stopp (%s, %zu Meldungen): p50 %.3f ms, p99 %.3f ms, max %.3f ms%s\n", art,
+                latenz.size(), l.p50, l.p99, l.max,
+                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -413,5 +526,8 @@ int main(int argc, char **argv)
     stoppLatenzFenster("Fenster, Alt+O gedrueckt", false, pty, empfaenger, stopps);
     stoppLatenzFenster("Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps);
     stoppLatenzFenster("DCC-EX, Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps, true);
+    meldungBisStopp("Lenz, 61 00 61", 1, pty, empfaenger, stopps);
+    meldungBisStopp("Ecos, status[STOP]", 2, pty, empfaenger, stopps);
+    meldungBisStopp("DCC-EX, <p0>", 3, pty, empfaenger, stopps);
     return 0;
 }

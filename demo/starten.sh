@@ -6,6 +6,8 @@
 # table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
 # DCC-EX on port 3 (a link "COM3" there to the simulator's pseudo-terminal), address 3.
 # Settings changed in the demo stay there; delete the folder to start afresh.
+# The simulator reads its layout commands ("aus", "kurzschluss", ...) from this
+# terminal; SIMULATOR_OPTIONEN adds options, e.g. SIMULATOR_OPTIONEN="--aus-nach 30".
 set -euo pipefail
 quelle="$(cd "$(dirname "$0")" && pwd)"
 bau="$(cd "${1:-$quelle/../build}" && pwd)"
@@ -33,10 +35,11 @@ if [ ! -e "$demo/Trabolin.ini" ]; then
     fi
 fi
 
+# shellcheck disable=SC2086 # the options are meant to be split
 if [ "$station" = dccex ]; then
-    "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" &
+    "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 &
 else
-    "$bau/trabolin-ecos-sim" --port 15471 &
+    "$bau/trabolin-ecos-sim" --port 15471 ${SIMULATOR_OPTIONEN:-} <&0 &
 fi
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
