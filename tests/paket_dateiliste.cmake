@@ -39,6 +39,7 @@ endforeach()
 set(erwartet
   "lrwxrwxrwx ./usr/bin/trabolin -> ../lib/trabolin/trabolin"
   "-rwxr-xr-x ./usr/bin/trabolin-serial-sim"
+  "-rwxr-xr-x ./usr/bin/trabolin-z21-sim"
   "-rwxr-xr-x ./usr/lib/trabolin/trabolin"
   "-rw-r--r-- ./usr/lib/trabolin/Signal.wav"
   "-rw-r--r-- ./usr/lib/trabolin/ring.wav"

@@ -33,9 +33,9 @@ bool Verkehrsprotokoll::oeffne(const QString &ziel)
     return true;
 }
 
-void Verkehrsprotokoll::v24(const QByteArray &bytes)
+void Verkehrsprotokoll::hex(const QString &richtung, const QByteArray &bytes)
 {
-    eintrag(QStringLiteral("V24 >"), QString::fromLatin1(bytes.toHex(' ').toUpper()));
+    eintrag(richtung, QString::fromLatin1(bytes.toHex(' ').toUpper()));
 }
 
 void Verkehrsprotokoll::text(const QString &richtung, const QString &text)

@@ -1,0 +1,272 @@
+// The Z21: every datagram byte for byte, the reading of received datagrams, the
+// simulator's decoder, and the UDP link against the real simulator and against a
+// Z21 that never answers, with the traffic log.
+#include "program/Verkehrsprotokoll.h"
+#include "sim/z21/Z21Dekodierer.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/z21/Z21Verbindung.h"
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace trabolin;
+using namespace trabolin::sim;
+
+namespace {
+
+QString hex(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QByteArray bytes(const QString &hexText) { return QByteArray::fromHex(hexText.toLatin1()); }
+QByteArray oder(const std::optional<QByteArray> &b) { return b.value_or(QByteArray()); }
+
+QString alsText(const QList<Z21Paket> &pakete)
+{
+    QStringList teile;
+    for (const Z21Paket &p : pakete)
+        teile << QString::number(p.kopf, 16) + u':' + hex(p.daten);
+    return teile.join(u'|');
+}
+
+// The simulator as a child process on a free port.
+struct Simulator {
+    QProcess prozess;
+    quint16 port = 0;
+    QStringList zeilen; // its printed lines after the first, without the time
+
+    bool starte()
+    {
+        prozess.start(QStringLiteral(Z21_SIMULATOR), {QStringLiteral("--port"), QStringLiteral("0")});
+        if (!prozess.waitForStarted(5000) || !prozess.waitForReadyRead(5000))
+            return false;
+        port = quint16(QString::fromUtf8(prozess.readLine()).section(u':', -1).trimmed().toUInt());
+        return port != 0;
+    }
+    QStringList lies()
+    {
+        while (prozess.canReadLine())
+            zeilen << QString::fromUtf8(prozess.readLine()).trimmed().section(u' ', 1);
+        return zeilen;
+    }
+    int anzahl(const QString &teil) { return int(lies().filter(teil).size()); }
+    ~Simulator()
+    {
+        prozess.kill();
+        prozess.waitForFinished(2000);
+    }
+};
+
+} // namespace
+
+class TestZ21 : public QObject {
+    Q_OBJECT
+private slots:
+    void datagramme_data()
+    {
+        QTest::addColumn<QByteArray>("ist");
+        QTest::addColumn<QString>("soll"); // empty: nothing may go out
+        QTest::newRow("seriennummer") << z21SeriennummerAnfrage() << "04 00 10 00";
+        QTest::newRow("abmelden") << z21Abmelden() << "04 00 30 00";
+        QTest::newRow("broadcastflags") << z21Broadcastflags(0x12345601) << "08 00 50 00 01 56 34 12";
+        QTest::newRow("status") << z21StatusAnfrage() << "07 00 40 00 21 24 05";
+        QTest::newRow("power on") << z21Gleisspannung(true) << "07 00 40 00 21 81 A0";
+        QTest::newRow("power off") << z21Gleisspannung(false) << "07 00 40 00 21 80 A1";
+        const auto fahren = [](qint64 adresse, int stufen, int fahrstufe, const char *einheit) {
+            return oder(z21Fahrbefehl(adresse, stufen, lenzFahrbyte(fahrstufe, QString::fromLatin1(einheit))));
+        };
+        QTest::newRow("1234, 128, 63 vorwaerts") << fahren(1234, 128, 63, "S") << "0A 00 40 00 E4 13 C4 D2 C0 21";
+        QTest::newRow("14 stufen, rueckwaerts") << fahren(3, 14, 5, "s") << "0A 00 40 00 E4 10 00 03 06 F1";
+        QTest::newRow("28 stufen, halt vorwaerts") << fahren(3, 28, 0, "M") << "0A 00 40 00 E4 12 00 03 80 75";
+        QTest::newRow("27 stufen gibt es nicht") << fahren(3, 27, 5, "S") << "";
+        QTest::newRow("adresse 127 kurz") << fahren(127, 128, 0, "m") << "0A 00 40 00 E4 13 00 7F 00 88";
+        QTest::newRow("adresse 128 lang") << fahren(128, 128, 0, "m") << "0A 00 40 00 E4 13 C0 80 00 B7";
+        QTest::newRow("adresse 9999") << fahren(9999, 128, 0, "m") << "0A 00 40 00 E4 13 E7 0F 00 1F";
+        QTest::newRow("adresse 10000") << fahren(10000, 128, 0, "m") << "";
+        QTest::newRow("adresse 0") << fahren(0, 128, 0, "m") << "";
+        QTest::newRow("F0 an, adresse 3") << oder(z21Funktionsbefehl(3, 0, true)) << "0A 00 40 00 E4 F8 00 03 40 5F";
+        QTest::newRow("F4 aus, adresse 9999") << oder(z21Funktionsbefehl(9999, 4, false))
+                                              << "0A 00 40 00 E4 F8 E7 0F 04 F0";
+        QTest::newRow("F1 adresse 10000") << oder(z21Funktionsbefehl(10000, 1, true)) << "";
+    }
+    void datagramme()
+    {
+        QFETCH(QByteArray, ist);
+        QFETCH(QString, soll);
+        QCOMPARE(hex(ist), soll);
+    }
+
+    void empfangen_data()
+    {
+        QTest::addColumn<QString>("datagramm");
+        QTest::addColumn<QString>("pakete");
+        QTest::newRow("zwei in einem") << "08 00 10 00 40 E2 01 00 08 00 40 00 62 22 02 42"
+                                       << "10:40 E2 01 00|40:62 22 02 42";
+        QTest::newRow("falsches pruefbyte, das naechste zaehlt") << "07 00 40 00 61 01 61 07 00 40 00 61 00 61"
+                                                                 << "40:61 00 61";
+        QTest::newRow("laenge ueber das ende") << "08 00 10 00 40 E2 01" << "";
+        QTest::newRow("laenge unter 4 beendet") << "03 00 07 00 40 00 61 01 60" << "";
+        QTest::newRow("rest ohne kopf") << "07 00 40 00 61 01 60 07 00" << "40:61 01 60";
+        QTest::newRow("x ohne pruefbyte") << "05 00 40 00 61" << "";
+    }
+    void empfangen()
+    {
+        QFETCH(QString, datagramm);
+        QFETCH(QString, pakete);
+        const QList<Z21Paket> liste = z21Pakete(bytes(datagramm));
+        QCOMPARE(alsText(liste), pakete);
+        if (liste.size() == 2) {
+            QCOMPARE(z21Seriennummer(liste[0]), std::optional<quint32>(123456));
+            QCOMPARE(z21Zentralenstatus(liste[1]), std::optional<quint8>(2));
+            QVERIFY(!z21Seriennummer(liste[1]) && !z21Zentralenstatus(liste[0]));
+        }
+    }
+
+    // The simulator's decoder: datagrams from clients "A" and "B" ("A 04 00 10 00");
+    // the line printed for the last packet and the answers to the last datagram.
+    void simulator_data()
+    {
+        QTest::addColumn<QStringList>("eingaben");
+        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QStringList>("antworten");
+        QTest::newRow("seriennummer") << QStringList{"A 04 00 10 00"}
+                                      << "04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456"
+                                      << QStringList{"A 08 00 10 00 40 E2 01 00"};
+        const QString lok = QStringLiteral("Licht aus, F1 aus, F2 aus, F3 aus, F4 aus");
+        QTest::newRow("128 stufen") << QStringList{"A " + hex(oder(z21Fahrbefehl(1234, 128, 0xC0)))}
+                                    << "0A 00 40 00 E4 13 C4 D2 C0 21  LAN_X_SET_LOCO_DRIVE -> Lok 1234: 128 "
+                                       "Fahrstufen, vorwärts, Fahrstufe 63, " + lok
+                                    << QStringList{};
+        QTest::newRow("28 stufen lesen das fuenfte bit")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 1B EE"}
+            << "0A 00 40 00 E4 12 00 03 1B EE  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, rückwärts, "
+               "Fahrstufe 20, " + lok << QStringList{};
+        QTest::newRow("14 stufen, nothalt") << QStringList{"A 0A 00 40 00 E4 10 00 03 81 76"}
+                                            << "0A 00 40 00 E4 10 00 03 81 76  LAN_X_SET_LOCO_DRIVE -> Lok 3: "
+                                               "14 Fahrstufen, vorwärts, Nothalt, " + lok << QStringList{};
+        QTest::newRow("F0 an, F2 umschalten")
+            << QStringList{"A 0A 00 40 00 E4 F8 00 03 40 5F", "A 0A 00 40 00 E4 F8 00 03 82 9D"}
+            << "0A 00 40 00 E4 F8 00 03 82 9D  LAN_X_SET_LOCO_FUNCTION F2 umschalten -> Lok 3: 128 Fahrstufen, "
+               "vorwärts, Fahrstufe 0, Licht an, F1 aus, F2 an, F3 aus, F4 aus" << QStringList{};
+        QTest::newRow("status bei gleis aus")
+            << QStringList{"A 07 00 40 00 21 80 A1", "A 07 00 40 00 21 24 05"}
+            << "07 00 40 00 21 24 05  LAN_X_GET_STATUS -> Gleis aus" << QStringList{"A 08 00 40 00 62 22 02 42"};
+        QTest::newRow("gleis aus: absender und wer flag 1 hat")
+            << QStringList{"B 08 00 50 00 01 00 00 00", "C 04 00 10 00", "A 07 00 40 00 21 80 A1"}
+            << "07 00 40 00 21 80 A1  LAN_X_SET_TRACK_POWER_OFF -> Gleis aus"
+            << QStringList{"A 07 00 40 00 61 00 61", "B 07 00 40 00 61 00 61"};
+        QTest::newRow("abgemeldet hoert nichts mehr")
+            << QStringList{"B 08 00 50 00 01 00 00 00", "B 04 00 30 00", "A 07 00 40 00 21 81 A0"}
+            << "07 00 40 00 21 81 A0  LAN_X_SET_TRACK_POWER_ON -> Gleis an" << QStringList{"A 07 00 40 00 61 01 60"};
+        QTest::newRow("falsches pruefbyte") << QStringList{"A 07 00 40 00 21 81 A1"}
+                                            << "07 00 40 00 21 81 A1  FEHLER: Prüfbyte A1, richtig wäre A0"
+                                            << QStringList{};
+        QTest::newRow("laenge ueber das ende") << QStringList{"A 07 00 10 00 21 24 05 0A 00 40 00 E4 13"}
+                                               << "FEHLER: Länge 10 passt nicht, 6 Bytes übrig: 0A 00 40 00 E4 13"
+                                               << QStringList{};
+        QTest::newRow("falsche laenge fuer den befehl") << QStringList{"A 09 00 40 00 E4 13 00 03 F4"}
+                                                        << "09 00 40 00 E4 13 00 03 F4  FEHLER: Länge 9 falsch "
+                                                           "für E4 13" << QStringList{};
+        QTest::newRow("unbekannter x-befehl") << QStringList{"A 06 00 40 00 F1 F1"}
+                                              << "06 00 40 00 F1 F1  unbekannter X-Befehl -> LAN_X_UNKNOWN_COMMAND"
+                                              << QStringList{"A 07 00 40 00 61 82 E3"};
+    }
+    void simulator()
+    {
+        QFETCH(QStringList, eingaben);
+        QFETCH(QString, zeile);
+        QFETCH(QStringList, antworten);
+        Z21Dekodierer z21;
+        Z21Ergebnis e;
+        for (const QString &eingabe : eingaben)
+            e = z21.verarbeite(bytes(eingabe.mid(2)), eingabe.left(1));
+        QCOMPARE(e.zeilen.last(), zeile);
+        QStringList gesendet;
+        for (const Z21Antwort &a : e.antworten)
+            gesendet << a.ziel + u' ' + hex(a.datagramm);
+        QCOMPARE(gesendet, antworten);
+    }
+
+    // Over real UDP: the serial number, the flags and status after it, the regular
+    // status request, a command and the answer it brings, a second connect by name
+    // that logs off first, and the logoff at the end; every datagram in the log.
+    void mitSimulator()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte());
+        QTemporaryDir verzeichnis;
+        const QString logPfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+        Verkehrsprotokoll log;
+        QVERIFY(log.oeffne(logPfad));
+
+        Z21Verbindung z21;
+        QSignalSpy pakete(&z21, &Z21Verbindung::paket);
+        z21.setzeStatusAbstand(100);
+        QCOMPARE(z21.verbinde(QStringLiteral("127.0.0.1"), sim.port), std::optional<quint32>(123456));
+        QVERIFY(z21.verbunden());
+        QTRY_VERIFY(sim.anzahl(QStringLiteral("LAN_X_GET_STATUS")) >= 3);
+        QCOMPARE(sim.lies().mid(0, 2), (QStringList{"04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456",
+                                                    "08 00 50 00 01 00 00 00  LAN_SET_BROADCASTFLAGS 00000001"}));
+        QVERIFY(z21.sende(z21Gleisspannung(false)));
+        QTRY_VERIFY(pakete.count() > 0 && pakete.last().at(0).value<Z21Paket>().daten == bytes("61 00 61"));
+
+        QCOMPARE(z21.verbinde(QStringLiteral("localhost"), sim.port), std::optional<quint32>(123456));
+        QCOMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
+        z21.schliesse();
+        QVERIFY(!z21.verbunden());
+        QVERIFY(!z21.sende(z21Gleisspannung(true)));
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 2);
+        QCOMPARE(sim.lies().last().left(11), QStringLiteral("04 00 30 00"));
+
+        QFile datei(logPfad);
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        const QStringList eintraege = QString::fromUtf8(datei.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        const auto eintrag = [&](int i) { return eintraege.at(i).section(u' ', 1); };
+        QCOMPARE(eintrag(1), QStringLiteral("Z21 > 04 00 10 00"));
+        QCOMPARE(eintrag(2), QStringLiteral("Z21 < 08 00 10 00 40 E2 01 00"));
+        QCOMPARE(eintrag(int(eintraege.size()) - 1), QStringLiteral("Z21 > 04 00 30 00"));
+    }
+
+    // A Z21 that stays silent, that is not there, or whose name does not resolve:
+    // the connect gives up after its wait, the window's events run meanwhile, and
+    // nothing goes out afterwards.
+    void ohneAntwort_data()
+    {
+        QTest::addColumn<QString>("ziel");
+        QTest::newRow("stumm") << "stumm";
+        QTest::newRow("niemand lauscht") << "127.0.0.1";
+        QTest::newRow("name unbekannt") << "z21.invalid";
+    }
+    void ohneAntwort()
+    {
+        QFETCH(QString, ziel);
+        QUdpSocket stumm;
+        QVERIFY(stumm.bind(QHostAddress::LocalHost, 0));
+        quint16 port = stumm.localPort();
+        if (ziel != u"stumm") {
+            stumm.close(); // the port is free now: a datagram to it comes back refused
+        }
+        Z21Verbindung z21;
+        z21.setzeStatusAbstand(20);
+        bool ereignis = false;
+        QTimer::singleShot(50, [&] { ereignis = true; });
+        QElapsedTimer uhr;
+        uhr.start();
+        QCOMPARE(z21.verbinde(ziel == u"stumm" ? QStringLiteral("127.0.0.1") : ziel, port, 300), std::nullopt);
+        QVERIFY(uhr.elapsed() >= 250); // it waited; Qt lets a timer end up to 5 % early
+        QVERIFY(ereignis);
+        QVERIFY(!z21.verbunden());
+        QVERIFY(!z21.sende(z21Gleisspannung(false)));
+        QTest::qWait(100);
+        if (ziel == u"stumm") {
+            QVERIFY(stumm.hasPendingDatagrams());
+            QCOMPARE(hex(stumm.receiveDatagram().data()), QStringLiteral("04 00 10 00"));
+            QVERIFY(!stumm.hasPendingDatagrams());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestZ21)
+#include "tst_z21.moc"
