@@ -10,10 +10,10 @@ using namespace trabolin;
 using namespace trabolin::test;
 
 namespace {
-// What went out: the bytes on the serial port, then the texts on the ECoS link.
+// What went out: the bytes on the serial port, the texts on the ECoS link, the Z21 datagrams.
 QStringList verkehr(const Aufbau &a)
 {
-    return protokoll(a.port) + a.link.gesendet;
+    return protokoll(a.port) + a.link.gesendet + a.z21link.gesendet;
 }
 
 QStringList gestartet(Aufbau &a, int option, const QString &adresse, const QStringList &tabelle,
@@ -131,6 +131,12 @@ private slots:
         const QStringList ecos{"0 set(3,dir[1])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
                                "200 set(3,speed[5])", "3000 set(3,speed[0])"};
         QTest::newRow("ecos") << 2 << ecos << ecos << QStringList{"0 set(1,stop)", "0 set(1,go)"} << false;
+        const QString x = QStringLiteral(" 0A 00 40 00 E4 ");
+        const QStringList z21{"0" + x + "10 00 03 06 F1", "100" + x + "F8 00 03 00 1F", "100" + x + "F8 00 03 01 1E",
+                              "100" + x + "F8 00 03 02 1D", "100" + x + "F8 00 03 03 1C",
+                              "100" + x + "F8 00 03 04 1B", "3000" + x + "10 00 03 00 F7"};
+        QTest::newRow("z21") << 3 << z21 << z21 << QStringList{"0 07 00 40 00 21 80 A1", "0 07 00 40 00 21 81 A0"}
+                             << false;
     }
     void vertrag()
     {
@@ -161,7 +167,7 @@ private slots:
         Aufbau d;
         d.feld.option = option;
         d.feld.mitSignal = true;
-        d.link.offen = false;
+        d.link.offen = d.z21link.offen = false;
         d.zeile(1, "1,s,5");
         d.ablauf.btnSendZeile_Click();
         QTEST(!d.klang.gespielt.isEmpty(), "ringtOhneVerbindung");

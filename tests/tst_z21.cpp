@@ -1,6 +1,9 @@
 // The Z21: every datagram byte for byte, the reading of received datagrams, the
-// simulator's decoder, and the UDP link against the real simulator and against a
-// Z21 that never answers, with the traffic log.
+// simulator's decoder, the driver's runs and single lines in virtual time, the UDP
+// link against the real simulator and against a Z21 that never answers, with the
+// traffic log, and the window driving the simulator.
+#include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
 #include "program/Verkehrsprotokoll.h"
 #include "sim/z21/Z21Dekodierer.h"
 #include "stations/lenz/LenzTreiber.h"
@@ -16,6 +19,7 @@
 
 using namespace trabolin;
 using namespace trabolin::sim;
+using namespace trabolin::test;
 
 namespace {
 
@@ -30,6 +34,32 @@ QString alsText(const QList<Z21Paket> &pakete)
         teile << QString::number(p.kopf, 16) + u':' + hex(p.daten);
     return teile.join(u'|');
 }
+
+// "<time> E4 F8 <address> <byte> <check>" for F0 to F4 of one line, `an` giving
+// each function as "1" or "0".
+QStringList funktionen(const QString &zeit, const QString &adresse, const QString &an)
+{
+    QStringList zeilen;
+    for (int f = 0; f <= 4; ++f) {
+        const QByteArray x = bytes("E4 F8 " + adresse) + char((an[f] == u'1' ? 0x40 : 0) | f);
+        char pruef = 0;
+        for (const char b : x)
+            pruef ^= b;
+        zeilen << zeit + u' ' + hex(x + pruef);
+    }
+    return zeilen;
+}
+
+// A run or single line on the Z21; `erwartet` holds the XpressNet part of each datagram.
+struct Fahrt {
+    QString adresse = QStringLiteral("3");
+    int fahrstufen = 0; // the entry chosen in "Fahrstufen"
+    QStringList tabelle;
+    bool einzeln = false;
+    qint64 stoppBei = 0, schliessenBei = 0; // 0: never
+    QStringList erwartet, klaenge;
+    int hinweise = 0;
+};
 
 // The simulator as a child process on a free port.
 struct Simulator {
@@ -60,6 +90,8 @@ struct Simulator {
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Fahrt)
 
 class TestZ21 : public QObject {
     Q_OBJECT
@@ -189,6 +221,56 @@ private slots:
         QCOMPARE(gesendet, antworten);
     }
 
+    void fahrt_data()
+    {
+        QTest::addColumn<Fahrt>("fahrt");
+        const QStringList ende(2, QStringLiteral("2100 Signal.wav"));
+        QTest::newRow("128, ein stopp haelt vorwaerts") << Fahrt{.adresse = "1234", .fahrstufen = 3,
+            .tabelle = {"60,S,63,X", "60,S,5"}, .stoppBei = 3000,
+            .erwartet = QStringList{"0 E4 13 C4 D2 C0 21"} + funktionen("100", "C4 D2", "10000")
+                        + QStringList{"3000 E4 13 C4 D2 80 61"}, .klaenge = {"3000 Signal.wav"}};
+        // The pass ends in the direction of the line driven, not of the skipped one.
+        QTest::newRow("28, passende wie die letzte gefahrene zeile") << Fahrt{.fahrstufen = 2,
+            .tabelle = {"2,S,5", "0,s,9"}, .erwartet = QStringList{"0 E4 12 00 03 86 73"}
+            + funktionen("100", "00 03", "00000") + QStringList{"2100 E4 12 00 03 80 75"}, .klaenge = ende};
+        QTest::newRow("schliessen im lauf: halt vorwaerts, dann nichts") << Fahrt{.fahrstufen = 3,
+            .tabelle = {"60,S,5", "60,S,5"}, .schliessenBei = 3000, .erwartet = QStringList{"0 E4 13 00 03 86 72"}
+            + funktionen("100", "00 03", "00000") + QStringList{"3000 E4 13 00 03 80 74"}};
+        QTest::newRow("adresse 10000: nur die pausen") << Fahrt{.adresse = "10000", .tabelle = {"2,s,5"},
+                                                                .klaenge = ende};
+        QTest::newRow("27: nichts, ein hinweis") << Fahrt{.fahrstufen = 1, .tabelle = {"2,s,5"}, .hinweise = 1};
+        QTest::newRow("27, einzelne zeile") << Fahrt{.fahrstufen = 1, .tabelle = {"2,s,5"}, .einzeln = true,
+                                                     .hinweise = 1};
+        QTest::newRow("einzelne zeile") << Fahrt{.tabelle = {"5,S,10,X,,, ,X"}, .einzeln = true,
+            .erwartet = QStringList{"0 E4 10 00 03 8B 7C"} + funktionen("200", "00 03", "10011")
+                        + QStringList{"5200 E4 10 00 03 80 77"},
+            .klaenge = {"5200 ring.wav", "6200 ring.wav", "7200 ring.wav"}};
+    }
+    void fahrt()
+    {
+        QFETCH(Fahrt, fahrt);
+        Aufbau a;
+        a.feld.option = 3;
+        a.feld.adresse = fahrt.adresse;
+        a.feld.mitSignal = true;
+        a.z21.setzeFahrstufen(fahrt.fahrstufen);
+        int hinweise = 0;
+        a.z21.hinweis = [&](const QString &text) {
+            QCOMPARE(text, QStringLiteral("Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"));
+            ++hinweise;
+        };
+        a.zeilen(fahrt.tabelle);
+        if (fahrt.stoppBei > 0)
+            a.zeit.bei(fahrt.stoppBei, [&] { a.ablauf.stoppKlick(); });
+        if (fahrt.schliessenBei > 0)
+            a.zeit.bei(fahrt.schliessenBei, [&] { a.ablauf.beenden(); });
+        fahrt.einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
+        QCOMPARE(a.z21link.gesendet.replaceInStrings(QStringLiteral(" 0A 00 40 00 "), QStringLiteral(" ")),
+                 fahrt.erwartet);
+        QCOMPARE(a.klaenge(), fahrt.klaenge);
+        QCOMPARE(hinweise, fahrt.hinweise);
+    }
+
     // Over real UDP: the serial number, the flags and status after it, the regular
     // status request, a command and the answer it brings, a second connect by name
     // that logs off first, and the logoff at the end; every datagram in the log.
@@ -204,15 +286,18 @@ private slots:
         Z21Verbindung z21;
         QSignalSpy pakete(&z21, &Z21Verbindung::paket);
         z21.setzeStatusAbstand(100);
-        QCOMPARE(z21.verbinde(QStringLiteral("127.0.0.1"), sim.port), std::optional<quint32>(123456));
+        QSignalSpy antworten(&z21, &Z21Verbindung::antwort);
+        QVERIFY(z21.verbinde(QStringLiteral("127.0.0.1"), sim.port));
         QVERIFY(z21.verbunden());
+        QCOMPARE(antworten.value(0).value(0).toString(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
         QTRY_VERIFY(sim.anzahl(QStringLiteral("LAN_X_GET_STATUS")) >= 3);
         QCOMPARE(sim.lies().mid(0, 2), (QStringList{"04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456",
                                                     "08 00 50 00 01 00 00 00  LAN_SET_BROADCASTFLAGS 00000001"}));
         QVERIFY(z21.sende(z21Gleisspannung(false)));
         QTRY_VERIFY(pakete.count() > 0 && pakete.last().at(0).value<Z21Paket>().daten == bytes("61 00 61"));
 
-        QCOMPARE(z21.verbinde(QStringLiteral("localhost"), sim.port), std::optional<quint32>(123456));
+        QVERIFY(z21.verbinde(QStringLiteral("localhost"), sim.port));
+        QCOMPARE(z21.seriennummer(), std::optional<quint32>(123456));
         QCOMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
         z21.schliesse();
         QVERIFY(!z21.verbunden());
@@ -254,7 +339,7 @@ private slots:
         QTimer::singleShot(50, [&] { ereignis = true; });
         QElapsedTimer uhr;
         uhr.start();
-        QCOMPARE(z21.verbinde(ziel == u"stumm" ? QStringLiteral("127.0.0.1") : ziel, port, 300), std::nullopt);
+        QVERIFY(!z21.verbinde(ziel == u"stumm" ? QStringLiteral("127.0.0.1") : ziel, port, 300));
         QVERIFY(uhr.elapsed() >= 250); // it waited; Qt lets a timer end up to 5 % early
         QVERIFY(ereignis);
         QVERIFY(!z21.verbunden());
@@ -266,7 +351,60 @@ private slots:
             QVERIFY(!stumm.hasPendingDatagrams());
         }
     }
+
+    // The window: the option with its captions, the port remembered per station, the
+    // connection to the simulator with the green reply, the refused 27 steps, a line
+    // driven, and closing with the settings after line 56 and the logoff last.
+    void fenster()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte());
+        Fensteranlage a;
+        a.starte();
+        a.meldungen.clear();
+        frmTrabolin &f = *a.f;
+        QCOMPARE(f.optZentrale[3]->text(), QStringLiteral("Z&21"));
+        f.optZentrale[3]->click();
+        QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text(), f.Zentrale}),
+                 (QStringList{"PC mit Z21 verbinden", "letzte Antwort der Z21", "21105", "Z21"}));
+        QVERIFY(f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && f.btnEcos->isEnabled());
+        f.txtLocalPort->setText(QString::number(sim.port));
+        f.optZentrale[2]->click();
+        QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text()}),
+                 (QStringList{"PC mit Ecos verbinden", "letzte Antwort der Ecos", ""}));
+        f.optZentrale[3]->click();
+        f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        f.btnEcos->click();
+        QCOMPARE(f.txtRX->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
+        QCOMPARE(f.txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
+        QCOMPARE(a.knoepfe(), QStringLiteral("an"));
+        QVERIFY(!f.btnListe->isEnabled() && !f.btnLok->isEnabled());
+
+        f.txtAdresse->setText(QStringLiteral("1234"));
+        fuelleZeile(f.tabelle(), 1, QStringLiteral("60,S,63,X"));
+        f.lstFS->setCurrentIndex(1);
+        f.btnStart->click();
+        QCOMPARE(a.meldungen, QStringList{" Z21...|Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"});
+        // Closing during the line: speed 0 forwards, then the logoff.
+        f.lstFS->setCurrentIndex(3);
+        a.antwort = true;
+        QTimer::singleShot(500, &f, [&] { f.close(); });
+        f.btnStart->click();
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
+        const QStringList zeilen = sim.lies();
+        QCOMPARE(zeilen.filter(QStringLiteral("Lok 1234")).size(), 7);
+        QVERIFY(zeilen.last().contains(QStringLiteral("LAN_LOGOFF")));
+        QVERIFY(zeilen.at(zeilen.size() - 2).endsWith(
+            QStringLiteral("LAN_X_SET_LOCO_DRIVE -> Lok 1234: 128 Fahrstufen, vorwärts, Fahrstufe 0, Licht an, "
+                           "F1 aus, F2 aus, F3 aus, F4 aus")));
+        QFile ini(a.datei(QStringLiteral("Trabolin.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QList<QByteArray> datei = ini.readAll().split('\n');
+        QCOMPARE(datei.value(46), "Z21\r");
+        QCOMPARE(datei.mid(56), (QList<QByteArray>{"\r", "[Z21 LocalPort]\r", QByteArray::number(sim.port) + '\r',
+                                                    "\r", "[Z21 IP-Adresse]\r", "127.0.0.1\r", ""}));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestZ21)
+QTEST_MAIN(TestZ21)
 #include "tst_z21.moc"

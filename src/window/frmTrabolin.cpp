@@ -654,10 +654,10 @@ void frmTrabolin::Form_Unload()
         if (!fehler.isEmpty())
             melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
     }
-    // The link of the selected network station closes.
-    const int gewaehlt = grpZentrale->checkedId();
-    if (gewaehlt >= 0 && m_netz[gewaehlt])
-        m_netz[gewaehlt]->schliesse();
+    // Every network link closes; a Z21 hears its logoff.
+    for (Netzverbindung *netz : m_netz)
+        if (netz)
+            netz->schliesse();
 }
 
 void frmTrabolin::closeEvent(QCloseEvent *ereignis)

@@ -307,6 +307,7 @@ private:
     std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;
     std::vector<Netzverbindung *> m_netz;
     std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
+    std::vector<bool> m_warVerbunden; // the station's link has been up
     int m_netzOption = -1; // the network station the fields show
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting

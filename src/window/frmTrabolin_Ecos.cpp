@@ -91,6 +91,9 @@ void frmTrabolin::zeigeNetzfelder(int option)
     btnEcos->setToolTip(z.verbindenTipp);
     btn15471->setToolTip(z.standardTipp);
     lblRX->setText(z.antwortTitel);
+    const bool lokknoepfe = z.lokliste && m_warVerbunden[option];
+    btnListe->setEnabled(lokknoepfe);
+    btnLok->setEnabled(lokknoepfe);
 }
 
 std::pair<QString, QString> frmTrabolin::netzadresse(int option) const
@@ -147,8 +150,9 @@ void frmTrabolin::btnEcos_Click()
     if (m_schliesst)
         return;
     if (verbunden) {
-        btnListe->setEnabled(true);
-        btnLok->setEnabled(true);
+        m_warVerbunden[m_netzOption] = true;
+        btnListe->setEnabled(z.lokliste);
+        btnLok->setEnabled(z.lokliste);
         return;
     }
     melde(QMessageBox::Critical, QStringLiteral(" Verbindungsaufbau gescheitert..."),

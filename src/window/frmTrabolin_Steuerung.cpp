@@ -44,10 +44,17 @@ void frmTrabolin::verbindeSteuerung()
         if (netz)
             netz->setObjectName(QStringLiteral("TCP"));
         m_netz.push_back(netz);
-        m_netzadressen.emplace_back();
+        // A station kept after line 56 starts on its default port, as a file without its lines gives it.
+        m_netzadressen.emplace_back(QString(), z.hatNetz() && !z.netzInFestenZeilen
+                                                   ? QString::number(z.standardport) : QString());
+        m_warVerbunden.push_back(false);
         std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz});
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
+        t->hinweis = [this, titel = u' ' + z.name + QStringLiteral("...")](const QString &text) {
+            meldeNachDemLauf(QStringLiteral("Hinweis"),
+                             [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
+        };
         m_ablauf->setzeTreiber(i, t.get());
         m_treiber.push_back(std::move(t));
     }

@@ -7,6 +7,7 @@
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
+#include "stations/z21/Z21Treiber.h"
 
 #include <QStringList>
 
@@ -40,6 +41,25 @@ private:
     const VirtuelleZeit &m_zeit;
 };
 
+// The Z21 link as the tests see it: every datagram in hex with its virtual time.
+class Z21Mitschrift : public Z21Link {
+public:
+    explicit Z21Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    bool offen = true;
+    QStringList gesendet; // "<time> <hex>"
+    bool verbunden() const override { return offen; }
+    bool sende(const QByteArray &datagramm) override
+    {
+        if (offen)
+            gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ')
+                            + QString::fromLatin1(datagramm.toHex(' ').toUpper());
+        return offen;
+    }
+
+private:
+    const VirtuelleZeit &m_zeit;
+};
+
 struct Aufbau {
     Tabellenspeicher tabelle;
     TestBedienfeld feld;
@@ -51,14 +71,17 @@ struct Aufbau {
     LenzTreiber lenz{ablauf, port};
     LinkMitschrift link{zeit};
     EcosTreiber ecos{ablauf, link};
-    int nichtVerbunden = 0; // how often the ECoS driver found no link
+    Z21Mitschrift z21link{zeit};
+    Z21Treiber z21{ablauf, z21link};
+    int nichtVerbunden = 0; // how often a network driver found no link
 
     Aufbau()
     {
         ablauf.setzeTreiber(0, &maerklin);
         ablauf.setzeTreiber(1, &lenz);
         ablauf.setzeTreiber(2, &ecos);
-        ecos.nichtVerbunden = [this] { ++nichtVerbunden; };
+        ablauf.setzeTreiber(3, &z21);
+        ecos.nichtVerbunden = z21.nichtVerbunden = [this] { ++nichtVerbunden; };
     }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }

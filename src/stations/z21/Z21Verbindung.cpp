@@ -9,7 +9,7 @@
 
 namespace trabolin {
 
-Z21Verbindung::Z21Verbindung(QObject *parent) : QObject(parent), m_socket(new QUdpSocket(this))
+Z21Verbindung::Z21Verbindung(QObject *parent) : Netzverbindung(parent), m_socket(new QUdpSocket(this))
 {
     m_status.setInterval(statusAbstandMs);
     connect(&m_status, &QTimer::timeout, this, [this] { sende(z21StatusAnfrage()); });
@@ -18,10 +18,10 @@ Z21Verbindung::Z21Verbindung(QObject *parent) : QObject(parent), m_socket(new QU
 
 Z21Verbindung::~Z21Verbindung() = default;
 
-std::optional<quint32> Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
+bool Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
 {
     if (m_warten)
-        return std::nullopt; // a connect is waiting already; this click changes nothing
+        return false; // a connect is waiting already; this click changes nothing
     if (m_verbunden)
         schliesse();
     m_socket->abort();
@@ -60,13 +60,14 @@ std::optional<quint32> Z21Verbindung::verbinde(const QString &host, quint16 port
 
     if (!m_seriennummer) {
         m_socket->abort();
-        return std::nullopt;
+        return false;
     }
     m_verbunden = true;
     sende(z21Broadcastflags(broadcastflags));
     sende(z21StatusAnfrage());
     m_status.start();
-    return m_seriennummer;
+    emit antwort(QStringLiteral("Z21 verbunden, Seriennummer %1").arg(*m_seriennummer), 0);
+    return true;
 }
 
 void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
@@ -99,6 +100,7 @@ void Z21Verbindung::schliesse()
     if (m_verbunden)
         schreibe(z21Abmelden());
     m_verbunden = false;
+    m_seriennummer.reset();
     m_socket->abort();
 }
 

@@ -9,11 +9,11 @@
 // The socket is bound but not connected to the Z21's address: on a connected UDP
 // socket an ICMP "port unreachable" from an earlier datagram makes the next send
 // fail, and that next datagram could be a stop.
+#include "program/Netzverbindung.h"
 #include "stations/z21/Z21Befehle.h"
 #include "stations/z21/Z21Link.h"
 
 #include <QHostAddress>
-#include <QObject>
 #include <QTimer>
 
 #include <optional>
@@ -23,7 +23,7 @@ class QUdpSocket;
 
 namespace trabolin {
 
-class Z21Verbindung : public QObject, public Z21Link {
+class Z21Verbindung : public Netzverbindung, public Z21Link {
     Q_OBJECT
 public:
     // The PC stays registered with the Z21 only if it is heard from at least once a
@@ -41,15 +41,18 @@ public:
     // Sends LAN_GET_SERIAL_NUMBER to `host` (a name or an address) and `port` and
     // waits up to `wartezeit` ms for the answer, processing events meanwhile. With
     // the answer the broadcast flags and a status request go out, the regular status
-    // request starts and the serial number is returned; without it, nothing. A link
-    // that was connected before is logged off first.
-    std::optional<quint32> verbinde(const QString &host, quint16 port, int wartezeit = wartezeitMs);
+    // request starts, and the reply "Z21 verbunden, Seriennummer <n>" is handed on.
+    // A link that was connected before is logged off first. Returns whether the Z21
+    // answered.
+    bool verbinde(const QString &host, quint16 port, int wartezeit = wartezeitMs) override;
+    // The serial number of the connected Z21.
+    std::optional<quint32> seriennummer() const { return m_seriennummer; }
 
     bool verbunden() const override { return m_verbunden; }
     bool sende(const QByteArray &datagramm) override;
 
     // Logs off (LAN_LOGOFF) when connected and closes the socket.
-    void schliesse();
+    void schliesse() override;
 
     // The distance of the regular status requests; the tests shorten it.
     void setzeStatusAbstand(int ms) { m_status.setInterval(ms); }
