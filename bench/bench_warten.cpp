@@ -1,7 +1,8 @@
 // Figures for the wait: how far past its time a wait ends, what it costs in CPU
 // while it sleeps, how long a stop click takes to reach the wire, and how long the
 // stop takes from a key press (Alt+O) or a mouse press on "St&op" delivered to the
-// main window during a run to the bytes arriving at the far end of the port.
+// main window during a run to the bytes arriving at the far end of the port, and,
+// on the Z21, to the stop datagram arriving at a UDP socket.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
@@ -35,8 +36,11 @@
 #include <thread>
 #include <vector>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
@@ -358,6 +362,150 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     std::fflush(stdout);
 }
 
+// ------------------------------------------------------------ (e) press on the window to a Z21 datagram
+
+// A Z21 on 127.0.0.1 in its own thread: it answers the request for the serial number
+// and stamps every datagram as it arrives.
+class Z21Gegenstelle {
+public:
+    Z21Gegenstelle()
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t laenge = sizeof a;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &laenge) != 0)
+            return;
+        port = ntohs(a.sin_port);
+        m_faden = std::thread([this] { lies(); });
+    }
+    ~Z21Gegenstelle()
+    {
+        m_ende = true;
+        if (m_faden.joinable())
+            m_faden.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    // Waits (at most a second) for `datagramm` after the last leeren() and gives its arrival.
+    bool warteAuf(const QByteArray &datagramm, Uhr::time_point &ankunft)
+    {
+        std::unique_lock sperre(m_mutex);
+        return m_da.wait_for(sperre, std::chrono::seconds(1), [&] {
+            for (const auto &[zeit, bytes] : m_empfangen)
+                if (bytes == datagramm) {
+                    ankunft = zeit;
+                    return true;
+                }
+            return false;
+        });
+    }
+    void leeren()
+    {
+        std::lock_guard sperre(m_mutex);
+        m_empfangen.clear();
+    }
+    quint16 port = 0;
+
+private:
+    void lies()
+    {
+        char puffer[1500];
+        while (!m_ende) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            sockaddr_in von{};
+            socklen_t laenge = sizeof von;
+            const auto n = ::recvfrom(m_fd, puffer, sizeof puffer, 0, reinterpret_cast<sockaddr *>(&von), &laenge);
+            const auto jetzt = Uhr::now();
+            if (n <= 0)
+                continue;
+            const QByteArray bytes(puffer, n);
+            if (bytes == QByteArray("\x04\x00\x10\x00", 4)) {
+                static const char antwort[] = {8, 0, 0x10, 0, 0x40, char(0xE2), 1, 0};
+                ::sendto(m_fd, antwort, sizeof antwort, 0, reinterpret_cast<sockaddr *>(&von), laenge);
+            }
+            std::lock_guard sperre(m_mutex);
+            m_empfangen.emplace_back(jetzt, bytes);
+            m_da.notify_all();
+        }
+    }
+
+    int m_fd = -1;
+    std::atomic<bool> m_ende{false};
+    std::mutex m_mutex;
+    std::condition_variable m_da;
+    std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
+    std::thread m_faden;
+};
+
+// As (d) with Alt+O, on the Z21 connected through the window: the time from the press
+// to the arrival of the stop datagram (locomotive 24, 14 steps, speed 0 backwards).
+void stoppLatenzZ21(int anzahl)
+{
+    Z21Gegenstelle z21;
+    if (z21.port == 0) {
+        std::printf("Stopp bis Datagramm (Z21): kein UDP-Socket\n");
+        return;
+    }
+    QTemporaryDir verzeichnis;
+    frmTrabolin::vorDemStart() = [](frmTrabolin &f) {
+        f.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
+        f.frage = [](const QString &, const QString &) { return false; };
+        f.einzelinstanzPruefen = false;
+    };
+    frmTrabolin fenster(nullptr, verzeichnis.path());
+    fenster.piepen = [] {};
+    fenster.show();
+    fenster.optZentrale[3]->click();
+    fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+    fenster.txtLocalPort->setText(QString::number(z21.port));
+    fenster.btnEcos->click();
+    if (!fenster.btnStart->isEnabled()) {
+        std::printf("Stopp bis Datagramm (Z21): keine Verbindung\n");
+        return;
+    }
+    fenster.txtAdresse->setText(QStringLiteral("24"));
+    for (int c = 1; c <= anzahlZellen; ++c)
+        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+    const QByteArray stopp = QByteArray::fromHex("0A004000E410001800EC");
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> druckNach(5, 20);
+    std::vector<double> latenz;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        fenster.tabelle().setzeAktuelleZeile(1);
+        Uhr::time_point druck{};
+        QTimer::singleShot(druckNach(zufall), Qt::PreciseTimer, &fenster, [&] {
+            z21.leeren();
+            druck = Uhr::now();
+            QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
+        });
+        fenster.btnStart_Click();
+        QTest::keyRelease(&fenster, Qt::Key_O, Qt::AltModifier);
+        Uhr::time_point ankunft{};
+        if (z21.warteAuf(stopp, ankunft))
+            latenz.push_back(msZwischen(druck, ankunft));
+        else
+            ++fehler;
+        QTest::qWait(120);
+    }
+    if (latenz.empty()) {
+        std::printf("Stopp bis Datagramm (Z21): keine Messung, %d Fehler\n", fehler);
+        return;
+    }
+    const auto l = verteilung(latenz);
+    std::printf("Stopp bis Datagramm (Z21 ueber UDP, Fenster, Alt+O gedrueckt, %zu Stopps): p50 %.3f ms, "
+                "p99 %.3f ms, max %.3f ms%s\n",
+                latenz.size(), l.p50, l.p99, l.max,
+                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -400,5 +548,6 @@ int main(int argc, char **argv)
     }
     stoppLatenzFenster("Fenster, Alt+O gedrueckt", false, pty, empfaenger, stopps);
     stoppLatenzFenster("Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps);
+    stoppLatenzZ21(stopps);
     return 0;
 }
