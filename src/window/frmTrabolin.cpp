@@ -654,7 +654,8 @@ void frmTrabolin::Form_Unload()
         if (!fehler.isEmpty())
             melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
     }
-    // Every network link closes; a Z21 hears its logoff.
+    // Every network link closes, also one the fields no longer show: a station that
+    // keeps a list of its clients hears that the program has gone.
     for (Netzverbindung *netz : m_netz)
         if (netz)
             netz->schliesse();
