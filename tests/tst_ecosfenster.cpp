@@ -65,7 +65,7 @@ struct Anlage : Fensteranlage {
         if (!server.listen(QHostAddress::LocalHost))
             return false;
         verbinde(server.serverPort());
-        if (!server.waitForNewConnection(2000) && !server.hasPendingConnections())
+        if (!server.hasPendingConnections() && !server.waitForNewConnection(2000))
             return false;
         gegenstelle = server.nextPendingConnection();
         return gegenstelle && f->TCP->verbunden() && f->btnLok->isEnabled();
@@ -142,6 +142,58 @@ private slots:
         QVERIFY2(t.size() <= frmTrabolin::anzeigeKappe + 100, qPrintable(QString::number(t.size())));
         QVERIFY(t.contains(QLatin1String("Zeichen nicht angezeigt")));
         QCOMPARE(a.knoepfe(), QStringLiteral("an"));
+    }
+
+    // The ECoS answers an error in the middle of a run: "&starten" and "aktuelle &Zeile "
+    // go off, "St&op" stays, wakes the running wait and stops the locomotive at once,
+    // by each way of pressing it; after the run it shows what the reply decided.
+    void stoppNachFehlerantwort_data()
+    {
+        QTest::addColumn<QString>("weg");
+        for (const char *weg : {"Maus", "Leertaste", "Alt+O"})
+            QTest::newRow(weg) << weg;
+    }
+    void stoppNachFehlerantwort()
+    {
+        QFETCH(QString, weg);
+        QByteArray empfangen;
+        Anlage a;
+        QVERIFY(a.verbindeMitTest());
+        QVERIFY(QTest::qWaitForWindowActive(a.f.get()));
+        QObject::connect(a.gegenstelle, &QTcpSocket::readyRead, a.gegenstelle,
+                         [&] { empfangen += a.gegenstelle->readAll(); });
+        a.f->txtAdresse->setText(QStringLiteral("1000"));
+        a.setzeLaufknoepfe(true);
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("2,s,40"));
+        fuelleZeile(a.f->tabelle(), 2, QStringLiteral("2,s,40"));
+        QTimer::singleShot(300, a.gegenstelle, [&] {
+            a.gegenstelle->write("<REPLY set(1000,speed[40])>\n<END 11 (unknown option at 9)>\n");
+        });
+        QString imLauf;
+        QElapsedTimer uhr;
+        QTimer::singleShot(700, a.f.get(), [&] {
+            for (QPushButton *k : {a.f->btnStart, a.f->btnSendStop, a.f->btnSendZeile})
+                imLauf += QString::number(k->isEnabled());
+            empfangen.clear();
+            uhr.start();
+            QPushButton *stopp = a.f->btnSendStop;
+            if (weg == u"Maus") {
+                QTest::mousePress(stopp, Qt::LeftButton);
+                QTest::mouseRelease(stopp, Qt::LeftButton);
+            } else {
+                QWidget *ziel = weg == u"Leertaste" ? static_cast<QWidget *>(stopp) : a.f.get();
+                const auto taste = weg == u"Leertaste" ? Qt::Key_Space : Qt::Key_O;
+                const auto mit = weg == u"Leertaste" ? Qt::NoModifier : Qt::AltModifier;
+                QTest::keyPress(ziel, taste, mit);
+                QTest::keyRelease(ziel, taste, mit);
+            }
+        });
+        a.f->btnStart->click();
+        const qint64 ms = uhr.elapsed();
+        QCOMPARE(imLauf, QStringLiteral("010"));
+        QVERIFY2(ms < 1000, qPrintable(QString::number(ms))); // the line had 1.5 s to go
+        QTRY_COMPARE(empfangen, QByteArray("set(1000,speed[0])"));
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
     }
 
     void verbindungsfehler_data()

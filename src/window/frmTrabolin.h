@@ -276,7 +276,13 @@ private:
     void oeffneSchnittstelleBeimStart();
     void schnittstelleVerloren();
     void verbindeEcos();
+    // Enables or disables "&starten", "St&op" and "aktuelle &Zeile " as the port or
+    // the ECoS's replies decide. "St&op" stays enabled whatever they decide while a
+    // run or a single line is going on, so a driving locomotive can always be stopped;
+    // afterwards it shows the last decision again.
     void setzeLaufknoepfe(bool aktiv);
+    void haltStoppknopfBereit();
+    void zeigeStoppknopf();
     // The ECoS cannot be reached: the run buttons go off and the user is told once,
     // after the run or single line that is going on.
     void ecosNichtErreichbar(const QString &text);
@@ -297,6 +303,7 @@ private:
     std::unique_ptr<EcosTreiber> m_ecos;
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
+    bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;
