@@ -75,10 +75,14 @@ private slots:
                     && neu.contains("\r\n[USB-Interface]\r\n 0 \r\n"));
     }
 
-    // A full start from the hand-written file, then closing writes the same bytes without asking.
+    // A full start from the hand-written file, values longer than the fields' typing limits
+    // included (a host of 40 characters): closing writes them back whole, typing is cut.
     void rundreise()
     {
-        Anlage a(vorlage);
+        const QByteArray host = "ecos-zentrale.keller.modellbahn.fritz.de";
+        const QByteArray ini =
+            QByteArray(vorlage).replace("192.168.1.10", host).replace("\n1003\r", "\n1003000\r").replace("15471", "0015471");
+        Anlage a(ini);
         frmTrabolin &f = *a.f;
         QCOMPARE(a.meldungen, QStringList{});
         QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
@@ -86,13 +90,14 @@ private slots:
         QCOMPARE((QStringList{f.txtAdresse->text(), f.lstV24->currentText(), f.lstBaudrate->currentText(),
                               f.lstStopbits->currentText(), f.lblAdresse[0]->text(), f.lblAdresse[1]->text(),
                               f.txtLocalPort->text(), f.txtIPAdresse->text(), f.lblDatei->text()}),
-                 (QStringList{"1003", "3", "19200", "1", "ID:", "1000...", "15471", "192.168.1.10", f.ConfigDatei}));
+                 (QStringList{"1003000", "3", "19200", "1", "ID:", "1000...", "0015471", host, f.ConfigDatei}));
         QVERIFY(f.chkUSB->isChecked() && f.USBInterface);
         QCOMPARE(f.pnlDel->height(), frmTrabolin::pnlDelZu);
-        f.txtIPAdresse->setText("10.0.0.2"); // typed: the next write stores it
+        f.txtLocalPort->selectAll();
+        QTest::keyClicks(f.txtLocalPort, "1234567");
         f.close();
         QCOMPARE(a.fragen, QStringList{});
-        QCOMPARE(lies(a.ini_pfad()), QByteArray(vorlage).replace("192.168.1.10", "10.0.0.2"));
+        QCOMPARE(lies(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345"));
     }
 
     // A read that stops applies what came before and nothing after.

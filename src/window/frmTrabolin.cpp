@@ -12,6 +12,7 @@
 #include "window/Einzelinstanz.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
+#include "window/Tippgrenze.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -331,7 +332,7 @@ QWidget *frmTrabolin::baueAdresspanel()
 {
     pnlAdresse = panel(QStringLiteral("pnlAdresse"), QStringLiteral("Adresse"));
     txtAdresse = benannt(new QLineEdit(QStringLiteral("1")), QStringLiteral("txtAdresse"));
-    txtAdresse->setMaxLength(5);
+    setzeTippgrenze(txtAdresse, 5);
     txtAdresse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     lblAdresse[0] = benannt(new Beschriftung(QStringLiteral("Adresse:")), QStringLiteral("lblAdresse_0"));
     lblAdresse[1] = benannt(new Beschriftung(QStringLiteral("Adresse")), QStringLiteral("lblAdresse_1"));
@@ -498,10 +499,10 @@ QWidget *frmTrabolin::baueProgrammpanel()
     // ECoS
     lblIPAdresse = benannt(new Beschriftung(QStringLiteral("IP-Adresse")), QStringLiteral("lblIPAdresse"));
     txtIPAdresse = benannt(new QLineEdit, QStringLiteral("txtIPAdresse"));
-    txtIPAdresse->setMaxLength(15);
+    setzeTippgrenze(txtIPAdresse, 15);
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
-    txtLocalPort->setMaxLength(5);
+    setzeTippgrenze(txtLocalPort, 5);
     btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"),
                      QStringLiteral(" setzt den von ESU vorgegebenen Standardwert "));
     btnEcos = knopf(QStringLiteral("btnEcos"), QStringLiteral("PC mit Ecos verbinden"),
@@ -621,8 +622,8 @@ void frmTrabolin::Form_Load()
         zentraleFehlerbehandlung(fehler);
         return;
     }
-    txtLocalPort->setText(EcosLocalPort);
-    txtIPAdresse->setText(EcosIPAdresse);
+    setzeGanz(txtLocalPort, EcosLocalPort);
+    setzeGanz(txtIPAdresse, EcosIPAdresse);
     lblDatei->setText(ConfigDatei);
 
     // The delete panel starts closed.

@@ -4,6 +4,7 @@
 
 #include "program/Ablauf.h"
 #include "storage/Dateiformat.h"
+#include "window/Tippgrenze.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,7 +43,7 @@ Fehler frmTrabolin::subReadConfig()
         for (int c = 1; c <= anzahlZellen; ++c)
             m_tabelle.setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
     if (l.gilt(ez::adresse))
-        txtAdresse->setText(w.adresse);
+        setzeGanz(txtAdresse, w.adresse);
     const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
         {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
         {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
