@@ -96,7 +96,7 @@ QString frmTrabolin::subWriteConfig()
 QStringList frmTrabolin::dateifilter()
 {
     return {QStringLiteral("Befehlsdateien (*.dat)"), QStringLiteral("Trabolin-Dateien (*.ini)"),
-            QStringLiteral("Alle Dateien (*.*)")};
+            QStringLiteral("Alle Dateien (*)")};
 }
 
 void frmTrabolin::mnuDatei_laden_Click()
