@@ -115,7 +115,10 @@ private slots:
         QTest::keyClicks(f.txtLocalPort, "1234567");
         f.close();
         QCOMPARE(a.fragen, QStringList{});
-        QCOMPARE(lies(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345"));
+        // The stations that came later follow line 56 with their defaults.
+        QCOMPARE(lies(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345")
+                                         + "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
+                                           "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n");
     }
 
     // A read that stops applies what came before and nothing after. A serial station

@@ -4,12 +4,10 @@
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/WavKlang.h"
-#include "serial/Zentrale.h"
-#include "stations/ecos/EcosTreiber.h"
-#include "stations/ecos/EcosVerbindung.h"
-#include "stations/lenz/LenzTreiber.h"
-#include "stations/maerklin/MaerklinTreiber.h"
+#include "program/Netzverbindung.h"
+#include "stations/Zentralenregister.h"
 #include "window/Einzelinstanz.h"
+#include "window/Fahrbild.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
 #include "window/Tippgrenze.h"
@@ -189,12 +187,6 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     fuss->addWidget(lblLogo);
     fuss->addWidget(lblRelease, 1);
 
-    auto *linkeSpalte = new QVBoxLayout;
-    linkeSpalte->addWidget(DBTabelle);
-    linkeSpalte->addStretch(1);
-    linkeSpalte->addLayout(fuss);
-    spalten->addLayout(linkeSpalte);
-
     auto *mittelspalte = new QVBoxLayout;
     mittelspalte->setSpacing(8);
     mittelspalte->addWidget(baueZeitpanel());
@@ -202,12 +194,25 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     mittelspalte->addWidget(baueEditpanel());
     mittelspalte->addWidget(baueLoeschpanel());
     mittelspalte->addStretch(1);
+    mittelspalte->addLayout(fuss);
 
     auto *mittelWidget = new QWidget;
     mittelWidget->setLayout(mittelspalte);
     mittelspalte->setContentsMargins(0, 0, 0, 0);
     mittelWidget->setFixedWidth(qMax(220, fontMetrics().averageCharWidth() * 34));
-    spalten->addWidget(mittelWidget);
+
+    // The table with the middle column beside it (the logo at its foot), the step
+    // chart under both in the room the window has left.
+    imgFahrbild = benannt(new Fahrbild(m_tabelle), QStringLiteral("imgFahrbild"));
+    auto *tabelleUndMitte = new QHBoxLayout;
+    tabelleUndMitte->setSpacing(8);
+    tabelleUndMitte->addWidget(DBTabelle, 0, Qt::AlignTop);
+    tabelleUndMitte->addWidget(mittelWidget);
+    auto *linkeSeite = new QVBoxLayout;
+    linkeSeite->setSpacing(6);
+    linkeSeite->addLayout(tabelleUndMitte);
+    linkeSeite->addWidget(imgFahrbild, 1);
+    spalten->addLayout(linkeSeite);
 
     spalten->addWidget(baueProgrammpanel(), 1);
     setCentralWidget(mitte);
@@ -240,6 +245,7 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     connect(mnuHilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
     verbindeSteuerung();
+    verbindeFahrbild();
 
     if (vorDemStart())
         vorDemStart()(*this);
@@ -310,8 +316,13 @@ QWidget *frmTrabolin::baueZeitpanel()
                                QStringLiteral("lblLaufzeitTitel"));
     lblStartzeit = wertfeld(QStringLiteral("lblStartzeit"), QStringLiteral("Startzeit"));
     lblLaufzeit = wertfeld(QStringLiteral("lblLaufzeit"), QStringLiteral("Laufzeit"));
+    lblDauerGesamtTitel = benannt(new Beschriftung(QStringLiteral("Dauer gesamt")),
+                                  QStringLiteral("lblDauerGesamtTitel"));
+    lblNochTitel = benannt(new Beschriftung(QStringLiteral("noch")), QStringLiteral("lblNochTitel"));
+    lblDauerGesamt = wertfeld(QStringLiteral("lblDauerGesamt"), QStringLiteral("Dauer gesamt"));
+    lblNoch = wertfeld(QStringLiteral("lblNoch"), QStringLiteral("noch"));
     const int zeitbreite = fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16;
-    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit}) {
+    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit, lblDauerGesamt, lblNoch}) {
         wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         wert->setAlignment(Qt::AlignCenter);
         wert->setMinimumWidth(zeitbreite);
@@ -324,6 +335,10 @@ QWidget *frmTrabolin::baueZeitpanel()
     gitter->addWidget(lblStartzeit, 1, 1);
     gitter->addWidget(lblLaufzeitTitel, 2, 0);
     gitter->addWidget(lblLaufzeit, 2, 1);
+    gitter->addWidget(lblDauerGesamtTitel, 3, 0);
+    gitter->addWidget(lblDauerGesamt, 3, 1);
+    gitter->addWidget(lblNochTitel, 4, 0);
+    gitter->addWidget(lblNoch, 4, 1);
     gitter->setColumnStretch(1, 1);
     return pnlZeit;
 }
@@ -411,20 +426,31 @@ QWidget *frmTrabolin::baueProgrammpanel()
 
     // Command station
     lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
-    optZentrale[0] = benannt(new QRadioButton(QStringLiteral("&6021, IB, MC")), QStringLiteral("optZentrale_0"));
-    optZentrale[0]->setToolTip(QStringLiteral(" 6021 & 6051, IntelliBox, MasterControl u.ä. "));
-    optZentrale[1] = benannt(new QRadioButton(QStringLiteral("&Lenz V3.0")), QStringLiteral("optZentrale_1"));
-    optZentrale[1]->setToolTip(QStringLiteral(" Lenz LZ100 V3.0"));
-    optZentrale[2] = benannt(new QRadioButton(QStringLiteral("Ecos")), QStringLiteral("optZentrale_2"));
     grpZentrale = new QButtonGroup(this);
     grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
     auto *zentralen = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        grpZentrale->addButton(optZentrale[i], i);
-        zentralen->addWidget(optZentrale[i]);
+    const auto &stationen = zentralenregister();
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        auto *option = benannt(new QRadioButton(stationen[i].titel), QStringLiteral("optZentrale_%1").arg(i));
+        option->setToolTip(stationen[i].tipp);
+        optZentrale.push_back(option);
+        grpZentrale->addButton(option, i);
+        zentralen->addWidget(option);
+        QCheckBox *netz = nullptr;
+        if (stationen[i].transport == Transport::waehlbar) {
+            netz = benannt(new QCheckBox(QStringLiteral("über Netz&werk")), QStringLiteral("chkNetzwerk_%1").arg(i));
+            netz->setToolTip(QStringLiteral(" %1 über das Netzwerk (WiFi, Ethernet) statt über USB ")
+                                 .arg(stationen[i].name));
+            netz->setEnabled(false); // while its station is selected
+            zentralen->addWidget(netz);
+        }
+        chkNetzwerk.push_back(netz);
     }
     zentralen->addStretch(1);
-    optZentrale[2]->setChecked(true);
+    // The window starts on the registry's start station, with the start captions of the address.
+    const int start = startoption();
+    optZentrale[start]->setChecked(true);
+    const Zentralenzeile &startzeile = stationen[start];
     spalte->addWidget(lblZentrale);
     spalte->addLayout(zentralen);
     spalte->addWidget(trennlinie());
@@ -439,7 +465,7 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lstBaudrate = liste(QStringLiteral("lstBaudrate"),
                         {QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
                          QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"),
-                         QStringLiteral("128000")},
+                         QStringLiteral("115200"), QStringLiteral("128000")},
                         0, true);
     lblParity = benannt(new Beschriftung(QStringLiteral("Parity")), QStringLiteral("lblParity"));
     lstParity = liste(QStringLiteral("lstParity"),
@@ -454,15 +480,15 @@ QWidget *frmTrabolin::baueProgrammpanel()
     btnParameterSetzen = knopf(QStringLiteral("btnParameterSetzen"), QStringLiteral("&Parameter setzen"));
     chkUSB = benannt(new QCheckBox(QStringLiteral("&USB-Interface     ")), QStringLiteral("chkUSB"));
     chkUSB->setToolTip(QStringLiteral(" bei Verwendung des Lenz USB-Interfaces "));
-    chkUSB->setEnabled(false); // only the Lenz station uses it
+    chkUSB->setEnabled(startzeile.usb); // only the stations whose row says so use it
     imgUSB = bild(QStringLiteral("imgUSB"), QStringLiteral(":/usb.png"), QStringLiteral("USB-Interface"));
     imgUSB->hide();
     lblFS = benannt(new Beschriftung(QStringLiteral("Fahrstufen")), QStringLiteral("lblFS"));
     lstFS = liste(QStringLiteral("lstFS"),
                   {QStringLiteral("14"), QStringLiteral("27"), QStringLiteral("28"), QStringLiteral("128")},
                   0, false);
-    lblFS->setEnabled(false);
-    lstFS->setEnabled(false);
+    lblFS->setEnabled(startzeile.fahrstufen);
+    lstFS->setEnabled(startzeile.fahrstufen);
 
     lblSchnittstelle->setBuddy(lstV24);
     lblBaudrate->setBuddy(lstBaudrate);
@@ -503,16 +529,15 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
     setzeTippgrenze(txtLocalPort, 5);
-    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"),
-                     QStringLiteral(" setzt den von ESU vorgegebenen Standardwert "));
-    btnEcos = knopf(QStringLiteral("btnEcos"), QStringLiteral("PC mit Ecos verbinden"),
-                    QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her "));
+    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
+    btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
+    btnEcos->setEnabled(startzeile.transport == Transport::netzwerk);
     btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
                      QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
     btnListe->setEnabled(false);
     btnLok = knopf(QStringLiteral("btnLok"), QStringLiteral("Kontrolle übernehmen"), lokTippAnfang + u' ');
     btnLok->setEnabled(false);
-    lblRX = benannt(new Beschriftung(QStringLiteral("letzte Antwort der Ecos")), QStringLiteral("lblRX"));
+    lblRX = benannt(new Beschriftung(startzeile.antwortTitel), QStringLiteral("lblRX"));
     txtRX = benannt(new Antwortfeld, QStringLiteral("txtRX"));
     txtRX->setMinimumHeight(fontMetrics().height() * 4);
 
@@ -657,8 +682,10 @@ void frmTrabolin::Form_Unload()
         if (!fehler.isEmpty())
             melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
     }
-    if (optZentrale[optionEcos]->isChecked())
-        TCP->schliesse();
+    // The link of the selected network station closes.
+    const int gewaehlt = grpZentrale->checkedId();
+    if (gewaehlt >= 0 && m_netz[gewaehlt])
+        m_netz[gewaehlt]->schliesse();
 }
 
 void frmTrabolin::closeEvent(QCloseEvent *ereignis)
@@ -695,7 +722,9 @@ void frmTrabolin::bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int))
             piepen();
         return;
     }
+    m_bearbeitet = true;
     m_tabelle.setzeAktuelleZeile(ergebnis.zeile);
+    m_bearbeitet = false;
     DBTabelle->viewport()->update();
 }
 

@@ -2,6 +2,8 @@
 // The command texts of the ECoS PC interface as Trabolin sends them, and the
 // evaluation of the ECoS's replies. Every text goes out exactly as built here:
 // no line end, no separator, plain ASCII.
+#include "program/Zentralentreiber.h"
+
 #include <QString>
 #include <array>
 
@@ -10,13 +12,13 @@ namespace trabolin {
 // "set(ID,dir[0])" for the units "M" and "S" (forwards), "set(ID,dir[1])" for any other unit.
 QString ecosRichtung(const QString &id, const QString &einheit);
 
-// The five function cells "Fu", "F1" to "F4": "1" for a cell holding exactly "X", else "0".
-using EcosFunktionszellen = std::array<QString, 5>;
+// The light and F1 to F4, each "1" when on, else "0".
+using EcosFunktionen = std::array<bool, 5>;
 
 // The run's form without blanks: "set(ID,func[0,1],func[1,0],...,func[4,0])".
-QString ecosFunktionen(const QString &id, const EcosFunktionszellen &zellen);
+QString ecosFunktionen(const QString &id, const EcosFunktionen &an);
 // The single line's form: "set(ID, func[0, 1], func[1, 0], ..., func[4, 0])".
-QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionszellen &zellen);
+QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionen &an);
 
 // The speed text of a "Fahrstufe" cell: "0" below 0 and for an empty cell (a line
 // that stands), "127" above 127, otherwise the text as typed (leading zeros stay).
@@ -34,11 +36,7 @@ QString ecosKontrolle(const QString &id);
 QString ecosPower(int index);
 
 // How a reply of the ECoS reads.
-enum class EcosWertung {
-    keine,  // neither an error nor a success: nothing changes
-    fehler, // red field, run buttons disabled
-    ok,     // green field, run buttons enabled
-};
+using EcosWertung = Antwortwertung;
 
 // "ERROR" anywhere makes an error and "(OK)" anywhere a success, the second test
 // winning. Then, when the text holds an END line, the number of its last

@@ -36,32 +36,32 @@ quint8 lenzFahrbyte(qint64 fahrstufe, const QString &einheit)
     return quint8(v + (istVorwaerts(einheit) ? 0x80 : 0));
 }
 
-quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2,
-                         const QString &f3, const QString &f4)
+quint8 lenzFunktionsbyte(bool fu, bool f1, bool f2, bool f3, bool f4)
 {
-    quint8 b = 0;
-    int bit = 4;
-    for (const QString *zelle : {&fu, &f4, &f3, &f2, &f1}) {
-        if (!zelle->isEmpty())
-            b |= quint8(1u << bit);
-        --bit;
-    }
-    return b;
+    return quint8((fu << 4) | (f4 << 3) | (f3 << 2) | (f2 << 1) | int(f1));
 }
 
-LenzTreiber::LenzTreiber(Ablauf &ablauf, Ausgabe &v24) : m_ablauf(ablauf), m_v24(v24) {}
+void LenzAusgabe::schreibe(const QByteArray &bytes)
+{
+    m_v24.schreibe(m_usb ? mitUsbPrefix(bytes) : bytes);
+}
+
+LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_ausgabe(v24)
+{
+}
 
 quint8 LenzTreiber::modusByte() const
 {
     // "14", "27", "28", "128"; with no entry chosen the 14 steps that the port
     // check selects, rather than a mode byte the command station does not know.
-    const int index = m_ablauf.bedienfeld().fahrstufenIndex();
+    const int index = m_fahrstufenIndex;
     return quint8(0x10 + ((index >= 0 && index <= 3) ? index : 0));
 }
 
 void LenzTreiber::sendeLenzBefehl()
 {
-    if (m_ablauf.beendet()) {
+    if (m_lauf.beendet()) {
         // The window closes: the stop has gone out and nothing may follow it.
         m_lenzBefehl.leeren();
         return;
@@ -69,17 +69,17 @@ void LenzTreiber::sendeLenzBefehl()
     if (m_lenzBefehl.istLeer())
         return;
     const QByteArray rahmen = m_lenzBefehl.rahmen();
-    m_v24.schreibe(xpressNetBefehl(rahmen, m_ablauf.bedienfeld().usbInterface()));
+    m_ausgabe.schreibe(xpressNetBefehl(rahmen));
     m_lenzBefehl.leeren();
     // The window processes its events once per slot, but only after the write: a
     // handler that runs now cannot cut into this frame.
     for (qsizetype i = 0; i < rahmen.size(); ++i)
-        m_ablauf.verarbeiteEreignisse();
+        m_lauf.verarbeiteEreignisse();
 }
 
 bool LenzTreiber::ermittleLenzLokadresse()
 {
-    const auto bytes = lenzAdressbytes(alsZahl(m_ablauf.bedienfeld().adresseText()));
+    const auto bytes = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
     if (!bytes)
         return false;
     m_lenzBefehl.setze(3, bytes->first);
@@ -104,24 +104,22 @@ void LenzTreiber::sendeFahrstufe(quint8 fahrbyte)
     sendeLenzBefehl();
 }
 
-void LenzTreiber::bereiteFunktionsrahmenVor(int zeile)
+void LenzTreiber::bereiteFunktionsrahmenVor(const Programmzeile &z)
 {
-    const Tabellenspeicher &t = m_ablauf.tabelle();
     m_lenzBefehl.leeren();
     if (!ermittleLenzLokadresse())
         return;
-    m_lenzBefehl.setze(5, lenzFunktionsbyte(t.zelle(zeile, 4), t.zelle(zeile, 5), t.zelle(zeile, 6),
-                                            t.zelle(zeile, 7), t.zelle(zeile, 8)));
+    m_lenzBefehl.setze(5, lenzFunktionsbyte(z.licht, z.f[0], z.f[1], z.f[2], z.f[3]));
     m_lenzBefehl.setze(1, kopfLok);
     m_lenzBefehl.setze(2, kennungFunktion);
 }
 
-void LenzTreiber::sendeFunktionen(int zeile)
+void LenzTreiber::sendeFunktionen(const Programmzeile &zeile)
 {
-    // The function frame is pending during the 100 ms: a stop in that time makes
-    // the wait send it at once.
+    // The function frame is pending during the pause: a stop in that time makes the
+    // wait send it at once.
     bereiteFunktionsrahmenVor(zeile);
-    m_ablauf.subWarten(100);
+    m_lauf.subWarten(m_lesart.pauseMs);
     sendeLenzBefehl();
 }
 
@@ -135,80 +133,49 @@ void LenzTreiber::power(int index)
     sendeLenzBefehl();
 }
 
-void LenzTreiber::stoppBeimSchliessen()
+void LenzTreiber::stoppeLok()
 {
     // Written at once and past the buffer: a frame pending there is dropped.
     m_lenzBefehl.leeren();
-    const auto adresse = lenzAdressbytes(alsZahl(m_ablauf.bedienfeld().adresseText()));
+    const auto adresse = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
     if (!adresse)
         return;
     const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
                            char(adresse->second), 0};
-    m_v24.schreibe(xpressNetBefehl(QByteArray(rahmen, 5), m_ablauf.bedienfeld().usbInterface()));
+    m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)));
 }
 
 // ---------------------------------------------------------------- run and single line
 
-bool LenzTreiber::fahreProgramm() { return Fahrbefehl_Lenz(); }
-
-bool LenzTreiber::Fahrbefehl_Lenz()
+bool LenzTreiber::sendeFahrt(const Programmzeile &z)
 {
-    Tabellenspeicher &tabelle = m_ablauf.tabelle();
-    Laufzustand &z = m_ablauf.zustand();
-    QString gemerkteEinheit; // unit of the last line with a Dauer text, kept across passes
-    int startzeile = tabelle.aktuelleZeile();
+    sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
+    sendeFunktionen(z);
+    return true;
+}
 
-    for (bool ersterPass = true;; ersterPass = false) {
-        if (!ersterPass) {
-            z.stopp = false;
-            m_ablauf.leseAdresse();
-        }
-        bool gefahren = false;
-        int zeile = startzeile;
-        for (; zeile <= anzahlZeilen; ++zeile) {
-            const QString dauerText = tabelle.zelle(zeile, 1);
-            const QString einheit = tabelle.zelle(zeile, 2);
-            if (dauerText.isEmpty())
-                break;
-            gemerkteEinheit = einheit;
-            const qint64 dauer = alsZahl(dauerText);
-            if (dauer <= 0)
-                continue;
-            if (z.stopp) {
-                sendeFahrstufe(0x00);
-                return true;
-            }
-            tabelle.setzeAktuelleZeile(zeile);
-            sendeFahrstufe(lenzFahrbyte(alsInt16(alsZahl(tabelle.zelle(zeile, 3))), einheit));
-            sendeFunktionen(zeile);
-            m_ablauf.subWarten(wartezeitMs(dauer, einheit));
-            if (m_ablauf.beendet())
-                return false;
-            m_ablauf.aktualisiereLaufzeit();
-            gefahren = true;
-        }
-        // The pass ends with the locomotive at speed 0 in the direction of the last
-        // line: at an empty Dauer, and also after a full table.
-        sendeFahrstufe(haltebyte(gemerkteEinheit));
+bool LenzTreiber::sendePassende(const QString &einheit)
+{
+    // At an empty Dauer and also after a full table.
+    sendeFahrstufe(haltebyte(einheit));
+    return true;
+}
 
-        if (!m_ablauf.naechsterPass(gefahren))
-            return !m_ablauf.beendet();
-        startzeile = 1;
-    }
+bool LenzTreiber::sendeHalt()
+{
+    sendeFahrstufe(0x00);
+    return true;
 }
 
 bool LenzTreiber::sendeZeile()
 {
-    const Tabellenspeicher &t = m_ablauf.tabelle();
-    const int zeile = t.aktuelleZeile();
-    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
-    const QString einheit = t.zelle(zeile, 2);
-
-    sendeFahrstufe(lenzFahrbyte(leseGanzzahl(t.zelle(zeile, 3)), einheit));
-    m_ablauf.subWarten(100);
-    sendeFunktionen(zeile);
-    m_ablauf.subWarten(wartezeitMs(dauer, einheit));
-    sendeFahrstufe(haltebyte(einheit));
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
+    m_lauf.subWarten(m_lesart.pauseMs);
+    sendeFunktionen(z);
+    m_lauf.subWarten(z.warteMs);
+    sendeFahrstufe(haltebyte(z.einheit));
     return true;
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+// The link of a network station as the window's network fields and buttons use it:
+// connect to the host and port the user typed, whether it is up, close it, and the
+// replies and the loss of the link as they come. Each network station brings its own.
+#include <QObject>
+#include <QString>
+
+namespace trabolin {
+
+class Netzverbindung : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Connects and waits until the link is up or `wartezeitMs` has passed, processing
+    // events meanwhile. Returns whether the link is up.
+    virtual bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) = 0;
+    virtual bool verbunden() const = 0;
+    // Closes the link after writing what is still pending.
+    virtual void schliesse() = 0;
+
+    // A station reached through the serial port or its network link, as the user
+    // chooses ("über Netzwerk"), is told the choice.
+    virtual void setzeUeberNetzwerk(bool netzwerk) { (void)netzwerk; }
+    // The port or the link has just been opened. A station that needs a moment before
+    // it takes commands starts waiting for it and returns true; zentraleBereit()
+    // follows. Others return false: they take commands at once.
+    virtual bool warteAufZentrale() { return false; }
+
+signals:
+    // A whole reply (or what has come of it), with the number of bytes that were
+    // left out of its middle because it outgrew what is kept.
+    void antwort(const QString &text, qint64 ausgelassen);
+    // The link that was up is gone.
+    void verloren();
+    // The wait of warteAufZentrale() is over: the station answered, or not in time.
+    void zentraleBereit(bool geantwortet);
+};
+
+} // namespace trabolin
