@@ -1,41 +1,56 @@
 #!/usr/bin/env bash
 # Starts Trabolin with a simulated command station, for a first run without a layout.
-# Usage: demo/starten.sh [BUILD-ORDNER [ecos|z21]] [TRABOLIN-OPTIONEN]   (default: build ecos)
-# The demo folder (BUILD-ORDNER/demo for the ECoS, BUILD-ORDNER/demo-z21 for the Z21)
-# holds a copy of the program with its sounds and help and a "Trabolin.ini" set to
-# the simulator on 127.0.0.1 (ECoS 15471, ID 1000; Z21 21105, address 3) with a demo
-# table. Settings changed in the demo stay there; delete the folder to start afresh.
+# Usage: demo/starten.sh [BUILD-ORDNER [dccex|z21]] [TRABOLIN-OPTIONEN]   (default: build, the ECoS)
+# The demo folder BUILD-ORDNER/demo holds a copy of the program with its sounds and
+# help and a "Trabolin.ini" set to the ECoS simulator on 127.0.0.1:15471 with a demo
+# table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
+# DCC-EX on port 3 (a link "COM3" there to the simulator's pseudo-terminal), address 3.
+# With "z21" the folder is BUILD-ORDNER/demo-z21, the station the Z21 simulator on
+# 127.0.0.1:21105 (kept after line 56), address 3.
+# Settings changed in the demo stay there; delete the folder to start afresh.
 set -euo pipefail
 quelle="$(cd "$(dirname "$0")" && pwd)"
 bau="$(cd "${1:-$quelle/../build}" && pwd)"
 [ $# -gt 0 ] && shift
 station=ecos
-if [ $# -gt 0 ] && { [ "$1" = ecos ] || [ "$1" = z21 ]; }; then
+if [ "${1:-}" = dccex ] || [ "${1:-}" = z21 ]; then
     station="$1"
     shift
 fi
 demo="$bau/demo"
-[ "$station" = z21 ] && demo="$bau/demo-z21"
+[ "$station" = ecos ] || demo="$bau/demo-$station"
 mkdir -p "$demo"
 cp -f "$bau/trabolin" "$demo/trabolin"
 for datei in Signal.wav ring.wav Trabolin.chm; do
     [ -e "$bau/$datei" ] && cp -f "$bau/$datei" "$demo/$datei"
 done
 if [ ! -e "$demo/Trabolin.ini" ]; then
-    if [ "$station" = z21 ]; then
-        # The ECoS demo with address 3 and station "Z21", its host and port after line 56.
-        sed -e '29s/^1000/3/' -e '47s/^Ecos/Z21/' "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
+    if [ "$station" = dccex ]; then
+        # Address 3, port 3 at 115200 baud, station code "DCC-EX" (lines 29, 32, 35, 47).
+        awk 'BEGIN { w[29] = "3"; w[32] = "3"; w[35] = "115200"; w[47] = "DCC-EX" }
+             { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
+            "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
+    elif [ "$station" = z21 ]; then
+        # Address 3, station code "Z21" (lines 29, 47), its host and port after line 56.
+        awk 'BEGIN { w[29] = "3"; w[47] = "Z21" }
+             { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
+            "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
         printf '\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n127.0.0.1\r\n' >> "$demo/Trabolin.ini"
     else
         cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
     fi
 fi
 
-if [ "$station" = z21 ]; then
-    "$bau/trabolin-z21-sim" --port 21105 &
-else
-    "$bau/trabolin-ecos-sim" --port 15471 &
-fi
+case "$station" in
+    dccex) "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" & ;;
+    z21) "$bau/trabolin-z21-sim" --port 21105 & ;;
+    *) "$bau/trabolin-ecos-sim" --port 15471 & ;;
+esac
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
+# The program opens the port at start: the simulator's link must be there first.
+for _ in $(seq 50); do
+    [ "$station" != dccex ] || [ -L "$demo/COM3" ] && break
+    sleep 0.1
+done
 "$demo/trabolin" "$@"

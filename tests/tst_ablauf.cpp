@@ -131,12 +131,15 @@ private slots:
         const QStringList ecos{"0 set(3,dir[1])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
                                "200 set(3,speed[5])", "3000 set(3,speed[0])"};
         QTest::newRow("ecos") << 2 << ecos << ecos << QStringList{"0 set(1,stop)", "0 set(1,go)"} << false;
+        const QStringList dccex{"0 <t 3 5 0><LF>", "100 <F 3 0 0><LF>", "100 <F 3 1 0><LF>", "100 <F 3 2 0><LF>",
+                                "100 <F 3 3 0><LF>", "100 <F 3 4 0><LF>", "3000 <t 3 0 0><LF>"};
+        QTest::newRow("dccex") << 3 << dccex << dccex << QStringList{"0 <0><LF>", "0 <1><LF>"} << false;
         const QString x = QStringLiteral(" 0A 00 40 00 E4 ");
         const QStringList z21{"0" + x + "10 00 03 06 F1", "100" + x + "F8 00 03 00 1F", "100" + x + "F8 00 03 01 1E",
                               "100" + x + "F8 00 03 02 1D", "100" + x + "F8 00 03 03 1C",
                               "100" + x + "F8 00 03 04 1B", "3000" + x + "10 00 03 00 F7"};
-        QTest::newRow("z21") << 3 << z21 << z21 << QStringList{"0 07 00 40 00 21 80 A1", "0 07 00 40 00 21 81 A0"}
-                             << false;
+        QTest::newRow("z21") << zentralenoption("Z21") << z21 << z21
+                             << QStringList{"0 07 00 40 00 21 80 A1", "0 07 00 40 00 21 81 A0"} << false;
     }
     void vertrag()
     {

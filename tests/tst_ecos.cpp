@@ -43,9 +43,12 @@ private slots:
         QTest::newRow("richtung S") << ecosRichtung("1000", "S") << "set(1000,dir[0])";
         for (const char *e : {"s", "m", "f", "F", ""})
             QTest::addRow("richtung '%s'", e) << ecosRichtung("1000", e) << "set(1000,dir[1])";
-        QTest::newRow("nur grosses X zaehlt")
-            << ecosFunktionen("7", {" ", "x", "XX", "X", "1"})
-            << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
+        // The cells as the ECoS pass reads them.
+        Tabellenspeicher t;
+        fuelleZeile(t, 1, "1,s,1, ,x,XX,X,1");
+        const Programmzeile z = leseProgrammzeile(t, 1, zentralenzeile(2)->lesart);
+        QTest::newRow("nur grosses X zaehlt") << ecosFunktionen("7", {z.licht, z.f[0], z.f[1], z.f[2], z.f[3]})
+                                              << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
         QTest::newRow("id wie getippt") << ecosStopp(" 1000") << "set( 1000,speed[0])";
         QTest::newRow("fahrstufe 127.5") << ecosFahrstufentext("127.5") << "127";
         QTest::newRow("fahrstufe -3") << ecosFahrstufentext("-3") << "0";
@@ -105,6 +108,9 @@ private slots:
         QTest::newRow("endlos ohne gefahrene zeile endet") << Lauf{
             .tabelle = {"0,s,5"}, .endlos = true, .erwartet = {"0 set(1000,speed[0])"}, .endsignale = 2};
         // The cut-short wait sends nothing; the next line sends one stop and the run ends.
+        // A line without Fahrstufe stands: speed 0.
+        QTest::newRow("stopp in der wartezeit, leere fahrstufe")
+            << Lauf{.tabelle = {"5,s,", "5,s,8"}, .eingriffBei = 1000, .erwartet = gestoppt(0, 1000)};
         QTest::newRow("stopp zwischen den befehlen einer zeile") << Lauf{
             .tabelle = {"5,s,7", "5,s,8"},
             .eingriffBei = 50,
@@ -176,10 +182,10 @@ private slots:
             << "5,S,300,X"
             << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
                            "200 set(1000,speed[127])", "5200 set(1000,speed[0])"};
-        QTest::newRow("leere dauer: trotzdem gesendet, gleich gestoppt")
+        QTest::newRow("leere dauer und fahrstufe: gesendet, gleich gestoppt")
             << ",s,,,X"
             << QStringList{"0 set(1000,dir[1])", "100 set(1000, func[0, 0], func[1, 1], func[2, 0], func[3, 0], func[4, 0])",
-                           "200 set(1000,speed[])", "200 set(1000,speed[0])"};
+                           "200 set(1000,speed[0])", "200 set(1000,speed[0])"};
     }
     void einzelzeile()
     {

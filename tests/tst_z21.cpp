@@ -249,7 +249,7 @@ private slots:
     {
         QFETCH(Fahrt, fahrt);
         Aufbau a;
-        a.feld.option = 3;
+        a.feld.option = zentralenoption(QStringLiteral("Z21"));
         a.feld.adresse = fahrt.adresse;
         a.feld.mitSignal = true;
         a.z21.setzeFahrstufen(fahrt.fahrstufen);
@@ -364,8 +364,9 @@ private slots:
         a.starte();
         a.meldungen.clear();
         frmTrabolin &f = *a.f;
-        QCOMPARE(f.optZentrale[3]->text(), QStringLiteral("Z&21"));
-        f.optZentrale[3]->click();
+        const int z21 = zentralenoption(QStringLiteral("Z21"));
+        QCOMPARE(f.optZentrale[z21]->text(), QStringLiteral("Z&21"));
+        f.optZentrale[z21]->click();
         QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text(), f.Zentrale}),
                  (QStringList{"PC mit Z21 verbinden", "letzte Antwort der Z21", "21105", "Z21"}));
         QVERIFY(f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && f.btnEcos->isEnabled());
@@ -373,7 +374,7 @@ private slots:
         f.optZentrale[2]->click();
         QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text()}),
                  (QStringList{"PC mit Ecos verbinden", "letzte Antwort der Ecos", ""}));
-        f.optZentrale[3]->click();
+        f.optZentrale[z21]->click();
         f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
         f.btnEcos->click();
         QCOMPARE(f.txtRX->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
@@ -402,7 +403,7 @@ private slots:
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QList<QByteArray> datei = ini.readAll().split('\n');
         QCOMPARE(datei.value(46), "Z21\r");
-        QCOMPARE(datei.mid(56), (QList<QByteArray>{"\r", "[Z21 LocalPort]\r", QByteArray::number(sim.port) + '\r',
+        QCOMPARE(datei.mid(datei.size() - 7), (QList<QByteArray>{"\r", "[Z21 LocalPort]\r", QByteArray::number(sim.port) + '\r',
                                                     "\r", "[Z21 IP-Adresse]\r", "127.0.0.1\r", ""}));
     }
 };

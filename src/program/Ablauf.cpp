@@ -162,12 +162,14 @@ void Ablauf::btnStart_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    emit laufBeginnt(false);
 
     setzeStartzeit();
     m_zustand.stopp = false;
     leseAdresse();
     m_zustand.gemerkteEinheit.clear();
     fahrePaesse();
+    emit laufEndet();
 }
 
 void Ablauf::fahrePaesse()
@@ -230,6 +232,7 @@ void Ablauf::btnSendZeile_Click()
     }
     Laufmarke marke(m_laeuft);
     Fahrender fahrender(m_fahrender);
+    emit laufBeginnt(true);
 
     leseAdresse();
     m_zustand.stopp = false;
@@ -238,6 +241,7 @@ void Ablauf::btnSendZeile_Click()
     const bool gesendet = !t || t->sendeZeile();
     if (gesendet && m_bedienfeld.signal() && !m_beendet)
         spieleRing();
+    emit laufEndet();
 }
 
 void Ablauf::btnPower_Click(int index)

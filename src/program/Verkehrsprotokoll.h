@@ -1,12 +1,15 @@
 #pragma once
 // The traffic log for troubleshooting a real layout: every byte the program sends on
-// the serial port, every text it sends to and receives from the ECoS and every
-// datagram to and from the Z21, one line each, with the time of day to the millisecond:
+// the serial port (as text for a DCC-EX station), every text it sends to and receives
+// from the ECoS or a DCC-EX station and every datagram to and from the Z21, one line
+// each, with the time of day to the millisecond:
 //
 //   14:03:27.512 V24 > E4 13 00 03 85 71
 //   14:03:27.530 ECoS > set(1000,speed[40])
 //   14:03:27.547 ECoS < <REPLY set(1000,speed[40])>
-//   14:03:28.101 Z21 > 0A 00 40 00 E4 13 00 03 85 71
+//   14:03:28.101 DCC-EX > <t 3 40 1>
+//   14:03:28.109 DCC-EX < <l 3 0 169 0>
+//   14:03:29.214 Z21 > 0A 00 40 00 E4 13 00 03 85 71
 //
 // It is switched on by the command-line option --protokoll=DATEI (or "-" for standard
 // error) or the environment variable TRABOLIN_PROTOKOLL. main() owns the one log; the
@@ -47,6 +50,17 @@ public:
     {
         if (s_aktiv)
             s_aktiv->text(QStringLiteral("ECoS <"), text);
+    }
+    // A command sent to a DCC-EX station / an answer received from it, as text.
+    static void dccexGesendet(const QString &text)
+    {
+        if (s_aktiv)
+            s_aktiv->text(QStringLiteral("DCC-EX >"), text);
+    }
+    static void dccexEmpfangen(const QString &text)
+    {
+        if (s_aktiv)
+            s_aktiv->text(QStringLiteral("DCC-EX <"), text);
     }
     // A datagram sent to the Z21 / received from it, shown as hex.
     static void z21Gesendet(const QByteArray &bytes)

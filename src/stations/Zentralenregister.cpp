@@ -1,5 +1,7 @@
 #include "stations/Zentralenregister.h"
 
+#include "stations/dccex/DccexTreiber.h"
+#include "stations/dccex/DccexVerbindung.h"
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/lenz/LenzTreiber.h"
@@ -22,8 +24,11 @@ std::vector<Zentralenzeile> baueRegister()
     maerklin.name = QStringLiteral("6021");
     maerklin.adresseTitel = QStringLiteral("Adresse:");
     maerklin.adresseBereich = QStringLiteral("1...");
+    // The light is on for any text but blanks, F1 to F4 only for "X"; 500 ms after the
+    // function command (before the text command), 1000 ms after a change of direction.
+    maerklin.lesart = {Zeilenregeln::maerklin, Schaltregel::nichtBlank, Schaltregel::nurX, 500, 1, 1, 1000};
     maerklin.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<MaerklinTreiber>(a.lauf, a.v24);
+        return std::make_unique<MaerklinTreiber>(a.lauf, a.v24, a.lesart);
     };
     r.push_back(maerklin);
 
@@ -36,8 +41,11 @@ std::vector<Zentralenzeile> baueRegister()
     lenz.adresseBereich = QStringLiteral("1...");
     lenz.fahrstufen = true;
     lenz.usb = true;
+    // Any text in a function cell switches it on; the function frame follows the speed
+    // frame after 100 ms, in a single line after 100 ms more.
+    lenz.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
     lenz.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<LenzTreiber>(a.lauf, a.v24);
+        return std::make_unique<LenzTreiber>(a.lauf, a.v24, a.lesart);
     };
     r.push_back(lenz);
 
@@ -56,12 +64,41 @@ std::vector<Zentralenzeile> baueRegister()
     ecos.lokliste = true;
     ecos.netzInFestenZeilen = true;
     ecos.beimStart = true;
-    ecos.verbindung = [](QObject *eltern) { return new EcosVerbindung(eltern); };
+    // Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
+    ecos.lesart = {Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 100, 2, 2, 0};
+    ecos.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new EcosVerbindung(eltern); };
     ecos.treiber = [](const Zentralenanschluss &a) {
         // The link is the one this row made.
-        return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz));
+        return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz), a.lesart);
     };
     r.push_back(ecos);
+
+    Zentralenzeile dccex;
+    dccex.titel = QStringLiteral("DCC-E&X");
+    dccex.tipp = QStringLiteral(" DCC-EX (Arduino oder ESP32) über USB oder Netzwerk ");
+    dccex.code = QStringLiteral("DCC-EX");
+    dccex.name = QStringLiteral("DCC-EX");
+    dccex.transport = Transport::waehlbar;
+    dccex.standardport = dccexStandardPort;
+    dccex.adresseTitel = QStringLiteral("Adresse:");
+    dccex.adresseBereich = QStringLiteral("1...10239");
+    dccex.verbindenText = QStringLiteral("PC mit DCC-EX verbinden");
+    dccex.verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und DCC-EX her ");
+    dccex.standardTipp = QStringLiteral(" setzt den Standardport der DCC-EX (2560) ");
+    dccex.antwortTitel = QStringLiteral("letzte Antworten der DCC-EX");
+    dccex.serielleVorgabe = QStringLiteral("115200,N,8,1");
+    dccex.handshake = false;
+    // As on the Lenz: any text in a function cell switches it on; the functions follow
+    // the speed after 100 ms, in a single line after 100 ms more.
+    dccex.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
+    // The link carries the commands over the serial port as well, and reads its answers.
+    dccex.verbindung = [](QObject *eltern, SerielleSchnittstelle &v24) {
+        return new DccexVerbindung(v24, eltern);
+    };
+    dccex.treiber = [](const Zentralenanschluss &a) {
+        return std::make_unique<DccexTreiber>(a.lauf, *static_cast<DccexVerbindung *>(a.netz), a.lesart);
+    };
+    r.push_back(dccex);
 
     Zentralenzeile z21;
     z21.titel = QStringLiteral("Z&21");
@@ -77,9 +114,12 @@ std::vector<Zentralenzeile> baueRegister()
     z21.verbindenTipp = QStringLiteral(" stellt die UDP-Verbindung zwischen PC und Z21 her ");
     z21.standardTipp = QStringLiteral(" setzt den von Roco vorgegebenen Standardwert ");
     z21.antwortTitel = QStringLiteral("letzte Antwort der Z21");
-    z21.verbindung = [](QObject *eltern) { return new Z21Verbindung(eltern); };
+    // As on the Lenz: any text in a function cell switches it on; the functions follow
+    // the speed after 100 ms, in a single line after 100 ms more.
+    z21.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
+    z21.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new Z21Verbindung(eltern); };
     z21.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<Z21Treiber>(a.lauf, *static_cast<Z21Verbindung *>(a.netz));
+        return std::make_unique<Z21Treiber>(a.lauf, *static_cast<Z21Verbindung *>(a.netz), a.lesart);
     };
     r.push_back(z21);
 

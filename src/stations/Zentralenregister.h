@@ -9,6 +9,7 @@
 // simulator under sim/ and its tests.
 #include "program/Laufkontext.h"
 #include "program/Netzverbindung.h"
+#include "program/Programmzeile.h"
 #include "program/Umgebung.h"
 #include "program/Zentralentreiber.h"
 
@@ -18,6 +19,8 @@
 #include <vector>
 
 namespace trabolin {
+
+class SerielleSchnittstelle;
 
 // How a station is reached.
 enum class Transport {
@@ -31,6 +34,7 @@ struct Zentralenanschluss {
     Laufkontext &lauf;
     Ausgabe &v24;         // the serial port
     Netzverbindung *netz; // the station's own network link; nullptr for a serial station
+    const Lesart &lesart; // how the station reads a line, and its pauses inside a line
 };
 
 struct Zentralenzeile {
@@ -58,8 +62,12 @@ struct Zentralenzeile {
     // settings stay as they are.
     QString serielleVorgabe;
     bool handshake = true;
+    // How the driver reads a line and the pauses it puts inside one; the window's
+    // "Dauer gesamt", "noch" and step chart reckon with the same.
+    Lesart lesart;
     // Makes the station's network link (owned by `eltern`); empty for a serial station.
-    std::function<Netzverbindung *(QObject *eltern)> verbindung;
+    // A station that can also be reached through the serial port uses `v24` for it.
+    std::function<Netzverbindung *(QObject *eltern, SerielleSchnittstelle &v24)> verbindung;
     // Makes the station's driver.
     std::function<std::unique_ptr<Zentralentreiber>(const Zentralenanschluss &)> treiber;
 

@@ -7,8 +7,10 @@
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 #include "window/Einzelinstanz.h"
+#include "window/Fahrbild.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
+#include "window/Tippgrenze.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -185,12 +187,6 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     fuss->addWidget(lblLogo);
     fuss->addWidget(lblRelease, 1);
 
-    auto *linkeSpalte = new QVBoxLayout;
-    linkeSpalte->addWidget(DBTabelle);
-    linkeSpalte->addStretch(1);
-    linkeSpalte->addLayout(fuss);
-    spalten->addLayout(linkeSpalte);
-
     auto *mittelspalte = new QVBoxLayout;
     mittelspalte->setSpacing(8);
     mittelspalte->addWidget(baueZeitpanel());
@@ -198,12 +194,25 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     mittelspalte->addWidget(baueEditpanel());
     mittelspalte->addWidget(baueLoeschpanel());
     mittelspalte->addStretch(1);
+    mittelspalte->addLayout(fuss);
 
     auto *mittelWidget = new QWidget;
     mittelWidget->setLayout(mittelspalte);
     mittelspalte->setContentsMargins(0, 0, 0, 0);
     mittelWidget->setFixedWidth(qMax(220, fontMetrics().averageCharWidth() * 34));
-    spalten->addWidget(mittelWidget);
+
+    // The table with the middle column beside it (the logo at its foot), the step
+    // chart under both in the room the window has left.
+    imgFahrbild = benannt(new Fahrbild(m_tabelle), QStringLiteral("imgFahrbild"));
+    auto *tabelleUndMitte = new QHBoxLayout;
+    tabelleUndMitte->setSpacing(8);
+    tabelleUndMitte->addWidget(DBTabelle, 0, Qt::AlignTop);
+    tabelleUndMitte->addWidget(mittelWidget);
+    auto *linkeSeite = new QVBoxLayout;
+    linkeSeite->setSpacing(6);
+    linkeSeite->addLayout(tabelleUndMitte);
+    linkeSeite->addWidget(imgFahrbild, 1);
+    spalten->addLayout(linkeSeite);
 
     spalten->addWidget(baueProgrammpanel(), 1);
     setCentralWidget(mitte);
@@ -236,6 +245,7 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     connect(mnuHilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
     verbindeSteuerung();
+    verbindeFahrbild();
 
     if (vorDemStart())
         vorDemStart()(*this);
@@ -306,8 +316,13 @@ QWidget *frmTrabolin::baueZeitpanel()
                                QStringLiteral("lblLaufzeitTitel"));
     lblStartzeit = wertfeld(QStringLiteral("lblStartzeit"), QStringLiteral("Startzeit"));
     lblLaufzeit = wertfeld(QStringLiteral("lblLaufzeit"), QStringLiteral("Laufzeit"));
+    lblDauerGesamtTitel = benannt(new Beschriftung(QStringLiteral("Dauer gesamt")),
+                                  QStringLiteral("lblDauerGesamtTitel"));
+    lblNochTitel = benannt(new Beschriftung(QStringLiteral("noch")), QStringLiteral("lblNochTitel"));
+    lblDauerGesamt = wertfeld(QStringLiteral("lblDauerGesamt"), QStringLiteral("Dauer gesamt"));
+    lblNoch = wertfeld(QStringLiteral("lblNoch"), QStringLiteral("noch"));
     const int zeitbreite = fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16;
-    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit}) {
+    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit, lblDauerGesamt, lblNoch}) {
         wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         wert->setAlignment(Qt::AlignCenter);
         wert->setMinimumWidth(zeitbreite);
@@ -320,6 +335,10 @@ QWidget *frmTrabolin::baueZeitpanel()
     gitter->addWidget(lblStartzeit, 1, 1);
     gitter->addWidget(lblLaufzeitTitel, 2, 0);
     gitter->addWidget(lblLaufzeit, 2, 1);
+    gitter->addWidget(lblDauerGesamtTitel, 3, 0);
+    gitter->addWidget(lblDauerGesamt, 3, 1);
+    gitter->addWidget(lblNochTitel, 4, 0);
+    gitter->addWidget(lblNoch, 4, 1);
     gitter->setColumnStretch(1, 1);
     return pnlZeit;
 }
@@ -328,7 +347,7 @@ QWidget *frmTrabolin::baueAdresspanel()
 {
     pnlAdresse = panel(QStringLiteral("pnlAdresse"), QStringLiteral("Adresse"));
     txtAdresse = benannt(new QLineEdit(QStringLiteral("1")), QStringLiteral("txtAdresse"));
-    txtAdresse->setMaxLength(5);
+    setzeTippgrenze(txtAdresse, 5);
     txtAdresse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     lblAdresse[0] = benannt(new Beschriftung(QStringLiteral("Adresse:")), QStringLiteral("lblAdresse_0"));
     lblAdresse[1] = benannt(new Beschriftung(QStringLiteral("Adresse")), QStringLiteral("lblAdresse_1"));
@@ -417,6 +436,15 @@ QWidget *frmTrabolin::baueProgrammpanel()
         optZentrale.push_back(option);
         grpZentrale->addButton(option, i);
         zentralen->addWidget(option);
+        QCheckBox *netz = nullptr;
+        if (stationen[i].transport == Transport::waehlbar) {
+            netz = benannt(new QCheckBox(QStringLiteral("über Netz&werk")), QStringLiteral("chkNetzwerk_%1").arg(i));
+            netz->setToolTip(QStringLiteral(" %1 über das Netzwerk (WiFi, Ethernet) statt über USB ")
+                                 .arg(stationen[i].name));
+            netz->setEnabled(false); // while its station is selected
+            zentralen->addWidget(netz);
+        }
+        chkNetzwerk.push_back(netz);
     }
     zentralen->addStretch(1);
     // The window starts on the registry's start station, with the start captions of the address.
@@ -437,7 +465,7 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lstBaudrate = liste(QStringLiteral("lstBaudrate"),
                         {QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
                          QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"),
-                         QStringLiteral("128000")},
+                         QStringLiteral("115200"), QStringLiteral("128000")},
                         0, true);
     lblParity = benannt(new Beschriftung(QStringLiteral("Parity")), QStringLiteral("lblParity"));
     lstParity = liste(QStringLiteral("lstParity"),
@@ -497,13 +525,13 @@ QWidget *frmTrabolin::baueProgrammpanel()
     // ECoS
     lblIPAdresse = benannt(new Beschriftung(QStringLiteral("IP-Adresse")), QStringLiteral("lblIPAdresse"));
     txtIPAdresse = benannt(new QLineEdit, QStringLiteral("txtIPAdresse"));
-    txtIPAdresse->setMaxLength(15);
+    setzeTippgrenze(txtIPAdresse, 15);
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
-    txtLocalPort->setMaxLength(5);
+    setzeTippgrenze(txtLocalPort, 5);
     btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
     btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
-    btnEcos->setEnabled(startzeile.hatNetz());
+    btnEcos->setEnabled(startzeile.transport == Transport::netzwerk);
     btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
                      QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
     btnListe->setEnabled(false);
@@ -619,8 +647,8 @@ void frmTrabolin::Form_Load()
         zentraleFehlerbehandlung(fehler);
         return;
     }
-    txtLocalPort->setText(EcosLocalPort);
-    txtIPAdresse->setText(EcosIPAdresse);
+    setzeGanz(txtLocalPort, EcosLocalPort);
+    setzeGanz(txtIPAdresse, EcosIPAdresse);
     lblDatei->setText(ConfigDatei);
 
     // The delete panel starts closed.
@@ -695,7 +723,9 @@ void frmTrabolin::bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int))
             piepen();
         return;
     }
+    m_bearbeitet = true;
     m_tabelle.setzeAktuelleZeile(ergebnis.zeile);
+    m_bearbeitet = false;
     DBTabelle->viewport()->update();
 }
 

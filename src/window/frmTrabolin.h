@@ -38,6 +38,7 @@ class Zentralentreiber;
 class WavKlang;
 class Fensterbedienfeld;
 class Einzelinstanz;
+class Fahrbild;
 
 // The program's only window. It owns the table store and every control; the
 // controls are public so that the run logic, the serial port, the ECoS link and
@@ -120,6 +121,10 @@ public:
     Beschriftung *lblLaufzeitTitel;
     Beschriftung *lblStartzeit;
     Beschriftung *lblLaufzeit;
+    Beschriftung *lblDauerGesamtTitel;
+    Beschriftung *lblNochTitel;
+    Beschriftung *lblDauerGesamt; // one pass from the current line; " je Durchlauf" when endless
+    Beschriftung *lblNoch;        // the time left during a run or single line
 
     // --- address panel
     QFrame *pnlAdresse;
@@ -148,6 +153,9 @@ public:
     Beschriftung *lblZentrale;
     std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
     QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
+    // "über Netzwerk" beside each station the user may reach through the serial port or
+    // its network link; nullptr for the others.
+    std::vector<QCheckBox *> chkNetzwerk;
 
     Beschriftung *lblSchnittstelle;
     QComboBox *lstV24;
@@ -186,8 +194,9 @@ public:
     QCheckBox *chkEndlos;
     QCheckBox *chkSignal;
 
-    // --- table, release label, logo
+    // --- table, its step chart, release label, logo
     Tabellengitter *DBTabelle;
+    Fahrbild *imgFahrbild;
     Beschriftung *lblRelease;
     Beschriftung *lblLogo;
 
@@ -275,7 +284,18 @@ private:
     void frageNachChmBetrachter();
 
     void verbindeSteuerung();
+    // The step chart and the times beside "Startzeit" follow the table, the current
+    // line, the station and the run.
+    void verbindeFahrbild();
+    void zeigeFahrstand();
     void oeffneSchnittstelleBeimStart();
+    // True when station `option` is to be reached through its network link.
+    bool ueberNetzwerk(int option) const;
+    // The port or the link of station `option` has been opened: the run and power
+    // buttons are enabled now, or once a station that needs a moment has answered.
+    void zentraleGeoeffnet(int option);
+    // "connect" enabled for a network station and for one chosen "über Netzwerk".
+    void setzeVerbindenKnopf(int option);
     void schnittstelleVerloren();
     void verbindeEcos();
     // Shows the host and port of network station `option` in the fields, with its
@@ -286,7 +306,13 @@ private:
     void setzeNetzadresse(int option, const std::pair<QString, QString> &adresse);
     // How the shown network station reads a reply.
     Antwortwertung bewerteAntwort(const QString &antwort) const;
+    // Enables or disables "&starten", "St&op" and "aktuelle &Zeile " as the port or
+    // the ECoS's replies decide. "St&op" stays enabled whatever they decide while a
+    // run or a single line is going on, so a driving locomotive can always be stopped;
+    // afterwards it shows the last decision again.
     void setzeLaufknoepfe(bool aktiv);
+    void haltStoppknopfBereit();
+    void zeigeStoppknopf();
     // The ECoS cannot be reached: the run buttons go off and the user is told once,
     // after the run or single line that is going on.
     void ecosNichtErreichbar(const QString &text);
@@ -311,7 +337,9 @@ private:
     int m_netzOption = -1; // the network station the fields show
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
+    bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
+    bool m_bearbeitet = false;          // an editing command moves the cursor, not the run
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;

@@ -5,6 +5,7 @@
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
+#include "window/Tippgrenze.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +25,7 @@ namespace {
 // The labels of a network station's host and port after line 56.
 QString portLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" LocalPort"); }
 QString hostLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" IP-Adresse"); }
+QString netzwahlLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" über Netzwerk"); }
 
 } // namespace
 
@@ -50,7 +52,7 @@ Fehler frmTrabolin::subReadConfig()
         for (int c = 1; c <= anzahlZellen; ++c)
             m_tabelle.setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
     if (l.gilt(ez::adresse))
-        txtAdresse->setText(w.adresse);
+        setzeGanz(txtAdresse, w.adresse);
     const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
         {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
         {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
@@ -90,6 +92,8 @@ Fehler frmTrabolin::subReadConfig()
             host = w.weiterer(hostLabel(z));
         }
         setzeNetzadresse(i, {host, port});
+        if (chkNetzwerk[i] && l.gilt(ez::anzahl))
+            chkNetzwerk[i]->setChecked(w.weiterer(netzwahlLabel(z), QStringLiteral("0")) == u"1");
     }
     return l.fehler;
 }
@@ -123,6 +127,8 @@ QString frmTrabolin::subWriteConfig()
             w.weitere.append({portLabel(z), port});
             w.weitere.append({hostLabel(z), host});
         }
+        if (chkNetzwerk[i])
+            w.weitere.append({netzwahlLabel(z), ueberNetzwerk(i) ? QStringLiteral("1") : QStringLiteral("0")});
     }
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }
@@ -130,7 +136,7 @@ QString frmTrabolin::subWriteConfig()
 QStringList frmTrabolin::dateifilter()
 {
     return {QStringLiteral("Befehlsdateien (*.dat)"), QStringLiteral("Trabolin-Dateien (*.ini)"),
-            QStringLiteral("Alle Dateien (*.*)")};
+            QStringLiteral("Alle Dateien (*)")};
 }
 
 void frmTrabolin::mnuDatei_laden_Click()

@@ -7,6 +7,7 @@
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 
+#include <QButtonGroup>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -52,6 +53,11 @@ void frmTrabolin::verbindeEcos()
             ecosNichtErreichbar(QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
         };
         connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
+        // A station that needed a moment after the opening has answered (or not in time).
+        connect(netz, &Netzverbindung::zentraleBereit, this, [this, i] {
+            if (!m_schliesst && grpZentrale->checkedId() == i)
+                subV24ok(true);
+        });
         connect(netz, &Netzverbindung::verloren, this, [this, i, name] {
             if (m_schliesst)
                 return;
@@ -153,6 +159,8 @@ void frmTrabolin::btnEcos_Click()
         m_warVerbunden[m_netzOption] = true;
         btnListe->setEnabled(z.lokliste);
         btnLok->setEnabled(z.lokliste);
+        if (TCP->warteAufZentrale())
+            subV24ok(false); // on again when the station has answered
         return;
     }
     melde(QMessageBox::Critical, QStringLiteral(" Verbindungsaufbau gescheitert..."),
@@ -205,8 +213,10 @@ void frmTrabolin::TCP_DataArrival(const QString &antwort, qint64 ausgelassen)
 
 void frmTrabolin::setzeLaufknoepfe(bool aktiv)
 {
-    for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})
+    for (QPushButton *k : {btnStart, btnSendZeile})
         k->setEnabled(aktiv);
+    m_stoppFreigabe = aktiv;
+    zeigeStoppknopf();
 }
 
 void frmTrabolin::ecosNichtErreichbar(const QString &text)

@@ -40,7 +40,7 @@ void frmTrabolin::verbindeSteuerung()
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         const Zentralenzeile &z = stationen[i];
-        Netzverbindung *netz = z.verbindung ? z.verbindung(this) : nullptr;
+        Netzverbindung *netz = z.verbindung ? z.verbindung(this, *V24) : nullptr;
         if (netz)
             netz->setObjectName(QStringLiteral("TCP"));
         m_netz.push_back(netz);
@@ -48,7 +48,7 @@ void frmTrabolin::verbindeSteuerung()
         m_netzadressen.emplace_back(QString(), z.hatNetz() && !z.netzInFestenZeilen
                                                    ? QString::number(z.standardport) : QString());
         m_warVerbunden.push_back(false);
-        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz});
+        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, z.lesart});
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
         t->hinweis = [this, titel = u' ' + z.name + QStringLiteral("...")](const QString &text) {
@@ -69,11 +69,18 @@ void frmTrabolin::verbindeSteuerung()
     connect(btnParameterSetzen, &QPushButton::clicked, this, &frmTrabolin::btnParameterSetzen_Click);
     // toggled, not clicked: setting the box from the program has the same effect.
     connect(chkUSB, &QCheckBox::toggled, this, &frmTrabolin::chkUSB_Click);
-    for (int i = 0; i < int(optZentrale.size()); ++i)
+    for (int i = 0; i < int(optZentrale.size()); ++i) {
         connect(optZentrale[i], &QRadioButton::toggled, this, [this, i](bool an) {
             if (an)
                 optZentrale_Click(i);
         });
+        // The way to the station changes; nothing is opened or closed by it.
+        if (chkNetzwerk[i])
+            connect(chkNetzwerk[i], &QCheckBox::toggled, this, [this, i](bool an) {
+                m_netz[i]->setzeUeberNetzwerk(an);
+                setzeVerbindenKnopf(grpZentrale->checkedId());
+            });
+    }
     // The speed-step mode goes to the drivers whenever it changes.
     connect(lstFS, &QComboBox::currentIndexChanged, this, [this](int index) {
         for (const auto &t : m_treiber)
@@ -102,7 +109,9 @@ void frmTrabolin::verbindeSteuerung()
 
 void frmTrabolin::btnStart_Click()
 {
+    haltStoppknopfBereit();
     m_ablauf->btnStart_Click();
+    zeigeStoppknopf();
     zeigeAufgeschobeneMeldungen();
 }
 
@@ -113,8 +122,23 @@ void frmTrabolin::btnSendStop_Click()
 
 void frmTrabolin::btnSendZeile_Click()
 {
+    haltStoppknopfBereit();
     m_ablauf->btnSendZeile_Click();
+    zeigeStoppknopf();
     zeigeAufgeschobeneMeldungen();
+}
+
+void frmTrabolin::haltStoppknopfBereit()
+{
+    // A run or single line begins (a click during one is refused by the run logic):
+    // from here on the locomotive can always be stopped.
+    if (!m_ablauf->laeuft())
+        btnSendStop->setEnabled(true);
+}
+
+void frmTrabolin::zeigeStoppknopf()
+{
+    btnSendStop->setEnabled(m_stoppFreigabe || m_ablauf->laeuft());
 }
 
 void frmTrabolin::btnPower_Click(int index)
@@ -165,7 +189,12 @@ void frmTrabolin::btnParameterSetzen_Click()
     // The port is usable again: a report of the lost one is out of date.
     m_nachDemLauf.removeIf([](const auto &m) { return m.first == u"V24"; });
     melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
-    subV24ok(true);
+    const int option = grpZentrale->checkedId();
+    const Zentralenzeile *z = zentralenzeile(option);
+    if (z && z->istSeriell(ueberNetzwerk(option)))
+        zentraleGeoeffnet(option);
+    else
+        subV24ok(true);
 }
 
 void frmTrabolin::chkUSB_Click()
@@ -178,8 +207,9 @@ void frmTrabolin::chkUSB_Click()
 
 void frmTrabolin::oeffneSchnittstelleBeimStart()
 {
-    const Zentralenzeile *z = zentralenzeile(zentralenoption(Zentrale));
-    if (!z || !z->istSeriell())
+    const int option = zentralenoption(Zentrale);
+    const Zentralenzeile *z = zentralenzeile(option);
+    if (!z || !z->istSeriell(ueberNetzwerk(option)))
         return;
     V24->setzePortNummer(
         static_cast<int>(leseGanzzahl(lstV24->currentText(), Leerzeichen::ueberall)));
@@ -187,7 +217,26 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
         zentraleFehlerbehandlung(f);
         return;
     }
-    subV24ok(true);
+    zentraleGeoeffnet(option);
+}
+
+bool frmTrabolin::ueberNetzwerk(int option) const
+{
+    return option >= 0 && option < int(chkNetzwerk.size()) && chkNetzwerk[option]
+           && chkNetzwerk[option]->isChecked();
+}
+
+void frmTrabolin::zentraleGeoeffnet(int option)
+{
+    Netzverbindung *netz = option >= 0 ? m_netz[option] : nullptr;
+    // The buttons stay off while the station boots; they come on when it answers.
+    subV24ok(!(netz && netz->warteAufZentrale()));
+}
+
+void frmTrabolin::setzeVerbindenKnopf(int option)
+{
+    const Zentralenzeile *z = zentralenzeile(option);
+    btnEcos->setEnabled(z && z->hatNetz() && !z->istSeriell(ueberNetzwerk(option)));
 }
 
 void frmTrabolin::schnittstelleVerloren()
@@ -232,7 +281,10 @@ void frmTrabolin::optZentrale_Click(int index)
     chkUSB->setEnabled(z->usb);
     lblAdresse[0]->setText(z->adresseTitel);
     lblAdresse[1]->setText(z->adresseBereich);
-    btnEcos->setEnabled(z->hatNetz());
+    for (QCheckBox *netz : chkNetzwerk)
+        if (netz)
+            netz->setEnabled(netz == chkNetzwerk[index]);
+    setzeVerbindenKnopf(index);
     if (z->hatNetz())
         zeigeNetzfelder(index);
     if (!z->serielleVorgabe.isEmpty()) {

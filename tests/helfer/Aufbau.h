@@ -3,10 +3,12 @@
 // clock in virtual time, a recording port and a recording sound.
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
+#include "stations/dccex/DccexTreiber.h"
 #include "stations/ecos/EcosLink.h"
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
+#include "stations/Zentralenregister.h"
 #include "stations/z21/Z21Treiber.h"
 
 #include <QStringList>
@@ -41,6 +43,19 @@ private:
     const VirtuelleZeit &m_zeit;
 };
 
+// The way to a DCC-EX station: its commands on the recording port, open while the
+// ECoS link double is.
+class DccexAufPort : public DccexLink {
+public:
+    DccexAufPort(Ausgabe &port, const LinkMitschrift &link) : m_port(port), m_link(link) {}
+    bool offen() const override { return m_link.offen; }
+    void schreibe(const QByteArray &bytes) override { m_port.schreibe(bytes); }
+
+private:
+    Ausgabe &m_port;
+    const LinkMitschrift &m_link;
+};
+
 // The Z21 link as the tests see it: every datagram in hex with its virtual time.
 class Z21Mitschrift : public Z21Link {
 public:
@@ -67,12 +82,14 @@ struct Aufbau {
     Mitschrift port{zeit};
     KlangMitschrift klang{zeit};
     Ablauf ablauf{tabelle, feld, zeit, klang};
-    MaerklinTreiber maerklin{ablauf, port};
-    LenzTreiber lenz{ablauf, port};
+    MaerklinTreiber maerklin{ablauf, port, zentralenzeile(0)->lesart};
+    LenzTreiber lenz{ablauf, port, zentralenzeile(1)->lesart};
     LinkMitschrift link{zeit};
-    EcosTreiber ecos{ablauf, link};
+    EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};
+    DccexAufPort dccexLink{port, link};
+    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(3)->lesart};
     Z21Mitschrift z21link{zeit};
-    Z21Treiber z21{ablauf, z21link};
+    Z21Treiber z21{ablauf, z21link, zentralenzeile(zentralenoption(QStringLiteral("Z21")))->lesart};
     int nichtVerbunden = 0; // how often a network driver found no link
 
     Aufbau()
@@ -80,8 +97,9 @@ struct Aufbau {
         ablauf.setzeTreiber(0, &maerklin);
         ablauf.setzeTreiber(1, &lenz);
         ablauf.setzeTreiber(2, &ecos);
-        ablauf.setzeTreiber(3, &z21);
-        ecos.nichtVerbunden = z21.nichtVerbunden = [this] { ++nichtVerbunden; };
+        ablauf.setzeTreiber(3, &dccex);
+        ablauf.setzeTreiber(zentralenoption(QStringLiteral("Z21")), &z21);
+        ecos.nichtVerbunden = dccex.nichtVerbunden = z21.nichtVerbunden = [this] { ++nichtVerbunden; };
     }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }

@@ -6,13 +6,15 @@
 
 namespace trabolin {
 
-namespace {
+Z21Treiber::Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_link(link)
+{
+}
 
-qint64 alsZahl(const QString &text) { return leseGanzzahl(text, Leerzeichen::ueberall); }
-
-} // namespace
-
-Z21Treiber::Z21Treiber(Laufkontext &lauf, Z21Link &link) : DccTreiber(lauf), m_link(link) {}
+qint64 Z21Treiber::adresse() const
+{
+    return leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall);
+}
 
 std::optional<int> Z21Treiber::stufen(int fahrstufenIndex)
 {
@@ -47,24 +49,21 @@ bool Z21Treiber::modusGeht()
 
 bool Z21Treiber::sendeFahrstufe(quint8 fahrbyte)
 {
-    const auto datagramm = z21Fahrbefehl(alsZahl(m_lauf.adresseFeld()), m_stufen.value_or(128), fahrbyte);
+    const qint64 a = adresse();
+    const auto datagramm = z21Fahrbefehl(a, m_stufen.value_or(128), fahrbyte);
     if (!datagramm)
         return true; // an address without coding: nothing goes out, the line's pauses still run
     if (!sende(*datagramm))
         return false;
+    m_richtungFuer = a;
     m_vorwaerts = fahrbyte & 0x80;
     return true;
 }
 
-bool Z21Treiber::sendeFunktionen(int zeile)
+bool Z21Treiber::sendeFunktionen(const Programmzeile &zeile)
 {
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const qint64 adresse = alsZahl(m_lauf.adresseFeld());
-    // The cells read as for the Lenz function byte: any text switches a function on.
-    const quint8 bits = lenzFunktionsbyte(t.zelle(zeile, 4), t.zelle(zeile, 5), t.zelle(zeile, 6),
-                                          t.zelle(zeile, 7), t.zelle(zeile, 8));
     for (int f = 0; f <= 4; ++f) {
-        const auto datagramm = z21Funktionsbefehl(adresse, f, bits & (f == 0 ? 0x10 : 1 << (f - 1)));
+        const auto datagramm = z21Funktionsbefehl(adresse(), f, f == 0 ? zeile.licht : zeile.f[f - 1]);
         if (!datagramm)
             return true;
         if (!sende(*datagramm))
@@ -73,9 +72,11 @@ bool Z21Treiber::sendeFunktionen(int zeile)
     return true;
 }
 
-bool Z21Treiber::sendeStillstand()
+std::optional<QByteArray> Z21Treiber::haltebefehl() const
 {
-    return sendeFahrstufe(m_vorwaerts ? 0x80 : 0x00);
+    const qint64 a = adresse();
+    const bool vorwaerts = a == m_richtungFuer ? m_vorwaerts : true;
+    return z21Fahrbefehl(a, m_stufen.value_or(128), vorwaerts ? 0x80 : 0x00);
 }
 
 void Z21Treiber::power(int index)
@@ -87,9 +88,7 @@ void Z21Treiber::power(int index)
 void Z21Treiber::stoppeLok()
 {
     // At once and straight to the link: the run is being left behind.
-    const auto datagramm = z21Fahrbefehl(alsZahl(m_lauf.adresseFeld()), m_stufen.value_or(128),
-                                         m_vorwaerts ? 0x80 : 0x00);
-    if (datagramm)
+    if (const auto datagramm = haltebefehl())
         m_link.sende(*datagramm);
 }
 
@@ -105,25 +104,24 @@ void Z21Treiber::beginnePass()
     m_stufen = stufen(m_fahrstufenIndex);
 }
 
-bool Z21Treiber::sendeFahrt(int zeile)
+bool Z21Treiber::sendeFahrt(const Programmzeile &zeile)
 {
-    if (!modusGeht())
+    if (!modusGeht() || !sendeFahrstufe(lenzFahrbyte(alsInt16(zeile.fahrstufe), zeile.einheit)))
         return false;
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    if (!sendeFahrstufe(lenzFahrbyte(alsInt16(alsZahl(t.zelle(zeile, 3))), t.zelle(zeile, 2))))
-        return false;
-    m_lauf.subWarten(100);
+    m_lauf.subWarten(m_lesart.pauseMs);
     return sendeFunktionen(zeile);
 }
 
 bool Z21Treiber::sendePassende(const QString &)
 {
-    return modusGeht() && sendeStillstand();
+    // The direction of the last line driven, not of a line skipped.
+    const auto halt = haltebefehl();
+    return modusGeht() && (!halt || sende(*halt));
 }
 
 bool Z21Treiber::sendeHalt()
 {
-    return modusGeht() && sendeStillstand();
+    return sendePassende({});
 }
 
 bool Z21Treiber::sendeZeile()
@@ -132,19 +130,17 @@ bool Z21Treiber::sendeZeile()
     if (!modusGeht())
         return false;
     const Tabellenspeicher &t = m_lauf.tabelle();
-    const int zeile = t.aktuelleZeile();
-    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
-    const QString einheit = t.zelle(zeile, 2);
-
-    if (!sendeFahrstufe(lenzFahrbyte(leseGanzzahl(t.zelle(zeile, 3)), einheit)))
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    if (!sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit)))
         return false;
-    // As on the Lenz: 100 ms, then the functions after another 100 ms.
-    m_lauf.subWarten(100);
-    m_lauf.subWarten(100);
-    if (!sendeFunktionen(zeile))
+    // As on the Lenz: the functions after two pauses.
+    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
+        m_lauf.subWarten(m_lesart.pauseMs);
+    if (!sendeFunktionen(z))
         return false;
-    m_lauf.subWarten(wartezeitMs(dauer, einheit));
-    return sendeStillstand();
+    m_lauf.subWarten(z.warteMs);
+    const auto halt = haltebefehl();
+    return !halt || sende(*halt);
 }
 
 } // namespace trabolin
