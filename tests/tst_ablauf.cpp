@@ -6,6 +6,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <functional>
+
 using namespace trabolin;
 using namespace trabolin::test;
 
@@ -21,6 +24,9 @@ struct Fall {
     QStringList erwartet;
     qint64 ende = 0; // when the line or the run ends
     QString start = QStringLiteral("12:00:00"); // the start time shown after a run
+    qint64 schreibMs = 0; // how long each write takes
+    qint64 haltBei = 0;   // then `halt` runs as an event handler in the middle of the run
+    std::function<void(Aufbau &)> halt;
 };
 } // namespace
 
@@ -98,10 +104,31 @@ private slots:
         QTest::addColumn<Fall>("fall");
         QTest::newRow("dauer aus einem blank ist leer")
             << Fall{.tabelle = {" ,s,5"}, .erwartet = {"0 00 18", "500 40 18"}, .ende = 500};
+        // Writing takes time, but every command goes out on the table's own clock.
         QTest::newRow("ab zeile 5, endet an der leeren zeile 7") << Fall{
             .tabelle = {"1,s,1", "1,s,2", "1,s,3", "1,s,4", "2,s,5", "1,s,6", "", "1,s,8"}, .startzeile = 5,
             .erwartet = {"0 40 18", "500 05 18", "2500 40 18", "3000 06 18", "4000 00 18", "4500 40 18"},
-            .ende = 4500};
+            .ende = 4503, .schreibMs = 3};
+        // A handler holds the window (a modal box) past the end of line 1: less than a
+        // line late, the run makes the delay up at once; more, it starts afresh from
+        // there. A handler's own wait nested in the run's lasts its own time.
+        const QStringList dreiZeilen{"5,s,1", "5,s,2", "5,s,3"};
+        const QStringList ende{"16500 00 18", "17000 40 18"};
+        QTest::newRow("2 s festgehalten: wieder im takt") << Fall{.tabelle = dreiZeilen,
+            .erwartet = QStringList{"0 40 18", "500 01 18", "6000 40 18", "6000 02 18", "11000 40 18",
+                                    "11500 03 18"} + ende,
+            .ende = 17000, .haltBei = 4000, .halt = [](Aufbau &a) { a.zeit.jetzt += 2000; }};
+        QTest::newRow("9 s festgehalten: neu ab da") << Fall{.tabelle = dreiZeilen,
+            .erwartet = {"0 40 18", "500 01 18", "13000 40 18", "13500 02 18", "18500 40 18", "19000 03 18",
+                         "24000 00 18", "24500 40 18"},
+            .ende = 24500, .haltBei = 4000, .halt = [](Aufbau &a) { a.zeit.jetzt += 9000; }};
+        QTest::newRow("verschachteltes warten") << Fall{.tabelle = dreiZeilen,
+            .erwartet = QStringList{"0 40 18", "500 01 18", "5600 7F", "5600 40 18", "6000 02 18", "11000 40 18",
+                                    "11500 03 18"} + ende,
+            .ende = 17000, .haltBei = 5400, .halt = [](Aufbau &a) {
+                a.ablauf.subWarten(200);
+                a.port.schreibe("\x7F");
+            }};
         QTest::newRow("adresse 255 im lauf: zwei bytes") << Fall{.adresse = "255", .tabelle = {"1,s,9"},
             .erwartet = {"0 40 FF", "500 09 FF", "1500 00 FF", "2000 40 FF"}, .ende = 2000};
         QTest::newRow("adresse 256 im lauf: text") << Fall{.adresse = "256", .tabelle = {"1,s,9"},
@@ -155,6 +182,9 @@ private slots:
         a.feld.mitEndlos = fall.endlos;
         a.zeilen(fall.tabelle);
         a.tabelle.setzeAktuelleZeile(fall.startzeile);
+        a.port.schreibMs = fall.schreibMs;
+        if (fall.halt)
+            a.zeit.bei(fall.haltBei, [&] { fall.halt(a); });
         if (fall.stoppBei > 0)
             a.zeit.bei(fall.stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.stoppKlick(); // a stop from before the run only raises the flag, which the start lowers
@@ -168,6 +198,36 @@ private slots:
         } else {
             QCOMPARE(a.klaenge(), QStringList{QString::number(fall.ende) + QStringLiteral(" Signal.wav")});
         }
+    }
+
+    // An endless run of one line whose commands take time to write: after 1000 passes
+    // the first command at or after their end goes out at that very moment.
+    void tausendPaesse_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<qint64>("pass");
+        QTest::newRow("6021") << 0 << qint64(500 + 1000);
+        QTest::newRow("lenz") << 1 << qint64(100 + 1000);
+        QTest::newRow("ecos") << 2 << qint64(100 + 100 + 1000);
+    }
+    void tausendPaesse()
+    {
+        QFETCH(int, option);
+        QFETCH(qint64, pass);
+        Aufbau a;
+        a.feld.option = option;
+        a.feld.mitEndlos = true;
+        a.port.schreibMs = a.link.schreibMs = 2;
+        a.zeile(1, "1,s,5");
+        const qint64 ende = 1000 * pass;
+        a.zeit.bei(ende + 50, [&] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        QList<qint64> zeiten;
+        for (const auto &v : a.port.vorgaenge)
+            zeiten << v.zeit;
+        for (const QString &z : a.link.gesendet)
+            zeiten << z.section(u' ', 0, 0).toLongLong();
+        QCOMPARE(*std::lower_bound(zeiten.cbegin(), zeiten.cend(), ende), ende);
     }
 
     void laufzeitNachZweiMinuten()

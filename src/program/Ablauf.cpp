@@ -59,7 +59,11 @@ void Ablauf::subWarten(int dauerMs)
 {
     if (dauerMs < 0 || m_beendet)
         return;
-    m_zeit.warte(dauerMs, [this] { return m_zustand.stopp || m_beendet; });
+    const int wartezeit = m_zeitplan.wartezeit(dauerMs, m_zeit.monotonMs());
+    {
+        const Zeitplan::Ereignisse ereignisse(m_zeitplan);
+        m_zeit.warte(wartezeit, [this] { return m_zustand.stopp || m_beendet; });
+    }
     if (m_zustand.stopp && !m_beendet) {
         if (Zentralentreiber *t = treiber())
             t->stoppNachWarten();
@@ -68,6 +72,7 @@ void Ablauf::subWarten(int dauerMs)
 
 void Ablauf::verarbeiteEreignisse()
 {
+    const Zeitplan::Ereignisse ereignisse(m_zeitplan);
     m_zeit.verarbeiteEreignisse();
 }
 
@@ -167,6 +172,8 @@ void Ablauf::btnStart_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    // Time zero of the table, for all its passes.
+    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     setzeStartzeit();
     m_zustand.stopp = false;
@@ -186,6 +193,7 @@ void Ablauf::btnSendZeile_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     leseAdresse();
     m_zustand.stopp = false;

@@ -6,6 +6,7 @@
 // the moment it acts.
 #include "program/Tabelle.h"
 #include "program/Umgebung.h"
+#include "program/Zeitplan.h"
 #include "program/Zentralentreiber.h"
 
 #include <QObject>
@@ -43,7 +44,9 @@ public:
     bool beendet() const { return m_beendet; }
 
     // The one wait: `dauerMs` milliseconds with the window responsive, cut short
-    // by the stop flag, in which case the selected station's stop goes out.
+    // by the stop flag, in which case the selected station's stop goes out. Inside a
+    // run or a single line the run's own waits end on the deadlines of its schedule
+    // (Zeitplan), counted from the start, not from the moment the wait is called.
     void subWarten(int dauerMs);
     // Lets the window process its pending events once.
     void verarbeiteEreignisse();
@@ -90,6 +93,7 @@ private:
     Zeitbasis &m_zeit;
     Klang &m_klang;
     Laufzustand m_zustand;
+    Zeitplan m_zeitplan;
     std::array<Zentralentreiber *, 3> m_treiber{};
     int m_laeuft = 0;
     bool m_beendet = false;
