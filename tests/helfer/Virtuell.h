@@ -45,11 +45,7 @@ public:
     explicit Mitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
     QList<Schreibvorgang> vorgaenge;
     qint64 schreibMs = 0; // how far each write moves the clock on, as a slow port does
-    void schreibe(const QByteArray &bytes) override
-    {
-        vorgaenge.append({m_zeit.jetzt, bytes});
-        m_zeit.jetzt += schreibMs;
-    }
+    void schreibe(const QByteArray &b) override { vorgaenge.append({m_zeit.jetzt, b}); m_zeit.jetzt += schreibMs; }
     QByteArray alles() const;
 
 private:
