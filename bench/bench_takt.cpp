@@ -56,8 +56,6 @@ public:
     int zentraleOption() const override { return 0; }
     bool endlos() const override { return true; }
     bool signal() const override { return false; }
-    int fahrstufenIndex() const override { return 0; }
-    bool usbInterface() const override { return false; }
     QString startzeit() const override { return m_start; }
     void setzeStartzeit(const QString &text) override { m_start = text; }
     void setzeLaufzeit(const QString &) override {}

@@ -97,6 +97,24 @@ private slots:
             QCOMPARE(alsText(w.tabelle[0]), "5,s,28,X,,X,,");
     }
 
+    // Settings after line 56, three lines each; a file of 56 lines has none and is
+    // written back as it was. The reader takes every "[label]" line with its value
+    // line wherever it stands; a label at the very end has no value.
+    void weitereEinstellungen()
+    {
+        Einstellungen w = leseEinstellungen(vorlage()).werte;
+        QVERIFY(w.weitere.isEmpty());
+        QCOMPARE(schreibeEinstellungen(w), vorlage());
+        w.weitere = {{"Z21 LocalPort", "21105"}, {"Z21 IP-Adresse", ""}};
+        const QByteArray bytes = schreibeEinstellungen(w);
+        QCOMPARE(bytes, vorlage() + "\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n\r\n");
+        QCOMPARE(leseEinstellungen(bytes).werte.weitere, w.weitere);
+        const Einstellungslesung l = leseEinstellungen(vorlage() + "x\n[A]\nwert a\n[B]");
+        QCOMPARE(l.fehler.nummer, 0);
+        QCOMPARE(l.werte.weiterer("A"), "wert a");
+        QCOMPARE(l.werte.weiterer("B", "-"), "-");
+    }
+
     // 26 lines needed; more are ignored; a settings file is a program file too.
     void programm_data()
     {

@@ -24,8 +24,7 @@ struct Lauf {
     QStringList tabelle;
     int startzeile = 1;
     bool endlos = false;
-    qint64 eingriffBei = 0;  // 0: none
-    bool schliessen = false; // the window closes instead of a stop
+    qint64 eingriffBei = 0;  // a stop then; 0: none
     qint64 neueIdBei = 0;    // the ID becomes 1001 then; 0: never
     QStringList erwartet;
     int endsignale = 1;
@@ -106,18 +105,12 @@ private slots:
         QTest::newRow("endlos ohne gefahrene zeile endet") << Lauf{
             .tabelle = {"0,s,5"}, .endlos = true, .erwartet = {"0 set(1000,speed[0])"}, .endsignale = 2};
         // The cut-short wait sends nothing; the next line sends one stop and the run ends.
-        QTest::newRow("stopp in der wartezeit")
-            << Lauf{.tabelle = {"5,s,7", "5,s,8"}, .eingriffBei = 1000, .erwartet = gestoppt(7, 1000)};
         QTest::newRow("stopp zwischen den befehlen einer zeile") << Lauf{
             .tabelle = {"5,s,7", "5,s,8"},
             .eingriffBei = 50,
             .erwartet = {"0 set(1000,dir[1])", "50" + ohneFu, "50 set(1000,speed[7])", "50 set(1000,speed[0])"}};
         QTest::newRow("stopp in der letzten zeile beendet auch endlos")
             << Lauf{.tabelle = {"2,s,7"}, .endlos = true, .eingriffBei = 1000, .erwartet = gestoppt(7, 1000)};
-        // Closing the window stops the locomotive at once; nothing follows, no sound.
-        QTest::newRow("schliessen im lauf") << Lauf{.tabelle = {"60,s,5", "60,s,5"}, .endlos = true,
-                                                    .eingriffBei = 3000, .schliessen = true,
-                                                    .erwartet = gestoppt(5, 3000), .endsignale = 0};
         // Endless: each pass starts at line 1 and takes the ID afresh, so an edit
         // shows in the next pass.
         QTest::newRow("endlos, jeder pass liest die id") << Lauf{
@@ -136,7 +129,7 @@ private slots:
         a.zeilen(lauf.tabelle);
         a.tabelle.setzeAktuelleZeile(lauf.startzeile);
         if (lauf.eingriffBei > 0)
-            a.zeit.bei(lauf.eingriffBei, [&] { lauf.schliessen ? a.ablauf.beenden() : a.ablauf.stoppKlick(); });
+            a.zeit.bei(lauf.eingriffBei, [&] { a.ablauf.stoppKlick(); });
         if (lauf.neueIdBei > 0)
             a.zeit.bei(lauf.neueIdBei, [&] { a.feld.adresse = QStringLiteral("1001"); });
         a.ablauf.btnStart_Click();
@@ -217,20 +210,6 @@ private slots:
         a.link.offen = false;
         QVERIFY(!a.ecos.uebernehmeKontrolle());
         QCOMPARE(a.nichtVerbunden, 1);
-    }
-
-    // Without a link the single line ends at its first command, the user is told
-    // once, and no ring sounds as after a line that was driven.
-    void einzelzeileOhneLink()
-    {
-        Aufbau a;
-        aufEcos(a);
-        a.feld.mitSignal = true;
-        a.link.offen = false;
-        a.zeile(1, QStringLiteral("5,s,7"));
-        a.ablauf.btnSendZeile_Click();
-        QCOMPARE(a.nichtVerbunden, 1);
-        QVERIFY(a.klang.gespielt.isEmpty());
     }
 
     void power()

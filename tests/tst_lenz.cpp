@@ -146,8 +146,8 @@ private slots:
         Aufbau a;
         a.feld.option = 1;
         a.feld.adresse = lauf.adresse;
-        a.feld.fsIndex = lauf.modus;
-        a.feld.usb = lauf.usb;
+        a.lenz.setzeFahrstufen(lauf.modus);
+        a.lenz.setzeUsbInterface(lauf.usb);
         a.feld.mitSignal = true;
         a.feld.mitEndlos = lauf.endlos;
         a.zeilen(lauf.tabelle);

@@ -74,7 +74,7 @@ private slots:
             QSKIP("no pseudo-terminal on this machine");
     }
 
-    // A Lenz run through the window over the USB interface, long address: what the
+    // A Lenz run through the window over the USB interface, 128 speed steps, long address: what the
     // simulator understood, command by command (it takes only frames behind FF FE),
     // and the real pauses between the commands. A command may come a little late,
     // never early.
@@ -84,6 +84,7 @@ private slots:
         QVERIFY(a.f->btnStart->isEnabled());
         a.f->optZentrale[1]->click();
         a.f->chkUSB->setChecked(true);
+        a.f->lstFS->setCurrentText(QStringLiteral("128"));
         a.f->chkSignal->setChecked(true);
         a.f->txtAdresse->setText(QStringLiteral("1234"));
         a.zeile(1, QStringLiteral("1,S,7,X"));
@@ -94,7 +95,7 @@ private slots:
         // power is never switched).
         const auto lok = [](const char *befehl, const char *fahrt, const char *licht, const char *f1) {
             return QString::fromUtf8(befehl).leftJustified(11)
-                   + QStringLiteral("Lok 1234: %1 (14 FS) | Licht %2 F1 %3 F2 aus F3 aus F4 aus | Gleis unbekannt")
+                   + QStringLiteral("Lok 1234: %1 (128 FS) | Licht %2 F1 %3 F2 aus F3 aus F4 aus | Gleis unbekannt")
                          .arg(QString::fromUtf8(fahrt), licht, f1);
         };
         const QStringList ist = gedruckt(a.sim, 5);

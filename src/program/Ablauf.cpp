@@ -2,8 +2,6 @@
 
 #include "program/Zahlen.h"
 
-#include <limits>
-
 namespace trabolin {
 
 namespace {
@@ -20,18 +18,20 @@ private:
     int &m_zaehler;
 };
 
+// Remembers the driver that drives now, and forgets it when the handler ends.
+class Fahrender {
+public:
+    explicit Fahrender(Zentralentreiber *&ziel) : m_ziel(ziel) {}
+    ~Fahrender() { m_ziel = nullptr; }
+    void setze(Zentralentreiber *t) { m_ziel = t; }
+    Fahrender(const Fahrender &) = delete;
+    Fahrender &operator=(const Fahrender &) = delete;
+
+private:
+    Zentralentreiber *&m_ziel;
+};
+
 } // namespace
-
-int alsWartezeit(qint64 ms)
-{
-    return static_cast<int>(qBound(qint64(std::numeric_limits<int>::min()), ms,
-                                   qint64(std::numeric_limits<int>::max())));
-}
-
-int wartezeitMs(qint64 dauer, const QString &einheit)
-{
-    return alsWartezeit(dauer * ((einheit == u"s" || einheit == u"S") ? 1000 : 60000));
-}
 
 Ablauf::Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit, Klang &klang,
                QObject *parent)
@@ -41,8 +41,11 @@ Ablauf::Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zei
 
 void Ablauf::setzeTreiber(int option, Zentralentreiber *treiber)
 {
-    if (option >= 0 && option < int(m_treiber.size()))
-        m_treiber[option] = treiber;
+    if (option < 0)
+        return;
+    if (option >= int(m_treiber.size()))
+        m_treiber.resize(option + 1, nullptr);
+    m_treiber[option] = treiber;
 }
 
 Zentralentreiber *Ablauf::treiber() const
@@ -51,6 +54,11 @@ Zentralentreiber *Ablauf::treiber() const
     if (option < 0 || option >= int(m_treiber.size()))
         return nullptr;
     return m_treiber[option];
+}
+
+Zentralentreiber *Ablauf::aktiverTreiber() const
+{
+    return m_fahrender ? m_fahrender : treiber();
 }
 
 // ---------------------------------------------------------------- wait and stop
@@ -65,7 +73,7 @@ void Ablauf::subWarten(int dauerMs)
         m_zeit.warte(wartezeit, [this] { return m_zustand.stopp || m_beendet; });
     }
     if (m_zustand.stopp && !m_beendet) {
-        if (Zentralentreiber *t = treiber())
+        if (Zentralentreiber *t = aktiverTreiber())
             t->stoppNachWarten();
     }
 }
@@ -85,8 +93,8 @@ void Ablauf::stoppKlick()
 void Ablauf::beenden()
 {
     if (laeuft() && !m_beendet) {
-        if (Zentralentreiber *t = treiber())
-            t->stoppBeimSchliessen();
+        if (Zentralentreiber *t = aktiverTreiber())
+            t->stoppeLok();
     }
     m_beendet = true;
     m_zeit.wecke();
@@ -139,19 +147,6 @@ void Ablauf::spieleEndsignal()
         m_klang.spiele(QStringLiteral("Signal.wav"));
 }
 
-bool Ablauf::naechsterPass(bool gefahren)
-{
-    if (m_zustand.stopp || m_beendet)
-        return false;
-    if (m_bedienfeld.endlos() && gefahren) {
-        m_tabelle.setzeAktuelleZeile(1);
-        verarbeiteEreignisse(); // every pass lets the window in
-        return !m_beendet;
-    }
-    spieleEndsignal();
-    return false;
-}
-
 void Ablauf::spieleRing()
 {
     m_klang.spiele(QStringLiteral("ring.wav"));
@@ -178,12 +173,60 @@ void Ablauf::btnStart_Click()
     setzeStartzeit();
     m_zustand.stopp = false;
     leseAdresse();
+    m_zustand.gemerkteEinheit.clear();
+    fahrePaesse();
+}
 
-    bool endsignal = true;
-    if (Zentralentreiber *t = treiber())
-        endsignal = t->fahreProgramm();
-    if (endsignal)
+void Ablauf::fahrePaesse()
+{
+    using Ende = Passergebnis::Ende;
+    Fahrender fahrender(m_fahrender);
+    Zentralentreiber *bisher = nullptr;
+    int startzeile = m_tabelle.aktuelleZeile();
+    for (bool ersterPass = true;; ersterPass = false) {
+        // Each pass goes to the station selected when it starts. When that changed,
+        // the locomotive is stopped on the old station first: no locomotive is left
+        // driving on a station the run no longer talks to.
+        Zentralentreiber *t = treiber();
+        if (bisher && t != bisher)
+            bisher->stoppeLok();
+        fahrender.setze(t);
+        if (!t) {
+            spieleEndsignal();
+            return;
+        }
+        // Each later pass is a new start: the stop flag and the address are taken
+        // afresh (the first pass has them from "starten").
+        if (!ersterPass) {
+            if (t->startzeitJePass())
+                setzeStartzeit();
+            m_zustand.stopp = false;
+            leseAdresse();
+        }
+        const Passergebnis pass = t->fahrePass(startzeile);
+        bisher = t;
+        if (pass.ende == Ende::abgebrochen || m_beendet)
+            return;
+        // A stop raised during the pass's last line ends the run too, also in endless mode.
+        if (pass.ende == Ende::gestoppt || m_zustand.stopp) {
+            spieleEndsignal();
+            return;
+        }
+        // Endless mode starts again at line 1, also after a first pass that began on
+        // an empty line below filled ones. A pass from line 1 that drove no line would
+        // only spin: it ends the run like a run without endless mode.
+        if (m_bedienfeld.endlos() && (pass.gefahren || startzeile != 1)) {
+            m_tabelle.setzeAktuelleZeile(1);
+            verarbeiteEreignisse(); // every pass lets the window in
+            if (m_beendet)
+                return;
+            startzeile = 1;
+            continue;
+        }
+        t->programmende();
         spieleEndsignal();
+        return;
+    }
 }
 
 void Ablauf::btnSendZeile_Click()
@@ -193,11 +236,13 @@ void Ablauf::btnSendZeile_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    Fahrender fahrender(m_fahrender);
     const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     leseAdresse();
     m_zustand.stopp = false;
     Zentralentreiber *t = treiber();
+    fahrender.setze(t);
     const bool gesendet = !t || t->sendeZeile();
     if (gesendet && m_bedienfeld.signal() && !m_beendet)
         spieleRing();

@@ -55,11 +55,9 @@ class Bedienfeld {
 public:
     virtual ~Bedienfeld() = default;
     virtual QString adresseText() const = 0;     // txtAdresse
-    virtual int zentraleOption() const = 0;      // optZentrale: 0, 1, 2, or -1 for none
+    virtual int zentraleOption() const = 0;      // optZentrale: 0 and up, or -1 for none
     virtual bool endlos() const = 0;             // chkEndlos
     virtual bool signal() const = 0;             // chkSignal
-    virtual int fahrstufenIndex() const = 0;     // lstFS: 0 to 3, -1 for none
-    virtual bool usbInterface() const = 0;       // USBInterface (chkUSB)
     virtual QString startzeit() const = 0;       // lblStartzeit
     virtual void setzeStartzeit(const QString &text) = 0;
     virtual void setzeLaufzeit(const QString &text) = 0; // lblLaufzeit

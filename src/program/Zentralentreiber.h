@@ -1,20 +1,44 @@
 #pragma once
 // What the run logic asks of a command station. Each kind of station has one driver
-// in its own folder under stations/; the run logic keeps only what all of them
-// share (run state, stop flag, the wait, the times, the end sound) and hands the
-// station's own work to the driver of the station selected at that moment.
+// in its own folder under stations/ and one row in the station registry; the run
+// logic keeps what all of them share (run state, stop flag, the wait, the passes,
+// the times, the end sound) and asks the driver of the station selected at that
+// moment for the station's own work.
+#include <QString>
+#include <functional>
 
 namespace trabolin {
+
+// How a pass of a run ended.
+struct Passergebnis {
+    enum class Ende {
+        regulaer,   // at an empty "Dauer" or after line 25: the run goes on or ends normally
+        gestoppt,   // a stop ended the run and the station's stop went out: one end sound
+        abgebrochen // the run ends without an end sound (closing, no link, the 6021 stop)
+    };
+    Ende ende = Ende::regulaer;
+    bool gefahren = false; // at least one line was driven
+};
+
+// How a reply of a network station reads.
+enum class Antwortwertung {
+    keine,  // neither an error nor a success: nothing changes
+    fehler, // red field, run buttons disabled
+    ok,     // green field, run buttons enabled
+};
 
 class Zentralentreiber {
 public:
     virtual ~Zentralentreiber() = default;
 
-    // "&starten": drives the table from the grid's current line until the run is
-    // over. The run logic has already written the start time, lowered the stop
-    // flag and read the address. Returns whether the end sound is due now (when
-    // "akustisches Signal bei Programmende" is ticked): false leaves it out.
-    virtual bool fahreProgramm() = 0;
+    // One pass of a run from `startzeile` to an empty "Dauer" or line 25. The run
+    // logic has written the start time, lowered the stop flag and read the address.
+    virtual Passergebnis fahrePass(int startzeile) = 0;
+    // True when every pass writes a new start time (the running time starts again
+    // from 00:00:00), false when the start time is written once per run.
+    virtual bool startzeitJePass() const { return false; }
+    // The program has ended without endless mode; the run's end sound follows.
+    virtual void programmende() {}
 
     // "aktuelle &Zeile ": sends the current line, waits out its duration and stops
     // the locomotive. The ring sequence that follows is the run logic's; it sounds
@@ -28,9 +52,30 @@ public:
     // "Power of&f" (index 0) and "Power o&n" (index 1).
     virtual void power(int index) = 0;
 
-    // The window closes while a run or a single line is going on: the locomotive
-    // is stopped now, before the port or the link is closed.
-    virtual void stoppBeimSchliessen() = 0;
+    // Stops the locomotive at once, with what "St&op" ends in on this station: when
+    // the window closes during a run or a single line, and when a run moves on to
+    // another station.
+    virtual void stoppeLok() = 0;
+
+    // The shared controls, handed over whenever they change: "Fahrstufen" (index
+    // 0 to 3 of "14", "27", "28", "128", -1 for none) and "USB-Interface". A station
+    // whose row does not enable them leaves them alone.
+    virtual void setzeFahrstufen(int index) { (void)index; }
+    virtual void setzeUsbInterface(bool an) { (void)an; }
+
+    // The buttons of a network station: "Lokliste einlesen", "Kontrolle übernehmen"
+    // (false when the link was not connected) and the judgement of a reply.
+    virtual void leseLokliste() {}
+    virtual bool uebernehmeKontrolle() { return true; }
+    virtual Antwortwertung bewerteAntwort(const QString &antwort) const
+    {
+        (void)antwort;
+        return Antwortwertung::keine;
+    }
+
+    // Called when a command could not go out because the link is not connected;
+    // the handler then ends. The window tells the user once, after the run.
+    std::function<void()> nichtVerbunden;
 };
 
 } // namespace trabolin

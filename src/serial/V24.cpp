@@ -393,6 +393,13 @@ void SerielleSchnittstelle::portFehler(QSerialPort::SerialPortError fehler)
         Qt::QueuedConnection);
 }
 
+void SerielleSchnittstelle::setzeHandshake(bool an)
+{
+    const auto art = an ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl;
+    if (m_port.flowControl() != art)
+        m_port.setFlowControl(art);
+}
+
 Fehler SerielleSchnittstelle::setzeEinstellungen(const QString &text)
 {
     QString grund;

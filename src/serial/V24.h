@@ -1,6 +1,7 @@
 #pragma once
 // The one serial port of the program: the Lenz interface or the 6051 / IntelliBox
 // interface hangs on it. The port is written only; the window owns one of them, its port `V24`.
+#include "program/Fehler.h"
 #include "program/Umgebung.h"
 
 #include <QCoreApplication>
@@ -23,13 +24,6 @@ inline constexpr int oeffnenFehlgeschlagen = 8010; // any other failure while op
 inline constexpr int komponenteFehlt = 429;       // reported silently
 inline constexpr int dialogAbgebrochen = 32755;   // reported silently
 } // namespace fehlernummer
-
-// A pending error: number 0 means none.
-struct Fehler {
-    int nummer = 0;
-    QString beschreibung;
-    explicit operator bool() const { return nummer != 0; }
-};
 
 // A message box text of the central error report.
 struct Meldung {
@@ -94,6 +88,8 @@ public:
     // error the previous settings stay in force.
     Fehler setzeEinstellungen(const QString &text);
     QString einstellungen() const;
+    // RTS/CTS handshake on (the start setting) or off, for the station chosen.
+    void setzeHandshake(bool an);
 
     // One write of the whole byte string. A closed or vanished port takes nothing.
     void schreibe(const QByteArray &bytes) override;

@@ -114,8 +114,30 @@ Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name)
         return l;
     }
     w.usb = leseZahl(zeile) == -1;
-    wert(ez::ecosPort, w.ecosPort) && wert(ez::ecosAdresse, w.ecosAdresse);
+    if (!wert(ez::ecosPort, w.ecosPort) || !wert(ez::ecosAdresse, w.ecosAdresse))
+        return l;
+    // Further settings: a "[label]" line and its value line, wherever they stand; a
+    // few hundred are more than the stations will ever need.
+    constexpr qsizetype hoechstensWeitere = 256;
+    for (auto text = leser.naechste(); text && w.weitere.size() < hoechstensWeitere;
+         text = leser.naechste()) {
+        if (!(text->startsWith(u'[') && text->endsWith(u']')))
+            continue;
+        const QString label = text->mid(1, text->size() - 2);
+        const auto wertzeile = leser.naechste();
+        if (!wertzeile)
+            break;
+        w.weitere.append({label, *wertzeile});
+    }
     return l;
+}
+
+QString Einstellungen::weiterer(const QString &label, const QString &vorgabe) const
+{
+    for (const auto &[l, wert] : weitere)
+        if (l == label)
+            return wert;
+    return vorgabe;
 }
 
 Einstellungslesung leseEinstellungen(const QByteArray &bytes)
@@ -145,6 +167,8 @@ QByteArray schreibeEinstellungen(const Einstellungen &w)
     paar("[USB-Interface]", w.usb ? QStringLiteral("-1 ") : QStringLiteral(" 0 "));
     paar("[Ecos LocalPort]", w.ecosPort);
     paar("[Ecos IP-Adresse]", w.ecosAdresse);
+    for (const auto &[label, wert] : w.weitere)
+        zeilen << QString() << u'[' + label + u']' << wert;
     QByteArray bytes;
     for (const QString &z : zeilen)
         bytes += z.toLatin1() + zeilenende;

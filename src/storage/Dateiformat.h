@@ -8,7 +8,7 @@
 // type into the address or host fields. A character without a Latin-1 code is
 // written as "?".
 #include "program/Tabelle.h"
-#include "serial/V24.h"
+#include "program/Fehler.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -47,6 +47,11 @@ struct Einstellungen {
     QString zentrale;
     bool usb = false;
     QString ecosPort, ecosAdresse;
+    // The settings after line 56, each written as an empty line, "[label]" and the
+    // value line: label and value, in file order.
+    QList<std::pair<QString, QString>> weitere;
+    // The value of `label` after line 56, or `vorgabe` when the file has none.
+    QString weiterer(const QString &label, const QString &vorgabe = {}) const;
 };
 
 // File lines that carry the values (the line of each value in the settings file).
@@ -69,10 +74,13 @@ struct Einstellungslesung {
 };
 
 // Reads the settings file from an open device. Blank value lines of the five
-// serial settings get their defaults ("1", "9600", "N", "8", "1").
+// serial settings get their defaults ("1", "9600", "N", "8", "1"). After line 56
+// every "[label]" line with a line after it gives a further setting; the file may
+// end at line 56.
 Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name = {});
 Einstellungslesung leseEinstellungen(const QByteArray &bytes);
-// The exact bytes of the settings file: 56 lines, each ending in CR LF.
+// The exact bytes of the settings file: 56 lines and three for each further
+// setting, each ending in CR LF.
 QByteArray schreibeEinstellungen(const Einstellungen &werte);
 
 // Reads a program file (or the first 26 lines of a settings file). Nothing when the

@@ -13,8 +13,6 @@ QString Fensterbedienfeld::adresseText() const { return m_fenster.txtAdresse->te
 int Fensterbedienfeld::zentraleOption() const { return m_fenster.grpZentrale->checkedId(); }
 bool Fensterbedienfeld::endlos() const { return m_fenster.chkEndlos->isChecked(); }
 bool Fensterbedienfeld::signal() const { return m_fenster.chkSignal->isChecked(); }
-int Fensterbedienfeld::fahrstufenIndex() const { return m_fenster.lstFS->currentIndex(); }
-bool Fensterbedienfeld::usbInterface() const { return m_fenster.USBInterface; }
 QString Fensterbedienfeld::startzeit() const { return m_fenster.lblStartzeit->text(); }
 void Fensterbedienfeld::setzeStartzeit(const QString &text) { m_fenster.lblStartzeit->setText(text); }
 void Fensterbedienfeld::setzeLaufzeit(const QString &text) { m_fenster.lblLaufzeit->setText(text); }

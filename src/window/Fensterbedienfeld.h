@@ -14,8 +14,6 @@ public:
     int zentraleOption() const override;
     bool endlos() const override;
     bool signal() const override;
-    int fahrstufenIndex() const override;
-    bool usbInterface() const override;
     QString startzeit() const override;
     void setzeStartzeit(const QString &text) override;
     void setzeLaufzeit(const QString &text) override;

@@ -4,11 +4,8 @@
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/WavKlang.h"
-#include "serial/Zentrale.h"
-#include "stations/ecos/EcosTreiber.h"
-#include "stations/ecos/EcosVerbindung.h"
-#include "stations/lenz/LenzTreiber.h"
-#include "stations/maerklin/MaerklinTreiber.h"
+#include "program/Netzverbindung.h"
+#include "stations/Zentralenregister.h"
 #include "window/Einzelinstanz.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
@@ -410,20 +407,22 @@ QWidget *frmTrabolin::baueProgrammpanel()
 
     // Command station
     lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
-    optZentrale[0] = benannt(new QRadioButton(QStringLiteral("&6021, IB, MC")), QStringLiteral("optZentrale_0"));
-    optZentrale[0]->setToolTip(QStringLiteral(" 6021 & 6051, IntelliBox, MasterControl u.ä. "));
-    optZentrale[1] = benannt(new QRadioButton(QStringLiteral("&Lenz V3.0")), QStringLiteral("optZentrale_1"));
-    optZentrale[1]->setToolTip(QStringLiteral(" Lenz LZ100 V3.0"));
-    optZentrale[2] = benannt(new QRadioButton(QStringLiteral("Ecos")), QStringLiteral("optZentrale_2"));
     grpZentrale = new QButtonGroup(this);
     grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
     auto *zentralen = new QHBoxLayout;
-    for (int i = 0; i < 3; ++i) {
-        grpZentrale->addButton(optZentrale[i], i);
-        zentralen->addWidget(optZentrale[i]);
+    const auto &stationen = zentralenregister();
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        auto *option = benannt(new QRadioButton(stationen[i].titel), QStringLiteral("optZentrale_%1").arg(i));
+        option->setToolTip(stationen[i].tipp);
+        optZentrale.push_back(option);
+        grpZentrale->addButton(option, i);
+        zentralen->addWidget(option);
     }
     zentralen->addStretch(1);
-    optZentrale[2]->setChecked(true);
+    // The window starts on the registry's start station, with the start captions of the address.
+    const int start = startoption();
+    optZentrale[start]->setChecked(true);
+    const Zentralenzeile &startzeile = stationen[start];
     spalte->addWidget(lblZentrale);
     spalte->addLayout(zentralen);
     spalte->addWidget(trennlinie());
@@ -453,15 +452,15 @@ QWidget *frmTrabolin::baueProgrammpanel()
     btnParameterSetzen = knopf(QStringLiteral("btnParameterSetzen"), QStringLiteral("&Parameter setzen"));
     chkUSB = benannt(new QCheckBox(QStringLiteral("&USB-Interface     ")), QStringLiteral("chkUSB"));
     chkUSB->setToolTip(QStringLiteral(" bei Verwendung des Lenz USB-Interfaces "));
-    chkUSB->setEnabled(false); // only the Lenz station uses it
+    chkUSB->setEnabled(startzeile.usb); // only the stations whose row says so use it
     imgUSB = bild(QStringLiteral("imgUSB"), QStringLiteral(":/usb.png"), QStringLiteral("USB-Interface"));
     imgUSB->hide();
     lblFS = benannt(new Beschriftung(QStringLiteral("Fahrstufen")), QStringLiteral("lblFS"));
     lstFS = liste(QStringLiteral("lstFS"),
                   {QStringLiteral("14"), QStringLiteral("27"), QStringLiteral("28"), QStringLiteral("128")},
                   0, false);
-    lblFS->setEnabled(false);
-    lstFS->setEnabled(false);
+    lblFS->setEnabled(startzeile.fahrstufen);
+    lstFS->setEnabled(startzeile.fahrstufen);
 
     lblSchnittstelle->setBuddy(lstV24);
     lblBaudrate->setBuddy(lstBaudrate);
@@ -502,16 +501,15 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
     txtLocalPort->setMaxLength(5);
-    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"),
-                     QStringLiteral(" setzt den von ESU vorgegebenen Standardwert "));
-    btnEcos = knopf(QStringLiteral("btnEcos"), QStringLiteral("PC mit Ecos verbinden"),
-                    QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her "));
+    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
+    btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
+    btnEcos->setEnabled(startzeile.hatNetz());
     btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
                      QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
     btnListe->setEnabled(false);
     btnLok = knopf(QStringLiteral("btnLok"), QStringLiteral("Kontrolle übernehmen"), lokTippAnfang + u' ');
     btnLok->setEnabled(false);
-    lblRX = benannt(new Beschriftung(QStringLiteral("letzte Antwort der Ecos")), QStringLiteral("lblRX"));
+    lblRX = benannt(new Beschriftung(startzeile.antwortTitel), QStringLiteral("lblRX"));
     txtRX = benannt(new Antwortfeld, QStringLiteral("txtRX"));
     txtRX->setMinimumHeight(fontMetrics().height() * 4);
 
@@ -656,8 +654,10 @@ void frmTrabolin::Form_Unload()
         if (!fehler.isEmpty())
             melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
     }
-    if (optZentrale[optionEcos]->isChecked())
-        TCP->schliesse();
+    // The link of the selected network station closes.
+    const int gewaehlt = grpZentrale->checkedId();
+    if (gewaehlt >= 0 && m_netz[gewaehlt])
+        m_netz[gewaehlt]->schliesse();
 }
 
 void frmTrabolin::closeEvent(QCloseEvent *ereignis)

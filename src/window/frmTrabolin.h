@@ -1,5 +1,6 @@
 #pragma once
 #include "program/Tabelle.h"
+#include "program/Zentralentreiber.h"
 #include "serial/V24.h"
 #include "window/Antwortfeld.h"
 #include "window/Beschriftung.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -30,11 +32,9 @@ class QTextBrowser;
 namespace trabolin {
 
 class Ablauf;
-class EcosTreiber;
-class EcosVerbindung;
-class LenzTreiber;
-class MaerklinTreiber;
 class EchteZeit;
+class Netzverbindung;
+class Zentralentreiber;
 class WavKlang;
 class Fensterbedienfeld;
 class Einzelinstanz;
@@ -97,6 +97,9 @@ public:
     // or the message saying why it could not be written).
     Fehler subReadConfig();
     QString subWriteConfig();
+    // Host and port of the network station whose values "IP-Adresse" and "LocalPort"
+    // show (the selected one, or the network station selected last), mirrors of the
+    // two fields; every other network station keeps its own until it is selected.
     QString EcosIPAdresse;
     QString EcosLocalPort;
     QString ConfigDatei;
@@ -143,8 +146,8 @@ public:
     // --- station and connection panel
     QFrame *pnlProgramm;
     Beschriftung *lblZentrale;
-    std::array<QRadioButton *, 3> optZentrale;
-    QButtonGroup *grpZentrale; // ids 0 to 2, as the indexes of optZentrale
+    std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
+    QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
 
     Beschriftung *lblSchnittstelle;
     QComboBox *lstV24;
@@ -201,7 +204,7 @@ public:
 
     // --- serial port, station and run
     SerielleSchnittstelle *V24;  // the one serial port
-    QString Zentrale;            // station code: "DCC", "Lenz" or "Ecos"
+    QString Zentrale;            // station code of the selected row ("DCC", "Lenz", "Ecos", ...)
     bool USBInterface = false;   // the Lenz USB interface is used (chkUSB)
     Ablauf &ablauf() { return *m_ablauf; }
     QString programmVerzeichnis() const { return m_programmVerzeichnis; }
@@ -215,9 +218,8 @@ public:
     void chkUSB_Click();
     void optZentrale_Click(int index);
 
-    // --- ECoS
-    EcosVerbindung *TCP;         // the TCP link to the ECoS
-    EcosTreiber &ecos() { return *m_ecos; }
+    // --- network stations
+    Netzverbindung *TCP;         // the link of the network station the fields show
     // Characters of a reply shown in txtRX at most; a longer reply is shown with
     // its start and its end, and the number of characters left out between them.
     static constexpr qsizetype anzeigeKappe = 64 * 1024;
@@ -276,6 +278,14 @@ private:
     void oeffneSchnittstelleBeimStart();
     void schnittstelleVerloren();
     void verbindeEcos();
+    // Shows the host and port of network station `option` in the fields, with its
+    // connect button and reply label.
+    void zeigeNetzfelder(int option);
+    // Host and port (in that order) of network station `option`, and setting them.
+    std::pair<QString, QString> netzadresse(int option) const;
+    void setzeNetzadresse(int option, const std::pair<QString, QString> &adresse);
+    // How the shown network station reads a reply.
+    Antwortwertung bewerteAntwort(const QString &antwort) const;
     void setzeLaufknoepfe(bool aktiv);
     // The ECoS cannot be reached: the run buttons go off and the user is told once,
     // after the run or single line that is going on.
@@ -292,9 +302,12 @@ private:
     std::unique_ptr<WavKlang> m_klang;
     std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
     std::unique_ptr<Ablauf> m_ablauf;
-    std::unique_ptr<MaerklinTreiber> m_maerklin;
-    std::unique_ptr<LenzTreiber> m_lenz;
-    std::unique_ptr<EcosTreiber> m_ecos;
+    // Per row of the station registry: its driver, its network link (or nullptr) and,
+    // for a network station not shown in the fields, its host and port.
+    std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;
+    std::vector<Netzverbindung *> m_netz;
+    std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
+    int m_netzOption = -1; // the network station the fields show
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
     bool m_schliesst = false;           // shutdown has begun

@@ -3,6 +3,7 @@
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
+#include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
 
 #include <QCheckBox>
@@ -18,6 +19,14 @@ namespace trabolin {
 
 // "Trabolin.ini" beside the program, or in the user's folder when the program's
 // folder is not writable (an installed package).
+namespace {
+
+// The labels of a network station's host and port after line 56.
+QString portLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" LocalPort"); }
+QString hostLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" IP-Adresse"); }
+
+} // namespace
+
 QString frmTrabolin::einstellungsPfad() const
 {
     return QDir::toNativeSeparators(
@@ -28,7 +37,6 @@ Fehler frmTrabolin::subReadConfig()
 {
     namespace ez = einstellungszeile;
     ConfigDatei = einstellungsPfad();
-    ablauf().zustand().XLRichtung = 1;
 
     QFile datei(ConfigDatei);
     if (const Fehler f = oeffneZumLesen(datei))
@@ -53,23 +61,36 @@ Fehler frmTrabolin::subReadConfig()
             liste.first->setEditText(*liste.second);
     if (l.gilt(ez::zentrale)) {
         Zentrale = w.zentrale;
-        // Selecting an option that is not yet selected runs the station switch.
-        if (Zentrale == QLatin1String("DCC")) {
-            optZentrale[0]->setChecked(true);
-        } else if (Zentrale == QLatin1String("Lenz")) {
-            optZentrale[1]->setChecked(true);
-        } else if (Zentrale == QLatin1String("Ecos")) {
-            optZentrale[2]->setChecked(true);
-            lblAdresse[0]->setText(QStringLiteral("ID:"));
-            lblAdresse[1]->setText(QStringLiteral("1000..."));
+        // Selecting an option that is not yet selected runs the station switch; for
+        // the one already selected only its address captions are set. Any other
+        // code selects nothing.
+        if (const int option = zentralenoption(Zentrale); option >= 0) {
+            optZentrale[option]->setChecked(true);
+            lblAdresse[0]->setText(zentralenregister()[option].adresseTitel);
+            lblAdresse[1]->setText(zentralenregister()[option].adresseBereich);
         }
     }
     if (l.gilt(ez::usb))
         chkUSB->setChecked(w.usb);
-    if (l.gilt(ez::ecosPort))
-        EcosLocalPort = w.ecosPort;
-    if (l.gilt(ez::ecosAdresse))
-        EcosIPAdresse = w.ecosAdresse;
+    // Each network station's host and port: those in lines 52 to 56, the others
+    // after line 56, with the station's default port when the file has none.
+    const auto &stationen = zentralenregister();
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        const Zentralenzeile &z = stationen[i];
+        if (!z.hatNetz())
+            continue;
+        auto [host, port] = netzadresse(i);
+        if (z.netzInFestenZeilen) {
+            if (l.gilt(ez::ecosPort))
+                port = w.ecosPort;
+            if (l.gilt(ez::ecosAdresse))
+                host = w.ecosAdresse;
+        } else if (l.gilt(ez::anzahl)) {
+            port = w.weiterer(portLabel(z), QString::number(z.standardport));
+            host = w.weiterer(hostLabel(z));
+        }
+        setzeNetzadresse(i, {host, port});
+    }
     return l.fehler;
 }
 
@@ -87,8 +108,22 @@ QString frmTrabolin::subWriteConfig()
     w.stopbits = lstStopbits->currentText();
     w.zentrale = Zentrale;
     w.usb = USBInterface;
-    w.ecosPort = EcosLocalPort;
-    w.ecosAdresse = EcosIPAdresse;
+    // Lines 52 to 56 hold one network station's host and port, the lines after 56
+    // those of the others, in the order of the registry.
+    const auto &stationen = zentralenregister();
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        const Zentralenzeile &z = stationen[i];
+        if (!z.hatNetz())
+            continue;
+        const auto [host, port] = netzadresse(i);
+        if (z.netzInFestenZeilen) {
+            w.ecosPort = port;
+            w.ecosAdresse = host;
+        } else {
+            w.weitere.append({portLabel(z), port});
+            w.weitere.append({hostLabel(z), host});
+        }
+    }
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }
 

@@ -1,12 +1,11 @@
-// The main window's ECoS controls: host and port, the connection, the replies in
-// txtRX, the locomotive list and the control request.
+// The main window's network controls: host and port, the connection, the replies in
+// txtRX, the locomotive list and the control request, for the network station the
+// fields show.
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
-#include "serial/Zentrale.h"
-#include "stations/ecos/EcosBefehle.h"
-#include "stations/ecos/EcosTreiber.h"
-#include "stations/ecos/EcosVerbindung.h"
+#include "program/Netzverbindung.h"
+#include "stations/Zentralenregister.h"
 
 #include <QLineEdit>
 #include <QPalette>
@@ -18,7 +17,11 @@ namespace trabolin {
 
 namespace {
 
-const QString ecosTitel = QStringLiteral(" Ecos...");
+// " Ecos...": the title of the messages of a network station.
+QString netzTitel(const Zentralenzeile &z)
+{
+    return u' ' + z.name + QStringLiteral("...");
+}
 
 // The port as the user typed it, blanks around it allowed: 1 to 65535, or 0 for
 // anything else.
@@ -39,47 +42,102 @@ quint16 leseTcpPort(const QString &text)
 
 void frmTrabolin::verbindeEcos()
 {
-    TCP = new EcosVerbindung(this);
-    TCP->setObjectName(QStringLiteral("TCP"));
-    m_ecos = std::make_unique<EcosTreiber>(*m_ablauf, *TCP);
-    m_ablauf->setzeTreiber(optionEcos, m_ecos.get());
-    m_ecos->nichtVerbunden = [this] { ecosNichtErreichbar(QStringLiteral("Die Ecos ist nicht verbunden !")); };
+    const auto &stationen = zentralenregister();
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        Netzverbindung *netz = m_netz[i];
+        if (!netz)
+            continue;
+        const QString name = stationen[i].name;
+        m_treiber[i]->nichtVerbunden = [this, name] {
+            ecosNichtErreichbar(QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
+        };
+        connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
+        connect(netz, &Netzverbindung::verloren, this, [this, i, name] {
+            if (m_schliesst)
+                return;
+            // A run on this station ends now rather than after its line: the stop ends
+            // the wait, and the stop command that follows finds no link.
+            if (m_ablauf->laeuft() && m_ablauf->aktiverTreiber() == m_treiber[i].get())
+                m_ablauf->stoppKlick();
+            ecosNichtErreichbar(QStringLiteral("Die Verbindung zur %1 ist abgebrochen !").arg(name));
+        });
+    }
+    // The fields show the start station's host and port, or those of the first network station.
+    m_netzOption = stationen[startoption()].hatNetz() ? startoption() : -1;
+    for (int i = 0; m_netzOption < 0 && i < int(stationen.size()); ++i)
+        if (stationen[i].hatNetz())
+            m_netzOption = i;
+    TCP = m_netzOption >= 0 ? m_netz[m_netzOption] : nullptr;
 
     connect(btn15471, &QPushButton::clicked, this, &frmTrabolin::btn15471_Click);
     connect(btnEcos, &QPushButton::clicked, this, &frmTrabolin::btnEcos_Click);
     connect(btnListe, &QPushButton::clicked, this, &frmTrabolin::btnListe_Click);
     connect(btnLok, &QPushButton::clicked, this, &frmTrabolin::btnLok_Click);
     connect(txtRX, &Antwortfeld::doppelklick, this, &frmTrabolin::txtRX_DblClick);
-    connect(TCP, &EcosVerbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
-    connect(TCP, &EcosVerbindung::verloren, this, [this] {
-        if (m_schliesst)
-            return;
-        // A run on the ECoS ends now rather than after its line: the stop ends the
-        // wait, and the stop command that follows finds no link.
-        if (m_ablauf->laeuft() && m_ablauf->treiber() == m_ecos.get())
-            m_ablauf->stoppKlick();
-        ecosNichtErreichbar(QStringLiteral("Die Verbindung zur Ecos ist abgebrochen !"));
-    });
+}
+
+void frmTrabolin::zeigeNetzfelder(int option)
+{
+    if (option == m_netzOption)
+        return;
+    const Zentralenzeile &z = zentralenregister()[option];
+    if (m_netzOption >= 0)
+        m_netzadressen[m_netzOption] = netzadresse(m_netzOption);
+    m_netzOption = option;
+    TCP = m_netz[option];
+    txtLocalPort->setText(m_netzadressen[option].second);
+    txtIPAdresse->setText(m_netzadressen[option].first);
+    btnEcos->setText(z.verbindenText);
+    btnEcos->setToolTip(z.verbindenTipp);
+    btn15471->setToolTip(z.standardTipp);
+    lblRX->setText(z.antwortTitel);
+}
+
+std::pair<QString, QString> frmTrabolin::netzadresse(int option) const
+{
+    if (option == m_netzOption)
+        return {EcosIPAdresse, EcosLocalPort};
+    return m_netzadressen[option];
+}
+
+void frmTrabolin::setzeNetzadresse(int option, const std::pair<QString, QString> &adresse)
+{
+    if (option == m_netzOption) {
+        EcosIPAdresse = adresse.first;
+        EcosLocalPort = adresse.second;
+    } else {
+        m_netzadressen[option] = adresse;
+    }
+}
+
+Antwortwertung frmTrabolin::bewerteAntwort(const QString &antwort) const
+{
+    return m_netzOption >= 0 ? m_treiber[m_netzOption]->bewerteAntwort(antwort) : Antwortwertung::keine;
 }
 
 void frmTrabolin::btn15471_Click()
 {
-    txtLocalPort->setText(QStringLiteral("15471"));
+    if (m_netzOption >= 0)
+        txtLocalPort->setText(QString::number(zentralenregister()[m_netzOption].standardport));
 }
 
 void frmTrabolin::btnEcos_Click()
 {
-    if (m_ecosVerbindet)
+    if (m_ecosVerbindet || !TCP)
         return; // the attempt already waiting gives the answer
+    const Zentralenzeile &z = zentralenregister()[m_netzOption];
+    const QString ecosTitel = netzTitel(z);
     const QString host = txtIPAdresse->text().trimmed();
     if (host.isEmpty()) {
-        melde(QMessageBox::Critical, ecosTitel, QStringLiteral("Bitte die IP-Adresse der Ecos eintragen !"));
+        melde(QMessageBox::Critical, ecosTitel,
+              QStringLiteral("Bitte die IP-Adresse der %1 eintragen !").arg(z.name));
         return;
     }
     const quint16 port = leseTcpPort(txtLocalPort->text());
     if (port == 0) {
         melde(QMessageBox::Critical, ecosTitel,
-              QStringLiteral("Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: 15471) !"));
+              QStringLiteral("Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: %1) !")
+                  .arg(z.standardport));
         return;
     }
 
@@ -94,18 +152,19 @@ void frmTrabolin::btnEcos_Click()
         return;
     }
     melde(QMessageBox::Critical, QStringLiteral(" Verbindungsaufbau gescheitert..."),
-          QStringLiteral("Die Ecos antwortet nicht !             "));
+          QStringLiteral("Die %1 antwortet nicht !             ").arg(z.name));
 }
 
 void frmTrabolin::btnListe_Click()
 {
-    if (TCP->verbunden())
-        TCP->sende(ecosLokliste());
+    if (m_netzOption >= 0)
+        m_treiber[m_netzOption]->leseLokliste();
 }
 
 void frmTrabolin::btnLok_Click()
 {
-    m_ecos->uebernehmeKontrolle();
+    if (m_netzOption >= 0)
+        m_treiber[m_netzOption]->uebernehmeKontrolle();
     zeigeAufgeschobeneMeldungen();
 }
 
@@ -129,10 +188,10 @@ void frmTrabolin::TCP_DataArrival(const QString &antwort, qint64 ausgelassen)
                             + antwort.right(ende));
     }
 
-    const EcosWertung wertung = bewerteEcosAntwort(antwort);
-    if (wertung == EcosWertung::keine)
+    const Antwortwertung wertung = bewerteAntwort(antwort);
+    if (wertung == Antwortwertung::keine)
         return;
-    const bool ok = wertung == EcosWertung::ok;
+    const bool ok = wertung == Antwortwertung::ok;
     QPalette farben = txtRX->palette();
     farben.setColor(QPalette::Base, ok ? QColor(0, 128, 0) : QColor(255, 0, 0));
     farben.setColor(QPalette::Text, Qt::white);
@@ -149,8 +208,9 @@ void frmTrabolin::setzeLaufknoepfe(bool aktiv)
 void frmTrabolin::ecosNichtErreichbar(const QString &text)
 {
     setzeLaufknoepfe(false);
-    meldeNachDemLauf(QStringLiteral("Ecos"),
-                     [this, text] { melde(QMessageBox::Critical, ecosTitel, text); });
+    const QString titel = netzTitel(zentralenregister()[m_netzOption]);
+    meldeNachDemLauf(QStringLiteral("Netz"),
+                     [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
 }
 
 } // namespace trabolin

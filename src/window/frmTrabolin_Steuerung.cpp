@@ -5,9 +5,8 @@
 #include "program/EchteZeit.h"
 #include "program/WavKlang.h"
 #include "program/Zahlen.h"
-#include "serial/Zentrale.h"
-#include "stations/lenz/LenzTreiber.h"
-#include "stations/maerklin/MaerklinTreiber.h"
+#include "program/Netzverbindung.h"
+#include "stations/Zentralenregister.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
 
@@ -36,10 +35,22 @@ void frmTrabolin::verbindeSteuerung()
         m_programmVerzeichnis);
     m_bedienfeld = std::make_unique<Fensterbedienfeld>(*this);
     m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *m_klang);
-    m_maerklin = std::make_unique<MaerklinTreiber>(*m_ablauf, *V24);
-    m_lenz = std::make_unique<LenzTreiber>(*m_ablauf, *V24);
-    m_ablauf->setzeTreiber(optionMaerklin, m_maerklin.get());
-    m_ablauf->setzeTreiber(optionLenz, m_lenz.get());
+    // One driver per row of the station registry, and the network link of each
+    // network station; the run logic asks for the one of the selected option.
+    const auto &stationen = zentralenregister();
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        const Zentralenzeile &z = stationen[i];
+        Netzverbindung *netz = z.verbindung ? z.verbindung(this) : nullptr;
+        if (netz)
+            netz->setObjectName(QStringLiteral("TCP"));
+        m_netz.push_back(netz);
+        m_netzadressen.emplace_back();
+        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz});
+        t->setzeFahrstufen(lstFS->currentIndex());
+        t->setzeUsbInterface(USBInterface);
+        m_ablauf->setzeTreiber(i, t.get());
+        m_treiber.push_back(std::move(t));
+    }
 
     connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
     // The stop goes out as the button goes down (mouse, Space, Alt+O), not on the release.
@@ -51,11 +62,16 @@ void frmTrabolin::verbindeSteuerung()
     connect(btnParameterSetzen, &QPushButton::clicked, this, &frmTrabolin::btnParameterSetzen_Click);
     // toggled, not clicked: setting the box from the program has the same effect.
     connect(chkUSB, &QCheckBox::toggled, this, &frmTrabolin::chkUSB_Click);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < int(optZentrale.size()); ++i)
         connect(optZentrale[i], &QRadioButton::toggled, this, [this, i](bool an) {
             if (an)
                 optZentrale_Click(i);
         });
+    // The speed-step mode goes to the drivers whenever it changes.
+    connect(lstFS, &QComboBox::currentIndexChanged, this, [this](int index) {
+        for (const auto &t : m_treiber)
+            t->setzeFahrstufen(index);
+    });
     // The port choice names the device its number stands for.
     auto zeigeGeraet = [this](const QString &text) {
         lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(text))));
@@ -149,11 +165,14 @@ void frmTrabolin::chkUSB_Click()
 {
     USBInterface = chkUSB->isChecked();
     imgUSB->setVisible(USBInterface);
+    for (const auto &t : m_treiber)
+        t->setzeUsbInterface(USBInterface);
 }
 
 void frmTrabolin::oeffneSchnittstelleBeimStart()
 {
-    if (!istSerielleZentrale(Zentrale))
+    const Zentralenzeile *z = zentralenzeile(zentralenoption(Zentrale));
+    if (!z || !z->istSeriell())
         return;
     V24->setzePortNummer(
         static_cast<int>(leseGanzzahl(lstV24->currentText(), Leerzeichen::ueberall)));
@@ -196,18 +215,28 @@ void frmTrabolin::zeigeAufgeschobeneMeldungen()
 
 void frmTrabolin::optZentrale_Click(int index)
 {
-    const auto wahl = zentralenwahl(index);
-    if (!wahl)
+    const Zentralenzeile *z = zentralenzeile(index);
+    if (!z)
         return;
-    lblFS->setEnabled(wahl->fahrstufenAktiv);
-    lstFS->setEnabled(wahl->fahrstufenAktiv);
-    if (wahl->usbAbwaehlen)
+    lblFS->setEnabled(z->fahrstufen);
+    lstFS->setEnabled(z->fahrstufen);
+    if (!z->usb)
         chkUSB->setChecked(false);
-    chkUSB->setEnabled(wahl->usbAktiv);
-    lblAdresse[0]->setText(wahl->adresseTitel);
-    lblAdresse[1]->setText(wahl->adresseBereich);
-    btnEcos->setEnabled(wahl->ecosAktiv);
-    Zentrale = wahl->code;
+    chkUSB->setEnabled(z->usb);
+    lblAdresse[0]->setText(z->adresseTitel);
+    lblAdresse[1]->setText(z->adresseBereich);
+    btnEcos->setEnabled(z->hatNetz());
+    if (z->hatNetz())
+        zeigeNetzfelder(index);
+    if (!z->serielleVorgabe.isEmpty()) {
+        // The station's own line settings go into the lists; "Parameter setzen" applies them.
+        const QStringList teile = z->serielleVorgabe.split(u',');
+        QComboBox *listen[] = {lstBaudrate, lstParity, lstDatenbits, lstStopbits};
+        for (int i = 0; i < 4 && i < teile.size(); ++i)
+            listen[i]->setEditText(teile[i]);
+    }
+    V24->setzeHandshake(z->handshake);
+    Zentrale = z->code;
 }
 
 } // namespace trabolin

@@ -67,8 +67,6 @@ struct TestBedienfeld : Bedienfeld {
     int option = 0;
     bool mitEndlos = false;
     bool mitSignal = false;
-    int fsIndex = 0;
-    bool usb = false;
     QString start;
     QString lauf;
     int pieptoene = 0;
@@ -77,8 +75,6 @@ struct TestBedienfeld : Bedienfeld {
     int zentraleOption() const override { return option; }
     bool endlos() const override { return mitEndlos; }
     bool signal() const override { return mitSignal; }
-    int fahrstufenIndex() const override { return fsIndex; }
-    bool usbInterface() const override { return usb; }
     QString startzeit() const override { return start; }
     void setzeStartzeit(const QString &t) override { start = t; }
     void setzeLaufzeit(const QString &t) override { lauf = t; }

@@ -2,6 +2,8 @@
 // The command texts of the ECoS PC interface as Trabolin sends them, and the
 // evaluation of the ECoS's replies. Every text goes out exactly as built here:
 // no line end, no separator, plain ASCII.
+#include "program/Zentralentreiber.h"
+
 #include <QString>
 #include <array>
 
@@ -34,11 +36,7 @@ QString ecosKontrolle(const QString &id);
 QString ecosPower(int index);
 
 // How a reply of the ECoS reads.
-enum class EcosWertung {
-    keine,  // neither an error nor a success: nothing changes
-    fehler, // red field, run buttons disabled
-    ok,     // green field, run buttons enabled
-};
+using EcosWertung = Antwortwertung;
 
 // "ERROR" anywhere makes an error and "(OK)" anywhere a success, the second test
 // winning. Then, when the text holds an END line, the number of its last

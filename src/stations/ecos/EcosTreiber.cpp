@@ -14,11 +14,11 @@ EcosFunktionszellen funktionszellen(const Tabellenspeicher &t, int zeile)
 
 } // namespace
 
-EcosTreiber::EcosTreiber(Ablauf &ablauf, EcosLink &link) : m_ablauf(ablauf), m_link(link) {}
+EcosTreiber::EcosTreiber(Laufkontext &lauf, EcosLink &link) : DccTreiber(lauf), m_link(link) {}
 
 bool EcosTreiber::sende(const QString &text)
 {
-    if (m_ablauf.beendet())
+    if (m_lauf.beendet())
         return false; // the window closes: the stop has gone out and nothing may follow it
     if (m_link.sende(text))
         return true;
@@ -31,10 +31,10 @@ bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, 
 {
     if (!sende(ecosRichtung(m_ecosId, einheit)))
         return false;
-    m_ablauf.subWarten(100);
+    m_lauf.subWarten(100);
     if (!sende(funktionen))
         return false;
-    m_ablauf.subWarten(100);
+    m_lauf.subWarten(100);
     return sende(ecosFahrstufe(m_ecosId, fahrstufe));
 }
 
@@ -44,71 +44,61 @@ void EcosTreiber::power(int index)
         sende(ecosPower(index));
 }
 
-void EcosTreiber::stoppBeimSchliessen()
+void EcosTreiber::stoppeLok()
 {
     if (!m_ecosId.isNull())
         m_link.sende(ecosStopp(m_ecosId));
 }
 
+void EcosTreiber::leseLokliste()
+{
+    if (m_link.verbunden())
+        m_link.sende(ecosLokliste());
+}
+
+Antwortwertung EcosTreiber::bewerteAntwort(const QString &antwort) const
+{
+    return bewerteEcosAntwort(antwort);
+}
+
 bool EcosTreiber::uebernehmeKontrolle()
 {
-    m_ecosId = m_ablauf.bedienfeld().adresseText();
+    m_ecosId = m_lauf.adresseFeld();
     if (!sende(ecosKontrolle(m_ecosId)))
         return false;
-    m_ablauf.subWarten(200);
+    m_lauf.subWarten(200);
     return sende(ecosKontrolle(m_ecosId));
 }
 
 // ---------------------------------------------------------------- run and single line
 
-bool EcosTreiber::fahreProgramm() { return Fahrbefehl_Ecos(); }
-
-bool EcosTreiber::Fahrbefehl_Ecos()
+void EcosTreiber::beginnePass()
 {
-    Tabellenspeicher &tabelle = m_ablauf.tabelle();
-    Laufzustand &z = m_ablauf.zustand();
-    int startzeile = tabelle.aktuelleZeile();
+    m_ecosId = m_lauf.adresseFeld();
+}
 
-    for (;;) {
-        z.stopp = false;
-        m_ecosId = m_ablauf.bedienfeld().adresseText(); // fixed for the pass
-        bool gefahren = false;
-        for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
-            const QString dauerText = tabelle.zelle(zeile, 1);
-            if (dauerText.isEmpty())
-                break;
-            const qint64 dauer = leseGanzzahl(dauerText, Leerzeichen::ueberall);
-            if (dauer <= 0)
-                continue;
-            if (z.stopp)
-                return sende(ecosStopp(m_ecosId));
-            tabelle.setzeAktuelleZeile(zeile);
-            const QString einheit = tabelle.zelle(zeile, 2);
-            const QString fahrstufe = ecosFahrstufentext(tabelle.zelle(zeile, 3));
-            if (!sendeFahrt(einheit, ecosFunktionen(m_ecosId, funktionszellen(tabelle, zeile)), fahrstufe))
-                return false;
-            m_ablauf.subWarten(wartezeitMs(dauer, einheit));
-            if (m_ablauf.beendet())
-                return false;
-            m_ablauf.aktualisiereLaufzeit();
-            gefahren = true;
-        }
-        // The pass ends with the locomotive at speed 0: at an empty Dauer, and also
-        // after a full table.
-        if (!sende(ecosStopp(m_ecosId)))
-            return false;
+bool EcosTreiber::sendeFahrt(int zeile)
+{
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    return sendeFahrt(t.zelle(zeile, 2), ecosFunktionen(m_ecosId, funktionszellen(t, zeile)),
+                      ecosFahrstufentext(t.zelle(zeile, 3)));
+}
 
-        if (!m_ablauf.naechsterPass(gefahren))
-            return !m_ablauf.beendet();
-        startzeile = 1;
-    }
+bool EcosTreiber::sendePassende(const QString &)
+{
+    return sende(ecosStopp(m_ecosId));
+}
+
+bool EcosTreiber::sendeHalt()
+{
+    return sende(ecosStopp(m_ecosId));
 }
 
 bool EcosTreiber::sendeZeile()
 {
-    Tabellenspeicher &t = m_ablauf.tabelle();
+    Tabellenspeicher &t = m_lauf.tabelle();
     const int zeile = t.aktuelleZeile();
-    m_ecosId = m_ablauf.bedienfeld().adresseText();
+    m_ecosId = m_lauf.adresseFeld();
     const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
     const QString einheit = t.zelle(zeile, 2);
     const QString fahrstufe = ecosFahrstufentext(t.zelle(zeile, 3));
@@ -116,10 +106,10 @@ bool EcosTreiber::sendeZeile()
 
     if (!sendeFahrt(einheit, ecosFunktionenEinzeln(m_ecosId, funktionszellen(t, zeile)), fahrstufe))
         return false;
-    m_ablauf.subWarten(wartezeitMs(dauer, einheit));
+    m_lauf.subWarten(wartezeitMs(dauer, einheit));
     if (!sende(ecosStopp(m_ecosId)))
         return false;
-    m_ablauf.aktualisiereLaufzeit();
+    m_lauf.aktualisiereLaufzeit();
     return true;
 }
 

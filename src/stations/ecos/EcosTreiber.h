@@ -1,38 +1,40 @@
 #pragma once
-// The driver for the ESU ECoS: the run's pass, the single line, the power buttons
-// and the stop on closing, as text commands over the TCP link.
-#include "program/Ablauf.h"
-#include "program/Zentralentreiber.h"
+// The driver for the ESU ECoS: the lines of a pass, the single line, the power
+// buttons, the locomotive list, the control request and the stop, as text commands
+// over the TCP link.
+#include "program/DccTreiber.h"
 #include "stations/ecos/EcosLink.h"
-
-#include <functional>
 
 namespace trabolin {
 
-class EcosTreiber : public Zentralentreiber {
+class EcosTreiber : public DccTreiber {
 public:
-    EcosTreiber(Ablauf &ablauf, EcosLink &link);
+    EcosTreiber(Laufkontext &lauf, EcosLink &link);
 
-    bool fahreProgramm() override;
     bool sendeZeile() override;
     // Nothing: the pass sends its own stop at the next line.
     void stoppNachWarten() override {}
     void power(int index) override;
-    void stoppBeimSchliessen() override;
+    void stoppeLok() override;
 
-    // The ECoS pass: the whole run from the current line, pass after pass.
-    bool Fahrbefehl_Ecos();
-
+    // "Lokliste einlesen": the list of the locomotives, when the link is up.
+    void leseLokliste() override;
     // "Kontrolle übernehmen": takes txtAdresse as the ECoS ID and asks for control
     // twice, 200 ms apart. Returns false when the link was not connected.
-    bool uebernehmeKontrolle();
+    bool uebernehmeKontrolle() override;
+    Antwortwertung bewerteAntwort(const QString &antwort) const override;
 
     // The ECoS ID text: txtAdresse as read by the last pass, single line or control request.
     QString ecosId() const { return m_ecosId; }
 
-    // Called when a command could not go out because the link is not connected;
-    // the handler then ends. The window tells the user once, after the run.
-    std::function<void()> nichtVerbunden;
+protected:
+    // The ID is fixed for a pass.
+    void beginnePass() override;
+    // Direction, 100 ms, functions, 100 ms, speed.
+    bool sendeFahrt(int zeile) override;
+    // "set(ID,speed[0])", for the end of a pass and for the halt after a stop.
+    bool sendePassende(const QString &einheit) override;
+    bool sendeHalt() override;
 
 private:
     // Sends one command; false when it could not go out.
@@ -41,7 +43,6 @@ private:
     // false as soon as one of them could not go out.
     bool sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe);
 
-    Ablauf &m_ablauf;
     EcosLink &m_link;
     QString m_ecosId;
 };

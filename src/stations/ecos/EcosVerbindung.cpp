@@ -23,7 +23,7 @@ QString alsText(const QByteArray &bytes)
 
 } // namespace
 
-EcosVerbindung::EcosVerbindung(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
+EcosVerbindung::EcosVerbindung(QObject *parent) : Netzverbindung(parent), m_socket(new QTcpSocket(this))
 {
     m_ruhe.setSingleShot(true);
     connect(&m_ruhe, &QTimer::timeout, this, &EcosVerbindung::liefere);

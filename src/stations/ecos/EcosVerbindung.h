@@ -4,6 +4,7 @@
 // go out at once, each as its own packet: the ECoS reads a packet without a line
 // end as one command, so two commands must never share one. Replies are gathered
 // until their END line (or a short quiet moment) and delivered whole.
+#include "program/Netzverbindung.h"
 #include "stations/ecos/EcosLink.h"
 
 #include <QByteArray>
@@ -15,7 +16,7 @@ class QTcpSocket;
 
 namespace trabolin {
 
-class EcosVerbindung : public QObject, public EcosLink {
+class EcosVerbindung : public Netzverbindung, public EcosLink {
     Q_OBJECT
 public:
     // Bytes of one reply that are kept; beyond that only its end is kept.
@@ -33,22 +34,15 @@ public:
     // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`
     // has passed, processing events meanwhile. A link already up to the same host
     // and port is kept; any other link is dropped first. Returns whether the link is up.
-    bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500);
+    bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) override;
 
     bool verbunden() const override;
     bool sende(const QString &text) override;
 
     // Closes the link after writing what is still pending.
-    void schliesse();
+    void schliesse() override;
 
     QTcpSocket *socket() const { return m_socket; }
-
-signals:
-    // A whole reply (or what has come of it), with the number of bytes that were
-    // left out of its middle because it outgrew the cap.
-    void antwort(const QString &text, qint64 ausgelassen);
-    // The link that was up is gone (closed by the ECoS, reset, or an error).
-    void verloren();
 
 private:
     void lies();

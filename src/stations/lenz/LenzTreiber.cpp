@@ -49,19 +49,24 @@ quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2
     return b;
 }
 
-LenzTreiber::LenzTreiber(Ablauf &ablauf, Ausgabe &v24) : m_ablauf(ablauf), m_v24(v24) {}
+void LenzAusgabe::schreibe(const QByteArray &bytes)
+{
+    m_v24.schreibe(m_usb ? mitUsbPrefix(bytes) : bytes);
+}
+
+LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24) : DccTreiber(lauf), m_ausgabe(v24) {}
 
 quint8 LenzTreiber::modusByte() const
 {
     // "14", "27", "28", "128"; with no entry chosen the 14 steps that the port
     // check selects, rather than a mode byte the command station does not know.
-    const int index = m_ablauf.bedienfeld().fahrstufenIndex();
+    const int index = m_fahrstufenIndex;
     return quint8(0x10 + ((index >= 0 && index <= 3) ? index : 0));
 }
 
 void LenzTreiber::sendeLenzBefehl()
 {
-    if (m_ablauf.beendet()) {
+    if (m_lauf.beendet()) {
         // The window closes: the stop has gone out and nothing may follow it.
         m_lenzBefehl.leeren();
         return;
@@ -69,17 +74,17 @@ void LenzTreiber::sendeLenzBefehl()
     if (m_lenzBefehl.istLeer())
         return;
     const QByteArray rahmen = m_lenzBefehl.rahmen();
-    m_v24.schreibe(xpressNetBefehl(rahmen, m_ablauf.bedienfeld().usbInterface()));
+    m_ausgabe.schreibe(xpressNetBefehl(rahmen));
     m_lenzBefehl.leeren();
     // The window processes its events once per slot, but only after the write: a
     // handler that runs now cannot cut into this frame.
     for (qsizetype i = 0; i < rahmen.size(); ++i)
-        m_ablauf.verarbeiteEreignisse();
+        m_lauf.verarbeiteEreignisse();
 }
 
 bool LenzTreiber::ermittleLenzLokadresse()
 {
-    const auto bytes = lenzAdressbytes(alsZahl(m_ablauf.bedienfeld().adresseText()));
+    const auto bytes = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
     if (!bytes)
         return false;
     m_lenzBefehl.setze(3, bytes->first);
@@ -106,7 +111,7 @@ void LenzTreiber::sendeFahrstufe(quint8 fahrbyte)
 
 void LenzTreiber::bereiteFunktionsrahmenVor(int zeile)
 {
-    const Tabellenspeicher &t = m_ablauf.tabelle();
+    const Tabellenspeicher &t = m_lauf.tabelle();
     m_lenzBefehl.leeren();
     if (!ermittleLenzLokadresse())
         return;
@@ -121,7 +126,7 @@ void LenzTreiber::sendeFunktionen(int zeile)
     // The function frame is pending during the 100 ms: a stop in that time makes
     // the wait send it at once.
     bereiteFunktionsrahmenVor(zeile);
-    m_ablauf.subWarten(100);
+    m_lauf.subWarten(100);
     sendeLenzBefehl();
 }
 
@@ -135,79 +140,52 @@ void LenzTreiber::power(int index)
     sendeLenzBefehl();
 }
 
-void LenzTreiber::stoppBeimSchliessen()
+void LenzTreiber::stoppeLok()
 {
     // Written at once and past the buffer: a frame pending there is dropped.
     m_lenzBefehl.leeren();
-    const auto adresse = lenzAdressbytes(alsZahl(m_ablauf.bedienfeld().adresseText()));
+    const auto adresse = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
     if (!adresse)
         return;
     const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
                            char(adresse->second), 0};
-    m_v24.schreibe(xpressNetBefehl(QByteArray(rahmen, 5), m_ablauf.bedienfeld().usbInterface()));
+    m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)));
 }
 
 // ---------------------------------------------------------------- run and single line
 
-bool LenzTreiber::fahreProgramm() { return Fahrbefehl_Lenz(); }
-
-bool LenzTreiber::Fahrbefehl_Lenz()
+bool LenzTreiber::sendeFahrt(int zeile)
 {
-    Tabellenspeicher &tabelle = m_ablauf.tabelle();
-    Laufzustand &z = m_ablauf.zustand();
-    QString gemerkteEinheit; // unit of the last line with a Dauer text, kept across passes
-    int startzeile = tabelle.aktuelleZeile();
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    sendeFahrstufe(lenzFahrbyte(alsInt16(alsZahl(t.zelle(zeile, 3))), t.zelle(zeile, 2)));
+    sendeFunktionen(zeile);
+    return true;
+}
 
-    for (bool ersterPass = true;; ersterPass = false) {
-        if (!ersterPass) {
-            z.stopp = false;
-            m_ablauf.leseAdresse();
-        }
-        bool gefahren = false;
-        int zeile = startzeile;
-        for (; zeile <= anzahlZeilen; ++zeile) {
-            const QString dauerText = tabelle.zelle(zeile, 1);
-            const QString einheit = tabelle.zelle(zeile, 2);
-            if (dauerText.isEmpty())
-                break;
-            gemerkteEinheit = einheit;
-            const qint64 dauer = alsZahl(dauerText);
-            if (dauer <= 0)
-                continue;
-            if (z.stopp) {
-                sendeFahrstufe(0x00);
-                return true;
-            }
-            tabelle.setzeAktuelleZeile(zeile);
-            sendeFahrstufe(lenzFahrbyte(alsInt16(alsZahl(tabelle.zelle(zeile, 3))), einheit));
-            sendeFunktionen(zeile);
-            m_ablauf.subWarten(wartezeitMs(dauer, einheit));
-            if (m_ablauf.beendet())
-                return false;
-            m_ablauf.aktualisiereLaufzeit();
-            gefahren = true;
-        }
-        // The pass ends with the locomotive at speed 0 in the direction of the last
-        // line: at an empty Dauer, and also after a full table.
-        sendeFahrstufe(haltebyte(gemerkteEinheit));
+bool LenzTreiber::sendePassende(const QString &einheit)
+{
+    // At an empty Dauer and also after a full table.
+    sendeFahrstufe(haltebyte(einheit));
+    return true;
+}
 
-        if (!m_ablauf.naechsterPass(gefahren))
-            return !m_ablauf.beendet();
-        startzeile = 1;
-    }
+bool LenzTreiber::sendeHalt()
+{
+    sendeFahrstufe(0x00);
+    return true;
 }
 
 bool LenzTreiber::sendeZeile()
 {
-    const Tabellenspeicher &t = m_ablauf.tabelle();
+    const Tabellenspeicher &t = m_lauf.tabelle();
     const int zeile = t.aktuelleZeile();
     const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
     const QString einheit = t.zelle(zeile, 2);
 
     sendeFahrstufe(lenzFahrbyte(leseGanzzahl(t.zelle(zeile, 3)), einheit));
-    m_ablauf.subWarten(100);
+    m_lauf.subWarten(100);
     sendeFunktionen(zeile);
-    m_ablauf.subWarten(wartezeitMs(dauer, einheit));
+    m_lauf.subWarten(wartezeitMs(dauer, einheit));
     sendeFahrstufe(haltebyte(einheit));
     return true;
 }

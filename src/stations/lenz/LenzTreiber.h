@@ -2,8 +2,8 @@
 // The driver for the Lenz LZ100 V3.0: XpressNet speed, function and power frames,
 // composed in the slot buffer `LenzBefehl` and written by `sendeLenzBefehl`, through
 // a Lenz serial interface or the Lenz USB interface.
-#include "program/Ablauf.h"
-#include "program/Zentralentreiber.h"
+#include "program/DccTreiber.h"
+#include "program/Umgebung.h"
 #include "stations/lenz/XpressNet.h"
 
 #include <optional>
@@ -26,26 +26,48 @@ quint8 lenzFahrbyte(qint64 fahrstufe, const QString &einheit);
 quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2,
                          const QString &f3, const QString &f4);
 
-class LenzTreiber : public Zentralentreiber {
+// The line to the Lenz interface: with the Lenz USB interface every command goes out
+// behind the prefix 0xFF 0xFE, through the serial interface as it is.
+class LenzAusgabe : public Ausgabe {
 public:
-    LenzTreiber(Ablauf &ablauf, Ausgabe &v24);
+    explicit LenzAusgabe(Ausgabe &v24) : m_v24(v24) {}
+    void setzeUsbInterface(bool an) { m_usb = an; }
+    bool usbInterface() const { return m_usb; }
+    void schreibe(const QByteArray &bytes) override;
 
-    bool fahreProgramm() override;
+private:
+    Ausgabe &m_v24;
+    bool m_usb = false;
+};
+
+class LenzTreiber : public DccTreiber {
+public:
+    LenzTreiber(Laufkontext &lauf, Ausgabe &v24);
+
     bool sendeZeile() override;
     void stoppNachWarten() override;
     void power(int index) override;
-    void stoppBeimSchliessen() override;
+    void stoppeLok() override;
+    // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry.
+    void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
+    // "USB-Interface": the Lenz USB interface is used.
+    void setzeUsbInterface(bool an) override { m_ausgabe.setzeUsbInterface(an); }
 
     LenzPuffer &LenzBefehl() { return m_lenzBefehl; }
 
-    // The frame pending in LenzBefehl, with check byte and USB prefix, in one write.
+    // The frame pending in LenzBefehl, with check byte (and USB prefix), in one write.
     void sendeLenzBefehl();
     // Writes the address bytes of txtAdresse into slots 3 and 4; returns false and
     // leaves them empty when the address has no coding.
     bool ermittleLenzLokadresse();
 
-    // The Lenz pass: the whole run from the current line, pass after pass.
-    bool Fahrbefehl_Lenz();
+protected:
+    // Per line: the speed and direction frame, 100 ms, the function frame.
+    bool sendeFahrt(int zeile) override;
+    // Speed 0 in the direction of the last line's unit.
+    bool sendePassende(const QString &einheit) override;
+    // Speed 0 with the direction bit clear.
+    bool sendeHalt() override;
 
 private:
     // Slots 1 and 2 of the speed frame and the address bytes; false without address.
@@ -55,9 +77,9 @@ private:
     void sendeFunktionen(int zeile);
     quint8 modusByte() const;
 
-    Ablauf &m_ablauf;
-    Ausgabe &m_v24;
+    LenzAusgabe m_ausgabe;
     LenzPuffer m_lenzBefehl;
+    int m_fahrstufenIndex = 0;
 };
 
 } // namespace trabolin

@@ -39,14 +39,14 @@ quint8 pruefbyte(const QByteArray &rahmen)
     return x;
 }
 
-QByteArray xpressNetBefehl(const QByteArray &rahmen, bool usbInterface)
+QByteArray xpressNetBefehl(const QByteArray &rahmen)
 {
-    QByteArray bytes;
-    if (usbInterface)
-        bytes.append("\xFF\xFE", 2);
-    bytes.append(rahmen);
-    bytes.append(static_cast<char>(pruefbyte(rahmen)));
-    return bytes;
+    return rahmen + static_cast<char>(pruefbyte(rahmen));
+}
+
+QByteArray mitUsbPrefix(const QByteArray &befehl)
+{
+    return QByteArrayLiteral("\xFF\xFE") + befehl;
 }
 
 } // namespace trabolin

@@ -29,8 +29,10 @@ private:
 // The XpressNet check byte: the exclusive-or of all frame bytes.
 quint8 pruefbyte(const QByteArray &rahmen);
 
-// One command as it goes on the wire: [0xFF 0xFE for the USB interface] + frame +
-// check byte.
-QByteArray xpressNetBefehl(const QByteArray &rahmen, bool usbInterface);
+// One command as it goes on the wire: frame + check byte.
+QByteArray xpressNetBefehl(const QByteArray &rahmen);
+
+// A command for the Lenz USB interface: behind the prefix 0xFF 0xFE.
+QByteArray mitUsbPrefix(const QByteArray &befehl);
 
 } // namespace trabolin

@@ -38,12 +38,12 @@ bool istRichtungswechsel(const QString &e) { return e == u"f" || e == u"F"; }
 
 } // namespace
 
-MaerklinTreiber::MaerklinTreiber(Ablauf &ablauf, Ausgabe &v24) : m_ablauf(ablauf), m_v24(v24) {}
+MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24) : m_lauf(lauf), m_v24(v24) {}
 
 void MaerklinTreiber::schreibe(const QByteArray &bytes)
 {
     // Once the window closes, the stop has gone out and nothing may follow it.
-    if (!m_ablauf.beendet())
+    if (!m_lauf.beendet())
         m_v24.schreibe(bytes);
 }
 
@@ -57,8 +57,7 @@ void MaerklinTreiber::sendeMaerklinBefehl(const QString &befehl, const QString &
 
 void MaerklinTreiber::sendeStoppzeileXL()
 {
-    const Laufzustand &z = m_ablauf.zustand();
-    schreibe(xlStoppzeile(z.adresseText, z.XLRichtung));
+    schreibe(xlStoppzeile(m_lauf.adresseText(), m_XLRichtung));
 }
 
 void MaerklinTreiber::sendeStopp()
@@ -66,12 +65,12 @@ void MaerklinTreiber::sendeStopp()
     if (mitTextbefehlen())
         sendeStoppzeileXL();
     else
-        sendeMaerklinBefehl(QStringLiteral("0"), m_ablauf.zustand().adresseText);
+        sendeMaerklinBefehl(QStringLiteral("0"), m_lauf.adresseText());
 }
 
 void MaerklinTreiber::stoppNachWarten() { sendeStopp(); }
 
-void MaerklinTreiber::stoppBeimSchliessen() { sendeStopp(); }
+void MaerklinTreiber::stoppeLok() { sendeStopp(); }
 
 void MaerklinTreiber::power(int index)
 {
@@ -82,48 +81,47 @@ void MaerklinTreiber::power(int index)
 
 void MaerklinTreiber::Fahrbefehl()
 {
-    const Zeilenwerte w = leseZeile(m_ablauf.tabelle(), m_ablauf.tabelle().aktuelleZeile());
-    const QString adresse = m_ablauf.zustand().adresseText;
+    const Zeilenwerte w = leseZeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile());
+    const QString adresse = m_lauf.adresseText();
     const int licht = w.licht ? 16 : 0;
     auto sende = [&](qint64 befehl) { sendeMaerklinBefehl(QString::number(befehl), adresse); };
 
     sende(funktionsbyte(w.f[0], w.f[1], w.f[2], w.f[3]));
-    m_ablauf.subWarten(500);
+    m_lauf.subWarten(500);
     if (istRichtungswechsel(w.einheit)) {
         sende(licht);
-        m_ablauf.subWarten(alsWartezeit(w.fPauseMs));
+        m_lauf.subWarten(alsWartezeit(w.fPauseMs));
         sende(15 + licht);
-        m_ablauf.subWarten(1000);
+        m_lauf.subWarten(1000);
     } else if (istFahrt(w.einheit)) {
         sende(w.fahrstufe + licht);
-        m_ablauf.subWarten(wartezeitMs(w.dauer, w.einheit));
+        m_lauf.subWarten(wartezeitMs(w.dauer, w.einheit));
     }
 }
 
 void MaerklinTreiber::Fahrbefehl_X()
 {
-    const Zeilenwerte w = leseZeile(m_ablauf.tabelle(), m_ablauf.tabelle().aktuelleZeile());
-    Laufzustand &z = m_ablauf.zustand();
-    const QString adresse = z.adresseText;
+    const Zeilenwerte w = leseZeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile());
+    const QString adresse = m_lauf.adresseText();
 
-    m_ablauf.subWarten(500);
+    m_lauf.subWarten(500);
     if (istRichtungswechsel(w.einheit)) {
         schreibe(xlRichtungsstopp(adresse));
-        m_ablauf.subWarten(alsWartezeit(w.fPauseMs));
-        z.XLRichtung = z.XLRichtung == 0 ? 1 : 0;
-        m_ablauf.subWarten(1000);
+        m_lauf.subWarten(alsWartezeit(w.fPauseMs));
+        m_XLRichtung = m_XLRichtung == 0 ? 1 : 0;
+        m_lauf.subWarten(1000);
     } else if (istFahrt(w.einheit)) {
-        schreibe(xlFahrzeile(adresse, w.fahrstufeText, w.licht, z.XLRichtung, w.f[0], w.f[1],
+        schreibe(xlFahrzeile(adresse, w.fahrstufeText, w.licht, m_XLRichtung, w.f[0], w.f[1],
                              w.f[2], w.f[3]));
-        m_ablauf.subWarten(wartezeitMs(w.dauer, w.einheit));
+        m_lauf.subWarten(wartezeitMs(w.dauer, w.einheit));
     }
 }
 
 void MaerklinTreiber::schlussfolge()
 {
-    const QString adresse = m_ablauf.zustand().adresseText;
+    const QString adresse = m_lauf.adresseText();
     sendeMaerklinBefehl(QStringLiteral("0"), adresse);
-    m_ablauf.subWarten(500);
+    m_lauf.subWarten(500);
     sendeMaerklinBefehl(QStringLiteral("64"), adresse);
 }
 
@@ -137,61 +135,38 @@ void MaerklinTreiber::sendeEndbefehl()
 
 // ---------------------------------------------------------------- run and single line
 
-bool MaerklinTreiber::fahreProgramm()
+Passergebnis MaerklinTreiber::fahrePass(int startzeile)
 {
-    Tabellenspeicher &tabelle = m_ablauf.tabelle();
-    Laufzustand &z = m_ablauf.zustand();
-    int startzeile = tabelle.aktuelleZeile();
-
-    // Each pass is a new start: the start time, the stop flag and the address are
-    // taken afresh (the first pass has them from "starten").
-    for (bool ersterPass = true;; ersterPass = false) {
-        if (!ersterPass) {
-            m_ablauf.setzeStartzeit();
-            z.stopp = false;
-            m_ablauf.leseAdresse();
-            startzeile = tabelle.aktuelleZeile();
-        }
-        auto stoppGefunden = [&] {
-            if (!z.stopp)
-                return false;
-            sendeStopp();
-            return true;
-        };
-
-        bool gefahren = false;
-        for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
-            if (stoppGefunden())
-                return false;
-            tabelle.setzeAktuelleZeile(zeile);
-            if (ohneBlanks(tabelle.zelle(zeile, 1)).isEmpty())
-                break;
-            if (mitTextbefehlen())
-                Fahrbefehl_X();
-            else
-                Fahrbefehl();
-            if (m_ablauf.beendet())
-                return false;
-            m_ablauf.aktualisiereLaufzeit();
-            gefahren = true;
-        }
-        // A stop pressed during line 25 is honoured too, instead of being lost in
-        // the closing sequence or in the restart of an endless run.
-        if (stoppGefunden())
+    using Ende = Passergebnis::Ende;
+    Tabellenspeicher &tabelle = m_lauf.tabelle();
+    auto stoppGefunden = [&] {
+        if (!m_lauf.stopp())
             return false;
-
-        // An endless pass that drove no line would only spin: it ends the run
-        // like a run without endless mode.
-        if (m_ablauf.bedienfeld().endlos() && gefahren) {
-            tabelle.setzeAktuelleZeile(1);
-            m_ablauf.verarbeiteEreignisse();
-            if (m_ablauf.beendet())
-                return false;
-            continue;
-        }
-        sendeEndbefehl();
+        sendeStopp();
         return true;
+    };
+
+    bool gefahren = false;
+    for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
+        if (stoppGefunden())
+            return {Ende::abgebrochen, gefahren};
+        tabelle.setzeAktuelleZeile(zeile);
+        if (ohneBlanks(tabelle.zelle(zeile, 1)).isEmpty())
+            break;
+        if (mitTextbefehlen())
+            Fahrbefehl_X();
+        else
+            Fahrbefehl();
+        if (m_lauf.beendet())
+            return {Ende::abgebrochen, gefahren};
+        m_lauf.aktualisiereLaufzeit();
+        gefahren = true;
     }
+    // A stop pressed during line 25 is honoured too, instead of being lost in the
+    // closing sequence or in the restart of an endless run.
+    if (stoppGefunden())
+        return {Ende::abgebrochen, gefahren};
+    return {Ende::regulaer, gefahren};
 }
 
 bool MaerklinTreiber::sendeZeile()
@@ -204,8 +179,8 @@ bool MaerklinTreiber::sendeZeile()
         schlussfolge();
     }
     // On this station the ring sequence sounds twice: here and after the line.
-    if (m_ablauf.bedienfeld().signal() && !m_ablauf.beendet())
-        m_ablauf.spieleRing();
+    if (m_lauf.signal() && !m_lauf.beendet())
+        m_lauf.spieleRing();
     return true;
 }
 

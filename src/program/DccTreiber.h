@@ -1,0 +1,41 @@
+#pragma once
+// The pass that the DCC stations share (Lenz, ECoS and those that follow): the line
+// loop with its reading of the cells, the remembered unit, the stop rules and the
+// end of a pass. A station supplies only what goes on the wire for a line, for the
+// end of a pass and for a stop.
+#include "program/Laufkontext.h"
+#include "program/Zentralentreiber.h"
+
+namespace trabolin {
+
+class DccTreiber : public Zentralentreiber {
+public:
+    explicit DccTreiber(Laufkontext &lauf) : m_lauf(lauf) {}
+
+    // From `startzeile` on, each line: an exactly empty "Dauer" ends the pass (a
+    // blank is not empty); a "Dauer" of 0 or less is skipped without a send or a
+    // wait; a raised stop flag sends the halt and ends the run; otherwise the line
+    // goes out, its duration is waited out and the running time shown. The pass
+    // ends with the locomotive at speed 0: at an empty "Dauer" and after line 25.
+    Passergebnis fahrePass(int startzeile) final;
+    // The pass plays the end sound and the run plays it once more (the second play
+    // restarts it).
+    void programmende() override { m_lauf.spieleEndsignal(); }
+
+protected:
+    // Before the first line of a pass.
+    virtual void beginnePass() {}
+    // What goes on the wire for line `zeile`, with the pauses between its commands;
+    // the pass waits out the line's duration afterwards. False when it could not go
+    // out: the run ends without an end sound.
+    virtual bool sendeFahrt(int zeile) = 0;
+    // The end of a pass: speed 0, in the direction of `einheit` (the remembered unit)
+    // where the station carries one. False when it could not go out.
+    virtual bool sendePassende(const QString &einheit) = 0;
+    // The halt at the next line after a stop. False when it could not go out.
+    virtual bool sendeHalt() = 0;
+
+    Laufkontext &m_lauf;
+};
+
+} // namespace trabolin

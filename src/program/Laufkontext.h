@@ -1,0 +1,70 @@
+#pragma once
+// What a station driver sees of the run logic: the one wait, the stop flag, the
+// table with its current line, the address, the running time and the sounds. The
+// run logic (Ablauf) provides it; a driver never reaches the window or the run's
+// own state behind it.
+#include "program/Tabelle.h"
+
+#include <QString>
+
+#include <limits>
+
+namespace trabolin {
+
+// A millisecond count clamped into the range of a wait.
+inline int alsWartezeit(qint64 ms)
+{
+    return static_cast<int>(qBound(qint64(std::numeric_limits<int>::min()), ms,
+                                   qint64(std::numeric_limits<int>::max())));
+}
+
+// Wait times of a table line: the "Dauer" value in seconds for the units "s" and
+// "S", in minutes for every other unit; clamped to the range of a wait.
+inline int wartezeitMs(qint64 dauer, const QString &einheit)
+{
+    return alsWartezeit(dauer * ((einheit == u"s" || einheit == u"S") ? 1000 : 60000));
+}
+
+class Laufkontext {
+public:
+    virtual ~Laufkontext() = default;
+
+    // The one wait every driver uses: `dauerMs` milliseconds with the window
+    // responsive, cut short by the stop flag, in which case the driver of the
+    // selected station sends its stop (Zentralentreiber::stoppNachWarten). Inside a
+    // run or a single line the run's own waits end on the deadlines of its schedule
+    // (Zeitplan), counted from its start, not from the moment the wait is called.
+    virtual void subWarten(int dauerMs) = 0;
+    // Lets the window process its pending events once.
+    virtual void verarbeiteEreignisse() = 0;
+
+    // The stop flag, raised only by "St&op"; the run logic lowers it.
+    virtual bool stopp() const = 0;
+    // True once the window is closing: nothing more may be sent.
+    virtual bool beendet() const = 0;
+
+    // The table store; its current line is the line under the grid's cursor.
+    virtual Tabellenspeicher &tabelle() = 0;
+
+    // "txtAdresse" as it stands now.
+    virtual QString adresseFeld() const = 0;
+    // The address as read at the start of the pass or of the single line: the text
+    // and its number (held within the 16-bit range).
+    virtual QString adresseText() const = 0;
+    virtual qint16 adresseNummer() const = 0;
+
+    // The unit of the last line with a "Dauer" text in this run, kept across its
+    // passes; empty at the start of a run.
+    virtual QString &gemerkteEinheit() = 0;
+
+    // Writes the running time since the start time into "Laufzeit".
+    virtual void aktualisiereLaufzeit() = 0;
+    // "akustisches Signal bei Programmende" is ticked.
+    virtual bool signal() const = 0;
+    // "Signal.wav" when that box is ticked.
+    virtual void spieleEndsignal() = 0;
+    // "ring.wav" three times, one second apart.
+    virtual void spieleRing() = 0;
+};
+
+} // namespace trabolin

@@ -1,0 +1,30 @@
+#pragma once
+// The link of a network station as the window's network fields and buttons use it:
+// connect to the host and port the user typed, whether it is up, close it, and the
+// replies and the loss of the link as they come. Each network station brings its own.
+#include <QObject>
+#include <QString>
+
+namespace trabolin {
+
+class Netzverbindung : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Connects and waits until the link is up or `wartezeitMs` has passed, processing
+    // events meanwhile. Returns whether the link is up.
+    virtual bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) = 0;
+    virtual bool verbunden() const = 0;
+    // Closes the link after writing what is still pending.
+    virtual void schliesse() = 0;
+
+signals:
+    // A whole reply (or what has come of it), with the number of bytes that were
+    // left out of its middle because it outgrew what is kept.
+    void antwort(const QString &text, qint64 ausgelassen);
+    // The link that was up is gone.
+    void verloren();
+};
+
+} // namespace trabolin

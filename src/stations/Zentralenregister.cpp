@@ -1,0 +1,98 @@
+#include "stations/Zentralenregister.h"
+
+#include "stations/ecos/EcosTreiber.h"
+#include "stations/ecos/EcosVerbindung.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/maerklin/MaerklinTreiber.h"
+
+namespace trabolin {
+
+namespace {
+
+std::vector<Zentralenzeile> baueRegister()
+{
+    std::vector<Zentralenzeile> r;
+
+    Zentralenzeile maerklin;
+    maerklin.titel = QStringLiteral("&6021, IB, MC");
+    maerklin.tipp = QStringLiteral(" 6021 & 6051, IntelliBox, MasterControl u.ä. ");
+    maerklin.code = QStringLiteral("DCC");
+    maerklin.name = QStringLiteral("6021");
+    maerklin.adresseTitel = QStringLiteral("Adresse:");
+    maerklin.adresseBereich = QStringLiteral("1...");
+    maerklin.treiber = [](const Zentralenanschluss &a) {
+        return std::make_unique<MaerklinTreiber>(a.lauf, a.v24);
+    };
+    r.push_back(maerklin);
+
+    Zentralenzeile lenz;
+    lenz.titel = QStringLiteral("&Lenz V3.0");
+    lenz.tipp = QStringLiteral(" Lenz LZ100 V3.0");
+    lenz.code = QStringLiteral("Lenz");
+    lenz.name = QStringLiteral("Lenz");
+    lenz.adresseTitel = QStringLiteral("Adresse:");
+    lenz.adresseBereich = QStringLiteral("1...");
+    lenz.fahrstufen = true;
+    lenz.usb = true;
+    lenz.treiber = [](const Zentralenanschluss &a) {
+        return std::make_unique<LenzTreiber>(a.lauf, a.v24);
+    };
+    r.push_back(lenz);
+
+    Zentralenzeile ecos;
+    ecos.titel = QStringLiteral("Ecos");
+    ecos.code = QStringLiteral("Ecos");
+    ecos.name = QStringLiteral("Ecos");
+    ecos.transport = Transport::netzwerk;
+    ecos.standardport = 15471;
+    ecos.adresseTitel = QStringLiteral("ID:");
+    ecos.adresseBereich = QStringLiteral("1000...");
+    ecos.verbindenText = QStringLiteral("PC mit Ecos verbinden");
+    ecos.verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her ");
+    ecos.standardTipp = QStringLiteral(" setzt den von ESU vorgegebenen Standardwert ");
+    ecos.antwortTitel = QStringLiteral("letzte Antwort der Ecos");
+    ecos.netzInFestenZeilen = true;
+    ecos.beimStart = true;
+    ecos.verbindung = [](QObject *eltern) { return new EcosVerbindung(eltern); };
+    ecos.treiber = [](const Zentralenanschluss &a) {
+        // The link is the one this row made.
+        return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz));
+    };
+    r.push_back(ecos);
+
+    return r;
+}
+
+} // namespace
+
+const std::vector<Zentralenzeile> &zentralenregister()
+{
+    static const std::vector<Zentralenzeile> rows = baueRegister();
+    return rows;
+}
+
+int zentralenoption(const QString &code)
+{
+    const auto &r = zentralenregister();
+    for (int i = 0; i < int(r.size()); ++i)
+        if (r[i].code == code)
+            return i;
+    return -1;
+}
+
+int startoption()
+{
+    const auto &r = zentralenregister();
+    for (int i = 0; i < int(r.size()); ++i)
+        if (r[i].beimStart)
+            return i;
+    return 0;
+}
+
+const Zentralenzeile *zentralenzeile(int option)
+{
+    const auto &r = zentralenregister();
+    return (option >= 0 && option < int(r.size())) ? &r[option] : nullptr;
+}
+
+} // namespace trabolin

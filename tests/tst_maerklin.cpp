@@ -1,0 +1,212 @@
+// The 6021/6051 and IntelliBox driver in virtual time: every byte, every text and
+// every pause of the row commands, the run and the single line, and the stop.
+#include "helfer/Aufbau.h"
+#include "helfer/Protokoll.h"
+
+#include <QtTest>
+
+#include <functional>
+
+using namespace trabolin;
+using namespace trabolin::test;
+
+namespace {
+// One case on the 6021/IntelliBox path: the table from line 1 (for the row command and
+// the single line, the one line driven), where the run starts, a stop, and what comes out.
+struct Fall {
+    QString adresse = QStringLiteral("24");
+    QStringList tabelle;
+    int startzeile = 1;
+    bool endlos = false;
+    qint64 stoppBei = 0; // 0: no stop
+    QStringList erwartet;
+    qint64 ende = 0; // when the line or the run ends
+    QString start = QStringLiteral("12:00:00"); // the start time shown after a run
+    qint64 schreibMs = 0; // how long each write takes
+    qint64 haltBei = 0;   // then `halt` runs as an event handler in the middle of the run
+    std::function<void(Aufbau &)> halt;
+};
+} // namespace
+
+Q_DECLARE_METATYPE(Fall)
+
+class TestMaerklin : public QObject {
+    Q_OBJECT
+private slots:
+    // One table line through the row command chosen by the address, called as the
+    // run calls it: the bytes with their times and the time the line ends.
+    void zeilenbefehl_data()
+    {
+        QTest::addColumn<Fall>("fall");
+        QTest::newRow("sekunden mit licht")
+            << Fall{.tabelle = {"5,s,7,X"}, .erwartet = {"0 40 18", "500 17 18"}, .ende = 5500};
+        QTest::newRow("minuten mit F1 und F3")
+            << Fall{.tabelle = {"2,m,0,,X,,X"}, .erwartet = {"0 45 18", "500 00 18"}, .ende = 120500};
+        QTest::newRow("richtungswechsel") << Fall{
+            .adresse = "5", .tabelle = {"3,F"}, .erwartet = {"0 40 05", "500 00 05", "3500 0F 05"}, .ende = 4500};
+        QTest::newRow("richtungswechsel mit licht") << Fall{
+            .adresse = "5", .tabelle = {"3,f,,X"}, .erwartet = {"0 40 05", "500 10 05", "3500 1F 05"}, .ende = 4500};
+        QTest::newRow("leere einheit") << Fall{.tabelle = {"5,,7,X"}, .erwartet = {"0 40 18"}, .ende = 500};
+        QTest::newRow("licht aus einem blank ist aus")
+            << Fall{.tabelle = {"5,s,7, "}, .erwartet = {"0 40 18", "500 07 18"}, .ende = 5500};
+        QTest::newRow("kleines x: licht an, F1 aus")
+            << Fall{.tabelle = {"1,S,3,x,x"}, .erwartet = {"0 40 18", "500 13 18"}, .ende = 1500};
+        QTest::newRow("fahrstufe passt in kein byte: nichts")
+            << Fall{.tabelle = {"1,s,250,X"}, .erwartet = {"0 40 18"}, .ende = 1500};
+        QTest::newRow("dauer mit blank")
+            << Fall{.tabelle = {" 5,s,1"}, .erwartet = {"0 40 18", "500 01 18"}, .ende = 5500};
+        QTest::newRow("adresse mit blank, fahrstufe mit komma")
+            << Fall{.adresse = " 24", .tabelle = {"1,s,2.5"}, .erwartet = {"0 40 18", "500 02 18"}, .ende = 1500};
+        QTest::newRow("XL leere einheit") << Fall{.adresse = "300", .tabelle = {"4,,5"}, .ende = 500};
+        QTest::newRow("XL adresse mit blank") << Fall{
+            .adresse = " 300", .tabelle = {"1,s,5"}, .erwartet = {"500 'XL  300,5,0,1,0,0,0,0<CR>'"}, .ende = 1500};
+    }
+    void zeilenbefehl()
+    {
+        QFETCH(Fall, fall);
+        Aufbau a;
+        a.zeile(7, fall.tabelle[0]);
+        a.tabelle.setzeAktuelleZeile(7);
+        a.feld.adresse = fall.adresse;
+        a.ablauf.zustand().adresseText = fall.adresse;
+        a.ablauf.zustand().adresseNummer = qint16(fall.adresse.trimmed().toInt());
+        if (a.ablauf.zustand().adresseNummer < 256)
+            a.maerklin.Fahrbefehl();
+        else
+            a.maerklin.Fahrbefehl_X();
+        QCOMPARE(protokoll(a.port), fall.erwartet);
+        QCOMPARE(a.zeit.jetzt, fall.ende);
+        QCOMPARE(a.maerklin.XLRichtung(), 1); // only an "f" row on the "XL" path turns it
+    }
+
+    // Whole runs from "starten": the lines run, the end command, and the end sound at
+    // `ende`; or a stop at `stoppBei`, which ends the run then, without a sound.
+    void lauf_data()
+    {
+        QTest::addColumn<Fall>("fall");
+        QTest::newRow("dauer aus einem blank ist leer")
+            << Fall{.tabelle = {" ,s,5"}, .erwartet = {"0 00 18", "500 40 18"}, .ende = 500};
+        // Writing takes time, but every command goes out on the table's own clock.
+        QTest::newRow("ab zeile 5, endet an der leeren zeile 7") << Fall{
+            .tabelle = {"1,s,1", "1,s,2", "1,s,3", "1,s,4", "2,s,5", "1,s,6", "", "1,s,8"}, .startzeile = 5,
+            .erwartet = {"0 40 18", "500 05 18", "2500 40 18", "3000 06 18", "4000 00 18", "4500 40 18"},
+            .ende = 4503, .schreibMs = 3};
+        // A handler's own wait nested in line 1 (the ECoS control request, a modal box) lasts its
+        // own time and holds the run past the line's end: less than a line late, the run makes up
+        // for it; more (the machine slept), it starts afresh.
+        const QStringList dreiZeilen{"5,s,1", "5,s,2", "5,s,3"};
+        QTest::newRow("2,5 s festgehalten: wieder im takt") << Fall{.tabelle = dreiZeilen,
+            .erwartet = {"0 40 18", "500 01 18", "6500 7F", "6500 40 18", "6500 02 18", "11000 40 18",
+                         "11500 03 18", "16500 00 18", "17000 40 18"}, .ende = 17000, .haltBei = 4000,
+            .halt = [](Aufbau &a) { a.ablauf.subWarten(2500); a.port.schreibe("\x7F"); }};
+        QTest::newRow("9 s geschlafen: neu ab da") << Fall{.tabelle = dreiZeilen,
+            .erwartet = {"0 40 18", "500 01 18", "13000 40 18", "13500 02 18", "18500 40 18", "19000 03 18",
+                         "24000 00 18", "24500 40 18"},
+            .ende = 24500, .haltBei = 4000, .halt = [](Aufbau &a) { a.zeit.jetzt += 9000; }};
+        QTest::newRow("adresse 255 im lauf: zwei bytes") << Fall{.adresse = "255", .tabelle = {"1,s,9"},
+            .erwartet = {"0 40 FF", "500 09 FF", "1500 00 FF", "2000 40 FF"}, .ende = 2000};
+        QTest::newRow("adresse 256 im lauf: text mit stoppzeile") << Fall{.adresse = "256", .tabelle = {"1,s,9,X"},
+            .erwartet = {"500 'XL 256,9,1,1,0,0,0,0<CR>'", "1500 'XL256,0,0,1,0,0,0,0<CR>'"}, .ende = 1500};
+        // After a change of direction the later rows and the stop line carry the new direction.
+        QTest::newRow("XL richtung nach f") << Fall{.adresse = "300", .tabelle = {"1,f", "1,s,5", "1,f", "1,s,6"},
+            .erwartet = {"500 'XL 300, 0,<CR>'", "3000 'XL 300,5,0,0,0,0,0,0<CR>'", "4500 'XL 300, 0,<CR>'",
+                         "7000 'XL 300,6,0,1,0,0,0,0<CR>'", "8000 'XL300,0,0,1,0,0,0,0<CR>'"},
+            .ende = 8000};
+        QTest::newRow("XL stoppzeile nach f") << Fall{.adresse = "300", .tabelle = {"1,f"},
+            .erwartet = {"500 'XL 300, 0,<CR>'", "2500 'XL300,0,0,0,0,0,0,0<CR>'"}, .ende = 2500};
+        // An endless pass that drives no line ends the run as a run without endless
+        // mode does, instead of spinning with the window frozen.
+        QTest::newRow("endlos ohne gefahrene zeile endet")
+            << Fall{.tabelle = {"", "5,s,5"}, .endlos = true, .erwartet = {"0 00 18", "500 40 18"}, .ende = 500};
+
+        // A stop during an endless run: the cut-short wait sends the stop, the loop
+        // finds the flag and sends it once more.
+        const QStringList zweiLangeZeilen{"60,s,5", "60,s,5"};
+        // During the pause of a change of direction: the direction byte still
+        // follows, its 1000 ms wait ends at once with another stop.
+        QTest::newRow("stopp: richtungswechsel") << Fall{.adresse = "5", .tabelle = {"3,F", "3,F"}, .endlos = true,
+            .stoppBei = 1000,
+            .erwartet = {"0 40 05", "500 00 05", "1000 00 05", "1000 0F 05", "1000 00 05", "1000 00 05"}};
+        QTest::newRow("stopp: XL ab 256") << Fall{.adresse = "256", .tabelle = zweiLangeZeilen, .endlos = true,
+            .stoppBei = 2000, .erwartet = {"500 'XL 256,5,0,1,0,0,0,0<CR>'", "2000 'XL256,0,0,1,0,0,0,0<CR>'",
+                                           "2000 'XL256,0,0,1,0,0,0,0<CR>'"}};
+        QTest::newRow("stopp: XL vor der zeile") << Fall{.adresse = "300", .tabelle = zweiLangeZeilen, .endlos = true,
+            .stoppBei = 100, .erwartet = {"100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL 300,5,0,1,0,0,0,0<CR>'",
+                                          "100 'XL300,0,0,1,0,0,0,0<CR>'", "100 'XL300,0,0,1,0,0,0,0<CR>'"}};
+        // Each endless pass starts at line 1 and writes its own start time.
+        QTest::newRow("stopp im zweiten pass") << Fall{.tabelle = {"1,s,1", "1,s,2", "1,s,3"}, .startzeile = 3,
+            .endlos = true, .stoppBei = 3700,
+            .erwartet = {"0 40 18", "500 03 18", "1500 40 18", "2000 01 18", "3000 40 18", "3500 02 18",
+                         "3700 00 18", "3700 00 18"},
+            .start = "12:00:01"};
+        QTest::newRow("stopp in zeile 25 beendet auch endlos") << Fall{
+            .tabelle = QStringList(24, QString()) << QStringLiteral("10,s,3"), .startzeile = 25, .endlos = true,
+            .stoppBei = 2000, .erwartet = {"0 40 18", "500 03 18", "2000 00 18", "2000 00 18"}};
+    }
+    void lauf()
+    {
+        QFETCH(Fall, fall);
+        Aufbau a;
+        a.feld.adresse = fall.adresse;
+        a.feld.mitSignal = true;
+        a.feld.mitEndlos = fall.endlos;
+        a.zeilen(fall.tabelle);
+        a.tabelle.setzeAktuelleZeile(fall.startzeile);
+        a.port.schreibMs = fall.schreibMs;
+        if (fall.halt)
+            a.zeit.bei(fall.haltBei, [&] { fall.halt(a); });
+        if (fall.stoppBei > 0)
+            a.zeit.bei(fall.stoppBei, [&] { a.ablauf.stoppKlick(); });
+        a.ablauf.stoppKlick(); // a stop from before the run only raises the flag, which the start lowers
+        a.ablauf.btnStart_Click();
+        QCOMPARE(protokoll(a.port), fall.erwartet);
+        QCOMPARE(a.feld.start, fall.start);
+        QVERIFY(!a.ablauf.laeuft());
+        if (fall.stoppBei > 0) {
+            QVERIFY(a.klang.gespielt.isEmpty());
+            QCOMPARE(a.zeit.jetzt, fall.stoppBei);
+        } else {
+            QCOMPARE(a.klaenge(), QStringList{QString::number(fall.ende) + QStringLiteral(" Signal.wav")});
+        }
+    }
+
+    // The single line at line 9; the ring sequence sounds twice after it, three rings
+    // a second apart each time, from `ende`.
+    void einzelzeile_data()
+    {
+        QTest::addColumn<Fall>("fall");
+        QTest::newRow("zwei bytes") << Fall{
+            .tabelle = {"5,s,7,X"}, .erwartet = {"0 40 18", "500 17 18", "5500 00 18", "6000 40 18"}, .ende = 6000};
+        QTest::newRow("XL mit stoppzeile") << Fall{.adresse = "300", .tabelle = {"2,s,9"},
+            .erwartet = {"500 'XL 300,9,0,1,0,0,0,0<CR>'", "2500 'XL300,0,0,1,0,0,0,0<CR>'"}, .ende = 2500};
+        QTest::newRow("festgehalten: die schlussfolge holt auf") << Fall{.tabelle = {"5,s,7,X"},
+            .erwartet = {"0 40 18", "500 17 18", "6000 00 18", "6000 40 18"}, .ende = 6000, .haltBei = 4000,
+            .halt = [](Aufbau &a) { a.zeit.jetzt += 2000; }};
+        QTest::newRow("leere dauer wird trotzdem gesendet")
+            << Fall{.tabelle = {",s,7"}, .erwartet = {"0 40 18", "500 07 18", "500 00 18", "1000 40 18"}, .ende = 1000};
+    }
+    void einzelzeile()
+    {
+        QFETCH(Fall, fall);
+        Aufbau a;
+        a.feld.adresse = fall.adresse;
+        a.feld.mitSignal = true;
+        a.zeile(9, fall.tabelle[0]);
+        a.tabelle.setzeAktuelleZeile(9);
+        a.ablauf.stoppKlick(); // a stop from before does not cut the line short
+        if (fall.halt)
+            a.zeit.bei(fall.haltBei, [&] { fall.halt(a); });
+        a.ablauf.btnSendZeile_Click();
+        QCOMPARE(protokoll(a.port), fall.erwartet);
+        QStringList ringe;
+        for (const qint64 nach : {0, 1000, 2000, 2000, 3000, 4000})
+            ringe << QString::number(fall.ende + nach) + QStringLiteral(" ring.wav");
+        QCOMPARE(a.klaenge(), ringe);
+        QCOMPARE(a.tabelle.aktuelleZeile(), 9);
+        QVERIFY(a.feld.start.isEmpty()); // the single line writes no start time
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestMaerklin)
+#include "tst_maerklin.moc"
