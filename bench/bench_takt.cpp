@@ -12,6 +12,7 @@
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
 #include "serial/V24.h"
+#include "stations/Zentralenregister.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 
 #include "Leitung.h"
@@ -117,7 +118,7 @@ int main(int argc, char **argv)
     StillerKlang klang;
     EchteZeit zeit;
     Ablauf ablauf(tabelle, bedienung, zeit, klang);
-    MaerklinTreiber maerklin(ablauf, v24);
+    MaerklinTreiber maerklin(ablauf, v24, zentralenzeile(0)->lesart);
     ablauf.setzeTreiber(0, &maerklin);
 
     // The stop comes in the first pause of the pass after the last one measured.

@@ -7,6 +7,7 @@
 //
 // --kurz takes fewer samples (a quick look, not for the record).
 #include "program/Ablauf.h"
+#include "stations/Zentralenregister.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
@@ -141,7 +142,7 @@ void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger 
     Bedienung bedienung;
     StillerKlang klang;
     Ablauf ablauf(tabelle, bedienung, zeit, klang);
-    MaerklinTreiber maerklin(ablauf, ausgabe);
+    MaerklinTreiber maerklin(ablauf, ausgabe, zentralenzeile(0)->lesart);
     ablauf.setzeTreiber(0, &maerklin);
 
     std::mt19937 zufall(24);

@@ -43,9 +43,12 @@ private slots:
         QTest::newRow("richtung S") << ecosRichtung("1000", "S") << "set(1000,dir[0])";
         for (const char *e : {"s", "m", "f", "F", ""})
             QTest::addRow("richtung '%s'", e) << ecosRichtung("1000", e) << "set(1000,dir[1])";
-        QTest::newRow("nur grosses X zaehlt")
-            << ecosFunktionen("7", {" ", "x", "XX", "X", "1"})
-            << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
+        // The cells as the ECoS pass reads them.
+        Tabellenspeicher t;
+        fuelleZeile(t, 1, "1,s,1, ,x,XX,X,1");
+        const Programmzeile z = leseProgrammzeile(t, 1, zentralenzeile(2)->lesart);
+        QTest::newRow("nur grosses X zaehlt") << ecosFunktionen("7", {z.licht, z.f[0], z.f[1], z.f[2], z.f[3]})
+                                              << "set(7,func[0,0],func[1,0],func[2,0],func[3,1],func[4,0])";
         QTest::newRow("id wie getippt") << ecosStopp(" 1000") << "set( 1000,speed[0])";
         QTest::newRow("fahrstufe 127.5") << ecosFahrstufentext("127.5") << "127";
         QTest::newRow("fahrstufe -3") << ecosFahrstufentext("-3") << "0";

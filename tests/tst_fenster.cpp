@@ -5,6 +5,7 @@
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
+#include "window/Fahrbild.h"
 
 #include "Version.h"
 
@@ -143,6 +144,7 @@ private slots:
             {"lblDatenbits", "Datenbits"}, {"lblStopbits", "Stopbits"}, {"lblIPAdresse", "IP-Adresse"},
             {"lblLocalPort", "LocalPort"}, {"lblRX", "letzte Antwort der Ecos"}, {"lblDateiTitel", "Datei:"},
             {"lblProgramm", "Programm"}, {"lblStartzeitTitel", "Startzeit"}, {"lblLaufzeitTitel", "Laufzeit"},
+            {"lblDauerGesamtTitel", "Dauer gesamt"}, {"lblNochTitel", "noch"}, {"imgFahrbild", ""},
             {"lblEdit", "Edit"}, {"lblRelease", release}, {"txtAdresse", "1"}, {"lstV24", ""}, {"txtIPAdresse", ""},
             {"txtLocalPort", ""}, {"txtRX", ""}, {"lblStartzeit", ""}, {"lblLaufzeit", ""}, {"DBTabelle", ""}, {"lblLogo", ""}};
         for (const auto &[name, text] : soll) {
@@ -155,6 +157,44 @@ private slots:
                 QVERIFY2(f->rect().contains(QRect(w->mapTo(f, QPoint()), w->size()))
                              && w->width() >= w->minimumSizeHint().width(), name);
         }
+    }
+
+    // "Dauer gesamt" follows the table, the station, the current line and "Endlosschleife";
+    // during a run "noch" counts down and the line driven is marked, afterwards neither.
+    void fahrzeiten()
+    {
+        const QStringList demo{"5,S,30,X", "5,S,80,X", "4,S,80,X", "5,s,40,X", "5,s,15,X"};
+        for (int i = 0; i < demo.size(); ++i)
+            for (int c = 0; c < 4; ++c)
+                f->tabelle().setzeZelle(i + 1, c + 1, demo[i].section(u',', c, c));
+        f->tabelle().setzeAktuelleZeile(1);
+        QCOMPARE(f->lblDauerGesamt->text(), "0:25");
+        QCOMPARE(f->imgFahrbild->toolTip(), "5 Zeilen, 0:25 min, höchste Fahrstufe 80");
+        f->optZentrale[1]->setChecked(true);
+        QCOMPARE(f->lblDauerGesamt->text(), "0:24");
+        f->tabelle().setzeAktuelleZeile(3);
+        f->chkEndlos->setChecked(true);
+        QCOMPARE(f->lblDauerGesamt->text(), "0:14 je Durchlauf");
+        f->chkEndlos->setChecked(false);
+
+        // On the 6021 with its port closed: 500 ms, the line's second, the 500 ms of the end.
+        f->tabelle().leeren();
+        f->tabelle().setzeZelle(1, 1, "1");
+        f->tabelle().setzeZelle(1, 2, "s");
+        f->tabelle().setzeAktuelleZeile(1);
+        f->optZentrale[0]->setChecked(true);
+        QString noch;
+        int markiert = 0;
+        QTimer::singleShot(300, this, [&] {
+            noch = f->lblNoch->text();
+            markiert = f->DBTabelle->laufzeile();
+        });
+        f->ablauf().btnStart_Click();
+        f->optZentrale[2]->setChecked(true);
+        QCOMPARE(noch, "0:01");
+        QCOMPARE(markiert, 1);
+        QCOMPARE(f->lblNoch->text(), "");
+        QCOMPARE(f->DBTabelle->laufzeile(), 0);
     }
 
     // Each serial list takes a typed value as its text without adding it as an item.

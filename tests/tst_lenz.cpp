@@ -91,11 +91,15 @@ private slots:
         QTest::newRow("blank setzt das bit") << QStringList{" ", "", " ", "", ""} << 0x12;
         QTest::newRow("kleines x") << QStringList{"", "", "", "x", ""} << 0x04;
     }
+    // The cells as the Lenz pass reads them, then the byte.
     void funktionsbyte()
     {
         QFETCH(QStringList, zellen);
         QFETCH(int, byte);
-        QCOMPARE(int(lenzFunktionsbyte(zellen[0], zellen[1], zellen[2], zellen[3], zellen[4])), byte);
+        Tabellenspeicher t;
+        fuelleZeile(t, 1, QStringLiteral("1,s,1,") + zellen.join(u','));
+        const Programmzeile z = leseProgrammzeile(t, 1, zentralenzeile(1)->lesart);
+        QCOMPARE(int(lenzFunktionsbyte(z.licht, z.f[0], z.f[1], z.f[2], z.f[3])), byte);
     }
 
     // Whole runs from "starten": every frame with its time, and the sounds.

@@ -167,6 +167,7 @@ void Ablauf::btnStart_Click()
         return;
     }
     Laufmarke marke(m_laeuft);
+    emit laufBeginnt(false);
     // Time zero of the table, for all its passes.
     const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
@@ -175,6 +176,7 @@ void Ablauf::btnStart_Click()
     leseAdresse();
     m_zustand.gemerkteEinheit.clear();
     fahrePaesse();
+    emit laufEndet();
 }
 
 void Ablauf::fahrePaesse()
@@ -237,6 +239,7 @@ void Ablauf::btnSendZeile_Click()
     }
     Laufmarke marke(m_laeuft);
     Fahrender fahrender(m_fahrender);
+    emit laufBeginnt(true);
     const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     leseAdresse();
@@ -246,6 +249,7 @@ void Ablauf::btnSendZeile_Click()
     const bool gesendet = !t || t->sendeZeile();
     if (gesendet && m_bedienfeld.signal() && !m_beendet)
         spieleRing();
+    emit laufEndet();
 }
 
 void Ablauf::btnPower_Click(int index)

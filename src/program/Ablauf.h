@@ -82,6 +82,12 @@ public:
     void spieleEndsignal() override;
     void spieleRing() override;
 
+signals:
+    // A run ("starten") or a single line begins, after the refusal of a second one;
+    // it has ended. For the run display of the window.
+    void laufBeginnt(bool einzelzeile);
+    void laufEndet();
+
 private:
     // Runs the passes of a run until it ends.
     void fahrePaesse();

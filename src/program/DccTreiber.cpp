@@ -1,6 +1,5 @@
 #include "program/DccTreiber.h"
 
-#include "program/Zahlen.h"
 
 namespace trabolin {
 
@@ -11,20 +10,18 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
     beginnePass();
     bool gefahren = false;
     for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
-        const QString dauerText = tabelle.zelle(zeile, 1);
-        const QString einheit = tabelle.zelle(zeile, 2);
-        if (dauerText.isEmpty())
+        const Programmzeile z = leseProgrammzeile(tabelle, zeile, m_lesart);
+        if (z.ende)
             break;
-        m_lauf.gemerkteEinheit() = einheit;
-        const qint64 dauer = leseGanzzahl(dauerText, Leerzeichen::ueberall);
-        if (dauer <= 0)
+        m_lauf.gemerkteEinheit() = z.einheit;
+        if (!z.faehrt)
             continue;
         if (m_lauf.stopp())
             return {sendeHalt() ? Ende::gestoppt : Ende::abgebrochen, gefahren};
         tabelle.setzeAktuelleZeile(zeile);
-        if (!sendeFahrt(zeile))
+        if (!sendeFahrt(z))
             return {Ende::abgebrochen, gefahren};
-        m_lauf.subWarten(wartezeitMs(dauer, einheit));
+        m_lauf.subWarten(z.warteMs);
         if (m_lauf.beendet())
             return {Ende::abgebrochen, gefahren};
         m_lauf.aktualisiereLaufzeit();

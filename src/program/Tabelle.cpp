@@ -79,6 +79,7 @@ void Tabellenspeicher::setzeAktuelleZeile(int zeile)
     const int spalte = qMax(0, m_auswahl.currentIndex().column());
     m_auswahl.setCurrentIndex(index(zeile - 1, spalte),
                               QItemSelectionModel::ClearAndSelect);
+    emit zeileGesetzt(zeile);
 }
 
 void Tabellenspeicher::alleGeaendert()

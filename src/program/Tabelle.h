@@ -54,6 +54,12 @@ public:
     // Tells views that every cell may have changed.
     void alleGeaendert();
 
+signals:
+    // setzeAktuelleZeile moved the cursor: a run starts a line, or a command put the
+    // cursor on the line it changed. The user's own moves in the grid do not count.
+    void zeileGesetzt(int zeile);
+
+public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

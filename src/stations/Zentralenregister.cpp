@@ -20,8 +20,11 @@ std::vector<Zentralenzeile> baueRegister()
     maerklin.name = QStringLiteral("6021");
     maerklin.adresseTitel = QStringLiteral("Adresse:");
     maerklin.adresseBereich = QStringLiteral("1...");
+    // The light is on for any text but blanks, F1 to F4 only for "X"; 500 ms after the
+    // function command (before the text command), 1000 ms after a change of direction.
+    maerklin.lesart = {Zeilenregeln::maerklin, Schaltregel::nichtBlank, Schaltregel::nurX, 500, 1, 1, 1000};
     maerklin.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<MaerklinTreiber>(a.lauf, a.v24);
+        return std::make_unique<MaerklinTreiber>(a.lauf, a.v24, a.lesart);
     };
     r.push_back(maerklin);
 
@@ -34,8 +37,11 @@ std::vector<Zentralenzeile> baueRegister()
     lenz.adresseBereich = QStringLiteral("1...");
     lenz.fahrstufen = true;
     lenz.usb = true;
+    // Any text in a function cell switches it on; the function frame follows the speed
+    // frame after 100 ms, in a single line after 100 ms more.
+    lenz.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
     lenz.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<LenzTreiber>(a.lauf, a.v24);
+        return std::make_unique<LenzTreiber>(a.lauf, a.v24, a.lesart);
     };
     r.push_back(lenz);
 
@@ -53,10 +59,12 @@ std::vector<Zentralenzeile> baueRegister()
     ecos.antwortTitel = QStringLiteral("letzte Antwort der Ecos");
     ecos.netzInFestenZeilen = true;
     ecos.beimStart = true;
+    // Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
+    ecos.lesart = {Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 100, 2, 2, 0};
     ecos.verbindung = [](QObject *eltern) { return new EcosVerbindung(eltern); };
     ecos.treiber = [](const Zentralenanschluss &a) {
         // The link is the one this row made.
-        return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz));
+        return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz), a.lesart);
     };
     r.push_back(ecos);
 

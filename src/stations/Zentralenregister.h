@@ -9,6 +9,7 @@
 // simulator under sim/ and its tests.
 #include "program/Laufkontext.h"
 #include "program/Netzverbindung.h"
+#include "program/Programmzeile.h"
 #include "program/Umgebung.h"
 #include "program/Zentralentreiber.h"
 
@@ -31,6 +32,7 @@ struct Zentralenanschluss {
     Laufkontext &lauf;
     Ausgabe &v24;         // the serial port
     Netzverbindung *netz; // the station's own network link; nullptr for a serial station
+    const Lesart &lesart; // how the station reads a line, and its pauses inside a line
 };
 
 struct Zentralenzeile {
@@ -57,6 +59,9 @@ struct Zentralenzeile {
     // settings stay as they are.
     QString serielleVorgabe;
     bool handshake = true;
+    // How the driver reads a line and the pauses it puts inside one; the window's
+    // "Dauer gesamt", "noch" and step chart reckon with the same.
+    Lesart lesart;
     // Makes the station's network link (owned by `eltern`); empty for a serial station.
     std::function<Netzverbindung *(QObject *eltern)> verbindung;
     // Makes the station's driver.

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QValidator>
 
@@ -90,6 +91,18 @@ QWidget *Zellendelegat::createEditor(QWidget *parent, const QStyleOptionViewItem
     editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_editor = editor;
     return editor;
+}
+
+void Zellendelegat::paint(QPainter *maler, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (index.row() + 1 != laufzeile) {
+        QStyledItemDelegate::paint(maler, option, index);
+        return;
+    }
+    maler->fillRect(option.rect, laufzeileGrund);
+    QStyledItemDelegate::paint(maler, option, index);
+    if (index.column() == 0)
+        maler->fillRect(QRect(option.rect.left(), option.rect.top(), 4, option.rect.height()), laufzeileMarke);
 }
 
 void Zellendelegat::destroyEditor(QWidget *editor, const QModelIndex &index) const
@@ -233,6 +246,14 @@ void Tabellengitter::setzePiepen(std::function<void()> piepen)
 QLineEdit *Tabellengitter::offenerEditor() const
 {
     return state() == QAbstractItemView::EditingState ? m_delegat->offenerEditor() : nullptr;
+}
+
+void Tabellengitter::setzeLaufzeile(int zeile)
+{
+    if (m_delegat->laufzeile == zeile)
+        return;
+    m_delegat->laufzeile = zeile;
+    viewport()->update();
 }
 
 bool Tabellengitter::uebernehmeEingabe()

@@ -11,6 +11,10 @@ class QKeyEvent;
 
 namespace trabolin {
 
+// The marks of the line a run is driving, in the grid and in the step chart.
+inline const QColor laufzeileGrund(0xff, 0xf0, 0xb8);
+inline const QColor laufzeileMarke(0x1e, 0x8c, 0x3a);
+
 // Opens a one-line editor per cell, limited to the column's length, and checks
 // every typed character with pruefeTaste before the editor takes it: accepted,
 // replaced by "X", or discarded with a beep. Text that comes in any other way
@@ -34,6 +38,10 @@ public:
 
     // The editor that is open at the moment, or nullptr.
     QLineEdit *offenerEditor() const { return m_editor; }
+
+    // The line a run is driving (1 to 25), 0 for none: tinted, with a mark at its left.
+    int laufzeile = 0;
+    void paint(QPainter *maler, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 protected:
     bool eventFilter(QObject *objekt, QEvent *ereignis) override;
@@ -60,6 +68,10 @@ public:
     bool uebernehmeEingabe();
 
     QLineEdit *offenerEditor() const;
+
+    // Marks the line a run is driving; 0 for none.
+    void setzeLaufzeile(int zeile);
+    int laufzeile() const { return m_delegat->laufzeile; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -7,6 +7,7 @@
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 #include "window/Einzelinstanz.h"
+#include "window/Fahrbild.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
 
@@ -185,12 +186,6 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     fuss->addWidget(lblLogo);
     fuss->addWidget(lblRelease, 1);
 
-    auto *linkeSpalte = new QVBoxLayout;
-    linkeSpalte->addWidget(DBTabelle);
-    linkeSpalte->addStretch(1);
-    linkeSpalte->addLayout(fuss);
-    spalten->addLayout(linkeSpalte);
-
     auto *mittelspalte = new QVBoxLayout;
     mittelspalte->setSpacing(8);
     mittelspalte->addWidget(baueZeitpanel());
@@ -198,12 +193,25 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     mittelspalte->addWidget(baueEditpanel());
     mittelspalte->addWidget(baueLoeschpanel());
     mittelspalte->addStretch(1);
+    mittelspalte->addLayout(fuss);
 
     auto *mittelWidget = new QWidget;
     mittelWidget->setLayout(mittelspalte);
     mittelspalte->setContentsMargins(0, 0, 0, 0);
     mittelWidget->setFixedWidth(qMax(220, fontMetrics().averageCharWidth() * 34));
-    spalten->addWidget(mittelWidget);
+
+    // The table with the middle column beside it (the logo at its foot), the step
+    // chart under both in the room the window has left.
+    imgFahrbild = benannt(new Fahrbild(m_tabelle), QStringLiteral("imgFahrbild"));
+    auto *tabelleUndMitte = new QHBoxLayout;
+    tabelleUndMitte->setSpacing(8);
+    tabelleUndMitte->addWidget(DBTabelle, 0, Qt::AlignTop);
+    tabelleUndMitte->addWidget(mittelWidget);
+    auto *linkeSeite = new QVBoxLayout;
+    linkeSeite->setSpacing(6);
+    linkeSeite->addLayout(tabelleUndMitte);
+    linkeSeite->addWidget(imgFahrbild, 1);
+    spalten->addLayout(linkeSeite);
 
     spalten->addWidget(baueProgrammpanel(), 1);
     setCentralWidget(mitte);
@@ -236,6 +244,7 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     connect(mnuHilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
     verbindeSteuerung();
+    verbindeFahrbild();
 
     if (vorDemStart())
         vorDemStart()(*this);
@@ -306,8 +315,13 @@ QWidget *frmTrabolin::baueZeitpanel()
                                QStringLiteral("lblLaufzeitTitel"));
     lblStartzeit = wertfeld(QStringLiteral("lblStartzeit"), QStringLiteral("Startzeit"));
     lblLaufzeit = wertfeld(QStringLiteral("lblLaufzeit"), QStringLiteral("Laufzeit"));
+    lblDauerGesamtTitel = benannt(new Beschriftung(QStringLiteral("Dauer gesamt")),
+                                  QStringLiteral("lblDauerGesamtTitel"));
+    lblNochTitel = benannt(new Beschriftung(QStringLiteral("noch")), QStringLiteral("lblNochTitel"));
+    lblDauerGesamt = wertfeld(QStringLiteral("lblDauerGesamt"), QStringLiteral("Dauer gesamt"));
+    lblNoch = wertfeld(QStringLiteral("lblNoch"), QStringLiteral("noch"));
     const int zeitbreite = fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16;
-    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit}) {
+    for (Beschriftung *wert : {lblStartzeit, lblLaufzeit, lblDauerGesamt, lblNoch}) {
         wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         wert->setAlignment(Qt::AlignCenter);
         wert->setMinimumWidth(zeitbreite);
@@ -320,6 +334,10 @@ QWidget *frmTrabolin::baueZeitpanel()
     gitter->addWidget(lblStartzeit, 1, 1);
     gitter->addWidget(lblLaufzeitTitel, 2, 0);
     gitter->addWidget(lblLaufzeit, 2, 1);
+    gitter->addWidget(lblDauerGesamtTitel, 3, 0);
+    gitter->addWidget(lblDauerGesamt, 3, 1);
+    gitter->addWidget(lblNochTitel, 4, 0);
+    gitter->addWidget(lblNoch, 4, 1);
     gitter->setColumnStretch(1, 1);
     return pnlZeit;
 }
@@ -694,7 +712,9 @@ void frmTrabolin::bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int))
             piepen();
         return;
     }
+    m_bearbeitet = true;
     m_tabelle.setzeAktuelleZeile(ergebnis.zeile);
+    m_bearbeitet = false;
     DBTabelle->viewport()->update();
 }
 

@@ -38,6 +38,7 @@ class Zentralentreiber;
 class WavKlang;
 class Fensterbedienfeld;
 class Einzelinstanz;
+class Fahrbild;
 
 // The program's only window. It owns the table store and every control; the
 // controls are public so that the run logic, the serial port, the ECoS link and
@@ -120,6 +121,10 @@ public:
     Beschriftung *lblLaufzeitTitel;
     Beschriftung *lblStartzeit;
     Beschriftung *lblLaufzeit;
+    Beschriftung *lblDauerGesamtTitel;
+    Beschriftung *lblNochTitel;
+    Beschriftung *lblDauerGesamt; // one pass from the current line; " je Durchlauf" when endless
+    Beschriftung *lblNoch;        // the time left during a run or single line
 
     // --- address panel
     QFrame *pnlAdresse;
@@ -186,8 +191,9 @@ public:
     QCheckBox *chkEndlos;
     QCheckBox *chkSignal;
 
-    // --- table, release label, logo
+    // --- table, its step chart, release label, logo
     Tabellengitter *DBTabelle;
+    Fahrbild *imgFahrbild;
     Beschriftung *lblRelease;
     Beschriftung *lblLogo;
 
@@ -275,6 +281,10 @@ private:
     void frageNachChmBetrachter();
 
     void verbindeSteuerung();
+    // The step chart and the times beside "Startzeit" follow the table, the current
+    // line, the station and the run.
+    void verbindeFahrbild();
+    void zeigeFahrstand();
     void oeffneSchnittstelleBeimStart();
     void schnittstelleVerloren();
     void verbindeEcos();
@@ -311,6 +321,7 @@ private:
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
     bool m_schliesst = false;           // shutdown has begun
+    bool m_bearbeitet = false;          // an editing command moves the cursor, not the run
     QString m_hilfedatei;
     bool m_aussenmassGesetzt = false;
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;

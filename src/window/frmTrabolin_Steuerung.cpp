@@ -45,7 +45,7 @@ void frmTrabolin::verbindeSteuerung()
             netz->setObjectName(QStringLiteral("TCP"));
         m_netz.push_back(netz);
         m_netzadressen.emplace_back();
-        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz});
+        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, z.lesart});
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
         m_ablauf->setzeTreiber(i, t.get());

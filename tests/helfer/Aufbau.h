@@ -7,6 +7,7 @@
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
+#include "stations/Zentralenregister.h"
 
 #include <QStringList>
 
@@ -49,10 +50,10 @@ struct Aufbau {
     Mitschrift port{zeit};
     KlangMitschrift klang{zeit};
     Ablauf ablauf{tabelle, feld, zeit, klang};
-    MaerklinTreiber maerklin{ablauf, port};
-    LenzTreiber lenz{ablauf, port};
+    MaerklinTreiber maerklin{ablauf, port, zentralenzeile(0)->lesart};
+    LenzTreiber lenz{ablauf, port, zentralenzeile(1)->lesart};
     LinkMitschrift link{zeit};
-    EcosTreiber ecos{ablauf, link};
+    EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};
     int nichtVerbunden = 0; // how often the ECoS driver found no link
 
     Aufbau()

@@ -9,14 +9,12 @@ namespace trabolin {
 
 namespace {
 
-QString funktionswert(const QString &zelle) { return zelle == u"X" ? QStringLiteral("1") : QStringLiteral("0"); }
-
-QString funktionen(const QString &id, const EcosFunktionszellen &zellen, const QString &trenner)
+QString funktionen(const QString &id, const EcosFunktionen &an, const QString &trenner)
 {
     QString text = QStringLiteral("set(") + id;
     for (int n = 0; n < 5; ++n)
         text += QStringLiteral(",") + trenner + QStringLiteral("func[%1,").arg(n) + trenner
-                + funktionswert(zellen[n]) + QStringLiteral("]");
+                + (an[n] ? QStringLiteral("1") : QStringLiteral("0")) + QStringLiteral("]");
     return text + QStringLiteral(")");
 }
 
@@ -27,14 +25,14 @@ QString ecosRichtung(const QString &id, const QString &einheit)
     return QStringLiteral("set(") + id + (istVorwaerts(einheit) ? QStringLiteral(",dir[0])") : QStringLiteral(",dir[1])"));
 }
 
-QString ecosFunktionen(const QString &id, const EcosFunktionszellen &zellen)
+QString ecosFunktionen(const QString &id, const EcosFunktionen &an)
 {
-    return funktionen(id, zellen, QString());
+    return funktionen(id, an, QString());
 }
 
-QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionszellen &zellen)
+QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionen &an)
 {
-    return funktionen(id, zellen, QStringLiteral(" "));
+    return funktionen(id, an, QStringLiteral(" "));
 }
 
 QString ecosFahrstufentext(const QString &fahrstufe)

@@ -12,13 +12,13 @@ namespace trabolin {
 // "set(ID,dir[0])" for the units "M" and "S" (forwards), "set(ID,dir[1])" for any other unit.
 QString ecosRichtung(const QString &id, const QString &einheit);
 
-// The five function cells "Fu", "F1" to "F4": "1" for a cell holding exactly "X", else "0".
-using EcosFunktionszellen = std::array<QString, 5>;
+// The light and F1 to F4, each "1" when on, else "0".
+using EcosFunktionen = std::array<bool, 5>;
 
 // The run's form without blanks: "set(ID,func[0,1],func[1,0],...,func[4,0])".
-QString ecosFunktionen(const QString &id, const EcosFunktionszellen &zellen);
+QString ecosFunktionen(const QString &id, const EcosFunktionen &an);
 // The single line's form: "set(ID, func[0, 1], func[1, 0], ..., func[4, 0])".
-QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionszellen &zellen);
+QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionen &an);
 
 // The speed text of a "Fahrstufe" cell: "0" below 0, "127" above 127, otherwise the
 // text as typed (leading zeros stay, an empty cell stays empty).

@@ -1,20 +1,19 @@
 #include "stations/ecos/EcosTreiber.h"
 
-#include "program/Zahlen.h"
 #include "stations/ecos/EcosBefehle.h"
 
 namespace trabolin {
 
 namespace {
 
-EcosFunktionszellen funktionszellen(const Tabellenspeicher &t, int zeile)
-{
-    return {t.zelle(zeile, 4), t.zelle(zeile, 5), t.zelle(zeile, 6), t.zelle(zeile, 7), t.zelle(zeile, 8)};
-}
+EcosFunktionen funktionen(const Programmzeile &z) { return {z.licht, z.f[0], z.f[1], z.f[2], z.f[3]}; }
 
 } // namespace
 
-EcosTreiber::EcosTreiber(Laufkontext &lauf, EcosLink &link) : DccTreiber(lauf), m_link(link) {}
+EcosTreiber::EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_link(link)
+{
+}
 
 bool EcosTreiber::sende(const QString &text)
 {
@@ -31,10 +30,10 @@ bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, 
 {
     if (!sende(ecosRichtung(m_ecosId, einheit)))
         return false;
-    m_lauf.subWarten(100);
+    m_lauf.subWarten(m_lesart.pauseMs);
     if (!sende(funktionen))
         return false;
-    m_lauf.subWarten(100);
+    m_lauf.subWarten(m_lesart.pauseMs);
     return sende(ecosFahrstufe(m_ecosId, fahrstufe));
 }
 
@@ -77,11 +76,9 @@ void EcosTreiber::beginnePass()
     m_ecosId = m_lauf.adresseFeld();
 }
 
-bool EcosTreiber::sendeFahrt(int zeile)
+bool EcosTreiber::sendeFahrt(const Programmzeile &z)
 {
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    return sendeFahrt(t.zelle(zeile, 2), ecosFunktionen(m_ecosId, funktionszellen(t, zeile)),
-                      ecosFahrstufentext(t.zelle(zeile, 3)));
+    return sendeFahrt(z.einheit, ecosFunktionen(m_ecosId, funktionen(z)), ecosFahrstufentext(z.fahrstufeText));
 }
 
 bool EcosTreiber::sendePassende(const QString &)
@@ -99,14 +96,12 @@ bool EcosTreiber::sendeZeile()
     Tabellenspeicher &t = m_lauf.tabelle();
     const int zeile = t.aktuelleZeile();
     m_ecosId = m_lauf.adresseFeld();
-    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
-    const QString einheit = t.zelle(zeile, 2);
-    const QString fahrstufe = ecosFahrstufentext(t.zelle(zeile, 3));
+    const Programmzeile z = leseProgrammzeile(t, zeile, m_lesart);
     t.setzeAktuelleZeile(zeile);
 
-    if (!sendeFahrt(einheit, ecosFunktionenEinzeln(m_ecosId, funktionszellen(t, zeile)), fahrstufe))
+    if (!sendeFahrt(z.einheit, ecosFunktionenEinzeln(m_ecosId, funktionen(z)), ecosFahrstufentext(z.fahrstufeText)))
         return false;
-    m_lauf.subWarten(wartezeitMs(dauer, einheit));
+    m_lauf.subWarten(z.warteMs);
     if (!sende(ecosStopp(m_ecosId)))
         return false;
     m_lauf.aktualisiereLaufzeit();

@@ -9,7 +9,7 @@ namespace trabolin {
 
 class EcosTreiber : public DccTreiber {
 public:
-    EcosTreiber(Laufkontext &lauf, EcosLink &link);
+    EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart);
 
     bool sendeZeile() override;
     // Nothing: the pass sends its own stop at the next line.
@@ -30,8 +30,8 @@ public:
 protected:
     // The ID is fixed for a pass.
     void beginnePass() override;
-    // Direction, 100 ms, functions, 100 ms, speed.
-    bool sendeFahrt(int zeile) override;
+    // Direction, a pause, functions, a pause, speed.
+    bool sendeFahrt(const Programmzeile &zeile) override;
     // "set(ID,speed[0])", for the end of a pass and for the halt after a stop.
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
@@ -39,7 +39,7 @@ protected:
 private:
     // Sends one command; false when it could not go out.
     bool sende(const QString &text);
-    // The direction, the functions text and the speed of a line, 100 ms apart;
+    // The direction, the functions text and the speed of a line, a pause apart;
     // false as soon as one of them could not go out.
     bool sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe);
 

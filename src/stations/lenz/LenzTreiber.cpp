@@ -36,17 +36,9 @@ quint8 lenzFahrbyte(qint64 fahrstufe, const QString &einheit)
     return quint8(v + (istVorwaerts(einheit) ? 0x80 : 0));
 }
 
-quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2,
-                         const QString &f3, const QString &f4)
+quint8 lenzFunktionsbyte(bool fu, bool f1, bool f2, bool f3, bool f4)
 {
-    quint8 b = 0;
-    int bit = 4;
-    for (const QString *zelle : {&fu, &f4, &f3, &f2, &f1}) {
-        if (!zelle->isEmpty())
-            b |= quint8(1u << bit);
-        --bit;
-    }
-    return b;
+    return quint8((fu << 4) | (f4 << 3) | (f3 << 2) | (f2 << 1) | int(f1));
 }
 
 void LenzAusgabe::schreibe(const QByteArray &bytes)
@@ -54,7 +46,10 @@ void LenzAusgabe::schreibe(const QByteArray &bytes)
     m_v24.schreibe(m_usb ? mitUsbPrefix(bytes) : bytes);
 }
 
-LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24) : DccTreiber(lauf), m_ausgabe(v24) {}
+LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_ausgabe(v24)
+{
+}
 
 quint8 LenzTreiber::modusByte() const
 {
@@ -109,24 +104,22 @@ void LenzTreiber::sendeFahrstufe(quint8 fahrbyte)
     sendeLenzBefehl();
 }
 
-void LenzTreiber::bereiteFunktionsrahmenVor(int zeile)
+void LenzTreiber::bereiteFunktionsrahmenVor(const Programmzeile &z)
 {
-    const Tabellenspeicher &t = m_lauf.tabelle();
     m_lenzBefehl.leeren();
     if (!ermittleLenzLokadresse())
         return;
-    m_lenzBefehl.setze(5, lenzFunktionsbyte(t.zelle(zeile, 4), t.zelle(zeile, 5), t.zelle(zeile, 6),
-                                            t.zelle(zeile, 7), t.zelle(zeile, 8)));
+    m_lenzBefehl.setze(5, lenzFunktionsbyte(z.licht, z.f[0], z.f[1], z.f[2], z.f[3]));
     m_lenzBefehl.setze(1, kopfLok);
     m_lenzBefehl.setze(2, kennungFunktion);
 }
 
-void LenzTreiber::sendeFunktionen(int zeile)
+void LenzTreiber::sendeFunktionen(const Programmzeile &zeile)
 {
-    // The function frame is pending during the 100 ms: a stop in that time makes
-    // the wait send it at once.
+    // The function frame is pending during the pause: a stop in that time makes the
+    // wait send it at once.
     bereiteFunktionsrahmenVor(zeile);
-    m_lauf.subWarten(100);
+    m_lauf.subWarten(m_lesart.pauseMs);
     sendeLenzBefehl();
 }
 
@@ -154,11 +147,10 @@ void LenzTreiber::stoppeLok()
 
 // ---------------------------------------------------------------- run and single line
 
-bool LenzTreiber::sendeFahrt(int zeile)
+bool LenzTreiber::sendeFahrt(const Programmzeile &z)
 {
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    sendeFahrstufe(lenzFahrbyte(alsInt16(alsZahl(t.zelle(zeile, 3))), t.zelle(zeile, 2)));
-    sendeFunktionen(zeile);
+    sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
+    sendeFunktionen(z);
     return true;
 }
 
@@ -178,15 +170,12 @@ bool LenzTreiber::sendeHalt()
 bool LenzTreiber::sendeZeile()
 {
     const Tabellenspeicher &t = m_lauf.tabelle();
-    const int zeile = t.aktuelleZeile();
-    const qint64 dauer = leseGanzzahl(t.zelle(zeile, 1));
-    const QString einheit = t.zelle(zeile, 2);
-
-    sendeFahrstufe(lenzFahrbyte(leseGanzzahl(t.zelle(zeile, 3)), einheit));
-    m_lauf.subWarten(100);
-    sendeFunktionen(zeile);
-    m_lauf.subWarten(wartezeitMs(dauer, einheit));
-    sendeFahrstufe(haltebyte(einheit));
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
+    m_lauf.subWarten(m_lesart.pauseMs);
+    sendeFunktionen(z);
+    m_lauf.subWarten(z.warteMs);
+    sendeFahrstufe(haltebyte(z.einheit));
     return true;
 }
 

@@ -21,10 +21,8 @@ std::optional<std::pair<quint8, quint8>> lenzAdressbytes(qint64 adresse);
 // sent as 2), at most 127; the direction bit 0x80 for the units "M" and "S".
 quint8 lenzFahrbyte(qint64 fahrstufe, const QString &einheit);
 
-// The function byte: bit 4 "Fu", bits 3 to 0 F4 to F1; any text in a cell, a
-// blank too, sets its bit.
-quint8 lenzFunktionsbyte(const QString &fu, const QString &f1, const QString &f2,
-                         const QString &f3, const QString &f4);
+// The function byte: bit 4 "Fu", bits 3 to 0 F4 to F1.
+quint8 lenzFunktionsbyte(bool fu, bool f1, bool f2, bool f3, bool f4);
 
 // The line to the Lenz interface: with the Lenz USB interface every command goes out
 // behind the prefix 0xFF 0xFE, through the serial interface as it is.
@@ -42,7 +40,7 @@ private:
 
 class LenzTreiber : public DccTreiber {
 public:
-    LenzTreiber(Laufkontext &lauf, Ausgabe &v24);
+    LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart);
 
     bool sendeZeile() override;
     void stoppNachWarten() override;
@@ -62,8 +60,8 @@ public:
     bool ermittleLenzLokadresse();
 
 protected:
-    // Per line: the speed and direction frame, 100 ms, the function frame.
-    bool sendeFahrt(int zeile) override;
+    // Per line: the speed and direction frame, a pause, the function frame.
+    bool sendeFahrt(const Programmzeile &zeile) override;
     // Speed 0 in the direction of the last line's unit.
     bool sendePassende(const QString &einheit) override;
     // Speed 0 with the direction bit clear.
@@ -72,9 +70,9 @@ protected:
 private:
     // Slots 1 and 2 of the speed frame and the address bytes; false without address.
     bool bereiteFahrrahmenVor();
-    void bereiteFunktionsrahmenVor(int zeile);
+    void bereiteFunktionsrahmenVor(const Programmzeile &zeile);
     void sendeFahrstufe(quint8 fahrbyte);
-    void sendeFunktionen(int zeile);
+    void sendeFunktionen(const Programmzeile &zeile);
     quint8 modusByte() const;
 
     LenzAusgabe m_ausgabe;

@@ -7,38 +7,16 @@ namespace trabolin {
 
 namespace {
 
-// The cells of one table line as the row commands read them.
-struct Zeilenwerte {
-    QString einheit;
-    QString fahrstufeText;
-    qint64 dauer = 0;       // whole number when the cell is a number, else 0
-    qint64 fPauseMs = 0;    // the "f"/"F" pause: the cell in seconds, blanks ignored
-    qint64 fahrstufe = 0;   // the speed cell as a number (two-byte path)
-    bool licht = false;
-    bool f[4] = {};
-};
-
-Zeilenwerte leseZeile(const Tabellenspeicher &t, int zeile)
-{
-    Zeilenwerte w;
-    const QString dauer = t.zelle(zeile, 1);
-    w.einheit = t.zelle(zeile, 2);
-    w.fahrstufeText = t.zelle(zeile, 3);
-    w.dauer = istZahl(dauer) ? leseGanzzahl(dauer) : 0;
-    w.fPauseMs = rundeGerade(leseZahl(dauer, Leerzeichen::ueberall) * 1000.0);
-    w.fahrstufe = leseGanzzahl(w.fahrstufeText);
-    w.licht = !ohneBlanks(t.zelle(zeile, 4)).isEmpty();
-    for (int i = 0; i < 4; ++i)
-        w.f[i] = t.zelle(zeile, 5 + i) == QLatin1String("X");
-    return w;
-}
-
-bool istFahrt(const QString &e) { return e == u"s" || e == u"S" || e == u"m" || e == u"M"; }
-bool istRichtungswechsel(const QString &e) { return e == u"f" || e == u"F"; }
+// A line with "s", "S", "m" or "M": it sets a speed and waits "Dauer" in its unit.
+// A change of direction ("f", "F") sets none of its own; any other unit neither.
+bool istFahrt(const Programmzeile &z) { return z.stufe >= 0 && !z.richtungswechsel; }
 
 } // namespace
 
-MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24) : m_lauf(lauf), m_v24(v24) {}
+MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart)
+    : m_lauf(lauf), m_v24(v24), m_lesart(lesart)
+{
+}
 
 void MaerklinTreiber::schreibe(const QByteArray &bytes)
 {
@@ -81,39 +59,38 @@ void MaerklinTreiber::power(int index)
 
 void MaerklinTreiber::Fahrbefehl()
 {
-    const Zeilenwerte w = leseZeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile());
+    const Programmzeile z = leseProgrammzeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile(), m_lesart);
     const QString adresse = m_lauf.adresseText();
-    const int licht = w.licht ? 16 : 0;
+    const int licht = z.licht ? 16 : 0;
     auto sende = [&](qint64 befehl) { sendeMaerklinBefehl(QString::number(befehl), adresse); };
 
-    sende(funktionsbyte(w.f[0], w.f[1], w.f[2], w.f[3]));
-    m_lauf.subWarten(500);
-    if (istRichtungswechsel(w.einheit)) {
+    sende(funktionsbyte(z.f[0], z.f[1], z.f[2], z.f[3]));
+    m_lauf.subWarten(m_lesart.pauseMs);
+    if (z.richtungswechsel) {
         sende(licht);
-        m_lauf.subWarten(alsWartezeit(w.fPauseMs));
+        m_lauf.subWarten(z.warteMs);
         sende(15 + licht);
-        m_lauf.subWarten(1000);
-    } else if (istFahrt(w.einheit)) {
-        sende(w.fahrstufe + licht);
-        m_lauf.subWarten(wartezeitMs(w.dauer, w.einheit));
+        m_lauf.subWarten(m_lesart.nachWechselMs);
+    } else if (istFahrt(z)) {
+        sende(z.fahrstufe + licht);
+        m_lauf.subWarten(z.warteMs);
     }
 }
 
 void MaerklinTreiber::Fahrbefehl_X()
 {
-    const Zeilenwerte w = leseZeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile());
+    const Programmzeile z = leseProgrammzeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile(), m_lesart);
     const QString adresse = m_lauf.adresseText();
 
-    m_lauf.subWarten(500);
-    if (istRichtungswechsel(w.einheit)) {
+    m_lauf.subWarten(m_lesart.pauseMs);
+    if (z.richtungswechsel) {
         schreibe(xlRichtungsstopp(adresse));
-        m_lauf.subWarten(alsWartezeit(w.fPauseMs));
+        m_lauf.subWarten(z.warteMs);
         m_XLRichtung = m_XLRichtung == 0 ? 1 : 0;
-        m_lauf.subWarten(1000);
-    } else if (istFahrt(w.einheit)) {
-        schreibe(xlFahrzeile(adresse, w.fahrstufeText, w.licht, m_XLRichtung, w.f[0], w.f[1],
-                             w.f[2], w.f[3]));
-        m_lauf.subWarten(wartezeitMs(w.dauer, w.einheit));
+        m_lauf.subWarten(m_lesart.nachWechselMs);
+    } else if (istFahrt(z)) {
+        schreibe(xlFahrzeile(adresse, z.fahrstufeText, z.licht, m_XLRichtung, z.f[0], z.f[1], z.f[2], z.f[3]));
+        m_lauf.subWarten(z.warteMs);
     }
 }
 
@@ -151,7 +128,7 @@ Passergebnis MaerklinTreiber::fahrePass(int startzeile)
         if (stoppGefunden())
             return {Ende::abgebrochen, gefahren};
         tabelle.setzeAktuelleZeile(zeile);
-        if (ohneBlanks(tabelle.zelle(zeile, 1)).isEmpty())
+        if (leseProgrammzeile(tabelle, zeile, m_lesart).ende)
             break;
         if (mitTextbefehlen())
             Fahrbefehl_X();

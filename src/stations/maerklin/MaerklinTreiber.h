@@ -3,6 +3,7 @@
 // MasterControl: two-byte commands for addresses below 256, IntelliBox "XL" text
 // commands from 256 on. The choice by address is this driver's own business.
 #include "program/Laufkontext.h"
+#include "program/Programmzeile.h"
 #include "program/Umgebung.h"
 #include "program/Zentralentreiber.h"
 
@@ -10,7 +11,8 @@ namespace trabolin {
 
 class MaerklinTreiber : public Zentralentreiber {
 public:
-    MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24);
+    // `lesart`: the rules for the cells and the pauses inside a line.
+    MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart);
 
     // The line loop of a pass: a raised stop flag sends the stop and ends the run
     // without an end sound; the end of the program sends the end command.
@@ -48,6 +50,7 @@ private:
 
     Laufkontext &m_lauf;
     Ausgabe &m_v24;
+    const Lesart m_lesart;
     qint16 m_XLRichtung = 1;
 };
 

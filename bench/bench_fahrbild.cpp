@@ -1,0 +1,94 @@
+// What the step chart costs while a run goes on: the main window runs a table on the
+// 6021 path (its port closed, so nothing goes out) with the chart shown, and once more
+// with the chart hidden; each time the CPU share of the process and the number of
+// times the chart was painted.
+//
+//   QT_QPA_PLATFORM=offscreen bench_fahrbild [--kurz]
+//
+// --kurz runs two lines of 5 s instead of four.
+#include "program/Ablauf.h"
+#include "window/Fahrbild.h"
+#include "window/frmTrabolin.h"
+
+#include <QApplication>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+
+#include <sys/resource.h>
+
+using namespace trabolin;
+
+namespace {
+
+double cpuSekunden()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+}
+
+class Bildzaehler : public QObject {
+public:
+    int bilder = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++bilder;
+        return false;
+    }
+};
+
+void miss(frmTrabolin &f, bool sichtbar, int zeilen)
+{
+    f.imgFahrbild->setVisible(sichtbar);
+    f.tabelle().leeren();
+    for (int z = 1; z <= zeilen; ++z) {
+        f.tabelle().setzeZelle(z, 1, QStringLiteral("5"));
+        f.tabelle().setzeZelle(z, 2, z % 2 ? QStringLiteral("s") : QStringLiteral("S"));
+        f.tabelle().setzeZelle(z, 3, QString::number(3 * z));
+        f.tabelle().setzeZelle(z, 4, QStringLiteral("X"));
+    }
+    f.tabelle().setzeAktuelleZeile(1);
+    QTest::qWait(200);
+
+    Bildzaehler zaehler;
+    f.imgFahrbild->installEventFilter(&zaehler);
+    const double cpuVorher = cpuSekunden();
+    const auto start = std::chrono::steady_clock::now();
+    f.ablauf().btnStart_Click();
+    const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = cpuSekunden() - cpuVorher;
+    f.imgFahrbild->removeEventFilter(&zaehler);
+    std::printf("Lauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde)\n", wand,
+                sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
+                zaehler.bilder / wand);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const bool kurz = app.arguments().contains(QStringLiteral("--kurz"));
+    QTemporaryDir verzeichnis;
+    // No settings file there: start-up's report is not shown.
+    frmTrabolin::vorDemStart() = [](frmTrabolin &f) {
+        f.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
+        f.frage = [](const QString &, const QString &) { return false; };
+        f.einzelinstanzPruefen = false;
+    };
+    frmTrabolin f(nullptr, verzeichnis.path());
+    f.show();
+    if (!QTest::qWaitForWindowExposed(&f))
+        return 1;
+    f.optZentrale[0]->setChecked(true);
+    const int zeilen = kurz ? 2 : 4;
+    miss(f, true, zeilen);
+    miss(f, false, zeilen);
+    return 0;
+}

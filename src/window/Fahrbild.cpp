@@ -1,0 +1,376 @@
+#include "window/Fahrbild.h"
+
+#include "window/Tabellengitter.h"
+
+#include <QElapsedTimer>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace trabolin {
+
+namespace {
+
+const QColor farbeVorwaerts(0x1b, 0x3f, 0x7a);
+const QColor farbeRueckwaerts(0xb0, 0x3a, 0x1e);
+const QColor farbeLicht(0xe0, 0xa8, 0x00);
+const QColor farbeFunktion(0x55, 0x6b, 0x78);
+const QColor farbeWechsel(0x33, 0x33, 0x33);
+
+constexpr int anzahlBalken = 5; // "Fu", "F1" to "F4"
+constexpr qint64 kuerzesterTakt = 100; // the cursor moves at most ten times a second
+constexpr qint64 laengsterTakt = 1000;
+
+QColor hell(const QColor &c, bool stark) { return QColor(c.red(), c.green(), c.blue(), stark ? 130 : 55); }
+
+} // namespace
+
+Fahrbild::Fahrbild(Tabellenspeicher &tabelle, QWidget *parent)
+    : QFrame(parent), m_tabelle(tabelle)
+{
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    auto start = std::make_shared<QElapsedTimer>();
+    start->start();
+    uhr = [start] { return start->elapsed(); };
+
+    m_takt.setSingleShot(true);
+    connect(&m_takt, &QTimer::timeout, this, &Fahrbild::takt);
+    connect(&tabelle, &QAbstractItemModel::dataChanged, this, &Fahrbild::aktualisiere);
+    connect(&tabelle, &QAbstractItemModel::modelReset, this, &Fahrbild::aktualisiere);
+    connect(tabelle.auswahl(), &QItemSelectionModel::currentRowChanged, this, &Fahrbild::aktualisiere);
+    aktualisiere();
+}
+
+void Fahrbild::setzeLesart(const Lesart &lesart)
+{
+    m_lesart = lesart;
+    aktualisiere();
+}
+
+void Fahrbild::aktualisiere()
+{
+    m_durchlauf = ermittleDurchlauf(m_tabelle, m_laeuft ? m_passStart : m_tabelle.aktuelleZeile(), m_lesart);
+    const QString text = beschreibung();
+    if (toolTip() != text) {
+        setToolTip(text);
+        setAccessibleName(text);
+    }
+    m_restSekunden = -1;
+    update();
+    emit geaendert();
+    planeTakt();
+}
+
+void Fahrbild::laufBeginnt(bool einzelzeile)
+{
+    m_laeuft = true;
+    m_einzelzeile = einzelzeile;
+    m_passStart = m_tabelle.aktuelleZeile();
+    m_laufzeile = einzelzeile ? m_passStart : 0;
+    m_zeilenbeginn = uhr();
+    aktualisiere();
+}
+
+void Fahrbild::zeileBeginnt(int zeile)
+{
+    if (!m_laeuft)
+        return;
+    if (!m_einzelzeile) {
+        if (m_laufzeile > 0 && zeile <= m_laufzeile)
+            m_passStart = zeile; // an endless run starts its next pass
+        m_laufzeile = zeile;
+    }
+    m_zeilenbeginn = uhr();
+    aktualisiere();
+}
+
+void Fahrbild::laufEndet()
+{
+    m_laeuft = false;
+    m_laufzeile = 0;
+    m_takt.stop();
+    aktualisiere();
+}
+
+qint64 Fahrbild::msInZeile() const { return qMax<qint64>(0, uhr() - m_zeilenbeginn); }
+
+qint64 Fahrbild::restMs() const
+{
+    if (!m_laeuft)
+        return -1;
+    if (m_einzelzeile) {
+        const qint64 dauer = ermittleEinzelzeileMs(leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart), m_lesart);
+        return qMax<qint64>(0, dauer - msInZeile());
+    }
+    if (m_laufzeile == 0)
+        return m_durchlauf.gesamtMs;
+    return ermittleRestMs(m_durchlauf, m_laufzeile, msInZeile());
+}
+
+bool Fahrbild::stehtStill() const
+{
+    if (m_einzelzeile)
+        return restMs() == 0;
+    for (const Programmzeile &z : m_durchlauf.zeilen)
+        if (z.nummer == m_laufzeile)
+            return msInZeile() >= z.gesamtMs;
+    return true; // no line driven yet, or one the pass does not hold
+}
+
+qint64 Fahrbild::laufMs() const
+{
+    qint64 ms = 0;
+    for (const Programmzeile &z : m_durchlauf.zeilen) {
+        if (z.nummer == m_laufzeile)
+            return ms + qMin<qint64>(msInZeile(), z.gesamtMs);
+        if (z.nummer > m_laufzeile)
+            break;
+        ms += z.gesamtMs;
+    }
+    return ms;
+}
+
+QString Fahrbild::beschreibung() const
+{
+    const Durchlauf &d = m_durchlauf;
+    if (d.gefahren == 0)
+        return QStringLiteral("keine Zeile");
+    return QStringLiteral("%1 %2, %3 %4, höchste Fahrstufe %5")
+        .arg(d.gefahren)
+        .arg(d.gefahren == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"))
+        .arg(ermittleDauertext(d.gesamtMs))
+        .arg(d.gesamtMs >= 3600 * 1000 ? QStringLiteral("h") : QStringLiteral("min"))
+        .arg(d.hoechsteFahrstufe);
+}
+
+// ---------------------------------------------------------------- geometry
+
+QFont Fahrbild::kleineSchrift() const
+{
+    QFont f = font();
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * 0.8);
+    else
+        f.setPixelSize(qMax(7, f.pixelSize() * 4 / 5));
+    return f;
+}
+
+int Fahrbild::balkenHoehe() const { return qMax(6, QFontMetrics(kleineSchrift()).height() - 1); }
+
+QRectF Fahrbild::flaeche() const
+{
+    const QRect r = contentsRect();
+    const QFontMetrics fm(kleineSchrift());
+    const int links = fm.horizontalAdvance(QStringLiteral("127")) + 8;
+    const int oben = fm.height() / 2 + 2;
+    const int unten = fm.height() + anzahlBalken * balkenHoehe() + 6;
+    return QRectF(r.left() + links, r.top() + oben, qMax(1, r.width() - links - 8),
+                  qMax(1, r.height() - oben - unten));
+}
+
+qreal Fahrbild::xBei(qint64 ms) const
+{
+    const QRectF f = flaeche();
+    if (m_durchlauf.gesamtMs <= 0)
+        return f.left();
+    return f.left() + f.width() * double(ms) / double(m_durchlauf.gesamtMs);
+}
+
+QList<Fahrbild::Stufe> Fahrbild::stufen() const
+{
+    const QRectF f = flaeche();
+    const double hoechste = double(qMax<qint64>(1, m_durchlauf.hoechsteFahrstufe));
+    QList<Stufe> liste;
+    bool vorwaerts = true; // on the 6051 path the direction the locomotive had
+    int stufe = 0;
+    qint64 t = 0;
+    for (const Programmzeile &z : m_durchlauf.zeilen) {
+        if (!z.faehrt)
+            continue;
+        if (m_lesart.regeln == Zeilenregeln::dcc)
+            vorwaerts = z.vorwaerts;
+        if (z.stufe >= 0)
+            stufe = z.stufe;
+        const qreal y = f.bottom() - f.height() * stufe / hoechste;
+        liste.append({z.nummer, QRectF(QPointF(xBei(t), y), QPointF(xBei(t + z.gesamtMs), f.bottom())), vorwaerts});
+        if (z.richtungswechsel)
+            vorwaerts = !vorwaerts;
+        t += z.gesamtMs;
+    }
+    return liste;
+}
+
+QList<qreal> Fahrbild::wechsel() const
+{
+    QList<qreal> liste;
+    qint64 t = 0;
+    int vorige = -1; // direction of the previous line on DCC: -1 none yet
+    for (const Programmzeile &z : m_durchlauf.zeilen) {
+        if (!z.faehrt)
+            continue;
+        if (m_lesart.regeln == Zeilenregeln::dcc) {
+            if (vorige >= 0 && vorige != int(z.vorwaerts))
+                liste.append(xBei(t));
+            vorige = int(z.vorwaerts);
+        } else if (z.richtungswechsel) {
+            liste.append(xBei(t + qint64(m_lesart.pausen) * m_lesart.pauseMs + qMax(0, z.warteMs)));
+        }
+        t += z.gesamtMs;
+    }
+    return liste;
+}
+
+qreal Fahrbild::cursorX() const { return m_laeuft ? xBei(laufMs()) : -1; }
+
+QSize Fahrbild::sizeHint() const { return {480, 130}; }
+QSize Fahrbild::minimumSizeHint() const { return {160, 70}; }
+
+// ---------------------------------------------------------------- the run's clock
+
+void Fahrbild::planeTakt()
+{
+    if (!m_laeuft || stehtStill()) {
+        m_takt.stop();
+        return;
+    }
+    qint64 bis = laengsterTakt;
+    const qint64 rest = restMs();
+    if (rest > 0)
+        bis = qMin(bis, rest % 1000 + 1);
+    const double msJePixel = double(m_durchlauf.gesamtMs) / flaeche().width();
+    const qint64 pos = laufMs();
+    if (msJePixel > 0 && isVisible()) {
+        const double naechstes = (std::floor(pos / msJePixel) + 1) * msJePixel;
+        bis = qMin(bis, qint64(std::ceil(naechstes - pos)));
+    }
+    m_takt.start(int(qBound(kuerzesterTakt, bis, laengsterTakt)));
+}
+
+void Fahrbild::takt()
+{
+    const int pixel = qRound(cursorX());
+    if (pixel != m_cursorPixel) {
+        const QRect r = contentsRect();
+        const int von = qMin(pixel, m_cursorPixel < 0 ? pixel : m_cursorPixel);
+        const int bis = qMax(pixel, m_cursorPixel);
+        update(QRect(von - 3, r.top(), bis - von + 7, r.height()));
+    }
+    const qint64 sekunden = restMs() / 1000;
+    if (sekunden != m_restSekunden) {
+        m_restSekunden = sekunden;
+        emit geaendert();
+    }
+    planeTakt();
+}
+
+// ---------------------------------------------------------------- painting
+
+void Fahrbild::paintEvent(QPaintEvent *ereignis)
+{
+    QFrame::paintEvent(ereignis);
+    QPainter p(this);
+    p.setClipRegion(ereignis->region());
+    const QRectF f = flaeche();
+    const QFont klein = kleineSchrift();
+    const QFontMetrics fm(klein);
+    p.setFont(klein);
+    const QColor text = palette().color(QPalette::Text);
+    const QColor linie = palette().color(QPalette::Mid);
+
+    if (m_durchlauf.gefahren == 0) {
+        p.setPen(palette().color(QPalette::PlaceholderText));
+        p.drawText(contentsRect(), Qt::AlignCenter, beschreibung());
+        m_cursorPixel = -1;
+        return;
+    }
+
+    const QList<Stufe> liste = stufen();
+    const int hb = balkenHoehe();
+    const qreal balkenOben = f.bottom() + 4;
+
+    // The line being driven: tinted under its bars, its step filled more strongly.
+    for (const Stufe &s : liste)
+        if (s.zeile == m_laufzeile && m_laeuft)
+            p.fillRect(QRectF(s.rechteck.left(), balkenOben, s.rechteck.width(), anzahlBalken * hb),
+                       laufzeileGrund);
+
+    // Scale: the highest step at the top, 0 at the bottom; the total time at the right.
+    p.setPen(linie);
+    p.drawLine(QPointF(f.left(), f.top()), QPointF(f.right(), f.top()));
+    p.drawLine(QPointF(f.left(), f.bottom()), QPointF(f.right(), f.bottom()));
+    p.setPen(text);
+    const int links = contentsRect().left() + 3;
+    const int textBreite = int(f.left()) - links - 4;
+    p.drawText(QRectF(links, f.top() - fm.height() / 2.0, textBreite, fm.height()),
+               Qt::AlignRight | Qt::AlignVCenter, QString::number(m_durchlauf.hoechsteFahrstufe));
+    p.drawText(QRectF(links, f.bottom() - fm.height() / 2.0, textBreite, fm.height()),
+               Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
+    const qreal zeitOben = balkenOben + anzahlBalken * hb + 1;
+    p.drawText(QRectF(f.left(), zeitOben, f.width(), fm.height()), Qt::AlignLeft | Qt::AlignTop,
+               ermittleDauertext(0));
+    p.drawText(QRectF(f.left(), zeitOben, f.width(), fm.height()), Qt::AlignRight | Qt::AlignTop,
+               ermittleDauertext(m_durchlauf.gesamtMs));
+
+    // The steps: filled lightly, the outline strong, in the colour of the direction.
+    QPointF vorher;
+    bool erste = true;
+    for (const Stufe &s : liste) {
+        const QColor farbe = s.vorwaerts ? farbeVorwaerts : farbeRueckwaerts;
+        p.fillRect(s.rechteck, hell(farbe, m_laeuft && s.zeile == m_laufzeile));
+        p.setPen(QPen(farbe, 2));
+        if (!erste)
+            p.drawLine(vorher, s.rechteck.topLeft());
+        p.drawLine(s.rechteck.topLeft(), s.rechteck.topRight());
+        vorher = s.rechteck.topRight();
+        erste = false;
+    }
+
+    // Changes of direction: a dashed line with a small double arrow on top.
+    p.setPen(QPen(farbeWechsel, 1, Qt::DashLine));
+    for (qreal x : wechsel()) {
+        p.drawLine(QPointF(x, f.top()), QPointF(x, f.bottom()));
+        p.save();
+        p.setPen(Qt::NoPen);
+        p.setBrush(farbeWechsel);
+        const qreal y = f.top() + 1;
+        p.drawPolygon(QPolygonF({QPointF(x - 7, y + 4), QPointF(x - 1, y), QPointF(x - 1, y + 8)}));
+        p.drawPolygon(QPolygonF({QPointF(x + 7, y + 4), QPointF(x + 1, y), QPointF(x + 1, y + 8)}));
+        p.restore();
+    }
+
+    // The light and F1 to F4: one thin bar each, where the line switches it on.
+    static const char *const namen[anzahlBalken] = {"Fu", "F1", "F2", "F3", "F4"};
+    for (int b = 0; b < anzahlBalken; ++b) {
+        const qreal y = balkenOben + b * hb;
+        p.setPen(text);
+        p.drawText(QRectF(links, y, textBreite, hb), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::fromLatin1(namen[b]));
+        p.fillRect(QRectF(f.left(), y + hb / 2.0, f.width(), 1), palette().color(QPalette::Midlight));
+    }
+    int i = 0;
+    for (const Programmzeile &z : m_durchlauf.zeilen) {
+        if (!z.faehrt)
+            continue;
+        const QRectF &r = liste[i++].rechteck;
+        for (int b = 0; b < anzahlBalken; ++b)
+            if (b == 0 ? z.licht : z.f[b - 1])
+                p.fillRect(QRectF(r.left(), balkenOben + b * hb + 2, r.width(), hb - 4),
+                           b == 0 ? farbeLicht : farbeFunktion);
+    }
+
+    // The cursor at the running time.
+    if (m_laeuft) {
+        const qreal x = cursorX();
+        p.setPen(QPen(laufzeileMarke, 2));
+        p.drawLine(QPointF(x, f.top() - 2), QPointF(x, balkenOben + anzahlBalken * hb));
+        m_cursorPixel = qRound(x);
+    } else {
+        m_cursorPixel = -1;
+    }
+}
+
+} // namespace trabolin

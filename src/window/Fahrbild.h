@@ -1,0 +1,91 @@
+#pragma once
+#include "program/Programmzeile.h"
+
+#include <QFrame>
+#include <QTimer>
+#include <functional>
+
+namespace trabolin {
+
+// The driving program as a step chart: the time to the right, the speed step upward,
+// forwards and backwards in two colours, each change of direction as a mark, the
+// light and F1 to F4 as thin bars below. Idle, it shows one pass from the current
+// line; during a run, the pass being driven, with the line being driven marked and a
+// cursor at the running time. It paints when the table, the current line, the station
+// or the run changes; during a run when the cursor moves by a pixel (at most ten times
+// a second) or the time left by a second, and not at all while a line has used up its
+// time.
+class Fahrbild : public QFrame {
+    Q_OBJECT
+public:
+    explicit Fahrbild(Tabellenspeicher &tabelle, QWidget *parent = nullptr);
+
+    // Milliseconds on a monotonic clock; replaceable for tests.
+    std::function<qint64()> uhr;
+
+    // The station's way of reading a line and its pauses.
+    void setzeLesart(const Lesart &lesart);
+    // Reads the pass again (the table, the current line or the station changed).
+    void aktualisiere();
+
+    // A run or a single line begins; the run starts driving `zeile` now (a line at or
+    // before the one driven last starts a new pass); the run or single line has ended.
+    void laufBeginnt(bool einzelzeile);
+    void zeileBeginnt(int zeile);
+    void laufEndet();
+
+    bool laeuft() const { return m_laeuft; }
+    const Durchlauf &durchlauf() const { return m_durchlauf; }
+    // The line being driven, 0 when there is none.
+    int laufzeile() const { return m_laufzeile; }
+    // The time left in the pass or the single line; -1 when nothing runs.
+    qint64 restMs() const;
+    // What the chart shows, in words: its tool tip and accessible name.
+    QString beschreibung() const;
+
+    // The chart's geometry in widget coordinates.
+    struct Stufe {
+        int zeile;
+        QRectF rechteck; // over the line's time, from its speed step down to 0
+        bool vorwaerts;
+    };
+    QRectF flaeche() const; // where the steps are drawn; the bars lie below it
+    QList<Stufe> stufen() const;
+    QList<qreal> wechsel() const; // x of each change of direction
+    qreal cursorX() const;        // -1 when nothing runs
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+signals:
+    // The pass, the line being driven or the shown time left has changed.
+    void geaendert();
+
+protected:
+    void paintEvent(QPaintEvent *ereignis) override;
+
+private:
+    qint64 msInZeile() const;
+    qint64 laufMs() const; // where the cursor stands in the pass
+    // Until the next line begins, neither the cursor nor the time left can move.
+    bool stehtStill() const;
+    qreal xBei(qint64 ms) const;
+    QFont kleineSchrift() const;
+    int balkenHoehe() const;
+    void planeTakt();
+    void takt();
+
+    Tabellenspeicher &m_tabelle;
+    Lesart m_lesart;
+    Durchlauf m_durchlauf;
+    int m_passStart = 1;      // first line of the pass being driven
+    bool m_laeuft = false;
+    bool m_einzelzeile = false;
+    int m_laufzeile = 0;
+    qint64 m_zeilenbeginn = 0; // uhr() when m_laufzeile began
+    QTimer m_takt;
+    int m_cursorPixel = -1;      // as last painted
+    qint64 m_restSekunden = -1;  // as last reported
+};
+
+} // namespace trabolin

@@ -1,0 +1,58 @@
+// The main window's step chart and the times beside "Startzeit": the length of one
+// pass, and during a run or single line the time left.
+#include "window/frmTrabolin.h"
+
+#include "program/Ablauf.h"
+#include "stations/Zentralenregister.h"
+#include "window/Fahrbild.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+
+namespace trabolin {
+
+namespace {
+
+// The selected station's way of reading a line, and its pauses.
+Lesart lesartFuer(int option)
+{
+    const Zentralenzeile *zeile = zentralenzeile(option);
+    return zeile ? zeile->lesart : Lesart{};
+}
+
+} // namespace
+
+void frmTrabolin::verbindeFahrbild()
+{
+    imgFahrbild->setzeLesart(lesartFuer(grpZentrale->checkedId()));
+    connect(grpZentrale, &QButtonGroup::idToggled, this, [this](int option, bool an) {
+        if (an)
+            imgFahrbild->setzeLesart(lesartFuer(option));
+    });
+    connect(chkEndlos, &QCheckBox::toggled, this, &frmTrabolin::zeigeFahrstand);
+    connect(imgFahrbild, &Fahrbild::geaendert, this, &frmTrabolin::zeigeFahrstand);
+    connect(m_ablauf.get(), &Ablauf::laufBeginnt, imgFahrbild, &Fahrbild::laufBeginnt);
+    connect(m_ablauf.get(), &Ablauf::laufEndet, imgFahrbild, &Fahrbild::laufEndet);
+    // The run puts the cursor on each line as it starts driving it.
+    connect(&m_tabelle, &Tabellenspeicher::zeileGesetzt, this, [this](int zeile) {
+        if (!m_bearbeitet)
+            imgFahrbild->zeileBeginnt(zeile);
+    });
+    zeigeFahrstand();
+}
+
+void frmTrabolin::zeigeFahrstand()
+{
+    QString gesamt = ermittleDauertext(imgFahrbild->durchlauf().gesamtMs);
+    if (chkEndlos->isChecked())
+        gesamt += QStringLiteral(" je Durchlauf");
+    if (lblDauerGesamt->text() != gesamt)
+        lblDauerGesamt->setText(gesamt);
+    const qint64 rest = imgFahrbild->restMs();
+    const QString noch = rest < 0 ? QString() : ermittleDauertext(rest);
+    if (lblNoch->text() != noch)
+        lblNoch->setText(noch);
+    DBTabelle->setzeLaufzeile(imgFahrbild->laufzeile());
+}
+
+} // namespace trabolin
