@@ -194,9 +194,13 @@ void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger 
 // own port; 5 to 20 ms into the line's wait the press is delivered as the window
 // system delivers it (shortcut handling for Alt+O, the mouse press on the button).
 // The time runs from just before the delivery to the arrival of the stop bytes
-// 0x00 0x18, the first bytes after the press.
-void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &empfaenger, int anzahl)
+// 0x00 0x18, the first bytes after the press. With `dccex` the station is DCC-EX: it
+// is told it is up, the press comes after the functions (105 to 120 ms into the line)
+// and the stop is "<t 24 0 0>" and its line feed.
+void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &empfaenger, int anzahl,
+                        bool dccex = false)
 {
+    const QByteArray stopp = dccex ? QByteArray("<t 24 0 0>\n") : QByteArray("\x00\x18", 2);
     QTemporaryDir verzeichnis;
     QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
     // The window starts quietly: no modal box for the missing settings file, no
@@ -210,19 +214,26 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     fenster.piepen = [] {};
     fenster.V24->setzeStandardzuordnung(false);
     fenster.show();
-    fenster.optZentrale[0]->click();
+    fenster.optZentrale[dccex ? 3 : 0]->click();
     fenster.lstV24->setEditText(QStringLiteral("1"));
     fenster.btnParameterSetzen->click();
     if (!fenster.V24->istOffen()) {
         std::printf("Stopp bis Leitung (%s): Schnittstelle nicht offen\n", art);
         return;
     }
+    if (dccex) { // the station answers the program's "<s>"
+        [[maybe_unused]] auto n = ::write(pty.master, "<iDCC-EX V-5.0.0 / BENCH>\n", 26);
+        if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000)) {
+            std::printf("Stopp bis Leitung (%s): die Zentrale gilt nicht als bereit\n", art);
+            return;
+        }
+    }
     fenster.txtAdresse->setText(QStringLiteral("24"));
     for (int c = 1; c <= anzahlZellen; ++c)
         fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
 
     std::mt19937 zufall(24);
-    std::uniform_int_distribution<int> druckNach(5, 20);
+    std::uniform_int_distribution<int> druckNach(dccex ? 105 : 5, dccex ? 120 : 20);
     std::vector<double> latenz;
     int fehler = 0;
     for (int i = 0; i < anzahl; ++i) {
@@ -244,7 +255,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
 
         Uhr::time_point ankunft{};
         QByteArray bytes;
-        if (!empfaenger.warteAuf(2, ankunft, bytes) || bytes != QByteArray("\x00\x18", 2))
+        if (!empfaenger.warteAuf(size_t(stopp.size()), ankunft, bytes) || bytes != stopp)
             ++fehler;
         else
             latenz.push_back(msZwischen(druck, ankunft));
@@ -303,5 +314,6 @@ int main(int argc, char **argv)
     }
     stoppLatenzFenster("Fenster, Alt+O gedrueckt", false, pty, empfaenger, stopps);
     stoppLatenzFenster("Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps);
+    stoppLatenzFenster("DCC-EX, Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps, true);
     return 0;
 }

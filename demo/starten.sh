@@ -1,22 +1,48 @@
 #!/usr/bin/env bash
-# Starts Trabolin with a simulated ECoS, for a first run without a layout.
-# Usage: demo/starten.sh [BUILD-ORDNER]   (default: build)
+# Starts Trabolin with a simulated command station, for a first run without a layout.
+# Usage: demo/starten.sh [BUILD-ORDNER [dccex]]   (default: build, the ECoS)
 # The demo folder BUILD-ORDNER/demo holds a copy of the program with its sounds and
 # help and a "Trabolin.ini" set to the ECoS simulator on 127.0.0.1:15471 with a demo
-# table. Settings changed in the demo stay there; delete the folder to start afresh.
+# table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
+# DCC-EX on port 3 (a link "COM3" there to the simulator's pseudo-terminal), address 3.
+# Settings changed in the demo stay there; delete the folder to start afresh.
 set -euo pipefail
 quelle="$(cd "$(dirname "$0")" && pwd)"
 bau="$(cd "${1:-$quelle/../build}" && pwd)"
 [ $# -gt 0 ] && shift
+station=ecos
+if [ "${1:-}" = dccex ]; then
+    station=dccex
+    shift
+fi
 demo="$bau/demo"
+[ "$station" = dccex ] && demo="$bau/demo-dccex"
 mkdir -p "$demo"
 cp -f "$bau/trabolin" "$demo/trabolin"
 for datei in Signal.wav ring.wav Trabolin.chm; do
     [ -e "$bau/$datei" ] && cp -f "$bau/$datei" "$demo/$datei"
 done
-[ -e "$demo/Trabolin.ini" ] || cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
+if [ ! -e "$demo/Trabolin.ini" ]; then
+    if [ "$station" = dccex ]; then
+        # Address 3, port 3 at 115200 baud, station code "DCC-EX" (lines 29, 32, 35, 47).
+        awk 'BEGIN { w[29] = "3"; w[32] = "3"; w[35] = "115200"; w[47] = "DCC-EX" }
+             { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
+            "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
+    else
+        cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
+    fi
+fi
 
-"$bau/trabolin-ecos-sim" --port 15471 &
+if [ "$station" = dccex ]; then
+    "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" &
+else
+    "$bau/trabolin-ecos-sim" --port 15471 &
+fi
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
+# The program opens the port at start: the simulator's link must be there first.
+for _ in $(seq 50); do
+    [ "$station" = ecos ] || [ -L "$demo/COM3" ] && break
+    sleep 0.1
+done
 "$demo/trabolin" "$@"

@@ -156,6 +156,9 @@ private slots:
         const QStringList ecos{"0 set(3,dir[1])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
                                "200 set(3,speed[5])", "3000 set(3,speed[0])"};
         QTest::newRow("ecos") << 2 << ecos << ecos << QStringList{"0 set(1,stop)", "0 set(1,go)"} << false;
+        const QStringList dccex{"0 <t 3 5 0><LF>", "100 <F 3 0 0><LF>", "100 <F 3 1 0><LF>", "100 <F 3 2 0><LF>",
+                                "100 <F 3 3 0><LF>", "100 <F 3 4 0><LF>", "3000 <t 3 0 0><LF>"};
+        QTest::newRow("dccex") << 3 << dccex << dccex << QStringList{"0 <0><LF>", "0 <1><LF>"} << false;
     }
     void vertrag()
     {

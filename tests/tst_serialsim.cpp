@@ -1,6 +1,7 @@
 // The serial station simulator: its decoder against the bytes Trabolin writes to the
-// Lenz and the 6051 / IntelliBox interfaces and against broken commands, and the
-// program itself on a pseudo-terminal link.
+// Lenz and the 6051 / IntelliBox interfaces and against broken commands, its DCC-EX
+// station with its answers, and the program itself on a pseudo-terminal link.
+#include "sim/serial/DccexStation.h"
 #include "sim/serial/Dekodierer.h"
 
 #include <QFileInfo>
@@ -123,6 +124,67 @@ private slots:
         for (const Ereignis &e : spaet)
             QCOMPARE(e.zeitMs, letztes + Dekodierer::pauseMs);
         QVERIFY(!d.frist());
+    }
+
+    // The DCC-EX station, booted: commands in pieces -> printed lines and answers.
+    void dccex_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("stuecke");
+        QTest::addColumn<QStringList>("zeilen");
+        QTest::addColumn<QByteArray>("antwort");
+        const auto lok3 = [](const char *befehl, const char *fahrt, const char *licht, const char *f4) {
+            return QString::fromLatin1(befehl).leftJustified(16) + "Lok 3: " + fahrt + " | Licht " + licht
+                   + " F1 aus F2 aus F3 aus F4 " + f4 + " | Gleis an";
+        };
+        QTest::newRow("fahren, funktionen, nothalt")
+            << QList<QByteArray>{"<1>\n<t 3 40 1>\n", "<F 3 0 1>\n<F 3 4 1>\n<F 3 9 1>\n<t 3 -1 0>\n"}
+            << QStringList{"<1>             Gleis an", lok3("<t 3 40 1>", "Fahrstufe 40 vorwärts", "aus", "aus"),
+                           lok3("<F 3 0 1>", "Fahrstufe 40 vorwärts", "an", "aus"),
+                           lok3("<F 3 4 1>", "Fahrstufe 40 vorwärts", "an", "an"),
+                           lok3("<F 3 9 1>", "Fahrstufe 40 vorwärts", "an", "an"),
+                           lok3("<t 3 -1 0>", "Nothalt rückwärts", "an", "an")}
+            << QByteArray("<p1>\n<l 3 0 169 0>\n<l 3 0 169 1>\n<l 3 0 169 17>\n<l 3 0 169 17>\n<l 3 0 1 17>\n");
+        const QByteArray kennung = QByteArray(DccexStation::kennung) + '\n';
+        QTest::newRow("status, gleise")
+            << QList<QByteArray>{"<s><1 MAIN><0 prog><s>"}
+            << QStringList{"<s>             Status: Gleis aus", "<1 MAIN>        Gleis MAIN an",
+                           "<0 prog>        Gleis PROG aus", "<s>             Status: Gleis an"}
+            << "<p0>\n" + kennung + "<p1 MAIN>\n<p0 PROG>\n<p1>\n" + kennung;
+        QStringList falsch;
+        QByteArray eingabe, x;
+        for (const char *b : {"<t 0 40 1>", "<t 10240 1 1>", "<t 3 127 1>", "<t 3 40 2>", "<t 3 40>",
+                              "<t 3 4O 1>", "<F 3 69 1>", "<F 3 1 2>", "<q>", "<>", "<1 XY>"}) {
+            falsch << QString::fromLatin1(b).leftJustified(16) + "FEHLER: ungültiger Befehl, Antwort <X>";
+            eingabe += b;
+            x += "<X>\n";
+        }
+        QTest::newRow("ungültig") << QList<QByteArray>{eingabe} << falsch << x;
+        QTest::newRow("müll, stücke, ohne ende")
+            << QList<QByteArray>{"ab\n<t 3", " 5 0>", "<t 3 <0>"}
+            << QStringList{"FEHLER: Text außerhalb von <...> übersprungen: \"ab\"",
+                           "<t 3 5 0>       Lok 3: Fahrstufe 5 rückwärts | Licht aus F1 aus F2 aus F3 aus F4 aus"
+                           " | Gleis aus",
+                           "FEHLER: Befehl ohne Ende: \"<t 3 \"", "<0>             Gleis aus"}
+            << QByteArray("<l 3 0 6 0>\n<p0>\n");
+    }
+    void dccex()
+    {
+        QFETCH(QList<QByteArray>, stuecke);
+        DccexStation station(100);
+        station.starte(0);
+        QCOMPARE(texte(station.fuettere("<1>\n", 99).ereignisse),
+                 QStringList{"verloren, die Zentrale bootet noch: \"<1><0A>\""});
+        QCOMPARE(station.frist(), std::optional<qint64>(100));
+        QCOMPARE(texte(station.ticke(100).ereignisse), QStringList{"bereit"});
+        QStringList zeilen;
+        QByteArray antwort;
+        for (const QByteArray &stueck : stuecke) {
+            const DccexSchritt schritt = station.fuettere(stueck, 200);
+            zeilen += texte(schritt.ereignisse);
+            antwort += schritt.antwort;
+        }
+        QTEST(zeilen, "zeilen");
+        QTEST(antwort, "antwort");
     }
 
     // The program on a link: a command cut short is reported once the bytes stand

@@ -92,7 +92,10 @@ private slots:
         f.txtIPAdresse->setText("10.0.0.2"); // typed: the next write stores it
         f.close();
         QCOMPARE(a.fragen, QStringList{});
-        QCOMPARE(lies(a.ini_pfad()), QByteArray(vorlage).replace("192.168.1.10", "10.0.0.2"));
+        // The stations that came later follow line 56 with their defaults.
+        QCOMPARE(lies(a.ini_pfad()), QByteArray(vorlage).replace("192.168.1.10", "10.0.0.2")
+                                         + "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
+                                           "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n");
     }
 
     // A read that stops applies what came before and nothing after.

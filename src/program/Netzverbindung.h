@@ -19,12 +19,22 @@ public:
     // Closes the link after writing what is still pending.
     virtual void schliesse() = 0;
 
+    // A station reached through the serial port or its network link, as the user
+    // chooses ("über Netzwerk"), is told the choice.
+    virtual void setzeUeberNetzwerk(bool netzwerk) { (void)netzwerk; }
+    // The port or the link has just been opened. A station that needs a moment before
+    // it takes commands starts waiting for it and returns true; zentraleBereit()
+    // follows. Others return false: they take commands at once.
+    virtual bool warteAufZentrale() { return false; }
+
 signals:
     // A whole reply (or what has come of it), with the number of bytes that were
     // left out of its middle because it outgrew what is kept.
     void antwort(const QString &text, qint64 ausgelassen);
     // The link that was up is gone.
     void verloren();
+    // The wait of warteAufZentrale() is over: the station answered, or not in time.
+    void zentraleBereit(bool geantwortet);
 };
 
 } // namespace trabolin

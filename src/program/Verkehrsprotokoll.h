@@ -1,11 +1,14 @@
 #pragma once
 // The traffic log for troubleshooting a real layout: every byte the program sends on
-// the serial port and every text it sends to and receives from the ECoS, one line
-// each, with the time of day to the millisecond:
+// the serial port (as text for a DCC-EX station) and every text it sends to and
+// receives from the ECoS or a DCC-EX station, one line each, with the time of day to
+// the millisecond:
 //
 //   14:03:27.512 V24 > E4 13 00 03 85 71
 //   14:03:27.530 ECoS > set(1000,speed[40])
 //   14:03:27.547 ECoS < <REPLY set(1000,speed[40])>
+//   14:03:28.101 DCC-EX > <t 3 40 1>
+//   14:03:28.109 DCC-EX < <l 3 0 169 0>
 //
 // It is switched on by the command-line option --protokoll=DATEI (or "-" for standard
 // error) or the environment variable TRABOLIN_PROTOKOLL. main() owns the one log; the
@@ -46,6 +49,17 @@ public:
     {
         if (s_aktiv)
             s_aktiv->text(QStringLiteral("ECoS <"), text);
+    }
+    // A command sent to a DCC-EX station / an answer received from it, as text.
+    static void dccexGesendet(const QString &text)
+    {
+        if (s_aktiv)
+            s_aktiv->text(QStringLiteral("DCC-EX >"), text);
+    }
+    static void dccexEmpfangen(const QString &text)
+    {
+        if (s_aktiv)
+            s_aktiv->text(QStringLiteral("DCC-EX <"), text);
     }
     static bool aktiv() { return s_aktiv != nullptr; }
 

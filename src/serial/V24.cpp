@@ -228,9 +228,14 @@ SerielleSchnittstelle::SerielleSchnittstelle(QString programmVerzeichnis, QObjec
     m_port.setFlowControl(QSerialPort::HardwareControl);
 
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerielleSchnittstelle::portFehler);
-    // Answers of the command station are not used. They are read and dropped so that a
-    // full input buffer never makes the driver lower RTS and stall the interface.
-    connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
+    // Everything that arrives is read at once, so that a full input buffer never makes
+    // the driver lower RTS and stall the interface; only a DCC-EX station's answers
+    // are looked at.
+    connect(&m_port, &QSerialPort::readyRead, this, [this] {
+        const QByteArray bytes = m_port.readAll();
+        if (!bytes.isEmpty())
+            emit empfangen(bytes);
+    });
 }
 
 SerielleSchnittstelle::~SerielleSchnittstelle()
@@ -357,7 +362,8 @@ void SerielleSchnittstelle::verwirfHaengendeAusgabe()
     if (::ioctl(fd, TIOCOUTQ, &ausstehend) != 0 || ausstehend <= 0)
         return;
     int leitungen = 0;
-    const bool bereit = ::ioctl(fd, TIOCMGET, &leitungen) == 0 && (leitungen & TIOCM_CTS);
+    const bool bereit =
+        !handshake() || (::ioctl(fd, TIOCMGET, &leitungen) == 0 && (leitungen & TIOCM_CTS));
     const int bitsJeZeichen = 1 + int(m_port.dataBits())
                               + (m_port.parity() == QSerialPort::NoParity ? 0 : 1)
                               + (m_port.stopBits() == QSerialPort::TwoStop ? 2 : 1);
@@ -431,9 +437,20 @@ QString SerielleSchnittstelle::einstellungen() const
 
 void SerielleSchnittstelle::schreibe(const QByteArray &bytes)
 {
+    if (istOffen() && !bytes.isEmpty())
+        Verkehrsprotokoll::v24Gesendet(bytes);
+    schreibeOhneProtokoll(bytes);
+}
+
+bool SerielleSchnittstelle::handshake() const
+{
+    return m_port.flowControl() == QSerialPort::HardwareControl;
+}
+
+void SerielleSchnittstelle::schreibeOhneProtokoll(const QByteArray &bytes)
+{
     if (!istOffen() || bytes.isEmpty())
         return;
-    Verkehrsprotokoll::v24Gesendet(bytes);
     m_port.write(bytes);
     // Hand the bytes to the driver now, without blocking, so a stop goes out the
     // moment it is sent and not only at the next round of events.

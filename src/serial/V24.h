@@ -1,6 +1,7 @@
 #pragma once
-// The one serial port of the program: the Lenz interface or the 6051 / IntelliBox
-// interface hangs on it. The port is written only; the window owns one of them, its port `V24`.
+// The one serial port of the program: the Lenz interface, the 6051 / IntelliBox
+// interface or a DCC-EX station hangs on it. What arrives is handed on by empfangen();
+// the window owns one of them, its port `V24`.
 #include "program/Fehler.h"
 #include "program/Umgebung.h"
 
@@ -90,9 +91,12 @@ public:
     QString einstellungen() const;
     // RTS/CTS handshake on (the start setting) or off, for the station chosen.
     void setzeHandshake(bool an);
+    bool handshake() const;
 
     // One write of the whole byte string. A closed or vanished port takes nothing.
     void schreibe(const QByteArray &bytes) override;
+    // The same for a station that logs its commands as text itself: no hex line.
+    void schreibeOhneProtokoll(const QByteArray &bytes);
 
     // The free ports 1 to 16, as texts; the port number is restored afterwards and
     // that port is (re)opened when possible. Reports nothing.
@@ -101,6 +105,8 @@ public:
 signals:
     // The open port vanished (adapter unplugged); it is closed now. Once per opening.
     void verloren();
+    // Bytes that arrived on the port, as they came.
+    void empfangen(const QByteArray &bytes);
 
 private:
     void portFehler(QSerialPort::SerialPortError fehler);

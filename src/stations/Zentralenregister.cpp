@@ -1,5 +1,7 @@
 #include "stations/Zentralenregister.h"
 
+#include "stations/dccex/DccexTreiber.h"
+#include "stations/dccex/DccexVerbindung.h"
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/lenz/LenzTreiber.h"
@@ -61,12 +63,39 @@ std::vector<Zentralenzeile> baueRegister()
     ecos.beimStart = true;
     // Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
     ecos.lesart = {Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 100, 2, 2, 0};
-    ecos.verbindung = [](QObject *eltern) { return new EcosVerbindung(eltern); };
+    ecos.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new EcosVerbindung(eltern); };
     ecos.treiber = [](const Zentralenanschluss &a) {
         // The link is the one this row made.
         return std::make_unique<EcosTreiber>(a.lauf, *static_cast<EcosVerbindung *>(a.netz), a.lesart);
     };
     r.push_back(ecos);
+
+    Zentralenzeile dccex;
+    dccex.titel = QStringLiteral("DCC-E&X");
+    dccex.tipp = QStringLiteral(" DCC-EX (Arduino oder ESP32) über USB oder Netzwerk ");
+    dccex.code = QStringLiteral("DCC-EX");
+    dccex.name = QStringLiteral("DCC-EX");
+    dccex.transport = Transport::waehlbar;
+    dccex.standardport = dccexStandardPort;
+    dccex.adresseTitel = QStringLiteral("Adresse:");
+    dccex.adresseBereich = QStringLiteral("1...10239");
+    dccex.verbindenText = QStringLiteral("PC mit DCC-EX verbinden");
+    dccex.verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und DCC-EX her ");
+    dccex.standardTipp = QStringLiteral(" setzt den Standardport der DCC-EX (2560) ");
+    dccex.antwortTitel = QStringLiteral("letzte Antworten der DCC-EX");
+    dccex.serielleVorgabe = QStringLiteral("115200,N,8,1");
+    dccex.handshake = false;
+    // As on the Lenz: any text in a function cell switches it on; the functions follow
+    // the speed after 100 ms, in a single line after 100 ms more.
+    dccex.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
+    // The link carries the commands over the serial port as well, and reads its answers.
+    dccex.verbindung = [](QObject *eltern, SerielleSchnittstelle &v24) {
+        return new DccexVerbindung(v24, eltern);
+    };
+    dccex.treiber = [](const Zentralenanschluss &a) {
+        return std::make_unique<DccexTreiber>(a.lauf, *static_cast<DccexVerbindung *>(a.netz), a.lesart);
+    };
+    r.push_back(dccex);
 
     return r;
 }

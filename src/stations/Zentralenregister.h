@@ -20,6 +20,8 @@
 
 namespace trabolin {
 
+class SerielleSchnittstelle;
+
 // How a station is reached.
 enum class Transport {
     seriell,  // through the serial port
@@ -63,7 +65,8 @@ struct Zentralenzeile {
     // "Dauer gesamt", "noch" and step chart reckon with the same.
     Lesart lesart;
     // Makes the station's network link (owned by `eltern`); empty for a serial station.
-    std::function<Netzverbindung *(QObject *eltern)> verbindung;
+    // A station that can also be reached through the serial port uses `v24` for it.
+    std::function<Netzverbindung *(QObject *eltern, SerielleSchnittstelle &v24)> verbindung;
     // Makes the station's driver.
     std::function<std::unique_ptr<Zentralentreiber>(const Zentralenanschluss &)> treiber;
 

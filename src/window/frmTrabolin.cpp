@@ -435,6 +435,15 @@ QWidget *frmTrabolin::baueProgrammpanel()
         optZentrale.push_back(option);
         grpZentrale->addButton(option, i);
         zentralen->addWidget(option);
+        QCheckBox *netz = nullptr;
+        if (stationen[i].transport == Transport::waehlbar) {
+            netz = benannt(new QCheckBox(QStringLiteral("über Netz&werk")), QStringLiteral("chkNetzwerk_%1").arg(i));
+            netz->setToolTip(QStringLiteral(" %1 über das Netzwerk (WiFi, Ethernet) statt über USB ")
+                                 .arg(stationen[i].name));
+            netz->setEnabled(false); // while its station is selected
+            zentralen->addWidget(netz);
+        }
+        chkNetzwerk.push_back(netz);
     }
     zentralen->addStretch(1);
     // The window starts on the registry's start station, with the start captions of the address.
@@ -455,7 +464,7 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lstBaudrate = liste(QStringLiteral("lstBaudrate"),
                         {QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
                          QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"),
-                         QStringLiteral("128000")},
+                         QStringLiteral("115200"), QStringLiteral("128000")},
                         0, true);
     lblParity = benannt(new Beschriftung(QStringLiteral("Parity")), QStringLiteral("lblParity"));
     lstParity = liste(QStringLiteral("lstParity"),
@@ -521,7 +530,7 @@ QWidget *frmTrabolin::baueProgrammpanel()
     txtLocalPort->setMaxLength(5);
     btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
     btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
-    btnEcos->setEnabled(startzeile.hatNetz());
+    btnEcos->setEnabled(startzeile.transport == Transport::netzwerk);
     btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
                      QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
     btnListe->setEnabled(false);

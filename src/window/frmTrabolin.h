@@ -153,6 +153,9 @@ public:
     Beschriftung *lblZentrale;
     std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
     QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
+    // "über Netzwerk" beside each station the user may reach through the serial port or
+    // its network link; nullptr for the others.
+    std::vector<QCheckBox *> chkNetzwerk;
 
     Beschriftung *lblSchnittstelle;
     QComboBox *lstV24;
@@ -286,6 +289,13 @@ private:
     void verbindeFahrbild();
     void zeigeFahrstand();
     void oeffneSchnittstelleBeimStart();
+    // True when station `option` is to be reached through its network link.
+    bool ueberNetzwerk(int option) const;
+    // The port or the link of station `option` has been opened: the run and power
+    // buttons are enabled now, or once a station that needs a moment has answered.
+    void zentraleGeoeffnet(int option);
+    // "connect" enabled for a network station and for one chosen "über Netzwerk".
+    void setzeVerbindenKnopf(int option);
     void schnittstelleVerloren();
     void verbindeEcos();
     // Shows the host and port of network station `option` in the fields, with its

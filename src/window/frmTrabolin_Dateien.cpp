@@ -24,6 +24,7 @@ namespace {
 // The labels of a network station's host and port after line 56.
 QString portLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" LocalPort"); }
 QString hostLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" IP-Adresse"); }
+QString netzwahlLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" über Netzwerk"); }
 
 } // namespace
 
@@ -90,6 +91,8 @@ Fehler frmTrabolin::subReadConfig()
             host = w.weiterer(hostLabel(z));
         }
         setzeNetzadresse(i, {host, port});
+        if (chkNetzwerk[i] && l.gilt(ez::anzahl))
+            chkNetzwerk[i]->setChecked(w.weiterer(netzwahlLabel(z), QStringLiteral("0")) == u"1");
     }
     return l.fehler;
 }
@@ -123,6 +126,8 @@ QString frmTrabolin::subWriteConfig()
             w.weitere.append({portLabel(z), port});
             w.weitere.append({hostLabel(z), host});
         }
+        if (chkNetzwerk[i])
+            w.weitere.append({netzwahlLabel(z), ueberNetzwerk(i) ? QStringLiteral("1") : QStringLiteral("0")});
     }
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }

@@ -7,6 +7,7 @@
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 
+#include <QButtonGroup>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -52,6 +53,11 @@ void frmTrabolin::verbindeEcos()
             ecosNichtErreichbar(QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
         };
         connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
+        // A station that needed a moment after the opening has answered (or not in time).
+        connect(netz, &Netzverbindung::zentraleBereit, this, [this, i] {
+            if (!m_schliesst && grpZentrale->checkedId() == i)
+                subV24ok(true);
+        });
         connect(netz, &Netzverbindung::verloren, this, [this, i, name] {
             if (m_schliesst)
                 return;
@@ -149,6 +155,8 @@ void frmTrabolin::btnEcos_Click()
     if (verbunden) {
         btnListe->setEnabled(true);
         btnLok->setEnabled(true);
+        if (TCP->warteAufZentrale())
+            subV24ok(false); // on again when the station has answered
         return;
     }
     melde(QMessageBox::Critical, QStringLiteral(" Verbindungsaufbau gescheitert..."),

@@ -40,7 +40,7 @@ void frmTrabolin::verbindeSteuerung()
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         const Zentralenzeile &z = stationen[i];
-        Netzverbindung *netz = z.verbindung ? z.verbindung(this) : nullptr;
+        Netzverbindung *netz = z.verbindung ? z.verbindung(this, *V24) : nullptr;
         if (netz)
             netz->setObjectName(QStringLiteral("TCP"));
         m_netz.push_back(netz);
@@ -62,11 +62,18 @@ void frmTrabolin::verbindeSteuerung()
     connect(btnParameterSetzen, &QPushButton::clicked, this, &frmTrabolin::btnParameterSetzen_Click);
     // toggled, not clicked: setting the box from the program has the same effect.
     connect(chkUSB, &QCheckBox::toggled, this, &frmTrabolin::chkUSB_Click);
-    for (int i = 0; i < int(optZentrale.size()); ++i)
+    for (int i = 0; i < int(optZentrale.size()); ++i) {
         connect(optZentrale[i], &QRadioButton::toggled, this, [this, i](bool an) {
             if (an)
                 optZentrale_Click(i);
         });
+        // The way to the station changes; nothing is opened or closed by it.
+        if (chkNetzwerk[i])
+            connect(chkNetzwerk[i], &QCheckBox::toggled, this, [this, i](bool an) {
+                m_netz[i]->setzeUeberNetzwerk(an);
+                setzeVerbindenKnopf(grpZentrale->checkedId());
+            });
+    }
     // The speed-step mode goes to the drivers whenever it changes.
     connect(lstFS, &QComboBox::currentIndexChanged, this, [this](int index) {
         for (const auto &t : m_treiber)
@@ -158,7 +165,12 @@ void frmTrabolin::btnParameterSetzen_Click()
     // The port is usable again: a report of the lost one is out of date.
     m_nachDemLauf.removeIf([](const auto &m) { return m.first == u"V24"; });
     melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
-    subV24ok(true);
+    const int option = grpZentrale->checkedId();
+    const Zentralenzeile *z = zentralenzeile(option);
+    if (z && z->istSeriell(ueberNetzwerk(option)))
+        zentraleGeoeffnet(option);
+    else
+        subV24ok(true);
 }
 
 void frmTrabolin::chkUSB_Click()
@@ -171,8 +183,9 @@ void frmTrabolin::chkUSB_Click()
 
 void frmTrabolin::oeffneSchnittstelleBeimStart()
 {
-    const Zentralenzeile *z = zentralenzeile(zentralenoption(Zentrale));
-    if (!z || !z->istSeriell())
+    const int option = zentralenoption(Zentrale);
+    const Zentralenzeile *z = zentralenzeile(option);
+    if (!z || !z->istSeriell(ueberNetzwerk(option)))
         return;
     V24->setzePortNummer(
         static_cast<int>(leseGanzzahl(lstV24->currentText(), Leerzeichen::ueberall)));
@@ -180,7 +193,26 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
         zentraleFehlerbehandlung(f);
         return;
     }
-    subV24ok(true);
+    zentraleGeoeffnet(option);
+}
+
+bool frmTrabolin::ueberNetzwerk(int option) const
+{
+    return option >= 0 && option < int(chkNetzwerk.size()) && chkNetzwerk[option]
+           && chkNetzwerk[option]->isChecked();
+}
+
+void frmTrabolin::zentraleGeoeffnet(int option)
+{
+    Netzverbindung *netz = option >= 0 ? m_netz[option] : nullptr;
+    // The buttons stay off while the station boots; they come on when it answers.
+    subV24ok(!(netz && netz->warteAufZentrale()));
+}
+
+void frmTrabolin::setzeVerbindenKnopf(int option)
+{
+    const Zentralenzeile *z = zentralenzeile(option);
+    btnEcos->setEnabled(z && z->hatNetz() && !z->istSeriell(ueberNetzwerk(option)));
 }
 
 void frmTrabolin::schnittstelleVerloren()
@@ -225,7 +257,10 @@ void frmTrabolin::optZentrale_Click(int index)
     chkUSB->setEnabled(z->usb);
     lblAdresse[0]->setText(z->adresseTitel);
     lblAdresse[1]->setText(z->adresseBereich);
-    btnEcos->setEnabled(z->hatNetz());
+    for (QCheckBox *netz : chkNetzwerk)
+        if (netz)
+            netz->setEnabled(netz == chkNetzwerk[index]);
+    setzeVerbindenKnopf(index);
     if (z->hatNetz())
         zeigeNetzfelder(index);
     if (!z->serielleVorgabe.isEmpty()) {

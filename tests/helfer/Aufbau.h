@@ -3,6 +3,7 @@
 // clock in virtual time, a recording port and a recording sound.
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
+#include "stations/dccex/DccexTreiber.h"
 #include "stations/ecos/EcosLink.h"
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
@@ -43,6 +44,19 @@ private:
     VirtuelleZeit &m_zeit;
 };
 
+// The way to a DCC-EX station: its commands on the recording port, open while the
+// ECoS link double is.
+class DccexAufPort : public DccexLink {
+public:
+    DccexAufPort(Ausgabe &port, const LinkMitschrift &link) : m_port(port), m_link(link) {}
+    bool offen() const override { return m_link.offen; }
+    void schreibe(const QByteArray &bytes) override { m_port.schreibe(bytes); }
+
+private:
+    Ausgabe &m_port;
+    const LinkMitschrift &m_link;
+};
+
 struct Aufbau {
     Tabellenspeicher tabelle;
     TestBedienfeld feld;
@@ -54,14 +68,17 @@ struct Aufbau {
     LenzTreiber lenz{ablauf, port, zentralenzeile(1)->lesart};
     LinkMitschrift link{zeit};
     EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};
-    int nichtVerbunden = 0; // how often the ECoS driver found no link
+    DccexAufPort dccexLink{port, link};
+    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(3)->lesart};
+    int nichtVerbunden = 0; // how often the ECoS or DCC-EX driver found no link
 
     Aufbau()
     {
         ablauf.setzeTreiber(0, &maerklin);
         ablauf.setzeTreiber(1, &lenz);
         ablauf.setzeTreiber(2, &ecos);
-        ecos.nichtVerbunden = [this] { ++nichtVerbunden; };
+        ablauf.setzeTreiber(3, &dccex);
+        ecos.nichtVerbunden = dccex.nichtVerbunden = [this] { ++nichtVerbunden; };
     }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(tabelle, nr, zellen); }

@@ -1,7 +1,7 @@
 #pragma once
 // Writes recorded port traffic as one readable line per write, so a test can
 // compare the whole conversation at once: "500 17 18" for bytes, "500 'XL 300,0,<CR>'"
-// for the IntelliBox texts.
+// for the IntelliBox texts, "500 <t 3 40 1><LF>" for the DCC-EX commands.
 #include "helfer/Virtuell.h"
 
 #include <QStringList>
@@ -15,6 +15,8 @@ inline QString alsText(const QByteArray &bytes)
         t.replace(QLatin1Char('\r'), QLatin1String("<CR>"));
         return QLatin1Char('\'') + t + QLatin1Char('\'');
     }
+    if (bytes.startsWith('<'))
+        return QString::fromLatin1(bytes).replace(QLatin1Char('\n'), QLatin1String("<LF>"));
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 

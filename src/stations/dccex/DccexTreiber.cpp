@@ -1,0 +1,105 @@
+#include "stations/dccex/DccexTreiber.h"
+
+#include "program/Zahlen.h"
+#include "stations/dccex/DccexBefehle.h"
+
+namespace trabolin {
+
+DccexTreiber::DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_link(link)
+{
+}
+
+qint64 DccexTreiber::adresse() const
+{
+    return leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall);
+}
+
+bool DccexTreiber::sende(const std::optional<QByteArray> &befehl)
+{
+    if (m_lauf.beendet())
+        return false;
+    if (!m_link.offen()) {
+        if (nichtVerbunden)
+            nichtVerbunden();
+        return false;
+    }
+    if (befehl)
+        m_link.schreibe(*befehl);
+    return true;
+}
+
+bool DccexTreiber::sendeFahrstufe(qint64 fahrstufe, const QString &einheit)
+{
+    const qint64 a = adresse();
+    const std::optional<QByteArray> befehl = dccexFahrbefehl(a, fahrstufe, einheit);
+    if (!sende(befehl))
+        return false;
+    if (befehl) {
+        m_richtungFuer = a;
+        m_vorwaerts = istVorwaerts(einheit);
+    }
+    return true;
+}
+
+bool DccexTreiber::sendeFunktionen(const Programmzeile &zeile)
+{
+    for (int n = 0; n <= 4; ++n)
+        if (!sende(dccexFunktionsbefehl(adresse(), n, n == 0 ? zeile.licht : zeile.f[n - 1])))
+            return false;
+    return true;
+}
+
+std::optional<QByteArray> DccexTreiber::haltebefehl() const
+{
+    const qint64 a = adresse();
+    const bool vorwaerts = a == m_richtungFuer ? m_vorwaerts : true;
+    return dccexFahrbefehl(a, 0, vorwaerts ? QStringLiteral("S") : QStringLiteral("s"));
+}
+
+bool DccexTreiber::sendeFahrt(const Programmzeile &zeile)
+{
+    if (!sendeFahrstufe(alsInt16(zeile.fahrstufe), zeile.einheit))
+        return false;
+    m_lauf.subWarten(m_lesart.pauseMs);
+    return sendeFunktionen(zeile);
+}
+
+bool DccexTreiber::sendePassende(const QString &einheit)
+{
+    (void)einheit; // the direction of the last line driven, not of a line skipped
+    return sende(haltebefehl());
+}
+
+bool DccexTreiber::sendeHalt()
+{
+    return sende(haltebefehl());
+}
+
+void DccexTreiber::power(int index)
+{
+    if (m_link.offen())
+        m_link.schreibe(dccexPowerbefehl(index == 1));
+}
+
+void DccexTreiber::stoppeLok()
+{
+    if (const auto befehl = haltebefehl(); befehl && m_link.offen())
+        m_link.schreibe(*befehl);
+}
+
+bool DccexTreiber::sendeZeile()
+{
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    if (!sendeFahrstufe(alsInt16(z.fahrstufe), z.einheit))
+        return false;
+    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
+        m_lauf.subWarten(m_lesart.pauseMs);
+    if (!sendeFunktionen(z))
+        return false;
+    m_lauf.subWarten(z.warteMs);
+    return sende(haltebefehl());
+}
+
+} // namespace trabolin

@@ -1,0 +1,49 @@
+#pragma once
+// The driver for a DCC-EX station: the lines of a pass, the single line, the power
+// buttons and the stop, as text commands over the serial port or the network. A line
+// goes out as on the Lenz: speed and direction, 100 ms, the functions F0 to F4. Every
+// speed 0 keeps the direction of the last line driven: on DCC a change of direction
+// also switches the lights.
+#include "program/DccTreiber.h"
+#include "stations/dccex/DccexLink.h"
+
+#include <optional>
+
+namespace trabolin {
+
+class DccexTreiber : public DccTreiber {
+public:
+    DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart);
+
+    bool sendeZeile() override;
+    // Nothing: the pass sends the halt at the next line, right after the wait.
+    void stoppNachWarten() override {}
+    void power(int index) override;
+    void stoppeLok() override;
+
+protected:
+    // Speed and direction, a pause, the functions.
+    bool sendeFahrt(const Programmzeile &zeile) override;
+    bool sendePassende(const QString &einheit) override;
+    bool sendeHalt() override;
+
+private:
+    // The locomotive address as txtAdresse reads now.
+    qint64 adresse() const;
+    // One command; nothing for a command without address (the pause still runs).
+    // False, after telling the window once, when the link is not open, and when the
+    // window closes (the stop has gone out and nothing may follow it).
+    bool sende(const std::optional<QByteArray> &befehl);
+    // Speed and direction; the direction is remembered for the speed 0 that follows.
+    bool sendeFahrstufe(qint64 fahrstufe, const QString &einheit);
+    // "Fu", "F1" to "F4" of the line, one command each.
+    bool sendeFunktionen(const Programmzeile &zeile);
+    // Speed 0 in the direction last sent to this address.
+    std::optional<QByteArray> haltebefehl() const;
+
+    DccexLink &m_link;
+    qint64 m_richtungFuer = 0; // the address the remembered direction belongs to
+    bool m_vorwaerts = true;
+};
+
+} // namespace trabolin

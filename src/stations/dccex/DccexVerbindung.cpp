@@ -1,0 +1,141 @@
+#include "stations/dccex/DccexVerbindung.h"
+
+#include "program/Verkehrsprotokoll.h"
+#include "serial/V24.h"
+
+#include <QEventLoop>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace trabolin {
+
+DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
+    : Netzverbindung(parent), m_v24(v24), m_socket(new QTcpSocket(this)), m_startwarte(*this)
+{
+    connect(&m_startwarte, &DccexStartwarte::fertig, this, [this](bool geantwortet) {
+        if (!offen())
+            return; // the port or the link went away meanwhile: nothing to enable
+        if (!geantwortet)
+            zeige(QStringLiteral("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
+                                 "Baudrate 115200, Stromversorgung prüfen)")
+                      .arg(DccexStartwarte::hoechstensMs / 1000));
+        emit zentraleBereit(geantwortet);
+    });
+    connect(&m_v24, &SerielleSchnittstelle::empfangen, this, [this](const QByteArray &bytes) {
+        if (!m_ueberNetzwerk)
+            empfange(bytes);
+    });
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray bytes = m_socket->readAll();
+        if (m_ueberNetzwerk)
+            empfange(bytes);
+    });
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        // Each command goes out at once, not gathered with the next one.
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        m_warVerbunden = true;
+    });
+    auto weg = [this] {
+        if (!m_warVerbunden)
+            return;
+        m_warVerbunden = false;
+        emit verloren();
+    };
+    connect(m_socket, &QTcpSocket::disconnected, this, weg);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, weg);
+}
+
+DccexVerbindung::~DccexVerbindung() = default;
+
+void DccexVerbindung::setzeUeberNetzwerk(bool netzwerk)
+{
+    if (netzwerk != m_ueberNetzwerk)
+        m_zerleger.leere();
+    m_ueberNetzwerk = netzwerk;
+}
+
+bool DccexVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs)
+{
+    if (verbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
+        return true;
+    m_warVerbunden = false; // dropping the old link is no loss to report
+    m_socket->abort();
+    m_zerleger.leere();
+
+    QEventLoop schleife;
+    QTimer uhr;
+    uhr.setSingleShot(true);
+    connect(&uhr, &QTimer::timeout, &schleife, &QEventLoop::quit);
+    connect(m_socket, &QTcpSocket::connected, &schleife, &QEventLoop::quit);
+    uhr.start(wartezeitMs);
+    m_socket->connectToHost(host, port);
+    // A refused or unreachable host does not end the wait early, as for the ECoS.
+    if (m_socket->state() != QAbstractSocket::ConnectedState)
+        schleife.exec();
+    if (!verbunden())
+        m_socket->abort();
+    return verbunden();
+}
+
+bool DccexVerbindung::verbunden() const
+{
+    return m_warVerbunden && m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
+void DccexVerbindung::schliesse()
+{
+    m_warVerbunden = false;
+    if (m_socket->state() == QAbstractSocket::UnconnectedState)
+        return;
+    m_socket->flush();
+    m_socket->disconnectFromHost();
+    if (m_socket->state() != QAbstractSocket::UnconnectedState)
+        m_socket->waitForDisconnected(500);
+    m_socket->abort();
+}
+
+bool DccexVerbindung::warteAufZentrale()
+{
+    m_startwarte.beginne();
+    return true;
+}
+
+bool DccexVerbindung::offen() const
+{
+    return m_ueberNetzwerk ? verbunden() : m_v24.istOffen();
+}
+
+void DccexVerbindung::schreibe(const QByteArray &befehl)
+{
+    if (!offen() || befehl.isEmpty())
+        return;
+    // While the station boots, only the question whether it is up goes out.
+    if (m_startwarte.wartet() && befehl != dccexStatusbefehl())
+        return;
+    Verkehrsprotokoll::dccexGesendet(QString::fromLatin1(befehl));
+    if (m_ueberNetzwerk) {
+        m_socket->write(befehl);
+        m_socket->flush(); // out now, without waiting for the next round of events
+    } else {
+        m_v24.schreibeOhneProtokoll(befehl);
+    }
+}
+
+void DccexVerbindung::empfange(const QByteArray &bytes)
+{
+    for (const DccexAntwort &a : m_zerleger.fuettere(bytes)) {
+        Verkehrsprotokoll::dccexEmpfangen(a.text);
+        emit rahmen(a);
+        zeige(a.text);
+    }
+}
+
+void DccexVerbindung::zeige(const QString &zeile)
+{
+    m_letzte.append(zeile);
+    if (m_letzte.size() > gezeigteAntworten)
+        m_letzte.removeFirst();
+    emit antwort(m_letzte.join(u'\n'), 0);
+}
+
+} // namespace trabolin

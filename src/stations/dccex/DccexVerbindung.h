@@ -1,0 +1,74 @@
+#pragma once
+// The way to a DCC-EX station: the serial port (USB, the default) or a TCP link to its
+// WiFi or Ethernet variant. Commands go out at once, each as its own write; what the
+// station sends back is cut into whole answers, handed on one by one and shown as the
+// last few of them. Both directions are logged as text ("DCC-EX >" / "DCC-EX <").
+#include "program/Netzverbindung.h"
+#include "stations/dccex/DccexBefehle.h"
+#include "stations/dccex/DccexLink.h"
+#include "stations/dccex/DccexStartwarte.h"
+
+#include <QStringList>
+
+class QTcpSocket;
+
+namespace trabolin {
+
+class SerielleSchnittstelle;
+
+class DccexVerbindung : public Netzverbindung, public DccexLink {
+    Q_OBJECT
+public:
+    // Answers kept for the reply field.
+    static constexpr qsizetype gezeigteAntworten = 20;
+
+    explicit DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent = nullptr);
+    ~DccexVerbindung() override;
+
+    // The network (true) or the serial port (false) carries the commands. Switching
+    // forgets a half-received answer; it neither opens nor closes anything.
+    void setzeUeberNetzwerk(bool netzwerk) override;
+    bool ueberNetzwerk() const { return m_ueberNetzwerk; }
+
+    // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`
+    // has passed, processing events meanwhile. A link already up to the same host and
+    // port is kept; any other is dropped first. Returns whether the link is up.
+    bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) override;
+    // The network link is up.
+    bool verbunden() const override;
+    // Closes the network link after writing what is still pending.
+    void schliesse() override;
+
+    // Asks the station "<s>" until it answers (DccexStartwarte); meanwhile only that
+    // question goes out.
+    bool warteAufZentrale() override;
+    DccexStartwarte &startwarte() { return m_startwarte; }
+
+    // Whether a command can go out now on the chosen way.
+    bool offen() const override;
+    // One command as one write on the chosen way; nothing when it is not open.
+    void schreibe(const QByteArray &befehl) override;
+
+    // Forgets a half-received answer: after a new opening the station starts afresh.
+    void neuerAnfang() { m_zerleger.leere(); }
+
+    QTcpSocket *socket() const { return m_socket; }
+
+signals:
+    // One whole answer or broadcast of the station, or a piece of noise.
+    void rahmen(const trabolin::DccexAntwort &antwort);
+
+private:
+    void empfange(const QByteArray &bytes);
+    void zeige(const QString &zeile);
+
+    SerielleSchnittstelle &m_v24;
+    QTcpSocket *m_socket;
+    DccexZerleger m_zerleger;
+    DccexStartwarte m_startwarte;
+    QStringList m_letzte; // the last answers, for the reply field
+    bool m_ueberNetzwerk = false;
+    bool m_warVerbunden = false;
+};
+
+} // namespace trabolin

@@ -1,0 +1,404 @@
+// The DCC-EX station: its commands byte for byte, the cutting of what it answers, and
+// the link to the station simulator over TCP on 127.0.0.1 and over a real
+// pseudo-terminal, where opening the port resets the station.
+#include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
+#include "helfer/Protokoll.h"
+#include "helfer/Pty.h"
+#include "program/Verkehrsprotokoll.h"
+#include "serial/V24.h"
+#include "stations/dccex/DccexBefehle.h"
+#include "stations/dccex/DccexStartwarte.h"
+#include "stations/dccex/DccexVerbindung.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <termios.h>
+
+using namespace trabolin;
+
+namespace {
+
+QByteArray oder(const std::optional<QByteArray> &befehl)
+{
+    return befehl.value_or("nichts");
+}
+
+// The answers as "art text" lines, art as a digit of DccexArt.
+QStringList alsZeilen(const QList<DccexAntwort> &antworten)
+{
+    QStringList zeilen;
+    for (const DccexAntwort &a : antworten)
+        zeilen << QString::number(int(a.art)) + u' ' + a.text;
+    return zeilen;
+}
+
+// The simulator as a child process; its printed lines after the first.
+struct Simulator {
+    QProcess prozess;
+    QString erste;
+    QStringList zeilen;
+
+    bool starte(const QStringList &argumente)
+    {
+        prozess.start(QStringLiteral(SIMULATOR_PROGRAMM), QStringList{"--station", "dccex"} + argumente);
+        if (!prozess.waitForReadyRead(5000))
+            return false;
+        erste = QString::fromUtf8(prozess.readLine());
+        return erste.contains(u"bereit");
+    }
+    // Waits until a printed line contains `text`.
+    bool wartetAuf(const QString &text)
+    {
+        return QTest::qWaitFor([&] {
+            while (prozess.canReadLine())
+                zeilen << QString::fromUtf8(prozess.readLine()).trimmed().section(QStringLiteral("ms  "), 1, -1);
+            return !zeilen.filter(text).isEmpty();
+        }, 5000);
+    }
+    ~Simulator()
+    {
+        prozess.terminate();
+        prozess.waitForFinished(2000);
+    }
+};
+
+// Sends `befehl` and waits for the next answer of the kind `art`.
+QString frage(DccexVerbindung &v, const QByteArray &befehl, DccexArt art)
+{
+    QString text;
+    auto verbindung = QObject::connect(&v, &DccexVerbindung::rahmen, [&](const DccexAntwort &a) {
+        if (a.art == art && text.isEmpty())
+            text = a.text;
+    });
+    v.schreibe(befehl);
+    const bool beantwortet = QTest::qWaitFor([&] { return !text.isEmpty(); }, 1000);
+    QObject::disconnect(verbindung);
+    return beantwortet ? text : QString();
+}
+
+} // namespace
+
+class TstDccex : public QObject {
+    Q_OBJECT
+
+private slots:
+    void befehle_data()
+    {
+        QTest::addColumn<QByteArray>("befehl");
+        QTest::addColumn<QByteArray>("erwartet");
+        const auto zeile = [](const char *name, const std::optional<QByteArray> &b, const char *e) {
+            QTest::newRow(name) << oder(b) << QByteArray(e);
+        };
+        zeile("fahren S vorwärts", dccexFahrbefehl(3, 40, "S"), "<t 3 40 1>\n");
+        zeile("fahren M vorwärts", dccexFahrbefehl(3, 40, "M"), "<t 3 40 1>\n");
+        zeile("fahren s rückwärts", dccexFahrbefehl(3, 40, "s"), "<t 3 40 0>\n");
+        zeile("fahren f rückwärts", dccexFahrbefehl(3, 40, "f"), "<t 3 40 0>\n");
+        zeile("adresse 0", dccexFahrbefehl(0, 40, "S"), "nichts");
+        zeile("adresse 1", dccexFahrbefehl(1, 0, "S"), "<t 1 0 1>\n");
+        zeile("adresse 10239", dccexFahrbefehl(10239, 5, "m"), "<t 10239 5 0>\n");
+        zeile("adresse 10240", dccexFahrbefehl(10240, 5, "S"), "nichts");
+        zeile("stufe 126", dccexFahrbefehl(3, 126, "S"), "<t 3 126 1>\n");
+        zeile("stufe 127", dccexFahrbefehl(3, 127, "S"), "<t 3 126 1>\n");
+        zeile("stufe 999", dccexFahrbefehl(3, 999, "S"), "<t 3 126 1>\n");
+        zeile("stufe -5", dccexFahrbefehl(3, -5, "S"), "<t 3 0 1>\n");
+        zeile("licht an", dccexFunktionsbefehl(3, 0, true), "<F 3 0 1>\n");
+        zeile("f4 aus, größte adresse", dccexFunktionsbefehl(10239, 4, false), "<F 10239 4 0>\n");
+        zeile("funktion adresse 0", dccexFunktionsbefehl(0, 1, true), "nichts");
+        zeile("funktion adresse 10240", dccexFunktionsbefehl(10240, 1, true), "nichts");
+        zeile("power an", dccexPowerbefehl(true), "<1>\n");
+        zeile("power aus", dccexPowerbefehl(false), "<0>\n");
+        zeile("status", dccexStatusbefehl(), "<s>\n");
+    }
+    void befehle()
+    {
+        QFETCH(QByteArray, befehl);
+        QFETCH(QByteArray, erwartet);
+        QCOMPARE(befehl, erwartet);
+    }
+
+    // Runs and single lines in virtual time: what goes out when, and when it ends.
+    void fahrt_data()
+    {
+        QTest::addColumn<QString>("adresse");
+        QTest::addColumn<QStringList>("tabelle");
+        QTest::addColumn<bool>("einzeln");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::addColumn<qint64>("ende");
+        // The five function commands of a line at `zeit`, "10100": F0 and F2 on.
+        const auto fu = [](const char *zeit, const char *adresse, const char *an) {
+            QStringList f;
+            for (int n = 0; n < 5; ++n)
+                f << QStringLiteral("%1 <F %2 %3 %4><LF>").arg(zeit, adresse).arg(n).arg(an[n]);
+            return f;
+        };
+        QTest::newRow("passende in der richtung der letzten gefahrenen zeile")
+            << "3" << QStringList{"2,S,40,X,,X", "0,s,7", ""} << false
+            << QStringList{"0 <t 3 40 1><LF>"} + fu("100", "3", "10100") + QStringList{"2100 <t 3 0 1><LF>"}
+            << qint64(2100);
+        QTest::newRow("stufen 127 und 999, ein blank schaltet")
+            << "3" << QStringList{"1,S,127, ", "1,s,999"} << false
+            << QStringList{"0 <t 3 126 1><LF>"} + fu("100", "3", "10000") + QStringList{"1100 <t 3 126 0><LF>"}
+                   + fu("1200", "3", "00000") + QStringList{"2200 <t 3 0 0><LF>"}
+            << qint64(2200);
+        QTest::newRow("adresse 10239") << "10239" << QStringList{"1,s,5"} << false
+                                       << QStringList{"0 <t 10239 5 0><LF>"} + fu("100", "10239", "00000")
+                                              + QStringList{"1100 <t 10239 0 0><LF>"}
+                                       << qint64(1100);
+        QTest::newRow("adresse 0: nichts, die pausen laufen")
+            << "0" << QStringList{"1,s,5"} << false << QStringList{} << qint64(1100);
+        QTest::newRow("adresse 10240") << "10240" << QStringList{"1,s,5"} << true << QStringList{} << qint64(1200);
+        QTest::newRow("einzelne zeile") << "3" << QStringList{"1,S,40"} << true
+                                        << QStringList{"0 <t 3 40 1><LF>"} + fu("200", "3", "00000")
+                                               + QStringList{"1200 <t 3 0 1><LF>"}
+                                        << qint64(1200);
+    }
+    void fahrt()
+    {
+        QFETCH(QString, adresse);
+        QFETCH(QStringList, tabelle);
+        test::Aufbau a;
+        a.feld.option = 3;
+        a.feld.adresse = adresse;
+        a.zeilen(tabelle);
+        a.tabelle.setzeAktuelleZeile(1);
+        QFETCH(bool, einzeln);
+        einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
+        QTEST(test::protokoll(a.port), "erwartet");
+        QTEST(a.zeit.jetzt, "ende");
+    }
+
+    // Pieces as they arrive -> "art text" per answer (0 kennung, 1 abgelehnt, 2 gleisAn,
+    // 3 gleisAus, 4 lok, 5 meldung, 6 sonstige, 7 muell).
+    void zerleger_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("stuecke");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("status, ganz") << QList<QByteArray>{"<p0>\r\n<iDCC-EX V-5.0.0 / MEGA / SHIELD G-1>\n"}
+                                      << QStringList{"3 <p0>", "0 <iDCC-EX V-5.0.0 / MEGA / SHIELD G-1>"};
+        QTest::newRow("in stücken") << QList<QByteArray>{"<iDCC-E", "X V-5", ".0>", "\n<l 3 0 1", "69 1>"}
+                                    << QStringList{"0 <iDCC-EX V-5.0>", "4 <l 3 0 169 1>"};
+        QTest::newRow("gleis mit namen, X, ähnliches")
+            << QList<QByteArray>{"<p1 MAIN><p0 PROG><X><p10><Xa>"}
+            << QStringList{"2 <p1 MAIN>", "3 <p0 PROG>", "1 <X>", "6 <p10>", "6 <Xa>"};
+        QTest::newRow("müll, abgebrochen, neu angefangen")
+            << QList<QByteArray>{"\x80\xFF" "ab\x01<l 3 0\n", "x<t 3<p1>  \r\n"}
+            << QStringList{"7 .ÿab.", "7 <l 3 0", "7 x", "7 <t 3", "2 <p1>"};
+        QTest::newRow("meldung mit klammern") << QList<QByteArray>{"<* warte auf <s> *>\n"}
+                                              << QStringList{"5 <* warte auf <s> *>"};
+    }
+    void zerleger()
+    {
+        QFETCH(QList<QByteArray>, stuecke);
+        QFETCH(QStringList, erwartet);
+        DccexZerleger z;
+        QList<DccexAntwort> antworten;
+        for (const QByteArray &s : stuecke)
+            antworten += z.fuettere(s);
+        QCOMPARE(alsZeilen(antworten), erwartet);
+    }
+
+    // A flood of answers comes out whole; endless noise and a frame that never ends
+    // are handed out in bounded pieces, and the next answer is still seen.
+    void flut()
+    {
+        DccexZerleger z;
+        QCOMPARE(z.fuettere(QByteArray("<p1>").repeated(10000)).size(), 10000);
+        for (const QByteArray &laerm : {QByteArray(100000, 'a'), "<" + QByteArray(100000, 'b')}) {
+            const QList<DccexAntwort> stuecke = z.fuettere(laerm + "<X>");
+            QCOMPARE(stuecke.size(), 100000 / DccexZerleger::laengsterRahmen + 2);
+            for (qsizetype i = 0; i + 1 < stuecke.size(); ++i) {
+                QCOMPARE(stuecke[i].art, DccexArt::muell);
+                QVERIFY(stuecke[i].text.size() <= DccexZerleger::laengsterRahmen);
+            }
+            QCOMPARE(stuecke.last().text, QStringLiteral("<X>"));
+        }
+    }
+
+    // Over TCP: the commands arrive, the answers come back whole and both are logged.
+    void netzwerk()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte({"--tcp", "0", "--boot", "0"}));
+        const quint16 port = quint16(sim.erste.section(u':', -1).trimmed().toUInt());
+        QTemporaryDir verzeichnis;
+        Verkehrsprotokoll protokoll;
+        QVERIFY(protokoll.oeffne(verzeichnis.filePath("verkehr.log")));
+
+        SerielleSchnittstelle v24(verzeichnis.path());
+        DccexVerbindung v(v24);
+        QVERIFY(!v.verbinde(QStringLiteral("127.0.0.1"), port == 1 ? 2 : port - 1, 300));
+        QVERIFY(v.verbinde(QStringLiteral("127.0.0.1"), port));
+        QVERIFY(!v.offen()); // still on the serial port, which is closed
+        v.setzeUeberNetzwerk(true);
+        QVERIFY(v.offen());
+        QCOMPARE(frage(v, dccexStatusbefehl(), DccexArt::kennung).left(9), QStringLiteral("<iDCC-EX "));
+        QCOMPARE(frage(v, dccexPowerbefehl(true), DccexArt::gleisAn), QStringLiteral("<p1>"));
+        QCOMPARE(frage(v, *dccexFahrbefehl(3, 40, "S"), DccexArt::lok), QStringLiteral("<l 3 0 169 0>"));
+        QCOMPARE(frage(v, "<t 0 40 1>\n", DccexArt::abgelehnt), QStringLiteral("<X>"));
+        QVERIFY(sim.wartetAuf("<t 3 40 1>      Lok 3: Fahrstufe 40 vorwärts | Licht aus F1 aus "
+                              "F2 aus F3 aus F4 aus | Gleis an"));
+
+        QFile datei(verzeichnis.filePath("verkehr.log"));
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        const QString log = QString::fromUtf8(datei.readAll());
+        for (const char *zeile : {" DCC-EX > <s>\n", " DCC-EX < <p0>\n", " DCC-EX > <t 3 40 1>\n",
+                                  " DCC-EX < <l 3 0 169 0>\n", " DCC-EX < <X>\n"})
+            QVERIFY2(log.contains(QLatin1String(zeile)), zeile);
+
+        QSignalSpy verloren(&v, &DccexVerbindung::verloren);
+        sim.prozess.terminate();
+        QVERIFY(verloren.wait(3000));
+        QVERIFY(!v.offen());
+    }
+
+    // A station that never answers: asked again every interval, given up after the time.
+    void stumm()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        SerielleSchnittstelle v24;
+        DccexVerbindung v(v24);
+        v.setzeUeberNetzwerk(true);
+        QVERIFY(v.verbinde(QStringLiteral("127.0.0.1"), server.serverPort()));
+        QTRY_VERIFY(server.hasPendingConnections());
+        QTcpSocket *gegenstelle = server.nextPendingConnection();
+        DccexStartwarte warte(v, 350, 100);
+        QSignalSpy fertig(&warte, &DccexStartwarte::fertig);
+        warte.beginne();
+        QVERIFY(warte.wartet());
+        QVERIFY(fertig.wait(2000));
+        QCOMPARE(fertig.at(0).at(0).toBool(), false);
+        QVERIFY(!warte.wartet());
+        QTest::qWait(250); // nothing more after the end
+        const QByteArray gefragt = gegenstelle->readAll();
+        QVERIFY2(gefragt.size() >= 12 && gefragt.size() <= 20
+                     && gefragt == QByteArray("<s>\n").repeated(gefragt.size() / 4),
+                 gefragt.constData());
+    }
+
+    // The window on the simulator over a pseudo-terminal: choosing DCC-EX sets the port,
+    // applying it waits for the boot, the answers show, a line goes out whole, and the
+    // choice is kept after line 56.
+    void fenster()
+    {
+        test::Fensteranlage a;
+        Simulator sim;
+        QVERIFY(sim.starte({"--link", a.datei("COM3"), "--boot", "300"}));
+        a.starte();
+        frmTrabolin &f = *a.f;
+        f.optZentrale[3]->click();
+        QCOMPARE(QStringList({f.lstBaudrate->currentText(), f.lstParity->currentText(),
+                              f.lstDatenbits->currentText(), f.lstStopbits->currentText(), f.Zentrale}),
+                 QStringList({"115200", "N", "8", "1", "DCC-EX"}));
+        QVERIFY(f.lstBaudrate->findText("115200") >= 0 && !f.V24->handshake());
+        QVERIFY(!f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && !f.btnEcos->isEnabled());
+        QVERIFY(f.chkNetzwerk[3]->isEnabled() && !f.chkNetzwerk[3]->isChecked());
+        f.lstV24->setEditText(QStringLiteral("3"));
+        f.btnParameterSetzen->click();
+        QCOMPARE(a.knoepfe(true), QStringLiteral("aus")); // until the station has answered
+        QTRY_COMPARE_WITH_TIMEOUT(a.knoepfe(true), QStringLiteral("an"), 3000);
+        QVERIFY(sim.wartetAuf(QStringLiteral("verloren, die Zentrale bootet noch: \"<s><0A>\"")));
+        QVERIFY(f.txtRX->toPlainText().contains(u"<iDCC-EX V-"));
+
+        f.btnPower[1]->click();
+        QTRY_VERIFY(f.txtRX->toPlainText().endsWith(u"\n<p1>"));
+        f.txtAdresse->setText(QStringLiteral("3"));
+        test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40,X"));
+        f.tabelle().setzeAktuelleZeile(1);
+        f.btnStart->click();
+        QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>       Lok 3: Fahrstufe 0 vorwärts | Licht an F1 aus")));
+        QCOMPARE(sim.zeilen.filter(u"Lok 3").size(), 7); // speed, five functions, halt
+
+        f.chkNetzwerk[3]->click();
+        a.antwort = true; // save the settings
+        f.close();
+        QFile ini(a.datei("Trabolin.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QList<QByteArray> zeilen = ini.readAll().split('\n');
+        QCOMPARE(zeilen.at(46), QByteArray("DCC-EX\r"));
+        QCOMPARE(zeilen.mid(62, 3), (QList<QByteArray>{"\r", "[DCC-EX \xFC" "ber Netzwerk]\r", "1\r"}));
+    }
+
+    // Over the network to a station that never answers: the run buttons come on after
+    // the wait, with a note in the reply field.
+    void fensterOhneAntwort()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        test::Fensteranlage a;
+        a.starte();
+        a.meldungen.clear(); // start-up's own: no settings file
+        frmTrabolin &f = *a.f;
+        f.optZentrale[3]->click();
+        f.chkNetzwerk[3]->click();
+        QVERIFY(f.btnEcos->isEnabled() && f.btnEcos->text() == u"PC mit DCC-EX verbinden");
+        f.btn15471->click();
+        QCOMPARE(f.txtLocalPort->text(), QStringLiteral("2560"));
+        static_cast<DccexVerbindung *>(f.TCP)->startwarte().setzeZeiten(300, 100);
+        f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        f.txtLocalPort->setText(QString::number(server.serverPort()));
+        f.btnEcos->click();
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
+        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
+        QVERIFY(f.txtRX->toPlainText().contains(u"nicht geantwortet"));
+        QVERIFY(a.meldungen.isEmpty());
+    }
+
+    // The handshake reaches the driver: off for DCC-EX, RTS/CTS again for the others.
+    void handshake()
+    {
+        QTemporaryDir verzeichnis;
+        test::Pty pty;
+        QVERIFY(pty.ok() && pty.verknuepfe(verzeichnis.path(), 2));
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(2);
+        QCOMPARE(v24.oeffne().nummer, 0);
+        termios t{};
+        for (const bool rtsCts : {false, true}) {
+            v24.setzeHandshake(rtsCts);
+            QVERIFY(pty.slaveEinstellungen(t));
+            QCOMPARE(bool(t.c_cflag & CRTSCTS), rtsCts);
+        }
+    }
+
+    // On a pseudo-terminal: opening the port resets the station, and what is sent
+    // during its boot is lost; the wait asks again until "<s>" is answered.
+    void seriell()
+    {
+        QTemporaryDir verzeichnis;
+        Simulator sim;
+        QVERIFY(sim.starte({"--link", verzeichnis.filePath("COM3"), "--boot", "400"}));
+        QVERIFY(sim.wartetAuf(QStringLiteral("bereit"))); // booted once, before the port opens
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(3);
+        v24.setzeHandshake(false);
+        QElapsedTimer uhr;
+        uhr.start();
+        QCOMPARE(v24.oeffne().nummer, 0);
+        QCOMPARE(v24.setzeEinstellungen(QStringLiteral("115200,N,8,1")).nummer, 0);
+
+        DccexVerbindung v(v24);
+        DccexStartwarte warte(v, 3000, 100);
+        QSignalSpy fertig(&warte, &DccexStartwarte::fertig);
+        warte.beginne();
+        QVERIFY(fertig.wait(4000));
+        QVERIFY(uhr.elapsed() >= 400);
+        QCOMPARE(fertig.at(0).at(0).toBool(), true);
+        QVERIFY(sim.wartetAuf(QStringLiteral("verloren, die Zentrale bootet noch: \"<s><0A>\"")));
+        QCOMPARE(frage(v, *dccexFunktionsbefehl(10239, 0, true), DccexArt::lok),
+                 QStringLiteral("<l 10239 0 128 1>"));
+        QVERIFY(sim.wartetAuf(QStringLiteral("<F 10239 0 1>   Lok 10239: Fahrstufe 0 vorwärts | Licht an")));
+    }
+};
+
+QTEST_MAIN(TstDccex)
+#include "tst_dccex.moc"
