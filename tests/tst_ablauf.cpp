@@ -120,6 +120,7 @@ private slots:
         QTest::newRow("6021") << 0 << qint64(500 + 1000);
         QTest::newRow("lenz") << 1 << qint64(100 + 1000);
         QTest::newRow("ecos") << 2 << qint64(100 + 100 + 1000);
+        QTest::newRow("dcc-ex") << 3 << qint64(100 + 1000);
     }
     void tausendPaesse()
     {
