@@ -10,6 +10,7 @@
 #include "window/Fahrbild.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Stoppknopf.h"
+#include "window/Tippgrenze.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -346,7 +347,7 @@ QWidget *frmTrabolin::baueAdresspanel()
 {
     pnlAdresse = panel(QStringLiteral("pnlAdresse"), QStringLiteral("Adresse"));
     txtAdresse = benannt(new QLineEdit(QStringLiteral("1")), QStringLiteral("txtAdresse"));
-    txtAdresse->setMaxLength(5);
+    setzeTippgrenze(txtAdresse, 5);
     txtAdresse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     lblAdresse[0] = benannt(new Beschriftung(QStringLiteral("Adresse:")), QStringLiteral("lblAdresse_0"));
     lblAdresse[1] = benannt(new Beschriftung(QStringLiteral("Adresse")), QStringLiteral("lblAdresse_1"));
@@ -524,10 +525,10 @@ QWidget *frmTrabolin::baueProgrammpanel()
     // ECoS
     lblIPAdresse = benannt(new Beschriftung(QStringLiteral("IP-Adresse")), QStringLiteral("lblIPAdresse"));
     txtIPAdresse = benannt(new QLineEdit, QStringLiteral("txtIPAdresse"));
-    txtIPAdresse->setMaxLength(15);
+    setzeTippgrenze(txtIPAdresse, 15);
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
-    txtLocalPort->setMaxLength(5);
+    setzeTippgrenze(txtLocalPort, 5);
     btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
     btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
     btnEcos->setEnabled(startzeile.transport == Transport::netzwerk);
@@ -646,8 +647,8 @@ void frmTrabolin::Form_Load()
         zentraleFehlerbehandlung(fehler);
         return;
     }
-    txtLocalPort->setText(EcosLocalPort);
-    txtIPAdresse->setText(EcosIPAdresse);
+    setzeGanz(txtLocalPort, EcosLocalPort);
+    setzeGanz(txtIPAdresse, EcosIPAdresse);
     lblDatei->setText(ConfigDatei);
 
     // The delete panel starts closed.

@@ -209,8 +209,10 @@ void frmTrabolin::TCP_DataArrival(const QString &antwort, qint64 ausgelassen)
 
 void frmTrabolin::setzeLaufknoepfe(bool aktiv)
 {
-    for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})
+    for (QPushButton *k : {btnStart, btnSendZeile})
         k->setEnabled(aktiv);
+    m_stoppFreigabe = aktiv;
+    zeigeStoppknopf();
 }
 
 void frmTrabolin::ecosNichtErreichbar(const QString &text)

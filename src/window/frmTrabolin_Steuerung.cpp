@@ -102,7 +102,9 @@ void frmTrabolin::verbindeSteuerung()
 
 void frmTrabolin::btnStart_Click()
 {
+    haltStoppknopfBereit();
     m_ablauf->btnStart_Click();
+    zeigeStoppknopf();
     zeigeAufgeschobeneMeldungen();
 }
 
@@ -113,8 +115,23 @@ void frmTrabolin::btnSendStop_Click()
 
 void frmTrabolin::btnSendZeile_Click()
 {
+    haltStoppknopfBereit();
     m_ablauf->btnSendZeile_Click();
+    zeigeStoppknopf();
     zeigeAufgeschobeneMeldungen();
+}
+
+void frmTrabolin::haltStoppknopfBereit()
+{
+    // A run or single line begins (a click during one is refused by the run logic):
+    // from here on the locomotive can always be stopped.
+    if (!m_ablauf->laeuft())
+        btnSendStop->setEnabled(true);
+}
+
+void frmTrabolin::zeigeStoppknopf()
+{
+    btnSendStop->setEnabled(m_stoppFreigabe || m_ablauf->laeuft());
 }
 
 void frmTrabolin::btnPower_Click(int index)
