@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace trabolin;
 using namespace trabolin::test;
 
@@ -109,6 +111,30 @@ private slots:
         QVERIFY(a.port.vorgaenge.isEmpty());
     }
 
+    // An endless run of one line whose commands take time to write: after 1000 passes
+    // the first command at or after their end goes out at that very moment.
+    void tausendPaesse_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<qint64>("pass");
+        QTest::newRow("6021") << 0 << qint64(500 + 1000);
+        QTest::newRow("lenz") << 1 << qint64(100 + 1000);
+        QTest::newRow("ecos") << 2 << qint64(100 + 100 + 1000);
+        QTest::newRow("dcc-ex") << 3 << qint64(100 + 1000);
+    }
+    void tausendPaesse()
+    {
+        QFETCH(int, option);
+        QFETCH(qint64, pass);
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        a.port.schreibMs = a.link.schreibMs = 2;
+        a.zeit.bei(1000 * pass + 50, [&] { a.ablauf.stoppKlick(); });
+        QList<qint64> zeiten;
+        for (const QString &z : gestartet(a, option, "24", {"1,s,5"}))
+            zeiten << z.section(u' ', 0, 0).toLongLong();
+        QCOMPARE(*std::lower_bound(zeiten.cbegin(), zeiten.cend(), 1000 * pass), 1000 * pass);
+    }
 
     // What every station does alike, for locomotive 3 (ECoS: ID 3). A run of two long
     // lines stopped at 3000 ms sends the station's stop then, and nothing after it; a

@@ -67,7 +67,11 @@ void Ablauf::subWarten(int dauerMs)
 {
     if (dauerMs < 0 || m_beendet)
         return;
-    m_zeit.warte(dauerMs, [this] { return m_zustand.stopp || m_beendet; });
+    const int wartezeit = m_zeitplan.wartezeit(dauerMs, m_zeit.monotonMs());
+    {
+        const Zeitplan::Ereignisse ereignisse(m_zeitplan);
+        m_zeit.warte(wartezeit, [this] { return m_zustand.stopp || m_beendet; });
+    }
     if (m_zustand.stopp && !m_beendet) {
         if (Zentralentreiber *t = aktiverTreiber())
             t->stoppNachWarten();
@@ -76,6 +80,7 @@ void Ablauf::subWarten(int dauerMs)
 
 void Ablauf::verarbeiteEreignisse()
 {
+    const Zeitplan::Ereignisse ereignisse(m_zeitplan);
     m_zeit.verarbeiteEreignisse();
 }
 
@@ -163,6 +168,8 @@ void Ablauf::btnStart_Click()
     }
     Laufmarke marke(m_laeuft);
     emit laufBeginnt(false);
+    // Time zero of the table, for all its passes.
+    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     setzeStartzeit();
     m_zustand.stopp = false;
@@ -233,6 +240,7 @@ void Ablauf::btnSendZeile_Click()
     Laufmarke marke(m_laeuft);
     Fahrender fahrender(m_fahrender);
     emit laufBeginnt(true);
+    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     leseAdresse();
     m_zustand.stopp = false;

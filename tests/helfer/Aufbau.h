@@ -27,8 +27,9 @@ inline void fuelleZeile(Tabellenspeicher &tabelle, int nr, const QString &zellen
 // `offen` false makes it refuse, as a link that is not connected does.
 class LinkMitschrift : public EcosLink {
 public:
-    explicit LinkMitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    explicit LinkMitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
     bool offen = true;
+    qint64 schreibMs = 0; // how far each command moves the clock on
     QStringList gesendet; // "<time> <text>"
     bool verbunden() const override { return offen; }
     bool sende(const QString &text) override
@@ -36,11 +37,12 @@ public:
         if (!offen)
             return false;
         gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ') + text;
+        m_zeit.jetzt += schreibMs;
         return true;
     }
 
 private:
-    const VirtuelleZeit &m_zeit;
+    VirtuelleZeit &m_zeit;
 };
 
 // The way to a DCC-EX station: its commands on the recording port, open while the
