@@ -136,6 +136,33 @@ private slots:
         QCOMPARE(*std::lower_bound(zeiten.cbegin(), zeiten.cend(), 1000 * pass), 1000 * pass);
     }
 
+    // "St&op" pressed in the event round between two endless passes: the next pass
+    // must not lower the flag and drive on, but stop the locomotive at its first line.
+    void stoppZwischenPaessen_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QStringList>("schluss");
+        QTest::newRow("6021") << 0 << QStringList{"1500 00 03"};
+        QTest::newRow("lenz") << 1 << QStringList{"1100 E4 10 00 03 80 77", "1100 E4 10 00 03 00 F7"};
+        QTest::newRow("ecos") << 2 << QStringList{"1200 set(3,speed[0])", "1200 set(3,speed[0])"};
+        QTest::newRow("dccex") << 3 << QStringList{"1100 <t 3 0 1><LF>", "1100 <t 3 0 1><LF>"};
+    }
+    void stoppZwischenPaessen()
+    {
+        QFETCH(int, option);
+        QFETCH(QStringList, schluss);
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        int gesetzt = 0;
+        QObject::connect(&a.tabelle, &Tabellenspeicher::zeileGesetzt, [&] {
+            if (++gesetzt == 3) // set by the test, by the pass, then between the passes
+                a.zeit.bei(a.zeit.jetzt, [&] { a.ablauf.stoppKlick(); });
+        });
+        const QStringList alles = gestartet(a, option, "3", {"1,S,5"});
+        QCOMPARE(alles.mid(alles.size() - schluss.size()), schluss);
+        QVERIFY(!a.ablauf.laeuft());
+    }
+
     // What every station does alike, for locomotive 3 (ECoS: ID 3). A run of two long
     // lines stopped at 3000 ms sends the station's stop then, and nothing after it; a
     // second start and a single line meanwhile are refused with a beep. Closing the

@@ -197,12 +197,14 @@ void Ablauf::fahrePaesse()
             spieleEndsignal();
             return;
         }
-        // Each later pass is a new start: the stop flag and the address are taken
-        // afresh (the first pass has them from "starten").
+        // Each later pass is a new start: the address is taken afresh (the first pass
+        // has it from "starten"). The stop flag is not lowered here: the pass before
+        // ended without a stop, so a raised flag comes from "St&op" pressed in the
+        // event round between the passes, and the new pass must stop the locomotive
+        // at its first line instead of driving on.
         if (!ersterPass) {
             if (t->startzeitJePass())
                 setzeStartzeit();
-            m_zustand.stopp = false;
             leseAdresse();
         }
         const Passergebnis pass = t->fahrePass(startzeile);
