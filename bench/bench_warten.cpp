@@ -223,7 +223,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     fenster.piepen = [] {};
     fenster.V24->setzeStandardzuordnung(false);
     fenster.show();
-    fenster.optZentrale[dccex ? 3 : 0]->click();
+    fenster.optZentrale[dccex ? zentralenoption(QStringLiteral("DCC-EX")) : 0]->click();
     fenster.lstV24->setEditText(QStringLiteral("1"));
     fenster.btnParameterSetzen->click();
     if (!fenster.V24->istOffen()) {

@@ -120,7 +120,7 @@ private slots:
         QTest::newRow("6021") << 0 << qint64(500 + 1000);
         QTest::newRow("lenz") << 1 << qint64(100 + 1000);
         QTest::newRow("ecos") << 2 << qint64(100 + 100 + 1000);
-        QTest::newRow("dcc-ex") << 3 << qint64(100 + 1000);
+        QTest::newRow("dcc-ex") << 4 << qint64(100 + 1000);
     }
     void tausendPaesse()
     {
@@ -145,7 +145,7 @@ private slots:
         QTest::newRow("6021") << 0 << QStringList{"1500 00 03"};
         QTest::newRow("lenz") << 1 << QStringList{"1100 E4 10 00 03 80 77", "1100 E4 10 00 03 00 F7"};
         QTest::newRow("ecos") << 2 << QStringList{"1200 set(3,speed[0])", "1200 set(3,speed[0])"};
-        QTest::newRow("dccex") << 3 << QStringList{"1100 <t 3 0 1><LF>", "1100 <t 3 0 1><LF>"};
+        QTest::newRow("dccex") << 4 << QStringList{"1100 <t 3 0 1><LF>", "1100 <t 3 0 1><LF>"};
     }
     void stoppZwischenPaessen()
     {
@@ -186,7 +186,7 @@ private slots:
         QTest::newRow("ecos") << 2 << ecos << ecos << QStringList{"0 set(1,stop)", "0 set(1,go)"} << false;
         const QStringList dccex{"0 <t 3 5 0><LF>", "100 <F 3 0 0><LF>", "100 <F 3 1 0><LF>", "100 <F 3 2 0><LF>",
                                 "100 <F 3 3 0><LF>", "100 <F 3 4 0><LF>", "3000 <t 3 0 0><LF>"};
-        QTest::newRow("dccex") << 3 << dccex << dccex << QStringList{"0 <0><LF>", "0 <1><LF>"} << false;
+        QTest::newRow("dccex") << 4 << dccex << dccex << QStringList{"0 <0><LF>", "0 <1><LF>"} << false;
         const QString x = QStringLiteral(" 0A 00 40 00 E4 ");
         const QStringList z21{"0" + x + "10 00 03 06 F1", "100" + x + "F8 00 03 00 1F", "100" + x + "F8 00 03 01 1E",
                               "100" + x + "F8 00 03 02 1D", "100" + x + "F8 00 03 03 1C",

@@ -117,9 +117,9 @@ private slots:
         QCOMPARE(a.fragen, QStringList{});
         // The stations that came later follow line 56 with their defaults.
         QCOMPARE(lies(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345")
-                                         + "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
-                                           "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"
-                                           "\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n\r\n");
+                                         + "\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n\r\n"
+                                           "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
+                                           "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n");
     }
 
     // A read that stops applies what came before and nothing after. A serial station

@@ -403,8 +403,9 @@ private slots:
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QList<QByteArray> datei = ini.readAll().split('\n');
         QCOMPARE(datei.value(46), "Z21\r");
-        QCOMPARE(datei.mid(datei.size() - 7), (QList<QByteArray>{"\r", "[Z21 LocalPort]\r", QByteArray::number(sim.port) + '\r',
-                                                    "\r", "[Z21 IP-Adresse]\r", "127.0.0.1\r", ""}));
+        QCOMPARE(datei.mid(datei.indexOf("[Z21 LocalPort]\r") - 1, 6),
+                 (QList<QByteArray>{"\r", "[Z21 LocalPort]\r", QByteArray::number(sim.port) + '\r', "\r",
+                                    "[Z21 IP-Adresse]\r", "127.0.0.1\r"}));
     }
 };
 

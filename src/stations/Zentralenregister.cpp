@@ -73,6 +73,29 @@ std::vector<Zentralenzeile> baueRegister()
     };
     r.push_back(ecos);
 
+    Zentralenzeile z21;
+    z21.titel = QStringLiteral("Z&21");
+    z21.tipp = QStringLiteral(" Roco / Fleischmann Z21 ");
+    z21.code = QStringLiteral("Z21");
+    z21.name = QStringLiteral("Z21");
+    z21.transport = Transport::netzwerk;
+    z21.standardport = 21105;
+    z21.adresseTitel = QStringLiteral("Adresse:");
+    z21.adresseBereich = QStringLiteral("1...9999");
+    z21.fahrstufen = true;
+    z21.verbindenText = QStringLiteral("PC mit Z21 verbinden");
+    z21.verbindenTipp = QStringLiteral(" stellt die UDP-Verbindung zwischen PC und Z21 her ");
+    z21.standardTipp = QStringLiteral(" setzt den von Roco vorgegebenen Standardwert ");
+    z21.antwortTitel = QStringLiteral("letzte Antwort der Z21");
+    // As on the Lenz: any text in a function cell switches it on; the functions follow
+    // the speed after 100 ms, in a single line after 100 ms more.
+    z21.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
+    z21.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new Z21Verbindung(eltern); };
+    z21.treiber = [](const Zentralenanschluss &a) {
+        return std::make_unique<Z21Treiber>(a.lauf, *static_cast<Z21Verbindung *>(a.netz), a.lesart);
+    };
+    r.push_back(z21);
+
     Zentralenzeile dccex;
     dccex.titel = QStringLiteral("DCC-E&X");
     dccex.tipp = QStringLiteral(" DCC-EX (Arduino oder ESP32) über USB oder Netzwerk ");
@@ -99,29 +122,6 @@ std::vector<Zentralenzeile> baueRegister()
         return std::make_unique<DccexTreiber>(a.lauf, *static_cast<DccexVerbindung *>(a.netz), a.lesart);
     };
     r.push_back(dccex);
-
-    Zentralenzeile z21;
-    z21.titel = QStringLiteral("Z&21");
-    z21.tipp = QStringLiteral(" Roco / Fleischmann Z21 ");
-    z21.code = QStringLiteral("Z21");
-    z21.name = QStringLiteral("Z21");
-    z21.transport = Transport::netzwerk;
-    z21.standardport = 21105;
-    z21.adresseTitel = QStringLiteral("Adresse:");
-    z21.adresseBereich = QStringLiteral("1...9999");
-    z21.fahrstufen = true;
-    z21.verbindenText = QStringLiteral("PC mit Z21 verbinden");
-    z21.verbindenTipp = QStringLiteral(" stellt die UDP-Verbindung zwischen PC und Z21 her ");
-    z21.standardTipp = QStringLiteral(" setzt den von Roco vorgegebenen Standardwert ");
-    z21.antwortTitel = QStringLiteral("letzte Antwort der Z21");
-    // As on the Lenz: any text in a function cell switches it on; the functions follow
-    // the speed after 100 ms, in a single line after 100 ms more.
-    z21.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
-    z21.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new Z21Verbindung(eltern); };
-    z21.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<Z21Treiber>(a.lauf, *static_cast<Z21Verbindung *>(a.netz), a.lesart);
-    };
-    r.push_back(z21);
 
     return r;
 }

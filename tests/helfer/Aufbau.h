@@ -89,7 +89,7 @@ struct Aufbau {
     LinkMitschrift link{zeit};
     EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};
     DccexAufPort dccexLink{port, link};
-    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(3)->lesart};
+    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(4)->lesart};
     Z21Mitschrift z21link{zeit};
     Z21Treiber z21{ablauf, z21link, zentralenzeile(zentralenoption(QStringLiteral("Z21")))->lesart};
     int nichtVerbunden = 0; // how often a network driver found no link
@@ -99,7 +99,7 @@ struct Aufbau {
         ablauf.setzeTreiber(0, &maerklin);
         ablauf.setzeTreiber(1, &lenz);
         ablauf.setzeTreiber(2, &ecos);
-        ablauf.setzeTreiber(3, &dccex);
+        ablauf.setzeTreiber(4, &dccex);
         ablauf.setzeTreiber(zentralenoption(QStringLiteral("Z21")), &z21);
         ecos.nichtVerbunden = dccex.nichtVerbunden = z21.nichtVerbunden = [this] { ++nichtVerbunden; };
     }
