@@ -428,25 +428,33 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
     grpZentrale = new QButtonGroup(this);
     grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
-    auto *zentralen = new QHBoxLayout;
+    // The options three to a row, so the panel keeps its width as stations come; a
+    // station's "über Netzwerk" takes the cell after its option.
+    auto *zentralen = new QGridLayout;
+    zentralen->setContentsMargins(0, 0, 0, 0);
+    int zelle = 0;
+    auto setze = [&](QWidget *w) {
+        zentralen->addWidget(w, zelle / 3, zelle % 3, Qt::AlignLeft); // clickable where it is drawn
+        ++zelle;
+    };
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         auto *option = benannt(new QRadioButton(stationen[i].titel), QStringLiteral("optZentrale_%1").arg(i));
         option->setToolTip(stationen[i].tipp);
         optZentrale.push_back(option);
         grpZentrale->addButton(option, i);
-        zentralen->addWidget(option);
+        setze(option);
         QCheckBox *netz = nullptr;
         if (stationen[i].transport == Transport::waehlbar) {
             netz = benannt(new QCheckBox(QStringLiteral("über Netz&werk")), QStringLiteral("chkNetzwerk_%1").arg(i));
             netz->setToolTip(QStringLiteral(" %1 über das Netzwerk (WiFi, Ethernet) statt über USB ")
                                  .arg(stationen[i].name));
             netz->setEnabled(false); // while its station is selected
-            zentralen->addWidget(netz);
+            setze(netz);
         }
         chkNetzwerk.push_back(netz);
     }
-    zentralen->addStretch(1);
+    zentralen->setColumnStretch(3, 1);
     // The window starts on the registry's start station, with the start captions of the address.
     const int start = startoption();
     optZentrale[start]->setChecked(true);
