@@ -1,9 +1,10 @@
 // Figures for the wait: how far past its time a wait ends, what it costs in CPU
 // while it sleeps, how long a stop click takes to reach the wire, and how long the
 // stop takes from a key press (Alt+O) or a mouse press on "St&op" delivered to the
-// main window during a run to the bytes arriving at the far end of the port; and how
-// long from a report of the layout (track power off) written by the station to the
-// stop arriving back at it, for each station that reports.
+// main window during a run to the bytes arriving at the far end of the port, and,
+// on the Z21, to the stop datagram arriving at a UDP socket; and how long from a
+// report of the layout (track power off) written by the station to the stop arriving
+// back at it, for each station that reports.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
@@ -22,35 +23,37 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "Leitung.h"
+
 #include <algorithm>
-#include <cmath>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <random>
-#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
+#include <atomic>
+#include <condition_variable>
 #include <fcntl.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <sys/resource.h>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace trabolin;
-using Uhr = std::chrono::steady_clock;
+using namespace trabolin::bench;
 
 namespace {
 
@@ -112,99 +115,6 @@ void rechenzeit(EchteZeit &zeit, int dauer)
 }
 
 // ------------------------------------------------------------ (c) stop click to wire
-
-class Pty {
-public:
-    Pty()
-    {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            return;
-        name = ptsname(master);
-        roh(master);
-        // Keep one descriptor on the slave open for the whole run, so the line
-        // does not hang up between the openings of the ports below.
-        slave = ::open(name.c_str(), O_RDWR | O_NOCTTY);
-        if (slave >= 0)
-            roh(slave);
-    }
-    ~Pty()
-    {
-        if (slave >= 0)
-            ::close(slave);
-        if (master >= 0)
-            ::close(master);
-    }
-    bool ok() const { return master >= 0 && slave >= 0; }
-
-    static void roh(int fd)
-    {
-        termios t{};
-        tcgetattr(fd, &t);
-        cfmakeraw(&t);
-        tcsetattr(fd, TCSANOW, &t);
-    }
-
-    int master = -1;
-    int slave = -1;
-    std::string name;
-};
-
-// Reads the master side in its own thread and stamps every byte as it arrives.
-class Empfaenger {
-public:
-    explicit Empfaenger(int fd) : m_fd(fd), m_faden([this] { lies(); }) {}
-    ~Empfaenger()
-    {
-        m_ende = true;
-        m_faden.join();
-    }
-
-    // Waits (at most a second) until `anzahl` bytes have come in all told and
-    // gives the time the last of them arrived.
-    bool warteAuf(size_t anzahl, Uhr::time_point &ankunft, QByteArray &bytes)
-    {
-        std::unique_lock sperre(m_mutex);
-        if (!m_da.wait_for(sperre, std::chrono::seconds(1), [&] { return m_bytes.size() >= anzahl; }))
-            return false;
-        ankunft = m_zeiten[anzahl - 1];
-        bytes = m_bytes.left(static_cast<qsizetype>(anzahl));
-        return true;
-    }
-    void leeren()
-    {
-        std::lock_guard sperre(m_mutex);
-        m_bytes.clear();
-        m_zeiten.clear();
-    }
-
-private:
-    void lies()
-    {
-        char puffer[256];
-        while (!m_ende) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            const auto n = ::read(m_fd, puffer, sizeof puffer);
-            const auto jetzt = Uhr::now();
-            if (n <= 0)
-                continue;
-            std::lock_guard sperre(m_mutex);
-            m_bytes.append(puffer, n);
-            m_zeiten.insert(m_zeiten.end(), static_cast<size_t>(n), jetzt);
-            m_da.notify_all();
-        }
-    }
-
-    int m_fd;
-    std::atomic<bool> m_ende{false};
-    std::mutex m_mutex;
-    std::condition_variable m_da;
-    QByteArray m_bytes;
-    std::vector<Uhr::time_point> m_zeiten;
-    std::thread m_faden;
-};
 
 // The slave side written with write(2) at once.
 class DirektAusgabe : public Ausgabe {
@@ -319,7 +229,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     fenster.piepen = [] {};
     fenster.V24->setzeStandardzuordnung(false);
     fenster.show();
-    fenster.optZentrale[dccex ? 3 : 0]->click();
+    fenster.optZentrale[dccex ? zentralenoption(QStringLiteral("DCC-EX")) : 0]->click();
     fenster.lstV24->setEditText(QStringLiteral("1"));
     fenster.btnParameterSetzen->click();
     if (!fenster.V24->istOffen()) {
@@ -377,25 +287,171 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     std::fflush(stdout);
 }
 
-// ------------------------------------------------------------ (e) layout report to wire
+// ------------------------------------------------------------ (e) press on the window to a Z21 datagram
+
+// A Z21 on 127.0.0.1 in its own thread: it answers the request for the serial number
+// and stamps every datagram as it arrives.
+class Z21Gegenstelle {
+public:
+    Z21Gegenstelle()
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t laenge = sizeof a;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &laenge) != 0)
+            return;
+        port = ntohs(a.sin_port);
+        m_faden = std::thread([this] { lies(); });
+    }
+    ~Z21Gegenstelle()
+    {
+        m_ende = true;
+        if (m_faden.joinable())
+            m_faden.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    // Waits (at most a second) for `datagramm` after the last leeren() and gives its arrival.
+    bool warteAuf(const QByteArray &datagramm, Uhr::time_point &ankunft)
+    {
+        std::unique_lock sperre(m_mutex);
+        return m_da.wait_for(sperre, std::chrono::seconds(1), [&] {
+            for (const auto &[zeit, bytes] : m_empfangen)
+                if (bytes == datagramm) {
+                    ankunft = zeit;
+                    return true;
+                }
+            return false;
+        });
+    }
+    void leeren()
+    {
+        std::lock_guard sperre(m_mutex);
+        m_empfangen.clear();
+    }
+    quint16 port = 0;
+
+private:
+    void lies()
+    {
+        char puffer[1500];
+        while (!m_ende) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            sockaddr_in von{};
+            socklen_t laenge = sizeof von;
+            const auto n = ::recvfrom(m_fd, puffer, sizeof puffer, 0, reinterpret_cast<sockaddr *>(&von), &laenge);
+            const auto jetzt = Uhr::now();
+            if (n <= 0)
+                continue;
+            const QByteArray bytes(puffer, n);
+            if (bytes == QByteArray("\x04\x00\x10\x00", 4)) {
+                static const char antwort[] = {8, 0, 0x10, 0, 0x40, char(0xE2), 1, 0};
+                ::sendto(m_fd, antwort, sizeof antwort, 0, reinterpret_cast<sockaddr *>(&von), laenge);
+            }
+            std::lock_guard sperre(m_mutex);
+            m_empfangen.emplace_back(jetzt, bytes);
+            m_da.notify_all();
+        }
+    }
+
+    int m_fd = -1;
+    std::atomic<bool> m_ende{false};
+    std::mutex m_mutex;
+    std::condition_variable m_da;
+    std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
+    std::thread m_faden;
+};
+
+// As (d) with Alt+O, on the Z21 connected through the window: the time from the press
+// to the arrival of the stop datagram (locomotive 24, 14 steps, speed 0 backwards).
+void stoppLatenzZ21(int anzahl)
+{
+    Z21Gegenstelle z21;
+    if (z21.port == 0) {
+        std::printf("Stopp bis Datagramm (Z21): kein UDP-Socket\n");
+        return;
+    }
+    QTemporaryDir verzeichnis;
+    frmTrabolin::vorDemStart() = [](frmTrabolin &f) {
+        f.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
+        f.frage = [](const QString &, const QString &) { return false; };
+        f.einzelinstanzPruefen = false;
+    };
+    frmTrabolin fenster(nullptr, verzeichnis.path());
+    fenster.piepen = [] {};
+    fenster.show();
+    fenster.optZentrale[zentralenoption(QStringLiteral("Z21"))]->click();
+    fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+    fenster.txtLocalPort->setText(QString::number(z21.port));
+    fenster.btnEcos->click();
+    if (!fenster.btnStart->isEnabled()) {
+        std::printf("Stopp bis Datagramm (Z21): keine Verbindung\n");
+        return;
+    }
+    fenster.txtAdresse->setText(QStringLiteral("24"));
+    for (int c = 1; c <= anzahlZellen; ++c)
+        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+    const QByteArray stopp = QByteArray::fromHex("0A004000E410001800EC");
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> druckNach(5, 20);
+    std::vector<double> latenz;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        fenster.tabelle().setzeAktuelleZeile(1);
+        Uhr::time_point druck{};
+        QTimer::singleShot(druckNach(zufall), Qt::PreciseTimer, &fenster, [&] {
+            z21.leeren();
+            druck = Uhr::now();
+            QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
+        });
+        fenster.btnStart_Click();
+        QTest::keyRelease(&fenster, Qt::Key_O, Qt::AltModifier);
+        Uhr::time_point ankunft{};
+        if (z21.warteAuf(stopp, ankunft))
+            latenz.push_back(msZwischen(druck, ankunft));
+        else
+            ++fehler;
+        QTest::qWait(120);
+    }
+    if (latenz.empty()) {
+        std::printf("Stopp bis Datagramm (Z21): keine Messung, %d Fehler\n", fehler);
+        return;
+    }
+    const auto l = verteilung(latenz);
+    std::printf("Stopp bis Datagramm (Z21 ueber UDP, Fenster, Alt+O gedrueckt, %zu Stopps): p50 %.3f ms, "
+                "p99 %.3f ms, max %.3f ms%s\n",
+                latenz.size(), l.p50, l.p99, l.max,
+                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
+    std::fflush(stdout);
+}
+
+// ------------------------------------------------------------ (f) layout report to wire
 
 // A run of one 60-second line on locomotive 24 (ECoS: ID 1000) through the window; after
 // the line's commands (205 to 220 ms into it) the station reports the track power off,
 // written by the far end; the time runs to the arrival there of the stop, the first
 // bytes after the report. Then the power comes back, which the window waits for.
-void meldungBisStopp(const char *art, int option, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl)
+void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl)
 {
     struct Station {
         QByteArray aus, an, stopp;
     };
-    const Station stationen[] = {
-        {}, // the 6021 reports nothing
-        {QByteArray::fromHex("610061"), QByteArray::fromHex("610160"), QByteArray::fromHex("E410001800EC")},
-        {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
-         "set(1000,speed[0])"},
-        {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"},
+    const QMap<QString, Station> stationen{
+        {QStringLiteral("Lenz"), {QByteArray::fromHex("610061"), QByteArray::fromHex("610160"),
+                                  QByteArray::fromHex("E410001800EC")}},
+        {QStringLiteral("Ecos"), {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
+                                  "set(1000,speed[0])"}},
+        {QStringLiteral("DCC-EX"), {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"}},
     };
-    const Station &station = stationen[option];
+    const Station station = stationen.value(code);
+    const int option = zentralenoption(code);
+    const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX";
     QTemporaryDir verzeichnis;
     QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
     frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
@@ -407,7 +463,7 @@ void meldungBisStopp(const char *art, int option, const Pty &pty, Empfaenger &pt
     int fd = pty.master;
     int lauscher = -1;
     std::unique_ptr<Empfaenger> tcpEmpfaenger;
-    if (option == 2) { // the ECoS: a peer on a local TCP port
+    if (ecos) { // a peer on a local TCP port
         lauscher = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in adresse{};
         adresse.sin_family = AF_INET;
@@ -434,12 +490,12 @@ void meldungBisStopp(const char *art, int option, const Pty &pty, Empfaenger &pt
     const auto schreibe = [fd](const QByteArray &b) {
         [[maybe_unused]] auto n = ::write(fd, b.constData(), size_t(b.size()));
     };
-    if (option == 3) { // the station answers the program's "<s>"
+    if (dccex) { // the station answers the program's "<s>"
         schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
         if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000))
             std::printf("Meldung bis Stopp (%s): die Zentrale gilt nicht als bereit\n", art);
     }
-    fenster.txtAdresse->setText(QString::fromLatin1(option == 2 ? "1000" : "24"));
+    fenster.txtAdresse->setText(QString::fromLatin1(ecos ? "1000" : "24"));
     for (int c = 1; c <= anzahlZellen; ++c)
         fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
 
@@ -526,8 +582,9 @@ int main(int argc, char **argv)
     stoppLatenzFenster("Fenster, Alt+O gedrueckt", false, pty, empfaenger, stopps);
     stoppLatenzFenster("Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps);
     stoppLatenzFenster("DCC-EX, Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps, true);
-    meldungBisStopp("Lenz, 61 00 61", 1, pty, empfaenger, stopps);
-    meldungBisStopp("Ecos, status[STOP]", 2, pty, empfaenger, stopps);
-    meldungBisStopp("DCC-EX, <p0>", 3, pty, empfaenger, stopps);
+    stoppLatenzZ21(stopps);
+    meldungBisStopp("Lenz, 61 00 61", QStringLiteral("Lenz"), pty, empfaenger, stopps);
+    meldungBisStopp("Ecos, status[STOP]", QStringLiteral("Ecos"), pty, empfaenger, stopps);
+    meldungBisStopp("DCC-EX, <p0>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps);
     return 0;
 }

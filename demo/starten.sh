@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Starts Trabolin with a simulated command station, for a first run without a layout.
-# Usage: demo/starten.sh [BUILD-ORDNER [dccex]]   (default: build, the ECoS)
+# Usage: demo/starten.sh [BUILD-ORDNER [dccex|z21]] [TRABOLIN-OPTIONEN]   (default: build, the ECoS)
 # The demo folder BUILD-ORDNER/demo holds a copy of the program with its sounds and
 # help and a "Trabolin.ini" set to the ECoS simulator on 127.0.0.1:15471 with a demo
 # table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
 # DCC-EX on port 3 (a link "COM3" there to the simulator's pseudo-terminal), address 3.
+# With "z21" the folder is BUILD-ORDNER/demo-z21, the station the Z21 simulator on
+# 127.0.0.1:21105 (kept after line 56), address 3.
 # Settings changed in the demo stay there; delete the folder to start afresh.
 # The simulator reads its layout commands ("aus", "kurzschluss", ...) from this
 # terminal; SIMULATOR_OPTIONEN adds options, e.g. SIMULATOR_OPTIONEN="--aus-nach 30".
@@ -13,12 +15,12 @@ quelle="$(cd "$(dirname "$0")" && pwd)"
 bau="$(cd "${1:-$quelle/../build}" && pwd)"
 [ $# -gt 0 ] && shift
 station=ecos
-if [ "${1:-}" = dccex ]; then
-    station=dccex
+if [ "${1:-}" = dccex ] || [ "${1:-}" = z21 ]; then
+    station="$1"
     shift
 fi
 demo="$bau/demo"
-[ "$station" = dccex ] && demo="$bau/demo-dccex"
+[ "$station" = ecos ] || demo="$bau/demo-$station"
 mkdir -p "$demo"
 cp -f "$bau/trabolin" "$demo/trabolin"
 for datei in Signal.wav ring.wav Trabolin.chm; do
@@ -30,22 +32,28 @@ if [ ! -e "$demo/Trabolin.ini" ]; then
         awk 'BEGIN { w[29] = "3"; w[32] = "3"; w[35] = "115200"; w[47] = "DCC-EX" }
              { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
             "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
+    elif [ "$station" = z21 ]; then
+        # Address 3, station code "Z21" (lines 29, 47), its host and port after line 56.
+        awk 'BEGIN { w[29] = "3"; w[47] = "Z21" }
+             { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
+            "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
+        printf '\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n127.0.0.1\r\n' >> "$demo/Trabolin.ini"
     else
         cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
     fi
 fi
 
 # shellcheck disable=SC2086 # the options are meant to be split
-if [ "$station" = dccex ]; then
-    "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 &
-else
-    "$bau/trabolin-ecos-sim" --port 15471 ${SIMULATOR_OPTIONEN:-} <&0 &
-fi
+case "$station" in
+    dccex) "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+    z21) "$bau/trabolin-z21-sim" --port 21105 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+    *) "$bau/trabolin-ecos-sim" --port 15471 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+esac
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
 # The program opens the port at start: the simulator's link must be there first.
 for _ in $(seq 50); do
-    [ "$station" = ecos ] || [ -L "$demo/COM3" ] && break
+    [ "$station" != dccex ] || [ -L "$demo/COM3" ] && break
     sleep 0.1
 done
 "$demo/trabolin" "$@"

@@ -39,6 +39,7 @@ endforeach()
 set(erwartet
   "lrwxrwxrwx ./usr/bin/trabolin -> ../lib/trabolin/trabolin"
   "-rwxr-xr-x ./usr/bin/trabolin-serial-sim"
+  "-rwxr-xr-x ./usr/bin/trabolin-z21-sim"
   "-rwxr-xr-x ./usr/lib/trabolin/trabolin"
   "-rw-r--r-- ./usr/lib/trabolin/Signal.wav"
   "-rw-r--r-- ./usr/lib/trabolin/ring.wav"
@@ -58,7 +59,7 @@ foreach(pfad IN LISTS erwartet)
 endforeach()
 # Besides: the help beside the program and the manual pages, when they exist.
 foreach(rest IN LISTS eintraege)
-  if(NOT rest MATCHES "^-rw-r--r-- \\./usr/(lib/trabolin/Trabolin\\.chm|share/man/man1/[a-z-]+\\.1\\.gz)$")
+  if(NOT rest MATCHES "^-rw-r--r-- \\./usr/(lib/trabolin/Trabolin\\.chm|share/man/man1/[a-z0-9-]+\\.1\\.gz)$")
     message(FATAL_ERROR "unerwartet im Paket: ${rest}")
   endif()
 endforeach()

@@ -6,14 +6,16 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace trabolin;
 using namespace trabolin::test;
 
 namespace {
-// What went out: the bytes on the serial port, then the texts on the ECoS link.
+// What went out: the bytes on the serial port, the texts on the ECoS link, the Z21 datagrams.
 QStringList verkehr(const Aufbau &a)
 {
-    return protokoll(a.port) + a.link.gesendet;
+    return protokoll(a.port) + a.link.gesendet + a.z21link.gesendet;
 }
 
 QStringList gestartet(Aufbau &a, int option, const QString &adresse, const QStringList &tabelle,
@@ -109,6 +111,57 @@ private slots:
         QVERIFY(a.port.vorgaenge.isEmpty());
     }
 
+    // An endless run of one line whose commands take time to write: after 1000 passes
+    // the first command at or after their end goes out at that very moment.
+    void tausendPaesse_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<qint64>("pass");
+        QTest::newRow("6021") << 0 << qint64(500 + 1000);
+        QTest::newRow("lenz") << 1 << qint64(100 + 1000);
+        QTest::newRow("ecos") << 2 << qint64(100 + 100 + 1000);
+        QTest::newRow("dcc-ex") << 4 << qint64(100 + 1000);
+    }
+    void tausendPaesse()
+    {
+        QFETCH(int, option);
+        QFETCH(qint64, pass);
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        a.port.schreibMs = a.link.schreibMs = 2;
+        a.zeit.bei(1000 * pass + 50, [&] { a.ablauf.stoppKlick(); });
+        QList<qint64> zeiten;
+        for (const QString &z : gestartet(a, option, "24", {"1,s,5"}))
+            zeiten << z.section(u' ', 0, 0).toLongLong();
+        QCOMPARE(*std::lower_bound(zeiten.cbegin(), zeiten.cend(), 1000 * pass), 1000 * pass);
+    }
+
+    // "St&op" pressed in the event round between two endless passes: the next pass
+    // must not lower the flag and drive on, but stop the locomotive at its first line.
+    void stoppZwischenPaessen_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QStringList>("schluss");
+        QTest::newRow("6021") << 0 << QStringList{"1500 00 03"};
+        QTest::newRow("lenz") << 1 << QStringList{"1100 E4 10 00 03 80 77", "1100 E4 10 00 03 00 F7"};
+        QTest::newRow("ecos") << 2 << QStringList{"1200 set(3,speed[0])", "1200 set(3,speed[0])"};
+        QTest::newRow("dccex") << 4 << QStringList{"1100 <t 3 0 1><LF>", "1100 <t 3 0 1><LF>"};
+    }
+    void stoppZwischenPaessen()
+    {
+        QFETCH(int, option);
+        QFETCH(QStringList, schluss);
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        int gesetzt = 0;
+        QObject::connect(&a.tabelle, &Tabellenspeicher::zeileGesetzt, [&] {
+            if (++gesetzt == 3) // set by the test, by the pass, then between the passes
+                a.zeit.bei(a.zeit.jetzt, [&] { a.ablauf.stoppKlick(); });
+        });
+        const QStringList alles = gestartet(a, option, "3", {"1,S,5"});
+        QCOMPARE(alles.mid(alles.size() - schluss.size()), schluss);
+        QVERIFY(!a.ablauf.laeuft());
+    }
 
     // What every station does alike, for locomotive 3 (ECoS: ID 3). A run of two long
     // lines stopped at 3000 ms sends the station's stop then, and nothing after it; a
@@ -133,7 +186,13 @@ private slots:
         QTest::newRow("ecos") << 2 << ecos << ecos << QStringList{"0 set(1,stop)", "0 set(1,go)"} << false;
         const QStringList dccex{"0 <t 3 5 0><LF>", "100 <F 3 0 0><LF>", "100 <F 3 1 0><LF>", "100 <F 3 2 0><LF>",
                                 "100 <F 3 3 0><LF>", "100 <F 3 4 0><LF>", "3000 <t 3 0 0><LF>"};
-        QTest::newRow("dccex") << 3 << dccex << dccex << QStringList{"0 <0><LF>", "0 <1><LF>"} << false;
+        QTest::newRow("dccex") << 4 << dccex << dccex << QStringList{"0 <0><LF>", "0 <1><LF>"} << false;
+        const QString x = QStringLiteral(" 0A 00 40 00 E4 ");
+        const QStringList z21{"0" + x + "10 00 03 06 F1", "100" + x + "F8 00 03 00 1F", "100" + x + "F8 00 03 01 1E",
+                              "100" + x + "F8 00 03 02 1D", "100" + x + "F8 00 03 03 1C",
+                              "100" + x + "F8 00 03 04 1B", "3000" + x + "10 00 03 00 F7"};
+        QTest::newRow("z21") << zentralenoption("Z21") << z21 << z21
+                             << QStringList{"0 07 00 40 00 21 80 A1", "0 07 00 40 00 21 81 A0"} << false;
     }
     void vertrag()
     {
@@ -164,7 +223,7 @@ private slots:
         Aufbau d;
         d.feld.option = option;
         d.feld.mitSignal = true;
-        d.link.offen = false;
+        d.link.offen = d.z21link.offen = false;
         d.zeile(1, "1,s,5");
         d.ablauf.btnSendZeile_Click();
         QTEST(!d.klang.gespielt.isEmpty(), "ringtOhneVerbindung");

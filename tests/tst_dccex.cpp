@@ -164,7 +164,7 @@ private slots:
         QFETCH(QString, adresse);
         QFETCH(QStringList, tabelle);
         test::Aufbau a;
-        a.feld.option = 3;
+        a.feld.option = 4;
         a.feld.adresse = adresse;
         a.zeilen(tabelle);
         a.tabelle.setzeAktuelleZeile(1);
@@ -293,13 +293,13 @@ private slots:
         QVERIFY(sim.starte({"--link", a.datei("COM3"), "--boot", "300"}));
         a.starte();
         frmTrabolin &f = *a.f;
-        f.optZentrale[3]->click();
+        f.optZentrale[4]->click();
         QCOMPARE(QStringList({f.lstBaudrate->currentText(), f.lstParity->currentText(),
                               f.lstDatenbits->currentText(), f.lstStopbits->currentText(), f.Zentrale}),
                  QStringList({"115200", "N", "8", "1", "DCC-EX"}));
         QVERIFY(f.lstBaudrate->findText("115200") >= 0 && !f.V24->handshake());
         QVERIFY(!f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && !f.btnEcos->isEnabled());
-        QVERIFY(f.chkNetzwerk[3]->isEnabled() && !f.chkNetzwerk[3]->isChecked());
+        QVERIFY(f.chkNetzwerk[4]->isEnabled() && !f.chkNetzwerk[4]->isChecked());
         f.lstV24->setEditText(QStringLiteral("3"));
         f.btnParameterSetzen->click();
         QCOMPARE(a.knoepfe(true), QStringLiteral("aus")); // until the station has answered
@@ -316,14 +316,15 @@ private slots:
         QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>       Lok 3: Fahrstufe 0 vorwärts | Licht an F1 aus")));
         QCOMPARE(sim.zeilen.filter(u"Lok 3").size(), 7); // speed, five functions, halt
 
-        f.chkNetzwerk[3]->click();
+        f.chkNetzwerk[4]->click();
         a.antwort = true; // save the settings
         f.close();
         QFile ini(a.datei("Trabolin.ini"));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QList<QByteArray> zeilen = ini.readAll().split('\n');
         QCOMPARE(zeilen.at(46), QByteArray("DCC-EX\r"));
-        QCOMPARE(zeilen.mid(62, 3), (QList<QByteArray>{"\r", "[DCC-EX \xFC" "ber Netzwerk]\r", "1\r"}));
+        QCOMPARE(zeilen.mid(zeilen.indexOf("[DCC-EX \xFC" "ber Netzwerk]\r") - 1, 3),
+                 (QList<QByteArray>{"\r", "[DCC-EX \xFC" "ber Netzwerk]\r", "1\r"}));
     }
 
     // Over the network to a station that never answers: the run buttons come on after
@@ -336,8 +337,8 @@ private slots:
         a.starte();
         a.meldungen.clear(); // start-up's own: no settings file
         frmTrabolin &f = *a.f;
-        f.optZentrale[3]->click();
-        f.chkNetzwerk[3]->click();
+        f.optZentrale[4]->click();
+        f.chkNetzwerk[4]->click();
         QVERIFY(f.btnEcos->isEnabled() && f.btnEcos->text() == u"PC mit DCC-EX verbinden");
         f.btn15471->click();
         QCOMPARE(f.txtLocalPort->text(), QStringLiteral("2560"));

@@ -108,6 +108,9 @@ private slots:
         QTest::newRow("endlos ohne gefahrene zeile endet") << Lauf{
             .tabelle = {"0,s,5"}, .endlos = true, .erwartet = {"0 set(1000,speed[0])"}, .endsignale = 2};
         // The cut-short wait sends nothing; the next line sends one stop and the run ends.
+        // A line without Fahrstufe stands: speed 0.
+        QTest::newRow("stopp in der wartezeit, leere fahrstufe")
+            << Lauf{.tabelle = {"5,s,", "5,s,8"}, .eingriffBei = 1000, .erwartet = gestoppt(0, 1000)};
         QTest::newRow("stopp zwischen den befehlen einer zeile") << Lauf{
             .tabelle = {"5,s,7", "5,s,8"},
             .eingriffBei = 50,
@@ -179,10 +182,10 @@ private slots:
             << "5,S,300,X"
             << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
                            "200 set(1000,speed[127])", "5200 set(1000,speed[0])"};
-        QTest::newRow("leere dauer: trotzdem gesendet, gleich gestoppt")
+        QTest::newRow("leere dauer und fahrstufe: gesendet, gleich gestoppt")
             << ",s,,,X"
             << QStringList{"0 set(1000,dir[1])", "100 set(1000, func[0, 0], func[1, 1], func[2, 0], func[3, 0], func[4, 0])",
-                           "200 set(1000,speed[])", "200 set(1000,speed[0])"};
+                           "200 set(1000,speed[0])", "200 set(1000,speed[0])"};
     }
     void einzelzeile()
     {

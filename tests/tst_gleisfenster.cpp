@@ -6,6 +6,7 @@
 // user is told once afterwards; power coming back starts nothing.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
+#include "stations/Zentralenregister.h"
 #include "stations/ecos/EcosVerbindung.h"
 
 using namespace trabolin;
@@ -56,7 +57,7 @@ struct Anlage : Fensteranlage {
             f->txtAdresse->setText(QStringLiteral("1000"));
             f->btnLok->click();
         } else {
-            f->optZentrale[fall.station == u"lenz" ? 1 : 3]->click();
+            f->optZentrale[zentralenoption(fall.station == u"lenz" ? QStringLiteral("Lenz") : QStringLiteral("DCC-EX"))]->click();
             f->chkUSB->setChecked(fall.simOptionen.contains(QStringLiteral("--usb")));
             f->lstV24->setEditText(QStringLiteral("7"));
             f->btnParameterSetzen->click();

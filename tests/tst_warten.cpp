@@ -42,7 +42,6 @@ private slots:
         QTest::newRow("1 ms") << 1 << QList<int>{} << 0 << false;
         QTest::newRow("50 ms mit Ereignissen") << 50 << QList<int>{0, 20, 45} << 0 << false;
         QTest::newRow("Abbruch schon gesetzt") << 60'000 << QList<int>{0} << 0 << true;
-        QTest::newRow("Stopp in 60 s") << 60'000 << QList<int>{} << 10 << true;
         QTest::newRow("wiederholt ohne Abbruch") << 120 << QList<int>{} << 5 << false;
         QTest::newRow("vor dem Warten") << 80 << QList<int>{} << -1 << false;
     }

@@ -172,16 +172,17 @@ private slots:
         QVERIFY(!f.V24->istOffen());
     }
 
-    // The port choice names the device behind the typed number: a "COM6" link in the
-    // program directory goes before the fixed mapping (COM6 is /dev/ttyUSB1 there).
+    // The port choice names the device behind the typed number: a "COM6" link in the program
+    // directory goes before the fixed mapping (COM6: /dev/ttyUSB1), checked beside its limits.
     void geraetImTooltip()
     {
         Anlage a({6});
         a.f->V24->setzeStandardzuordnung(true);
         QLineEdit *feld = a.f->lstV24->lineEdit();
-        const QList<std::pair<QString, QString>> faelle{{"6", "= " + a.ptys[6]->slavePfad()},
-                                                        {"5", "= /dev/ttyUSB0"},
-                                                        {"0", "Keine gültige Schnittstellennummer"}};
+        QList<std::pair<QString, QString>> faelle{{"6", "= " + a.ptys[6]->slavePfad()},
+                                                  {"0", "Keine gültige Schnittstellennummer"}};
+        for (const char *n : {"4 ttyS3", "5 ttyUSB0", "12 ttyUSB7", "13 ttyACM0", "16 ttyACM3", "17 ttyS16"})
+            faelle.append({QString(n).section(u' ', 0, 0), "= /dev/" + QString(n).section(u' ', 1)});
         for (const auto &[eingabe, hinweis] : faelle) {
             feld->clear();
             QTest::keyClicks(feld, eingabe);

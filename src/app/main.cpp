@@ -1,4 +1,5 @@
 #include "program/Verkehrsprotokoll.h"
+#include "window/Uebersetzung.h"
 #include "window/frmTrabolin.h"
 
 #include <QApplication>
@@ -9,6 +10,10 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trabolin"));
+    // Qt's standard buttons and dialogs speak German like the rest of the window.
+    if (!trabolin::ladeQtUebersetzung())
+        std::fprintf(stderr, "trabolin: qtbase_de.qm fehlt (Paket qt6-translations-l10n), "
+                             "Qt-Dialoge bleiben englisch\n");
 
     // The traffic log: off unless asked for on the command line or in the environment.
     trabolin::Verkehrsprotokoll protokoll;

@@ -80,7 +80,11 @@ void Ablauf::subWarten(int dauerMs)
 {
     if (dauerMs < 0 || m_beendet)
         return;
-    m_zeit.warte(dauerMs, [this] { return m_zustand.stopp || m_beendet; });
+    const int wartezeit = m_zeitplan.wartezeit(dauerMs, m_zeit.monotonMs());
+    {
+        const Zeitplan::Ereignisse ereignisse(m_zeitplan);
+        m_zeit.warte(wartezeit, [this] { return m_zustand.stopp || m_beendet; });
+    }
     if (m_zustand.stopp && !m_beendet) {
         if (Zentralentreiber *t = aktiverTreiber())
             t->stoppNachWarten();
@@ -89,6 +93,7 @@ void Ablauf::subWarten(int dauerMs)
 
 void Ablauf::verarbeiteEreignisse()
 {
+    const Zeitplan::Ereignisse ereignisse(m_zeitplan);
     m_zeit.verarbeiteEreignisse();
 }
 
@@ -233,6 +238,8 @@ void Ablauf::btnStart_Click()
     Laufmarke marke(m_laeuft);
     beginneLauf();
     emit laufBeginnt(false);
+    // Time zero of the table, for all its passes.
+    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     setzeStartzeit();
     m_zustand.stopp = false;
@@ -260,16 +267,17 @@ void Ablauf::fahrePaesse()
             spieleEndsignal();
             return;
         }
-        // Each later pass is a new start: the stop flag and the address are taken
-        // afresh (the first pass has them from "starten"). A run that the layout
-        // ended between two passes stays ended: the pass before left the locomotive
-        // at speed 0.
+        // Each later pass is a new start: the address is taken afresh (the first pass
+        // has it from "starten"). The stop flag is not lowered here: the pass before
+        // ended without a stop, so a raised flag comes from "St&op" pressed in the
+        // event round between the passes, and the new pass must stop the locomotive
+        // at its first line instead of driving on. A run that the layout ended
+        // between two passes stays ended: the pass before left the locomotive at speed 0.
         if (!ersterPass) {
             if (m_halt)
                 return;
             if (t->startzeitJePass())
                 setzeStartzeit();
-            m_zustand.stopp = false;
             leseAdresse();
         }
         const Passergebnis pass = t->fahrePass(startzeile);
@@ -312,6 +320,7 @@ void Ablauf::btnSendZeile_Click()
     Fahrender fahrender(m_fahrender);
     beginneLauf();
     emit laufBeginnt(true);
+    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
     leseAdresse();
     m_zustand.stopp = false;

@@ -8,6 +8,7 @@
 #include "program/Laufkontext.h"
 #include "program/Tabelle.h"
 #include "program/Umgebung.h"
+#include "program/Zeitplan.h"
 #include "program/Zentralentreiber.h"
 
 #include <QObject>
@@ -127,6 +128,7 @@ private:
     Zeitbasis &m_zeit;
     Klang &m_klang;
     Laufzustand m_zustand;
+    Zeitplan m_zeitplan;
     std::vector<Zentralentreiber *> m_treiber;
     Zentralentreiber *m_fahrender = nullptr; // the driver of the running pass or single line
     std::vector<std::unique_ptr<Melder>> m_melder; // per option

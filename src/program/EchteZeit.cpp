@@ -169,6 +169,12 @@ QTime EchteZeit::tageszeit() const
     return QTime::currentTime();
 }
 
+qint64 EchteZeit::monotonMs() const
+{
+    // Rounded down, a wait up to a deadline in whole milliseconds never ends before it.
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Uhr::now().time_since_epoch()).count();
+}
+
 void EchteZeit::verarbeiteEreignisse()
 {
     QCoreApplication::processEvents();

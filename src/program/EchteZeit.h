@@ -20,6 +20,8 @@ public:
     EchteZeit &operator=(const EchteZeit &) = delete;
 
     QTime tageszeit() const override;
+    // The monotonic clock of the waits in whole milliseconds, rounded down.
+    qint64 monotonMs() const override;
     void verarbeiteEreignisse() override;
 
     // Processes the pending events once, then returns when `abbruch` is true or the

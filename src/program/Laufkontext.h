@@ -31,7 +31,9 @@ public:
 
     // The one wait every driver uses: `dauerMs` milliseconds with the window
     // responsive, cut short by the stop flag, in which case the driver of the
-    // selected station sends its stop (Zentralentreiber::stoppNachWarten).
+    // selected station sends its stop (Zentralentreiber::stoppNachWarten). Inside a
+    // run or a single line the run's own waits end on the deadlines of its schedule
+    // (Zeitplan), counted from its start, not from the moment the wait is called.
     virtual void subWarten(int dauerMs) = 0;
     // Lets the window process its pending events once.
     virtual void verarbeiteEreignisse() = 0;

@@ -25,6 +25,9 @@ public:
     virtual ~Zeitbasis() = default;
     // The time of day, for the start and running times.
     virtual QTime tageszeit() const = 0;
+    // Milliseconds on a monotonic clock, from an arbitrary origin: the time base of
+    // a run's schedule. Never goes back, whatever happens to the time of day.
+    virtual qint64 monotonMs() const = 0;
     // Processes the pending events of the window once.
     virtual void verarbeiteEreignisse() = 0;
     // Waits `dauerMs` (at least 0) milliseconds while the window keeps processing

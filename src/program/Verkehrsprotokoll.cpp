@@ -33,7 +33,7 @@ bool Verkehrsprotokoll::oeffne(const QString &ziel)
     return true;
 }
 
-void Verkehrsprotokoll::v24(const QString &richtung, const QByteArray &bytes)
+void Verkehrsprotokoll::hex(const QString &richtung, const QByteArray &bytes)
 {
     eintrag(richtung, QString::fromLatin1(bytes.toHex(' ').toUpper()));
 }

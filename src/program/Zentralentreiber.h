@@ -81,6 +81,10 @@ public:
     // Called when a command could not go out because the link is not connected;
     // the handler then ends. The window tells the user once, after the run.
     std::function<void()> nichtVerbunden;
+    // Called when a run or a single line sends nothing because the settings do not
+    // fit the station, with the text that tells the user why; the handler then ends.
+    // The window shows it once, after the run.
+    std::function<void(const QString &text)> hinweis;
 };
 
 } // namespace trabolin

@@ -6,6 +6,8 @@
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
+#include "stations/z21/Z21Treiber.h"
+#include "stations/z21/Z21Verbindung.h"
 
 namespace trabolin {
 
@@ -59,6 +61,7 @@ std::vector<Zentralenzeile> baueRegister()
     ecos.verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her ");
     ecos.standardTipp = QStringLiteral(" setzt den von ESU vorgegebenen Standardwert ");
     ecos.antwortTitel = QStringLiteral("letzte Antwort der Ecos");
+    ecos.lokliste = true;
     ecos.netzInFestenZeilen = true;
     ecos.beimStart = true;
     // Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
@@ -71,6 +74,29 @@ std::vector<Zentralenzeile> baueRegister()
         return std::make_unique<EcosTreiber>(a.lauf, *link, a.lesart);
     };
     r.push_back(ecos);
+
+    Zentralenzeile z21;
+    z21.titel = QStringLiteral("Z&21");
+    z21.tipp = QStringLiteral(" Roco / Fleischmann Z21 ");
+    z21.code = QStringLiteral("Z21");
+    z21.name = QStringLiteral("Z21");
+    z21.transport = Transport::netzwerk;
+    z21.standardport = 21105;
+    z21.adresseTitel = QStringLiteral("Adresse:");
+    z21.adresseBereich = QStringLiteral("1...9999");
+    z21.fahrstufen = true;
+    z21.verbindenText = QStringLiteral("PC mit Z21 verbinden");
+    z21.verbindenTipp = QStringLiteral(" stellt die UDP-Verbindung zwischen PC und Z21 her ");
+    z21.standardTipp = QStringLiteral(" setzt den von Roco vorgegebenen Standardwert ");
+    z21.antwortTitel = QStringLiteral("letzte Antwort der Z21");
+    // As on the Lenz: any text in a function cell switches it on; the functions follow
+    // the speed after 100 ms, in a single line after 100 ms more.
+    z21.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
+    z21.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new Z21Verbindung(eltern); };
+    z21.treiber = [](const Zentralenanschluss &a) {
+        return std::make_unique<Z21Treiber>(a.lauf, *static_cast<Z21Verbindung *>(a.netz), a.lesart);
+    };
+    r.push_back(z21);
 
     Zentralenzeile dccex;
     dccex.titel = QStringLiteral("DCC-E&X");

@@ -54,6 +54,7 @@ struct Zentralenzeile {
     QString verbindenTipp;    // its tool tip
     QString standardTipp;     // tool tip of "Default"
     QString antwortTitel;     // the label over the reply field
+    bool lokliste = false;    // "Lokliste einlesen" and "Kontrolle übernehmen" once connected
     // Host and port stand in lines 52 to 56 of the settings file; otherwise they
     // follow line 56 as "[<name> LocalPort]" and "[<name> IP-Adresse]".
     bool netzInFestenZeilen = false;

@@ -11,6 +11,7 @@
 #include "window/Fensterbedienfeld.h"
 #include "window/Gleisanzeige.h"
 #include "window/Stoppknopf.h"
+#include "window/Tippgrenze.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -347,7 +348,7 @@ QWidget *frmTrabolin::baueAdresspanel()
 {
     pnlAdresse = panel(QStringLiteral("pnlAdresse"), QStringLiteral("Adresse"));
     txtAdresse = benannt(new QLineEdit(QStringLiteral("1")), QStringLiteral("txtAdresse"));
-    txtAdresse->setMaxLength(5);
+    setzeTippgrenze(txtAdresse, 5);
     txtAdresse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
     lblAdresse[0] = benannt(new Beschriftung(QStringLiteral("Adresse:")), QStringLiteral("lblAdresse_0"));
     lblAdresse[1] = benannt(new Beschriftung(QStringLiteral("Adresse")), QStringLiteral("lblAdresse_1"));
@@ -428,25 +429,33 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
     grpZentrale = new QButtonGroup(this);
     grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
-    auto *zentralen = new QHBoxLayout;
+    // The options three to a row, so the panel keeps its width as stations come; a
+    // station's "über Netzwerk" takes the cell after its option.
+    auto *zentralen = new QGridLayout;
+    zentralen->setContentsMargins(0, 0, 0, 0);
+    int zelle = 0;
+    auto setze = [&](QWidget *w) {
+        zentralen->addWidget(w, zelle / 3, zelle % 3, Qt::AlignLeft); // clickable where it is drawn
+        ++zelle;
+    };
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         auto *option = benannt(new QRadioButton(stationen[i].titel), QStringLiteral("optZentrale_%1").arg(i));
         option->setToolTip(stationen[i].tipp);
         optZentrale.push_back(option);
         grpZentrale->addButton(option, i);
-        zentralen->addWidget(option);
+        setze(option);
         QCheckBox *netz = nullptr;
         if (stationen[i].transport == Transport::waehlbar) {
             netz = benannt(new QCheckBox(QStringLiteral("über Netz&werk")), QStringLiteral("chkNetzwerk_%1").arg(i));
             netz->setToolTip(QStringLiteral(" %1 über das Netzwerk (WiFi, Ethernet) statt über USB ")
                                  .arg(stationen[i].name));
             netz->setEnabled(false); // while its station is selected
-            zentralen->addWidget(netz);
+            setze(netz);
         }
         chkNetzwerk.push_back(netz);
     }
-    zentralen->addStretch(1);
+    zentralen->setColumnStretch(3, 1);
     // The window starts on the registry's start station, with the start captions of the address.
     const int start = startoption();
     optZentrale[start]->setChecked(true);
@@ -525,10 +534,10 @@ QWidget *frmTrabolin::baueProgrammpanel()
     // ECoS
     lblIPAdresse = benannt(new Beschriftung(QStringLiteral("IP-Adresse")), QStringLiteral("lblIPAdresse"));
     txtIPAdresse = benannt(new QLineEdit, QStringLiteral("txtIPAdresse"));
-    txtIPAdresse->setMaxLength(15);
+    setzeTippgrenze(txtIPAdresse, 15);
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
-    txtLocalPort->setMaxLength(5);
+    setzeTippgrenze(txtLocalPort, 5);
     btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
     btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
     btnEcos->setEnabled(startzeile.transport == Transport::netzwerk);
@@ -650,8 +659,8 @@ void frmTrabolin::Form_Load()
         zentraleFehlerbehandlung(fehler);
         return;
     }
-    txtLocalPort->setText(EcosLocalPort);
-    txtIPAdresse->setText(EcosIPAdresse);
+    setzeGanz(txtLocalPort, EcosLocalPort);
+    setzeGanz(txtIPAdresse, EcosIPAdresse);
     lblDatei->setText(ConfigDatei);
 
     // The delete panel starts closed.
@@ -685,10 +694,11 @@ void frmTrabolin::Form_Unload()
         if (!fehler.isEmpty())
             melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
     }
-    // The link of the selected network station closes.
-    const int gewaehlt = grpZentrale->checkedId();
-    if (gewaehlt >= 0 && m_netz[gewaehlt])
-        m_netz[gewaehlt]->schliesse();
+    // Every network link closes, also one the fields no longer show: a station that
+    // keeps a list of its clients hears that the program has gone.
+    for (Netzverbindung *netz : m_netz)
+        if (netz)
+            netz->schliesse();
 }
 
 void frmTrabolin::closeEvent(QCloseEvent *ereignis)

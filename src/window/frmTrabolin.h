@@ -310,7 +310,13 @@ private:
     void setzeNetzadresse(int option, const std::pair<QString, QString> &adresse);
     // How the shown network station reads a reply.
     Antwortwertung bewerteAntwort(const QString &antwort) const;
+    // Enables or disables "&starten", "St&op" and "aktuelle &Zeile " as the port or
+    // the ECoS's replies decide. "St&op" stays enabled whatever they decide while a
+    // run or a single line is going on, so a driving locomotive can always be stopped;
+    // afterwards it shows the last decision again.
     void setzeLaufknoepfe(bool aktiv);
+    void haltStoppknopfBereit();
+    void zeigeStoppknopf();
     // The ECoS cannot be reached: the run buttons go off and the user is told once,
     // after the run or single line that is going on.
     void ecosNichtErreichbar(const QString &text);
@@ -331,9 +337,11 @@ private:
     std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;
     std::vector<Netzverbindung *> m_netz;
     std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
+    std::vector<bool> m_warVerbunden; // the station's link has been up
     int m_netzOption = -1; // the network station the fields show
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
+    bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
     bool m_bearbeitet = false;          // an editing command moves the cursor, not the run
     QString m_hilfedatei;

@@ -5,6 +5,7 @@
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
+#include "window/Tippgrenze.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +52,7 @@ Fehler frmTrabolin::subReadConfig()
         for (int c = 1; c <= anzahlZellen; ++c)
             m_tabelle.setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
     if (l.gilt(ez::adresse))
-        txtAdresse->setText(w.adresse);
+        setzeGanz(txtAdresse, w.adresse);
     const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
         {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
         {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
@@ -135,7 +136,7 @@ QString frmTrabolin::subWriteConfig()
 QStringList frmTrabolin::dateifilter()
 {
     return {QStringLiteral("Befehlsdateien (*.dat)"), QStringLiteral("Trabolin-Dateien (*.ini)"),
-            QStringLiteral("Alle Dateien (*.*)")};
+            QStringLiteral("Alle Dateien (*)")};
 }
 
 void frmTrabolin::mnuDatei_laden_Click()

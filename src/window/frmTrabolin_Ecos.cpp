@@ -101,6 +101,9 @@ void frmTrabolin::zeigeNetzfelder(int option)
     btnEcos->setToolTip(z.verbindenTipp);
     btn15471->setToolTip(z.standardTipp);
     lblRX->setText(z.antwortTitel);
+    const bool lokknoepfe = z.lokliste && m_warVerbunden[option];
+    btnListe->setEnabled(lokknoepfe);
+    btnLok->setEnabled(lokknoepfe);
 }
 
 std::pair<QString, QString> frmTrabolin::netzadresse(int option) const
@@ -157,8 +160,9 @@ void frmTrabolin::btnEcos_Click()
     if (m_schliesst)
         return;
     if (verbunden) {
-        btnListe->setEnabled(true);
-        btnLok->setEnabled(true);
+        m_warVerbunden[m_netzOption] = true;
+        btnListe->setEnabled(z.lokliste);
+        btnLok->setEnabled(z.lokliste);
         if (TCP->warteAufZentrale())
             subV24ok(false); // on again when the station has answered
         return;
@@ -213,8 +217,10 @@ void frmTrabolin::TCP_DataArrival(const QString &antwort, qint64 ausgelassen)
 
 void frmTrabolin::setzeLaufknoepfe(bool aktiv)
 {
-    for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})
+    for (QPushButton *k : {btnStart, btnSendZeile})
         k->setEnabled(aktiv);
+    m_stoppFreigabe = aktiv;
+    zeigeStoppknopf();
 }
 
 void frmTrabolin::ecosNichtErreichbar(const QString &text)

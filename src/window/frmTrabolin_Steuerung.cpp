@@ -45,11 +45,17 @@ void frmTrabolin::verbindeSteuerung()
         if (netz)
             netz->setObjectName(QStringLiteral("TCP"));
         m_netz.push_back(netz);
-        m_netzadressen.emplace_back();
-        std::unique_ptr<Zentralentreiber> t =
-            z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, z.lesart, m_ablauf->gleismelder(i)});
+        // A station kept after line 56 starts on its default port, as a file without its lines gives it.
+        m_netzadressen.emplace_back(QString(), z.hatNetz() && !z.netzInFestenZeilen
+                                                   ? QString::number(z.standardport) : QString());
+        m_warVerbunden.push_back(false);
+        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, z.lesart, m_ablauf->gleismelder(i)});
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
+        t->hinweis = [this, titel = u' ' + z.name + QStringLiteral("...")](const QString &text) {
+            meldeNachDemLauf(QStringLiteral("Hinweis"),
+                             [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
+        };
         m_ablauf->setzeTreiber(i, t.get());
         m_treiber.push_back(std::move(t));
     }
@@ -130,7 +136,9 @@ void frmTrabolin::verbindeGleismeldungen()
 
 void frmTrabolin::btnStart_Click()
 {
+    haltStoppknopfBereit();
     m_ablauf->btnStart_Click();
+    zeigeStoppknopf();
     zeigeAufgeschobeneMeldungen();
 }
 
@@ -141,8 +149,23 @@ void frmTrabolin::btnSendStop_Click()
 
 void frmTrabolin::btnSendZeile_Click()
 {
+    haltStoppknopfBereit();
     m_ablauf->btnSendZeile_Click();
+    zeigeStoppknopf();
     zeigeAufgeschobeneMeldungen();
+}
+
+void frmTrabolin::haltStoppknopfBereit()
+{
+    // A run or single line begins (a click during one is refused by the run logic):
+    // from here on the locomotive can always be stopped.
+    if (!m_ablauf->laeuft())
+        btnSendStop->setEnabled(true);
+}
+
+void frmTrabolin::zeigeStoppknopf()
+{
+    btnSendStop->setEnabled(m_stoppFreigabe || m_ablauf->laeuft());
 }
 
 void frmTrabolin::btnPower_Click(int index)

@@ -10,6 +10,7 @@
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "stations/Zentralenregister.h"
+#include "stations/z21/Z21Treiber.h"
 
 #include <QStringList>
 
@@ -27,8 +28,9 @@ inline void fuelleZeile(Tabellenspeicher &tabelle, int nr, const QString &zellen
 // `offen` false makes it refuse, as a link that is not connected does.
 class LinkMitschrift : public EcosLink {
 public:
-    explicit LinkMitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    explicit LinkMitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
     bool offen = true;
+    qint64 schreibMs = 0; // how far each command moves the clock on
     QStringList gesendet; // "<time> <text>"
     bool verbunden() const override { return offen; }
     bool sende(const QString &text) override
@@ -36,11 +38,12 @@ public:
         if (!offen)
             return false;
         gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ') + text;
+        m_zeit.jetzt += schreibMs;
         return true;
     }
 
 private:
-    const VirtuelleZeit &m_zeit;
+    VirtuelleZeit &m_zeit;
 };
 
 // The way to a DCC-EX station: its commands on the recording port, open while the
@@ -56,6 +59,25 @@ private:
     const LinkMitschrift &m_link;
 };
 
+// The Z21 link as the tests see it: every datagram in hex with its virtual time.
+class Z21Mitschrift : public Z21Link {
+public:
+    explicit Z21Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    bool offen = true;
+    QStringList gesendet; // "<time> <hex>"
+    bool verbunden() const override { return offen; }
+    bool sende(const QByteArray &datagramm) override
+    {
+        if (offen)
+            gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ')
+                            + QString::fromLatin1(datagramm.toHex(' ').toUpper());
+        return offen;
+    }
+
+private:
+    const VirtuelleZeit &m_zeit;
+};
+
 struct Aufbau {
     Tabellenspeicher tabelle;
     TestBedienfeld feld;
@@ -69,16 +91,19 @@ struct Aufbau {
     EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};
     EcosStatuswache ecosWache{link}; // what the ECoS link reads of the layout
     DccexAufPort dccexLink{port, link};
-    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(3)->lesart};
-    int nichtVerbunden = 0; // how often the ECoS or DCC-EX driver found no link
+    DccexTreiber dccex{ablauf, dccexLink, zentralenzeile(4)->lesart};
+    Z21Mitschrift z21link{zeit};
+    Z21Treiber z21{ablauf, z21link, zentralenzeile(zentralenoption(QStringLiteral("Z21")))->lesart};
+    int nichtVerbunden = 0; // how often a network driver found no link
 
     Aufbau()
     {
         ablauf.setzeTreiber(0, &maerklin);
         ablauf.setzeTreiber(1, &lenz);
         ablauf.setzeTreiber(2, &ecos);
-        ablauf.setzeTreiber(3, &dccex);
-        ecos.nichtVerbunden = dccex.nichtVerbunden = [this] { ++nichtVerbunden; };
+        ablauf.setzeTreiber(4, &dccex);
+        ablauf.setzeTreiber(zentralenoption(QStringLiteral("Z21")), &z21);
+        ecos.nichtVerbunden = dccex.nichtVerbunden = z21.nichtVerbunden = [this] { ++nichtVerbunden; };
         ecosWache.setzeMelder(&ablauf.gleismelder(2));
     }
 

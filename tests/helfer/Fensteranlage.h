@@ -20,6 +20,7 @@ struct Fensteranlage {
     QString ordner = verzeichnis.path(); // the program folder; another's for a second window
     bool einzelinstanz = false;          // the single-instance check at start-up
     bool antwort = false;                // the answer to every question
+    bool echteDialoge = false;           // the window's own question box and file dialogs instead
     std::unique_ptr<frmTrabolin> f;
     QStringList meldungen, fragen;    // "<title>|<text>", start-up's own included
     QList<QMessageBox::Icon> symbole; // the icon of each message
@@ -29,6 +30,7 @@ struct Fensteranlage {
     {
         const auto ruhig = frmTrabolin::vorDemStart(); // the quiet start of every test program
         frmTrabolin::vorDemStart() = [this, ruhig](frmTrabolin &w) {
+            const auto echt = std::make_pair(w.frage, w.waehleDatei);
             ruhig(w);
             w.melde = [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
                 symbole << symbol;
@@ -40,6 +42,8 @@ struct Fensteranlage {
             };
             w.piepen = [this] { ++pieptoene; };
             w.einzelinstanzPruefen = einzelinstanz;
+            if (echteDialoge)
+                std::tie(w.frage, w.waehleDatei) = echt;
         };
         f = std::make_unique<frmTrabolin>(nullptr, ordner);
         frmTrabolin::vorDemStart() = ruhig;

@@ -20,6 +20,7 @@ public:
     void bei(qint64 zeitpunkt, std::function<void()> aktion);
 
     QTime tageszeit() const override;
+    qint64 monotonMs() const override { return jetzt; }
     void verarbeiteEreignisse() override;
     void warte(int dauerMs, const std::function<bool()> &abbruch) override;
     void wecke() override {}
@@ -41,13 +42,14 @@ struct Schreibvorgang {
 
 class Mitschrift : public Ausgabe {
 public:
-    explicit Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    explicit Mitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
     QList<Schreibvorgang> vorgaenge;
-    void schreibe(const QByteArray &bytes) override { vorgaenge.append({m_zeit.jetzt, bytes}); }
+    qint64 schreibMs = 0; // how far each write moves the clock on, as a slow port does
+    void schreibe(const QByteArray &b) override { vorgaenge.append({m_zeit.jetzt, b}); m_zeit.jetzt += schreibMs; }
     QByteArray alles() const;
 
 private:
-    const VirtuelleZeit &m_zeit;
+    VirtuelleZeit &m_zeit;
 };
 
 class KlangMitschrift : public Klang {

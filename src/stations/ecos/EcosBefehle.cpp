@@ -37,6 +37,10 @@ QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionen &an)
 
 QString ecosFahrstufentext(const QString &fahrstufe)
 {
+    // "speed[]" is refused by the ECoS, and the locomotive would keep its speed
+    // through a line that is meant to stand.
+    if (fahrstufe.trimmed().isEmpty())
+        return QStringLiteral("0");
     const double wert = leseZahl(fahrstufe, Leerzeichen::ueberall);
     if (wert < 0)
         return QStringLiteral("0");

@@ -20,8 +20,8 @@ QString ecosFunktionen(const QString &id, const EcosFunktionen &an);
 // The single line's form: "set(ID, func[0, 1], func[1, 0], ..., func[4, 0])".
 QString ecosFunktionenEinzeln(const QString &id, const EcosFunktionen &an);
 
-// The speed text of a "Fahrstufe" cell: "0" below 0, "127" above 127, otherwise the
-// text as typed (leading zeros stay, an empty cell stays empty).
+// The speed text of a "Fahrstufe" cell: "0" below 0 and for an empty cell (a line
+// that stands), "127" above 127, otherwise the text as typed (leading zeros stay).
 QString ecosFahrstufentext(const QString &fahrstufe);
 // "set(ID,speed[" + speed text + "])"; the speed text is used as given.
 QString ecosFahrstufe(const QString &id, const QString &fahrstufentext);

@@ -1,0 +1,62 @@
+#pragma once
+// The clock a run keeps its table by. The start of a run (or of a single line) is
+// time zero; every wait of the run ends on a deadline counted from there: time zero
+// plus the lengths of all the waits before it and its own. What happens between two
+// waits (writing a command, processing events, starting a sound) therefore never
+// lengthens the table, and a wait that ends late makes the next one shorter, so the
+// table's time and the clock's time stay together for hours.
+//
+// Only the run's own waits follow the schedule. A wait asked for by a handler that
+// runs nested inside one of them (the ECoS control request, for example) is a
+// plain wait of its own length and leaves the run's deadlines alone.
+#include <QtGlobal>
+
+namespace trabolin {
+
+class Zeitplan {
+public:
+    // For as long as it lives, the waits asked for at the depth where it was made
+    // follow the schedule whose time zero is `jetztMs`.
+    class Lauf {
+    public:
+        Lauf(Zeitplan &plan, qint64 jetztMs);
+        ~Lauf();
+        Lauf(const Lauf &) = delete;
+        Lauf &operator=(const Lauf &) = delete;
+
+    private:
+        friend class Zeitplan;
+        struct Stand {
+            bool aktiv = false;
+            int tiefe = 0;          // the depth of the run's own waits
+            qint64 soll = 0;        // where the run should be now: its last deadline
+            qint64 laengste = 0;    // the longest wait of the run so far
+        };
+        Zeitplan &m_plan;
+        Stand m_vorher; // restored at the end
+    };
+
+    // For as long as it lives, the window processes events: a wait asked for in
+    // that time comes from a handler nested inside the run.
+    class Ereignisse {
+    public:
+        explicit Ereignisse(Zeitplan &plan) : m_plan(plan) { ++m_plan.m_tiefe; }
+        ~Ereignisse() { --m_plan.m_tiefe; }
+        Ereignisse(const Ereignisse &) = delete;
+        Ereignisse &operator=(const Ereignisse &) = delete;
+
+    private:
+        Zeitplan &m_plan;
+    };
+
+    // How long a wait of `dauerMs` (at least 0) asked for at `jetztMs` really waits:
+    // for a wait of the run, the rest up to its deadline, 0 when that has passed;
+    // for any other wait, `dauerMs`. Never more than `dauerMs`.
+    int wartezeit(int dauerMs, qint64 jetztMs);
+
+private:
+    Lauf::Stand m_lauf;
+    int m_tiefe = 0; // how many event-processing stretches are running, nested
+};
+
+} // namespace trabolin

@@ -1,0 +1,200 @@
+#include "sim/z21/Z21Dekodierer.h"
+
+#include <QtEndian>
+
+namespace trabolin::sim {
+
+namespace {
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString hex(quint8 byte)
+{
+    return hex(QByteArray(1, char(byte)));
+}
+
+quint8 xorUeber(const QByteArray &bytes)
+{
+    quint8 x = 0;
+    for (const char b : bytes)
+        x ^= quint8(b);
+    return x;
+}
+
+QByteArray datensatz(quint16 kopf, const QByteArray &daten)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian<quint16>(quint16(4 + daten.size()), bytes.data());
+    qToLittleEndian<quint16>(kopf, bytes.data() + 2);
+    return bytes + daten;
+}
+
+QByteArray xAntwort(QByteArray x)
+{
+    x.append(char(xorUeber(x)));
+    return datensatz(0x40, x);
+}
+
+QString anAus(bool an)
+{
+    return an ? QStringLiteral("an") : QStringLiteral("aus");
+}
+
+// The speed byte RV as the Z21 reads it in the given mode: direction in bit 7; in
+// 14 and 128 steps 0 stands, 1 is an emergency stop, 2 and up are steps 1 and up; in
+// 28 steps bit 4 is the lowest bit of the five, 0 and 1 stand, 2 and 3 are emergency stops.
+void liesFahrbyte(Z21Lok &lok, quint8 rv)
+{
+    lok.vorwaerts = rv & 0x80;
+    int wert = rv & 0x7F;
+    int nothaltAb = 1, erste = 2;
+    if (lok.stufen == 14) {
+        wert = rv & 0x0F;
+    } else if (lok.stufen == 28) {
+        wert = ((rv & 0x0F) << 1) | ((rv >> 4) & 1);
+        nothaltAb = 2;
+        erste = 4;
+    }
+    lok.nothalt = wert >= nothaltAb && wert < erste;
+    lok.fahrstufe = wert >= erste ? wert - erste + 1 : 0;
+}
+
+} // namespace
+
+Z21Ergebnis Z21Dekodierer::verarbeite(const QByteArray &datagramm, const QString &absender)
+{
+    Z21Ergebnis e;
+    m_clients.insert(absender, m_clients.value(absender, 0)); // whoever talks is a client
+    qsizetype stelle = 0;
+    while (stelle < datagramm.size()) {
+        const QByteArray rest = datagramm.mid(stelle);
+        const quint16 laenge = rest.size() >= 2 ? qFromLittleEndian<quint16>(rest.constData()) : 0;
+        if (rest.size() < 4 || laenge < 4 || laenge > rest.size()) {
+            e.zeilen << QStringLiteral("FEHLER: Länge %1 passt nicht, %2 Bytes übrig: %3")
+                            .arg(laenge).arg(rest.size()).arg(hex(rest));
+            break;
+        }
+        const QByteArray bytes = rest.left(laenge);
+        stelle += laenge;
+        e.zeilen << hex(bytes) + QStringLiteral("  ")
+                        + paket(qFromLittleEndian<quint16>(bytes.constData() + 2), bytes.mid(4), absender, e);
+    }
+    return e;
+}
+
+QString Z21Dekodierer::paket(quint16 kopf, const QByteArray &daten, const QString &absender, Z21Ergebnis &e)
+{
+    auto laengeFalsch = [&](const char *name) {
+        return QStringLiteral("FEHLER: Länge %1 falsch für %2").arg(daten.size() + 4).arg(QLatin1String(name));
+    };
+    switch (kopf) {
+    case 0x10: {
+        if (!daten.isEmpty())
+            return laengeFalsch("LAN_GET_SERIAL_NUMBER");
+        QByteArray nummer(4, '\0');
+        qToLittleEndian<quint32>(m_seriennummer, nummer.data());
+        e.antworten.append({absender, datensatz(0x10, nummer)});
+        return QStringLiteral("LAN_GET_SERIAL_NUMBER -> Seriennummer %1").arg(m_seriennummer);
+    }
+    case 0x30:
+        if (!daten.isEmpty())
+            return laengeFalsch("LAN_LOGOFF");
+        m_clients.remove(absender);
+        return QStringLiteral("LAN_LOGOFF -> %1 abgemeldet").arg(absender);
+    case 0x50: {
+        if (daten.size() != 4)
+            return laengeFalsch("LAN_SET_BROADCASTFLAGS");
+        const quint32 flags = qFromLittleEndian<quint32>(daten.constData());
+        m_clients[absender] = flags;
+        return QStringLiteral("LAN_SET_BROADCASTFLAGS ") + QString::number(flags, 16).toUpper().rightJustified(8, u'0');
+    }
+    case 0x40:
+        if (daten.size() < 2 || xorUeber(daten) != 0)
+            return QStringLiteral("FEHLER: Prüfbyte %1, richtig wäre %2")
+                .arg(hex(quint8(daten.isEmpty() ? 0 : daten.back())),
+                     hex(xorUeber(daten.chopped(daten.isEmpty() ? 0 : 1))));
+        return xBefehl(daten.chopped(1), absender, e);
+    default:
+        return QStringLiteral("unbekannter Befehl, keine Antwort");
+    }
+}
+
+QString Z21Dekodierer::xBefehl(const QByteArray &x, const QString &absender, Z21Ergebnis &e)
+{
+    const quint8 k = quint8(x[0]);
+    const quint8 k2 = x.size() > 1 ? quint8(x[1]) : 0;
+    if (k == 0x21 && x.size() == 2 && k2 == 0x24) {
+        e.antworten.append({absender, xAntwort(QByteArray("\x62\x22", 2) + char(m_gleisAn ? 0x00 : 0x02))});
+        return QStringLiteral("LAN_X_GET_STATUS -> Gleis ") + anAus(m_gleisAn);
+    }
+    if (k == 0x21 && x.size() == 2 && (k2 == 0x80 || k2 == 0x81)) {
+        m_gleisAn = k2 == 0x81;
+        anAlle(xAntwort(QByteArray("\x61", 1) + char(m_gleisAn ? 0x01 : 0x00)), absender, e);
+        return QStringLiteral("LAN_X_SET_TRACK_POWER_%1 -> Gleis %2")
+            .arg(m_gleisAn ? QStringLiteral("ON") : QStringLiteral("OFF"), anAus(m_gleisAn));
+    }
+    const bool fahren = k == 0xE4 && (k2 == 0x10 || k2 == 0x12 || k2 == 0x13);
+    const bool funktion = k == 0xE4 && k2 == 0xF8;
+    const bool gleis = k == 0x21 && (k2 == 0x24 || k2 == 0x80 || k2 == 0x81);
+    if ((fahren || funktion || gleis) && x.size() != (gleis ? 2 : 5))
+        return QStringLiteral("FEHLER: Länge %1 falsch für %2 %3").arg(x.size() + 5).arg(hex(k), hex(k2));
+    if (fahren || funktion) {
+        const int adresse = ((quint8(x[2]) & 0x3F) << 8) | quint8(x[3]);
+        Z21Lok &lok = m_loks[adresse];
+        lok.adresse = adresse;
+        const quint8 wert = quint8(x[4]);
+        if (fahren) {
+            lok.stufen = k2 == 0x10 ? 14 : k2 == 0x12 ? 28 : 128;
+            liesFahrbyte(lok, wert);
+            return QStringLiteral("LAN_X_SET_LOCO_DRIVE -> ") + zustand(lok);
+        }
+        const int nummer = wert & 0x3F;
+        const int art = wert >> 6; // 0 off, 1 on, 2 toggle
+        if (art == 3)
+            return QStringLiteral("FEHLER: Schaltart 3 in LAN_X_SET_LOCO_FUNCTION");
+        if (nummer <= 4)
+            lok.f[nummer] = art == 2 ? !lok.f[nummer] : art == 1;
+        return QStringLiteral("LAN_X_SET_LOCO_FUNCTION F%1 %2 -> ")
+                   .arg(nummer)
+                   .arg(art == 2 ? QStringLiteral("umschalten") : anAus(art == 1))
+               + zustand(lok);
+    }
+    e.antworten.append({absender, xAntwort(QByteArray("\x61\x82", 2))});
+    return QStringLiteral("unbekannter X-Befehl -> LAN_X_UNKNOWN_COMMAND");
+}
+
+void Z21Dekodierer::anAlle(const QByteArray &datagramm, const QString &absender, Z21Ergebnis &e) const
+{
+    // The sender hears the answer; every other client that asked for the general
+    // messages (flag 0x00000001) hears it as a broadcast.
+    e.antworten.append({absender, datagramm});
+    for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it)
+        if (it.key() != absender && (it.value() & 1))
+            e.antworten.append({it.key(), datagramm});
+}
+
+QString Z21Dekodierer::zustand(const Z21Lok &lok) const
+{
+    QString text = QStringLiteral("Lok %1: %2 Fahrstufen, %3, ")
+                       .arg(lok.adresse)
+                       .arg(lok.stufen)
+                       .arg(lok.vorwaerts ? QStringLiteral("vorwärts") : QStringLiteral("rückwärts"));
+    text += lok.nothalt ? QStringLiteral("Nothalt") : QStringLiteral("Fahrstufe %1").arg(lok.fahrstufe);
+    text += QStringLiteral(", Licht ") + anAus(lok.f[0]);
+    for (int i = 1; i <= 4; ++i)
+        text += QStringLiteral(", F%1 ").arg(i) + anAus(lok.f[i]);
+    return text;
+}
+
+std::optional<Z21Lok> Z21Dekodierer::lok(int adresse) const
+{
+    const auto it = m_loks.constFind(adresse);
+    if (it == m_loks.cend())
+        return std::nullopt;
+    return *it;
+}
+
+} // namespace trabolin::sim

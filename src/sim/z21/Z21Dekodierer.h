@@ -1,0 +1,63 @@
+#pragma once
+// The decoder of the Z21 simulator: datagrams in, printed lines and answers out, with
+// no I/O of its own. It reads the Z21 LAN protocol as a Z21 does (packets of DataLen,
+// header and data, several to a datagram; the XpressNet commands behind header 0x40
+// with their check byte), keeps the track power, the clients and every locomotive's
+// speed, direction and F0 to F4, and answers what a Z21 answers.
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace trabolin::sim {
+
+struct Z21Lok {
+    int adresse = 0;
+    int stufen = 128;     // 14, 28 or 128, as the last drive command gave it
+    bool vorwaerts = true;
+    int fahrstufe = 0;    // 0 = stands; counted in steps of the mode
+    bool nothalt = false;
+    bool f[5] = {};       // F0 (the light) to F4
+};
+
+// One datagram to send back, to the client named as the sender was named.
+struct Z21Antwort {
+    QString ziel;
+    QByteArray datagramm;
+};
+
+struct Z21Ergebnis {
+    QStringList zeilen; // one per packet: its bytes, what it is and the state after it
+    QList<Z21Antwort> antworten;
+};
+
+class Z21Dekodierer {
+public:
+    static constexpr quint32 standardSeriennummer = 123456;
+
+    explicit Z21Dekodierer(quint32 seriennummer = standardSeriennummer) : m_seriennummer(seriennummer) {}
+
+    // One datagram from the client `absender` (any name for it, such as "127.0.0.1:5000").
+    Z21Ergebnis verarbeite(const QByteArray &datagramm, const QString &absender);
+
+    std::optional<Z21Lok> lok(int adresse) const;
+    bool gleisAn() const { return m_gleisAn; }
+    // The clients that have talked to the Z21 and not logged off, with their flags.
+    const QMap<QString, quint32> &clients() const { return m_clients; }
+
+private:
+    QString paket(quint16 kopf, const QByteArray &daten, const QString &absender, Z21Ergebnis &e);
+    QString xBefehl(const QByteArray &x, const QString &absender, Z21Ergebnis &e);
+    QString zustand(const Z21Lok &lok) const;
+    void anAlle(const QByteArray &datagramm, const QString &absender, Z21Ergebnis &e) const;
+
+    quint32 m_seriennummer;
+    bool m_gleisAn = true;
+    QMap<QString, quint32> m_clients;
+    QMap<int, Z21Lok> m_loks;
+};
+
+} // namespace trabolin::sim

@@ -1,0 +1,72 @@
+#pragma once
+// The datagrams of the Z21 LAN protocol as Trabolin sends them, and the reading of
+// what a Z21 sends back. A Z21 packet is DataLen (2 bytes) + Header (2 bytes) + data,
+// both numbers little-endian, DataLen counting the whole packet. The XpressNet
+// commands travel behind the header 0x0040 with their own check byte at the end.
+#include <QByteArray>
+#include <QList>
+#include <QtGlobal>
+
+#include <optional>
+
+namespace trabolin {
+
+// The headers Trabolin uses.
+enum Z21Kopf : quint16 {
+    z21KopfSeriennummer = 0x0010,
+    z21KopfAbmelden = 0x0030,
+    z21KopfXBus = 0x0040,
+    z21KopfBroadcastflags = 0x0050,
+};
+
+// One packet: header and the data after it (for 0x0040 the XpressNet bytes with
+// their check byte).
+struct Z21Paket {
+    quint16 kopf = 0;
+    QByteArray daten;
+    bool operator==(const Z21Paket &) const = default;
+};
+
+// DataLen + header + data.
+QByteArray z21Datensatz(quint16 kopf, const QByteArray &daten = {});
+// An XpressNet command behind the header 0x0040, with its check byte (the
+// exclusive-or of the XpressNet bytes) appended.
+QByteArray z21XBefehl(const QByteArray &xBytes);
+
+// LAN_GET_SERIAL_NUMBER: 04 00 10 00.
+QByteArray z21SeriennummerAnfrage();
+// LAN_LOGOFF: 04 00 30 00.
+QByteArray z21Abmelden();
+// LAN_SET_BROADCASTFLAGS: 08 00 50 00 and the flags, little-endian.
+QByteArray z21Broadcastflags(quint32 flags);
+// LAN_X_GET_STATUS: 07 00 40 00 21 24 05.
+QByteArray z21StatusAnfrage();
+// Track power: "Power o&n" 07 00 40 00 21 81 A0, "Power of&f" 07 00 40 00 21 80 A1.
+QByteArray z21Gleisspannung(bool an);
+
+// The two address bytes of the locomotive commands: 1 to 127 as 00 A, 128 to 9999
+// as 0xC0 | A >> 8, A & 0xFF. Any other address has no coding.
+std::optional<std::pair<quint8, quint8>> z21Adressbytes(qint64 adresse);
+
+// The speed-step byte 0x10 | S of LAN_X_SET_LOCO_DRIVE: S = 0, 2, 3 for 14, 28 and
+// 128 steps. The Z21 knows no 27-step mode: nothing for 27 or any other number.
+std::optional<quint8> z21Stufenkennung(int fahrstufen);
+
+// LAN_X_SET_LOCO_DRIVE: 0A 00 40 00 E4 1S AH AL RV XOR, RV being the speed byte with
+// its direction bit 0x80 (forwards). Nothing without address coding or step mode.
+std::optional<QByteArray> z21Fahrbefehl(qint64 adresse, int fahrstufen, quint8 fahrbyte);
+// LAN_X_SET_LOCO_FUNCTION: 0A 00 40 00 E4 F8 AH AL TTNNNNNN XOR for function
+// `funktion` (0 is the light), TT = 01 on, 00 off.
+std::optional<QByteArray> z21Funktionsbefehl(qint64 adresse, int funktion, bool an);
+
+// Splits a received datagram into its packets. A packet whose DataLen is below 4
+// or runs past the end of the datagram ends the reading (what follows cannot be
+// found again); an XpressNet packet whose check byte does not fit is skipped.
+QList<Z21Paket> z21Pakete(const QByteArray &datagramm);
+
+// The serial number from LAN_GET_SERIAL_NUMBER's answer 08 00 10 00 + 4 bytes.
+std::optional<quint32> z21Seriennummer(const Z21Paket &paket);
+// The central state byte of LAN_X_STATUS_CHANGED (62 22 state).
+std::optional<quint8> z21Zentralenstatus(const Z21Paket &paket);
+
+} // namespace trabolin

@@ -1,0 +1,146 @@
+#include "stations/z21/Z21Treiber.h"
+
+#include "program/Zahlen.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/z21/Z21Befehle.h"
+
+namespace trabolin {
+
+Z21Treiber::Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_link(link)
+{
+}
+
+qint64 Z21Treiber::adresse() const
+{
+    return leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall);
+}
+
+std::optional<int> Z21Treiber::stufen(int fahrstufenIndex)
+{
+    switch (fahrstufenIndex) {
+    case -1:
+    case 0: return 14; // no entry: the 14 steps the port check selects, as on the Lenz
+    case 2: return 28;
+    case 3: return 128;
+    default: return std::nullopt;
+    }
+}
+
+bool Z21Treiber::sende(const QByteArray &datagramm)
+{
+    if (m_lauf.beendet())
+        return false; // the window closes: the stop has gone out and nothing may follow it
+    if (m_link.sende(datagramm))
+        return true;
+    if (nichtVerbunden)
+        nichtVerbunden();
+    return false;
+}
+
+bool Z21Treiber::modusGeht()
+{
+    if (m_stufen)
+        return true;
+    if (hinweis)
+        hinweis(QStringLiteral("Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"));
+    return false;
+}
+
+bool Z21Treiber::sendeFahrstufe(quint8 fahrbyte)
+{
+    const qint64 a = adresse();
+    const auto datagramm = z21Fahrbefehl(a, m_stufen.value_or(128), fahrbyte);
+    if (!datagramm)
+        return true; // an address without coding: nothing goes out, the line's pauses still run
+    if (!sende(*datagramm))
+        return false;
+    m_richtungFuer = a;
+    m_vorwaerts = fahrbyte & 0x80;
+    return true;
+}
+
+bool Z21Treiber::sendeFunktionen(const Programmzeile &zeile)
+{
+    for (int f = 0; f <= 4; ++f) {
+        const auto datagramm = z21Funktionsbefehl(adresse(), f, f == 0 ? zeile.licht : zeile.f[f - 1]);
+        if (!datagramm)
+            return true;
+        if (!sende(*datagramm))
+            return false;
+    }
+    return true;
+}
+
+std::optional<QByteArray> Z21Treiber::haltebefehl() const
+{
+    const qint64 a = adresse();
+    const bool vorwaerts = a == m_richtungFuer ? m_vorwaerts : true;
+    return z21Fahrbefehl(a, m_stufen.value_or(128), vorwaerts ? 0x80 : 0x00);
+}
+
+void Z21Treiber::power(int index)
+{
+    if (m_link.verbunden())
+        sende(z21Gleisspannung(index == 1));
+}
+
+void Z21Treiber::stoppeLok()
+{
+    // At once and straight to the link: the run is being left behind.
+    if (const auto datagramm = haltebefehl())
+        m_link.sende(*datagramm);
+}
+
+Antwortwertung Z21Treiber::bewerteAntwort(const QString &antwort) const
+{
+    return antwort.startsWith(QStringLiteral("Z21 verbunden")) ? Antwortwertung::ok : Antwortwertung::keine;
+}
+
+// ---------------------------------------------------------------- run and single line
+
+void Z21Treiber::beginnePass()
+{
+    m_stufen = stufen(m_fahrstufenIndex);
+}
+
+bool Z21Treiber::sendeFahrt(const Programmzeile &zeile)
+{
+    if (!modusGeht() || !sendeFahrstufe(lenzFahrbyte(alsInt16(zeile.fahrstufe), zeile.einheit)))
+        return false;
+    m_lauf.subWarten(m_lesart.pauseMs);
+    return sendeFunktionen(zeile);
+}
+
+bool Z21Treiber::sendePassende(const QString &)
+{
+    // The direction of the last line driven, not of a line skipped.
+    const auto halt = haltebefehl();
+    return modusGeht() && (!halt || sende(*halt));
+}
+
+bool Z21Treiber::sendeHalt()
+{
+    return sendePassende({});
+}
+
+bool Z21Treiber::sendeZeile()
+{
+    m_stufen = stufen(m_fahrstufenIndex);
+    if (!modusGeht())
+        return false;
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    if (!sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit)))
+        return false;
+    // As on the Lenz: the functions after two pauses.
+    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
+        m_lauf.subWarten(m_lesart.pauseMs);
+    if (!sendeFunktionen(z))
+        return false;
+    m_lauf.subWarten(z.warteMs);
+    const auto halt = haltebefehl();
+    return !halt || sende(*halt);
+}
+
+} // namespace trabolin

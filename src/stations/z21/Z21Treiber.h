@@ -1,0 +1,61 @@
+#pragma once
+// The driver for the Roco/Fleischmann Z21: a line goes out as the Lenz drives it
+// (speed and direction, a pause, F0 to F4), as Z21 LAN datagrams over UDP. Two things
+// differ on purpose. Every speed 0 (the halt after a stop, the end of a pass, the
+// stop on closing) keeps the direction of the last line driven at that address: on
+// DCC a change of direction also switches the locomotive's lights. And the Z21 has no
+// 27-step mode: with "27" chosen nothing goes out and the user is told why.
+#include "program/DccTreiber.h"
+#include "stations/z21/Z21Link.h"
+
+#include <optional>
+
+namespace trabolin {
+
+class Z21Treiber : public DccTreiber {
+public:
+    Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart);
+
+    bool sendeZeile() override;
+    // Nothing: the pass sends its halt at the next line, at once.
+    void stoppNachWarten() override {}
+    void power(int index) override;
+    void stoppeLok() override;
+    // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
+    void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
+    Antwortwertung bewerteAntwort(const QString &antwort) const override;
+
+    // The steps of the index chosen in "Fahrstufen": 14, 28 or 128; nothing for 27.
+    static std::optional<int> stufen(int fahrstufenIndex);
+
+protected:
+    // The speed-step mode is fixed for a pass.
+    void beginnePass() override;
+    // Speed and direction, a pause, F0 to F4.
+    bool sendeFahrt(const Programmzeile &zeile) override;
+    // Speed 0 in the direction of the last line driven.
+    bool sendePassende(const QString &einheit) override;
+    bool sendeHalt() override;
+
+private:
+    // Sends one datagram; false when it could not go out (closing, no link).
+    bool sende(const QByteArray &datagramm);
+    // False, and the user told once, when the mode is 27 steps.
+    bool modusGeht();
+    // The locomotive address as txtAdresse reads now.
+    qint64 adresse() const;
+    // Speed and direction for that address; an address outside 1 to 9999 sends
+    // nothing and counts as sent.
+    bool sendeFahrstufe(quint8 fahrbyte);
+    bool sendeFunktionen(const Programmzeile &zeile);
+    // Speed 0 in the direction last driven at the address.
+    std::optional<QByteArray> haltebefehl() const;
+
+    Z21Link &m_link;
+    int m_fahrstufenIndex = 0;
+    std::optional<int> m_stufen = 14; // the mode of the running pass or single line
+    qint64 m_richtungFuer = 0;        // the address the remembered direction belongs to
+    bool m_vorwaerts = true;
+};
+
+} // namespace trabolin

@@ -1,0 +1,129 @@
+#include "stations/z21/Z21Verbindung.h"
+
+#include "program/Verkehrsprotokoll.h"
+
+#include <QEventLoop>
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+
+namespace trabolin {
+
+Z21Verbindung::Z21Verbindung(QObject *parent) : Netzverbindung(parent), m_socket(new QUdpSocket(this))
+{
+    m_status.setInterval(statusAbstandMs);
+    connect(&m_status, &QTimer::timeout, this, [this] { sende(z21StatusAnfrage()); });
+    connect(m_socket, &QUdpSocket::readyRead, this, &Z21Verbindung::lies);
+}
+
+Z21Verbindung::~Z21Verbindung() = default;
+
+bool Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
+{
+    if (m_warten)
+        return false; // a connect is waiting already; this click changes nothing
+    if (m_verbunden)
+        schliesse();
+    m_socket->abort();
+    m_ziel.clear();
+    m_port = port;
+    m_seriennummer.reset();
+
+    QEventLoop schleife;
+    QTimer uhr;
+    uhr.setSingleShot(true);
+    connect(&uhr, &QTimer::timeout, &schleife, &QEventLoop::quit);
+    m_warten = &schleife;
+    uhr.start(wartezeit);
+
+    const QHostAddress adresse(host.trimmed());
+    if (!adresse.isNull()) {
+        zielGefunden(adresse);
+    } else {
+        // A name is looked up while the wait runs; a name that does not resolve
+        // fails as a Z21 that does not answer.
+        m_suche = QHostInfo::lookupHost(host.trimmed(), this, [this](const QHostInfo &info) {
+            m_suche = -1;
+            const QList<QHostAddress> adressen = info.addresses();
+            for (const QHostAddress &a : adressen)
+                if (a.protocol() == QAbstractSocket::IPv4Protocol)
+                    return zielGefunden(a);
+            if (!adressen.isEmpty())
+                zielGefunden(adressen.first());
+        });
+    }
+    schleife.exec();
+    m_warten = nullptr;
+    if (m_suche >= 0)
+        QHostInfo::abortHostLookup(m_suche);
+    m_suche = -1;
+
+    if (!m_seriennummer) {
+        m_socket->abort();
+        return false;
+    }
+    m_verbunden = true;
+    sende(z21Broadcastflags(broadcastflags));
+    sende(z21StatusAnfrage());
+    m_status.start();
+    emit antwort(QStringLiteral("Z21 verbunden, Seriennummer %1").arg(*m_seriennummer), 0);
+    return true;
+}
+
+void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
+{
+    if (!m_warten)
+        return;
+    m_ziel = adresse;
+    const bool v4 = adresse.protocol() == QAbstractSocket::IPv4Protocol;
+    if (!m_socket->bind(v4 ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(QHostAddress::AnyIPv6), 0))
+        return; // no socket to send from: the wait runs out as for a silent Z21
+    schreibe(z21SeriennummerAnfrage());
+}
+
+bool Z21Verbindung::sende(const QByteArray &datagramm)
+{
+    return m_verbunden && schreibe(datagramm);
+}
+
+bool Z21Verbindung::schreibe(const QByteArray &datagramm)
+{
+    Verkehrsprotokoll::z21Gesendet(datagramm);
+    return m_socket->writeDatagram(datagramm, m_ziel, m_port) == datagramm.size();
+}
+
+void Z21Verbindung::schliesse()
+{
+    m_status.stop();
+    if (m_warten)
+        m_warten->quit();
+    if (m_verbunden)
+        schreibe(z21Abmelden());
+    m_verbunden = false;
+    m_seriennummer.reset();
+    m_socket->abort();
+}
+
+void Z21Verbindung::lies()
+{
+    while (m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagramm = m_socket->receiveDatagram();
+        if (!datagramm.isValid())
+            break;
+        // Only the Z21 itself is listened to; whatever else reaches the port is dropped.
+        if (!datagramm.senderAddress().isEqual(m_ziel, QHostAddress::ConvertV4MappedToIPv4))
+            continue;
+        const QByteArray bytes = datagramm.data();
+        Verkehrsprotokoll::z21Empfangen(bytes);
+        for (const Z21Paket &p : z21Pakete(bytes)) {
+            if (m_warten && !m_seriennummer) {
+                m_seriennummer = z21Seriennummer(p);
+                if (m_seriennummer)
+                    m_warten->quit();
+            }
+            emit paket(p);
+        }
+    }
+}
+
+} // namespace trabolin

@@ -1,0 +1,79 @@
+#pragma once
+// The UDP link to a Z21. UDP knows no connection: the link counts as connected once
+// the Z21 has answered the request for its serial number, and the Z21 counts the PC
+// as one of its clients as long as it hears from it at least once a minute, so a
+// status request goes out regularly while connected. Every datagram in and out goes
+// to the traffic log; what the Z21 sends is split into its packets and handed on,
+// and nothing it sends (or fails to send) ever stops or blocks the program.
+//
+// The socket is bound but not connected to the Z21's address: on a connected UDP
+// socket an ICMP "port unreachable" from an earlier datagram makes the next send
+// fail, and that next datagram could be a stop.
+#include "program/Netzverbindung.h"
+#include "stations/z21/Z21Befehle.h"
+#include "stations/z21/Z21Link.h"
+
+#include <QHostAddress>
+#include <QTimer>
+
+#include <optional>
+
+class QEventLoop;
+class QUdpSocket;
+
+namespace trabolin {
+
+class Z21Verbindung : public Netzverbindung, public Z21Link {
+    Q_OBJECT
+public:
+    // The PC stays registered with the Z21 only if it is heard from at least once a
+    // minute; LAN_X_GET_STATUS goes out this often.
+    static constexpr int statusAbstandMs = 15000;
+    static_assert(statusAbstandMs <= 20000);
+    // How long the connect waits for the serial number (3 to 4 s, as for the ECoS).
+    static constexpr int wartezeitMs = 3500;
+    // LAN_SET_BROADCASTFLAGS: the general messages (track power, status).
+    static constexpr quint32 broadcastflags = 0x00000001;
+
+    explicit Z21Verbindung(QObject *parent = nullptr);
+    ~Z21Verbindung() override;
+
+    // Sends LAN_GET_SERIAL_NUMBER to `host` (a name or an address) and `port` and
+    // waits up to `wartezeit` ms for the answer, processing events meanwhile. With
+    // the answer the broadcast flags and a status request go out, the regular status
+    // request starts, and the reply "Z21 verbunden, Seriennummer <n>" is handed on.
+    // A link that was connected before is logged off first. Returns whether the Z21
+    // answered.
+    bool verbinde(const QString &host, quint16 port, int wartezeit = wartezeitMs) override;
+    // The serial number of the connected Z21.
+    std::optional<quint32> seriennummer() const { return m_seriennummer; }
+
+    bool verbunden() const override { return m_verbunden; }
+    bool sende(const QByteArray &datagramm) override;
+
+    // Logs off (LAN_LOGOFF) when connected and closes the socket.
+    void schliesse() override;
+
+    // The distance of the regular status requests; the tests shorten it.
+    void setzeStatusAbstand(int ms) { m_status.setInterval(ms); }
+
+signals:
+    // A well-formed packet from the Z21 (the serial number's answer included).
+    void paket(const trabolin::Z21Paket &paket);
+
+private:
+    void lies();
+    bool schreibe(const QByteArray &datagramm);
+    void zielGefunden(const QHostAddress &adresse);
+
+    QUdpSocket *m_socket;
+    QTimer m_status;
+    QHostAddress m_ziel;
+    quint16 m_port = 0;
+    bool m_verbunden = false;
+    std::optional<quint32> m_seriennummer;
+    QEventLoop *m_warten = nullptr; // the connect's wait, while it runs
+    int m_suche = -1;               // the host name's lookup, while it runs
+};
+
+} // namespace trabolin

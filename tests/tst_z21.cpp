@@ -1,0 +1,413 @@
+// The Z21: every datagram byte for byte, the reading of received datagrams, the
+// simulator's decoder, the driver's runs and single lines in virtual time, the UDP
+// link against the real simulator and against a Z21 that never answers, with the
+// traffic log, and the window driving the simulator.
+#include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
+#include "program/Verkehrsprotokoll.h"
+#include "sim/z21/Z21Dekodierer.h"
+#include "stations/lenz/LenzTreiber.h"
+#include "stations/z21/Z21Verbindung.h"
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace trabolin;
+using namespace trabolin::sim;
+using namespace trabolin::test;
+
+namespace {
+
+QString hex(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QByteArray bytes(const QString &hexText) { return QByteArray::fromHex(hexText.toLatin1()); }
+QByteArray oder(const std::optional<QByteArray> &b) { return b.value_or(QByteArray()); }
+
+QString alsText(const QList<Z21Paket> &pakete)
+{
+    QStringList teile;
+    for (const Z21Paket &p : pakete)
+        teile << QString::number(p.kopf, 16) + u':' + hex(p.daten);
+    return teile.join(u'|');
+}
+
+// "<time> E4 F8 <address> <byte> <check>" for F0 to F4 of one line, `an` giving
+// each function as "1" or "0".
+QStringList funktionen(const QString &zeit, const QString &adresse, const QString &an)
+{
+    QStringList zeilen;
+    for (int f = 0; f <= 4; ++f) {
+        const QByteArray x = bytes("E4 F8 " + adresse) + char((an[f] == u'1' ? 0x40 : 0) | f);
+        char pruef = 0;
+        for (const char b : x)
+            pruef ^= b;
+        zeilen << zeit + u' ' + hex(x + pruef);
+    }
+    return zeilen;
+}
+
+// A run or single line on the Z21; `erwartet` holds the XpressNet part of each datagram.
+struct Fahrt {
+    QString adresse = QStringLiteral("3");
+    int fahrstufen = 0; // the entry chosen in "Fahrstufen"
+    QStringList tabelle;
+    bool einzeln = false;
+    qint64 stoppBei = 0, schliessenBei = 0; // 0: never
+    QStringList erwartet, klaenge;
+    int hinweise = 0;
+};
+
+// The simulator as a child process on a free port.
+struct Simulator {
+    QProcess prozess;
+    quint16 port = 0;
+    QStringList zeilen; // its printed lines after the first, without the time
+
+    bool starte()
+    {
+        prozess.start(QStringLiteral(Z21_SIMULATOR), {QStringLiteral("--port"), QStringLiteral("0")});
+        if (!prozess.waitForStarted(5000) || !prozess.waitForReadyRead(5000))
+            return false;
+        port = quint16(QString::fromUtf8(prozess.readLine()).section(u':', -1).trimmed().toUInt());
+        return port != 0;
+    }
+    QStringList lies()
+    {
+        while (prozess.canReadLine())
+            zeilen << QString::fromUtf8(prozess.readLine()).trimmed().section(u' ', 1);
+        return zeilen;
+    }
+    int anzahl(const QString &teil) { return int(lies().filter(teil).size()); }
+    ~Simulator()
+    {
+        prozess.kill();
+        prozess.waitForFinished(2000);
+    }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fahrt)
+
+class TestZ21 : public QObject {
+    Q_OBJECT
+private slots:
+    void datagramme_data()
+    {
+        QTest::addColumn<QByteArray>("ist");
+        QTest::addColumn<QString>("soll"); // empty: nothing may go out
+        QTest::newRow("seriennummer") << z21SeriennummerAnfrage() << "04 00 10 00";
+        QTest::newRow("abmelden") << z21Abmelden() << "04 00 30 00";
+        QTest::newRow("broadcastflags") << z21Broadcastflags(0x12345601) << "08 00 50 00 01 56 34 12";
+        QTest::newRow("status") << z21StatusAnfrage() << "07 00 40 00 21 24 05";
+        QTest::newRow("power on") << z21Gleisspannung(true) << "07 00 40 00 21 81 A0";
+        QTest::newRow("power off") << z21Gleisspannung(false) << "07 00 40 00 21 80 A1";
+        const auto fahren = [](qint64 adresse, int stufen, int fahrstufe, const char *einheit) {
+            return oder(z21Fahrbefehl(adresse, stufen, lenzFahrbyte(fahrstufe, QString::fromLatin1(einheit))));
+        };
+        QTest::newRow("1234, 128, 63 vorwaerts") << fahren(1234, 128, 63, "S") << "0A 00 40 00 E4 13 C4 D2 C0 21";
+        QTest::newRow("14 stufen, rueckwaerts") << fahren(3, 14, 5, "s") << "0A 00 40 00 E4 10 00 03 06 F1";
+        QTest::newRow("28 stufen, halt vorwaerts") << fahren(3, 28, 0, "M") << "0A 00 40 00 E4 12 00 03 80 75";
+        QTest::newRow("27 stufen gibt es nicht") << fahren(3, 27, 5, "S") << "";
+        QTest::newRow("adresse 127 kurz") << fahren(127, 128, 0, "m") << "0A 00 40 00 E4 13 00 7F 00 88";
+        QTest::newRow("adresse 128 lang") << fahren(128, 128, 0, "m") << "0A 00 40 00 E4 13 C0 80 00 B7";
+        QTest::newRow("adresse 9999") << fahren(9999, 128, 0, "m") << "0A 00 40 00 E4 13 E7 0F 00 1F";
+        QTest::newRow("adresse 10000") << fahren(10000, 128, 0, "m") << "";
+        QTest::newRow("adresse 0") << fahren(0, 128, 0, "m") << "";
+        QTest::newRow("F0 an, adresse 3") << oder(z21Funktionsbefehl(3, 0, true)) << "0A 00 40 00 E4 F8 00 03 40 5F";
+        QTest::newRow("F4 aus, adresse 9999") << oder(z21Funktionsbefehl(9999, 4, false))
+                                              << "0A 00 40 00 E4 F8 E7 0F 04 F0";
+        QTest::newRow("F1 adresse 10000") << oder(z21Funktionsbefehl(10000, 1, true)) << "";
+    }
+    void datagramme()
+    {
+        QFETCH(QByteArray, ist);
+        QFETCH(QString, soll);
+        QCOMPARE(hex(ist), soll);
+    }
+
+    void empfangen_data()
+    {
+        QTest::addColumn<QString>("datagramm");
+        QTest::addColumn<QString>("pakete");
+        QTest::newRow("zwei in einem") << "08 00 10 00 40 E2 01 00 08 00 40 00 62 22 02 42"
+                                       << "10:40 E2 01 00|40:62 22 02 42";
+        QTest::newRow("falsches pruefbyte, das naechste zaehlt") << "07 00 40 00 61 01 61 07 00 40 00 61 00 61"
+                                                                 << "40:61 00 61";
+        QTest::newRow("laenge ueber das ende") << "08 00 10 00 40 E2 01" << "";
+        QTest::newRow("laenge unter 4 beendet") << "03 00 07 00 40 00 61 01 60" << "";
+        QTest::newRow("rest ohne kopf") << "07 00 40 00 61 01 60 07 00" << "40:61 01 60";
+        QTest::newRow("x ohne pruefbyte") << "05 00 40 00 61" << "";
+    }
+    void empfangen()
+    {
+        QFETCH(QString, datagramm);
+        QFETCH(QString, pakete);
+        const QList<Z21Paket> liste = z21Pakete(bytes(datagramm));
+        QCOMPARE(alsText(liste), pakete);
+        if (liste.size() == 2) {
+            QCOMPARE(z21Seriennummer(liste[0]), std::optional<quint32>(123456));
+            QCOMPARE(z21Zentralenstatus(liste[1]), std::optional<quint8>(2));
+            QVERIFY(!z21Seriennummer(liste[1]) && !z21Zentralenstatus(liste[0]));
+        }
+    }
+
+    // The simulator's decoder: datagrams from clients "A" and "B" ("A 04 00 10 00");
+    // the line printed for the last packet and the answers to the last datagram.
+    void simulator_data()
+    {
+        QTest::addColumn<QStringList>("eingaben");
+        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QStringList>("antworten");
+        QTest::newRow("seriennummer") << QStringList{"A 04 00 10 00"}
+                                      << "04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456"
+                                      << QStringList{"A 08 00 10 00 40 E2 01 00"};
+        const QString lok = QStringLiteral("Licht aus, F1 aus, F2 aus, F3 aus, F4 aus");
+        QTest::newRow("128 stufen") << QStringList{"A " + hex(oder(z21Fahrbefehl(1234, 128, 0xC0)))}
+                                    << "0A 00 40 00 E4 13 C4 D2 C0 21  LAN_X_SET_LOCO_DRIVE -> Lok 1234: 128 "
+                                       "Fahrstufen, vorwärts, Fahrstufe 63, " + lok
+                                    << QStringList{};
+        QTest::newRow("28 stufen lesen das fuenfte bit")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 1B EE"}
+            << "0A 00 40 00 E4 12 00 03 1B EE  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, rückwärts, "
+               "Fahrstufe 20, " + lok << QStringList{};
+        QTest::newRow("14 stufen, nothalt") << QStringList{"A 0A 00 40 00 E4 10 00 03 81 76"}
+                                            << "0A 00 40 00 E4 10 00 03 81 76  LAN_X_SET_LOCO_DRIVE -> Lok 3: "
+                                               "14 Fahrstufen, vorwärts, Nothalt, " + lok << QStringList{};
+        QTest::newRow("F0 an, F2 umschalten")
+            << QStringList{"A 0A 00 40 00 E4 F8 00 03 40 5F", "A 0A 00 40 00 E4 F8 00 03 82 9D"}
+            << "0A 00 40 00 E4 F8 00 03 82 9D  LAN_X_SET_LOCO_FUNCTION F2 umschalten -> Lok 3: 128 Fahrstufen, "
+               "vorwärts, Fahrstufe 0, Licht an, F1 aus, F2 an, F3 aus, F4 aus" << QStringList{};
+        QTest::newRow("status bei gleis aus")
+            << QStringList{"A 07 00 40 00 21 80 A1", "A 07 00 40 00 21 24 05"}
+            << "07 00 40 00 21 24 05  LAN_X_GET_STATUS -> Gleis aus" << QStringList{"A 08 00 40 00 62 22 02 42"};
+        QTest::newRow("gleis aus: absender und wer flag 1 hat")
+            << QStringList{"B 08 00 50 00 01 00 00 00", "C 04 00 10 00", "A 07 00 40 00 21 80 A1"}
+            << "07 00 40 00 21 80 A1  LAN_X_SET_TRACK_POWER_OFF -> Gleis aus"
+            << QStringList{"A 07 00 40 00 61 00 61", "B 07 00 40 00 61 00 61"};
+        QTest::newRow("abgemeldet hoert nichts mehr")
+            << QStringList{"B 08 00 50 00 01 00 00 00", "B 04 00 30 00", "A 07 00 40 00 21 81 A0"}
+            << "07 00 40 00 21 81 A0  LAN_X_SET_TRACK_POWER_ON -> Gleis an" << QStringList{"A 07 00 40 00 61 01 60"};
+        QTest::newRow("falsches pruefbyte") << QStringList{"A 07 00 40 00 21 81 A1"}
+                                            << "07 00 40 00 21 81 A1  FEHLER: Prüfbyte A1, richtig wäre A0"
+                                            << QStringList{};
+        QTest::newRow("laenge ueber das ende") << QStringList{"A 07 00 10 00 21 24 05 0A 00 40 00 E4 13"}
+                                               << "FEHLER: Länge 10 passt nicht, 6 Bytes übrig: 0A 00 40 00 E4 13"
+                                               << QStringList{};
+        QTest::newRow("falsche laenge fuer den befehl") << QStringList{"A 09 00 40 00 E4 13 00 03 F4"}
+                                                        << "09 00 40 00 E4 13 00 03 F4  FEHLER: Länge 9 falsch "
+                                                           "für E4 13" << QStringList{};
+        QTest::newRow("unbekannter x-befehl") << QStringList{"A 06 00 40 00 F1 F1"}
+                                              << "06 00 40 00 F1 F1  unbekannter X-Befehl -> LAN_X_UNKNOWN_COMMAND"
+                                              << QStringList{"A 07 00 40 00 61 82 E3"};
+    }
+    void simulator()
+    {
+        QFETCH(QStringList, eingaben);
+        QFETCH(QString, zeile);
+        QFETCH(QStringList, antworten);
+        Z21Dekodierer z21;
+        Z21Ergebnis e;
+        for (const QString &eingabe : eingaben)
+            e = z21.verarbeite(bytes(eingabe.mid(2)), eingabe.left(1));
+        QCOMPARE(e.zeilen.last(), zeile);
+        QStringList gesendet;
+        for (const Z21Antwort &a : e.antworten)
+            gesendet << a.ziel + u' ' + hex(a.datagramm);
+        QCOMPARE(gesendet, antworten);
+    }
+
+    void fahrt_data()
+    {
+        QTest::addColumn<Fahrt>("fahrt");
+        const QStringList ende(2, QStringLiteral("2100 Signal.wav"));
+        QTest::newRow("128, ein stopp haelt vorwaerts") << Fahrt{.adresse = "1234", .fahrstufen = 3,
+            .tabelle = {"60,S,63,X", "60,S,5"}, .stoppBei = 3000,
+            .erwartet = QStringList{"0 E4 13 C4 D2 C0 21"} + funktionen("100", "C4 D2", "10000")
+                        + QStringList{"3000 E4 13 C4 D2 80 61"}, .klaenge = {"3000 Signal.wav"}};
+        // The pass ends in the direction of the line driven, not of the skipped one.
+        QTest::newRow("28, passende wie die letzte gefahrene zeile") << Fahrt{.fahrstufen = 2,
+            .tabelle = {"2,S,5", "0,s,9"}, .erwartet = QStringList{"0 E4 12 00 03 86 73"}
+            + funktionen("100", "00 03", "00000") + QStringList{"2100 E4 12 00 03 80 75"}, .klaenge = ende};
+        QTest::newRow("schliessen vor den funktionen: halt vorwaerts, dann nichts") << Fahrt{.fahrstufen = 3,
+            .tabelle = {"60,S,5"}, .schliessenBei = 50, .erwartet = {"0 E4 13 00 03 86 72", "50 E4 13 00 03 80 74"}};
+        QTest::newRow("adresse 10000: nur die pausen") << Fahrt{.adresse = "10000", .tabelle = {"2,s,5"},
+                                                                .klaenge = ende};
+        QTest::newRow("27: nichts, ein hinweis") << Fahrt{.fahrstufen = 1, .tabelle = {"2,s,5"}, .hinweise = 1};
+        QTest::newRow("27, einzelne zeile") << Fahrt{.fahrstufen = 1, .tabelle = {"2,s,5"}, .einzeln = true,
+                                                     .hinweise = 1};
+        QTest::newRow("einzelne zeile") << Fahrt{.tabelle = {"5,S,10,X,,, ,X"}, .einzeln = true,
+            .erwartet = QStringList{"0 E4 10 00 03 8B 7C"} + funktionen("200", "00 03", "10011")
+                        + QStringList{"5200 E4 10 00 03 80 77"},
+            .klaenge = {"5200 ring.wav", "6200 ring.wav", "7200 ring.wav"}};
+    }
+    void fahrt()
+    {
+        QFETCH(Fahrt, fahrt);
+        Aufbau a;
+        a.feld.option = zentralenoption(QStringLiteral("Z21"));
+        a.feld.adresse = fahrt.adresse;
+        a.feld.mitSignal = true;
+        a.z21.setzeFahrstufen(fahrt.fahrstufen);
+        int hinweise = 0;
+        a.z21.hinweis = [&](const QString &text) {
+            QCOMPARE(text, QStringLiteral("Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"));
+            ++hinweise;
+        };
+        a.zeilen(fahrt.tabelle);
+        if (fahrt.stoppBei > 0)
+            a.zeit.bei(fahrt.stoppBei, [&] { a.ablauf.stoppKlick(); });
+        if (fahrt.schliessenBei > 0)
+            a.zeit.bei(fahrt.schliessenBei, [&] { a.ablauf.beenden(); });
+        fahrt.einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
+        QCOMPARE(a.z21link.gesendet.replaceInStrings(QStringLiteral(" 0A 00 40 00 "), QStringLiteral(" ")),
+                 fahrt.erwartet);
+        QCOMPARE(a.klaenge(), fahrt.klaenge);
+        QCOMPARE(hinweise, fahrt.hinweise);
+    }
+
+    // Over real UDP: the serial number, the flags and status after it, the regular
+    // status request, a command and the answer it brings, a second connect by name
+    // that logs off first, and the logoff at the end; every datagram in the log.
+    void mitSimulator()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte());
+        QTemporaryDir verzeichnis;
+        const QString logPfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+        Verkehrsprotokoll log;
+        QVERIFY(log.oeffne(logPfad));
+
+        Z21Verbindung z21;
+        QSignalSpy pakete(&z21, &Z21Verbindung::paket);
+        z21.setzeStatusAbstand(100);
+        QSignalSpy antworten(&z21, &Z21Verbindung::antwort);
+        QVERIFY(z21.verbinde(QStringLiteral("127.0.0.1"), sim.port));
+        QVERIFY(z21.verbunden());
+        QCOMPARE(antworten.value(0).value(0).toString(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
+        QTRY_VERIFY(sim.anzahl(QStringLiteral("LAN_X_GET_STATUS")) >= 3);
+        QCOMPARE(sim.lies().mid(0, 2), (QStringList{"04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456",
+                                                    "08 00 50 00 01 00 00 00  LAN_SET_BROADCASTFLAGS 00000001"}));
+        QVERIFY(z21.sende(z21Gleisspannung(false)));
+        QTRY_VERIFY(std::any_of(pakete.cbegin(), pakete.cend(), [](const QList<QVariant> &p) {
+            return p.at(0).value<Z21Paket>().daten == bytes("61 00 61");
+        }));
+
+        QVERIFY(z21.verbinde(QStringLiteral("localhost"), sim.port));
+        QCOMPARE(z21.seriennummer(), std::optional<quint32>(123456));
+        QCOMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
+        z21.schliesse();
+        QVERIFY(!z21.verbunden());
+        QVERIFY(!z21.sende(z21Gleisspannung(true)));
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 2);
+        QCOMPARE(sim.lies().last().left(11), QStringLiteral("04 00 30 00"));
+
+        QFile datei(logPfad);
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        const QStringList eintraege = QString::fromUtf8(datei.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        const auto eintrag = [&](int i) { return eintraege.at(i).section(u' ', 1); };
+        QCOMPARE(eintrag(1), QStringLiteral("Z21 > 04 00 10 00"));
+        QCOMPARE(eintrag(2), QStringLiteral("Z21 < 08 00 10 00 40 E2 01 00"));
+        QCOMPARE(eintrag(int(eintraege.size()) - 1), QStringLiteral("Z21 > 04 00 30 00"));
+    }
+
+    // A Z21 that stays silent, that is not there, or whose name does not resolve:
+    // the connect gives up after its wait, the window's events run meanwhile, and
+    // nothing goes out afterwards.
+    void ohneAntwort_data()
+    {
+        QTest::addColumn<QString>("ziel");
+        QTest::newRow("stumm") << "stumm";
+        QTest::newRow("niemand lauscht") << "127.0.0.1";
+        QTest::newRow("name unbekannt") << "z21.invalid";
+    }
+    void ohneAntwort()
+    {
+        QFETCH(QString, ziel);
+        QUdpSocket stumm;
+        QVERIFY(stumm.bind(QHostAddress::LocalHost, 0));
+        quint16 port = stumm.localPort();
+        if (ziel != u"stumm") {
+            stumm.close(); // the port is free now: a datagram to it comes back refused
+        }
+        Z21Verbindung z21;
+        z21.setzeStatusAbstand(20);
+        bool ereignis = false;
+        QTimer::singleShot(50, [&] { ereignis = true; });
+        QElapsedTimer uhr;
+        uhr.start();
+        QVERIFY(!z21.verbinde(ziel == u"stumm" ? QStringLiteral("127.0.0.1") : ziel, port, 300));
+        QVERIFY(uhr.elapsed() >= 250); // it waited; Qt lets a timer end up to 5 % early
+        QVERIFY(ereignis);
+        QVERIFY(!z21.verbunden());
+        QVERIFY(!z21.sende(z21Gleisspannung(false)));
+        QTest::qWait(100);
+        if (ziel == u"stumm") {
+            QVERIFY(stumm.hasPendingDatagrams());
+            QCOMPARE(hex(stumm.receiveDatagram().data()), QStringLiteral("04 00 10 00"));
+            QVERIFY(!stumm.hasPendingDatagrams());
+        }
+    }
+
+    // The window: the option with its captions, the port remembered per station, the
+    // connection to the simulator with the green reply, the refused 27 steps, a line
+    // driven, and closing with the settings after line 56 and the logoff last.
+    void fenster()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte());
+        Fensteranlage a;
+        a.starte();
+        a.meldungen.clear();
+        frmTrabolin &f = *a.f;
+        const int z21 = zentralenoption(QStringLiteral("Z21"));
+        QCOMPARE(f.optZentrale[z21]->text(), QStringLiteral("Z&21"));
+        f.optZentrale[z21]->click();
+        QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text(), f.Zentrale}),
+                 (QStringList{"PC mit Z21 verbinden", "letzte Antwort der Z21", "21105", "Z21"}));
+        QVERIFY(f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && f.btnEcos->isEnabled());
+        f.txtLocalPort->setText(QString::number(sim.port));
+        f.optZentrale[2]->click();
+        QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text()}),
+                 (QStringList{"PC mit Ecos verbinden", "letzte Antwort der Ecos", ""}));
+        f.optZentrale[z21]->click();
+        f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        f.btnEcos->click();
+        QCOMPARE(f.txtRX->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
+        QCOMPARE(f.txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
+        QCOMPARE(a.knoepfe(), QStringLiteral("an"));
+        QVERIFY(!f.btnListe->isEnabled() && !f.btnLok->isEnabled());
+
+        f.txtAdresse->setText(QStringLiteral("1234"));
+        fuelleZeile(f.tabelle(), 1, QStringLiteral("60,S,63,X"));
+        f.lstFS->setCurrentIndex(1);
+        f.btnStart->click();
+        QCOMPARE(a.meldungen, QStringList{" Z21...|Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"});
+        // Closing during the line: speed 0 forwards, then the logoff.
+        f.lstFS->setCurrentIndex(3);
+        a.antwort = true;
+        QTimer::singleShot(500, &f, [&] { f.close(); });
+        f.btnStart->click();
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
+        const QStringList zeilen = sim.lies();
+        QCOMPARE(zeilen.filter(QStringLiteral("Lok 1234")).size(), 7);
+        QVERIFY(zeilen.last().contains(QStringLiteral("LAN_LOGOFF")));
+        QVERIFY(zeilen.at(zeilen.size() - 2).endsWith(
+            QStringLiteral("LAN_X_SET_LOCO_DRIVE -> Lok 1234: 128 Fahrstufen, vorwärts, Fahrstufe 0, Licht an, "
+                           "F1 aus, F2 aus, F3 aus, F4 aus")));
+        QFile ini(a.datei(QStringLiteral("Trabolin.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QList<QByteArray> datei = ini.readAll().split('\n');
+        QCOMPARE(datei.value(46), "Z21\r");
+        QCOMPARE(datei.mid(datei.indexOf("[Z21 LocalPort]\r") - 1, 6),
+                 (QList<QByteArray>{"\r", "[Z21 LocalPort]\r", QByteArray::number(sim.port) + '\r', "\r",
+                                    "[Z21 IP-Adresse]\r", "127.0.0.1\r"}));
+    }
+};
+
+QTEST_MAIN(TestZ21)
+#include "tst_z21.moc"
