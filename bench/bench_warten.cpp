@@ -290,7 +290,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
 // ------------------------------------------------------------ (e) press on the window to a Z21 datagram
 
 // A Z21 on 127.0.0.1 in its own thread: it answers the request for the serial number
-// and stamps every datagram as it arrives.
+// and for the status, and stamps every datagram as it arrives.
 class Z21Gegenstelle {
 public:
     Z21Gegenstelle()
@@ -334,6 +334,14 @@ public:
     }
     quint16 port = 0;
 
+    // A datagram to the program, as the Z21's broadcasts go (to where it last heard from).
+    void sendeAnProgramm(const QByteArray &datagramm)
+    {
+        std::lock_guard sperre(m_mutex);
+        ::sendto(m_fd, datagramm.constData(), size_t(datagramm.size()), 0,
+                 reinterpret_cast<const sockaddr *>(&m_programm), sizeof m_programm);
+    }
+
 private:
     void lies()
     {
@@ -349,9 +357,17 @@ private:
             if (n <= 0)
                 continue;
             const QByteArray bytes(puffer, n);
+            {
+                std::lock_guard sperre(m_mutex);
+                m_programm = von;
+            }
             if (bytes == QByteArray("\x04\x00\x10\x00", 4)) {
                 static const char antwort[] = {8, 0, 0x10, 0, 0x40, char(0xE2), 1, 0};
                 ::sendto(m_fd, antwort, sizeof antwort, 0, reinterpret_cast<sockaddr *>(&von), laenge);
+            }
+            if (bytes == QByteArray::fromHex("07004000212405")) { // the status: track power on
+                static const char status[] = {8, 0, 0x40, 0, 0x62, 0x22, 0, 0x40};
+                ::sendto(m_fd, status, sizeof status, 0, reinterpret_cast<sockaddr *>(&von), laenge);
             }
             std::lock_guard sperre(m_mutex);
             m_empfangen.emplace_back(jetzt, bytes);
@@ -364,6 +380,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_da;
     std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
+    sockaddr_in m_programm{};
     std::thread m_faden;
 };
 
@@ -448,10 +465,12 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         {QStringLiteral("Ecos"), {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
                                   "set(1000,speed[0])"}},
         {QStringLiteral("DCC-EX"), {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"}},
+        {QStringLiteral("Z21"), {QByteArray::fromHex("07004000610869"), QByteArray::fromHex("07004000610160"),
+                                 QByteArray::fromHex("0A004000E410001800EC")}},
     };
     const Station station = stationen.value(code);
     const int option = zentralenoption(code);
-    const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX";
+    const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX", z21 = code == u"Z21";
     QTemporaryDir verzeichnis;
     QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
     frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
@@ -463,7 +482,17 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     int fd = pty.master;
     int lauscher = -1;
     std::unique_ptr<Empfaenger> tcpEmpfaenger;
-    if (ecos) { // a peer on a local TCP port
+    std::unique_ptr<Z21Gegenstelle> z21Gegenstelle;
+    if (z21) { // a peer on a local UDP port, answering the serial number
+        z21Gegenstelle = std::make_unique<Z21Gegenstelle>();
+        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        fenster.txtLocalPort->setText(QString::number(z21Gegenstelle->port));
+        fenster.btnEcos_Click();
+        if (!fenster.TCP->verbunden()) {
+            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
+            return;
+        }
+    } else if (ecos) { // a peer on a local TCP port
         lauscher = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in adresse{};
         adresse.sin_family = AF_INET;
@@ -487,9 +516,12 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         fenster.btnParameterSetzen->click();
     }
     Empfaenger &empfaenger = tcpEmpfaenger ? *tcpEmpfaenger : ptyEmpfaenger;
-    const auto schreibe = [fd](const QByteArray &b) {
+    const auto schreibe = [&](const QByteArray &b) {
+        if (z21Gegenstelle)
+            return z21Gegenstelle->sendeAnProgramm(b);
         [[maybe_unused]] auto n = ::write(fd, b.constData(), size_t(b.size()));
     };
+    const auto leeren = [&] { z21Gegenstelle ? z21Gegenstelle->leeren() : empfaenger.leeren(); };
     if (dccex) { // the station answers the program's "<s>"
         schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
         if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000))
@@ -507,14 +539,15 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         fenster.tabelle().setzeAktuelleZeile(1);
         Uhr::time_point meldung{};
         QTimer::singleShot(meldungNach(zufall), Qt::PreciseTimer, &fenster, [&] {
-            empfaenger.leeren(); // the line's own commands have gone out by now
+            leeren(); // the line's own commands have gone out by now
             meldung = Uhr::now();
             schreibe(station.aus);
         });
         fenster.btnStart_Click();
         Uhr::time_point ankunft{};
-        QByteArray bytes;
-        if (!empfaenger.warteAuf(size_t(station.stopp.size()), ankunft, bytes) || bytes != station.stopp)
+        QByteArray bytes = station.stopp;
+        if (z21Gegenstelle ? !z21Gegenstelle->warteAuf(station.stopp, ankunft)
+                           : !empfaenger.warteAuf(size_t(station.stopp.size()), ankunft, bytes) || bytes != station.stopp)
             ++fehler;
         else
             latenz.push_back(msZwischen(meldung, ankunft));
@@ -586,5 +619,6 @@ int main(int argc, char **argv)
     meldungBisStopp("Lenz, 61 00 61", QStringLiteral("Lenz"), pty, empfaenger, stopps);
     meldungBisStopp("Ecos, status[STOP]", QStringLiteral("Ecos"), pty, empfaenger, stopps);
     meldungBisStopp("DCC-EX, <p0>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps);
+    meldungBisStopp("Z21, 61 08 Kurzschluss", QStringLiteral("Z21"), pty, empfaenger, stopps);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "helfer/Fensteranlage.h"
 #include "stations/Zentralenregister.h"
 #include "stations/ecos/EcosVerbindung.h"
+#include "stations/z21/Z21Verbindung.h"
 
 using namespace trabolin;
 using namespace trabolin::test;
@@ -15,9 +16,9 @@ using namespace trabolin::test;
 namespace {
 
 struct Fall {
-    QString station;         // "ecos", "lenz", "dccex"
+    QString station;         // "ecos", "z21", "lenz", "dccex"
     QStringList simOptionen; // besides the port or link
-    QString aktion;          // typed on the simulator's terminal at 800 ms; "power": "Power of&f"
+    QString aktion;          // typed on the simulator's terminal at 500 ms; "power": "Power of&f"
     qint64 stoppBei = 0;     // "St&op" pressed then; 0: never
     QString meldung;         // "<title>|<text>", empty for none
     QString anzeige;         // the indicator after the run
@@ -38,24 +39,30 @@ struct Anlage : Fensteranlage {
     }
     bool bereite(const Fall &fall)
     {
-        const bool ecos = fall.station == u"ecos";
-        sim.start(QString::fromUtf8(ecos ? TRABOLIN_ECOS_SIM : SIMULATOR_PROGRAMM),
-                  (ecos ? QStringList{"--port", "0"}
-                        : QStringList{"--station", fall.station, "--link", datei("COM7")})
+        const bool ecos = fall.station == u"ecos", z21 = fall.station == u"z21";
+        sim.start(QString::fromUtf8(ecos ? TRABOLIN_ECOS_SIM : z21 ? Z21_SIMULATOR : SIMULATOR_PROGRAMM),
+                  (ecos || z21 ? QStringList{"--port", "0"}
+                               : QStringList{"--station", fall.station, "--link", datei("COM7")})
                       + fall.simOptionen);
         if (!sim.waitForReadyRead(5000))
             return false;
         const QString erste = QString::fromUtf8(sim.readLine());
         starte();
         meldungen.clear();
-        if (ecos) {
-            f->optZentrale[2]->click();
-            static_cast<EcosVerbindung *>(f->TCP)->wache().setzeZeiten(400, 300);
+        if (ecos || z21) {
+            f->optZentrale[zentralenoption(ecos ? QStringLiteral("Ecos") : QStringLiteral("Z21"))]->click();
+            if (ecos) {
+                static_cast<EcosVerbindung *>(f->TCP)->wache().setzeZeiten(400, 300);
+            } else {
+                static_cast<Z21Verbindung *>(f->TCP)->setzeStatusAbstand(400);
+                static_cast<Z21Verbindung *>(f->TCP)->setzeStatusFrist(300);
+            }
             f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
             f->txtLocalPort->setText(erste.section(u':', -1).trimmed());
             f->btnEcos->click();
-            f->txtAdresse->setText(QStringLiteral("1000"));
-            f->btnLok->click();
+            f->txtAdresse->setText(ecos ? QStringLiteral("1000") : QStringLiteral("24"));
+            if (ecos)
+                f->btnLok->click();
         } else {
             f->optZentrale[zentralenoption(fall.station == u"lenz" ? QStringLiteral("Lenz") : QStringLiteral("DCC-EX"))]->click();
             f->chkUSB->setChecked(fall.simOptionen.contains(QStringLiteral("--usb")));
@@ -92,27 +99,36 @@ private slots:
         const QString nothalt = QStringLiteral(
             " Nothalt...|Die Zentrale hat alle Loks angehalten (Nothalt). Das Fahrprogramm wurde angehalten.");
         const QString verloren = QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !");
+        const QString kurzschluss = QStringLiteral(" Gleisspannung...|Die Gleisspannung wurde abgeschaltet "
+                                                   "(Kurzschluss). Das Fahrprogramm wurde angehalten.");
         QTest::newRow("ecos stopp-taste") << Fall{"ecos", {}, "aus", 0, spannung, "Gleis: aus", true};
         // The ECoS and the LZ100 tell no short circuit apart: they switch the track off.
-        QTest::newRow("ecos kurzschluss nach 1,5 s")
-            << Fall{"ecos", {"--kurzschluss-nach", "1.5"}, {}, 0, spannung, "Gleis: aus", true};
+        QTest::newRow("ecos kurzschluss nach 1 s")
+            << Fall{"ecos", {"--kurzschluss-nach", "1"}, {}, 0, spannung, "Gleis: aus", true};
         QTest::newRow("ecos stumm") << Fall{"ecos", {}, "stumm", 0, verloren, "Verbindung verloren", false};
         QTest::newRow("ecos getrennt") << Fall{"ecos", {}, "trennen", 0, verloren, "Verbindung verloren", false};
         QTest::newRow("ecos eigenes power off") << Fall{"ecos", {}, "power", 0, {}, "Gleis: aus", true};
-        QTest::newRow("ecos flut, dann st&op") << Fall{"ecos", {}, "flut", 1500, {}, "Gleis: an", true};
+        QTest::newRow("ecos flut, dann st&op") << Fall{"ecos", {}, "flut", 1000, {}, "Gleis: an", true};
+        // The Z21 tells the short circuit and the emergency stop apart.
+        QTest::newRow("z21 kurzschluss") << Fall{"z21", {}, "kurzschluss", 0, kurzschluss, "Kurzschluss", true};
+        QTest::newRow("z21 nothalt nach 1 s") << Fall{"z21", {"--nothalt-nach", "1"}, {}, 0, nothalt, "Nothalt", true};
+        QTest::newRow("z21 stumm") << Fall{"z21", {}, "stumm", 0, " Z21...|Die Verbindung zur Z21 ist abgebrochen !",
+                                           "Verbindung verloren", false};
+        QTest::newRow("z21 eigenes power off") << Fall{"z21", {}, "power", 0, {}, "Gleis: aus", true};
+        QTest::newRow("z21 flut, dann st&op") << Fall{"z21", {}, "flut", 1000, {}, "Gleis: an", true};
         QTest::newRow("lenz stopp-taste") << Fall{"lenz", {}, "aus", 0, spannung, "Gleis: aus", true};
-        QTest::newRow("lenz usb, kurzschluss nach 1,5 s")
-            << Fall{"lenz", {"--usb", "--kurzschluss-nach", "1.5"}, {}, 0, spannung, "Gleis: aus", true};
+        QTest::newRow("lenz usb, kurzschluss nach 1 s")
+            << Fall{"lenz", {"--usb", "--kurzschluss-nach", "1"}, {}, 0, spannung, "Gleis: aus", true};
         QTest::newRow("lenz nothalt") << Fall{"lenz", {}, "nothalt", 0, nothalt, "Nothalt", true};
         QTest::newRow("lenz eigenes power off") << Fall{"lenz", {}, "power", 0, {}, "Gleis: aus", true};
-        QTest::newRow("lenz flut, dann st&op") << Fall{"lenz", {}, "flut", 1500, {}, "unbekannt", true};
+        QTest::newRow("lenz flut, dann st&op") << Fall{"lenz", {}, "flut", 1000, {}, "unbekannt", true};
         QTest::newRow("dccex kurzschluss") << Fall{"dccex", {"--boot", "100"}, "kurzschluss", 0, spannung, "Gleis: aus", true};
         QTest::newRow("dccex getrennt") << Fall{"dccex", {"--boot", "100"}, "trennen", 0,
             " zentrale Fehlerbehandlung...|Fehler 8010:  <Die serielle Schnittstelle 7 ist nicht mehr erreichbar "
             "(Adapter entfernt?)> aufgetreten      ",
             "Verbindung verloren", false};
         QTest::newRow("dccex eigenes power off") << Fall{"dccex", {"--boot", "100"}, "power", 0, {}, "Gleis: aus", true};
-        QTest::newRow("dccex flut, dann st&op") << Fall{"dccex", {"--boot", "100"}, "flut", 1500, {}, "Gleis: an", true};
+        QTest::newRow("dccex flut, dann st&op") << Fall{"dccex", {"--boot", "100"}, "flut", 1000, {}, "Gleis: an", true};
     }
     void anlage()
     {
@@ -121,7 +137,7 @@ private slots:
         QVERIFY(a.bereite(fall));
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,S,40"));
         a.f->tabelle().setzeAktuelleZeile(1);
-        QTimer::singleShot(800, [&] {
+        QTimer::singleShot(500, [&] {
             if (fall.aktion == u"power")
                 a.f->btnPower[0]->click();
             else if (!fall.aktion.isEmpty())
@@ -138,12 +154,13 @@ private slots:
         QCOMPARE(a.meldungen.join(u'\n'), fall.meldung);
 
         QTest::qWait(300);
-        const QRegularExpression stopp(QStringLiteral(".*(set\\(1000,speed\\[0\\]\\) -> 1000 speed=0|Lok 24: Fahrstufe 0 ).*"));
+        const QRegularExpression stopp(QStringLiteral(
+            ".*(set\\(1000,speed\\[0\\]\\) -> 1000 speed=0|Lok 24: (\\d+ Fahrstufen, \\S+, )?Fahrstufe 0\\b).*"));
         const qsizetype bisher = a.lies().size();
         QCOMPARE(a.zeilen.indexOf(stopp) >= 0, fall.stoppAngekommen);
         // The events are the program's own business: the reply field shows the replies.
         QVERIFY(!a.f->txtRX->toPlainText().contains(QLatin1String("EVENT")));
-        if (fall.anzeige != u"Gleis: aus" && fall.anzeige != u"Nothalt")
+        if (!sperrtFahrt(a.f->ablauf().gleiszustand()) || fall.anzeige == u"Verbindung verloren")
             return;
         // Power back: the indicator follows, and nothing goes to the locomotive.
         a.sim.write("an\n");

@@ -1,17 +1,16 @@
 // What the layout tells the program: the Lenz broadcast frames (check byte, USB
 // prefixes, garbage, pieces, floods), the ECoS events and status replies taken out of
-// the replies, the indicator, the ECoS simulator acting as the layout over TCP, and
-// in virtual time, per station, a run that the layout ends and a start it refuses.
+// the replies, the Z21's broadcasts and central state, the indicator, and in virtual
+// time, per station, a run that the layout ends and a start it refuses.
 #include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
 #include "program/Gleiszustand.h"
 #include "stations/ecos/EcosMeldungsleser.h"
 #include "stations/lenz/LenzMeldungsleser.h"
+#include "stations/z21/Z21Befehle.h"
 #include "window/Gleisanzeige.h"
 
 #include <QAccessible>
-#include <QProcess>
-#include <QTcpSocket>
 #include <QtTest>
 
 using namespace trabolin;
@@ -109,6 +108,29 @@ private slots:
         z += leser.schliesseAb(); // the flood ends in garbage
         QCOMPARE(z.size(), 2 * 20);
         QCOMPARE(texte(z.mid(0, 2)), QStringLiteral("Gleis: aus|Gleis: an"));
+    }
+
+    // Packets as the Z21 sends them (several may share a datagram).
+    void z21_data()
+    {
+        QTest::addColumn<QString>("datagramm");
+        QTest::addColumn<QString>("zustaende");
+        QTest::newRow("status an") << "08 00 40 00 62 22 00 40" << "Gleis: an";
+        QTest::newRow("status aus") << "08 00 40 00 62 22 02 42" << "Gleis: aus";
+        QTest::newRow("status kurzschluss vor aus") << "08 00 40 00 62 22 06 46" << "Kurzschluss";
+        QTest::newRow("status nothalt") << "08 00 40 00 62 22 01 41" << "Nothalt";
+        QTest::newRow("status programmieren") << "08 00 40 00 62 22 20 60" << "Gleis: aus";
+        QTest::newRow("rundrufe kurzschluss, nothalt") << "07 00 40 00 61 08 69 07 00 40 00 81 00 81" << "Kurzschluss|Nothalt";
+        QTest::newRow("falsches pruefbyte, seriennummer") << "07 00 40 00 61 00 60 08 00 10 00 01 02 03 04" << "";
+    }
+    void z21()
+    {
+        QFETCH(QString, datagramm);
+        QList<Gleiszustand> z;
+        for (const Z21Paket &p : z21Pakete(QByteArray::fromHex(datagramm.toLatin1())))
+            if (const auto g = z21Gleiszustand(p))
+                z << *g;
+        QTEST(texte(z), "zustaende");
     }
 
     void ecos_data()
@@ -287,75 +309,6 @@ private slots:
         QCOMPARE(a.palette().color(QPalette::Window), grund.isValid() ? grund : fenster);
         QCOMPARE(a.minimumSizeHint().width(), breite);
         QCOMPARE(sperrtFahrt(zustand), sperrt);
-    }
-
-    // The simulator as the layout, over real TCP: "> text" goes to it as a command,
-    // "! text" is typed on its terminal. The client asks to be told and asks for the
-    // state, as the program does; at the end it asks once more.
-    void ecosSimulator_data()
-    {
-        QTest::addColumn<QStringList>("optionen");
-        QTest::addColumn<QStringList>("schritte");
-        QTest::addColumn<QString>("zustaende");
-        QTest::addColumn<bool>("antwortet");
-        QTest::addColumn<bool>("verbunden");
-        QTest::newRow("kurzschluss nach 0,3 s") << QStringList{"--kurzschluss-nach", "0.3"} << QStringList{}
-                                                << "Gleis: an|Gleis: aus" << true << true;
-        QTest::newRow("stopp- und go-taste") << QStringList{} << QStringList{"! aus", "! an"}
-                                             << "Gleis: an|Gleis: aus|Gleis: an" << true << true;
-        QTest::newRow("power vom pc") << QStringList{} << QStringList{"> set(1,stop)", "> set(1,go)"}
-                                      << "Gleis: an|Gleis: aus|Gleis: an" << true << true;
-        QTest::newRow("stumm") << QStringList{} << QStringList{"! stumm"} << "Gleis: an" << false << true;
-        QTest::newRow("stumm nach 0,2 s") << QStringList{"--stumm-nach", "0.2"} << QStringList{} << "Gleis: an"
-                                          << false << true;
-        QTest::newRow("trennen") << QStringList{} << QStringList{"! trennen"} << "Gleis: an" << false << false;
-    }
-    void ecosSimulator()
-    {
-        QFETCH(QStringList, optionen);
-        QFETCH(QStringList, schritte);
-        QFETCH(QString, zustaende);
-        QFETCH(bool, antwortet);
-        QFETCH(bool, verbunden);
-        QProcess sim;
-        sim.start(QStringLiteral(TRABOLIN_ECOS_SIM), QStringList{"--port", "0"} + optionen);
-        QVERIFY(sim.waitForReadyRead(5000));
-        const quint16 port = quint16(QString::fromUtf8(sim.readLine()).section(u':', -1).trimmed().toUInt());
-        QTcpSocket ecos;
-        ecos.connectToHost(QStringLiteral("127.0.0.1"), port);
-        QVERIFY(ecos.waitForConnected(3000));
-        EcosMeldungsleser leser;
-        QList<Gleiszustand> z;
-        bool statusAntwort = false;
-        connect(&ecos, &QTcpSocket::readyRead, this, [&] {
-            const EcosMeldungen m = leser.lies(QString::fromLatin1(ecos.readAll()));
-            z += m.gleis;
-            statusAntwort = statusAntwort || m.statusAntwort;
-        });
-        ecos.write(ecosStatusBeobachten().toLatin1());
-        QTest::qWait(50);
-        ecos.write(ecosStatusAbfrage().toLatin1());
-        QTRY_VERIFY(statusAntwort);
-        for (const QString &schritt : schritte) {
-            QTest::qWait(200);
-            if (schritt.startsWith(u'>'))
-                ecos.write(schritt.mid(2).toLatin1());
-            else
-                sim.write(schritt.mid(2).toUtf8() + '\n');
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(texte(z), zustaende, 3000);
-        QTest::qWait(300);
-        QCOMPARE(texte(z), zustaende); // and nothing more
-        statusAntwort = false;
-        ecos.write(ecosStatusAbfrage().toLatin1());
-        if (antwortet)
-            QTRY_VERIFY(statusAntwort);
-        else
-            QTest::qWait(500);
-        QCOMPARE(statusAntwort, antwortet);
-        QCOMPARE(ecos.state() == QAbstractSocket::ConnectedState, verbunden);
-        sim.kill();
-        sim.waitForFinished(2000);
     }
 };
 

@@ -94,7 +94,10 @@ std::vector<Zentralenzeile> baueRegister()
     z21.lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
     z21.verbindung = [](QObject *eltern, SerielleSchnittstelle &) { return new Z21Verbindung(eltern); };
     z21.treiber = [](const Zentralenanschluss &a) {
-        return std::make_unique<Z21Treiber>(a.lauf, *static_cast<Z21Verbindung *>(a.netz), a.lesart);
+        // The link reads the Z21's broadcasts; it reports the track state itself.
+        auto *link = static_cast<Z21Verbindung *>(a.netz);
+        link->setzeGleismelder(&a.melder);
+        return std::make_unique<Z21Treiber>(a.lauf, *link, a.lesart);
     };
     r.push_back(z21);
 

@@ -127,11 +127,12 @@ QString Z21Dekodierer::xBefehl(const QByteArray &x, const QString &absender, Z21
     const quint8 k = quint8(x[0]);
     const quint8 k2 = x.size() > 1 ? quint8(x[1]) : 0;
     if (k == 0x21 && x.size() == 2 && k2 == 0x24) {
-        e.antworten.append({absender, xAntwort(QByteArray("\x62\x22", 2) + char(m_gleisAn ? 0x00 : 0x02))});
+        e.antworten.append({absender, xAntwort(QByteArray("\x62\x22", 2) + char(zentralenstatus()))});
         return QStringLiteral("LAN_X_GET_STATUS -> Gleis ") + anAus(m_gleisAn);
     }
     if (k == 0x21 && x.size() == 2 && (k2 == 0x80 || k2 == 0x81)) {
         m_gleisAn = k2 == 0x81;
+        m_kurzschluss = m_nothalt = false;
         anAlle(xAntwort(QByteArray("\x61", 1) + char(m_gleisAn ? 0x01 : 0x00)), absender, e);
         return QStringLiteral("LAN_X_SET_TRACK_POWER_%1 -> Gleis %2")
             .arg(m_gleisAn ? QStringLiteral("ON") : QStringLiteral("OFF"), anAus(m_gleisAn));
@@ -166,11 +167,50 @@ QString Z21Dekodierer::xBefehl(const QByteArray &x, const QString &absender, Z21
     return QStringLiteral("unbekannter X-Befehl -> LAN_X_UNKNOWN_COMMAND");
 }
 
+quint8 Z21Dekodierer::zentralenstatus() const
+{
+    return quint8((m_nothalt ? 0x01 : 0) | (m_gleisAn ? 0 : 0x02) | (m_kurzschluss ? 0x04 : 0));
+}
+
+Z21Ergebnis Z21Dekodierer::anlage(const QString &aktion)
+{
+    Z21Ergebnis e;
+    QByteArray x;
+    if (aktion == u"aus" || aktion == u"an") {
+        m_gleisAn = aktion == u"an";
+        m_kurzschluss = m_nothalt = false;
+        x = m_gleisAn ? QByteArray("\x61\x01", 2) : QByteArray("\x61\x00", 2);
+    } else if (aktion == u"kurzschluss") {
+        m_gleisAn = false;
+        m_kurzschluss = true;
+        x = QByteArray("\x61\x08", 2);
+    } else if (aktion == u"nothalt") {
+        m_nothalt = true;
+        x = QByteArray("\x81\x00", 2);
+    } else if (aktion == u"flut") {
+        // Broadcasts of the state as it is, and datagrams a Z21 never sends.
+        const QByteArray gleich = xAntwort(QByteArray("\x62\x22", 2) + char(zentralenstatus()));
+        const QByteArray falsch = QByteArray::fromHex("07004000610161") + QByteArray::fromHex("FFFF00");
+        for (int i = 0; i < 2000; ++i)
+            anAlle(i % 2 ? gleich : falsch, QString(), e);
+        e.zeilen << QStringLiteral("Anlage: Flut von 2000 Datagrammen, die nichts ändern");
+        return e;
+    } else {
+        e.zeilen << QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, nothalt, flut, stumm, antworten)").arg(aktion);
+        return e;
+    }
+    anAlle(xAntwort(x), QString(), e);
+    e.zeilen << QStringLiteral("Anlage: %1 -> Rundruf %2, Gleis %3")
+                    .arg(aktion, hex(xAntwort(x)), anAus(m_gleisAn));
+    return e;
+}
+
 void Z21Dekodierer::anAlle(const QByteArray &datagramm, const QString &absender, Z21Ergebnis &e) const
 {
     // The sender hears the answer; every other client that asked for the general
-    // messages (flag 0x00000001) hears it as a broadcast.
-    e.antworten.append({absender, datagramm});
+    // messages (flag 0x00000001) hears it as a broadcast. The layout is no sender.
+    if (!absender.isEmpty())
+        e.antworten.append({absender, datagramm});
     for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it)
         if (it.key() != absender && (it.value() & 1))
             e.antworten.append({it.key(), datagramm});

@@ -43,6 +43,12 @@ public:
     // One datagram from the client `absender` (any name for it, such as "127.0.0.1:5000").
     Z21Ergebnis verarbeite(const QByteArray &datagramm, const QString &absender);
 
+    // The layout around the Z21: "aus" and "an" (its power switched by hand),
+    // "kurzschluss" (it switches the track off), "nothalt" (every locomotive stops),
+    // "flut" (a flood of broadcasts and bad datagrams that change nothing). Each is
+    // broadcast to the clients that asked for the general messages.
+    Z21Ergebnis anlage(const QString &aktion);
+
     std::optional<Z21Lok> lok(int adresse) const;
     bool gleisAn() const { return m_gleisAn; }
     // The clients that have talked to the Z21 and not logged off, with their flags.
@@ -53,9 +59,14 @@ private:
     QString xBefehl(const QByteArray &x, const QString &absender, Z21Ergebnis &e);
     QString zustand(const Z21Lok &lok) const;
     void anAlle(const QByteArray &datagramm, const QString &absender, Z21Ergebnis &e) const;
+    // The central state of LAN_X_STATUS_CHANGED: 0x01 emergency stop, 0x02 track power
+    // off, 0x04 short circuit.
+    quint8 zentralenstatus() const;
 
     quint32 m_seriennummer;
     bool m_gleisAn = true;
+    bool m_kurzschluss = false;
+    bool m_nothalt = false;
     QMap<QString, quint32> m_clients;
     QMap<int, Z21Lok> m_loks;
 };

@@ -2,16 +2,22 @@
 // trying Trabolin without a layout and for the tests. It answers the Z21 LAN
 // protocol over UDP as far as Trabolin uses it and prints every packet it receives
 // with the time, its bytes, what it is and the state it leaves behind, one line each.
+// It also acts as the layout around the Z21: commands typed on its terminal (or
+// options that act some seconds after the first datagram) switch the track off,
+// short-circuit it, stop every locomotive, flood the clients or make it fall silent.
 #include "sim/z21/Z21Dekodierer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
 #include <QNetworkDatagram>
+#include <QSocketNotifier>
 #include <QTime>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace trabolin::sim;
 
@@ -27,6 +33,16 @@ int main(int argc, char **argv)
                                         QStringLiteral("UDP-Port (Standard 21105; 0: ein freier Port)."),
                                         QStringLiteral("N"), QStringLiteral("21105"));
     parser.addOption(portOption);
+    // Layout actions some seconds after the first datagram, as typed on the terminal.
+    const QStringList zeitAktionen{QStringLiteral("aus"), QStringLiteral("kurzschluss"), QStringLiteral("nothalt"),
+                                   QStringLiteral("stumm")};
+    QList<QCommandLineOption> zeitOptionen;
+    for (const QString &aktion : zeitAktionen) {
+        zeitOptionen.append(QCommandLineOption(
+            aktion + QStringLiteral("-nach"),
+            QStringLiteral("Anlage: \"%1\" S Sekunden nach dem ersten Datagramm.").arg(aktion), QStringLiteral("S")));
+        parser.addOption(zeitOptionen.last());
+    }
     parser.process(app);
 
     bool ok = false;
@@ -34,6 +50,12 @@ int main(int argc, char **argv)
     if (!ok || port > 65535) {
         std::fprintf(stderr, "trabolin-z21-sim: ungültiger Port: %s\n", qPrintable(parser.value(portOption)));
         return 2;
+    }
+    for (const QCommandLineOption &o : zeitOptionen) {
+        if (parser.isSet(o) && (parser.value(o).toDouble(&ok), !ok || parser.value(o).toDouble() < 0)) {
+            std::fprintf(stderr, "trabolin-z21-sim: ungültige Sekunden: %s\n", qPrintable(parser.value(o)));
+            return 2;
+        }
     }
     QUdpSocket socket;
     if (!socket.bind(QHostAddress::LocalHost, quint16(port))) {
@@ -45,22 +67,61 @@ int main(int argc, char **argv)
 
     Z21Dekodierer z21;
     QHash<QString, QPair<QHostAddress, quint16>> clients; // the decoder's names for the clients
+    bool stumm = false; // the Z21 has fallen silent: it hears and answers nothing
+    const auto gibAus = [&](const Z21Ergebnis &e) {
+        const QString zeit = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+        for (const QString &zeile : e.zeilen)
+            std::printf("%s %s\n", qPrintable(zeit), qPrintable(zeile));
+        std::fflush(stdout); // read live by users and tests
+        for (const Z21Antwort &a : e.antworten) {
+            const auto ziel = clients.value(a.ziel);
+            socket.writeDatagram(a.datagramm, ziel.first, ziel.second);
+        }
+    };
+    const auto anlage = [&](const QString &aktion) {
+        if (aktion == u"stumm" || aktion == u"antworten") {
+            stumm = aktion == u"stumm";
+            gibAus({{stumm ? QStringLiteral("Anlage: stumm, keine Antworten mehr") : QStringLiteral("Anlage: antwortet wieder")}, {}});
+        } else if (!stumm) {
+            gibAus(z21.anlage(aktion));
+        }
+    };
+    bool erstes = true;
     QObject::connect(&socket, &QUdpSocket::readyRead, [&] {
         while (socket.hasPendingDatagrams()) {
             const QNetworkDatagram d = socket.receiveDatagram();
             if (!d.isValid())
                 break;
+            if (std::exchange(erstes, false))
+                for (qsizetype i = 0; i < zeitAktionen.size(); ++i)
+                    if (parser.isSet(zeitOptionen[i]))
+                        QTimer::singleShot(qRound(parser.value(zeitOptionen[i]).toDouble() * 1000), &socket,
+                                           [&anlage, a = zeitAktionen[i]] { anlage(a); });
+            if (stumm) {
+                gibAus({{QStringLiteral("stumm: %1 -> keine Antwort").arg(QString::fromLatin1(d.data().toHex(' ').toUpper()))}, {}});
+                continue;
+            }
             const QString name = QStringLiteral("%1:%2").arg(d.senderAddress().toString()).arg(d.senderPort());
             clients.insert(name, {d.senderAddress(), quint16(d.senderPort())});
-            const Z21Ergebnis e = z21.verarbeite(d.data(), name);
-            const QString zeit = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
-            for (const QString &zeile : e.zeilen)
-                std::printf("%s %s\n", qPrintable(zeit), qPrintable(zeile));
-            std::fflush(stdout); // read live by users and tests
-            for (const Z21Antwort &a : e.antworten) {
-                const auto ziel = clients.value(a.ziel);
-                socket.writeDatagram(a.datagramm, ziel.first, ziel.second);
-            }
+            gibAus(z21.verarbeite(d.data(), name));
+        }
+    });
+    // The layout's actions typed on the terminal, one per line.
+    QSocketNotifier terminal(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray eingabe;
+    QObject::connect(&terminal, &QSocketNotifier::activated, [&] {
+        char puffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, puffer, sizeof puffer);
+        if (n <= 0) { // no terminal, or it has closed: nothing more will come
+            terminal.setEnabled(false);
+            return;
+        }
+        eingabe.append(puffer, n);
+        for (qsizetype ende; (ende = eingabe.indexOf('\n')) >= 0;) {
+            const QString zeile = QString::fromUtf8(eingabe.left(ende)).trimmed();
+            eingabe.remove(0, ende + 1);
+            if (!zeile.isEmpty())
+                anlage(zeile);
         }
     });
     return app.exec();

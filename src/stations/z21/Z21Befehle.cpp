@@ -1,5 +1,6 @@
 #include "stations/z21/Z21Befehle.h"
 
+#include "stations/lenz/LenzMeldungsleser.h"
 #include "stations/lenz/XpressNet.h"
 
 #include <QtEndian>
@@ -123,6 +124,24 @@ std::optional<quint8> z21Zentralenstatus(const Z21Paket &paket)
         || paket.daten[1] != 0x22)
         return std::nullopt;
     return quint8(paket.daten[2]);
+}
+
+std::optional<Gleiszustand> z21Gleiszustand(const Z21Paket &paket)
+{
+    if (const auto status = z21Zentralenstatus(paket)) {
+        if (*status & 0x04)
+            return Gleiszustand::kurzschluss;
+        if (*status & 0x02)
+            return Gleiszustand::aus;
+        if (*status & 0x01)
+            return Gleiszustand::nothalt;
+        if (*status & 0x20)
+            return Gleiszustand::programmiermodus;
+        return Gleiszustand::an;
+    }
+    if (paket.kopf != z21KopfXBus)
+        return std::nullopt;
+    return xpressNetGleiszustand(paket.daten);
 }
 
 } // namespace trabolin

@@ -3,6 +3,8 @@
 // what a Z21 sends back. A Z21 packet is DataLen (2 bytes) + Header (2 bytes) + data,
 // both numbers little-endian, DataLen counting the whole packet. The XpressNet
 // commands travel behind the header 0x0040 with their own check byte at the end.
+#include "program/Gleiszustand.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QtGlobal>
@@ -68,5 +70,12 @@ QList<Z21Paket> z21Pakete(const QByteArray &datagramm);
 std::optional<quint32> z21Seriennummer(const Z21Paket &paket);
 // The central state byte of LAN_X_STATUS_CHANGED (62 22 state).
 std::optional<quint8> z21Zentralenstatus(const Z21Paket &paket);
+
+// The layout's state a packet reports: the broadcasts track power off (61 00), on
+// (61 01), programming mode (61 02), short circuit (61 08) and emergency stop (81 00),
+// and the central state of LAN_X_STATUS_CHANGED (0x04 short circuit, 0x02 track power
+// off, 0x01 emergency stop, 0x20 programming mode, none of them: on). Nothing for any
+// other packet.
+std::optional<Gleiszustand> z21Gleiszustand(const Z21Paket &paket);
 
 } // namespace trabolin

@@ -12,7 +12,19 @@ namespace trabolin {
 Z21Verbindung::Z21Verbindung(QObject *parent) : Netzverbindung(parent), m_socket(new QUdpSocket(this))
 {
     m_status.setInterval(statusAbstandMs);
-    connect(&m_status, &QTimer::timeout, this, [this] { sende(z21StatusAnfrage()); });
+    connect(&m_status, &QTimer::timeout, this, &Z21Verbindung::frageStatus);
+    m_frist.setSingleShot(true);
+    m_frist.setInterval(statusFristMs);
+    connect(&m_frist, &QTimer::timeout, this, [this] {
+        // No answer: the Z21 is gone (switched off, the network down). Nothing
+        // reconnects by itself; the user connects again.
+        m_status.stop();
+        m_verbunden = false;
+        m_seriennummer.reset();
+        if (m_melder)
+            m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
+        emit verloren();
+    });
     connect(m_socket, &QUdpSocket::readyRead, this, &Z21Verbindung::lies);
 }
 
@@ -64,7 +76,7 @@ bool Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
     }
     m_verbunden = true;
     sende(z21Broadcastflags(broadcastflags));
-    sende(z21StatusAnfrage());
+    frageStatus();
     m_status.start();
     emit antwort(QStringLiteral("Z21 verbunden, Seriennummer %1").arg(*m_seriennummer), 0);
     return true;
@@ -81,6 +93,13 @@ void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
     schreibe(z21SeriennummerAnfrage());
 }
 
+void Z21Verbindung::frageStatus()
+{
+    // An answer still outstanding keeps its own deadline.
+    if (sende(z21StatusAnfrage()) && !m_frist.isActive())
+        m_frist.start();
+}
+
 bool Z21Verbindung::sende(const QByteArray &datagramm)
 {
     return m_verbunden && schreibe(datagramm);
@@ -95,6 +114,7 @@ bool Z21Verbindung::schreibe(const QByteArray &datagramm)
 void Z21Verbindung::schliesse()
 {
     m_status.stop();
+    m_frist.stop();
     if (m_warten)
         m_warten->quit();
     if (m_verbunden)
@@ -121,6 +141,10 @@ void Z21Verbindung::lies()
                 if (m_seriennummer)
                     m_warten->quit();
             }
+            if (z21Zentralenstatus(p))
+                m_frist.stop();
+            if (const auto z = z21Gleiszustand(p); z && m_melder && m_verbunden)
+                m_melder->meldeGleiszustand(*z);
             emit paket(p);
         }
     }

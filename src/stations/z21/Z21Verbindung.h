@@ -2,7 +2,8 @@
 // The UDP link to a Z21. UDP knows no connection: the link counts as connected once
 // the Z21 has answered the request for its serial number, and the Z21 counts the PC
 // as one of its clients as long as it hears from it at least once a minute, so a
-// status request goes out regularly while connected. Every datagram in and out goes
+// status request goes out regularly while connected; a Z21 that leaves one without an
+// answer for 3 s counts as lost. The track state the Z21 reports goes to the run logic. Every datagram in and out goes
 // to the traffic log; what the Z21 sends is split into its packets and handed on,
 // and nothing it sends (or fails to send) ever stops or blocks the program.
 //
@@ -56,6 +57,12 @@ public:
 
     // The distance of the regular status requests; the tests shorten it.
     void setzeStatusAbstand(int ms) { m_status.setInterval(ms); }
+    // A status request left without an answer this long: the Z21 counts as lost.
+    static constexpr int statusFristMs = 3000;
+    void setzeStatusFrist(int ms) { m_frist.setInterval(ms); }
+
+    // Where the track state the Z21 reports goes, and "Verbindung verloren".
+    void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
 
 signals:
     // A well-formed packet from the Z21 (the serial number's answer included).
@@ -63,11 +70,15 @@ signals:
 
 private:
     void lies();
+    // LAN_X_GET_STATUS, with the deadline for its answer.
+    void frageStatus();
     bool schreibe(const QByteArray &datagramm);
     void zielGefunden(const QHostAddress &adresse);
 
     QUdpSocket *m_socket;
     QTimer m_status;
+    QTimer m_frist;
+    Gleismelder *m_melder = nullptr;
     QHostAddress m_ziel;
     quint16 m_port = 0;
     bool m_verbunden = false;
