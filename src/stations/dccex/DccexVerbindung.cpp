@@ -1,9 +1,9 @@
 #include "stations/dccex/DccexVerbindung.h"
 
+#include "program/TcpAufbau.h"
 #include "program/Verkehrsprotokoll.h"
 #include "serial/V24.h"
 
-#include <QEventLoop>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -68,16 +68,7 @@ bool DccexVerbindung::verbinde(const QString &host, quint16 port, int wartezeitM
     m_socket->abort();
     m_zerleger.leere();
 
-    QEventLoop schleife;
-    QTimer uhr;
-    uhr.setSingleShot(true);
-    connect(&uhr, &QTimer::timeout, &schleife, &QEventLoop::quit);
-    connect(m_socket, &QTcpSocket::connected, &schleife, &QEventLoop::quit);
-    uhr.start(wartezeitMs);
-    m_socket->connectToHost(host, port);
-    // A refused or unreachable host does not end the wait early, as for the ECoS.
-    if (m_socket->state() != QAbstractSocket::ConnectedState)
-        schleife.exec();
+    verbindeTcp(*m_socket, host, port, wartezeitMs);
     if (!verbunden())
         m_socket->abort();
     return verbunden();
@@ -91,13 +82,7 @@ bool DccexVerbindung::verbunden() const
 void DccexVerbindung::schliesse()
 {
     m_warVerbunden = false;
-    if (m_socket->state() == QAbstractSocket::UnconnectedState)
-        return;
-    m_socket->flush();
-    m_socket->disconnectFromHost();
-    if (m_socket->state() != QAbstractSocket::UnconnectedState)
-        m_socket->waitForDisconnected(500);
-    m_socket->abort();
+    schliesseTcp(*m_socket);
 }
 
 bool DccexVerbindung::warteAufZentrale()

@@ -1,8 +1,8 @@
 #include "stations/ecos/EcosVerbindung.h"
 
+#include "program/TcpAufbau.h"
 #include "program/Verkehrsprotokoll.h"
 
-#include <QEventLoop>
 #include <QStringDecoder>
 #include <QTcpSocket>
 
@@ -66,17 +66,7 @@ bool EcosVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs
     m_ende.clear();
     m_ausgelassen = 0;
 
-    QEventLoop schleife;
-    QTimer uhr;
-    uhr.setSingleShot(true);
-    connect(&uhr, &QTimer::timeout, &schleife, &QEventLoop::quit);
-    connect(m_socket, &QTcpSocket::connected, &schleife, &QEventLoop::quit);
-    uhr.start(wartezeitMs);
-    m_socket->connectToHost(host, port);
-    // A refused or unreachable host does not end the wait: the outcome is known
-    // when the time is up, as for a host that does not answer at all.
-    if (m_socket->state() != QAbstractSocket::ConnectedState)
-        schleife.exec();
+    verbindeTcp(*m_socket, host, port, wartezeitMs);
     if (!verbunden())
         m_socket->abort();
     return verbunden();
@@ -103,13 +93,7 @@ void EcosVerbindung::schliesse()
     m_warVerbunden = false;
     m_wache->beende(false);
     m_ruhe.stop();
-    if (m_socket->state() == QAbstractSocket::UnconnectedState)
-        return;
-    m_socket->flush();
-    m_socket->disconnectFromHost();
-    if (m_socket->state() != QAbstractSocket::UnconnectedState)
-        m_socket->waitForDisconnected(500);
-    m_socket->abort();
+    schliesseTcp(*m_socket);
 }
 
 void EcosVerbindung::lies()
