@@ -263,6 +263,23 @@ private slots:
             "2300 E4 20 C1 2C 00 29", "4300 E4 10 C1 2C 00 19", "4300 E4 10 C1 2C 06 1F", "4400 E4 20 C1 2C 00 29",
             "4500 E4 10 C1 2C 00 19", "0 set(300,dir[1])", "100 set(300," + ohneFu, "200 set(300,speed[5])",
             "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500);
+        // The Z21 and DCC-EX stops keep the direction of the last line ("s": backwards).
+        auto dccex = [](int t, int v) {
+            QStringList z{QStringLiteral("%1 <t 24 %2 0><LF>").arg(t).arg(v)};
+            for (int n = 0; v && n <= 4; ++n)
+                z << QStringLiteral("%1 <F 24 %2 0><LF>").arg(t + 100).arg(n);
+            return z;
+        };
+        auto z21 = [](int t, bool fahrt) {
+            QStringList z{QString::number(t) + (fahrt ? " 0A 00 40 00 E4 10 00 18 06 EA" : " 0A 00 40 00 E4 10 00 18 00 EC")};
+            for (int n = 0; fahrt && n <= 4; ++n)
+                z << QString::number(t + 100) + " 0A 00 40 00 E4 F8 00 18 " + QStringList{"00 04", "01 05", "02 06", "03 07", "04 00"}[n];
+            return z;
+        };
+        QTest::newRow("z21 -> dccex") << 3 << 4 << "24" << dccex(2100, 5) + dccex(4200, 0) + dccex(4200, 5)
+            + dccex(4500, 0) + z21(0, true) + z21(2100, false) + z21(2100, false) << qint64(4500);
+        QTest::newRow("dccex -> z21") << 4 << 3 << "24" << dccex(0, 5) + dccex(2100, 0) + dccex(2100, 0) + z21(2100, true)
+            + z21(4200, false) + z21(4200, true) + z21(4500, false) << qint64(4500);
     }
     void zentralenwechsel()
     {

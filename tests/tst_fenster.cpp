@@ -5,6 +5,7 @@
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
+#include "stations/Zentralenregister.h"
 #include "window/Fahrbild.h"
 
 #include "Version.h"
@@ -316,6 +317,29 @@ private slots:
             QCOMPARE(f->chkEndlos->isChecked(), vorher != (mal % 2 == 1));
             QVERIFY(f->isVisible());
         }
+    }
+
+    // Whatever station is chosen, each access key belongs to one control shown at the
+    // time; only the bar's "b&eenden" leaves its E to "&Endlosschleife" (altE).
+    void zugriffstasten()
+    {
+        for (QAbstractButton *option : f->optZentrale) {
+            option->setChecked(true);
+            QStringList texte;
+            for (QAbstractButton *k : f->findChildren<QAbstractButton *>())
+                texte << (k->isVisible() ? k->text() : QString());
+            for (QLabel *l : f->findChildren<QLabel *>())
+                texte << (l->isVisible() && l->buddy() ? l->text() : QString());
+            for (QAction *a : f->menuBar()->actions())
+                texte << (a != f->mnuBeenden ? a->text() : QString());
+            QMap<QString, QString> besitzer;
+            for (const QString &text : texte) {
+                const QString taste = QKeySequence::mnemonic(text).toString();
+                QVERIFY2(taste.isEmpty() || !besitzer.contains(taste), qPrintable(besitzer.value(taste) + " / " + text));
+                besitzer.insert(taste, text);
+            }
+        }
+        f->optZentrale[startoption()]->setChecked(true);
     }
 
     // The stop goes out as the button goes down, once: by mouse, by Space on the
