@@ -4,20 +4,6 @@ namespace trabolin::sim {
 
 namespace {
 
-// Printable text of received bytes: control bytes and bytes above 0x7E as <xx>.
-QString lesbar(const QByteArray &bytes)
-{
-    QString text;
-    for (const char c : bytes) {
-        const quint8 b = quint8(c);
-        if (b >= 0x20 && b <= 0x7E)
-            text += QLatin1Char(c);
-        else
-            text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return text;
-}
-
 bool nurLeerraum(const QByteArray &bytes)
 {
     return bytes.trimmed().isEmpty();
@@ -33,11 +19,6 @@ std::optional<int> ganzzahl(const QByteArray &feld)
         if (feld[i] < '0' || feld[i] > '9')
             return std::nullopt;
     return feld.toInt();
-}
-
-QString anAus(bool an)
-{
-    return an ? QStringLiteral("an") : QStringLiteral("aus");
 }
 
 } // namespace

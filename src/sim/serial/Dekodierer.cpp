@@ -20,20 +20,6 @@ QString hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
-// The text of a line as it can be printed: control bytes and bytes above 0x7E as <xx>.
-QString lesbar(const QByteArray &zeile)
-{
-    QString text;
-    for (const char c : zeile) {
-        const quint8 b = quint8(c);
-        if (b >= 0x20 && b <= 0x7E)
-            text += QLatin1Char(c);
-        else
-            text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return text;
-}
-
 // The two XpressNet commands Trabolin sends: 0x21 0x80/0x81 (track power) and 0xE4 with
 // 0x10-0x13 (speed and direction) or 0x20 (function group 1).
 bool bekannterLenzBefehl(quint8 kopf, quint8 kennung)
@@ -50,12 +36,25 @@ bool bekannterLenzKopf(quint8 kopf)
     return kopf == 0x21 || kopf == 0xE4;
 }
 
+} // namespace
+
+QString lesbar(const QByteArray &zeile)
+{
+    QString text;
+    for (const char c : zeile) {
+        const quint8 b = quint8(c);
+        if (b >= 0x20 && b <= 0x7E)
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return text;
+}
+
 QString anAus(bool an)
 {
     return an ? QStringLiteral("an") : QStringLiteral("aus");
 }
-
-} // namespace
 
 QString ausgabezeile(const Ereignis &ereignis)
 {

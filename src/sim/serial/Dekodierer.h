@@ -14,6 +14,11 @@
 
 namespace trabolin::sim {
 
+// The text of received bytes as it can be printed: control bytes and bytes above 0x7E as <xx>.
+QString lesbar(const QByteArray &bytes);
+// "an" or "aus", as the simulators print a switch.
+QString anAus(bool an);
+
 enum class Station { Lenz, Maerklin };
 
 // One decoded command or one fault, with the time it was recognised.
