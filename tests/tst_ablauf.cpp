@@ -136,6 +136,17 @@ private slots:
         QCOMPARE(*std::lower_bound(zeiten.cbegin(), zeiten.cend(), 1000 * pass), 1000 * pass);
     }
 
+    // A handler that waits while a Lenz frame's events are processed (outside the
+    // run's own wait; every write costs 1 ms) waits its own 300 ms and leaves the
+    // table's clock alone: the run catches up and the pass still ends at 3200 ms.
+    void handlerWartetImEreignis()
+    {
+        Aufbau a;
+        a.port.schreibMs = 1;
+        a.zeit.bei(2101, [&] { a.ablauf.subWarten(300); });
+        QCOMPARE(gestartet(a, 1, "3", {"2,S,5", "1,S,5"}).last(), "3200 E4 10 00 03 80 77");
+    }
+
     // "St&op" pressed in the event round between two endless passes: the next pass
     // must not lower the flag and drive on, but stop the locomotive at its first line.
     void stoppZwischenPaessen_data()
