@@ -27,6 +27,21 @@ public:
     void programmende() override { m_lauf.spieleEndsignal(); }
 
 protected:
+    // One command of a station behind a link: nothing once the window closes (the stop
+    // has gone out and nothing may follow it); when `senden` finds no link, the window
+    // is told through nichtVerbunden and the handler ends. True when it went out.
+    template <typename Senden>
+    bool sendeUeberLink(Senden senden)
+    {
+        if (m_lauf.beendet())
+            return false;
+        if (senden())
+            return true;
+        if (nichtVerbunden)
+            nichtVerbunden();
+        return false;
+    }
+
     // Before the first line of a pass.
     virtual void beginnePass() {}
     // What goes on the wire for a line, with the pauses between its commands (each

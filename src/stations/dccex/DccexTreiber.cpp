@@ -17,16 +17,14 @@ qint64 DccexTreiber::adresse() const
 
 bool DccexTreiber::sende(const std::optional<QByteArray> &befehl)
 {
-    if (m_lauf.beendet())
-        return false;
-    if (!m_link.offen()) {
-        if (nichtVerbunden)
-            nichtVerbunden();
-        return false;
-    }
-    if (befehl)
-        m_link.schreibe(*befehl);
-    return true;
+    // An address without a command (outside 1 to 10239) sends nothing, but counts as sent.
+    return sendeUeberLink([&] {
+        if (!m_link.offen())
+            return false;
+        if (befehl)
+            m_link.schreibe(*befehl);
+        return true;
+    });
 }
 
 bool DccexTreiber::sendeFahrstufe(qint64 fahrstufe, const QString &einheit)

@@ -17,13 +17,7 @@ EcosTreiber::EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart
 
 bool EcosTreiber::sende(const QString &text)
 {
-    if (m_lauf.beendet())
-        return false; // the window closes: the stop has gone out and nothing may follow it
-    if (m_link.sende(text))
-        return true;
-    if (nichtVerbunden)
-        nichtVerbunden();
-    return false;
+    return sendeUeberLink([&] { return m_link.sende(text); });
 }
 
 bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe)

@@ -29,13 +29,7 @@ std::optional<int> Z21Treiber::stufen(int fahrstufenIndex)
 
 bool Z21Treiber::sende(const QByteArray &datagramm)
 {
-    if (m_lauf.beendet())
-        return false; // the window closes: the stop has gone out and nothing may follow it
-    if (m_link.sende(datagramm))
-        return true;
-    if (nichtVerbunden)
-        nichtVerbunden();
-    return false;
+    return sendeUeberLink([&] { return m_link.sende(datagramm); });
 }
 
 bool Z21Treiber::modusGeht()
