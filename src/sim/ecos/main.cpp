@@ -8,13 +8,14 @@
 // options that act some seconds after the first connection) press its stop button,
 // short-circuit the track, make it fall silent or drop the connection. A client that
 // asked to be told ("request(1, view)") gets an event for each change of the power.
+#include "sim/Terminal.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
@@ -22,7 +23,6 @@
 
 #include <array>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -95,23 +95,7 @@ public:
     // Reads the layout actions typed on the terminal, one per line.
     void lauscheAufTerminal()
     {
-        m_terminal = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
-        connect(m_terminal, &QSocketNotifier::activated, this, [this] {
-            char puffer[512];
-            const ssize_t n = ::read(STDIN_FILENO, puffer, sizeof puffer);
-            if (n <= 0) { // no terminal, or it has closed: nothing more will come
-                m_terminal->setEnabled(false);
-                return;
-            }
-            m_eingabe.append(puffer, n);
-            qsizetype ende;
-            while ((ende = m_eingabe.indexOf('\n')) >= 0) {
-                const QString zeile = QString::fromUtf8(m_eingabe.left(ende)).trimmed();
-                m_eingabe.remove(0, ende + 1);
-                if (!zeile.isEmpty())
-                    schalte(zeile);
-            }
-        });
+        trabolin::sim::lauscheAufTerminal(this, [this](const QString &zeile) { schalte(zeile); });
     }
 
     // One layout action: "aus" (the ECoS's stop button), "an" (its go button),
@@ -388,8 +372,6 @@ private:
     QSet<QTcpSocket *> m_beobachter; // clients told of each change of the power
     QTcpSocket *m_fragender = nullptr; // the client whose command is being answered
     QList<std::pair<double, QString>> m_zeitplan;
-    QSocketNotifier *m_terminal = nullptr;
-    QByteArray m_eingabe;
 };
 
 } // namespace

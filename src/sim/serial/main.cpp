@@ -5,6 +5,7 @@
 // as well, on the pseudo-terminal or, with --tcp, on a TCP port of 127.0.0.1.
 #include "sim/serial/DccexStation.h"
 #include "sim/serial/Dekodierer.h"
+#include "sim/Terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -131,13 +132,7 @@ public:
                 m_terminal = -1; // no terminal, or it has closed: nothing more comes
             else
                 m_eingabe.append(puffer, n);
-            qsizetype ende;
-            while ((ende = m_eingabe.indexOf('\n')) >= 0) {
-                const QString zeile = QString::fromUtf8(m_eingabe.left(ende)).trimmed();
-                m_eingabe.remove(0, ende + 1);
-                if (!zeile.isEmpty())
-                    liste << zeile;
-            }
+            liste << nimmZeilen(m_eingabe);
         }
         while (m_beginn && !m_geplant.isEmpty() && *m_beginn + m_geplant.first().first <= zeitMs)
             liste << m_geplant.takeFirst().second;

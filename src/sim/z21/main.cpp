@@ -6,18 +6,17 @@
 // options that act some seconds after the first datagram) switch the track off,
 // short-circuit it, stop every locomotive, flood the clients or make it fall silent.
 #include "sim/z21/Z21Dekodierer.h"
+#include "sim/Terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
 #include <QNetworkDatagram>
-#include <QSocketNotifier>
 #include <QTime>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <cstdio>
-#include <unistd.h>
 
 using namespace trabolin::sim;
 
@@ -107,22 +106,6 @@ int main(int argc, char **argv)
         }
     });
     // The layout's actions typed on the terminal, one per line.
-    QSocketNotifier terminal(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray eingabe;
-    QObject::connect(&terminal, &QSocketNotifier::activated, [&] {
-        char puffer[512];
-        const ssize_t n = ::read(STDIN_FILENO, puffer, sizeof puffer);
-        if (n <= 0) { // no terminal, or it has closed: nothing more will come
-            terminal.setEnabled(false);
-            return;
-        }
-        eingabe.append(puffer, n);
-        for (qsizetype ende; (ende = eingabe.indexOf('\n')) >= 0;) {
-            const QString zeile = QString::fromUtf8(eingabe.left(ende)).trimmed();
-            eingabe.remove(0, ende + 1);
-            if (!zeile.isEmpty())
-                anlage(zeile);
-        }
-    });
+    lauscheAufTerminal(&app, anlage);
     return app.exec();
 }
