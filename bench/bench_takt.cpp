@@ -15,6 +15,7 @@
 #include "stations/Zentralenregister.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 
+#include "Bedienung.h"
 #include "Leitung.h"
 
 #include <QCoreApplication>
@@ -45,26 +46,6 @@ struct Befehl {
     int nachMs;
 };
 constexpr Befehl plan[] = {{0x41, 0}, {0x05, 500}, {0x40, 1500}, {0x00, 2000}};
-
-class StillerKlang : public Klang {
-public:
-    void spiele(const QString &) override {}
-};
-
-class Bedienung : public Bedienfeld {
-public:
-    QString adresseText() const override { return QStringLiteral("24"); }
-    int zentraleOption() const override { return 0; }
-    bool endlos() const override { return true; }
-    bool signal() const override { return false; }
-    QString startzeit() const override { return m_start; }
-    void setzeStartzeit(const QString &text) override { m_start = text; }
-    void setzeLaufzeit(const QString &) override {}
-    void piepe() override {}
-
-private:
-    QString m_start;
-};
 
 double ms(Uhr::duration d)
 {
@@ -114,7 +95,7 @@ int main(int argc, char **argv)
         tabelle.setzeZelle(2, c, QString::fromLatin1(zeile2[c - 1]));
     }
     tabelle.setzeAktuelleZeile(1);
-    Bedienung bedienung;
+    Bedienung bedienung(true); // endless
     StillerKlang klang;
     EchteZeit zeit;
     Ablauf ablauf(tabelle, bedienung, zeit, klang);

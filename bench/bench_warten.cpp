@@ -30,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "Bedienung.h"
 #include "Leitung.h"
 
 #include <algorithm>
@@ -74,6 +75,22 @@ Verteilung verteilung(std::vector<double> werte)
         return werte[std::min(i, werte.size() - 1)];
     };
     return {quantil(0.50), quantil(0.99), werte.front(), werte.back()};
+}
+
+// Prints "<titel> (<art>, N <was>): p50, p99, max" with the failures, or that nothing
+// was measured.
+void druckeLatenz(const char *titel, const QString &art, const char *was, const std::vector<double> &latenz,
+                  int fehler)
+{
+    if (latenz.empty()) {
+        std::printf("%s (%s): keine Messung, %d Fehler\n", titel, qPrintable(art), fehler);
+        return;
+    }
+    const auto l = verteilung(latenz);
+    std::printf("%s (%s, %zu %s): p50 %.3f ms, p99 %.3f ms, max %.3f ms%s\n", titel, qPrintable(art),
+                latenz.size(), was, l.p50, l.p99, l.max,
+                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
+    std::fflush(stdout);
 }
 
 // ------------------------------------------------------------ (a) overshoot
@@ -127,27 +144,6 @@ public:
 
 private:
     int m_fd;
-};
-
-class StillerKlang : public Klang {
-public:
-    void spiele(const QString &) override {}
-};
-
-// The controls as a run on the 6021 with locomotive 24 sees them.
-class Bedienung : public Bedienfeld {
-public:
-    QString adresseText() const override { return QStringLiteral("24"); }
-    int zentraleOption() const override { return 0; }
-    bool endlos() const override { return false; }
-    bool signal() const override { return false; }
-    QString startzeit() const override { return m_start; }
-    void setzeStartzeit(const QString &text) override { m_start = text; }
-    void setzeLaufzeit(const QString &) override {}
-    void piepe() override {}
-
-private:
-    QString m_start;
 };
 
 void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger &empfaenger,
@@ -276,15 +272,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
             latenz.push_back(msZwischen(druck, ankunft));
         QTest::qWait(120); // the access key's delayed click of the button comes and goes
     }
-    if (latenz.empty()) {
-        std::printf("Stopp bis Leitung (%s): keine Messung, %d Fehler\n", art, fehler);
-        return;
-    }
-    const auto l = verteilung(latenz);
-    std::printf("Stopp bis Leitung (%s, %zu Stopps): p50 %.3f ms, p99 %.3f ms, max %.3f ms%s\n", art,
-                latenz.size(), l.p50, l.p99, l.max,
-                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
-    std::fflush(stdout);
+    druckeLatenz("Stopp bis Leitung", art, "Stopps", latenz, fehler);
 }
 
 // ------------------------------------------------------------ (e) press on the window to a Z21 datagram
@@ -436,16 +424,8 @@ void stoppLatenzZ21(int anzahl)
             ++fehler;
         QTest::qWait(120);
     }
-    if (latenz.empty()) {
-        std::printf("Stopp bis Datagramm (Z21): keine Messung, %d Fehler\n", fehler);
-        return;
-    }
-    const auto l = verteilung(latenz);
-    std::printf("Stopp bis Datagramm (Z21 ueber UDP, Fenster, Alt+O gedrueckt, %zu Stopps): p50 %.3f ms, "
-                "p99 %.3f ms, max %.3f ms%s\n",
-                latenz.size(), l.p50, l.p99, l.max,
-                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
-    std::fflush(stdout);
+    druckeLatenz("Stopp bis Datagramm", QStringLiteral("Z21 ueber UDP, Fenster, Alt+O gedrueckt"), "Stopps",
+                 latenz, fehler);
 }
 
 // ------------------------------------------------------------ (f) layout report to wire
@@ -561,15 +541,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         ::close(fd);
         ::close(lauscher);
     }
-    if (latenz.empty()) {
-        std::printf("Meldung bis Stopp (%s): keine Messung, %d Fehler\n", art, fehler);
-        return;
-    }
-    const auto l = verteilung(latenz);
-    std::printf("Meldung bis Stopp (%s, %zu Meldungen): p50 %.3f ms, p99 %.3f ms, max %.3f ms%s\n", art,
-                latenz.size(), l.p50, l.p99, l.max,
-                fehler ? qPrintable(QStringLiteral(", %1 Fehler").arg(fehler)) : "");
-    std::fflush(stdout);
+    druckeLatenz("Meldung bis Stopp", art, "Meldungen", latenz, fehler);
 }
 
 } // namespace
