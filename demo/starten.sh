@@ -6,7 +6,8 @@
 # table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
 # DCC-EX on port 3 (a link "COM3" there to the simulator's pseudo-terminal), address 3.
 # With "z21" the folder is BUILD-ORDNER/demo-z21, the station the Z21 simulator on
-# 127.0.0.1:21105 (kept after line 56), address 3.
+# 127.0.0.1:21105 (kept after line 56), address 3, 128 speed steps. DCC-EX always
+# drives in 128 steps.
 # Settings changed in the demo stay there; delete the folder to start afresh.
 # The simulator reads its layout commands ("aus", "kurzschluss", ...) from this
 # terminal; SIMULATOR_OPTIONEN adds options, e.g. SIMULATOR_OPTIONEN="--aus-nach 30".
@@ -37,7 +38,9 @@ if [ ! -e "$demo/Trabolin.ini" ]; then
         awk 'BEGIN { w[29] = "3"; w[47] = "Z21" }
              { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
             "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
-        printf '\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n127.0.0.1\r\n' >> "$demo/Trabolin.ini"
+        # 128 steps, so that the demo table's Fahrstufen 30 and 80 drive as its chart shows them.
+        printf '\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n127.0.0.1\r\n\r\n[Z21 Fahrstufen]\r\n128\r\n' \
+            >> "$demo/Trabolin.ini"
     else
         cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
     fi

@@ -8,6 +8,7 @@
 #include "program/Verkehrsprotokoll.h"
 #include "serial/V24.h"
 #include "stations/dccex/DccexBefehle.h"
+#include "stations/dccex/DccexGleise.h"
 #include "stations/dccex/DccexStartwarte.h"
 #include "stations/dccex/DccexVerbindung.h"
 
@@ -115,6 +116,8 @@ private slots:
         zeile("power an", dccexPowerbefehl(true), "<1>\n");
         zeile("power aus", dccexPowerbefehl(false), "<0>\n");
         zeile("status", dccexStatusbefehl(), "<s>\n");
+        // DCCEXParser.cpp / TrackManager::parseEqualSign: "<=>" lists the track assignments.
+        zeile("gleise", dccexGleisfrage(), "<=>\n");
     }
     void befehle()
     {
@@ -192,6 +195,13 @@ private slots:
             << QStringList{"7 .ÿab.", "7 <l 3 0", "7 x", "7 <t 3", "2 <p1>"};
         QTest::newRow("meldung mit klammern") << QList<QByteArray>{"<* warte auf <s> *>\n"}
                                               << QStringList{"5 <* warte auf <s> *>"};
+        // Older firmware (DCCWaveform.cpp 3.x with StringFormatter::diag, which puts
+        // "<* " and " *>\n" around the text) breaks the overload line.
+        QTest::newRow("meldung mit zeilenumbruechen")
+            << QList<QByteArray>{"<* \n*** MAIN TRACK POWER OVERLOAD current=2147 max=2000  offtime=40 ***\n", "\n *>\n<p0>"}
+            << QStringList{"5 <* .*** MAIN TRACK POWER OVERLOAD current=2147 max=2000  offtime=40 ***.. *>", "3 <p0>"};
+        QTest::newRow("abgebrochene meldung, neuer rahmen am zeilenanfang")
+            << QList<QByteArray>{"<* TRACK A POWER\n<p0 A>\n"} << QStringList{"7 <* TRACK A POWER", "3 <p0 A>"};
     }
     void zerleger()
     {
@@ -202,6 +212,64 @@ private slots:
         for (const QByteArray &s : stuecke)
             antworten += z.fuettere(s);
         QCOMPARE(alsZeilen(antworten), erwartet);
+    }
+
+    // Frames in order -> the main track's state after each frame that tells of it
+    // ("-" for none). The frames are the firmware's: CommandDistributor.cpp
+    // (broadcastPower: "<p1 A>" per output, then "<p1 JOIN>", "<p1 MAIN>", "<p1 PROG>",
+    // then "<p0>"/"<p1>" when all agree), TrackManager.cpp (streamTrackState: "<= A MAIN>"),
+    // MotorDriver.cpp 5.x ("TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after
+    // 12ms. Pause 40ms"), MotorDriver.cpp 4.2 ("TRACK %c POWER OVERLOAD %dmA (limit %dmA)
+    // shutdown for %dms"), DCCWaveform.cpp 4.0 ("MAIN TRACK POWER OVERLOAD current= max=
+    // offtime=") and 3.x ("\n*** MAIN TRACK POWER OVERLOAD ... ***\n").
+    void gleise_data()
+    {
+        QTest::addColumn<QStringList>("rahmen");
+        QTest::addColumn<QString>("zustaende");
+        QTest::newRow("power aus, wie nach <0>") << QStringList{"<p0 A>", "<p0 B>", "<p0>"} << "aus - aus";
+        QTest::newRow("power an, wie nach <1>") << QStringList{"<p1 A>", "<p1 B>", "<p1 MAIN>", "<p1 PROG>", "<p1>"}
+                                                << "an - an - an";
+        QTest::newRow("nur prog aus") << QStringList{"<p1 A>", "<p0 B>", "<p1 MAIN>"} << "an - an";
+        QTest::newRow("nur prog an, haupt aus") << QStringList{"<p0 A>", "<p1 B>", "<p1 PROG>"} << "aus - -";
+        QTest::newRow("prog zusammenfassung aus") << QStringList{"<p0 PROG>"} << "-";
+        QTest::newRow("join") << QStringList{"<p1 A>", "<p1 B>", "<p1 JOIN>", "<p1>"} << "an - an an";
+        QTest::newRow("vertauscht nach <=>")
+            << QStringList{"<= A PROG>", "<= B MAIN>", "<p0 A>", "<p1 B>", "<p0 B>"} << "- - - an aus";
+        QTest::newRow("zwei hauptgleise") << QStringList{"<= A MAIN>", "<= B PROG>", "<= C MAIN>", "<p0 C>", "<p1 A>"}
+                                          << "- - - aus aus";
+        QTest::newRow("gleis D ohne <=> ist keins") << QStringList{"<p0 D>"} << "-";
+        QTest::newRow("ueberlast 5.x") << QStringList{"<* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>"}
+                                       << "kurzschluss";
+        QTest::newRow("ueberlast 4.2") << QStringList{"<* TRACK A POWER OVERLOAD 2147mA (limit 2000mA) shutdown for 40ms *>"}
+                                       << "kurzschluss";
+        QTest::newRow("ueberlast nummer") << QStringList{"<* TRACK 0 POWER OVERLOAD 2147mA (limit 2000mA) shutdown for 40ms *>"}
+                                          << "kurzschluss";
+        QTest::newRow("ueberlast nummer 1 ist prog") << QStringList{"<* TRACK 1 POWER OVERLOAD 300mA (limit 250mA) shutdown for 40ms *>"}
+                                                     << "-";
+        QTest::newRow("ueberlast main 4.0") << QStringList{"<* MAIN TRACK POWER OVERLOAD current=2147 max=2000 offtime=40 *>"}
+                                            << "kurzschluss";
+        QTest::newRow("ueberlast alt, umbrochen")
+            << QStringList{"<* .*** MAIN TRACK POWER OVERLOAD current=2147 max=2000  offtime=40 ***.. *>"} << "kurzschluss";
+        QTest::newRow("ueberlast prog alt") << QStringList{"<* .*** PROG TRACK POWER OVERLOAD current=300 max=250 ***. *>"}
+                                            << "-";
+        QTest::newRow("ueberlast B, B ist haupt")
+            << QStringList{"<= B MAIN>", "<* TRACK B POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>"}
+            << "- kurzschluss";
+        QTest::newRow("andere meldungen") << QStringList{"<* TRACK A CURRENT (100ms ignore) 5mA *>", "<l 3 0 169 0>", "<X>"}
+                                          << "- - -";
+    }
+    void gleise()
+    {
+        QFETCH(QStringList, rahmen);
+        DccexGleise g;
+        QStringList zustaende;
+        for (const QString &r : rahmen) {
+            const auto z = g.lies(r.toLatin1());
+            zustaende << (!z ? QStringLiteral("-")
+                          : *z == Gleiszustand::kurzschluss ? QStringLiteral("kurzschluss")
+                                                            : gleisanzeigeText(*z).section(u' ', 1));
+        }
+        QTEST(zustaende.join(u' '), "zustaende");
     }
 
     // A flood of answers comes out whole; endless noise and a frame that never ends
@@ -239,7 +307,7 @@ private slots:
         v.setzeUeberNetzwerk(true);
         QVERIFY(v.offen());
         QCOMPARE(frage(v, dccexStatusbefehl(), DccexArt::kennung).left(9), QStringLiteral("<iDCC-EX "));
-        QCOMPARE(frage(v, dccexPowerbefehl(true), DccexArt::gleisAn), QStringLiteral("<p1>"));
+        QCOMPARE(frage(v, dccexPowerbefehl(true), DccexArt::gleisAn), QStringLiteral("<p1 A>"));
         QCOMPARE(frage(v, *dccexFahrbefehl(3, 40, "S"), DccexArt::lok), QStringLiteral("<l 3 0 169 0>"));
         QCOMPARE(frage(v, "<t 0 40 1>\n", DccexArt::abgelehnt), QStringLiteral("<X>"));
         QVERIFY(sim.wartetAuf("<t 3 40 1>      Lok 3: Fahrstufe 40 vorwärts | Licht aus F1 aus "
@@ -306,9 +374,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(a.knoepfe(true), QStringLiteral("an"), 3000);
         QVERIFY(sim.wartetAuf(QStringLiteral("verloren, die Zentrale bootet noch: \"<s><0A>\"")));
         QVERIFY(f.txtRX->toPlainText().contains(u"<iDCC-EX V-"));
+        // Once it answers, the station is asked which output is the main track and
+        // the state of its tracks: it boots with them off.
+        QVERIFY(sim.wartetAuf(QStringLiteral("<=>             Gleise: A MAIN, B PROG")));
+        QTRY_COMPARE(f.lblGleis->text(), QStringLiteral("Gleis: aus"));
 
         f.btnPower[1]->click();
         QTRY_VERIFY(f.txtRX->toPlainText().endsWith(u"\n<p1>"));
+        QTRY_COMPARE(f.lblGleis->text(), QStringLiteral("Gleis: an"));
         f.txtAdresse->setText(QStringLiteral("3"));
         test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40,X"));
         f.tabelle().setzeAktuelleZeile(1);

@@ -27,17 +27,28 @@ private slots:
         QTest::addColumn<QStringList>("stufen"); // "line x0-x1 y direction"
         QTest::addColumn<QStringList>("wechsel");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("hoechste"); // the station's top in its mode; 0 none
         QTest::newRow("dcc: S vorwaerts, s rueckwaerts") << true << QStringList{"1,S,50", "3,s,100"}
             << QStringList{"1 0.00-0.25 0.50 v", "2 0.25-1.00 1.00 r"} << QStringList{"0.25"}
-            << "2 Zeilen, 0:04 min, höchste Fahrstufe 100";
+            << "2 Zeilen, 0:04 min, höchste Fahrstufe 100" << 0;
         QTest::newRow("6021: f haelt und wendet") << false << QStringList{"2,s,40", "2,f", "4,s,20"}
             << QStringList{"1 0.00-0.25 1.00 v", "2 0.25-0.50 0.00 v", "3 0.50-1.00 0.50 r"} << QStringList{"0.50"}
-            << "3 Zeilen, 0:08 min, höchste Fahrstufe 40";
+            << "3 Zeilen, 0:08 min, höchste Fahrstufe 40" << 0;
         QTest::newRow("eine zeile") << true << QStringList{"5,M,80"} << QStringList{"1 0.00-1.00 1.00 v"}
-            << QStringList{} << "1 Zeile, 5:00 min, höchste Fahrstufe 80";
+            << QStringList{} << "1 Zeile, 5:00 min, höchste Fahrstufe 80" << 0;
         QTest::newRow("ueber eine stunde, dauer 0 zaehlt nicht") << true << QStringList{"0,S,90", "70,M,60"}
-            << QStringList{"2 0.00-1.00 1.00 v"} << QStringList{} << "1 Zeile, 1:10:00 h, höchste Fahrstufe 60";
-        QTest::newRow("leer") << true << QStringList{} << QStringList{} << QStringList{} << "keine Zeile";
+            << QStringList{"2 0.00-1.00 1.00 v"} << QStringList{} << "1 Zeile, 1:10:00 h, höchste Fahrstufe 60" << 0;
+        QTest::newRow("leer") << true << QStringList{} << QStringList{} << QStringList{} << "keine Zeile" << 0;
+        // A step above the mode's top drives at the top: the chart shows it so.
+        QTest::newRow("28 stufen: 30 und 80 fahren 28") << true << QStringList{"1,S,14", "1,S,30", "2,s,80"}
+            << QStringList{"1 0.00-0.25 0.50 v", "2 0.25-0.50 1.00 v", "3 0.50-1.00 1.00 r"} << QStringList{"0.50"}
+            << "3 Zeilen, 0:04 min, höchste Fahrstufe 28" << 28;
+        QTest::newRow("14 stufen: 7 und 20") << true << QStringList{"1,S,7", "1,S,20"}
+            << QStringList{"1 0.00-0.50 0.50 v", "2 0.50-1.00 1.00 v"} << QStringList{}
+            << "2 Zeilen, 0:02 min, höchste Fahrstufe 14" << 14;
+        QTest::newRow("128 stufen: 127 faehrt 126") << true << QStringList{"1,S,63", "1,S,127"}
+            << QStringList{"1 0.00-0.50 0.50 v", "2 0.50-1.00 1.00 v"} << QStringList{}
+            << "2 Zeilen, 0:02 min, höchste Fahrstufe 126" << 126;
     }
     void geometrie()
     {
@@ -49,6 +60,8 @@ private slots:
         Fahrbild bild(t);
         bild.resize(600, 150);
         bild.setzeLesart(aufDcc ? dcc : maerklin);
+        QFETCH(int, hoechste);
+        bild.setzeHoechsteFahrstufe(hoechste);
         const QRectF f = bild.flaeche();
         QVERIFY(bild.contentsRect().contains(f.toRect()));
         QStringList stufen, wechsel;

@@ -5,6 +5,7 @@
 #include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
 #include "program/Gleiszustand.h"
+#include "stations/dccex/DccexGleise.h"
 #include "stations/ecos/EcosMeldungsleser.h"
 #include "stations/lenz/LenzMeldungsleser.h"
 #include "stations/z21/Z21Befehle.h"
@@ -22,10 +23,14 @@ namespace {
 // the Lenz interface ("3000 61 00 61"), "STOP" or "GO" as an ECoS event through its
 // link's watch, "verloren" for a lost ECoS link, "aus" for the program's own
 // "Power of&f".
-void anlage(Aufbau &a, const QString &ereignis)
+void anlage(Aufbau &a, const QString &ereignis, DccexGleise &dccex)
 {
     const QString was = ereignis.section(u' ', 1);
-    if (was == u"STOP" || was == u"GO")
+    if (was.startsWith(u'<')) {
+        // A frame of the DCC-EX station, read as its link reads it.
+        if (const auto z = dccex.lies(was.toLatin1()))
+            a.ablauf.gleismelder(4).meldeGleiszustand(*z);
+    } else if (was == u"STOP" || was == u"GO")
         a.ecosWache.lies(QStringLiteral("<EVENT 1>\n1 status[%1]\n<END 0 (OK)>\n").arg(was));
     else if (was == u"verloren") {
         a.link.offen = false;
@@ -36,10 +41,10 @@ void anlage(Aufbau &a, const QString &ereignis)
         a.lenz.empfange(QByteArray::fromHex(was.toLatin1()));
 }
 
-void plane(Aufbau &a, const QStringList &ereignisse)
+void plane(Aufbau &a, const QStringList &ereignisse, DccexGleise &dccex)
 {
     for (const QString &e : ereignisse)
-        a.zeit.bei(e.section(u' ', 0, 0).toLongLong(), [&a, e] { anlage(a, e); });
+        a.zeit.bei(e.section(u' ', 0, 0).toLongLong(), [&a, e, &dccex] { anlage(a, e, dccex); });
 }
 
 QString texte(const QList<Gleiszustand> &liste)
@@ -78,6 +83,17 @@ private slots:
         QTest::newRow("muell davor, erst nach ruhe") << "13 61 00 61" << false << "";
         QTest::newRow("muell davor, nach ruhe") << "13 61 00 61" << true << "Gleis: aus";
         QTest::newRow("muell mit falschem pruefbyte davor") << "00 13|61 00 61 00 00 00" << false << "Gleis: aus";
+        // The answer to the status request, 62 22 S X (Lenz XpressNet V3.0 specification,
+        // "Command station status indication response"): S bit 0 emergency off, bit 1
+        // emergency stop, bit 3 service mode, bit 6 power-up.
+        QTest::newRow("status normal") << "62 22 00 40" << false << "Gleis: an";
+        QTest::newRow("status notaus") << "62 22 01 41" << false << "Gleis: aus";
+        QTest::newRow("status nothalt") << "62 22 02 42" << false << "Nothalt";
+        QTest::newRow("status programmiermodus") << "62 22 08 48" << false << "Gleis: aus";
+        QTest::newRow("status einschalten") << "62 22 40 00" << false << "Gleis: aus";
+        QTest::newRow("status manueller start ist an") << "62 22 04 44" << false << "Gleis: an";
+        QTest::newRow("status usb, in stuecken") << "FF FE 62|22 01|41" << false << "Gleis: aus";
+        QTest::newRow("status falsches pruefbyte") << "62 22 01 40" << true << "";
     }
     void lenz()
     {
@@ -211,6 +227,51 @@ private slots:
                                    << ecos + QStringList{"3000 set(3,speed[0])"} << "Gleis: aus" << 0;
         QTest::newRow("ecos verbindung verloren") << 2 << false << QStringList{"3000 verloren"} << ecos
                                                   << "Verbindung verloren" << 0;
+        // DCC-EX 5.x: the frames as CommandDistributor.cpp (broadcastPower) and
+        // TrackManager.cpp (streamTrackState) write them, the overload as MotorDriver.cpp
+        // (checkPowerOverload) and, in older versions, DCCWaveform.cpp word it. The
+        // programming track switching off leaves the run alone; the main track ends it
+        // with speed 0 at once.
+        QStringList dccex{"0 <t 3 5 1><LF>"};
+        for (int n = 0; n <= 4; ++n)
+            dccex << QStringLiteral("100 <F 3 %1 0><LF>").arg(n);
+        const QStringList dccexHalt = dccex + QStringList{"3000 <t 3 0 1><LF>"};
+        QStringList dccexDurch = dccex + QStringList{"60100 <t 3 5 0><LF>"};
+        for (int n = 0; n <= 4; ++n)
+            dccexDurch << QStringLiteral("60200 <F 3 %1 0><LF>").arg(n);
+        dccexDurch << "120200 <t 3 0 0><LF>";
+        QTest::newRow("dccex hauptgleis A aus") << 4 << false << QStringList{"3000 <p0 A>"} << dccexHalt
+                                                << "Gleis: aus" << 0;
+        QTest::newRow("dccex alles aus") << 4 << false << QStringList{"3000 <p0>"} << dccexHalt << "Gleis: aus" << 0;
+        QTest::newRow("dccex join, dann alles aus") << 4 << false << QStringList{"1000 <p1 JOIN>", "3000 <p0>"}
+                                        << dccexHalt << "Gleis: aus" << 0;
+        QTest::newRow("dccex programmiergleis B aus, prog aus")
+            << 4 << false << QStringList{"3000 <p0 B>", "3000 <p1 MAIN>", "4000 <p0 PROG>"} << dccexDurch << "" << 2;
+        QTest::newRow("dccex B ist hauptgleis nach <=>")
+            << 4 << false << QStringList{"1000 <= A PROG>", "1000 <= B MAIN>", "3000 <p0 A>", "3000 <p0 B>"}
+            << dccexHalt << "Gleis: aus" << 0;
+        QTest::newRow("dccex ueberlast A, 5.x")
+            << 4 << false
+            << QStringList{"3000 <* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>"}
+            << dccexHalt << "Kurzschluss" << 0;
+        QTest::newRow("dccex ueberlast 0, zahl") << 4 << false
+            << QStringList{"3000 <* TRACK 0 POWER OVERLOAD 2147mA (limit 2000mA) shutdown for 40ms *>"}
+            << dccexHalt << "Kurzschluss" << 0;
+        QTest::newRow("dccex ueberlast main") << 4 << false
+            << QStringList{"3000 <* MAIN TRACK POWER OVERLOAD current=2147 max=2000 offtime=40 *>"}
+            << dccexHalt << "Kurzschluss" << 0;
+        QTest::newRow("dccex ueberlast alt, zeilenumbrueche") << 4 << false
+            << QStringList{"3000 <* .*** MAIN TRACK POWER OVERLOAD current=2147 max=2000  offtime=40 ***. *>"}
+            << dccexHalt << "Kurzschluss" << 0;
+        QTest::newRow("dccex ueberlast einzelzeile") << 4 << true
+            << QStringList{"3000 <* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>"}
+            << QStringList{"0 <t 3 5 1><LF>", "200 <F 3 0 0><LF>", "200 <F 3 1 0><LF>", "200 <F 3 2 0><LF>",
+                           "200 <F 3 3 0><LF>", "200 <F 3 4 0><LF>", "3000 <t 3 0 1><LF>"}
+            << "Kurzschluss" << 0;
+        QTest::newRow("dccex ueberlast programmiergleis") << 4 << false
+            << QStringList{"3000 <* TRACK B POWER OVERLOAD 300mA (max 250mA) detected after 3ms. Pause 40ms *>",
+                           "3000 <* PROG TRACK POWER OVERLOAD current=300 max=250 offtime=40 *>"}
+            << dccexDurch << "" << 2;
     }
     void halt()
     {
@@ -224,7 +285,8 @@ private slots:
         a.zeilen({"1,M,5", "1,m,5"});
         QStringList ursachen;
         connect(&a.ablauf, &Ablauf::angehalten, this, [&](Gleiszustand z) { ursachen << gleisanzeigeText(z); });
-        plane(a, ereignisse);
+        DccexGleise dccex;
+        plane(a, ereignisse, dccex);
         einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
         QTEST(protokoll(a.port) + a.link.gesendet, "erwartet");
         QTEST(ursachen.join(u'|'), "ursache");
@@ -247,6 +309,10 @@ private slots:
         QTest::newRow("ecos stop") << 2 << "0 STOP" << "0 GO" << "Gleis: aus";
         QTest::newRow("ecos verloren") << 2 << "0 verloren" << "0 GO" << "Verbindung verloren";
         QTest::newRow("ecos meldet, lenz faehrt") << 1 << "0 STOP" << "" << "unbekannt";
+        QTest::newRow("dccex hauptgleis aus") << 4 << "0 <p0 A>" << "0 <p1 A>" << "Gleis: aus";
+        QTest::newRow("dccex ueberlast") << 4 << "0 <* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>"
+                                         << "0 <p1 MAIN>" << "Kurzschluss";
+        QTest::newRow("dccex nur programmiergleis aus") << 4 << "0 <p0 PROG>" << "" << "unbekannt";
     }
     void sperre()
     {
@@ -260,7 +326,8 @@ private slots:
         a.zeile(1, "1,s,5");
         int gesperrt = 0;
         connect(&a.ablauf, &Ablauf::gesperrt, this, [&] { ++gesperrt; });
-        anlage(a, meldung);
+        DccexGleise dccex;
+        anlage(a, meldung, dccex);
         QCOMPARE(gleisanzeigeText(a.ablauf.gleiszustand()), zustand);
         QVERIFY(a.port.vorgaenge.isEmpty() && a.link.gesendet.isEmpty());
         a.ablauf.btnStart_Click();
@@ -271,7 +338,7 @@ private slots:
         if (!sperrt)
             return;
         a.link.offen = true;
-        anlage(a, wiederAn);
+        anlage(a, wiederAn, dccex);
         QVERIFY(a.port.vorgaenge.isEmpty() && a.link.gesendet.isEmpty()); // power back starts nothing
         QCOMPARE(gleisanzeigeText(a.ablauf.gleiszustand()), QStringLiteral("Gleis: an"));
         a.ablauf.btnStart_Click();

@@ -167,6 +167,25 @@ private slots:
         QVERIFY(!a.ablauf.laeuft());
     }
 
+    // When the port opens, the LZ100 is asked for its state: 21 24 with its check byte
+    // 05 (Lenz XpressNet V3.0 specification, "Command station status request"; through
+    // the USB interface behind FF FE).
+    void statusfrage_data()
+    {
+        QTest::addColumn<bool>("usb");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("seriell") << false << QStringList{"0 21 24 05"};
+        QTest::newRow("usb") << true << QStringList{"0 FF FE 21 24 05"};
+    }
+    void statusfrage()
+    {
+        QFETCH(bool, usb);
+        Aufbau a;
+        a.lenz.setzeUsbInterface(usb);
+        a.lenz.schnittstelleGeoeffnet();
+        QTEST(protokoll(a.port), "erwartet");
+    }
+
     // The single line at line 4: the frames, the ring three times after the line.
     void einzelzeile_data()
     {

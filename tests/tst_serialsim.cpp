@@ -143,13 +143,26 @@ private slots:
                            lok3("<F 3 4 1>", "Fahrstufe 40 vorwärts", "an", "an"),
                            lok3("<F 3 9 1>", "Fahrstufe 40 vorwärts", "an", "an"),
                            lok3("<t 3 -1 0>", "Nothalt rückwärts", "an", "an")}
-            << QByteArray("<p1>\n<l 3 0 169 0>\n<l 3 0 169 1>\n<l 3 0 169 17>\n<l 3 0 169 17>\n<l 3 0 1 17>\n");
+            << QByteArray("<p1 A>\n<p1 B>\n<p1 MAIN>\n<p1 PROG>\n<p1>\n"
+                          "<l 3 0 169 0>\n<l 3 0 169 1>\n<l 3 0 169 17>\n<l 3 0 169 17>\n<l 3 0 1 17>\n");
+        // The answers as CommandStation-EX 5.x gives them: DCCEXParser.cpp answers "<s>"
+        // with its version line and then CommandDistributor::broadcastPower, which sends
+        // each output ("<p1 A>"), the tracks that are on ("<p1 MAIN>", "<p1 PROG>" or
+        // "<p1 JOIN>") and "<p0>"/"<p1>" when all outputs agree; TrackManager.cpp answers
+        // "<=>" with "<= A MAIN>" per output.
         const QByteArray kennung = QByteArray(DccexStation::kennung) + '\n';
         QTest::newRow("status, gleise")
             << QList<QByteArray>{"<s><1 MAIN><0 prog><s>"}
             << QStringList{"<s>             Status: Gleis aus", "<1 MAIN>        Gleis MAIN an",
                            "<0 prog>        Gleis PROG aus", "<s>             Status: Gleis an"}
-            << "<p0>\n" + kennung + "<p1 MAIN>\n<p0 PROG>\n<p1>\n" + kennung;
+            << kennung + "<p0 A>\n<p0 B>\n<p0>\n" + "<p1 A>\n<p0 B>\n<p1 MAIN>\n" + "<p1 A>\n<p0 B>\n<p1 MAIN>\n"
+                   + kennung + "<p1 A>\n<p0 B>\n<p1 MAIN>\n";
+        QTest::newRow("gleise, join, prog an")
+            << QList<QByteArray>{"<=>", "<1 JOIN>", "<0><1 PROG>"}
+            << QStringList{"<=>             Gleise: A MAIN, B PROG", "<1 JOIN>        Gleis JOIN an",
+                           "<0>             Gleis aus", "<1 PROG>        Gleis PROG an"}
+            << QByteArray("<= A MAIN>\n<= B PROG>\n<p1 A>\n<p1 B>\n<p1 JOIN>\n<p1>\n<p0 A>\n<p0 B>\n<p0>\n"
+                          "<p0 A>\n<p1 B>\n<p1 PROG>\n");
         QStringList falsch;
         QByteArray eingabe, x;
         for (const char *b : {"<t 0 40 1>", "<t 10240 1 1>", "<t 3 127 1>", "<t 3 40 2>", "<t 3 40>",
@@ -165,7 +178,7 @@ private slots:
                            "<t 3 5 0>       Lok 3: Fahrstufe 5 rückwärts | Licht aus F1 aus F2 aus F3 aus F4 aus"
                            " | Gleis aus",
                            "FEHLER: Befehl ohne Ende: \"<t 3 \"", "<0>             Gleis aus"}
-            << QByteArray("<l 3 0 6 0>\n<p0>\n");
+            << QByteArray("<l 3 0 6 0>\n<p0 A>\n<p0 B>\n<p0>\n");
     }
     void dccex()
     {

@@ -2,9 +2,12 @@
 // single-instance check and the help, as the user meets them.
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
+#include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
 #include "window/Einzelinstanz.h"
 #include "window/Uebersetzung.h"
+
+#include <termios.h>
 
 using namespace trabolin;
 
@@ -182,6 +185,67 @@ private slots:
         QCOMPARE(a.zeile(1), "5,S,28,X,,X,,");
         QCOMPARE(f.lblDatei->text(), QDir::toNativeSeparators(gewaehlt));
         QCOMPARE(f.txtAdresse->text(), "1003");
+    }
+
+    // The settings a user makes once stay: an ECoS host longer than typing allows
+    // survives a switch to the Z21 and back; the Z21's "Fahrstufen" survive a switch to
+    // the Lenz (whose port check sets its own) and to the ECoS, and are saved after
+    // line 56 and read back.
+    void netzstationen()
+    {
+        const QByteArray host = "ecos-zentrale.keller.modellbahn.fritz.de";
+        Anlage a(QByteArray(vorlage).replace("192.168.1.10", host));
+        frmTrabolin &f = *a.f;
+        const int z21 = zentralenoption(QStringLiteral("Z21"));
+        f.optZentrale[z21]->click();
+        f.lstFS->setCurrentText(QStringLiteral("128"));
+        f.optZentrale[2]->click();
+        QCOMPARE(f.txtIPAdresse->text(), QString::fromLatin1(host));
+        f.optZentrale[1]->click();
+        f.lstFS->setCurrentText(QStringLiteral("28"));
+        f.optZentrale[z21]->click();
+        QCOMPARE(f.lstFS->currentText(), QStringLiteral("128"));
+        f.optZentrale[1]->click();
+        QCOMPARE(f.lstFS->currentText(), QStringLiteral("128")); // the Lenz keeps what stands there
+        f.optZentrale[z21]->click();
+        a.antwort = true;
+        f.close();
+        const QByteArray geschrieben = lies(a.ini_pfad());
+        QVERIFY(geschrieben.contains("\r\n" + host + "\r\n"));
+        QVERIFY2(geschrieben.endsWith("\r\n[Z21 Fahrstufen]\r\n128\r\n"
+                                      "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
+                                      "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"),
+                 geschrieben.right(200).constData());
+
+        test::Fensteranlage b;
+        b.ordner = a.ordner;
+        b.starte();
+        QCOMPARE(b.f->grpZentrale->checkedId(), z21);
+        QCOMPARE(b.f->lstFS->currentText(), QStringLiteral("128"));
+    }
+
+    // DCC-EX over USB runs at the saved line settings from the start (115200 baud is
+    // only what choosing the station puts into the lists); the Lenz keeps the port's
+    // initial 9600 until "Parameter setzen".
+    void baudBeimStart_data()
+    {
+        QTest::addColumn<QByteArray>("zentrale");
+        QTest::addColumn<QByteArray>("baud");
+        QTest::addColumn<int>("erwartet");
+        QTest::newRow("dccex 115200") << QByteArray("DCC-EX") << QByteArray("115200") << int(B115200);
+        QTest::newRow("dccex 57600") << QByteArray("DCC-EX") << QByteArray("57600") << int(B57600);
+        QTest::newRow("lenz 19200 bleibt 9600") << QByteArray("Lenz") << QByteArray("19200") << int(B9600);
+    }
+    void baudBeimStart()
+    {
+        QFETCH(QByteArray, zentrale);
+        QFETCH(QByteArray, baud);
+        Anlage a(QByteArray(vorlage).replace("Ecos\r", zentrale + '\r').replace("\n19200\r", "\n" + baud + '\r'));
+        QVERIFY(a.f->V24->istOffen());
+        QCOMPARE(a.f->lstBaudrate->currentText(), QString::fromLatin1(baud));
+        termios t{};
+        QVERIFY(a.pty.slaveEinstellungen(t));
+        QTEST(int(cfgetospeed(&t)), "erwartet");
     }
 
     // One instance per program folder; a lock left by a dead process does not count.

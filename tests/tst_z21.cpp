@@ -6,7 +6,8 @@
 #include "helfer/Fensteranlage.h"
 #include "program/Verkehrsprotokoll.h"
 #include "sim/z21/Z21Dekodierer.h"
-#include "stations/lenz/LenzTreiber.h"
+#include "program/Tabelle.h"
+#include "stations/z21/Z21Befehle.h"
 #include "stations/z21/Z21Verbindung.h"
 
 #include <QElapsedTimer>
@@ -107,11 +108,33 @@ private slots:
         QTest::newRow("power on") << z21Gleisspannung(true) << "07 00 40 00 21 81 A0";
         QTest::newRow("power off") << z21Gleisspannung(false) << "07 00 40 00 21 80 A1";
         const auto fahren = [](qint64 adresse, int stufen, int fahrstufe, const char *einheit) {
-            return oder(z21Fahrbefehl(adresse, stufen, lenzFahrbyte(fahrstufe, QString::fromLatin1(einheit))));
+            return oder(z21Fahrbefehl(adresse, stufen, z21Fahrbyte(stufen, fahrstufe, istVorwaerts(einheit))));
         };
         QTest::newRow("1234, 128, 63 vorwaerts") << fahren(1234, 128, 63, "S") << "0A 00 40 00 E4 13 C4 D2 C0 21";
+        // The speed bytes below follow the Z21 LAN protocol specification, 4.2
+        // LAN_X_SET_LOCO_DRIVE: RVVVVVVV in the DCC coding of the chosen mode. 14 steps:
+        // 0x00 stop, 0x01 emergency stop, 0x02 step 1 ... 0x0F step 14. 28 steps: bit 4
+        // is the lowest bit, 0x00/0x10 stop, 0x01/0x11 emergency stop, 0x02 step 1,
+        // 0x12 step 2, 0x03 step 3 ... 0x0F step 27, 0x1F step 28. 128 steps: 0x00 stop,
+        // 0x01 emergency stop, 0x02 step 1 ... 0x7F step 126.
         QTest::newRow("14 stufen, rueckwaerts") << fahren(3, 14, 5, "s") << "0A 00 40 00 E4 10 00 03 06 F1";
+        QTest::newRow("14 stufen, stufe 1") << fahren(3, 14, 1, "S") << "0A 00 40 00 E4 10 00 03 82 75";
+        QTest::newRow("14 stufen, stufe 14") << fahren(3, 14, 14, "S") << "0A 00 40 00 E4 10 00 03 8F 78";
+        QTest::newRow("14 stufen, 30 faehrt 14") << fahren(3, 14, 30, "S") << "0A 00 40 00 E4 10 00 03 8F 78";
+        QTest::newRow("14 stufen, 80 faehrt 14") << fahren(3, 14, 80, "s") << "0A 00 40 00 E4 10 00 03 0F F8";
+        QTest::newRow("14 stufen, halt") << fahren(3, 14, 0, "s") << "0A 00 40 00 E4 10 00 03 00 F7";
         QTest::newRow("28 stufen, halt vorwaerts") << fahren(3, 28, 0, "M") << "0A 00 40 00 E4 12 00 03 80 75";
+        QTest::newRow("28 stufen, stufe 1") << fahren(3, 28, 1, "S") << "0A 00 40 00 E4 12 00 03 82 77";
+        QTest::newRow("28 stufen, stufe 2") << fahren(3, 28, 2, "S") << "0A 00 40 00 E4 12 00 03 92 67";
+        QTest::newRow("28 stufen, stufe 3 rueckwaerts") << fahren(3, 28, 3, "s") << "0A 00 40 00 E4 12 00 03 03 F6";
+        QTest::newRow("28 stufen, stufe 5") << fahren(3, 28, 5, "S") << "0A 00 40 00 E4 12 00 03 84 71";
+        QTest::newRow("28 stufen, stufe 15") << fahren(3, 28, 15, "S") << "0A 00 40 00 E4 12 00 03 89 7C";
+        QTest::newRow("28 stufen, stufe 16") << fahren(3, 28, 16, "S") << "0A 00 40 00 E4 12 00 03 99 6C";
+        QTest::newRow("28 stufen, stufe 27") << fahren(3, 28, 27, "S") << "0A 00 40 00 E4 12 00 03 8F 7A";
+        QTest::newRow("28 stufen, stufe 28") << fahren(3, 28, 28, "S") << "0A 00 40 00 E4 12 00 03 9F 6A";
+        QTest::newRow("28 stufen, 30 faehrt 28") << fahren(3, 28, 30, "S") << "0A 00 40 00 E4 12 00 03 9F 6A";
+        QTest::newRow("128 stufen, stufe 126") << fahren(3, 128, 126, "S") << "0A 00 40 00 E4 13 00 03 FF 0B";
+        QTest::newRow("128 stufen, 200 faehrt 126") << fahren(3, 128, 200, "s") << "0A 00 40 00 E4 13 00 03 7F 8B";
         QTest::newRow("27 stufen gibt es nicht") << fahren(3, 27, 5, "S") << "";
         QTest::newRow("adresse 127 kurz") << fahren(127, 128, 0, "m") << "0A 00 40 00 E4 13 00 7F 00 88";
         QTest::newRow("adresse 128 lang") << fahren(128, 128, 0, "m") << "0A 00 40 00 E4 13 C0 80 00 B7";
@@ -175,6 +198,32 @@ private slots:
             << QStringList{"A 0A 00 40 00 E4 12 00 03 1B EE"}
             << "0A 00 40 00 E4 12 00 03 1B EE  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, rückwärts, "
                "Fahrstufe 20, " + lok << QStringList{};
+        // As the Z21 LAN protocol specification reads them (4.2 LAN_X_SET_LOCO_DRIVE,
+        // the tables of the 14- and 28-step coding).
+        QTest::newRow("28 stufen, 0x02 ist stufe 1")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 82 77"}
+            << "0A 00 40 00 E4 12 00 03 82 77  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, vorwärts, "
+               "Fahrstufe 1, " + lok << QStringList{};
+        QTest::newRow("28 stufen, 0x12 ist stufe 2")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 92 67"}
+            << "0A 00 40 00 E4 12 00 03 92 67  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, vorwärts, "
+               "Fahrstufe 2, " + lok << QStringList{};
+        QTest::newRow("28 stufen, 0x1F ist stufe 28")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 9F 6A"}
+            << "0A 00 40 00 E4 12 00 03 9F 6A  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, vorwärts, "
+               "Fahrstufe 28, " + lok << QStringList{};
+        QTest::newRow("28 stufen, 0x10 haelt")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 90 65"}
+            << "0A 00 40 00 E4 12 00 03 90 65  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, vorwärts, "
+               "Fahrstufe 0, " + lok << QStringList{};
+        QTest::newRow("28 stufen, 0x11 ist nothalt")
+            << QStringList{"A 0A 00 40 00 E4 12 00 03 91 64"}
+            << "0A 00 40 00 E4 12 00 03 91 64  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, vorwärts, "
+               "Nothalt, " + lok << QStringList{};
+        QTest::newRow("14 stufen, 0x0F ist stufe 14")
+            << QStringList{"A 0A 00 40 00 E4 10 00 03 8F 78"}
+            << "0A 00 40 00 E4 10 00 03 8F 78  LAN_X_SET_LOCO_DRIVE -> Lok 3: 14 Fahrstufen, vorwärts, "
+               "Fahrstufe 14, " + lok << QStringList{};
         QTest::newRow("14 stufen, nothalt") << QStringList{"A 0A 00 40 00 E4 10 00 03 81 76"}
                                             << "0A 00 40 00 E4 10 00 03 81 76  LAN_X_SET_LOCO_DRIVE -> Lok 3: "
                                                "14 Fahrstufen, vorwärts, Nothalt, " + lok << QStringList{};
@@ -231,8 +280,18 @@ private slots:
                         + QStringList{"3000 E4 13 C4 D2 80 61"}, .klaenge = {"3000 Signal.wav"}};
         // The pass ends in the direction of the line driven, not of the skipped one.
         QTest::newRow("28, passende wie die letzte gefahrene zeile") << Fahrt{.fahrstufen = 2,
-            .tabelle = {"2,S,5", "0,s,9"}, .erwartet = QStringList{"0 E4 12 00 03 86 73"}
+            .tabelle = {"2,S,5", "0,s,9"}, .erwartet = QStringList{"0 E4 12 00 03 84 71"}
             + funktionen("100", "00 03", "00000") + QStringList{"2100 E4 12 00 03 80 75"}, .klaenge = ende};
+        // The demo table in each mode: 30 and 80 drive at the mode's top, not at a stop
+        // or an emergency stop (Z21 LAN protocol specification, 4.2).
+        QTest::newRow("28: 30 und 80 fahren 28") << Fahrt{.fahrstufen = 2, .tabelle = {"1,S,30", "1,s,80"},
+            .erwartet = QStringList{"0 E4 12 00 03 9F 6A"} + funktionen("100", "00 03", "00000")
+                        + QStringList{"1100 E4 12 00 03 1F EA"} + funktionen("1200", "00 03", "00000")
+                        + QStringList{"2200 E4 12 00 03 00 F5"}, .klaenge = {"2200 Signal.wav", "2200 Signal.wav"}};
+        QTest::newRow("14: 30 und 80 fahren 14") << Fahrt{.fahrstufen = 0, .tabelle = {"1,S,30", "1,s,80"},
+            .erwartet = QStringList{"0 E4 10 00 03 8F 78"} + funktionen("100", "00 03", "00000")
+                        + QStringList{"1100 E4 10 00 03 0F F8"} + funktionen("1200", "00 03", "00000")
+                        + QStringList{"2200 E4 10 00 03 00 F7"}, .klaenge = {"2200 Signal.wav", "2200 Signal.wav"}};
         QTest::newRow("schliessen vor den funktionen: halt vorwaerts, dann nichts") << Fahrt{.fahrstufen = 3,
             .tabelle = {"60,S,5"}, .schliessenBei = 50, .erwartet = {"0 E4 13 00 03 86 72", "50 E4 13 00 03 80 74"}};
         QTest::newRow("adresse 10000: nur die pausen") << Fahrt{.adresse = "10000", .tabelle = {"2,s,5"},
@@ -315,6 +374,26 @@ private slots:
         QCOMPARE(eintrag(int(eintraege.size()) - 1), QStringLiteral("Z21 > 04 00 30 00"));
     }
 
+    // The simulator forgets a client silent for a minute, as the Z21 does (Z21 LAN
+    // protocol specification, 2.2 LAN_LOGOFF): it hears no broadcast any more.
+    void stilleClients()
+    {
+        Z21Dekodierer z21;
+        for (const char *client : {"A", "B"}) {
+            z21.verarbeite(bytes("08 00 50 00 01 00 00 00"), QString::fromLatin1(client));
+            z21.gehoert(QString::fromLatin1(client), 0);
+        }
+        z21.gehoert(QStringLiteral("B"), 30000);
+        QCOMPARE(z21.vergissStille(59999), QStringList{});
+        QCOMPARE(z21.vergissStille(60000), QStringList{"A seit 60 s still -> abgemeldet"});
+        QStringList hoeren;
+        for (const Z21Antwort &a : z21.anlage(QStringLiteral("aus")).antworten)
+            hoeren << a.ziel;
+        QCOMPARE(hoeren, QStringList{"B"});
+        QCOMPARE(z21.vergissStille(90000), QStringList{"B seit 60 s still -> abgemeldet"});
+        QVERIFY(z21.clients().isEmpty());
+    }
+
     // A Z21 that stays silent, that is not there, or whose name does not resolve:
     // the connect gives up after its wait, the window's events run meanwhile, and
     // nothing goes out afterwards.
@@ -376,8 +455,10 @@ private slots:
                  (QStringList{"PC mit Ecos verbinden", "letzte Antwort der Ecos", ""}));
         f.optZentrale[z21]->click();
         f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        f.lstFS->setCurrentText(QStringLiteral("28"));
         f.btnEcos->click();
         QCOMPARE(f.txtRX->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
+        QCOMPARE(f.lstFS->currentText(), QStringLiteral("28")); // connecting keeps the user's mode
         QCOMPARE(f.txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
         QCOMPARE(a.knoepfe(), QStringLiteral("an"));
         QVERIFY(!f.btnListe->isEnabled() && !f.btnLok->isEnabled());

@@ -58,6 +58,10 @@ public:
     // another station.
     virtual void stoppeLok() = 0;
 
+    // The serial port has just been opened for this station (at start-up or by
+    // "Parameter setzen"); a station that can be asked for its state asks now.
+    virtual void schnittstelleGeoeffnet() {}
+
     // Bytes the serial port read while this station is selected; a station that
     // reports the layout's state on the port reads them.
     virtual void empfange(const QByteArray &bytes) { (void)bytes; }
@@ -67,6 +71,9 @@ public:
     // whose row does not enable them leaves them alone.
     virtual void setzeFahrstufen(int index) { (void)index; }
     virtual void setzeUsbInterface(bool an) { (void)an; }
+    // The highest Fahrstufe the station drives in the mode chosen now; a line above
+    // it drives at it. 0: the station has no such top of its own.
+    virtual int hoechsteFahrstufe() const { return 0; }
 
     // The buttons of a network station: "Lokliste einlesen", "Kontrolle übernehmen"
     // (false when the link was not connected) and the judgement of a reply.

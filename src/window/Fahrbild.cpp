@@ -51,9 +51,23 @@ void Fahrbild::setzeLesart(const Lesart &lesart)
     aktualisiere();
 }
 
+void Fahrbild::setzeHoechsteFahrstufe(int hoechste)
+{
+    if (hoechste == m_hoechsteFahrstufe)
+        return;
+    m_hoechsteFahrstufe = hoechste;
+    aktualisiere();
+}
+
 void Fahrbild::aktualisiere()
 {
     m_durchlauf = ermittleDurchlauf(m_tabelle, m_laeuft ? m_passStart : m_tabelle.aktuelleZeile(), m_lesart);
+    if (m_hoechsteFahrstufe > 0) {
+        // The station drives a step above its mode's top at the top.
+        m_durchlauf.hoechsteFahrstufe = qMin<qint64>(m_durchlauf.hoechsteFahrstufe, m_hoechsteFahrstufe);
+        for (Programmzeile &z : m_durchlauf.zeilen)
+            z.stufe = qMin(z.stufe, m_hoechsteFahrstufe);
+    }
     const QString text = beschreibung();
     if (toolTip() != text) {
         setToolTip(text);

@@ -25,6 +25,9 @@ public:
 
     // The station's way of reading a line and its pauses.
     void setzeLesart(const Lesart &lesart);
+    // The station's highest Fahrstufe in the mode chosen now: a line above it is drawn
+    // at it, as the station drives it. 0: no top of the station's own.
+    void setzeHoechsteFahrstufe(int hoechste);
     // Reads the pass again (the table, the current line or the station changed).
     void aktualisiere();
 
@@ -77,6 +80,7 @@ private:
 
     Tabellenspeicher &m_tabelle;
     Lesart m_lesart;
+    int m_hoechsteFahrstufe = 0;
     Durchlauf m_durchlauf;
     int m_passStart = 1;      // first line of the pass being driven
     bool m_laeuft = false;

@@ -243,6 +243,13 @@ public:
     void TCP_DataArrival(const QString &antwort, qint64 ausgelassen = 0);
     // Enables or disables the run and power buttons and sets the speed steps to "14".
     void subV24ok(bool status);
+    // As subV24ok for a network station whose link came up (or not): the run and
+    // power buttons follow `status`, and "Fahrstufen" keeps the mode the user chose
+    // for that station.
+    void subZentraleBereit(bool status);
+    // On a switch from station `vorher` to `neu`: keeps the "Fahrstufen" of the one
+    // and puts back those of the other, for the network stations that use them.
+    void merkeFahrstufen(int vorher, int neu);
     // The central error report: shows the message for the error, if it has one.
     void zentraleFehlerbehandlung(const Fehler &fehler);
 
@@ -292,6 +299,8 @@ private:
     // line, the station and the run.
     void verbindeFahrbild();
     void zeigeFahrstand();
+    // The selected station's top step in the mode chosen goes to the step chart.
+    void zeigeHoechsteFahrstufe();
     void oeffneSchnittstelleBeimStart();
     // True when station `option` is to be reached through its network link.
     bool ueberNetzwerk(int option) const;
@@ -338,6 +347,9 @@ private:
     std::vector<Netzverbindung *> m_netz;
     std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
     std::vector<bool> m_warVerbunden; // the station's link has been up
+    // "Fahrstufen" of each network station that uses it, kept while another station
+    // is selected and saved after line 56; empty: none chosen yet.
+    std::vector<QString> m_fahrstufenJe;
     int m_netzOption = -1; // the network station the fields show
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting

@@ -7,6 +7,7 @@
 #include "storage/Dateiformat.h"
 #include "window/Tippgrenze.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include "program/Benutzerverzeichnis.h"
@@ -26,6 +27,9 @@ namespace {
 QString portLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" LocalPort"); }
 QString hostLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" IP-Adresse"); }
 QString netzwahlLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" über Netzwerk"); }
+QString fahrstufenLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" Fahrstufen"); }
+// A network station whose "Fahrstufen" are its own.
+bool eigeneFahrstufen(const Zentralenzeile &z) { return z.hatNetz() && z.fahrstufen; }
 
 } // namespace
 
@@ -70,6 +74,11 @@ Fehler frmTrabolin::subReadConfig()
             optZentrale[option]->setChecked(true);
             lblAdresse[0]->setText(zentralenregister()[option].adresseTitel);
             lblAdresse[1]->setText(zentralenregister()[option].adresseBereich);
+            // The switch put the station's own line settings into the lists; the
+            // saved ones are what the user set.
+            for (const auto &[zeile, liste] : listen)
+                if (l.gilt(zeile))
+                    liste.first->setEditText(*liste.second);
         }
     }
     if (l.gilt(ez::usb))
@@ -94,6 +103,13 @@ Fehler frmTrabolin::subReadConfig()
         setzeNetzadresse(i, {host, port});
         if (chkNetzwerk[i] && l.gilt(ez::anzahl))
             chkNetzwerk[i]->setChecked(w.weiterer(netzwahlLabel(z), QStringLiteral("0")) == u"1");
+        if (eigeneFahrstufen(z) && l.gilt(ez::anzahl)) {
+            if (const QString fs = w.weiterer(fahrstufenLabel(z)); lstFS->findText(fs) >= 0) {
+                m_fahrstufenJe[i] = fs;
+                if (grpZentrale->checkedId() == i)
+                    lstFS->setCurrentText(fs);
+            }
+        }
     }
     return l.fehler;
 }
@@ -129,6 +145,11 @@ QString frmTrabolin::subWriteConfig()
         }
         if (chkNetzwerk[i])
             w.weitere.append({netzwahlLabel(z), ueberNetzwerk(i) ? QStringLiteral("1") : QStringLiteral("0")});
+        if (eigeneFahrstufen(z)) {
+            const QString fs = grpZentrale->checkedId() == i ? lstFS->currentText() : m_fahrstufenJe[i];
+            if (!fs.isEmpty())
+                w.weitere.append({fahrstufenLabel(z), fs});
+        }
     }
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }

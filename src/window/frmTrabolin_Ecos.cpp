@@ -6,6 +6,7 @@
 #include "program/Ablauf.h"
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
+#include "window/Tippgrenze.h"
 
 #include <QButtonGroup>
 #include <QLineEdit>
@@ -59,8 +60,14 @@ void frmTrabolin::verbindeEcos()
         connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
         // A station that needed a moment after the opening has answered (or not in time).
         connect(netz, &Netzverbindung::zentraleBereit, this, [this, i] {
-            if (!m_schliesst && grpZentrale->checkedId() == i)
+            if (m_schliesst || grpZentrale->checkedId() != i)
+                return;
+            // Over the serial port this ends the port check; over the network the
+            // user's "Fahrstufen" stay.
+            if (zentralenregister()[i].istSeriell(ueberNetzwerk(i)))
                 subV24ok(true);
+            else
+                subZentraleBereit(true);
         });
         connect(netz, &Netzverbindung::verloren, this, [this, i, name] {
             if (m_schliesst)
@@ -95,8 +102,9 @@ void frmTrabolin::zeigeNetzfelder(int option)
         m_netzadressen[m_netzOption] = netzadresse(m_netzOption);
     m_netzOption = option;
     TCP = m_netz[option];
-    txtLocalPort->setText(m_netzadressen[option].second);
-    txtIPAdresse->setText(m_netzadressen[option].first);
+    // Whole, as kept: a host longer than typing allows survives the switch.
+    setzeGanz(txtLocalPort, m_netzadressen[option].second);
+    setzeGanz(txtIPAdresse, m_netzadressen[option].first);
     btnEcos->setText(z.verbindenText);
     btnEcos->setToolTip(z.verbindenTipp);
     btn15471->setToolTip(z.standardTipp);
@@ -164,7 +172,7 @@ void frmTrabolin::btnEcos_Click()
         btnListe->setEnabled(z.lokliste);
         btnLok->setEnabled(z.lokliste);
         if (TCP->warteAufZentrale())
-            subV24ok(false); // on again when the station has answered
+            subZentraleBereit(false); // on again when the station has answered
         return;
     }
     melde(QMessageBox::Critical, QStringLiteral(" Verbindungsaufbau gescheitert..."),

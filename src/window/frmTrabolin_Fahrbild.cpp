@@ -8,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 
 namespace trabolin {
 
@@ -25,10 +26,15 @@ Lesart lesartFuer(int option)
 void frmTrabolin::verbindeFahrbild()
 {
     imgFahrbild->setzeLesart(lesartFuer(grpZentrale->checkedId()));
+    zeigeHoechsteFahrstufe();
     connect(grpZentrale, &QButtonGroup::idToggled, this, [this](int option, bool an) {
-        if (an)
+        if (an) {
             imgFahrbild->setzeLesart(lesartFuer(option));
+            zeigeHoechsteFahrstufe();
+        }
     });
+    // The chart draws what the station drives in the mode chosen.
+    connect(lstFS, &QComboBox::currentIndexChanged, this, &frmTrabolin::zeigeHoechsteFahrstufe);
     connect(chkEndlos, &QCheckBox::toggled, this, &frmTrabolin::zeigeFahrstand);
     connect(imgFahrbild, &Fahrbild::geaendert, this, &frmTrabolin::zeigeFahrstand);
     connect(m_ablauf.get(), &Ablauf::laufBeginnt, imgFahrbild, &Fahrbild::laufBeginnt);
@@ -39,6 +45,13 @@ void frmTrabolin::verbindeFahrbild()
             imgFahrbild->zeileBeginnt(zeile);
     });
     zeigeFahrstand();
+}
+
+void frmTrabolin::zeigeHoechsteFahrstufe()
+{
+    const int option = grpZentrale->checkedId();
+    const bool gibt = option >= 0 && option < int(m_treiber.size());
+    imgFahrbild->setzeHoechsteFahrstufe(gibt ? m_treiber[option]->hoechsteFahrstufe() : 0);
 }
 
 void frmTrabolin::zeigeFahrstand()

@@ -49,6 +49,7 @@ void frmTrabolin::verbindeSteuerung()
         m_netzadressen.emplace_back(QString(), z.hatNetz() && !z.netzInFestenZeilen
                                                    ? QString::number(z.standardport) : QString());
         m_warVerbunden.push_back(false);
+        m_fahrstufenJe.emplace_back();
         std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, z.lesart, m_ablauf->gleismelder(i)});
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
@@ -177,10 +178,15 @@ void frmTrabolin::btnPower_Click(int index)
 
 void frmTrabolin::subV24ok(bool status)
 {
+    subZentraleBereit(status);
+    lstFS->setCurrentText(QStringLiteral("14"));
+}
+
+void frmTrabolin::subZentraleBereit(bool status)
+{
     setzeLaufknoepfe(status);
     for (QPushButton *k : btnPower)
         k->setEnabled(status);
-    lstFS->setCurrentText(QStringLiteral("14"));
 }
 
 void frmTrabolin::zentraleFehlerbehandlung(const Fehler &fehler)
@@ -244,6 +250,17 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
         zentraleFehlerbehandlung(f);
         return;
     }
+    if (!z->serielleVorgabe.isEmpty()) {
+        // A station with line settings of its own (DCC-EX, 115200 baud) runs at the
+        // saved ones from the start; the others keep the port's initial settings
+        // until "Parameter setzen".
+        if (const Fehler f = V24->setzeEinstellungen(lstBaudrate->currentText() + u',' + lstParity->currentText()
+                                                     + u',' + lstDatenbits->currentText() + u','
+                                                     + lstStopbits->currentText())) {
+            zentraleFehlerbehandlung(f);
+            return;
+        }
+    }
     zentraleGeoeffnet(option);
 }
 
@@ -258,6 +275,8 @@ void frmTrabolin::zentraleGeoeffnet(int option)
     Netzverbindung *netz = option >= 0 ? m_netz[option] : nullptr;
     // The buttons stay off while the station boots; they come on when it answers.
     subV24ok(!(netz && netz->warteAufZentrale()));
+    if (option >= 0 && option < int(m_treiber.size()))
+        m_treiber[option]->schnittstelleGeoeffnet();
 }
 
 void frmTrabolin::setzeVerbindenKnopf(int option)
@@ -296,11 +315,28 @@ void frmTrabolin::zeigeAufgeschobeneMeldungen()
 
 // ---------------------------------------------------------------- station
 
+void frmTrabolin::merkeFahrstufen(int vorher, int neu)
+{
+    // A network station keeps the mode chosen for it; the serial stations share the
+    // one the port check sets.
+    const auto behaelt = [](int option) {
+        const Zentralenzeile *z = zentralenzeile(option);
+        return z && z->fahrstufen && z->hatNetz();
+    };
+    if (vorher == neu)
+        return;
+    if (behaelt(vorher))
+        m_fahrstufenJe[vorher] = lstFS->currentText();
+    if (behaelt(neu) && !m_fahrstufenJe[neu].isEmpty())
+        lstFS->setCurrentText(m_fahrstufenJe[neu]);
+}
+
 void frmTrabolin::optZentrale_Click(int index)
 {
     const Zentralenzeile *z = zentralenzeile(index);
     if (!z)
         return;
+    merkeFahrstufen(zentralenoption(Zentrale), index);
     lblFS->setEnabled(z->fahrstufen);
     lstFS->setEnabled(z->fahrstufen);
     if (!z->usb)

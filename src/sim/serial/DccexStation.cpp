@@ -31,7 +31,7 @@ DccexSchritt DccexStation::starte(qint64 zeitMs)
     m_startBis = zeitMs + m_startdauerMs;
     m_befehl.clear();
     m_verworfen.clear();
-    m_gleis = false;
+    m_gleis = m_prog = m_join = false;
     m_loks.clear();
     DccexSchritt schritt;
     melde(schritt, QStringLiteral("Start: die Zentrale bootet %1 ms, Gleis aus").arg(m_startdauerMs));
@@ -64,12 +64,24 @@ DccexSchritt DccexStation::anlage(const QString &aktion, qint64 zeitMs)
         melde(schritt, QStringLiteral("Anlage     Flut: 2000 Meldungen und Rauschen"));
         return schritt;
     }
-    const bool an = aktion == u"an";
-    m_gleis = an;
-    schritt.antwort += an ? "<p1>\n" : "<p0>\n";
-    melde(schritt, QStringLiteral("Anlage     %1: Gleis %2, Rundruf %3")
-                       .arg(aktion == u"kurzschluss" ? QStringLiteral("Kurzschluss") : QStringLiteral("Hand"),
-                            anAus(an), an ? QStringLiteral("<p1>") : QStringLiteral("<p0>")));
+    if (aktion == u"kurzschluss") {
+        // The firmware switches the output off, says so only in a diagnostic line, and
+        // switches it on again after its pause without a broadcast.
+        schritt.antwort += QByteArray(ueberlast) + '\n';
+        melde(schritt, QStringLiteral("Anlage     Kurzschluss: Gleis A überlastet, nach 40 ms wieder an, Meldung %1")
+                           .arg(QLatin1String(ueberlast)));
+        return schritt;
+    }
+    const bool an = aktion == u"an" || aktion == u"prog-an";
+    if (aktion.startsWith(u"prog-")) {
+        m_prog = an;
+    } else {
+        m_gleis = m_prog = an;
+        m_join = m_join && an;
+    }
+    schritt.antwort += stromRundruf();
+    melde(schritt, QStringLiteral("Anlage     Hand: Gleis %1, Programmiergleis %2, Rundruf %3")
+                       .arg(anAus(m_gleis), anAus(m_prog), lesbar(stromRundruf())));
     return schritt;
 }
 
@@ -147,6 +159,22 @@ QString DccexStation::zustand(const DccexLok &lok) const
     return text + QStringLiteral(" | Gleis %1").arg(anAus(m_gleis));
 }
 
+QByteArray DccexStation::stromRundruf() const
+{
+    QByteArray r = QByteArray("<p") + (m_gleis ? '1' : '0') + " A>\n<p" + (m_prog ? '1' : '0') + " B>\n";
+    if (m_join) {
+        r += "<p1 JOIN>\n";
+    } else {
+        if (m_gleis)
+            r += "<p1 MAIN>\n";
+        if (m_prog)
+            r += "<p1 PROG>\n";
+    }
+    if (m_gleis == m_prog)
+        r += m_gleis ? "<p1>\n" : "<p0>\n";
+    return r;
+}
+
 // One whole command "<...>": the opcode is its first character, the parameters follow
 // separated by blanks.
 void DccexStation::befehl(const QByteArray &text, DccexSchritt &schritt)
@@ -158,19 +186,28 @@ void DccexStation::befehl(const QByteArray &text, DccexSchritt &schritt)
     const QList<QByteArray> teile = parameter.isEmpty() ? QList<QByteArray>{} : parameter.split(' ');
 
     if (opcode == 's' && teile.isEmpty()) {
-        schritt.antwort += m_gleis ? "<p1>\n" : "<p0>\n";
+        // DCCEXParser.cpp: the version line first, then the power broadcast.
         schritt.antwort += QByteArray(kennung) + '\n';
+        schritt.antwort += stromRundruf();
         melde(schritt, roh + QStringLiteral("Status: Gleis %1").arg(anAus(m_gleis)));
+        return;
+    }
+    if (opcode == '=' && teile.isEmpty()) {
+        schritt.antwort += "<= A MAIN>\n<= B PROG>\n";
+        melde(schritt, roh + QStringLiteral("Gleise: A MAIN, B PROG"));
         return;
     }
     if ((opcode == '0' || opcode == '1') && teile.size() <= 1) {
         const QByteArray gleis = teile.isEmpty() ? QByteArray() : teile[0].toUpper();
         if (gleis.isEmpty() || gleis == "MAIN" || gleis == "PROG" || gleis == "JOIN") {
             const bool an = opcode == '1';
-            if (gleis != "PROG") // the programming track is not the layout
+            if (gleis != "PROG")
                 m_gleis = an;
+            if (gleis != "MAIN")
+                m_prog = an;
+            m_join = an && gleis == "JOIN";
             const QByteArray name = gleis.isEmpty() ? QByteArray() : ' ' + gleis;
-            schritt.antwort += QByteArray("<p") + opcode + name + ">\n";
+            schritt.antwort += stromRundruf();
             melde(schritt, roh + QStringLiteral("Gleis%1 %2").arg(QString::fromLatin1(name), anAus(an)));
             return;
         }

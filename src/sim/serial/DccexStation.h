@@ -2,10 +2,15 @@
 // The DCC-EX station of the serial simulator, without I/O: bytes in, printed lines and
 // answer bytes out. It reads the station's text commands "<...>", keeps each
 // locomotive's speed, direction and F0 to F4 and the track power, and answers as the
-// station does: "<iDCC-EX ...>" to "<s>", "<p1>"/"<p0>" to power commands, "<l ...>"
-// after every locomotive command, "<X>" to anything malformed. After a start (power-on,
-// or the reset an Arduino goes through whenever its USB port is opened) it is deaf for
-// a boot delay: what arrives meanwhile is lost, as on the real station.
+// station (CommandStation-EX 5.x) does: "<iDCC-EX ...>" and then the power of its
+// tracks to "<s>", the power broadcast after every power command (each output, "<p1 A>",
+// "<p0 B>", then the tracks that are on, "<p1 MAIN>", and the whole when all agree,
+// "<p1>"), the track assignments to "<=>" ("<= A MAIN>", "<= B PROG>"), the "<l ...>"
+// broadcast after every locomotive command, "<X>" to anything malformed. An overload
+// is told only as a diagnostic line, and the output comes back by itself. After a
+// start (power-on, or the reset an Arduino goes through whenever its USB port is
+// opened) it is deaf and silent for a boot delay: what arrives meanwhile is lost, as on
+// the real station.
 #include "sim/serial/Dekodierer.h"
 
 #include <QByteArray>
@@ -36,6 +41,9 @@ public:
     static constexpr qsizetype laengsterBefehl = 256;
     // The first words of the answer to "<s>".
     static constexpr const char *kennung = "<iDCC-EX V-5.0.0 / TRABOLIN-SIM / SIMULATOR G-0000000>";
+    // The overload line of MotorDriver.cpp (5.x) for the main track A.
+    static constexpr const char *ueberlast =
+        "<* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>";
 
     explicit DccexStation(qint64 startdauerMs = 1000);
 
@@ -47,14 +55,17 @@ public:
     // Time has passed: reports the end of the boot delay.
     DccexSchritt ticke(qint64 zeitMs);
     // The layout around the station at zeitMs: "aus" and "an" (its power switched by
-    // hand), "kurzschluss" (it switches the track off), "flut" (a flood of diagnostic
-    // lines and noise that change nothing); each change of the power is broadcast.
+    // hand), "kurzschluss" (an overload on the main track: the diagnostic line, and the
+    // track on again after the station's pause), "prog-aus" and "prog-an" (the
+    // programming track alone), "flut" (a flood of diagnostic lines and noise that
+    // change nothing); each change of the power is broadcast.
     DccexSchritt anlage(const QString &aktion, qint64 zeitMs);
     // When ticke() has something to report.
     std::optional<qint64> frist() const;
 
     bool bereit() const { return !m_startBis; }
     bool gleis() const { return m_gleis; }
+    bool programmiergleis() const { return m_prog; }
     std::optional<DccexLok> lok(int adresse) const;
 
 private:
@@ -64,6 +75,8 @@ private:
     void meldeVerworfenes(DccexSchritt &schritt);
     void melde(DccexSchritt &schritt, const QString &text, bool fehler = false);
     QString zustand(const DccexLok &lok) const;
+    // The power broadcast of CommandDistributor::broadcastPower.
+    QByteArray stromRundruf() const;
 
     qint64 m_startdauerMs;
     std::optional<qint64> m_startBis; // deaf until then
@@ -71,7 +84,9 @@ private:
     QByteArray m_befehl;   // the command being gathered, from its "<"
     QByteArray m_verworfen; // bytes outside commands, reported at the next line end
     QByteArray m_verloren;  // bytes lost during the boot
-    bool m_gleis = false;
+    bool m_gleis = false; // output A, the main track
+    bool m_prog = false;  // output B, the programming track
+    bool m_join = false;  // the programming track drives as a main track
     QMap<int, DccexLok> m_loks;
 };
 

@@ -20,12 +20,13 @@ QString hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
-// The two XpressNet commands Trabolin sends: 0x21 0x80/0x81 (track power) and 0xE4 with
-// 0x10-0x13 (speed and direction) or 0x20 (function group 1).
+// The XpressNet commands Trabolin sends: 0x21 0x80/0x81 (track power), 0x21 0x24 (the
+// command station's status) and 0xE4 with 0x10-0x13 (speed and direction) or 0x20
+// (function group 1).
 bool bekannterLenzBefehl(quint8 kopf, quint8 kennung)
 {
     if (kopf == 0x21)
-        return kennung == 0x80 || kennung == 0x81;
+        return kennung == 0x80 || kennung == 0x81 || kennung == 0x24;
     if (kopf == 0xE4)
         return (kennung >= 0x10 && kennung <= 0x13) || kennung == 0x20;
     return false;
@@ -272,6 +273,11 @@ void Dekodierer::lenzRahmen(const QByteArray &rahmen, bool vorspann)
     const quint8 kennung = rahmen.size() > 2 ? byteAn(rahmen, 1) : 0;
     if (!bekannterLenzBefehl(kopf, kennung)) {
         melde(QStringLiteral("FEHLER: unbekannter Befehl %1").arg(roh), true);
+        return;
+    }
+    if (kopf == 0x21 && kennung == 0x24) {
+        statusfrage_ = true;
+        melde(QStringLiteral("Status     Gleis %1").arg(anAus(gleis_.value_or(true))));
         return;
     }
     if (kopf == 0x21) {

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace trabolin::sim {
 
@@ -63,6 +64,9 @@ public:
     std::optional<bool> gleis() const { return gleis_; }
     // The layout switched the power itself (the station's own buttons, a short circuit).
     void setzeGleis(bool an) { gleis_ = an; }
+    // True once after the PC asked for the command station's status (21 24 05): the
+    // LZ100 answers 62 22 S X to it.
+    bool nimmStatusfrage() { return std::exchange(statusfrage_, false); }
     std::optional<Lok> lok(int adresse) const;
 
 private:
@@ -88,6 +92,7 @@ private:
     QList<Ereignis> ereignisse_;
     QMap<int, Lok> loks_;
     std::optional<bool> gleis_;
+    bool statusfrage_ = false;
 };
 
 } // namespace trabolin::sim

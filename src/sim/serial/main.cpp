@@ -101,6 +101,23 @@ void sendeGanz(int fd, const QByteArray &bytes)
     }
 }
 
+// Writes as much of `bytes` as the port takes now and keeps the rest; a port that
+// fails drops it.
+void schreibeWasGeht(int fd, QByteArray &bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t n = ::write(fd, bytes.constData(), size_t(bytes.size()));
+        if (n > 0) {
+            bytes.remove(0, n);
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        bytes.clear();
+        return;
+    }
+}
+
 // The layout around the simulated station: actions typed on the terminal, one per
 // line, and actions an option sets for some seconds after the first bytes Trabolin
 // sends. What an action does depends on the station.
@@ -211,13 +228,14 @@ int wartezeit(const DccexStation &station)
 // A layout action on a DCC-EX station; "trennen" is the caller's.
 void dccexAnlage(DccexStation &station, const QString &aktion, DccexSchritt &schritt)
 {
-    if (aktion == u"aus" || aktion == u"an" || aktion == u"kurzschluss" || aktion == u"flut") {
+    if (aktion == u"aus" || aktion == u"an" || aktion == u"kurzschluss" || aktion == u"flut"
+        || aktion == u"prog-aus" || aktion == u"prog-an") {
         const DccexSchritt neu = station.anlage(aktion, jetztMs(simStart));
         schritt.ereignisse += neu.ereignisse;
         schritt.antwort += neu.antwort;
     } else {
         schritt.ereignisse.append({jetztMs(simStart), true,
-                                   QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, flut, trennen)").arg(aktion)});
+                                   QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, prog-aus, prog-an, flut, trennen)").arg(aktion)});
     }
 }
 
@@ -231,8 +249,13 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK); // see sendeGanz()
     zeige(station.starte(jetztMs(simStart)).ereignisse);
     char puffer[4096];
+    // What the station has to send and the port has not taken yet. It goes out as the
+    // port takes it, and the station reads on meanwhile: a flood of its own lines never
+    // holds back a command (the stop) that arrives during it.
+    QByteArray ausstehend;
     while (!beenden) {
-        pollfd p[3] = {{master, POLLIN, 0}, {beobachter, POLLIN, 0}, anlage.terminal()};
+        const short warteAuf = short(POLLIN | (ausstehend.isEmpty() ? 0 : POLLOUT));
+        pollfd p[3] = {{master, warteAuf, 0}, {beobachter, POLLIN, 0}, anlage.terminal()};
         const int bereit = ::poll(p, 3, wartezeit(station));
         DccexSchritt schritt = station.ticke(jetztMs(simStart));
         for (const QString &aktion : anlage.aktionen(p[2], jetztMs(simStart))) {
@@ -247,6 +270,7 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
             while (::read(beobachter, puffer, sizeof puffer) > 0) {
             }
             ::tcflush(slave, TCIFLUSH); // answers nobody read are gone with the reset
+            ausstehend.clear();
             schritt.ereignisse += station.starte(jetztMs(simStart)).ereignisse;
         }
         if (bereit > 0 && (p[0].revents & POLLIN)) {
@@ -261,7 +285,8 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
             ::usleep(10000);
         }
         zeige(schritt.ereignisse);
-        sendeGanz(master, schritt.antwort);
+        ausstehend += schritt.antwort;
+        schreibeWasGeht(master, ausstehend);
     }
     ::close(beobachter);
     return 0;
@@ -463,6 +488,10 @@ int main(int argc, char *argv[])
                 if (station == Station::Lenz && dekodierer.gleis() && dekodierer.gleis() != vorher)
                     sendeGanz(master, lenzRundruf(*dekodierer.gleis() ? QStringLiteral("an") : QStringLiteral("aus"),
                                                   usb, dekodierer, text));
+                // The status answer 62 22 S X: S bit 0 is the emergency off (track off).
+                if (station == Station::Lenz && dekodierer.nimmStatusfrage())
+                    sendeGanz(master, (usb ? QByteArray::fromHex("FFFE") : QByteArray())
+                                          + QByteArray::fromHex(dekodierer.gleis().value_or(true) ? "62220040" : "62220141"));
             }
         } else if (bereit == 0) {
             ereignisse = dekodierer.ticke(jetztMs(start));

@@ -229,6 +229,26 @@ QString Z21Dekodierer::zustand(const Z21Lok &lok) const
     return text;
 }
 
+void Z21Dekodierer::gehoert(const QString &absender, qint64 zeitMs)
+{
+    m_gehoert[absender] = zeitMs;
+}
+
+QStringList Z21Dekodierer::vergissStille(qint64 zeitMs)
+{
+    QStringList zeilen;
+    for (auto it = m_gehoert.begin(); it != m_gehoert.end();) {
+        if (zeitMs - it.value() < clientFristMs) {
+            ++it;
+            continue;
+        }
+        if (m_clients.remove(it.key()) > 0)
+            zeilen << QStringLiteral("%1 seit %2 s still -> abgemeldet").arg(it.key()).arg(clientFristMs / 1000);
+        it = m_gehoert.erase(it);
+    }
+    return zeilen;
+}
+
 std::optional<Z21Lok> Z21Dekodierer::lok(int adresse) const
 {
     const auto it = m_loks.constFind(adresse);

@@ -49,6 +49,16 @@ public:
     // broadcast to the clients that asked for the general messages.
     Z21Ergebnis anlage(const QString &aktion);
 
+    // The Z21 forgets a client that has sent nothing for a minute (Z21 LAN protocol
+    // specification, 2.2 LAN_LOGOFF: a client that sends nothing for a minute is
+    // logged off by the Z21 itself).
+    static constexpr qint64 clientFristMs = 60000;
+    // Client `absender` sent a datagram at `zeitMs` (any steady clock).
+    void gehoert(const QString &absender, qint64 zeitMs);
+    // Forgets the clients silent for clientFristMs at `zeitMs`: they hear no broadcast
+    // any more. One printed line each.
+    QStringList vergissStille(qint64 zeitMs);
+
     std::optional<Z21Lok> lok(int adresse) const;
     bool gleisAn() const { return m_gleisAn; }
     // The clients that have talked to the Z21 and not logged off, with their flags.
@@ -69,6 +79,7 @@ private:
     bool m_nothalt = false;
     QMap<QString, quint32> m_clients;
     QMap<int, Z21Lok> m_loks;
+    QMap<QString, qint64> m_gehoert; // when each client sent its last datagram
 };
 
 } // namespace trabolin::sim

@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QNetworkDatagram>
 #include <QTime>
@@ -65,6 +66,8 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     Z21Dekodierer z21;
+    QElapsedTimer uhr; // for the clients' silence
+    uhr.start();
     QHash<QString, QPair<QHostAddress, quint16>> clients; // the decoder's names for the clients
     bool stumm = false; // the Z21 has fallen silent: it hears and answers nothing
     const auto gibAus = [&](const Z21Ergebnis &e) {
@@ -102,9 +105,16 @@ int main(int argc, char **argv)
             }
             const QString name = QStringLiteral("%1:%2").arg(d.senderAddress().toString()).arg(d.senderPort());
             clients.insert(name, {d.senderAddress(), quint16(d.senderPort())});
+            z21.gehoert(name, uhr.elapsed());
             gibAus(z21.verarbeite(d.data(), name));
         }
     });
+    // A client silent for a minute is forgotten, as the Z21 does.
+    QTimer stille;
+    QObject::connect(&stille, &QTimer::timeout, &socket, [&] {
+        gibAus({z21.vergissStille(uhr.elapsed()), {}});
+    });
+    stille.start(1000);
     // The layout's actions typed on the terminal, one per line.
     lauscheAufTerminal(&app, anlage);
     return app.exec();

@@ -85,14 +85,6 @@ DccexArt dccexArt(const QByteArray &rahmen)
     return DccexArt::sonstige;
 }
 
-std::optional<Gleiszustand> dccexGleiszustand(const QByteArray &rahmen)
-{
-    const DccexArt art = dccexArt(rahmen);
-    if ((art != DccexArt::gleisAn && art != DccexArt::gleisAus) || rahmen.toUpper().contains(" PROG"))
-        return std::nullopt;
-    return art == DccexArt::gleisAn ? Gleiszustand::an : Gleiszustand::aus;
-}
-
 QList<DccexAntwort> DccexZerleger::fuettere(const QByteArray &bytes)
 {
     QList<DccexAntwort> aus;
@@ -113,6 +105,23 @@ QList<DccexAntwort> DccexZerleger::fuettere(const QByteArray &bytes)
         }
         // Inside a frame. A diagnostic line "<* ... *>" may hold brackets of its own.
         const bool meldung = m_rahmen.size() >= 2 && m_rahmen[1] == '*';
+        if (meldung && c == '<' && (m_rahmen.endsWith('\n') || m_rahmen.endsWith('\r'))) {
+            m_muell = m_rahmen; // a new frame at the start of a line: the diagnostic broke off
+            gibMuellAus(aus);
+            m_rahmen = "<";
+            continue;
+        }
+        if (meldung && (c == '\n' || c == '\r')) {
+            // Older firmware puts line breaks inside its diagnostic frames
+            // ("<* \n*** MAIN TRACK POWER OVERLOAD ... ***\n *>").
+            m_rahmen += c;
+            if (m_rahmen.size() >= laengsterRahmen) {
+                m_muell = m_rahmen;
+                m_rahmen.clear();
+                gibMuellAus(aus);
+            }
+            continue;
+        }
         if (c == '\n' || c == '\r') {
             // A line end inside a frame: it broke off (a reset, a lost byte).
             m_muell = m_rahmen;

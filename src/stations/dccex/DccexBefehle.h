@@ -2,7 +2,8 @@
 // The DCC-EX command station's text commands and the splitting of what it answers.
 // A command is "<" opcode parameters ">"; the program writes each one as its own write,
 // followed by a line feed. The station answers in the same brackets, also unasked
-// (broadcasts), and may mix its own diagnostic lines "<* ... *>" in between.
+// (broadcasts), and may mix its own diagnostic lines "<* ... *>" in between; older
+// firmware breaks those over several lines.
 #include "program/Gleiszustand.h"
 
 #include <QByteArray>
@@ -57,10 +58,6 @@ struct DccexAntwort {
 // The kind of one whole frame "<...>".
 DccexArt dccexArt(const QByteArray &rahmen);
 
-// The track state a frame reports for the track the locomotive runs on: "<p1>",
-// "<p1 MAIN>", "<p1 JOIN>" on, "<p0>", "<p0 MAIN>" off; nothing for the programming
-// track ("<p0 PROG>") or any other frame.
-std::optional<Gleiszustand> dccexGleiszustand(const QByteArray &rahmen);
 
 // Cuts the received byte stream into answers. Frames may arrive in any pieces; text
 // outside the brackets (a boot message, line ends, noise at a wrong baud rate) is

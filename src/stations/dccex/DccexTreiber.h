@@ -5,6 +5,7 @@
 // speed 0 keeps the direction of the last line driven: on DCC a change of direction
 // also switches the lights.
 #include "program/DccTreiber.h"
+#include "stations/dccex/DccexBefehle.h"
 #include "stations/dccex/DccexLink.h"
 
 #include <optional>
@@ -20,6 +21,8 @@ public:
     void stoppNachWarten() override {}
     void power(int index) override;
     void stoppeLok() override;
+    // The <t> command's 128 steps: 1 to 126.
+    int hoechsteFahrstufe() const override { return int(dccexHoechsteFahrstufe); }
 
 protected:
     // Speed and direction, a pause, the functions.

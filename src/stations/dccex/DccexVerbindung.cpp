@@ -2,6 +2,7 @@
 
 #include "program/TcpAufbau.h"
 #include "program/Verkehrsprotokoll.h"
+#include "stations/dccex/DccexGleise.h"
 #include "serial/V24.h"
 
 #include <QTcpSocket>
@@ -19,6 +20,8 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
             zeige(QStringLiteral("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
                                  "Baudrate 115200, Stromversorgung prüfen)")
                       .arg(DccexStartwarte::hoechstensMs / 1000));
+        else
+            frageGleise();
         emit zentraleBereit(geantwortet);
     });
     connect(&m_v24, &SerielleSchnittstelle::empfangen, this, [this](const QByteArray &bytes) {
@@ -116,11 +119,19 @@ void DccexVerbindung::empfange(const QByteArray &bytes)
 {
     for (const DccexAntwort &a : m_zerleger.fuettere(bytes)) {
         Verkehrsprotokoll::dccexEmpfangen(a.text);
-        if (const auto z = dccexGleiszustand(a.text.toLatin1()); z && m_melder)
+        if (const auto z = m_gleise.lies(a.text.toLatin1()); z && m_melder)
             m_melder->meldeGleiszustand(*z);
         emit rahmen(a);
         zeige(a.text);
     }
+}
+
+void DccexVerbindung::frageGleise()
+{
+    // Which output drives the main track, then the power of each: "<s>" is the
+    // firmware's only question for it, answered with "<p...>" after its "<iDCC-EX ...>".
+    schreibe(dccexGleisfrage());
+    schreibe(dccexStatusbefehl());
 }
 
 void DccexVerbindung::zeige(const QString &zeile)

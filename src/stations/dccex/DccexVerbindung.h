@@ -5,6 +5,7 @@
 // last few of them. Both directions are logged as text ("DCC-EX >" / "DCC-EX <").
 #include "program/Netzverbindung.h"
 #include "stations/dccex/DccexBefehle.h"
+#include "stations/dccex/DccexGleise.h"
 #include "stations/dccex/DccexLink.h"
 #include "stations/dccex/DccexStartwarte.h"
 
@@ -49,8 +50,16 @@ public:
     // One command as one write on the chosen way; nothing when it is not open.
     void schreibe(const QByteArray &befehl) override;
 
-    // Forgets a half-received answer: after a new opening the station starts afresh.
-    void neuerAnfang() { m_zerleger.leere(); }
+    // Forgets a half-received answer and what the station said of its tracks: after a
+    // new opening the station starts afresh.
+    void neuerAnfang()
+    {
+        m_zerleger.leere();
+        m_gleise.vergiss();
+    }
+    // Asks which output drives the main track ("<=>") and the power of the tracks;
+    // once the station has answered its boot wait.
+    void frageGleise();
 
     // Where the track power the station reports goes, and "Verbindung verloren" when
     // the chosen way (the port or the network link) fails.
@@ -69,6 +78,7 @@ private:
     SerielleSchnittstelle &m_v24;
     QTcpSocket *m_socket;
     DccexZerleger m_zerleger;
+    DccexGleise m_gleise; // which output is the main track, and its power
     DccexStartwarte m_startwarte;
     QStringList m_letzte; // the last answers, for the reply field
     bool m_ueberNetzwerk = false;

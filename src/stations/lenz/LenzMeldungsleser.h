@@ -13,8 +13,11 @@ namespace trabolin {
 
 // The layout state that one whole frame (check byte included) reports, or none:
 // 61 00 61 track power off, 61 01 60 normal operation, 61 02 63 programming mode,
-// 61 08 69 short circuit, 81 00 81 emergency stop. The same frames travel inside
-// the network stations' datagrams.
+// 61 08 69 short circuit, 81 00 81 emergency stop; and the LZ100's answer to the
+// status request, 62 22 S X, by its status byte S (emergency off, emergency stop,
+// service mode, power-up; none of them: on; it tells no short circuit). The same
+// frames travel inside the network stations' datagrams, where the Z21 reads 62 22
+// by its own bits before this.
 std::optional<Gleiszustand> xpressNetGleiszustand(const QByteArray &rahmen);
 
 // Cuts the bytes arriving from the port into frames, in whatever pieces they come.

@@ -140,6 +140,12 @@ void LenzTreiber::power(int index)
     sendeLenzBefehl();
 }
 
+void LenzTreiber::schnittstelleGeoeffnet()
+{
+    // Past the slot buffer: nothing may be pending there when the port has just opened.
+    m_ausgabe.schreibe(xpressNetBefehl(QByteArray("\x21\x24", 2)));
+}
+
 void LenzTreiber::stoppeLok()
 {
     // Written at once and past the buffer: a frame pending there is dropped.

@@ -50,6 +50,9 @@ public:
     void stoppeLok() override;
     // The broadcasts the interface passes on, in the traffic log and to the listener.
     void empfange(const QByteArray &bytes) override;
+    // Asks the LZ100 for its state (XpressNet command station status request,
+    // 21 24 05), so that the indicator shows it before the first broadcast.
+    void schnittstelleGeoeffnet() override;
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry.
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     // "USB-Interface": the Lenz USB interface is used.

@@ -74,6 +74,28 @@ std::optional<quint8> z21Stufenkennung(int fahrstufen)
     }
 }
 
+int z21HoechsteFahrstufe(int stufen)
+{
+    switch (stufen) {
+    case 14: return 14;
+    case 28: return 28;
+    default: return 126;
+    }
+}
+
+quint8 z21Fahrbyte(int stufen, qint64 fahrstufe, bool vorwaerts)
+{
+    const quint8 r = vorwaerts ? 0x80 : 0x00;
+    if (fahrstufe <= 0)
+        return r;
+    const qint64 s = qMin<qint64>(fahrstufe, z21HoechsteFahrstufe(stufen));
+    if (stufen == 28) {
+        const int v = int(s) + 3;
+        return quint8(r | (v >> 1) | ((v & 1) << 4));
+    }
+    return quint8(r | (s + 1));
+}
+
 std::optional<QByteArray> z21Fahrbefehl(qint64 adresse, int fahrstufen, quint8 fahrbyte)
 {
     const auto a = z21Adressbytes(adresse);

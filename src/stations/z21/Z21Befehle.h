@@ -54,6 +54,18 @@ std::optional<std::pair<quint8, quint8>> z21Adressbytes(qint64 adresse);
 // 128 steps. The Z21 knows no 27-step mode: nothing for 27 or any other number.
 std::optional<quint8> z21Stufenkennung(int fahrstufen);
 
+// The speed byte RV of LAN_X_SET_LOCO_DRIVE for `fahrstufe` in the mode of `stufen`
+// steps, as the Z21 reads it (the DCC coding that XpressNet carries):
+// - 14 steps: R | (s + 1) for s in 1 to 14; s above 14 drives at 14;
+// - 28 steps: with v = s + 3 for s in 1 to 28, R | (v >> 1) | ((v & 1) << 4): the
+//   lowest bit of the five travels in bit 4 (step 1 0x02, step 2 0x12, step 28 0x1F);
+//   s above 28 drives at 28;
+// - 128 steps: R | (s + 1) for s in 1 to 126; s above 126 drives at 126.
+// 0 and below stand (R alone). R is 0x80 forwards, 0x00 backwards.
+quint8 z21Fahrbyte(int stufen, qint64 fahrstufe, bool vorwaerts);
+// The highest Fahrstufe of the mode: 14, 28 or 126.
+int z21HoechsteFahrstufe(int stufen);
+
 // LAN_X_SET_LOCO_DRIVE: 0A 00 40 00 E4 1S AH AL RV XOR, RV being the speed byte with
 // its direction bit 0x80 (forwards). Nothing without address coding or step mode.
 std::optional<QByteArray> z21Fahrbefehl(qint64 adresse, int fahrstufen, quint8 fahrbyte);

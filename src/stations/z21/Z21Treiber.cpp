@@ -1,7 +1,7 @@
 #include "stations/z21/Z21Treiber.h"
 
 #include "program/Zahlen.h"
-#include "stations/lenz/LenzTreiber.h"
+#include "program/Tabelle.h"
 #include "stations/z21/Z21Befehle.h"
 
 namespace trabolin {
@@ -54,6 +54,16 @@ bool Z21Treiber::sendeFahrstufe(quint8 fahrbyte)
     return true;
 }
 
+quint8 Z21Treiber::fahrbyte(const Programmzeile &zeile) const
+{
+    return z21Fahrbyte(m_stufen.value_or(128), alsInt16(zeile.fahrstufe), istVorwaerts(zeile.einheit));
+}
+
+int Z21Treiber::hoechsteFahrstufe() const
+{
+    return z21HoechsteFahrstufe(stufen(m_fahrstufenIndex).value_or(128));
+}
+
 bool Z21Treiber::sendeFunktionen(const Programmzeile &zeile)
 {
     for (int f = 0; f <= 4; ++f) {
@@ -100,7 +110,7 @@ void Z21Treiber::beginnePass()
 
 bool Z21Treiber::sendeFahrt(const Programmzeile &zeile)
 {
-    if (!modusGeht() || !sendeFahrstufe(lenzFahrbyte(alsInt16(zeile.fahrstufe), zeile.einheit)))
+    if (!modusGeht() || !sendeFahrstufe(fahrbyte(zeile)))
         return false;
     m_lauf.subWarten(m_lesart.pauseMs);
     return sendeFunktionen(zeile);
@@ -125,7 +135,7 @@ bool Z21Treiber::sendeZeile()
         return false;
     const Tabellenspeicher &t = m_lauf.tabelle();
     const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    if (!sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit)))
+    if (!sendeFahrstufe(fahrbyte(z)))
         return false;
     // As on the Lenz: the functions after two pauses.
     for (int i = 0; i < m_lesart.pausenEinzel; ++i)

@@ -24,6 +24,8 @@ public:
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
+    // The top of the mode chosen in "Fahrstufen": 14, 28 or 126.
+    int hoechsteFahrstufe() const override;
 
     // The steps of the index chosen in "Fahrstufen": 14, 28 or 128; nothing for 27.
     static std::optional<int> stufen(int fahrstufenIndex);
@@ -48,6 +50,8 @@ private:
     // nothing and counts as sent.
     bool sendeFahrstufe(quint8 fahrbyte);
     bool sendeFunktionen(const Programmzeile &zeile);
+    // The speed byte of a line in the mode of the running pass or single line.
+    quint8 fahrbyte(const Programmzeile &zeile) const;
     // Speed 0 in the direction last driven at the address.
     std::optional<QByteArray> haltebefehl() const;
 
