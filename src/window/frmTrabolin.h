@@ -339,6 +339,7 @@ private:
     std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
     std::vector<bool> m_warVerbunden; // the station's link has been up
     int m_netzOption = -1; // the network station the fields show
+    int m_v24Option = -1;  // the serial station the port was last opened for
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
     bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
