@@ -23,6 +23,8 @@ struct Fall {
     QString meldung;         // "<title>|<text>", empty for none
     QString anzeige;         // the indicator after the run
     bool stoppAngekommen;    // the locomotive's stop reached the station
+    bool box = false;        // a modal box is open from 300 ms until the stop has arrived
+    int umschalten = -1;     // the station option clicked at 300 ms, during the line
 };
 
 // The window on the station's simulator, the locomotive ready to run, the track on
@@ -56,6 +58,7 @@ struct Anlage : Fensteranlage {
             } else {
                 static_cast<Z21Verbindung *>(f->TCP)->setzeStatusAbstand(400);
                 static_cast<Z21Verbindung *>(f->TCP)->setzeStatusFrist(300);
+                static_cast<Z21Verbindung *>(f->TCP)->setzeNachfrageAbstand(300);
             }
             f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
             f->txtLocalPort->setText(erste.section(u':', -1).trimmed());
@@ -135,6 +138,21 @@ private slots:
             "Verbindung verloren", false};
         QTest::newRow("dccex eigenes power off") << Fall{"dccex", {"--boot", "100"}, "power", 0, {}, "Gleis: aus", true};
         QTest::newRow("dccex flut, dann st&op") << Fall{"dccex", {"--boot", "100"}, "flut", 1000, {}, "Gleis: an", true};
+        // The stop goes out while a modal box is open; the message follows the run.
+        QTest::newRow("lenz stopp-taste, box offen") << Fall{"lenz", {}, "aus", 0, spannung, "Gleis: aus", true, true};
+        QTest::newRow("ecos stopp-taste, box offen") << Fall{"ecos", {}, "aus", 0, spannung, "Gleis: aus", true, true};
+        QTest::newRow("z21 kurzschluss, box offen")
+            << Fall{"z21", {}, "kurzschluss", 0, kurzschluss, "Kurzschluss", true, true};
+        QTest::newRow("dccex kurzschluss, box offen")
+            << Fall{"dccex", {"--boot", "100"}, "kurzschluss", 0, spannung, "Gleis: aus", true, true};
+        // The Z21 still hears but its answers are lost: the link counts lost, and the
+        // stop sent first reaches the locomotive.
+        QTest::newRow("z21 antworten verloren") << Fall{"z21", {}, "verliere 1000000", 0,
+            " Z21...|Die Verbindung zur Z21 ist abgebrochen !", "Verbindung verloren", true};
+        // The option changed to the 6021 during the line: the LZ100 on the port still
+        // ends the run it drives.
+        QTest::newRow("lenz kurzschluss nach umschalten auf 6021")
+            << Fall{"lenz", {}, "kurzschluss", 0, spannung, "unbekannt", true, false, 0};
     }
     void anlage()
     {
@@ -143,6 +161,27 @@ private slots:
         QVERIFY(a.bereite(fall));
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,S,40"));
         a.f->tabelle().setzeAktuelleZeile(1);
+        const QRegularExpression stopp(QStringLiteral(
+            ".*(set\\(1000,speed\\[0\\]\\) -> 1000 speed=0|Lok 24: (\\d+ Fahrstufen, \\S+, )?Fahrstufe 0\\b).*"));
+        if (fall.umschalten >= 0)
+            QTimer::singleShot(300, [&] { a.f->optZentrale[fall.umschalten]->click(); });
+        bool stoppBeiOffenerBox = false;
+        if (fall.box)
+            QTimer::singleShot(300, [&] {
+                // Stands for a message box or file dialog the user leaves open.
+                QEventLoop box;
+                QTimer zu;
+                zu.setSingleShot(true);
+                QObject::connect(&zu, &QTimer::timeout, &box, &QEventLoop::quit);
+                QObject::connect(&a.sim, &QProcess::readyReadStandardOutput, &box, [&] {
+                    if (a.lies().indexOf(stopp) >= 0) {
+                        stoppBeiOffenerBox = true;
+                        box.quit();
+                    }
+                });
+                zu.start(5000);
+                box.exec();
+            });
         QTimer::singleShot(500, [&] {
             if (fall.aktion == u"power")
                 a.f->btnPower[0]->click();
@@ -159,9 +198,9 @@ private slots:
         QCOMPARE(a.f->lblGleis->accessibleName(), fall.anzeige);
         QCOMPARE(a.meldungen.join(u'\n'), fall.meldung);
 
+        QCOMPARE(stoppBeiOffenerBox, fall.box);
+
         QTest::qWait(300);
-        const QRegularExpression stopp(QStringLiteral(
-            ".*(set\\(1000,speed\\[0\\]\\) -> 1000 speed=0|Lok 24: (\\d+ Fahrstufen, \\S+, )?Fahrstufe 0\\b).*"));
         const qsizetype bisher = a.lies().size();
         QCOMPARE(a.zeilen.indexOf(stopp) >= 0, fall.stoppAngekommen);
         // The events are the program's own business: the reply field shows the replies.

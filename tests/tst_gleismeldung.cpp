@@ -21,21 +21,37 @@ namespace {
 
 // What the layout does at a virtual time, "<ms> <what>": hex bytes arriving from
 // the Lenz interface ("3000 61 00 61"), "STOP" or "GO" as an ECoS event through its
-// link's watch, "verloren" for a lost ECoS link, "aus" for the program's own
-// "Power of&f".
+// link's watch, "verloren" for a lost ECoS link (reported, as the link does, while it
+// still sends, then closed), "z21 <state>" and "dccex <state>" as those links report
+// it ("kurzschluss", "aus", "verloren"), a frame "<...>" of the DCC-EX station read as
+// its link reads it, "aus" for the program's own "Power of&f", "box <ms>" for a modal
+// box the user keeps open that long (a nested event loop, as QMessageBox::exec() or a
+// file dialog runs one).
 void anlage(Aufbau &a, const QString &ereignis, DccexGleise &dccex)
 {
     const QString was = ereignis.section(u' ', 1);
+    const auto melde = [&](int option, const QString &zustand) {
+        const Gleiszustand z = zustand == u"kurzschluss" ? Gleiszustand::kurzschluss
+                               : zustand == u"aus"       ? Gleiszustand::aus
+                                                         : Gleiszustand::verbindungVerloren;
+        a.ablauf.gleismelder(option).meldeGleiszustand(z);
+        if (z == Gleiszustand::verbindungVerloren)
+            a.link.offen = a.z21link.offen = false;
+    };
     if (was.startsWith(u'<')) {
-        // A frame of the DCC-EX station, read as its link reads it.
         if (const auto z = dccex.lies(was.toLatin1()))
-            a.ablauf.gleismelder(4).meldeGleiszustand(*z);
+            a.ablauf.gleismelder(zentralenoption(QStringLiteral("DCC-EX"))).meldeGleiszustand(*z);
     } else if (was == u"STOP" || was == u"GO")
         a.ecosWache.lies(QStringLiteral("<EVENT 1>\n1 status[%1]\n<END 0 (OK)>\n").arg(was));
-    else if (was == u"verloren") {
-        a.link.offen = false;
-        a.ablauf.gleismelder(2).meldeGleiszustand(Gleiszustand::verbindungVerloren);
-    } else if (was == u"aus")
+    else if (was == u"verloren")
+        melde(2, was);
+    else if (was.startsWith(u"z21 "))
+        melde(zentralenoption(QStringLiteral("Z21")), was.section(u' ', 1));
+    else if (was.startsWith(u"dccex "))
+        melde(zentralenoption(QStringLiteral("DCC-EX")), was.section(u' ', 1));
+    else if (was.startsWith(u"box "))
+        a.zeit.warte(was.section(u' ', 1).toInt(), [] { return false; });
+    else if (was == u"aus")
         a.ablauf.btnPower_Click(0);
     else
         a.lenz.empfange(QByteArray::fromHex(was.toLatin1()));
@@ -205,13 +221,15 @@ private slots:
         QTest::addColumn<QString>("ursache");
         QTest::addColumn<int>("klaenge");
         const QStringList lenz{"0 E4 10 00 03 86 71", "100 E4 20 00 03 00 C7"};
-        // Speed 0 forwards, as the line drove: the lights stay as they were.
+        // Speed 0 forwards, as the line drove: the lights stay as they were. The first
+        // goes out as the report is read, the second is the halt of the pass.
+        const QStringList halt(2, QStringLiteral("3000 E4 10 00 03 80 77"));
         QTest::newRow("lenz gleis aus") << 1 << false << QStringList{"3000 61 00 61"}
-                                        << lenz + QStringList{"3000 E4 10 00 03 80 77"} << "Gleis: aus" << 0;
+                                        << lenz + halt << "Gleis: aus" << 0;
         QTest::newRow("lenz nothalt hinter usb-vorspann") << 1 << false << QStringList{"3000 FF FD 81 00 81"}
-                                        << lenz + QStringList{"3000 E4 10 00 03 80 77"} << "Nothalt" << 0;
+                                        << lenz + halt << "Nothalt" << 0;
         QTest::newRow("lenz einzelzeile, kein ring") << 1 << true << QStringList{"3000 61 00 61"}
-            << QStringList{"0 E4 10 00 03 86 71", "200 E4 20 00 03 00 C7", "3000 E4 10 00 03 80 77"} << "Gleis: aus" << 0;
+            << QStringList{"0 E4 10 00 03 86 71", "200 E4 20 00 03 00 C7"} + halt << "Gleis: aus" << 0;
         QTest::newRow("lenz muell und andere rahmen") << 1 << false
             << QStringList{"1000 61 00 60 13 E4 13 00 03 85 71 42 01 02 41 61 01 60 FF"}
             << lenz + QStringList{"60100 E4 10 00 03 06 F1", "60200 E4 20 00 03 00 C7", "120200 E4 10 00 03 00 F7"}
@@ -224,8 +242,10 @@ private slots:
         const QStringList ecos{"0 set(3,dir[0])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
                                "200 set(3,speed[5])"};
         QTest::newRow("ecos stop") << 2 << false << QStringList{"3000 STOP"}
-                                   << ecos + QStringList{"3000 set(3,speed[0])"} << "Gleis: aus" << 0;
-        QTest::newRow("ecos verbindung verloren") << 2 << false << QStringList{"3000 verloren"} << ecos
+                                   << ecos + QStringList(2, QStringLiteral("3000 set(3,speed[0])")) << "Gleis: aus" << 0;
+        // Lost: the stop is tried while the link still sends, then the run ends.
+        QTest::newRow("ecos verbindung verloren") << 2 << false << QStringList{"3000 verloren"}
+                                                  << ecos + QStringList{"3000 set(3,speed[0])"}
                                                   << "Verbindung verloren" << 0;
         // DCC-EX 5.x: the frames as CommandDistributor.cpp (broadcastPower) and
         // TrackManager.cpp (streamTrackState) write them, the overload as MotorDriver.cpp
@@ -272,6 +292,31 @@ private slots:
             << QStringList{"3000 <* TRACK B POWER OVERLOAD 300mA (max 250mA) detected after 3ms. Pause 40ms *>",
                            "3000 <* PROG TRACK POWER OVERLOAD current=300 max=250 offtime=40 *>"}
             << dccexDurch << "" << 2;
+        // A modal box open from 2000 to 10000 ms: the stop goes out as the report is
+        // read, not when the box is closed; the pass's halt follows then.
+        QTest::newRow("lenz gleis aus, box offen") << 1 << false << QStringList{"2000 box 8000", "3000 61 00 61"}
+            << lenz + QStringList{"3000 E4 10 00 03 80 77", "10000 E4 10 00 03 80 77"} << "Gleis: aus" << 0;
+        QTest::newRow("lenz einzelzeile, box offen") << 1 << true << QStringList{"2000 box 8000", "3000 81 00 81"}
+            << QStringList{"0 E4 10 00 03 86 71", "200 E4 20 00 03 00 C7", "3000 E4 10 00 03 80 77",
+                           "10000 E4 10 00 03 80 77"} << "Nothalt" << 0;
+        QTest::newRow("ecos stop, box offen") << 2 << false << QStringList{"2000 box 8000", "3000 STOP"}
+            << ecos + QStringList{"3000 set(3,speed[0])", "10000 set(3,speed[0])"} << "Gleis: aus" << 0;
+        QTest::newRow("ecos verloren, box offen") << 2 << false << QStringList{"2000 box 8000", "3000 verloren"}
+            << ecos + QStringList{"3000 set(3,speed[0])"} << "Verbindung verloren" << 0;
+        const QString x = QStringLiteral(" 0A 00 40 00 E4 ");
+        QStringList z21{"0" + x + "10 00 03 86 71"};
+        for (const char *f : {"00 1F", "01 1E", "02 1D", "03 1C", "04 1B"})
+            z21 << "100" + x + "F8 00 03 " + f;
+        const int z21Option = zentralenoption(QStringLiteral("Z21"));
+        QTest::newRow("z21 kurzschluss, box offen") << z21Option << false
+            << QStringList{"2000 box 8000", "3000 z21 kurzschluss"}
+            << z21 + QStringList{"3000" + x + "10 00 03 80 77", "10000" + x + "10 00 03 80 77"} << "Kurzschluss" << 0;
+        QTest::newRow("z21 verloren, box offen") << z21Option << false
+            << QStringList{"2000 box 8000", "3000 z21 verloren"}
+            << z21 + QStringList{"3000" + x + "10 00 03 80 77"} << "Verbindung verloren" << 0;
+        QTest::newRow("dccex gleis aus, box offen") << zentralenoption(QStringLiteral("DCC-EX")) << false
+            << QStringList{"2000 box 8000", "3000 dccex aus"}
+            << dccex + QStringList{"3000 <t 3 0 1><LF>", "10000 <t 3 0 1><LF>"} << "Gleis: aus" << 0;
     }
     void halt()
     {
@@ -288,7 +333,7 @@ private slots:
         DccexGleise dccex;
         plane(a, ereignisse, dccex);
         einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
-        QTEST(protokoll(a.port) + a.link.gesendet, "erwartet");
+        QTEST(protokoll(a.port) + a.link.gesendet + a.z21link.gesendet, "erwartet");
         QTEST(ursachen.join(u'|'), "ursache");
         QTEST(int(a.klang.gespielt.size()), "klaenge");
         QVERIFY(!a.ablauf.laeuft());

@@ -92,12 +92,12 @@ private slots:
             .erwartet = {"0 40 18", "500 05 18", "2500 40 18", "3000 06 18", "4000 00 18", "4500 40 18"},
             .ende = 4503, .schreibMs = 3};
         // A handler's own wait nested in line 1 (the ECoS control request, a modal box) lasts its
-        // own time and holds the run past the line's end: less than a line late, the run makes up
-        // for it; more (the machine slept), it starts afresh.
+        // own time and holds the run past the line's end: more than 50 ms late, the run starts
+        // afresh from there, so the following lines get their full time.
         const QStringList dreiZeilen{"5,s,1", "5,s,2", "5,s,3"};
-        QTest::newRow("2,5 s festgehalten: wieder im takt") << Fall{.tabelle = dreiZeilen,
-            .erwartet = {"0 40 18", "500 01 18", "6500 7F", "6500 40 18", "6500 02 18", "11000 40 18",
-                         "11500 03 18", "16500 00 18", "17000 40 18"}, .ende = 17000, .haltBei = 4000,
+        QTest::newRow("2,5 s festgehalten: die naechsten zeilen ganz") << Fall{.tabelle = dreiZeilen,
+            .erwartet = {"0 40 18", "500 01 18", "6500 7F", "6500 40 18", "7000 02 18", "12000 40 18",
+                         "12500 03 18", "17500 00 18", "18000 40 18"}, .ende = 18000, .haltBei = 4000,
             .halt = [](Aufbau &a) { a.ablauf.subWarten(2500); a.port.schreibe("\x7F"); }};
         QTest::newRow("9 s geschlafen: neu ab da") << Fall{.tabelle = dreiZeilen,
             .erwartet = {"0 40 18", "500 01 18", "13000 40 18", "13500 02 18", "18500 40 18", "19000 03 18",
@@ -179,8 +179,8 @@ private slots:
             .tabelle = {"5,s,7,X"}, .erwartet = {"0 40 18", "500 17 18", "5500 00 18", "6000 40 18"}, .ende = 6000};
         QTest::newRow("XL mit stoppzeile") << Fall{.adresse = "300", .tabelle = {"2,s,9"},
             .erwartet = {"500 'XL 300,9,0,1,0,0,0,0<CR>'", "2500 'XL300,0,0,1,0,0,0,0<CR>'"}, .ende = 2500};
-        QTest::newRow("festgehalten: die schlussfolge holt auf") << Fall{.tabelle = {"5,s,7,X"},
-            .erwartet = {"0 40 18", "500 17 18", "6000 00 18", "6000 40 18"}, .ende = 6000, .haltBei = 4000,
+        QTest::newRow("festgehalten: die schlussfolge bekommt ihre zeit") << Fall{.tabelle = {"5,s,7,X"},
+            .erwartet = {"0 40 18", "500 17 18", "6000 00 18", "6500 40 18"}, .ende = 6500, .haltBei = 4000,
             .halt = [](Aufbau &a) { a.zeit.jetzt += 2000; }};
         QTest::newRow("leere dauer wird trotzdem gesendet")
             << Fall{.tabelle = {",s,7"}, .erwartet = {"0 40 18", "500 07 18", "500 00 18", "1000 40 18"}, .ende = 1000};

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <chrono>
+#include <ctime>
 
 using trabolin::EchteZeit;
 using namespace std::chrono;
@@ -29,6 +30,24 @@ enum Aktion { nichts, stoppen, beenden };
 class TestWarten : public QObject {
     Q_OBJECT
 private slots:
+    // The waits and a run's schedule keep time on CLOCK_BOOTTIME on Linux, so the
+    // time a suspended machine slept counts: the clock reads what the kernel's
+    // CLOCK_BOOTTIME reads.
+    void uhrZaehltSchlaf()
+    {
+#if defined(Q_OS_LINUX) && defined(CLOCK_BOOTTIME)
+        QVERIFY(EchteZeit::Uhr::zaehltSchlaf());
+        timespec vorher{}, nachher{};
+        ::clock_gettime(CLOCK_BOOTTIME, &vorher);
+        const qint64 ms = EchteZeit().monotonMs();
+        ::clock_gettime(CLOCK_BOOTTIME, &nachher);
+        QVERIFY(ms >= qint64(vorher.tv_sec) * 1000 + vorher.tv_nsec / 1'000'000);
+        QVERIFY(ms <= qint64(nachher.tv_sec) * 1000 + nachher.tv_nsec / 1'000'000);
+#else
+        QSKIP("CLOCK_BOOTTIME is a Linux clock");
+#endif
+    }
+
     void warte_data()
     {
         // Timers fire during the wait; with the stop already raised it still runs one

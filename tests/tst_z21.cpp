@@ -90,6 +90,55 @@ struct Simulator {
     }
 };
 
+// A Z21 played by the test on a local UDP port: it answers the serial number, and
+// each status request as its script says, one character per request: "a" answers,
+// "-" loses the answer, "x" loses it but broadcasts "track on" instead. Past the end
+// of the script every request is answered.
+struct SpielZ21 {
+    QUdpSocket socket;
+    QString skript;
+    QStringList empfangen; // every datagram, in hex
+    int statusAnfragen = 0;
+
+    bool starte()
+    {
+        if (!socket.bind(QHostAddress::LocalHost, 0))
+            return false;
+        QObject::connect(&socket, &QUdpSocket::readyRead, &socket, [this] {
+            while (socket.hasPendingDatagrams()) {
+                const QNetworkDatagram d = socket.receiveDatagram();
+                const QString h = hex(d.data());
+                empfangen << h;
+                QString antwort;
+                if (h == u"04 00 10 00") {
+                    antwort = QStringLiteral("08 00 10 00 40 E2 01 00");
+                } else if (h == u"07 00 40 00 21 24 05") {
+                    const QChar was = statusAnfragen < skript.size() ? skript.at(statusAnfragen) : QChar(u'a');
+                    ++statusAnfragen;
+                    antwort = was == u'a' ? QStringLiteral("08 00 40 00 62 22 00 40")
+                              : was == u'x' ? QStringLiteral("07 00 40 00 61 01 60")
+                                            : QString();
+                }
+                if (!antwort.isEmpty())
+                    socket.writeDatagram(bytes(antwort), d.senderAddress(), quint16(d.senderPort()));
+            }
+        });
+        return true;
+    }
+};
+
+// Where the link reports the loss: as the run logic does, it sends the locomotive's
+// stop at once, and notes whether the link still took it.
+struct StoppAmMelder : Gleismelder {
+    Z21Verbindung *z21 = nullptr;
+    QList<bool> gesendet; // per report of the lost link
+    void meldeGleiszustand(Gleiszustand zustand) override
+    {
+        if (zustand == Gleiszustand::verbindungVerloren)
+            gesendet << z21->sende(bytes("0A 00 40 00 E4 10 00 03 80 77"));
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Fahrt)
@@ -392,6 +441,58 @@ private slots:
         QCOMPARE(hoeren, QStringList{"B"});
         QCOMPARE(z21.vergissStille(90000), QStringList{"B seit 60 s still -> abgemeldet"});
         QVERIFY(z21.clients().isEmpty());
+    }
+
+    // Status answers that go missing: after a missing one the link asks again at once
+    // and twice more; it counts as lost only when none of them is answered and nothing
+    // else came from the Z21 meanwhile, and then it reports the loss while it still
+    // sends, so the locomotive's stop goes out before the link is given up.
+    void nachfragen_data()
+    {
+        QTest::addColumn<QString>("skript");
+        QTest::addColumn<bool>("verloren");
+        QTest::addColumn<int>("anfragen"); // status requests up to the next regular one
+        QTest::newRow("eine antwort fehlt") << "-" << false << 3;
+        QTest::newRow("drei fehlen, die dritte nachfrage kommt an") << "---" << false << 5;
+        QTest::newRow("vier fehlen") << "----" << true << 4;
+        QTest::newRow("vier fehlen, ein rundruf dazwischen") << "-x--" << false << 5;
+        QTest::newRow("vier fehlen, ein rundruf vor der ersten nachfrage") << "x---" << false << 5;
+    }
+    void nachfragen()
+    {
+        QFETCH(QString, skript);
+        QFETCH(bool, verloren);
+        QFETCH(int, anfragen);
+        SpielZ21 zentrale;
+        zentrale.skript = skript;
+        QVERIFY(zentrale.starte());
+        Z21Verbindung z21;
+        StoppAmMelder melder;
+        melder.z21 = &z21;
+        z21.setzeGleismelder(&melder);
+        z21.setzeStatusAbstand(3000);
+        z21.setzeStatusFrist(300);
+        z21.setzeNachfrageAbstand(300);
+        QSignalSpy weg(&z21, &Z21Verbindung::verloren);
+        QVERIFY(z21.verbinde(QStringLiteral("127.0.0.1"), zentrale.socket.localPort()));
+        const QString status = QStringLiteral("07 00 40 00 21 24 05");
+        const QString stopp = QStringLiteral("0A 00 40 00 E4 10 00 03 80 77");
+        if (verloren) {
+            // The first request and three more, then the stop; nothing after it.
+            QTRY_COMPARE(weg.size(), 1);
+            QCOMPARE(melder.gesendet, QList<bool>{true});
+            QVERIFY(!z21.verbunden());
+            QCOMPARE(zentrale.empfangen.mid(zentrale.empfangen.indexOf(status)),
+                     (QStringList{status, status, status, status, stopp}));
+            QCOMPARE(zentrale.statusAnfragen, anfragen);
+            QVERIFY(!z21.sende(bytes(stopp)));
+        } else {
+            // The regular request after the missing answers is answered: the link stands.
+            QTRY_VERIFY_WITH_TIMEOUT(zentrale.statusAnfragen >= anfragen, 8000);
+            QCOMPARE(weg.size(), 0);
+            QVERIFY(melder.gesendet.isEmpty() && z21.verbunden());
+            QCOMPARE(zentrale.empfangen.filter(status).size(), zentrale.statusAnfragen);
+        }
     }
 
     // A Z21 that stays silent, that is not there, or whose name does not resolve:

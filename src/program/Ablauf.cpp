@@ -139,6 +139,10 @@ void Ablauf::meldeGleis(int option, Gleiszustand zustand)
     if (!faehrt || m_beendet || m_halt || !sperrtFahrt(zustand))
         return;
     m_halt = zustand;
+    // The stop goes out here, as the report is read, not when the wait that runs
+    // next looks at the flag: a modal box open at this moment (a message, a file
+    // dialog) holds that wait until the user closes it.
+    m_fahrender->halteDurchAnlage();
     stoppKlick();
     emit angehalten(zustand);
 }

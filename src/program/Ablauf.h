@@ -53,8 +53,10 @@ public:
 
     // Where the driver (or link) of station option `option` reports what the layout
     // says. A run or single line on that station ends on a report that stops the
-    // track (Gleiszustand.h), as "St&op" ends it but without an end sound, and
-    // `angehalten` follows; power coming back starts nothing.
+    // track (Gleiszustand.h), as "St&op" ends it but without an end sound: the
+    // station's stop goes out at once, from the report (Zentralentreiber::
+    // halteDurchAnlage), whatever modal box is open, and `angehalten` follows; power
+    // coming back starts nothing.
     Gleismelder &gleismelder(int option);
     // What the layout of the selected station, or of station option `option`, says now.
     Gleiszustand gleiszustand() const;

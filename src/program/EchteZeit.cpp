@@ -23,8 +23,28 @@ namespace {
 using Uhr = EchteZeit::Uhr;
 
 #ifdef Q_OS_LINUX
-// steady_clock is CLOCK_MONOTONIC with both standard libraries on Linux, so its
-// time points can be handed to a timerfd as they are.
+// The kernel's clock for the waits: CLOCK_BOOTTIME when both the clock and a timerfd
+// on it can be had (Linux 3.15 and later), so that the clock and the timer agree.
+clockid_t uhrkennung()
+{
+    static const clockid_t kennung = [] {
+#ifdef CLOCK_BOOTTIME
+        timespec ts{};
+        if (::clock_gettime(CLOCK_BOOTTIME, &ts) == 0) {
+            const int fd = ::timerfd_create(CLOCK_BOOTTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+            if (fd >= 0) {
+                ::close(fd);
+                return clockid_t(CLOCK_BOOTTIME);
+            }
+        }
+#endif
+        return clockid_t(CLOCK_MONOTONIC);
+    }();
+    return kennung;
+}
+
+// The time points of Uhr are those of the kernel's clock, so they can be handed to a
+// timerfd on that clock as they are.
 timespec alsTimespec(Uhr::time_point zeitpunkt)
 {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -38,6 +58,26 @@ timespec alsTimespec(Uhr::time_point zeitpunkt)
 #endif
 
 } // namespace
+
+EchteZeit::Uhr::time_point EchteZeit::Uhr::now() noexcept
+{
+#ifdef Q_OS_LINUX
+    timespec ts{};
+    ::clock_gettime(uhrkennung(), &ts);
+    return time_point(duration(std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec));
+#else
+    return time_point(std::chrono::duration_cast<duration>(std::chrono::steady_clock::now().time_since_epoch()));
+#endif
+}
+
+bool EchteZeit::Uhr::zaehltSchlaf()
+{
+#if defined(Q_OS_LINUX) && defined(CLOCK_BOOTTIME)
+    return uhrkennung() == CLOCK_BOOTTIME;
+#else
+    return false;
+#endif
+}
 
 // The kernel wakes a thread that has slept long (hundreds of ms) noticeably later
 // than one that has slept briefly: the CPU has gone into deeper idle states, and
@@ -65,7 +105,7 @@ struct EchteZeit::Ebene {
     Ebene()
     {
 #ifdef Q_OS_LINUX
-        fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        fd = ::timerfd_create(uhrkennung(), TFD_NONBLOCK | TFD_CLOEXEC);
         if (fd >= 0) {
             // The notifier stays enabled for the life of the level: once the expiry
             // is read the descriptor is quiet until the timer is set again.

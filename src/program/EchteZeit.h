@@ -5,6 +5,7 @@
 #include "program/Umgebung.h"
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -12,7 +13,20 @@ namespace trabolin {
 
 class EchteZeit : public Zeitbasis {
 public:
-    using Uhr = std::chrono::steady_clock;
+    // The clock of the waits and of a run's schedule: on Linux CLOCK_BOOTTIME, which
+    // counts the time a suspended machine slept (a laptop lid closed during a line),
+    // where the kernel has it for both the clock and the timer, else CLOCK_MONOTONIC;
+    // elsewhere the standard steady clock. The timer of the waits runs on the same.
+    struct Uhr {
+        using rep = std::int64_t;
+        using period = std::nano;
+        using duration = std::chrono::nanoseconds;
+        using time_point = std::chrono::time_point<Uhr>;
+        static constexpr bool is_steady = true;
+        static time_point now() noexcept;
+        // True when it is CLOCK_BOOTTIME.
+        static bool zaehltSchlaf();
+    };
 
     EchteZeit();
     ~EchteZeit() override;

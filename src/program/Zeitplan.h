@@ -4,7 +4,10 @@
 // plus the lengths of all the waits before it and its own. What happens between two
 // waits (writing a command, processing events, starting a sound) therefore never
 // lengthens the table, and a wait that ends late makes the next one shorter, so the
-// table's time and the clock's time stay together for hours.
+// table's time and the clock's time stay together for hours. Only small lateness is
+// made up that way: a wait that begins more than `aufholbarMs` behind its schedule
+// starts the schedule afresh from that moment, so a held process never makes the
+// following lines fire back to back.
 //
 // Only the run's own waits follow the schedule. A wait asked for by a handler that
 // runs nested inside one of them (the ECoS control request, for example) is a
@@ -15,6 +18,9 @@ namespace trabolin {
 
 class Zeitplan {
 public:
+    // The most lateness a wait makes up by ending early.
+    static constexpr qint64 aufholbarMs = 50;
+
     // For as long as it lives, the waits asked for at the depth where it was made
     // follow the schedule whose time zero is `jetztMs`.
     class Lauf {
@@ -30,7 +36,6 @@ public:
             bool aktiv = false;
             int tiefe = 0;          // the depth of the run's own waits
             qint64 soll = 0;        // where the run should be now: its last deadline
-            qint64 laengste = 0;    // the longest wait of the run so far
         };
         Zeitplan &m_plan;
         Stand m_vorher; // restored at the end

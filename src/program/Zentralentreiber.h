@@ -57,6 +57,12 @@ public:
     // the window closes during a run or a single line, and when a run moves on to
     // another station.
     virtual void stoppeLok() = 0;
+    // The layout has ended the run or single line (track off, short circuit, the
+    // station's own stop, a lost link): stops the locomotive at once, from the code
+    // that read the report, in the direction it drove, so that its lights do not
+    // change when the power returns. The halt of the pass at its next line follows
+    // as before and may repeat it.
+    virtual void halteDurchAnlage() { stoppeLok(); }
 
     // The serial port has just been opened for this station (at start-up or by
     // "Parameter setzen"); a station that can be asked for its state asks now.

@@ -351,6 +351,7 @@ private:
     // is selected and saved after line 56; empty: none chosen yet.
     std::vector<QString> m_fahrstufenJe;
     int m_netzOption = -1; // the network station the fields show
+    int m_v24Option = -1;  // the serial station the port was last opened for
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
     bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"

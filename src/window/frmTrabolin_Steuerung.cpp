@@ -95,9 +95,17 @@ void frmTrabolin::verbindeSteuerung()
     connect(lstV24, &QComboBox::editTextChanged, this, zeigeGeraet);
     zeigeGeraet(lstV24->currentText());
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
-    // What arrives on the port belongs to the station selected now.
+    // What arrives on the port belongs to the station wired to it, the one it was
+    // opened for, whatever option is selected now: a run on the LZ100 goes on after
+    // the option has been changed until its pass ends, and its short circuit must
+    // still end it. A station selected since, without the port opened again, reads
+    // them too, as it always has.
     connect(V24, &SerielleSchnittstelle::empfangen, this, [this](const QByteArray &bytes) {
-        if (Zentralentreiber *t = m_ablauf->treiber())
+        Zentralentreiber *verdrahtet =
+            m_v24Option >= 0 && m_v24Option < int(m_treiber.size()) ? m_treiber[m_v24Option].get() : nullptr;
+        if (verdrahtet)
+            verdrahtet->empfange(bytes);
+        if (Zentralentreiber *t = m_ablauf->treiber(); t && t != verdrahtet)
             t->empfange(bytes);
     });
     verbindeEcos();
@@ -272,6 +280,7 @@ bool frmTrabolin::ueberNetzwerk(int option) const
 
 void frmTrabolin::zentraleGeoeffnet(int option)
 {
+    m_v24Option = option;
     Netzverbindung *netz = option >= 0 ? m_netz[option] : nullptr;
     // The buttons stay off while the station boots; they come on when it answers.
     subV24ok(!(netz && netz->warteAufZentrale()));

@@ -62,20 +62,23 @@ private:
 // The Z21 link as the tests see it: every datagram in hex with its virtual time.
 class Z21Mitschrift : public Z21Link {
 public:
-    explicit Z21Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    explicit Z21Mitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
     bool offen = true;
+    qint64 schreibMs = 0; // how far each datagram moves the clock on
     QStringList gesendet; // "<time> <hex>"
     bool verbunden() const override { return offen; }
     bool sende(const QByteArray &datagramm) override
     {
-        if (offen)
+        if (offen) {
             gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ')
                             + QString::fromLatin1(datagramm.toHex(' ').toUpper());
+            m_zeit.jetzt += schreibMs;
+        }
         return offen;
     }
 
 private:
-    const VirtuelleZeit &m_zeit;
+    VirtuelleZeit &m_zeit;
 };
 
 struct Aufbau {

@@ -101,22 +101,44 @@ void sendeGanz(int fd, const QByteArray &bytes)
     }
 }
 
-// Writes as much of `bytes` as the port takes now and keeps the rest; a port that
-// fails drops it.
-void schreibeWasGeht(int fd, QByteArray &bytes)
-{
-    while (!bytes.isEmpty()) {
-        const ssize_t n = ::write(fd, bytes.constData(), size_t(bytes.size()));
-        if (n > 0) {
-            bytes.remove(0, n);
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
-            return;
-        bytes.clear();
-        return;
+// What a station sends, written as far as the peer takes it each time round the loop,
+// so that the loop goes on reading while a flood goes out: a stop sent in the middle
+// of a flood is seen when it comes, not when the flood has drained. A peer that takes
+// nothing for a second loses the rest, as with sendeGanz().
+class Ausgang {
+public:
+    void haenge(const QByteArray &bytes, qint64 zeitMs)
+    {
+        if (m_rest.isEmpty())
+            m_seit = zeitMs;
+        m_rest += bytes;
     }
-}
+    // The events to poll for besides reading.
+    short ereignisse() const { return m_rest.isEmpty() ? short(0) : short(POLLOUT); }
+    void schreibe(int fd, qint64 zeitMs)
+    {
+        while (fd >= 0 && !m_rest.isEmpty()) {
+            const ssize_t n = ::write(fd, m_rest.constData(), size_t(m_rest.size()));
+            if (n > 0) {
+                m_rest.remove(0, qsizetype(n));
+                m_seit = zeitMs;
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                if (n < 0 && errno != EAGAIN)
+                    m_rest.clear();
+                break;
+            }
+        }
+        if (!m_rest.isEmpty() && zeitMs - m_seit >= 1000)
+            m_rest.clear();
+    }
+    void leere() { m_rest.clear(); }
+
+private:
+    QByteArray m_rest;
+    qint64 m_seit = 0; // when the peer last took something
+};
 
 // The layout around the simulated station: actions typed on the terminal, one per
 // line, and actions an option sets for some seconds after the first bytes Trabolin
@@ -249,13 +271,9 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK); // see sendeGanz()
     zeige(station.starte(jetztMs(simStart)).ereignisse);
     char puffer[4096];
-    // What the station has to send and the port has not taken yet. It goes out as the
-    // port takes it, and the station reads on meanwhile: a flood of its own lines never
-    // holds back a command (the stop) that arrives during it.
-    QByteArray ausstehend;
+    Ausgang ausgang;
     while (!beenden) {
-        const short warteAuf = short(POLLIN | (ausstehend.isEmpty() ? 0 : POLLOUT));
-        pollfd p[3] = {{master, warteAuf, 0}, {beobachter, POLLIN, 0}, anlage.terminal()};
+        pollfd p[3] = {{master, short(POLLIN | ausgang.ereignisse()), 0}, {beobachter, POLLIN, 0}, anlage.terminal()};
         const int bereit = ::poll(p, 3, wartezeit(station));
         DccexSchritt schritt = station.ticke(jetztMs(simStart));
         for (const QString &aktion : anlage.aktionen(p[2], jetztMs(simStart))) {
@@ -270,7 +288,7 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
             while (::read(beobachter, puffer, sizeof puffer) > 0) {
             }
             ::tcflush(slave, TCIFLUSH); // answers nobody read are gone with the reset
-            ausstehend.clear();
+            ausgang.leere();
             schritt.ereignisse += station.starte(jetztMs(simStart)).ereignisse;
         }
         if (bereit > 0 && (p[0].revents & POLLIN)) {
@@ -285,8 +303,8 @@ int dccexAmTerminal(DccexStation &station, int master, int slave, const QByteArr
             ::usleep(10000);
         }
         zeige(schritt.ereignisse);
-        ausstehend += schritt.antwort;
-        schreibeWasGeht(master, ausstehend);
+        ausgang.haenge(schritt.antwort, jetztMs(simStart));
+        ausgang.schreibe(master, jetztMs(simStart));
     }
     ::close(beobachter);
     return 0;

@@ -4,7 +4,9 @@
 // with the time, its bytes, what it is and the state it leaves behind, one line each.
 // It also acts as the layout around the Z21: commands typed on its terminal (or
 // options that act some seconds after the first datagram) switch the track off,
-// short-circuit it, stop every locomotive, flood the clients or make it fall silent.
+// short-circuit it, stop every locomotive, flood the clients or make it fall silent;
+// "verliere N" drops its next N datagrams to the clients, as a lossy Wi-Fi does,
+// while it still hears and acts on everything.
 #include "sim/z21/Z21Dekodierer.h"
 #include "sim/Terminal.h"
 
@@ -70,18 +72,31 @@ int main(int argc, char **argv)
     uhr.start();
     QHash<QString, QPair<QHostAddress, quint16>> clients; // the decoder's names for the clients
     bool stumm = false; // the Z21 has fallen silent: it hears and answers nothing
+    qint64 verlieren = 0; // how many of its next datagrams to the clients get lost
     const auto gibAus = [&](const Z21Ergebnis &e) {
         const QString zeit = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
         for (const QString &zeile : e.zeilen)
             std::printf("%s %s\n", qPrintable(zeit), qPrintable(zeile));
-        std::fflush(stdout); // read live by users and tests
         for (const Z21Antwort &a : e.antworten) {
+            if (verlieren > 0) {
+                --verlieren;
+                std::printf("%s verloren: %s\n", qPrintable(zeit), a.datagramm.toHex(' ').toUpper().constData());
+                continue;
+            }
             const auto ziel = clients.value(a.ziel);
             socket.writeDatagram(a.datagramm, ziel.first, ziel.second);
         }
+        std::fflush(stdout); // read live by users and tests
     };
     const auto anlage = [&](const QString &aktion) {
-        if (aktion == u"stumm" || aktion == u"antworten") {
+        if (aktion.startsWith(u"verliere")) {
+            bool ok = false;
+            const QString zahl = aktion.section(u' ', 1, 1, QString::SectionSkipEmpty);
+            const qint64 n = zahl.isEmpty() ? 1 : zahl.toLongLong(&ok);
+            if (zahl.isEmpty() || (ok && n >= 0))
+                verlieren = n;
+            gibAus({{QStringLiteral("Anlage: die nächsten %1 Datagramme an die Clients gehen verloren").arg(verlieren)}, {}});
+        } else if (aktion == u"stumm" || aktion == u"antworten") {
             stumm = aktion == u"stumm";
             gibAus({{stumm ? QStringLiteral("Anlage: stumm, keine Antworten mehr") : QStringLiteral("Anlage: antwortet wieder")}, {}});
         } else if (!stumm) {

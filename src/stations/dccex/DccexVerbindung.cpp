@@ -39,11 +39,15 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
         m_warVerbunden = true;
     });
     auto weg = [this] {
-        if (!m_warVerbunden)
+        if (!m_warVerbunden || m_verliert)
             return;
-        m_warVerbunden = false;
+        // Reported while the link still counts as up: the locomotive's stop is tried
+        // first and goes out if the socket still carries it. Then the link is gone.
+        m_verliert = true;
         if (m_ueberNetzwerk && m_melder)
             m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
+        m_warVerbunden = false;
+        m_verliert = false;
         emit verloren();
     };
     connect(&m_v24, &SerielleSchnittstelle::verloren, this, [this] {

@@ -83,6 +83,7 @@ private:
     QStringList m_letzte; // the last answers, for the reply field
     bool m_ueberNetzwerk = false;
     bool m_warVerbunden = false;
+    bool m_verliert = false; // the loss is being reported
     Gleismelder *m_melder = nullptr;
 };
 

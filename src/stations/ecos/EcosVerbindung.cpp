@@ -36,13 +36,17 @@ EcosVerbindung::EcosVerbindung(QObject *parent)
         m_wache->beginne();
     });
     auto weg = [this] {
-        if (!m_warVerbunden)
+        if (!m_warVerbunden || m_verliert)
             return;
-        m_warVerbunden = false;
+        m_verliert = true;
         lies();
         if (!m_kopf.isEmpty())
             liefere();
+        // Reported while the link still counts as up: the locomotive's stop is tried
+        // first and goes out if the socket still carries it. Then the link is gone.
         m_wache->beende(true);
+        m_warVerbunden = false;
+        m_verliert = false;
         emit verloren();
     };
     connect(m_socket, &QTcpSocket::disconnected, this, weg);

@@ -64,6 +64,7 @@ private:
     QTimer m_ruhe;
     QElapsedTimer m_alter;
     bool m_warVerbunden = false;
+    bool m_verliert = false; // the loss is being reported
 };
 
 } // namespace trabolin

@@ -100,8 +100,11 @@ bool LenzTreiber::bereiteFahrrahmenVor()
 
 void LenzTreiber::sendeFahrstufe(quint8 fahrbyte)
 {
-    if (bereiteFahrrahmenVor())
+    if (bereiteFahrrahmenVor()) {
         m_lenzBefehl.setze(5, fahrbyte);
+        if (!m_lauf.beendet())
+            m_vorwaerts = fahrbyte & 0x80;
+    }
     sendeLenzBefehl();
 }
 
@@ -155,6 +158,18 @@ void LenzTreiber::stoppeLok()
         return;
     const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
                            char(adresse->second), 0};
+    m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)));
+}
+
+void LenzTreiber::halteDurchAnlage()
+{
+    if (m_lauf.beendet())
+        return;
+    const auto adresse = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
+    if (!adresse)
+        return;
+    const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
+                           char(adresse->second), char(m_vorwaerts ? 0x80 : 0x00)};
     m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)));
 }
 

@@ -48,6 +48,9 @@ public:
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppeLok() override;
+    // Speed 0 in the direction of the last speed frame sent, written past the slot
+    // buffer: a frame pending there still goes out as the wait ends.
+    void halteDurchAnlage() override;
     // The broadcasts the interface passes on, in the traffic log and to the listener.
     void empfange(const QByteArray &bytes) override;
     // Asks the LZ100 for its state (XpressNet command station status request,
@@ -86,6 +89,7 @@ private:
     LenzHoerer m_hoerer;
     LenzPuffer m_lenzBefehl;
     int m_fahrstufenIndex = 0;
+    bool m_vorwaerts = true; // the direction of the last speed frame sent
 };
 
 } // namespace trabolin

@@ -14,17 +14,7 @@ Z21Verbindung::Z21Verbindung(QObject *parent) : Netzverbindung(parent), m_socket
     m_status.setInterval(statusAbstandMs);
     connect(&m_status, &QTimer::timeout, this, &Z21Verbindung::frageStatus);
     m_frist.setSingleShot(true);
-    m_frist.setInterval(statusFristMs);
-    connect(&m_frist, &QTimer::timeout, this, [this] {
-        // No answer: the Z21 is gone (switched off, the network down). Nothing
-        // reconnects by itself; the user connects again.
-        m_status.stop();
-        m_verbunden = false;
-        m_seriennummer.reset();
-        if (m_melder)
-            m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
-        emit verloren();
-    });
+    connect(&m_frist, &QTimer::timeout, this, &Z21Verbindung::fristAbgelaufen);
     connect(m_socket, &QUdpSocket::readyRead, this, &Z21Verbindung::lies);
 }
 
@@ -95,9 +85,49 @@ void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
 
 void Z21Verbindung::frageStatus()
 {
-    // An answer still outstanding keeps its own deadline.
-    if (sende(z21StatusAnfrage()) && !m_frist.isActive())
-        m_frist.start();
+    // An answer still outstanding keeps its own deadline, and so do the requests
+    // asked again after one.
+    if (sende(z21StatusAnfrage()) && !m_frist.isActive()) {
+        m_nachgefragt = 0;
+        m_gehoert = false; // from now on any datagram of the Z21 shows that it is there
+        m_frist.start(m_fristMs);
+    }
+}
+
+void Z21Verbindung::fristAbgelaufen()
+{
+    if (!m_verbunden)
+        return;
+    if (m_nachgefragt < nachfragen) {
+        ++m_nachgefragt;
+        if (sende(z21StatusAnfrage()))
+            m_frist.start(m_nachfrageMs);
+        else
+            verliere(); // the socket takes nothing more
+        return;
+    }
+    if (m_gehoert) {
+        // The Z21 still talks, only its status answers went astray: the regular
+        // request goes on.
+        m_nachgefragt = 0;
+        return;
+    }
+    verliere();
+}
+
+void Z21Verbindung::verliere()
+{
+    // The Z21 is gone (switched off, the network down), or only its answers are: the
+    // loss is reported while the link still sends, so the locomotive's stop goes out
+    // first. Nothing reconnects by itself; the user connects again.
+    m_status.stop();
+    m_frist.stop();
+    m_nachgefragt = 0;
+    if (m_melder)
+        m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
+    m_verbunden = false;
+    m_seriennummer.reset();
+    emit verloren();
 }
 
 bool Z21Verbindung::sende(const QByteArray &datagramm)
@@ -115,6 +145,7 @@ void Z21Verbindung::schliesse()
 {
     m_status.stop();
     m_frist.stop();
+    m_nachgefragt = 0;
     if (m_warten)
         m_warten->quit();
     if (m_verbunden)
@@ -134,6 +165,7 @@ void Z21Verbindung::lies()
         if (!datagramm.senderAddress().isEqual(m_ziel, QHostAddress::ConvertV4MappedToIPv4))
             continue;
         const QByteArray bytes = datagramm.data();
+        m_gehoert = true;
         Verkehrsprotokoll::z21Empfangen(bytes);
         for (const Z21Paket &p : z21Pakete(bytes)) {
             if (m_warten && !m_seriennummer) {
@@ -141,8 +173,10 @@ void Z21Verbindung::lies()
                 if (m_seriennummer)
                     m_warten->quit();
             }
-            if (z21Zentralenstatus(p))
+            if (z21Zentralenstatus(p)) {
                 m_frist.stop();
+                m_nachgefragt = 0;
+            }
             if (const auto z = z21Gleiszustand(p); z && m_melder && m_verbunden)
                 m_melder->meldeGleiszustand(*z);
             emit paket(p);

@@ -2,8 +2,11 @@
 // The UDP link to a Z21. UDP knows no connection: the link counts as connected once
 // the Z21 has answered the request for its serial number, and the Z21 counts the PC
 // as one of its clients as long as it hears from it at least once a minute, so a
-// status request goes out regularly while connected; a Z21 that leaves one without an
-// answer for 3 s counts as lost. The track state the Z21 reports goes to the run logic. Every datagram in and out goes
+// status request goes out regularly while connected. A status request left without
+// an answer for 3 s is asked again at once and twice more a second apart (one datagram
+// lost on Wi-Fi is no lost link); the Z21 counts as lost only when none of these is
+// answered and nothing else came from it meanwhile. It is reported lost while the
+// link still sends, so the run logic's stop for the locomotive can go out first. The track state the Z21 reports goes to the run logic. Every datagram in and out goes
 // to the traffic log; what the Z21 sends is split into its packets and handed on,
 // and nothing it sends (or fails to send) ever stops or blocks the program.
 //
@@ -30,7 +33,14 @@ public:
     // The PC stays registered with the Z21 only if it is heard from at least once a
     // minute; LAN_X_GET_STATUS goes out this often.
     static constexpr int statusAbstandMs = 15000;
-    static_assert(statusAbstandMs <= 20000);
+    // A status request left without an answer this long is asked again.
+    static constexpr int statusFristMs = 3000;
+    // After a missing answer: asked again this often (at once, then a second apart),
+    // each given this long for its answer.
+    static constexpr int nachfragen = 3;
+    static constexpr int nachfrageAbstandMs = 1000;
+    // However the answers go, the Z21 hears from the PC well within its minute.
+    static_assert(statusAbstandMs + statusFristMs + nachfragen * nachfrageAbstandMs <= 30000);
     // How long the connect waits for the serial number (3 to 4 s, as for the ECoS).
     static constexpr int wartezeitMs = 3500;
     // LAN_SET_BROADCASTFLAGS: the general messages (track power, status).
@@ -57,9 +67,10 @@ public:
 
     // The distance of the regular status requests; the tests shorten it.
     void setzeStatusAbstand(int ms) { m_status.setInterval(ms); }
-    // A status request left without an answer this long: the Z21 counts as lost.
-    static constexpr int statusFristMs = 3000;
-    void setzeStatusFrist(int ms) { m_frist.setInterval(ms); }
+    // The wait for the answer to a regular status request, and for each one asked
+    // again; the tests shorten them.
+    void setzeStatusFrist(int ms) { m_fristMs = ms; }
+    void setzeNachfrageAbstand(int ms) { m_nachfrageMs = ms; }
 
     // Where the track state the Z21 reports goes, and "Verbindung verloren".
     void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
@@ -72,12 +83,20 @@ private:
     void lies();
     // LAN_X_GET_STATUS, with the deadline for its answer.
     void frageStatus();
+    // The deadline of a status request has passed without its answer.
+    void fristAbgelaufen();
+    // No answer to any request and nothing else heard: the Z21 is gone.
+    void verliere();
     bool schreibe(const QByteArray &datagramm);
     void zielGefunden(const QHostAddress &adresse);
 
     QUdpSocket *m_socket;
     QTimer m_status;
     QTimer m_frist;
+    int m_fristMs = statusFristMs;
+    int m_nachfrageMs = nachfrageAbstandMs;
+    int m_nachgefragt = 0;  // how often the missing answer has been asked again
+    bool m_gehoert = false; // a datagram came from the Z21 since the unanswered request
     Gleismelder *m_melder = nullptr;
     QHostAddress m_ziel;
     quint16 m_port = 0;
