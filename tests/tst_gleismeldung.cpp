@@ -200,11 +200,12 @@ private slots:
             << QStringList{"1000 61 00 60 13 E4 13 00 03 85 71 42 01 02 41 61 01 60 FF"}
             << lenz + QStringList{"60100 E4 10 00 03 06 F1", "60200 E4 20 00 03 00 C7", "120200 E4 10 00 03 00 F7"}
             << "" << 2;
-        // The program's own "Power of&f" ends the run; the station's echo says nothing more.
+        // The program's own "Power of&f" ends the run, the locomotive's stop going out
+        // before the power goes off; the station's echo says nothing more.
         QTest::newRow("lenz eigenes power off mit echo") << 1 << false << QStringList{"3000 aus", "3000 61 00 61"}
-            << lenz + QStringList{"3000 21 80 A1", "3000 E4 10 00 03 80 77"} << "" << 0;
+            << lenz + QStringList{"3000 E4 10 00 03 00 F7", "3000 21 80 A1", "3000 E4 10 00 03 80 77"} << "" << 0;
         QTest::newRow("6021 eigenes power off") << 0 << false << QStringList{"3000 aus"}
-            << QStringList{"0 40 03", "500 05 03", "3000 61", "3000 00 03", "3000 00 03"} << "" << 0;
+            << QStringList{"0 40 03", "500 05 03", "3000 00 03", "3000 61", "3000 00 03", "3000 00 03"} << "" << 0;
         const QStringList ecos{"0 set(3,dir[0])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
                                "200 set(3,speed[5])"};
         QTest::newRow("ecos stop") << 2 << false << QStringList{"3000 STOP"}

@@ -8,6 +8,8 @@
 #include "stations/dccex/DccexLink.h"
 #include "stations/dccex/DccexStartwarte.h"
 
+#include <QHash>
+#include <QList>
 #include <QStringList>
 
 class QTcpSocket;
@@ -40,7 +42,9 @@ public:
     void schliesse() override;
 
     // Asks the station "<s>" until it answers (DccexStartwarte); meanwhile only that
-    // question goes out.
+    // question goes out. A command given meanwhile is never lost: a locomotive command
+    // becomes that locomotive's stop, "<0>" stays, and these go out when the wait is
+    // over, answered or not; nothing that would drive follows them.
     bool warteAufZentrale() override;
     DccexStartwarte &startwarte() { return m_startwarte; }
 
@@ -65,12 +69,18 @@ signals:
 private:
     void empfange(const QByteArray &bytes);
     void zeige(const QString &zeile);
+    // A command given during the boot wait, kept as the stop it stands for.
+    void halteZurueck(const QByteArray &befehl);
+    // Remembers the direction of a speed command for the stop of its locomotive.
+    void merkeRichtung(const QByteArray &befehl);
 
     SerielleSchnittstelle &m_v24;
     QTcpSocket *m_socket;
     DccexZerleger m_zerleger;
     DccexStartwarte m_startwarte;
     QStringList m_letzte; // the last answers, for the reply field
+    QList<QByteArray> m_zurueckgehalten;     // stops to send when the boot wait is over
+    QHash<QByteArray, QByteArray> m_richtung; // per address: the direction last asked for, "1" or "0"
     bool m_ueberNetzwerk = false;
     bool m_warVerbunden = false;
     Gleismelder *m_melder = nullptr;
