@@ -212,6 +212,16 @@ private slots:
                                    << ecos + QStringList{"3000 set(3,speed[0])"} << "Gleis: aus" << 0;
         QTest::newRow("ecos verbindung verloren") << 2 << false << QStringList{"3000 verloren"} << ecos
                                                   << "Verbindung verloren" << 0;
+        QTest::newRow("ecos eigenes power off") << 2 << false << QStringList{"3000 aus"}
+            << ecos + QStringList{"3000 set(3,speed[0])", "3000 set(1,stop)", "3000 set(3,speed[0])"} << "" << 0;
+        const auto dccex = [](int pause) {
+            QStringList z{"0 <t 3 5 1><LF>"};
+            for (int n = 0; n <= 4; ++n)
+                z << QStringLiteral("%1 <F 3 %2 0><LF>").arg(pause).arg(n);
+            return z + QStringList{"3000 <t 3 0 1><LF>", "3000 <0><LF>", "3000 <t 3 0 1><LF>"};
+        };
+        QTest::newRow("dccex eigenes power off") << 4 << false << QStringList{"3000 aus"} << dccex(100) << "" << 0;
+        QTest::newRow("dccex einzelzeile, power off") << 4 << true << QStringList{"3000 aus"} << dccex(200) << "" << 0;
     }
     void halt()
     {

@@ -259,11 +259,11 @@ private slots:
         a.meldungen.clear();
 
         const QByteArray mit = fahre(true);
+        QCOMPARE(mit.toHex(' '), ohne.toHex(' '));
+        QCOMPARE(a.meldungen, QStringList());
+        QCOMPARE(texte(), vorher);
         QVERIFY(!anWaehrend);
         QCOMPARE(tippWaehrend, QStringLiteral(" während der Fahrt gesperrt "));
-        QCOMPARE(mit.toHex(' '), ohne.toHex(' '));
-        QCOMPARE(texte(), vorher);
-        QCOMPARE(a.meldungen, QStringList());
         QVERIFY(f.V24->istOffen());
         if (wechsel >= 0)
             a.waehle(wechsel);
@@ -326,23 +326,27 @@ private slots:
     }
 
     // The link of a network station is lost while the 6021 is selected (in the
-    // background): the message names the station whose link it was, and the run
-    // buttons stay as the 6021's port decided.
+    // background) and the network fields show another station: the message names the
+    // station whose link it was, and the run buttons stay as the 6021's port decided.
     void verlustImHintergrund_data()
     {
         QTest::addColumn<QString>("station");
-        QTest::newRow("Ecos") << "Ecos";
-        QTest::newRow("Z21") << "Z21";
-        QTest::newRow("DCC-EX") << "DCC-EX";
+        QTest::addColumn<QString>("gezeigt"); // the network station whose fields show
+        QTest::newRow("Ecos, Z21 gezeigt") << "Ecos" << "Z21";
+        QTest::newRow("Z21, Ecos gezeigt") << "Z21" << "Ecos";
+        QTest::newRow("DCC-EX, Z21 gezeigt") << "DCC-EX" << "Z21";
     }
     void verlustImHintergrund()
     {
         QFETCH(QString, station);
+        QFETCH(QString, gezeigt);
         Anlage a({2});
         frmTrabolin &f = *a.f;
         const int option = zentralenoption(station);
-        a.waehle(option); // its fields shown last
+        a.waehle(option);
+        a.waehle(zentralenoption(gezeigt));
         QVERIFY(a.bereite(QStringLiteral("6021")));
+        QCOMPARE(f.btnEcos->text(), zentralenregister()[zentralenoption(gezeigt)].verbindenText);
         a.meldungen.clear();
         // Each network station's link is a child of the window; the registry's order.
         QList<Netzverbindung *> links = f.findChildren<Netzverbindung *>(QString(), Qt::FindDirectChildrenOnly);
