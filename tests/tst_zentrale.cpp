@@ -174,7 +174,8 @@ private slots:
 
     // While a run goes on, in virtual time, the user uses a control of the way to the
     // station at 5 s (after choosing another station at 4 s where `wechsel` says so);
-    // the run ends at 20 s by itself, by "St&op" at 12 s or by "Power of&f" at 12 s.
+    // the run ends at 20 s by itself, by "St&op" at 12 s or by "Power of&f" at 12 s;
+    // "zeile": a single line ("aktuelle Zeile", 10 s) instead of the run.
     // The control is disabled meanwhile and says why; the wire carries exactly what a
     // run without it carries; afterwards the control is back with its own tool tip.
     void fahrtsperre_data()
@@ -199,6 +200,9 @@ private slots:
         QTest::newRow("6021, dann ecos: Default") << "6021" << "btn15471" << ecos << "stopp";
         QTest::newRow("6021, dann dccex: über Netzwerk")
             << "6021" << "chkNetzwerk_4" << zentralenoption(QStringLiteral("DCC-EX")) << "regulaer";
+        QTest::newRow("6021, dann z21: verbinden") << "6021" << "btnEcos" << zentralenoption(QStringLiteral("Z21")) << "power";
+        QTest::newRow("dccex einzelzeile: &COM") << "dccex" << "btnV24" << -1 << "zeile";
+        QTest::newRow("lenz einzelzeile: USB-Interface") << "lenz" << "chkUSB" << -1 << "zeile";
     }
     void fahrtsperre()
     {
@@ -242,7 +246,7 @@ private slots:
                 zeit.bei(t0 + 12000, [&] { QTest::mousePress(f.btnSendStop, Qt::LeftButton); });
             else if (ende == u"power")
                 zeit.bei(t0 + 12000, [&] { a.klick(f.btnPower[0]); });
-            a.klick(f.btnStart);
+            a.klick(ende == u"zeile" ? f.btnSendZeile : f.btnStart);
             if (ende == u"stopp")
                 QTest::mouseRelease(f.btnSendStop, Qt::LeftButton);
             const QByteArray draht = a.ptys[2]->liesVorhandenes();
