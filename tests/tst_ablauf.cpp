@@ -182,25 +182,42 @@ private slots:
 
     // "St&op" pressed in the event round between two endless passes: the next pass
     // must not lower the flag and drive on, but stop the locomotive at its first line.
+    // "Power of&f" there ends the run, with the locomotive's stop first; so does a
+    // handler that ends the run at once (a program file loaded, the table emptied).
     void stoppZwischenPaessen_data()
     {
         QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("aktion"); // "stopp", "power", "anhalten"
         QTest::addColumn<QStringList>("schluss");
-        QTest::newRow("6021") << 0 << QStringList{"1500 00 03"};
-        QTest::newRow("lenz") << 1 << QStringList{"1100 E4 10 00 03 80 77", "1100 E4 10 00 03 00 F7"};
-        QTest::newRow("ecos") << 2 << QStringList{"1200 set(3,speed[0])", "1200 set(3,speed[0])"};
-        QTest::newRow("dccex") << 4 << QStringList{"1100 <t 3 0 1><LF>", "1100 <t 3 0 1><LF>"};
+        QTest::newRow("6021") << 0 << "stopp" << QStringList{"1500 00 03"};
+        QTest::newRow("lenz") << 1 << "stopp" << QStringList{"1100 E4 10 00 03 80 77", "1100 E4 10 00 03 00 F7"};
+        QTest::newRow("ecos") << 2 << "stopp" << QStringList{"1200 set(3,speed[0])", "1200 set(3,speed[0])"};
+        QTest::newRow("dccex") << 4 << "stopp" << QStringList{"1100 <t 3 0 1><LF>", "1100 <t 3 0 1><LF>"};
+        QTest::newRow("6021 power off") << 0 << "power" << QStringList{"1500 00 03", "1500 61"};
+        QTest::newRow("lenz power off") << 1 << "power" << QStringList{"1100 E4 10 00 03 00 F7", "1100 21 80 A1"};
+        QTest::newRow("ecos power off") << 2 << "power" << QStringList{"1200 set(3,speed[0])", "1200 set(1,stop)"};
+        QTest::newRow("dccex power off") << 4 << "power" << QStringList{"1100 <t 3 0 1><LF>", "1100 <0><LF>"};
+        QTest::newRow("6021 angehalten") << 0 << "anhalten" << QStringList{"1500 00 03", "1500 00 03"};
+        QTest::newRow("lenz angehalten") << 1 << "anhalten" << QStringList{"1100 E4 10 00 03 80 77", "1100 E4 10 00 03 00 F7", "1100 E4 10 00 03 00 F7"};
     }
     void stoppZwischenPaessen()
     {
         QFETCH(int, option);
+        QFETCH(QString, aktion);
         QFETCH(QStringList, schluss);
         Aufbau a;
         a.feld.mitEndlos = true;
         int gesetzt = 0;
         QObject::connect(&a.tabelle, &Tabellenspeicher::zeileGesetzt, [&] {
             if (++gesetzt == 3) // set by the test, by the pass, then between the passes
-                a.zeit.bei(a.zeit.jetzt, [&] { a.ablauf.stoppKlick(); });
+                a.zeit.bei(a.zeit.jetzt, [&] {
+                    if (aktion == u"power")
+                        a.ablauf.btnPower_Click(0);
+                    else if (aktion == u"anhalten")
+                        a.ablauf.halteAn();
+                    else
+                        a.ablauf.stoppKlick();
+                });
         });
         const QStringList alles = gestartet(a, option, "3", {"1,S,5"});
         QCOMPARE(alles.mid(alles.size() - schluss.size()), schluss);

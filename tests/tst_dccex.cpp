@@ -443,6 +443,63 @@ private slots:
         }
     }
 
+    // Commands given while the station boots (the port just opened) are not lost: what
+    // would move a locomotive becomes its stop "<t cab 0 dir>" in the direction last
+    // asked for, "<0>" stays, and these go out once the station has answered its "<s>"
+    // (or the wait has run out); nothing that drives follows a stop.
+    void startwarteHaeltStoppZurueck_data()
+    {
+        QTest::addColumn<QStringList>("vorher");    // sent before the wait
+        QTest::addColumn<QStringList>("waehrend");  // given during the wait
+        QTest::addColumn<bool>("antwort");          // the station answers (else the wait runs out)
+        QTest::addColumn<QByteArray>("danach");     // on the wire after the "<s>" questions
+        QTest::newRow("fahrt wird stopp") << QStringList{} << QStringList{"<t 3 40 1>"} << true
+                                          << QByteArray("<t 3 0 1>\n");
+        QTest::newRow("stopp rueckwaerts") << QStringList{} << QStringList{"<t 3 0 0>"} << true
+                                           << QByteArray("<t 3 0 0>\n");
+        QTest::newRow("nach dem stopp faehrt nichts mehr")
+            << QStringList{} << QStringList{"<t 3 0 1>", "<t 3 50 1>", "<F 3 0 1>", "<1>"} << true
+            << QByteArray("<t 3 0 1>\n");
+        QTest::newRow("funktion: stopp in der letzten richtung")
+            << QStringList{"<t 7 30 0>"} << QStringList{"<F 7 1 1>"} << true << QByteArray("<t 7 0 0>\n");
+        QTest::newRow("zwei loks und gleis aus")
+            << QStringList{} << QStringList{"<t 3 20 1>", "<t 10239 20 0>", "<0>"} << true
+            << QByteArray("<t 3 0 1>\n<t 10239 0 0>\n<0>\n");
+        QTest::newRow("ohne antwort auch") << QStringList{} << QStringList{"<t 3 40 0>"} << false
+                                           << QByteArray("<t 3 0 0>\n");
+    }
+    void startwarteHaeltStoppZurueck()
+    {
+        QFETCH(QStringList, vorher);
+        QFETCH(QStringList, waehrend);
+        QFETCH(bool, antwort);
+        QFETCH(QByteArray, danach);
+        QTemporaryDir verzeichnis;
+        test::Pty pty;
+        QVERIFY(pty.ok() && pty.verknuepfe(verzeichnis.path(), 3));
+        SerielleSchnittstelle v24(verzeichnis.path());
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(3);
+        v24.setzeHandshake(false);
+        QCOMPARE(v24.oeffne().nummer, 0);
+        DccexVerbindung v(v24);
+        v.startwarte().setzeZeiten(antwort ? 5000 : 300, 5000);
+        QSignalSpy bereit(&v, &Netzverbindung::zentraleBereit);
+        for (const QString &b : vorher)
+            v.schreibe(b.toLatin1() + '\n');
+        QCOMPARE(pty.liesVorhandenes().size() > 0, !vorher.isEmpty());
+        QVERIFY(v.warteAufZentrale());
+        for (const QString &b : waehrend)
+            v.schreibe(b.toLatin1() + '\n');
+        QCOMPARE(pty.liesVorhandenes(), QByteArray("<s>\n"));
+        if (antwort)
+            QVERIFY(pty.schreibe("<iDCC-EX V-5.0.0 / MEGA / STANDARD_MOTOR_SHIELD G-c389fe9>\n"));
+        QVERIFY(bereit.wait(3000));
+        QCOMPARE(pty.liesVorhandenes(), danach);
+        v.schreibe("<t 3 10 1>\n"); // afterwards everything goes out again
+        QCOMPARE(pty.liesVorhandenes(), QByteArray("<t 3 10 1>\n"));
+    }
+
     // On a pseudo-terminal: opening the port resets the station, and what is sent
     // during its boot is lost; the wait asks again until "<s>" is answered.
     void seriell()

@@ -234,11 +234,12 @@ private slots:
             << QStringList{"1000 61 00 60 13 E4 13 00 03 85 71 42 01 02 41 61 01 60 FF"}
             << lenz + QStringList{"60100 E4 10 00 03 06 F1", "60200 E4 20 00 03 00 C7", "120200 E4 10 00 03 00 F7"}
             << "" << 2;
-        // The program's own "Power of&f" ends the run; the station's echo says nothing more.
+        // The program's own "Power of&f" ends the run, the locomotive's stop going out
+        // before the power goes off; the station's echo says nothing more.
         QTest::newRow("lenz eigenes power off mit echo") << 1 << false << QStringList{"3000 aus", "3000 61 00 61"}
-            << lenz + QStringList{"3000 21 80 A1", "3000 E4 10 00 03 80 77"} << "" << 0;
+            << lenz + QStringList{"3000 E4 10 00 03 00 F7", "3000 21 80 A1", "3000 E4 10 00 03 80 77"} << "" << 0;
         QTest::newRow("6021 eigenes power off") << 0 << false << QStringList{"3000 aus"}
-            << QStringList{"0 40 03", "500 05 03", "3000 61", "3000 00 03", "3000 00 03"} << "" << 0;
+            << QStringList{"0 40 03", "500 05 03", "3000 00 03", "3000 61", "3000 00 03", "3000 00 03"} << "" << 0;
         const QStringList ecos{"0 set(3,dir[0])", "100 set(3,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
                                "200 set(3,speed[5])"};
         QTest::newRow("ecos stop") << 2 << false << QStringList{"3000 STOP"}
@@ -317,6 +318,16 @@ private slots:
         QTest::newRow("dccex gleis aus, box offen") << zentralenoption(QStringLiteral("DCC-EX")) << false
             << QStringList{"2000 box 8000", "3000 dccex aus"}
             << dccex + QStringList{"3000 <t 3 0 1><LF>", "10000 <t 3 0 1><LF>"} << "Gleis: aus" << 0;
+        QTest::newRow("ecos eigenes power off") << 2 << false << QStringList{"3000 aus"}
+            << ecos + QStringList{"3000 set(3,speed[0])", "3000 set(1,stop)", "3000 set(3,speed[0])"} << "" << 0;
+        const auto dccexAus = [](int pause) {
+            QStringList z{"0 <t 3 5 1><LF>"};
+            for (int n = 0; n <= 4; ++n)
+                z << QStringLiteral("%1 <F 3 %2 0><LF>").arg(pause).arg(n);
+            return z + QStringList{"3000 <t 3 0 1><LF>", "3000 <0><LF>", "3000 <t 3 0 1><LF>"};
+        };
+        QTest::newRow("dccex eigenes power off") << 4 << false << QStringList{"3000 aus"} << dccexAus(100) << "" << 0;
+        QTest::newRow("dccex einzelzeile, power off") << 4 << true << QStringList{"3000 aus"} << dccexAus(200) << "" << 0;
     }
     void halt()
     {

@@ -1,7 +1,11 @@
 // The station choice and the serial port controls of the main window: what the user
-// sees after a click (enabled states, captions, messages) and what reaches the wire.
+// sees after a click (enabled states, captions, messages) and what reaches the wire;
+// and, in virtual time, what they do while a run goes on.
+#include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
+#include "program/Netzverbindung.h"
+#include "stations/Zentralenregister.h"
 
 #include <map>
 #include <termios.h>
@@ -16,17 +20,42 @@ namespace {
 struct Anlage : test::Fensteranlage {
     std::map<int, std::unique_ptr<Pty>> ptys;
 
-    explicit Anlage(const QList<int> &nummern = {})
+    // `zeit`: the window's runs go in that virtual time.
+    explicit Anlage(const QList<int> &nummern = {}, test::VirtuelleZeit *zeit = nullptr)
     {
         for (int n : nummern) {
             auto &pty = ptys[n] = std::make_unique<Pty>();
             if (!pty->ok() || !pty->verknuepfe(verzeichnis.path(), n))
                 qFatal("pseudo-terminal for COM%d: %s", n, qPrintable(pty->fehler()));
         }
+        if (zeit)
+            frmTrabolin::zeitbasis() = [zeit] { return std::make_unique<test::GelieheneZeit>(*zeit); };
         starte();
+        frmTrabolin::zeitbasis() = nullptr;
         waehle(0); // the 6021: power on/off are the single bytes 0x60/0x61
     }
     void klick(QAbstractButton *k) { QTest::mouseClick(k, Qt::LeftButton); }
+    // Chooses `station` ("6021", "lenz", "dccex") on COM2, with the port open and the
+    // run buttons on; a DCC-EX station answers its "<s>" as a booted one does.
+    bool bereite(const QString &station)
+    {
+        const bool dccex = station == u"dccex";
+        waehle(zentralenoption(station == u"6021" ? QStringLiteral("DCC") : dccex ? QStringLiteral("DCC-EX") : QStringLiteral("Lenz")));
+        setze(QStringLiteral("2"), dccex ? QStringLiteral("115200") : QStringLiteral("9600"));
+        Pty &pty = *ptys[2];
+        if (dccex) {
+            if (!QTest::qWaitFor([&] { return pty.liesVorhandenes().contains("<s>"); }))
+                return false;
+            pty.schreibe("<iDCC-EX V-5.0.0 / MEGA / STANDARD_MOTOR_SHIELD G-c389fe9>\n");
+        }
+        if (!QTest::qWaitFor([this] { return knoepfe(true) == u"an"; }))
+            return false;
+        f->txtAdresse->setText(QStringLiteral("24"));
+        test::fuelleZeile(f->tabelle(), 1, QStringLiteral("10,S,40,X"));
+        test::fuelleZeile(f->tabelle(), 2, QStringLiteral("10,S,20"));
+        pty.liesVorhandenes();
+        return true;
+    }
     void waehle(int option) { klick(f->optZentrale[option]); }
     void setze(const QString &port, const QString &baud = QStringLiteral("9600"),
                const QString &paritaet = QStringLiteral("N"), const QString &stop = QStringLiteral("1"))
@@ -141,6 +170,214 @@ private slots:
             QCOMPARE(bool(t.c_cflag & CSTOPB), e[3] == u"2");
             QVERIFY(t.c_cflag & CRTSCTS); // RTS/CTS handshake towards the interface
         }
+    }
+
+    // While a run goes on, in virtual time, the user uses a control of the way to the
+    // station at 5 s (after choosing another station at 4 s where `wechsel` says so);
+    // the run ends at 20 s by itself, by "St&op" at 12 s or by "Power of&f" at 12 s;
+    // "zeile": a single line ("aktuelle Zeile", 10 s) instead of the run.
+    // The control is disabled meanwhile and says why; the wire carries exactly what a
+    // run without it carries; afterwards the control is back with its own tool tip.
+    void fahrtsperre_data()
+    {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<QString>("steuer"); // object name
+        QTest::addColumn<int>("wechsel");    // station option chosen at 4 s, -1: none
+        QTest::addColumn<QString>("ende");
+        const int ecos = zentralenoption(QStringLiteral("Ecos"));
+        QTest::newRow("dccex &COM") << "dccex" << "btnV24" << -1 << "regulaer";
+        QTest::newRow("dccex Parameter setzen") << "dccex" << "btnParameterSetzen" << -1 << "stopp";
+        QTest::newRow("dccex über Netzwerk") << "dccex" << "chkNetzwerk_4" << -1 << "power";
+        QTest::newRow("dccex Schnittstelle") << "dccex" << "lstV24" << -1 << "regulaer";
+        QTest::newRow("lenz USB-Interface") << "lenz" << "chkUSB" << -1 << "regulaer";
+        QTest::newRow("lenz Parameter setzen") << "lenz" << "btnParameterSetzen" << -1 << "power";
+        QTest::newRow("6021 &COM") << "6021" << "btnV24" << -1 << "stopp";
+        QTest::newRow("6021 Baudrate") << "6021" << "lstBaudrate" << -1 << "regulaer";
+        QTest::newRow("6021 Parity") << "6021" << "lstParity" << -1 << "stopp";
+        QTest::newRow("6021 Datenbits") << "6021" << "lstDatenbits" << -1 << "power";
+        QTest::newRow("6021 Stopbits") << "6021" << "lstStopbits" << -1 << "regulaer";
+        QTest::newRow("6021, dann ecos: verbinden") << "6021" << "btnEcos" << ecos << "regulaer";
+        QTest::newRow("6021, dann ecos: Default") << "6021" << "btn15471" << ecos << "stopp";
+        QTest::newRow("6021, dann dccex: über Netzwerk")
+            << "6021" << "chkNetzwerk_4" << zentralenoption(QStringLiteral("DCC-EX")) << "regulaer";
+        QTest::newRow("6021, dann z21: verbinden") << "6021" << "btnEcos" << zentralenoption(QStringLiteral("Z21")) << "power";
+        QTest::newRow("dccex einzelzeile: &COM") << "dccex" << "btnV24" << -1 << "zeile";
+        QTest::newRow("lenz einzelzeile: USB-Interface") << "lenz" << "chkUSB" << -1 << "zeile";
+    }
+    void fahrtsperre()
+    {
+        QFETCH(QString, station);
+        QFETCH(QString, steuer);
+        QFETCH(int, wechsel);
+        QFETCH(QString, ende);
+        test::VirtuelleZeit zeit;
+        Anlage a({2}, &zeit);
+        frmTrabolin &f = *a.f;
+        QVERIFY(a.bereite(station));
+        const int option = f.grpZentrale->checkedId();
+        QWidget *w = f.findChild<QWidget *>(steuer);
+        QVERIFY(w);
+        QList<QComboBox *> listen{f.lstV24, f.lstBaudrate, f.lstParity, f.lstDatenbits, f.lstStopbits};
+        auto texte = [&] {
+            QStringList t{f.txtLocalPort->text(), f.chkUSB->isChecked() ? "USB" : "-"};
+            for (QComboBox *l : listen)
+                t << l->currentText();
+            return t.join(u'|');
+        };
+        // One run; `benutzen`: with the control used. What went out on the wire.
+        QString tippWaehrend;
+        bool anWaehrend = true;
+        auto fahre = [&](bool benutzen) {
+            const qint64 t0 = zeit.jetzt;
+            f.tabelle().setzeAktuelleZeile(1);
+            if (wechsel >= 0)
+                zeit.bei(t0 + 4000, [&] { a.waehle(wechsel); });
+            zeit.bei(t0 + 5000, [&, benutzen] {
+                anWaehrend = w->isEnabled();
+                tippWaehrend = w->toolTip();
+                if (!benutzen)
+                    return;
+                if (auto *k = qobject_cast<QAbstractButton *>(w))
+                    a.klick(k);
+                else
+                    QTest::keyClicks(static_cast<QComboBox *>(w)->lineEdit(), QStringLiteral("7"));
+            });
+            if (ende == u"stopp")
+                zeit.bei(t0 + 12000, [&] { QTest::mousePress(f.btnSendStop, Qt::LeftButton); });
+            else if (ende == u"power")
+                zeit.bei(t0 + 12000, [&] { a.klick(f.btnPower[0]); });
+            a.klick(ende == u"zeile" ? f.btnSendZeile : f.btnStart);
+            if (ende == u"stopp")
+                QTest::mouseRelease(f.btnSendStop, Qt::LeftButton);
+            const QByteArray draht = a.ptys[2]->liesVorhandenes();
+            if (wechsel >= 0)
+                a.waehle(option);
+            return draht;
+        };
+        const QByteArray ohne = fahre(false);
+        QVERIFY(!ohne.isEmpty());
+        QVERIFY(!f.ablauf().laeuft());
+        QVERIFY(wechsel >= 0 || w->isEnabled());
+        const QString tipp = w->toolTip();
+        const QString vorher = texte();
+        a.meldungen.clear();
+
+        const QByteArray mit = fahre(true);
+        QCOMPARE(mit.toHex(' '), ohne.toHex(' '));
+        QCOMPARE(a.meldungen, QStringList());
+        QCOMPARE(texte(), vorher);
+        QVERIFY(!anWaehrend);
+        QCOMPARE(tippWaehrend, QStringLiteral(" während der Fahrt gesperrt "));
+        QVERIFY(f.V24->istOffen());
+        if (wechsel >= 0)
+            a.waehle(wechsel);
+        QVERIFY(w->isEnabled());
+        QCOMPARE(w->toolTip(), tipp);
+        QVERIFY(!tipp.contains(u"gesperrt"));
+    }
+
+    // "Datei laden" and "Tabelle" (a new program) during a run: the locomotive's stop
+    // (6021, address 24: bytes 0x00 0x18) is on the wire before the file dialog opens or
+    // the table is emptied, and nothing but that stop follows it.
+    void neuesProgramm_data()
+    {
+        QTest::addColumn<QString>("wie");
+        QTest::newRow("Datei laden") << "laden";
+        QTest::newRow("Tabelle loeschen") << "tabelle";
+    }
+    void neuesProgramm()
+    {
+        QFETCH(QString, wie);
+        test::VirtuelleZeit zeit;
+        Anlage a({2}, &zeit);
+        frmTrabolin &f = *a.f;
+        QVERIFY(a.bereite(QStringLiteral("6021")));
+        Pty &pty = *a.ptys[2];
+        QByteArray bisZumStopp;
+        f.waehleDatei = [&](bool) {
+            bisZumStopp = pty.liesVorhandenes();
+            return QString(); // cancelled: the run has ended all the same
+        };
+        zeit.bei(5000, [&] {
+            if (wie == u"laden") {
+                f.mnuDatei_laden->trigger();
+            } else {
+                f.btnDelTabelle_Click();
+                bisZumStopp = pty.liesVorhandenes();
+            }
+        });
+        a.klick(f.btnStart);
+        QVERIFY(!f.ablauf().laeuft());
+        QCOMPARE(zeit.jetzt, qint64(5000));
+        QVERIFY2(bisZumStopp.endsWith(QByteArray("\x00\x18", 2)), bisZumStopp.toHex(' ').constData());
+        const QByteArray danach = pty.liesVorhandenes();
+        QCOMPARE(danach, QByteArray("\x00\x18", 2).repeated(danach.size() / 2));
+        QCOMPARE(f.tabelle().zelle(1, 1).isEmpty(), wie == u"tabelle");
+    }
+
+    // "&COM" on a DCC-EX port: the scan reopens the port, the Arduino restarts, so the
+    // station is asked "<s>" again and the run and power buttons wait for its answer.
+    void suchePerDccex()
+    {
+        Anlage a({2});
+        auto &f = *a.f;
+        QVERIFY(a.bereite(QStringLiteral("dccex")));
+        a.klick(f.btnV24);
+        QCOMPARE(a.knoepfe(true), QStringLiteral("aus"));
+        QVERIFY(QTest::qWaitFor([&] { return a.ptys[2]->liesVorhandenes().contains("<s>"); }));
+        a.ptys[2]->schreibe("<iDCC-EX V-5.0.0 / MEGA / STANDARD_MOTOR_SHIELD G-c389fe9>\n");
+        QTRY_COMPARE(a.knoepfe(true), QStringLiteral("an"));
+    }
+
+    // The link of a network station is lost while the 6021 is selected (in the
+    // background) and the network fields show another station: the message names the
+    // station whose link it was, and the run buttons stay as the 6021's port decided.
+    void verlustImHintergrund_data()
+    {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<QString>("gezeigt"); // the network station whose fields show
+        QTest::newRow("Ecos, Z21 gezeigt") << "Ecos" << "Z21";
+        QTest::newRow("Z21, Ecos gezeigt") << "Z21" << "Ecos";
+        QTest::newRow("DCC-EX, Z21 gezeigt") << "DCC-EX" << "Z21";
+    }
+    void verlustImHintergrund()
+    {
+        QFETCH(QString, station);
+        QFETCH(QString, gezeigt);
+        Anlage a({2});
+        frmTrabolin &f = *a.f;
+        const int option = zentralenoption(station);
+        a.waehle(option);
+        a.waehle(zentralenoption(gezeigt));
+        QVERIFY(a.bereite(QStringLiteral("6021")));
+        QCOMPARE(f.btnEcos->text(), zentralenregister()[zentralenoption(gezeigt)].verbindenText);
+        a.meldungen.clear();
+        // Each network station's link is a child of the window; the registry's order.
+        QList<Netzverbindung *> links = f.findChildren<Netzverbindung *>(QString(), Qt::FindDirectChildrenOnly);
+        int netzstation = 0;
+        for (int i = 0; i < option; ++i)
+            netzstation += zentralenregister()[i].hatNetz();
+        QVERIFY(netzstation < links.size());
+        emit links[netzstation]->verloren();
+        QCOMPARE(a.meldungen, QStringList{u' ' + station + "...|Die Verbindung zur " + station + " ist abgebrochen !"});
+        QCOMPARE(a.knoepfe(true), QStringLiteral("an"));
+    }
+
+    // DCC-EX on USB whose port has vanished: a start is refused with what helps there,
+    // the port and "Parameter setzen", not a connect button it does not have.
+    void usbVerloren()
+    {
+        test::VirtuelleZeit zeit;
+        Anlage a({2}, &zeit);
+        frmTrabolin &f = *a.f;
+        QVERIFY(a.bereite(QStringLiteral("dccex")));
+        a.meldungen.clear();
+        a.ptys[2]->schliesseMaster();
+        QTRY_COMPARE(f.lblGleis->text(), QStringLiteral("Verbindung verloren"));
+        QTRY_COMPARE(a.meldungen.size(), 1); // the port's own report
+        f.ablauf().btnStart_Click();
+        QCOMPARE(a.meldungen.value(1), QStringLiteral(" Verbindung...|Die Verbindung zur DCC-EX ist abgebrochen !\n"
+                                                      "Bitte zuerst die Schnittstelle prüfen und \"Parameter setzen\" drücken."));
     }
 
     // COM3 is in use, COM2 is held by another program, COM16 is the last scanned, COM17 is not.

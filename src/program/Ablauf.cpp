@@ -161,6 +161,15 @@ void Ablauf::beginneLauf()
     m_halt.reset();
 }
 
+void Ablauf::halteAn()
+{
+    if (!laeuft() || m_beendet)
+        return;
+    if (Zentralentreiber *t = aktiverTreiber())
+        t->stoppeLok();
+    stoppKlick();
+}
+
 void Ablauf::beenden()
 {
     if (laeuft() && !m_beendet) {
@@ -343,7 +352,12 @@ void Ablauf::btnPower_Click(int index)
     // The user switches the track off under a running locomotive: the run ends with
     // its stop, as when the layout switches it off, and no message follows (the
     // station's echo of the change finds the run ended already).
-    if (index == 0 && laeuft() && !m_halt) {
+    // The locomotive's stop goes out first, at once, whether a line is waiting or the
+    // run is between two passes: with the track off nothing else would reach it, and
+    // the station would drive it on at its old speed when the power comes back.
+    if (index == 0 && laeuft() && !m_halt && !m_beendet) {
+        if (Zentralentreiber *t = aktiverTreiber())
+            t->stoppeLok();
         m_halt = Gleiszustand::aus;
         stoppKlick();
     }

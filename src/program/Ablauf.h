@@ -71,6 +71,12 @@ public:
     // it, without a message.
     void btnPower_Click(int index);
 
+    // The run or single line going on ends at once, as "St&op" ends it, but the
+    // locomotive's stop goes out here and now, not when the running wait next looks
+    // at the stop flag: for a handler that opens a box or replaces the table while
+    // the run waits beneath it. Nothing when nothing runs.
+    void halteAn();
+
     // The window closes: a run or single line still going on stops the locomotive
     // through the driver that drives it; then every wait returns at once and every
     // run ends without sending anything more.

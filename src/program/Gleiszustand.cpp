@@ -55,7 +55,7 @@ Gleismeldung gleisHaltMeldung(Gleiszustand zustand)
     return {};
 }
 
-Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale)
+Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale, bool seriell)
 {
     const QString einschalten = QStringLiteral("\nBitte zuerst die Gleisspannung wieder einschalten.");
     switch (zustand) {
@@ -72,7 +72,9 @@ Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale)
                                                     + einschalten};
     case Gleiszustand::verbindungVerloren:
         return {QStringLiteral(" Verbindung..."),
-                QStringLiteral("Die Verbindung zur %1 ist abgebrochen !\nBitte zuerst neu verbinden.").arg(zentrale)};
+                QStringLiteral("Die Verbindung zur %1 ist abgebrochen !\n").arg(zentrale)
+                    + (seriell ? QStringLiteral("Bitte zuerst die Schnittstelle prüfen und \"Parameter setzen\" drücken.")
+                               : QStringLiteral("Bitte zuerst neu verbinden."))};
     case Gleiszustand::an:
     case Gleiszustand::unbekannt:
         break;

@@ -253,6 +253,12 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     Form_Load();
 }
 
+std::function<std::unique_ptr<Zeitbasis>()> &frmTrabolin::zeitbasis()
+{
+    static std::function<std::unique_ptr<Zeitbasis>()> quelle;
+    return quelle;
+}
+
 std::function<void(frmTrabolin &)> &frmTrabolin::vorDemStart()
 {
     static std::function<void(frmTrabolin &)> vorgabe;
@@ -747,7 +753,13 @@ void frmTrabolin::btnLineUp_Click() { bearbeite(zeileAufwaerts); }
 void frmTrabolin::btnLineDown_Click() { bearbeite(zeileAbwaerts); }
 void frmTrabolin::btnDelZeile_Click() { bearbeite(zeileLeeren); }
 void frmTrabolin::btnDelFolgende_Click() { bearbeite(folgendeLeeren); }
-void frmTrabolin::btnDelTabelle_Click() { bearbeite(tabelleLeeren); }
+void frmTrabolin::btnDelTabelle_Click()
+{
+    // An empty table is a new program: the run of the old one ends with its stop at
+    // once, not only when the line that is running has run out.
+    m_ablauf->halteAn();
+    bearbeite(tabelleLeeren);
+}
 
 void frmTrabolin::setzeLoeschpanelHoehe(int hoehe)
 {

@@ -78,6 +78,9 @@ public:
     // Runs in the constructor before start-up, so that a test can replace melde,
     // frage and the rest before Form_Load uses them. Empty in the program.
     static std::function<void(frmTrabolin &)> &vorDemStart();
+    // The clock and the wait of the runs, made when the window is built; tests put in
+    // one that runs in virtual time. Empty in the program: the real clock.
+    static std::function<std::unique_ptr<Zeitbasis>()> &zeitbasis();
     // Start-up refuses a second instance for the same program folder; tests that open
     // several windows at once switch this off in vorDemStart.
     bool einzelinstanzPruefen = true;
@@ -307,8 +310,24 @@ private:
     // The port or the link of station `option` has been opened: the run and power
     // buttons are enabled now, or once a station that needs a moment has answered.
     void zentraleGeoeffnet(int option);
-    // "connect" enabled for a network station and for one chosen "über Netzwerk".
-    void setzeVerbindenKnopf(int option);
+    // The controls of the way to the station: the connect button, every "über
+    // Netzwerk", "&COM", the serial lists, "Parameter setzen", "USB-Interface" and
+    // "Default". A change of them during a run would switch or reopen the way the
+    // run's commands take, and its stop with them.
+    QList<QWidget *> wegbedienung() const;
+    // Enables them as station `option` wants them ("connect" for a network station and
+    // for one chosen "über Netzwerk", "über Netzwerk" and "USB-Interface" where its row
+    // has them), or, while a run or a single line goes on, disables them all with the
+    // reason in their tool tips; their own tool tips come back afterwards.
+    void zeigeWegbedienung(int option);
+    void setzeVerbindenKnopf(int option) { zeigeWegbedienung(option); }
+    // What a station switch does to the port's settings: "USB-Interface" unticked where
+    // the station has none, the station's line settings in the lists and its handshake
+    // on the port. During a run this waits until the run has ended, so that the stop
+    // of the station driving goes out as that station needs it.
+    void wendeZentralenvorgabenAn(int index);
+    // A run or a single line begins (true) or has ended (false).
+    void setzeFahrtsperre(bool gesperrt);
     void schnittstelleVerloren();
     void verbindeEcos();
     // Shows the host and port of network station `option` in the fields, with its
@@ -326,9 +345,11 @@ private:
     void setzeLaufknoepfe(bool aktiv);
     void haltStoppknopfBereit();
     void zeigeStoppknopf();
-    // The ECoS cannot be reached: the run buttons go off and the user is told once,
-    // after the run or single line that is going on.
-    void ecosNichtErreichbar(const QString &text);
+    // Network station `option` cannot be reached: the run buttons go off when it is the
+    // station selected (a link lost in the background leaves them to the station
+    // selected), and the user is told once, under that station's title, after the run
+    // or single line that is going on.
+    void ecosNichtErreichbar(int option, const QString &text);
     // A report that has to wait while a run or a single line is going on, because a
     // modal box would hold the run's wait: shown at once when nothing runs, else when
     // the run has ended. One report of each kind is pending at a time, the first counts.
@@ -337,7 +358,7 @@ private:
 
     Tabellenspeicher m_tabelle;
     QString m_programmVerzeichnis;
-    std::unique_ptr<EchteZeit> m_zeit;
+    std::unique_ptr<Zeitbasis> m_zeit;
     std::unique_ptr<WavKlang> m_klang;
     std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
     std::unique_ptr<Ablauf> m_ablauf;
@@ -354,6 +375,8 @@ private:
     int m_v24Option = -1;  // the serial station the port was last opened for
     QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
     bool m_ecosVerbindet = false;       // a connection attempt is waiting
+    bool m_fahrtsperre = false;         // a run or single line goes on: the way is locked
+    bool m_vorgabenOffen = false;       // a station switch during the run waits for its end
     bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
     bool m_bearbeitet = false;          // an editing command moves the cursor, not the run

@@ -163,6 +163,9 @@ QStringList frmTrabolin::dateifilter()
 void frmTrabolin::mnuDatei_laden_Click()
 {
     uebernehmeEingabe();
+    // Another program replaces the one the locomotive is driving: the run ends, and
+    // its stop goes out now, before the file dialog holds the window.
+    m_ablauf->halteAn();
     const QString pfad = waehleDatei ? waehleDatei(false) : QString();
     if (pfad.isEmpty())
         return;

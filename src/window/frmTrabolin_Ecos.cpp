@@ -55,7 +55,7 @@ void frmTrabolin::verbindeEcos()
             if (m_ablauf->gleiszustand(i) == Gleiszustand::verbindungVerloren)
                 setzeLaufknoepfe(false);
             else
-                ecosNichtErreichbar(QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
+                ecosNichtErreichbar(i, QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
         };
         connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
         // A station that needed a moment after the opening has answered (or not in time).
@@ -76,7 +76,7 @@ void frmTrabolin::verbindeEcos()
             // the wait, and the stop command that follows finds no link.
             if (m_ablauf->laeuft() && m_ablauf->aktiverTreiber() == m_treiber[i].get())
                 m_ablauf->stoppKlick();
-            ecosNichtErreichbar(QStringLiteral("Die Verbindung zur %1 ist abgebrochen !").arg(name));
+            ecosNichtErreichbar(i, QStringLiteral("Die Verbindung zur %1 ist abgebrochen !").arg(name));
         });
     }
     // The fields show the start station's host and port, or those of the first network station.
@@ -144,8 +144,8 @@ void frmTrabolin::btn15471_Click()
 
 void frmTrabolin::btnEcos_Click()
 {
-    if (m_ecosVerbindet || !TCP)
-        return; // the attempt already waiting gives the answer
+    if (m_ecosVerbindet || !TCP || m_fahrtsperre)
+        return; // the attempt already waiting gives the answer; during a run it is disabled
     const Zentralenzeile &z = zentralenregister()[m_netzOption];
     const QString ecosTitel = netzTitel(z);
     const QString host = txtIPAdresse->text().trimmed();
@@ -231,11 +231,12 @@ void frmTrabolin::setzeLaufknoepfe(bool aktiv)
     zeigeStoppknopf();
 }
 
-void frmTrabolin::ecosNichtErreichbar(const QString &text)
+void frmTrabolin::ecosNichtErreichbar(int option, const QString &text)
 {
-    setzeLaufknoepfe(false);
-    const QString titel = netzTitel(zentralenregister()[m_netzOption]);
-    meldeNachDemLauf(QStringLiteral("Netz"),
+    if (grpZentrale->checkedId() == option)
+        setzeLaufknoepfe(false);
+    const QString titel = netzTitel(zentralenregister()[option]);
+    meldeNachDemLauf(QStringLiteral("Netz %1").arg(option),
                      [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
 }
 

@@ -27,7 +27,10 @@ void frmTrabolin::verbindeSteuerung()
 {
     V24 = new SerielleSchnittstelle(m_programmVerzeichnis, this);
     V24->setObjectName(QStringLiteral("V24"));
-    m_zeit = std::make_unique<EchteZeit>();
+    if (zeitbasis())
+        m_zeit = zeitbasis()();
+    else
+        m_zeit = std::make_unique<EchteZeit>();
     m_klang = std::make_unique<WavKlang>(
         [this] {
             if (piepen)
@@ -110,6 +113,9 @@ void frmTrabolin::verbindeSteuerung()
     });
     verbindeEcos();
     verbindeGleismeldungen();
+    // While a run or a single line goes on, the way to the station stays as it is.
+    connect(m_ablauf.get(), &Ablauf::laufBeginnt, this, [this] { setzeFahrtsperre(true); });
+    connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] { setzeFahrtsperre(false); });
 
     // Logging out of the desktop, or the application being told to quit, ends the
     // program as "beenden" does: the locomotive is stopped before anything closes.
@@ -135,8 +141,10 @@ void frmTrabolin::verbindeGleismeldungen()
         meldeNachDemLauf(QStringLiteral("Gleis"), [this, m] { melde(QMessageBox::Critical, m.titel, m.text); });
     });
     connect(m_ablauf.get(), &Ablauf::gesperrt, this, [this](Gleiszustand zustand) {
-        const Zentralenzeile *z = zentralenzeile(m_bedienfeld->zentraleOption());
-        const Gleismeldung m = gleisSperrMeldung(zustand, z ? z->name : QString());
+        const int option = m_bedienfeld->zentraleOption();
+        const Zentralenzeile *z = zentralenzeile(option);
+        const Gleismeldung m = gleisSperrMeldung(zustand, z ? z->name : QString(),
+                                                 z && z->istSeriell(ueberNetzwerk(option)));
         melde(QMessageBox::Critical, m.titel, m.text);
     });
 }
@@ -205,6 +213,8 @@ void frmTrabolin::zentraleFehlerbehandlung(const Fehler &fehler)
 
 void frmTrabolin::btnV24_Click()
 {
+    if (m_fahrtsperre)
+        return; // disabled during a run; a shortcut must not reopen the port either
     QApplication::setOverrideCursor(Qt::BusyCursor);
     lstV24->clear();
     const QStringList frei = V24->freiePorts();
@@ -214,10 +224,18 @@ void frmTrabolin::btnV24_Click()
     lstV24->setCurrentIndex(-1);
     lstV24->setEditText(QString());
     QApplication::restoreOverrideCursor();
+    // The scan has closed and reopened the port: a station that restarts when its port
+    // opens (DCC-EX on USB) is waited for again, with the run buttons off meanwhile.
+    const int option = grpZentrale->checkedId();
+    const Zentralenzeile *z = zentralenzeile(option);
+    if (V24->istOffen() && z && z->istSeriell(ueberNetzwerk(option)) && m_netz[option])
+        zentraleGeoeffnet(option);
 }
 
 void frmTrabolin::btnParameterSetzen_Click()
 {
+    if (m_fahrtsperre)
+        return; // disabled during a run: reopening the port would cut the run's way off
     const Anwendung a = wendeParameterAn(*V24, lstV24->currentText(), lstBaudrate->currentText(),
                                          lstParity->currentText(), lstDatenbits->currentText(),
                                          lstStopbits->currentText());
@@ -288,10 +306,56 @@ void frmTrabolin::zentraleGeoeffnet(int option)
         m_treiber[option]->schnittstelleGeoeffnet();
 }
 
-void frmTrabolin::setzeVerbindenKnopf(int option)
+namespace {
+
+const QString fahrtsperreTipp = QStringLiteral(" während der Fahrt gesperrt ");
+const char *const eigenerTipp = "eigenerTipp";
+
+} // namespace
+
+QList<QWidget *> frmTrabolin::wegbedienung() const
+{
+    QList<QWidget *> liste{btnEcos, btnV24, lstV24, lstBaudrate, lstParity, lstDatenbits,
+                           lstStopbits, btnParameterSetzen, chkUSB, btn15471};
+    for (QCheckBox *netz : chkNetzwerk)
+        if (netz)
+            liste << netz;
+    return liste;
+}
+
+void frmTrabolin::zeigeWegbedienung(int option)
 {
     const Zentralenzeile *z = zentralenzeile(option);
-    btnEcos->setEnabled(z && z->hatNetz() && !z->istSeriell(ueberNetzwerk(option)));
+    for (QWidget *w : wegbedienung()) {
+        if (m_fahrtsperre) {
+            // A tool tip set meanwhile (the station's connect button) is its own.
+            if (w->toolTip() != fahrtsperreTipp) {
+                w->setProperty(eigenerTipp, w->toolTip());
+                w->setToolTip(fahrtsperreTipp);
+            }
+            w->setEnabled(false);
+            continue;
+        }
+        if (w->toolTip() == fahrtsperreTipp)
+            w->setToolTip(w->property(eigenerTipp).toString());
+        bool an = true;
+        if (w == btnEcos)
+            an = z && z->hatNetz() && !z->istSeriell(ueberNetzwerk(option));
+        else if (w == chkUSB)
+            an = z && z->usb;
+        else if (auto *netz = qobject_cast<QCheckBox *>(w); netz && netz != chkUSB)
+            an = option >= 0 && option < int(chkNetzwerk.size()) && netz == chkNetzwerk[option];
+        w->setEnabled(an);
+    }
+}
+
+void frmTrabolin::setzeFahrtsperre(bool gesperrt)
+{
+    m_fahrtsperre = gesperrt;
+    const int option = grpZentrale->checkedId();
+    if (!gesperrt && std::exchange(m_vorgabenOffen, false))
+        wendeZentralenvorgabenAn(option);
+    zeigeWegbedienung(option);
 }
 
 void frmTrabolin::schnittstelleVerloren()
@@ -348,17 +412,26 @@ void frmTrabolin::optZentrale_Click(int index)
     merkeFahrstufen(zentralenoption(Zentrale), index);
     lblFS->setEnabled(z->fahrstufen);
     lstFS->setEnabled(z->fahrstufen);
-    if (!z->usb)
-        chkUSB->setChecked(false);
-    chkUSB->setEnabled(z->usb);
+    if (m_fahrtsperre)
+        m_vorgabenOffen = true; // the station driving keeps its port settings until the run ends
+    else
+        wendeZentralenvorgabenAn(index);
     lblAdresse[0]->setText(z->adresseTitel);
     lblAdresse[1]->setText(z->adresseBereich);
-    for (QCheckBox *netz : chkNetzwerk)
-        if (netz)
-            netz->setEnabled(netz == chkNetzwerk[index]);
-    setzeVerbindenKnopf(index);
     if (z->hatNetz())
         zeigeNetzfelder(index);
+    zeigeWegbedienung(index);
+    Zentrale = z->code;
+    lblGleis->zeige(m_ablauf->gleiszustand());
+}
+
+void frmTrabolin::wendeZentralenvorgabenAn(int index)
+{
+    const Zentralenzeile *z = zentralenzeile(index);
+    if (!z)
+        return;
+    if (!z->usb)
+        chkUSB->setChecked(false);
     if (!z->serielleVorgabe.isEmpty()) {
         // The station's own line settings go into the lists; "Parameter setzen" applies them.
         const QStringList teile = z->serielleVorgabe.split(u',');
@@ -367,8 +440,6 @@ void frmTrabolin::optZentrale_Click(int index)
             listen[i]->setEditText(teile[i]);
     }
     V24->setzeHandshake(z->handshake);
-    Zentrale = z->code;
-    lblGleis->zeige(m_ablauf->gleiszustand());
 }
 
 } // namespace trabolin

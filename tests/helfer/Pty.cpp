@@ -11,6 +11,7 @@
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace trabolin::test {
 
@@ -61,6 +62,24 @@ QByteArray Pty::lies(int erwarteteBytes, int timeoutMs)
     const QByteArray ergebnis = m_ungelesen.left(erwarteteBytes);
     m_ungelesen.remove(0, ergebnis.size());
     return ergebnis;
+}
+
+QByteArray Pty::liesVorhandenes()
+{
+    pollfd p{m_master, POLLIN, 0};
+    while (m_master >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
+        char puffer[4096];
+        const ssize_t n = ::read(m_master, puffer, sizeof puffer);
+        if (n <= 0)
+            break;
+        m_ungelesen += QByteArray(puffer, qsizetype(n));
+    }
+    return std::exchange(m_ungelesen, {});
+}
+
+bool Pty::schreibe(const QByteArray &bytes)
+{
+    return m_master >= 0 && ::write(m_master, bytes.constData(), size_t(bytes.size())) == bytes.size();
 }
 
 void Pty::schliesseMaster()

@@ -29,6 +29,12 @@ public:
     // returns up to that many of the bytes not yet returned.
     QByteArray lies(int erwarteteBytes, int timeoutMs);
 
+    // What has arrived by now, without waiting: a write to the port is on the master
+    // as soon as it returns.
+    QByteArray liesVorhandenes();
+    // Bytes "from the device": the port under test reads them.
+    bool schreibe(const QByteArray &bytes);
+
     // Closes the master side: for the slave this looks like an unplugged adapter.
     void schliesseMaster();
 

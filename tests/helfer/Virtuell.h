@@ -35,6 +35,21 @@ private:
     std::multimap<qint64, std::function<void()>> m_ereignisse;
 };
 
+// A virtual clock lent to an owner that wants its own (the window): every call goes
+// to the test's clock, which outlives it.
+class GelieheneZeit : public Zeitbasis {
+public:
+    explicit GelieheneZeit(VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    QTime tageszeit() const override { return m_zeit.tageszeit(); }
+    qint64 monotonMs() const override { return m_zeit.monotonMs(); }
+    void verarbeiteEreignisse() override { m_zeit.verarbeiteEreignisse(); }
+    void warte(int dauerMs, const std::function<bool()> &abbruch) override { m_zeit.warte(dauerMs, abbruch); }
+    void wecke() override { m_zeit.wecke(); }
+
+private:
+    VirtuelleZeit &m_zeit;
+};
+
 struct Schreibvorgang {
     qint64 zeit;
     QByteArray bytes;

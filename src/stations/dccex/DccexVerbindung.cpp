@@ -8,14 +8,21 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <utility>
+
 namespace trabolin {
 
 DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
     : Netzverbindung(parent), m_v24(v24), m_socket(new QTcpSocket(this)), m_startwarte(*this)
 {
     connect(&m_startwarte, &DccexStartwarte::fertig, this, [this](bool geantwortet) {
-        if (!offen())
+        if (!offen()) {
+            m_zurueckgehalten.clear();
             return; // the port or the link went away meanwhile: nothing to enable
+        }
+        // What was held back during the wait goes out first: the stops it stands for.
+        for (const QByteArray &befehl : std::exchange(m_zurueckgehalten, {}))
+            schreibe(befehl);
         if (!geantwortet)
             zeige(QStringLiteral("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
                                  "Baudrate 115200, Stromversorgung prüfen)")
@@ -107,9 +114,14 @@ void DccexVerbindung::schreibe(const QByteArray &befehl)
 {
     if (!offen() || befehl.isEmpty())
         return;
-    // While the station boots, only the question whether it is up goes out.
-    if (m_startwarte.wartet() && befehl != dccexStatusbefehl())
+    merkeRichtung(befehl);
+    // While the station boots, only the question whether it is up goes out; a command
+    // for a locomotive or the track is kept as the stop it stands for, sent once the
+    // wait is over.
+    if (m_startwarte.wartet() && befehl != dccexStatusbefehl()) {
+        halteZurueck(befehl);
         return;
+    }
     Verkehrsprotokoll::dccexGesendet(QString::fromLatin1(befehl));
     if (m_ueberNetzwerk) {
         m_socket->write(befehl);
@@ -117,6 +129,46 @@ void DccexVerbindung::schreibe(const QByteArray &befehl)
     } else {
         m_v24.schreibeOhneProtokoll(befehl);
     }
+}
+
+namespace {
+
+// "<t 3 40 1>\n" -> {"t", "3", "40", "1"}; "<0>\n" -> {"0"}.
+QList<QByteArray> befehlsteile(const QByteArray &befehl)
+{
+    QByteArray innen = befehl.trimmed();
+    if (innen.startsWith('<') && innen.endsWith('>'))
+        innen = innen.mid(1, innen.size() - 2);
+    return innen.simplified().split(' ');
+}
+
+} // namespace
+
+void DccexVerbindung::merkeRichtung(const QByteArray &befehl)
+{
+    const QList<QByteArray> teile = befehlsteile(befehl);
+    if (teile.size() == 4 && teile[0] == "t")
+        m_richtung.insert(teile[1], teile[3]);
+}
+
+void DccexVerbindung::halteZurueck(const QByteArray &befehl)
+{
+    // "<t cab speed dir>" and "<F cab n on>": the locomotive is stopped, in the
+    // direction last asked for (forwards when none was); "<0>": the track goes off.
+    // Nothing else is sent after a stop, so a command that would drive adds nothing
+    // more: no speed, no function, no power on.
+    const QList<QByteArray> teile = befehlsteile(befehl);
+    QByteArray stopp;
+    if (teile.size() == 1 && teile[0] == "0") {
+        stopp = dccexPowerbefehl(false);
+    } else if (teile.size() == 4 && (teile[0] == "t" || teile[0] == "F")) {
+        const QByteArray &adresse = teile[1];
+        stopp = "<t " + adresse + " 0 " + m_richtung.value(adresse, QByteArrayLiteral("1")) + ">\n";
+        // One stop per locomotive: a later direction replaces the earlier.
+        m_zurueckgehalten.removeIf([&](const QByteArray &b) { return b.startsWith("<t " + adresse + ' '); });
+    }
+    if (!stopp.isEmpty() && !m_zurueckgehalten.contains(stopp))
+        m_zurueckgehalten.append(stopp);
 }
 
 void DccexVerbindung::empfange(const QByteArray &bytes)

@@ -9,6 +9,8 @@
 #include "stations/dccex/DccexLink.h"
 #include "stations/dccex/DccexStartwarte.h"
 
+#include <QHash>
+#include <QList>
 #include <QStringList>
 
 class QTcpSocket;
@@ -41,7 +43,9 @@ public:
     void schliesse() override;
 
     // Asks the station "<s>" until it answers (DccexStartwarte); meanwhile only that
-    // question goes out.
+    // question goes out. A command given meanwhile is never lost: a locomotive command
+    // becomes that locomotive's stop, "<0>" stays, and these go out when the wait is
+    // over, answered or not; nothing that would drive follows them.
     bool warteAufZentrale() override;
     DccexStartwarte &startwarte() { return m_startwarte; }
 
@@ -74,6 +78,10 @@ signals:
 private:
     void empfange(const QByteArray &bytes);
     void zeige(const QString &zeile);
+    // A command given during the boot wait, kept as the stop it stands for.
+    void halteZurueck(const QByteArray &befehl);
+    // Remembers the direction of a speed command for the stop of its locomotive.
+    void merkeRichtung(const QByteArray &befehl);
 
     SerielleSchnittstelle &m_v24;
     QTcpSocket *m_socket;
@@ -81,6 +89,8 @@ private:
     DccexGleise m_gleise; // which output is the main track, and its power
     DccexStartwarte m_startwarte;
     QStringList m_letzte; // the last answers, for the reply field
+    QList<QByteArray> m_zurueckgehalten;     // stops to send when the boot wait is over
+    QHash<QByteArray, QByteArray> m_richtung; // per address: the direction last asked for, "1" or "0"
     bool m_ueberNetzwerk = false;
     bool m_warVerbunden = false;
     bool m_verliert = false; // the loss is being reported
