@@ -555,6 +555,37 @@ private slots:
         QVERIFY(!a.ablauf.laeuft());
     }
 
+    // The direction goes out on the first line of every run, but not again on the
+    // passes of an endless run: the station keeps it.
+    void richtungJeLauf_data()
+    {
+        QTest::addColumn<bool>("endlos");
+        QTest::addColumn<QStringList>("richtungen"); // the times of the direction frames
+        QTest::newRow("zwei laeufe") << false << QStringList{"0", "1100"};
+        QTest::newRow("endlos, zwei durchgaenge") << true << QStringList{"0"};
+    }
+    void richtungJeLauf()
+    {
+        QFETCH(bool, endlos);
+        Cs2Aufbau a;
+        a.cs2.setzeProtokoll(Cs2Protokoll::dcc);
+        a.cs2.setzeFahrstufen(0); // "14": step 5 is 357 (01 65); address 24
+        a.zeilen({"1,S,5"});
+        a.feld.mitEndlos = endlos;
+        if (endlos)
+            a.zeit.bei(1500, [&a] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        if (!endlos)
+            a.ablauf.btnStart_Click();
+        QStringList richtungen;
+        for (const QString &z : std::as_const(a.cs2link.gesendet))
+            if (z.section(u' ', 1, 2) == u"00 0A")
+                richtungen << z.section(u' ', 0, 0);
+        QTEST(richtungen, "richtungen");
+        // Both runs, or both passes, drove their line.
+        QCOMPARE(a.cs2link.gesendet.filter(QStringLiteral(" 00 08 47 11 06 00 00 C0 18 01 65 ")).size(), 2);
+    }
+
     void hinweistext()
     {
         QCOMPARE(Cs2Treiber::bereichsHinweis(Cs2Protokoll::dcc),
@@ -653,12 +684,15 @@ private slots:
     void ohneAntwort_data()
     {
         QTest::addColumn<bool>("udp");
-        QTest::newRow("tcp") << false;
-        QTest::newRow("udp") << true;
+        QTest::addColumn<QString>("host");
+        QTest::newRow("tcp") << false << "127.0.0.1";
+        QTest::newRow("udp") << true << "127.0.0.1";
+        QTest::newRow("udp, name unbekannt") << true << "cs2.invalid";
     }
     void ohneAntwort()
     {
         QFETCH(bool, udp);
+        QFETCH(QString, host);
         Gegenstelle peer;
         peer.antworten = 0;
         QUdpSocket stumm;
@@ -667,11 +701,13 @@ private slots:
         cs2.setzeUeberUdp(udp);
         cs2.setzeEmpfangsport(freierUdpPort());
         QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
-        QVERIFY(!cs2.verbinde(QStringLiteral("127.0.0.1"), udp ? stumm.localPort() : peer.server.serverPort(), 300));
+        QVERIFY(!cs2.verbinde(host, udp ? stumm.localPort() : peer.server.serverPort(), 300));
         QVERIFY(!cs2.verbunden());
         QVERIFY(texte.value(0).value(0).toString().startsWith(QStringLiteral("Keine Antwort von der CS2")));
         QVERIFY(!cs2.sende(cs2Pingbefehl(cs2.hash())));
-        if (udp) {
+        if (host != u"127.0.0.1") {
+            QVERIFY(!stumm.hasPendingDatagrams());
+        } else if (udp) {
             QVERIFY(stumm.hasPendingDatagrams());
             QCOMPARE(hex(stumm.receiveDatagram().data()).left(5), QStringLiteral("00 30"));
         } else {
@@ -685,12 +721,15 @@ private slots:
     void mitSimulator_data()
     {
         QTest::addColumn<bool>("udp");
-        QTest::newRow("tcp") << false;
-        QTest::newRow("udp") << true;
+        QTest::addColumn<QString>("host");
+        QTest::newRow("tcp") << false << "127.0.0.1";
+        QTest::newRow("udp") << true << "127.0.0.1";
+        QTest::newRow("udp, name") << true << "localhost";
     }
     void mitSimulator()
     {
         QFETCH(bool, udp);
+        QFETCH(QString, host);
         const quint16 antwortport = freierUdpPort();
         Simulator sim;
         QVERIFY(sim.starte(antwortport));
@@ -701,7 +740,7 @@ private slots:
         cs2.setzeEmpfangsport(antwortport);
         QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
         QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
-        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        QVERIFY(cs2.verbinde(host, udp ? sim.udp : sim.tcp));
         QCOMPARE(texte.value(0).value(0).toString(),
                  udp ? QStringLiteral("CS2 verbunden (UDP)") : QStringLiteral("CS2 verbunden (TCP)"));
         QTRY_COMPARE(sim.anzahl(QStringLiteral("Ping -> CS2 43533208")), 1);

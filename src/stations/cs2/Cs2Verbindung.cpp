@@ -64,18 +64,15 @@ bool Cs2Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
         return false; // a connect is waiting already; this click changes nothing
     schliesse();
     m_port = port;
+    // The window's connect button waits as long as for every station; the station
+    // gets its 3 s, no more.
+    wartezeit = qMin(wartezeit, wartezeitMs);
     QElapsedTimer uhr;
     uhr.start();
     if (m_udp) {
         m_ziel = QHostAddress(host.trimmed());
-        if (m_ziel.isNull()) {
-            const QList<QHostAddress> adressen = QHostInfo::fromName(host.trimmed()).addresses();
-            for (const QHostAddress &a : adressen)
-                if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                    m_ziel = a;
-                    break;
-                }
-        }
+        if (m_ziel.isNull())
+            m_ziel = sucheAdresse(host.trimmed(), wartezeit);
         m_offen = !m_ziel.isNull()
                   && m_udpSocket->bind(QHostAddress(QHostAddress::AnyIPv4), m_empfangsport,
                                        QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
@@ -112,6 +109,33 @@ bool Cs2Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
     m_ping.start();
     emit antwort(QStringLiteral("CS2 verbunden (%1)").arg(m_udp ? QStringLiteral("UDP") : QStringLiteral("TCP")), 0);
     return true;
+}
+
+QHostAddress Cs2Verbindung::sucheAdresse(const QString &name, int wartezeit)
+{
+    // Looked up while the window goes on; a name that does not resolve in time fails
+    // as a station that does not answer.
+    QHostAddress gefunden;
+    QEventLoop schleife;
+    QTimer frist;
+    frist.setSingleShot(true);
+    connect(&frist, &QTimer::timeout, &schleife, &QEventLoop::quit);
+    m_warten = &schleife;
+    QObject kontext; // a late answer finds nobody to call once this returns
+    const int suche = QHostInfo::lookupHost(name, &kontext, [&](const QHostInfo &info) {
+        const QList<QHostAddress> adressen = info.addresses();
+        for (const QHostAddress &a : adressen)
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                gefunden = a;
+                break;
+            }
+        schleife.quit();
+    });
+    frist.start(wartezeit);
+    schleife.exec();
+    m_warten = nullptr;
+    QHostInfo::abortHostLookup(suche);
+    return gefunden;
 }
 
 void Cs2Verbindung::schliesse()

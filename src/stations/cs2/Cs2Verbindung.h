@@ -65,6 +65,8 @@ private:
     void empfange(const QByteArray &bytes);
     void pingFaellig();
     void verliere();
+    // The IPv4 address of a host name, waited for at most `wartezeit` ms.
+    QHostAddress sucheAdresse(const QString &name, int wartezeit);
     bool schreibe(const QByteArray &bytes);
 
     QTcpSocket *m_tcp;
