@@ -433,6 +433,35 @@ private slots:
         QCOMPARE(gesendet, antworten);
     }
 
+    // The simulator as the layout: what each terminal command announces to every client,
+    // the station's own system frames with the response bit (description 2.1 to 2.3
+    // and 2.11), from its own UID and hash.
+    void simulatorAnlage_data()
+    {
+        QTest::addColumn<QString>("aktion");
+        QTest::addColumn<QStringList>("antworten");
+        QTest::addColumn<bool>("gleisAn");
+        QTest::newRow("stopp") << "stopp" << QStringList{"00 01 8B 5B 05 43 53 32 08 00 00 00 00"} << false;
+        QTest::newRow("go") << "go" << QStringList{"00 01 8B 5B 05 43 53 32 08 01 00 00 00"} << true;
+        QTest::newRow("halt") << "halt" << QStringList{"00 01 8B 5B 05 43 53 32 08 02 00 00 00"} << true;
+        QTest::newRow("ueberlast") << "ueberlast" << QStringList{"00 01 8B 5B 06 43 53 32 08 0A 01 00 00"} << false;
+        QTest::newRow("unbekannt") << "blitz" << QStringList{} << true;
+    }
+    void simulatorAnlage()
+    {
+        QFETCH(QString, aktion);
+        Cs2Dekodierer cs2;
+        cs2.verarbeite(bytes("00 08 47 11 06 00 00 C0 03 01 20 00 00"), QStringLiteral("a"));
+        const Cs2Ergebnis e = cs2.anlage(aktion);
+        QStringList gesendet;
+        for (const QByteArray &a : e.antworten)
+            gesendet << hex(a);
+        QTEST(gesendet, "antworten");
+        QTEST(cs2.gleisAn(), "gleisAn");
+        // Halt stops every locomotive; the others leave the speed as it was.
+        QCOMPARE(cs2.lok(0xC003).value_or(Cs2Lok{}).geschwindigkeit, aktion == u"halt" ? 0 : 0x120);
+    }
+
     void fahrt_data()
     {
         QTest::addColumn<Fahrt>("fahrt");
