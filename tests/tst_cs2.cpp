@@ -744,6 +744,46 @@ private slots:
         }
     }
 
+    // A run on the real link, in virtual time, St&op during the line: what the
+    // simulator reads, frame by frame, over TCP and over UDP.
+    void fahrtZumSimulator_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::newRow("tcp") << false;
+        QTest::newRow("udp") << true;
+    }
+    void fahrtZumSimulator()
+    {
+        QFETCH(bool, udp);
+        const quint16 antwortport = freierUdpPort();
+        Simulator sim;
+        QVERIFY(sim.starte(antwortport));
+        Cs2Verbindung link;
+        link.setzeUeberUdp(udp);
+        link.setzeEmpfangsport(antwortport);
+        QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        Cs2Aufbau a;
+        Cs2Treiber treiber(a.ablauf, link, a.zeile.lesart);
+        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
+        treiber.setzeProtokoll(Cs2Protokoll::dcc);
+        treiber.setzeFahrstufen(3);
+        a.feld.adresse = QStringLiteral("3");
+        a.zeilen({"60,S,63,X"});
+        a.zeit.bei(1000, [&a] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+        const QString lok = QStringLiteral(" -> Lok DCC 3: vorwärts, Geschwindigkeit %1, Licht %2, F1 aus, F2 aus, "
+                                           "F3 aus, F4 aus");
+        QStringList gelesen;
+        for (const QString &z : sim.lies().filter(QStringLiteral("Lok DCC 3")))
+            gelesen << z.section(QStringLiteral("  "), 1);
+        QCOMPARE(gelesen, (QStringList{"Richtung vorwärts" + lok.arg(0).arg("aus"),
+                                       "Geschwindigkeit 500" + lok.arg(500).arg("aus"),
+                                       "F0 1" + lok.arg(500).arg("an"), "F1 0" + lok.arg(500).arg("an"),
+                                       "F2 0" + lok.arg(500).arg("an"), "F3 0" + lok.arg(500).arg("an"),
+                                       "F4 0" + lok.arg(500).arg("an"), "Geschwindigkeit 0" + lok.arg(0).arg("an")}));
+    }
+
     // Over real TCP and UDP against the simulator: the ping, a command and its echo,
     // the station's stop key and overload as layout reports, and for TCP the dropped
     // connection.
