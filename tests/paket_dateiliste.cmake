@@ -40,6 +40,7 @@ set(erwartet
   "lrwxrwxrwx ./usr/bin/trabolin -> ../lib/trabolin/trabolin"
   "-rwxr-xr-x ./usr/bin/trabolin-serial-sim"
   "-rwxr-xr-x ./usr/bin/trabolin-z21-sim"
+  "-rwxr-xr-x ./usr/bin/trabolin-cs2-sim"
   "-rwxr-xr-x ./usr/lib/trabolin/trabolin"
   "-rw-r--r-- ./usr/lib/trabolin/Signal.wav"
   "-rw-r--r-- ./usr/lib/trabolin/ring.wav"

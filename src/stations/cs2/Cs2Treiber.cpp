@@ -1,0 +1,134 @@
+#include "stations/cs2/Cs2Treiber.h"
+
+#include "program/Zahlen.h"
+
+namespace trabolin {
+
+Cs2Treiber::Cs2Treiber(Laufkontext &lauf, Cs2Link &link, const Lesart &lesart)
+    : DccTreiber(lauf, lesart), m_link(link)
+{
+}
+
+QString Cs2Treiber::bereichsHinweis(Cs2Protokoll protokoll)
+{
+    const Cs2Bereich b = cs2Adressbereich(protokoll);
+    return QStringLiteral("Die Adresse liegt außerhalb des Bereichs für %1 (%2...%3) !\n"
+                          "Bitte eine Adresse von %2 bis %3 eingeben oder ein anderes Protokoll wählen.")
+        .arg(cs2Protokollname(protokoll))
+        .arg(b.von)
+        .arg(b.bis);
+}
+
+bool Cs2Treiber::sende(const QByteArray &rahmen)
+{
+    return sendeUeberLink([&] { return m_link.sende(rahmen); });
+}
+
+std::optional<quint32> Cs2Treiber::lokUidStill() const
+{
+    return cs2LokUid(m_protokoll, leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall));
+}
+
+std::optional<quint32> Cs2Treiber::lokUid()
+{
+    const auto uid = lokUidStill();
+    if (!uid && hinweis)
+        hinweis(bereichsHinweis(m_protokoll));
+    return uid;
+}
+
+bool Cs2Treiber::sendeRichtungUndFahrt(quint32 uid, const Programmzeile &zeile, bool richtungImmer)
+{
+    const quint16 h = m_link.hash();
+    if (richtungImmer || uid != m_richtungFuer || m_vorwaerts != zeile.vorwaerts) {
+        if (!sende(cs2Richtungsbefehl(h, uid, zeile.vorwaerts)))
+            return false;
+        m_richtungFuer = uid;
+        m_vorwaerts = zeile.vorwaerts;
+    }
+    const quint16 wert = cs2Geschwindigkeitswert(zeile.fahrstufe, cs2HoechsteFahrstufe(m_fahrstufenIndex));
+    return sende(cs2Fahrbefehl(h, uid, wert));
+}
+
+bool Cs2Treiber::sendeFunktionen(quint32 uid, const Programmzeile &zeile)
+{
+    for (int f = 0; f <= 4; ++f)
+        if (!sende(cs2Funktionsbefehl(m_link.hash(), uid, f, f == 0 ? zeile.licht : zeile.f[f - 1])))
+            return false;
+    return true;
+}
+
+bool Cs2Treiber::sendeHaltFuer(quint32 uid)
+{
+    return sende(cs2Fahrbefehl(m_link.hash(), uid, 0));
+}
+
+void Cs2Treiber::power(int index)
+{
+    if (m_link.verbunden())
+        sende(cs2Systembefehl(m_link.hash(), index == 1 ? cs2Go : cs2Stopp));
+}
+
+void Cs2Treiber::stoppeLok()
+{
+    // At once and straight to the link: the run is being left behind.
+    if (const auto uid = lokUidStill())
+        m_link.sende(cs2Fahrbefehl(m_link.hash(), *uid, 0));
+}
+
+Antwortwertung Cs2Treiber::bewerteAntwort(const QString &antwort) const
+{
+    if (antwort.startsWith(QStringLiteral("CS2 verbunden")))
+        return Antwortwertung::ok;
+    if (antwort.startsWith(QStringLiteral("Keine Antwort")))
+        return Antwortwertung::fehler;
+    return Antwortwertung::keine;
+}
+
+// ---------------------------------------------------------------- run and single line
+
+void Cs2Treiber::beginnePass()
+{
+    if (m_lauf.gemerkteEinheit().isEmpty()) // a new run
+        m_vorwaerts.reset();
+}
+
+bool Cs2Treiber::sendeFahrt(const Programmzeile &zeile)
+{
+    const auto uid = lokUid();
+    if (!uid || !sendeRichtungUndFahrt(*uid, zeile, false))
+        return false;
+    m_lauf.subWarten(m_lesart.pauseMs);
+    return sendeFunktionen(*uid, zeile);
+}
+
+bool Cs2Treiber::sendePassende(const QString &)
+{
+    const auto uid = lokUid();
+    return uid && sendeHaltFuer(*uid);
+}
+
+bool Cs2Treiber::sendeHalt()
+{
+    return sendePassende({});
+}
+
+bool Cs2Treiber::sendeZeile()
+{
+    const auto uid = lokUid();
+    if (!uid)
+        return false;
+    const Tabellenspeicher &t = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
+    // A single line always tells the direction: nothing says what the station holds.
+    if (!sendeRichtungUndFahrt(*uid, z, true))
+        return false;
+    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
+        m_lauf.subWarten(m_lesart.pauseMs);
+    if (!sendeFunktionen(*uid, z))
+        return false;
+    m_lauf.subWarten(z.warteMs);
+    return sendeHaltFuer(*uid);
+}
+
+} // namespace trabolin

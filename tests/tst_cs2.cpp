@@ -1,0 +1,849 @@
+// The Märklin Central Station 2/3: the frames byte for byte against the vectors of the
+// public CAN protocol description ("Kommunikation über CAN", version 2.0) and of the
+// station's issue, the reading of split and joined frames, the hash rule, the
+// simulator's decoder, the driver's runs and single lines in virtual time with stops
+// and layout reports during a run, the link's pings and its loss, and the link
+// against the real simulator over TCP and UDP on 127.0.0.1.
+#include "helfer/Aufbau.h"
+#include "sim/cs2/Cs2Dekodierer.h"
+#include "stations/cs2/Cs2Rahmen.h"
+#include "stations/cs2/Cs2Treiber.h"
+#include "stations/cs2/Cs2Verbindung.h"
+#include "stations/cs2/Cs2Zentrale.h"
+
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUdpSocket>
+#include <QtTest>
+
+using namespace trabolin;
+using namespace trabolin::sim;
+using namespace trabolin::test;
+
+namespace {
+
+QString hex(const QByteArray &bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QByteArray bytes(const QString &hexText) { return QByteArray::fromHex(hexText.toLatin1()); }
+
+// The hash of the description's examples ("00084711 6 ..."): it carries the mark
+// 0x0300 in bits 7 to 9 as every newer device's hash does.
+constexpr quint16 beispielHash = 0x4711;
+// A frame as the issue writes it, "hh hh" standing for the hash: with the example hash.
+QString v(QString frame) { return frame.replace(QStringLiteral("hh hh"), QStringLiteral("47 11")); }
+
+// The CS2 link as the tests see it: every frame in hex with its virtual time.
+class Cs2Mitschrift : public Cs2Link {
+public:
+    explicit Cs2Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    bool offen = true;     // frames can go out
+    bool antwortet = true; // the station answers its pings
+    QStringList gesendet;  // "<time> <hex>"
+    bool verbunden() const override { return antwortet; }
+    quint16 hash() const override { return beispielHash; }
+    bool sende(const QByteArray &rahmen) override
+    {
+        if (offen)
+            gesendet << QString::number(m_zeit.jetzt) + u' ' + hex(rahmen);
+        return offen;
+    }
+
+private:
+    const VirtuelleZeit &m_zeit;
+};
+
+// The run logic with the CS2 driver at an option of its own, beside the others.
+struct Cs2Aufbau : Aufbau {
+    static constexpr int option = 7;
+    Zentralenzeile zeile = cs2Zentralenzeile();
+    Cs2Mitschrift cs2link{zeit};
+    Cs2Treiber cs2{ablauf, cs2link, zeile.lesart};
+    QStringList hinweise;
+    QStringList ursachen; // what ended a run, as the indicator shows it
+
+    Cs2Aufbau()
+    {
+        ablauf.setzeTreiber(option, &cs2);
+        feld.option = option;
+        feld.mitSignal = true;
+        cs2.nichtVerbunden = [this] { ++nichtVerbunden; };
+        cs2.hinweis = [this](const QString &text) { hinweise << text; };
+        QObject::connect(&ablauf, &Ablauf::angehalten,
+                         [this](Gleiszustand z) { ursachen << gleisanzeigeText(z); });
+    }
+    // A frame from the station, read as the link reads it.
+    void empfange(const QString &frame)
+    {
+        const auto r = cs2Dekodiere(bytes(frame));
+        QVERIFY(r);
+        if (const auto z = cs2Gleiszustand(*r))
+            ablauf.gleismelder(option).meldeGleiszustand(*z);
+    }
+};
+
+// What the layout does at a virtual time: "3000 <13 bytes>" a frame from the station,
+// "3000 verloren" the lost link, "3000 stopp" St&op, "3000 schliessen" the window closing.
+struct Ereignis {
+    qint64 zeit;
+    QString was;
+};
+
+// A run or single line on the CS2.
+struct Fahrt {
+    QString adresse = QStringLiteral("3");
+    Cs2Protokoll protokoll = Cs2Protokoll::dcc;
+    int fahrstufen = 3; // the entry chosen in "Fahrstufen"
+    QStringList tabelle;
+    bool einzeln = false;
+    QList<Ereignis> ereignisse;
+    QStringList erwartet; // "<time> <frame>", the frame as the issue writes it
+    QStringList klaenge;
+    QString ursache;      // what the run logic reported as ending the run
+    int hinweise = 0;
+};
+
+// Records what the link reports of the layout.
+struct Meldungen : Gleismelder {
+    QStringList zustaende;
+    void meldeGleiszustand(Gleiszustand z) override { zustaende << gleisanzeigeText(z); }
+};
+
+// The simulator as a child process on free ports.
+struct Simulator {
+    QProcess prozess;
+    quint16 tcp = 0, udp = 0;
+    QStringList zeilen; // its printed lines after the first, without the time
+
+    bool starte(quint16 antwortport)
+    {
+        prozess.start(QStringLiteral(CS2_SIMULATOR), {QStringLiteral("--port"), QStringLiteral("0"),
+                                                       QStringLiteral("--antwortport"),
+                                                       QString::number(antwortport)});
+        if (!prozess.waitForStarted(5000) || !prozess.waitForReadyRead(5000))
+            return false;
+        const QString erste = QString::fromUtf8(prozess.readLine());
+        static const QRegularExpression muster(QStringLiteral("TCP (\\d+), UDP (\\d+)"));
+        const auto treffer = muster.match(erste);
+        tcp = quint16(treffer.captured(1).toUInt());
+        udp = quint16(treffer.captured(2).toUInt());
+        return tcp != 0 && udp != 0;
+    }
+    QStringList lies()
+    {
+        while (prozess.canReadLine())
+            zeilen << QString::fromUtf8(prozess.readLine()).trimmed().section(u' ', 1);
+        return zeilen;
+    }
+    int anzahl(const QString &teil) { return int(lies().filter(teil).size()); }
+    void tippe(const QByteArray &zeile) { prozess.write(zeile + '\n'); }
+    ~Simulator()
+    {
+        prozess.kill();
+        prozess.waitForFinished(2000);
+    }
+};
+
+quint16 freierUdpPort()
+{
+    QUdpSocket s;
+    s.bind(QHostAddress::LocalHost, 0);
+    return s.localPort();
+}
+
+// A TCP peer that plays a station answering only the first `antworten` pings, and
+// can drop the connection.
+struct Gegenstelle {
+    QTcpServer server;
+    QTcpSocket *client = nullptr;
+    int antworten = 1;
+    QList<QByteArray> empfangen; // whole frames
+    QByteArray rest;
+
+    Gegenstelle()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            client = server.nextPendingConnection();
+            QObject::connect(client, &QTcpSocket::readyRead, client, [this] {
+                rest += client->readAll();
+                while (rest.size() >= 13) {
+                    const QByteArray r = rest.left(13);
+                    rest.remove(0, 13);
+                    empfangen << r;
+                    // A ping (CAN-ID 0x0030xxxx, DLC 0) is answered as the description's
+                    // section 6.1 shows: response bit, DLC 8, UID, version, device.
+                    if (r.startsWith(bytes("00 30")) && r[4] == 0 && antworten-- > 0)
+                        client->write(bytes("00 31 8B 5B 08 43 53 32 08 04 01 FF FF"));
+                }
+            });
+        });
+    }
+    int pings() const
+    {
+        return int(std::count_if(empfangen.cbegin(), empfangen.cend(),
+                                 [](const QByteArray &r) { return r.startsWith(bytes("00 30")); }));
+    }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fahrt)
+
+class TestCs2 : public QObject {
+    Q_OBJECT
+private slots:
+    void rahmen_data()
+    {
+        QTest::addColumn<QByteArray>("ist");
+        QTest::addColumn<QString>("soll"); // empty: nothing may go out
+        const auto uid = [](Cs2Protokoll p, qint64 a) { return cs2LokUid(p, a).value_or(0xFFFFFFFF); };
+        // Description, 3.4 "Lok Geschwindigkeit", examples "00084711 6 00 00 C0 03 01 20" and
+        // "00084711 6 00 00 40 01 03 20".
+        QTest::newRow("3.4 dcc 3 v=0x120") << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), 0x120)
+                                           << "00 08 47 11 06 00 00 C0 03 01 20 00 00";
+        QTest::newRow("3.4 mfx 1 v=800") << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::mfx, 1), 800)
+                                         << "00 08 47 11 06 00 00 40 01 03 20 00 00";
+        // Description, 2.1 and 2.2: "00004711 5 00 00 00 00 00" Stopp an alle, "... 01" Go an alle.
+        QTest::newRow("2.1 stopp an alle") << cs2Systembefehl(beispielHash, cs2Stopp)
+                                           << "00 00 47 11 05 00 00 00 00 00 00 00 00";
+        QTest::newRow("2.2 go an alle") << cs2Systembefehl(beispielHash, cs2Go)
+                                        << "00 00 47 11 05 00 00 00 00 01 00 00 00";
+        // Description, 6.1: Ping 0x18 (in CAN-ID 0x30), DLC 0 asks every device.
+        QTest::newRow("6.1 ping") << cs2Pingbefehl(beispielHash) << "00 30 47 11 00 00 00 00 00 00 00 00 00";
+        // The issue's vectors: DCC 3, "128", "S", Fahrstufe 63; MM2 24, "14", "s", 7; mfx 5, "28", 40.
+        QTest::newRow("issue dcc 3 richtung vorwaerts")
+            << cs2Richtungsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), true)
+            << v("00 0A hh hh 05 00 00 C0 03 01 00 00 00");
+        QTest::newRow("issue dcc 3 128 stufe 63")
+            << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3),
+                             cs2Geschwindigkeitswert(63, cs2HoechsteFahrstufe(3)))
+            << v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00");
+        QTest::newRow("issue dcc 3 F0 an") << cs2Funktionsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), 0, true)
+                                           << v("00 0C hh hh 06 00 00 C0 03 00 01 00 00");
+        QTest::newRow("issue mm2 24 rueckwaerts")
+            << cs2Richtungsbefehl(beispielHash, uid(Cs2Protokoll::mm2, 24), false)
+            << v("00 0A hh hh 05 00 00 00 18 02 00 00 00");
+        QTest::newRow("issue mm2 24 14 stufe 7")
+            << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::mm2, 24),
+                             cs2Geschwindigkeitswert(7, cs2HoechsteFahrstufe(0)))
+            << v("00 08 hh hh 06 00 00 00 18 01 F4 00 00");
+        QTest::newRow("issue mfx 5 28 stufe 40 begrenzt")
+            << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::mfx, 5),
+                             cs2Geschwindigkeitswert(40, cs2HoechsteFahrstufe(2)))
+            << v("00 08 hh hh 06 00 00 40 05 03 E8 00 00");
+        QTest::newRow("F4 aus") << cs2Funktionsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), 4, false)
+                                << v("00 0C hh hh 06 00 00 C0 03 04 00 00 00");
+    }
+    void rahmen()
+    {
+        QFETCH(QByteArray, ist);
+        QFETCH(QString, soll);
+        QCOMPARE(hex(ist), soll);
+    }
+
+    // The issue: value = round(step × 1000 / max), the step limited to 0..max, max = 14,
+    // 27, 28, 126 for "14", "27", "28", "128"; and the address ranges of the protocols.
+    void werte_data()
+    {
+        QTest::addColumn<int>("fahrstufenIndex");
+        QTest::addColumn<qint64>("stufe");
+        QTest::addColumn<int>("wert");
+        QTest::newRow("27: 1 -> 37") << 1 << qint64(1) << 37;
+        QTest::newRow("27: 27 -> 1000") << 1 << qint64(27) << 1000;
+        QTest::newRow("27: 5 -> 185") << 1 << qint64(5) << 185;
+        QTest::newRow("128: 1 -> 8") << 3 << qint64(1) << 8;
+        QTest::newRow("128: 2 -> 16") << 3 << qint64(2) << 16;
+        QTest::newRow("128: 127 begrenzt") << 3 << qint64(127) << 1000;
+        QTest::newRow("28: 14 -> 500") << 2 << qint64(14) << 500;
+        QTest::newRow("14: 1 -> 71") << 0 << qint64(1) << 71;
+        QTest::newRow("keine wahl wie 14") << -1 << qint64(14) << 1000;
+        QTest::newRow("negativ -> 0") << 0 << qint64(-5) << 0;
+    }
+    void werte()
+    {
+        QFETCH(int, fahrstufenIndex);
+        QFETCH(qint64, stufe);
+        QTEST(int(cs2Geschwindigkeitswert(stufe, cs2HoechsteFahrstufe(fahrstufenIndex))), "wert");
+    }
+
+    void adressen_data()
+    {
+        QTest::addColumn<int>("protokoll");
+        QTest::addColumn<qint64>("adresse");
+        QTest::addColumn<qint64>("uid"); // -1: none
+        QTest::newRow("mm2 1") << 0 << qint64(1) << qint64(0x0001);
+        QTest::newRow("mm2 255") << 0 << qint64(255) << qint64(0x00FF);
+        QTest::newRow("mm2 256") << 0 << qint64(256) << qint64(-1);
+        QTest::newRow("mm2 0") << 0 << qint64(0) << qint64(-1);
+        QTest::newRow("dcc 10239") << 1 << qint64(10239) << qint64(0xC000 + 10239);
+        QTest::newRow("dcc 10240") << 1 << qint64(10240) << qint64(-1);
+        QTest::newRow("mfx 16383") << 2 << qint64(16383) << qint64(0x7FFF);
+        QTest::newRow("mfx 16384") << 2 << qint64(16384) << qint64(-1);
+    }
+    void adressen()
+    {
+        QFETCH(int, protokoll);
+        QFETCH(qint64, adresse);
+        QFETCH(qint64, uid);
+        const auto ist = cs2LokUid(Cs2Protokoll(protokoll), adresse);
+        QCOMPARE(ist ? qint64(*ist) : qint64(-1), uid);
+    }
+
+    // The description's hash: the halves of the UID exclusive-or'ed, the mark 0x0300 in
+    // bits 7 to 9 (worked by hand from the rule).
+    void hash_data()
+    {
+        QTest::addColumn<quint32>("uid");
+        QTest::addColumn<quint16>("hash");
+        QTest::newRow("cs2 43533208") << quint32(0x43533208) << quint16(0x8B5B);
+        QTest::newRow("0") << quint32(0) << quint16(0x0300);
+        QTest::newRow("hälften gleich") << quint32(0x12341234) << quint16(0x0300);
+        QTest::newRow("0000FFFF") << quint32(0x0000FFFF) << quint16(0xFF7F);
+        QTest::newRow("00000080: bit 7 rückt nach 10") << quint32(0x00000080) << quint16(0x0700);
+    }
+    void hash()
+    {
+        QFETCH(quint32, uid);
+        QFETCH(quint16, hash);
+        QCOMPARE(QString::number(cs2Hash(uid), 16), QString::number(hash, 16));
+        // Every hash carries the mark; the program's own too.
+        QCOMPARE(cs2Hash(uid) & 0x0380, 0x0300);
+        QCOMPARE(cs2Hash(cs2ProgrammUid) & 0x0380, 0x0300);
+        for (quint32 u = 1; u < 0x100000; u = u * 3 + 7)
+            QCOMPARE(cs2Hash(u) & 0x0380, 0x0300);
+    }
+
+    // Pieces as they come from TCP, "|" between two reads; the frames read, and what
+    // each says of the layout.
+    void lesen_data()
+    {
+        QTest::addColumn<QString>("stuecke");
+        QTest::addColumn<QStringList>("rahmen"); // "<command> <response> <hash> <data>"
+        QTest::addColumn<QStringList>("gleis");
+        QTest::addColumn<int>("offen");
+        // Description, 3.2: "00054711 6 FF FA 8C 43 00 05" the answer to a bind.
+        QTest::newRow("ein rahmen") << "00 05 47 11 06 FF FA 8C 43 00 05 00 00"
+                                    << QStringList{"2 1 4711 FF FA 8C 43 00 05"} << QStringList{""} << 0;
+        QTest::newRow("geteilt in drei") << "00 05 47|11 06 FF FA 8C 43 00|05 00 00"
+                                         << QStringList{"2 1 4711 FF FA 8C 43 00 05"} << QStringList{""} << 0;
+        // Description, 2.11: "00004711 6 43 53 32 08 0A 01" overload on channel 1, as an answer.
+        QTest::newRow("zwei in einem, der dritte halb")
+            << "00 01 47 11 06 43 53 32 08 0A 01 00 00 00 01 47 11 05 00 00 00 00 01 00 00 00 00 31 8B"
+            << QStringList{"0 1 4711 43 53 32 08 0A 01", "0 1 4711 00 00 00 00 01"}
+            << QStringList{"Kurzschluss", "Gleis: an"} << 3;
+        QTest::newRow("dlc 9 wird verworfen, der naechste zaehlt")
+            << "00 01 47 11 09 00 00 00 00 00 00 00 00|00 01 47 11 05 00 00 00 00 02 00 00 00"
+            << QStringList{"0 1 4711 00 00 00 00 02"} << QStringList{"Nothalt"} << 0;
+        QTest::newRow("stopp mit antwortbit") << "00 01 47 11 05 43 53 32 08 00 00 00 00"
+                                              << QStringList{"0 1 4711 43 53 32 08 00"} << QStringList{"Gleis: aus"}
+                                              << 0;
+        // Our own Stop as another program sends it: no response bit, not the layout's report.
+        QTest::newRow("stopp ohne antwortbit") << "00 00 47 11 05 00 00 00 00 00 00 00 00"
+                                               << QStringList{"0 0 4711 00 00 00 00 00"} << QStringList{""} << 0;
+        // Description, 2.4: "00004711 5 00 00 C0 03 03" Lok Nothalt DCC 3: a locomotive, not the layout.
+        QTest::newRow("lok nothalt") << "00 01 47 11 05 00 00 C0 03 03 00 00 00"
+                                     << QStringList{"0 1 4711 00 00 C0 03 03"} << QStringList{""} << 0;
+        QTest::newRow("ping antwort") << "00 31 8B 5B 08 43 53 32 08 04 01 FF FF"
+                                      << QStringList{"18 1 8b5b 43 53 32 08 04 01 FF FF"} << QStringList{""} << 0;
+    }
+    void lesen()
+    {
+        QFETCH(QString, stuecke);
+        Cs2Leser leser;
+        QStringList rahmen, gleis;
+        bool ping = false;
+        for (const QString &stueck : stuecke.split(u'|'))
+            for (const Cs2Rahmen &r : leser.fuettere(bytes(stueck))) {
+                rahmen << QString::number(r.befehl, 16) + u' ' + QString::number(int(r.antwort)) + u' '
+                              + QString::number(r.hash, 16) + u' ' + hex(r.daten);
+                const auto z = cs2Gleiszustand(r);
+                gleis << (z ? gleisanzeigeText(*z) : QString());
+                ping = ping || cs2IstPingantwort(r);
+            }
+        QTEST(rahmen, "rahmen");
+        QTEST(gleis, "gleis");
+        QTEST(int(leser.offen()), "offen");
+        QCOMPARE(ping, stuecke.startsWith(QStringLiteral("00 31")));
+    }
+
+    // The simulator's decoder: bytes from clients ("T" over TCP, "U" one UDP datagram);
+    // the line printed for the last frame and the answers to the last input.
+    void simulator_data()
+    {
+        QTest::addColumn<QStringList>("eingaben");
+        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QStringList>("antworten");
+        const QString lok3 = QStringLiteral("Lok DCC 3: vorwärts, Geschwindigkeit ");
+        const QString aus = QStringLiteral(", Licht aus, F1 aus, F2 aus, F3 aus, F4 aus");
+        // Description, 6.1: the answer carries the answering device's UID, version and kind.
+        QTest::newRow("ping") << QStringList{"T 00 30 47 11 00 00 00 00 00 00 00 00 00"}
+                              << "00 30 47 11 00 00 00 00 00 00 00 00 00  Ping -> CS2 43533208"
+                              << QStringList{"00 31 8B 5B 08 43 53 32 08 04 01 FF FF"};
+        // Description, 3.4: the answer is the command with the response bit.
+        QTest::newRow("geschwindigkeit, geteilt")
+            << QStringList{"T 00 08 47 11 06 00", "T 00 C0 03 01 20 00 00"}
+            << "00 08 47 11 06 00 00 C0 03 01 20 00 00  Geschwindigkeit 288 -> " + lok3 + "288" + aus
+            << QStringList{"00 09 47 11 06 00 00 C0 03 01 20 00 00"};
+        // Description, 3.5: a change of direction sets the speed to 0.
+        QTest::newRow("richtungswechsel haelt")
+            << QStringList{"T 00 08 47 11 06 00 00 C0 03 01 20 00 00", "T 00 0A 47 11 05 00 00 C0 03 02 00 00 00"}
+            << "00 0A 47 11 05 00 00 C0 03 02 00 00 00  Richtung rückwärts -> Lok DCC 3: rückwärts, "
+               "Geschwindigkeit 0" + aus
+            << QStringList{"00 0B 47 11 05 00 00 C0 03 02 00 00 00"};
+        QTest::newRow("gleiche richtung haelt nicht")
+            << QStringList{"T 00 08 47 11 06 00 00 C0 03 01 20 00 00", "T 00 0A 47 11 05 00 00 C0 03 01 00 00 00"}
+            << "00 0A 47 11 05 00 00 C0 03 01 00 00 00  Richtung vorwärts -> " + lok3 + "288" + aus
+            << QStringList{"00 0B 47 11 05 00 00 C0 03 01 00 00 00"};
+        QTest::newRow("F0 an, mm2 24") << QStringList{"T 00 0C 47 11 06 00 00 00 18 00 01 00 00"}
+                                       << "00 0C 47 11 06 00 00 00 18 00 01 00 00  F0 1 -> Lok MM2 24: vorwärts, "
+                                          "Geschwindigkeit 0, Licht an, F1 aus, F2 aus, F3 aus, F4 aus"
+                                       << QStringList{"00 0D 47 11 06 00 00 00 18 00 01 00 00"};
+        QTest::newRow("system stopp, zwei in einem datagramm")
+            << QStringList{"U 00 00 47 11 05 00 00 00 00 01 00 00 00 00 00 47 11 05 00 00 00 00 00 00 00 00"}
+            << "00 00 47 11 05 00 00 00 00 00 00 00 00  System Stopp -> Gleis aus"
+            << QStringList{"00 01 47 11 05 00 00 00 00 01 00 00 00", "00 01 47 11 05 00 00 00 00 00 00 00 00"};
+        QTest::newRow("halbes datagramm") << QStringList{"U 00 30 47 11 00 00"}
+                                          << "FEHLER: 6 Bytes übrig, kein ganzer Rahmen: 00 30 47 11 00 00"
+                                          << QStringList{};
+        QTest::newRow("dlc 9") << QStringList{"T 00 08 47 11 09 00 00 C0 03 01 20 00 00"}
+                               << "00 08 47 11 09 00 00 C0 03 01 20 00 00  FEHLER: DLC 9 über 8" << QStringList{};
+        QTest::newRow("bytes hinter dlc") << QStringList{"T 00 0A 47 11 05 00 00 C0 03 01 07 00 00"}
+                                          << "00 0A 47 11 05 00 00 C0 03 01 07 00 00  FEHLER: Bytes hinter DLC 5 "
+                                             "nicht 0" << QStringList{};
+        QTest::newRow("hash ohne kennung") << QStringList{"T 00 30 47 91 00 00 00 00 00 00 00 00 00"}
+                                           << "00 30 47 91 00 00 00 00 00 00 00 00 00  Ping -> CS2 43533208 (Hash "
+                                              "4791 ohne Kennung 0x0300)"
+                                           << QStringList{"00 31 8B 5B 08 43 53 32 08 04 01 FF FF"};
+    }
+    void simulator()
+    {
+        QFETCH(QStringList, eingaben);
+        QFETCH(QString, zeile);
+        QFETCH(QStringList, antworten);
+        Cs2Dekodierer cs2;
+        Cs2Ergebnis e;
+        for (const QString &eingabe : eingaben)
+            e = cs2.verarbeite(bytes(eingabe.mid(2)), QStringLiteral("a"), eingabe.startsWith(u'T'));
+        QCOMPARE(e.zeilen.value(e.zeilen.size() - 1), zeile);
+        QStringList gesendet;
+        for (const QByteArray &a : e.antworten)
+            gesendet << hex(a);
+        QCOMPARE(gesendet, antworten);
+    }
+
+    // The simulator as the layout: what each terminal command announces to every client,
+    // the station's own system frames with the response bit (description 2.1 to 2.3
+    // and 2.11), from its own UID and hash.
+    void simulatorAnlage_data()
+    {
+        QTest::addColumn<QString>("aktion");
+        QTest::addColumn<QStringList>("antworten");
+        QTest::addColumn<bool>("gleisAn");
+        QTest::newRow("stopp") << "stopp" << QStringList{"00 01 8B 5B 05 43 53 32 08 00 00 00 00"} << false;
+        QTest::newRow("go") << "go" << QStringList{"00 01 8B 5B 05 43 53 32 08 01 00 00 00"} << true;
+        QTest::newRow("halt") << "halt" << QStringList{"00 01 8B 5B 05 43 53 32 08 02 00 00 00"} << true;
+        QTest::newRow("ueberlast") << "ueberlast" << QStringList{"00 01 8B 5B 06 43 53 32 08 0A 01 00 00"} << false;
+        QTest::newRow("unbekannt") << "blitz" << QStringList{} << true;
+    }
+    void simulatorAnlage()
+    {
+        QFETCH(QString, aktion);
+        Cs2Dekodierer cs2;
+        cs2.verarbeite(bytes("00 08 47 11 06 00 00 C0 03 01 20 00 00"), QStringLiteral("a"));
+        const Cs2Ergebnis e = cs2.anlage(aktion);
+        QStringList gesendet;
+        for (const QByteArray &a : e.antworten)
+            gesendet << hex(a);
+        QTEST(gesendet, "antworten");
+        QTEST(cs2.gleisAn(), "gleisAn");
+        // Halt stops every locomotive; the others leave the speed as it was.
+        QCOMPARE(cs2.lok(0xC003).value_or(Cs2Lok{}).geschwindigkeit, aktion == u"halt" ? 0 : 0x120);
+    }
+
+    void fahrt_data()
+    {
+        QTest::addColumn<Fahrt>("fahrt");
+        const auto funktionen = [](const QString &zeit, const QString &uid, const QString &an) {
+            QStringList z;
+            for (int f = 0; f <= 4; ++f)
+                z << zeit + u' ' + v(QStringLiteral("00 0C hh hh 06 00 00 %1 0%2 0%3 00 00").arg(uid).arg(f).arg(an[f]));
+            return z;
+        };
+        const QString halt3 = v("00 08 hh hh 06 00 00 C0 03 00 00 00 00");
+        const QStringList ende(2, QStringLiteral("2100 Signal.wav"));
+        // The issue's line: [direction], speed, 100 ms, F0-F4, the line's time; speed 0 at the end.
+        QTest::newRow("dcc 3, 128, S, 63") << Fahrt{.tabelle = {"2,S,63,X"},
+            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("100", "C0 03", "10000") + QStringList{"2100 " + halt3},
+            .klaenge = ende};
+        // The direction only on the first line and when it changes.
+        QTest::newRow("richtung nur beim wechsel") << Fahrt{.adresse = "24", .protokoll = Cs2Protokoll::mm2,
+            .fahrstufen = 0, .tabelle = {"1,s,7", "1,s,14", "1,S,14"},
+            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 00 18 02 00 00 00"),
+                                    "0 " + v("00 08 hh hh 06 00 00 00 18 01 F4 00 00")}
+                        + funktionen("100", "00 18", "00000")
+                        + QStringList{"1100 " + v("00 08 hh hh 06 00 00 00 18 03 E8 00 00")}
+                        + funktionen("1200", "00 18", "00000")
+                        + QStringList{"2200 " + v("00 0A hh hh 05 00 00 00 18 01 00 00 00"),
+                                      "2200 " + v("00 08 hh hh 06 00 00 00 18 03 E8 00 00")}
+                        + funktionen("2300", "00 18", "00000")
+                        + QStringList{"3300 " + v("00 08 hh hh 06 00 00 00 18 00 00 00 00")},
+            .klaenge = {"3300 Signal.wav", "3300 Signal.wav"}};
+        // St&op during the line's time: speed 0 at once. During the pause before the
+        // functions: they follow at once, speed 0 last.
+        QTest::newRow("stopp mitten im lauf") << Fahrt{.protokoll = Cs2Protokoll::mfx, .fahrstufen = 2,
+            .tabelle = {"60,S,40,X", "60,S,5"}, .ereignisse = {{3000, "stopp"}},
+            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 40 03 01 00 00 00"),
+                                    "0 " + v("00 08 hh hh 06 00 00 40 03 03 E8 00 00")}
+                        + funktionen("100", "40 03", "10000")
+                        + QStringList{"3000 " + v("00 08 hh hh 06 00 00 40 03 00 00 00 00")},
+            .klaenge = {"3000 Signal.wav"}};
+        QTest::newRow("stopp vor den funktionen") << Fahrt{.tabelle = {"60,S,63"}, .ereignisse = {{50, "stopp"}},
+            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("50", "C0 03", "00000") + QStringList{"50 " + halt3},
+            .klaenge = {"50 Signal.wav"}};
+        QTest::newRow("schliessen: halt, dann nichts") << Fahrt{.tabelle = {"60,S,63"},
+            .ereignisse = {{50, "schliessen"}},
+            .erwartet = {"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                         "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00"), "50 " + halt3}};
+        // Every report of the layout during the line: speed 0 at once, the run ends.
+        const QStringList start3{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                                 "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")};
+        const QStringList erste = start3 + funktionen("100", "C0 03", "00000");
+        QTest::newRow("anlage stopp") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
+            .ereignisse = {{3000, "00 01 8B 5B 05 43 53 32 08 00 00 00 00"}},
+            .erwartet = erste + QStringList{"3000 " + halt3}, .ursache = "Gleis: aus"};
+        QTest::newRow("anlage halt") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
+            .ereignisse = {{3000, "00 01 8B 5B 05 00 00 00 00 02 00 00 00"}},
+            .erwartet = erste + QStringList{"3000 " + halt3}, .ursache = "Nothalt"};
+        QTest::newRow("anlage ueberlast") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
+            .ereignisse = {{3000, "00 01 8B 5B 06 43 53 32 08 0A 01 00 00"}},
+            .erwartet = erste + QStringList{"3000 " + halt3}, .ursache = "Kurzschluss"};
+        QTest::newRow("einzelne zeile, anlage stopp") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
+            .ereignisse = {{3000, "00 01 8B 5B 05 43 53 32 08 00 00 00 00"}},
+            .erwartet = erste + QStringList{"3000 " + halt3}, .ursache = "Gleis: aus"};
+        QTest::newRow("verbindung verloren: halt versucht") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
+            .ereignisse = {{3000, "verloren"}}, .erwartet = erste + QStringList{"3000 " + halt3},
+            .ursache = "Verbindung verloren"};
+        // Go, the station's echoes of our commands and frames it does not know change nothing.
+        QTest::newRow("go, echos, unbekanntes") << Fahrt{.tabelle = {"2,S,63"},
+            .ereignisse = {{500, "00 01 8B 5B 05 00 00 00 00 01 00 00 00"},
+                           {600, "00 09 47 11 06 00 00 C0 03 01 F4 00 00"},
+                           {700, "00 0B 47 11 05 00 00 C0 03 01 00 00 00"},
+                           {800, "00 45 47 11 08 01 02 03 04 05 06 07 08"},
+                           {900, "00 31 8B 5B 08 43 53 32 08 04 01 FF FF"}},
+            .erwartet = erste + QStringList{"2100 " + halt3}, .klaenge = ende};
+        QTest::newRow("einzelne zeile") << Fahrt{.tabelle = {"5,s,63,X,,,X"}, .einzeln = true,
+            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 02 00 00 00"),
+                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("100", "C0 03", "10010") + QStringList{"5100 " + halt3},
+            .klaenge = {"5100 ring.wav", "6100 ring.wav", "7100 ring.wav"}};
+        // Outside the protocol's range: a message, nothing for the locomotive.
+        QTest::newRow("mm2 256") << Fahrt{.adresse = "256", .protokoll = Cs2Protokoll::mm2,
+                                          .tabelle = {"2,S,63"}, .hinweise = 1};
+        QTest::newRow("dcc 10240, einzelne zeile") << Fahrt{.adresse = "10240", .tabelle = {"2,S,63"},
+                                                            .einzeln = true, .hinweise = 1};
+        QTest::newRow("mfx 16383 geht") << Fahrt{.adresse = "16383", .protokoll = Cs2Protokoll::mfx,
+            .tabelle = {"1,M,0"},
+            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 7F FF 01 00 00 00"),
+                                    "0 " + v("00 08 hh hh 06 00 00 7F FF 00 00 00 00")}
+                        + funktionen("100", "7F FF", "00000")
+                        + QStringList{"60100 " + v("00 08 hh hh 06 00 00 7F FF 00 00 00 00")},
+            .klaenge = {"60100 Signal.wav", "60100 Signal.wav"}};
+    }
+    void fahrt()
+    {
+        QFETCH(Fahrt, fahrt);
+        Cs2Aufbau a;
+        a.feld.adresse = fahrt.adresse;
+        a.cs2.setzeProtokoll(fahrt.protokoll);
+        a.cs2.setzeFahrstufen(fahrt.fahrstufen);
+        a.zeilen(fahrt.tabelle);
+        for (const Ereignis &e : fahrt.ereignisse)
+            a.zeit.bei(e.zeit, [&a, e] {
+                if (e.was == u"stopp")
+                    a.ablauf.stoppKlick();
+                else if (e.was == u"schliessen")
+                    a.ablauf.beenden();
+                else if (e.was == u"verloren")
+                    a.ablauf.gleismelder(Cs2Aufbau::option).meldeGleiszustand(Gleiszustand::verbindungVerloren);
+                else
+                    a.empfange(e.was);
+            });
+        fahrt.einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
+        QCOMPARE(a.cs2link.gesendet, fahrt.erwartet);
+        QCOMPARE(a.klaenge(), fahrt.klaenge);
+        QCOMPARE(a.ursachen.join(u'|'), fahrt.ursache);
+        QCOMPARE(int(a.hinweise.size()), fahrt.hinweise);
+        if (fahrt.hinweise)
+            QCOMPARE(a.hinweise.first(), Cs2Treiber::bereichsHinweis(fahrt.protokoll));
+        QVERIFY(!a.ablauf.laeuft());
+    }
+
+    // The direction goes out on the first line of every run, but not again on the
+    // passes of an endless run: the station keeps it.
+    void richtungJeLauf_data()
+    {
+        QTest::addColumn<bool>("endlos");
+        QTest::addColumn<QStringList>("richtungen"); // the times of the direction frames
+        QTest::newRow("zwei laeufe") << false << QStringList{"0", "1100"};
+        QTest::newRow("endlos, zwei durchgaenge") << true << QStringList{"0"};
+    }
+    void richtungJeLauf()
+    {
+        QFETCH(bool, endlos);
+        Cs2Aufbau a;
+        a.cs2.setzeProtokoll(Cs2Protokoll::dcc);
+        a.cs2.setzeFahrstufen(0); // "14": step 5 is 357 (01 65); address 24
+        a.zeilen({"1,S,5"});
+        a.feld.mitEndlos = endlos;
+        if (endlos)
+            a.zeit.bei(1500, [&a] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        if (!endlos)
+            a.ablauf.btnStart_Click();
+        QStringList richtungen;
+        for (const QString &z : std::as_const(a.cs2link.gesendet))
+            if (z.section(u' ', 1, 2) == u"00 0A")
+                richtungen << z.section(u' ', 0, 0);
+        QTEST(richtungen, "richtungen");
+        // Both runs, or both passes, drove their line.
+        QCOMPARE(a.cs2link.gesendet.filter(QStringLiteral(" 00 08 47 11 06 00 00 C0 18 01 65 ")).size(), 2);
+    }
+
+    void hinweistext()
+    {
+        QCOMPARE(Cs2Treiber::bereichsHinweis(Cs2Protokoll::dcc),
+                 QStringLiteral("Die Adresse liegt außerhalb des Bereichs für DCC (1...10239) !\n"
+                                "Bitte eine Adresse von 1 bis 10239 eingeben oder ein anderes Protokoll wählen."));
+    }
+
+    // "Power o&n" and "Power of&f": System Go and Stop to every device (description 2.1,
+    // 2.2); nothing while the station does not answer. The stop on a station change.
+    void power_data()
+    {
+        QTest::addColumn<bool>("antwortet");
+        QTest::addColumn<QStringList>("erwartet");
+        QTest::newRow("verbunden") << true
+                                   << QStringList{"0 00 00 47 11 05 00 00 00 00 00 00 00 00",
+                                                  "0 00 00 47 11 05 00 00 00 00 01 00 00 00",
+                                                  "0 00 08 47 11 06 00 00 00 05 00 00 00 00"};
+        // The stop is still tried; power is not.
+        QTest::newRow("antwortet nicht") << false << QStringList{"0 00 08 47 11 06 00 00 00 05 00 00 00 00"};
+    }
+    void power()
+    {
+        QFETCH(bool, antwortet);
+        Cs2Aufbau a;
+        a.feld.adresse = QStringLiteral("5");
+        a.cs2link.antwortet = antwortet;
+        a.cs2.power(0);
+        a.cs2.power(1);
+        a.cs2.stoppeLok();
+        QTEST(a.cs2link.gesendet, "erwartet");
+    }
+
+    // The row prepared for the registry: its captions, its port, its line reading.
+    void zeile()
+    {
+        const Zentralenzeile z = cs2Zentralenzeile();
+        QCOMPARE((QStringList{z.titel, z.tipp, z.verbindenText, z.adresseBereich}),
+                 (QStringList{"CS&2/CS3", " Märklin Central Station 2 oder 3 über Netzwerk ", "PC mit CS2 verbinden",
+                              "1...255"}));
+        QCOMPARE(z.standardport, quint16(15731));
+        QVERIFY(z.fahrstufen && z.hatNetz() && z.verbindung && z.treiber);
+        QCOMPARE(z.lesart.pauseMs, 100);
+        const QList<Cs2Einstellung> e = cs2Einstellungen();
+        QCOMPARE(e.value(0).eintraege, (QStringList{"MM2", "DCC", "mfx"}));
+        QCOMPARE(cs2Adressbereichstext(cs2ProtokollAus(QStringLiteral("mfx"))), QStringLiteral("1...16383"));
+        QCOMPARE(cs2Adressbereichstext(cs2ProtokollAus(QStringLiteral("DCC"))), QStringLiteral("1...10239"));
+    }
+
+    // The link over TCP against a peer that answers only the first `antworten` pings:
+    // the link is up at the first answer; three pings in a row without an answer lose
+    // it, and the stop after the loss still goes out. A peer that drops the connection
+    // loses it at once.
+    void pings_data()
+    {
+        QTest::addColumn<int>("antworten");
+        QTest::addColumn<bool>("trennen");
+        QTest::addColumn<int>("pings"); // pings the peer has seen when the link is lost
+        QTest::newRow("nur der erste") << 1 << false << 4;
+        QTest::newRow("die ersten drei") << 3 << false << 6;
+        QTest::newRow("gegenstelle trennt") << 1 << true << 1;
+    }
+    void pings()
+    {
+        QFETCH(int, antworten);
+        QFETCH(bool, trennen);
+        Gegenstelle peer;
+        peer.antworten = antworten;
+        Cs2Verbindung cs2;
+        Meldungen melder;
+        cs2.setzeGleismelder(&melder);
+        cs2.setzePingAbstand(300);
+        QSignalSpy verloren(&cs2, &Cs2Verbindung::verloren);
+        QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
+        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        QCOMPARE(texte.value(0).value(0).toString(), QStringLiteral("CS2 verbunden (TCP)"));
+        QCOMPARE(peer.pings(), 1);
+        if (trennen)
+            peer.client->abort();
+        QVERIFY(verloren.wait(5000));
+        QCOMPARE(peer.pings(), trennen ? 1 : 4 + antworten - 1);
+        QTEST(peer.pings(), "pings");
+        QCOMPARE(melder.zustaende, QStringList{"Verbindung verloren"});
+        QVERIFY(!cs2.verbunden());
+        // The stop the run sends on the report.
+        const QByteArray halt = bytes("00 08 47 11 06 00 00 C0 03 00 00 00 00");
+        QCOMPARE(cs2.sende(halt), !trennen);
+        if (!trennen) {
+            QTRY_VERIFY(peer.empfangen.contains(halt));
+            QTest::qWait(400); // no more pings after the loss
+            QCOMPARE(peer.pings(), 4 + antworten - 1);
+        }
+        QCOMPARE(verloren.size(), 1);
+    }
+
+    // A station that does not answer the ping within the wait: no link, nothing goes out.
+    void ohneAntwort_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::addColumn<QString>("host");
+        QTest::newRow("tcp") << false << "127.0.0.1";
+        QTest::newRow("udp") << true << "127.0.0.1";
+        QTest::newRow("udp, name unbekannt") << true << "cs2.invalid";
+    }
+    void ohneAntwort()
+    {
+        QFETCH(bool, udp);
+        QFETCH(QString, host);
+        Gegenstelle peer;
+        peer.antworten = 0;
+        QUdpSocket stumm;
+        QVERIFY(stumm.bind(QHostAddress::LocalHost, 0));
+        Cs2Verbindung cs2;
+        cs2.setzeUeberUdp(udp);
+        cs2.setzeEmpfangsport(freierUdpPort());
+        QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
+        QVERIFY(!cs2.verbinde(host, udp ? stumm.localPort() : peer.server.serverPort(), 300));
+        QVERIFY(!cs2.verbunden());
+        QVERIFY(texte.value(0).value(0).toString().startsWith(QStringLiteral("Keine Antwort von der CS2")));
+        QVERIFY(!cs2.sende(cs2Pingbefehl(cs2.hash())));
+        if (host != u"127.0.0.1") {
+            QVERIFY(!stumm.hasPendingDatagrams());
+        } else if (udp) {
+            QVERIFY(stumm.hasPendingDatagrams());
+            QCOMPARE(hex(stumm.receiveDatagram().data()).left(5), QStringLiteral("00 30"));
+        } else {
+            QCOMPARE(peer.pings(), 1);
+        }
+    }
+
+    // A run on the real link, in virtual time, St&op during the line: what the
+    // simulator reads, frame by frame, over TCP and over UDP.
+    void fahrtZumSimulator_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::newRow("tcp") << false;
+        QTest::newRow("udp") << true;
+    }
+    void fahrtZumSimulator()
+    {
+        QFETCH(bool, udp);
+        const quint16 antwortport = freierUdpPort();
+        Simulator sim;
+        QVERIFY(sim.starte(antwortport));
+        Cs2Verbindung link;
+        link.setzeUeberUdp(udp);
+        link.setzeEmpfangsport(antwortport);
+        QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        Cs2Aufbau a;
+        Cs2Treiber treiber(a.ablauf, link, a.zeile.lesart);
+        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
+        treiber.setzeProtokoll(Cs2Protokoll::dcc);
+        treiber.setzeFahrstufen(3);
+        a.feld.adresse = QStringLiteral("3");
+        a.zeilen({"60,S,63,X"});
+        a.zeit.bei(1000, [&a] { a.ablauf.stoppKlick(); });
+        a.ablauf.btnStart_Click();
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+        const QString lok = QStringLiteral(" -> Lok DCC 3: vorwärts, Geschwindigkeit %1, Licht %2, F1 aus, F2 aus, "
+                                           "F3 aus, F4 aus");
+        QStringList gelesen;
+        for (const QString &z : sim.lies().filter(QStringLiteral("Lok DCC 3")))
+            gelesen << z.section(QStringLiteral("  "), 1);
+        QCOMPARE(gelesen, (QStringList{"Richtung vorwärts" + lok.arg(0).arg("aus"),
+                                       "Geschwindigkeit 500" + lok.arg(500).arg("aus"),
+                                       "F0 1" + lok.arg(500).arg("an"), "F1 0" + lok.arg(500).arg("an"),
+                                       "F2 0" + lok.arg(500).arg("an"), "F3 0" + lok.arg(500).arg("an"),
+                                       "F4 0" + lok.arg(500).arg("an"), "Geschwindigkeit 0" + lok.arg(0).arg("an")}));
+    }
+
+    // Over real TCP and UDP against the simulator: the ping, a command and its echo,
+    // the station's stop key and overload as layout reports, and for TCP the dropped
+    // connection.
+    void mitSimulator_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::addColumn<QString>("host");
+        QTest::newRow("tcp") << false << "127.0.0.1";
+        QTest::newRow("udp") << true << "127.0.0.1";
+        QTest::newRow("udp, name") << true << "localhost";
+    }
+    void mitSimulator()
+    {
+        QFETCH(bool, udp);
+        QFETCH(QString, host);
+        const quint16 antwortport = freierUdpPort();
+        Simulator sim;
+        QVERIFY(sim.starte(antwortport));
+        Cs2Verbindung cs2;
+        Meldungen melder;
+        cs2.setzeGleismelder(&melder);
+        cs2.setzeUeberUdp(udp);
+        cs2.setzeEmpfangsport(antwortport);
+        QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
+        QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
+        QVERIFY(cs2.verbinde(host, udp ? sim.udp : sim.tcp));
+        QCOMPARE(texte.value(0).value(0).toString(),
+                 udp ? QStringLiteral("CS2 verbunden (UDP)") : QStringLiteral("CS2 verbunden (TCP)"));
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("Ping -> CS2 43533208")), 1);
+        QVERIFY(!sim.lies().filter(QStringLiteral("Ping")).first().contains(QStringLiteral("ohne Kennung")));
+
+        // The issue's speed vector, with the link's own hash; the echo comes back with the response bit.
+        QByteArray fahrt = bytes(v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00"));
+        fahrt[2] = char(cs2.hash() >> 8);
+        fahrt[3] = char(cs2.hash());
+        QVERIFY(cs2.sende(fahrt));
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("Lok DCC 3: vorwärts, Geschwindigkeit 500")), 1);
+        QTRY_VERIFY(std::any_of(rahmen.cbegin(), rahmen.cend(), [&](const QList<QVariant> &r) {
+            const auto f = r.at(0).value<Cs2Rahmen>();
+            return f.befehl == cs2Geschwindigkeit && f.antwort && f.daten == fahrt.mid(5, 6);
+        }));
+        QVERIFY(melder.zustaende.isEmpty()); // echoes say nothing of the layout
+
+        sim.tippe("stopp");
+        QTRY_COMPARE(melder.zustaende, QStringList{"Gleis: aus"});
+        sim.tippe("go");
+        sim.tippe("ueberlast");
+        QTRY_COMPARE(melder.zustaende, (QStringList{"Gleis: aus", "Gleis: an", "Kurzschluss"}));
+        QVERIFY(cs2.verbunden());
+        if (!udp) {
+            QSignalSpy verloren(&cs2, &Cs2Verbindung::verloren);
+            sim.tippe("trennen");
+            QVERIFY(verloren.wait(5000));
+            QCOMPARE(melder.zustaende.last(), QStringLiteral("Verbindung verloren"));
+            QVERIFY(!cs2.sende(fahrt));
+        }
+        cs2.schliesse();
+        QVERIFY(!cs2.verbunden());
+    }
+};
+
+QTEST_MAIN(TestCs2)
+#include "tst_cs2.moc"
