@@ -452,19 +452,21 @@ private slots:
         QTest::addColumn<QStringList>("vorher");    // sent before the wait
         QTest::addColumn<QStringList>("waehrend");  // given during the wait
         QTest::addColumn<bool>("antwort");          // the station answers (else the wait runs out)
-        QTest::addColumn<QByteArray>("danach");     // on the wire after the "<s>" questions
+        // On the wire after the "<s>" questions: the held stops, then the questions for
+        // the tracks and the power.
+        QTest::addColumn<QByteArray>("danach");
         QTest::newRow("fahrt wird stopp") << QStringList{} << QStringList{"<t 3 40 1>"} << true
-                                          << QByteArray("<t 3 0 1>\n");
+                                          << QByteArray("<t 3 0 1>\n<=>\n<s>\n");
         QTest::newRow("stopp rueckwaerts") << QStringList{} << QStringList{"<t 3 0 0>"} << true
-                                           << QByteArray("<t 3 0 0>\n");
+                                           << QByteArray("<t 3 0 0>\n<=>\n<s>\n");
         QTest::newRow("nach dem stopp faehrt nichts mehr")
             << QStringList{} << QStringList{"<t 3 0 1>", "<t 3 50 1>", "<F 3 0 1>", "<1>"} << true
-            << QByteArray("<t 3 0 1>\n");
+            << QByteArray("<t 3 0 1>\n<=>\n<s>\n");
         QTest::newRow("funktion: stopp in der letzten richtung")
-            << QStringList{"<t 7 30 0>"} << QStringList{"<F 7 1 1>"} << true << QByteArray("<t 7 0 0>\n");
+            << QStringList{"<t 7 30 0>"} << QStringList{"<F 7 1 1>"} << true << QByteArray("<t 7 0 0>\n<=>\n<s>\n");
         QTest::newRow("zwei loks und gleis aus")
             << QStringList{} << QStringList{"<t 3 20 1>", "<t 10239 20 0>", "<0>"} << true
-            << QByteArray("<t 3 0 1>\n<t 10239 0 0>\n<0>\n");
+            << QByteArray("<t 3 0 1>\n<t 10239 0 0>\n<0>\n<=>\n<s>\n");
         QTest::newRow("ohne antwort auch") << QStringList{} << QStringList{"<t 3 40 0>"} << false
                                            << QByteArray("<t 3 0 0>\n");
     }

@@ -144,7 +144,7 @@ private slots:
         QTest::newRow("z21 kurzschluss, box offen")
             << Fall{"z21", {}, "kurzschluss", 0, kurzschluss, "Kurzschluss", true, true};
         QTest::newRow("dccex kurzschluss, box offen")
-            << Fall{"dccex", {"--boot", "100"}, "kurzschluss", 0, spannung, "Gleis: aus", true, true};
+            << Fall{"dccex", {"--boot", "100"}, "kurzschluss", 0, kurzschluss, "Kurzschluss", true, true};
         // The Z21 still hears but its answers are lost: the link counts lost, and the
         // stop sent first reaches the locomotive.
         QTest::newRow("z21 antworten verloren") << Fall{"z21", {}, "verliere 1000000", 0,

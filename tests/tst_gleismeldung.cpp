@@ -256,7 +256,8 @@ private slots:
         QStringList dccex{"0 <t 3 5 1><LF>"};
         for (int n = 0; n <= 4; ++n)
             dccex << QStringLiteral("100 <F 3 %1 0><LF>").arg(n);
-        const QStringList dccexHalt = dccex + QStringList{"3000 <t 3 0 1><LF>"};
+        // The stop as the report is read, and the pass's halt as it ends the run.
+        const QStringList dccexHalt = dccex + QStringList(2, QStringLiteral("3000 <t 3 0 1><LF>"));
         QStringList dccexDurch = dccex + QStringList{"60100 <t 3 5 0><LF>"};
         for (int n = 0; n <= 4; ++n)
             dccexDurch << QStringLiteral("60200 <F 3 %1 0><LF>").arg(n);
@@ -287,7 +288,8 @@ private slots:
         QTest::newRow("dccex ueberlast einzelzeile") << 4 << true
             << QStringList{"3000 <* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>"}
             << QStringList{"0 <t 3 5 1><LF>", "200 <F 3 0 0><LF>", "200 <F 3 1 0><LF>", "200 <F 3 2 0><LF>",
-                           "200 <F 3 3 0><LF>", "200 <F 3 4 0><LF>", "3000 <t 3 0 1><LF>"}
+                           "200 <F 3 3 0><LF>", "200 <F 3 4 0><LF>", "3000 <t 3 0 1><LF>",
+                           "3000 <t 3 0 1><LF>"}
             << "Kurzschluss" << 0;
         QTest::newRow("dccex ueberlast programmiergleis") << 4 << false
             << QStringList{"3000 <* TRACK B POWER OVERLOAD 300mA (max 250mA) detected after 3ms. Pause 40ms *>",
