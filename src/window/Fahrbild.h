@@ -33,6 +33,10 @@ public:
     void laufBeginnt(bool einzelzeile);
     void zeileBeginnt(int zeile);
     void laufEndet();
+    // One tick of the run's clock: moves the cursor and reports the time left when
+    // they have changed, and plans the next tick. The timer calls it; tests call it
+    // after setting their own clock.
+    void takt();
 
     bool laeuft() const { return m_laeuft; }
     const Durchlauf &durchlauf() const { return m_durchlauf; }
@@ -73,7 +77,6 @@ private:
     QFont kleineSchrift() const;
     int balkenHoehe() const;
     void planeTakt();
-    void takt();
 
     Tabellenspeicher &m_tabelle;
     Lesart m_lesart;
