@@ -32,7 +32,8 @@ Fahrbild::Fahrbild(Tabellenspeicher &tabelle, QWidget *parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
+    // The cached picture covers the whole widget, background and frame included.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     auto start = std::make_shared<QElapsedTimer>();
     start->start();
     uhr = [start] { return start->elapsed(); };
@@ -60,7 +61,7 @@ void Fahrbild::aktualisiere()
         setAccessibleName(text);
     }
     m_restSekunden = -1;
-    update();
+    verwirfGrund();
     emit geaendert();
     planeTakt();
 }
@@ -269,11 +270,75 @@ void Fahrbild::takt()
 
 // ---------------------------------------------------------------- painting
 
-void Fahrbild::paintEvent(QPaintEvent *ereignis)
+// Everything but the cursor is drawn once into m_grund and copied from there: while a
+// run goes on, a tick repaints only the cursor's old and new strip, which costs a copy
+// of a few columns and one line instead of the whole chart with its texts.
+
+void Fahrbild::verwirfGrund()
 {
-    QFrame::paintEvent(ereignis);
-    QPainter p(this);
-    p.setClipRegion(ereignis->region());
+    m_grundVeraltet = true;
+    update();
+}
+
+void Fahrbild::resizeEvent(QResizeEvent *ereignis)
+{
+    QFrame::resizeEvent(ereignis);
+    m_grundVeraltet = true;
+}
+
+void Fahrbild::changeEvent(QEvent *ereignis)
+{
+    switch (ereignis->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::FontChange:
+    case QEvent::EnabledChange:
+    case QEvent::ActivationChange:
+        verwirfGrund();
+        break;
+    default:
+        break;
+    }
+    QFrame::changeEvent(ereignis);
+}
+
+void Fahrbild::paintEvent(QPaintEvent *)
+{
+    // The picture is drawn again when something it shows has changed, or the widget's
+    // size, its screen's pixel ratio or the colours in use (enabled, active window).
+    const qreal dpr = devicePixelRatioF();
+    const QPalette::ColorGroup gruppe = palette().currentColorGroup();
+    if (m_grundVeraltet || m_grund.devicePixelRatio() != dpr || m_grund.deviceIndependentSize() != QSizeF(size())
+        || m_grundGruppe != gruppe) {
+        m_grund = QPixmap(size() * dpr);
+        m_grund.setDevicePixelRatio(dpr);
+        QPainter g(&m_grund);
+        zeichneGrund(g);
+        m_grundVeraltet = false;
+        m_grundGruppe = gruppe;
+    }
+
+    QPainter p(this); // clipped to the region being repainted
+    p.drawPixmap(0, 0, m_grund);
+
+    // The cursor at the running time.
+    if (m_laeuft && m_durchlauf.gefahren > 0) {
+        const qreal x = cursorX();
+        const QRectF f = flaeche();
+        p.setPen(QPen(laufzeileMarke, 2));
+        p.drawLine(QPointF(x, f.top() - 2), QPointF(x, f.bottom() + 4 + anzahlBalken * balkenHoehe()));
+        m_cursorPixel = qRound(x);
+    } else {
+        m_cursorPixel = -1;
+    }
+}
+
+void Fahrbild::zeichneGrund(QPainter &p)
+{
+    // What the widget would paint on its own: the background and the frame.
+    p.fillRect(rect(), palette().brush(backgroundRole()));
+    drawFrame(&p);
+
     const QRectF f = flaeche();
     const QFont klein = kleineSchrift();
     const QFontMetrics fm(klein);
@@ -284,7 +349,6 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
     if (m_durchlauf.gefahren == 0) {
         p.setPen(palette().color(QPalette::PlaceholderText));
         p.drawText(contentsRect(), Qt::AlignCenter, beschreibung());
-        m_cursorPixel = -1;
         return;
     }
 
@@ -360,16 +424,6 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
             if (b == 0 ? z.licht : z.f[b - 1])
                 p.fillRect(QRectF(r.left(), balkenOben + b * hb + 2, r.width(), hb - 4),
                            b == 0 ? farbeLicht : farbeFunktion);
-    }
-
-    // The cursor at the running time.
-    if (m_laeuft) {
-        const qreal x = cursorX();
-        p.setPen(QPen(laufzeileMarke, 2));
-        p.drawLine(QPointF(x, f.top() - 2), QPointF(x, balkenOben + anzahlBalken * hb));
-        m_cursorPixel = qRound(x);
-    } else {
-        m_cursorPixel = -1;
     }
 }
 

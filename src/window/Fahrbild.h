@@ -2,6 +2,7 @@
 #include "program/Programmzeile.h"
 
 #include <QFrame>
+#include <QPixmap>
 #include <QTimer>
 #include <functional>
 
@@ -67,6 +68,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *ereignis) override;
+    void resizeEvent(QResizeEvent *ereignis) override;
+    void changeEvent(QEvent *ereignis) override;
 
 private:
     qint64 msInZeile() const;
@@ -77,6 +80,9 @@ private:
     QFont kleineSchrift() const;
     int balkenHoehe() const;
     void planeTakt();
+    // The chart without the cursor, as m_grund holds it.
+    void zeichneGrund(QPainter &p);
+    void verwirfGrund();
 
     Tabellenspeicher &m_tabelle;
     Lesart m_lesart;
@@ -87,6 +93,9 @@ private:
     int m_laufzeile = 0;
     qint64 m_zeilenbeginn = 0; // uhr() when m_laufzeile began
     QTimer m_takt;
+    QPixmap m_grund;             // the chart without the cursor, in device pixels
+    bool m_grundVeraltet = true;
+    QPalette::ColorGroup m_grundGruppe = QPalette::Active;
     int m_cursorPixel = -1;      // as last painted
     qint64 m_restSekunden = -1;  // as last reported
 };
