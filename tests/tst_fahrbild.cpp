@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <QScreen>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QtTest>
 
@@ -257,6 +258,56 @@ private slots:
         const int aufSchirm = abweichungen(a.aufDemSchirm(), ganz, &erste);
         QVERIFY2(aufSchirm == 0, qPrintable(QStringLiteral("auf dem Schirm %1 Pixel anders, das erste bei %2,%3")
                                                 .arg(aufSchirm).arg(erste.x()).arg(erste.y())));
+    }
+
+    // A chart already painted and then given another font, colours, size, style or
+    // state looks as a new chart made that way: its kept picture is drawn again.
+    void aenderung_data()
+    {
+        QTest::addColumn<QString>("was");
+        QTest::newRow("schrift") << "schrift";
+        QTest::newRow("farben") << "farben";
+        QTest::newRow("groesse") << "groesse";
+        QTest::newRow("stil") << "stil";
+        QTest::newRow("gesperrt") << "gesperrt";
+    }
+    void aenderung()
+    {
+        QFETCH(QString, was);
+        std::unique_ptr<QStyle> stil(QStyleFactory::create(QStringLiteral("Windows")));
+        auto aendere = [&](Fahrbild &bild) {
+            if (was == QLatin1String("schrift")) {
+                bild.setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+            } else if (was == QLatin1String("farben")) {
+                QPalette farben = bild.palette();
+                farben.setColor(QPalette::Base, QColor(0xff, 0xff, 0xe0));
+                farben.setColor(QPalette::Text, Qt::darkRed);
+                farben.setColor(QPalette::Mid, Qt::darkGreen);
+                bild.setPalette(farben);
+            } else if (was == QLatin1String("groesse")) {
+                bild.resize(520, 130);
+            } else if (was == QLatin1String("stil")) {
+                bild.setPalette(bild.palette()); // kept as it is: only the frame changes
+                bild.setStyle(stil.get());
+            } else if (was == QLatin1String("gesperrt")) {
+                bild.setEnabled(false);
+            }
+        };
+        const QStringList ablauf{"start 1", "zeile 1", "bis 1000"};
+        Bildaufbau a(dccTabelle, true);
+        QVERIFY(a.zeige());
+        a.spiele(ablauf);
+        const QImage vorher = a.ganz();
+        aendere(a.bild);
+        QCoreApplication::processEvents();
+
+        Bildaufbau neu(dccTabelle, true);
+        neu.spiele(ablauf);
+        aendere(neu.bild);
+        const QImage erwartet = neu.ganz();
+        QVERIFY(abweichungen(vorher, erwartet) != 0); // the change shows at all
+        QCOMPARE(abweichungen(a.ganz(), erwartet), 0);
+        QCOMPARE(abweichungen(a.aufDemSchirm(), erwartet), 0);
     }
 
     // While a run goes on, the chart paints only the cursor's strip when it moves, and

@@ -280,20 +280,12 @@ void Fahrbild::verwirfGrund()
     update();
 }
 
-void Fahrbild::resizeEvent(QResizeEvent *ereignis)
-{
-    QFrame::resizeEvent(ereignis);
-    m_grundVeraltet = true;
-}
-
 void Fahrbild::changeEvent(QEvent *ereignis)
 {
     switch (ereignis->type()) {
     case QEvent::PaletteChange:
     case QEvent::StyleChange:
     case QEvent::FontChange:
-    case QEvent::EnabledChange:
-    case QEvent::ActivationChange:
         verwirfGrund();
         break;
     default:
@@ -304,8 +296,9 @@ void Fahrbild::changeEvent(QEvent *ereignis)
 
 void Fahrbild::paintEvent(QPaintEvent *)
 {
-    // The picture is drawn again when something it shows has changed, or the widget's
-    // size, its screen's pixel ratio or the colours in use (enabled, active window).
+    // The picture is drawn again when something it shows has changed (the pass, the
+    // line being driven, the font, palette or style), or the widget's size, its
+    // screen's pixel ratio or the colours in use (enabled or not, active window or not).
     const qreal dpr = devicePixelRatioF();
     const QPalette::ColorGroup gruppe = palette().currentColorGroup();
     if (m_grundVeraltet || m_grund.devicePixelRatio() != dpr || m_grund.deviceIndependentSize() != QSizeF(size())

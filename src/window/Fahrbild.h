@@ -68,7 +68,6 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *ereignis) override;
-    void resizeEvent(QResizeEvent *ereignis) override;
     void changeEvent(QEvent *ereignis) override;
 
 private:
