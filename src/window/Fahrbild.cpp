@@ -160,15 +160,26 @@ QFont Fahrbild::kleineSchrift() const
     return f;
 }
 
-int Fahrbild::balkenHoehe() const { return qMax(6, QFontMetrics(kleineSchrift()).height() - 1); }
+const Fahrbild::Schriftmasse &Fahrbild::schriftmasse() const
+{
+    // Measuring a text shapes it, which would cost more than the whole cursor's move:
+    // the measures are kept until the picture is drawn again.
+    if (!m_schriftmasse) {
+        const QFontMetrics fm(kleineSchrift());
+        m_schriftmasse = Schriftmasse{fm.horizontalAdvance(QStringLiteral("127")), fm.height()};
+    }
+    return *m_schriftmasse;
+}
+
+int Fahrbild::balkenHoehe() const { return qMax(6, schriftmasse().hoehe - 1); }
 
 QRectF Fahrbild::flaeche() const
 {
     const QRect r = contentsRect();
-    const QFontMetrics fm(kleineSchrift());
-    const int links = fm.horizontalAdvance(QStringLiteral("127")) + 8;
-    const int oben = fm.height() / 2 + 2;
-    const int unten = fm.height() + anzahlBalken * balkenHoehe() + 6;
+    const Schriftmasse &fm = schriftmasse();
+    const int links = fm.breite127 + 8;
+    const int oben = fm.hoehe / 2 + 2;
+    const int unten = fm.hoehe + anzahlBalken * balkenHoehe() + 6;
     return QRectF(r.left() + links, r.top() + oben, qMax(1, r.width() - links - 8),
                   qMax(1, r.height() - oben - unten));
 }
@@ -277,6 +288,7 @@ void Fahrbild::takt()
 void Fahrbild::verwirfGrund()
 {
     m_grundVeraltet = true;
+    m_schriftmasse.reset();
     update();
 }
 
@@ -303,6 +315,7 @@ void Fahrbild::paintEvent(QPaintEvent *)
     const QPalette::ColorGroup gruppe = palette().currentColorGroup();
     if (m_grundVeraltet || m_grund.devicePixelRatio() != dpr || m_grund.deviceIndependentSize() != QSizeF(size())
         || m_grundGruppe != gruppe) {
+        m_schriftmasse.reset();
         m_grund = QPixmap(size() * dpr);
         m_grund.setDevicePixelRatio(dpr);
         QPainter g(&m_grund);

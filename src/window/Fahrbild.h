@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace trabolin {
 
@@ -77,6 +78,11 @@ private:
     bool stehtStill() const;
     qreal xBei(qint64 ms) const;
     QFont kleineSchrift() const;
+    struct Schriftmasse {
+        int breite127; // the widest label of the scale
+        int hoehe;
+    };
+    const Schriftmasse &schriftmasse() const;
     int balkenHoehe() const;
     void planeTakt();
     // The chart without the cursor, as m_grund holds it.
@@ -92,6 +98,7 @@ private:
     int m_laufzeile = 0;
     qint64 m_zeilenbeginn = 0; // uhr() when m_laufzeile began
     QTimer m_takt;
+    mutable std::optional<Schriftmasse> m_schriftmasse; // of kleineSchrift()
     QPixmap m_grund;             // the chart without the cursor, in device pixels
     bool m_grundVeraltet = true;
     QPalette::ColorGroup m_grundGruppe = QPalette::Active;
