@@ -3,6 +3,7 @@
 // cursor and time left during a run on a clock the test sets.
 #include "helfer/Aufbau.h"
 #include "window/Fahrbild.h"
+#include "window/Tabellengitter.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -102,11 +103,18 @@ int abweichungen(const QImage &a, const QImage &b, QPoint *erste = nullptr)
 // Paint events of one widget: where each one painted.
 class Malzaehler : public QObject {
 public:
-    QList<QRect> flaechen;
+    QList<QRect> flaechen; // the bounds of each
+    QList<qint64> pixel;   // how many pixels each painted
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() == QEvent::Paint)
-            flaechen.append(static_cast<QPaintEvent *>(e)->region().boundingRect());
+        if (e->type() == QEvent::Paint) {
+            const QRegion &region = static_cast<QPaintEvent *>(e)->region();
+            flaechen.append(region.boundingRect());
+            qint64 summe = 0;
+            for (const QRect &r : region)
+                summe += qint64(r.width()) * r.height();
+            pixel.append(summe);
+        }
         return false;
     }
 };
@@ -348,6 +356,51 @@ private slots:
         for (const QRect &r : std::as_const(zaehler.flaechen))
             QVERIFY2(r.width() <= 10, qPrintable(QStringLiteral("%1 Pixel breit gemalt").arg(r.width())));
         QTEST(meldungen, "meldungen");
+    }
+
+    // The table tints the line being driven: as the run moves from line to line, the
+    // screen shows what the grid painted whole shows, and each change paints only the
+    // rows whose tint changes.
+    void gitter_data()
+    {
+        QTest::addColumn<QList<int>>("laufzeilen");
+        QTest::addColumn<int>("zeilenJeBild"); // the most rows one change paints
+        QTest::newRow("erste zeile") << QList<int>{1} << 1;
+        QTest::newRow("weiter") << QList<int>{1, 2, 3} << 2;
+        QTest::newRow("neuer durchlauf") << QList<int>{4, 5, 1} << 2;
+        QTest::newRow("lauf endet") << QList<int>{2, 3, 0} << 2;
+    }
+    void gitter()
+    {
+        QFETCH(QList<int>, laufzeilen);
+        Tabellenspeicher tabelle;
+        for (int z = 1; z <= 5; ++z)
+            fuelleZeile(tabelle, z, QStringLiteral("2,S,%1,X").arg(10 * z));
+        Tabellengitter gitter(tabelle);
+        gitter.resize(gitter.sizeHint());
+        gitter.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&gitter));
+        QCoreApplication::processEvents();
+        Malzaehler zaehler;
+        gitter.viewport()->installEventFilter(&zaehler);
+        for (int z : std::as_const(laufzeilen)) {
+            gitter.setzeLaufzeile(z);
+            QCoreApplication::processEvents();
+        }
+        gitter.viewport()->removeEventFilter(&zaehler);
+
+        QFETCH(int, zeilenJeBild);
+        QVERIFY(!zaehler.pixel.isEmpty());
+        const qint64 zeile = qint64(gitter.viewport()->width()) * gitter.rowHeight(0);
+        for (qint64 p : std::as_const(zaehler.pixel))
+            QVERIFY2(p <= zeilenJeBild * zeile, qPrintable(QStringLiteral("%1 Zeilen gemalt").arg(double(p) / zeile)));
+        const QImage schirm =
+            gitter.screen()->grabWindow(gitter.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage ganz = gitter.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QPoint erste;
+        const int anders = abweichungen(schirm, ganz, &erste);
+        QVERIFY2(anders == 0, qPrintable(QStringLiteral("auf dem Schirm %1 Pixel anders, das erste bei %2,%3")
+                                             .arg(anders).arg(erste.x()).arg(erste.y())));
     }
 };
 
