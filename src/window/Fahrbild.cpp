@@ -324,8 +324,10 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
         m_grundGruppe = gruppe;
     }
 
-    // Only the part being repainted is copied: a tick repaints a strip a few pixels wide.
+    // Only the part being repainted is copied (a tick repaints a strip a few pixels
+    // wide), and as it is: the picture is opaque throughout, nothing to blend.
     QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect &r : ereignis->region())
         p.drawPixmap(QPointF(r.topLeft()), m_grund, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr));
 
@@ -338,6 +340,7 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
         // the line with a pen, without the stroker's cost.
         const qreal oben = f.top() - 2;
         const qreal unten = f.bottom() + 4 + anzahlBalken * balkenHoehe();
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.fillRect(QRectF(x - 1, oben - 1, 2, unten - oben + 2), laufzeileMarke);
         m_cursorPixel = qRound(x);
     } else {
