@@ -16,7 +16,9 @@ namespace trabolin {
 // cursor at the running time. It paints when the table, the current line, the station
 // or the run changes; during a run when the cursor moves by a pixel (at most ten times
 // a second) or the time left by a second, and not at all while a line has used up its
-// time.
+// time. Everything but the cursor is drawn once into a pixmap and drawn again only when
+// the pass, the line being driven, the size, pixel ratio, font, palette or style change;
+// a move of the cursor copies its old and new strip from there.
 class Fahrbild : public QFrame {
     Q_OBJECT
 public:
