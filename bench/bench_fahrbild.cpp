@@ -1,7 +1,7 @@
 // What the step chart costs while a run goes on: the main window runs a table on the
 // 6021 path (its port closed, so nothing goes out) with the chart shown, and once more
 // with the chart hidden; each time the CPU share of the process and the number of
-// times the chart was painted.
+// times the chart was painted and how much of it on average.
 //
 //   QT_QPA_PLATFORM=offscreen bench_fahrbild [--kurz]
 //
@@ -11,6 +11,7 @@
 #include "window/frmTrabolin.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,10 +35,14 @@ double cpuSekunden()
 class Bildzaehler : public QObject {
 public:
     int bilder = 0;
+    qint64 pixel = 0; // painted, summed over all paints
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() == QEvent::Paint)
+        if (e->type() == QEvent::Paint) {
             ++bilder;
+            for (const QRect &r : static_cast<QPaintEvent *>(e)->region())
+                pixel += qint64(r.width()) * r.height();
+        }
         return false;
     }
 };
@@ -63,9 +68,10 @@ void miss(frmTrabolin &f, bool sichtbar, int zeilen)
     const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSekunden() - cpuVorher;
     f.imgFahrbild->removeEventFilter(&zaehler);
-    std::printf("Lauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde)\n", wand,
-                sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
-                zaehler.bilder / wand);
+    std::printf("Lauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde, "
+                "je Bild %.0f Pixel)\n",
+                wand, sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
+                zaehler.bilder / wand, zaehler.bilder ? double(zaehler.pixel) / zaehler.bilder : 0.0);
     std::fflush(stdout);
 }
 

@@ -3,7 +3,12 @@
 // cursor and time left during a run on a clock the test sets.
 #include "helfer/Aufbau.h"
 #include "window/Fahrbild.h"
+#include "window/Tabellengitter.h"
 
+#include <QPainter>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QtTest>
 
 using namespace trabolin;
@@ -15,11 +20,111 @@ constexpr Lesart dcc{Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 0,
 constexpr Lesart maerklin{Zeilenregeln::maerklin, Schaltregel::nichtBlank, Schaltregel::nurX, 0, 0, 0, 0};
 
 QString anteil(qreal wert) { return QString::number(wert, 'f', 2); }
+
+// The tables the pictures are taken of: on DCC a change of direction, the light and all
+// four functions, a line at step 0; on the 6021 path an "f" line.
+const QStringList dccTabelle{"2,S,40,X,X", "3,S,100,,,X", "2,s,60,X,,,X,X", "1,S,0,X"};
+const QStringList maerklinTabelle{"2,s,40,X", "2,f", "3,s,20,,X,,,X"};
+
+// A chart shown as a window of its own, at a fixed size and font, on a clock the test
+// sets. `schritt` moves the clock to `bis` in small steps as the timer would, each tick
+// painted before the next.
+struct Bildaufbau {
+    Tabellenspeicher tabelle;
+    Fahrbild bild{tabelle};
+    qint64 jetzt = 0;
+
+    Bildaufbau(const QStringList &zeilen, bool aufDcc)
+    {
+        for (int i = 0; i < zeilen.size(); ++i)
+            fuelleZeile(tabelle, i + 1, zeilen[i]);
+        bild.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+        bild.setzeLesart(aufDcc ? dcc : maerklin);
+        bild.uhr = [this] { return jetzt; };
+        bild.resize(600, 150);
+    }
+    bool zeige()
+    {
+        bild.show();
+        return QTest::qWaitForWindowExposed(&bild);
+    }
+    void schritt(qint64 bis, qint64 weite = 37)
+    {
+        while (jetzt < bis) {
+            jetzt = qMin(bis, jetzt + weite);
+            bild.takt();
+            QCoreApplication::processEvents();
+        }
+    }
+    // The steps of a run: "start N" (a run from line N), "einzeln N" (line N alone),
+    // "zeile N" (the run starts driving line N), "bis MS" (the clock moves on), "ende".
+    void spiele(const QStringList &ablauf)
+    {
+        for (const QString &schrittText : ablauf) {
+            const QStringList teile = schrittText.split(QLatin1Char(' '));
+            const int zahl = teile.value(1).toInt();
+            if (teile[0] == QLatin1String("start") || teile[0] == QLatin1String("einzeln")) {
+                tabelle.setzeAktuelleZeile(zahl);
+                bild.laufBeginnt(teile[0] == QLatin1String("einzeln"));
+            } else if (teile[0] == QLatin1String("zeile")) {
+                bild.zeileBeginnt(zahl);
+            } else if (teile[0] == QLatin1String("bis")) {
+                schritt(zahl);
+            } else if (teile[0] == QLatin1String("ende")) {
+                bild.laufEndet();
+            }
+            QCoreApplication::processEvents();
+        }
+    }
+    // What the screen shows of the chart now, painted piece by piece as it went.
+    QImage aufDemSchirm() const
+    {
+        return bild.screen()->grabWindow(bild.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    // The chart painted whole at once.
+    QImage ganz() { return bild.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+};
+
+// How many pixels differ, and where the first one is; -1 when the sizes differ.
+int abweichungen(const QImage &a, const QImage &b, QPoint *erste = nullptr)
+{
+    if (a.size() != b.size())
+        return -1;
+    int anzahl = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                if (anzahl++ == 0 && erste)
+                    *erste = {x, y};
+            }
+    return anzahl;
+}
+
+// Paint events of one widget: where each one painted.
+class Malzaehler : public QObject {
+public:
+    QList<QRect> flaechen; // the bounds of each
+    QList<qint64> pixel;   // how many pixels each painted
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            const QRegion &region = static_cast<QPaintEvent *>(e)->region();
+            flaechen.append(region.boundingRect());
+            qint64 summe = 0;
+            for (const QRect &r : region)
+                summe += qint64(r.width()) * r.height();
+            pixel.append(summe);
+        }
+        return false;
+    }
+};
 } // namespace
 
 class TestFahrbild : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion"))); }
+
     void geometrie_data()
     {
         QTest::addColumn<bool>("aufDcc");
@@ -119,6 +224,196 @@ private slots:
         QCOMPARE(bild.restMs(), -1);
         QCOMPARE(bild.cursorX(), -1);
         QCOMPARE(bild.laufzeile(), 0);
+    }
+
+    // The chart at several states of a run looks exactly as the pictures in
+    // tests/daten/fahrbild/ (taken when the whole chart was painted on every change),
+    // and what the screen shows after the cursor has moved piece by piece is the same
+    // as the chart painted whole.
+    void bild_data()
+    {
+        QTest::addColumn<QString>("datei");
+        QTest::addColumn<bool>("aufDcc");
+        QTest::addColumn<QStringList>("tabelle");
+        QTest::addColumn<QStringList>("ablauf");
+        QTest::newRow("ruhe") << "ruhe" << true << dccTabelle << QStringList{};
+        QTest::newRow("zeile 1 faehrt") << "zeile1" << true << dccTabelle
+                                        << QStringList{"start 1", "zeile 1", "bis 700"};
+        QTest::newRow("zeile 2 faehrt") << "zeile2" << true << dccTabelle
+                                        << QStringList{"start 1", "zeile 1", "bis 2000", "zeile 2", "bis 3600"};
+        QTest::newRow("zeile 3 ueber ihre zeit")
+            << "zeile3" << true << dccTabelle
+            << QStringList{"start 1", "zeile 1", "bis 2000", "zeile 2", "bis 5000", "zeile 3", "bis 8000"};
+        QTest::newRow("letzte zeile, neuer durchlauf")
+            << "durchlauf" << true << dccTabelle
+            << QStringList{"start 2", "zeile 2", "bis 3000", "zeile 3", "bis 5000", "zeile 4", "bis 6000",
+                           "zeile 1", "bis 7300"};
+        QTest::newRow("6021 mit f") << "maerklin" << false << maerklinTabelle
+                                    << QStringList{"start 1", "zeile 1", "bis 2000", "zeile 2", "bis 2900"};
+        QTest::newRow("einzelne zeile") << "einzeln" << true << dccTabelle << QStringList{"einzeln 2", "bis 1234"};
+        QTest::newRow("nach dem lauf") << "ruhe" << true << dccTabelle
+                                       << QStringList{"start 1", "zeile 1", "bis 1500", "zeile 2", "bis 2600", "ende"};
+        QTest::newRow("leer") << "leer" << true << QStringList{} << QStringList{};
+    }
+    void bild()
+    {
+        QFETCH(QString, datei);
+        QFETCH(bool, aufDcc);
+        QFETCH(QStringList, tabelle);
+        QFETCH(QStringList, ablauf);
+        Bildaufbau a(tabelle, aufDcc);
+        QVERIFY(a.zeige());
+        a.spiele(ablauf);
+
+        const QImage ganz = a.ganz();
+        const QString pfad = QStringLiteral(TRABOLIN_TESTDATEN "/fahrbild/%1.png").arg(datei);
+        const QImage vorlage = QImage(pfad).convertToFormat(QImage::Format_RGB32);
+        QPoint erste;
+        const int anders = abweichungen(ganz, vorlage, &erste);
+        if (anders != 0) {
+            const QString ablage = QDir::temp().filePath(QStringLiteral("fahrbild-%1.png").arg(datei));
+            ganz.save(ablage);
+            QFAIL(qPrintable(QStringLiteral("%1 Pixel anders als %2, das erste bei %3,%4; das Bild liegt in %5")
+                                 .arg(anders).arg(pfad).arg(erste.x()).arg(erste.y()).arg(ablage)));
+        }
+        const int aufSchirm = abweichungen(a.aufDemSchirm(), ganz, &erste);
+        QVERIFY2(aufSchirm == 0, qPrintable(QStringLiteral("auf dem Schirm %1 Pixel anders, das erste bei %2,%3")
+                                                .arg(aufSchirm).arg(erste.x()).arg(erste.y())));
+    }
+
+    // A chart already painted and then given another font, colours, size, style or
+    // state looks as a new chart made that way: its kept picture is drawn again.
+    void aenderung_data()
+    {
+        QTest::addColumn<QString>("was");
+        QTest::newRow("schrift") << "schrift";
+        QTest::newRow("farben") << "farben";
+        QTest::newRow("groesse") << "groesse";
+        QTest::newRow("stil") << "stil";
+        QTest::newRow("gesperrt") << "gesperrt";
+    }
+    void aenderung()
+    {
+        QFETCH(QString, was);
+        std::unique_ptr<QStyle> stil(QStyleFactory::create(QStringLiteral("Windows")));
+        auto aendere = [&](Fahrbild &bild) {
+            if (was == QLatin1String("schrift")) {
+                bild.setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+            } else if (was == QLatin1String("farben")) {
+                QPalette farben = bild.palette();
+                farben.setColor(QPalette::Base, QColor(0xff, 0xff, 0xe0));
+                farben.setColor(QPalette::Text, Qt::darkRed);
+                farben.setColor(QPalette::Mid, Qt::darkGreen);
+                bild.setPalette(farben);
+            } else if (was == QLatin1String("groesse")) {
+                bild.resize(520, 130);
+            } else if (was == QLatin1String("stil")) {
+                bild.setPalette(bild.palette()); // kept as it is: only the frame changes
+                bild.setStyle(stil.get());
+            } else if (was == QLatin1String("gesperrt")) {
+                bild.setEnabled(false);
+            }
+        };
+        const QStringList ablauf{"start 1", "zeile 1", "bis 1000"};
+        Bildaufbau a(dccTabelle, true);
+        QVERIFY(a.zeige());
+        a.spiele(ablauf);
+        const QImage vorher = a.ganz();
+        aendere(a.bild);
+        QCoreApplication::processEvents();
+
+        Bildaufbau neu(dccTabelle, true);
+        neu.spiele(ablauf);
+        aendere(neu.bild);
+        const QImage erwartet = neu.ganz();
+        QVERIFY(abweichungen(vorher, erwartet) != 0); // the change shows at all
+        QCOMPARE(abweichungen(a.ganz(), erwartet), 0);
+        QCOMPARE(abweichungen(a.aufDemSchirm(), erwartet), 0);
+    }
+
+    // While a run goes on, the chart paints only the cursor's strip when it moves, and
+    // nothing while a line has used up its time; "noch" is told once a second.
+    void neuzeichnen_data()
+    {
+        QTest::addColumn<QStringList>("tabelle");
+        QTest::addColumn<int>("bisLinie"); // the clock runs to here before watching
+        QTest::addColumn<int>("bisEnde");
+        QTest::addColumn<int>("bilder");     // paints seen, -1 many
+        QTest::addColumn<int>("meldungen");  // reports of the time left
+        QTest::newRow("cursor zieht") << QStringList{"5,S,30", "5,S,60", "5,s,90", "5,s,20"} << 1000 << 3000 << -1
+                                      << 2;
+        QTest::newRow("zeile hat ihre zeit um") << QStringList{"2,S,50", "5,S,60"} << 2500 << 8000 << 0 << 0;
+        QTest::newRow("lange zeile: nur noch zaehlt") << QStringList{"70,M,60"} << 100 << 3000 << 0 << 2;
+    }
+    void neuzeichnen()
+    {
+        QFETCH(QStringList, tabelle);
+        QFETCH(int, bisLinie);
+        QFETCH(int, bisEnde);
+        Bildaufbau a(tabelle, true);
+        QVERIFY(a.zeige());
+        a.spiele({"start 1", "zeile 1"});
+        a.schritt(bisLinie);
+        int meldungen = 0;
+        connect(&a.bild, &Fahrbild::geaendert, [&] { ++meldungen; });
+        Malzaehler zaehler;
+        a.bild.installEventFilter(&zaehler);
+        a.schritt(bisEnde);
+        a.bild.removeEventFilter(&zaehler);
+
+        QFETCH(int, bilder);
+        if (bilder >= 0)
+            QCOMPARE(zaehler.flaechen.size(), bilder);
+        else
+            QVERIFY(zaehler.flaechen.size() > 10);
+        for (const QRect &r : std::as_const(zaehler.flaechen))
+            QVERIFY2(r.width() <= 10, qPrintable(QStringLiteral("%1 Pixel breit gemalt").arg(r.width())));
+        QTEST(meldungen, "meldungen");
+    }
+
+    // The table tints the line being driven: as the run moves from line to line, the
+    // screen shows what the grid painted whole shows, and each change paints only the
+    // rows whose tint changes.
+    void gitter_data()
+    {
+        QTest::addColumn<QList<int>>("laufzeilen");
+        QTest::addColumn<int>("zeilenJeBild"); // the most rows one change paints
+        QTest::newRow("erste zeile") << QList<int>{1} << 1;
+        QTest::newRow("weiter") << QList<int>{1, 2, 3} << 2;
+        QTest::newRow("neuer durchlauf") << QList<int>{4, 5, 1} << 2;
+        QTest::newRow("lauf endet") << QList<int>{2, 3, 0} << 2;
+    }
+    void gitter()
+    {
+        QFETCH(QList<int>, laufzeilen);
+        Tabellenspeicher tabelle;
+        for (int z = 1; z <= 5; ++z)
+            fuelleZeile(tabelle, z, QStringLiteral("2,S,%1,X").arg(10 * z));
+        Tabellengitter gitter(tabelle);
+        gitter.resize(gitter.sizeHint());
+        gitter.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&gitter));
+        QCoreApplication::processEvents();
+        Malzaehler zaehler;
+        gitter.viewport()->installEventFilter(&zaehler);
+        for (int z : std::as_const(laufzeilen)) {
+            gitter.setzeLaufzeile(z);
+            QCoreApplication::processEvents();
+        }
+        gitter.viewport()->removeEventFilter(&zaehler);
+
+        QFETCH(int, zeilenJeBild);
+        QVERIFY(!zaehler.pixel.isEmpty());
+        const qint64 zeile = qint64(gitter.viewport()->width()) * gitter.rowHeight(0);
+        for (qint64 p : std::as_const(zaehler.pixel))
+            QVERIFY2(p <= zeilenJeBild * zeile, qPrintable(QStringLiteral("%1 Zeilen gemalt").arg(double(p) / zeile)));
+        const QImage schirm =
+            gitter.screen()->grabWindow(gitter.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage ganz = gitter.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QPoint erste;
+        const int anders = abweichungen(schirm, ganz, &erste);
+        QVERIFY2(anders == 0, qPrintable(QStringLiteral("auf dem Schirm %1 Pixel anders, das erste bei %2,%3")
+                                             .arg(anders).arg(erste.x()).arg(erste.y())));
     }
 };
 

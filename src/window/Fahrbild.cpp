@@ -32,7 +32,8 @@ Fahrbild::Fahrbild(Tabellenspeicher &tabelle, QWidget *parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setBackgroundRole(QPalette::Base);
-    setAutoFillBackground(true);
+    // The cached picture covers the whole widget, background and frame included.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     auto start = std::make_shared<QElapsedTimer>();
     start->start();
     uhr = [start] { return start->elapsed(); };
@@ -74,7 +75,7 @@ void Fahrbild::aktualisiere()
         setAccessibleName(text);
     }
     m_restSekunden = -1;
-    update();
+    verwirfGrund();
     emit geaendert();
     planeTakt();
 }
@@ -173,15 +174,26 @@ QFont Fahrbild::kleineSchrift() const
     return f;
 }
 
-int Fahrbild::balkenHoehe() const { return qMax(6, QFontMetrics(kleineSchrift()).height() - 1); }
+const Fahrbild::Schriftmasse &Fahrbild::schriftmasse() const
+{
+    // Measuring a text shapes it, which would cost more than the whole cursor's move:
+    // the measures are kept until the picture is drawn again.
+    if (!m_schriftmasse) {
+        const QFontMetrics fm(kleineSchrift());
+        m_schriftmasse = Schriftmasse{fm.horizontalAdvance(QStringLiteral("127")), fm.height()};
+    }
+    return *m_schriftmasse;
+}
+
+int Fahrbild::balkenHoehe() const { return qMax(6, schriftmasse().hoehe - 1); }
 
 QRectF Fahrbild::flaeche() const
 {
     const QRect r = contentsRect();
-    const QFontMetrics fm(kleineSchrift());
-    const int links = fm.horizontalAdvance(QStringLiteral("127")) + 8;
-    const int oben = fm.height() / 2 + 2;
-    const int unten = fm.height() + anzahlBalken * balkenHoehe() + 6;
+    const Schriftmasse &fm = schriftmasse();
+    const int links = fm.breite127 + 8;
+    const int oben = fm.hoehe / 2 + 2;
+    const int unten = fm.hoehe + anzahlBalken * balkenHoehe() + 6;
     return QRectF(r.left() + links, r.top() + oben, qMax(1, r.width() - links - 8),
                   qMax(1, r.height() - oben - unten));
 }
@@ -283,11 +295,79 @@ void Fahrbild::takt()
 
 // ---------------------------------------------------------------- painting
 
+// Everything but the cursor is drawn once into m_grund and copied from there: while a
+// run goes on, a tick repaints only the cursor's old and new strip, which costs a copy
+// of a few columns and one line instead of the whole chart with its texts.
+
+void Fahrbild::verwirfGrund()
+{
+    m_grundVeraltet = true;
+    m_schriftmasse.reset();
+    update();
+}
+
+void Fahrbild::changeEvent(QEvent *ereignis)
+{
+    switch (ereignis->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::FontChange:
+        verwirfGrund();
+        break;
+    default:
+        break;
+    }
+    QFrame::changeEvent(ereignis);
+}
+
 void Fahrbild::paintEvent(QPaintEvent *ereignis)
 {
-    QFrame::paintEvent(ereignis);
+    // The picture is drawn again when something it shows has changed (the pass, the
+    // line being driven, the font, palette or style), or the widget's size, its
+    // screen's pixel ratio or the colours in use (enabled or not, active window or not).
+    const qreal dpr = devicePixelRatioF();
+    const QPalette::ColorGroup gruppe = palette().currentColorGroup();
+    if (m_grundVeraltet || m_grund.devicePixelRatio() != dpr || m_grund.deviceIndependentSize() != QSizeF(size())
+        || m_grundGruppe != gruppe) {
+        m_schriftmasse.reset();
+        m_grund = QPixmap(size() * dpr);
+        m_grund.setDevicePixelRatio(dpr);
+        QPainter g(&m_grund);
+        zeichneGrund(g);
+        m_grundVeraltet = false;
+        m_grundGruppe = gruppe;
+    }
+
+    // Only the part being repainted is copied (a tick repaints a strip a few pixels
+    // wide), and as it is: the picture is opaque throughout, nothing to blend.
     QPainter p(this);
-    p.setClipRegion(ereignis->region());
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect &r : ereignis->region())
+        p.drawPixmap(QPointF(r.topLeft()), m_grund, QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr));
+
+    // The cursor at the running time.
+    if (m_laeuft && m_durchlauf.gefahren > 0) {
+        const qreal x = cursorX();
+        const QRectF f = flaeche();
+        // A line two pixels wide with square ends from the top of the scale to the foot
+        // of the bars, filled as the rectangle it covers: the same pixels as drawing
+        // the line with a pen, without the stroker's cost.
+        const qreal oben = f.top() - 2;
+        const qreal unten = f.bottom() + 4 + anzahlBalken * balkenHoehe();
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.fillRect(QRectF(x - 1, oben - 1, 2, unten - oben + 2), laufzeileMarke);
+        m_cursorPixel = qRound(x);
+    } else {
+        m_cursorPixel = -1;
+    }
+}
+
+void Fahrbild::zeichneGrund(QPainter &p)
+{
+    // What the widget would paint on its own: the background and the frame.
+    p.fillRect(rect(), palette().brush(backgroundRole()));
+    drawFrame(&p);
+
     const QRectF f = flaeche();
     const QFont klein = kleineSchrift();
     const QFontMetrics fm(klein);
@@ -298,7 +378,6 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
     if (m_durchlauf.gefahren == 0) {
         p.setPen(palette().color(QPalette::PlaceholderText));
         p.drawText(contentsRect(), Qt::AlignCenter, beschreibung());
-        m_cursorPixel = -1;
         return;
     }
 
@@ -374,16 +453,6 @@ void Fahrbild::paintEvent(QPaintEvent *ereignis)
             if (b == 0 ? z.licht : z.f[b - 1])
                 p.fillRect(QRectF(r.left(), balkenOben + b * hb + 2, r.width(), hb - 4),
                            b == 0 ? farbeLicht : farbeFunktion);
-    }
-
-    // The cursor at the running time.
-    if (m_laeuft) {
-        const qreal x = cursorX();
-        p.setPen(QPen(laufzeileMarke, 2));
-        p.drawLine(QPointF(x, f.top() - 2), QPointF(x, balkenOben + anzahlBalken * hb));
-        m_cursorPixel = qRound(x);
-    } else {
-        m_cursorPixel = -1;
     }
 }
 

@@ -2,8 +2,10 @@
 #include "program/Programmzeile.h"
 
 #include <QFrame>
+#include <QPixmap>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace trabolin {
 
@@ -14,7 +16,9 @@ namespace trabolin {
 // cursor at the running time. It paints when the table, the current line, the station
 // or the run changes; during a run when the cursor moves by a pixel (at most ten times
 // a second) or the time left by a second, and not at all while a line has used up its
-// time.
+// time. Everything but the cursor is drawn once into a pixmap and drawn again only when
+// the pass, the line being driven, the size, pixel ratio, font, palette or style change;
+// a move of the cursor copies its old and new strip from there.
 class Fahrbild : public QFrame {
     Q_OBJECT
 public:
@@ -36,6 +40,10 @@ public:
     void laufBeginnt(bool einzelzeile);
     void zeileBeginnt(int zeile);
     void laufEndet();
+    // One tick of the run's clock: moves the cursor and reports the time left when
+    // they have changed, and plans the next tick. The timer calls it; tests call it
+    // after setting their own clock.
+    void takt();
 
     bool laeuft() const { return m_laeuft; }
     const Durchlauf &durchlauf() const { return m_durchlauf; }
@@ -66,6 +74,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *ereignis) override;
+    void changeEvent(QEvent *ereignis) override;
 
 private:
     qint64 msInZeile() const;
@@ -74,9 +83,16 @@ private:
     bool stehtStill() const;
     qreal xBei(qint64 ms) const;
     QFont kleineSchrift() const;
+    struct Schriftmasse {
+        int breite127; // the widest label of the scale
+        int hoehe;
+    };
+    const Schriftmasse &schriftmasse() const;
     int balkenHoehe() const;
     void planeTakt();
-    void takt();
+    // The chart without the cursor, as m_grund holds it.
+    void zeichneGrund(QPainter &p);
+    void verwirfGrund();
 
     Tabellenspeicher &m_tabelle;
     Lesart m_lesart;
@@ -88,6 +104,10 @@ private:
     int m_laufzeile = 0;
     qint64 m_zeilenbeginn = 0; // uhr() when m_laufzeile began
     QTimer m_takt;
+    mutable std::optional<Schriftmasse> m_schriftmasse; // of kleineSchrift()
+    QPixmap m_grund;             // the chart without the cursor, in device pixels
+    bool m_grundVeraltet = true;
+    QPalette::ColorGroup m_grundGruppe = QPalette::Active;
     int m_cursorPixel = -1;      // as last painted
     qint64 m_restSekunden = -1;  // as last reported
 };

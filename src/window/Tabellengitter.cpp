@@ -250,10 +250,14 @@ QLineEdit *Tabellengitter::offenerEditor() const
 
 void Tabellengitter::setzeLaufzeile(int zeile)
 {
-    if (m_delegat->laufzeile == zeile)
+    const int vorher = m_delegat->laufzeile;
+    if (vorher == zeile)
         return;
     m_delegat->laufzeile = zeile;
-    viewport()->update();
+    // Only the two rows whose tint changes are painted again, not the whole grid.
+    for (int z : {vorher, zeile})
+        if (z > 0)
+            viewport()->update(QRect(0, rowViewportPosition(z - 1), viewport()->width(), rowHeight(z - 1)));
 }
 
 bool Tabellengitter::uebernehmeEingabe()
