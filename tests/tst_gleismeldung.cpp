@@ -99,7 +99,7 @@ private slots:
         QTest::newRow("muell davor, erst nach ruhe") << "13 61 00 61" << false << "";
         QTest::newRow("muell davor, nach ruhe") << "13 61 00 61" << true << "Gleis: aus";
         QTest::newRow("muell mit falschem pruefbyte davor") << "00 13|61 00 61 00 00 00" << false << "Gleis: aus";
-        // The answer to the status request, 62 22 S X (Lenz XpressNet V3.0 specification,
+        // The answer to the status request, 62 22 S X (Lenz XpressNet V3.0 description,
         // "Command station status indication response"): S bit 0 emergency off, bit 1
         // emergency stop, bit 3 service mode, bit 6 power-up.
         QTest::newRow("status normal") << "62 22 00 40" << false << "Gleis: an";

@@ -168,7 +168,7 @@ private slots:
     }
 
     // When the port opens, the LZ100 is asked for its state: 21 24 with its check byte
-    // 05 (Lenz XpressNet V3.0 specification, "Command station status request"; through
+    // 05 (Lenz XpressNet V3.0 description, "Command station status request"; through
     // the USB interface behind FF FE).
     void statusfrage_data()
     {

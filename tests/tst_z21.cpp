@@ -160,7 +160,7 @@ private slots:
             return oder(z21Fahrbefehl(adresse, stufen, z21Fahrbyte(stufen, fahrstufe, istVorwaerts(einheit))));
         };
         QTest::newRow("1234, 128, 63 vorwaerts") << fahren(1234, 128, 63, "S") << "0A 00 40 00 E4 13 C4 D2 C0 21";
-        // The speed bytes below follow the Z21 LAN protocol specification, 4.2
+        // The speed bytes below follow the Z21 LAN protocol document, 4.2
         // LAN_X_SET_LOCO_DRIVE: RVVVVVVV in the DCC coding of the chosen mode. 14 steps:
         // 0x00 stop, 0x01 emergency stop, 0x02 step 1 ... 0x0F step 14. 28 steps: bit 4
         // is the lowest bit, 0x00/0x10 stop, 0x01/0x11 emergency stop, 0x02 step 1,
@@ -247,7 +247,7 @@ private slots:
             << QStringList{"A 0A 00 40 00 E4 12 00 03 1B EE"}
             << "0A 00 40 00 E4 12 00 03 1B EE  LAN_X_SET_LOCO_DRIVE -> Lok 3: 28 Fahrstufen, rückwärts, "
                "Fahrstufe 20, " + lok << QStringList{};
-        // As the Z21 LAN protocol specification reads them (4.2 LAN_X_SET_LOCO_DRIVE,
+        // As the Z21 LAN protocol document reads them (4.2 LAN_X_SET_LOCO_DRIVE,
         // the tables of the 14- and 28-step coding).
         QTest::newRow("28 stufen, 0x02 ist stufe 1")
             << QStringList{"A 0A 00 40 00 E4 12 00 03 82 77"}
@@ -332,7 +332,7 @@ private slots:
             .tabelle = {"2,S,5", "0,s,9"}, .erwartet = QStringList{"0 E4 12 00 03 84 71"}
             + funktionen("100", "00 03", "00000") + QStringList{"2100 E4 12 00 03 80 75"}, .klaenge = ende};
         // The demo table in each mode: 30 and 80 drive at the mode's top, not at a stop
-        // or an emergency stop (Z21 LAN protocol specification, 4.2).
+        // or an emergency stop (Z21 LAN protocol document, 4.2).
         QTest::newRow("28: 30 und 80 fahren 28") << Fahrt{.fahrstufen = 2, .tabelle = {"1,S,30", "1,s,80"},
             .erwartet = QStringList{"0 E4 12 00 03 9F 6A"} + funktionen("100", "00 03", "00000")
                         + QStringList{"1100 E4 12 00 03 1F EA"} + funktionen("1200", "00 03", "00000")
@@ -424,7 +424,7 @@ private slots:
     }
 
     // The simulator forgets a client silent for a minute, as the Z21 does (Z21 LAN
-    // protocol specification, 2.2 LAN_LOGOFF): it hears no broadcast any more.
+    // protocol document, 2.2 LAN_LOGOFF): it hears no broadcast any more.
     void stilleClients()
     {
         Z21Dekodierer z21;

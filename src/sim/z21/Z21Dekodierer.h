@@ -50,7 +50,7 @@ public:
     Z21Ergebnis anlage(const QString &aktion);
 
     // The Z21 forgets a client that has sent nothing for a minute (Z21 LAN protocol
-    // specification, 2.2 LAN_LOGOFF: a client that sends nothing for a minute is
+    // document, 2.2 LAN_LOGOFF: a client that sends nothing for a minute is
     // logged off by the Z21 itself).
     static constexpr qint64 clientFristMs = 60000;
     // Client `absender` sent a datagram at `zeitMs` (any steady clock).
