@@ -1,6 +1,8 @@
 # Builds the .deb into a scratch folder and checks its file list: everything the
 # installed program needs is there, at its place, and nothing else came along.
-# Arguments: BUILD (build directory), CPACK, ZIEL (scratch folder), ECOS_SIM (0/1).
+# Arguments: BUILD (build directory), CPACK, ZIEL (scratch folder), QUELLE (source
+# directory: its src/sim/<name>/ folders are the simulators), HANDBUCHSEITEN (0/1: the
+# manual pages are built).
 find_program(DPKG_DEB dpkg-deb)
 if(NOT DPKG_DEB)
   message("SKIP: dpkg-deb fehlt, kein .deb zu prüfen")
@@ -38,9 +40,6 @@ endforeach()
 
 set(erwartet
   "lrwxrwxrwx ./usr/bin/trabolin -> ../lib/trabolin/trabolin"
-  "-rwxr-xr-x ./usr/bin/trabolin-serial-sim"
-  "-rwxr-xr-x ./usr/bin/trabolin-z21-sim"
-  "-rwxr-xr-x ./usr/bin/trabolin-cs2-sim"
   "-rwxr-xr-x ./usr/lib/trabolin/trabolin"
   "-rw-r--r-- ./usr/lib/trabolin/Signal.wav"
   "-rw-r--r-- ./usr/lib/trabolin/ring.wav"
@@ -48,9 +47,20 @@ set(erwartet
   "-rw-r--r-- ./usr/share/icons/hicolor/64x64/apps/trabolin.png"
   "-rw-r--r-- ./usr/share/doc/trabolin/copyright"
   "-rw-r--r-- ./usr/share/doc/trabolin/changelog.Debian.gz")
-if(ECOS_SIM)
-  list(APPEND erwartet "-rwxr-xr-x ./usr/bin/trabolin-ecos-sim")
+# Each simulator's folder src/sim/<name>/ brings the program trabolin-<name>-sim and,
+# where it keeps one beside it, its manual page.
+file(GLOB simulatorlisten ${QUELLE}/src/sim/*/CMakeLists.txt)
+if(NOT simulatorlisten)
+  message(FATAL_ERROR "keine Simulatoren unter ${QUELLE}/src/sim gefunden")
 endif()
+foreach(liste IN LISTS simulatorlisten)
+  get_filename_component(ordner ${liste} DIRECTORY)
+  get_filename_component(name ${ordner} NAME)
+  list(APPEND erwartet "-rwxr-xr-x ./usr/bin/trabolin-${name}-sim")
+  if(HANDBUCHSEITEN AND EXISTS ${ordner}/trabolin-${name}-sim.1)
+    list(APPEND erwartet "-rw-r--r-- ./usr/share/man/man1/trabolin-${name}-sim.1.gz")
+  endif()
+endforeach()
 foreach(pfad IN LISTS erwartet)
   list(FIND eintraege "${pfad}" stelle)
   if(stelle LESS 0)
