@@ -45,8 +45,7 @@ private slots:
     }
     void zeittext()
     {
-        QFETCH(int, sekunden);
-        QFETCH(QString, text);
+        QFETCH(int, sekunden); QFETCH(QString, text);
         QCOMPARE(Ablauf::ermittleZeittext(sekunden), text);
     }
 
@@ -72,10 +71,7 @@ private slots:
     }
     void warten()
     {
-        QFETCH(int, option);
-        QFETCH(QString, adresse);
-        QFETCH(bool, lenzRahmen);
-        QFETCH(QStringList, erwartet);
+        QFETCH(int, option); QFETCH(QString, adresse); QFETCH(bool, lenzRahmen); QFETCH(QStringList, erwartet);
 
         Aufbau a;
         a.feld.option = option;
@@ -125,8 +121,7 @@ private slots:
     }
     void tausendPaesse()
     {
-        QFETCH(int, option);
-        QFETCH(qint64, pass);
+        QFETCH(int, option); QFETCH(qint64, pass);
         Aufbau a;
         a.feld.mitEndlos = true;
         a.port.schreibMs = a.link.schreibMs = a.z21link.schreibMs = 2;
@@ -165,9 +160,7 @@ private slots:
     }
     void angehalten()
     {
-        QFETCH(int, option);
-        QFETCH(qint64, ab);
-        QFETCH(qint64, halt);
+        QFETCH(int, option); QFETCH(qint64, ab); QFETCH(qint64, halt);
         Aufbau a;
         a.zeit.bei(ab, [&] { a.zeit.jetzt += halt; });
         // The speed commands of the four lines, speeds 5 to 8 forwards.
@@ -202,9 +195,7 @@ private slots:
     }
     void stoppZwischenPaessen()
     {
-        QFETCH(int, option);
-        QFETCH(QString, aktion);
-        QFETCH(QStringList, schluss);
+        QFETCH(int, option); QFETCH(QString, aktion); QFETCH(QStringList, schluss);
         Aufbau a;
         a.feld.mitEndlos = true;
         int gesetzt = 0;
@@ -344,9 +335,7 @@ private slots:
     }
     void zentralenwechsel()
     {
-        QFETCH(int, von);
-        QFETCH(int, nach);
-        QFETCH(QString, adresse);
+        QFETCH(int, von); QFETCH(int, nach); QFETCH(QString, adresse);
         Aufbau a;
         a.feld.mitEndlos = true;
         a.zeit.bei(1000, [&] { a.feld.option = nach; });

@@ -158,8 +158,7 @@ private slots:
     }
     void geometrie()
     {
-        QFETCH(bool, aufDcc);
-        QFETCH(QStringList, tabelle);
+        QFETCH(bool, aufDcc); QFETCH(QStringList, tabelle);
         Tabellenspeicher t;
         for (int i = 0; i < tabelle.size(); ++i)
             fuelleZeile(t, i + 1, tabelle[i]);
@@ -258,10 +257,7 @@ private slots:
     }
     void bild()
     {
-        QFETCH(QString, datei);
-        QFETCH(bool, aufDcc);
-        QFETCH(QStringList, tabelle);
-        QFETCH(QStringList, ablauf);
+        QFETCH(QString, datei); QFETCH(bool, aufDcc); QFETCH(QStringList, tabelle); QFETCH(QStringList, ablauf);
         Bildaufbau a(tabelle, aufDcc);
         QVERIFY(a.zeige());
         a.spiele(ablauf);
@@ -353,9 +349,7 @@ private slots:
     }
     void neuzeichnen()
     {
-        QFETCH(QStringList, tabelle);
-        QFETCH(int, bisLinie);
-        QFETCH(int, bisEnde);
+        QFETCH(QStringList, tabelle); QFETCH(int, bisLinie); QFETCH(int, bisEnde);
         Bildaufbau a(tabelle, true);
         QVERIFY(a.zeige());
         a.spiele({"start 1", "zeile 1"});

@@ -238,8 +238,7 @@ private slots:
     }
     void baudBeimStart()
     {
-        QFETCH(QByteArray, zentrale);
-        QFETCH(QByteArray, baud);
+        QFETCH(QByteArray, zentrale); QFETCH(QByteArray, baud);
         Anlage a(QByteArray(vorlage).replace("Ecos\r", zentrale + '\r').replace("\n19200\r", "\n" + baud + '\r'));
         QVERIFY(a.f->V24->istOffen());
         QCOMPARE(a.f->lstBaudrate->currentText(), QString::fromLatin1(baud));

@@ -142,10 +142,7 @@ private slots:
     }
     void parameterSetzen()
     {
-        QFETCH(QString, eingabe);
-        QFETCH(bool, fehler);
-        QFETCH(QString, muster);
-        QFETCH(int, geschwindigkeit);
+        QFETCH(QString, eingabe); QFETCH(bool, fehler); QFETCH(QString, muster); QFETCH(int, geschwindigkeit);
         const QStringList e = eingabe.split(u'|');
         Anlage a({2, 5});
         auto &f = *a.f;
@@ -206,10 +203,7 @@ private slots:
     }
     void fahrtsperre()
     {
-        QFETCH(QString, station);
-        QFETCH(QString, steuer);
-        QFETCH(int, wechsel);
-        QFETCH(QString, ende);
+        QFETCH(QString, station); QFETCH(QString, steuer); QFETCH(int, wechsel); QFETCH(QString, ende);
         test::VirtuelleZeit zeit;
         Anlage a({2}, &zeit);
         frmTrabolin &f = *a.f;
@@ -342,8 +336,7 @@ private slots:
     }
     void verlustImHintergrund()
     {
-        QFETCH(QString, station);
-        QFETCH(QString, gezeigt);
+        QFETCH(QString, station); QFETCH(QString, gezeigt);
         Anlage a({2});
         frmTrabolin &f = *a.f;
         const int option = zentralenoption(station);
