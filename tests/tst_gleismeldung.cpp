@@ -77,8 +77,8 @@ class TestGleismeldung : public QObject {
     Q_OBJECT
 private slots:
     // Pieces as they come from the port, "|" between two reads; `ruhe`: the line
-    // goes quiet afterwards.
-    void lenz_data()
+    // goes quiet afterwards. "z21 ...": a datagram of the Z21, several packets in it.
+    void leser_data()
     {
         QTest::addColumn<QString>("stuecke");
         QTest::addColumn<bool>("ruhe");
@@ -110,14 +110,27 @@ private slots:
         QTest::newRow("status manueller start ist an") << "62 22 04 44" << false << "Gleis: an";
         QTest::newRow("status usb, in stuecken") << "FF FE 62|22 01|41" << false << "Gleis: aus";
         QTest::newRow("status falsches pruefbyte") << "62 22 01 40" << true << "";
+        QTest::newRow("z21 status an") << "z21 08 00 40 00 62 22 00 40" << false << "Gleis: an";
+        QTest::newRow("z21 status aus") << "z21 08 00 40 00 62 22 02 42" << false << "Gleis: aus";
+        QTest::newRow("z21 status kurzschluss vor aus") << "z21 08 00 40 00 62 22 06 46" << false << "Kurzschluss";
+        QTest::newRow("z21 status nothalt") << "z21 08 00 40 00 62 22 01 41" << false << "Nothalt";
+        QTest::newRow("z21 status programmieren") << "z21 08 00 40 00 62 22 20 60" << false << "Gleis: aus";
+        QTest::newRow("z21 rundrufe kurzschluss, nothalt") << "z21 07 00 40 00 61 08 69 07 00 40 00 81 00 81" << false << "Kurzschluss|Nothalt";
+        QTest::newRow("z21 falsches pruefbyte, seriennummer") << "z21 07 00 40 00 61 00 60 08 00 10 00 01 02 03 04" << false << "";
     }
-    void lenz()
+    void leser()
     {
         QFETCH(QString, stuecke); QFETCH(bool, ruhe); QFETCH(QString, zustaende);
         LenzMeldungsleser leser;
         QList<Gleiszustand> z;
-        for (const QString &s : stuecke.split(u'|'))
-            z += leser.lies(QByteArray::fromHex(s.toLatin1()));
+        if (stuecke.startsWith(u"z21 ")) {
+            for (const Z21Paket &p : z21Pakete(QByteArray::fromHex(stuecke.mid(4).toLatin1())))
+                if (const auto g = z21Gleiszustand(p))
+                    z << *g;
+        } else {
+            for (const QString &s : stuecke.split(u'|'))
+                z += leser.lies(QByteArray::fromHex(s.toLatin1()));
+        }
         if (ruhe)
             z += leser.schliesseAb();
         QCOMPARE(texte(z), zustaende);
@@ -138,29 +151,6 @@ private slots:
         z += leser.schliesseAb(); // the flood ends in garbage
         QCOMPARE(z.size(), 2 * 20);
         QCOMPARE(texte(z.mid(0, 2)), QStringLiteral("Gleis: aus|Gleis: an"));
-    }
-
-    // Packets as the Z21 sends them (several may share a datagram).
-    void z21_data()
-    {
-        QTest::addColumn<QString>("datagramm");
-        QTest::addColumn<QString>("zustaende");
-        QTest::newRow("status an") << "08 00 40 00 62 22 00 40" << "Gleis: an";
-        QTest::newRow("status aus") << "08 00 40 00 62 22 02 42" << "Gleis: aus";
-        QTest::newRow("status kurzschluss vor aus") << "08 00 40 00 62 22 06 46" << "Kurzschluss";
-        QTest::newRow("status nothalt") << "08 00 40 00 62 22 01 41" << "Nothalt";
-        QTest::newRow("status programmieren") << "08 00 40 00 62 22 20 60" << "Gleis: aus";
-        QTest::newRow("rundrufe kurzschluss, nothalt") << "07 00 40 00 61 08 69 07 00 40 00 81 00 81" << "Kurzschluss|Nothalt";
-        QTest::newRow("falsches pruefbyte, seriennummer") << "07 00 40 00 61 00 60 08 00 10 00 01 02 03 04" << "";
-    }
-    void z21()
-    {
-        QFETCH(QString, datagramm);
-        QList<Gleiszustand> z;
-        for (const Z21Paket &p : z21Pakete(QByteArray::fromHex(datagramm.toLatin1())))
-            if (const auto g = z21Gleiszustand(p))
-                z << *g;
-        QTEST(texte(z), "zustaende");
     }
 
     void ecos_data()
