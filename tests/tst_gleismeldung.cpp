@@ -212,8 +212,6 @@ private slots:
         const QStringList halt(2, QStringLiteral("3000 E4 10 00 03 80 77"));
         QTest::newRow("lenz gleis aus") << 1 << false << QStringList{"3000 61 00 61"}
                                         << lenz + halt << "Gleis: aus" << 0;
-        QTest::newRow("lenz nothalt hinter usb-vorspann") << 1 << false << QStringList{"3000 FF FD 81 00 81"}
-                                        << lenz + halt << "Nothalt" << 0;
         QTest::newRow("lenz einzelzeile, kein ring") << 1 << true << QStringList{"3000 61 00 61"}
             << lenzEinzeln + halt << "Gleis: aus" << 0;
         QTest::newRow("lenz muell und andere rahmen") << 1 << false
