@@ -45,8 +45,7 @@ private slots:
     }
     void zeittext()
     {
-        QFETCH(int, sekunden);
-        QFETCH(QString, text);
+        QFETCH(int, sekunden); QFETCH(QString, text);
         QCOMPARE(Ablauf::ermittleZeittext(sekunden), text);
     }
 
@@ -72,10 +71,7 @@ private slots:
     }
     void warten()
     {
-        QFETCH(int, option);
-        QFETCH(QString, adresse);
-        QFETCH(bool, lenzRahmen);
-        QFETCH(QStringList, erwartet);
+        QFETCH(int, option); QFETCH(QString, adresse); QFETCH(bool, lenzRahmen); QFETCH(QStringList, erwartet);
 
         Aufbau a;
         a.feld.option = option;
@@ -125,8 +121,7 @@ private slots:
     }
     void tausendPaesse()
     {
-        QFETCH(int, option);
-        QFETCH(qint64, pass);
+        QFETCH(int, option); QFETCH(qint64, pass);
         Aufbau a;
         a.feld.mitEndlos = true;
         a.port.schreibMs = a.link.schreibMs = a.z21link.schreibMs = 2;
@@ -165,9 +160,7 @@ private slots:
     }
     void angehalten()
     {
-        QFETCH(int, option);
-        QFETCH(qint64, ab);
-        QFETCH(qint64, halt);
+        QFETCH(int, option); QFETCH(qint64, ab); QFETCH(qint64, halt);
         Aufbau a;
         a.zeit.bei(ab, [&] { a.zeit.jetzt += halt; });
         // The speed commands of the four lines, speeds 5 to 8 forwards.
@@ -202,9 +195,7 @@ private slots:
     }
     void stoppZwischenPaessen()
     {
-        QFETCH(int, option);
-        QFETCH(QString, aktion);
-        QFETCH(QStringList, schluss);
+        QFETCH(int, option); QFETCH(QString, aktion); QFETCH(QStringList, schluss);
         Aufbau a;
         a.feld.mitEndlos = true;
         int gesetzt = 0;
@@ -293,7 +284,8 @@ private slots:
 
     // The station changes while an endless run drives line 1 (2 s): the pass ends on
     // the old station, the old station gets its stop, the next pass drives on the new
-    // one; a stop (at 4500 ms) ends the run.
+    // one; a stop (at 4500 ms) ends the run. Without a change ("leer"), an endless run
+    // started on an empty line below a filled one starts again at line 1.
     void zentralenwechsel_data()
     {
         QTest::addColumn<int>("von");
@@ -301,29 +293,30 @@ private slots:
         QTest::addColumn<QString>("adresse");
         QTest::addColumn<QStringList>("erwartet");
         QTest::addColumn<qint64>("stoppBei");
+        QTest::addColumn<bool>("leer"); // the table "1,s,5", "", "1,s,6", started at line 2
         const QString ohneFu = QStringLiteral("func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])");
         // A stop before the pass ends stops on the station of the pass: no 6021 bytes reach the Lenz.
         QTest::newRow("lenz -> 6021, stopp im alten pass") << 1 << 0 << "24" << QStringList{"0 E4 10 00 18 06 EA",
-            "100 E4 20 00 18 00 DC", "1500 E4 10 00 18 00 EC"} << qint64(1500);
+            "100 E4 20 00 18 00 DC", "1500 E4 10 00 18 00 EC"} << qint64(1500) << false;
         QTest::newRow("6021 -> lenz, XL") << 0 << 1 << "300" << QStringList{
             "500 'XL 300,5,0,1,0,0,0,0<CR>'", "2500 'XL300,0,0,1,0,0,0,0<CR>'", "2500 E4 10 C1 2C 06 1F",
-            "2600 E4 20 C1 2C 00 29", "4500 E4 10 C1 2C 00 19"} << qint64(4500);
+            "2600 E4 20 C1 2C 00 29", "4500 E4 10 C1 2C 00 19"} << qint64(4500) << false;
         QTest::newRow("6021 -> ecos") << 0 << 2 << "24" << QStringList{"0 40 18", "500 05 18", "2500 00 18",
-            "2500 set(24,dir[1])", "2600 set(24," + ohneFu, "2700 set(24,speed[5])", "4500 set(24,speed[0])"} << qint64(4500);
+            "2500 set(24,dir[1])", "2600 set(24," + ohneFu, "2700 set(24,speed[5])", "4500 set(24,speed[0])"} << qint64(4500) << false;
         QTest::newRow("lenz -> 6021") << 1 << 0 << "24" << QStringList{"0 E4 10 00 18 06 EA",
             "100 E4 20 00 18 00 DC", "2100 E4 10 00 18 00 EC", "2100 E4 10 00 18 00 EC", "2100 40 18", "2600 05 18",
-            "4500 00 18", "4500 00 18"} << qint64(4500);
+            "4500 00 18", "4500 00 18"} << qint64(4500) << false;
         QTest::newRow("lenz -> ecos") << 1 << 2 << "24" << QStringList{"0 E4 10 00 18 06 EA",
             "100 E4 20 00 18 00 DC", "2100 E4 10 00 18 00 EC", "2100 E4 10 00 18 00 EC", "2100 set(24,dir[1])",
             "2200 set(24," + ohneFu, "2300 set(24,speed[5])", "4300 set(24,speed[0])", "4300 set(24,dir[1])",
-            "4400 set(24," + ohneFu, "4500 set(24,speed[5])", "4500 set(24,speed[0])"} << qint64(4500);
+            "4400 set(24," + ohneFu, "4500 set(24,speed[5])", "4500 set(24,speed[0])"} << qint64(4500) << false;
         QTest::newRow("ecos -> 6021, XL") << 2 << 0 << "300" << QStringList{"2700 'XL 300,5,0,1,0,0,0,0<CR>'",
             "4500 'XL300,0,0,1,0,0,0,0<CR>'", "4500 'XL300,0,0,1,0,0,0,0<CR>'", "0 set(300,dir[1])",
-            "100 set(300," + ohneFu, "200 set(300,speed[5])", "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500);
+            "100 set(300," + ohneFu, "200 set(300,speed[5])", "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500) << false;
         QTest::newRow("ecos -> lenz") << 2 << 1 << "300" << QStringList{"2200 E4 10 C1 2C 06 1F",
             "2300 E4 20 C1 2C 00 29", "4300 E4 10 C1 2C 00 19", "4300 E4 10 C1 2C 06 1F", "4400 E4 20 C1 2C 00 29",
             "4500 E4 10 C1 2C 00 19", "0 set(300,dir[1])", "100 set(300," + ohneFu, "200 set(300,speed[5])",
-            "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500);
+            "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500) << false;
         // The Z21 and DCC-EX stops keep the direction of the last line ("s": backwards).
         auto dccex = [](int t, int v) {
             QStringList z{QStringLiteral("%1 <t 24 %2 0><LF>").arg(t).arg(v)};
@@ -338,44 +331,28 @@ private slots:
             return z;
         };
         QTest::newRow("z21 -> dccex") << 3 << 4 << "24" << dccex(2100, 5) + dccex(4200, 0) + dccex(4200, 5)
-            + dccex(4500, 0) + z21(0, true) + z21(2100, false) + z21(2100, false) << qint64(4500);
+            + dccex(4500, 0) + z21(0, true) + z21(2100, false) + z21(2100, false) << qint64(4500) << false;
         QTest::newRow("dccex -> z21") << 4 << 3 << "24" << dccex(0, 5) + dccex(2100, 0) + dccex(2100, 0) + z21(2100, true)
-            + z21(4200, false) + z21(4200, true) + z21(4500, false) << qint64(4500);
+            + z21(4200, false) + z21(4200, true) + z21(4500, false) << qint64(4500) << false;
+        QTest::newRow("6021 ab leerer zeile") << 0 << 0 << "3" << QStringList{"0 40 03", "500 05 03", "1500 00 03",
+            "1500 00 03"} << qint64(1500) << true;
+        QTest::newRow("lenz ab leerer zeile") << 1 << 1 << "3" << QStringList{"0 E4 10 00 03 00 F7", "0 E4 10 00 03 06 F1",
+            "100 E4 20 00 03 00 C7", "1100 E4 10 00 03 00 F7", "1100 E4 10 00 03 06 F1", "1200 E4 20 00 03 00 C7",
+            "1500 E4 10 00 03 00 F7"} << qint64(1500) << true;
+        QTest::newRow("ecos ab leerer zeile") << 2 << 2 << "3" << QStringList{"0 set(3,speed[0])", "0 set(3,dir[1])",
+            "100 set(3," + ohneFu, "200 set(3,speed[5])", "1200 set(3,speed[0])", "1200 set(3,dir[1])",
+            "1300 set(3," + ohneFu, "1400 set(3,speed[5])", "1500 set(3,speed[0])"} << qint64(1500) << true;
     }
     void zentralenwechsel()
     {
-        QFETCH(int, von);
-        QFETCH(int, nach);
-        QFETCH(QString, adresse);
+        QFETCH(int, von); QFETCH(int, nach); QFETCH(QString, adresse);
         Aufbau a;
         a.feld.mitEndlos = true;
         a.zeit.bei(1000, [&] { a.feld.option = nach; });
-        QFETCH(qint64, stoppBei);
+        QFETCH(qint64, stoppBei); QFETCH(bool, leer);
         a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
-        QTEST(gestartet(a, von, adresse, {"2,s,5"}), "erwartet");
-    }
-
-    // An endless run started on an empty line below a filled one starts again at
-    // line 1; a stop ends it.
-    void endlosAbLeererZeile_data()
-    {
-        QTest::addColumn<int>("option");
-        QTest::addColumn<QStringList>("erwartet");
-        const QString ohneFu = QStringLiteral("func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])");
-        QTest::newRow("6021") << 0 << QStringList{"0 40 03", "500 05 03", "1500 00 03", "1500 00 03"};
-        QTest::newRow("lenz") << 1 << QStringList{"0 E4 10 00 03 00 F7", "0 E4 10 00 03 06 F1", "100 E4 20 00 03 00 C7",
-            "1100 E4 10 00 03 00 F7", "1100 E4 10 00 03 06 F1", "1200 E4 20 00 03 00 C7", "1500 E4 10 00 03 00 F7"};
-        QTest::newRow("ecos") << 2 << QStringList{"0 set(3,speed[0])", "0 set(3,dir[1])", "100 set(3," + ohneFu,
-            "200 set(3,speed[5])", "1200 set(3,speed[0])", "1200 set(3,dir[1])", "1300 set(3," + ohneFu,
-            "1400 set(3,speed[5])", "1500 set(3,speed[0])"};
-    }
-    void endlosAbLeererZeile()
-    {
-        QFETCH(int, option);
-        Aufbau a;
-        a.feld.mitEndlos = true;
-        a.zeit.bei(1500, [&] { a.ablauf.stoppKlick(); });
-        QTEST(gestartet(a, option, "3", {"1,s,5", "", "1,s,6"}, 2), "erwartet");
+        QTEST(leer ? gestartet(a, von, adresse, {"1,s,5", "", "1,s,6"}, 2) : gestartet(a, von, adresse, {"2,s,5"}),
+              "erwartet");
     }
 };
 

@@ -77,14 +77,15 @@ struct Bildaufbau {
             QCoreApplication::processEvents();
         }
     }
-    // What the screen shows of the chart now, painted piece by piece as it went.
-    QImage aufDemSchirm() const
-    {
-        return bild.screen()->grabWindow(bild.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    }
-    // The chart painted whole at once.
-    QImage ganz() { return bild.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 };
+
+// What the screen shows of a widget now, painted piece by piece as it went; and the
+// widget painted whole at once.
+QImage aufDemSchirm(QWidget &w)
+{
+    return w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+QImage ganz(QWidget &w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // How many pixels differ, and where the first one is; -1 when the sizes differ.
 int abweichungen(const QImage &a, const QImage &b, QPoint *erste = nullptr)
@@ -99,6 +100,15 @@ int abweichungen(const QImage &a, const QImage &b, QPoint *erste = nullptr)
                     *erste = {x, y};
             }
     return anzahl;
+}
+
+// Empty when the screen shows what the widget painted whole shows, else where not.
+QString schirmAnders(QWidget &w)
+{
+    QPoint erste;
+    const int anders = abweichungen(aufDemSchirm(w), ganz(w), &erste);
+    return anders == 0 ? QString()
+                       : QStringLiteral("%1 Pixel anders, das erste bei %2,%3").arg(anders).arg(erste.x()).arg(erste.y());
 }
 
 // Paint events of one widget: where each one painted.
@@ -158,15 +168,9 @@ private slots:
     }
     void geometrie()
     {
-        QFETCH(bool, aufDcc);
-        QFETCH(QStringList, tabelle);
-        Tabellenspeicher t;
-        for (int i = 0; i < tabelle.size(); ++i)
-            fuelleZeile(t, i + 1, tabelle[i]);
-        Fahrbild bild(t);
-        bild.resize(600, 150);
-        bild.setzeLesart(aufDcc ? dcc : maerklin);
-        QFETCH(int, hoechste);
+        QFETCH(bool, aufDcc); QFETCH(QStringList, tabelle); QFETCH(int, hoechste);
+        Bildaufbau a(tabelle, aufDcc);
+        Fahrbild &bild = a.bild;
         bild.setzeHoechsteFahrstufe(hoechste);
         const QRectF f = bild.flaeche();
         QVERIFY(bild.contentsRect().contains(f.toRect()));
@@ -192,20 +196,15 @@ private slots:
     // the end clears them.
     void lauf()
     {
-        Tabellenspeicher t;
-        fuelleZeile(t, 1, "1,S,50");
-        fuelleZeile(t, 2, "3,s,100");
-        Fahrbild bild(t);
-        bild.resize(600, 150);
-        bild.setzeLesart(dcc);
-        qint64 jetzt = 0;
-        bild.uhr = [&] { return jetzt; };
+        Bildaufbau a({"1,S,50", "3,s,100"}, true);
+        Fahrbild &bild = a.bild;
+        qint64 &jetzt = a.jetzt;
         int meldungen = 0;
         connect(&bild, &Fahrbild::geaendert, [&] { ++meldungen; });
         const QRectF f = bild.flaeche();
         auto cursor = [&] { return anteil((bild.cursorX() - f.left()) / f.width()); };
 
-        t.setzeAktuelleZeile(2);
+        a.tabelle.setzeAktuelleZeile(2);
         bild.laufBeginnt(false);
         QCOMPARE(bild.restMs(), 3000);
         bild.zeileBeginnt(2);
@@ -258,15 +257,12 @@ private slots:
     }
     void bild()
     {
-        QFETCH(QString, datei);
-        QFETCH(bool, aufDcc);
-        QFETCH(QStringList, tabelle);
-        QFETCH(QStringList, ablauf);
+        QFETCH(QString, datei); QFETCH(bool, aufDcc); QFETCH(QStringList, tabelle); QFETCH(QStringList, ablauf);
         Bildaufbau a(tabelle, aufDcc);
         QVERIFY(a.zeige());
         a.spiele(ablauf);
 
-        const QImage ganz = a.ganz();
+        const QImage gemalt = ganz(a.bild);
         const QString pfad = QStringLiteral(TRABOLIN_TESTDATEN "/fahrbild/%1.png").arg(datei);
         const QImage vorlage = QImage(pfad).convertToFormat(QImage::Format_RGB32);
         QPoint erste;
@@ -275,16 +271,14 @@ private slots:
         const bool mitVorlage = QFontInfo(QFont(QStringLiteral("DejaVu Sans"), 9)).family() == u"DejaVu Sans";
         if (!mitVorlage)
             qWarning("DejaVu Sans fehlt: das Bild wird nicht mit %s verglichen", qPrintable(pfad));
-        const int anders = mitVorlage ? abweichungen(ganz, vorlage, &erste) : 0;
+        const int anders = mitVorlage ? abweichungen(gemalt, vorlage, &erste) : 0;
         if (anders != 0) {
             const QString ablage = QDir::temp().filePath(QStringLiteral("fahrbild-%1.png").arg(datei));
-            ganz.save(ablage);
+            gemalt.save(ablage);
             QFAIL(qPrintable(QStringLiteral("%1 Pixel anders als %2, das erste bei %3,%4; das Bild liegt in %5")
                                  .arg(anders).arg(pfad).arg(erste.x()).arg(erste.y()).arg(ablage)));
         }
-        const int aufSchirm = abweichungen(a.aufDemSchirm(), ganz, &erste);
-        QVERIFY2(aufSchirm == 0, qPrintable(QStringLiteral("auf dem Schirm %1 Pixel anders, das erste bei %2,%3")
-                                                .arg(aufSchirm).arg(erste.x()).arg(erste.y())));
+        QCOMPARE(schirmAnders(a.bild), QString());
     }
 
     // A chart already painted and then given another font, colours, size, style or
@@ -324,17 +318,17 @@ private slots:
         Bildaufbau a(dccTabelle, true);
         QVERIFY(a.zeige());
         a.spiele(ablauf);
-        const QImage vorher = a.ganz();
+        const QImage vorher = ganz(a.bild);
         aendere(a.bild);
         QCoreApplication::processEvents();
 
         Bildaufbau neu(dccTabelle, true);
         neu.spiele(ablauf);
         aendere(neu.bild);
-        const QImage erwartet = neu.ganz();
+        const QImage erwartet = ganz(neu.bild);
         QVERIFY(abweichungen(vorher, erwartet) != 0); // the change shows at all
-        QCOMPARE(abweichungen(a.ganz(), erwartet), 0);
-        QCOMPARE(abweichungen(a.aufDemSchirm(), erwartet), 0);
+        QCOMPARE(abweichungen(ganz(a.bild), erwartet), 0);
+        QCOMPARE(abweichungen(aufDemSchirm(a.bild), erwartet), 0);
     }
 
     // While a run goes on, the chart paints only the cursor's strip when it moves, and
@@ -353,9 +347,7 @@ private slots:
     }
     void neuzeichnen()
     {
-        QFETCH(QStringList, tabelle);
-        QFETCH(int, bisLinie);
-        QFETCH(int, bisEnde);
+        QFETCH(QStringList, tabelle); QFETCH(int, bisLinie); QFETCH(int, bisEnde);
         Bildaufbau a(tabelle, true);
         QVERIFY(a.zeige());
         a.spiele({"start 1", "zeile 1"});
@@ -413,13 +405,7 @@ private slots:
         const qint64 zeile = qint64(gitter.viewport()->width()) * gitter.rowHeight(0);
         for (qint64 p : std::as_const(zaehler.pixel))
             QVERIFY2(p <= zeilenJeBild * zeile, qPrintable(QStringLiteral("%1 Zeilen gemalt").arg(double(p) / zeile)));
-        const QImage schirm =
-            gitter.screen()->grabWindow(gitter.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-        const QImage ganz = gitter.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QPoint erste;
-        const int anders = abweichungen(schirm, ganz, &erste);
-        QVERIFY2(anders == 0, qPrintable(QStringLiteral("auf dem Schirm %1 Pixel anders, das erste bei %2,%3")
-                                             .arg(anders).arg(erste.x()).arg(erste.y())));
+        QCOMPARE(schirmAnders(gitter), QString());
     }
 };
 

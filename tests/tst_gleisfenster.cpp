@@ -106,9 +106,6 @@ private slots:
         const QString kurzschluss = QStringLiteral(" Gleisspannung...|Die Gleisspannung wurde abgeschaltet "
                                                    "(Kurzschluss). Das Fahrprogramm wurde angehalten.");
         QTest::newRow("ecos stopp-taste") << Fall{"ecos", {}, "aus", 0, spannung, "Gleis: aus", true};
-        // The ECoS and the LZ100 tell no short circuit apart: they switch the track off.
-        QTest::newRow("ecos kurzschluss nach 1 s")
-            << Fall{"ecos", {"--kurzschluss-nach", "1"}, {}, 0, spannung, "Gleis: aus", true};
         QTest::newRow("ecos stumm") << Fall{"ecos", {}, "stumm", 0, verloren, "Verbindung verloren", false};
         QTest::newRow("ecos getrennt") << Fall{"ecos", {}, "trennen", 0, verloren, "Verbindung verloren", false};
         QTest::newRow("ecos eigenes power off") << Fall{"ecos", {}, "power", 0, {}, "Gleis: aus", true};
@@ -121,6 +118,7 @@ private slots:
         QTest::newRow("z21 eigenes power off") << Fall{"z21", {}, "power", 0, {}, "Gleis: aus", true};
         QTest::newRow("z21 flut, dann st&op") << Fall{"z21", {}, "flut", 1000, {}, "Gleis: an", true};
         QTest::newRow("lenz stopp-taste") << Fall{"lenz", {}, "aus", 0, spannung, "Gleis: aus", true};
+        // The LZ100 (as the ECoS) tells no short circuit apart: it switches the track off.
         QTest::newRow("lenz usb, kurzschluss nach 1 s")
             << Fall{"lenz", {"--usb", "--kurzschluss-nach", "1"}, {}, 0, spannung, "Gleis: aus", true};
         QTest::newRow("lenz nothalt") << Fall{"lenz", {}, "nothalt", 0, nothalt, "Nothalt", true};

@@ -67,10 +67,7 @@ private slots:
 
     void warte()
     {
-        QFETCH(int, dauer);
-        QFETCH(QList<int>, zeitpunkte);
-        QFETCH(int, weckenNach);
-        QFETCH(bool, abbruch);
+        QFETCH(int, dauer); QFETCH(QList<int>, zeitpunkte); QFETCH(int, weckenNach); QFETCH(bool, abbruch);
         EchteZeit zeit;
         for (int runde = 1; runde <= 3; ++runde) { // later rounds reuse the first one's machinery
             int gefeuert = 0;
@@ -116,10 +113,7 @@ private slots:
 
     void verschachtelt()
     {
-        QFETCH(int, aussen);
-        QFETCH(int, innen);
-        QFETCH(bool, innenHoertStopp);
-        QFETCH(int, aktion);
+        QFETCH(int, aussen); QFETCH(int, innen); QFETCH(bool, innenHoertStopp); QFETCH(int, aktion);
         EchteZeit zeit;
         bool stopp = false;
         double innenMs = -1;
