@@ -2,6 +2,7 @@
 // ends up in the file, one timestamped line each, and nothing at all while it is off.
 #include "helfer/Pty.h"
 #include "program/Verkehrsprotokoll.h"
+#include "stations/ecos/EcosProtokoll.h"
 #include "serial/V24.h"
 
 #include <QFile>
@@ -58,8 +59,8 @@ private slots:
         QCOMPARE(v24.oeffne().nummer, 0);
         v24.schreibe(QByteArray::fromHex("E41300038571"));
         v24.schreibe("XL 300,5\r");
-        Verkehrsprotokoll::ecosGesendet(QStringLiteral("set(1000,speed[40])\n"));
-        Verkehrsprotokoll::ecosEmpfangen(
+        ecosProtokollGesendet(QStringLiteral("set(1000,speed[40])\n"));
+        ecosProtokollEmpfangen(
             QStringLiteral("<REPLY set(1000,speed[40])>\r\n<END 0 (OK)>\r\n"));
         QCOMPARE(pty.lies(15, 2000).size(), 15);
         // Read while the log is still open: every line is on disk already.
@@ -81,7 +82,7 @@ private slots:
         protokoll.reset();
         const QByteArray vorher = inhalt(pfad);
         v24.schreibe("\x61");
-        Verkehrsprotokoll::ecosGesendet(QStringLiteral("get(1,status)\n"));
+        ecosProtokollGesendet(QStringLiteral("get(1,status)\n"));
         QCOMPARE(pty.lies(1, 2000), QByteArray("\x61"));
         QCOMPARE(inhalt(pfad), vorher);
     }

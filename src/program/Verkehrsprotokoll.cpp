@@ -33,12 +33,12 @@ bool Verkehrsprotokoll::oeffne(const QString &ziel)
     return true;
 }
 
-void Verkehrsprotokoll::hex(const QString &richtung, const QByteArray &bytes)
+void Verkehrsprotokoll::schreibeHex(const QString &richtung, const QByteArray &bytes)
 {
     eintrag(richtung, QString::fromLatin1(bytes.toHex(' ').toUpper()));
 }
 
-void Verkehrsprotokoll::text(const QString &richtung, const QString &text)
+void Verkehrsprotokoll::schreibeText(const QString &richtung, const QString &text)
 {
     // A reply comes as several lines in one piece; each gets its own entry, without
     // the line ends, so that the log reads like the conversation.

@@ -1,8 +1,8 @@
 #include "stations/dccex/DccexVerbindung.h"
 
 #include "program/TcpAufbau.h"
-#include "program/Verkehrsprotokoll.h"
 #include "stations/dccex/DccexGleise.h"
+#include "stations/dccex/DccexProtokoll.h"
 #include "serial/V24.h"
 
 #include <QTcpSocket>
@@ -122,7 +122,7 @@ void DccexVerbindung::schreibe(const QByteArray &befehl)
         halteZurueck(befehl);
         return;
     }
-    Verkehrsprotokoll::dccexGesendet(QString::fromLatin1(befehl));
+    dccexProtokollGesendet(QString::fromLatin1(befehl));
     if (m_ueberNetzwerk) {
         m_socket->write(befehl);
         m_socket->flush(); // out now, without waiting for the next round of events
@@ -174,7 +174,7 @@ void DccexVerbindung::halteZurueck(const QByteArray &befehl)
 void DccexVerbindung::empfange(const QByteArray &bytes)
 {
     for (const DccexAntwort &a : m_zerleger.fuettere(bytes)) {
-        Verkehrsprotokoll::dccexEmpfangen(a.text);
+        dccexProtokollEmpfangen(a.text);
         if (const auto z = m_gleise.lies(a.text.toLatin1()); z && m_melder)
             m_melder->meldeGleiszustand(*z);
         emit rahmen(a);

@@ -1,7 +1,7 @@
 #include "stations/ecos/EcosVerbindung.h"
 
 #include "program/TcpAufbau.h"
-#include "program/Verkehrsprotokoll.h"
+#include "stations/ecos/EcosProtokoll.h"
 
 #include <QStringDecoder>
 #include <QTcpSocket>
@@ -85,7 +85,7 @@ bool EcosVerbindung::sende(const QString &text)
 {
     if (!verbunden())
         return false;
-    Verkehrsprotokoll::ecosGesendet(text);
+    ecosProtokollGesendet(text);
     const QByteArray bytes = text.toLatin1();
     const bool geschrieben = m_socket->write(bytes) == bytes.size();
     m_socket->flush();
@@ -105,7 +105,7 @@ void EcosVerbindung::lies()
     const QByteArray neu = m_socket->readAll();
     if (neu.isEmpty())
         return;
-    Verkehrsprotokoll::ecosEmpfangen(QString::fromLatin1(neu));
+    ecosProtokollEmpfangen(QString::fromLatin1(neu));
     if (m_kopf.isEmpty())
         m_alter.start();
     const qsizetype platz = kappe - m_kopf.size();

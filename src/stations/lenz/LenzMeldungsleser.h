@@ -2,7 +2,8 @@
 // Reading what the LZ100 tells the PC. The LI100, the LI101F and the Lenz USB
 // interface pass the command station's broadcasts on to the port: XpressNet frames
 // whose header's low four bits give the number of data bytes, closed by the check
-// byte; through the USB interface each frame comes after FF FD or FF FE.
+// byte; through the USB interface each frame comes after FF FD or FF FE. What a
+// whole frame reports is read as on every XpressNet station (xpressNetGleiszustand).
 #include "program/Gleiszustand.h"
 
 #include <QByteArray>
@@ -10,15 +11,6 @@
 #include <optional>
 
 namespace trabolin {
-
-// The layout state that one whole frame (check byte included) reports, or none:
-// 61 00 61 track power off, 61 01 60 normal operation, 61 02 63 programming mode,
-// 61 08 69 short circuit, 81 00 81 emergency stop; and the LZ100's answer to the
-// status request, 62 22 S X, by its status byte S (emergency off, emergency stop,
-// service mode, power-up; none of them: on; it tells no short circuit). The same
-// frames travel inside the network stations' datagrams, where the Z21 reads 62 22
-// by its own bits before this.
-std::optional<Gleiszustand> xpressNetGleiszustand(const QByteArray &rahmen);
 
 // Cuts the bytes arriving from the port into frames, in whatever pieces they come.
 // A frame whose check byte does not fit is no frame: its first byte is dropped and

@@ -31,19 +31,6 @@ QByteArray LenzPuffer::rahmen() const
     return bytes;
 }
 
-quint8 pruefbyte(const QByteArray &rahmen)
-{
-    quint8 x = 0;
-    for (char b : rahmen)
-        x ^= static_cast<quint8>(b);
-    return x;
-}
-
-QByteArray xpressNetBefehl(const QByteArray &rahmen)
-{
-    return rahmen + static_cast<char>(pruefbyte(rahmen));
-}
-
 QByteArray mitUsbPrefix(const QByteArray &befehl)
 {
     return QByteArrayLiteral("\xFF\xFE") + befehl;

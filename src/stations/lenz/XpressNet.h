@@ -1,6 +1,9 @@
 #pragma once
 // XpressNet frames for the Lenz LZ100: the slot buffer the commands are composed
-// in, the check byte and the prefix of the Lenz USB interface.
+// in and the prefix of the Lenz USB interface. The frame with its check byte is
+// shared with the other XpressNet stations.
+#include "stations/xpressnet/XpressNetRahmen.h"
+
 #include <QByteArray>
 #include <array>
 #include <optional>
@@ -25,12 +28,6 @@ public:
 private:
     std::array<std::optional<quint8>, anzahlSlots> m_slots{};
 };
-
-// The XpressNet check byte: the exclusive-or of all frame bytes.
-quint8 pruefbyte(const QByteArray &rahmen);
-
-// One command as it goes on the wire: frame + check byte.
-QByteArray xpressNetBefehl(const QByteArray &rahmen);
 
 // A command for the Lenz USB interface: behind the prefix 0xFF 0xFE.
 QByteArray mitUsbPrefix(const QByteArray &befehl);

@@ -1,7 +1,6 @@
 #include "stations/z21/Z21Befehle.h"
 
-#include "stations/lenz/LenzMeldungsleser.h"
-#include "stations/lenz/XpressNet.h"
+#include "stations/xpressnet/XpressNetRahmen.h"
 
 #include <QtEndian>
 
@@ -37,7 +36,7 @@ QByteArray z21Datensatz(quint16 kopf, const QByteArray &daten)
 
 QByteArray z21XBefehl(const QByteArray &xBytes)
 {
-    return z21Datensatz(z21KopfXBus, xBytes + char(pruefbyte(xBytes)));
+    return z21Datensatz(z21KopfXBus, xpressNetBefehl(xBytes));
 }
 
 QByteArray z21SeriennummerAnfrage() { return z21Datensatz(z21KopfSeriennummer); }

@@ -1,6 +1,6 @@
 #include "stations/z21/Z21Verbindung.h"
 
-#include "program/Verkehrsprotokoll.h"
+#include "stations/z21/Z21Protokoll.h"
 
 #include <QEventLoop>
 #include <QHostInfo>
@@ -137,7 +137,7 @@ bool Z21Verbindung::sende(const QByteArray &datagramm)
 
 bool Z21Verbindung::schreibe(const QByteArray &datagramm)
 {
-    Verkehrsprotokoll::z21Gesendet(datagramm);
+    z21ProtokollGesendet(datagramm);
     return m_socket->writeDatagram(datagramm, m_ziel, m_port) == datagramm.size();
 }
 
@@ -166,7 +166,7 @@ void Z21Verbindung::lies()
             continue;
         const QByteArray bytes = datagramm.data();
         m_gehoert = true;
-        Verkehrsprotokoll::z21Empfangen(bytes);
+        z21ProtokollEmpfangen(bytes);
         for (const Z21Paket &p : z21Pakete(bytes)) {
             if (m_warten && !m_seriennummer) {
                 m_seriennummer = z21Seriennummer(p);
