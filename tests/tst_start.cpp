@@ -122,7 +122,9 @@ private slots:
         QCOMPARE(lies(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345")
                                          + "\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n\r\n"
                                            "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
-                                           "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n");
+                                           "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"
+                                           "\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n\r\n"
+                                           "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n");
     }
 
     // A read that stops applies what came before and nothing after. A serial station
@@ -233,7 +235,9 @@ private slots:
         QVERIFY(geschrieben.contains("\r\n" + host + "\r\n"));
         QVERIFY2(geschrieben.endsWith("\r\n[Z21 Fahrstufen]\r\n128\r\n"
                                       "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
-                                      "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"),
+                                      "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"
+                                      "\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n\r\n"
+                                      "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n"),
                  geschrieben.right(200).constData());
 
         test::Fensteranlage b;

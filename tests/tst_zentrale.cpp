@@ -184,7 +184,7 @@ private slots:
         const int ecos = zentralenoption(QStringLiteral("Ecos"));
         QTest::newRow("dccex &COM") << "dccex" << "btnV24" << -1 << "regulaer";
         QTest::newRow("dccex Parameter setzen") << "dccex" << "btnParameterSetzen" << -1 << "stopp";
-        QTest::newRow("dccex über Netzwerk") << "dccex" << "chkNetzwerk_4" << -1 << "power";
+        QTest::newRow("dccex über Netzwerk") << "dccex" << "einstellung_4_über Netzwerk" << -1 << "power";
         QTest::newRow("dccex Schnittstelle") << "dccex" << "lstV24" << -1 << "regulaer";
         QTest::newRow("lenz USB-Interface") << "lenz" << "chkUSB" << -1 << "regulaer";
         QTest::newRow("lenz Parameter setzen") << "lenz" << "btnParameterSetzen" << -1 << "power";
@@ -196,7 +196,9 @@ private slots:
         QTest::newRow("6021, dann ecos: verbinden") << "6021" << "btnEcos" << ecos << "regulaer";
         QTest::newRow("6021, dann ecos: Default") << "6021" << "btn15471" << ecos << "stopp";
         QTest::newRow("6021, dann dccex: über Netzwerk")
-            << "6021" << "chkNetzwerk_4" << zentralenoption(QStringLiteral("DCC-EX")) << "regulaer";
+            << "6021" << "einstellung_4_über Netzwerk" << zentralenoption(QStringLiteral("DCC-EX")) << "regulaer";
+        QTest::newRow("6021, dann cs2: Protokoll")
+            << "6021" << "einstellung_5_Protokoll" << zentralenoption(QStringLiteral("CS2")) << "stopp";
         QTest::newRow("6021, dann z21: verbinden") << "6021" << "btnEcos" << zentralenoption(QStringLiteral("Z21")) << "power";
         QTest::newRow("dccex einzelzeile: &COM") << "dccex" << "btnV24" << -1 << "zeile";
         QTest::newRow("lenz einzelzeile: USB-Interface") << "lenz" << "chkUSB" << -1 << "zeile";
@@ -216,6 +218,8 @@ private slots:
             QStringList t{f.txtLocalPort->text(), f.chkUSB->isChecked() ? "USB" : "-"};
             for (QComboBox *l : listen)
                 t << l->currentText();
+            if (auto *l = qobject_cast<QComboBox *>(w))
+                t << l->currentText();
             return t.join(u'|');
         };
         // One run; `benutzen`: with the control used. What went out on the wire.
@@ -233,8 +237,10 @@ private slots:
                     return;
                 if (auto *k = qobject_cast<QAbstractButton *>(w))
                     a.klick(k);
+                else if (auto *l = static_cast<QComboBox *>(w); l->lineEdit())
+                    QTest::keyClicks(l->lineEdit(), QStringLiteral("7"));
                 else
-                    QTest::keyClicks(static_cast<QComboBox *>(w)->lineEdit(), QStringLiteral("7"));
+                    QTest::keyClick(l, Qt::Key_Down);
             });
             if (ende == u"stopp")
                 zeit.bei(t0 + 12000, [&] { QTest::mousePress(f.btnSendStop, Qt::LeftButton); });
@@ -354,13 +360,13 @@ private slots:
         a.waehle(option);
         a.waehle(zentralenoption(gezeigt));
         QVERIFY(a.bereite(QStringLiteral("6021")));
-        QCOMPARE(f.btnEcos->text(), zentralenregister()[zentralenoption(gezeigt)].verbindenText);
+        QCOMPARE(f.btnEcos->text(), zentralenregister()[zentralenoption(gezeigt)]->verbindenText);
         a.meldungen.clear();
         // Each network station's link is a child of the window; the registry's order.
         QList<Netzverbindung *> links = f.findChildren<Netzverbindung *>(QString(), Qt::FindDirectChildrenOnly);
         int netzstation = 0;
         for (int i = 0; i < option; ++i)
-            netzstation += zentralenregister()[i].hatNetz();
+            netzstation += zentralenregister()[i]->netz;
         QVERIFY(netzstation < links.size());
         emit links[netzstation]->verloren();
         QCOMPARE(a.meldungen, QStringList{u' ' + station + "...|Die Verbindung zur " + station + " ist abgebrochen !"});

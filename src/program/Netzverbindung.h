@@ -19,9 +19,6 @@ public:
     // Closes the link after writing what is still pending.
     virtual void schliesse() = 0;
 
-    // A station reached through the serial port or its network link, as the user
-    // chooses ("über Netzwerk"), is told the choice.
-    virtual void setzeUeberNetzwerk(bool netzwerk) { (void)netzwerk; }
     // The port or the link has just been opened. A station that needs a moment before
     // it takes commands starts waiting for it and returns true; zentraleBereit()
     // follows. Others return false: they take commands at once.

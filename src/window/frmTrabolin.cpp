@@ -6,6 +6,7 @@
 #include "program/WavKlang.h"
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
+#include "window/Einstellungsseite.h"
 #include "window/Einzelinstanz.h"
 #include "window/Fahrbild.h"
 #include "window/Fensterbedienfeld.h"
@@ -37,6 +38,7 @@
 #include <QRadioButton>
 #include <QProcess>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -435,37 +437,22 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
     grpZentrale = new QButtonGroup(this);
     grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
-    // The options three to a row, so the panel keeps its width as stations come; a
-    // station's "über Netzwerk" takes the cell after its option.
+    // The options three to a row, so the panel keeps its width as stations come.
     auto *zentralen = new QGridLayout;
     zentralen->setContentsMargins(0, 0, 0, 0);
-    int zelle = 0;
-    auto setze = [&](QWidget *w) {
-        zentralen->addWidget(w, zelle / 3, zelle % 3, Qt::AlignLeft); // clickable where it is drawn
-        ++zelle;
-    };
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        auto *option = benannt(new QRadioButton(stationen[i].titel), QStringLiteral("optZentrale_%1").arg(i));
-        option->setToolTip(stationen[i].tipp);
+        auto *option = benannt(new QRadioButton(stationen[i]->titel), QStringLiteral("optZentrale_%1").arg(i));
+        option->setToolTip(stationen[i]->tipp);
         optZentrale.push_back(option);
         grpZentrale->addButton(option, i);
-        setze(option);
-        QCheckBox *netz = nullptr;
-        if (stationen[i].transport == Transport::waehlbar) {
-            netz = benannt(new QCheckBox(QStringLiteral("über Netz&werk")), QStringLiteral("chkNetzwerk_%1").arg(i));
-            netz->setToolTip(QStringLiteral(" %1 über das Netzwerk (WiFi, Ethernet) statt über USB ")
-                                 .arg(stationen[i].name));
-            netz->setEnabled(false); // while its station is selected
-            setze(netz);
-        }
-        chkNetzwerk.push_back(netz);
+        zentralen->addWidget(option, i / 3, i % 3, Qt::AlignLeft); // clickable where it is drawn
     }
     zentralen->setColumnStretch(3, 1);
     // The window starts on the registry's start station, with the start captions of the address.
     const int start = startoption();
     optZentrale[start]->setChecked(true);
-    const Zentralenzeile &startzeile = stationen[start];
+    const trabolin::Zentrale &startzeile = *stationen[start];
     spalte->addWidget(lblZentrale);
     spalte->addLayout(zentralen);
     spalte->addWidget(trennlinie());
@@ -495,7 +482,7 @@ QWidget *frmTrabolin::baueProgrammpanel()
     btnParameterSetzen = knopf(QStringLiteral("btnParameterSetzen"), QStringLiteral("&Parameter setzen"));
     chkUSB = benannt(new QCheckBox(QStringLiteral("&USB-Interface     ")), QStringLiteral("chkUSB"));
     chkUSB->setToolTip(QStringLiteral(" bei Verwendung des Lenz USB-Interfaces "));
-    chkUSB->setEnabled(startzeile.usb); // only the stations whose row says so use it
+    chkUSB->setEnabled(startzeile.usbInterface()); // only the stations that say so use it
     imgUSB = bild(QStringLiteral("imgUSB"), QStringLiteral(":/usb.png"), QStringLiteral("USB-Interface"));
     imgUSB->hide();
     lblFS = benannt(new Beschriftung(QStringLiteral("Fahrstufen")), QStringLiteral("lblFS"));
@@ -546,7 +533,7 @@ QWidget *frmTrabolin::baueProgrammpanel()
     setzeTippgrenze(txtLocalPort, 5);
     btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
     btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
-    btnEcos->setEnabled(startzeile.transport == Transport::netzwerk);
+    btnEcos->setEnabled(!startzeile.istSeriell(startzeile.vorgaben()));
     btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
                      QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
     btnListe->setEnabled(false);
@@ -613,6 +600,16 @@ QWidget *frmTrabolin::baueProgrammpanel()
     spalte->addLayout(lauf);
     spalte->addWidget(chkEndlos);
     spalte->addWidget(chkSignal);
+
+    // The settings of the selected station's own, below the common controls.
+    m_einstellungsstapel = benannt(new QStackedWidget, QStringLiteral("stpEinstellungen"));
+    for (int i = 0; i < int(stationen.size()); ++i) {
+        auto *seite = new Einstellungsseite(i, stationen[i]->einstellungen());
+        m_einstellungsseiten.push_back(seite);
+        m_einstellungsstapel->addWidget(seite);
+    }
+    m_einstellungsstapel->setCurrentIndex(start);
+    spalte->addWidget(m_einstellungsstapel);
     return pnlProgramm;
 }
 

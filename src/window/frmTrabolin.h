@@ -27,6 +27,7 @@ class QMenuBar;
 class QPushButton;
 class QRadioButton;
 class QShortcut;
+class QStackedWidget;
 class QTextBrowser;
 
 namespace trabolin {
@@ -40,6 +41,7 @@ class Fensterbedienfeld;
 class Einzelinstanz;
 class Fahrbild;
 class Gleisanzeige;
+class Einstellungsseite;
 
 // The program's only window. It owns the table store and every control; the
 // controls are public so that the run logic, the serial port, the ECoS link and
@@ -157,9 +159,6 @@ public:
     Beschriftung *lblZentrale;
     std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
     QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
-    // "über Netzwerk" beside each station the user may reach through the serial port or
-    // its network link; nullptr for the others.
-    std::vector<QCheckBox *> chkNetzwerk;
 
     Beschriftung *lblSchnittstelle;
     QComboBox *lstV24;
@@ -305,8 +304,11 @@ private:
     // The selected station's top step in the mode chosen goes to the step chart.
     void zeigeHoechsteFahrstufe();
     void oeffneSchnittstelleBeimStart();
-    // True when station `option` is to be reached through its network link.
-    bool ueberNetzwerk(int option) const;
+    // True when station `option` is to be reached through the serial port, with the
+    // settings of its own as they are now.
+    bool istSeriell(int option) const;
+    // A setting of station `option`'s own has changed.
+    void einstellungGeaendert(int option, const QString &schluessel, const QString &wert);
     // The port or the link of station `option` has been opened: the run and power
     // buttons are enabled now, or once a station that needs a moment has answered.
     void zentraleGeoeffnet(int option);
@@ -362,6 +364,12 @@ private:
     std::unique_ptr<WavKlang> m_klang;
     std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
     std::unique_ptr<Ablauf> m_ablauf;
+    // The settings of each station's own, one page per station in the registry's order;
+    // the stack shows the selected station's page.
+    QStackedWidget *m_einstellungsstapel = nullptr;
+    std::vector<Einstellungsseite *> m_einstellungsseiten;
+    // Per station: what hands its own settings to its driver and link.
+    std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
     // Per row of the station registry: its driver, its network link (or nullptr) and,
     // for a network station not shown in the fields, its host and port.
     std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;

@@ -5,6 +5,7 @@
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
+#include "window/Einstellungsseite.h"
 #include "window/Tippgrenze.h"
 
 #include <QButtonGroup>
@@ -23,13 +24,14 @@ namespace trabolin {
 // folder is not writable (an installed package).
 namespace {
 
-// The labels of a network station's host and port after line 56.
-QString portLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" LocalPort"); }
-QString hostLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" IP-Adresse"); }
-QString netzwahlLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" über Netzwerk"); }
-QString fahrstufenLabel(const Zentralenzeile &z) { return z.name + QStringLiteral(" Fahrstufen"); }
+// The labels of a station's host and port, its own settings and its "Fahrstufen"
+// after line 56.
+QString portLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" LocalPort"); }
+QString hostLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" IP-Adresse"); }
+QString einstellungsLabel(const trabolin::Zentrale &z, const Stationseinstellung &e) { return z.name + u' ' + e.schluessel; }
+QString fahrstufenLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" Fahrstufen"); }
 // A network station whose "Fahrstufen" are its own.
-bool eigeneFahrstufen(const Zentralenzeile &z) { return z.hatNetz() && z.fahrstufen; }
+bool eigeneFahrstufen(const trabolin::Zentrale &z) { return z.netz && z.fahrstufen; }
 
 } // namespace
 
@@ -72,8 +74,9 @@ Fehler frmTrabolin::subReadConfig()
         // code selects nothing.
         if (const int option = zentralenoption(Zentrale); option >= 0) {
             optZentrale[option]->setChecked(true);
-            lblAdresse[0]->setText(zentralenregister()[option].adresseTitel);
-            lblAdresse[1]->setText(zentralenregister()[option].adresseBereich);
+            lblAdresse[0]->setText(zentralenregister()[option]->adresseTitel);
+            lblAdresse[1]->setText(
+                zentralenregister()[option]->adressbereich(m_einstellungsseiten[option]->werte()));
             // The switch put the station's own line settings into the lists; the
             // saved ones are what the user set.
             for (const auto &[zeile, liste] : listen)
@@ -87,11 +90,14 @@ Fehler frmTrabolin::subReadConfig()
     // after line 56, with the station's default port when the file has none.
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        const Zentralenzeile &z = stationen[i];
-        if (!z.hatNetz())
+        const trabolin::Zentrale &z = *stationen[i];
+        if (l.gilt(ez::anzahl))
+            for (const Stationseinstellung &e : m_einstellungsseiten[i]->einstellungen())
+                m_einstellungsseiten[i]->setzeWert(e.schluessel, w.weiterer(einstellungsLabel(z, e), e.vorgabe));
+        if (!z.netz)
             continue;
         auto [host, port] = netzadresse(i);
-        if (z.netzInFestenZeilen) {
+        if (z.netzInFestenZeilen()) {
             if (l.gilt(ez::ecosPort))
                 port = w.ecosPort;
             if (l.gilt(ez::ecosAdresse))
@@ -101,8 +107,6 @@ Fehler frmTrabolin::subReadConfig()
             host = w.weiterer(hostLabel(z));
         }
         setzeNetzadresse(i, {host, port});
-        if (chkNetzwerk[i] && l.gilt(ez::anzahl))
-            chkNetzwerk[i]->setChecked(w.weiterer(netzwahlLabel(z), QStringLiteral("0")) == u"1");
         if (eigeneFahrstufen(z) && l.gilt(ez::anzahl)) {
             if (const QString fs = w.weiterer(fahrstufenLabel(z)); lstFS->findText(fs) >= 0) {
                 m_fahrstufenJe[i] = fs;
@@ -132,19 +136,18 @@ QString frmTrabolin::subWriteConfig()
     // those of the others, in the order of the registry.
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        const Zentralenzeile &z = stationen[i];
-        if (!z.hatNetz())
-            continue;
+        const trabolin::Zentrale &z = *stationen[i];
         const auto [host, port] = netzadresse(i);
-        if (z.netzInFestenZeilen) {
+        if (!z.netz) {
+        } else if (z.netzInFestenZeilen()) {
             w.ecosPort = port;
             w.ecosAdresse = host;
         } else {
             w.weitere.append({portLabel(z), port});
             w.weitere.append({hostLabel(z), host});
         }
-        if (chkNetzwerk[i])
-            w.weitere.append({netzwahlLabel(z), ueberNetzwerk(i) ? QStringLiteral("1") : QStringLiteral("0")});
+        for (const Stationseinstellung &e : m_einstellungsseiten[i]->einstellungen())
+            w.weitere.append({einstellungsLabel(z, e), m_einstellungsseiten[i]->werte().value(e.schluessel)});
         if (eigeneFahrstufen(z)) {
             const QString fs = grpZentrale->checkedId() == i ? lstFS->currentText() : m_fahrstufenJe[i];
             if (!fs.isEmpty())

@@ -20,7 +20,7 @@ namespace trabolin {
 namespace {
 
 // " Ecos...": the title of the messages of a network station.
-QString netzTitel(const Zentralenzeile &z)
+QString netzTitel(const trabolin::Zentrale &z)
 {
     return u' ' + z.name + QStringLiteral("...");
 }
@@ -49,7 +49,7 @@ void frmTrabolin::verbindeEcos()
         Netzverbindung *netz = m_netz[i];
         if (!netz)
             continue;
-        const QString name = stationen[i].name;
+        const QString name = stationen[i]->name;
         m_treiber[i]->nichtVerbunden = [this, i, name] {
             // A link whose loss has been reported needs no second message.
             if (m_ablauf->gleiszustand(i) == Gleiszustand::verbindungVerloren)
@@ -64,7 +64,7 @@ void frmTrabolin::verbindeEcos()
                 return;
             // Over the serial port this ends the port check; over the network the
             // user's "Fahrstufen" stay.
-            if (zentralenregister()[i].istSeriell(ueberNetzwerk(i)))
+            if (istSeriell(i))
                 subV24ok(true);
             else
                 subZentraleBereit(true);
@@ -80,9 +80,9 @@ void frmTrabolin::verbindeEcos()
         });
     }
     // The fields show the start station's host and port, or those of the first network station.
-    m_netzOption = stationen[startoption()].hatNetz() ? startoption() : -1;
+    m_netzOption = stationen[startoption()]->netz ? startoption() : -1;
     for (int i = 0; m_netzOption < 0 && i < int(stationen.size()); ++i)
-        if (stationen[i].hatNetz())
+        if (stationen[i]->netz)
             m_netzOption = i;
     TCP = m_netzOption >= 0 ? m_netz[m_netzOption] : nullptr;
 
@@ -97,7 +97,7 @@ void frmTrabolin::zeigeNetzfelder(int option)
 {
     if (option == m_netzOption)
         return;
-    const Zentralenzeile &z = zentralenregister()[option];
+    const trabolin::Zentrale &z = *zentralenregister()[option];
     if (m_netzOption >= 0)
         m_netzadressen[m_netzOption] = netzadresse(m_netzOption);
     m_netzOption = option;
@@ -109,7 +109,7 @@ void frmTrabolin::zeigeNetzfelder(int option)
     btnEcos->setToolTip(z.verbindenTipp);
     btn15471->setToolTip(z.standardTipp);
     lblRX->setText(z.antwortTitel);
-    const bool lokknoepfe = z.lokliste && m_warVerbunden[option];
+    const bool lokknoepfe = z.lokliste() && m_warVerbunden[option];
     btnListe->setEnabled(lokknoepfe);
     btnLok->setEnabled(lokknoepfe);
 }
@@ -139,14 +139,14 @@ Antwortwertung frmTrabolin::bewerteAntwort(const QString &antwort) const
 void frmTrabolin::btn15471_Click()
 {
     if (m_netzOption >= 0)
-        txtLocalPort->setText(QString::number(zentralenregister()[m_netzOption].standardport));
+        txtLocalPort->setText(QString::number(zentralenregister()[m_netzOption]->standardport));
 }
 
 void frmTrabolin::btnEcos_Click()
 {
     if (m_ecosVerbindet || !TCP || m_fahrtsperre)
         return; // the attempt already waiting gives the answer; during a run it is disabled
-    const Zentralenzeile &z = zentralenregister()[m_netzOption];
+    const trabolin::Zentrale &z = *zentralenregister()[m_netzOption];
     const QString ecosTitel = netzTitel(z);
     const QString host = txtIPAdresse->text().trimmed();
     if (host.isEmpty()) {
@@ -169,14 +169,14 @@ void frmTrabolin::btnEcos_Click()
         return;
     if (verbunden) {
         m_warVerbunden[m_netzOption] = true;
-        btnListe->setEnabled(z.lokliste);
-        btnLok->setEnabled(z.lokliste);
+        btnListe->setEnabled(z.lokliste());
+        btnLok->setEnabled(z.lokliste());
         if (TCP->warteAufZentrale())
             subZentraleBereit(false); // on again when the station has answered
         return;
     }
-    melde(QMessageBox::Critical, QStringLiteral(" Verbindungsaufbau gescheitert..."),
-          QStringLiteral("Die %1 antwortet nicht !             ").arg(z.name));
+    const Zentralenmeldung keine = z.keineAntwort();
+    melde(QMessageBox::Critical, keine.titel, keine.text);
 }
 
 void frmTrabolin::btnListe_Click()
@@ -235,7 +235,7 @@ void frmTrabolin::ecosNichtErreichbar(int option, const QString &text)
 {
     if (grpZentrale->checkedId() == option)
         setzeLaufknoepfe(false);
-    const QString titel = netzTitel(zentralenregister()[option]);
+    const QString titel = netzTitel(*zentralenregister()[option]);
     meldeNachDemLauf(QStringLiteral("Netz %1").arg(option),
                      [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
 }

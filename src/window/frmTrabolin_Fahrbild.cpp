@@ -17,7 +17,7 @@ namespace {
 // The selected station's way of reading a line, and its pauses.
 Lesart lesartFuer(int option)
 {
-    const Zentralenzeile *zeile = zentralenzeile(option);
+    const trabolin::Zentrale *zeile = zentralenzeile(option);
     return zeile ? zeile->lesart : Lesart{};
 }
 

@@ -7,6 +7,7 @@
 #include "program/Zahlen.h"
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
+#include "window/Einstellungsseite.h"
 #include "window/Fensterbedienfeld.h"
 #include "window/Gleisanzeige.h"
 #include "window/Stoppknopf.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 
 #include <algorithm>
 
@@ -39,21 +41,22 @@ void frmTrabolin::verbindeSteuerung()
         m_programmVerzeichnis);
     m_bedienfeld = std::make_unique<Fensterbedienfeld>(*this);
     m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *m_klang);
-    // One driver per row of the station registry, and the network link of each
-    // network station; the run logic asks for the one of the selected option.
+    // One driver per station of the registry, and the network link of each network
+    // station, made together by the station; the run logic asks for the one of the
+    // selected option.
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        const Zentralenzeile &z = stationen[i];
-        Netzverbindung *netz = z.verbindung ? z.verbindung(this, *V24) : nullptr;
-        if (netz)
-            netz->setObjectName(QStringLiteral("TCP"));
-        m_netz.push_back(netz);
+        const trabolin::Zentrale &z = *stationen[i];
+        Zentralenteile teile = z.baue(Zentralenanschluss{*m_ablauf, *V24, z.lesart, m_ablauf->gleismelder(i), this});
+        if (teile.netz)
+            teile.netz->setObjectName(QStringLiteral("TCP"));
+        m_netz.push_back(teile.netz);
         // A station kept after line 56 starts on its default port, as a file without its lines gives it.
-        m_netzadressen.emplace_back(QString(), z.hatNetz() && !z.netzInFestenZeilen
+        m_netzadressen.emplace_back(QString(), z.netz && !z.netzInFestenZeilen()
                                                    ? QString::number(z.standardport) : QString());
         m_warVerbunden.push_back(false);
         m_fahrstufenJe.emplace_back();
-        std::unique_ptr<Zentralentreiber> t = z.treiber(Zentralenanschluss{*m_ablauf, *V24, netz, z.lesart, m_ablauf->gleismelder(i)});
+        std::unique_ptr<Zentralentreiber> t = std::move(teile.treiber);
         t->setzeFahrstufen(lstFS->currentIndex());
         t->setzeUsbInterface(USBInterface);
         t->hinweis = [this, titel = u' ' + z.name + QStringLiteral("...")](const QString &text) {
@@ -62,6 +65,14 @@ void frmTrabolin::verbindeSteuerung()
         };
         m_ablauf->setzeTreiber(i, t.get());
         m_treiber.push_back(std::move(t));
+        // The station's own settings reach its driver and link now, and whenever they change.
+        m_einstellen.push_back(std::move(teile.einstellen));
+        Einstellungsseite *seite = m_einstellungsseiten[i];
+        if (m_einstellen[i])
+            for (auto it = seite->werte().cbegin(); it != seite->werte().cend(); ++it)
+                m_einstellen[i](it.key(), it.value());
+        connect(seite, &Einstellungsseite::geaendert, this,
+                [this, i](const QString &schluessel, const QString &wert) { einstellungGeaendert(i, schluessel, wert); });
     }
 
     connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
@@ -79,12 +90,6 @@ void frmTrabolin::verbindeSteuerung()
             if (an)
                 optZentrale_Click(i);
         });
-        // The way to the station changes; nothing is opened or closed by it.
-        if (chkNetzwerk[i])
-            connect(chkNetzwerk[i], &QCheckBox::toggled, this, [this, i](bool an) {
-                m_netz[i]->setzeUeberNetzwerk(an);
-                setzeVerbindenKnopf(grpZentrale->checkedId());
-            });
     }
     // The speed-step mode goes to the drivers whenever it changes.
     connect(lstFS, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -142,9 +147,8 @@ void frmTrabolin::verbindeGleismeldungen()
     });
     connect(m_ablauf.get(), &Ablauf::gesperrt, this, [this](Gleiszustand zustand) {
         const int option = m_bedienfeld->zentraleOption();
-        const Zentralenzeile *z = zentralenzeile(option);
-        const Gleismeldung m = gleisSperrMeldung(zustand, z ? z->name : QString(),
-                                                 z && z->istSeriell(ueberNetzwerk(option)));
+        const trabolin::Zentrale *z = zentralenzeile(option);
+        const Gleismeldung m = gleisSperrMeldung(zustand, z ? z->name : QString(), z && istSeriell(option));
         melde(QMessageBox::Critical, m.titel, m.text);
     });
 }
@@ -227,8 +231,7 @@ void frmTrabolin::btnV24_Click()
     // The scan has closed and reopened the port: a station that restarts when its port
     // opens (DCC-EX on USB) is waited for again, with the run buttons off meanwhile.
     const int option = grpZentrale->checkedId();
-    const Zentralenzeile *z = zentralenzeile(option);
-    if (V24->istOffen() && z && z->istSeriell(ueberNetzwerk(option)) && m_netz[option])
+    if (V24->istOffen() && istSeriell(option) && m_netz[option])
         zentraleGeoeffnet(option);
 }
 
@@ -249,8 +252,7 @@ void frmTrabolin::btnParameterSetzen_Click()
     m_nachDemLauf.removeIf([](const auto &m) { return m.first == u"V24"; });
     melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
     const int option = grpZentrale->checkedId();
-    const Zentralenzeile *z = zentralenzeile(option);
-    if (z && z->istSeriell(ueberNetzwerk(option)))
+    if (istSeriell(option))
         zentraleGeoeffnet(option);
     else
         subV24ok(true);
@@ -267,8 +269,8 @@ void frmTrabolin::chkUSB_Click()
 void frmTrabolin::oeffneSchnittstelleBeimStart()
 {
     const int option = zentralenoption(Zentrale);
-    const Zentralenzeile *z = zentralenzeile(option);
-    if (!z || !z->istSeriell(ueberNetzwerk(option)))
+    const trabolin::Zentrale *z = zentralenzeile(option);
+    if (!z || !istSeriell(option))
         return;
     V24->setzePortNummer(
         static_cast<int>(leseGanzzahl(lstV24->currentText(), Leerzeichen::ueberall)));
@@ -276,7 +278,7 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
         zentraleFehlerbehandlung(f);
         return;
     }
-    if (!z->serielleVorgabe.isEmpty()) {
+    if (!z->seriell().einstellungen.isEmpty()) {
         // A station with line settings of its own (DCC-EX, 115200 baud) runs at the
         // saved ones from the start; the others keep the port's initial settings
         // until "Parameter setzen".
@@ -290,10 +292,22 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
     zentraleGeoeffnet(option);
 }
 
-bool frmTrabolin::ueberNetzwerk(int option) const
+bool frmTrabolin::istSeriell(int option) const
 {
-    return option >= 0 && option < int(chkNetzwerk.size()) && chkNetzwerk[option]
-           && chkNetzwerk[option]->isChecked();
+    const trabolin::Zentrale *z = zentralenzeile(option);
+    return z && z->istSeriell(m_einstellungsseiten[option]->werte());
+}
+
+void frmTrabolin::einstellungGeaendert(int option, const QString &schluessel, const QString &wert)
+{
+    if (m_einstellen[option])
+        m_einstellen[option](schluessel, wert);
+    // The way to the station or its address range may have changed; nothing is opened
+    // or closed by it.
+    if (option == grpZentrale->checkedId()) {
+        lblAdresse[1]->setText(zentralenzeile(option)->adressbereich(m_einstellungsseiten[option]->werte()));
+        zeigeWegbedienung(option);
+    }
 }
 
 void frmTrabolin::zentraleGeoeffnet(int option)
@@ -317,15 +331,14 @@ QList<QWidget *> frmTrabolin::wegbedienung() const
 {
     QList<QWidget *> liste{btnEcos, btnV24, lstV24, lstBaudrate, lstParity, lstDatenbits,
                            lstStopbits, btnParameterSetzen, chkUSB, btn15471};
-    for (QCheckBox *netz : chkNetzwerk)
-        if (netz)
-            liste << netz;
+    for (const Einstellungsseite *seite : m_einstellungsseiten)
+        liste << seite->sperrbare();
     return liste;
 }
 
 void frmTrabolin::zeigeWegbedienung(int option)
 {
-    const Zentralenzeile *z = zentralenzeile(option);
+    const trabolin::Zentrale *z = zentralenzeile(option);
     for (QWidget *w : wegbedienung()) {
         if (m_fahrtsperre) {
             // A tool tip set meanwhile (the station's connect button) is its own.
@@ -340,11 +353,9 @@ void frmTrabolin::zeigeWegbedienung(int option)
             w->setToolTip(w->property(eigenerTipp).toString());
         bool an = true;
         if (w == btnEcos)
-            an = z && z->hatNetz() && !z->istSeriell(ueberNetzwerk(option));
+            an = z && z->netz && !istSeriell(option);
         else if (w == chkUSB)
-            an = z && z->usb;
-        else if (auto *netz = qobject_cast<QCheckBox *>(w); netz && netz != chkUSB)
-            an = option >= 0 && option < int(chkNetzwerk.size()) && netz == chkNetzwerk[option];
+            an = z && z->usbInterface();
         w->setEnabled(an);
     }
 }
@@ -393,8 +404,8 @@ void frmTrabolin::merkeFahrstufen(int vorher, int neu)
     // A network station keeps the mode chosen for it; the serial stations share the
     // one the port check sets.
     const auto behaelt = [](int option) {
-        const Zentralenzeile *z = zentralenzeile(option);
-        return z && z->fahrstufen && z->hatNetz();
+        const trabolin::Zentrale *z = zentralenzeile(option);
+        return z && z->fahrstufen && z->netz;
     };
     if (vorher == neu)
         return;
@@ -406,9 +417,10 @@ void frmTrabolin::merkeFahrstufen(int vorher, int neu)
 
 void frmTrabolin::optZentrale_Click(int index)
 {
-    const Zentralenzeile *z = zentralenzeile(index);
+    const trabolin::Zentrale *z = zentralenzeile(index);
     if (!z)
         return;
+    m_einstellungsstapel->setCurrentIndex(index);
     merkeFahrstufen(zentralenoption(Zentrale), index);
     lblFS->setEnabled(z->fahrstufen);
     lstFS->setEnabled(z->fahrstufen);
@@ -417,8 +429,8 @@ void frmTrabolin::optZentrale_Click(int index)
     else
         wendeZentralenvorgabenAn(index);
     lblAdresse[0]->setText(z->adresseTitel);
-    lblAdresse[1]->setText(z->adresseBereich);
-    if (z->hatNetz())
+    lblAdresse[1]->setText(z->adressbereich(m_einstellungsseiten[index]->werte()));
+    if (z->netz)
         zeigeNetzfelder(index);
     zeigeWegbedienung(index);
     Zentrale = z->code;
@@ -427,19 +439,20 @@ void frmTrabolin::optZentrale_Click(int index)
 
 void frmTrabolin::wendeZentralenvorgabenAn(int index)
 {
-    const Zentralenzeile *z = zentralenzeile(index);
+    const trabolin::Zentrale *z = zentralenzeile(index);
     if (!z)
         return;
-    if (!z->usb)
+    if (!z->usbInterface())
         chkUSB->setChecked(false);
-    if (!z->serielleVorgabe.isEmpty()) {
+    const Seriellvorgabe vorgabe = z->seriell();
+    if (!vorgabe.einstellungen.isEmpty()) {
         // The station's own line settings go into the lists; "Parameter setzen" applies them.
-        const QStringList teile = z->serielleVorgabe.split(u',');
+        const QStringList teile = vorgabe.einstellungen.split(u',');
         QComboBox *listen[] = {lstBaudrate, lstParity, lstDatenbits, lstStopbits};
         for (int i = 0; i < 4 && i < teile.size(); ++i)
             listen[i]->setEditText(teile[i]);
     }
-    V24->setzeHandshake(z->handshake);
+    V24->setzeHandshake(vorgabe.handshake);
 }
 
 } // namespace trabolin

@@ -57,9 +57,9 @@ private:
 // The run logic with the CS2 driver at an option of its own, beside the others.
 struct Cs2Aufbau : Aufbau {
     static constexpr int option = 7;
-    Zentralenzeile zeile = cs2Zentralenzeile();
+    std::unique_ptr<Zentrale> station = cs2Zentrale();
     Cs2Mitschrift cs2link{zeit};
-    Cs2Treiber cs2{ablauf, cs2link, zeile.lesart};
+    Cs2Treiber cs2{ablauf, cs2link, station->lesart};
     QStringList hinweise;
     QStringList ursachen; // what ended a run, as the indicator shows it
 
@@ -648,20 +648,21 @@ private slots:
         QTEST(a.cs2link.gesendet, "erwartet");
     }
 
-    // The row prepared for the registry: its captions, its port, its line reading.
-    void zeile()
+    // The station object: its captions, its port, its line reading, and its own
+    // settings with the address range they give.
+    void station()
     {
-        const Zentralenzeile z = cs2Zentralenzeile();
-        QCOMPARE((QStringList{z.titel, z.tipp, z.verbindenText, z.adresseBereich}),
+        const auto z = cs2Zentrale();
+        QCOMPARE((QStringList{z->titel, z->tipp, z->verbindenText, z->adresseBereich}),
                  (QStringList{"CS&2/CS3", " Märklin Central Station 2 oder 3 über Netzwerk ", "PC mit CS2 verbinden",
                               "1...255"}));
-        QCOMPARE(z.standardport, quint16(15731));
-        QVERIFY(z.fahrstufen && z.hatNetz() && z.verbindung && z.treiber);
-        QCOMPARE(z.lesart.pauseMs, 100);
-        const QList<Cs2Einstellung> e = cs2Einstellungen();
-        QCOMPARE(e.value(0).eintraege, (QStringList{"MM2", "DCC", "mfx"}));
-        QCOMPARE(cs2Adressbereichstext(cs2ProtokollAus(QStringLiteral("mfx"))), QStringLiteral("1...16383"));
-        QCOMPARE(cs2Adressbereichstext(cs2ProtokollAus(QStringLiteral("DCC"))), QStringLiteral("1...10239"));
+        QCOMPARE(z->standardport, quint16(15731));
+        QVERIFY(z->fahrstufen && z->netz && !z->istSeriell(z->vorgaben()));
+        QCOMPARE(z->lesart.pauseMs, 100);
+        QCOMPARE(z->einstellungen().value(0).eintraege, (QStringList{"MM2", "DCC", "mfx"}));
+        QCOMPARE(z->adressbereich({{QStringLiteral("Protokoll"), QStringLiteral("mfx")}}), QStringLiteral("1...16383"));
+        QCOMPARE(z->adressbereich({{QStringLiteral("Protokoll"), QStringLiteral("DCC")}}), QStringLiteral("1...10239"));
+        QVERIFY(z->keineAntwort().text.startsWith(u"Keine Antwort von der CS2 "));
     }
 
     // The link over TCP against a peer that answers only the first `antworten` pings:
@@ -764,7 +765,7 @@ private slots:
         link.setzeEmpfangsport(antwortport);
         QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
         Cs2Aufbau a;
-        Cs2Treiber treiber(a.ablauf, link, a.zeile.lesart);
+        Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
         a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
         treiber.setzeProtokoll(Cs2Protokoll::dcc);
         treiber.setzeFahrstufen(3);

@@ -367,7 +367,8 @@ private slots:
                  QStringList({"115200", "N", "8", "1", "DCC-EX"}));
         QVERIFY(f.lstBaudrate->findText("115200") >= 0 && !f.V24->handshake());
         QVERIFY(!f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && !f.btnEcos->isEnabled());
-        QVERIFY(f.chkNetzwerk[4]->isEnabled() && !f.chkNetzwerk[4]->isChecked());
+        auto *netzwahl = f.findChild<QCheckBox *>(QStringLiteral("einstellung_4_über Netzwerk"));
+        QVERIFY(netzwahl->isEnabled() && !netzwahl->isChecked());
         f.lstV24->setEditText(QStringLiteral("3"));
         f.btnParameterSetzen->click();
         QCOMPARE(a.knoepfe(true), QStringLiteral("aus")); // until the station has answered
@@ -389,7 +390,7 @@ private slots:
         QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>       Lok 3: Fahrstufe 0 vorwärts | Licht an F1 aus")));
         QCOMPARE(sim.zeilen.filter(u"Lok 3").size(), 7); // speed, five functions, halt
 
-        f.chkNetzwerk[4]->click();
+        netzwahl->click();
         a.antwort = true; // save the settings
         f.close();
         QFile ini(a.datei("Trabolin.ini"));
@@ -411,7 +412,7 @@ private slots:
         a.meldungen.clear(); // start-up's own: no settings file
         frmTrabolin &f = *a.f;
         f.optZentrale[4]->click();
-        f.chkNetzwerk[4]->click();
+        f.findChild<QCheckBox *>(QStringLiteral("einstellung_4_über Netzwerk"))->click();
         QVERIFY(f.btnEcos->isEnabled() && f.btnEcos->text() == u"PC mit DCC-EX verbinden");
         f.btn15471->click();
         QCOMPARE(f.txtLocalPort->text(), QStringLiteral("2560"));

@@ -545,7 +545,7 @@ private slots:
         a.meldungen.clear();
         frmTrabolin &f = *a.f;
         const int z21 = zentralenoption(QStringLiteral("Z21"));
-        QCOMPARE(f.optZentrale[z21]->text(), QStringLiteral("Z&21"));
+        QCOMPARE(f.optZentrale[z21]->text(), QStringLiteral("Z2&1"));
         f.optZentrale[z21]->click();
         QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text(), f.Zentrale}),
                  (QStringList{"PC mit Z21 verbinden", "letzte Antwort der Z21", "21105", "Z21"}));

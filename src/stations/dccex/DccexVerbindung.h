@@ -30,7 +30,7 @@ public:
 
     // The network (true) or the serial port (false) carries the commands. Switching
     // forgets a half-received answer; it neither opens nor closes anything.
-    void setzeUeberNetzwerk(bool netzwerk) override;
+    void setzeUeberNetzwerk(bool netzwerk);
     bool ueberNetzwerk() const { return m_ueberNetzwerk; }
 
     // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`

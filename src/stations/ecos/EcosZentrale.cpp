@@ -1,0 +1,45 @@
+#include "stations/ecos/EcosZentrale.h"
+
+#include "stations/ecos/EcosTreiber.h"
+#include "stations/ecos/EcosVerbindung.h"
+
+namespace trabolin {
+
+namespace {
+
+class EcosZentrale : public Zentrale {
+public:
+    EcosZentrale()
+    {
+        titel = QStringLiteral("Ecos");
+        code = QStringLiteral("Ecos");
+        name = QStringLiteral("Ecos");
+        netz = true;
+        standardport = 15471;
+        adresseTitel = QStringLiteral("ID:");
+        adresseBereich = QStringLiteral("1000...");
+        verbindenText = QStringLiteral("PC mit Ecos verbinden");
+        verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her ");
+        standardTipp = QStringLiteral(" setzt den von ESU vorgegebenen Standardwert ");
+        antwortTitel = QStringLiteral("letzte Antwort der Ecos");
+        // Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
+        lesart = {Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 100, 2, 2, 0};
+    }
+
+    Zentralenteile baue(const Zentralenanschluss &a) const override
+    {
+        // The link reports the track state itself.
+        auto *link = new EcosVerbindung(a.eltern);
+        link->setzeGleismelder(&a.melder);
+        return {std::make_unique<EcosTreiber>(a.lauf, *link, a.lesart), link, {}};
+    }
+    bool lokliste() const override { return true; }
+    bool netzInFestenZeilen() const override { return true; }
+    bool beimStart() const override { return true; }
+};
+
+} // namespace
+
+std::unique_ptr<Zentrale> ecosZentrale() { return std::make_unique<EcosZentrale>(); }
+
+} // namespace trabolin

@@ -1,0 +1,37 @@
+#include "stations/lenz/LenzZentrale.h"
+
+#include "serial/V24.h"
+#include "stations/lenz/LenzTreiber.h"
+
+namespace trabolin {
+
+namespace {
+
+class LenzZentrale : public Zentrale {
+public:
+    LenzZentrale()
+    {
+        titel = QStringLiteral("&Lenz V3.0");
+        tipp = QStringLiteral(" Lenz LZ100 V3.0");
+        code = QStringLiteral("Lenz");
+        name = QStringLiteral("Lenz");
+        adresseTitel = QStringLiteral("Adresse:");
+        adresseBereich = QStringLiteral("1...");
+        fahrstufen = true;
+        // Any text in a function cell switches it on; the function frame follows the speed
+        // frame after 100 ms, in a single line after 100 ms more.
+        lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
+    }
+
+    Zentralenteile baue(const Zentralenanschluss &a) const override
+    {
+        return {std::make_unique<LenzTreiber>(a.lauf, a.v24, a.lesart, a.melder), nullptr, {}};
+    }
+    bool usbInterface() const override { return true; }
+};
+
+} // namespace
+
+std::unique_ptr<Zentrale> lenzZentrale() { return std::make_unique<LenzZentrale>(); }
+
+} // namespace trabolin
