@@ -229,7 +229,7 @@ void frmTrabolin::btnV24_Click()
     lstV24->setEditText(QString());
     QApplication::restoreOverrideCursor();
     // The scan has closed and reopened the port: a station that restarts when its port
-    // opens (DCC-EX on USB) is waited for again, with the run buttons off meanwhile.
+    // opens (on USB) is waited for again, with the run buttons off meanwhile.
     const int option = grpZentrale->checkedId();
     if (V24->istOffen() && istSeriell(option) && m_netz[option])
         zentraleGeoeffnet(option);
@@ -279,7 +279,7 @@ void frmTrabolin::oeffneSchnittstelleBeimStart()
         return;
     }
     if (!z->seriell().einstellungen.isEmpty()) {
-        // A station with line settings of its own (DCC-EX, 115200 baud) runs at the
+        // A station with line settings of its own (115200 baud, say) runs at the
         // saved ones from the start; the others keep the port's initial settings
         // until "Parameter setzen".
         if (const Fehler f = V24->setzeEinstellungen(lstBaudrate->currentText() + u',' + lstParity->currentText()
