@@ -2,7 +2,8 @@
 // station's simulator as the far end, on each of the station's ways (serial port,
 // network): its driver's stop reaches the locomotive while a line drives, its link (or
 // the port) reports its loss, and its own settings are saved after line 56 and read back.
-// A station added to the registry without a far end here fails, so none is left out.
+// A station added to the registry without a far end (tests/<name>/gegenstelle.inc)
+// fails, so none is left out.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
@@ -26,23 +27,12 @@ struct Gegenstelle {
     QString halt; // a regular expression; "{ADR}" stands for the address
 };
 
+// Each station's test folder brings its far ends in its "gegenstelle.inc", gathered here
+// by the build.
 QList<Gegenstelle> gegenstellen()
 {
-    const QString seriell = QStringLiteral("trabolin-serial-sim");
-    const QString fahrstufe0 = QStringLiteral("Lok {ADR}:.*Fahrstufe 0\\b");
     return {
-        {"DCC", "seriell", seriell, {"--station", "maerklin", "--link", "{COM3}"}, "24", {}, fahrstufe0},
-        {"Lenz", "seriell", seriell, {"--station", "lenz", "--link", "{COM3}"}, "3", {}, fahrstufe0},
-        {"Ecos", "netz", "trabolin-ecos-sim", {"--port", "0"}, "1000", {}, "speed=0\\b"},
-        {"Z21", "netz", "trabolin-z21-sim", {"--port", "0"}, "3", {}, fahrstufe0},
-        {"DCC-EX", "seriell", seriell, {"--station", "dccex", "--link", "{COM3}", "--boot", "200"}, "3",
-         {{"über Netzwerk", "0"}}, fahrstufe0},
-        {"DCC-EX", "netz", seriell, {"--station", "dccex", "--tcp", "0", "--boot", "200"}, "3",
-         {{"über Netzwerk", "1"}}, fahrstufe0},
-        // Over UDP the answers come to the fixed port 15730, which parallel tests share:
-        // the Central Station's UDP way is tested on free ports in its own tests.
-        {"CS2", "netz", "trabolin-cs2-sim", {"--port", "0"}, "3",
-         {{"Protokoll", "DCC"}, {"über UDP", "0"}}, "Geschwindigkeit 0 -> Lok DCC {ADR}:"},
+#include "gegenstellen.inc"
     };
 }
 
