@@ -19,7 +19,7 @@ const QColor farbeFunktion(0x55, 0x6b, 0x78);
 const QColor farbeWechsel(0x33, 0x33, 0x33);
 
 constexpr int anzahlBalken = 5; // "Fu", "F1" to "F4"
-constexpr qint64 kuerzesterTakt = 100; // the cursor moves at most ten times a second
+constexpr qint64 kuerzesterTakt = 200; // the cursor moves at most five times a second
 constexpr qint64 laengsterTakt = 1000;
 
 QColor hell(const QColor &c, bool stark) { return QColor(c.red(), c.green(), c.blue(), stark ? 130 : 55); }
