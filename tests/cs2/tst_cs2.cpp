@@ -5,6 +5,8 @@
 // and layout reports during a run, the link's pings and its loss, and the link
 // against the real simulator over TCP and UDP on 127.0.0.1.
 #include "helfer/Aufbau.h"
+#include "helfer/Fensteranlage.h"
+#include "stations/Zentralenregister.h"
 #include "sim/cs2/Cs2Dekodierer.h"
 #include "stations/cs2/Cs2Rahmen.h"
 #include "stations/cs2/Cs2Treiber.h"
@@ -844,6 +846,59 @@ private slots:
         }
         cs2.schliesse();
         QVERIFY(!cs2.verbunden());
+    }
+
+    // The station in the window: its option, its fields, the address range its
+    // "Protokoll" gives, a connect that gets no answer, and an address outside the range.
+    void fenster()
+    {
+        QTcpServer stumm; // takes the connection, never answers the ping
+        QVERIFY(stumm.listen(QHostAddress::LocalHost));
+        test::Fensteranlage a;
+        a.starte();
+        a.meldungen.clear();
+        frmTrabolin &f = *a.f;
+        const int option = zentralenoption(QStringLiteral("CS2"));
+        auto *knopf = f.findChild<QRadioButton *>(QStringLiteral("optZentrale_%1").arg(option));
+        QCOMPARE(knopf->text(), QStringLiteral("CS&2/CS3"));
+        QCOMPARE(knopf->toolTip(), QStringLiteral(" Märklin Central Station 2 oder 3 über Netzwerk "));
+        knopf->click();
+        auto *bereich = f.findChild<QLabel *>(QStringLiteral("lblAdresse_1"));
+        auto *protokoll = f.findChild<QComboBox *>(QStringLiteral("einstellung_%1_Protokoll").arg(option));
+        QVERIFY(protokoll && protokoll->isVisible() && f.findChild<QComboBox *>(QStringLiteral("lstFS"))->isEnabled());
+        QCOMPARE(bereich->text(), QStringLiteral("1...255"));
+        protokoll->setCurrentText(QStringLiteral("mfx"));
+        QCOMPARE(bereich->text(), QStringLiteral("1...16383"));
+        protokoll->setCurrentText(QStringLiteral("DCC"));
+        QCOMPARE(bereich->text(), QStringLiteral("1...10239"));
+
+        f.findChild<QPushButton *>(QStringLiteral("btn15471"))->click();
+        auto *port = f.findChild<QLineEdit *>(QStringLiteral("txtLocalPort"));
+        QCOMPARE(port->text(), QStringLiteral("15731"));
+        port->setText(QString::number(stumm.serverPort()));
+        f.findChild<QLineEdit *>(QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
+        auto *verbinden = f.findChild<QPushButton *>(QStringLiteral("btnEcos"));
+        QCOMPARE(verbinden->text(), QStringLiteral("PC mit CS2 verbinden"));
+        verbinden->click();
+        QCOMPARE(a.meldungen.size(), 1);
+        QVERIFY2(a.meldungen[0].startsWith(QStringLiteral(" CS2...|Keine Antwort von der CS2 !")), qPrintable(a.meldungen[0]));
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
+
+        // Connected to the simulator: address 10240 lies above DCC's range. The run
+        // sends nothing for the locomotive and says why, once.
+        Simulator sim;
+        QVERIFY(sim.starte(0));
+        port->setText(QString::number(sim.tcp));
+        verbinden->click();
+        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
+        a.meldungen.clear();
+        f.findChild<QLineEdit *>(QStringLiteral("txtAdresse"))->setText(QStringLiteral("10240"));
+        test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40"));
+        f.tabelle().setzeAktuelleZeile(1);
+        f.findChild<QPushButton *>(QStringLiteral("btnStart"))->click();
+        QCOMPARE(a.meldungen, QStringList{QStringLiteral(" CS2...|") + Cs2Treiber::bereichsHinweis(Cs2Protokoll::dcc)});
+        QTest::qWait(200);
+        QVERIFY(sim.lies().filter(QStringLiteral("Geschwindigkeit")).isEmpty());
     }
 };
 
