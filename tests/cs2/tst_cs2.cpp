@@ -756,6 +756,31 @@ private slots:
                                          "CS2 > 00 08 AB 10 06 00 00 C0 03 00 00 00 00"}));
     }
 
+    // A flood of frames the program does not act on, in one stream: feedback events
+    // (command 0x11), speed answers of another controller, a frame
+    // with DLC 9, commands it does not know; the report behind them still comes
+    // through, once, and the link stays up.
+    void flut()
+    {
+        Gegenstelle peer;
+        Cs2Verbindung cs2;
+        Meldungen melder;
+        cs2.setzeGleismelder(&melder);
+        QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
+        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        const QByteArray runde = bytes("00 23 7B 79 08 00 01 00 05 00 01 00 32"    // S88 event with response bit
+                                       " 00 09 47 11 06 00 00 40 05 01 F4 00 00"  // speed of another controller
+                                       " 00 01 47 11 09 00 00 00 00 00 00 00 00"  // DLC 9: dropped
+                                       " 00 FF FF FF 08 FF FF FF FF FF FF FF FF"); // an unknown command
+        QByteArray flut;
+        for (int i = 0; i < 5000; ++i)
+            flut += runde;
+        peer.client->write(flut + bytes("00 01 8B 5B 05 43 53 32 08 00 00 00 00"));
+        QTRY_COMPARE_WITH_TIMEOUT(rahmen.size(), 1 + 3 * 5000 + 1, 20000);
+        QCOMPARE(melder.zustaende, QStringList{"Gleis: aus"});
+        QVERIFY(cs2.verbunden());
+    }
+
     // A station that does not answer the ping within the wait: no link, nothing goes out.
     void ohneAntwort_data()
     {
