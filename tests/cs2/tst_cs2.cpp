@@ -834,6 +834,7 @@ private slots:
             QTest::newRow(qPrintable(weg + "ueberlast")) << udp << "ueberlast" << "Kurzschluss";
             QTest::newRow(qPrintable(weg + "stumm")) << udp << "stumm" << "Verbindung verloren";
         }
+        QTest::newRow("tcp, go") << false << "go" << "";
         QTest::newRow("tcp, trennen") << false << "trennen" << "Verbindung verloren";
     }
     void fahrtZumSimulator()
@@ -866,7 +867,10 @@ private slots:
             QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 500, Licht an, F1 aus, F2 aus, F3 aus, F4 aus")),
                          5);
             sim.tippe(aktion.toLatin1());
-            QVERIFY(QTest::qWaitFor([&] { return !a.ursachen.isEmpty(); }, 5000));
+            if (aktion == u"go") // read, and the run goes on
+                QTRY_VERIFY(a.ablauf.gleiszustand(Cs2Aufbau::option) == Gleiszustand::an);
+            else
+                QVERIFY(QTest::qWaitFor([&] { return !a.ursachen.isEmpty(); }, 5000));
         });
         a.ablauf.btnStart_Click();
         QCOMPARE(a.ursachen.join(u'|'), ursache);
@@ -894,6 +898,15 @@ private slots:
             QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
             lies();
             QCOMPARE(gelesen, erste + QStringList{"Geschwindigkeit 0" + lok.arg(0).arg("an")});
+        } else if (aktion == u"go") {
+            // The second line as usual, speed 0 at the end of the run, nothing more.
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+            lies();
+            const QStringList zweite{"Geschwindigkeit 40" + lok.arg(40).arg("an"), "F0 0" + lok.arg(40).arg("aus"),
+                                     "F1 0" + lok.arg(40).arg("aus"),         "F2 0" + lok.arg(40).arg("aus"),
+                                     "F3 0" + lok.arg(40).arg("aus"),         "F4 0" + lok.arg(40).arg("aus"),
+                                     "Geschwindigkeit 0" + lok.arg(0).arg("aus")};
+            QCOMPARE(gelesen, erste + zweite);
         } else if (aktion == u"stumm") {
             // The silent station still reads what comes: the stop is on the wire.
             QTRY_VERIFY(!sim.lies().filter(QStringLiteral("stumm: ")).filter(halt).isEmpty());
