@@ -2,11 +2,10 @@
 // while it sleeps, how long a stop click takes to reach the wire, and how long the
 // stop takes from a key press (Alt+O) or a mouse press on "St&op" delivered to the
 // main window during a run to the bytes arriving at the far end of the port, and,
-// on the Z21, to the stop datagram arriving at a UDP socket, and, on the Central
-// Station, from St&op during a run to the speed-0 frame arriving at its TCP peer; and
-// how long from a
-// report of the layout (track power off) written by the station to the stop arriving
-// back at it, for each station that reports.
+// on the Z21, to the stop datagram arriving at a UDP socket; how long from a report of
+// the layout (track power off) written by the station to the stop arriving back at it,
+// for each station that reports; and, on the Central Station, from St&op during a run
+// to the speed-0 frame arriving at its TCP peer.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
@@ -434,6 +433,122 @@ void stoppLatenzZ21(int anzahl)
                  latenz, fehler);
 }
 
+// ------------------------------------------------------------ (f) layout report to wire
+
+// A run of one 60-second line on locomotive 24 (ECoS: ID 1000) through the window; after
+// the line's commands (205 to 220 ms into it) the station reports the track power off,
+// written by the far end; the time runs to the arrival there of the stop, the first
+// bytes after the report. Then the power comes back, which the window waits for.
+void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl)
+{
+    struct Station {
+        QByteArray aus, an, stopp;
+    };
+    const QMap<QString, Station> stationen{
+        {QStringLiteral("Lenz"), {QByteArray::fromHex("610061"), QByteArray::fromHex("610160"),
+                                  QByteArray::fromHex("E410001800EC")}},
+        {QStringLiteral("Ecos"), {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
+                                  "set(1000,speed[0])"}},
+        {QStringLiteral("DCC-EX"), {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"}},
+        {QStringLiteral("Z21"), {QByteArray::fromHex("07004000610869"), QByteArray::fromHex("07004000610160"),
+                                 QByteArray::fromHex("0A004000E410001800EC")}},
+    };
+    const Station station = stationen.value(code);
+    const int option = zentralenoption(code);
+    const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX", z21 = code == u"Z21";
+    QTemporaryDir verzeichnis;
+    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
+    fenster.piepen = [] {};
+    fenster.V24->setzeStandardzuordnung(false);
+    fenster.show();
+    fenster.optZentrale[option]->click();
+
+    int fd = pty.master;
+    int lauscher = -1;
+    std::unique_ptr<Empfaenger> tcpEmpfaenger;
+    std::unique_ptr<Z21Gegenstelle> z21Gegenstelle;
+    if (z21) { // a peer on a local UDP port, answering the serial number
+        z21Gegenstelle = std::make_unique<Z21Gegenstelle>();
+        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        fenster.txtLocalPort->setText(QString::number(z21Gegenstelle->port));
+        fenster.btnEcos_Click();
+        if (!fenster.TCP->verbunden()) {
+            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
+            return;
+        }
+    } else if (ecos) { // a peer on a local TCP port
+        lauscher = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in adresse{};
+        adresse.sin_family = AF_INET;
+        adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t laenge = sizeof adresse;
+        ::bind(lauscher, reinterpret_cast<sockaddr *>(&adresse), sizeof adresse);
+        ::listen(lauscher, 1);
+        ::getsockname(lauscher, reinterpret_cast<sockaddr *>(&adresse), &laenge);
+        static_cast<EcosVerbindung *>(fenster.TCP)->wache().setzeZeiten(3'600'000, 3'600'000);
+        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
+        fenster.txtLocalPort->setText(QString::number(ntohs(adresse.sin_port)));
+        fenster.btnEcos_Click();
+        fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0 || !fenster.TCP->verbunden()) {
+            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
+            return;
+        }
+        tcpEmpfaenger = std::make_unique<Empfaenger>(fd);
+    } else {
+        fenster.lstV24->setEditText(QStringLiteral("1"));
+        fenster.btnParameterSetzen->click();
+    }
+    Empfaenger &empfaenger = tcpEmpfaenger ? *tcpEmpfaenger : ptyEmpfaenger;
+    const auto schreibe = [&](const QByteArray &b) {
+        if (z21Gegenstelle)
+            return z21Gegenstelle->sendeAnProgramm(b);
+        [[maybe_unused]] auto n = ::write(fd, b.constData(), size_t(b.size()));
+    };
+    const auto leeren = [&] { z21Gegenstelle ? z21Gegenstelle->leeren() : empfaenger.leeren(); };
+    if (dccex) { // the station answers the program's "<s>"
+        schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
+        if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000))
+            std::printf("Meldung bis Stopp (%s): die Zentrale gilt nicht als bereit\n", art);
+    }
+    fenster.txtAdresse->setText(QString::fromLatin1(ecos ? "1000" : "24"));
+    for (int c = 1; c <= anzahlZellen; ++c)
+        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> meldungNach(205, 220);
+    std::vector<double> latenz;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        fenster.tabelle().setzeAktuelleZeile(1);
+        Uhr::time_point meldung{};
+        QTimer::singleShot(meldungNach(zufall), Qt::PreciseTimer, &fenster, [&] {
+            leeren(); // the line's own commands have gone out by now
+            meldung = Uhr::now();
+            schreibe(station.aus);
+        });
+        fenster.btnStart_Click();
+        Uhr::time_point ankunft{};
+        QByteArray bytes = station.stopp;
+        if (z21Gegenstelle ? !z21Gegenstelle->warteAuf(station.stopp, ankunft)
+                           : !empfaenger.warteAuf(size_t(station.stopp.size()), ankunft, bytes) || bytes != station.stopp)
+            ++fehler;
+        else
+            latenz.push_back(msZwischen(meldung, ankunft));
+        schreibe(station.an);
+        if (!QTest::qWaitFor([&] { return fenster.lblGleis->text() == u"Gleis: an"; }, 2000))
+            ++fehler;
+        QTest::qWait(20);
+    }
+    if (lauscher >= 0) {
+        tcpEmpfaenger.reset();
+        ::close(fd);
+        ::close(lauscher);
+    }
+    druckeLatenz("Meldung bis Stopp", art, "Meldungen", latenz, fehler);
+}
+
 // ------------------------------------------------------------ (g) St&op to a CS2 frame
 
 // A Central Station's CAN gateway on 127.0.0.1 over TCP in its own thread: it answers
@@ -585,122 +700,6 @@ void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
     }
     link.schliesse();
     druckeLatenz("Stopp bis Rahmen", QStringLiteral("CS2 ueber TCP, St&op geklickt"), "Stopps", latenz, fehler);
-}
-
-// ------------------------------------------------------------ (f) layout report to wire
-
-// A run of one 60-second line on locomotive 24 (ECoS: ID 1000) through the window; after
-// the line's commands (205 to 220 ms into it) the station reports the track power off,
-// written by the far end; the time runs to the arrival there of the stop, the first
-// bytes after the report. Then the power comes back, which the window waits for.
-void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl)
-{
-    struct Station {
-        QByteArray aus, an, stopp;
-    };
-    const QMap<QString, Station> stationen{
-        {QStringLiteral("Lenz"), {QByteArray::fromHex("610061"), QByteArray::fromHex("610160"),
-                                  QByteArray::fromHex("E410001800EC")}},
-        {QStringLiteral("Ecos"), {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
-                                  "set(1000,speed[0])"}},
-        {QStringLiteral("DCC-EX"), {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"}},
-        {QStringLiteral("Z21"), {QByteArray::fromHex("07004000610869"), QByteArray::fromHex("07004000610160"),
-                                 QByteArray::fromHex("0A004000E410001800EC")}},
-    };
-    const Station station = stationen.value(code);
-    const int option = zentralenoption(code);
-    const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX", z21 = code == u"Z21";
-    QTemporaryDir verzeichnis;
-    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
-    frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
-    fenster.piepen = [] {};
-    fenster.V24->setzeStandardzuordnung(false);
-    fenster.show();
-    fenster.optZentrale[option]->click();
-
-    int fd = pty.master;
-    int lauscher = -1;
-    std::unique_ptr<Empfaenger> tcpEmpfaenger;
-    std::unique_ptr<Z21Gegenstelle> z21Gegenstelle;
-    if (z21) { // a peer on a local UDP port, answering the serial number
-        z21Gegenstelle = std::make_unique<Z21Gegenstelle>();
-        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        fenster.txtLocalPort->setText(QString::number(z21Gegenstelle->port));
-        fenster.btnEcos_Click();
-        if (!fenster.TCP->verbunden()) {
-            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
-            return;
-        }
-    } else if (ecos) { // a peer on a local TCP port
-        lauscher = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in adresse{};
-        adresse.sin_family = AF_INET;
-        adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t laenge = sizeof adresse;
-        ::bind(lauscher, reinterpret_cast<sockaddr *>(&adresse), sizeof adresse);
-        ::listen(lauscher, 1);
-        ::getsockname(lauscher, reinterpret_cast<sockaddr *>(&adresse), &laenge);
-        static_cast<EcosVerbindung *>(fenster.TCP)->wache().setzeZeiten(3'600'000, 3'600'000);
-        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        fenster.txtLocalPort->setText(QString::number(ntohs(adresse.sin_port)));
-        fenster.btnEcos_Click();
-        fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0 || !fenster.TCP->verbunden()) {
-            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
-            return;
-        }
-        tcpEmpfaenger = std::make_unique<Empfaenger>(fd);
-    } else {
-        fenster.lstV24->setEditText(QStringLiteral("1"));
-        fenster.btnParameterSetzen->click();
-    }
-    Empfaenger &empfaenger = tcpEmpfaenger ? *tcpEmpfaenger : ptyEmpfaenger;
-    const auto schreibe = [&](const QByteArray &b) {
-        if (z21Gegenstelle)
-            return z21Gegenstelle->sendeAnProgramm(b);
-        [[maybe_unused]] auto n = ::write(fd, b.constData(), size_t(b.size()));
-    };
-    const auto leeren = [&] { z21Gegenstelle ? z21Gegenstelle->leeren() : empfaenger.leeren(); };
-    if (dccex) { // the station answers the program's "<s>"
-        schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
-        if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000))
-            std::printf("Meldung bis Stopp (%s): die Zentrale gilt nicht als bereit\n", art);
-    }
-    fenster.txtAdresse->setText(QString::fromLatin1(ecos ? "1000" : "24"));
-    for (int c = 1; c <= anzahlZellen; ++c)
-        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
-
-    std::mt19937 zufall(24);
-    std::uniform_int_distribution<int> meldungNach(205, 220);
-    std::vector<double> latenz;
-    int fehler = 0;
-    for (int i = 0; i < anzahl; ++i) {
-        fenster.tabelle().setzeAktuelleZeile(1);
-        Uhr::time_point meldung{};
-        QTimer::singleShot(meldungNach(zufall), Qt::PreciseTimer, &fenster, [&] {
-            leeren(); // the line's own commands have gone out by now
-            meldung = Uhr::now();
-            schreibe(station.aus);
-        });
-        fenster.btnStart_Click();
-        Uhr::time_point ankunft{};
-        QByteArray bytes = station.stopp;
-        if (z21Gegenstelle ? !z21Gegenstelle->warteAuf(station.stopp, ankunft)
-                           : !empfaenger.warteAuf(size_t(station.stopp.size()), ankunft, bytes) || bytes != station.stopp)
-            ++fehler;
-        else
-            latenz.push_back(msZwischen(meldung, ankunft));
-        schreibe(station.an);
-        if (!QTest::qWaitFor([&] { return fenster.lblGleis->text() == u"Gleis: an"; }, 2000))
-            ++fehler;
-        QTest::qWait(20);
-    }
-    if (lauscher >= 0) {
-        tcpEmpfaenger.reset();
-        ::close(fd);
-        ::close(lauscher);
-    }
-    druckeLatenz("Meldung bis Stopp", art, "Meldungen", latenz, fehler);
 }
 
 } // namespace
