@@ -2,15 +2,19 @@
 // while it sleeps, how long a stop click takes to reach the wire, and how long the
 // stop takes from a key press (Alt+O) or a mouse press on "St&op" delivered to the
 // main window during a run to the bytes arriving at the far end of the port, and,
-// on the Z21, to the stop datagram arriving at a UDP socket; and how long from a
-// report of the layout (track power off) written by the station to the stop arriving
-// back at it, for each station that reports.
+// on the Z21, to the stop datagram arriving at a UDP socket; how long from a report of
+// the layout (track power off) written by the station to the stop arriving back at it,
+// for each station that reports; and, on the Central Station, from St&op during a run
+// to the speed-0 frame arriving at its TCP peer.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
 // --kurz takes fewer samples (a quick look, not for the record).
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
+#include "stations/cs2/Cs2Treiber.h"
+#include "stations/cs2/Cs2Verbindung.h"
+#include "stations/cs2/Cs2Zentrale.h"
 #include "stations/ecos/EcosVerbindung.h"
 #include "window/Gleisanzeige.h"
 #include "stations/maerklin/MaerklinTreiber.h"
@@ -47,6 +51,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -544,6 +549,159 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     druckeLatenz("Meldung bis Stopp", art, "Meldungen", latenz, fehler);
 }
 
+// ------------------------------------------------------------ (g) St&op to a CS2 frame
+
+// A Central Station's CAN gateway on 127.0.0.1 over TCP in its own thread: it answers
+// every ping as a CS2 does (command 0x18 with the response bit, its UID, version and
+// device) and stamps every whole 13-byte frame as it arrives.
+class Cs2Gegenstelle {
+public:
+    Cs2Gegenstelle()
+    {
+        m_lauscher = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t laenge = sizeof a;
+        if (m_lauscher < 0 || ::bind(m_lauscher, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0
+            || ::listen(m_lauscher, 1) != 0
+            || ::getsockname(m_lauscher, reinterpret_cast<sockaddr *>(&a), &laenge) != 0)
+            return;
+        port = ntohs(a.sin_port);
+        m_faden = std::thread([this] { lies(); });
+    }
+    ~Cs2Gegenstelle()
+    {
+        m_ende = true;
+        if (m_faden.joinable())
+            m_faden.join();
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (m_lauscher >= 0)
+            ::close(m_lauscher);
+    }
+    // Waits (at most a second) for `rahmen` after the last leeren() and gives its arrival.
+    bool warteAuf(const QByteArray &rahmen, Uhr::time_point &ankunft)
+    {
+        std::unique_lock sperre(m_mutex);
+        return m_da.wait_for(sperre, std::chrono::seconds(1), [&] {
+            for (const auto &[zeit, bytes] : m_empfangen)
+                if (bytes == rahmen) {
+                    ankunft = zeit;
+                    return true;
+                }
+            return false;
+        });
+    }
+    void leeren()
+    {
+        std::lock_guard sperre(m_mutex);
+        m_empfangen.clear();
+    }
+    quint16 port = 0;
+
+private:
+    void lies()
+    {
+        QByteArray rest;
+        char puffer[1500];
+        while (!m_ende) {
+            pollfd p{m_fd >= 0 ? m_fd : m_lauscher, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            if (m_fd < 0) {
+                m_fd = ::accept4(m_lauscher, nullptr, nullptr, SOCK_CLOEXEC);
+                if (m_fd >= 0) {
+                    int an = 1;
+                    ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &an, sizeof an);
+                }
+                continue;
+            }
+            const auto n = ::read(m_fd, puffer, sizeof puffer);
+            const auto jetzt = Uhr::now();
+            if (n <= 0) {
+                ::close(m_fd);
+                m_fd = -1;
+                continue;
+            }
+            rest.append(puffer, n);
+            while (rest.size() >= 13) {
+                const QByteArray rahmen = rest.left(13);
+                rest.remove(0, 13);
+                if (rahmen.startsWith(QByteArray("\x00\x30", 2)) && rahmen[4] == 0) {
+                    static const QByteArray antwort = QByteArray::fromHex("00318B5B08435332080401FFFF");
+                    [[maybe_unused]] auto w = ::write(m_fd, antwort.constData(), size_t(antwort.size()));
+                }
+                std::lock_guard sperre(m_mutex);
+                m_empfangen.emplace_back(jetzt, rahmen);
+                m_da.notify_all();
+            }
+        }
+    }
+
+    int m_lauscher = -1;
+    int m_fd = -1;
+    std::atomic<bool> m_ende{false};
+    std::mutex m_mutex;
+    std::condition_variable m_da;
+    std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
+    std::thread m_faden;
+};
+
+// A run of one 60-second line on the Central Station (MM2 locomotive 24, "14", Fahrstufe
+// 5) through Cs2Treiber and Cs2Verbindung over TCP, without the window; 105 to 120 ms
+// into the line (after the functions) St&op is clicked. The time runs from the click
+// to the arrival of the speed-0 frame at the peer.
+void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
+{
+    Cs2Gegenstelle cs2;
+    if (cs2.port == 0) {
+        std::printf("Stopp bis Rahmen (CS2): kein TCP-Socket\n");
+        return;
+    }
+    Cs2Verbindung link;
+    if (!link.verbinde(QStringLiteral("127.0.0.1"), cs2.port)) {
+        std::printf("Stopp bis Rahmen (CS2): keine Verbindung\n");
+        return;
+    }
+    Tabellenspeicher tabelle;
+    Bedienung bedienung;
+    StillerKlang klang;
+    Ablauf ablauf(tabelle, bedienung, zeit, klang);
+    Cs2Treiber treiber(ablauf, link, cs2Zentrale()->lesart);
+    treiber.setzeProtokoll(Cs2Protokoll::mm2);
+    treiber.setzeFahrstufen(0);
+    ablauf.setzeTreiber(bedienung.zentraleOption(), &treiber);
+    for (int c = 1; c <= anzahlZellen; ++c)
+        tabelle.setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+    const quint16 h = link.hash();
+    const QByteArray stopp = QByteArray::fromHex("0008") + char(h >> 8) + char(h)
+                             + QByteArray::fromHex("060000001800000000");
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> klickNach(105, 120);
+    std::vector<double> latenz;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        tabelle.setzeAktuelleZeile(1);
+        Uhr::time_point klick{};
+        QTimer::singleShot(klickNach(zufall), Qt::PreciseTimer, [&] {
+            cs2.leeren(); // the line's own frames have gone out by now
+            klick = Uhr::now();
+            ablauf.stoppKlick();
+        });
+        ablauf.btnStart_Click();
+        Uhr::time_point ankunft{};
+        if (cs2.warteAuf(stopp, ankunft))
+            latenz.push_back(msZwischen(klick, ankunft));
+        else
+            ++fehler;
+        QTest::qWait(20);
+    }
+    link.schliesse();
+    druckeLatenz("Stopp bis Rahmen", QStringLiteral("CS2 ueber TCP, St&op geklickt"), "Stopps", latenz, fehler);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -588,6 +746,7 @@ int main(int argc, char **argv)
     stoppLatenzFenster("Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps);
     stoppLatenzFenster("DCC-EX, Fenster, Maustaste auf St&op gedrueckt", true, pty, empfaenger, stopps, true);
     stoppLatenzZ21(stopps);
+    stoppLatenzCs2(zeit, stopps);
     meldungBisStopp("Lenz, 61 00 61", QStringLiteral("Lenz"), pty, empfaenger, stopps);
     meldungBisStopp("Ecos, status[STOP]", QStringLiteral("Ecos"), pty, empfaenger, stopps);
     meldungBisStopp("DCC-EX, <p0>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps);

@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
 # Starts Trabolin with a simulated command station, for a first run without a layout.
-# Usage: demo/starten.sh [BUILD-ORDNER [dccex|z21]] [TRABOLIN-OPTIONEN]   (default: build, the ECoS)
+# Usage: demo/starten.sh [BUILD-ORDNER [dccex|z21|cs2]] [TRABOLIN-OPTIONEN]   (default: build, the ECoS)
 # The demo folder BUILD-ORDNER/demo holds a copy of the program with its sounds and
 # help and a "Trabolin.ini" set to the ECoS simulator on 127.0.0.1:15471 with a demo
 # table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
 # DCC-EX on port 3 (a link "COM3" there to the simulator's pseudo-terminal), address 3.
 # With "z21" the folder is BUILD-ORDNER/demo-z21, the station the Z21 simulator on
 # 127.0.0.1:21105 (kept after line 56), address 3, 128 speed steps. DCC-EX always
-# drives in 128 steps.
+# drives in 128 steps. With "cs2" the folder is BUILD-ORDNER/demo-cs2, the station the
+# Central Station simulator on 127.0.0.1:15731 over TCP (kept after line 56), protocol
+# DCC, address 3, 128 speed steps.
 # Settings changed in the demo stay there; delete the folder to start afresh.
-# The simulator reads its layout commands ("aus", "kurzschluss", ...) from this
+# The simulator reads its layout commands ("aus", "kurzschluss", ...; the Central
+# Station's: "stopp", "go", "halt", "ueberlast", "stumm", "trennen") from this
 # terminal; SIMULATOR_OPTIONEN adds options, e.g. SIMULATOR_OPTIONEN="--aus-nach 30".
 set -euo pipefail
 quelle="$(cd "$(dirname "$0")" && pwd)"
 bau="$(cd "${1:-$quelle/../build}" && pwd)"
 [ $# -gt 0 ] && shift
 station=ecos
-if [ "${1:-}" = dccex ] || [ "${1:-}" = z21 ]; then
+if [ "${1:-}" = dccex ] || [ "${1:-}" = z21 ] || [ "${1:-}" = cs2 ]; then
     station="$1"
     shift
 fi
@@ -41,6 +44,14 @@ if [ ! -e "$demo/Trabolin.ini" ]; then
         # 128 steps, so that the demo table's Fahrstufen 30 and 80 drive as its chart shows them.
         printf '\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n127.0.0.1\r\n\r\n[Z21 Fahrstufen]\r\n128\r\n' \
             >> "$demo/Trabolin.ini"
+    elif [ "$station" = cs2 ]; then
+        # Address 3, station code "CS2" (lines 29, 47), host, port, steps and protocol
+        # after line 56; "über UDP" keeps its default (TCP).
+        awk 'BEGIN { w[29] = "3"; w[47] = "CS2" }
+             { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
+            "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
+        printf '\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n127.0.0.1\r\n\r\n[CS2 Fahrstufen]\r\n128\r\n\r\n[CS2 Protokoll]\r\nDCC\r\n' \
+            >> "$demo/Trabolin.ini"
     else
         cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
     fi
@@ -50,6 +61,7 @@ fi
 case "$station" in
     dccex) "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     z21) "$bau/trabolin-z21-sim" --port 21105 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+    cs2) "$bau/trabolin-cs2-sim" --port 15731 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     *) "$bau/trabolin-ecos-sim" --port 15471 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
 esac
 sim=$!

@@ -6,6 +6,7 @@
 // against the real simulator over TCP and UDP on 127.0.0.1.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
+#include "program/Verkehrsprotokoll.h"
 #include "stations/Zentralenregister.h"
 #include "sim/cs2/Cs2Dekodierer.h"
 #include "stations/cs2/Cs2Rahmen.h"
@@ -13,11 +14,13 @@
 #include "stations/cs2/Cs2Verbindung.h"
 #include "stations/cs2/Cs2Zentrale.h"
 
+#include <QFile>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -212,6 +215,14 @@ private slots:
                                            << "00 00 47 11 05 00 00 00 00 00 00 00 00";
         QTest::newRow("2.2 go an alle") << cs2Systembefehl(beispielHash, cs2Go)
                                         << "00 00 47 11 05 00 00 00 00 01 00 00 00";
+        // Description, 3.5 "Lok Richtung": "000A4711 5 00 00 C0 05 01" DCC 5 forwards, "... 02" backwards.
+        QTest::newRow("3.5 dcc 5 vorwaerts") << cs2Richtungsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 5), true)
+                                             << "00 0A 47 11 05 00 00 C0 05 01 00 00 00";
+        QTest::newRow("3.5 dcc 5 rueckwaerts") << cs2Richtungsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 5), false)
+                                               << "00 0A 47 11 05 00 00 C0 05 02 00 00 00";
+        // Description, 3.6 "Lok Funktion": "000C4711 6 00 00 C0 0A 00 01" light on, DCC address 10.
+        QTest::newRow("3.6 dcc 10 licht ein") << cs2Funktionsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 10), 0, true)
+                                              << "00 0C 47 11 06 00 00 C0 0A 00 01 00 00";
         // Description, 6.1: Ping 0x18 (in CAN-ID 0x30), DLC 0 asks every device.
         QTest::newRow("6.1 ping") << cs2Pingbefehl(beispielHash) << "00 30 47 11 00 00 00 00 00 00 00 00 00";
         // The issue's vectors: DCC 3, "128", "S", Fahrstufe 63; MM2 24, "14", "s", 7; mfx 5, "28", 40.
@@ -713,6 +724,66 @@ private slots:
         QCOMPARE(verloren.size(), 1);
     }
 
+    // The traffic log over TCP: the ping and its answer; a frame split over two reads is
+    // one entry once it is whole, two frames in one read are two entries, a frame with
+    // DLC 9 is logged as it came (and read no further); then a frame sent.
+    void verkehr()
+    {
+        QTemporaryDir verzeichnis;
+        const QString pfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+        Verkehrsprotokoll log;
+        QVERIFY(log.oeffne(pfad));
+        Gegenstelle peer;
+        Cs2Verbindung cs2;
+        QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
+        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        // Description, 2.1 and 2.2: Stop and Go of the CS2 with serial number 04, as answers.
+        peer.client->write(bytes("00 01 8B 5B 05 43"));
+        peer.client->flush();
+        QTest::qWait(50); // the first piece is read on its own
+        peer.client->write(bytes("53 32 08 00 00 00 00 00 01 8B 5B 05 43 53 32 08 01 00 00 00"
+                                 " 00 45 47 11 09 01 02 03 04 05 06 07 08"));
+        QTRY_COMPARE(rahmen.size(), 3);
+        QVERIFY(cs2.sende(bytes("00 08 AB 10 06 00 00 C0 03 00 00 00 00")));
+        QFile datei(pfad);
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        QStringList eintraege = QString::fromUtf8(datei.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(eintraege.takeFirst().contains(u"--- Trabolin-Verkehrsprotokoll begonnen am "));
+        for (QString &e : eintraege)
+            e = e.section(u' ', 1);
+        QCOMPARE(eintraege, (QStringList{"CS2 > 00 30 AB 10 00 00 00 00 00 00 00 00 00",
+                                         "CS2 < 00 31 8B 5B 08 43 53 32 08 04 01 FF FF",
+                                         "CS2 < 00 01 8B 5B 05 43 53 32 08 00 00 00 00",
+                                         "CS2 < 00 01 8B 5B 05 43 53 32 08 01 00 00 00",
+                                         "CS2 < 00 45 47 11 09 01 02 03 04 05 06 07 08",
+                                         "CS2 > 00 08 AB 10 06 00 00 C0 03 00 00 00 00"}));
+    }
+
+    // A flood of frames the program does not act on, in one stream: feedback events
+    // (command 0x11), speed answers of another controller, a frame
+    // with DLC 9, commands it does not know; the report behind them still comes
+    // through, once, and the link stays up.
+    void flut()
+    {
+        Gegenstelle peer;
+        Cs2Verbindung cs2;
+        Meldungen melder;
+        cs2.setzeGleismelder(&melder);
+        QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
+        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        const QByteArray runde = bytes("00 23 7B 79 08 00 01 00 05 00 01 00 32"    // S88 event with response bit
+                                       " 00 09 47 11 06 00 00 40 05 01 F4 00 00"  // speed of another controller
+                                       " 00 01 47 11 09 00 00 00 00 00 00 00 00"  // DLC 9: dropped
+                                       " 00 FF FF FF 08 FF FF FF FF FF FF FF FF"); // an unknown command
+        QByteArray flut;
+        for (int i = 0; i < 5000; ++i)
+            flut += runde;
+        peer.client->write(flut + bytes("00 01 8B 5B 05 43 53 32 08 00 00 00 00"));
+        QTRY_COMPARE_WITH_TIMEOUT(rahmen.size(), 1 + 3 * 5000 + 1, 20000);
+        QCOMPARE(melder.zustaende, QStringList{"Gleis: aus"});
+        QVERIFY(cs2.verbunden());
+    }
+
     // A station that does not answer the ping within the wait: no link, nothing goes out.
     void ohneAntwort_data()
     {
@@ -748,44 +819,117 @@ private slots:
         }
     }
 
-    // A run on the real link, in virtual time, St&op during the line: what the
-    // simulator reads, frame by frame, over TCP and over UDP.
+    // A run on the real link, in virtual time, and during its line St&op or a report of
+    // the layout from the simulator's terminal: what the simulator reads, frame by frame,
+    // over TCP and over UDP. A report ends the run with the speed-0 frame at the
+    // simulator; a station fallen silent is lost after three pings and still gets it; a
+    // dropped TCP connection ends the run with nothing more to send.
     void fahrtZumSimulator_data()
     {
         QTest::addColumn<bool>("udp");
-        QTest::newRow("tcp") << false;
-        QTest::newRow("udp") << true;
+        QTest::addColumn<QString>("aktion"); // "stopp" St&op, else typed at the simulator
+        QTest::addColumn<QString>("ursache");
+        for (const bool udp : {false, true}) {
+            const QString weg = udp ? QStringLiteral("udp, ") : QStringLiteral("tcp, ");
+            QTest::newRow(qPrintable(weg + "St&op")) << udp << "St&op" << "";
+            QTest::newRow(qPrintable(weg + "stopp")) << udp << "stopp" << "Gleis: aus";
+            QTest::newRow(qPrintable(weg + "halt")) << udp << "halt" << "Nothalt";
+            QTest::newRow(qPrintable(weg + "ueberlast")) << udp << "ueberlast" << "Kurzschluss";
+            QTest::newRow(qPrintable(weg + "stumm")) << udp << "stumm" << "Verbindung verloren";
+        }
+        QTest::newRow("tcp, go") << false << "go" << "";
+        QTest::newRow("tcp, trennen") << false << "trennen" << "Verbindung verloren";
     }
     void fahrtZumSimulator()
     {
         QFETCH(bool, udp);
+        QFETCH(QString, aktion);
+        QFETCH(QString, ursache);
+        Cs2Aufbau a; // first, so that it outlives the link that reports to it
         const quint16 antwortport = freierUdpPort();
         Simulator sim;
         QVERIFY(sim.starte(antwortport));
         Cs2Verbindung link;
         link.setzeUeberUdp(udp);
         link.setzeEmpfangsport(antwortport);
+        if (aktion == u"stumm") // lost after three pings, in a few tenths of a second
+            link.setzePingAbstand(100);
+        link.setzeGleismelder(&a.ablauf.gleismelder(Cs2Aufbau::option));
         QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
-        Cs2Aufbau a;
         Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
         a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
         treiber.setzeProtokoll(Cs2Protokoll::dcc);
         treiber.setzeFahrstufen(3);
         a.feld.adresse = QStringLiteral("3");
-        a.zeilen({"60,S,63,X"});
-        a.zeit.bei(1000, [&a] { a.ablauf.stoppKlick(); });
+        a.zeilen({"60,S,63,X", "60,S,5"});
+        a.zeit.bei(1000, [&] {
+            if (aktion == u"St&op") {
+                a.ablauf.stoppKlick();
+                return;
+            }
+            // The line's wait, in real time, until the report has ended the run.
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 500, Licht an, F1 aus, F2 aus, F3 aus, F4 aus")),
+                         5);
+            sim.tippe(aktion.toLatin1());
+            if (aktion == u"go") // read, and the run goes on
+                QTRY_VERIFY(a.ablauf.gleiszustand(Cs2Aufbau::option) == Gleiszustand::an);
+            else
+                QVERIFY(QTest::qWaitFor([&] { return !a.ursachen.isEmpty(); }, 5000));
+        });
         a.ablauf.btnStart_Click();
-        QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+        QCOMPARE(a.ursachen.join(u'|'), ursache);
+        QVERIFY(!a.ablauf.laeuft());
         const QString lok = QStringLiteral(" -> Lok DCC 3: vorwärts, Geschwindigkeit %1, Licht %2, F1 aus, F2 aus, "
                                            "F3 aus, F4 aus");
+        const QStringList erste{"Richtung vorwärts" + lok.arg(0).arg("aus"),
+                                "Geschwindigkeit 500" + lok.arg(500).arg("aus"),
+                                "F0 1" + lok.arg(500).arg("an"), "F1 0" + lok.arg(500).arg("an"),
+                                "F2 0" + lok.arg(500).arg("an"), "F3 0" + lok.arg(500).arg("an"),
+                                "F4 0" + lok.arg(500).arg("an")};
+        // The speed-0 frame as the issue writes it, with the link's own hash.
+        const QString hash = QStringLiteral("%1 %2")
+                                 .arg(link.hash() >> 8, 2, 16, QLatin1Char('0'))
+                                 .arg(link.hash() & 0xFF, 2, 16, QLatin1Char('0'))
+                                 .toUpper();
+        const QString halt = QStringLiteral("00 08 hh hh 06 00 00 C0 03 00 00 00 00").replace(QStringLiteral("hh hh"), hash);
         QStringList gelesen;
-        for (const QString &z : sim.lies().filter(QStringLiteral("Lok DCC 3")))
-            gelesen << z.section(QStringLiteral("  "), 1);
-        QCOMPARE(gelesen, (QStringList{"Richtung vorwärts" + lok.arg(0).arg("aus"),
-                                       "Geschwindigkeit 500" + lok.arg(500).arg("aus"),
-                                       "F0 1" + lok.arg(500).arg("an"), "F1 0" + lok.arg(500).arg("an"),
-                                       "F2 0" + lok.arg(500).arg("an"), "F3 0" + lok.arg(500).arg("an"),
-                                       "F4 0" + lok.arg(500).arg("an"), "Geschwindigkeit 0" + lok.arg(0).arg("an")}));
+        const auto lies = [&] {
+            gelesen.clear();
+            for (const QString &z : sim.lies().filter(QStringLiteral("Lok DCC 3")))
+                gelesen << z.section(QStringLiteral("  "), 1);
+        };
+        if (aktion == u"St&op") {
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+            lies();
+            QCOMPARE(gelesen, erste + QStringList{"Geschwindigkeit 0" + lok.arg(0).arg("an")});
+        } else if (aktion == u"go") {
+            // The second line as usual, speed 0 at the end of the run, nothing more.
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+            lies();
+            const QStringList zweite{"Geschwindigkeit 40" + lok.arg(40).arg("an"), "F0 0" + lok.arg(40).arg("aus"),
+                                     "F1 0" + lok.arg(40).arg("aus"),         "F2 0" + lok.arg(40).arg("aus"),
+                                     "F3 0" + lok.arg(40).arg("aus"),         "F4 0" + lok.arg(40).arg("aus"),
+                                     "Geschwindigkeit 0" + lok.arg(0).arg("aus")};
+            QCOMPARE(gelesen, erste + zweite);
+        } else if (aktion == u"stumm") {
+            // The silent station still reads what comes: the stop is on the wire.
+            QTRY_VERIFY(!sim.lies().filter(QStringLiteral("stumm: ")).filter(halt).isEmpty());
+            lies();
+            QCOMPARE(gelesen, erste);
+        } else if (aktion == u"trennen") {
+            QVERIFY(!link.verbunden());
+            lies();
+            QCOMPARE(gelesen, erste);
+        } else {
+            // At once as the report is read, and again as the pass ends.
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 2);
+            lies();
+            QCOMPARE(gelesen.mid(0, 7), erste);
+            QCOMPARE(gelesen.mid(7).size(), 2);
+            for (const QString &z : gelesen.mid(7))
+                QVERIFY2(z.startsWith(u"Geschwindigkeit 0 -> Lok DCC 3: vorwärts, Geschwindigkeit 0"), qPrintable(z));
+            QVERIFY(sim.lies().filter(halt).size() >= 2);
+        }
     }
 
     // Over real TCP and UDP against the simulator: the ping, a command and its echo,

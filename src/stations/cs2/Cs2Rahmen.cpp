@@ -153,14 +153,22 @@ std::optional<Gleiszustand> cs2Gleiszustand(const Cs2Rahmen &r)
 
 QList<Cs2Rahmen> Cs2Leser::fuettere(const QByteArray &bytes)
 {
-    m_rest.append(bytes);
     QList<Cs2Rahmen> rahmen;
+    for (const QByteArray &stueck : zerlege(bytes))
+        if (const auto r = cs2Dekodiere(stueck))
+            rahmen.append(*r);
+    return rahmen;
+}
+
+QList<QByteArray> Cs2Leser::zerlege(const QByteArray &bytes)
+{
+    m_rest.append(bytes);
+    QList<QByteArray> stuecke;
     qsizetype stelle = 0;
     for (; m_rest.size() - stelle >= cs2RahmenLaenge; stelle += cs2RahmenLaenge)
-        if (const auto r = cs2Dekodiere(m_rest.mid(stelle, cs2RahmenLaenge)))
-            rahmen.append(*r);
+        stuecke.append(m_rest.mid(stelle, cs2RahmenLaenge));
     m_rest.remove(0, stelle);
-    return rahmen;
+    return stuecke;
 }
 
 } // namespace trabolin

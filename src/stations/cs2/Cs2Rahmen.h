@@ -98,6 +98,9 @@ std::optional<Gleiszustand> cs2Gleiszustand(const Cs2Rahmen &rahmen);
 class Cs2Leser {
 public:
     QList<Cs2Rahmen> fuettere(const QByteArray &bytes);
+    // The same cut without taking the frames apart: every whole 13 bytes as they came,
+    // a DLC above 8 included (for the traffic log; cs2Dekodiere() drops those).
+    QList<QByteArray> zerlege(const QByteArray &bytes);
     // Forgets a half-received frame (a new connection starts afresh).
     void leere() { m_rest.clear(); }
     qsizetype offen() const { return m_rest.size(); }

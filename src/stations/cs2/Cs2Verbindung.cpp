@@ -1,6 +1,7 @@
 #include "stations/cs2/Cs2Verbindung.h"
 
 #include "program/TcpAufbau.h"
+#include "stations/cs2/Cs2Verkehr.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -157,6 +158,7 @@ bool Cs2Verbindung::sende(const QByteArray &rahmen)
 
 bool Cs2Verbindung::schreibe(const QByteArray &bytes)
 {
+    cs2VerkehrGesendet(bytes);
     if (m_udp)
         return m_udpSocket->writeDatagram(bytes, m_ziel, m_port) == bytes.size();
     if (m_tcp->write(bytes) != bytes.size())
@@ -189,7 +191,12 @@ void Cs2Verbindung::verliere()
 
 void Cs2Verbindung::empfange(const QByteArray &bytes)
 {
-    for (const Cs2Rahmen &r : m_leser.fuettere(bytes)) {
+    for (const QByteArray &stueck : m_leser.zerlege(bytes)) {
+        cs2VerkehrEmpfangen(stueck);
+        const auto gelesen = cs2Dekodiere(stueck);
+        if (!gelesen)
+            continue; // a DLC above 8: logged, nothing more
+        const Cs2Rahmen &r = *gelesen;
         if (cs2IstPingantwort(r)) {
             m_beantwortet = true;
             if (m_warten)
