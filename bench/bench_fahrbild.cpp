@@ -10,6 +10,8 @@
 #include "window/Fahrbild.h"
 #include "window/frmTrabolin.h"
 
+#include "Fensterfeld.h"
+
 #include <QApplication>
 #include <QPaintEvent>
 #include <QRadioButton>
@@ -22,6 +24,7 @@
 #include <sys/resource.h>
 
 using namespace trabolin;
+using trabolin::bench::feld;
 
 namespace {
 
@@ -49,7 +52,7 @@ public:
 
 void miss(frmTrabolin &f, bool sichtbar, int zeilen)
 {
-    f.imgFahrbild->setVisible(sichtbar);
+    feld<Fahrbild>(f, "imgFahrbild")->setVisible(sichtbar);
     f.tabelle().leeren();
     for (int z = 1; z <= zeilen; ++z) {
         f.tabelle().setzeZelle(z, 1, QStringLiteral("5"));
@@ -61,13 +64,13 @@ void miss(frmTrabolin &f, bool sichtbar, int zeilen)
     QTest::qWait(200);
 
     Bildzaehler zaehler;
-    f.imgFahrbild->installEventFilter(&zaehler);
+    feld<Fahrbild>(f, "imgFahrbild")->installEventFilter(&zaehler);
     const double cpuVorher = cpuSekunden();
     const auto start = std::chrono::steady_clock::now();
     f.ablauf().btnStart_Click();
     const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSekunden() - cpuVorher;
-    f.imgFahrbild->removeEventFilter(&zaehler);
+    feld<Fahrbild>(f, "imgFahrbild")->removeEventFilter(&zaehler);
     std::printf("Lauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde, "
                 "je Bild %.0f Pixel)\n",
                 wand, sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
@@ -92,7 +95,7 @@ int main(int argc, char **argv)
     f.show();
     if (!QTest::qWaitForWindowExposed(&f))
         return 1;
-    f.optZentrale[0]->setChecked(true);
+    feld<QRadioButton>(f, "optZentrale_0")->setChecked(true);
     const int zeilen = kurz ? 2 : 4;
     miss(f, true, zeilen);
     miss(f, false, zeilen);

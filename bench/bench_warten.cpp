@@ -16,6 +16,7 @@
 #include "stations/cs2/Cs2Verbindung.h"
 #include "stations/cs2/Cs2Zentrale.h"
 #include "stations/ecos/EcosVerbindung.h"
+#include "stations/z21/Z21Verbindung.h"
 #include "window/Gleisanzeige.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "program/EchteZeit.h"
@@ -35,6 +36,7 @@
 #include <QTimer>
 
 #include "Bedienung.h"
+#include "Fensterfeld.h"
 #include "Leitung.h"
 
 #include <algorithm>
@@ -228,23 +230,23 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     };
     frmTrabolin fenster(nullptr, verzeichnis.path());
     fenster.piepen = [] {};
-    fenster.V24->setzeStandardzuordnung(false);
+    feld<SerielleSchnittstelle>(fenster, "V24")->setzeStandardzuordnung(false);
     fenster.show();
-    fenster.optZentrale[dccex ? zentralenoption(QStringLiteral("DCC-EX")) : 0]->click();
-    fenster.lstV24->setEditText(QStringLiteral("1"));
-    fenster.btnParameterSetzen->click();
-    if (!fenster.V24->istOffen()) {
+    feld<QRadioButton>(fenster, "optZentrale", dccex ? zentralenoption(QStringLiteral("DCC-EX")) : 0)->click();
+    feld<QComboBox>(fenster, "lstV24")->setEditText(QStringLiteral("1"));
+    feld<QPushButton>(fenster, "btnParameterSetzen")->click();
+    if (!feld<SerielleSchnittstelle>(fenster, "V24")->istOffen()) {
         std::printf("Stopp bis Leitung (%s): Schnittstelle nicht offen\n", art);
         return;
     }
     if (dccex) { // the station answers the program's "<s>"
         [[maybe_unused]] auto n = ::write(pty.master, "<iDCC-EX V-5.0.0 / BENCH>\n", 26);
-        if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000)) {
+        if (!QTest::qWaitFor([&] { return feld<QPushButton>(fenster, "btnStart")->isEnabled(); }, 2000)) {
             std::printf("Stopp bis Leitung (%s): die Zentrale gilt nicht als bereit\n", art);
             return;
         }
     }
-    fenster.txtAdresse->setText(QStringLiteral("24"));
+    feld<QLineEdit>(fenster, "txtAdresse")->setText(QStringLiteral("24"));
     for (int c = 1; c <= anzahlZellen; ++c)
         fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
 
@@ -252,6 +254,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
     std::uniform_int_distribution<int> druckNach(dccex ? 105 : 5, dccex ? 120 : 20);
     std::vector<double> latenz;
     int fehler = 0;
+    QPushButton *stoppKnopf = feld<QPushButton>(fenster, "btnSendStop");
     for (int i = 0; i < anzahl; ++i) {
         fenster.tabelle().setzeAktuelleZeile(1);
         Uhr::time_point druck{};
@@ -259,13 +262,13 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
             empfaenger.leeren(); // the line's own command has gone out by now
             druck = Uhr::now();
             if (maus)
-                QTest::mousePress(fenster.btnSendStop, Qt::LeftButton);
+                QTest::mousePress(stoppKnopf, Qt::LeftButton);
             else
                 QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
         });
-        fenster.btnStart_Click();
+        feld<QPushButton>(fenster, "btnStart")->click();
         if (maus)
-            QTest::mouseRelease(fenster.btnSendStop, Qt::LeftButton);
+            QTest::mouseRelease(stoppKnopf, Qt::LeftButton);
         else
             QTest::keyRelease(&fenster, Qt::Key_O, Qt::AltModifier);
 
@@ -395,15 +398,15 @@ void stoppLatenzZ21(int anzahl)
     frmTrabolin fenster(nullptr, verzeichnis.path());
     fenster.piepen = [] {};
     fenster.show();
-    fenster.optZentrale[zentralenoption(QStringLiteral("Z21"))]->click();
-    fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-    fenster.txtLocalPort->setText(QString::number(z21.port));
-    fenster.btnEcos->click();
-    if (!fenster.btnStart->isEnabled()) {
+    feld<QRadioButton>(fenster, "optZentrale", zentralenoption(QStringLiteral("Z21")))->click();
+    feld<QLineEdit>(fenster, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+    feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(z21.port));
+    feld<QPushButton>(fenster, "btnEcos")->click();
+    if (!feld<QPushButton>(fenster, "btnStart")->isEnabled()) {
         std::printf("Stopp bis Datagramm (Z21): keine Verbindung\n");
         return;
     }
-    fenster.txtAdresse->setText(QStringLiteral("24"));
+    feld<QLineEdit>(fenster, "txtAdresse")->setText(QStringLiteral("24"));
     for (int c = 1; c <= anzahlZellen; ++c)
         fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
     const QByteArray stopp = QByteArray::fromHex("0A004000E410001800EC");
@@ -420,7 +423,7 @@ void stoppLatenzZ21(int anzahl)
             druck = Uhr::now();
             QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
         });
-        fenster.btnStart_Click();
+        feld<QPushButton>(fenster, "btnStart")->click();
         QTest::keyRelease(&fenster, Qt::Key_O, Qt::AltModifier);
         Uhr::time_point ankunft{};
         if (z21.warteAuf(stopp, ankunft))
@@ -460,9 +463,9 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
     frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
     fenster.piepen = [] {};
-    fenster.V24->setzeStandardzuordnung(false);
+    feld<SerielleSchnittstelle>(fenster, "V24")->setzeStandardzuordnung(false);
     fenster.show();
-    fenster.optZentrale[option]->click();
+    feld<QRadioButton>(fenster, "optZentrale", option)->click();
 
     int fd = pty.master;
     int lauscher = -1;
@@ -470,10 +473,10 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     std::unique_ptr<Z21Gegenstelle> z21Gegenstelle;
     if (z21) { // a peer on a local UDP port, answering the serial number
         z21Gegenstelle = std::make_unique<Z21Gegenstelle>();
-        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        fenster.txtLocalPort->setText(QString::number(z21Gegenstelle->port));
-        fenster.btnEcos_Click();
-        if (!fenster.TCP->verbunden()) {
+        feld<QLineEdit>(fenster, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+        feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(z21Gegenstelle->port));
+        feld<QPushButton>(fenster, "btnEcos")->click();
+        if (!feld<Z21Verbindung>(fenster, "TCP")->verbunden()) {
             std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
             return;
         }
@@ -486,19 +489,19 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         ::bind(lauscher, reinterpret_cast<sockaddr *>(&adresse), sizeof adresse);
         ::listen(lauscher, 1);
         ::getsockname(lauscher, reinterpret_cast<sockaddr *>(&adresse), &laenge);
-        static_cast<EcosVerbindung *>(fenster.TCP)->wache().setzeZeiten(3'600'000, 3'600'000);
-        fenster.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        fenster.txtLocalPort->setText(QString::number(ntohs(adresse.sin_port)));
-        fenster.btnEcos_Click();
+        feld<EcosVerbindung>(fenster, "TCP")->wache().setzeZeiten(3'600'000, 3'600'000);
+        feld<QLineEdit>(fenster, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+        feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(ntohs(adresse.sin_port)));
+        feld<QPushButton>(fenster, "btnEcos")->click();
         fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0 || !fenster.TCP->verbunden()) {
+        if (fd < 0 || !feld<EcosVerbindung>(fenster, "TCP")->verbunden()) {
             std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
             return;
         }
         tcpEmpfaenger = std::make_unique<Empfaenger>(fd);
     } else {
-        fenster.lstV24->setEditText(QStringLiteral("1"));
-        fenster.btnParameterSetzen->click();
+        feld<QComboBox>(fenster, "lstV24")->setEditText(QStringLiteral("1"));
+        feld<QPushButton>(fenster, "btnParameterSetzen")->click();
     }
     Empfaenger &empfaenger = tcpEmpfaenger ? *tcpEmpfaenger : ptyEmpfaenger;
     const auto schreibe = [&](const QByteArray &b) {
@@ -509,10 +512,10 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     const auto leeren = [&] { z21Gegenstelle ? z21Gegenstelle->leeren() : empfaenger.leeren(); };
     if (dccex) { // the station answers the program's "<s>"
         schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
-        if (!QTest::qWaitFor([&] { return fenster.btnStart->isEnabled(); }, 2000))
+        if (!QTest::qWaitFor([&] { return feld<QPushButton>(fenster, "btnStart")->isEnabled(); }, 2000))
             std::printf("Meldung bis Stopp (%s): die Zentrale gilt nicht als bereit\n", art);
     }
-    fenster.txtAdresse->setText(QString::fromLatin1(ecos ? "1000" : "24"));
+    feld<QLineEdit>(fenster, "txtAdresse")->setText(QString::fromLatin1(ecos ? "1000" : "24"));
     for (int c = 1; c <= anzahlZellen; ++c)
         fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
 
@@ -528,7 +531,9 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
             meldung = Uhr::now();
             schreibe(station.aus);
         });
-        fenster.btnStart_Click();
+        // Through the run logic: the far end here answers no request, so the ECoS's run
+        // buttons stay off; the report and the stop do not pass through them.
+        fenster.ablauf().btnStart_Click();
         Uhr::time_point ankunft{};
         QByteArray bytes = station.stopp;
         if (z21Gegenstelle ? !z21Gegenstelle->warteAuf(station.stopp, ankunft)
@@ -537,7 +542,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         else
             latenz.push_back(msZwischen(meldung, ankunft));
         schreibe(station.an);
-        if (!QTest::qWaitFor([&] { return fenster.lblGleis->text() == u"Gleis: an"; }, 2000))
+        if (!QTest::qWaitFor([&] { return feld<QLabel>(fenster, "lblGleis")->text() == u"Gleis: an"; }, 2000))
             ++fehler;
         QTest::qWait(20);
     }

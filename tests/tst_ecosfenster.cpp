@@ -55,13 +55,13 @@ struct Anlage : Fensteranlage {
     {
         starte();
         meldungen.clear(); // start-up's own: no settings file
-        f->optZentrale[2]->click();
+        feld<QRadioButton>(*f, "optZentrale_2")->click();
     }
     void verbinde(quint16 port)
     {
-        f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        f->txtLocalPort->setText(QString::number(port));
-        f->btnEcos->click();
+        feld<QLineEdit>(*f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+        feld<QLineEdit>(*f, "txtLocalPort")->setText(QString::number(port));
+        feld<QPushButton>(*f, "btnEcos")->click();
     }
     // Connects the window to a server of the test, which then plays the ECoS.
     bool verbindeMitTest()
@@ -70,7 +70,7 @@ struct Anlage : Fensteranlage {
             return false;
         // The test's ECoS answers the program's first status request, as every ECoS
         // does, before anything else; the requests that follow it come too late to matter.
-        static_cast<EcosVerbindung *>(f->TCP)->wache().setzeZeiten(3'600'000, 3'600'000);
+        feld<EcosVerbindung>(*f, "TCP")->wache().setzeZeiten(3'600'000, 3'600'000);
         verbinde(server.serverPort());
         if (!server.hasPendingConnections() && !server.waitForNewConnection(2000))
             return false;
@@ -80,15 +80,17 @@ struct Anlage : Fensteranlage {
                 return false;
         gegenstelle->readAll();
         gegenstelle->write("<REPLY get(1, status)>\n1 status[GO]\n<END 0 (OK)>\n");
-        if (!QTest::qWaitFor([this] { return f->lblGleis->text() == u"Gleis: an"; }))
+        if (!QTest::qWaitFor([this] { return feld<QLabel>(*f, "lblGleis")->text() == u"Gleis: an"; }))
             return false;
-        return f->TCP->verbunden() && f->btnLok->isEnabled();
+        return feld<EcosVerbindung>(*f, "TCP")->verbunden() && feld<QPushButton>(*f, "btnLok")->isEnabled();
     }
     void setzeLaufknoepfe(bool an)
     {
-        for (QPushButton *k : {f->btnStart, f->btnSendStop, f->btnSendZeile})
+        for (QPushButton *k : felder<QPushButton>(*f, {"btnStart", "btnSendStop", "btnSendZeile"}))
             k->setEnabled(an);
     }
+    // The reply field.
+    QPlainTextEdit *rx() const { return feld<QPlainTextEdit>(*f, "txtRX"); }
 };
 
 // Reply pieces the test's ECoS writes one after the other, the reply field's colour after
@@ -121,18 +123,18 @@ private slots:
         const auto &[stuecke, farbe, knoepfeVorher] = fall;
         Anlage a;
         QVERIFY(a.verbindeMitTest());
-        const QColor grund = a.f->txtRX->palette().color(QPalette::Base);
+        const QColor grund = a.rx()->palette().color(QPalette::Base);
         a.setzeLaufknoepfe(knoepfeVorher);
         for (const QString &s : stuecke) {
             a.gegenstelle->write(s.toUtf8());
             a.gegenstelle->flush();
             QTest::qWait(20);
         }
-        QTRY_COMPARE(a.f->txtRX->toPlainText(), stuecke.join(QString())); // as it came, nothing rendered
+        QTRY_COMPARE(a.rx()->toPlainText(), stuecke.join(QString())); // as it came, nothing rendered
         const QColor soll = farbe == u"rot" ? QColor(255, 0, 0) : farbe == u"gruen" ? QColor(0, 128, 0) : grund;
-        QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), soll);
+        QCOMPARE(a.rx()->palette().color(QPalette::Base), soll);
         if (!farbe.isEmpty())
-            QCOMPARE(a.f->txtRX->palette().color(QPalette::Text), QColor(Qt::white));
+            QCOMPARE(a.rx()->palette().color(QPalette::Text), QColor(Qt::white));
         const bool an = farbe.isEmpty() ? knoepfeVorher : farbe == u"gruen";
         QCOMPARE(a.knoepfe(), an ? QStringLiteral("an") : QStringLiteral("aus"));
     }
@@ -148,8 +150,8 @@ private slots:
             riesig += QByteArray::number(1000 + i) + " name[\"Lok mit einem langen Namen\"]\n";
         riesig += "<END 0 (OK)>\n";
         a.gegenstelle->write(riesig);
-        QTRY_VERIFY_WITH_TIMEOUT(a.f->txtRX->toPlainText().endsWith(QLatin1String("<END 0 (OK)>\n")), 20000);
-        const QString t = a.f->txtRX->toPlainText();
+        QTRY_VERIFY_WITH_TIMEOUT(a.rx()->toPlainText().endsWith(QLatin1String("<END 0 (OK)>\n")), 20000);
+        const QString t = a.rx()->toPlainText();
         QVERIFY(t.startsWith(QLatin1String("<REPLY queryObjects(10, name)>\n1000 name[")));
         QVERIFY2(t.size() <= frmTrabolin::anzeigeKappe + 100, qPrintable(QString::number(t.size())));
         QVERIFY(t.contains(QLatin1String("Zeichen nicht angezeigt")));
@@ -170,13 +172,13 @@ private slots:
         QTimer::singleShot(700, a.f.get(), [&] {
             QCOMPARE(a.knoepfe(), QStringLiteral("gemischt")); // "St&op" on, the other two off
             empfangen.clear();
-            QTest::mouseClick(a.f->btnSendStop, Qt::LeftButton);
+            QTest::mouseClick(feld<QPushButton>(*a.f, "btnSendStop"), Qt::LeftButton);
         });
         QTimer::singleShot(1200, a.f.get(), [&] { nachDemStopp = empfangen; }); // the line runs to 2200
-        a.f->btnStart->click();
+        feld<QPushButton>(*a.f, "btnStart")->click();
         QTRY_COMPARE_WITH_TIMEOUT(nachDemStopp, QByteArray("set(1,speed[0])"), 1000);
         QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
-        QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QCOMPARE(a.rx()->palette().color(QPalette::Base), QColor(255, 0, 0));
     }
 
     void verbindungsfehler_data()
@@ -204,31 +206,31 @@ private slots:
             port = QString::number(frei.serverPort());
         }
         Anlage a;
-        a.f->txtIPAdresse->setText(host);
-        a.f->txtLocalPort->setText(port);
+        feld<QLineEdit>(*a.f, "txtIPAdresse")->setText(host);
+        feld<QLineEdit>(*a.f, "txtLocalPort")->setText(port);
         QElapsedTimer uhr;
         uhr.start();
-        a.f->btnEcos->click();
+        feld<QPushButton>(*a.f, "btnEcos")->click();
         const qint64 ms = uhr.elapsed();
         QCOMPARE(a.meldungen, QStringList{meldung});
         // A little more than 4 seconds for a busy machine.
         QVERIFY2(wartet ? ms >= 3000 && ms <= 4300 : ms <= 800, qPrintable(QString::number(ms)));
-        QVERIFY(!a.f->btnListe->isEnabled());
-        QVERIFY(!a.f->btnLok->isEnabled());
+        QVERIFY(!feld<QPushButton>(*a.f, "btnListe")->isEnabled());
+        QVERIFY(!feld<QPushButton>(*a.f, "btnLok")->isEnabled());
     }
 
     void doppelklick()
     {
         Anlage a;
-        a.f->txtRX->setPlainText(QStringLiteral("<REPLY queryObjects(10, name)>\n1002 name[\"V 200\"]\n"
+        a.rx()->setPlainText(QStringLiteral("<REPLY queryObjects(10, name)>\n1002 name[\"V 200\"]\n"
                                                 "1003 name[\"ICE 3\"]\n<END 0 (OK)>"));
-        const QTextCursor wort = a.f->txtRX->document()->find(QStringLiteral("1003"));
+        const QTextCursor wort = a.rx()->document()->find(QStringLiteral("1003"));
         QVERIFY(!wort.isNull());
-        QTextCursor mitte(a.f->txtRX->document());
+        QTextCursor mitte(a.rx()->document());
         mitte.setPosition(wort.selectionStart() + 1);
-        QTest::mouseDClick(a.f->txtRX->viewport(), Qt::LeftButton, {},
-                           a.f->txtRX->cursorRect(mitte).center());
-        QCOMPARE(a.f->txtAdresse->text(), QStringLiteral("1003"));
+        QTest::mouseDClick(a.rx()->viewport(), Qt::LeftButton, {},
+                           a.rx()->cursorRect(mitte).center());
+        QCOMPARE(feld<QLineEdit>(*a.f, "txtAdresse")->text(), QStringLiteral("1003"));
     }
 
     // Sending without a link ends the handler and tells the user once.
@@ -245,7 +247,7 @@ private slots:
         Anlage a;
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("5,s,3"));
         a.setzeLaufknoepfe(true);
-        a.f->btnLok->setEnabled(true);
+        feld<QPushButton>(*a.f, "btnLok")->setEnabled(true);
         QElapsedTimer uhr;
         uhr.start();
         a.f->findChild<QPushButton *>(knopf)->click();
@@ -264,16 +266,16 @@ private slots:
         QVERIFY(sim->starte());
         Anlage a;
         a.verbinde(sim->port);
-        QVERIFY(a.f->btnListe->isEnabled());
-        a.f->btnListe->click();
-        QTRY_VERIFY(a.f->txtRX->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
-        a.f->txtAdresse->setText(QStringLiteral("1000"));
-        a.f->btnLok->click();
+        QVERIFY(feld<QPushButton>(*a.f, "btnListe")->isEnabled());
+        feld<QPushButton>(*a.f, "btnListe")->click();
+        QTRY_VERIFY(a.rx()->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
+        feld<QLineEdit>(*a.f, "txtAdresse")->setText(QStringLiteral("1000"));
+        feld<QPushButton>(*a.f, "btnLok")->click();
         QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
-        QCOMPARE(a.f->txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
+        QCOMPARE(a.rx()->palette().color(QPalette::Base), QColor(0, 128, 0));
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
-        a.f->btnStart->click();
+        feld<QPushButton>(*a.f, "btnStart")->click();
         QTRY_COMPARE_WITH_TIMEOUT(sim->lies().size(), 7, 15000);
 
         // Each command arrived as one and was accepted; the locomotive ends as the line left it.
@@ -296,7 +298,7 @@ private slots:
         QTimer::singleShot(900, [&] { waehrendDesLaufs = a.meldungen; });
         QElapsedTimer uhr;
         uhr.start();
-        a.f->btnStart->click();
+        feld<QPushButton>(*a.f, "btnStart")->click();
         QVERIFY(uhr.elapsed() < 10000);
         QVERIFY(waehrendDesLaufs.isEmpty() || uhr.elapsed() < 900);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !")});
@@ -305,7 +307,7 @@ private slots:
         sim = std::make_unique<Simulator>();
         QVERIFY(sim->starte());
         a.verbinde(sim->port);
-        QVERIFY(a.f->TCP->verbunden());
+        QVERIFY(feld<EcosVerbindung>(*a.f, "TCP")->verbunden());
         QCOMPARE(a.meldungen.size(), 1);
     }
 };

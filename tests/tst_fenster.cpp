@@ -4,6 +4,8 @@
 // the stop at the press, the about box.
 #include "window/frmTrabolin.h"
 
+#include "helfer/Feld.h"
+
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
 #include "window/Fahrbild.h"
@@ -15,6 +17,7 @@
 #include <QtWidgets>
 
 using namespace trabolin;
+using trabolin::test::feld;
 
 namespace {
 
@@ -62,8 +65,8 @@ class TestFenster : public QObject {
 
     void setzeCursor(int zeile, int spalte)
     {
-        f->DBTabelle->setCurrentIndex(f->tabelle().index(zeile - 1, spalte));
-        f->DBTabelle->setFocus();
+        feld<Tabellengitter>(*f, "DBTabelle")->setCurrentIndex(f->tabelle().index(zeile - 1, spalte));
+        feld<Tabellengitter>(*f, "DBTabelle")->setFocus();
     }
     // Types on whatever has the focus: the first key goes to the grid and opens the
     // cell editor, the following ones go into that editor. Words separated by blanks:
@@ -122,7 +125,7 @@ private slots:
     void cleanup()
     {
         QCoreApplication::processEvents(); // Enter closes its editor a moment later
-        f->uebernehmeEingabe();
+        feld<Tabellengitter>(*f, "DBTabelle")->uebernehmeEingabe();
         f->tabelle().leeren();
     }
 
@@ -169,39 +172,40 @@ private slots:
             for (int c = 0; c < 4; ++c)
                 f->tabelle().setzeZelle(i + 1, c + 1, demo[i].section(u',', c, c));
         f->tabelle().setzeAktuelleZeile(1);
-        QCOMPARE(f->lblDauerGesamt->text(), "0:25");
-        QCOMPARE(f->imgFahrbild->toolTip(), "5 Zeilen, 0:25 min, höchste Fahrstufe 80");
-        f->optZentrale[1]->setChecked(true);
-        QCOMPARE(f->lblDauerGesamt->text(), "0:24");
+        QCOMPARE(feld<QLabel>(*f, "lblDauerGesamt")->text(), "0:25");
+        QCOMPARE(feld<QWidget>(*f, "imgFahrbild")->toolTip(), "5 Zeilen, 0:25 min, höchste Fahrstufe 80");
+        feld<QRadioButton>(*f, "optZentrale_1")->setChecked(true);
+        QCOMPARE(feld<QLabel>(*f, "lblDauerGesamt")->text(), "0:24");
         f->tabelle().setzeAktuelleZeile(3);
-        f->chkEndlos->setChecked(true);
-        QCOMPARE(f->lblDauerGesamt->text(), "0:14 je Durchlauf");
-        f->chkEndlos->setChecked(false);
+        feld<QCheckBox>(*f, "chkEndlos")->setChecked(true);
+        QCOMPARE(feld<QLabel>(*f, "lblDauerGesamt")->text(), "0:14 je Durchlauf");
+        feld<QCheckBox>(*f, "chkEndlos")->setChecked(false);
 
         // On the 6021 with its port closed: 500 ms, the line's second, the 500 ms of the end.
         f->tabelle().leeren();
         f->tabelle().setzeZelle(1, 1, "1");
         f->tabelle().setzeZelle(1, 2, "s");
         f->tabelle().setzeAktuelleZeile(1);
-        f->optZentrale[0]->setChecked(true);
+        feld<QRadioButton>(*f, "optZentrale_0")->setChecked(true);
         QString noch;
         int markiert = 0;
         QTimer::singleShot(300, this, [&] {
-            noch = f->lblNoch->text();
-            markiert = f->DBTabelle->laufzeile();
+            noch = feld<QLabel>(*f, "lblNoch")->text();
+            markiert = feld<Tabellengitter>(*f, "DBTabelle")->laufzeile();
         });
         f->ablauf().btnStart_Click();
-        f->optZentrale[2]->setChecked(true);
+        feld<QRadioButton>(*f, "optZentrale_2")->setChecked(true);
         QCOMPARE(noch, "0:01");
         QCOMPARE(markiert, 1);
-        QCOMPARE(f->lblNoch->text(), "");
-        QCOMPARE(f->DBTabelle->laufzeile(), 0);
+        QCOMPARE(feld<QLabel>(*f, "lblNoch")->text(), "");
+        QCOMPARE(feld<Tabellengitter>(*f, "DBTabelle")->laufzeile(), 0);
     }
 
     // Each serial list takes a typed value as its text without adding it as an item.
     void listen()
     {
-        for (QComboBox *liste : {f->lstV24, f->lstBaudrate, f->lstParity, f->lstDatenbits, f->lstStopbits}) {
+        for (QComboBox *liste :
+             test::felder<QComboBox>(*f, {"lstV24", "lstBaudrate", "lstParity", "lstDatenbits", "lstStopbits"})) {
             const QString vorher = liste->currentText();
             const int anzahl = liste->count();
             QVERIFY2(liste->isEditable(), qPrintable(liste->objectName()));
@@ -216,19 +220,21 @@ private slots:
     // The address field's name follows its relabelled label; the tip of "Kontrolle übernehmen" names the address.
     void folgtAdresse()
     {
-        f->lblAdresse[0]->setText("ID:");
-        QCOMPARE(f->txtAdresse->accessibleName(), "ID");
-        f->lblAdresse[0]->setText("Adresse:");
-        f->txtAdresse->setFocus();
-        f->txtAdresse->selectAll();
-        QTest::keyClicks(f->txtAdresse, "1003");
-        QCOMPARE(f->btnLok->toolTip(), " übernimmt die Kontrolle über die Lok mit der o.a. ID (aktuell: 1003) ");
-        f->txtAdresse->setText("1");
+        auto *adresse = feld<QLineEdit>(*f, "txtAdresse");
+        feld<QLabel>(*f, "lblAdresse_0")->setText("ID:");
+        QCOMPARE(adresse->accessibleName(), "ID");
+        feld<QLabel>(*f, "lblAdresse_0")->setText("Adresse:");
+        adresse->setFocus();
+        adresse->selectAll();
+        QTest::keyClicks(adresse, "1003");
+        QCOMPARE(feld<QPushButton>(*f, "btnLok")->toolTip(),
+                 " übernimmt die Kontrolle über die Lok mit der o.a. ID (aktuell: 1003) ");
+        adresse->setText("1");
     }
 
     void gitter()
     {
-        Tabellengitter *g = f->DBTabelle;
+        Tabellengitter *g = feld<Tabellengitter>(*f, "DBTabelle");
         QVERIFY(g->horizontalHeader()->length() <= g->viewport()->width());
         QAccessibleTableInterface *tabelle = QAccessible::queryAccessibleInterface(g)->tableInterface();
         QCOMPARE(tabelle->rowCount(), 25);
@@ -245,14 +251,14 @@ private slots:
         QMenuBar *leiste = f->menuBar();
         QVERIFY(!leiste->cornerWidget(Qt::TopRightCorner) && !leiste->cornerWidget(Qt::TopLeftCorner));
         QStringList punkte;
-        for (QAction *a : leiste->actions() + f->mnuDatei->actions())
+        for (QAction *a : leiste->actions() + feld<QMenu>(*f, "mnuDatei")->actions())
             if (!a->isSeparator())
                 punkte << a->text() + u'|' + a->shortcut().toString();
         QCOMPARE(punkte, (QStringList{"&Datei|", "&?|", "b&eenden|", "öffnen / laden|Ctrl+L",
                                       "speichern / sichern           |Ctrl+S", "beenden|"}));
-        QVERIFY(leiste->actionGeometry(f->mnuDatei->menuAction()).left() < 20);
-        QVERIFY(leiste->actionGeometry(f->mnuHilfe).left() > leiste->width() / 2);
-        QVERIFY(leiste->actionGeometry(f->mnuBeenden).right() >= leiste->width() - 20);
+        QVERIFY(leiste->actionGeometry(feld<QMenu>(*f, "mnuDatei")->menuAction()).left() < 20);
+        QVERIFY(leiste->actionGeometry(feld<QAction>(*f, "mnuHilfe")).left() > leiste->width() / 2);
+        QVERIFY(leiste->actionGeometry(feld<QAction>(*f, "mnuBeenden")).right() >= leiste->width() - 20);
         QAccessibleInterface *zugang = QAccessible::queryAccessibleInterface(leiste);
         QStringList namen;
         for (int i = 0; i < zugang->childCount(); ++i)
@@ -260,12 +266,12 @@ private slots:
                 namen << zugang->child(i)->text(QAccessible::Name);
         QCOMPARE(namen, (QStringList{"Datei", "?", "beenden"}));
 
-        QSignalSpy laden(f->mnuDatei_laden, &QAction::triggered);
-        QTest::keyClick(f->DBTabelle, Qt::Key_L, Qt::ControlModifier);
+        QSignalSpy laden(feld<QAction>(*f, "mnuDatei_laden"), &QAction::triggered);
+        QTest::keyClick(feld<Tabellengitter>(*f, "DBTabelle"), Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(laden.size(), 1);
         frmTrabolin zweites; // "beenden" in "Datei" closes the window too
         zweites.show();
-        zweites.mnuDatei_Beenden->trigger();
+        feld<QAction>(zweites, "mnuDatei_Beenden")->trigger();
         QVERIFY(!zweites.isVisible());
     }
 
@@ -298,12 +304,12 @@ private slots:
         QVERIFY2(markiert > punkt.width() * punkt.height() / 3, qPrintable(QString::number(markiert)));
         // The arrow keys pass "&?" on the way to "b&eenden".
         QList<QAction *> weg;
-        for (int i = 0; i < 4 && leiste->activeAction() != zweites.mnuBeenden; ++i) {
+        for (int i = 0; i < 4 && leiste->activeAction() != feld<QAction>(zweites, "mnuBeenden"); ++i) {
             QTest::keyClick(empfaenger(), Qt::Key_Right);
             weg << leiste->activeAction();
         }
-        QVERIFY(weg.contains(zweites.mnuHilfe));
-        QCOMPARE(weg.last(), zweites.mnuBeenden);
+        QVERIFY(weg.contains(feld<QAction>(zweites, "mnuHilfe")));
+        QCOMPARE(weg.last(), feld<QAction>(zweites, "mnuBeenden"));
         QTest::keyClick(empfaenger(), Qt::Key_Return);
         QVERIFY(!zweites.isVisible());
     }
@@ -311,10 +317,10 @@ private slots:
     // Alt+E toggles "Endlosschleife" every time; no single key ends the program.
     void altE()
     {
-        const bool vorher = f->chkEndlos->isChecked();
+        const bool vorher = feld<QCheckBox>(*f, "chkEndlos")->isChecked();
         for (int mal = 1; mal <= 4; ++mal) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
-            QCOMPARE(f->chkEndlos->isChecked(), vorher != (mal % 2 == 1));
+            QCOMPARE(feld<QCheckBox>(*f, "chkEndlos")->isChecked(), vorher != (mal % 2 == 1));
             QVERIFY(f->isVisible());
         }
     }
@@ -323,15 +329,15 @@ private slots:
     // time; only the bar's "b&eenden" leaves its E to "&Endlosschleife" (altE).
     void zugriffstasten()
     {
-        for (QAbstractButton *option : f->optZentrale) {
-            option->setChecked(true);
+        for (int i = 0; i < int(zentralenregister().size()); ++i) {
+            feld<QRadioButton>(*f, "optZentrale", i)->setChecked(true);
             QStringList texte;
             for (QAbstractButton *k : f->findChildren<QAbstractButton *>())
                 texte << (k->isVisible() ? k->text() : QString());
             for (QLabel *l : f->findChildren<QLabel *>())
                 texte << (l->isVisible() && l->buddy() ? l->text() : QString());
             for (QAction *a : f->menuBar()->actions())
-                texte << (a != f->mnuBeenden ? a->text() : QString());
+                texte << (a != feld<QAction>(*f, "mnuBeenden") ? a->text() : QString());
             QMap<QString, QString> besitzer;
             for (const QString &text : texte) {
                 const QString taste = QKeySequence::mnemonic(text).toString();
@@ -339,7 +345,7 @@ private slots:
                 besitzer.insert(taste, text);
             }
         }
-        f->optZentrale[startoption()]->setChecked(true);
+        feld<QRadioButton>(*f, "optZentrale", startoption())->setChecked(true);
     }
 
     // The stop goes out as the button goes down, once: by mouse, by Space on the
@@ -358,34 +364,35 @@ private slots:
         QFETCH(QString, weg); QFETCH(bool, aktiv);
         bool &stopp = f->ablauf().zustand().stopp;
         stopp = false;
-        f->btnSendStop->setEnabled(aktiv);
+        auto *knopf = feld<QPushButton>(*f, "btnSendStop");
+        knopf->setEnabled(aktiv);
         QWidget *ziel = f;
         if (weg == "Leertaste") {
-            f->btnSendStop->setFocus();
-            ziel = f->btnSendStop;
+            knopf->setFocus();
+            ziel = knopf;
         } else if (weg.endsWith("Zelleneditor")) {
             setzeCursor(1, 0);
             tippe("F2");
-            QVERIFY(ziel = f->DBTabelle->offenerEditor());
+            QVERIFY(ziel = feld<Tabellengitter>(*f, "DBTabelle")->offenerEditor());
         }
         const Qt::Key taste = weg == "Leertaste" ? Qt::Key_Space : Qt::Key_O;
         const Qt::KeyboardModifiers mit = weg == "Leertaste" ? Qt::NoModifier : Qt::AltModifier;
         if (weg == "Maus")
-            QTest::mousePress(f->btnSendStop, Qt::LeftButton);
+            QTest::mousePress(knopf, Qt::LeftButton);
         else
             QTest::keyPress(ziel, taste, mit);
         QCOMPARE(stopp, aktiv); // at the press, before any release
         stopp = false;
         if (weg == "Maus")
-            QTest::mouseRelease(f->btnSendStop, Qt::LeftButton);
+            QTest::mouseRelease(knopf, Qt::LeftButton);
         else
             QTest::keyRelease(ziel, taste, mit);
         QTest::qWait(200); // longer than the delayed click of an access key
         QVERIFY(!stopp);   // no second stop
         QCOMPARE(piepser, 0);
-        f->uebernehmeEingabe();
+        feld<Tabellengitter>(*f, "DBTabelle")->uebernehmeEingabe();
         QCOMPARE(f->tabelle().zelle(1, 1), QString()); // nothing typed into the cell
-        f->btnSendStop->setEnabled(false);
+        knopf->setEnabled(false);
     }
 
     // A click on the logo shows the about box.
@@ -400,7 +407,7 @@ private slots:
             }
         });
         wache.start(10);
-        QTest::mouseClick(f->lblLogo, Qt::LeftButton);
+        QTest::mouseClick(feld<QLabel>(*f, "lblLogo"), Qt::LeftButton);
         QCOMPARE(gesehen, " Info über Lokomotiven-Trabolin|Programm:     Lokomotiven-Trabolin");
     }
 
@@ -436,7 +443,7 @@ private slots:
         setzeCursor(7, e.spalte);
         tippe(e.tasten);
         QCOMPARE(piepser, e.piepser);
-        f->uebernehmeEingabe();
+        feld<Tabellengitter>(*f, "DBTabelle")->uebernehmeEingabe();
         QCOMPARE(f->tabelle().zelle(7, e.spalte + 1), e.nachher);
         QCOMPARE(f->tabelle().zelle(8, e.spalte + 1), QString());
     }
@@ -455,8 +462,8 @@ private slots:
         QString gesehen = "(kein Befehl)";
         QObject verbindungen; // ends the connections with this test
         auto befehl = [&] { gesehen = f->tabelle().zelle(4, 1); };
-        connect(f->btnPower[0], &QPushButton::clicked, &verbindungen, befehl);
-        connect(f->mnuDatei_laden, &QAction::triggered, &verbindungen, befehl);
+        connect(feld<QPushButton>(*f, "btnPower_0"), &QPushButton::clicked, &verbindungen, befehl);
+        connect(feld<QAction>(*f, "mnuDatei_laden"), &QAction::triggered, &verbindungen, befehl);
         setzeCursor(4, 0);
         tippe("42");
         QCOMPARE(f->tabelle().zelle(4, 1), QString()); // still in the editor
@@ -466,7 +473,7 @@ private slots:
         } else if (weg == "Zugriffstaste")
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier); // "Power of&f"
         else
-            f->mnuDatei_laden->trigger();
+            feld<QAction>(*f, "mnuDatei_laden")->trigger();
         QTRY_COMPARE(gesehen, "42"); // an access key clicks its button a moment later
         QCOMPARE(piepser, 0);
     }
@@ -499,22 +506,25 @@ private slots:
         }
         QCOMPARE(piepser, b.piepser);
         QCOMPARE(alleZeilen(), erwarteteTabelle(b.erwartet));
-        QCOMPARE(f->DBTabelle->currentIndex(), f->tabelle().index(b.cursor - 1, 2));
+        QCOMPARE(feld<Tabellengitter>(*f, "DBTabelle")->currentIndex(), f->tabelle().index(b.cursor - 1, 2));
     }
 
     // Closed by the space bar on the focused label, opened again by a click.
     void loeschpanelUmschalten()
     {
-        f->lblDel->setFocus();
+        auto *lblDel = feld<QLabel>(*f, "lblDel");
+        auto *pnlDel = feld<QFrame>(*f, "pnlDel");
+        lblDel->setFocus();
         for (bool offen : {false, true}) {
             if (offen)
-                QTest::mouseClick(f->lblDel, Qt::LeftButton);
+                QTest::mouseClick(lblDel, Qt::LeftButton);
             else
-                QTest::keyClick(f->lblDel, Qt::Key_Space);
-            QCOMPARE(f->pnlDel->height(), offen ? frmTrabolin::pnlDelOffen : frmTrabolin::pnlDelZu);
-            QCOMPARE(f->lblDel->text(), offen ? "Löschen" : "Löschen ...");
-            for (QPushButton *k : {f->btnDelZeile, f->btnDelFolgende, f->btnDelTabelle}) // whole inside the open panel
-                QVERIFY(k->isVisible() == offen && (!offen || f->pnlDel->rect().contains(k->geometry())));
+                QTest::keyClick(lblDel, Qt::Key_Space);
+            QCOMPARE(pnlDel->height(), offen ? frmTrabolin::pnlDelOffen : frmTrabolin::pnlDelZu);
+            QCOMPARE(lblDel->text(), offen ? "Löschen" : "Löschen ...");
+            // whole inside the open panel
+            for (QPushButton *k : test::felder<QPushButton>(*f, {"btnDelZeile", "btnDelFolgende", "btnDelTabelle"}))
+                QVERIFY(k->isVisible() == offen && (!offen || pnlDel->rect().contains(k->geometry())));
         }
     }
 };

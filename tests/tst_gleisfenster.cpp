@@ -52,34 +52,37 @@ struct Anlage : Fensteranlage {
         starte();
         meldungen.clear();
         if (ecos || z21) {
-            f->optZentrale[zentralenoption(ecos ? QStringLiteral("Ecos") : QStringLiteral("Z21"))]->click();
+            const int option = zentralenoption(ecos ? QStringLiteral("Ecos") : QStringLiteral("Z21"));
+            feld<QRadioButton>(*f, "optZentrale", option)->click();
             if (ecos) {
-                static_cast<EcosVerbindung *>(f->TCP)->wache().setzeZeiten(400, 300);
+                feld<EcosVerbindung>(*f, "TCP")->wache().setzeZeiten(400, 300);
             } else {
-                static_cast<Z21Verbindung *>(f->TCP)->setzeStatusAbstand(400);
-                static_cast<Z21Verbindung *>(f->TCP)->setzeStatusFrist(300);
-                static_cast<Z21Verbindung *>(f->TCP)->setzeNachfrageAbstand(300);
+                auto *link = feld<Z21Verbindung>(*f, "TCP");
+                link->setzeStatusAbstand(400);
+                link->setzeStatusFrist(300);
+                link->setzeNachfrageAbstand(300);
             }
-            f->txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-            f->txtLocalPort->setText(erste.section(u':', -1).trimmed());
-            f->btnEcos->click();
-            f->txtAdresse->setText(ecos ? QStringLiteral("1000") : QStringLiteral("24"));
+            feld<QLineEdit>(*f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+            feld<QLineEdit>(*f, "txtLocalPort")->setText(erste.section(u':', -1).trimmed());
+            feld<QPushButton>(*f, "btnEcos")->click();
+            feld<QLineEdit>(*f, "txtAdresse")->setText(ecos ? QStringLiteral("1000") : QStringLiteral("24"));
             if (ecos)
-                f->btnLok->click();
+                feld<QPushButton>(*f, "btnLok")->click();
         } else {
-            f->optZentrale[zentralenoption(fall.station == u"lenz" ? QStringLiteral("Lenz") : QStringLiteral("DCC-EX"))]->click();
-            f->chkUSB->setChecked(fall.simOptionen.contains(QStringLiteral("--usb")));
-            f->lstV24->setEditText(QStringLiteral("7"));
-            f->btnParameterSetzen->click();
+            const int option = zentralenoption(fall.station == u"lenz" ? QStringLiteral("Lenz") : QStringLiteral("DCC-EX"));
+            feld<QRadioButton>(*f, "optZentrale", option)->click();
+            feld<QCheckBox>(*f, "chkUSB")->setChecked(fall.simOptionen.contains(QStringLiteral("--usb")));
+            feld<QComboBox>(*f, "lstV24")->setEditText(QStringLiteral("7"));
+            feld<QPushButton>(*f, "btnParameterSetzen")->click();
             meldungen.clear();
-            f->txtAdresse->setText(QStringLiteral("24"));
+            feld<QLineEdit>(*f, "txtAdresse")->setText(QStringLiteral("24"));
         }
         if (!QTest::qWaitFor([this] { return knoepfe() == u"an"; }))
             return false;
         if (fall.station == u"dccex") // it starts with the track off, as the station does
-            f->btnPower[1]->click();
+            feld<QPushButton>(*f, "btnPower_1")->click();
         // The Lenz tells its state when asked at the port's opening.
-        return QTest::qWaitFor([this] { return f->lblGleis->text() == u"Gleis: an"; });
+        return QTest::qWaitFor([this] { return feld<QLabel>(*f, "lblGleis")->text() == u"Gleis: an"; });
     }
     ~Anlage()
     {
@@ -162,7 +165,7 @@ private slots:
         const QRegularExpression stopp(QStringLiteral(
             ".*(set\\(1000,speed\\[0\\]\\) -> 1000 speed=0|Lok 24: (\\d+ Fahrstufen, \\S+, )?Fahrstufe 0\\b).*"));
         if (fall.umschalten >= 0)
-            QTimer::singleShot(300, [&] { a.f->optZentrale[fall.umschalten]->click(); });
+            QTimer::singleShot(300, [&] { feld<QRadioButton>(*a.f, "optZentrale", fall.umschalten)->click(); });
         bool stoppBeiOffenerBox = false;
         if (fall.box)
             QTimer::singleShot(300, [&] {
@@ -182,18 +185,18 @@ private slots:
             });
         QTimer::singleShot(500, [&] {
             if (fall.aktion == u"power")
-                a.f->btnPower[0]->click();
+                feld<QPushButton>(*a.f, "btnPower_0")->click();
             else if (!fall.aktion.isEmpty())
                 a.sim.write(fall.aktion.toUtf8() + '\n');
         });
         if (fall.stoppBei)
-            QTimer::singleShot(fall.stoppBei, [&] { a.f->btnSendStop->click(); });
+            QTimer::singleShot(fall.stoppBei, [&] { feld<QPushButton>(*a.f, "btnSendStop")->click(); });
         QElapsedTimer uhr;
         uhr.start();
-        a.f->btnStart->click();
+        feld<QPushButton>(*a.f, "btnStart")->click();
         QVERIFY2(uhr.elapsed() < (fall.stoppBei ? fall.stoppBei + 1000 : 5000), qPrintable(QString::number(uhr.elapsed())));
-        QTRY_COMPARE(a.f->lblGleis->text(), fall.anzeige);
-        QCOMPARE(a.f->lblGleis->accessibleName(), fall.anzeige);
+        QTRY_COMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), fall.anzeige);
+        QCOMPARE(feld<QLabel>(*a.f, "lblGleis")->accessibleName(), fall.anzeige);
         QCOMPARE(a.meldungen.join(u'\n'), fall.meldung);
 
         QCOMPARE(stoppBeiOffenerBox, fall.box);
@@ -202,12 +205,12 @@ private slots:
         const qsizetype bisher = a.lies().size();
         QCOMPARE(a.zeilen.indexOf(stopp) >= 0, fall.stoppAngekommen);
         // The events are the program's own business: the reply field shows the replies.
-        QVERIFY(!a.f->txtRX->toPlainText().contains(QLatin1String("EVENT")));
+        QVERIFY(!feld<QPlainTextEdit>(*a.f, "txtRX")->toPlainText().contains(QLatin1String("EVENT")));
         if (!sperrtFahrt(a.f->ablauf().gleiszustand()) || fall.anzeige == u"Verbindung verloren")
             return;
         // Power back: the indicator follows, and nothing goes to the locomotive.
         a.sim.write("an\n");
-        QTRY_COMPARE(a.f->lblGleis->text(), QStringLiteral("Gleis: an"));
+        QTRY_COMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
         QTest::qWait(300);
         QVERIFY(a.lies().mid(bisher).filter(QRegularExpression(QStringLiteral("set\\(1000|Lok 24"))).isEmpty());
         QCOMPARE(a.meldungen.size(), fall.meldung.isEmpty() ? 0 : 1);

@@ -47,11 +47,11 @@ struct Anlage : Fensteranlage {
                 qFatal("serial station simulator did not start");
         }
         starte();
-        f->optZentrale[0]->click();
-        f->lstV24->setEditText(QStringLiteral("7"));
-        f->btnParameterSetzen->click();
+        feld<QRadioButton>(*f, "optZentrale_0")->click();
+        feld<QComboBox>(*f, "lstV24")->setEditText(QStringLiteral("7"));
+        feld<QPushButton>(*f, "btnParameterSetzen")->click();
         meldungen.clear();
-        f->txtAdresse->setText(QStringLiteral("24"));
+        feld<QLineEdit>(*f, "txtAdresse")->setText(QStringLiteral("24"));
     }
     ~Anlage()
     {
@@ -81,15 +81,15 @@ private slots:
     void fahrt()
     {
         Anlage a({"--station", "lenz", "--usb"});
-        QVERIFY(a.f->btnStart->isEnabled());
-        a.f->optZentrale[1]->click();
-        a.f->chkUSB->setChecked(true);
-        a.f->lstFS->setCurrentText(QStringLiteral("128"));
-        a.f->chkSignal->setChecked(true);
-        a.f->txtAdresse->setText(QStringLiteral("1234"));
+        QVERIFY(feld<QPushButton>(*a.f, "btnStart")->isEnabled());
+        feld<QRadioButton>(*a.f, "optZentrale_1")->click();
+        feld<QCheckBox>(*a.f, "chkUSB")->setChecked(true);
+        feld<QComboBox>(*a.f, "lstFS")->setCurrentText(QStringLiteral("128"));
+        feld<QCheckBox>(*a.f, "chkSignal")->setChecked(true);
+        feld<QLineEdit>(*a.f, "txtAdresse")->setText(QStringLiteral("1234"));
         a.zeile(1, QStringLiteral("1,S,7,X"));
         a.zeile(2, QStringLiteral("1,s,3,,X"));
-        a.f->btnStart->click(); // returns when the run has ended
+        feld<QPushButton>(*a.f, "btnStart")->click(); // returns when the run has ended
 
         // "Fahren" / "Funktionen" with the light and F1 (F2 to F4 stay off, the track
         // power is never switched).
@@ -119,7 +119,7 @@ private slots:
         // No Signal.wav in the program directory: the end signal is the beep; the
         // Lenz pass plays it and the run once more.
         QCOMPARE(a.pieptoene, 2);
-        QCOMPARE(a.f->lblStartzeit->text().size(), 8);
+        QCOMPARE(feld<QLabel>(*a.f, "lblStartzeit")->text().size(), 8);
         QVERIFY2(a.meldungen.isEmpty(), qPrintable(a.meldungen.join(u'\n')));
     }
 
@@ -145,9 +145,9 @@ private slots:
         });
         QElapsedTimer uhr;
         uhr.start();
-        a.f->btnStart->click();
+        feld<QPushButton>(*a.f, "btnStart")->click();
         QVERIFY(uhr.elapsed() < 30000); // returned, long before the line's minute
-        QVERIFY(!a.f->V24->istOffen());
+        QVERIFY(!feld<SerielleSchnittstelle>(*a.f, "V24")->istOffen());
         QCOMPARE(a.pty.lies(1 << 16, 300).toHex(' '), QByteArray("40 18 05 18 00 18"));
         QVERIFY(a.meldungen.isEmpty());
     }
@@ -161,13 +161,13 @@ private slots:
         QStringList meldungenWaehrendDesLaufs{QStringLiteral("-")};
         QTimer::singleShot(700, [&] { a.pty.schliesseMaster(); });
         QTimer::singleShot(1800, [&] { meldungenWaehrendDesLaufs = a.meldungen; });
-        a.f->btnStart->click();
+        feld<QPushButton>(*a.f, "btnStart")->click();
         QVERIFY(meldungenWaehrendDesLaufs.isEmpty());
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY2(a.meldungen.first().contains(QLatin1String("nicht mehr erreichbar")),
                  qPrintable(a.meldungen.first()));
-        QVERIFY(!a.f->btnStart->isEnabled());
-        QVERIFY(!a.f->V24->istOffen());
+        QVERIFY(!feld<QPushButton>(*a.f, "btnStart")->isEnabled());
+        QVERIFY(!feld<SerielleSchnittstelle>(*a.f, "V24")->istOffen());
     }
 };
 

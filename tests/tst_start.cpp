@@ -10,6 +10,7 @@
 #include <termios.h>
 
 using namespace trabolin;
+using trabolin::test::feld;
 
 namespace {
 
@@ -66,9 +67,9 @@ private slots:
         Anlage a({}, false, {}, true);
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen[0].contains("Fehler 53") && a.meldungen[0].contains("Trabolin.ini"));
-        QCOMPARE(a.f->pnlDel->height(), frmTrabolin::pnlDelOffen);
-        QCOMPARE(a.f->lblDatei->text(), "");
-        QCOMPARE(a.f->ConfigDatei, QDir::toNativeSeparators(a.ini_pfad()));
+        QCOMPARE(feld<QFrame>(*a.f, "pnlDel")->height(), frmTrabolin::pnlDelOffen);
+        QCOMPARE(feld<QLabel>(*a.f, "lblDatei")->text(), "");
+        QVERIFY(a.meldungen[0].contains(u'"' + QDir::toNativeSeparators(a.ini_pfad()) + u'"')); // where it looked
         schreibe(a.datei("alt"), "");
         QString gesehen;
         QTimer::singleShot(0, [&] {
@@ -81,7 +82,7 @@ private slots:
             d->findChild<QLineEdit *>("fileNameEdit")->setText("fahrt");
             static_cast<QDialog *>(d)->accept();
         });
-        a.f->mnuDatei_speichern->trigger();
+        feld<QAction>(*a.f, "mnuDatei_speichern")->trigger();
         QTimer::singleShot(0, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             gesehen += box->windowTitle() + u'|' + box->text() + u'|' + box->button(QMessageBox::Yes)->text()
@@ -108,14 +109,14 @@ private slots:
         QCOMPARE(a.meldungen, QStringList{});
         QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
         QCOMPARE(a.zeile(3), ",f,,X,,,,");
-        QCOMPARE((QStringList{f.txtAdresse->text(), f.lstV24->currentText(), f.lstBaudrate->currentText(),
-                              f.lstStopbits->currentText(), f.lblAdresse[0]->text(), f.lblAdresse[1]->text(),
-                              f.txtLocalPort->text(), f.txtIPAdresse->text(), f.lblDatei->text()}),
-                 (QStringList{"1003000", "3", "19200", "1", "ID:", "1000...", "0015471", host, f.ConfigDatei}));
-        QVERIFY(f.chkUSB->isChecked() && f.USBInterface);
-        QCOMPARE(f.pnlDel->height(), frmTrabolin::pnlDelZu);
-        f.txtLocalPort->selectAll();
-        QTest::keyClicks(f.txtLocalPort, "1234567");
+        QCOMPARE(test::anzeigen(f, {"txtAdresse", "lstV24", "lstBaudrate", "lstStopbits", "lblAdresse_0", "lblAdresse_1",
+                                    "txtLocalPort", "txtIPAdresse", "lblDatei"}),
+                 (QStringList{"1003000", "3", "19200", "1", "ID:", "1000...", "0015471", host,
+                              QDir::toNativeSeparators(a.ini_pfad())}));
+        QVERIFY(feld<QCheckBox>(f, "chkUSB")->isChecked() && a.gespeichert().usb);
+        QCOMPARE(feld<QFrame>(f, "pnlDel")->height(), frmTrabolin::pnlDelZu);
+        feld<QLineEdit>(f, "txtLocalPort")->selectAll();
+        QTest::keyClicks(feld<QLineEdit>(f, "txtLocalPort"), "1234567");
         f.close();
         QCOMPARE(a.fragen, QStringList{});
         // The stations that came later follow line 56 with their defaults.
@@ -158,17 +159,18 @@ private slots:
         frmTrabolin &f = *a.f;
         QCOMPARE(a.zeile(2), "12,M,5,,,,,X");
         if (!werte.isEmpty())
-            QCOMPARE((QStringList{f.txtAdresse->text(), f.lstV24->currentText(),
-                                  QString::number(f.grpZentrale->checkedId()),
-                                  QString::number(f.chkUSB->isChecked()), f.txtLocalPort->text(),
-                                  QString::number(f.pnlDel->height() == frmTrabolin::pnlDelZu),
-                                  QString::number(f.V24->istOffen()), a.knoepfe()})
+            QCOMPARE((QStringList{feld<QLineEdit>(f, "txtAdresse")->text(), feld<QComboBox>(f, "lstV24")->currentText(),
+                                  QString::number(feld<QButtonGroup>(f, "grpZentrale")->checkedId()),
+                                  QString::number(feld<QCheckBox>(f, "chkUSB")->isChecked()),
+                                  feld<QLineEdit>(f, "txtLocalPort")->text(),
+                                  QString::number(feld<QFrame>(f, "pnlDel")->height() == frmTrabolin::pnlDelZu),
+                                  QString::number(feld<SerielleSchnittstelle>(f, "V24")->istOffen()), a.knoepfe()})
                          .join(u'|'),
                      werte);
         termios t{};
         if (leitung) {
-            QVERIFY(f.V24->istOffen() && a.pty.slaveEinstellungen(t));
-            QCOMPARE(f.lstBaudrate->currentText(), baud);
+            QVERIFY(feld<SerielleSchnittstelle>(f, "V24")->istOffen() && a.pty.slaveEinstellungen(t));
+            QCOMPARE(feld<QComboBox>(f, "lstBaudrate")->currentText(), baud);
             QCOMPARE(int(cfgetospeed(&t)), leitung);
         }
     }
@@ -181,31 +183,31 @@ private slots:
         QString gewaehlt;
         f.waehleDatei = [&](bool) { return gewaehlt; };
         gewaehlt = a.datei("fahrt.dat");
-        f.mnuDatei_speichern->trigger();
+        feld<QAction>(f, "mnuDatei_speichern")->trigger();
         QCOMPARE(lies(gewaehlt), QByteArray(vorlage.left(18 + 25 * 13)).replace("05s", "05S").replace("--f", "--F"));
         QCOMPARE(f.tabelle().aktuelleZeile(), 25);
-        QCOMPARE(f.lblDatei->text(), f.ConfigDatei);
+        QCOMPARE(feld<QLabel>(f, "lblDatei")->text(), QDir::toNativeSeparators(a.ini_pfad()));
 
         gewaehlt = a.datei("fahrt.dat/x.dat");
-        f.mnuDatei_speichern->trigger();
+        feld<QAction>(f, "mnuDatei_speichern")->trigger();
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei speichern...|Die Datei"));
 
         gewaehlt = a.datei("kurz.dat");
         schreibe(gewaehlt, "[Programm-Daten]\r\n01s001-----\r\n");
-        f.mnuDatei_laden->trigger();
+        feld<QAction>(f, "mnuDatei_laden")->trigger();
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
         QCOMPARE(a.zeile(1), "5,s,28,X,,X,,");
         gewaehlt = a.datei("fehlt.dat");
-        f.mnuDatei_laden->trigger();
+        feld<QAction>(f, "mnuDatei_laden")->trigger();
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
 
         gewaehlt = a.datei("fahrt.dat");
-        f.mnuDatei_laden->trigger();
+        feld<QAction>(f, "mnuDatei_laden")->trigger();
         QCOMPARE(a.zeile(1), "5,S,28,X,,X,,");
-        QCOMPARE(f.lblDatei->text(), QDir::toNativeSeparators(gewaehlt));
-        QCOMPARE(f.txtAdresse->text(), "1003");
+        QCOMPARE(feld<QLabel>(f, "lblDatei")->text(), QDir::toNativeSeparators(gewaehlt));
+        QCOMPARE(feld<QLineEdit>(f, "txtAdresse")->text(), "1003");
     }
 
     // The settings a user makes once stay: an ECoS host longer than typing allows
@@ -218,17 +220,17 @@ private slots:
         Anlage a(QByteArray(vorlage).replace("192.168.1.10", host));
         frmTrabolin &f = *a.f;
         const int z21 = zentralenoption(QStringLiteral("Z21"));
-        f.optZentrale[z21]->click();
-        f.lstFS->setCurrentText(QStringLiteral("128"));
-        f.optZentrale[2]->click();
-        QCOMPARE(f.txtIPAdresse->text(), QString::fromLatin1(host));
-        f.optZentrale[1]->click();
-        f.lstFS->setCurrentText(QStringLiteral("28"));
-        f.optZentrale[z21]->click();
-        QCOMPARE(f.lstFS->currentText(), QStringLiteral("128"));
-        f.optZentrale[1]->click();
-        QCOMPARE(f.lstFS->currentText(), QStringLiteral("128")); // the Lenz keeps what stands there
-        f.optZentrale[z21]->click();
+        feld<QRadioButton>(f, "optZentrale", z21)->click();
+        feld<QComboBox>(f, "lstFS")->setCurrentText(QStringLiteral("128"));
+        feld<QRadioButton>(f, "optZentrale_2")->click();
+        QCOMPARE(feld<QLineEdit>(f, "txtIPAdresse")->text(), QString::fromLatin1(host));
+        feld<QRadioButton>(f, "optZentrale_1")->click();
+        feld<QComboBox>(f, "lstFS")->setCurrentText(QStringLiteral("28"));
+        feld<QRadioButton>(f, "optZentrale", z21)->click();
+        QCOMPARE(feld<QComboBox>(f, "lstFS")->currentText(), QStringLiteral("128"));
+        feld<QRadioButton>(f, "optZentrale_1")->click();
+        QCOMPARE(feld<QComboBox>(f, "lstFS")->currentText(), QStringLiteral("128")); // the Lenz keeps what stands there
+        feld<QRadioButton>(f, "optZentrale", z21)->click();
         a.antwort = true;
         f.close();
         const QByteArray geschrieben = lies(a.ini_pfad());
@@ -243,8 +245,8 @@ private slots:
         test::Fensteranlage b;
         b.ordner = a.ordner;
         b.starte();
-        QCOMPARE(b.f->grpZentrale->checkedId(), z21);
-        QCOMPARE(b.f->lstFS->currentText(), QStringLiteral("128"));
+        QCOMPARE(feld<QButtonGroup>(*b.f, "grpZentrale")->checkedId(), z21);
+        QCOMPARE(feld<QComboBox>(*b.f, "lstFS")->currentText(), QStringLiteral("128"));
     }
 
     // One instance per program folder; a lock left by a dead process does not count.
@@ -271,7 +273,7 @@ private slots:
         QCOMPARE(zweite->pieptoene, 1);
         QCOMPARE(zweite->meldungen,
                  QStringList{" Lokomotiven-Trabolin|Das Programm wurde bereits gestartet ...                 "});
-        QCOMPARE(zweite->f->txtAdresse->text(), "1"); // nothing read
+        QCOMPARE(feld<QLineEdit>(*zweite->f, "txtAdresse")->text(), "1"); // nothing read
         zweite->f->close();
         QCOMPARE(lies(erste.ini_pfad()), vorlage); // nothing written
         zweite.reset();
@@ -299,9 +301,9 @@ private slots:
         a.f->oeffneUrl = [&](const QUrl &url) { geoeffnet << url; return betrachter; };
         QVERIFY(QTest::qWaitForWindowActive(a.f.get()));
         if (perMenue)
-            a.f->mnuHilfe->trigger();
+            feld<QAction>(*a.f, "mnuHilfe")->trigger();
         else
-            QTest::keyClick(a.f->DBTabelle, Qt::Key_F1);
+            QTest::keyClick(feld<Tabellengitter>(*a.f, "DBTabelle"), Qt::Key_F1);
         auto *fenster = a.f->findChild<QTextBrowser *>("frmHilfe");
         QCOMPARE(fenster && fenster->isVisible(), !(chm && betrachter));
         QCOMPARE(geoeffnet.size(), chm ? 1 : 0);

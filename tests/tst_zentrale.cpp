@@ -11,6 +11,7 @@
 #include <termios.h>
 
 using namespace trabolin;
+using trabolin::test::feld;
 using trabolin::test::Pty;
 
 namespace {
@@ -50,24 +51,24 @@ struct Anlage : test::Fensteranlage {
         }
         if (!QTest::qWaitFor([this] { return knoepfe(true) == u"an"; }))
             return false;
-        f->txtAdresse->setText(QStringLiteral("24"));
+        feld<QLineEdit>(*f, "txtAdresse")->setText(QStringLiteral("24"));
         test::fuelleZeile(f->tabelle(), 1, QStringLiteral("10,S,40,X"));
         test::fuelleZeile(f->tabelle(), 2, QStringLiteral("10,S,20"));
         pty.liesVorhandenes();
         return true;
     }
-    void waehle(int option) { klick(f->optZentrale[option]); }
+    void waehle(int option) { klick(feld<QRadioButton>(*f, "optZentrale", option)); }
     void setze(const QString &port, const QString &baud = QStringLiteral("9600"),
                const QString &paritaet = QStringLiteral("N"), const QString &stop = QStringLiteral("1"))
     {
-        f->lstV24->setEditText(port);
-        f->lstBaudrate->setEditText(baud);
-        f->lstParity->setEditText(paritaet);
-        f->lstDatenbits->setEditText(QStringLiteral("8"));
-        f->lstStopbits->setEditText(stop);
+        feld<QComboBox>(*f, "lstV24")->setEditText(port);
+        feld<QComboBox>(*f, "lstBaudrate")->setEditText(baud);
+        feld<QComboBox>(*f, "lstParity")->setEditText(paritaet);
+        feld<QComboBox>(*f, "lstDatenbits")->setEditText(QStringLiteral("8"));
+        feld<QComboBox>(*f, "lstStopbits")->setEditText(stop);
         meldungen.clear();
         symbole.clear();
-        klick(f->btnParameterSetzen);
+        klick(feld<QPushButton>(*f, "btnParameterSetzen"));
     }
 };
 
@@ -94,25 +95,27 @@ private slots:
         Anlage a({2});
         auto &f = *a.f;
         a.setze(QStringLiteral("2"));
-        f.lstFS->setCurrentText(QStringLiteral("28"));
-        f.txtAdresse->setText(QStringLiteral("1234"));
+        feld<QComboBox>(f, "lstFS")->setCurrentText(QStringLiteral("28"));
+        feld<QLineEdit>(f, "txtAdresse")->setText(QStringLiteral("1234"));
         for (int vorher : {(wahl + 1) % 3, (wahl + 2) % 3}) {
             a.waehle(vorher);
             if (vorher == 1) {
-                a.klick(f.chkUSB);
-                QVERIFY(f.imgUSB->isVisibleTo(&f) && f.USBInterface);
+                a.klick(feld<QCheckBox>(f, "chkUSB"));
+                QVERIFY(feld<QLabel>(f, "imgUSB")->isVisibleTo(&f) && a.gespeichert().usb);
             }
             a.waehle(wahl);
             QStringList zustand;
-            for (QWidget *w : std::initializer_list<QWidget *>{f.lblFS, f.lstFS, f.chkUSB, f.btnEcos})
+            for (QWidget *w : test::felder<QWidget>(f, {"lblFS", "lstFS", "chkUSB", "btnEcos"}))
                 zustand << QString::number(w->isEnabled());
-            zustand << f.lblAdresse[0]->text() << f.lblAdresse[1]->text() << f.Zentrale;
+            zustand << feld<QLabel>(f, "lblAdresse_0")->text() << feld<QLabel>(f, "lblAdresse_1")->text()
+                    << a.gespeichert().zentrale;
             QTEST(zustand.join(u'|'), "zustand");
-            QVERIFY(!f.chkUSB->isChecked() && f.imgUSB->isHidden() && !f.USBInterface);
-            QCOMPARE(f.lstFS->currentText(), QStringLiteral("28"));
-            QCOMPARE(f.txtAdresse->text(), QStringLiteral("1234"));
+            QVERIFY(!feld<QCheckBox>(f, "chkUSB")->isChecked() && feld<QLabel>(f, "imgUSB")->isHidden()
+                    && !a.gespeichert().usb);
+            QCOMPARE(feld<QComboBox>(f, "lstFS")->currentText(), QStringLiteral("28"));
+            QCOMPARE(feld<QLineEdit>(f, "txtAdresse")->text(), QStringLiteral("1234"));
             QCOMPARE(a.knoepfe(true), "an");
-            QVERIFY(f.V24->istOffen());
+            QVERIFY(feld<SerielleSchnittstelle>(f, "V24")->istOffen());
         }
     }
 
@@ -149,7 +152,7 @@ private slots:
         QSerialPort fremd(a.ptys[5]->slavePfad()); // another program holds COM5
         QVERIFY(fremd.open(QIODevice::ReadWrite));
         a.setze(QStringLiteral("2"));
-        f.lstFS->setCurrentText(QStringLiteral("28"));
+        feld<QComboBox>(f, "lstFS")->setCurrentText(QStringLiteral("28"));
 
         a.setze(e[0], e[1], e[2], e[3]);
         QCOMPARE(a.symbole, QList{fehler ? QMessageBox::Critical : QMessageBox::Information});
@@ -157,9 +160,9 @@ private slots:
         const QRegularExpression meldung(QRegularExpression::anchoredPattern(
             QRegularExpression::escape(QString::fromUtf8(titel) + u'|') + muster));
         QVERIFY2(meldung.match(a.meldungen[0]).hasMatch(), qPrintable(a.meldungen[0]));
-        QTEST(f.lstFS->currentText(), "fahrstufen");
+        QTEST(feld<QComboBox>(f, "lstFS")->currentText(), "fahrstufen");
         QCOMPARE(a.knoepfe(true), geschwindigkeit ? "an" : "aus");
-        QCOMPARE(f.V24->istOffen(), geschwindigkeit != 0);
+        QCOMPARE(feld<SerielleSchnittstelle>(f, "V24")->istOffen(), geschwindigkeit != 0);
         if (geschwindigkeit) {
             termios t{};
             QVERIFY(a.ptys[2]->slaveEinstellungen(t));
@@ -210,18 +213,21 @@ private slots:
         Anlage a({2}, &zeit);
         frmTrabolin &f = *a.f;
         QVERIFY(a.bereite(station));
-        const int option = f.grpZentrale->checkedId();
+        const int option = feld<QButtonGroup>(f, "grpZentrale")->checkedId();
         QWidget *w = f.findChild<QWidget *>(steuer);
         QVERIFY(w);
-        QList<QComboBox *> listen{f.lstV24, f.lstBaudrate, f.lstParity, f.lstDatenbits, f.lstStopbits};
+        const QList<QComboBox *> listen =
+            test::felder<QComboBox>(f, {"lstV24", "lstBaudrate", "lstParity", "lstDatenbits", "lstStopbits"});
         auto texte = [&] {
-            QStringList t{f.txtLocalPort->text(), f.chkUSB->isChecked() ? "USB" : "-"};
+            QStringList t{feld<QLineEdit>(f, "txtLocalPort")->text(),
+                          feld<QCheckBox>(f, "chkUSB")->isChecked() ? "USB" : "-"};
             for (QComboBox *l : listen)
                 t << l->currentText();
             if (auto *l = qobject_cast<QComboBox *>(w))
                 t << l->currentText();
             return t.join(u'|');
         };
+        auto *stopp = feld<QPushButton>(f, "btnSendStop");
         // One run; `benutzen`: with the control used. What went out on the wire.
         QString tippWaehrend;
         bool anWaehrend = true;
@@ -243,12 +249,12 @@ private slots:
                     QTest::keyClick(l, Qt::Key_Down);
             });
             if (ende == u"stopp")
-                zeit.bei(t0 + 12000, [&] { QTest::mousePress(f.btnSendStop, Qt::LeftButton); });
+                zeit.bei(t0 + 12000, [&] { QTest::mousePress(stopp, Qt::LeftButton); });
             else if (ende == u"power")
-                zeit.bei(t0 + 12000, [&] { a.klick(f.btnPower[0]); });
-            a.klick(ende == u"zeile" ? f.btnSendZeile : f.btnStart);
+                zeit.bei(t0 + 12000, [&] { a.klick(feld<QPushButton>(f, "btnPower_0")); });
+            a.klick(ende == u"zeile" ? feld<QPushButton>(f, "btnSendZeile") : feld<QPushButton>(f, "btnStart"));
             if (ende == u"stopp")
-                QTest::mouseRelease(f.btnSendStop, Qt::LeftButton);
+                QTest::mouseRelease(stopp, Qt::LeftButton);
             const QByteArray draht = a.ptys[2]->liesVorhandenes();
             if (wechsel >= 0)
                 a.waehle(option);
@@ -268,7 +274,7 @@ private slots:
         QCOMPARE(texte(), vorher);
         QVERIFY(!anWaehrend);
         QCOMPARE(tippWaehrend, QStringLiteral(" während der Fahrt gesperrt "));
-        QVERIFY(f.V24->istOffen());
+        QVERIFY(feld<SerielleSchnittstelle>(f, "V24")->istOffen());
         if (wechsel >= 0)
             a.waehle(wechsel);
         QVERIFY(w->isEnabled());
@@ -300,13 +306,13 @@ private slots:
         };
         zeit.bei(5000, [&] {
             if (wie == u"laden") {
-                f.mnuDatei_laden->trigger();
+                feld<QAction>(f, "mnuDatei_laden")->trigger();
             } else {
-                f.btnDelTabelle_Click();
+                feld<QPushButton>(f, "btnDelTabelle")->click();
                 bisZumStopp = pty.liesVorhandenes();
             }
         });
-        a.klick(f.btnStart);
+        a.klick(feld<QPushButton>(f, "btnStart"));
         QVERIFY(!f.ablauf().laeuft());
         QCOMPARE(zeit.jetzt, qint64(5000));
         QVERIFY2(bisZumStopp.endsWith(QByteArray("\x00\x18", 2)), bisZumStopp.toHex(' ').constData());
@@ -325,7 +331,7 @@ private slots:
         Anlage a({2}, &zeit);
         auto &f = *a.f;
         QVERIFY(a.bereite(QStringLiteral("dccex")));
-        a.klick(f.btnV24);
+        a.klick(feld<QPushButton>(f, "btnV24"));
         QCOMPARE(a.knoepfe(true), QStringLiteral("aus"));
         QVERIFY(QTest::qWaitFor([&] { return a.ptys[2]->liesVorhandenes().contains("<s>"); }));
         a.ptys[2]->schreibe("<iDCC-EX V-5.0.0 / MEGA / STANDARD_MOTOR_SHIELD G-c389fe9>\n");
@@ -333,7 +339,7 @@ private slots:
 
         a.meldungen.clear();
         a.ptys[2]->schliesseMaster();
-        QTRY_COMPARE(f.lblGleis->text(), QStringLiteral("Verbindung verloren"));
+        QTRY_COMPARE(feld<QLabel>(f, "lblGleis")->text(), QStringLiteral("Verbindung verloren"));
         QTRY_COMPARE(a.meldungen.size(), 1); // the port's own report
         f.ablauf().btnStart_Click();
         QCOMPARE(a.meldungen.value(1), QStringLiteral(" Verbindung...|Die Verbindung zur DCC-EX ist abgebrochen !\n"
@@ -360,7 +366,8 @@ private slots:
         a.waehle(option);
         a.waehle(zentralenoption(gezeigt));
         QVERIFY(a.bereite(QStringLiteral("6021")));
-        QCOMPARE(f.btnEcos->text(), zentralenregister()[zentralenoption(gezeigt)]->verbindenText);
+        QCOMPARE(feld<QPushButton>(f, "btnEcos")->text(),
+                 zentralenregister()[zentralenoption(gezeigt)]->verbindenText);
         a.meldungen.clear();
         // Each network station's link is a child of the window; the registry's order.
         QList<Netzverbindung *> links = f.findChildren<Netzverbindung *>(QString(), Qt::FindDirectChildrenOnly);
@@ -383,23 +390,23 @@ private slots:
         QVERIFY(fremd.open(QIODevice::ReadWrite));
         a.setze(QStringLiteral("3"));
 
-        a.klick(f.btnV24);
+        a.klick(feld<QPushButton>(f, "btnV24"));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QStringList eintraege;
-        for (int i = 0; i < f.lstV24->count(); ++i)
-            eintraege << f.lstV24->itemText(i);
+        for (int i = 0; i < feld<QComboBox>(f, "lstV24")->count(); ++i)
+            eintraege << feld<QComboBox>(f, "lstV24")->itemText(i);
         QCOMPARE(eintraege, (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("16")}));
-        QCOMPARE(f.lstV24->currentText(), QString());
-        a.klick(f.btnPower[0]); // COM3 is open again
+        QCOMPARE(feld<QComboBox>(f, "lstV24")->currentText(), QString());
+        a.klick(feld<QPushButton>(f, "btnPower_0")); // COM3 is open again
         QCOMPARE(a.ptys[3]->lies(1, 5000), QByteArray("\x61"));
 
         a.meldungen.clear();
-        a.klick(f.btnParameterSetzen);
+        a.klick(feld<QPushButton>(f, "btnParameterSetzen"));
         QCOMPARE(a.meldungen.size(), 1);
         QCOMPARE(a.meldungen[0].section(u'|', 1),
                  "Fehler 8002:  Der angegebene Anschluß (COM-Port ?) existiert nicht !    ");
         QCOMPARE(a.knoepfe(true), "aus");
-        QVERIFY(!f.V24->istOffen());
+        QVERIFY(!feld<SerielleSchnittstelle>(f, "V24")->istOffen());
     }
 
     // The port choice names the device behind the typed number: a "COM6" link in the program
@@ -407,16 +414,17 @@ private slots:
     void geraetImTooltip()
     {
         Anlage a({6});
-        a.f->V24->setzeStandardzuordnung(true);
-        QLineEdit *feld = a.f->lstV24->lineEdit();
+        feld<SerielleSchnittstelle>(*a.f, "V24")->setzeStandardzuordnung(true);
+        auto *lstV24 = feld<QComboBox>(*a.f, "lstV24");
+        QLineEdit *portfeld = lstV24->lineEdit();
         QList<std::pair<QString, QString>> faelle{{"6", "= " + a.ptys[6]->slavePfad()},
                                                   {"0", "Keine gültige Schnittstellennummer"}};
         for (const char *n : {"4 ttyS3", "5 ttyUSB0", "12 ttyUSB7", "13 ttyACM0", "16 ttyACM3", "17 ttyS16"})
             faelle.append({QString(n).section(u' ', 0, 0), "= /dev/" + QString(n).section(u' ', 1)});
         for (const auto &[eingabe, hinweis] : faelle) {
-            feld->clear();
-            QTest::keyClicks(feld, eingabe);
-            const QString tipp = a.f->lstV24->toolTip();
+            portfeld->clear();
+            QTest::keyClicks(portfeld, eingabe);
+            const QString tipp = lstV24->toolTip();
             QVERIFY2(tipp.contains(hinweis), qPrintable(eingabe + u' ' + tipp));
         }
     }

@@ -1,26 +1,24 @@
 #include "window/Fensterbedienfeld.h"
 
-#include "window/frmTrabolin.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace trabolin {
 
-QString Fensterbedienfeld::adresseText() const { return m_fenster.txtAdresse->text(); }
-int Fensterbedienfeld::zentraleOption() const { return m_fenster.grpZentrale->checkedId(); }
-bool Fensterbedienfeld::endlos() const { return m_fenster.chkEndlos->isChecked(); }
-bool Fensterbedienfeld::signal() const { return m_fenster.chkSignal->isChecked(); }
-QString Fensterbedienfeld::startzeit() const { return m_fenster.lblStartzeit->text(); }
-void Fensterbedienfeld::setzeStartzeit(const QString &text) { m_fenster.lblStartzeit->setText(text); }
-void Fensterbedienfeld::setzeLaufzeit(const QString &text) { m_fenster.lblLaufzeit->setText(text); }
+QString Fensterbedienfeld::adresseText() const { return m_steuer.adresse->text(); }
+int Fensterbedienfeld::zentraleOption() const { return m_steuer.zentrale->checkedId(); }
+bool Fensterbedienfeld::endlos() const { return m_steuer.endlos->isChecked(); }
+bool Fensterbedienfeld::signal() const { return m_steuer.signal->isChecked(); }
+QString Fensterbedienfeld::startzeit() const { return m_steuer.startzeit->text(); }
+void Fensterbedienfeld::setzeStartzeit(const QString &text) { m_steuer.startzeit->setText(text); }
+void Fensterbedienfeld::setzeLaufzeit(const QString &text) { m_steuer.laufzeit->setText(text); }
 
 void Fensterbedienfeld::piepe()
 {
-    if (m_fenster.piepen)
-        m_fenster.piepen();
+    if (m_steuer.piepen)
+        m_steuer.piepen();
 }
 
 } // namespace trabolin

@@ -2,13 +2,29 @@
 // The controls of the main window as the run logic sees them.
 #include "program/Umgebung.h"
 
-namespace trabolin {
+#include <functional>
 
-class frmTrabolin;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace trabolin {
 
 class Fensterbedienfeld : public Bedienfeld {
 public:
-    explicit Fensterbedienfeld(frmTrabolin &fenster) : m_fenster(fenster) {}
+    // The window's controls the run logic reads and writes; `piepen` sounds the
+    // window's beep as it stands at the time.
+    struct Steuerelemente {
+        QLineEdit *adresse;
+        QButtonGroup *zentrale; // ids as the station options
+        QCheckBox *endlos;
+        QCheckBox *signal;
+        QLabel *startzeit;
+        QLabel *laufzeit;
+        std::function<void()> piepen;
+    };
+    explicit Fensterbedienfeld(Steuerelemente steuer) : m_steuer(std::move(steuer)) {}
 
     QString adresseText() const override;
     int zentraleOption() const override;
@@ -20,7 +36,7 @@ public:
     void piepe() override;
 
 private:
-    frmTrabolin &m_fenster;
+    Steuerelemente m_steuer;
 };
 
 } // namespace trabolin

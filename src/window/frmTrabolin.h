@@ -43,10 +43,12 @@ class Fahrbild;
 class Gleisanzeige;
 class Einstellungsseite;
 
-// The program's only window. It owns the table store and every control; the
-// controls are public so that the run logic, the serial port, the ECoS link and
-// the settings can be wired to them. Object names are the control names, arrays
-// are named "<name>_<index>".
+// The program's only window. It owns the table store, every control, the serial
+// port, the drivers and the network links; all of them are its own. Its public face
+// is what main and the tests need: the hooks that replace modal boxes, the beep and
+// the clock, the store and the run logic, the settings file and the texts of the about
+// box. Object names are the control names, arrays are named "<name>_<index>"; that is
+// how a test finds a control.
 class frmTrabolin : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,6 +58,9 @@ public:
     // Heights of the delete panel.
     static constexpr int pnlDelOffen = 125;
     static constexpr int pnlDelZu = 32;
+    // Characters of a reply shown in txtRX at most; a longer reply is shown with
+    // its start and its end, and the number of characters left out between them.
+    static constexpr qsizetype anzeigeKappe = 64 * 1024;
 
     // `programmVerzeichnis` is where the program looks for its sounds, its help file
     // and the "COM<N>" port links; empty means the directory of the executable.
@@ -63,6 +68,8 @@ public:
     ~frmTrabolin() override;
 
     Tabellenspeicher &tabelle() { return m_tabelle; }
+    Ablauf &ablauf() { return *m_ablauf; }
+    QString programmVerzeichnis() const { return m_programmVerzeichnis; }
 
     // The system beep. Every refused key and every refused line move goes through
     // it; tests replace it to count the beeps.
@@ -89,6 +96,25 @@ public:
     // True when start-up found another running instance: this one must end at once.
     bool zweiteInstanz() const { return m_zweiteInstanz; }
 
+    // The settings file: read it and apply its values in file order (the error that
+    // stopped the read, or none), and write it from the window's state (an empty text,
+    // or the message saying why it could not be written).
+    Fehler subReadConfig();
+    QString subWriteConfig();
+
+    // The file type list of the open and save dialogs.
+    static QStringList dateifilter();
+    // The help file "Trabolin.chm" in the program directory.
+    QString hilfedatei() const { return m_hilfedatei; }
+    // The texts of the about box.
+    static QString infoTitel();
+    static QString infoText();
+
+protected:
+    void closeEvent(QCloseEvent *ereignis) override;
+    void showEvent(QShowEvent *ereignis) override;
+
+private:
     // Writes an open cell editor's text into the store. Every command calls this
     // first, so it sees what the user has just typed. Every button, menu item and
     // shortcut of the window already does this before its own handlers run.
@@ -99,11 +125,6 @@ public:
     // Shutdown, run when the window closes.
     void Form_Unload();
 
-    // The settings file: read it and apply its values in file order (the error that
-    // stopped the read, or none), and write it from the window's state (an empty text,
-    // or the message saying why it could not be written).
-    Fehler subReadConfig();
-    QString subWriteConfig();
     // Host and port of the network station whose values "IP-Adresse" and "LocalPort"
     // show (the selected one, or the network station selected last), mirrors of the
     // two fields; every other network station keeps its own until it is selected.
@@ -114,11 +135,6 @@ public:
     // "&Datei": load a program file into the table, save the table as a program file.
     void mnuDatei_laden_Click();
     void mnuDatei_speichern_Click();
-    // The file type list of both dialogs.
-    static QStringList dateifilter();
-
-    // The help file "Trabolin.chm" in the program directory.
-    QString hilfedatei() const { return m_hilfedatei; }
 
     // --- run time panel
     QFrame *pnlZeit;
@@ -219,8 +235,6 @@ public:
     SerielleSchnittstelle *V24;  // the one serial port
     QString Zentrale;            // station code of the selected row ("DCC", "Lenz", "Ecos", ...)
     bool USBInterface = false;   // the Lenz USB interface is used (chkUSB)
-    Ablauf &ablauf() { return *m_ablauf; }
-    QString programmVerzeichnis() const { return m_programmVerzeichnis; }
 
     void btnStart_Click();
     void btnSendStop_Click();
@@ -233,9 +247,6 @@ public:
 
     // --- network stations
     Netzverbindung *TCP;         // the link of the network station the fields show
-    // Characters of a reply shown in txtRX at most; a longer reply is shown with
-    // its start and its end, and the number of characters left out between them.
-    static constexpr qsizetype anzeigeKappe = 64 * 1024;
     void btn15471_Click();
     void btnEcos_Click();
     void btnListe_Click();
@@ -272,15 +283,6 @@ public:
     // or viewer, the same help in a window of the program.
     void zeigeHilfe();
 
-    // The texts of the about box.
-    static QString infoTitel();
-    static QString infoText();
-
-protected:
-    void closeEvent(QCloseEvent *ereignis) override;
-    void showEvent(QShowEvent *ereignis) override;
-
-private:
     QString einstellungsPfad() const;
     void baueMenue();
     QWidget *baueZeitpanel();

@@ -39,7 +39,11 @@ void frmTrabolin::verbindeSteuerung()
                 piepen();
         },
         m_programmVerzeichnis);
-    m_bedienfeld = std::make_unique<Fensterbedienfeld>(*this);
+    m_bedienfeld = std::make_unique<Fensterbedienfeld>(Fensterbedienfeld::Steuerelemente{
+        txtAdresse, grpZentrale, chkEndlos, chkSignal, lblStartzeit, lblLaufzeit, [this] {
+            if (piepen)
+                piepen();
+        }});
     m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *m_klang);
     // One driver per station of the registry, and the network link of each network
     // station, made together by the station; the run logic asks for the one of the

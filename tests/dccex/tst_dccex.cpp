@@ -23,6 +23,7 @@
 #include <termios.h>
 
 using namespace trabolin;
+using trabolin::test::feld;
 
 namespace {
 
@@ -361,36 +362,37 @@ private slots:
         QVERIFY(sim.starte({"--link", a.datei("COM3"), "--boot", "300"}));
         a.starte();
         frmTrabolin &f = *a.f;
-        f.optZentrale[4]->click();
-        QCOMPARE(QStringList({f.lstBaudrate->currentText(), f.lstParity->currentText(),
-                              f.lstDatenbits->currentText(), f.lstStopbits->currentText(), f.Zentrale}),
+        feld<QRadioButton>(f, "optZentrale_4")->click();
+        QCOMPARE(test::anzeigen(f, {"lstBaudrate", "lstParity", "lstDatenbits", "lstStopbits"}) << a.gespeichert().zentrale,
                  QStringList({"115200", "N", "8", "1", "DCC-EX"}));
-        QVERIFY(f.lstBaudrate->findText("115200") >= 0 && !f.V24->handshake());
-        QVERIFY(!f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && !f.btnEcos->isEnabled());
-        auto *netzwahl = f.findChild<QCheckBox *>(QStringLiteral("einstellung_4_über Netzwerk"));
-        QVERIFY(netzwahl->isEnabled() && !netzwahl->isChecked());
-        f.lstV24->setEditText(QStringLiteral("3"));
-        f.btnParameterSetzen->click();
+        QVERIFY(feld<QComboBox>(f, "lstBaudrate")->findText("115200") >= 0
+                && !feld<SerielleSchnittstelle>(f, "V24")->handshake());
+        for (QWidget *w : test::felder<QWidget>(f, {"lstFS", "chkUSB", "btnEcos"}))
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        auto *netzwerk = feld<QCheckBox>(f, "einstellung_4_über Netzwerk");
+        QVERIFY(netzwerk->isEnabled() && !netzwerk->isChecked());
+        feld<QComboBox>(f, "lstV24")->setEditText(QStringLiteral("3"));
+        feld<QPushButton>(f, "btnParameterSetzen")->click();
         QCOMPARE(a.knoepfe(true), QStringLiteral("aus")); // until the station has answered
         QTRY_COMPARE_WITH_TIMEOUT(a.knoepfe(true), QStringLiteral("an"), 3000);
         QVERIFY(sim.wartetAuf(QStringLiteral("verloren, die Zentrale bootet noch: \"<s><0A>\"")));
-        QVERIFY(f.txtRX->toPlainText().contains(u"<iDCC-EX V-"));
+        QVERIFY(feld<QPlainTextEdit>(f, "txtRX")->toPlainText().contains(u"<iDCC-EX V-"));
         // Once it answers, the station is asked which output is the main track and
         // the state of its tracks: it boots with them off.
         QVERIFY(sim.wartetAuf(QStringLiteral("<=>             Gleise: A MAIN, B PROG")));
-        QTRY_COMPARE(f.lblGleis->text(), QStringLiteral("Gleis: aus"));
+        QTRY_COMPARE(feld<QLabel>(f, "lblGleis")->text(), QStringLiteral("Gleis: aus"));
 
-        f.btnPower[1]->click();
-        QTRY_VERIFY(f.txtRX->toPlainText().endsWith(u"\n<p1>"));
-        QTRY_COMPARE(f.lblGleis->text(), QStringLiteral("Gleis: an"));
-        f.txtAdresse->setText(QStringLiteral("3"));
+        feld<QPushButton>(f, "btnPower_1")->click();
+        QTRY_VERIFY(feld<QPlainTextEdit>(f, "txtRX")->toPlainText().endsWith(u"\n<p1>"));
+        QTRY_COMPARE(feld<QLabel>(f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
+        feld<QLineEdit>(f, "txtAdresse")->setText(QStringLiteral("3"));
         test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40,X"));
         f.tabelle().setzeAktuelleZeile(1);
-        f.btnStart->click();
+        feld<QPushButton>(f, "btnStart")->click();
         QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>       Lok 3: Fahrstufe 0 vorwärts | Licht an F1 aus")));
         QCOMPARE(sim.zeilen.filter(u"Lok 3").size(), 7); // speed, five functions, halt
 
-        netzwahl->click();
+        netzwerk->click();
         a.antwort = true; // save the settings
         f.close();
         QFile ini(a.datei("Trabolin.ini"));
@@ -411,18 +413,19 @@ private slots:
         a.starte();
         a.meldungen.clear(); // start-up's own: no settings file
         frmTrabolin &f = *a.f;
-        f.optZentrale[4]->click();
-        f.findChild<QCheckBox *>(QStringLiteral("einstellung_4_über Netzwerk"))->click();
-        QVERIFY(f.btnEcos->isEnabled() && f.btnEcos->text() == u"PC mit DCC-EX verbinden");
-        f.btn15471->click();
-        QCOMPARE(f.txtLocalPort->text(), QStringLiteral("2560"));
-        static_cast<DccexVerbindung *>(f.TCP)->startwarte().setzeZeiten(300, 100);
-        f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        f.txtLocalPort->setText(QString::number(server.serverPort()));
-        f.btnEcos->click();
+        feld<QRadioButton>(f, "optZentrale_4")->click();
+        feld<QCheckBox>(f, "einstellung_4_über Netzwerk")->click();
+        auto *verbinden = feld<QPushButton>(f, "btnEcos");
+        QVERIFY(verbinden->isEnabled() && verbinden->text() == u"PC mit DCC-EX verbinden");
+        feld<QPushButton>(f, "btn15471")->click();
+        QCOMPARE(feld<QLineEdit>(f, "txtLocalPort")->text(), QStringLiteral("2560"));
+        feld<DccexVerbindung>(f, "TCP")->startwarte().setzeZeiten(300, 100);
+        feld<QLineEdit>(f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+        feld<QLineEdit>(f, "txtLocalPort")->setText(QString::number(server.serverPort()));
+        verbinden->click();
         QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
         QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
-        QVERIFY(f.txtRX->toPlainText().contains(u"nicht geantwortet"));
+        QVERIFY(feld<QPlainTextEdit>(f, "txtRX")->toPlainText().contains(u"nicht geantwortet"));
         QVERIFY(a.meldungen.isEmpty());
     }
 

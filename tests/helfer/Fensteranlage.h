@@ -3,7 +3,11 @@
 // messages, questions and beeps recorded instead of shown or sounded, and the machine's
 // own serial devices kept out of its port choice. A test's own set-up derives from it,
 // puts what the folder needs there (settings file, port links) and then calls starte().
-// The window's controls are Qt widgets, so the widget and test headers come with it.
+// The window's controls are Qt widgets, found by their object names (feld), so the
+// widget and test headers come with it.
+#include "helfer/Feld.h"
+#include "program/Benutzerverzeichnis.h"
+#include "storage/Dateiformat.h"
 #include "window/Gleisanzeige.h"
 #include "window/frmTrabolin.h"
 
@@ -47,7 +51,7 @@ struct Fensteranlage {
         };
         f = std::make_unique<frmTrabolin>(nullptr, ordner);
         frmTrabolin::vorDemStart() = ruhig;
-        f->V24->setzeStandardzuordnung(false);
+        feld<SerielleSchnittstelle>(*f, "V24")->setzeStandardzuordnung(false);
         f->show();
         if (!QTest::qWaitForWindowExposed(f.get()))
             qFatal("window not exposed");
@@ -57,11 +61,23 @@ struct Fensteranlage {
     // agree, "gemischt" when they do not.
     QString knoepfe(bool power = false) const
     {
-        QList<QPushButton *> liste{f->btnStart, f->btnSendStop, f->btnSendZeile};
+        QStringList namen{QStringLiteral("btnStart"), QStringLiteral("btnSendStop"), QStringLiteral("btnSendZeile")};
         if (power)
-            liste << f->btnPower[0] << f->btnPower[1];
-        const auto an = std::count_if(liste.begin(), liste.end(), [](QPushButton *k) { return k->isEnabled(); });
-        return an == liste.size() ? QStringLiteral("an") : an == 0 ? QStringLiteral("aus") : QStringLiteral("gemischt");
+            namen << QStringLiteral("btnPower_0") << QStringLiteral("btnPower_1");
+        const auto an = std::count_if(namen.begin(), namen.end(),
+                                      [this](const QString &n) { return feld<QPushButton>(*f, n)->isEnabled(); });
+        return an == namen.size() ? QStringLiteral("an") : an == 0 ? QStringLiteral("aus") : QStringLiteral("gemischt");
+    }
+    // The settings as closing would save them now: the window writes its settings file,
+    // the file format's own reader reads it back (the station code, the USB box, ...).
+    Einstellungen gespeichert() const
+    {
+        if (const QString fehler = f->subWriteConfig(); !fehler.isEmpty())
+            qFatal("settings not written: %s", qPrintable(fehler));
+        QFile datei(QDir(benutzerVerzeichnis(ordner)).filePath(QStringLiteral("Trabolin.ini")));
+        if (!datei.open(QIODevice::ReadOnly))
+            qFatal("settings not readable: %s", qPrintable(datei.fileName()));
+        return leseEinstellungen(datei).werte;
     }
 };
 

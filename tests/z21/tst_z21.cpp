@@ -545,35 +545,36 @@ private slots:
         a.meldungen.clear();
         frmTrabolin &f = *a.f;
         const int z21 = zentralenoption(QStringLiteral("Z21"));
-        QCOMPARE(f.optZentrale[z21]->text(), QStringLiteral("Z2&1"));
-        f.optZentrale[z21]->click();
-        QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text(), f.Zentrale}),
+        QCOMPARE(feld<QRadioButton>(f, "optZentrale", z21)->text(), QStringLiteral("Z2&1"));
+        feld<QRadioButton>(f, "optZentrale", z21)->click();
+        QCOMPARE(anzeigen(f, {"btnEcos", "lblRX", "txtLocalPort"}) << a.gespeichert().zentrale,
                  (QStringList{"PC mit Z21 verbinden", "letzte Antwort der Z21", "21105", "Z21"}));
-        QVERIFY(f.lstFS->isEnabled() && !f.chkUSB->isEnabled() && f.btnEcos->isEnabled());
-        f.txtLocalPort->setText(QString::number(sim.port));
-        f.optZentrale[2]->click();
-        QCOMPARE((QStringList{f.btnEcos->text(), f.lblRX->text(), f.txtLocalPort->text()}),
+        QVERIFY(feld<QComboBox>(f, "lstFS")->isEnabled() && !feld<QCheckBox>(f, "chkUSB")->isEnabled()
+                && feld<QPushButton>(f, "btnEcos")->isEnabled());
+        feld<QLineEdit>(f, "txtLocalPort")->setText(QString::number(sim.port));
+        feld<QRadioButton>(f, "optZentrale_2")->click();
+        QCOMPARE(anzeigen(f, {"btnEcos", "lblRX", "txtLocalPort"}),
                  (QStringList{"PC mit Ecos verbinden", "letzte Antwort der Ecos", ""}));
-        f.optZentrale[z21]->click();
-        f.txtIPAdresse->setText(QStringLiteral("127.0.0.1"));
-        f.lstFS->setCurrentText(QStringLiteral("28"));
-        f.btnEcos->click();
-        QCOMPARE(f.txtRX->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
-        QCOMPARE(f.lstFS->currentText(), QStringLiteral("28")); // connecting keeps the user's mode
-        QCOMPARE(f.txtRX->palette().color(QPalette::Base), QColor(0, 128, 0));
+        feld<QRadioButton>(f, "optZentrale", z21)->click();
+        feld<QLineEdit>(f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+        feld<QComboBox>(f, "lstFS")->setCurrentText(QStringLiteral("28"));
+        feld<QPushButton>(f, "btnEcos")->click();
+        QCOMPARE(feld<QPlainTextEdit>(f, "txtRX")->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
+        QCOMPARE(feld<QComboBox>(f, "lstFS")->currentText(), QStringLiteral("28")); // connecting keeps the user's mode
+        QCOMPARE(feld<QPlainTextEdit>(f, "txtRX")->palette().color(QPalette::Base), QColor(0, 128, 0));
         QCOMPARE(a.knoepfe(), QStringLiteral("an"));
-        QVERIFY(!f.btnListe->isEnabled() && !f.btnLok->isEnabled());
+        QVERIFY(!feld<QPushButton>(f, "btnListe")->isEnabled() && !feld<QPushButton>(f, "btnLok")->isEnabled());
 
-        f.txtAdresse->setText(QStringLiteral("1234"));
+        feld<QLineEdit>(f, "txtAdresse")->setText(QStringLiteral("1234"));
         fuelleZeile(f.tabelle(), 1, QStringLiteral("60,S,63,X"));
-        f.lstFS->setCurrentIndex(1);
-        f.btnStart->click();
+        feld<QComboBox>(f, "lstFS")->setCurrentIndex(1);
+        feld<QPushButton>(f, "btnStart")->click();
         QCOMPARE(a.meldungen, QStringList{" Z21...|Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"});
         // Closing during the line: speed 0 forwards, then the logoff.
-        f.lstFS->setCurrentIndex(3);
+        feld<QComboBox>(f, "lstFS")->setCurrentIndex(3);
         a.antwort = true;
         QTimer::singleShot(500, &f, [&] { f.close(); });
-        f.btnStart->click();
+        feld<QPushButton>(f, "btnStart")->click();
         QTRY_COMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
         const QStringList zeilen = sim.lies();
         QCOMPARE(zeilen.filter(QStringLiteral("Lok 1234")).size(), 7);
