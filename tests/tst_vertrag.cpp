@@ -5,11 +5,13 @@
 // A station added to the registry without a far end (tests/<name>/gegenstelle.inc)
 // fails, so none is left out.
 #include "helfer/Aufbau.h"
+#include "helfer/Feld.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
 #include "stations/Zentralenregister.h"
 
 using namespace trabolin;
+using test::feld;
 
 namespace {
 
@@ -34,15 +36,6 @@ QList<Gegenstelle> gegenstellen()
     return {
 #include "gegenstellen.inc"
     };
-}
-
-template <class T>
-T *feld(frmTrabolin &f, const QString &name)
-{
-    T *w = f.findChild<T *>(name);
-    if (!w)
-        qFatal("no control %s", qPrintable(name));
-    return w;
 }
 
 // The simulator as a child process, and what it has printed.

@@ -5,6 +5,7 @@
 // and layout reports during a run, the link's pings and its loss, and the link
 // against the real simulator over TCP and UDP on 127.0.0.1.
 #include "helfer/Aufbau.h"
+#include "helfer/Feld.h"
 #include "helfer/Fensteranlage.h"
 #include "program/Verkehrsprotokoll.h"
 #include "stations/Zentralenregister.h"
@@ -1003,25 +1004,25 @@ private slots:
         a.meldungen.clear();
         frmTrabolin &f = *a.f;
         const int option = zentralenoption(QStringLiteral("CS2"));
-        auto *knopf = f.findChild<QRadioButton *>(QStringLiteral("optZentrale_%1").arg(option));
+        auto *knopf = test::feld<QRadioButton>(f, QStringLiteral("optZentrale"), option);
         QCOMPARE(knopf->text(), QStringLiteral("CS&2/CS3"));
         QCOMPARE(knopf->toolTip(), QStringLiteral(" Märklin Central Station 2 oder 3 über Netzwerk "));
         knopf->click();
-        auto *bereich = f.findChild<QLabel *>(QStringLiteral("lblAdresse_1"));
-        auto *protokoll = f.findChild<QComboBox *>(QStringLiteral("einstellung_%1_Protokoll").arg(option));
-        QVERIFY(protokoll && protokoll->isVisible() && f.findChild<QComboBox *>(QStringLiteral("lstFS"))->isEnabled());
+        auto *bereich = test::feld<QLabel>(f, QStringLiteral("lblAdresse_1"));
+        auto *protokoll = test::feld<QComboBox>(f, QStringLiteral("einstellung_%1_Protokoll").arg(option));
+        QVERIFY(protokoll && protokoll->isVisible() && test::feld<QComboBox>(f, QStringLiteral("lstFS"))->isEnabled());
         QCOMPARE(bereich->text(), QStringLiteral("1...255"));
         protokoll->setCurrentText(QStringLiteral("mfx"));
         QCOMPARE(bereich->text(), QStringLiteral("1...16383"));
         protokoll->setCurrentText(QStringLiteral("DCC"));
         QCOMPARE(bereich->text(), QStringLiteral("1...10239"));
 
-        f.findChild<QPushButton *>(QStringLiteral("btn15471"))->click();
-        auto *port = f.findChild<QLineEdit *>(QStringLiteral("txtLocalPort"));
+        test::feld<QPushButton>(f, QStringLiteral("btn15471"))->click();
+        auto *port = test::feld<QLineEdit>(f, QStringLiteral("txtLocalPort"));
         QCOMPARE(port->text(), QStringLiteral("15731"));
         port->setText(QString::number(stumm.serverPort()));
-        f.findChild<QLineEdit *>(QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
-        auto *verbinden = f.findChild<QPushButton *>(QStringLiteral("btnEcos"));
+        test::feld<QLineEdit>(f, QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
+        auto *verbinden = test::feld<QPushButton>(f, QStringLiteral("btnEcos"));
         QCOMPARE(verbinden->text(), QStringLiteral("PC mit CS2 verbinden"));
         verbinden->click();
         QCOMPARE(a.meldungen.size(), 1);
@@ -1036,10 +1037,10 @@ private slots:
         verbinden->click();
         QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
         a.meldungen.clear();
-        f.findChild<QLineEdit *>(QStringLiteral("txtAdresse"))->setText(QStringLiteral("10240"));
+        test::feld<QLineEdit>(f, QStringLiteral("txtAdresse"))->setText(QStringLiteral("10240"));
         test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40"));
         f.tabelle().setzeAktuelleZeile(1);
-        f.findChild<QPushButton *>(QStringLiteral("btnStart"))->click();
+        test::feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" CS2...|") + Cs2Treiber::bereichsHinweis(Cs2Protokoll::dcc)});
         QTest::qWait(200);
         QVERIFY(sim.lies().filter(QStringLiteral("Geschwindigkeit")).isEmpty());
