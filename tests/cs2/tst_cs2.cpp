@@ -630,13 +630,6 @@ private slots:
         QCOMPARE(a.cs2link.gesendet.filter(QStringLiteral(" 00 08 47 11 06 00 00 C0 18 01 65 ")).size(), 2);
     }
 
-    void hinweistext()
-    {
-        QCOMPARE(Cs2Treiber::bereichsHinweis(Cs2Protokoll::dcc),
-                 QStringLiteral("Die Adresse liegt außerhalb des Bereichs für DCC (1...10239) !\n"
-                                "Bitte eine Adresse von 1 bis 10239 eingeben oder ein anderes Protokoll wählen."));
-    }
-
     // "Power o&n" and "Power of&f": System Go and Stop to every device (description 2.1,
     // 2.2); nothing while the station does not answer. The stop on a station change.
     void power_data()
@@ -660,23 +653,6 @@ private slots:
         a.cs2.power(1);
         a.cs2.stoppeLok();
         QTEST(a.cs2link.gesendet, "erwartet");
-    }
-
-    // The station object: its captions, its port, its line reading, and its own
-    // settings with the address range they give.
-    void station()
-    {
-        const auto z = cs2Zentrale();
-        QCOMPARE((QStringList{z->titel, z->tipp, z->verbindenText, z->adresseBereich}),
-                 (QStringList{"CS&2/CS3", " Märklin Central Station 2 oder 3 über Netzwerk ", "PC mit CS2 verbinden",
-                              "1...255"}));
-        QCOMPARE(z->standardport, quint16(15731));
-        QVERIFY(z->fahrstufen && z->netz && !z->istSeriell(z->vorgaben()));
-        QCOMPARE(z->lesart.pauseMs, 100);
-        QCOMPARE(z->einstellungen().value(0).eintraege, (QStringList{"MM2", "DCC", "mfx"}));
-        QCOMPARE(z->adressbereich({{QStringLiteral("Protokoll"), QStringLiteral("mfx")}}), QStringLiteral("1...16383"));
-        QCOMPARE(z->adressbereich({{QStringLiteral("Protokoll"), QStringLiteral("DCC")}}), QStringLiteral("1...10239"));
-        QVERIFY(z->keineAntwort().text.startsWith(u"Keine Antwort von der CS2 "));
     }
 
     // The link over TCP against a peer that answers only the first `antworten` pings:
@@ -1041,7 +1017,8 @@ private slots:
         test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40"));
         f.tabelle().setzeAktuelleZeile(1);
         test::feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
-        QCOMPARE(a.meldungen, QStringList{QStringLiteral(" CS2...|") + Cs2Treiber::bereichsHinweis(Cs2Protokoll::dcc)});
+        QCOMPARE(a.meldungen, QStringList{" CS2...|Die Adresse liegt außerhalb des Bereichs für DCC (1...10239) !\n"
+                                           "Bitte eine Adresse von 1 bis 10239 eingeben oder ein anderes Protokoll wählen."});
         QTest::qWait(200);
         QVERIFY(sim.lies().filter(QStringLiteral("Geschwindigkeit")).isEmpty());
     }
