@@ -34,24 +34,14 @@ constexpr quint16 beispielHash = 0x4711;
 // A frame as the issue writes it, "hh hh" standing for the hash: with the example hash.
 QString v(QString frame) { return frame.replace(QStringLiteral("hh hh"), QStringLiteral("47 11")); }
 
-// The CS2 link as the tests see it: every frame in hex with its virtual time.
-class Cs2Mitschrift : public Cs2Link {
+// The CS2 link as the tests see it: every frame in hex with its virtual time; `offen`:
+// frames can go out.
+class Cs2Mitschrift : public Netzmitschrift<Cs2Link> {
 public:
-    explicit Cs2Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
-    bool offen = true;     // frames can go out
+    explicit Cs2Mitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
     bool antwortet = true; // the station answers its pings
-    QStringList gesendet;  // "<time> <hex>"
     bool verbunden() const override { return antwortet; }
     quint16 hash() const override { return beispielHash; }
-    bool sende(const QByteArray &rahmen) override
-    {
-        if (offen)
-            gesendet << QString::number(m_zeit.jetzt) + u' ' + hex(rahmen);
-        return offen;
-    }
-
-private:
-    const VirtuelleZeit &m_zeit;
 };
 
 // The run logic with the CS2 driver at an option of its own, beside the others.

@@ -1,9 +1,16 @@
 // The ECoS in virtual time: every command text, the evaluation of replies, and
 // the order and pauses of the pass (stopped, closed, a full table), the single
-// line, the control request and the power buttons, with a link that records every text.
+// line, the control request and the power buttons, with a link that records every text;
+// and the bytes the real link puts on the socket.
 #include "helfer/Aufbau.h"
+#include "program/Verkehrsprotokoll.h"
 #include "stations/ecos/EcosBefehle.h"
+#include "stations/ecos/EcosVerbindung.h"
 
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace trabolin;
@@ -216,6 +223,54 @@ private slots:
         a.link.offen = false;
         QVERIFY(!a.ecos.uebernehmeKontrolle());
         QCOMPARE(a.nichtVerbunden, 1);
+    }
+
+    // Through the real link to a socket on 127.0.0.1: each command text as its Latin-1
+    // bytes, nothing added, after the two requests of the link's watch; a character
+    // beyond Latin-1 goes out as "?". The traffic log shows what went out.
+    void bytesAufDemSocket_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QByteArray>("befehl");
+        QTest::addColumn<QString>("protokoll");
+        QTest::newRow("ziffern") << QStringLiteral("1003") << QByteArray("request(1003,control)")
+                                 << QStringLiteral("ECoS > request(1003,control)");
+        QTest::newRow("latin-1") << QStringLiteral("10\u00E4") << QByteArray("request(10\xE4,control)")
+                                 << QStringLiteral("ECoS > request(10\u00E4,control)");
+        QTest::newRow("jenseits") << QStringLiteral("1\u20AC") << QByteArray("request(1?,control)")
+                                  << QStringLiteral("ECoS > request(1?,control)");
+    }
+
+    void bytesAufDemSocket()
+    {
+        QFETCH(QString, id);
+        QFETCH(QByteArray, befehl);
+        QFETCH(QString, protokoll);
+        QTemporaryDir verzeichnis;
+        const QString pfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+        Verkehrsprotokoll log;
+        QVERIFY(log.oeffne(pfad));
+
+        QTcpServer ecos;
+        QVERIFY(ecos.listen(QHostAddress::LocalHost));
+        EcosVerbindung link;
+        QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), ecos.serverPort()));
+        QTRY_VERIFY(ecos.hasPendingConnections());
+        QTcpSocket *gegenstelle = ecos.nextPendingConnection();
+        QByteArray empfangen;
+        QObject::connect(gegenstelle, &QTcpSocket::readyRead, [&] { empfangen += gegenstelle->readAll(); });
+
+        Aufbau a;
+        aufEcos(a, id);
+        EcosTreiber treiber(a.ablauf, link, zentralenzeile(2)->lesart);
+        QVERIFY(treiber.uebernehmeKontrolle());
+        const QByteArray erwartet = QByteArray("request(1, view)get(1, status)") + befehl + befehl;
+        QTRY_VERIFY(empfangen.size() >= erwartet.size());
+        QCOMPARE(empfangen, erwartet);
+
+        QFile datei(pfad);
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(datei.readAll()).count(protokoll), 2);
     }
 
     void power()

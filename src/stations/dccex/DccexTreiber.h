@@ -5,8 +5,8 @@
 // speed 0 keeps the direction of the last line driven: on DCC a change of direction
 // also switches the lights.
 #include "program/DccTreiber.h"
+#include "program/Netzlink.h"
 #include "stations/dccex/DccexBefehle.h"
-#include "stations/dccex/DccexLink.h"
 
 #include <optional>
 
@@ -14,7 +14,7 @@ namespace trabolin {
 
 class DccexTreiber : public DccTreiber {
 public:
-    DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart);
+    DccexTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
     bool sendeZeile() override;
     // Nothing: the pass sends the halt at the next line, right after the wait.
@@ -44,7 +44,7 @@ private:
     // Speed 0 in the direction last sent to this address.
     std::optional<QByteArray> haltebefehl() const;
 
-    DccexLink &m_link;
+    Netzlink &m_link;
     qint64 m_richtungFuer = 0; // the address the remembered direction belongs to
     bool m_vorwaerts = true;
 };

@@ -10,14 +10,14 @@ EcosFunktionen funktionen(const Programmzeile &z) { return {z.licht, z.f[0], z.f
 
 } // namespace
 
-EcosTreiber::EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart)
+EcosTreiber::EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart)
     : DccTreiber(lauf, lesart), m_link(link)
 {
 }
 
 bool EcosTreiber::sende(const QString &text)
 {
-    return sendeUeberLink([&] { return m_link.sende(text); });
+    return sendeUeberLink([&] { return m_link.sende(ecosBytes(text)); });
 }
 
 bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe)
@@ -40,13 +40,13 @@ void EcosTreiber::power(int index)
 void EcosTreiber::stoppeLok()
 {
     if (!m_ecosId.isNull())
-        m_link.sende(ecosStopp(m_ecosId));
+        m_link.sende(ecosBytes(ecosStopp(m_ecosId)));
 }
 
 void EcosTreiber::leseLokliste()
 {
     if (m_link.verbunden())
-        m_link.sende(ecosLokliste());
+        m_link.sende(ecosBytes(ecosLokliste()));
 }
 
 Antwortwertung EcosTreiber::bewerteAntwort(const QString &antwort) const

@@ -3,13 +3,13 @@
 // buttons, the locomotive list, the control request and the stop, as text commands
 // over the TCP link.
 #include "program/DccTreiber.h"
-#include "stations/ecos/EcosLink.h"
+#include "program/Netzlink.h"
 
 namespace trabolin {
 
 class EcosTreiber : public DccTreiber {
 public:
-    EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart);
+    EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
     bool sendeZeile() override;
     // Nothing: the pass sends its own stop at the next line.
@@ -37,13 +37,13 @@ protected:
     bool sendeHalt() override;
 
 private:
-    // Sends one command; false when it could not go out.
+    // Sends one command text as its bytes; false when it could not go out.
     bool sende(const QString &text);
     // The direction, the functions text and the speed of a line, a pause apart;
     // false as soon as one of them could not go out.
     bool sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe);
 
-    EcosLink &m_link;
+    Netzlink &m_link;
     QString m_ecosId;
 };
 

@@ -6,7 +6,7 @@
 
 namespace trabolin {
 
-Z21Treiber::Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart)
+Z21Treiber::Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart)
     : DccTreiber(lauf, lesart), m_link(link)
 {
 }

@@ -6,7 +6,7 @@
 // DCC a change of direction also switches the locomotive's lights. And the Z21 has no
 // 27-step mode: with "27" chosen nothing goes out and the user is told why.
 #include "program/DccTreiber.h"
-#include "stations/z21/Z21Link.h"
+#include "program/Netzlink.h"
 
 #include <optional>
 
@@ -14,7 +14,7 @@ namespace trabolin {
 
 class Z21Treiber : public DccTreiber {
 public:
-    Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart);
+    Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
     bool sendeZeile() override;
     // Nothing: the pass sends its halt at the next line, at once.
@@ -55,7 +55,7 @@ private:
     // Speed 0 in the direction last driven at the address.
     std::optional<QByteArray> haltebefehl() const;
 
-    Z21Link &m_link;
+    Netzlink &m_link;
     int m_fahrstufenIndex = 0;
     std::optional<int> m_stufen = 14; // the mode of the running pass or single line
     qint64 m_richtungFuer = 0;        // the address the remembered direction belongs to
