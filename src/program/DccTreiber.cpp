@@ -1,6 +1,5 @@
 #include "program/DccTreiber.h"
 
-
 namespace trabolin {
 
 Passergebnis DccTreiber::fahrePass(int startzeile)
@@ -24,7 +23,7 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
             return {raus ? Ende::gestoppt : Ende::abgebrochen, gefahren};
         }
         tabelle.setzeAktuelleZeile(zeile);
-        if (!sendeFahrt(z))
+        if (!sendeFahrt(z, false))
             return {Ende::abgebrochen, gefahren};
         m_gefahreneEinheit = z.einheit;
         m_lauf.subWarten(z.warteMs);
@@ -36,6 +35,18 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
     if (!sendePassende(m_lauf.gemerkteEinheit()))
         return {Ende::abgebrochen, gefahren};
     return {Ende::regulaer, gefahren};
+}
+
+bool DccTreiber::sendeZeile()
+{
+    if (!beginneZeile())
+        return false;
+    const Tabellenspeicher &tabelle = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(tabelle, tabelle.aktuelleZeile(), m_lesart);
+    if (!sendeFahrt(z, true))
+        return false;
+    m_lauf.subWarten(z.warteMs);
+    return sendeZeilenende(z);
 }
 
 } // namespace trabolin

@@ -49,11 +49,11 @@ std::optional<QByteArray> DccexTreiber::haltebefehl() const
     return dccexFahrbefehl(a, 0, vorwaerts ? QStringLiteral("S") : QStringLiteral("s"));
 }
 
-bool DccexTreiber::sendeFahrt(const Programmzeile &zeile)
+bool DccexTreiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
 {
     if (!sendeFahrstufe(alsInt16(zeile.fahrstufe), zeile.einheit))
         return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
+    pausiere(pausen(einzeln));
     return sendeFunktionen(zeile);
 }
 
@@ -77,20 +77,6 @@ void DccexTreiber::stoppeLok()
 {
     if (const auto befehl = haltebefehl())
         m_link.sende(*befehl);
-}
-
-bool DccexTreiber::sendeZeile()
-{
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    if (!sendeFahrstufe(alsInt16(z.fahrstufe), z.einheit))
-        return false;
-    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
-        m_lauf.subWarten(m_lesart.pauseMs);
-    if (!sendeFunktionen(z))
-        return false;
-    m_lauf.subWarten(z.warteMs);
-    return sende(haltebefehl());
 }
 
 } // namespace trabolin

@@ -16,7 +16,6 @@ class DccexTreiber : public DccTreiber {
 public:
     DccexTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    bool sendeZeile() override;
     // Nothing: the pass sends the halt at the next line, right after the wait.
     void stoppNachWarten() override {}
     void power(int index) override;
@@ -25,8 +24,8 @@ public:
     int hoechsteFahrstufe() const override { return int(dccexHoechsteFahrstufe); }
 
 protected:
-    // Speed and direction, a pause, the functions.
-    bool sendeFahrt(const Programmzeile &zeile) override;
+    // Speed and direction, the pauses, the functions.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
 

@@ -70,9 +70,19 @@ void EcosTreiber::beginnePass()
     m_ecosId = m_lauf.adresseFeld();
 }
 
-bool EcosTreiber::sendeFahrt(const Programmzeile &z)
+bool EcosTreiber::beginneZeile()
 {
-    return sendeFahrt(z.einheit, ecosFunktionen(m_ecosId, funktionen(z)), ecosFahrstufentext(z.fahrstufeText));
+    m_ecosId = m_lauf.adresseFeld();
+    return true;
+}
+
+bool EcosTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
+{
+    if (einzeln)
+        m_lauf.tabelle().setzeAktuelleZeile(z.nummer);
+    const QString funktionstext = einzeln ? ecosFunktionenEinzeln(m_ecosId, funktionen(z))
+                                          : ecosFunktionen(m_ecosId, funktionen(z));
+    return sendeFahrt(z.einheit, funktionstext, ecosFahrstufentext(z.fahrstufeText));
 }
 
 bool EcosTreiber::sendePassende(const QString &)
@@ -85,17 +95,8 @@ bool EcosTreiber::sendeHalt()
     return sende(ecosStopp(m_ecosId));
 }
 
-bool EcosTreiber::sendeZeile()
+bool EcosTreiber::sendeZeilenende(const Programmzeile &)
 {
-    Tabellenspeicher &t = m_lauf.tabelle();
-    const int zeile = t.aktuelleZeile();
-    m_ecosId = m_lauf.adresseFeld();
-    const Programmzeile z = leseProgrammzeile(t, zeile, m_lesart);
-    t.setzeAktuelleZeile(zeile);
-
-    if (!sendeFahrt(z.einheit, ecosFunktionenEinzeln(m_ecosId, funktionen(z)), ecosFahrstufentext(z.fahrstufeText)))
-        return false;
-    m_lauf.subWarten(z.warteMs);
     if (!sende(ecosStopp(m_ecosId)))
         return false;
     m_lauf.aktualisiereLaufzeit();

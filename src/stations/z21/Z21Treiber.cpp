@@ -108,11 +108,17 @@ void Z21Treiber::beginnePass()
     m_stufen = stufen(m_fahrstufenIndex);
 }
 
-bool Z21Treiber::sendeFahrt(const Programmzeile &zeile)
+bool Z21Treiber::beginneZeile()
+{
+    m_stufen = stufen(m_fahrstufenIndex);
+    return modusGeht();
+}
+
+bool Z21Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
 {
     if (!modusGeht() || !sendeFahrstufe(fahrbyte(zeile)))
         return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
+    pausiere(pausen(einzeln));
     return sendeFunktionen(zeile);
 }
 
@@ -126,25 +132,6 @@ bool Z21Treiber::sendePassende(const QString &)
 bool Z21Treiber::sendeHalt()
 {
     return sendePassende({});
-}
-
-bool Z21Treiber::sendeZeile()
-{
-    m_stufen = stufen(m_fahrstufenIndex);
-    if (!modusGeht())
-        return false;
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    if (!sendeFahrstufe(fahrbyte(z)))
-        return false;
-    // As on the Lenz: the functions after two pauses.
-    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
-        m_lauf.subWarten(m_lesart.pauseMs);
-    if (!sendeFunktionen(z))
-        return false;
-    m_lauf.subWarten(z.warteMs);
-    const auto halt = haltebefehl();
-    return !halt || sende(*halt);
 }
 
 } // namespace trabolin

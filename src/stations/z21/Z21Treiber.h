@@ -16,7 +16,6 @@ class Z21Treiber : public DccTreiber {
 public:
     Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    bool sendeZeile() override;
     // Nothing: the pass sends its halt at the next line, at once.
     void stoppNachWarten() override {}
     void power(int index) override;
@@ -31,10 +30,12 @@ public:
     static std::optional<int> stufen(int fahrstufenIndex);
 
 protected:
-    // The speed-step mode is fixed for a pass.
+    // The speed-step mode is fixed for a pass and for a single line; a single line
+    // in the 27-step mode sends nothing and tells the user why.
     void beginnePass() override;
-    // Speed and direction, a pause, F0 to F4.
-    bool sendeFahrt(const Programmzeile &zeile) override;
+    bool beginneZeile() override;
+    // Speed and direction, the pauses, F0 to F4.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     // Speed 0 in the direction of the last line driven.
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
