@@ -6,9 +6,10 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
 {
     using Ende = Passergebnis::Ende;
     Tabellenspeicher &tabelle = m_lauf.tabelle();
-    if (m_lauf.gemerkteEinheit().isEmpty()) // a new run
+    const bool neuerLauf = m_lauf.gemerkteEinheit().isEmpty();
+    if (neuerLauf)
         m_gefahreneEinheit.clear();
-    beginnePass();
+    beginnePass(neuerLauf);
     bool gefahren = false;
     for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
         const Programmzeile z = leseProgrammzeile(tabelle, zeile, m_lesart);

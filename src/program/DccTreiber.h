@@ -47,8 +47,8 @@ protected:
         return false;
     }
 
-    // Before the first line of a pass.
-    virtual void beginnePass() {}
+    // Before the first line of a pass; `neuerLauf`: the first pass of a run.
+    virtual void beginnePass(bool neuerLauf) { (void)neuerLauf; }
     // Before a single line is read. False when it cannot go out (the user has been
     // told why): nothing is sent and nothing rings.
     virtual bool beginneZeile() { return true; }

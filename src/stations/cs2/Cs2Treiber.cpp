@@ -87,9 +87,9 @@ Antwortwertung Cs2Treiber::bewerteAntwort(const QString &antwort) const
 
 // ---------------------------------------------------------------- run and single line
 
-void Cs2Treiber::beginnePass()
+void Cs2Treiber::beginnePass(bool neuerLauf)
 {
-    if (m_lauf.gemerkteEinheit().isEmpty()) // a new run
+    if (neuerLauf)
         m_vorwaerts.reset();
 }
 

@@ -36,7 +36,7 @@ public:
 
 protected:
     // A new run forgets the direction the station was told.
-    void beginnePass() override;
+    void beginnePass(bool neuerLauf) override;
     // The locomotive of a single line is fixed at its start; an address outside the
     // protocol's range sends nothing and tells the user why.
     bool beginneZeile() override;

@@ -65,7 +65,7 @@ bool EcosTreiber::uebernehmeKontrolle()
 
 // ---------------------------------------------------------------- run and single line
 
-void EcosTreiber::beginnePass()
+void EcosTreiber::beginnePass(bool)
 {
     m_ecosId = m_lauf.adresseFeld();
 }

@@ -28,7 +28,7 @@ public:
 
 protected:
     // The ID is fixed for a pass and for a single line.
-    void beginnePass() override;
+    void beginnePass(bool neuerLauf) override;
     bool beginneZeile() override;
     // Direction, a pause, functions, a pause, speed. A single line sends its functions
     // in the form with blanks and first moves the cursor onto its own line, so that

@@ -103,7 +103,7 @@ Antwortwertung Z21Treiber::bewerteAntwort(const QString &antwort) const
 
 // ---------------------------------------------------------------- run and single line
 
-void Z21Treiber::beginnePass()
+void Z21Treiber::beginnePass(bool)
 {
     m_stufen = stufen(m_fahrstufenIndex);
 }

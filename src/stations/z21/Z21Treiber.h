@@ -32,7 +32,7 @@ public:
 protected:
     // The speed-step mode is fixed for a pass and for a single line; a single line
     // in the 27-step mode sends nothing and tells the user why.
-    void beginnePass() override;
+    void beginnePass(bool neuerLauf) override;
     bool beginneZeile() override;
     // Speed and direction, the pauses, F0 to F4.
     bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
