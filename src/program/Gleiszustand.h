@@ -39,8 +39,8 @@ struct Gleismeldung {
 Gleismeldung gleisHaltMeldung(Gleiszustand zustand);
 
 // The message when "starten" or "aktuelle Zeile" is refused in such a state;
-// `zentrale` names the station in the text of a lost link ("Die Verbindung zur Z21
-// ist abgebrochen !"); `seriell`: it is reached through the serial port, which has
+// `zentrale` names the station in the text of a lost link ("Die Verbindung zur " +
+// zentrale + " ist abgebrochen !"); `seriell`: it is reached through the serial port, which has
 // no connect button but "Parameter setzen".
 Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale, bool seriell = false);
 

@@ -19,7 +19,7 @@ enum class Schaltregel {
 
 // The two ways the stations read a line.
 enum class Zeilenregeln {
-    // Lenz, ECoS and the other DCC stations: only an empty "Dauer" ends the pass, its
+    // The DCC stations: only an empty "Dauer" ends the pass, its
     // number counts with blanks ignored, "s"/"S" are seconds and every other unit
     // minutes, "S"/"M" drive forwards and every other unit backwards; a line whose
     // "Dauer" is 0 is passed over: nothing goes out, nothing is waited.
