@@ -184,15 +184,25 @@ private slots:
     void einzelzeile_data()
     {
         QTest::addColumn<QString>("zeile");
+        QTest::addColumn<qint64>("stoppBei"); // 0: no stop
         QTest::addColumn<QStringList>("erwartet");
         QTest::newRow("sekunden vorwaerts")
-            << "5,S,300,X"
+            << "5,S,300,X" << qint64(0)
             << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
                            "200 set(1000,speed[127])", "5200 set(1000,speed[0])"};
         QTest::newRow("leere dauer und fahrstufe: gesendet, gleich gestoppt")
-            << ",s,,,X"
+            << ",s,,,X" << qint64(0)
             << QStringList{"0 set(1000,dir[1])", "100 set(1000, func[0, 0], func[1, 1], func[2, 0], func[3, 0], func[4, 0])",
                            "200 set(1000,speed[0])", "200 set(1000,speed[0])"};
+        // A stop cuts the wait short: the rest of the line and its stop follow at once.
+        QTest::newRow("stopp in der ersten pause")
+            << "5,S,300,X" << qint64(50)
+            << QStringList{"0 set(1000,dir[0])", "50 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
+                           "50 set(1000,speed[127])", "50 set(1000,speed[0])"};
+        QTest::newRow("stopp in der dauer")
+            << "5,S,300,X" << qint64(1000)
+            << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
+                           "200 set(1000,speed[127])", "1000 set(1000,speed[0])"};
     }
     void einzelzeile()
     {
@@ -202,6 +212,9 @@ private slots:
         aufEcos(a);
         a.zeile(4, zeile);
         a.tabelle.setzeAktuelleZeile(4);
+        QFETCH(qint64, stoppBei);
+        if (stoppBei > 0)
+            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.btnSendZeile_Click();
         QCOMPARE(a.link.gesendet, erwartet);
         QCOMPARE(a.ecos.ecosId(), QStringLiteral("1000"));
