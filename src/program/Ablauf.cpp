@@ -238,7 +238,7 @@ void Ablauf::spieleRing()
 
 // ---------------------------------------------------------------- run, single line, power
 
-void Ablauf::btnStart_Click()
+void Ablauf::fahre(bool einzelzeile, const std::function<void()> &fahrt)
 {
     // A second start while a run or a single line is going on is refused with a
     // beep: two runs sharing one cursor and one stop flag only confuse the locomotive.
@@ -250,16 +250,23 @@ void Ablauf::btnStart_Click()
         return;
     Laufmarke marke(m_laeuft);
     beginneLauf();
-    emit laufBeginnt(false);
-    // Time zero of the table, for all its passes.
+    emit laufBeginnt(einzelzeile);
+    // Time zero of the table (for all the passes of a run) or of the single line.
     const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
 
-    setzeStartzeit();
     m_zustand.stopp = false;
     leseAdresse();
-    m_zustand.gemerkteEinheit.clear();
-    fahrePaesse();
+    fahrt();
     emit laufEndet();
+}
+
+void Ablauf::btnStart_Click()
+{
+    fahre(false, [this] {
+        setzeStartzeit();
+        m_zustand.gemerkteEinheit.clear();
+        fahrePaesse();
+    });
 }
 
 void Ablauf::fahrePaesse()
@@ -323,26 +330,14 @@ void Ablauf::fahrePaesse()
 
 void Ablauf::btnSendZeile_Click()
 {
-    if (laeuft()) {
-        m_bedienfeld.piepe();
-        return;
-    }
-    if (!darfFahren())
-        return;
-    Laufmarke marke(m_laeuft);
-    Fahrender fahrender(m_fahrender);
-    beginneLauf();
-    emit laufBeginnt(true);
-    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
-
-    leseAdresse();
-    m_zustand.stopp = false;
-    Zentralentreiber *t = treiber();
-    fahrender.setze(t);
-    const bool gesendet = !t || t->sendeZeile();
-    if (gesendet && m_bedienfeld.signal() && !m_beendet && !m_halt)
-        spieleRing();
-    emit laufEndet();
+    fahre(true, [this] {
+        Fahrender fahrender(m_fahrender);
+        Zentralentreiber *t = treiber();
+        fahrender.setze(t);
+        const bool gesendet = !t || t->sendeZeile();
+        if (gesendet && m_bedienfeld.signal() && !m_beendet && !m_halt)
+            spieleRing();
+    });
 }
 
 void Ablauf::btnPower_Click(int index)

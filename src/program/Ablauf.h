@@ -12,6 +12,7 @@
 #include "program/Zentralentreiber.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -122,6 +123,12 @@ signals:
 
 private:
     class Melder;
+    // What "&starten" and "aktuelle &Zeile " share: a second start while one is going
+    // on is refused with a beep, a start the selected station's layout forbids with
+    // `gesperrt`. Otherwise the run or line counts as going on, is announced, its
+    // schedule starts, the stop flag is lowered and the address read; then `fahrt`
+    // runs it, and its end is announced.
+    void fahre(bool einzelzeile, const std::function<void()> &fahrt);
     // Runs the passes of a run until it ends.
     void fahrePaesse();
     // The state `zustand` reported for station option `option`.

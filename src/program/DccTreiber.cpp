@@ -1,15 +1,15 @@
 #include "program/DccTreiber.h"
 
-
 namespace trabolin {
 
 Passergebnis DccTreiber::fahrePass(int startzeile)
 {
     using Ende = Passergebnis::Ende;
     Tabellenspeicher &tabelle = m_lauf.tabelle();
-    if (m_lauf.gemerkteEinheit().isEmpty()) // a new run
+    const bool neuerLauf = m_lauf.gemerkteEinheit().isEmpty();
+    if (neuerLauf)
         m_gefahreneEinheit.clear();
-    beginnePass();
+    beginnePass(neuerLauf);
     bool gefahren = false;
     for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
         const Programmzeile z = leseProgrammzeile(tabelle, zeile, m_lesart);
@@ -24,7 +24,7 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
             return {raus ? Ende::gestoppt : Ende::abgebrochen, gefahren};
         }
         tabelle.setzeAktuelleZeile(zeile);
-        if (!sendeFahrt(z))
+        if (!sendeFahrt(z, false))
             return {Ende::abgebrochen, gefahren};
         m_gefahreneEinheit = z.einheit;
         m_lauf.subWarten(z.warteMs);
@@ -36,6 +36,18 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
     if (!sendePassende(m_lauf.gemerkteEinheit()))
         return {Ende::abgebrochen, gefahren};
     return {Ende::regulaer, gefahren};
+}
+
+bool DccTreiber::sendeZeile()
+{
+    if (!beginneZeile())
+        return false;
+    const Tabellenspeicher &tabelle = m_lauf.tabelle();
+    const Programmzeile z = leseProgrammzeile(tabelle, tabelle.aktuelleZeile(), m_lesart);
+    if (!sendeFahrt(z, true))
+        return false;
+    m_lauf.subWarten(z.warteMs);
+    return sendeZeilenende(z);
 }
 
 } // namespace trabolin

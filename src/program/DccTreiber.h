@@ -1,8 +1,8 @@
 #pragma once
-// The pass that the DCC stations share (Lenz, ECoS and those that follow): the line
-// loop with its reading of the cells, the remembered unit, the stop rules and the
-// end of a pass. A station supplies only what goes on the wire for a line, for the
-// end of a pass and for a stop.
+// What the DCC stations share: the pass, with the line loop and its reading of the
+// cells, the remembered unit, the stop rules and the end of a pass; and the single
+// line, read, sent, waited out and stopped. A station supplies only what goes on the
+// wire for a line, for the end of a pass or a single line and for a stop.
 #include "program/Laufkontext.h"
 #include "program/Programmzeile.h"
 #include "program/Zentralentreiber.h"
@@ -26,6 +26,11 @@ public:
     // restarts it).
     void programmende() override { m_lauf.spieleEndsignal(); }
 
+    // "aktuelle &Zeile ": the current line goes out as in a pass but with the single
+    // line's pauses, its duration is waited out, then the station's stop follows
+    // (sendeZeilenende). False as soon as something could not go out.
+    bool sendeZeile() final;
+
 protected:
     // One command of a station behind a link: nothing once the window closes (the stop
     // has gone out and nothing may follow it); when `senden` finds no link, the window
@@ -42,18 +47,33 @@ protected:
         return false;
     }
 
-    // Before the first line of a pass.
-    virtual void beginnePass() {}
+    // Before the first line of a pass; `neuerLauf`: the first pass of a run.
+    virtual void beginnePass(bool neuerLauf) { (void)neuerLauf; }
+    // Before a single line is read. False when it cannot go out (the user has been
+    // told why): nothing is sent and nothing rings.
+    virtual bool beginneZeile() { return true; }
     // What goes on the wire for a line, with the pauses between its commands (each
-    // m_lesart.pauseMs, m_lesart.pausen of them); the pass waits out the line's
-    // duration afterwards. False when it could not go out: the run ends without an
-    // end sound.
-    virtual bool sendeFahrt(const Programmzeile &zeile) = 0;
+    // m_lesart.pauseMs, pausen(einzeln) of them); `einzeln`: the line goes out on its
+    // own ("aktuelle &Zeile "), not in a pass. The line's duration is waited out
+    // afterwards. False when it could not go out: the run or line ends without a sound.
+    virtual bool sendeFahrt(const Programmzeile &zeile, bool einzeln) = 0;
     // The end of a pass: speed 0, in the direction of `einheit` (the remembered unit)
     // where the station carries one. False when it could not go out.
     virtual bool sendePassende(const QString &einheit) = 0;
     // The halt at the next line after a stop. False when it could not go out.
     virtual bool sendeHalt() = 0;
+    // The stop after a single line: as at the end of a pass, in the direction of the
+    // line's unit where the station carries one. False when it could not go out.
+    virtual bool sendeZeilenende(const Programmzeile &zeile) { return sendePassende(zeile.einheit); }
+
+    // The pauses inside a line: those of a pass, or of a single line.
+    int pausen(bool einzeln) const { return einzeln ? m_lesart.pausenEinzel : m_lesart.pausen; }
+    // `anzahl` pauses of m_lesart.pauseMs.
+    void pausiere(int anzahl)
+    {
+        for (int i = 0; i < anzahl; ++i)
+            m_lauf.subWarten(m_lesart.pauseMs);
+    }
 
     Laufkontext &m_lauf;
     const Lesart m_lesart;

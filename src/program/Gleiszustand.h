@@ -39,9 +39,9 @@ struct Gleismeldung {
 Gleismeldung gleisHaltMeldung(Gleiszustand zustand);
 
 // The message when "starten" or "aktuelle Zeile" is refused in such a state;
-// `zentrale` names the station in the text of a lost link ("Die Verbindung zur Z21
-// ist abgebrochen !"); `seriell`: it is reached through the serial port, which has
-// no connect button but "Parameter setzen".
+// `zentrale` names the station in the text of a lost link ("Die Verbindung zur " +
+// zentrale + " ist abgebrochen !"); `seriell`: it is reached through the serial
+// port, which has no connect button but "Parameter setzen".
 Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale, bool seriell = false);
 
 // Where a station's driver or link reports what the layout says. A report of the

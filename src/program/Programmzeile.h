@@ -19,10 +19,10 @@ enum class Schaltregel {
 
 // The two ways the stations read a line.
 enum class Zeilenregeln {
-    // Lenz, ECoS and the other DCC stations: only an empty "Dauer" ends the pass, its
-    // number counts with blanks ignored, "s"/"S" are seconds and every other unit
-    // minutes, "S"/"M" drive forwards and every other unit backwards; a line whose
-    // "Dauer" is 0 is passed over: nothing goes out, nothing is waited.
+    // The DCC stations: only an empty "Dauer" ends the pass, its number counts with
+    // blanks ignored, "s"/"S" are seconds and every other unit minutes, "S"/"M" drive
+    // forwards and every other unit backwards; a line whose "Dauer" is 0 is passed
+    // over: nothing goes out, nothing is waited.
     dcc,
     // The 6051 interface and the IntelliBox: a "Dauer" of blanks ends the pass, it
     // counts only when the whole cell is a number, "s"/"S" are seconds and "m"/"M"

@@ -10,8 +10,8 @@
 // following lines fire back to back.
 //
 // Only the run's own waits follow the schedule. A wait asked for by a handler that
-// runs nested inside one of them (the ECoS control request, for example) is a
-// plain wait of its own length and leaves the run's deadlines alone.
+// runs nested inside one of them (a control request, for example) is a plain wait
+// of its own length and leaves the run's deadlines alone.
 #include <QtGlobal>
 
 namespace trabolin {

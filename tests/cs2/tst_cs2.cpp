@@ -40,24 +40,14 @@ constexpr quint16 beispielHash = 0x4711;
 // A frame as the issue writes it, "hh hh" standing for the hash: with the example hash.
 QString v(QString frame) { return frame.replace(QStringLiteral("hh hh"), QStringLiteral("47 11")); }
 
-// The CS2 link as the tests see it: every frame in hex with its virtual time.
-class Cs2Mitschrift : public Cs2Link {
+// The CS2 link as the tests see it: every frame in hex with its virtual time; `offen`:
+// frames can go out.
+class Cs2Mitschrift : public Netzmitschrift<Cs2Link> {
 public:
-    explicit Cs2Mitschrift(const VirtuelleZeit &zeit) : m_zeit(zeit) {}
-    bool offen = true;     // frames can go out
+    explicit Cs2Mitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
     bool antwortet = true; // the station answers its pings
-    QStringList gesendet;  // "<time> <hex>"
     bool verbunden() const override { return antwortet; }
     quint16 hash() const override { return beispielHash; }
-    bool sende(const QByteArray &rahmen) override
-    {
-        if (offen)
-            gesendet << QString::number(m_zeit.jetzt) + u' ' + hex(rahmen);
-        return offen;
-    }
-
-private:
-    const VirtuelleZeit &m_zeit;
 };
 
 // The run logic with the CS2 driver at an option of its own, beside the others.
@@ -557,6 +547,15 @@ private slots:
                                     "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
                         + funktionen("100", "C0 03", "10010") + QStringList{"5100 " + halt3},
             .klaenge = {"5100 ring.wav", "6100 ring.wav", "7100 ring.wav"}};
+        // A stop during the line's time: speed 0 at once, then the ring sequence
+        // without its pauses.
+        QTest::newRow("einzelne zeile, stopp in der dauer") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
+            .ereignisse = {{1000, "stopp"}}, .erwartet = erste + QStringList{"1000 " + halt3},
+            .klaenge = QStringList(3, QStringLiteral("1000 ring.wav"))};
+        // The locomotive the line began with is stopped, not the one typed meanwhile.
+        QTest::newRow("einzelne zeile, adresse geaendert") << Fahrt{.tabelle = {"5,S,63"}, .einzeln = true,
+            .ereignisse = {{1000, "adresse 4"}}, .erwartet = erste + QStringList{"5100 " + halt3},
+            .klaenge = {"5100 ring.wav", "6100 ring.wav", "7100 ring.wav"}};
         // Outside the protocol's range: a message, nothing for the locomotive.
         QTest::newRow("mm2 256") << Fahrt{.adresse = "256", .protokoll = Cs2Protokoll::mm2,
                                           .tabelle = {"2,S,63"}, .hinweise = 1};
@@ -586,6 +585,8 @@ private slots:
                     a.ablauf.beenden();
                 else if (e.was == u"verloren")
                     a.ablauf.gleismelder(Cs2Aufbau::option).meldeGleiszustand(Gleiszustand::verbindungVerloren);
+                else if (e.was.startsWith(u"adresse "))
+                    a.feld.adresse = e.was.mid(8);
                 else
                     a.empfange(e.was);
             });

@@ -133,6 +133,7 @@ private slots:
         QTest::addColumn<QString>("adresse");
         QTest::addColumn<QStringList>("tabelle");
         QTest::addColumn<bool>("einzeln");
+        QTest::addColumn<qint64>("stoppBei"); // "St&op" then; 0: none
         QTest::addColumn<QStringList>("erwartet");
         QTest::addColumn<qint64>("ende");
         // The five function commands of a line at `zeit`, "10100": F0 and F2 on.
@@ -143,25 +144,31 @@ private slots:
             return f;
         };
         QTest::newRow("passende in der richtung der letzten gefahrenen zeile")
-            << "3" << QStringList{"2,S,40,X,,X", "0,s,7", ""} << false
+            << "3" << QStringList{"2,S,40,X,,X", "0,s,7", ""} << false << qint64(0)
             << QStringList{"0 <t 3 40 1><LF>"} + fu("100", "3", "10100") + QStringList{"2100 <t 3 0 1><LF>"}
             << qint64(2100);
         QTest::newRow("stufen 127 und 999, ein blank schaltet")
-            << "3" << QStringList{"1,S,127, ", "1,s,999"} << false
+            << "3" << QStringList{"1,S,127, ", "1,s,999"} << false << qint64(0)
             << QStringList{"0 <t 3 126 1><LF>"} + fu("100", "3", "10000") + QStringList{"1100 <t 3 126 0><LF>"}
                    + fu("1200", "3", "00000") + QStringList{"2200 <t 3 0 0><LF>"}
             << qint64(2200);
-        QTest::newRow("adresse 10239") << "10239" << QStringList{"1,s,5"} << false
+        QTest::newRow("adresse 10239") << "10239" << QStringList{"1,s,5"} << false << qint64(0)
                                        << QStringList{"0 <t 10239 5 0><LF>"} + fu("100", "10239", "00000")
                                               + QStringList{"1100 <t 10239 0 0><LF>"}
                                        << qint64(1100);
         QTest::newRow("adresse 0: nichts, die pausen laufen")
-            << "0" << QStringList{"1,s,5"} << false << QStringList{} << qint64(1100);
-        QTest::newRow("adresse 10240") << "10240" << QStringList{"1,s,5"} << true << QStringList{} << qint64(1200);
-        QTest::newRow("einzelne zeile") << "3" << QStringList{"1,S,40"} << true
+            << "0" << QStringList{"1,s,5"} << false << qint64(0) << QStringList{} << qint64(1100);
+        QTest::newRow("adresse 10240") << "10240" << QStringList{"1,s,5"} << true << qint64(0) << QStringList{} << qint64(1200);
+        QTest::newRow("einzelne zeile") << "3" << QStringList{"1,S,40"} << true << qint64(0)
                                         << QStringList{"0 <t 3 40 1><LF>"} + fu("200", "3", "00000")
                                                + QStringList{"1200 <t 3 0 1><LF>"}
                                         << qint64(1200);
+        // "St&op" at 700 ms: the line's time ends there and its stop follows at once,
+        // in the line's direction.
+        QTest::newRow("einzelne zeile, stopp in der dauer")
+            << "3" << QStringList{"5,s,40"} << true << qint64(700)
+            << QStringList{"0 <t 3 40 0><LF>"} + fu("200", "3", "00000") + QStringList{"700 <t 3 0 0><LF>"}
+            << qint64(700);
     }
     void fahrt()
     {
@@ -170,6 +177,9 @@ private slots:
         test::Aufbau a;
         a.feld.option = 4;
         a.feld.adresse = adresse;
+        QFETCH(qint64, stoppBei);
+        if (stoppBei > 0)
+            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.zeilen(tabelle);
         a.tabelle.setzeAktuelleZeile(1);
         QFETCH(bool, einzeln);

@@ -1,9 +1,16 @@
 // The ECoS in virtual time: every command text, the evaluation of replies, and
 // the order and pauses of the pass (stopped, closed, a full table), the single
-// line, the control request and the power buttons, with a link that records every text.
+// line, the control request and the power buttons, with a link that records every text;
+// and the bytes the real link puts on the socket.
 #include "helfer/Aufbau.h"
+#include "program/Verkehrsprotokoll.h"
 #include "stations/ecos/EcosBefehle.h"
+#include "stations/ecos/EcosVerbindung.h"
 
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace trabolin;
@@ -177,15 +184,25 @@ private slots:
     void einzelzeile_data()
     {
         QTest::addColumn<QString>("zeile");
+        QTest::addColumn<qint64>("stoppBei"); // 0: no stop
         QTest::addColumn<QStringList>("erwartet");
         QTest::newRow("sekunden vorwaerts")
-            << "5,S,300,X"
+            << "5,S,300,X" << qint64(0)
             << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
                            "200 set(1000,speed[127])", "5200 set(1000,speed[0])"};
         QTest::newRow("leere dauer und fahrstufe: gesendet, gleich gestoppt")
-            << ",s,,,X"
+            << ",s,,,X" << qint64(0)
             << QStringList{"0 set(1000,dir[1])", "100 set(1000, func[0, 0], func[1, 1], func[2, 0], func[3, 0], func[4, 0])",
                            "200 set(1000,speed[0])", "200 set(1000,speed[0])"};
+        // A stop cuts the wait short: the rest of the line and its stop follow at once.
+        QTest::newRow("stopp in der ersten pause")
+            << "5,S,300,X" << qint64(50)
+            << QStringList{"0 set(1000,dir[0])", "50 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
+                           "50 set(1000,speed[127])", "50 set(1000,speed[0])"};
+        QTest::newRow("stopp in der dauer")
+            << "5,S,300,X" << qint64(1000)
+            << QStringList{"0 set(1000,dir[0])", "100 set(1000, func[0, 1], func[1, 0], func[2, 0], func[3, 0], func[4, 0])",
+                           "200 set(1000,speed[127])", "1000 set(1000,speed[0])"};
     }
     void einzelzeile()
     {
@@ -195,6 +212,9 @@ private slots:
         aufEcos(a);
         a.zeile(4, zeile);
         a.tabelle.setzeAktuelleZeile(4);
+        QFETCH(qint64, stoppBei);
+        if (stoppBei > 0)
+            a.zeit.bei(stoppBei, [&] { a.ablauf.stoppKlick(); });
         a.ablauf.btnSendZeile_Click();
         QCOMPARE(a.link.gesendet, erwartet);
         QCOMPARE(a.ecos.ecosId(), QStringLiteral("1000"));
@@ -216,6 +236,54 @@ private slots:
         a.link.offen = false;
         QVERIFY(!a.ecos.uebernehmeKontrolle());
         QCOMPARE(a.nichtVerbunden, 1);
+    }
+
+    // Through the real link to a socket on 127.0.0.1: each command text as its Latin-1
+    // bytes, nothing added, after the two requests of the link's watch; a character
+    // beyond Latin-1 goes out as "?". The traffic log shows what went out.
+    void bytesAufDemSocket_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QByteArray>("befehl");
+        QTest::addColumn<QString>("protokoll");
+        QTest::newRow("ziffern") << QStringLiteral("1003") << QByteArray("request(1003,control)")
+                                 << QStringLiteral("ECoS > request(1003,control)");
+        QTest::newRow("latin-1") << QStringLiteral("10\u00E4") << QByteArray("request(10\xE4,control)")
+                                 << QStringLiteral("ECoS > request(10\u00E4,control)");
+        QTest::newRow("jenseits") << QStringLiteral("1\u20AC") << QByteArray("request(1?,control)")
+                                  << QStringLiteral("ECoS > request(1?,control)");
+    }
+
+    void bytesAufDemSocket()
+    {
+        QFETCH(QString, id);
+        QFETCH(QByteArray, befehl);
+        QFETCH(QString, protokoll);
+        QTemporaryDir verzeichnis;
+        const QString pfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+        Verkehrsprotokoll log;
+        QVERIFY(log.oeffne(pfad));
+
+        QTcpServer ecos;
+        QVERIFY(ecos.listen(QHostAddress::LocalHost));
+        EcosVerbindung link;
+        QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), ecos.serverPort()));
+        QTRY_VERIFY(ecos.hasPendingConnections());
+        QTcpSocket *gegenstelle = ecos.nextPendingConnection();
+        QByteArray empfangen;
+        QObject::connect(gegenstelle, &QTcpSocket::readyRead, [&] { empfangen += gegenstelle->readAll(); });
+
+        Aufbau a;
+        aufEcos(a, id);
+        EcosTreiber treiber(a.ablauf, link, zentralenzeile(2)->lesart);
+        QVERIFY(treiber.uebernehmeKontrolle());
+        const QByteArray erwartet = QByteArray("request(1, view)get(1, status)") + befehl + befehl;
+        QTRY_VERIFY(empfangen.size() >= erwartet.size());
+        QCOMPARE(empfangen, erwartet);
+
+        QFile datei(pfad);
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(datei.readAll()).count(protokoll), 2);
     }
 
     void power()

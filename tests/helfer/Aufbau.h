@@ -3,8 +3,8 @@
 // clock in virtual time, a recording port and a recording sound.
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
+#include "program/Netzlink.h"
 #include "stations/dccex/DccexTreiber.h"
-#include "stations/ecos/EcosLink.h"
 #include "stations/ecos/EcosStatuswache.h"
 #include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
@@ -24,61 +24,64 @@ inline void fuelleZeile(Tabellenspeicher &tabelle, int nr, const QString &zellen
         tabelle.setzeZelle(nr, i + 1, i < teile.size() ? teile[i] : QString());
 }
 
-// The ECoS link as the tests see it: every command text with its virtual time;
-// `offen` false makes it refuse, as a link that is not connected does.
-class LinkMitschrift : public EcosLink {
+// A network station's link as the tests see it: every command with its virtual time,
+// shown as `zeige` shows it; `offen` false makes it refuse, as a link that is not
+// connected does. `Link` is the interface the driver takes.
+template <typename Link = Netzlink>
+class Netzmitschrift : public Link {
 public:
-    explicit LinkMitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
+    Netzmitschrift(VirtuelleZeit &zeit, QString (*zeige)(const QByteArray &)) : m_zeit(zeit), m_zeige(zeige) {}
     bool offen = true;
     qint64 schreibMs = 0; // how far each command moves the clock on
-    QStringList gesendet; // "<time> <text>"
+    QStringList gesendet; // "<time> <command>"
     bool verbunden() const override { return offen; }
-    bool sende(const QString &text) override
+    bool sende(const QByteArray &befehl) override
     {
         if (!offen)
             return false;
-        gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ') + text;
+        gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ') + m_zeige(befehl);
         m_zeit.jetzt += schreibMs;
         return true;
     }
 
+    // The ECoS's command texts as they stand; the binary stations' bytes in hex.
+    static QString alsText(const QByteArray &befehl) { return QString::fromLatin1(befehl); }
+    static QString alsHex(const QByteArray &befehl) { return QString::fromLatin1(befehl.toHex(' ').toUpper()); }
+
 private:
     VirtuelleZeit &m_zeit;
+    QString (*m_zeige)(const QByteArray &);
+};
+
+// The ECoS link: every command text.
+class LinkMitschrift : public Netzmitschrift<> {
+public:
+    explicit LinkMitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsText) {}
+};
+
+// The Z21 link: every datagram in hex.
+class Z21Mitschrift : public Netzmitschrift<> {
+public:
+    explicit Z21Mitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
 };
 
 // The way to a DCC-EX station: its commands on the recording port, open while the
 // ECoS link double is.
-class DccexAufPort : public DccexLink {
+class DccexAufPort : public Netzlink {
 public:
     DccexAufPort(Ausgabe &port, const LinkMitschrift &link) : m_port(port), m_link(link) {}
-    bool offen() const override { return m_link.offen; }
-    void schreibe(const QByteArray &bytes) override { m_port.schreibe(bytes); }
+    bool verbunden() const override { return m_link.offen; }
+    bool sende(const QByteArray &befehl) override
+    {
+        if (!m_link.offen)
+            return false;
+        m_port.schreibe(befehl);
+        return true;
+    }
 
 private:
     Ausgabe &m_port;
     const LinkMitschrift &m_link;
-};
-
-// The Z21 link as the tests see it: every datagram in hex with its virtual time.
-class Z21Mitschrift : public Z21Link {
-public:
-    explicit Z21Mitschrift(VirtuelleZeit &zeit) : m_zeit(zeit) {}
-    bool offen = true;
-    qint64 schreibMs = 0; // how far each datagram moves the clock on
-    QStringList gesendet; // "<time> <hex>"
-    bool verbunden() const override { return offen; }
-    bool sende(const QByteArray &datagramm) override
-    {
-        if (offen) {
-            gesendet << QString::number(m_zeit.jetzt) + QLatin1Char(' ')
-                            + QString::fromLatin1(datagramm.toHex(' ').toUpper());
-            m_zeit.jetzt += schreibMs;
-        }
-        return offen;
-    }
-
-private:
-    VirtuelleZeit &m_zeit;
 };
 
 struct Aufbau {

@@ -87,18 +87,24 @@ Antwortwertung Cs2Treiber::bewerteAntwort(const QString &antwort) const
 
 // ---------------------------------------------------------------- run and single line
 
-void Cs2Treiber::beginnePass()
+void Cs2Treiber::beginnePass(bool neuerLauf)
 {
-    if (m_lauf.gemerkteEinheit().isEmpty()) // a new run
+    if (neuerLauf)
         m_vorwaerts.reset();
 }
 
-bool Cs2Treiber::sendeFahrt(const Programmzeile &zeile)
+bool Cs2Treiber::beginneZeile()
 {
-    const auto uid = lokUid();
-    if (!uid || !sendeRichtungUndFahrt(*uid, zeile, false))
+    m_zeilenUid = lokUid();
+    return m_zeilenUid.has_value();
+}
+
+bool Cs2Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
+{
+    const auto uid = einzeln ? m_zeilenUid : lokUid();
+    if (!uid || !sendeRichtungUndFahrt(*uid, zeile, einzeln))
         return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
+    pausiere(pausen(einzeln));
     return sendeFunktionen(*uid, zeile);
 }
 
@@ -113,22 +119,9 @@ bool Cs2Treiber::sendeHalt()
     return sendePassende({});
 }
 
-bool Cs2Treiber::sendeZeile()
+bool Cs2Treiber::sendeZeilenende(const Programmzeile &)
 {
-    const auto uid = lokUid();
-    if (!uid)
-        return false;
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    // A single line always tells the direction: nothing says what the station holds.
-    if (!sendeRichtungUndFahrt(*uid, z, true))
-        return false;
-    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
-        m_lauf.subWarten(m_lesart.pauseMs);
-    if (!sendeFunktionen(*uid, z))
-        return false;
-    m_lauf.subWarten(z.warteMs);
-    return sendeHaltFuer(*uid);
+    return m_zeilenUid && sendeHaltFuer(*m_zeilenUid);
 }
 
 } // namespace trabolin

@@ -18,7 +18,6 @@ class Cs2Treiber : public DccTreiber {
 public:
     Cs2Treiber(Laufkontext &lauf, Cs2Link &link, const Lesart &lesart);
 
-    bool sendeZeile() override;
     // Nothing: the pass sends speed 0 at the next line, at once.
     void stoppNachWarten() override {}
     // "Power of&f": System Stop, "Power o&n": System Go.
@@ -37,10 +36,17 @@ public:
 
 protected:
     // A new run forgets the direction the station was told.
-    void beginnePass() override;
-    bool sendeFahrt(const Programmzeile &zeile) override;
+    void beginnePass(bool neuerLauf) override;
+    // The locomotive of a single line is fixed at its start; an address outside the
+    // protocol's range sends nothing and tells the user why.
+    bool beginneZeile() override;
+    // [direction], speed, the pauses, F0 to F4. A single line always tells the
+    // direction: nothing says what the station holds.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
+    // Speed 0 for the locomotive the single line began with.
+    bool sendeZeilenende(const Programmzeile &zeile) override;
 
 private:
     // Sends one frame; false when it could not go out (closing, no link).
@@ -62,6 +68,7 @@ private:
     // The direction the station was last told for m_richtungFuer; none at the start of a run.
     std::optional<bool> m_vorwaerts;
     quint32 m_richtungFuer = 0;
+    std::optional<quint32> m_zeilenUid; // the locomotive of the single line going on
 };
 
 } // namespace trabolin

@@ -5,7 +5,7 @@
 
 namespace trabolin {
 
-DccexTreiber::DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart)
+DccexTreiber::DccexTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart)
     : DccTreiber(lauf, lesart), m_link(link)
 {
 }
@@ -18,13 +18,7 @@ qint64 DccexTreiber::adresse() const
 bool DccexTreiber::sende(const std::optional<QByteArray> &befehl)
 {
     // An address without a command (outside 1 to 10239) sends nothing, but counts as sent.
-    return sendeUeberLink([&] {
-        if (!m_link.offen())
-            return false;
-        if (befehl)
-            m_link.schreibe(*befehl);
-        return true;
-    });
+    return sendeUeberLink([&] { return befehl ? m_link.sende(*befehl) : m_link.verbunden(); });
 }
 
 bool DccexTreiber::sendeFahrstufe(qint64 fahrstufe, const QString &einheit)
@@ -55,11 +49,11 @@ std::optional<QByteArray> DccexTreiber::haltebefehl() const
     return dccexFahrbefehl(a, 0, vorwaerts ? QStringLiteral("S") : QStringLiteral("s"));
 }
 
-bool DccexTreiber::sendeFahrt(const Programmzeile &zeile)
+bool DccexTreiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
 {
     if (!sendeFahrstufe(alsInt16(zeile.fahrstufe), zeile.einheit))
         return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
+    pausiere(pausen(einzeln));
     return sendeFunktionen(zeile);
 }
 
@@ -76,28 +70,13 @@ bool DccexTreiber::sendeHalt()
 
 void DccexTreiber::power(int index)
 {
-    if (m_link.offen())
-        m_link.schreibe(dccexPowerbefehl(index == 1));
+    m_link.sende(dccexPowerbefehl(index == 1));
 }
 
 void DccexTreiber::stoppeLok()
 {
-    if (const auto befehl = haltebefehl(); befehl && m_link.offen())
-        m_link.schreibe(*befehl);
-}
-
-bool DccexTreiber::sendeZeile()
-{
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    if (!sendeFahrstufe(alsInt16(z.fahrstufe), z.einheit))
-        return false;
-    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
-        m_lauf.subWarten(m_lesart.pauseMs);
-    if (!sendeFunktionen(z))
-        return false;
-    m_lauf.subWarten(z.warteMs);
-    return sende(haltebefehl());
+    if (const auto befehl = haltebefehl())
+        m_link.sende(*befehl);
 }
 
 } // namespace trabolin

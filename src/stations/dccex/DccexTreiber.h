@@ -5,8 +5,8 @@
 // speed 0 keeps the direction of the last line driven: on DCC a change of direction
 // also switches the lights.
 #include "program/DccTreiber.h"
+#include "program/Netzlink.h"
 #include "stations/dccex/DccexBefehle.h"
-#include "stations/dccex/DccexLink.h"
 
 #include <optional>
 
@@ -14,9 +14,8 @@ namespace trabolin {
 
 class DccexTreiber : public DccTreiber {
 public:
-    DccexTreiber(Laufkontext &lauf, DccexLink &link, const Lesart &lesart);
+    DccexTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    bool sendeZeile() override;
     // Nothing: the pass sends the halt at the next line, right after the wait.
     void stoppNachWarten() override {}
     void power(int index) override;
@@ -25,8 +24,8 @@ public:
     int hoechsteFahrstufe() const override { return int(dccexHoechsteFahrstufe); }
 
 protected:
-    // Speed and direction, a pause, the functions.
-    bool sendeFahrt(const Programmzeile &zeile) override;
+    // Speed and direction, the pauses, the functions.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
 
@@ -44,7 +43,7 @@ private:
     // Speed 0 in the direction last sent to this address.
     std::optional<QByteArray> haltebefehl() const;
 
-    DccexLink &m_link;
+    Netzlink &m_link;
     qint64 m_richtungFuer = 0; // the address the remembered direction belongs to
     bool m_vorwaerts = true;
 };

@@ -76,19 +76,19 @@ void DccexVerbindung::setzeUeberNetzwerk(bool netzwerk)
 
 bool DccexVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs)
 {
-    if (verbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
+    if (netzVerbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
         return true;
     m_warVerbunden = false; // dropping the old link is no loss to report
     m_socket->abort();
     m_zerleger.leere();
 
     verbindeTcp(*m_socket, host, port, wartezeitMs);
-    if (!verbunden())
+    if (!netzVerbunden())
         m_socket->abort();
-    return verbunden();
+    return netzVerbunden();
 }
 
-bool DccexVerbindung::verbunden() const
+bool DccexVerbindung::netzVerbunden() const
 {
     return m_warVerbunden && m_socket->state() == QAbstractSocket::ConnectedState;
 }
@@ -107,7 +107,15 @@ bool DccexVerbindung::warteAufZentrale()
 
 bool DccexVerbindung::offen() const
 {
-    return m_ueberNetzwerk ? verbunden() : m_v24.istOffen();
+    return m_ueberNetzwerk ? netzVerbunden() : m_v24.istOffen();
+}
+
+bool DccexVerbindung::sende(const QByteArray &befehl)
+{
+    if (!offen())
+        return false;
+    schreibe(befehl);
+    return true;
 }
 
 void DccexVerbindung::schreibe(const QByteArray &befehl)

@@ -3,10 +3,10 @@
 // WiFi or Ethernet variant. Commands go out at once, each as its own write; what the
 // station sends back is cut into whole answers, handed on one by one and shown as the
 // last few of them. Both directions are logged as text ("DCC-EX >" / "DCC-EX <").
+#include "program/Netzlink.h"
 #include "program/Netzverbindung.h"
 #include "stations/dccex/DccexBefehle.h"
 #include "stations/dccex/DccexGleise.h"
-#include "stations/dccex/DccexLink.h"
 #include "stations/dccex/DccexStartwarte.h"
 
 #include <QHash>
@@ -19,7 +19,7 @@ namespace trabolin {
 
 class SerielleSchnittstelle;
 
-class DccexVerbindung : public Netzverbindung, public DccexLink {
+class DccexVerbindung : public Netzverbindung, public Netzlink {
     Q_OBJECT
 public:
     // Answers kept for the reply field.
@@ -35,10 +35,10 @@ public:
 
     // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`
     // has passed, processing events meanwhile. A link already up to the same host and
-    // port is kept; any other is dropped first. Returns whether the link is up.
+    // port is kept; any other is dropped first. Returns whether the network link is up.
     bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) override;
-    // The network link is up.
-    bool verbunden() const override;
+    // The station can be reached on the chosen way: as offen().
+    bool verbunden() const override { return offen(); }
     // Closes the network link after writing what is still pending.
     void schliesse() override;
 
@@ -49,10 +49,13 @@ public:
     bool warteAufZentrale() override;
     DccexStartwarte &startwarte() { return m_startwarte; }
 
-    // Whether a command can go out now on the chosen way.
-    bool offen() const override;
+    // Whether a command can go out now on the chosen way: the serial port is open,
+    // or the network link is up.
+    bool offen() const;
     // One command as one write on the chosen way; nothing when it is not open.
-    void schreibe(const QByteArray &befehl) override;
+    void schreibe(const QByteArray &befehl);
+    // As schreibe(); false when the way is not open.
+    bool sende(const QByteArray &befehl) override;
 
     // Forgets a half-received answer and what the station said of its tracks: after a
     // new opening the station starts afresh.
@@ -76,6 +79,8 @@ signals:
     void rahmen(const trabolin::DccexAntwort &antwort);
 
 private:
+    // The network link is up.
+    bool netzVerbunden() const;
     void empfange(const QByteArray &bytes);
     void zeige(const QString &zeile);
     // A command given during the boot wait, kept as the stop it stands for.

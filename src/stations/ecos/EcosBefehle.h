@@ -1,9 +1,10 @@
 #pragma once
 // The command texts of the ECoS PC interface as Trabolin sends them, and the
 // evaluation of the ECoS's replies. Every text goes out exactly as built here:
-// no line end, no separator, plain ASCII.
+// no line end, no separator, as the bytes of ecosBytes.
 #include "program/Zentralentreiber.h"
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 
@@ -34,6 +35,11 @@ QString ecosLokliste();
 QString ecosKontrolle(const QString &id);
 // "set(1,stop)" for index 0 ("Power of&f"), "set(1,go)" for index 1 ("Power o&n").
 QString ecosPower(int index);
+
+// The bytes of a command text on the link: each character as its Latin-1 byte (a
+// character beyond Latin-1, which only a typed ID or speed text can bring, as "?"),
+// nothing added.
+inline QByteArray ecosBytes(const QString &text) { return text.toLatin1(); }
 
 // How a reply of the ECoS reads.
 using EcosWertung = Antwortwertung;

@@ -1,8 +1,10 @@
 #include "stations/ecos/EcosStatuswache.h"
 
+#include "stations/ecos/EcosBefehle.h"
+
 namespace trabolin {
 
-EcosStatuswache::EcosStatuswache(EcosLink &link, QObject *parent) : QObject(parent), m_link(link)
+EcosStatuswache::EcosStatuswache(Netzlink &link, QObject *parent) : QObject(parent), m_link(link)
 {
     m_frist.setSingleShot(true);
     setzeZeiten(10000, 3000);
@@ -23,7 +25,7 @@ void EcosStatuswache::beginne()
 {
     m_leser = EcosMeldungsleser();
     m_abfrage.start();
-    m_link.sende(ecosStatusBeobachten());
+    m_link.sende(ecosBytes(ecosStatusBeobachten()));
     frage();
 }
 
@@ -39,7 +41,7 @@ void EcosStatuswache::beende(bool verloren)
 void EcosStatuswache::frage()
 {
     // An answer still outstanding keeps its own deadline.
-    if (m_link.sende(ecosStatusAbfrage()) && !m_frist.isActive())
+    if (m_link.sende(ecosBytes(ecosStatusAbfrage())) && !m_frist.isActive())
         m_frist.start();
 }
 

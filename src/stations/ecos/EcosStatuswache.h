@@ -5,7 +5,7 @@
 // without an answer for 3 seconds counts as lost, as does a link that closes.
 // Everything is driven by the replies and two timers; nothing waits or polls.
 #include "program/Gleiszustand.h"
-#include "stations/ecos/EcosLink.h"
+#include "program/Netzlink.h"
 #include "stations/ecos/EcosMeldungsleser.h"
 
 #include <QObject>
@@ -16,7 +16,7 @@ namespace trabolin {
 class EcosStatuswache : public QObject {
     Q_OBJECT
 public:
-    explicit EcosStatuswache(EcosLink &link, QObject *parent = nullptr);
+    explicit EcosStatuswache(Netzlink &link, QObject *parent = nullptr);
 
     // Where the states go; none: they are read and dropped.
     void setzeMelder(Gleismelder *melder) { m_melder = melder; }
@@ -44,7 +44,7 @@ signals:
 private:
     void frage();
 
-    EcosLink &m_link;
+    Netzlink &m_link;
     Gleismelder *m_melder = nullptr;
     EcosMeldungsleser m_leser;
     QTimer m_abfrage; // every 10 s

@@ -10,14 +10,14 @@ EcosFunktionen funktionen(const Programmzeile &z) { return {z.licht, z.f[0], z.f
 
 } // namespace
 
-EcosTreiber::EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart)
+EcosTreiber::EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart)
     : DccTreiber(lauf, lesart), m_link(link)
 {
 }
 
 bool EcosTreiber::sende(const QString &text)
 {
-    return sendeUeberLink([&] { return m_link.sende(text); });
+    return sendeUeberLink([&] { return m_link.sende(ecosBytes(text)); });
 }
 
 bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe)
@@ -40,13 +40,13 @@ void EcosTreiber::power(int index)
 void EcosTreiber::stoppeLok()
 {
     if (!m_ecosId.isNull())
-        m_link.sende(ecosStopp(m_ecosId));
+        m_link.sende(ecosBytes(ecosStopp(m_ecosId)));
 }
 
 void EcosTreiber::leseLokliste()
 {
     if (m_link.verbunden())
-        m_link.sende(ecosLokliste());
+        m_link.sende(ecosBytes(ecosLokliste()));
 }
 
 Antwortwertung EcosTreiber::bewerteAntwort(const QString &antwort) const
@@ -65,14 +65,24 @@ bool EcosTreiber::uebernehmeKontrolle()
 
 // ---------------------------------------------------------------- run and single line
 
-void EcosTreiber::beginnePass()
+void EcosTreiber::beginnePass(bool)
 {
     m_ecosId = m_lauf.adresseFeld();
 }
 
-bool EcosTreiber::sendeFahrt(const Programmzeile &z)
+bool EcosTreiber::beginneZeile()
 {
-    return sendeFahrt(z.einheit, ecosFunktionen(m_ecosId, funktionen(z)), ecosFahrstufentext(z.fahrstufeText));
+    m_ecosId = m_lauf.adresseFeld();
+    return true;
+}
+
+bool EcosTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
+{
+    if (einzeln)
+        m_lauf.tabelle().setzeAktuelleZeile(z.nummer);
+    const QString funktionstext = einzeln ? ecosFunktionenEinzeln(m_ecosId, funktionen(z))
+                                          : ecosFunktionen(m_ecosId, funktionen(z));
+    return sendeFahrt(z.einheit, funktionstext, ecosFahrstufentext(z.fahrstufeText));
 }
 
 bool EcosTreiber::sendePassende(const QString &)
@@ -85,17 +95,8 @@ bool EcosTreiber::sendeHalt()
     return sende(ecosStopp(m_ecosId));
 }
 
-bool EcosTreiber::sendeZeile()
+bool EcosTreiber::sendeZeilenende(const Programmzeile &)
 {
-    Tabellenspeicher &t = m_lauf.tabelle();
-    const int zeile = t.aktuelleZeile();
-    m_ecosId = m_lauf.adresseFeld();
-    const Programmzeile z = leseProgrammzeile(t, zeile, m_lesart);
-    t.setzeAktuelleZeile(zeile);
-
-    if (!sendeFahrt(z.einheit, ecosFunktionenEinzeln(m_ecosId, funktionen(z)), ecosFahrstufentext(z.fahrstufeText)))
-        return false;
-    m_lauf.subWarten(z.warteMs);
     if (!sende(ecosStopp(m_ecosId)))
         return false;
     m_lauf.aktualisiereLaufzeit();

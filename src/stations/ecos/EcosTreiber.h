@@ -3,15 +3,14 @@
 // buttons, the locomotive list, the control request and the stop, as text commands
 // over the TCP link.
 #include "program/DccTreiber.h"
-#include "stations/ecos/EcosLink.h"
+#include "program/Netzlink.h"
 
 namespace trabolin {
 
 class EcosTreiber : public DccTreiber {
 public:
-    EcosTreiber(Laufkontext &lauf, EcosLink &link, const Lesart &lesart);
+    EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    bool sendeZeile() override;
     // Nothing: the pass sends its own stop at the next line.
     void stoppNachWarten() override {}
     void power(int index) override;
@@ -28,22 +27,27 @@ public:
     QString ecosId() const { return m_ecosId; }
 
 protected:
-    // The ID is fixed for a pass.
-    void beginnePass() override;
-    // Direction, a pause, functions, a pause, speed.
-    bool sendeFahrt(const Programmzeile &zeile) override;
-    // "set(ID,speed[0])", for the end of a pass and for the halt after a stop.
+    // The ID is fixed for a pass and for a single line.
+    void beginnePass(bool neuerLauf) override;
+    bool beginneZeile() override;
+    // Direction, a pause, functions, a pause, speed. A single line sends its functions
+    // in the form with blanks and first moves the cursor onto its own line, so that
+    // the grid shows it.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
+    // "set(ID,speed[0])", for the end of a pass, for the halt after a stop and after a
+    // single line; after a single line the running time is shown as well.
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
+    bool sendeZeilenende(const Programmzeile &zeile) override;
 
 private:
-    // Sends one command; false when it could not go out.
+    // Sends one command text as its bytes; false when it could not go out.
     bool sende(const QString &text);
     // The direction, the functions text and the speed of a line, a pause apart;
     // false as soon as one of them could not go out.
     bool sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe);
 
-    EcosLink &m_link;
+    Netzlink &m_link;
     QString m_ecosId;
 };
 

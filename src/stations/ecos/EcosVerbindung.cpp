@@ -81,13 +81,12 @@ bool EcosVerbindung::verbunden() const
     return m_warVerbunden && m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
-bool EcosVerbindung::sende(const QString &text)
+bool EcosVerbindung::sende(const QByteArray &befehl)
 {
     if (!verbunden())
         return false;
-    ecosProtokollGesendet(text);
-    const QByteArray bytes = text.toLatin1();
-    const bool geschrieben = m_socket->write(bytes) == bytes.size();
+    ecosProtokollGesendet(QString::fromLatin1(befehl));
+    const bool geschrieben = m_socket->write(befehl) == befehl.size();
     m_socket->flush();
     return geschrieben;
 }

@@ -6,8 +6,8 @@
 // until their END line (or a short quiet moment) and delivered whole. While the
 // link stands, a watch reads the track state out of them and asks after the ECoS
 // (EcosStatuswache.h); only what remains is delivered.
+#include "program/Netzlink.h"
 #include "program/Netzverbindung.h"
-#include "stations/ecos/EcosLink.h"
 #include "stations/ecos/EcosStatuswache.h"
 
 #include <QByteArray>
@@ -19,7 +19,7 @@ class QTcpSocket;
 
 namespace trabolin {
 
-class EcosVerbindung : public Netzverbindung, public EcosLink {
+class EcosVerbindung : public Netzverbindung, public Netzlink {
     Q_OBJECT
 public:
     // Bytes of one reply that are kept; beyond that only its end is kept.
@@ -40,7 +40,9 @@ public:
     bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) override;
 
     bool verbunden() const override;
-    bool sende(const QString &text) override;
+    // One command text's bytes (ecosBytes), at once as its own packet; false, and
+    // nothing sent, when the link is not connected.
+    bool sende(const QByteArray &befehl) override;
 
     // Closes the link after writing what is still pending.
     void schliesse() override;

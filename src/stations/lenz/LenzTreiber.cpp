@@ -175,9 +175,10 @@ void LenzTreiber::halteDurchAnlage()
 
 // ---------------------------------------------------------------- run and single line
 
-bool LenzTreiber::sendeFahrt(const Programmzeile &z)
+bool LenzTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
 {
     sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
+    pausiere(pausen(einzeln) - 1);
     sendeFunktionen(z);
     return true;
 }
@@ -192,18 +193,6 @@ bool LenzTreiber::sendePassende(const QString &einheit)
 bool LenzTreiber::sendeHalt()
 {
     sendeFahrstufe(0x00);
-    return true;
-}
-
-bool LenzTreiber::sendeZeile()
-{
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
-    m_lauf.subWarten(m_lesart.pauseMs);
-    sendeFunktionen(z);
-    m_lauf.subWarten(z.warteMs);
-    sendeFahrstufe(haltebyte(z.einheit));
     return true;
 }
 

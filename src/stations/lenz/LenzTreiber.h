@@ -44,7 +44,6 @@ public:
     // The LZ100's broadcasts (track power, emergency stop) go to `melder`.
     LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder &melder);
 
-    bool sendeZeile() override;
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppeLok() override;
@@ -70,8 +69,9 @@ public:
     bool ermittleLenzLokadresse();
 
 protected:
-    // Per line: the speed and direction frame, a pause, the function frame.
-    bool sendeFahrt(const Programmzeile &zeile) override;
+    // Per line: the speed and direction frame, the pauses, the function frame; the
+    // last pause is waited with the function frame pending in the slot buffer.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     // Speed 0 in the direction of the last line's unit.
     bool sendePassende(const QString &einheit) override;
     // Speed 0 with the direction bit clear.

@@ -6,7 +6,7 @@
 
 namespace trabolin {
 
-Z21Treiber::Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart)
+Z21Treiber::Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart)
     : DccTreiber(lauf, lesart), m_link(link)
 {
 }
@@ -103,16 +103,22 @@ Antwortwertung Z21Treiber::bewerteAntwort(const QString &antwort) const
 
 // ---------------------------------------------------------------- run and single line
 
-void Z21Treiber::beginnePass()
+void Z21Treiber::beginnePass(bool)
 {
     m_stufen = stufen(m_fahrstufenIndex);
 }
 
-bool Z21Treiber::sendeFahrt(const Programmzeile &zeile)
+bool Z21Treiber::beginneZeile()
+{
+    m_stufen = stufen(m_fahrstufenIndex);
+    return modusGeht();
+}
+
+bool Z21Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
 {
     if (!modusGeht() || !sendeFahrstufe(fahrbyte(zeile)))
         return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
+    pausiere(pausen(einzeln));
     return sendeFunktionen(zeile);
 }
 
@@ -126,25 +132,6 @@ bool Z21Treiber::sendePassende(const QString &)
 bool Z21Treiber::sendeHalt()
 {
     return sendePassende({});
-}
-
-bool Z21Treiber::sendeZeile()
-{
-    m_stufen = stufen(m_fahrstufenIndex);
-    if (!modusGeht())
-        return false;
-    const Tabellenspeicher &t = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(t, t.aktuelleZeile(), m_lesart);
-    if (!sendeFahrstufe(fahrbyte(z)))
-        return false;
-    // As on the Lenz: the functions after two pauses.
-    for (int i = 0; i < m_lesart.pausenEinzel; ++i)
-        m_lauf.subWarten(m_lesart.pauseMs);
-    if (!sendeFunktionen(z))
-        return false;
-    m_lauf.subWarten(z.warteMs);
-    const auto halt = haltebefehl();
-    return !halt || sende(*halt);
 }
 
 } // namespace trabolin

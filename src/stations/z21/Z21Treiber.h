@@ -6,7 +6,7 @@
 // DCC a change of direction also switches the locomotive's lights. And the Z21 has no
 // 27-step mode: with "27" chosen nothing goes out and the user is told why.
 #include "program/DccTreiber.h"
-#include "stations/z21/Z21Link.h"
+#include "program/Netzlink.h"
 
 #include <optional>
 
@@ -14,9 +14,8 @@ namespace trabolin {
 
 class Z21Treiber : public DccTreiber {
 public:
-    Z21Treiber(Laufkontext &lauf, Z21Link &link, const Lesart &lesart);
+    Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    bool sendeZeile() override;
     // Nothing: the pass sends its halt at the next line, at once.
     void stoppNachWarten() override {}
     void power(int index) override;
@@ -31,10 +30,12 @@ public:
     static std::optional<int> stufen(int fahrstufenIndex);
 
 protected:
-    // The speed-step mode is fixed for a pass.
-    void beginnePass() override;
-    // Speed and direction, a pause, F0 to F4.
-    bool sendeFahrt(const Programmzeile &zeile) override;
+    // The speed-step mode is fixed for a pass and for a single line; a single line
+    // in the 27-step mode sends nothing and tells the user why.
+    void beginnePass(bool neuerLauf) override;
+    bool beginneZeile() override;
+    // Speed and direction, the pauses, F0 to F4.
+    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     // Speed 0 in the direction of the last line driven.
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
@@ -55,7 +56,7 @@ private:
     // Speed 0 in the direction last driven at the address.
     std::optional<QByteArray> haltebefehl() const;
 
-    Z21Link &m_link;
+    Netzlink &m_link;
     int m_fahrstufenIndex = 0;
     std::optional<int> m_stufen = 14; // the mode of the running pass or single line
     qint64 m_richtungFuer = 0;        // the address the remembered direction belongs to

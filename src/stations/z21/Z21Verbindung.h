@@ -13,9 +13,9 @@
 // The socket is bound but not connected to the Z21's address: on a connected UDP
 // socket an ICMP "port unreachable" from an earlier datagram makes the next send
 // fail, and that next datagram could be a stop.
+#include "program/Netzlink.h"
 #include "program/Netzverbindung.h"
 #include "stations/z21/Z21Befehle.h"
-#include "stations/z21/Z21Link.h"
 
 #include <QHostAddress>
 #include <QTimer>
@@ -27,7 +27,7 @@ class QUdpSocket;
 
 namespace trabolin {
 
-class Z21Verbindung : public Netzverbindung, public Z21Link {
+class Z21Verbindung : public Netzverbindung, public Netzlink {
     Q_OBJECT
 public:
     // The PC stays registered with the Z21 only if it is heard from at least once a
@@ -60,6 +60,8 @@ public:
     std::optional<quint32> seriennummer() const { return m_seriennummer; }
 
     bool verbunden() const override { return m_verbunden; }
+    // Sends `datagramm` as one UDP datagram, unchanged. False, and nothing sent,
+    // while the link is not connected.
     bool sende(const QByteArray &datagramm) override;
 
     // Logs off (LAN_LOGOFF) when connected and closes the socket.
