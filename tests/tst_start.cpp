@@ -154,7 +154,7 @@ private slots:
     }
     void teilweise()
     {
-        QFETCH(QByteArray, ini); QFETCH(QString, werte); QFETCH(QString, baud); QFETCH(int, leitung);
+        QFETCH(QByteArray, ini); QFETCH(QString, werte); QFETCH(int, leitung);
         Anlage a(ini);
         frmTrabolin &f = *a.f;
         QCOMPARE(a.zeile(2), "12,M,5,,,,,X");
@@ -170,7 +170,7 @@ private slots:
         termios t{};
         if (leitung) {
             QVERIFY(feld<SerielleSchnittstelle>(f, "V24")->istOffen() && a.pty.slaveEinstellungen(t));
-            QCOMPARE(feld<QComboBox>(f, "lstBaudrate")->currentText(), baud);
+            QTEST(feld<QComboBox>(f, "lstBaudrate")->currentText(), "baud");
             QCOMPARE(int(cfgetospeed(&t)), leitung);
         }
     }

@@ -90,21 +90,13 @@ private slots:
         zeile("stufe 126", dccexFahrbefehl(3, 126, "S"), "<t 3 126 1>\n");
         zeile("stufe 127", dccexFahrbefehl(3, 127, "S"), "<t 3 126 1>\n");
         zeile("stufe -5", dccexFahrbefehl(3, -5, "S"), "<t 3 0 1>\n");
-        zeile("licht an", dccexFunktionsbefehl(3, 0, true), "<F 3 0 1>\n");
-        zeile("f4 aus, größte adresse", dccexFunktionsbefehl(10239, 4, false), "<F 10239 4 0>\n");
         zeile("funktion adresse 0", dccexFunktionsbefehl(0, 1, true), "nichts");
         zeile("funktion adresse 10240", dccexFunktionsbefehl(10240, 1, true), "nichts");
-        zeile("power an", dccexPowerbefehl(true), "<1>\n");
-        zeile("power aus", dccexPowerbefehl(false), "<0>\n");
-        zeile("status", dccexStatusbefehl(), "<s>\n");
-        // DCCEXParser.cpp / TrackManager::parseEqualSign: "<=>" lists the track assignments.
-        zeile("gleise", dccexGleisfrage(), "<=>\n");
     }
     void befehle()
     {
         QFETCH(QByteArray, befehl);
-        QFETCH(QByteArray, erwartet);
-        QCOMPARE(befehl, erwartet);
+        QTEST(befehl, "erwartet");
     }
 
     // Runs and single lines in virtual time: what goes out when, and when it ends.
@@ -197,12 +189,11 @@ private slots:
     void zerleger()
     {
         QFETCH(QList<QByteArray>, stuecke);
-        QFETCH(QStringList, erwartet);
         DccexZerleger z;
         QList<DccexAntwort> antworten;
         for (const QByteArray &s : stuecke)
             antworten += z.fuettere(s);
-        QCOMPARE(alsZeilen(antworten), erwartet);
+        QTEST(alsZeilen(antworten), "erwartet");
     }
 
     // Frames in order -> the main track's state after each frame that tells of it
@@ -459,7 +450,6 @@ private slots:
         QFETCH(QStringList, vorher);
         QFETCH(QStringList, waehrend);
         QFETCH(bool, antwort);
-        QFETCH(QByteArray, danach);
         QTemporaryDir verzeichnis;
         test::Pty pty;
         QVERIFY(pty.ok() && pty.verknuepfe(verzeichnis.path(), 3));
@@ -481,7 +471,7 @@ private slots:
         if (antwort)
             QVERIFY(pty.schreibe("<iDCC-EX V-5.0.0 / MEGA / STANDARD_MOTOR_SHIELD G-c389fe9>\n"));
         QVERIFY(bereit.wait(3000));
-        QCOMPARE(pty.liesVorhandenes(), danach);
+        QTEST(pty.liesVorhandenes(), "danach");
         v.schreibe("<t 3 10 1>\n"); // afterwards everything goes out again
         QCOMPARE(pty.liesVorhandenes(), QByteArray("<t 3 10 1>\n"));
     }

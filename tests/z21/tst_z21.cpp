@@ -132,12 +132,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("ist");
         QTest::addColumn<QString>("soll"); // empty: nothing may go out
-        QTest::newRow("seriennummer") << z21SeriennummerAnfrage() << "04 00 10 00";
-        QTest::newRow("abmelden") << z21Abmelden() << "04 00 30 00";
         QTest::newRow("broadcastflags") << z21Broadcastflags(0x12345601) << "08 00 50 00 01 56 34 12";
-        QTest::newRow("status") << z21StatusAnfrage() << "07 00 40 00 21 24 05";
-        QTest::newRow("power on") << z21Gleisspannung(true) << "07 00 40 00 21 81 A0";
-        QTest::newRow("power off") << z21Gleisspannung(false) << "07 00 40 00 21 80 A1";
         const auto fahren = [](qint64 adresse, int stufen, int fahrstufe, const char *einheit) {
             return oder(z21Fahrbefehl(adresse, stufen, z21Fahrbyte(stufen, fahrstufe, istVorwaerts(einheit))));
         };
@@ -177,8 +172,7 @@ private slots:
     void datagramme()
     {
         QFETCH(QByteArray, ist);
-        QFETCH(QString, soll);
-        QCOMPARE(hex(ist), soll);
+        QTEST(hex(ist), "soll");
     }
 
     void empfangen_data()
@@ -197,9 +191,8 @@ private slots:
     void empfangen()
     {
         QFETCH(QString, datagramm);
-        QFETCH(QString, pakete);
         const QList<Z21Paket> liste = z21Pakete(bytes(datagramm));
-        QCOMPARE(alsText(liste), pakete);
+        QTEST(alsText(liste), "pakete");
         if (liste.size() == 2) {
             QCOMPARE(z21Seriennummer(liste[0]), std::optional<quint32>(123456));
             QCOMPARE(z21Zentralenstatus(liste[1]), std::optional<quint8>(2));
@@ -266,13 +259,12 @@ private slots:
     void simulator()
     {
         QFETCH(QStringList, eingaben);
-        QFETCH(QString, zeile);
         QFETCH(QStringList, antworten);
         Z21Dekodierer z21;
         Z21Ergebnis e;
         for (const QString &eingabe : eingaben)
             e = z21.verarbeite(bytes(eingabe.mid(2)), eingabe.left(1));
-        QCOMPARE(e.zeilen.last(), zeile);
+        QTEST(e.zeilen.last(), "zeile");
         QStringList gesendet;
         for (const Z21Antwort &a : e.antworten)
             gesendet << a.ziel + u' ' + hex(a.datagramm);
