@@ -327,7 +327,6 @@ private slots:
         QTest::addColumn<QString>("zustand");
         QTest::newRow("lenz aus") << 1 << "0 61 00 61" << "0 61 01 60" << "Gleis: aus";
         QTest::newRow("lenz nothalt") << 1 << "0 81 00 81" << "0 61 01 60" << "Nothalt";
-        QTest::newRow("lenz programmiermodus") << 1 << "0 61 02 63" << "0 61 01 60" << "Gleis: aus";
         QTest::newRow("ecos stop") << 2 << "0 STOP" << "0 GO" << "Gleis: aus";
         QTest::newRow("ecos verloren") << 2 << "0 verloren" << "0 GO" << "Verbindung verloren";
         QTest::newRow("ecos meldet, lenz faehrt") << 1 << "0 STOP" << "" << "unbekannt";

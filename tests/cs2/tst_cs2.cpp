@@ -427,13 +427,14 @@ private slots:
                 z << zeit + u' ' + v(QStringLiteral("00 0C hh hh 06 00 00 %1 0%2 0%3 00 00").arg(uid).arg(f).arg(an[f]));
             return z;
         };
+        // DCC 3, "128", "S", step 63: forwards, then the speed; and its speed 0.
+        const QStringList start3{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                                 "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")};
         const QString halt3 = v("00 08 hh hh 06 00 00 C0 03 00 00 00 00");
         const QStringList ende(2, QStringLiteral("2100 Signal.wav"));
         // The line: [direction], speed, 100 ms, F0-F4, the line's time; speed 0 at the end.
         QTest::newRow("dcc 3, 128, S, 63") << Fahrt{.tabelle = {"2,S,63,X"},
-            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
-                        + funktionen("100", "C0 03", "10000") + QStringList{"2100 " + halt3},
+            .erwartet = start3 + funktionen("100", "C0 03", "10000") + QStringList{"2100 " + halt3},
             .klaenge = ende};
         // The direction only on the first line and when it changes.
         QTest::newRow("richtung nur beim wechsel") << Fahrt{.adresse = "24", .protokoll = Cs2Protokoll::mm2,
@@ -458,18 +459,13 @@ private slots:
                         + QStringList{"3000 " + v("00 08 hh hh 06 00 00 40 03 00 00 00 00")},
             .klaenge = {"3000 Signal.wav"}};
         QTest::newRow("stopp vor den funktionen") << Fahrt{.tabelle = {"60,S,63"}, .ereignisse = {{50, "stopp"}},
-            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
-                        + funktionen("50", "C0 03", "00000") + QStringList{"50 " + halt3},
+            .erwartet = start3 + funktionen("50", "C0 03", "00000") + QStringList{"50 " + halt3},
             .klaenge = {"50 Signal.wav"}};
         QTest::newRow("schliessen: halt, dann nichts") << Fahrt{.tabelle = {"60,S,63"},
             .ereignisse = {{50, "schliessen"}},
-            .erwartet = {"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                         "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00"), "50 " + halt3}};
+            .erwartet = start3 + QStringList{"50 " + halt3}};
         // Every report of the layout during the line: speed 0 at once, as the report is
         // read, and once more from the pass as it ends the run.
-        const QStringList start3{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                                 "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")};
         const QStringList erste = start3 + funktionen("100", "C0 03", "00000");
         QTest::newRow("anlage stopp") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
             .ereignisse = {{3000, "00 01 8B 5B 05 43 53 32 08 00 00 00 00"}},
