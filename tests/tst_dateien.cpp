@@ -57,12 +57,12 @@ private slots:
     }
     void zeile()
     {
-        QFETCH(QString, zellen); QFETCH(QString, ini); QFETCH(QString, dat); QFETCH(QString, zurueck);
+        QFETCH(QString, zellen); QFETCH(QString, ini);
         if (!zellen.isNull()) {
             QCOMPARE(kodiereZeile(::zellen(zellen)), ini);
-            QCOMPARE(kodiereZeile(::zellen(zellen), true), dat);
+            QTEST(kodiereZeile(::zellen(zellen), true), "dat");
         }
-        QCOMPARE(alsText(dekodiereZeile(ini)), zurueck);
+        QTEST(alsText(dekodiereZeile(ini)), "zurueck");
     }
 
     // How far a read gets, and what it reports.

@@ -4,6 +4,7 @@
 // a link that breaks during a run.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
+#include "helfer/Simulatorprozess.h"
 #include "stations/ecos/EcosVerbindung.h"
 
 #include <QTcpServer>
@@ -14,35 +15,14 @@ using namespace trabolin::test;
 
 namespace {
 
-// The simulator as a child process on a free port.
-struct Simulator {
-    QProcess prozess;
-    quint16 port = 0;
-    QStringList zeilen; // its printed lines after the first
-
+// The simulator as a child process on a free port; the program's own status requests left out.
+struct Simulator : Simulatorprozess {
     bool starte()
     {
-        prozess.start(QStringLiteral(TRABOLIN_ECOS_SIM), {QStringLiteral("--port"), QStringLiteral("0")});
-        if (!prozess.waitForStarted(5000) || !prozess.waitForReadyRead(5000))
-            return false;
-        const QString erste = QString::fromUtf8(prozess.readLine());
-        port = quint16(erste.section(u':', -1).trimmed().toUInt());
-        return port != 0;
-    }
-    // The program's own status requests left out.
-    QStringList lies()
-    {
-        while (prozess.canReadLine()) {
-            const QString z = QString::fromUtf8(prozess.readLine()).trimmed();
-            if (!z.contains(QLatin1String(" request(1, view) ->")) && !z.contains(QLatin1String(" get(1, status) ->")))
-                zeilen << z;
-        }
-        return zeilen;
-    }
-    ~Simulator()
-    {
-        prozess.kill();
-        prozess.waitForFinished(2000);
+        behalten = [](const QString &z) {
+            return !z.contains(QLatin1String(" request(1, view) ->")) && !z.contains(QLatin1String(" get(1, status) ->"));
+        };
+        return Simulatorprozess::starte(QStringLiteral(TRABOLIN_ECOS_SIM), {"--port", "0"}) && port() != 0;
     }
 };
 
@@ -265,7 +245,7 @@ private slots:
         auto sim = std::make_unique<Simulator>();
         QVERIFY(sim->starte());
         Anlage a;
-        a.verbinde(sim->port);
+        a.verbinde(sim->port());
         QVERIFY(feld<QPushButton>(*a.f, "btnListe")->isEnabled());
         feld<QPushButton>(*a.f, "btnListe")->click();
         QTRY_VERIFY(a.rx()->toPlainText().contains(QLatin1String("1003 name[\"ICE 3\"]")));
@@ -306,7 +286,7 @@ private slots:
 
         sim = std::make_unique<Simulator>();
         QVERIFY(sim->starte());
-        a.verbinde(sim->port);
+        a.verbinde(sim->port());
         QVERIFY(feld<EcosVerbindung>(*a.f, "TCP")->verbunden());
         QCOMPARE(a.meldungen.size(), 1);
     }

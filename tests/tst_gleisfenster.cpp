@@ -6,6 +6,7 @@
 // user is told once afterwards; power coming back starts nothing.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
+#include "helfer/Simulatorprozess.h"
 #include "stations/Zentralenregister.h"
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/z21/Z21Verbindung.h"
@@ -30,25 +31,16 @@ struct Fall {
 // The window on the station's simulator, the locomotive ready to run, the track on
 // where the station tells it.
 struct Anlage : Fensteranlage {
-    QProcess sim;
-    QStringList zeilen; // what the simulator printed
+    Simulatorprozess sim;
 
-    QStringList lies()
-    {
-        while (sim.canReadLine())
-            zeilen << QString::fromUtf8(sim.readLine()).trimmed();
-        return zeilen;
-    }
     bool bereite(const Fall &fall)
     {
         const bool ecos = fall.station == u"ecos", z21 = fall.station == u"z21";
-        sim.start(QString::fromUtf8(ecos ? TRABOLIN_ECOS_SIM : z21 ? Z21_SIMULATOR : SIMULATOR_PROGRAMM),
-                  (ecos || z21 ? QStringList{"--port", "0"}
-                               : QStringList{"--station", fall.station, "--link", datei("COM7")})
-                      + fall.simOptionen);
-        if (!sim.waitForReadyRead(5000))
+        if (!sim.starte(QString::fromUtf8(ecos ? TRABOLIN_ECOS_SIM : z21 ? Z21_SIMULATOR : SIMULATOR_PROGRAMM),
+                        (ecos || z21 ? QStringList{"--port", "0"}
+                                     : QStringList{"--station", fall.station, "--link", datei("COM7")})
+                            + fall.simOptionen))
             return false;
-        const QString erste = QString::fromUtf8(sim.readLine());
         starte();
         meldungen.clear();
         if (ecos || z21) {
@@ -63,7 +55,7 @@ struct Anlage : Fensteranlage {
                 link->setzeNachfrageAbstand(300);
             }
             feld<QLineEdit>(*f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
-            feld<QLineEdit>(*f, "txtLocalPort")->setText(erste.section(u':', -1).trimmed());
+            feld<QLineEdit>(*f, "txtLocalPort")->setText(QString::number(sim.port()));
             feld<QPushButton>(*f, "btnEcos")->click();
             feld<QLineEdit>(*f, "txtAdresse")->setText(ecos ? QStringLiteral("1000") : QStringLiteral("24"));
             if (ecos)
@@ -83,11 +75,6 @@ struct Anlage : Fensteranlage {
             feld<QPushButton>(*f, "btnPower_1")->click();
         // The Lenz tells its state when asked at the port's opening.
         return QTest::qWaitFor([this] { return feld<QLabel>(*f, "lblGleis")->text() == u"Gleis: an"; });
-    }
-    ~Anlage()
-    {
-        sim.kill();
-        sim.waitForFinished(2000);
     }
 };
 
@@ -174,8 +161,8 @@ private slots:
                 QTimer zu;
                 zu.setSingleShot(true);
                 QObject::connect(&zu, &QTimer::timeout, &box, &QEventLoop::quit);
-                QObject::connect(&a.sim, &QProcess::readyReadStandardOutput, &box, [&] {
-                    if (a.lies().indexOf(stopp) >= 0) {
+                QObject::connect(&a.sim.prozess, &QProcess::readyReadStandardOutput, &box, [&] {
+                    if (a.sim.lies().indexOf(stopp) >= 0) {
                         stoppBeiOffenerBox = true;
                         box.quit();
                     }
@@ -187,7 +174,7 @@ private slots:
             if (fall.aktion == u"power")
                 feld<QPushButton>(*a.f, "btnPower_0")->click();
             else if (!fall.aktion.isEmpty())
-                a.sim.write(fall.aktion.toUtf8() + '\n');
+                a.sim.tippe(fall.aktion.toUtf8());
         });
         if (fall.stoppBei)
             QTimer::singleShot(fall.stoppBei, [&] { feld<QPushButton>(*a.f, "btnSendStop")->click(); });
@@ -202,17 +189,17 @@ private slots:
         QCOMPARE(stoppBeiOffenerBox, fall.box);
 
         QTest::qWait(300);
-        const qsizetype bisher = a.lies().size();
-        QCOMPARE(a.zeilen.indexOf(stopp) >= 0, fall.stoppAngekommen);
+        const qsizetype bisher = a.sim.lies().size();
+        QCOMPARE(a.sim.zeilen.indexOf(stopp) >= 0, fall.stoppAngekommen);
         // The events are the program's own business: the reply field shows the replies.
         QVERIFY(!feld<QPlainTextEdit>(*a.f, "txtRX")->toPlainText().contains(QLatin1String("EVENT")));
         if (!sperrtFahrt(a.f->ablauf().gleiszustand()) || fall.anzeige == u"Verbindung verloren")
             return;
         // Power back: the indicator follows, and nothing goes to the locomotive.
-        a.sim.write("an\n");
+        a.sim.tippe("an");
         QTRY_COMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
         QTest::qWait(300);
-        QVERIFY(a.lies().mid(bisher).filter(QRegularExpression(QStringLiteral("set\\(1000|Lok 24"))).isEmpty());
+        QVERIFY(a.sim.lies().mid(bisher).filter(QRegularExpression(QStringLiteral("set\\(1000|Lok 24"))).isEmpty());
         QCOMPARE(a.meldungen.size(), fall.meldung.isEmpty() ? 0 : 1);
     }
 };

@@ -120,7 +120,7 @@ private slots:
     }
     void leser()
     {
-        QFETCH(QString, stuecke); QFETCH(bool, ruhe); QFETCH(QString, zustaende);
+        QFETCH(QString, stuecke); QFETCH(bool, ruhe);
         LenzMeldungsleser leser;
         QList<Gleiszustand> z;
         if (stuecke.startsWith(u"z21 ")) {
@@ -133,7 +133,7 @@ private slots:
         }
         if (ruhe)
             z += leser.schliesseAb();
-        QCOMPARE(texte(z), zustaende);
+        QTEST(texte(z), "zustaende");
         if (ruhe)
             QVERIFY(!leser.wartet());
     }
@@ -180,7 +180,7 @@ private slots:
     }
     void ecos()
     {
-        QFETCH(QStringList, stuecke); QFETCH(QString, zustaende); QFETCH(bool, statusAntwort); QFETCH(QString, rest);
+        QFETCH(QStringList, stuecke); QFETCH(bool, statusAntwort); QFETCH(QString, rest);
         EcosMeldungsleser leser;
         EcosMeldungen alle;
         for (const QString &s : stuecke) {
@@ -189,7 +189,7 @@ private slots:
             alle.statusAntwort = alle.statusAntwort || m.statusAntwort;
             alle.rest += m.rest;
         }
-        QCOMPARE(texte(alle.gleis), zustaende);
+        QTEST(texte(alle.gleis), "zustaende");
         QCOMPARE(alle.statusAntwort, statusAntwort);
         QCOMPARE(alle.rest, rest);
     }
@@ -327,7 +327,6 @@ private slots:
         QTest::addColumn<QString>("zustand");
         QTest::newRow("lenz aus") << 1 << "0 61 00 61" << "0 61 01 60" << "Gleis: aus";
         QTest::newRow("lenz nothalt") << 1 << "0 81 00 81" << "0 61 01 60" << "Nothalt";
-        QTest::newRow("lenz programmiermodus") << 1 << "0 61 02 63" << "0 61 01 60" << "Gleis: aus";
         QTest::newRow("ecos stop") << 2 << "0 STOP" << "0 GO" << "Gleis: aus";
         QTest::newRow("ecos verloren") << 2 << "0 verloren" << "0 GO" << "Verbindung verloren";
         QTest::newRow("ecos meldet, lenz faehrt") << 1 << "0 STOP" << "" << "unbekannt";
@@ -338,7 +337,7 @@ private slots:
     }
     void sperre()
     {
-        QFETCH(int, option); QFETCH(QString, meldung); QFETCH(QString, wiederAn); QFETCH(QString, zustand);
+        QFETCH(int, option); QFETCH(QString, meldung); QFETCH(QString, wiederAn);
         Aufbau a;
         a.feld.option = option;
         a.feld.adresse = QStringLiteral("3");
@@ -347,7 +346,7 @@ private slots:
         connect(&a.ablauf, &Ablauf::gesperrt, this, [&] { ++gesperrt; });
         DccexGleise dccex;
         anlage(a, meldung, dccex);
-        QCOMPARE(gleisanzeigeText(a.ablauf.gleiszustand()), zustand);
+        QTEST(gleisanzeigeText(a.ablauf.gleiszustand()), "zustand");
         QVERIFY(a.port.vorgaenge.isEmpty() && a.link.gesendet.isEmpty());
         a.ablauf.btnStart_Click();
         a.ablauf.btnSendZeile_Click();
@@ -381,7 +380,7 @@ private slots:
     // Words, colour and the name assistive technology reads; the width never changes.
     void anzeige()
     {
-        QFETCH(Gleiszustand, zustand); QFETCH(QString, text); QFETCH(QColor, grund); QFETCH(bool, sperrt);
+        QFETCH(Gleiszustand, zustand); QFETCH(QString, text); QFETCH(QColor, grund);
         Gleisanzeige a;
         const int breite = a.minimumSizeHint().width();
         const QColor fenster = a.palette().color(QPalette::Window);
@@ -391,7 +390,7 @@ private slots:
         QCOMPARE(QAccessible::queryAccessibleInterface(&a)->text(QAccessible::Name), text);
         QCOMPARE(a.palette().color(QPalette::Window), grund.isValid() ? grund : fenster);
         QCOMPARE(a.minimumSizeHint().width(), breite);
-        QCOMPARE(sperrtFahrt(zustand), sperrt);
+        QTEST(sperrtFahrt(zustand), "sperrt");
     }
 };
 

@@ -6,6 +6,7 @@
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
+#include "helfer/Simulatorprozess.h"
 
 using namespace trabolin;
 using namespace trabolin::test;
@@ -34,17 +35,16 @@ qint64 ms(const QString &zeile) { return zeile.section(u' ', 0, 0).toLongLong();
 // started with `simulator` as its options, or else a pseudo-terminal.
 struct Anlage : Fensteranlage {
     Pty pty;
-    QProcess sim;
+    Simulatorprozess sim;
 
     explicit Anlage(const QStringList &simulator = {})
     {
         if (simulator.isEmpty()) {
             pty.verknuepfe(verzeichnis.path(), 7);
-        } else {
-            sim.start(QStringLiteral(SIMULATOR_PROGRAMM),
-                      simulator + QStringList{"--link", verzeichnis.filePath(QStringLiteral("COM7"))});
-            if (!sim.waitForReadyRead(5000) || !sim.readLine().contains("bereit"))
-                qFatal("serial station simulator did not start");
+        } else if (!sim.starte(QStringLiteral(SIMULATOR_PROGRAMM),
+                               simulator + QStringList{"--link", verzeichnis.filePath(QStringLiteral("COM7"))})
+                   || !sim.erste.contains(u"bereit")) {
+            qFatal("serial station simulator did not start");
         }
         starte();
         feld<QRadioButton>(*f, "optZentrale_0")->click();
@@ -52,11 +52,6 @@ struct Anlage : Fensteranlage {
         feld<QPushButton>(*f, "btnParameterSetzen")->click();
         meldungen.clear();
         feld<QLineEdit>(*f, "txtAdresse")->setText(QStringLiteral("24"));
-    }
-    ~Anlage()
-    {
-        sim.terminate();
-        sim.waitForFinished(5000);
     }
 
     void zeile(int nr, const QString &zellen) { fuelleZeile(f->tabelle(), nr, zellen); }
@@ -98,7 +93,7 @@ private slots:
                    + QStringLiteral("Lok 1234: %1 (128 FS) | Licht %2 F1 %3 F2 aus F3 aus F4 aus | Gleis unbekannt")
                          .arg(QString::fromUtf8(fahrt), licht, f1);
         };
-        const QStringList ist = gedruckt(a.sim, 5);
+        const QStringList ist = gedruckt(a.sim.prozess, 5);
         QStringList texte;
         for (const QString &z : ist)
             texte << z.section(u' ', 1);

@@ -154,7 +154,7 @@ private slots:
     }
     void teilweise()
     {
-        QFETCH(QByteArray, ini); QFETCH(QString, werte); QFETCH(QString, baud); QFETCH(int, leitung);
+        QFETCH(QByteArray, ini); QFETCH(QString, werte); QFETCH(int, leitung);
         Anlage a(ini);
         frmTrabolin &f = *a.f;
         QCOMPARE(a.zeile(2), "12,M,5,,,,,X");
@@ -170,7 +170,7 @@ private slots:
         termios t{};
         if (leitung) {
             QVERIFY(feld<SerielleSchnittstelle>(f, "V24")->istOffen() && a.pty.slaveEinstellungen(t));
-            QCOMPARE(feld<QComboBox>(f, "lstBaudrate")->currentText(), baud);
+            QTEST(feld<QComboBox>(f, "lstBaudrate")->currentText(), "baud");
             QCOMPARE(int(cfgetospeed(&t)), leitung);
         }
     }
@@ -235,12 +235,9 @@ private slots:
         f.close();
         const QByteArray geschrieben = lies(a.ini_pfad());
         QVERIFY(geschrieben.contains("\r\n" + host + "\r\n"));
-        QVERIFY2(geschrieben.endsWith("\r\n[Z21 Fahrstufen]\r\n128\r\n"
-                                      "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
-                                      "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"
-                                      "\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n\r\n"
-                                      "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n"),
-                 geschrieben.right(200).constData());
+        // Between the Z21's and the DCC-EX's own; what follows is rundreise's.
+        QVERIFY2(geschrieben.contains("\r\n[Z21 Fahrstufen]\r\n128\r\n\r\n[DCC-EX LocalPort]\r\n"),
+                 geschrieben.right(300).constData());
 
         test::Fensteranlage b;
         b.ordner = a.ordner;

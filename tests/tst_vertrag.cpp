@@ -8,6 +8,7 @@
 #include "helfer/Feld.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
+#include "helfer/Simulatorprozess.h"
 #include "stations/Zentralenregister.h"
 
 using namespace trabolin;
@@ -37,29 +38,6 @@ QList<Gegenstelle> gegenstellen()
 #include "gegenstellen.inc"
     };
 }
-
-// The simulator as a child process, and what it has printed.
-struct Simulator {
-    QProcess prozess;
-    QString ausgabe;
-
-    bool starte(const QString &programm, const QStringList &optionen)
-    {
-        prozess.setProcessChannelMode(QProcess::MergedChannels);
-        prozess.start(QStringLiteral(SIM_ORDNER "/") + programm, optionen);
-        return QTest::qWaitFor([&] { return lies().contains(u'\n'); }, 5000);
-    }
-    const QString &lies()
-    {
-        ausgabe += QString::fromUtf8(prozess.readAll());
-        return ausgabe;
-    }
-    ~Simulator()
-    {
-        prozess.kill();
-        prozess.waitForFinished(2000);
-    }
-};
 
 } // namespace
 
@@ -98,10 +76,11 @@ private slots:
         const Zentrale &z = *zentralenregister()[option];
 
         test::Fensteranlage a;
-        Simulator sim;
+        test::Simulatorprozess sim;
+        sim.prozess.setProcessChannelMode(QProcess::MergedChannels);
         QStringList optionen = g.optionen;
         optionen.replaceInStrings(QStringLiteral("{COM3}"), a.datei(QStringLiteral("COM3")));
-        QVERIFY(sim.starte(g.programm, optionen));
+        QVERIFY(sim.starte(QStringLiteral(SIM_ORDNER "/") + g.programm, optionen));
         a.starte();
         frmTrabolin &f = *a.f;
         feld<QRadioButton>(f, QStringLiteral("optZentrale_%1").arg(option))->click();
@@ -119,8 +98,9 @@ private slots:
             feld<QComboBox>(f, QStringLiteral("lstV24"))->setEditText(QStringLiteral("3"));
             feld<QPushButton>(f, QStringLiteral("btnParameterSetzen"))->click();
         } else {
-            const auto port = QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\s*(?:TCP )?(\\d+)")).match(sim.lies());
-            QVERIFY2(port.hasMatch(), qPrintable(sim.ausgabe));
+            const QString ausgabe = sim.erste + sim.lies().join(u'\n');
+            const auto port = QRegularExpression(QStringLiteral("127\\.0\\.0\\.1:\\s*(?:TCP )?(\\d+)")).match(ausgabe);
+            QVERIFY2(port.hasMatch(), qPrintable(ausgabe));
             feld<QLineEdit>(f, QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
             feld<QLineEdit>(f, QStringLiteral("txtLocalPort"))->setText(port.captured(1));
             feld<QPushButton>(f, QStringLiteral("btnEcos"))->click();
@@ -147,10 +127,10 @@ private slots:
         uhr.start();
         feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
         QVERIFY(uhr.elapsed() < 20000);
-        QVERIFY2(vorDemStopp >= 0, qPrintable(a.meldungen.join(u'\n') + sim.lies()));
+        QVERIFY2(vorDemStopp >= 0, qPrintable(a.meldungen.join(u'\n') + sim.lies().join(u'\n')));
         const QRegularExpression halt(QString(g.halt).replace(QStringLiteral("{ADR}"), g.adresse));
-        QTRY_VERIFY2_WITH_TIMEOUT(sim.lies().mid(vorDemStopp).contains(halt),
-                                  qPrintable(sim.ausgabe.mid(vorDemStopp)), 3000);
+        QTRY_VERIFY2_WITH_TIMEOUT(!sim.lies().mid(vorDemStopp).filter(halt).isEmpty(),
+                                  qPrintable(sim.zeilen.mid(vorDemStopp).join(u'\n')), 3000);
 
         // The far end goes away: the port or the link reports it.
         sim.prozess.kill();

@@ -7,6 +7,7 @@
 #include "helfer/Aufbau.h"
 #include "helfer/Feld.h"
 #include "helfer/Fensteranlage.h"
+#include "helfer/Simulatorprozess.h"
 #include "program/Verkehrsprotokoll.h"
 #include "stations/Zentralenregister.h"
 #include "sim/cs2/Cs2Dekodierer.h"
@@ -106,38 +107,20 @@ struct Meldungen : Gleismelder {
     void meldeGleiszustand(Gleiszustand z) override { zustaende << gleisanzeigeText(z); }
 };
 
-// The simulator as a child process on free ports.
-struct Simulator {
-    QProcess prozess;
+// The simulator as a child process on free ports: "TCP <port>, UDP <port>" in its first line.
+struct Simulator : Simulatorprozess {
     quint16 tcp = 0, udp = 0;
-    QStringList zeilen; // its printed lines after the first, without the time
 
     bool starte(quint16 antwortport)
     {
-        prozess.start(QStringLiteral(CS2_SIMULATOR), {QStringLiteral("--port"), QStringLiteral("0"),
-                                                       QStringLiteral("--antwortport"),
-                                                       QString::number(antwortport)});
-        if (!prozess.waitForStarted(5000) || !prozess.waitForReadyRead(5000))
+        schnitt = ohneZeit;
+        if (!Simulatorprozess::starte(QStringLiteral(CS2_SIMULATOR),
+                                      {"--port", "0", "--antwortport", QString::number(antwortport)}))
             return false;
-        const QString erste = QString::fromUtf8(prozess.readLine());
-        static const QRegularExpression muster(QStringLiteral("TCP (\\d+), UDP (\\d+)"));
-        const auto treffer = muster.match(erste);
+        const auto treffer = QRegularExpression(QStringLiteral("TCP (\\d+), UDP (\\d+)")).match(erste);
         tcp = quint16(treffer.captured(1).toUInt());
         udp = quint16(treffer.captured(2).toUInt());
         return tcp != 0 && udp != 0;
-    }
-    QStringList lies()
-    {
-        while (prozess.canReadLine())
-            zeilen << QString::fromUtf8(prozess.readLine()).trimmed().section(u' ', 1);
-        return zeilen;
-    }
-    int anzahl(const QString &teil) { return int(lies().filter(teil).size()); }
-    void tippe(const QByteArray &zeile) { prozess.write(zeile + '\n'); }
-    ~Simulator()
-    {
-        prozess.kill();
-        prozess.waitForFinished(2000);
     }
 };
 
@@ -216,35 +199,11 @@ private slots:
                                               << "00 0C 47 11 06 00 00 C0 0A 00 01 00 00";
         // Description, 6.1: Ping 0x18 (in CAN-ID 0x30), DLC 0 asks every device.
         QTest::newRow("6.1 ping") << cs2Pingbefehl(beispielHash) << "00 30 47 11 00 00 00 00 00 00 00 00 00";
-        // The issue's vectors: DCC 3, "128", "S", Fahrstufe 63; MM2 24, "14", "s", 7; mfx 5, "28", 40.
-        QTest::newRow("issue dcc 3 richtung vorwaerts")
-            << cs2Richtungsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), true)
-            << v("00 0A hh hh 05 00 00 C0 03 01 00 00 00");
-        QTest::newRow("issue dcc 3 128 stufe 63")
-            << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3),
-                             cs2Geschwindigkeitswert(63, cs2HoechsteFahrstufe(3)))
-            << v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00");
-        QTest::newRow("issue dcc 3 F0 an") << cs2Funktionsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), 0, true)
-                                           << v("00 0C hh hh 06 00 00 C0 03 00 01 00 00");
-        QTest::newRow("issue mm2 24 rueckwaerts")
-            << cs2Richtungsbefehl(beispielHash, uid(Cs2Protokoll::mm2, 24), false)
-            << v("00 0A hh hh 05 00 00 00 18 02 00 00 00");
-        QTest::newRow("issue mm2 24 14 stufe 7")
-            << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::mm2, 24),
-                             cs2Geschwindigkeitswert(7, cs2HoechsteFahrstufe(0)))
-            << v("00 08 hh hh 06 00 00 00 18 01 F4 00 00");
-        QTest::newRow("issue mfx 5 28 stufe 40 begrenzt")
-            << cs2Fahrbefehl(beispielHash, uid(Cs2Protokoll::mfx, 5),
-                             cs2Geschwindigkeitswert(40, cs2HoechsteFahrstufe(2)))
-            << v("00 08 hh hh 06 00 00 40 05 03 E8 00 00");
-        QTest::newRow("F4 aus") << cs2Funktionsbefehl(beispielHash, uid(Cs2Protokoll::dcc, 3), 4, false)
-                                << v("00 0C hh hh 06 00 00 C0 03 04 00 00 00");
     }
     void rahmen()
     {
         QFETCH(QByteArray, ist);
-        QFETCH(QString, soll);
-        QCOMPARE(hex(ist), soll);
+        QTEST(hex(ist), "soll");
     }
 
     // The issue: value = round(step × 1000 / max), the step limited to 0..max, max = 14,
@@ -256,8 +215,6 @@ private slots:
         QTest::addColumn<int>("wert");
         QTest::newRow("27: 1 -> 37") << 1 << qint64(1) << 37;
         QTest::newRow("27: 27 -> 1000") << 1 << qint64(27) << 1000;
-        QTest::newRow("27: 5 -> 185") << 1 << qint64(5) << 185;
-        QTest::newRow("128: 1 -> 8") << 3 << qint64(1) << 8;
         QTest::newRow("128: 2 -> 16") << 3 << qint64(2) << 16;
         QTest::newRow("128: 127 begrenzt") << 3 << qint64(127) << 1000;
         QTest::newRow("28: 14 -> 500") << 2 << qint64(14) << 500;
@@ -279,20 +236,16 @@ private slots:
         QTest::addColumn<qint64>("uid"); // -1: none
         QTest::newRow("mm2 1") << 0 << qint64(1) << qint64(0x0001);
         QTest::newRow("mm2 255") << 0 << qint64(255) << qint64(0x00FF);
-        QTest::newRow("mm2 256") << 0 << qint64(256) << qint64(-1);
         QTest::newRow("mm2 0") << 0 << qint64(0) << qint64(-1);
         QTest::newRow("dcc 10239") << 1 << qint64(10239) << qint64(0xC000 + 10239);
-        QTest::newRow("dcc 10240") << 1 << qint64(10240) << qint64(-1);
-        QTest::newRow("mfx 16383") << 2 << qint64(16383) << qint64(0x7FFF);
         QTest::newRow("mfx 16384") << 2 << qint64(16384) << qint64(-1);
     }
     void adressen()
     {
         QFETCH(int, protokoll);
         QFETCH(qint64, adresse);
-        QFETCH(qint64, uid);
         const auto ist = cs2LokUid(Cs2Protokoll(protokoll), adresse);
-        QCOMPARE(ist ? qint64(*ist) : qint64(-1), uid);
+        QTEST(ist ? qint64(*ist) : qint64(-1), "uid");
     }
 
     // The description's hash: the halves of the UID exclusive-or'ed, the mark 0x0300 in
@@ -424,13 +377,12 @@ private slots:
     void simulator()
     {
         QFETCH(QStringList, eingaben);
-        QFETCH(QString, zeile);
         QFETCH(QStringList, antworten);
         Cs2Dekodierer cs2;
         Cs2Ergebnis e;
         for (const QString &eingabe : eingaben)
             e = cs2.verarbeite(bytes(eingabe.mid(2)), QStringLiteral("a"), eingabe.startsWith(u'T'));
-        QCOMPARE(e.zeilen.value(e.zeilen.size() - 1), zeile);
+        QTEST(e.zeilen.value(e.zeilen.size() - 1), "zeile");
         QStringList gesendet;
         for (const QByteArray &a : e.antworten)
             gesendet << hex(a);
@@ -475,13 +427,14 @@ private slots:
                 z << zeit + u' ' + v(QStringLiteral("00 0C hh hh 06 00 00 %1 0%2 0%3 00 00").arg(uid).arg(f).arg(an[f]));
             return z;
         };
+        // DCC 3, "128", "S", step 63: forwards, then the speed; and its speed 0.
+        const QStringList start3{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                                 "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")};
         const QString halt3 = v("00 08 hh hh 06 00 00 C0 03 00 00 00 00");
         const QStringList ende(2, QStringLiteral("2100 Signal.wav"));
         // The issue's line: [direction], speed, 100 ms, F0-F4, the line's time; speed 0 at the end.
         QTest::newRow("dcc 3, 128, S, 63") << Fahrt{.tabelle = {"2,S,63,X"},
-            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
-                        + funktionen("100", "C0 03", "10000") + QStringList{"2100 " + halt3},
+            .erwartet = start3 + funktionen("100", "C0 03", "10000") + QStringList{"2100 " + halt3},
             .klaenge = ende};
         // The direction only on the first line and when it changes.
         QTest::newRow("richtung nur beim wechsel") << Fahrt{.adresse = "24", .protokoll = Cs2Protokoll::mm2,
@@ -506,28 +459,17 @@ private slots:
                         + QStringList{"3000 " + v("00 08 hh hh 06 00 00 40 03 00 00 00 00")},
             .klaenge = {"3000 Signal.wav"}};
         QTest::newRow("stopp vor den funktionen") << Fahrt{.tabelle = {"60,S,63"}, .ereignisse = {{50, "stopp"}},
-            .erwartet = QStringList{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                                    "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
-                        + funktionen("50", "C0 03", "00000") + QStringList{"50 " + halt3},
+            .erwartet = start3 + funktionen("50", "C0 03", "00000") + QStringList{"50 " + halt3},
             .klaenge = {"50 Signal.wav"}};
         QTest::newRow("schliessen: halt, dann nichts") << Fahrt{.tabelle = {"60,S,63"},
             .ereignisse = {{50, "schliessen"}},
-            .erwartet = {"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                         "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00"), "50 " + halt3}};
+            .erwartet = start3 + QStringList{"50 " + halt3}};
         // Every report of the layout during the line: speed 0 at once, as the report is
         // read, and once more from the pass as it ends the run.
-        const QStringList start3{"0 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
-                                 "0 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")};
         const QStringList erste = start3 + funktionen("100", "C0 03", "00000");
         QTest::newRow("anlage stopp") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
             .ereignisse = {{3000, "00 01 8B 5B 05 43 53 32 08 00 00 00 00"}},
             .erwartet = erste + QStringList(2, "3000 " + halt3), .ursache = "Gleis: aus"};
-        QTest::newRow("anlage halt") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
-            .ereignisse = {{3000, "00 01 8B 5B 05 00 00 00 00 02 00 00 00"}},
-            .erwartet = erste + QStringList(2, "3000 " + halt3), .ursache = "Nothalt"};
-        QTest::newRow("anlage ueberlast") << Fahrt{.tabelle = {"60,S,63", "60,S,5"},
-            .ereignisse = {{3000, "00 01 8B 5B 06 43 53 32 08 0A 01 00 00"}},
-            .erwartet = erste + QStringList(2, "3000 " + halt3), .ursache = "Kurzschluss"};
         QTest::newRow("einzelne zeile, anlage stopp") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
             .ereignisse = {{3000, "00 01 8B 5B 05 43 53 32 08 00 00 00 00"}},
             .erwartet = erste + QStringList(2, "3000 " + halt3), .ursache = "Gleis: aus"};
@@ -687,7 +629,6 @@ private slots:
         if (trennen)
             peer.client->abort();
         QVERIFY(verloren.wait(5000));
-        QCOMPARE(peer.pings(), trennen ? 1 : 4 + antworten - 1);
         QTEST(peer.pings(), "pings");
         QCOMPARE(melder.zustaende, QStringList{"Verbindung verloren"});
         QVERIFY(!cs2.verbunden());
@@ -798,8 +739,9 @@ private slots:
     }
 
     // A run on the real link, in virtual time, and during its line St&op or a report of
-    // the layout from the simulator's terminal: what the simulator reads, frame by frame,
-    // over TCP and over UDP. A report ends the run with the speed-0 frame at the
+    // the layout from the simulator's terminal: the link's reply on connecting, what the
+    // simulator reads, frame by frame, over TCP and over UDP (the link's own hash, the
+    // station's echoes no report of the layout). A report ends the run with the speed-0 frame at the
     // simulator; a station fallen silent is lost after three pings and still gets it; a
     // dropped TCP connection ends the run with nothing more to send.
     void fahrtZumSimulator_data()
@@ -822,7 +764,6 @@ private slots:
     {
         QFETCH(bool, udp);
         QFETCH(QString, aktion);
-        QFETCH(QString, ursache);
         Cs2Aufbau a; // first, so that it outlives the link that reports to it
         const quint16 antwortport = freierUdpPort();
         Simulator sim;
@@ -833,7 +774,11 @@ private slots:
         if (aktion == u"stumm") // lost after three pings, in a few tenths of a second
             link.setzePingAbstand(100);
         link.setzeGleismelder(&a.ablauf.gleismelder(Cs2Aufbau::option));
-        QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        QSignalSpy texte(&link, &Cs2Verbindung::antwort);
+        // One way over UDP goes by name.
+        const bool name = udp && aktion == u"St&op";
+        QVERIFY(link.verbinde(name ? QStringLiteral("localhost") : QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        QCOMPARE(texte.value(0).value(0).toString(), udp ? QStringLiteral("CS2 verbunden (UDP)") : QStringLiteral("CS2 verbunden (TCP)"));
         Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
         a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
         treiber.setzeProtokoll(Cs2Protokoll::dcc);
@@ -855,7 +800,7 @@ private slots:
                 QVERIFY(QTest::qWaitFor([&] { return !a.ursachen.isEmpty(); }, 5000));
         });
         a.ablauf.btnStart_Click();
-        QCOMPARE(a.ursachen.join(u'|'), ursache);
+        QTEST(a.ursachen.join(u'|'), "ursache");
         QVERIFY(!a.ablauf.laeuft());
         const QString lok = QStringLiteral(" -> Lok DCC 3: vorwärts, Geschwindigkeit %1, Licht %2, F1 aus, F2 aus, "
                                            "F3 aus, F4 aus");
@@ -908,66 +853,6 @@ private slots:
                 QVERIFY2(z.startsWith(u"Geschwindigkeit 0 -> Lok DCC 3: vorwärts, Geschwindigkeit 0"), qPrintable(z));
             QVERIFY(sim.lies().filter(halt).size() >= 2);
         }
-    }
-
-    // Over real TCP and UDP against the simulator: the ping, a command and its echo,
-    // the station's stop key and overload as layout reports, and for TCP the dropped
-    // connection.
-    void mitSimulator_data()
-    {
-        QTest::addColumn<bool>("udp");
-        QTest::addColumn<QString>("host");
-        QTest::newRow("tcp") << false << "127.0.0.1";
-        QTest::newRow("udp") << true << "127.0.0.1";
-        QTest::newRow("udp, name") << true << "localhost";
-    }
-    void mitSimulator()
-    {
-        QFETCH(bool, udp);
-        QFETCH(QString, host);
-        const quint16 antwortport = freierUdpPort();
-        Simulator sim;
-        QVERIFY(sim.starte(antwortport));
-        Cs2Verbindung cs2;
-        Meldungen melder;
-        cs2.setzeGleismelder(&melder);
-        cs2.setzeUeberUdp(udp);
-        cs2.setzeEmpfangsport(antwortport);
-        QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
-        QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
-        QVERIFY(cs2.verbinde(host, udp ? sim.udp : sim.tcp));
-        QCOMPARE(texte.value(0).value(0).toString(),
-                 udp ? QStringLiteral("CS2 verbunden (UDP)") : QStringLiteral("CS2 verbunden (TCP)"));
-        QTRY_COMPARE(sim.anzahl(QStringLiteral("Ping -> CS2 43533208")), 1);
-        QVERIFY(!sim.lies().filter(QStringLiteral("Ping")).first().contains(QStringLiteral("ohne Kennung")));
-
-        // The issue's speed vector, with the link's own hash; the echo comes back with the response bit.
-        QByteArray fahrt = bytes(v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00"));
-        fahrt[2] = char(cs2.hash() >> 8);
-        fahrt[3] = char(cs2.hash());
-        QVERIFY(cs2.sende(fahrt));
-        QTRY_COMPARE(sim.anzahl(QStringLiteral("Lok DCC 3: vorwärts, Geschwindigkeit 500")), 1);
-        QTRY_VERIFY(std::any_of(rahmen.cbegin(), rahmen.cend(), [&](const QList<QVariant> &r) {
-            const auto f = r.at(0).value<Cs2Rahmen>();
-            return f.befehl == cs2Geschwindigkeit && f.antwort && f.daten == fahrt.mid(5, 6);
-        }));
-        QVERIFY(melder.zustaende.isEmpty()); // echoes say nothing of the layout
-
-        sim.tippe("stopp");
-        QTRY_COMPARE(melder.zustaende, QStringList{"Gleis: aus"});
-        sim.tippe("go");
-        sim.tippe("ueberlast");
-        QTRY_COMPARE(melder.zustaende, (QStringList{"Gleis: aus", "Gleis: an", "Kurzschluss"}));
-        QVERIFY(cs2.verbunden());
-        if (!udp) {
-            QSignalSpy verloren(&cs2, &Cs2Verbindung::verloren);
-            sim.tippe("trennen");
-            QVERIFY(verloren.wait(5000));
-            QCOMPARE(melder.zustaende.last(), QStringLiteral("Verbindung verloren"));
-            QVERIFY(!cs2.sende(fahrt));
-        }
-        cs2.schliesse();
-        QVERIFY(!cs2.verbunden());
     }
 
     // The station in the window: its option, its fields, the address range its
