@@ -285,9 +285,47 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
 
 // ------------------------------------------------------------ (e) press on the window to a Z21 datagram
 
+// What a peer thread received, each message stamped with its arrival, for the
+// benchmark's thread to wait for.
+class Empfangsliste {
+public:
+    // Waits (at most a second) for `bytes` after the last leeren() and gives its arrival.
+    bool warteAuf(const QByteArray &bytes, Uhr::time_point &ankunft)
+    {
+        std::unique_lock sperre(m_mutex);
+        return m_da.wait_for(sperre, std::chrono::seconds(1), [&] {
+            for (const auto &[zeit, empfangen] : m_empfangen)
+                if (empfangen == bytes) {
+                    ankunft = zeit;
+                    return true;
+                }
+            return false;
+        });
+    }
+    void leeren()
+    {
+        std::lock_guard sperre(m_mutex);
+        m_empfangen.clear();
+    }
+
+protected:
+    void merke(Uhr::time_point zeit, const QByteArray &bytes)
+    {
+        std::lock_guard sperre(m_mutex);
+        m_empfangen.emplace_back(zeit, bytes);
+        m_da.notify_all();
+    }
+
+    std::mutex m_mutex;
+
+private:
+    std::condition_variable m_da;
+    std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
+};
+
 // A Z21 on 127.0.0.1 in its own thread: it answers the request for the serial number
 // and for the status, and stamps every datagram as it arrives.
-class Z21Gegenstelle {
+class Z21Gegenstelle : public Empfangsliste {
 public:
     Z21Gegenstelle()
     {
@@ -309,24 +347,6 @@ public:
             m_faden.join();
         if (m_fd >= 0)
             ::close(m_fd);
-    }
-    // Waits (at most a second) for `datagramm` after the last leeren() and gives its arrival.
-    bool warteAuf(const QByteArray &datagramm, Uhr::time_point &ankunft)
-    {
-        std::unique_lock sperre(m_mutex);
-        return m_da.wait_for(sperre, std::chrono::seconds(1), [&] {
-            for (const auto &[zeit, bytes] : m_empfangen)
-                if (bytes == datagramm) {
-                    ankunft = zeit;
-                    return true;
-                }
-            return false;
-        });
-    }
-    void leeren()
-    {
-        std::lock_guard sperre(m_mutex);
-        m_empfangen.clear();
     }
     quint16 port = 0;
 
@@ -365,17 +385,12 @@ private:
                 static const char status[] = {8, 0, 0x40, 0, 0x62, 0x22, 0, 0x40};
                 ::sendto(m_fd, status, sizeof status, 0, reinterpret_cast<sockaddr *>(&von), laenge);
             }
-            std::lock_guard sperre(m_mutex);
-            m_empfangen.emplace_back(jetzt, bytes);
-            m_da.notify_all();
+            merke(jetzt, bytes);
         }
     }
 
     int m_fd = -1;
     std::atomic<bool> m_ende{false};
-    std::mutex m_mutex;
-    std::condition_variable m_da;
-    std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
     sockaddr_in m_programm{};
     std::thread m_faden;
 };
@@ -559,7 +574,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
 // A Central Station's CAN gateway on 127.0.0.1 over TCP in its own thread: it answers
 // every ping as a CS2 does (command 0x18 with the response bit, its UID, version and
 // device) and stamps every whole 13-byte frame as it arrives.
-class Cs2Gegenstelle {
+class Cs2Gegenstelle : public Empfangsliste {
 public:
     Cs2Gegenstelle()
     {
@@ -584,24 +599,6 @@ public:
             ::close(m_fd);
         if (m_lauscher >= 0)
             ::close(m_lauscher);
-    }
-    // Waits (at most a second) for `rahmen` after the last leeren() and gives its arrival.
-    bool warteAuf(const QByteArray &rahmen, Uhr::time_point &ankunft)
-    {
-        std::unique_lock sperre(m_mutex);
-        return m_da.wait_for(sperre, std::chrono::seconds(1), [&] {
-            for (const auto &[zeit, bytes] : m_empfangen)
-                if (bytes == rahmen) {
-                    ankunft = zeit;
-                    return true;
-                }
-            return false;
-        });
-    }
-    void leeren()
-    {
-        std::lock_guard sperre(m_mutex);
-        m_empfangen.clear();
     }
     quint16 port = 0;
 
@@ -637,9 +634,7 @@ private:
                     static const QByteArray antwort = QByteArray::fromHex("00318B5B08435332080401FFFF");
                     [[maybe_unused]] auto w = ::write(m_fd, antwort.constData(), size_t(antwort.size()));
                 }
-                std::lock_guard sperre(m_mutex);
-                m_empfangen.emplace_back(jetzt, rahmen);
-                m_da.notify_all();
+                merke(jetzt, rahmen);
             }
         }
     }
@@ -647,9 +642,6 @@ private:
     int m_lauscher = -1;
     int m_fd = -1;
     std::atomic<bool> m_ende{false};
-    std::mutex m_mutex;
-    std::condition_variable m_da;
-    std::vector<std::pair<Uhr::time_point, QByteArray>> m_empfangen;
     std::thread m_faden;
 };
 
