@@ -26,6 +26,10 @@ public:
     // restarts it).
     void programmende() override { m_lauf.spieleEndsignal(); }
 
+    // Nothing by default: the pass sends the station's halt at its next line, at once.
+    // A station with a command pending in its own buffer during the wait sends it here.
+    void stoppNachWarten() override {}
+
     // "aktuelle &Zeile ": the current line goes out as in a pass but with the single
     // line's pauses, its duration is waited out, then the station's stop follows
     // (sendeZeilenende). False as soon as something could not go out.

@@ -18,8 +18,6 @@ class Cs2Treiber : public DccTreiber {
 public:
     Cs2Treiber(Laufkontext &lauf, Cs2Link &link, const Lesart &lesart);
 
-    // Nothing: the pass sends speed 0 at the next line, at once.
-    void stoppNachWarten() override {}
     // "Power of&f": System Stop, "Power o&n": System Go.
     void power(int index) override;
     void stoppeLok() override;

@@ -16,8 +16,6 @@ class DccexTreiber : public DccTreiber {
 public:
     DccexTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    // Nothing: the pass sends the halt at the next line, right after the wait.
-    void stoppNachWarten() override {}
     void power(int index) override;
     void stoppeLok() override;
     // The <t> command's 128 steps: 1 to 126.

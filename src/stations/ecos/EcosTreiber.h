@@ -11,8 +11,6 @@ class EcosTreiber : public DccTreiber {
 public:
     EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    // Nothing: the pass sends its own stop at the next line.
-    void stoppNachWarten() override {}
     void power(int index) override;
     void stoppeLok() override;
 

@@ -16,8 +16,6 @@ class Z21Treiber : public DccTreiber {
 public:
     Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
-    // Nothing: the pass sends its halt at the next line, at once.
-    void stoppNachWarten() override {}
     void power(int index) override;
     void stoppeLok() override;
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
