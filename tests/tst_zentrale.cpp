@@ -202,6 +202,8 @@ private slots:
             << "6021" << "einstellung_4_über Netzwerk" << zentralenoption(QStringLiteral("DCC-EX")) << "regulaer";
         QTest::newRow("6021, dann cs2: Protokoll")
             << "6021" << "einstellung_5_Protokoll" << zentralenoption(QStringLiteral("CS2")) << "stopp";
+        QTest::newRow("6021, dann cs2: über UDP")
+            << "6021" << "einstellung_5_über UDP" << zentralenoption(QStringLiteral("CS2")) << "power";
         QTest::newRow("6021, dann z21: verbinden") << "6021" << "btnEcos" << zentralenoption(QStringLiteral("Z21")) << "power";
         QTest::newRow("dccex einzelzeile: &COM") << "dccex" << "btnV24" << -1 << "zeile";
         QTest::newRow("lenz einzelzeile: USB-Interface") << "lenz" << "chkUSB" << -1 << "zeile";
