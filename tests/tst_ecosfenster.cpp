@@ -156,7 +156,8 @@ private slots:
         });
         QTimer::singleShot(1200, a.f.get(), [&] { nachDemStopp = empfangen; }); // the line runs to 2200
         feld<QPushButton>(*a.f, "btnStart")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(nachDemStopp, QByteArray("set(1,speed[0])"), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(nachDemStopp, QByteArray("set(1,speed[0])"), 5000);
+        QVERIFY(test::laufAbgewartet(*a.f));
         QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
         QCOMPARE(a.rx()->palette().color(QPalette::Base), QColor(255, 0, 0));
     }
@@ -252,6 +253,8 @@ private slots:
         feld<QLineEdit>(*a.f, "txtAdresse")->setText(QStringLiteral("1000"));
         feld<QPushButton>(*a.f, "btnLok")->click();
         QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
+        // The second request, 200 ms after the first, goes on on the event loop.
+        QTRY_COMPARE(sim->lies().filter(QStringLiteral("request(1000,control)")).size(), 2);
         QCOMPARE(a.rx()->palette().color(QPalette::Base), QColor(0, 128, 0));
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40,X,,X"));
@@ -279,6 +282,7 @@ private slots:
         QElapsedTimer uhr;
         uhr.start();
         feld<QPushButton>(*a.f, "btnStart")->click();
+        QVERIFY(test::laufAbgewartet(*a.f));
         QVERIFY(uhr.elapsed() < 10000);
         QVERIFY(waehrendDesLaufs.isEmpty() || uhr.elapsed() < 900);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Verbindung zur Ecos ist abgebrochen !")});

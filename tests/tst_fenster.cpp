@@ -194,6 +194,7 @@ private slots:
             markiert = feld<Tabellengitter>(*f, "DBTabelle")->laufzeile();
         });
         f->ablauf().btnStart_Click();
+        QVERIFY(QTest::qWaitFor([&] { return !f->ablauf().laeuft(); }, 10000));
         feld<QRadioButton>(*f, "optZentrale_2")->setChecked(true);
         QCOMPARE(noch, "0:01");
         QCOMPARE(markiert, 1);

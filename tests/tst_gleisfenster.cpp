@@ -181,6 +181,7 @@ private slots:
         QElapsedTimer uhr;
         uhr.start();
         feld<QPushButton>(*a.f, "btnStart")->click();
+        QVERIFY(test::laufAbgewartet(*a.f));
         QVERIFY2(uhr.elapsed() < (fall.stoppBei ? fall.stoppBei + 1000 : 5000), qPrintable(QString::number(uhr.elapsed())));
         QTRY_COMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), fall.anzeige);
         QCOMPARE(feld<QLabel>(*a.f, "lblGleis")->accessibleName(), fall.anzeige);

@@ -84,7 +84,8 @@ private slots:
         feld<QLineEdit>(*a.f, "txtAdresse")->setText(QStringLiteral("1234"));
         a.zeile(1, QStringLiteral("1,S,7,X"));
         a.zeile(2, QStringLiteral("1,s,3,,X"));
-        feld<QPushButton>(*a.f, "btnStart")->click(); // returns when the run has ended
+        feld<QPushButton>(*a.f, "btnStart")->click();
+        QVERIFY(test::laufAbgewartet(*a.f));
 
         // "Fahren" / "Funktionen" with the light and F1 (F2 to F4 stay off, the track
         // power is never switched).
@@ -141,7 +142,8 @@ private slots:
         QElapsedTimer uhr;
         uhr.start();
         feld<QPushButton>(*a.f, "btnStart")->click();
-        QVERIFY(uhr.elapsed() < 30000); // returned, long before the line's minute
+        QVERIFY(test::laufAbgewartet(*a.f));
+        QVERIFY(uhr.elapsed() < 30000); // ended, long before the line's minute
         QVERIFY(!feld<SerielleSchnittstelle>(*a.f, "V24")->istOffen());
         QCOMPARE(a.pty.lies(1 << 16, 300).toHex(' '), QByteArray("40 18 05 18 00 18"));
         QVERIFY(a.meldungen.isEmpty());
@@ -157,6 +159,7 @@ private slots:
         QTimer::singleShot(700, [&] { a.pty.schliesseMaster(); });
         QTimer::singleShot(1800, [&] { meldungenWaehrendDesLaufs = a.meldungen; });
         feld<QPushButton>(*a.f, "btnStart")->click();
+        QVERIFY(test::laufAbgewartet(*a.f));
         QVERIFY(meldungenWaehrendDesLaufs.isEmpty());
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY2(a.meldungen.first().contains(QLatin1String("nicht mehr erreichbar")),

@@ -126,6 +126,7 @@ private slots:
         QElapsedTimer uhr;
         uhr.start();
         feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
+        QVERIFY(test::laufAbgewartet(f, 20000));
         QVERIFY(uhr.elapsed() < 20000);
         QVERIFY2(vorDemStopp >= 0, qPrintable(a.meldungen.join(u'\n') + sim.lies().join(u'\n')));
         const QRegularExpression halt(QString(g.halt).replace(QStringLiteral("{ADR}"), g.adresse));

@@ -2,36 +2,10 @@
 
 #include "program/Zahlen.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace trabolin {
-
-namespace {
-
-// Counts a run or single line in progress for as long as the handler lives.
-class Laufmarke {
-public:
-    explicit Laufmarke(int &zaehler) : m_zaehler(zaehler) { ++m_zaehler; }
-    ~Laufmarke() { --m_zaehler; }
-    Laufmarke(const Laufmarke &) = delete;
-    Laufmarke &operator=(const Laufmarke &) = delete;
-
-private:
-    int &m_zaehler;
-};
-
-// Remembers the driver that drives now, and forgets it when the handler ends.
-class Fahrender {
-public:
-    explicit Fahrender(Zentralentreiber *&ziel) : m_ziel(ziel) {}
-    ~Fahrender() { m_ziel = nullptr; }
-    void setze(Zentralentreiber *t) { m_ziel = t; }
-    Fahrender(const Fahrender &) = delete;
-    Fahrender &operator=(const Fahrender &) = delete;
-
-private:
-    Zentralentreiber *&m_ziel;
-};
-
-} // namespace
 
 // The reporting point of one station: its reports carry its option.
 class Ablauf::Melder : public Gleismelder {
@@ -71,19 +45,19 @@ Zentralentreiber *Ablauf::treiber() const
 
 Zentralentreiber *Ablauf::aktiverTreiber() const
 {
-    return m_fahrender ? m_fahrender : treiber();
+    return m_pass ? m_pass->treiber : treiber();
 }
 
 // ---------------------------------------------------------------- wait and stop
 
-void Ablauf::subWarten(int dauerMs)
+QCoro::Task<> Ablauf::subWarten(int dauerMs)
 {
     if (dauerMs < 0 || m_beendet)
-        return;
+        co_return;
     const int wartezeit = m_zeitplan.wartezeit(dauerMs, m_zeit.monotonMs());
     {
         const Zeitplan::Ereignisse ereignisse(m_zeitplan);
-        m_zeit.warte(wartezeit, [this] { return m_zustand.stopp || m_beendet; });
+        co_await m_zeit.warte(wartezeit, [this] { return m_zustand.stopp || m_beendet; });
     }
     if (m_zustand.stopp && !m_beendet) {
         if (Zentralentreiber *t = aktiverTreiber())
@@ -91,10 +65,44 @@ void Ablauf::subWarten(int dauerMs)
     }
 }
 
-void Ablauf::verarbeiteEreignisse()
+bool Ablauf::durchlassen(Zentralentreiber &treiber, const Lok &lok, Wirkung wirkung)
 {
-    const Zeitplan::Ereignisse ereignisse(m_zeitplan);
-    m_zeit.verarbeiteEreignisse();
+    const auto eintrag = std::find_if(m_bewegt.begin(), m_bewegt.end(), [&](const auto &b) {
+        return b.first == &treiber && b.second == lok;
+    });
+    if (wirkung == Wirkung::haelt) {
+        if (eintrag != m_bewegt.end())
+            m_bewegt.erase(eintrag);
+        return true;
+    }
+    if (wirkung == Wirkung::ruhig)
+        return true;
+    // The stop latch: from a stop (or the end of the run) until the next start,
+    // nothing that moves a locomotive reaches a station.
+    if (!m_laeuft || m_zustand.stopp || m_beendet)
+        return false;
+    if (wirkung == Wirkung::faehrt && eintrag == m_bewegt.end())
+        m_bewegt.emplace_back(&treiber, lok);
+    return true;
+}
+
+void Ablauf::stoppeBewegte(const Passziel *ausser)
+{
+    // Taken out first: each stop goes through the gate, which takes it out as well.
+    auto bewegt = std::exchange(m_bewegt, {});
+    for (const auto &[t, lok] : bewegt) {
+        if (ausser && ausser->treiber == t && ausser->lok == lok)
+            m_bewegt.emplace_back(t, lok);
+        else
+            t->stoppeLok(lok);
+    }
+}
+
+void Ablauf::stoppeAlle()
+{
+    if (m_pass)
+        m_pass->treiber->stoppeLok(m_pass->lok);
+    stoppeBewegte();
 }
 
 void Ablauf::stoppKlick()
@@ -135,15 +143,15 @@ void Ablauf::meldeGleis(int option, Gleiszustand zustand)
     if (option == m_bedienfeld.zentraleOption())
         emit gleiszustandGeaendert();
     // Only the station that drives can end the run; the first report counts.
-    const bool faehrt = laeuft() && m_fahrender && option < int(m_treiber.size()) && m_treiber[option] == m_fahrender;
+    const bool faehrt = laeuft() && m_pass && option < int(m_treiber.size()) && m_treiber[option] == m_pass->treiber;
     if (!faehrt || m_beendet || m_halt || !sperrtFahrt(zustand))
         return;
     m_halt = zustand;
-    // The stop goes out here, as the report is read, not when the wait that runs
-    // next looks at the flag: a modal box open at this moment (a message, a file
-    // dialog) holds that wait until the user closes it.
-    m_fahrender->halteDurchAnlage();
+    // The stop goes out here, as the report is read, not when the run is next
+    // resumed from the event loop.
+    m_pass->treiber->halteDurchAnlage(m_pass->lok);
     stoppKlick();
+    stoppeBewegte();
     emit angehalten(zustand);
 }
 
@@ -156,26 +164,23 @@ bool Ablauf::darfFahren()
     return false;
 }
 
-void Ablauf::beginneLauf()
-{
-    m_halt.reset();
-}
-
 void Ablauf::halteAn()
 {
     if (!laeuft() || m_beendet)
         return;
-    if (Zentralentreiber *t = aktiverTreiber())
-        t->stoppeLok();
     stoppKlick();
+    stoppeAlle();
 }
 
 void Ablauf::beenden()
 {
-    if (laeuft() && !m_beendet) {
-        if (Zentralentreiber *t = aktiverTreiber())
-            t->stoppeLok();
-    }
+    if (m_beendet)
+        return;
+    m_zustand.stopp = true;
+    if (laeuft())
+        stoppeAlle();
+    else
+        stoppeBewegte();
     m_beendet = true;
     m_zeit.wecke();
 }
@@ -227,65 +232,80 @@ void Ablauf::spieleEndsignal()
         m_klang.spiele(QStringLiteral("Signal.wav"));
 }
 
-void Ablauf::spieleRing()
+QCoro::Task<> Ablauf::spieleRing()
 {
     m_klang.spiele(QStringLiteral("ring.wav"));
-    subWarten(1000);
+    co_await subWarten(1000);
     m_klang.spiele(QStringLiteral("ring.wav"));
-    subWarten(1000);
+    co_await subWarten(1000);
     m_klang.spiele(QStringLiteral("ring.wav"));
 }
 
 // ---------------------------------------------------------------- run, single line, power
 
-void Ablauf::fahre(bool einzelzeile, const std::function<void()> &fahrt)
+QCoro::Task<> Ablauf::fahre(bool einzelzeile)
 {
     // A second start while a run or a single line is going on is refused with a
     // beep: two runs sharing one cursor and one stop flag only confuse the locomotive.
     if (laeuft()) {
         m_bedienfeld.piepe();
-        return;
+        co_return;
     }
     if (!darfFahren())
-        return;
-    Laufmarke marke(m_laeuft);
-    beginneLauf();
+        co_return;
+    m_laeuft = true;
+    m_halt.reset();
     emit laufBeginnt(einzelzeile);
-    // Time zero of the table (for all the passes of a run) or of the single line.
-    const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
-
-    m_zustand.stopp = false;
-    leseAdresse();
-    fahrt();
+    {
+        // Time zero of the table (for all the passes of a run) or of the single line.
+        const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
+        m_zustand.stopp = false;
+        leseAdresse();
+        if (einzelzeile) {
+            co_await fahreZeile();
+        } else {
+            setzeStartzeit();
+            m_zustand.gemerkteEinheit.clear();
+            co_await fahrePaesse();
+        }
+    }
+    // Whatever ended it, no locomotive this run gave a speed is left driving.
+    if (!m_beendet)
+        stoppeBewegte();
+    m_pass.reset();
+    m_laeuft = false;
     emit laufEndet();
+}
+
+void Ablauf::beginnePass(Zentralentreiber *t, const Lok &lok)
+{
+    // A locomotive the run left moving that this pass does not drive (on the station
+    // before, or at the address before) is stopped before the pass's first frame.
+    const Passziel neu{t, lok};
+    stoppeBewegte(&neu);
+    m_pass = neu;
 }
 
 void Ablauf::btnStart_Click()
 {
-    fahre(false, [this] {
-        setzeStartzeit();
-        m_zustand.gemerkteEinheit.clear();
-        fahrePaesse();
-    });
+    fahre(false);
 }
 
-void Ablauf::fahrePaesse()
+QCoro::Task<> Ablauf::fahrePaesse()
 {
     using Ende = Passergebnis::Ende;
-    Fahrender fahrender(m_fahrender);
-    Zentralentreiber *bisher = nullptr;
+    std::optional<Passziel> bisher;
     int startzeile = m_tabelle.aktuelleZeile();
     for (bool ersterPass = true;; ersterPass = false) {
         // Each pass goes to the station selected when it starts. When that changed,
         // the locomotive is stopped on the old station first: no locomotive is left
         // driving on a station the run no longer talks to.
         Zentralentreiber *t = treiber();
-        if (bisher && t != bisher)
-            bisher->stoppeLok();
-        fahrender.setze(t);
+        if (bisher && t != bisher->treiber)
+            bisher->treiber->stoppeLok(bisher->lok);
         if (!t) {
             spieleEndsignal();
-            return;
+            co_return;
         }
         // Each later pass is a new start: the address is taken afresh (the first pass
         // has it from "starten"). The stop flag is not lowered here: the pass before
@@ -295,49 +315,55 @@ void Ablauf::fahrePaesse()
         // between two passes stays ended: the pass before left the locomotive at speed 0.
         if (!ersterPass) {
             if (m_halt)
-                return;
+                co_return;
             if (t->startzeitJePass())
                 setzeStartzeit();
             leseAdresse();
         }
-        const Passergebnis pass = t->fahrePass(startzeile);
-        bisher = t;
+        beginnePass(t, t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer));
+        bisher = m_pass;
+        const Passergebnis pass = co_await t->fahrePass(startzeile, m_pass->lok);
         if (pass.ende == Ende::abgebrochen || m_beendet)
-            return;
+            co_return;
         // A stop raised during the pass's last line ends the run too, also in endless
         // mode. When the layout ended it, no sound says it ended well.
         if (pass.ende == Ende::gestoppt || m_zustand.stopp) {
             if (!m_halt)
                 spieleEndsignal();
-            return;
+            co_return;
         }
         // Endless mode starts again at line 1, also after a first pass that began on
         // an empty line below filled ones. A pass from line 1 that drove no line would
         // only spin: it ends the run like a run without endless mode.
         if (m_bedienfeld.endlos() && (pass.gefahren || startzeile != 1)) {
             m_tabelle.setzeAktuelleZeile(1);
-            verarbeiteEreignisse(); // every pass lets the window in
+            co_await m_zeit.warte(0, {}); // every pass lets the window in
             if (m_beendet)
-                return;
+                co_return;
             startzeile = 1;
             continue;
         }
-        t->programmende();
+        co_await t->programmende();
         spieleEndsignal();
-        return;
+        co_return;
     }
 }
 
 void Ablauf::btnSendZeile_Click()
 {
-    fahre(true, [this] {
-        Fahrender fahrender(m_fahrender);
-        Zentralentreiber *t = treiber();
-        fahrender.setze(t);
-        const bool gesendet = !t || t->sendeZeile();
-        if (gesendet && m_bedienfeld.signal() && !m_beendet && !m_halt)
-            spieleRing();
-    });
+    fahre(true);
+}
+
+QCoro::Task<> Ablauf::fahreZeile()
+{
+    Zentralentreiber *t = treiber();
+    bool gesendet = true;
+    if (t) {
+        beginnePass(t, t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer));
+        gesendet = co_await t->sendeZeile(m_pass->lok);
+    }
+    if (gesendet && m_bedienfeld.signal() && !m_beendet && !m_halt)
+        co_await spieleRing();
 }
 
 void Ablauf::btnPower_Click(int index)
@@ -351,10 +377,9 @@ void Ablauf::btnPower_Click(int index)
     // run is between two passes: with the track off nothing else would reach it, and
     // the station would drive it on at its old speed when the power comes back.
     if (index == 0 && laeuft() && !m_halt && !m_beendet) {
-        if (Zentralentreiber *t = aktiverTreiber())
-            t->stoppeLok();
         m_halt = Gleiszustand::aus;
         stoppKlick();
+        stoppeAlle();
     }
     if (Zentralentreiber *t = treiber())
         t->power(index);

@@ -43,11 +43,14 @@ public:
     // The driver that drives now: that of the running pass or single line, else the
     // selected one. A stop goes to it, so no stop bytes reach the wrong station.
     Zentralentreiber *aktiverTreiber() const;
+    // The locomotives the run gave a speed above 0 and that have had no stop since,
+    // each with the driver of the station it was driven on.
+    const std::vector<std::pair<Zentralentreiber *, Lok>> &bewegte() const { return m_bewegt; }
 
     Laufzustand &zustand() { return m_zustand; }
 
     // True while a run ("starten") or a single line is going on.
-    bool laeuft() const { return m_laeuft > 0; }
+    bool laeuft() const { return m_laeuft; }
 
     // Click on "St&op": raises the stop flag; the running wait ends at once.
     void stoppKlick();
@@ -63,7 +66,9 @@ public:
     Gleiszustand gleiszustand() const;
     Gleiszustand gleiszustand(int option) const;
 
-    // Click on "&starten" and on "aktuelle &Zeile ".
+    // Click on "&starten" and on "aktuelle &Zeile ": the run or line starts and goes
+    // on as a coroutine on the main event loop; the click returns at its first wait.
+    // laufEndet tells when it has ended.
     void btnStart_Click();
     void btnSendZeile_Click();
 
@@ -75,7 +80,7 @@ public:
     // The run or single line going on ends at once, as "St&op" ends it, but the
     // locomotive's stop goes out here and now, not when the running wait next looks
     // at the stop flag: for a handler that opens a box or replaces the table while
-    // the run waits beneath it. Nothing when nothing runs.
+    // the run waits. Nothing when nothing runs.
     void halteAn();
 
     // The window closes: a run or single line still going on stops the locomotive
@@ -92,20 +97,19 @@ public:
     void leseAdresse();
 
     // --- what the drivers see (Laufkontext)
-    void subWarten(int dauerMs) override;
-    void verarbeiteEreignisse() override;
+    QCoro::Task<> subWarten(int dauerMs) override;
+    bool durchlassen(Zentralentreiber &treiber, const Lok &lok, Wirkung wirkung) override;
     bool stopp() const override { return m_zustand.stopp; }
     bool haltDurchAnlage() const override { return m_halt.has_value(); }
     bool beendet() const override { return m_beendet; }
     Tabellenspeicher &tabelle() override { return m_tabelle; }
-    QString adresseFeld() const override { return m_bedienfeld.adresseText(); }
     QString adresseText() const override { return m_zustand.adresseText; }
     qint16 adresseNummer() const override { return m_zustand.adresseNummer; }
     QString &gemerkteEinheit() override { return m_zustand.gemerkteEinheit; }
     void aktualisiereLaufzeit() override;
     bool signal() const override { return m_bedienfeld.signal(); }
     void spieleEndsignal() override;
-    void spieleRing() override;
+    QCoro::Task<> spieleRing() override;
 
 signals:
     // The state of the selected station's layout has changed.
@@ -123,20 +127,34 @@ signals:
 
 private:
     class Melder;
+    // The station and locomotive of the pass or single line going on.
+    struct Passziel {
+        Zentralentreiber *treiber = nullptr;
+        Lok lok;
+    };
     // What "&starten" and "aktuelle &Zeile " share: a second start while one is going
     // on is refused with a beep, a start the selected station's layout forbids with
     // `gesperrt`. Otherwise the run or line counts as going on, is announced, its
-    // schedule starts, the stop flag is lowered and the address read; then `fahrt`
-    // runs it, and its end is announced.
-    void fahre(bool einzelzeile, const std::function<void()> &fahrt);
+    // schedule starts, the stop flag is lowered and the address read; then the passes
+    // or the line run, every locomotive they left moving gets its stop, and the end
+    // is announced.
+    QCoro::Task<> fahre(bool einzelzeile);
     // Runs the passes of a run until it ends.
-    void fahrePaesse();
+    QCoro::Task<> fahrePaesse();
+    // The single line on the selected station, and the ring after it.
+    QCoro::Task<> fahreZeile();
+    // The pass or single line that begins drives `lok` on `t`: the snapshot it keeps.
+    void beginnePass(Zentralentreiber *t, const Lok &lok);
+    // Speed 0 for every locomotive the run moved and has not stopped since, through
+    // the station it was driven on; `ausser` keeps the one the next pass drives on.
+    void stoppeBewegte(const Passziel *ausser = nullptr);
+    // The stop at once of the locomotive of the pass going on, then of every other
+    // one the run moved: for closing, "Power of&f" and a handler ending the run.
+    void stoppeAlle();
     // The state `zustand` reported for station option `option`.
     void meldeGleis(int option, Gleiszustand zustand);
     // False, after `gesperrt`, when the selected station's layout forbids driving.
     bool darfFahren();
-    // A run or single line begins: no halt yet.
-    void beginneLauf();
 
     Tabellenspeicher &m_tabelle;
     Bedienfeld &m_bedienfeld;
@@ -145,11 +163,12 @@ private:
     Laufzustand m_zustand;
     Zeitplan m_zeitplan;
     std::vector<Zentralentreiber *> m_treiber;
-    Zentralentreiber *m_fahrender = nullptr; // the driver of the running pass or single line
+    std::optional<Passziel> m_pass; // the pass or single line going on
+    std::vector<std::pair<Zentralentreiber *, Lok>> m_bewegt; // moved and not stopped since
     std::vector<std::unique_ptr<Melder>> m_melder; // per option
     std::vector<Gleiszustand> m_gleis;             // per option, as last reported
     std::optional<Gleiszustand> m_halt; // what ended the run that is going on
-    int m_laeuft = 0;
+    bool m_laeuft = false;
     bool m_beendet = false;
 };
 

@@ -2,8 +2,9 @@
 
 namespace trabolin {
 
-Passergebnis DccTreiber::fahrePass(int startzeile)
+QCoro::Task<Passergebnis> DccTreiber::fahrePass(int startzeile, Lok lok)
 {
+    m_lok = std::move(lok);
     using Ende = Passergebnis::Ende;
     Tabellenspeicher &tabelle = m_lauf.tabelle();
     const bool neuerLauf = m_lauf.gemerkteEinheit().isEmpty();
@@ -21,33 +22,34 @@ Passergebnis DccTreiber::fahrePass(int startzeile)
         if (m_lauf.stopp()) {
             // When the layout ended the run, the locomotive keeps its direction.
             const bool raus = m_lauf.haltDurchAnlage() ? sendePassende(m_gefahreneEinheit) : sendeHalt();
-            return {raus ? Ende::gestoppt : Ende::abgebrochen, gefahren};
+            co_return Passergebnis{raus ? Ende::gestoppt : Ende::abgebrochen, gefahren};
         }
         tabelle.setzeAktuelleZeile(zeile);
-        if (!sendeFahrt(z, false))
-            return {Ende::abgebrochen, gefahren};
+        if (!co_await sendeFahrt(z, false))
+            co_return Passergebnis{Ende::abgebrochen, gefahren};
         m_gefahreneEinheit = z.einheit;
-        m_lauf.subWarten(z.warteMs);
+        co_await m_lauf.subWarten(z.warteMs);
         if (m_lauf.beendet())
-            return {Ende::abgebrochen, gefahren};
+            co_return Passergebnis{Ende::abgebrochen, gefahren};
         m_lauf.aktualisiereLaufzeit();
         gefahren = true;
     }
     if (!sendePassende(m_lauf.gemerkteEinheit()))
-        return {Ende::abgebrochen, gefahren};
-    return {Ende::regulaer, gefahren};
+        co_return Passergebnis{Ende::abgebrochen, gefahren};
+    co_return Passergebnis{Ende::regulaer, gefahren};
 }
 
-bool DccTreiber::sendeZeile()
+QCoro::Task<bool> DccTreiber::sendeZeile(Lok lok)
 {
+    m_lok = std::move(lok);
     if (!beginneZeile())
-        return false;
+        co_return false;
     const Tabellenspeicher &tabelle = m_lauf.tabelle();
     const Programmzeile z = leseProgrammzeile(tabelle, tabelle.aktuelleZeile(), m_lesart);
-    if (!sendeFahrt(z, true))
-        return false;
-    m_lauf.subWarten(z.warteMs);
-    return sendeZeilenende(z);
+    if (!co_await sendeFahrt(z, true))
+        co_return false;
+    co_await m_lauf.subWarten(z.warteMs);
+    co_return sendeZeilenende(z);
 }
 
 } // namespace trabolin

@@ -21,10 +21,14 @@ public:
     // otherwise the line goes out, its duration is waited out and the running time
     // shown. The pass ends with the locomotive at speed 0: at an empty "Dauer" and
     // after line 25.
-    Passergebnis fahrePass(int startzeile) final;
+    QCoro::Task<Passergebnis> fahrePass(int startzeile, Lok lok) final;
     // The pass plays the end sound and the run plays it once more (the second play
     // restarts it).
-    void programmende() override { m_lauf.spieleEndsignal(); }
+    QCoro::Task<> programmende() override
+    {
+        m_lauf.spieleEndsignal();
+        co_return;
+    }
 
     // Nothing by default: the pass sends the station's halt at its next line, at once.
     // A station with a command pending in its own buffer during the wait sends it here.
@@ -33,17 +37,21 @@ public:
     // "aktuelle &Zeile ": the current line goes out as in a pass but with the single
     // line's pauses, its duration is waited out, then the station's stop follows
     // (sendeZeilenende). False as soon as something could not go out.
-    bool sendeZeile() final;
+    QCoro::Task<bool> sendeZeile(Lok lok) final;
 
 protected:
-    // One command of a station behind a link: nothing once the window closes (the stop
-    // has gone out and nothing may follow it); when `senden` finds no link, the window
-    // is told through nichtVerbunden and the handler ends. True when it went out.
+    // One command of a station behind a link, for `lok`, with what it does to it:
+    // nothing once the window closes (the stop has gone out and nothing may follow
+    // it); nothing, but counted as sent, when the stop latch holds it back; when
+    // `senden` finds no link, the window is told through nichtVerbunden and the
+    // handler ends. True when it went out or was held back.
     template <typename Senden>
-    bool sendeUeberLink(Senden senden)
+    bool sendeUeberLink(const Lok &lok, Wirkung wirkung, Senden senden)
     {
         if (m_lauf.beendet())
             return false;
+        if (!m_lauf.durchlassen(*this, lok, wirkung))
+            return true;
         if (senden())
             return true;
         if (nichtVerbunden)
@@ -60,7 +68,7 @@ protected:
     // m_lesart.pauseMs, pausen(einzeln) of them); `einzeln`: the line goes out on its
     // own ("aktuelle &Zeile "), not in a pass. The line's duration is waited out
     // afterwards. False when it could not go out: the run or line ends without a sound.
-    virtual bool sendeFahrt(const Programmzeile &zeile, bool einzeln) = 0;
+    virtual QCoro::Task<bool> sendeFahrt(const Programmzeile &zeile, bool einzeln) = 0;
     // The end of a pass: speed 0, in the direction of `einheit` (the remembered unit)
     // where the station carries one. False when it could not go out.
     virtual bool sendePassende(const QString &einheit) = 0;
@@ -73,14 +81,15 @@ protected:
     // The pauses inside a line: those of a pass, or of a single line.
     int pausen(bool einzeln) const { return einzeln ? m_lesart.pausenEinzel : m_lesart.pausen; }
     // `anzahl` pauses of m_lesart.pauseMs.
-    void pausiere(int anzahl)
+    QCoro::Task<> pausiere(int anzahl)
     {
         for (int i = 0; i < anzahl; ++i)
-            m_lauf.subWarten(m_lesart.pauseMs);
+            co_await m_lauf.subWarten(m_lesart.pauseMs);
     }
 
     Laufkontext &m_lauf;
     const Lesart m_lesart;
+    Lok m_lok; // the locomotive of the pass or single line, as taken at its start
 
 private:
     QString m_gefahreneEinheit; // the unit of the last line driven in this run

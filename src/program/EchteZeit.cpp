@@ -1,10 +1,10 @@
 #include "program/EchteZeit.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
+#include <coroutine>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -86,31 +86,31 @@ bool EchteZeit::Uhr::zaehltSchlaf()
 // second, short sleep ends much closer to the deadline.
 constexpr auto vorlauf = std::chrono::milliseconds(1);
 
-// The machinery of one level of nested waits, kept and reused for the next wait
-// at the same depth. Its event loop ends when the deadline has been reached
-// (abgelaufen), when wecke() is called (geweckt), or when the application quits
-// all loops.
-struct EchteZeit::Ebene {
-    QEventLoop schleife;
+// The timer of one wait, kept and reused by a later wait. When the deadline has
+// been reached (abgelaufen) or wecke() is called (geweckt), it hands the suspended
+// coroutine to the event loop to be resumed there, once.
+struct EchteZeit::Wecker {
+    QObject &kontext;
     Uhr::time_point ende;
     bool geweckt = false;
     bool abgelaufen = false;
+    std::coroutine_handle<> fortsetzung; // the suspended wait, until it is handed on
 
 #ifdef Q_OS_LINUX
     int fd = -1;
     std::unique_ptr<QSocketNotifier> melder;
 #endif
-    std::unique_ptr<QTimer> wecker; // where no timerfd can be had
+    std::unique_ptr<QTimer> qtWecker; // where no timerfd can be had
 
-    Ebene()
+    explicit Wecker(QObject &k) : kontext(k)
     {
 #ifdef Q_OS_LINUX
         fd = ::timerfd_create(uhrkennung(), TFD_NONBLOCK | TFD_CLOEXEC);
         if (fd >= 0) {
-            // The notifier stays enabled for the life of the level: once the expiry
+            // The notifier stays enabled for the life of the timer: once the expiry
             // is read the descriptor is quiet until the timer is set again.
             melder = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-            QObject::connect(melder.get(), &QSocketNotifier::activated, &schleife, [this] {
+            QObject::connect(melder.get(), &QSocketNotifier::activated, &kontext, [this] {
                 quint64 anzahl = 0;
                 // Reading clears the readiness; without it the notifier would fire again.
                 if (::read(fd, &anzahl, sizeof anzahl) > 0)
@@ -122,7 +122,7 @@ struct EchteZeit::Ebene {
         nimmQtTimer();
     }
 
-    ~Ebene()
+    ~Wecker()
     {
 #ifdef Q_OS_LINUX
         melder.reset(); // before the descriptor goes
@@ -131,15 +131,15 @@ struct EchteZeit::Ebene {
 #endif
     }
 
-    Ebene(const Ebene &) = delete;
-    Ebene &operator=(const Ebene &) = delete;
+    Wecker(const Wecker &) = delete;
+    Wecker &operator=(const Wecker &) = delete;
 
     void nimmQtTimer()
     {
-        wecker = std::make_unique<QTimer>();
-        wecker->setSingleShot(true);
-        wecker->setTimerType(Qt::PreciseTimer);
-        QObject::connect(wecker.get(), &QTimer::timeout, &schleife, [this] { gefeuert(); });
+        qtWecker = std::make_unique<QTimer>();
+        qtWecker->setSingleShot(true);
+        qtWecker->setTimerType(Qt::PreciseTimer);
+        QObject::connect(qtWecker.get(), &QTimer::timeout, &kontext, [this] { gefeuert(); });
     }
 
     // Starts the timing of a wait that ends at `bis`.
@@ -161,7 +161,17 @@ struct EchteZeit::Ebene {
             return;
         }
         abgelaufen = true;
-        schleife.quit();
+        setzeFort();
+    }
+
+    // Resumes the suspended wait from the event loop, not from the caller's stack:
+    // the code that woke it (a click, a report) finishes first.
+    void setzeFort()
+    {
+        if (!fortsetzung)
+            return;
+        QMetaObject::invokeMethod(&kontext, [h = std::exchange(fortsetzung, {})] { h.resume(); },
+                                  Qt::QueuedConnection);
     }
 
     void armiere(Uhr::time_point zeitpunkt)
@@ -183,11 +193,11 @@ struct EchteZeit::Ebene {
 #endif
         // Whole milliseconds, rounded up.
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(zeitpunkt - Uhr::now()).count();
-        wecker->start(static_cast<int>(std::clamp<long long>(ms, 0, 24LL * 3600 * 1000)));
+        qtWecker->start(static_cast<int>(std::clamp<long long>(ms, 0, 24LL * 3600 * 1000)));
     }
 
-    // Stops a timer that has not fired, so it does not go off later in someone
-    // else's event loop. Not needed once the deadline has been reached.
+    // Stops a timer that has not fired, so it does not go off for the next wait
+    // that takes it. Not needed once the deadline has been reached.
     void ruhe()
     {
 #ifdef Q_OS_LINUX
@@ -197,8 +207,28 @@ struct EchteZeit::Ebene {
             return;
         }
 #endif
-        wecker->stop();
+        qtWecker->stop();
     }
+};
+
+// The suspension of a wait: the coroutine hands itself to its timer, which resumes
+// it from the event loop.
+class EchteZeit::Schlaf {
+public:
+    explicit Schlaf(Wecker &wecker) : m_wecker(wecker) {}
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> h) noexcept
+    {
+        m_wecker.fortsetzung = h;
+        // Woken, or run out, while it was not suspended: the event loop resumes it
+        // at once.
+        if (m_wecker.geweckt || m_wecker.abgelaufen)
+            m_wecker.setzeFort();
+    }
+    void await_resume() const noexcept {}
+
+private:
+    Wecker &m_wecker;
 };
 
 EchteZeit::EchteZeit() = default;
@@ -215,73 +245,71 @@ qint64 EchteZeit::monotonMs() const
     return std::chrono::duration_cast<std::chrono::milliseconds>(Uhr::now().time_since_epoch()).count();
 }
 
-void EchteZeit::verarbeiteEreignisse()
+EchteZeit::Wecker &EchteZeit::nimmWecker()
 {
-    QCoreApplication::processEvents();
+    if (m_frei.empty()) {
+        m_wecker.push_back(std::make_unique<Wecker>(m_kontext));
+        m_frei.push_back(m_wecker.back().get());
+    }
+    Wecker *w = m_frei.back();
+    m_frei.pop_back();
+    m_laufend.push_back(w);
+    return *w;
 }
 
-void EchteZeit::warte(int dauerMs, const std::function<bool()> &abbruch)
+void EchteZeit::gibZurueck(Wecker &wecker)
+{
+    if (!wecker.abgelaufen)
+        wecker.ruhe();
+    wecker.fortsetzung = {};
+    std::erase(m_laufend, &wecker);
+    m_frei.push_back(&wecker);
+}
+
+QCoro::Task<> EchteZeit::warte(int dauerMs, std::function<bool()> abbruch)
 {
     const auto ende = Uhr::now() + std::chrono::milliseconds(std::max(dauerMs, 0));
     const auto abgebrochen = [&abbruch] { return abbruch && abbruch(); };
 
-    // One round of events always, so that a click waiting in the queue is seen.
-    QCoreApplication::processEvents();
-    if (abgebrochen() || Uhr::now() >= ende)
-        return;
-
     if (!QCoreApplication::instance()) {
-        // No event loop to sleep in: sleep in slices and look at `abbruch` between them.
+        // No event loop to be resumed from: sleep in slices and look at `abbruch`
+        // between them.
         while (!abgebrochen()) {
             const auto jetzt = Uhr::now();
             if (jetzt >= ende)
-                return;
+                co_return;
             std::this_thread::sleep_until(std::min(ende, jetzt + std::chrono::milliseconds(10)));
         }
-        return;
+        co_return;
     }
 
-    // Waits nest strictly, so the level for this depth is free; make it the first
-    // time this depth is reached.
-    const size_t tiefe = m_laufend.size();
-    if (m_ebenen.size() <= tiefe)
-        m_ebenen.push_back(std::make_unique<Ebene>());
-    Ebene &ebene = *m_ebenen[tiefe];
+    Wecker &wecker = nimmWecker();
+    struct Rueckgabe {
+        EchteZeit &zeit;
+        Wecker &wecker;
+        ~Rueckgabe() { zeit.gibZurueck(wecker); }
+    } rueckgabe{*this, wecker};
 
-    m_laufend.push_back(&ebene);
-    struct Abmeldung {
-        std::vector<Ebene *> &laufend;
-        Ebene &ebene;
-        ~Abmeldung()
-        {
-            laufend.pop_back();
-            if (!ebene.abgelaufen)
-                ebene.ruhe();
-        }
-    } abmeldung{m_laufend, ebene};
-
-    ebene.stelle(ende);
+    // One round of the event loop always, so that a click waiting in the queue is
+    // seen before a wait that has nothing left to wait ends.
+    wecker.geweckt = true;
+    co_await Schlaf(wecker);
+    wecker.stelle(ende);
+    if (abgebrochen() || Uhr::now() >= ende)
+        co_return;
     for (;;) {
-        // A wecke() that came while this wait was not inside its loop (during
-        // `abbruch`) must not be lost.
-        if (!ebene.geweckt && !ebene.abgelaufen)
-            ebene.schleife.exec();
-        const bool geweckt = std::exchange(ebene.geweckt, false);
-        if (ebene.abgelaufen || abgebrochen() || Uhr::now() >= ende)
-            return;
-        // The loop ended without a reason of ours: the application is quitting
-        // and quits (or refuses to start) every event loop. Entering it again
-        // would only spin.
-        if (!geweckt)
-            return;
+        co_await Schlaf(wecker);
+        wecker.geweckt = false;
+        if (wecker.abgelaufen || abgebrochen() || Uhr::now() >= ende)
+            co_return;
     }
 }
 
 void EchteZeit::wecke()
 {
-    for (Ebene *ebene : m_laufend) {
-        ebene->geweckt = true;
-        ebene->schleife.quit();
+    for (Wecker *w : m_laufend) {
+        w->geweckt = true;
+        w->setzeFort();
     }
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 // The real clock and wait of the program: the time of day from the system, and a
-// wait that sleeps in a nested event loop until its deadline or until it is woken,
-// so the window keeps working and no core is burnt while a line runs.
+// wait that suspends its coroutine until its deadline or until it is woken, while
+// the main event loop runs on: the window keeps working, no box or dialog can hold
+// the wait, and no core is burnt while a line runs.
 #include "program/Umgebung.h"
+
+#include <QObject>
 
 #include <chrono>
 #include <cstdint>
@@ -36,28 +39,33 @@ public:
     QTime tageszeit() const override;
     // The monotonic clock of the waits in whole milliseconds, rounded down.
     qint64 monotonMs() const override;
-    void verarbeiteEreignisse() override;
 
-    // Processes the pending events once, then returns when `abbruch` is true or the
-    // time is up; otherwise it sleeps in an event loop that a timer on the monotonic
-    // clock (with nanosecond resolution on Linux) or wecke() ends, and looks again.
-    // Never returns early unless `abbruch` is true, with one exception: when the
-    // application is quitting and its event loops refuse to run, the wait returns
-    // rather than spin.
-    void warte(int dauerMs, const std::function<bool()> &abbruch) override;
+    // Suspends the caller; the main event loop resumes it when a timer on the
+    // monotonic clock (with nanosecond resolution on Linux) reaches the deadline, or
+    // when wecke() has been called, and it looks at `abbruch` again. Always lets the
+    // event loop run once first, so that a click waiting in the queue is seen.
+    // Without an application object it sleeps in slices instead.
+    QCoro::Task<> warte(int dauerMs, std::function<bool()> abbruch) override;
 
-    // Ends the event loop of every running wait, the outer ones included, so that
-    // each of them looks at its `abbruch` again as soon as it has control.
+    // Wakes every running wait: each looks at its `abbruch` in the next round of the
+    // event loop.
     void wecke() override;
 
-    // How many waits are running right now, nested in each other.
+    // How many waits are running right now.
     int laufendeWartezeiten() const { return static_cast<int>(m_laufend.size()); }
 
 private:
-    struct Ebene;
+    struct Wecker;
+    class Schlaf;
 
-    std::vector<std::unique_ptr<Ebene>> m_ebenen; // one per depth reached so far
-    std::vector<Ebene *> m_laufend;               // the running waits, innermost last
+    // A timer of a wait, taken from the free ones or made anew.
+    Wecker &nimmWecker();
+    void gibZurueck(Wecker &wecker);
+
+    QObject m_kontext; // resumes the waits from the event loop; dies with the clock
+    std::vector<std::unique_ptr<Wecker>> m_wecker; // every timer made so far
+    std::vector<Wecker *> m_frei;                  // those no wait uses now
+    std::vector<Wecker *> m_laufend;               // those of the running waits
 };
 
 } // namespace trabolin

@@ -3,8 +3,10 @@
 // table with its current line, the address, the running time and the sounds. The
 // run logic (Ablauf) provides it; a driver never reaches the window or the run's
 // own state behind it.
+#include "program/Lok.h"
 #include "program/Tabelle.h"
 
+#include <QCoro/QCoroTask>
 #include <QString>
 
 #include <limits>
@@ -25,18 +27,27 @@ inline int wartezeitMs(qint64 dauer, const QString &einheit)
     return alsWartezeit(dauer * ((einheit == u"s" || einheit == u"S") ? 1000 : 60000));
 }
 
+class Zentralentreiber;
+
 class Laufkontext {
 public:
     virtual ~Laufkontext() = default;
 
-    // The one wait every driver uses: `dauerMs` milliseconds with the window
-    // responsive, cut short by the stop flag, in which case the driver of the
-    // selected station sends its stop (Zentralentreiber::stoppNachWarten). Inside a
+    // The one wait every driver uses: `dauerMs` milliseconds, cut short by the stop
+    // flag, in which case the driver that drives sends its stop
+    // (Zentralentreiber::stoppNachWarten). A coroutine: the caller is suspended and
+    // the main event loop runs on, so no box or dialog can hold the wait. Inside a
     // run or a single line the run's own waits end on the deadlines of its schedule
     // (Zeitplan), counted from its start, not from the moment the wait is called.
-    virtual void subWarten(int dauerMs) = 0;
-    // Lets the window process its pending events once.
-    virtual void verarbeiteEreignisse() = 0;
+    virtual QCoro::Task<> subWarten(int dauerMs) = 0;
+
+    // The one gate of every command for a locomotive, asked by the driver right
+    // before it writes one to `lok` on its station. A stop (Wirkung::haelt) always
+    // passes; a command that drives passes only while a run or single line goes on
+    // and no stop has been decided since its start (the stop latch). The run keeps
+    // here which locomotives got a speed above 0 and have not been stopped since.
+    // False: the command must not go out (the driver drops it silently).
+    virtual bool durchlassen(Zentralentreiber &treiber, const Lok &lok, Wirkung wirkung) = 0;
 
     // The stop flag, raised by "St&op" and when the layout ends the run (its track
     // power goes off, a short circuit, an emergency stop, a lost link); the run logic
@@ -52,8 +63,6 @@ public:
     // The table store; its current line is the line under the grid's cursor.
     virtual Tabellenspeicher &tabelle() = 0;
 
-    // "txtAdresse" as it stands now.
-    virtual QString adresseFeld() const = 0;
     // The address as read at the start of the pass or of the single line: the text
     // and its number (held within the 16-bit range).
     virtual QString adresseText() const = 0;
@@ -70,7 +79,7 @@ public:
     // "Signal.wav" when that box is ticked.
     virtual void spieleEndsignal() = 0;
     // "ring.wav" three times, one second apart.
-    virtual void spieleRing() = 0;
+    virtual QCoro::Task<> spieleRing() = 0;
 };
 
 } // namespace trabolin

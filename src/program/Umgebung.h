@@ -4,6 +4,7 @@
 // controls of the main window. The program wires in the real ones; the tests wire
 // in doubles so that a long line runs in virtual time with every byte recorded.
 #include <QByteArray>
+#include <QCoro/QCoroTask>
 #include <QString>
 #include <QTime>
 #include <functional>
@@ -28,14 +29,12 @@ public:
     // Milliseconds on a monotonic clock, from an arbitrary origin: the time base of
     // a run's schedule. Never goes back, whatever happens to the time of day.
     virtual qint64 monotonMs() const = 0;
-    // Processes the pending events of the window once.
-    virtual void verarbeiteEreignisse() = 0;
-    // Waits `dauerMs` (at least 0) milliseconds while the window keeps processing
-    // its events. Processes events at least once, and returns as soon as `abbruch`
-    // is true after a round of events or when the time has run out, whichever
-    // comes first. Never returns before the time has run out unless `abbruch` is
-    // true. Waits may nest: an event handler run inside a wait may wait itself.
-    virtual void warte(int dauerMs, const std::function<bool()> &abbruch) = 0;
+    // Waits `dauerMs` (at least 0) milliseconds as a coroutine: the caller is
+    // suspended and the window's event loop runs on (no nested event loop). Lets the
+    // event loop run at least once, and ends as soon as `abbruch` is true when it is
+    // woken or when the time has run out, whichever comes first. Never ends before
+    // the time has run out unless `abbruch` is true. Several waits may run at once.
+    virtual QCoro::Task<> warte(int dauerMs, std::function<bool()> abbruch) = 0;
     // Wakes every running warte() so that it looks at its `abbruch` again at once.
     // Called whenever the stop flag is raised, so an event-driven wait needs no polling.
     virtual void wecke() = 0;

@@ -4,7 +4,10 @@
 // logic keeps what all of them share (run state, stop flag, the wait, the passes,
 // the times, the end sound) and asks the driver of the station selected at that
 // moment for the station's own work.
+#include "program/Lok.h"
+
 #include <QByteArray>
+#include <QCoro/QCoroTask>
 #include <QString>
 #include <functional>
 
@@ -32,20 +35,26 @@ class Zentralentreiber {
 public:
     virtual ~Zentralentreiber() = default;
 
-    // One pass of a run from `startzeile` to an empty "Dauer" or line 25. The run
-    // logic has written the start time, lowered the stop flag and read the address.
-    virtual Passergebnis fahrePass(int startzeile) = 0;
+    // The locomotive a pass or single line on this station drives: the address as
+    // read at its start and the station's own settings that pick the locomotive or
+    // shape its frames. Taken once at the start; the pass uses nothing else.
+    virtual Lok nimmLok(const QString &text, qint16 nummer) const { return {text, nummer}; }
+
+    // One pass of a run from `startzeile` to an empty "Dauer" or line 25, driving
+    // `lok`. The run logic has written the start time and lowered the stop flag. A
+    // coroutine: its waits suspend it on the main event loop.
+    virtual QCoro::Task<Passergebnis> fahrePass(int startzeile, Lok lok) = 0;
     // True when every pass writes a new start time (the running time starts again
     // from 00:00:00), false when the start time is written once per run.
     virtual bool startzeitJePass() const { return false; }
     // The program has ended without endless mode; the run's end sound follows.
-    virtual void programmende() {}
+    virtual QCoro::Task<> programmende() { co_return; }
 
     // "aktuelle &Zeile ": sends the current line, waits out its duration and stops
     // the locomotive. The ring sequence that follows is the run logic's; it sounds
     // only when this returns true, so a line that never went out (no link to the
     // station) does not ring as if it had been driven.
-    virtual bool sendeZeile() = 0;
+    virtual QCoro::Task<bool> sendeZeile(Lok lok) = 0;
 
     // The stop action of a wait that the stop flag has cut short.
     virtual void stoppNachWarten() = 0;
@@ -53,16 +62,16 @@ public:
     // "Power of&f" (index 0) and "Power o&n" (index 1).
     virtual void power(int index) = 0;
 
-    // Stops the locomotive at once, with what "St&op" ends in on this station: when
-    // the window closes during a run or a single line, and when a run moves on to
-    // another station.
-    virtual void stoppeLok() = 0;
+    // Stops `lok` at once, with what "St&op" ends in on this station: at every end of
+    // a run or single line that left it moving, when the window closes, and when a
+    // run moves on to another station or locomotive.
+    virtual void stoppeLok(const Lok &lok) = 0;
     // The layout has ended the run or single line (track off, short circuit, the
-    // station's own stop, a lost link): stops the locomotive at once, from the code
-    // that read the report, in the direction it drove, so that its lights do not
-    // change when the power returns. The halt of the pass at its next line follows
-    // as before and may repeat it.
-    virtual void halteDurchAnlage() { stoppeLok(); }
+    // station's own stop, a lost link): stops the locomotive of the pass going on at
+    // once, from the code that read the report, in the direction it drove, so that
+    // its lights do not change when the power returns. The halt of the pass at its
+    // next line follows as before and may repeat it.
+    virtual void halteDurchAnlage(const Lok &lok) { stoppeLok(lok); }
 
     // The serial port has just been opened for this station (at start-up or by
     // "Parameter setzen"); a station that can be asked for its state asks now.
@@ -84,7 +93,11 @@ public:
     // The buttons of a network station: "Lokliste einlesen", "Kontrolle übernehmen"
     // (false when the link was not connected) and the judgement of a reply.
     virtual void leseLokliste() {}
-    virtual bool uebernehmeKontrolle() { return true; }
+    virtual QCoro::Task<bool> uebernehmeKontrolle(QString kennung)
+    {
+        (void)kennung;
+        co_return true;
+    }
     virtual Antwortwertung bewerteAntwort(const QString &antwort) const
     {
         (void)antwort;

@@ -187,9 +187,11 @@ void frmTrabolin::btnListe_Click()
 
 void frmTrabolin::btnLok_Click()
 {
-    if (m_netzOption >= 0)
-        m_treiber[m_netzOption]->uebernehmeKontrolle();
-    zeigeAufgeschobeneMeldungen();
+    if (m_netzOption < 0)
+        return;
+    // The request's pause runs on the event loop; what it left to tell follows it.
+    QCoro::connect(m_treiber[m_netzOption]->uebernehmeKontrolle(txtAdresse->text()), this,
+                   [this](bool) { zeigeAufgeschobeneMeldungen(); });
 }
 
 void frmTrabolin::txtRX_DblClick(const QString &auswahl)

@@ -124,7 +124,11 @@ void frmTrabolin::verbindeSteuerung()
     verbindeGleismeldungen();
     // While a run or a single line goes on, the way to the station stays as it is.
     connect(m_ablauf.get(), &Ablauf::laufBeginnt, this, [this] { setzeFahrtsperre(true); });
-    connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] { setzeFahrtsperre(false); });
+    connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] {
+        setzeFahrtsperre(false);
+        zeigeStoppknopf();
+        zeigeAufgeschobeneMeldungen();
+    });
 
     // Logging out of the desktop, or the application being told to quit, ends the
     // program as "beenden" does: the locomotive is stopped before anything closes.
@@ -161,10 +165,11 @@ void frmTrabolin::verbindeGleismeldungen()
 
 void frmTrabolin::btnStart_Click()
 {
+    // The run goes on on the event loop; its end shows the stop button's state and
+    // the messages kept for after it.
     haltStoppknopfBereit();
     m_ablauf->btnStart_Click();
     zeigeStoppknopf();
-    zeigeAufgeschobeneMeldungen();
 }
 
 void frmTrabolin::btnSendStop_Click()
@@ -177,7 +182,6 @@ void frmTrabolin::btnSendZeile_Click()
     haltStoppknopfBereit();
     m_ablauf->btnSendZeile_Click();
     zeigeStoppknopf();
-    zeigeAufgeschobeneMeldungen();
 }
 
 void frmTrabolin::haltStoppknopfBereit()
@@ -334,7 +338,7 @@ const char *const eigenerTipp = "eigenerTipp";
 QList<QWidget *> frmTrabolin::wegbedienung() const
 {
     QList<QWidget *> liste{btnEcos, btnV24, lstV24, lstBaudrate, lstParity, lstDatenbits,
-                           lstStopbits, btnParameterSetzen, chkUSB, btn15471};
+                           lstStopbits, btnParameterSetzen, chkUSB, btn15471, lstFS, btnListe, btnLok};
     for (const Einstellungsseite *seite : m_einstellungsseiten)
         liste << seite->sperrbare();
     return liste;
@@ -360,6 +364,10 @@ void frmTrabolin::zeigeWegbedienung(int option)
             an = z && z->netz && !istSeriell(option);
         else if (w == chkUSB)
             an = z && z->usbInterface();
+        else if (w == lstFS)
+            an = z && z->fahrstufen;
+        else if (w == btnListe || w == btnLok) // the list buttons of a station that was connected
+            an = m_netzOption >= 0 && zentralenregister()[m_netzOption]->lokliste() && m_warVerbunden[m_netzOption];
         w->setEnabled(an);
     }
 }

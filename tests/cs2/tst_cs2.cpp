@@ -594,7 +594,7 @@ private slots:
         a.cs2link.antwortet = antwortet;
         a.cs2.power(0);
         a.cs2.power(1);
-        a.cs2.stoppeLok();
+        a.cs2.stoppeLok(a.cs2.nimmLok(a.feld.adresse, 5));
         QTEST(a.cs2link.gesendet, "erwartet");
     }
 

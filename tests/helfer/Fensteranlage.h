@@ -6,6 +6,7 @@
 // The window's controls are Qt widgets, found by their object names (feld), so the
 // widget and test headers come with it.
 #include "helfer/Feld.h"
+#include "program/Ablauf.h"
 #include "program/Benutzerverzeichnis.h"
 #include "storage/Dateiformat.h"
 #include "window/Gleisanzeige.h"
@@ -18,6 +19,13 @@
 #include <memory>
 
 namespace trabolin::test {
+
+// Waits in the test's own event loop until the run or single line started by a click
+// has ended (the click returns at the run's first wait); false after `ms`.
+inline bool laufAbgewartet(frmTrabolin &f, int ms = 60000)
+{
+    return QTest::qWaitFor([&] { return !f.ablauf().laeuft(); }, ms);
+}
 
 struct Fensteranlage {
     QTemporaryDir verzeichnis;

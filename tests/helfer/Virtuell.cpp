@@ -31,17 +31,18 @@ void VirtuelleZeit::verarbeiteEreignisse()
     }
 }
 
-void VirtuelleZeit::warte(int dauerMs, const std::function<bool()> &abbruch)
+QCoro::Task<> VirtuelleZeit::warte(int dauerMs, std::function<bool()> abbruch)
 {
     const qint64 ende = jetzt + dauerMs;
     verarbeiteEreignisse();
-    while (!abbruch() && jetzt < ende) {
+    while (!(abbruch && abbruch()) && jetzt < ende) {
         qint64 naechstes = ende;
         if (!m_ereignisse.empty())
             naechstes = qMin(naechstes, qMax(jetzt, m_ereignisse.begin()->first));
         jetzt = naechstes;
         verarbeiteEreignisse();
     }
+    co_return;
 }
 
 QByteArray Mitschrift::alles() const

@@ -21,8 +21,12 @@ public:
 
     QTime tageszeit() const override;
     qint64 monotonMs() const override { return jetzt; }
-    void verarbeiteEreignisse() override;
-    void warte(int dauerMs, const std::function<bool()> &abbruch) override;
+    // Runs the events that are due now.
+    void verarbeiteEreignisse();
+    // Moves the clock on to the end of the wait, running each event as its time
+    // comes, and ends without suspending: the run goes on in the caller's stack, so
+    // a test's click on "starten" returns when the run has ended.
+    QCoro::Task<> warte(int dauerMs, std::function<bool()> abbruch) override;
     void wecke() override {}
 
 private:
@@ -42,8 +46,10 @@ public:
     explicit GelieheneZeit(VirtuelleZeit &zeit) : m_zeit(zeit) {}
     QTime tageszeit() const override { return m_zeit.tageszeit(); }
     qint64 monotonMs() const override { return m_zeit.monotonMs(); }
-    void verarbeiteEreignisse() override { m_zeit.verarbeiteEreignisse(); }
-    void warte(int dauerMs, const std::function<bool()> &abbruch) override { m_zeit.warte(dauerMs, abbruch); }
+    QCoro::Task<> warte(int dauerMs, std::function<bool()> abbruch) override
+    {
+        return m_zeit.warte(dauerMs, std::move(abbruch));
+    }
     void wecke() override { m_zeit.wecke(); }
 
 private:

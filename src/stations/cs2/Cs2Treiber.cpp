@@ -19,19 +19,27 @@ QString Cs2Treiber::bereichsHinweis(Cs2Protokoll protokoll)
         .arg(b.bis);
 }
 
-bool Cs2Treiber::sende(const QByteArray &rahmen)
+bool Cs2Treiber::sende(const QByteArray &rahmen, Wirkung wirkung)
 {
-    return sendeUeberLink([&] { return m_link.sende(rahmen); });
+    return sendeUeberLink(m_lok, wirkung, [&] { return m_link.sende(rahmen); });
 }
 
-std::optional<quint32> Cs2Treiber::lokUidStill() const
+Lok Cs2Treiber::nimmLok(const QString &text, qint16 nummer) const
 {
-    return cs2LokUid(m_protokoll, leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall));
+    Lok lok{text, nummer};
+    lok.fahrstufen = m_fahrstufenIndex;
+    lok.protokoll = int(m_protokoll);
+    return lok;
+}
+
+std::optional<quint32> Cs2Treiber::lokUidStill(const Lok &lok)
+{
+    return cs2LokUid(Cs2Protokoll(lok.protokoll), leseGanzzahl(lok.text, Leerzeichen::ueberall));
 }
 
 std::optional<quint32> Cs2Treiber::lokUid()
 {
-    const auto uid = lokUidStill();
+    const auto uid = lokUidStill(m_lok);
     if (!uid && hinweis)
         hinweis(bereichsHinweis(m_protokoll));
     return uid;
@@ -41,39 +49,43 @@ bool Cs2Treiber::sendeRichtungUndFahrt(quint32 uid, const Programmzeile &zeile, 
 {
     const quint16 h = m_link.hash();
     if (richtungImmer || uid != m_richtungFuer || m_vorwaerts != zeile.vorwaerts) {
-        if (!sende(cs2Richtungsbefehl(h, uid, zeile.vorwaerts)))
+        if (!sende(cs2Richtungsbefehl(h, uid, zeile.vorwaerts), Wirkung::stellt))
             return false;
         m_richtungFuer = uid;
         m_vorwaerts = zeile.vorwaerts;
     }
-    const quint16 wert = cs2Geschwindigkeitswert(zeile.fahrstufe, cs2HoechsteFahrstufe(m_fahrstufenIndex));
-    return sende(cs2Fahrbefehl(h, uid, wert));
+    const quint16 wert = cs2Geschwindigkeitswert(zeile.fahrstufe, cs2HoechsteFahrstufe(m_lok.fahrstufen));
+    return sende(cs2Fahrbefehl(h, uid, wert), wert > 0 ? Wirkung::faehrt : Wirkung::haelt);
 }
 
 bool Cs2Treiber::sendeFunktionen(quint32 uid, const Programmzeile &zeile)
 {
-    for (int f = 0; f <= 4; ++f)
-        if (!sende(cs2Funktionsbefehl(m_link.hash(), uid, f, f == 0 ? zeile.licht : zeile.f[f - 1])))
+    for (int f = 0; f <= 4; ++f) {
+        const bool an = f == 0 ? zeile.licht : zeile.f[f - 1];
+        if (!sende(cs2Funktionsbefehl(m_link.hash(), uid, f, an), an ? Wirkung::stellt : Wirkung::ruhig))
             return false;
+    }
     return true;
 }
 
 bool Cs2Treiber::sendeHaltFuer(quint32 uid)
 {
-    return sende(cs2Fahrbefehl(m_link.hash(), uid, 0));
+    return sende(cs2Fahrbefehl(m_link.hash(), uid, 0), Wirkung::haelt);
 }
 
 void Cs2Treiber::power(int index)
 {
     if (m_link.verbunden())
-        sende(cs2Systembefehl(m_link.hash(), index == 1 ? cs2Go : cs2Stopp));
+        sende(cs2Systembefehl(m_link.hash(), index == 1 ? cs2Go : cs2Stopp), Wirkung::ruhig);
 }
 
-void Cs2Treiber::stoppeLok()
+void Cs2Treiber::stoppeLok(const Lok &lok)
 {
     // At once and straight to the link: the run is being left behind.
-    if (const auto uid = lokUidStill())
+    if (const auto uid = lokUidStill(lok)) {
+        m_lauf.durchlassen(*this, lok, Wirkung::haelt);
         m_link.sende(cs2Fahrbefehl(m_link.hash(), *uid, 0));
+    }
 }
 
 Antwortwertung Cs2Treiber::bewerteAntwort(const QString &antwort) const
@@ -99,13 +111,13 @@ bool Cs2Treiber::beginneZeile()
     return m_zeilenUid.has_value();
 }
 
-bool Cs2Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
+QCoro::Task<bool> Cs2Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
 {
     const auto uid = einzeln ? m_zeilenUid : lokUid();
     if (!uid || !sendeRichtungUndFahrt(*uid, zeile, einzeln))
-        return false;
-    pausiere(pausen(einzeln));
-    return sendeFunktionen(*uid, zeile);
+        co_return false;
+    co_await pausiere(pausen(einzeln));
+    co_return sendeFunktionen(*uid, zeile);
 }
 
 bool Cs2Treiber::sendePassende(const QString &)

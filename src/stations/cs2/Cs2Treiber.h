@@ -19,8 +19,10 @@ public:
     Cs2Treiber(Laufkontext &lauf, Cs2Link &link, const Lesart &lesart);
 
     // "Power of&f": System Stop, "Power o&n": System Go.
+    // The address with the protocol and the step mode chosen at the pass's start.
+    Lok nimmLok(const QString &text, qint16 nummer) const override;
     void power(int index) override;
-    void stoppeLok() override;
+    void stoppeLok(const Lok &lok) override;
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
@@ -40,7 +42,7 @@ protected:
     bool beginneZeile() override;
     // [direction], speed, the pauses, F0 to F4. A single line always tells the
     // direction: nothing says what the station holds.
-    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
+    QCoro::Task<bool> sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
     // Speed 0 for the locomotive the single line began with.
@@ -48,12 +50,12 @@ protected:
 
 private:
     // Sends one frame; false when it could not go out (closing, no link).
-    bool sende(const QByteArray &rahmen);
+    bool sende(const QByteArray &rahmen, Wirkung wirkung);
     // The UID of the address txtAdresse holds now; nothing, after telling the user
     // once, when it lies outside the protocol's range.
     std::optional<quint32> lokUid();
     // The UID without telling anybody.
-    std::optional<quint32> lokUidStill() const;
+    static std::optional<quint32> lokUidStill(const Lok &lok);
     // [direction] and speed of a line.
     bool sendeRichtungUndFahrt(quint32 uid, const Programmzeile &zeile, bool richtungImmer);
     bool sendeFunktionen(quint32 uid, const Programmzeile &zeile);

@@ -2,6 +2,8 @@
 
 #include "stations/ecos/EcosBefehle.h"
 
+#include <QRegularExpression>
+
 namespace trabolin {
 
 namespace {
@@ -15,20 +17,32 @@ EcosTreiber::EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart
 {
 }
 
-bool EcosTreiber::sende(const QString &text)
+Wirkung EcosTreiber::wirkung(const QString &befehl)
 {
-    return sendeUeberLink([&] { return m_link.sende(ecosBytes(text)); });
+    // "set(ID,speed[n])", "set(ID,dir[d])", "set(ID,func[n,v],...)".
+    static const QRegularExpression geschwindigkeit(QStringLiteral("speed\\[\\s*0*\\s*\\]"));
+    if (befehl.contains(QStringLiteral("speed[")))
+        return geschwindigkeit.match(befehl).hasMatch() ? Wirkung::haelt : Wirkung::faehrt;
+    if (befehl.contains(QStringLiteral("dir[")))
+        return Wirkung::stellt;
+    static const QRegularExpression funktionAn(QStringLiteral("func\\[\\s*\\d+\\s*,\\s*1\\s*\\]"));
+    return funktionAn.match(befehl).hasMatch() ? Wirkung::stellt : Wirkung::ruhig;
 }
 
-bool EcosTreiber::sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe)
+bool EcosTreiber::sende(const QString &text)
+{
+    return sendeUeberLink(m_lok, wirkung(text), [&] { return m_link.sende(ecosBytes(text)); });
+}
+
+QCoro::Task<bool> EcosTreiber::sendeFahrt(QString einheit, QString funktionen, QString fahrstufe)
 {
     if (!sende(ecosRichtung(m_ecosId, einheit)))
-        return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
+        co_return false;
+    co_await m_lauf.subWarten(m_lesart.pauseMs);
     if (!sende(funktionen))
-        return false;
-    m_lauf.subWarten(m_lesart.pauseMs);
-    return sende(ecosFahrstufe(m_ecosId, fahrstufe));
+        co_return false;
+    co_await m_lauf.subWarten(m_lesart.pauseMs);
+    co_return sende(ecosFahrstufe(m_ecosId, fahrstufe));
 }
 
 void EcosTreiber::power(int index)
@@ -37,10 +51,12 @@ void EcosTreiber::power(int index)
         sende(ecosPower(index));
 }
 
-void EcosTreiber::stoppeLok()
+void EcosTreiber::stoppeLok(const Lok &lok)
 {
-    if (!m_ecosId.isNull())
-        m_link.sende(ecosBytes(ecosStopp(m_ecosId)));
+    if (lok.text.isNull())
+        return;
+    m_lauf.durchlassen(*this, lok, Wirkung::haelt);
+    m_link.sende(ecosBytes(ecosStopp(lok.text)));
 }
 
 void EcosTreiber::leseLokliste()
@@ -54,35 +70,38 @@ Antwortwertung EcosTreiber::bewerteAntwort(const QString &antwort) const
     return bewerteEcosAntwort(antwort);
 }
 
-bool EcosTreiber::uebernehmeKontrolle()
+QCoro::Task<bool> EcosTreiber::uebernehmeKontrolle(QString kennung)
 {
-    m_ecosId = m_lauf.adresseFeld();
-    if (!sende(ecosKontrolle(m_ecosId)))
-        return false;
-    m_lauf.subWarten(200);
-    return sende(ecosKontrolle(m_ecosId));
+    // Not a command that moves the locomotive: it goes past the stop latch.
+    const auto fordere = [&] {
+        return sendeUeberLink({kennung}, Wirkung::ruhig, [&] { return m_link.sende(ecosBytes(ecosKontrolle(kennung))); });
+    };
+    if (!fordere())
+        co_return false;
+    co_await m_lauf.subWarten(200);
+    co_return fordere();
 }
 
 // ---------------------------------------------------------------- run and single line
 
 void EcosTreiber::beginnePass(bool)
 {
-    m_ecosId = m_lauf.adresseFeld();
+    m_ecosId = m_lok.text;
 }
 
 bool EcosTreiber::beginneZeile()
 {
-    m_ecosId = m_lauf.adresseFeld();
+    m_ecosId = m_lok.text;
     return true;
 }
 
-bool EcosTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
+QCoro::Task<bool> EcosTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
 {
     if (einzeln)
         m_lauf.tabelle().setzeAktuelleZeile(z.nummer);
     const QString funktionstext = einzeln ? ecosFunktionenEinzeln(m_ecosId, funktionen(z))
                                           : ecosFunktionen(m_ecosId, funktionen(z));
-    return sendeFahrt(z.einheit, funktionstext, ecosFahrstufentext(z.fahrstufeText));
+    co_return co_await sendeFahrt(z.einheit, funktionstext, ecosFahrstufentext(z.fahrstufeText));
 }
 
 bool EcosTreiber::sendePassende(const QString &)

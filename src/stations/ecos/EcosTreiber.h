@@ -12,17 +12,20 @@ public:
     EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
     void power(int index) override;
-    void stoppeLok() override;
+    void stoppeLok(const Lok &lok) override;
 
     // "Lokliste einlesen": the list of the locomotives, when the link is up.
     void leseLokliste() override;
-    // "Kontrolle übernehmen": takes txtAdresse as the ECoS ID and asks for control
-    // twice, 200 ms apart. Returns false when the link was not connected.
-    bool uebernehmeKontrolle() override;
+    // "Kontrolle übernehmen": asks for control of the ECoS ID `kennung` (txtAdresse)
+    // twice, 200 ms apart. Returns false when the link was not connected. The ID a
+    // pass drives is its own, taken at its start.
+    QCoro::Task<bool> uebernehmeKontrolle(QString kennung) override;
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
 
     // The ECoS ID text: txtAdresse as read by the last pass, single line or control request.
     QString ecosId() const { return m_ecosId; }
+    // What the ECoS text command `befehl` for a locomotive does to it.
+    static Wirkung wirkung(const QString &befehl);
 
 protected:
     // The ID is fixed for a pass and for a single line.
@@ -31,7 +34,7 @@ protected:
     // Direction, a pause, functions, a pause, speed. A single line sends its functions
     // in the form with blanks and first moves the cursor onto its own line, so that
     // the grid shows it.
-    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
+    QCoro::Task<bool> sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     // "set(ID,speed[0])", for the end of a pass, for the halt after a stop and after a
     // single line; after a single line the running time is shown as well.
     bool sendePassende(const QString &einheit) override;
@@ -39,11 +42,12 @@ protected:
     bool sendeZeilenende(const Programmzeile &zeile) override;
 
 private:
-    // Sends one command text as its bytes; false when it could not go out.
+    // Sends one command text for the pass's locomotive as its bytes, through the
+    // stop latch; false when it could not go out.
     bool sende(const QString &text);
     // The direction, the functions text and the speed of a line, a pause apart;
     // false as soon as one of them could not go out.
-    bool sendeFahrt(const QString &einheit, const QString &funktionen, const QString &fahrstufe);
+    QCoro::Task<bool> sendeFahrt(QString einheit, QString funktionen, QString fahrstufe);
 
     Netzlink &m_link;
     QString m_ecosId;

@@ -44,7 +44,12 @@ quint8 lenzFunktionsbyte(bool fu, bool f1, bool f2, bool f3, bool f4)
 
 void LenzAusgabe::schreibe(const QByteArray &bytes)
 {
-    m_v24.schreibe(m_usb ? mitUsbPrefix(bytes) : bytes);
+    schreibe(bytes, m_usb);
+}
+
+void LenzAusgabe::schreibe(const QByteArray &bytes, bool usb)
+{
+    m_v24.schreibe(usb ? mitUsbPrefix(bytes) : bytes);
 }
 
 LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder &melder)
@@ -52,11 +57,18 @@ LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, 
 {
 }
 
-quint8 LenzTreiber::modusByte() const
+Lok LenzTreiber::nimmLok(const QString &text, qint16 nummer) const
+{
+    Lok lok{text, nummer};
+    lok.fahrstufen = m_fahrstufenIndex;
+    lok.usb = m_ausgabe.usbInterface();
+    return lok;
+}
+
+quint8 LenzTreiber::modusByte(int index)
 {
     // "14", "27", "28", "128"; with no entry chosen the 14 steps that the port
     // check selects, rather than a mode byte the command station does not know.
-    const int index = m_fahrstufenIndex;
     return quint8(0x10 + ((index >= 0 && index <= 3) ? index : 0));
 }
 
@@ -69,18 +81,26 @@ void LenzTreiber::sendeLenzBefehl()
     }
     if (m_lenzBefehl.istLeer())
         return;
-    const QByteArray rahmen = m_lenzBefehl.rahmen();
-    m_ausgabe.schreibe(xpressNetBefehl(rahmen));
+    m_ausgabe.schreibe(xpressNetBefehl(m_lenzBefehl.rahmen()));
     m_lenzBefehl.leeren();
-    // The window processes its events once per slot, but only after the write: a
-    // handler that runs now cannot cut into this frame.
-    for (qsizetype i = 0; i < rahmen.size(); ++i)
-        m_lauf.verarbeiteEreignisse();
+}
+
+void LenzTreiber::sendeLokbefehl(Wirkung wirkung)
+{
+    if (m_lauf.beendet()) {
+        m_lenzBefehl.leeren();
+        return;
+    }
+    if (m_lenzBefehl.istLeer())
+        return;
+    if (m_lauf.durchlassen(*this, m_lok, wirkung))
+        m_ausgabe.schreibe(xpressNetBefehl(m_lenzBefehl.rahmen()), m_lok.usb);
+    m_lenzBefehl.leeren();
 }
 
 bool LenzTreiber::ermittleLenzLokadresse()
 {
-    const auto bytes = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
+    const auto bytes = lenzAdressbytes(alsZahl(m_lok.text));
     if (!bytes)
         return false;
     m_lenzBefehl.setze(3, bytes->first);
@@ -94,7 +114,7 @@ bool LenzTreiber::bereiteFahrrahmenVor()
     if (!ermittleLenzLokadresse())
         return false; // an address without coding: the buffer stays empty, nothing goes out
     m_lenzBefehl.setze(1, kopfLok);
-    m_lenzBefehl.setze(2, modusByte());
+    m_lenzBefehl.setze(2, modusByte(m_lok.fahrstufen));
     return true;
 }
 
@@ -105,7 +125,7 @@ void LenzTreiber::sendeFahrstufe(quint8 fahrbyte)
         if (!m_lauf.beendet())
             m_vorwaerts = fahrbyte & 0x80;
     }
-    sendeLenzBefehl();
+    sendeLokbefehl((fahrbyte & 0x7F) ? Wirkung::faehrt : Wirkung::haelt);
 }
 
 void LenzTreiber::bereiteFunktionsrahmenVor(const Programmzeile &z)
@@ -113,21 +133,24 @@ void LenzTreiber::bereiteFunktionsrahmenVor(const Programmzeile &z)
     m_lenzBefehl.leeren();
     if (!ermittleLenzLokadresse())
         return;
-    m_lenzBefehl.setze(5, lenzFunktionsbyte(z.licht, z.f[0], z.f[1], z.f[2], z.f[3]));
+    const quint8 byte = lenzFunktionsbyte(z.licht, z.f[0], z.f[1], z.f[2], z.f[3]);
+    m_lenzBefehl.setze(5, byte);
     m_lenzBefehl.setze(1, kopfLok);
     m_lenzBefehl.setze(2, kennungFunktion);
+    m_wirkung = byte ? Wirkung::stellt : Wirkung::ruhig;
 }
 
-void LenzTreiber::sendeFunktionen(const Programmzeile &zeile)
+QCoro::Task<> LenzTreiber::sendeFunktionen(const Programmzeile &zeile)
 {
     // The function frame is pending during the pause: a stop in that time makes the
-    // wait send it at once.
+    // wait send it at once, unless it switches a function on, which the stop latch
+    // holds back.
     bereiteFunktionsrahmenVor(zeile);
-    m_lauf.subWarten(m_lesart.pauseMs);
-    sendeLenzBefehl();
+    co_await m_lauf.subWarten(m_lesart.pauseMs);
+    sendeLokbefehl(m_wirkung);
 }
 
-void LenzTreiber::stoppNachWarten() { sendeLenzBefehl(); }
+void LenzTreiber::stoppNachWarten() { sendeLokbefehl(m_wirkung); }
 
 void LenzTreiber::empfange(const QByteArray &bytes)
 {
@@ -149,38 +172,38 @@ void LenzTreiber::schnittstelleGeoeffnet()
     m_ausgabe.schreibe(xpressNetBefehl(QByteArray("\x21\x24", 2)));
 }
 
-void LenzTreiber::stoppeLok()
+void LenzTreiber::schreibeHalt(const Lok &lok, quint8 richtung)
+{
+    const auto adresse = lenzAdressbytes(alsZahl(lok.text));
+    if (!adresse)
+        return;
+    m_lauf.durchlassen(*this, lok, Wirkung::haelt);
+    const char rahmen[] = {char(kopfLok), char(modusByte(lok.fahrstufen)), char(adresse->first),
+                           char(adresse->second), char(richtung)};
+    m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)), lok.usb);
+}
+
+void LenzTreiber::stoppeLok(const Lok &lok)
 {
     // Written at once and past the buffer: a frame pending there is dropped.
     m_lenzBefehl.leeren();
-    const auto adresse = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
-    if (!adresse)
-        return;
-    const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
-                           char(adresse->second), 0};
-    m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)));
+    schreibeHalt(lok, 0x00);
 }
 
-void LenzTreiber::halteDurchAnlage()
+void LenzTreiber::halteDurchAnlage(const Lok &lok)
 {
-    if (m_lauf.beendet())
-        return;
-    const auto adresse = lenzAdressbytes(alsZahl(m_lauf.adresseFeld()));
-    if (!adresse)
-        return;
-    const char rahmen[] = {char(kopfLok), char(modusByte()), char(adresse->first),
-                           char(adresse->second), char(m_vorwaerts ? 0x80 : 0x00)};
-    m_ausgabe.schreibe(xpressNetBefehl(QByteArray(rahmen, 5)));
+    if (!m_lauf.beendet())
+        schreibeHalt(lok, m_vorwaerts ? 0x80 : 0x00);
 }
 
 // ---------------------------------------------------------------- run and single line
 
-bool LenzTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
+QCoro::Task<bool> LenzTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
 {
     sendeFahrstufe(lenzFahrbyte(alsInt16(z.fahrstufe), z.einheit));
-    pausiere(pausen(einzeln) - 1);
-    sendeFunktionen(z);
-    return true;
+    co_await pausiere(pausen(einzeln) - 1);
+    co_await sendeFunktionen(z);
+    co_return true;
 }
 
 bool LenzTreiber::sendePassende(const QString &einheit)

@@ -33,6 +33,9 @@ public:
     void setzeUsbInterface(bool an) { m_usb = an; }
     bool usbInterface() const { return m_usb; }
     void schreibe(const QByteArray &bytes) override;
+    // With or without the prefix as given, not as the box stands now: a pass keeps
+    // the interface it began with.
+    void schreibe(const QByteArray &bytes, bool usb);
 
 private:
     Ausgabe &m_v24;
@@ -44,12 +47,14 @@ public:
     // The LZ100's broadcasts (track power, emergency stop) go to `melder`.
     LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder &melder);
 
+    // The address with the step mode and the interface chosen at the pass's start.
+    Lok nimmLok(const QString &text, qint16 nummer) const override;
     void stoppNachWarten() override;
     void power(int index) override;
-    void stoppeLok() override;
+    void stoppeLok(const Lok &lok) override;
     // Speed 0 in the direction of the last speed frame sent, written past the slot
-    // buffer: a frame pending there still goes out as the wait ends.
-    void halteDurchAnlage() override;
+    // buffer.
+    void halteDurchAnlage(const Lok &lok) override;
     // The broadcasts the interface passes on, in the traffic log and to the listener.
     void empfange(const QByteArray &bytes) override;
     // Asks the LZ100 for its state (XpressNet command station status request,
@@ -64,14 +69,14 @@ public:
 
     // The frame pending in LenzBefehl, with check byte (and USB prefix), in one write.
     void sendeLenzBefehl();
-    // Writes the address bytes of txtAdresse into slots 3 and 4; returns false and
-    // leaves them empty when the address has no coding.
+    // Writes the address bytes of the pass's locomotive into slots 3 and 4; returns
+    // false and leaves them empty when the address has no coding.
     bool ermittleLenzLokadresse();
 
 protected:
     // Per line: the speed and direction frame, the pauses, the function frame; the
     // last pause is waited with the function frame pending in the slot buffer.
-    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
+    QCoro::Task<bool> sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     // Speed 0 in the direction of the last line's unit.
     bool sendePassende(const QString &einheit) override;
     // Speed 0 with the direction bit clear.
@@ -82,14 +87,19 @@ private:
     bool bereiteFahrrahmenVor();
     void bereiteFunktionsrahmenVor(const Programmzeile &zeile);
     void sendeFahrstufe(quint8 fahrbyte);
-    void sendeFunktionen(const Programmzeile &zeile);
-    quint8 modusByte() const;
+    QCoro::Task<> sendeFunktionen(const Programmzeile &zeile);
+    // The pending frame for the pass's locomotive, through the stop latch.
+    void sendeLokbefehl(Wirkung wirkung);
+    // The speed 0 frame for `lok`, direction bit as given, past the slot buffer.
+    void schreibeHalt(const Lok &lok, quint8 richtung);
+    static quint8 modusByte(int fahrstufenIndex);
 
     LenzAusgabe m_ausgabe;
     LenzHoerer m_hoerer;
     LenzPuffer m_lenzBefehl;
     int m_fahrstufenIndex = 0;
     bool m_vorwaerts = true; // the direction of the last speed frame sent
+    Wirkung m_wirkung = Wirkung::ruhig; // what the frame pending in the slot buffer does
 };
 
 } // namespace trabolin

@@ -25,30 +25,39 @@ void MaerklinTreiber::schreibe(const QByteArray &bytes)
         m_v24.schreibe(bytes);
 }
 
-void MaerklinTreiber::sendeMaerklinBefehl(const QString &befehl, const QString &adresse)
+void MaerklinTreiber::schreibe(const QByteArray &bytes, const Lok &lok, Wirkung wirkung)
+{
+    if (!m_lauf.beendet() && m_lauf.durchlassen(*this, lok, wirkung))
+        m_v24.schreibe(bytes);
+}
+
+void MaerklinTreiber::sendeMaerklinBefehl(const QString &befehl, const QString &adresse, Wirkung wirkung)
 {
     // A value that does not fit its byte (a speed above 255 with the light, a
     // negative address) cannot be coded: nothing is sent rather than a wrong byte.
     if (const auto bytes = maerklinBefehl(leseGanzzahl(befehl), leseGanzzahl(adresse)))
-        schreibe(*bytes);
+        schreibe(*bytes, m_lok, wirkung);
 }
 
 void MaerklinTreiber::sendeStoppzeileXL()
 {
-    schreibe(xlStoppzeile(m_lauf.adresseText(), m_XLRichtung));
+    schreibe(xlStoppzeile(m_lok.text, m_XLRichtung), m_lok, Wirkung::haelt);
 }
 
-void MaerklinTreiber::sendeStopp()
+void MaerklinTreiber::sendeStopp(const Lok &lok)
 {
-    if (mitTextbefehlen())
-        sendeStoppzeileXL();
-    else
-        sendeMaerklinBefehl(QStringLiteral("0"), m_lauf.adresseText());
+    if (lok.text.isNull()) // no pass has taken a locomotive yet
+        return;
+    if (mitTextbefehlen(lok)) {
+        schreibe(xlStoppzeile(lok.text, m_XLRichtung), lok, Wirkung::haelt);
+    } else if (const auto bytes = maerklinBefehl(0, leseGanzzahl(lok.text))) {
+        schreibe(*bytes, lok, Wirkung::haelt);
+    }
 }
 
-void MaerklinTreiber::stoppNachWarten() { sendeStopp(); }
+void MaerklinTreiber::stoppNachWarten() { sendeStopp(m_lok); }
 
-void MaerklinTreiber::stoppeLok() { sendeStopp(); }
+void MaerklinTreiber::stoppeLok(const Lok &lok) { sendeStopp(lok); }
 
 void MaerklinTreiber::power(int index)
 {
@@ -57,108 +66,118 @@ void MaerklinTreiber::power(int index)
 
 // ---------------------------------------------------------------- row commands
 
-void MaerklinTreiber::Fahrbefehl()
+QCoro::Task<> MaerklinTreiber::Fahrbefehl()
 {
     const Programmzeile z = leseProgrammzeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile(), m_lesart);
-    const QString adresse = m_lauf.adresseText();
+    const QString adresse = m_lok.text;
     const int licht = z.licht ? 16 : 0;
-    auto sende = [&](qint64 befehl) { sendeMaerklinBefehl(QString::number(befehl), adresse); };
+    auto sende = [&](qint64 befehl, Wirkung wirkung) { sendeMaerklinBefehl(QString::number(befehl), adresse, wirkung); };
 
-    sende(funktionsbyte(z.f[0], z.f[1], z.f[2], z.f[3]));
-    m_lauf.subWarten(m_lesart.pauseMs);
+    const int funktionen = funktionsbyte(z.f[0], z.f[1], z.f[2], z.f[3]);
+    sende(funktionen, (funktionen & 0x0F) ? Wirkung::stellt : Wirkung::ruhig);
+    co_await m_lauf.subWarten(m_lesart.pauseMs);
     if (z.richtungswechsel) {
-        sende(licht);
-        m_lauf.subWarten(z.warteMs);
-        sende(15 + licht);
-        m_lauf.subWarten(m_lesart.nachWechselMs);
+        sende(licht, Wirkung::haelt);
+        co_await m_lauf.subWarten(z.warteMs);
+        sende(15 + licht, Wirkung::stellt);
+        co_await m_lauf.subWarten(m_lesart.nachWechselMs);
     } else if (istFahrt(z)) {
-        sende(z.fahrstufe + licht);
-        m_lauf.subWarten(z.warteMs);
+        sende(z.fahrstufe + licht, z.fahrstufe > 0 ? Wirkung::faehrt : Wirkung::haelt);
+        co_await m_lauf.subWarten(z.warteMs);
     }
 }
 
-void MaerklinTreiber::Fahrbefehl_X()
+QCoro::Task<> MaerklinTreiber::Fahrbefehl_X()
 {
     const Programmzeile z = leseProgrammzeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile(), m_lesart);
-    const QString adresse = m_lauf.adresseText();
+    const QString adresse = m_lok.text;
 
-    m_lauf.subWarten(m_lesart.pauseMs);
+    co_await m_lauf.subWarten(m_lesart.pauseMs);
     if (z.richtungswechsel) {
-        schreibe(xlRichtungsstopp(adresse));
-        m_lauf.subWarten(z.warteMs);
+        schreibe(xlRichtungsstopp(adresse), m_lok, Wirkung::haelt);
+        co_await m_lauf.subWarten(z.warteMs);
         m_XLRichtung = m_XLRichtung == 0 ? 1 : 0;
-        m_lauf.subWarten(m_lesart.nachWechselMs);
+        co_await m_lauf.subWarten(m_lesart.nachWechselMs);
     } else if (istFahrt(z)) {
-        schreibe(xlFahrzeile(adresse, z.fahrstufeText, z.licht, m_XLRichtung, z.f[0], z.f[1], z.f[2], z.f[3]));
-        m_lauf.subWarten(z.warteMs);
+        const bool faehrt = leseZahl(z.fahrstufeText, Leerzeichen::ueberall) > 0;
+        schreibe(xlFahrzeile(adresse, z.fahrstufeText, z.licht, m_XLRichtung, z.f[0], z.f[1], z.f[2], z.f[3]),
+                 m_lok, faehrt ? Wirkung::faehrt : Wirkung::haelt);
+        co_await m_lauf.subWarten(z.warteMs);
     }
 }
 
-void MaerklinTreiber::schlussfolge()
+QCoro::Task<> MaerklinTreiber::schlussfolge()
 {
-    const QString adresse = m_lauf.adresseText();
-    sendeMaerklinBefehl(QStringLiteral("0"), adresse);
-    m_lauf.subWarten(500);
-    sendeMaerklinBefehl(QStringLiteral("64"), adresse);
+    const QString adresse = m_lok.text;
+    sendeMaerklinBefehl(QStringLiteral("0"), adresse, Wirkung::haelt);
+    co_await m_lauf.subWarten(500);
+    sendeMaerklinBefehl(QStringLiteral("64"), adresse, Wirkung::ruhig);
 }
 
-void MaerklinTreiber::sendeEndbefehl()
+QCoro::Task<> MaerklinTreiber::sendeEndbefehl()
 {
     if (mitTextbefehlen())
         sendeStoppzeileXL();
     else
-        schlussfolge();
+        co_await schlussfolge();
+}
+
+QCoro::Task<> MaerklinTreiber::programmende()
+{
+    co_await sendeEndbefehl();
 }
 
 // ---------------------------------------------------------------- run and single line
 
-Passergebnis MaerklinTreiber::fahrePass(int startzeile)
+QCoro::Task<Passergebnis> MaerklinTreiber::fahrePass(int startzeile, Lok lok)
 {
     using Ende = Passergebnis::Ende;
+    m_lok = std::move(lok);
     Tabellenspeicher &tabelle = m_lauf.tabelle();
     auto stoppGefunden = [&] {
         if (!m_lauf.stopp())
             return false;
-        sendeStopp();
+        sendeStopp(m_lok);
         return true;
     };
 
     bool gefahren = false;
     for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
         if (stoppGefunden())
-            return {Ende::abgebrochen, gefahren};
+            co_return Passergebnis{Ende::abgebrochen, gefahren};
         tabelle.setzeAktuelleZeile(zeile);
         if (leseProgrammzeile(tabelle, zeile, m_lesart).ende)
             break;
         if (mitTextbefehlen())
-            Fahrbefehl_X();
+            co_await Fahrbefehl_X();
         else
-            Fahrbefehl();
+            co_await Fahrbefehl();
         if (m_lauf.beendet())
-            return {Ende::abgebrochen, gefahren};
+            co_return Passergebnis{Ende::abgebrochen, gefahren};
         m_lauf.aktualisiereLaufzeit();
         gefahren = true;
     }
     // A stop pressed during line 25 is honoured too, instead of being lost in the
     // closing sequence or in the restart of an endless run.
     if (stoppGefunden())
-        return {Ende::abgebrochen, gefahren};
-    return {Ende::regulaer, gefahren};
+        co_return Passergebnis{Ende::abgebrochen, gefahren};
+    co_return Passergebnis{Ende::regulaer, gefahren};
 }
 
-bool MaerklinTreiber::sendeZeile()
+QCoro::Task<bool> MaerklinTreiber::sendeZeile(Lok lok)
 {
+    m_lok = std::move(lok);
     if (mitTextbefehlen()) {
-        Fahrbefehl_X();
+        co_await Fahrbefehl_X();
         sendeStoppzeileXL();
     } else {
-        Fahrbefehl();
-        schlussfolge();
+        co_await Fahrbefehl();
+        co_await schlussfolge();
     }
     // On this station the ring sequence sounds twice: here and after the line.
     if (m_lauf.signal() && !m_lauf.beendet())
-        m_lauf.spieleRing();
-    return true;
+        co_await m_lauf.spieleRing();
+    co_return true;
 }
 
 } // namespace trabolin

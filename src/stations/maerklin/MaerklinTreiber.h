@@ -16,21 +16,22 @@ public:
 
     // The line loop of a pass: a raised stop flag sends the stop and ends the run
     // without an end sound; the end of the program sends the end command.
-    Passergebnis fahrePass(int startzeile) override;
+    QCoro::Task<Passergebnis> fahrePass(int startzeile, Lok lok) override;
     bool startzeitJePass() const override { return true; }
-    void programmende() override { sendeEndbefehl(); }
-    bool sendeZeile() override;
+    QCoro::Task<> programmende() override;
+    QCoro::Task<bool> sendeZeile(Lok lok) override;
     void stoppNachWarten() override;
     void power(int index) override;
-    void stoppeLok() override;
+    void stoppeLok(const Lok &lok) override;
 
-    // Two-byte command of the 6051 interface: both texts read as numbers.
-    void sendeMaerklinBefehl(const QString &befehl, const QString &adresse);
+    // Two-byte command of the 6051 interface for the pass's locomotive: both texts
+    // read as numbers; `wirkung` is what it does to the locomotive (the stop latch).
+    void sendeMaerklinBefehl(const QString &befehl, const QString &adresse, Wirkung wirkung);
 
     // Row commands for the current table line on the two-byte path (address below
     // 256) and on the IntelliBox text path (256 or more).
-    void Fahrbefehl();
-    void Fahrbefehl_X();
+    QCoro::Task<> Fahrbefehl();
+    QCoro::Task<> Fahrbefehl_X();
 
     // The direction field of the IntelliBox "XL" commands, 0 or 1: 1 from the start
     // of the program (when the settings file is read), switched by each "f"/"F" line
@@ -38,20 +39,25 @@ public:
     qint16 XLRichtung() const { return m_XLRichtung; }
 
 private:
-    bool mitTextbefehlen() const { return m_lauf.adresseNummer() >= 256; }
+    static bool mitTextbefehlen(const Lok &lok) { return lok.nummer >= 256; }
+    bool mitTextbefehlen() const { return mitTextbefehlen(m_lok); }
+    // Bytes that are no locomotive's command (track power).
     void schreibe(const QByteArray &bytes);
+    // A command for `lok`, through the stop latch.
+    void schreibe(const QByteArray &bytes, const Lok &lok, Wirkung wirkung);
     // Speed 0 with the light off, or the IntelliBox stop line.
-    void sendeStopp();
+    void sendeStopp(const Lok &lok);
     void sendeStoppzeileXL();
     // Two-byte stop, 500 ms, functions off: the end of a run or single line.
-    void schlussfolge();
+    QCoro::Task<> schlussfolge();
     // The end command of a run: the stop line or the closing sequence.
-    void sendeEndbefehl();
+    QCoro::Task<> sendeEndbefehl();
 
     Laufkontext &m_lauf;
     Ausgabe &m_v24;
     const Lesart m_lesart;
     qint16 m_XLRichtung = 1;
+    Lok m_lok; // the locomotive of the pass or single line, as taken at its start
 };
 
 } // namespace trabolin

@@ -11,9 +11,16 @@ Z21Treiber::Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart)
 {
 }
 
-qint64 Z21Treiber::adresse() const
+qint64 Z21Treiber::adresse(const Lok &lok)
 {
-    return leseGanzzahl(m_lauf.adresseFeld(), Leerzeichen::ueberall);
+    return leseGanzzahl(lok.text, Leerzeichen::ueberall);
+}
+
+Lok Z21Treiber::nimmLok(const QString &text, qint16 nummer) const
+{
+    Lok lok{text, nummer};
+    lok.fahrstufen = m_fahrstufenIndex;
+    return lok;
 }
 
 std::optional<int> Z21Treiber::stufen(int fahrstufenIndex)
@@ -27,9 +34,9 @@ std::optional<int> Z21Treiber::stufen(int fahrstufenIndex)
     }
 }
 
-bool Z21Treiber::sende(const QByteArray &datagramm)
+bool Z21Treiber::sende(const QByteArray &datagramm, Wirkung wirkung)
 {
-    return sendeUeberLink([&] { return m_link.sende(datagramm); });
+    return sendeUeberLink(m_lok, wirkung, [&] { return m_link.sende(datagramm); });
 }
 
 bool Z21Treiber::modusGeht()
@@ -43,11 +50,13 @@ bool Z21Treiber::modusGeht()
 
 bool Z21Treiber::sendeFahrstufe(quint8 fahrbyte)
 {
-    const qint64 a = adresse();
+    const qint64 a = adresse(m_lok);
     const auto datagramm = z21Fahrbefehl(a, m_stufen.value_or(128), fahrbyte);
     if (!datagramm)
         return true; // an address without coding: nothing goes out, the line's pauses still run
-    if (!sende(*datagramm))
+    // The speed bits lie below the direction bit in every mode; 1 is the emergency stop.
+    const int stufe = fahrbyte & 0x7F;
+    if (!sende(*datagramm, stufe > 1 ? Wirkung::faehrt : Wirkung::haelt))
         return false;
     m_richtungFuer = a;
     m_vorwaerts = fahrbyte & 0x80;
@@ -67,33 +76,36 @@ int Z21Treiber::hoechsteFahrstufe() const
 bool Z21Treiber::sendeFunktionen(const Programmzeile &zeile)
 {
     for (int f = 0; f <= 4; ++f) {
-        const auto datagramm = z21Funktionsbefehl(adresse(), f, f == 0 ? zeile.licht : zeile.f[f - 1]);
+        const bool an = f == 0 ? zeile.licht : zeile.f[f - 1];
+        const auto datagramm = z21Funktionsbefehl(adresse(m_lok), f, an);
         if (!datagramm)
             return true;
-        if (!sende(*datagramm))
+        if (!sende(*datagramm, an ? Wirkung::stellt : Wirkung::ruhig))
             return false;
     }
     return true;
 }
 
-std::optional<QByteArray> Z21Treiber::haltebefehl() const
+std::optional<QByteArray> Z21Treiber::haltebefehl(const Lok &lok) const
 {
-    const qint64 a = adresse();
+    const qint64 a = adresse(lok);
     const bool vorwaerts = a == m_richtungFuer ? m_vorwaerts : true;
-    return z21Fahrbefehl(a, m_stufen.value_or(128), vorwaerts ? 0x80 : 0x00);
+    return z21Fahrbefehl(a, stufen(lok.fahrstufen).value_or(128), vorwaerts ? 0x80 : 0x00);
 }
 
 void Z21Treiber::power(int index)
 {
     if (m_link.verbunden())
-        sende(z21Gleisspannung(index == 1));
+        sendeUeberLink(m_lok, Wirkung::ruhig, [&] { return m_link.sende(z21Gleisspannung(index == 1)); });
 }
 
-void Z21Treiber::stoppeLok()
+void Z21Treiber::stoppeLok(const Lok &lok)
 {
     // At once and straight to the link: the run is being left behind.
-    if (const auto datagramm = haltebefehl())
+    if (const auto datagramm = haltebefehl(lok)) {
+        m_lauf.durchlassen(*this, lok, Wirkung::haelt);
         m_link.sende(*datagramm);
+    }
 }
 
 Antwortwertung Z21Treiber::bewerteAntwort(const QString &antwort) const
@@ -105,28 +117,28 @@ Antwortwertung Z21Treiber::bewerteAntwort(const QString &antwort) const
 
 void Z21Treiber::beginnePass(bool)
 {
-    m_stufen = stufen(m_fahrstufenIndex);
+    m_stufen = stufen(m_lok.fahrstufen);
 }
 
 bool Z21Treiber::beginneZeile()
 {
-    m_stufen = stufen(m_fahrstufenIndex);
+    m_stufen = stufen(m_lok.fahrstufen);
     return modusGeht();
 }
 
-bool Z21Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
+QCoro::Task<bool> Z21Treiber::sendeFahrt(const Programmzeile &zeile, bool einzeln)
 {
     if (!modusGeht() || !sendeFahrstufe(fahrbyte(zeile)))
-        return false;
-    pausiere(pausen(einzeln));
-    return sendeFunktionen(zeile);
+        co_return false;
+    co_await pausiere(pausen(einzeln));
+    co_return sendeFunktionen(zeile);
 }
 
 bool Z21Treiber::sendePassende(const QString &)
 {
     // The direction of the last line driven, not of a line skipped.
-    const auto halt = haltebefehl();
-    return modusGeht() && (!halt || sende(*halt));
+    const auto halt = haltebefehl(m_lok);
+    return modusGeht() && (!halt || sende(*halt, Wirkung::haelt));
 }
 
 bool Z21Treiber::sendeHalt()

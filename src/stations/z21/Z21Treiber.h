@@ -16,8 +16,10 @@ class Z21Treiber : public DccTreiber {
 public:
     Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 
+    // The address with the step mode chosen at the pass's start.
+    Lok nimmLok(const QString &text, qint16 nummer) const override;
     void power(int index) override;
-    void stoppeLok() override;
+    void stoppeLok(const Lok &lok) override;
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
@@ -33,26 +35,27 @@ protected:
     void beginnePass(bool neuerLauf) override;
     bool beginneZeile() override;
     // Speed and direction, the pauses, F0 to F4.
-    bool sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
+    QCoro::Task<bool> sendeFahrt(const Programmzeile &zeile, bool einzeln) override;
     // Speed 0 in the direction of the last line driven.
     bool sendePassende(const QString &einheit) override;
     bool sendeHalt() override;
 
 private:
-    // Sends one datagram; false when it could not go out (closing, no link).
-    bool sende(const QByteArray &datagramm);
+    // Sends one datagram for the pass's locomotive through the stop latch; false
+    // when it could not go out (closing, no link).
+    bool sende(const QByteArray &datagramm, Wirkung wirkung);
     // False, and the user told once, when the mode is 27 steps.
     bool modusGeht();
-    // The locomotive address as txtAdresse reads now.
-    qint64 adresse() const;
+    // The address of `lok`.
+    static qint64 adresse(const Lok &lok);
     // Speed and direction for that address; an address outside 1 to 9999 sends
     // nothing and counts as sent.
     bool sendeFahrstufe(quint8 fahrbyte);
     bool sendeFunktionen(const Programmzeile &zeile);
     // The speed byte of a line in the mode of the running pass or single line.
     quint8 fahrbyte(const Programmzeile &zeile) const;
-    // Speed 0 in the direction last driven at the address.
-    std::optional<QByteArray> haltebefehl() const;
+    // Speed 0 for `lok` in the direction last driven at its address.
+    std::optional<QByteArray> haltebefehl(const Lok &lok) const;
 
     Netzlink &m_link;
     int m_fahrstufenIndex = 0;
