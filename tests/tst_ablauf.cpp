@@ -343,6 +343,78 @@ private slots:
             "100 set(3," + ohneFu, "200 set(3,speed[5])", "1200 set(3,speed[0])", "1200 set(3,dir[1])",
             "1300 set(3," + ohneFu, "1400 set(3,speed[5])", "1500 set(3,speed[0])"} << qint64(1500) << true;
     }
+    // A pass drives the locomotive it began with in the step mode it began with: an
+    // address typed or a step mode chosen during the pass changes nothing on the wire,
+    // its stop included.
+    void eingabeImPass_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("eingabe"); // "adresse" or "fahrstufen"
+        for (const int option : {0, 1, 2, 3, 4})
+            QTest::addRow("adresse, option %d", option) << option << "adresse";
+        QTest::newRow("adresse, XL") << 0 << "adresse XL";
+        QTest::newRow("fahrstufen, lenz") << 1 << "fahrstufen";
+        QTest::newRow("fahrstufen, z21") << zentralenoption(QStringLiteral("Z21")) << "fahrstufen";
+    }
+    void eingabeImPass()
+    {
+        QFETCH(int, option); QFETCH(QString, eingabe);
+        const QString adresse = eingabe.endsWith(u"XL") ? QStringLiteral("300") : QStringLiteral("24");
+        const auto lauf = [&](bool mitEingabe) {
+            Aufbau a;
+            if (mitEingabe) {
+                a.zeit.bei(1500, [&] {
+                    if (eingabe.startsWith(u"adresse"))
+                        a.feld.adresse = QStringLiteral("7");
+                    else
+                        a.ablauf.treiber()->setzeFahrstufen(2);
+                });
+            }
+            return gestartet(a, option, adresse, {"3,s,5,X", "2,S,9,,X"});
+        };
+        const QStringList ohne = lauf(false);
+        QVERIFY(!ohne.isEmpty());
+        QCOMPARE(lauf(true), ohne);
+    }
+
+    // An endless run on the 6021 whose address is changed: the next pass drives the
+    // new address, and the locomotive at the old one gets its stop first (the 6021's
+    // pass ends without one).
+    void endlosNeueAdresse()
+    {
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        a.zeit.bei(1000, [&] { a.feld.adresse = QStringLiteral("7"); });
+        a.zeit.bei(3800, [&] { a.ablauf.stoppKlick(); });
+        const QStringList v = gestartet(a, 0, QStringLiteral("24"), {"1,s,5", "1,s,6"});
+        const qsizetype neu = v.indexOf(QRegularExpression(QStringLiteral("^\\d+ .. 07$")));
+        QVERIFY2(neu > 0, qPrintable(v.join(u'\n')));
+        QCOMPARE(v.mid(neu - 1, 1), QStringList{QStringLiteral("3000 00 18")});
+        QCOMPARE(v.filter(QRegularExpression(QStringLiteral(" 18$"))).last(), QStringLiteral("3000 00 18"));
+        QCOMPARE(v.last(), QStringLiteral("3800 00 07"));
+    }
+
+    // A change of station with a new address typed during an endless run: the old
+    // station's stop goes to the old locomotive, the new station drives the new one.
+    void wechselMitNeuerAdresse()
+    {
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        const int z21 = zentralenoption(QStringLiteral("Z21"));
+        a.zeit.bei(1000, [&] {
+            a.feld.option = z21;
+            a.feld.adresse = QStringLiteral("7");
+        });
+        a.zeit.bei(3000, [&] { a.ablauf.stoppKlick(); });
+        const QStringList v = gestartet(a, 1, QStringLiteral("24"), {"2,s,5"});
+        const QStringList lenz = protokoll(a.port);
+        QCOMPARE(lenz.mid(lenz.size() - 2), (QStringList{"2100 E4 10 00 18 00 EC", "2100 E4 10 00 18 00 EC"}));
+        QVERIFY(lenz.filter(QStringLiteral(" 00 07 ")).isEmpty());
+        QVERIFY(!a.z21link.gesendet.isEmpty());
+        QVERIFY2(a.z21link.gesendet.filter(QStringLiteral(" 00 18 ")).isEmpty(), qPrintable(v.join(u'\n')));
+        QVERIFY(a.ablauf.bewegte().empty());
+    }
+
     void zentralenwechsel()
     {
         QFETCH(int, von); QFETCH(int, nach); QFETCH(QString, adresse);

@@ -37,8 +37,9 @@ struct Anlage : Fensteranlage {
     Pty pty;
     Simulatorprozess sim;
 
-    explicit Anlage(const QStringList &simulator = {})
+    explicit Anlage(const QStringList &simulator = {}, bool mitEchtenDialogen = false)
     {
+        echteDialoge = mitEchtenDialogen;
         if (simulator.isEmpty()) {
             pty.verknuepfe(verzeichnis.path(), 7);
         } else if (!sim.starte(QStringLiteral(SIMULATOR_PROGRAMM),
@@ -147,6 +148,59 @@ private slots:
         QVERIFY(!feld<SerielleSchnittstelle>(*a.f, "V24")->istOffen());
         QCOMPARE(a.pty.lies(1 << 16, 300).toHex(' '), QByteArray("40 18 05 18 00 18"));
         QVERIFY(a.meldungen.isEmpty());
+    }
+
+    // A modal box or dialog opened 0.5 s into a 3 s line and left open holds neither
+    // the line nor its stop: the run ends while the box is still open, the stop on
+    // the wire when the line's time is up.
+    void boxHaeltNichts_data()
+    {
+        QTest::addColumn<QString>("oeffnen");
+        QTest::newRow("Info") << "lblLogo";
+        QTest::newRow("speichern") << "mnuDatei_speichern";
+    }
+    void boxHaeltNichts()
+    {
+        QFETCH(QString, oeffnen);
+        Anlage a({}, true);
+        a.zeile(1, QStringLiteral("3,s,5"));
+        QElapsedTimer uhr;
+        QList<std::pair<qint64, QByteArray>> empfangen;
+        QTimer lauscher;
+        QObject::connect(&lauscher, &QTimer::timeout, [&] {
+            if (const QByteArray b = a.pty.liesVorhandenes(); !b.isEmpty())
+                empfangen.append({uhr.elapsed(), b});
+        });
+        lauscher.start(5);
+        bool boxWarOffen = false;
+        bool laeuftNochBeimSchliessen = true;
+        QTimer::singleShot(500, a.f.get(), [&] {
+            if (oeffnen == u"lblLogo")
+                QTest::mouseClick(feld<QLabel>(*a.f, "lblLogo"), Qt::LeftButton);
+            else
+                a.f->findChild<QAction *>(oeffnen)->trigger();
+        });
+        QTimer::singleShot(4800, a.f.get(), [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            boxWarOffen = box != nullptr;
+            laeuftNochBeimSchliessen = a.f->ablauf().laeuft();
+            if (box)
+                box->close();
+        });
+        uhr.start();
+        feld<QPushButton>(*a.f, "btnStart")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(uhr.elapsed() > 4900 && !a.f->ablauf().laeuft(), 15000);
+        QVERIFY(boxWarOffen);
+        QVERIFY(!laeuftNochBeimSchliessen);
+        // The 6021's line: functions, 500 ms, speed 5, its 3 s, then the end: speed 0.
+        QByteArray alles;
+        qint64 stoppUm = -1;
+        for (const auto &[t, b] : empfangen) {
+            alles += b;
+            if (stoppUm < 0 && alles.toHex(' ').contains("05 18 00 18"))
+                stoppUm = t;
+        }
+        QVERIFY2(stoppUm >= 3400 && stoppUm < 4800, qPrintable(QString::number(stoppUm) + u' ' + alles.toHex(' ')));
     }
 
     // The adapter is pulled during a line: the run goes on without the port, ends

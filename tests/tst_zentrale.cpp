@@ -191,6 +191,7 @@ private slots:
         QTest::newRow("dccex Schnittstelle") << "dccex" << "lstV24" << -1 << "regulaer";
         QTest::newRow("lenz USB-Interface") << "lenz" << "chkUSB" << -1 << "regulaer";
         QTest::newRow("lenz Parameter setzen") << "lenz" << "btnParameterSetzen" << -1 << "power";
+        QTest::newRow("lenz Fahrstufen") << "lenz" << "lstFS" << -1 << "stopp";
         QTest::newRow("6021 &COM") << "6021" << "btnV24" << -1 << "stopp";
         QTest::newRow("6021 Baudrate") << "6021" << "lstBaudrate" << -1 << "regulaer";
         QTest::newRow("6021 Parity") << "6021" << "lstParity" << -1 << "stopp";

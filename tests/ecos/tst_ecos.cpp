@@ -219,6 +219,21 @@ private slots:
         QCOMPARE(a.feld.lauf, QStringLiteral("00:00:00")); // no run yet: nothing to count from
     }
 
+    // "Kontrolle übernehmen" for another ID during a run leaves the run's locomotive
+    // alone: the rest of the pass and its stop go to the ID the pass began with.
+    void kontrolleImLauf()
+    {
+        Aufbau a;
+        aufEcos(a, QStringLiteral("1000"));
+        a.zeilen({"3,s,7", "2,s,9"});
+        a.zeit.bei(1500, [&] { a.ecos.uebernehmeKontrolle(QStringLiteral("1003")); });
+        a.ablauf.btnStart_Click();
+        const QStringList v = a.link.gesendet;
+        QCOMPARE(v.filter(QStringLiteral("request(1003,control)")).size(), 2);
+        QCOMPARE(v.filter(QStringLiteral("set(1003")), QStringList());
+        QCOMPARE(v.last(), QStringLiteral("5400 set(1000,speed[0])"));
+    }
+
     // Twice, 200 ms apart, and a stop cuts the pause short; a link that is gone is
     // told once, with no second try.
     void kontrolle()
