@@ -123,6 +123,9 @@ private slots:
         QTest::newRow("stopp in der pause") << Lauf{.tabelle = {"60,S,5"}, .endlos = true, .stoppBei = 50,
             .erwartet = {"0 E4 10 00 03 86 71", "50 E4 20 00 03 00 C7", "50 E4 10 00 03 80 77"},
             .ende = 50, .signale = 1};
+        // A pending frame that switches the light on is held back by the stop latch.
+        QTest::newRow("stopp in der pause, licht an") << Lauf{.tabelle = {"60,S,5,X"}, .endlos = true, .stoppBei = 50,
+            .erwartet = {"0 E4 10 00 03 86 71", "50 E4 10 00 03 80 77"}, .ende = 50, .signale = 1};
         QTest::newRow("stopp in zeile 25 beendet auch endlos") << Lauf{
             .tabelle = QStringList(24, QString()) << QStringLiteral("10,s,3"),
             .startzeile = 25, .endlos = true, .stoppBei = 2000,
