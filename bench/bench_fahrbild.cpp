@@ -6,6 +6,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_fahrbild [--kurz]
 //
 // --kurz runs two lines of 5 s instead of four.
+#include "Laufende.h"
 #include "program/Ablauf.h"
 #include "window/Fahrbild.h"
 #include "window/frmTrabolin.h"
@@ -68,6 +69,7 @@ void miss(frmTrabolin &f, bool sichtbar, int zeilen)
     const double cpuVorher = cpuSekunden();
     const auto start = std::chrono::steady_clock::now();
     f.ablauf().btnStart_Click();
+    warteAufLaufende(f.ablauf());
     const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSekunden() - cpuVorher;
     feld<Fahrbild>(f, "imgFahrbild")->removeEventFilter(&zaehler);

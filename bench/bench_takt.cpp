@@ -8,6 +8,7 @@
 //   bench_takt [--kurz] [--sekunden=N]
 //
 // 60 s by default; --kurz runs 15 s (a quick look, not for the record).
+#include "Laufende.h"
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/Tabelle.h"
@@ -105,8 +106,9 @@ int main(int argc, char **argv)
     // The stop comes in the first pause of the pass after the last one measured.
     QTimer::singleShot(paesse * passMs + 250, Qt::PreciseTimer, [&] { ablauf.stoppKlick(); });
     ablauf.btnStart_Click();
+    warteAufLaufende(ablauf);
     QCoreApplication::processEvents(); // lets the port write what it still holds
-    zeit.warte(200, [] { return false; });
+    warteAus(zeit, 200);
 
     QByteArray bytes;
     std::vector<Uhr::time_point> zeiten;

@@ -10,6 +10,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
 // --kurz takes fewer samples (a quick look, not for the record).
+#include "Laufende.h"
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
 #include "stations/cs2/Cs2Treiber.h"
@@ -108,7 +109,7 @@ void ueberschreitung(EchteZeit &zeit, int dauer, int anzahl)
     drueber.reserve(anzahl);
     for (int i = 0; i < anzahl; ++i) {
         const auto start = Uhr::now();
-        zeit.warte(dauer, [] { return false; });
+        warteAus(zeit, dauer);
         drueber.push_back(msZwischen(start, Uhr::now()) - dauer);
     }
     const auto v = verteilung(drueber);
@@ -130,7 +131,7 @@ void rechenzeit(EchteZeit &zeit, int dauer)
 {
     const double cpuVorher = cpuSekunden();
     const auto start = Uhr::now();
-    zeit.warte(dauer, [] { return false; });
+    warteAus(zeit, dauer);
     const double wand = msZwischen(start, Uhr::now()) / 1000.0;
     const double cpu = cpuSekunden() - cpuVorher;
     std::printf("CPU waehrend %d ms Warten: %.3f %% eines Kerns (%.2f ms CPU in %.3f s)\n", dauer,
@@ -267,6 +268,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
                 QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
         });
         feld<QPushButton>(fenster, "btnStart")->click();
+        warteAufLaufende(fenster.ablauf());
         if (maus)
             QTest::mouseRelease(stoppKnopf, Qt::LeftButton);
         else
@@ -439,6 +441,7 @@ void stoppLatenzZ21(int anzahl)
             QTest::keyPress(&fenster, Qt::Key_O, Qt::AltModifier);
         });
         feld<QPushButton>(fenster, "btnStart")->click();
+        warteAufLaufende(fenster.ablauf());
         QTest::keyRelease(&fenster, Qt::Key_O, Qt::AltModifier);
         Uhr::time_point ankunft{};
         if (z21.warteAuf(stopp, ankunft))
@@ -549,6 +552,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         // Through the run logic: the far end here answers no request, so the ECoS's run
         // buttons stay off; the report and the stop do not pass through them.
         fenster.ablauf().btnStart_Click();
+        warteAufLaufende(fenster.ablauf());
         Uhr::time_point ankunft{};
         QByteArray bytes = station.stopp;
         if (z21Gegenstelle ? !z21Gegenstelle->warteAuf(station.stopp, ankunft)
@@ -688,6 +692,7 @@ void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
             ablauf.stoppKlick();
         });
         ablauf.btnStart_Click();
+        warteAufLaufende(ablauf);
         Uhr::time_point ankunft{};
         if (cs2.warteAuf(stopp, ankunft))
             latenz.push_back(msZwischen(klick, ankunft));

@@ -4,7 +4,10 @@ namespace trabolin {
 
 Zeitplan::Lauf::Lauf(Zeitplan &plan, qint64 jetztMs) : m_plan(plan), m_vorher(plan.m_lauf)
 {
-    m_plan.m_lauf = Stand{true, m_plan.m_tiefe, jetztMs};
+    // A run starts from the event loop, never from inside a wait (its waits do not
+    // nest): its own waits are those asked for while no other wait is suspended. A
+    // control request's pause still running as the run starts leaves it that way.
+    m_plan.m_lauf = Stand{true, 0, jetztMs};
 }
 
 Zeitplan::Lauf::~Lauf()

@@ -9,9 +9,10 @@
 // starts the schedule afresh from that moment, so a held process never makes the
 // following lines fire back to back.
 //
-// Only the run's own waits follow the schedule. A wait asked for by a handler that
-// runs nested inside one of them (a control request, for example) is a plain wait
-// of its own length and leaves the run's deadlines alone.
+// Only the run's own waits follow the schedule. A wait asked for while another wait
+// is suspended (a control request's pause beside the run, or a handler run inside a
+// wait of the tests' virtual clock) is a plain wait of its own length and leaves the
+// run's deadlines alone.
 #include <QtGlobal>
 
 namespace trabolin {
@@ -41,8 +42,8 @@ public:
         Stand m_vorher; // restored at the end
     };
 
-    // For as long as it lives, the window processes events: a wait asked for in
-    // that time comes from a handler nested inside the run.
+    // For as long as it lives, a wait is suspended: a wait asked for in that time
+    // is not the run's next one.
     class Ereignisse {
     public:
         explicit Ereignisse(Zeitplan &plan) : m_plan(plan) { ++m_plan.m_tiefe; }
@@ -61,7 +62,7 @@ public:
 
 private:
     Lauf::Stand m_lauf;
-    int m_tiefe = 0; // how many event-processing stretches are running, nested
+    int m_tiefe = 0; // how many waits are suspended now
 };
 
 } // namespace trabolin

@@ -1,0 +1,24 @@
+#pragma once
+// A click on "starten" returns at the run's first wait; the benchmarks then let the
+// event loop run, as the program's own loop would, until the run has ended.
+#include "program/Ablauf.h"
+
+#include <QEventLoop>
+#include <QObject>
+#include <QCoro/QCoroTask>
+
+inline void warteAufLaufende(trabolin::Ablauf &ablauf)
+{
+    if (!ablauf.laeuft())
+        return;
+    QEventLoop schleife;
+    QObject::connect(&ablauf, &trabolin::Ablauf::laufEndet, &schleife, &QEventLoop::quit);
+    schleife.exec();
+}
+
+// A wait of the clock, run to its end in an event loop of the benchmark's own.
+template <typename Zeit>
+void warteAus(Zeit &zeit, int ms)
+{
+    QCoro::waitFor(zeit.warte(ms, [] { return false; }));
+}
