@@ -1190,7 +1190,7 @@ private slots:
     }
 
     // The station's track off at connect, in the window: the indicator says so and
-    // "starten" is refused, as on the other stations.
+    // "starten" and "aktuelle Zeile" are refused, as on the other stations.
     void fensterGleisAus()
     {
         Simulator sim;
@@ -1211,9 +1211,12 @@ private slots:
         test::feld<QLineEdit>(f, QStringLiteral("txtAdresse"))->setText(QStringLiteral("3"));
         test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40"));
         f.tabelle().setzeAktuelleZeile(1);
+        const QString gesperrt = QStringLiteral(" Gleisspannung...|Die Gleisspannung ist abgeschaltet !\n"
+                                                "Bitte zuerst die Gleisspannung wieder einschalten.");
         test::feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
-        QCOMPARE(a.meldungen.join(u'#'), QStringLiteral(" Gleisspannung...|Die Gleisspannung ist abgeschaltet !\n"
-                                                         "Bitte zuerst die Gleisspannung wieder einschalten."));
+        QCOMPARE(a.meldungen.join(u'#'), gesperrt);
+        test::feld<QPushButton>(f, QStringLiteral("btnSendZeile"))->click();
+        QCOMPARE(a.meldungen.join(u'#'), gesperrt + u'#' + gesperrt);
         QTest::qWait(200);
         QVERIFY(sim.lies().filter(QStringLiteral("Geschwindigkeit")).isEmpty());
     }
