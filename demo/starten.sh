@@ -9,10 +9,10 @@
 # 127.0.0.1:21105 (kept after line 56), address 3, 128 speed steps. DCC-EX always
 # drives in 128 steps. With "cs2" the folder is BUILD-ORDNER/demo-cs2, the station the
 # Central Station simulator on 127.0.0.1:15731 over TCP (kept after line 56), protocol
-# DCC, address 3, 128 speed steps.
+# DCC, address 3, 128 speed steps, its DCC decoders set to 126 steps to match.
 # Settings changed in the demo stay there; delete the folder to start afresh.
 # The simulator reads its layout commands ("aus", "kurzschluss", ...; the Central
-# Station's: "stopp", "go", "halt", "ueberlast", "stumm", "trennen") from this
+# Station's: "stopp", "go", "halt", "ueberlast", "wenden DCC 3", "stumm", "trennen") from this
 # terminal; SIMULATOR_OPTIONEN adds options, e.g. SIMULATOR_OPTIONEN="--aus-nach 30".
 set -euo pipefail
 quelle="$(cd "$(dirname "$0")" && pwd)"
@@ -61,7 +61,7 @@ fi
 case "$station" in
     dccex) "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     z21) "$bau/trabolin-z21-sim" --port 21105 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
-    cs2) "$bau/trabolin-cs2-sim" --port 15731 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+    cs2) "$bau/trabolin-cs2-sim" --port 15731 --fahrstufen 126 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     *) "$bau/trabolin-ecos-sim" --port 15471 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
 esac
 sim=$!

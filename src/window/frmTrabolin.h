@@ -249,6 +249,8 @@ private:
     Netzverbindung *TCP;         // the link of the network station the fields show
     void btn15471_Click();
     void btnEcos_Click();
+    // The outcome of the connect the button started, for the station at `option`.
+    void verbindungsergebnis(int option, bool verbunden);
     void btnListe_Click();
     void btnLok_Click();
     void txtRX_DblClick(const QString &auswahl);

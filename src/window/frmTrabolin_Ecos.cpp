@@ -58,6 +58,8 @@ void frmTrabolin::verbindeEcos()
                 ecosNichtErreichbar(i, QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
         };
         connect(netz, &Netzverbindung::antwort, this, &frmTrabolin::TCP_DataArrival);
+        connect(netz, &Netzverbindung::verbindungsergebnis, this,
+                [this, i](bool verbunden) { verbindungsergebnis(i, verbunden); });
         // A station that needed a moment after the opening has answered (or not in time).
         connect(netz, &Netzverbindung::zentraleBereit, this, [this, i] {
             if (m_schliesst || grpZentrale->checkedId() != i)
@@ -162,17 +164,28 @@ void frmTrabolin::btnEcos_Click()
         return;
     }
 
+    // The outcome comes with verbindungsergebnis(): at once from a link that waits
+    // in verbinde(), later from one whose handshake runs on the main loop.
     m_ecosVerbindet = true;
-    const bool verbunden = TCP->verbinde(host, port);
+    TCP->beginneVerbindung(host, port);
+}
+
+void frmTrabolin::verbindungsergebnis(int option, bool verbunden)
+{
+    if (!m_ecosVerbindet)
+        return; // not the answer to a click on the connect button
     m_ecosVerbindet = false;
     if (m_schliesst)
         return;
+    const trabolin::Zentrale &z = *zentralenregister()[option];
     if (verbunden) {
-        m_warVerbunden[m_netzOption] = true;
-        btnListe->setEnabled(z.lokliste());
-        btnLok->setEnabled(z.lokliste());
-        if (TCP->warteAufZentrale())
-            subZentraleBereit(false); // on again when the station has answered
+        m_warVerbunden[option] = true;
+        if (option == m_netzOption) {
+            btnListe->setEnabled(z.lokliste());
+            btnLok->setEnabled(z.lokliste());
+            if (TCP->warteAufZentrale())
+                subZentraleBereit(false); // on again when the station has answered
+        }
         return;
     }
     const Zentralenmeldung keine = z.keineAntwort();

@@ -1,9 +1,13 @@
 // The Märklin Central Station 2/3: the frames byte for byte against the vectors of the
 // public CAN protocol description ("Kommunikation über CAN", version 2.0) and of the
-// station's issue, the reading of split and joined frames, the hash rule, the
-// simulator's decoder, the driver's runs and single lines in virtual time with stops
-// and layout reports during a run, the link's pings and its loss, and the link
-// against the real simulator over TCP and UDP on 127.0.0.1.
+// station's issue, the speed values the station's rounding down turns into the
+// decoder's step, the reading of split and joined frames, the hash rule, the
+// simulator's decoder (its answers under its own hash, the state query, Halt holding
+// commands, both devices answering the ping, UDP to the PC's port), the driver's runs
+// and single lines in virtual time with stops, layout reports and another controller
+// turning the locomotive during a run, the link's connect on the main loop, the track
+// state asked for at connect, its pings and its loss with the stop still tried, and
+// the link against the real simulator over TCP and UDP on 127.0.0.1.
 #include "helfer/Aufbau.h"
 #include "helfer/Feld.h"
 #include "helfer/Fensteranlage.h"
@@ -49,6 +53,15 @@ public:
     bool antwortet = true; // the station answers its pings
     bool verbunden() const override { return antwortet; }
     quint16 hash() const override { return beispielHash; }
+    bool sende(const QByteArray &rahmen) override
+    {
+        if (!Netzmitschrift::sende(rahmen))
+            return false;
+        richtungen.gesendet(rahmen);
+        return true;
+    }
+    std::optional<bool> richtung(quint32 uid) const override { return richtungen.vorwaerts(uid); }
+    Cs2Richtungen richtungen;
 };
 
 // The run logic with the CS2 driver at an option of its own, beside the others.
@@ -75,6 +88,7 @@ struct Cs2Aufbau : Aufbau {
     {
         const auto r = cs2Dekodiere(bytes(frame));
         QVERIFY(r);
+        cs2link.richtungen.gelesen(*r);
         if (const auto z = cs2Gleiszustand(*r))
             ablauf.gleismelder(option).meldeGleiszustand(*z);
     }
@@ -101,21 +115,28 @@ struct Fahrt {
     int hinweise = 0;
 };
 
-// Records what the link reports of the layout.
+// Records what the link reports of the layout; `beimMelden` acts on each report as the
+// run logic would.
 struct Meldungen : Gleismelder {
     QStringList zustaende;
-    void meldeGleiszustand(Gleiszustand z) override { zustaende << gleisanzeigeText(z); }
+    std::function<void(Gleiszustand)> beimMelden;
+    void meldeGleiszustand(Gleiszustand z) override
+    {
+        zustaende << gleisanzeigeText(z);
+        if (beimMelden)
+            beimMelden(z);
+    }
 };
 
 // The simulator as a child process on free ports: "TCP <port>, UDP <port>" in its first line.
 struct Simulator : Simulatorprozess {
     quint16 tcp = 0, udp = 0;
 
-    bool starte(quint16 antwortport)
+    bool starte(quint16 antwortport, const QStringList &mehr = {})
     {
         schnitt = ohneZeit;
         if (!Simulatorprozess::starte(QStringLiteral(CS2_SIMULATOR),
-                                      {"--port", "0", "--antwortport", QString::number(antwortport)}))
+                                      QStringList{"--port", "0", "--antwortport", QString::number(antwortport)} + mehr))
             return false;
         const auto treffer = QRegularExpression(QStringLiteral("TCP (\\d+), UDP (\\d+)")).match(erste);
         tcp = quint16(treffer.captured(1).toUInt());
@@ -123,6 +144,16 @@ struct Simulator : Simulatorprozess {
         return tcp != 0 && udp != 0;
     }
 };
+
+// Connects and waits on the test's own loop until the link reports the outcome.
+bool verbindeUndWarte(Cs2Verbindung &cs2, const QString &host, quint16 port, int wartezeit = Cs2Verbindung::wartezeitMs)
+{
+    QSignalSpy ergebnis(&cs2, &Netzverbindung::verbindungsergebnis);
+    cs2.verbinde(host, port, wartezeit);
+    if (ergebnis.isEmpty() && !ergebnis.wait(wartezeit + 2000))
+        return false;
+    return ergebnis.size() == 1 && ergebnis.first().first().toBool();
+}
 
 quint16 freierUdpPort()
 {
@@ -206,19 +237,22 @@ private slots:
         QTEST(hex(ist), "soll");
     }
 
-    // The issue: value = round(step × 1000 / max), the step limited to 0..max, max = 14,
-    // 27, 28, 126 for "14", "27", "28", "128"; and the address ranges of the protocols.
+    // The value is step × 1000 / max rounded up, the step limited to 0..max, max = 14,
+    // 27, 28, 126 for "14", "27", "28", "128": the station rounds value × max / 1000
+    // down into the decoder's step, so step 1 of 14 must be 72 (71 gives step 0).
     void werte_data()
     {
         QTest::addColumn<int>("fahrstufenIndex");
         QTest::addColumn<qint64>("stufe");
         QTest::addColumn<int>("wert");
-        QTest::newRow("27: 1 -> 37") << 1 << qint64(1) << 37;
+        QTest::newRow("14: 1 -> 72") << 0 << qint64(1) << 72;
+        QTest::newRow("28: 2 -> 72") << 2 << qint64(2) << 72;
+        QTest::newRow("128: 8 -> 64") << 3 << qint64(8) << 64;
+        QTest::newRow("27: 1 -> 38") << 1 << qint64(1) << 38;
         QTest::newRow("27: 27 -> 1000") << 1 << qint64(27) << 1000;
-        QTest::newRow("128: 2 -> 16") << 3 << qint64(2) << 16;
+        QTest::newRow("128: 126 -> 1000") << 3 << qint64(126) << 1000;
         QTest::newRow("128: 127 begrenzt") << 3 << qint64(127) << 1000;
         QTest::newRow("28: 14 -> 500") << 2 << qint64(14) << 500;
-        QTest::newRow("14: 1 -> 71") << 0 << qint64(1) << 71;
         QTest::newRow("keine wahl wie 14") << -1 << qint64(14) << 1000;
         QTest::newRow("negativ -> 0") << 0 << qint64(-5) << 0;
     }
@@ -227,6 +261,10 @@ private slots:
         QFETCH(int, fahrstufenIndex);
         QFETCH(qint64, stufe);
         QTEST(int(cs2Geschwindigkeitswert(stufe, cs2HoechsteFahrstufe(fahrstufenIndex))), "wert");
+        // Every step of the mode comes back as itself through the station's rounding down.
+        const int hoechste = cs2HoechsteFahrstufe(fahrstufenIndex);
+        for (int k = 0; k <= hoechste; ++k)
+            QCOMPARE(cs2Geschwindigkeitswert(k, hoechste) * hoechste / 1000, k);
     }
 
     void adressen_data()
@@ -332,35 +370,71 @@ private slots:
         QTest::addColumn<QStringList>("eingaben");
         QTest::addColumn<QString>("zeile");
         QTest::addColumn<QStringList>("antworten");
+        // DCC 3 with the station's 28 steps, MM2 24 with 14.
         const QString lok3 = QStringLiteral("Lok DCC 3: vorwärts, Geschwindigkeit ");
         const QString aus = QStringLiteral(", Licht aus, F1 aus, F2 aus, F3 aus, F4 aus");
-        // Description, 6.1: the answer carries the answering device's UID, version and kind.
-        QTest::newRow("ping") << QStringList{"T 00 30 47 11 00 00 00 00 00 00 00 00 00"}
-                              << "00 30 47 11 00 00 00 00 00 00 00 00 00  Ping -> CS2 43533208"
-                              << QStringList{"00 31 8B 5B 08 43 53 32 08 04 01 FF FF"};
-        // Description, 3.4: the answer is the command with the response bit.
+        const QString mm24 = QStringLiteral("Lok MM2 24: vorwärts, Geschwindigkeit %1, Fahrstufe %2 von 14, Licht aus, "
+                                            "F1 aus, F2 aus, F3 aus, F4 aus");
+        // Description, 6.1: every device answers with its UID, version and kind: the
+        // track format processor (0x0000) and the GUI (0xFFFF), under the station's hash.
+        QTest::newRow("ping, zwei geraete") << QStringList{"T 00 30 47 11 00 00 00 00 00 00 00 00 00"}
+                              << "00 30 47 11 00 00 00 00 00 00 00 00 00  Ping -> CS2 43533208 und GUI 43533209"
+                              << QStringList{"00 31 8B 5B 08 43 53 32 08 04 01 00 00",
+                                             "00 31 8B 5B 08 43 53 32 09 04 01 FF FF"};
+        // Description, 3.4: the answer is the command with the response bit, from the station.
         QTest::newRow("geschwindigkeit, geteilt")
             << QStringList{"T 00 08 47 11 06 00", "T 00 C0 03 01 20 00 00"}
-            << "00 08 47 11 06 00 00 C0 03 01 20 00 00  Geschwindigkeit 288 -> " + lok3 + "288" + aus
-            << QStringList{"00 09 47 11 06 00 00 C0 03 01 20 00 00"};
+            << "00 08 47 11 06 00 00 C0 03 01 20 00 00  Geschwindigkeit 288 -> " + lok3 + "288, Fahrstufe 8 von 28" + aus
+            << QStringList{"00 09 8B 5B 06 00 00 C0 03 01 20 00 00"};
+        // The value rounded down into the decoder's step: 72 is step 1 of 14, 71 step 0.
+        QTest::newRow("mm2 24, 72 ist stufe 1") << QStringList{"T 00 08 47 11 06 00 00 00 18 00 48 00 00"}
+                                                << "00 08 47 11 06 00 00 00 18 00 48 00 00  Geschwindigkeit 72 -> "
+                                                       + mm24.arg(72).arg(1)
+                                                << QStringList{"00 09 8B 5B 06 00 00 00 18 00 48 00 00"};
+        QTest::newRow("mm2 24, 71 ist stufe 0") << QStringList{"T 00 08 47 11 06 00 00 00 18 00 47 00 00"}
+                                                << "00 08 47 11 06 00 00 00 18 00 47 00 00  Geschwindigkeit 71 -> "
+                                                       + mm24.arg(71).arg(0)
+                                                << QStringList{"00 09 8B 5B 06 00 00 00 18 00 47 00 00"};
         // Description, 3.5: a change of direction sets the speed to 0.
         QTest::newRow("richtungswechsel haelt")
             << QStringList{"T 00 08 47 11 06 00 00 C0 03 01 20 00 00", "T 00 0A 47 11 05 00 00 C0 03 02 00 00 00"}
             << "00 0A 47 11 05 00 00 C0 03 02 00 00 00  Richtung rückwärts -> Lok DCC 3: rückwärts, "
-               "Geschwindigkeit 0" + aus
-            << QStringList{"00 0B 47 11 05 00 00 C0 03 02 00 00 00"};
+               "Geschwindigkeit 0, Fahrstufe 0 von 28" + aus
+            << QStringList{"00 0B 8B 5B 05 00 00 C0 03 02 00 00 00"};
         QTest::newRow("gleiche richtung haelt nicht")
             << QStringList{"T 00 08 47 11 06 00 00 C0 03 01 20 00 00", "T 00 0A 47 11 05 00 00 C0 03 01 00 00 00"}
-            << "00 0A 47 11 05 00 00 C0 03 01 00 00 00  Richtung vorwärts -> " + lok3 + "288" + aus
-            << QStringList{"00 0B 47 11 05 00 00 C0 03 01 00 00 00"};
+            << "00 0A 47 11 05 00 00 C0 03 01 00 00 00  Richtung vorwärts -> " + lok3 + "288, Fahrstufe 8 von 28" + aus
+            << QStringList{"00 0B 8B 5B 05 00 00 C0 03 01 00 00 00"};
         QTest::newRow("F0 an, mm2 24") << QStringList{"T 00 0C 47 11 06 00 00 00 18 00 01 00 00"}
                                        << "00 0C 47 11 06 00 00 00 18 00 01 00 00  F0 1 -> Lok MM2 24: vorwärts, "
-                                          "Geschwindigkeit 0, Licht an, F1 aus, F2 aus, F3 aus, F4 aus"
-                                       << QStringList{"00 0D 47 11 06 00 00 00 18 00 01 00 00"};
+                                          "Geschwindigkeit 0, Fahrstufe 0 von 14, Licht an, F1 aus, F2 aus, F3 aus, F4 aus"
+                                       << QStringList{"00 0D 8B 5B 06 00 00 00 18 00 01 00 00"};
+        // Description, 2.1 and 2.2: Go and Stop to every device, answered under the station's hash.
         QTest::newRow("system stopp, zwei in einem datagramm")
             << QStringList{"U 00 00 47 11 05 00 00 00 00 01 00 00 00 00 00 47 11 05 00 00 00 00 00 00 00 00"}
             << "00 00 47 11 05 00 00 00 00 00 00 00 00  System Stopp -> Gleis aus"
-            << QStringList{"00 01 47 11 05 00 00 00 00 01 00 00 00", "00 01 47 11 05 00 00 00 00 00 00 00 00"};
+            << QStringList{"00 01 8B 5B 05 00 00 00 00 01 00 00 00", "00 01 8B 5B 05 00 00 00 00 00 00 00 00"};
+        // The state query: a system frame with DLC 4 and UID 0; the answer Stop or Go
+        // from the station's UID.
+        QTest::newRow("zustand, gleis an") << QStringList{"T 00 00 47 11 04 00 00 00 00 00 00 00 00"}
+                                           << "00 00 47 11 04 00 00 00 00 00 00 00 00  Zustand abfragen -> Gleis an"
+                                           << QStringList{"00 01 8B 5B 05 43 53 32 08 01 00 00 00"};
+        QTest::newRow("zustand nach stopp")
+            << QStringList{"T 00 00 47 11 05 00 00 00 00 00 00 00 00", "T 00 00 47 11 04 00 00 00 00 00 00 00 00"}
+            << "00 00 47 11 04 00 00 00 00 00 00 00 00  Zustand abfragen -> Gleis aus"
+            << QStringList{"00 01 8B 5B 05 43 53 32 08 00 00 00 00"};
+        // Description, 2.3: after Halt the locomotive commands are taken and held until Go.
+        QTest::newRow("halt haelt lokbefehle")
+            << QStringList{"T 00 08 47 11 06 00 00 C0 03 01 20 00 00", "T 00 00 47 11 05 00 00 00 00 02 00 00 00",
+                           "T 00 08 47 11 06 00 00 C0 03 01 F4 00 00"}
+            << "00 08 47 11 06 00 00 C0 03 01 F4 00 00  Geschwindigkeit 500 -> gehalten bis Go, " + lok3
+                   + "0, Fahrstufe 0 von 28" + aus
+            << QStringList{"00 09 8B 5B 06 00 00 C0 03 01 F4 00 00"};
+        QTest::newRow("go nach halt")
+            << QStringList{"T 00 00 47 11 05 00 00 00 00 02 00 00 00", "T 00 08 47 11 06 00 00 C0 03 01 F4 00 00",
+                           "T 00 00 47 11 05 00 00 00 00 01 00 00 00"}
+            << "Go nach Halt -> " + lok3 + "500, Fahrstufe 14 von 28" + aus
+            << QStringList{"00 01 8B 5B 05 00 00 00 00 01 00 00 00"};
         QTest::newRow("halbes datagramm") << QStringList{"U 00 30 47 11 00 00"}
                                           << "FEHLER: 6 Bytes übrig, kein ganzer Rahmen: 00 30 47 11 00 00"
                                           << QStringList{};
@@ -369,10 +443,16 @@ private slots:
         QTest::newRow("bytes hinter dlc") << QStringList{"T 00 0A 47 11 05 00 00 C0 03 01 07 00 00"}
                                           << "00 0A 47 11 05 00 00 C0 03 01 07 00 00  FEHLER: Bytes hinter DLC 5 "
                                              "nicht 0" << QStringList{};
-        QTest::newRow("hash ohne kennung") << QStringList{"T 00 30 47 91 00 00 00 00 00 00 00 00 00"}
-                                           << "00 30 47 91 00 00 00 00 00 00 00 00 00  Ping -> CS2 43533208 (Hash "
-                                              "4791 ohne Kennung 0x0300)"
-                                           << QStringList{"00 31 8B 5B 08 43 53 32 08 04 01 FF FF"};
+        // Description, 1.3: bits 7 to 9 of the hash are 1, 1, 0; a frame without it is not taken.
+        QTest::newRow("hash ohne kennung, ping") << QStringList{"T 00 30 47 91 00 00 00 00 00 00 00 00 00"}
+                                           << "00 30 47 91 00 00 00 00 00 00 00 00 00  Hash 4791 ohne Kennung 0x0300, "
+                                              "wird übergangen"
+                                           << QStringList{};
+        QTest::newRow("hash ohne kennung, geschwindigkeit")
+            << QStringList{"T 00 08 47 11 06 00 00 C0 03 01 20 00 00", "T 00 08 12 34 06 00 00 C0 03 00 00 00 00",
+                           "T 00 08 47 11 04 00 00 C0 03 00 00 00 00"}
+            << "00 08 47 11 04 00 00 C0 03 00 00 00 00  Geschwindigkeit abfragen -> " + lok3 + "288, Fahrstufe 8 von 28" + aus
+            << QStringList{"00 09 8B 5B 06 00 00 C0 03 01 20 00 00"};
     }
     void simulator()
     {
@@ -401,6 +481,10 @@ private slots:
         QTest::newRow("go") << "go" << QStringList{"00 01 8B 5B 05 43 53 32 08 01 00 00 00"} << true;
         QTest::newRow("halt") << "halt" << QStringList{"00 01 8B 5B 05 43 53 32 08 02 00 00 00"} << true;
         QTest::newRow("ueberlast") << "ueberlast" << QStringList{"00 01 8B 5B 06 43 53 32 08 0A 01 00 00"} << false;
+        // Another controller turns DCC 3 round: the station reports the new direction
+        // (description 3.5, the answer with the response bit) and the locomotive stops.
+        QTest::newRow("wenden DCC 3") << "wenden DCC 3" << QStringList{"00 0B 8B 5B 05 00 00 C0 03 02 00 00 00"} << true;
+        QTest::newRow("wenden MM2 256 gibt es nicht") << "wenden MM2 256" << QStringList{} << true;
         QTest::newRow("unbekannt") << "blitz" << QStringList{} << true;
     }
     void simulatorAnlage()
@@ -414,8 +498,9 @@ private slots:
             gesendet << hex(a);
         QTEST(gesendet, "antworten");
         QTEST(cs2.gleisAn(), "gleisAn");
-        // Halt stops every locomotive; the others leave the speed as it was.
-        QCOMPARE(cs2.lok(0xC003).value_or(Cs2Lok{}).geschwindigkeit, aktion == u"halt" ? 0 : 0x120);
+        // Halt and turning round stop the locomotive; the others leave the speed as it was.
+        const bool haelt = aktion == u"halt" || aktion == u"wenden DCC 3";
+        QCOMPARE(cs2.lok(0xC003).value_or(Cs2Lok{}).geschwindigkeit, haelt ? 0 : 0x120);
     }
 
     void fahrt_data()
@@ -498,6 +583,27 @@ private slots:
         QTest::newRow("einzelne zeile, adresse geaendert") << Fahrt{.tabelle = {"5,S,63"}, .einzeln = true,
             .ereignisse = {{1000, "adresse 4"}}, .erwartet = erste + QStringList{"5100 " + halt3},
             .klaenge = {"5100 ring.wav", "6100 ring.wav", "7100 ring.wav"}};
+        // Another controller turns the locomotive round during line 1 (the station's
+        // direction answer, description 3.5): line 2, forwards as line 1, tells the
+        // direction again before its speed. Reported the way the table goes, it does not.
+        QTest::newRow("anderer regler wendet") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
+            .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 03 02 00 00 00"}},
+            .erwartet = erste
+                        + QStringList{"2100 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00"),
+                                      "2100 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("2200", "C0 03", "00000") + QStringList{"4200 " + halt3},
+            .klaenge = {"4200 Signal.wav", "4200 Signal.wav"}};
+        QTest::newRow("anderer regler: gleiche richtung") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
+            .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 03 01 00 00 00"}},
+            .erwartet = erste + QStringList{"2100 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("2200", "C0 03", "00000") + QStringList{"4200 " + halt3},
+            .klaenge = {"4200 Signal.wav", "4200 Signal.wav"}};
+        // Another locomotive turned round changes nothing for this one.
+        QTest::newRow("anderer regler wendet eine andere lok") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
+            .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 04 02 00 00 00"}},
+            .erwartet = erste + QStringList{"2100 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("2200", "C0 03", "00000") + QStringList{"4200 " + halt3},
+            .klaenge = {"4200 Signal.wav", "4200 Signal.wav"}};
         // Outside the protocol's range: a message, nothing for the locomotive.
         QTest::newRow("mm2 256") << Fahrt{.adresse = "256", .protokoll = Cs2Protokoll::mm2,
                                           .tabelle = {"2,S,63"}, .hinweise = 1};
@@ -556,7 +662,7 @@ private slots:
         QFETCH(bool, endlos);
         Cs2Aufbau a;
         a.cs2.setzeProtokoll(Cs2Protokoll::dcc);
-        a.cs2.setzeFahrstufen(0); // "14": step 5 is 357 (01 65); address 24
+        a.cs2.setzeFahrstufen(0); // "14": step 5 is 358 (01 66); address 24
         a.zeilen({"1,S,5"});
         a.feld.mitEndlos = endlos;
         if (endlos)
@@ -570,7 +676,7 @@ private slots:
                 richtungen << z.section(u' ', 0, 0);
         QTEST(richtungen, "richtungen");
         // Both runs, or both passes, drove their line.
-        QCOMPARE(a.cs2link.gesendet.filter(QStringLiteral(" 00 08 47 11 06 00 00 C0 18 01 65 ")).size(), 2);
+        QCOMPARE(a.cs2link.gesendet.filter(QStringLiteral(" 00 08 47 11 06 00 00 C0 18 01 66 ")).size(), 2);
     }
 
     // "Power o&n" and "Power of&f": System Go and Stop to every device (description 2.1,
@@ -623,14 +729,14 @@ private slots:
         cs2.setzePingAbstand(300);
         QSignalSpy verloren(&cs2, &Cs2Verbindung::verloren);
         QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
-        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        QVERIFY(verbindeUndWarte(cs2, QStringLiteral("127.0.0.1"), peer.server.serverPort()));
         QCOMPARE(texte.value(0).value(0).toString(), QStringLiteral("CS2 verbunden (TCP)"));
         QCOMPARE(peer.pings(), 1);
         if (trennen)
             peer.client->abort();
         QVERIFY(verloren.wait(5000));
         QTEST(peer.pings(), "pings");
-        QCOMPARE(melder.zustaende, QStringList{"Verbindung verloren"});
+        QCOMPARE(melder.zustaende, (QStringList{"unbekannt", "Verbindung verloren"}));
         QVERIFY(!cs2.verbunden());
         // The stop the run sends on the report.
         const QByteArray halt = bytes("00 08 47 11 06 00 00 C0 03 00 00 00 00");
@@ -655,7 +761,7 @@ private slots:
         Gegenstelle peer;
         Cs2Verbindung cs2;
         QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
-        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        QVERIFY(verbindeUndWarte(cs2, QStringLiteral("127.0.0.1"), peer.server.serverPort()));
         // Description, 2.1 and 2.2: Stop and Go of the CS2 with serial number 04, as answers.
         peer.client->write(bytes("00 01 8B 5B 05 43"));
         peer.client->flush();
@@ -672,6 +778,7 @@ private slots:
             e = e.section(u' ', 1);
         QCOMPARE(eintraege, (QStringList{"CS2 > 00 30 AB 10 00 00 00 00 00 00 00 00 00",
                                          "CS2 < 00 31 8B 5B 08 43 53 32 08 04 01 FF FF",
+                                         "CS2 > 00 00 AB 10 04 00 00 00 00 00 00 00 00",
                                          "CS2 < 00 01 8B 5B 05 43 53 32 08 00 00 00 00",
                                          "CS2 < 00 01 8B 5B 05 43 53 32 08 01 00 00 00",
                                          "CS2 < 00 45 47 11 09 01 02 03 04 05 06 07 08",
@@ -689,7 +796,7 @@ private slots:
         Meldungen melder;
         cs2.setzeGleismelder(&melder);
         QSignalSpy rahmen(&cs2, &Cs2Verbindung::rahmen);
-        QVERIFY(cs2.verbinde(QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        QVERIFY(verbindeUndWarte(cs2, QStringLiteral("127.0.0.1"), peer.server.serverPort()));
         const QByteArray runde = bytes("00 23 7B 79 08 00 01 00 05 00 01 00 32"    // S88 event with response bit
                                        " 00 09 47 11 06 00 00 40 05 01 F4 00 00"  // speed of another controller
                                        " 00 01 47 11 09 00 00 00 00 00 00 00 00"  // DLC 9: dropped
@@ -699,7 +806,7 @@ private slots:
             flut += runde;
         peer.client->write(flut + bytes("00 01 8B 5B 05 43 53 32 08 00 00 00 00"));
         QTRY_COMPARE_WITH_TIMEOUT(rahmen.size(), 1 + 3 * 5000 + 1, 20000);
-        QCOMPARE(melder.zustaende, QStringList{"Gleis: aus"});
+        QCOMPARE(melder.zustaende, (QStringList{"unbekannt", "Gleis: aus"}));
         QVERIFY(cs2.verbunden());
     }
 
@@ -724,7 +831,7 @@ private slots:
         cs2.setzeUeberUdp(udp);
         cs2.setzeEmpfangsport(freierUdpPort());
         QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
-        QVERIFY(!cs2.verbinde(host, udp ? stumm.localPort() : peer.server.serverPort(), 300));
+        QVERIFY(!verbindeUndWarte(cs2, host, udp ? stumm.localPort() : peer.server.serverPort(), 300));
         QVERIFY(!cs2.verbunden());
         QVERIFY(texte.value(0).value(0).toString().startsWith(QStringLiteral("Keine Antwort von der CS2")));
         QVERIFY(!cs2.sende(cs2Pingbefehl(cs2.hash())));
@@ -767,7 +874,8 @@ private slots:
         Cs2Aufbau a; // first, so that it outlives the link that reports to it
         const quint16 antwortport = freierUdpPort();
         Simulator sim;
-        QVERIFY(sim.starte(antwortport));
+        // The decoder in 128-step mode: the step it drives at is the table's.
+        QVERIFY(sim.starte(antwortport, {"--fahrstufen", "126"}));
         Cs2Verbindung link;
         link.setzeUeberUdp(udp);
         link.setzeEmpfangsport(antwortport);
@@ -777,7 +885,7 @@ private slots:
         QSignalSpy texte(&link, &Cs2Verbindung::antwort);
         // One way over UDP goes by name.
         const bool name = udp && aktion == u"St&op";
-        QVERIFY(link.verbinde(name ? QStringLiteral("localhost") : QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        QVERIFY(verbindeUndWarte(link, name ? QStringLiteral("localhost") : QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
         QCOMPARE(texte.value(0).value(0).toString(), udp ? QStringLiteral("CS2 verbunden (UDP)") : QStringLiteral("CS2 verbunden (TCP)"));
         Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
         a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
@@ -791,7 +899,7 @@ private slots:
                 return;
             }
             // The line's wait, in real time, until the report has ended the run.
-            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 500, Licht an, F1 aus, F2 aus, F3 aus, F4 aus")),
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 500, Fahrstufe 63 von 126, Licht an, F1 aus, F2 aus, F3 aus, F4 aus")),
                          5);
             sim.tippe(aktion.toLatin1());
             if (aktion == u"go") // read, and the run goes on
@@ -802,13 +910,20 @@ private slots:
         a.ablauf.btnStart_Click();
         QTEST(a.ursachen.join(u'|'), "ursache");
         QVERIFY(!a.ablauf.laeuft());
-        const QString lok = QStringLiteral(" -> Lok DCC 3: vorwärts, Geschwindigkeit %1, Licht %2, F1 aus, F2 aus, "
-                                           "F3 aus, F4 aus");
-        const QStringList erste{"Richtung vorwärts" + lok.arg(0).arg("aus"),
-                                "Geschwindigkeit 500" + lok.arg(500).arg("aus"),
-                                "F0 1" + lok.arg(500).arg("an"), "F1 0" + lok.arg(500).arg("an"),
-                                "F2 0" + lok.arg(500).arg("an"), "F3 0" + lok.arg(500).arg("an"),
-                                "F4 0" + lok.arg(500).arg("an")};
+        // Line 1 is step 63, the value 500, step 63 of 126 at the decoder; line 2 step 5,
+        // the value 40 (5 × 1000 / 126 rounded up), step 5 again.
+        const auto lok = [](int wert, const char *licht) {
+            return QStringLiteral(" -> Lok DCC 3: vorwärts, Geschwindigkeit %1, Fahrstufe %2 von 126, Licht %3, F1 aus, "
+                                  "F2 aus, F3 aus, F4 aus")
+                .arg(wert)
+                .arg(wert == 500 ? 63 : wert == 40 ? 5 : 0)
+                .arg(QLatin1String(licht));
+        };
+        const QStringList erste{"Richtung vorwärts" + lok(0, "aus"),
+                                "Geschwindigkeit 500" + lok(500, "aus"),
+                                "F0 1" + lok(500, "an"), "F1 0" + lok(500, "an"),
+                                "F2 0" + lok(500, "an"), "F3 0" + lok(500, "an"),
+                                "F4 0" + lok(500, "an")};
         // The speed-0 frame as the issue writes it, with the link's own hash.
         const QString hash = QStringLiteral("%1 %2")
                                  .arg(link.hash() >> 8, 2, 16, QLatin1Char('0'))
@@ -824,15 +939,15 @@ private slots:
         if (aktion == u"St&op") {
             QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
             lies();
-            QCOMPARE(gelesen, erste + QStringList{"Geschwindigkeit 0" + lok.arg(0).arg("an")});
+            QCOMPARE(gelesen, erste + QStringList{"Geschwindigkeit 0" + lok(0, "an")});
         } else if (aktion == u"go") {
             // The second line as usual, speed 0 at the end of the run, nothing more.
             QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
             lies();
-            const QStringList zweite{"Geschwindigkeit 40" + lok.arg(40).arg("an"), "F0 0" + lok.arg(40).arg("aus"),
-                                     "F1 0" + lok.arg(40).arg("aus"),         "F2 0" + lok.arg(40).arg("aus"),
-                                     "F3 0" + lok.arg(40).arg("aus"),         "F4 0" + lok.arg(40).arg("aus"),
-                                     "Geschwindigkeit 0" + lok.arg(0).arg("aus")};
+            const QStringList zweite{"Geschwindigkeit 40" + lok(40, "an"), "F0 0" + lok(40, "aus"),
+                                     "F1 0" + lok(40, "aus"),         "F2 0" + lok(40, "aus"),
+                                     "F3 0" + lok(40, "aus"),         "F4 0" + lok(40, "aus"),
+                                     "Geschwindigkeit 0" + lok(0, "aus")};
             QCOMPARE(gelesen, erste + zweite);
         } else if (aktion == u"stumm") {
             // The silent station still reads what comes: the stop is on the wire.
@@ -849,10 +964,261 @@ private slots:
             lies();
             QCOMPARE(gelesen.mid(0, 7), erste);
             QCOMPARE(gelesen.mid(7).size(), 2);
+            // After a Halt the station holds them until Go; the decoder stays at 0.
+            const QString nach = aktion == u"halt" ? QStringLiteral("gehalten bis Go, ") : QString();
             for (const QString &z : gelesen.mid(7))
-                QVERIFY2(z.startsWith(u"Geschwindigkeit 0 -> Lok DCC 3: vorwärts, Geschwindigkeit 0"), qPrintable(z));
+                QVERIFY2(z.startsWith(QStringLiteral("Geschwindigkeit 0 -> ") + nach + QStringLiteral("Lok DCC 3: vorwärts, Geschwindigkeit 0,")),
+                         qPrintable(z));
             QVERIFY(sim.lies().filter(halt).size() >= 2);
         }
+    }
+
+    // At connect the link asks the station for its track state (a system frame with DLC
+    // 4 and UID 0) once the ping is answered; until the answer "unbekannt" stands. Both
+    // devices of the station answer the ping; the link is made once.
+    void zustandBeimVerbinden_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::addColumn<QString>("vorher"); // typed at the simulator before the connect
+        QTest::addColumn<QStringList>("zustaende");
+        QTest::newRow("tcp, gleis an") << false << "" << QStringList{"unbekannt", "Gleis: an"};
+        QTest::newRow("tcp, gleis aus") << false << "stopp" << QStringList{"unbekannt", "Gleis: aus"};
+        QTest::newRow("udp, gleis aus") << true << "stopp" << QStringList{"unbekannt", "Gleis: aus"};
+        QTest::newRow("udp, gleis an") << true << "go" << QStringList{"unbekannt", "Gleis: an"};
+    }
+    void zustandBeimVerbinden()
+    {
+        QFETCH(bool, udp);
+        QFETCH(QString, vorher);
+        const quint16 antwortport = freierUdpPort();
+        Simulator sim;
+        QVERIFY(sim.starte(antwortport));
+        if (!vorher.isEmpty()) {
+            sim.tippe(vorher.toLatin1());
+            QVERIFY(sim.wartetAuf(QStringLiteral("Anlage: ")));
+        }
+        Cs2Verbindung link;
+        link.setzeUeberUdp(udp);
+        link.setzeEmpfangsport(antwortport);
+        Meldungen melder;
+        link.setzeGleismelder(&melder);
+        QSignalSpy texte(&link, &Cs2Verbindung::antwort);
+        QSignalSpy ergebnisse(&link, &Netzverbindung::verbindungsergebnis);
+        QVERIFY(verbindeUndWarte(link, QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
+        QTRY_COMPARE(melder.zustaende.size(), 2);
+        QFETCH(QStringList, zustaende);
+        QCOMPARE(melder.zustaende, zustaende);
+        // The question on the wire, after the ping, with the program's hash.
+        QVERIFY(sim.wartetAuf(QStringLiteral("Zustand abfragen")));
+        const QStringList gelesen = sim.lies().filter(QRegularExpression(QStringLiteral("^[0-9A-F]{2} ")));
+        QCOMPARE(gelesen.value(0).left(38), QStringLiteral("00 30 AB 10 00 00 00 00 00 00 00 00 00"));
+        QCOMPARE(gelesen.value(1).left(38), QStringLiteral("00 00 AB 10 04 00 00 00 00 00 00 00 00"));
+        // Two answers to the ping, one link.
+        QTest::qWait(100);
+        QCOMPARE(texte.size(), 1);
+        QCOMPARE(ergebnisse.size(), 1);
+    }
+
+    // A station whose firmware does not answer the question: the state stays
+    // "unbekannt" and a run drives.
+    void zustandOhneAntwort()
+    {
+        Gegenstelle peer;
+        Cs2Aufbau a;
+        Cs2Verbindung link;
+        link.setzeGleismelder(&a.ablauf.gleismelder(Cs2Aufbau::option));
+        QVERIFY(verbindeUndWarte(link, QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        QTRY_COMPARE(peer.empfangen.size(), 2);
+        QCOMPARE(hex(peer.empfangen[1]), QStringLiteral("00 00 AB 10 04 00 00 00 00 00 00 00 00"));
+        QTest::qWait(200);
+        QCOMPARE(a.ablauf.gleiszustand(Cs2Aufbau::option), Gleiszustand::unbekannt);
+        Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
+        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
+        treiber.setzeProtokoll(Cs2Protokoll::dcc);
+        treiber.setzeFahrstufen(3);
+        a.feld.adresse = QStringLiteral("3");
+        a.zeilen({"1,S,63"});
+        QSignalSpy gesperrt(&a.ablauf, &Ablauf::gesperrt);
+        a.ablauf.btnStart_Click();
+        QCOMPARE(gesperrt.size(), 0);
+        // Description, 3.4: the speed of DCC 3, 500, with the program's hash.
+        QTRY_VERIFY(peer.empfangen.contains(bytes("00 08 AB 10 06 00 00 C0 03 01 F4 00 00")));
+    }
+
+    // The simulator's UDP frames go to the port it was given on the PC address, not
+    // back to the port a datagram came from.
+    void udpZiel()
+    {
+        QUdpSocket pc;
+        QVERIFY(pc.bind(QHostAddress::LocalHost, 0));
+        QUdpSocket absender;
+        QVERIFY(absender.bind(QHostAddress::LocalHost, 0));
+        Simulator sim;
+        QVERIFY(sim.starte(pc.localPort(), {"--pc", "127.0.0.1"}));
+        // Description, 6.1: a ping to every device.
+        absender.writeDatagram(bytes("00 30 47 11 00 00 00 00 00 00 00 00 00"), QHostAddress::LocalHost, sim.udp);
+        QStringList angekommen;
+        const auto sammle = [&] {
+            while (pc.hasPendingDatagrams())
+                angekommen << hex(pc.receiveDatagram().data());
+            return angekommen.size();
+        };
+        QTRY_VERIFY(sammle() >= 2);
+        QCOMPARE(angekommen, (QStringList{"00 31 8B 5B 08 43 53 32 08 04 01 00 00", "00 31 8B 5B 08 43 53 32 09 04 01 FF FF"}));
+        QTest::qWait(100);
+        QVERIFY(!absender.hasPendingDatagrams());
+        // The layout's reports go there too, without the PC having sent anything from it.
+        sim.tippe("stopp");
+        QTRY_VERIFY(pc.hasPendingDatagrams());
+        QCOMPARE(hex(pc.receiveDatagram().data()), QStringLiteral("00 01 8B 5B 05 43 53 32 08 00 00 00 00"));
+        QVERIFY(!absender.hasPendingDatagrams());
+    }
+
+    // The connect does not wait in a loop of its own: verbinde() returns before the
+    // station has answered, the outcome follows on the test's loop.
+    void verbindenKehrtZurueck_data()
+    {
+        QTest::addColumn<bool>("udp");
+        QTest::addColumn<int>("antworten");
+        QTest::newRow("tcp, antwortet") << false << 1;
+        QTest::newRow("tcp, stumm") << false << 0;
+        QTest::newRow("udp, stumm") << true << 0;
+    }
+    void verbindenKehrtZurueck()
+    {
+        QFETCH(bool, udp);
+        QFETCH(int, antworten);
+        Gegenstelle peer;
+        peer.antworten = antworten;
+        QUdpSocket stumm;
+        QVERIFY(stumm.bind(QHostAddress::LocalHost, 0));
+        Cs2Verbindung cs2;
+        cs2.setzeUeberUdp(udp);
+        cs2.setzeEmpfangsport(freierUdpPort());
+        QSignalSpy ergebnis(&cs2, &Netzverbindung::verbindungsergebnis);
+        QSignalSpy texte(&cs2, &Cs2Verbindung::antwort);
+        QVERIFY(!cs2.verbinde(QStringLiteral("127.0.0.1"), udp ? stumm.localPort() : peer.server.serverPort(), 500));
+        QVERIFY(cs2.verbindet());
+        QVERIFY(ergebnis.isEmpty());
+        QVERIFY(texte.isEmpty());
+        // A second click meanwhile changes nothing.
+        QVERIFY(!cs2.verbinde(QStringLiteral("127.0.0.1"), udp ? stumm.localPort() : peer.server.serverPort(), 500));
+        QVERIFY(ergebnis.wait(3000));
+        QCOMPARE(ergebnis.first().first().toBool(), antworten > 0);
+        QCOMPARE(texte.size(), 1);
+        QCOMPARE(texte.first().first().toString(),
+                 antworten > 0 ? QStringLiteral("CS2 verbunden (TCP)")
+                               : QStringLiteral("Keine Antwort von der CS2 (127.0.0.1:%1, %2)")
+                                     .arg(udp ? stumm.localPort() : peer.server.serverPort())
+                                     .arg(udp ? QStringLiteral("UDP") : QStringLiteral("TCP")));
+        QVERIFY(!cs2.verbindet());
+        QCOMPARE(cs2.verbunden(), antworten > 0);
+    }
+
+    // The TCP link lost while a run drives: the stop the run sends on the report is
+    // still written, not refused as if the link were closed already (the socket has
+    // no way left by then, so the traffic log shows the attempt).
+    void haltBeimVerlust_data()
+    {
+        QTest::addColumn<bool>("abbruch");
+        QTest::newRow("gegenstelle schliesst") << false;
+        QTest::newRow("gegenstelle bricht ab") << true;
+    }
+    void haltBeimVerlust()
+    {
+        QFETCH(bool, abbruch);
+        QTemporaryDir verzeichnis;
+        const QString pfad = verzeichnis.filePath(QStringLiteral("verkehr.log"));
+        Verkehrsprotokoll log;
+        QVERIFY(log.oeffne(pfad));
+        Gegenstelle peer;
+        Cs2Verbindung cs2;
+        Meldungen melder;
+        cs2.setzeGleismelder(&melder);
+        // Description, 3.4: speed 0 for DCC 3, with the program's hash.
+        const QByteArray halt = bytes("00 08 AB 10 06 00 00 C0 03 00 00 00 00");
+        melder.beimMelden = [&](Gleiszustand z) {
+            if (z == Gleiszustand::verbindungVerloren)
+                cs2.sende(halt);
+        };
+        QVERIFY(verbindeUndWarte(cs2, QStringLiteral("127.0.0.1"), peer.server.serverPort()));
+        QSignalSpy verloren(&cs2, &Cs2Verbindung::verloren);
+        abbruch ? peer.client->abort() : peer.client->disconnectFromHost();
+        QVERIFY(verloren.wait(5000));
+        QCOMPARE(melder.zustaende.filter(QStringLiteral("Verbindung verloren")).size(), 1);
+        QVERIFY(!cs2.verbunden());
+        QVERIFY(!cs2.sende(halt)); // after the report nothing more is tried
+        QFile datei(pfad);
+        QVERIFY(datei.open(QIODevice::ReadOnly));
+        const QStringList gesendet = QString::fromUtf8(datei.readAll()).split(u'\n').filter(QStringLiteral("CS2 >"));
+        QCOMPARE(gesendet.size(), 3); // ping, the state query, the stop
+        QVERIFY(gesendet.last().endsWith(QStringLiteral("CS2 > 00 08 AB 10 06 00 00 C0 03 00 00 00 00")));
+    }
+
+    // Another controller turns the locomotive round at the simulator during line 1:
+    // line 2 tells the station the direction again before its speed, and the
+    // locomotive drives on forwards.
+    void wendenAmSimulator()
+    {
+        Cs2Aufbau a;
+        const quint16 antwortport = freierUdpPort();
+        Simulator sim;
+        QVERIFY(sim.starte(antwortport, {"--fahrstufen", "126"}));
+        Cs2Verbindung link;
+        link.setzeGleismelder(&a.ablauf.gleismelder(Cs2Aufbau::option));
+        QVERIFY(verbindeUndWarte(link, QStringLiteral("127.0.0.1"), sim.tcp));
+        Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
+        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
+        treiber.setzeProtokoll(Cs2Protokoll::dcc);
+        treiber.setzeFahrstufen(3);
+        a.feld.adresse = QStringLiteral("3");
+        a.zeilen({"2,S,63", "2,S,63"});
+        a.zeit.bei(1000, [&] {
+            QTRY_COMPARE(sim.anzahl(QStringLiteral("F4 0 -> ")), 1);
+            sim.tippe("wenden DCC 3");
+            QTRY_VERIFY(link.richtung(0xC003) == std::optional<bool>(false));
+        });
+        a.ablauf.btnStart_Click();
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 -> ")), 1);
+        QStringList gelesen;
+        for (const QString &z : sim.lies().filter(QStringLiteral("Lok DCC 3")))
+            gelesen << (z.contains(u"  ") ? z.section(QStringLiteral("  "), 1) : z).section(QStringLiteral(", Licht"), 0, 0);
+        QCOMPARE(gelesen.mid(7, 3),
+                 (QStringList{"Anlage: anderer Regler wendet -> Lok DCC 3: rückwärts, Geschwindigkeit 0, Fahrstufe 0 von 126",
+                              "Richtung vorwärts -> Lok DCC 3: vorwärts, Geschwindigkeit 0, Fahrstufe 0 von 126",
+                              "Geschwindigkeit 500 -> Lok DCC 3: vorwärts, Geschwindigkeit 500, Fahrstufe 63 von 126"}));
+    }
+
+    // The station's track off at connect, in the window: the indicator says so and
+    // "starten" and "aktuelle Zeile" are refused, as on the other stations.
+    void fensterGleisAus()
+    {
+        Simulator sim;
+        QVERIFY(sim.starte(0));
+        sim.tippe("stopp");
+        QVERIFY(sim.wartetAuf(QStringLiteral("Anlage: Stopp-Taste")));
+        test::Fensteranlage a;
+        a.starte();
+        frmTrabolin &f = *a.f;
+        test::feld<QRadioButton>(f, QStringLiteral("optZentrale"), zentralenoption(QStringLiteral("CS2")))->click();
+        test::feld<QLineEdit>(f, QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
+        test::feld<QLineEdit>(f, QStringLiteral("txtLocalPort"))->setText(QString::number(sim.tcp));
+        auto *gleis = test::feld<QLabel>(f, QStringLiteral("lblGleis"));
+        a.meldungen.clear();
+        test::feld<QPushButton>(f, QStringLiteral("btnEcos"))->click();
+        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
+        QTRY_COMPARE(gleis->text(), QStringLiteral("Gleis: aus"));
+        test::feld<QLineEdit>(f, QStringLiteral("txtAdresse"))->setText(QStringLiteral("3"));
+        test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40"));
+        f.tabelle().setzeAktuelleZeile(1);
+        const QString gesperrt = QStringLiteral(" Gleisspannung...|Die Gleisspannung ist abgeschaltet !\n"
+                                                "Bitte zuerst die Gleisspannung wieder einschalten.");
+        test::feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
+        QCOMPARE(a.meldungen.join(u'#'), gesperrt);
+        test::feld<QPushButton>(f, QStringLiteral("btnSendZeile"))->click();
+        QCOMPARE(a.meldungen.join(u'#'), gesperrt + u'#' + gesperrt);
+        QTest::qWait(200);
+        QVERIFY(sim.lies().filter(QStringLiteral("Geschwindigkeit")).isEmpty());
     }
 
     // The station in the window: its option, its fields, the address range its
@@ -887,7 +1253,9 @@ private slots:
         auto *verbinden = test::feld<QPushButton>(f, QStringLiteral("btnEcos"));
         QCOMPARE(verbinden->text(), QStringLiteral("PC mit CS2 verbinden"));
         verbinden->click();
-        QCOMPARE(a.meldungen.size(), 1);
+        // The window goes on while the station is waited for; the message follows.
+        QVERIFY2(a.meldungen.isEmpty(), qPrintable(a.meldungen.join(u'\n')));
+        QTRY_COMPARE_WITH_TIMEOUT(a.meldungen.size(), 1, 6000);
         QVERIFY2(a.meldungen[0].startsWith(QStringLiteral(" CS2...|Keine Antwort von der CS2 !")), qPrintable(a.meldungen[0]));
         QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
 

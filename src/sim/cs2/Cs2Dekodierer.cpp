@@ -72,6 +72,8 @@ Cs2Ergebnis Cs2Dekodierer::verarbeite(const QByteArray &bytes, const QString &ab
     for (; puffer.size() - stelle >= 13; stelle += 13) {
         const QByteArray r = puffer.mid(stelle, 13);
         e.zeilen << hex(r) + QStringLiteral("  ") + rahmen(r, e);
+        e.zeilen << m_nachher;
+        m_nachher.clear();
     }
     const QByteArray rest = puffer.mid(stelle);
     if (strom) {
@@ -80,6 +82,37 @@ Cs2Ergebnis Cs2Dekodierer::verarbeite(const QByteArray &bytes, const QString &ab
         e.zeilen << QStringLiteral("FEHLER: %1 Bytes übrig, kein ganzer Rahmen: %2").arg(rest.size()).arg(hex(rest));
     }
     return e;
+}
+
+int Cs2Dekodierer::fahrstufenVon(quint32 u) const
+{
+    if (u >= 0x4000 && u <= 0x7FFF)
+        return 126; // mfx
+    return u >= 0xC000 ? m_fahrstufenDcc : m_fahrstufenMm2;
+}
+
+void Cs2Dekodierer::setzeFahrstufen(int stufen)
+{
+    m_fahrstufenMm2 = stufen;
+    m_fahrstufenDcc = stufen;
+}
+
+Cs2Lok &Cs2Dekodierer::befehlsziel(quint32 u)
+{
+    Cs2Lok &lok = m_loks[u];
+    lok.uid = u;
+    if (!m_halt)
+        return lok;
+    // During a Halt the station takes the command but keeps it from the decoder.
+    auto it = m_gehalten.find(u);
+    if (it == m_gehalten.end())
+        it = m_gehalten.insert(u, lok);
+    return *it;
+}
+
+QString Cs2Dekodierer::nachBefehl(quint32 u) const
+{
+    return (m_halt ? QStringLiteral("gehalten bis Go, ") : QString()) + zustand(m_loks.value(u));
 }
 
 QString Cs2Dekodierer::rahmen(const QByteArray &r, Cs2Ergebnis &e)
@@ -98,45 +131,55 @@ QString Cs2Dekodierer::rahmen(const QByteArray &r, Cs2Ergebnis &e)
         return QStringLiteral("FEHLER: Bytes hinter DLC %1 nicht 0").arg(dlc);
     if (antwort)
         return QStringLiteral("Antwortbit gesetzt, wird übergangen");
-    QString hashText;
+    // The station takes no frame whose hash lacks the mark of bits 7 to 9.
     if ((hash & 0x0380) != 0x0300)
-        hashText = QStringLiteral(" (Hash %1 ohne Kennung 0x0300)").arg(hash, 4, 16, QLatin1Char('0'));
-    const auto echo = [&] { e.antworten << baue(befehl, true, hash, d); };
+        return QStringLiteral("Hash %1 ohne Kennung 0x0300, wird übergangen").arg(hash, 4, 16, QLatin1Char('0'));
+    // Every answer goes out under the station's own hash.
+    const quint16 h = cs2SimHash(eigeneUid);
+    const auto echo = [&] { e.antworten << baue(befehl, true, h, d); };
 
     switch (befehl) {
-    case 0x18:
+    case 0x18: {
         if (dlc != 0)
-            return QStringLiteral("Ping mit DLC %1 (nur Antworten haben 8)").arg(dlc) + hashText;
-        e.antworten << baue(0x18, true, cs2SimHash(eigeneUid),
-                            uid(eigeneUid) + char(softwarestand >> 8) + char(softwarestand & 0xFF)
-                                + char(geraetekennung >> 8) + char(geraetekennung & 0xFF));
-        return QStringLiteral("Ping -> CS2 %1").arg(QString::number(eigeneUid, 16).rightJustified(8, u'0').toUpper())
-               + hashText;
+            return QStringLiteral("Ping mit DLC %1 (nur Antworten haben 8)").arg(dlc);
+        // Every device behind the gateway answers: the track format processor, then the GUI.
+        const auto kennung = [](quint16 wert) { return QByteArray(1, char(wert >> 8)) + char(wert & 0xFF); };
+        e.antworten << baue(0x18, true, h, uid(eigeneUid) + kennung(softwarestand) + kennung(gfpKennung));
+        e.antworten << baue(0x18, true, h, uid(guiUid) + kennung(softwarestand) + kennung(geraetekennung));
+        return QStringLiteral("Ping -> CS2 %1 und GUI %2")
+            .arg(QString::number(eigeneUid, 16).rightJustified(8, u'0').toUpper(),
+                 QString::number(guiUid, 16).rightJustified(8, u'0').toUpper());
+    }
     case 0x00:
+        if (dlc == 4) {
+            // The state query: Stop or Go, from the station's own UID.
+            e.antworten << baue(0x00, true, h, uid(eigeneUid) + char(m_gleisAn ? 0x01 : 0x00));
+            return QStringLiteral("Zustand abfragen -> Gleis %1").arg(anAus(m_gleisAn));
+        }
         if (dlc < 5)
             return QStringLiteral("FEHLER: Systembefehl mit DLC %1").arg(dlc);
-        return system(hash, d, e) + hashText;
+        return system(d, e);
     case 0x04: {
         if (dlc != 4 && dlc != 6)
             return QStringLiteral("FEHLER: Geschwindigkeit mit DLC %1").arg(dlc);
-        Cs2Lok &lok = m_loks[wort32(d, 0)];
-        lok.uid = wort32(d, 0);
+        const quint32 u = wort32(d, 0);
+        Cs2Lok &lok = befehlsziel(u);
         if (dlc == 4) {
-            e.antworten << baue(befehl, true, hash, d + char(lok.geschwindigkeit >> 8) + char(lok.geschwindigkeit & 0xFF));
-            return QStringLiteral("Geschwindigkeit abfragen -> ") + zustand(lok) + hashText;
+            e.antworten << baue(befehl, true, h, d + char(lok.geschwindigkeit >> 8) + char(lok.geschwindigkeit & 0xFF));
+            return QStringLiteral("Geschwindigkeit abfragen -> ") + nachBefehl(u);
         }
         lok.geschwindigkeit = qMin<int>(wort16(d, 4), 1023);
         echo();
-        return QStringLiteral("Geschwindigkeit %1 -> ").arg(wort16(d, 4)) + zustand(lok) + hashText;
+        return QStringLiteral("Geschwindigkeit %1 -> ").arg(wort16(d, 4)) + nachBefehl(u);
     }
     case 0x05: {
         if (dlc != 4 && dlc != 5)
             return QStringLiteral("FEHLER: Richtung mit DLC %1").arg(dlc);
-        Cs2Lok &lok = m_loks[wort32(d, 0)];
-        lok.uid = wort32(d, 0);
+        const quint32 u = wort32(d, 0);
+        Cs2Lok &lok = befehlsziel(u);
         if (dlc == 4) {
-            e.antworten << baue(befehl, true, hash, d + char(lok.vorwaerts ? 1 : 2));
-            return QStringLiteral("Richtung abfragen -> ") + zustand(lok) + hashText;
+            e.antworten << baue(befehl, true, h, d + char(lok.vorwaerts ? 1 : 2));
+            return QStringLiteral("Richtung abfragen -> ") + nachBefehl(u);
         }
         const int r5 = quint8(d[4]);
         const bool neu = r5 == 1 ? true : r5 == 2 ? false : r5 == 3 ? !lok.vorwaerts : lok.vorwaerts;
@@ -146,43 +189,64 @@ QString Cs2Dekodierer::rahmen(const QByteArray &r, Cs2Ergebnis &e)
         echo();
         const QStringList namen{"bleibt", "vorwärts", "rückwärts", "umschalten"};
         return QStringLiteral("Richtung %1 -> ").arg(r5 < 4 ? namen[r5] : QStringLiteral("bleibt (%1)").arg(r5))
-               + zustand(lok) + hashText;
+               + nachBefehl(u);
     }
     case 0x06: {
         if (dlc != 5 && dlc != 6)
             return QStringLiteral("FEHLER: Funktion mit DLC %1").arg(dlc);
-        Cs2Lok &lok = m_loks[wort32(d, 0)];
-        lok.uid = wort32(d, 0);
+        const quint32 u = wort32(d, 0);
+        Cs2Lok &lok = befehlsziel(u);
         const int nr = quint8(d[4]);
         if (dlc == 5) {
-            e.antworten << baue(befehl, true, hash, d + char(nr <= 4 && lok.f[nr] ? 1 : 0));
-            return QStringLiteral("F%1 abfragen -> ").arg(nr) + zustand(lok) + hashText;
+            e.antworten << baue(befehl, true, h, d + char(nr <= 4 && lok.f[nr] ? 1 : 0));
+            return QStringLiteral("F%1 abfragen -> ").arg(nr) + nachBefehl(u);
         }
         if (nr <= 4)
             lok.f[nr] = quint8(d[5]) != 0;
         echo();
-        return QStringLiteral("F%1 %2 -> ").arg(nr).arg(quint8(d[5])) + zustand(lok) + hashText;
+        return QStringLiteral("F%1 %2 -> ").arg(nr).arg(quint8(d[5])) + nachBefehl(u);
     }
     default:
         return QStringLiteral("unbekannter Befehl 0x%1, keine Antwort").arg(befehl, 2, 16, QLatin1Char('0'));
     }
 }
 
-QString Cs2Dekodierer::system(quint16 hash, const QByteArray &d, Cs2Ergebnis &e)
+void Cs2Dekodierer::halt()
+{
+    m_halt = true;
+    m_gehalten.clear();
+    for (Cs2Lok &lok : m_loks)
+        lok.geschwindigkeit = 0;
+}
+
+void Cs2Dekodierer::go()
+{
+    m_gleisAn = true;
+    if (!m_halt)
+        return;
+    // The commands held since the Halt reach the decoders now.
+    m_halt = false;
+    for (const Cs2Lok &lok : std::as_const(m_gehalten)) {
+        m_loks.insert(lok.uid, lok);
+        m_nachher << QStringLiteral("Go nach Halt -> ") + zustand(lok);
+    }
+    m_gehalten.clear();
+}
+
+QString Cs2Dekodierer::system(const QByteArray &d, Cs2Ergebnis &e)
 {
     const quint8 sub = quint8(d[4]);
-    e.antworten << baue(0x00, true, hash, d);
+    e.antworten << baue(0x00, true, cs2SimHash(eigeneUid), d);
     switch (sub) {
     case 0x00:
         m_gleisAn = false;
         return QStringLiteral("System Stopp -> Gleis aus");
     case 0x01:
-        m_gleisAn = true;
+        go();
         return QStringLiteral("System Go -> Gleis an");
     case 0x02:
-        for (Cs2Lok &lok : m_loks)
-            lok.geschwindigkeit = 0;
-        return QStringLiteral("System Halt -> alle Loks Geschwindigkeit 0");
+        halt();
+        return QStringLiteral("System Halt -> alle Loks Geschwindigkeit 0, Lokbefehle gehalten bis Go");
     case 0x03: {
         Cs2Lok &lok = m_loks[wort32(d, 0)];
         lok.uid = wort32(d, 0);
@@ -198,25 +262,36 @@ Cs2Ergebnis Cs2Dekodierer::anlage(const QString &aktion)
 {
     Cs2Ergebnis e;
     const quint16 h = cs2SimHash(eigeneUid);
+    const QStringList teile = aktion.split(u' ', Qt::SkipEmptyParts);
     if (aktion == u"stopp") {
         m_gleisAn = false;
         e.antworten << baue(0x00, true, h, uid(eigeneUid) + char(0x00));
         e.zeilen << QStringLiteral("Anlage: Stopp-Taste, Gleis aus");
     } else if (aktion == u"go") {
-        m_gleisAn = true;
+        go();
         e.antworten << baue(0x00, true, h, uid(eigeneUid) + char(0x01));
-        e.zeilen << QStringLiteral("Anlage: Go, Gleis an");
+        e.zeilen << QStringLiteral("Anlage: Go, Gleis an") << m_nachher;
+        m_nachher.clear();
     } else if (aktion == u"halt") {
-        for (Cs2Lok &lok : m_loks)
-            lok.geschwindigkeit = 0;
+        halt();
         e.antworten << baue(0x00, true, h, uid(eigeneUid) + char(0x02));
-        e.zeilen << QStringLiteral("Anlage: Halt, alle Loks Geschwindigkeit 0");
+        e.zeilen << QStringLiteral("Anlage: Halt, alle Loks Geschwindigkeit 0, Lokbefehle gehalten bis Go");
     } else if (aktion == u"ueberlast") {
         m_gleisAn = false;
         e.antworten << baue(0x00, true, h, uid(eigeneUid) + char(0x0A) + char(0x01));
         e.zeilen << QStringLiteral("Anlage: Überlast auf Kanal 1, Gleis aus");
+    } else if (teile.size() == 3 && teile[0] == u"wenden" && cs2SimLokUid(teile[1], teile[2])) {
+        // Another controller (the station's wheel, a phone) turns the locomotive round;
+        // the station reports the new direction to everybody.
+        const quint32 u = *cs2SimLokUid(teile[1], teile[2]);
+        Cs2Lok &lok = befehlsziel(u);
+        lok.vorwaerts = !lok.vorwaerts;
+        lok.geschwindigkeit = 0;
+        e.antworten << baue(0x05, true, h, uid(u) + char(lok.vorwaerts ? 1 : 2));
+        e.zeilen << QStringLiteral("Anlage: anderer Regler wendet -> ") + nachBefehl(u);
     } else {
-        e.zeilen << QStringLiteral("Anlage: unbekannt: %1 (stopp, go, halt, ueberlast, trennen, stumm, antworten)")
+        e.zeilen << QStringLiteral("Anlage: unbekannt: %1 (stopp, go, halt, ueberlast, wenden DCC|MM2|mfx <Adresse>, "
+                                   "trennen, stumm, antworten)")
                         .arg(aktion);
     }
     return e;
@@ -229,12 +304,35 @@ std::optional<Cs2Lok> Cs2Dekodierer::lok(quint32 u) const
     return m_loks.value(u);
 }
 
+int Cs2Dekodierer::fahrstufe(const Cs2Lok &lok) const
+{
+    // The station's rounding down of the value into the decoder's step.
+    return int(qMin(lok.geschwindigkeit, 1000) * fahrstufenVon(lok.uid) / 1000);
+}
+
 QString Cs2Dekodierer::zustand(const Cs2Lok &lok) const
 {
-    return QStringLiteral("Lok %1: %2, Geschwindigkeit %3, Licht %4, F1 %5, F2 %6, F3 %7, F4 %8")
+    return QStringLiteral("Lok %1: %2, Geschwindigkeit %3, Fahrstufe %4 von %5, Licht %6, F1 %7, F2 %8, F3 %9, F4 %10")
         .arg(cs2SimLokname(lok.uid), lok.vorwaerts ? QStringLiteral("vorwärts") : QStringLiteral("rückwärts"))
         .arg(lok.geschwindigkeit)
+        .arg(fahrstufe(lok))
+        .arg(fahrstufenVon(lok.uid))
         .arg(anAus(lok.f[0]), anAus(lok.f[1]), anAus(lok.f[2]), anAus(lok.f[3]), anAus(lok.f[4]));
+}
+
+std::optional<quint32> cs2SimLokUid(const QString &protokoll, const QString &adresse)
+{
+    bool ok = false;
+    const uint a = adresse.toUInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    if (protokoll.compare(u"DCC", Qt::CaseInsensitive) == 0 && a >= 1 && a <= 10239)
+        return 0xC000 + a;
+    if (protokoll.compare(u"mfx", Qt::CaseInsensitive) == 0 && a >= 1 && a <= 16383)
+        return 0x4000 + a;
+    if (protokoll.compare(u"MM2", Qt::CaseInsensitive) == 0 && a >= 1 && a <= 255)
+        return a;
+    return std::nullopt;
 }
 
 } // namespace trabolin::sim

@@ -4,8 +4,13 @@
 // the station does (13 bytes each: identifier big-endian, DLC, 8 data bytes; over TCP
 // a stream in which frames may be split or joined), keeps the track state and every
 // locomotive's speed, direction and F0 to F4, and answers what a Central Station
-// answers: the ping with its own UID, every command with the same frame and the
-// response bit set. Answers go to every client, as the station's do.
+// answers, always under its own hash: the ping once for each of its devices (the
+// track format processor and the GUI), every command with the same frame and the
+// response bit set, the state query (a system frame with DLC 4) with Stop or Go. A
+// frame whose hash lacks the mark 0x0300 in bits 7 to 9 is not taken. After a Halt
+// the locomotive commands are taken but held from the decoders until Go. The speed
+// value becomes the decoder's step rounding down, as on the station: MM2 14 steps,
+// DCC 28 (both as set), mfx 126. Answers go to every client, as the station's do.
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -30,8 +35,11 @@ struct Cs2Ergebnis {
 
 class Cs2Dekodierer {
 public:
-    // The UID the simulated station answers the ping with, and its device code (CS2 GUI).
+    // The UID of the station (its track format processor, device code 0) and of its
+    // GUI (device code 0xFFFF); both answer the ping.
     static constexpr quint32 eigeneUid = 0x43533208;
+    static constexpr quint16 gfpKennung = 0x0000;
+    static constexpr quint32 guiUid = 0x43533209;
     static constexpr quint16 geraetekennung = 0xFFFF;
     static constexpr quint16 softwarestand = 0x0401;
 
@@ -43,20 +51,37 @@ public:
 
     // The layout around the station: "stopp" (its stop key: the track off), "go" (on
     // again), "halt" (every locomotive to speed 0, the track keeps power),
-    // "ueberlast" (an overload switches the track off). Each is announced to every
-    // client as the station's system frame with the response bit.
+    // "ueberlast" (an overload switches the track off), "wenden DCC 3" (another
+    // controller turns the locomotive round and stops it). Each is announced to every
+    // client as the station's frame with the response bit.
     Cs2Ergebnis anlage(const QString &aktion);
 
     std::optional<Cs2Lok> lok(quint32 uid) const;
     bool gleisAn() const { return m_gleisAn; }
+    // The decoders' speed steps of MM2 and DCC locomotives (the station's locomotive list).
+    void setzeFahrstufen(int stufen);
+    // The decoder's step of a locomotive: its speed value × steps / 1000, rounded down.
+    int fahrstufe(const Cs2Lok &lok) const;
 
 private:
     QString rahmen(const QByteArray &bytes, Cs2Ergebnis &e);
-    QString system(quint16 hash, const QByteArray &daten, Cs2Ergebnis &e);
+    QString system(const QByteArray &daten, Cs2Ergebnis &e);
     QString zustand(const Cs2Lok &lok) const;
+    // The state a command changes: the decoder's, or during a Halt the one held for it.
+    Cs2Lok &befehlsziel(quint32 uid);
+    // What the decoder does after a command.
+    QString nachBefehl(quint32 uid) const;
+    int fahrstufenVon(quint32 uid) const;
+    void halt();
+    void go();
 
     bool m_gleisAn = true;
-    QMap<quint32, Cs2Lok> m_loks;
+    bool m_halt = false;
+    int m_fahrstufenMm2 = 14;
+    int m_fahrstufenDcc = 28;
+    QMap<quint32, Cs2Lok> m_loks;      // what the decoders do
+    QMap<quint32, Cs2Lok> m_gehalten;  // commands taken during a Halt
+    QStringList m_nachher;             // lines that follow the frame's own
     QMap<QString, QByteArray> m_reste;
 };
 
@@ -65,5 +90,7 @@ private:
 quint16 cs2SimHash(quint32 uid);
 // The locomotive a UID names: "MM2 24", "DCC 3", "mfx 5".
 QString cs2SimLokname(quint32 uid);
+// The UID of "DCC" "3"; nothing for another protocol or an address outside its range.
+std::optional<quint32> cs2SimLokUid(const QString &protokoll, const QString &adresse);
 
 } // namespace trabolin::sim

@@ -1,7 +1,8 @@
 // trabolin-cs2-sim: a small stand-in for a Märklin Central Station 2 or 3 on 127.0.0.1,
 // for trying Trabolin without a layout and for the tests. It takes the CAN frames of
-// the station's network gateway over TCP (port 15731) and UDP (datagrams to 15731, the
-// answers to port 15730 of the sender), answers pings, echoes every command with the
+// the station's network gateway over TCP (port 15731) and UDP (datagrams to 15731;
+// like the station it sends its own to port 15730 of the PC address it is set to, not
+// back to where a datagram came from), answers pings, echoes every command with the
 // response bit and prints every frame with the time, its bytes, what it is and the
 // locomotive's state after it, one line each. It also acts as the layout: commands
 // typed on its terminal press the station's stop key, report an overload, stop every
@@ -47,14 +48,37 @@ int main(int argc, char **argv)
     const QCommandLineOption antwortOption(
         QStringLiteral("antwortport"), QStringLiteral("UDP-Port, an den die Antworten gehen (Standard 15730)."),
         QStringLiteral("N"), QStringLiteral("15730"));
+    const QCommandLineOption pcOption(
+        QStringLiteral("pc"), QStringLiteral("IP-Adresse des PCs, an die die UDP-Rahmen gehen (Standard 127.0.0.1)."),
+        QStringLiteral("ADRESSE"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption stufenOption(
+        QStringLiteral("fahrstufen"),
+        QStringLiteral("Fahrstufen der MM2- und DCC-Decoder (Standard: MM2 14, DCC 28; mfx immer 126)."),
+        QStringLiteral("N"));
     parser.addOption(portOption);
     parser.addOption(antwortOption);
+    parser.addOption(pcOption);
+    parser.addOption(stufenOption);
     parser.process(app);
 
     uint port = 0, antwortport = 0;
     if (!lesePort(parser.value(portOption), port) || !lesePort(parser.value(antwortOption), antwortport)) {
         std::fprintf(stderr, "trabolin-cs2-sim: ungültiger Port\n");
         return 2;
+    }
+    const QHostAddress pc(parser.value(pcOption));
+    if (pc.isNull()) {
+        std::fprintf(stderr, "trabolin-cs2-sim: ungültige PC-Adresse\n");
+        return 2;
+    }
+    Cs2Dekodierer cs2;
+    if (parser.isSet(stufenOption)) {
+        const int stufen = parser.value(stufenOption).toInt();
+        if (stufen != 14 && stufen != 27 && stufen != 28 && stufen != 126) {
+            std::fprintf(stderr, "trabolin-cs2-sim: Fahrstufen 14, 27, 28 oder 126\n");
+            return 2;
+        }
+        cs2.setzeFahrstufen(stufen);
     }
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost, quint16(port))) {
@@ -68,13 +92,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "trabolin-cs2-sim: UDP-Port %u: %s\n", port, qPrintable(udp.errorString()));
         return 1;
     }
-    std::printf("trabolin-cs2-sim lauscht auf 127.0.0.1: TCP %u, UDP %u, Antworten über UDP an Port %u\n",
-                unsigned(server.serverPort()), unsigned(udp.localPort()), antwortport);
+    std::printf("trabolin-cs2-sim lauscht auf 127.0.0.1: TCP %u, UDP %u, Antworten über UDP an %s Port %u\n",
+                unsigned(server.serverPort()), unsigned(udp.localPort()), qPrintable(pc.toString()), antwortport);
     std::fflush(stdout);
 
-    Cs2Dekodierer cs2;
     QSet<QTcpSocket *> tcpClients;
-    QSet<QString> udpClients; // addresses that sent datagrams; their answers go to antwortport
     bool stumm = false;       // the station has fallen silent: it hears and answers nothing
     const auto gibAus = [&](const Cs2Ergebnis &e) {
         const QString zeit = QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -84,8 +106,7 @@ int main(int argc, char **argv)
         for (const QByteArray &a : e.antworten) {
             for (QTcpSocket *c : std::as_const(tcpClients))
                 c->write(a);
-            for (const QString &adresse : std::as_const(udpClients))
-                udp.writeDatagram(a, QHostAddress(adresse), quint16(antwortport));
+            udp.writeDatagram(a, pc, quint16(antwortport));
         }
     };
     const auto meldung = [&](const QString &text) { gibAus({{text}, {}}); };
@@ -136,7 +157,6 @@ int main(int argc, char **argv)
                             .arg(QString::fromLatin1(d.data().toHex(' ').toUpper())));
                 continue;
             }
-            udpClients.insert(d.senderAddress().toString());
             gibAus(cs2.verarbeite(d.data(), QStringLiteral("udp"), false));
         }
     });

@@ -1,6 +1,7 @@
 #pragma once
 // What the CS2 driver needs of its link beyond every network station's: the hash this
-// program sends under. The program wires in Cs2Verbindung (TCP or UDP); the tests a
+// program sends under, and the direction the station holds for a locomotive (another
+// controller may have turned it). The program wires in Cs2Verbindung (TCP or UDP); the tests a
 // recording double.
 //
 // verbunden(): the Central Station has answered the ping and has not fallen silent
@@ -12,12 +13,17 @@
 
 #include <QtGlobal>
 
+#include <optional>
+
 namespace trabolin {
 
 class Cs2Link : public Netzlink {
 public:
     // The hash of the frames this program sends.
     virtual quint16 hash() const = 0;
+    // The locomotive's direction as the station last reported it or this program last
+    // sent it; nothing while neither has happened on this link.
+    virtual std::optional<bool> richtung(quint32 uid) const = 0;
 };
 
 } // namespace trabolin

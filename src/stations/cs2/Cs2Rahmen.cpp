@@ -2,8 +2,6 @@
 
 #include <QtEndian>
 
-#include <cmath>
-
 namespace trabolin {
 
 namespace {
@@ -105,8 +103,10 @@ quint16 cs2Geschwindigkeitswert(qint64 fahrstufe, int hoechste)
 {
     if (hoechste <= 0)
         return 0;
+    // The station turns the value back into the decoder's step rounding down, so the
+    // value is rounded up: step × 1000 / hoechste rounded down again gives the step.
     const qint64 stufe = qBound(qint64(0), fahrstufe, qint64(hoechste));
-    return quint16(std::lround(double(stufe) * 1000.0 / hoechste));
+    return quint16((stufe * 1000 + hoechste - 1) / hoechste);
 }
 
 QByteArray cs2Pingbefehl(quint16 hash) { return rahmen(hash, cs2Ping, {}); }
@@ -133,6 +133,8 @@ QByteArray cs2Systembefehl(quint16 hash, Cs2System unterbefehl)
     return rahmen(hash, cs2System, uidBytes(0) + char(unterbefehl));
 }
 
+QByteArray cs2Zustandsfrage(quint16 hash) { return rahmen(hash, cs2System, uidBytes(0)); }
+
 bool cs2IstPingantwort(const Cs2Rahmen &r)
 {
     return r.befehl == cs2Ping && r.antwort;
@@ -149,6 +151,41 @@ std::optional<Gleiszustand> cs2Gleiszustand(const Cs2Rahmen &r)
     case cs2Ueberlast: return Gleiszustand::kurzschluss;
     default: return std::nullopt;
     }
+}
+
+void Cs2Richtungen::gesendet(const QByteArray &bytes)
+{
+    if (const auto r = cs2Dekodiere(bytes); r && r->befehl == cs2Richtung && !r->antwort)
+        merke(*r);
+}
+
+void Cs2Richtungen::gelesen(const Cs2Rahmen &r)
+{
+    if (r.befehl == cs2Richtung && r.antwort)
+        merke(r);
+}
+
+void Cs2Richtungen::merke(const Cs2Rahmen &r)
+{
+    if (r.daten.size() < 5)
+        return; // a question for the direction, no direction
+    const quint32 uid = qFromBigEndian<quint32>(r.daten.constData());
+    switch (quint8(r.daten[4])) {
+    case 1: m_vorwaerts.insert(uid, true); break;
+    case 2: m_vorwaerts.insert(uid, false); break;
+    case 3: // turned round
+        if (const auto it = m_vorwaerts.find(uid); it != m_vorwaerts.end())
+            *it = !*it;
+        break;
+    default: break; // 0: the direction stays
+    }
+}
+
+std::optional<bool> Cs2Richtungen::vorwaerts(quint32 uid) const
+{
+    if (const auto it = m_vorwaerts.constFind(uid); it != m_vorwaerts.cend())
+        return *it;
+    return std::nullopt;
 }
 
 QList<Cs2Rahmen> Cs2Leser::fuettere(const QByteArray &bytes)

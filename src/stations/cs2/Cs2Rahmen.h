@@ -7,6 +7,7 @@
 #include "program/Gleiszustand.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -74,7 +75,8 @@ std::optional<quint32> cs2LokUid(Cs2Protokoll protokoll, qint64 adresse);
 // The highest speed step of the "Fahrstufen" entry 0 to 3 ("14", "27", "28", "128"):
 // 14, 27, 28, 126; -1 (no entry) counts as "14".
 int cs2HoechsteFahrstufe(int fahrstufenIndex);
-// The speed value of a Fahrstufe: limited to 0..hoechste, then round(step × 1000 / hoechste).
+// The speed value of a Fahrstufe: limited to 0..hoechste, then step × 1000 / hoechste
+// rounded up, so that the station's rounding down gives the decoder that step again.
 quint16 cs2Geschwindigkeitswert(qint64 fahrstufe, int hoechste);
 
 // The frames Trabolin sends, priority 0, as 13 bytes each.
@@ -85,12 +87,34 @@ QByteArray cs2Funktionsbefehl(quint16 hash, quint32 uid, int nummer, bool an);
 // System Go or Stop to every device (UID 0).
 QByteArray cs2Systembefehl(quint16 hash, Cs2System unterbefehl);
 
+// Asks the station for its track state: a system frame with DLC 4 and UID 0. The
+// station answers with System Stop or Go with the response bit; older firmware not
+// at all.
+QByteArray cs2Zustandsfrage(quint16 hash);
+
 // An answer to a ping (command 0x18 with the response bit).
 bool cs2IstPingantwort(const Cs2Rahmen &rahmen);
 // What a system frame of the station with the response bit says about the layout:
 // Stop -> off, Go -> on, Halt -> every locomotive stopped, Overload -> short circuit.
 // Nothing for every other frame, our own commands without the response bit included.
 std::optional<Gleiszustand> cs2Gleiszustand(const Cs2Rahmen &rahmen);
+
+// The direction of each locomotive as far as this side knows it: the last direction
+// frame with the response bit the station sent (on a command from any controller: its
+// wheel, a phone, this program), or the direction this program sent since.
+class Cs2Richtungen {
+public:
+    // A frame this program sends, 13 bytes.
+    void gesendet(const QByteArray &bytes);
+    // A frame from the station.
+    void gelesen(const Cs2Rahmen &rahmen);
+    std::optional<bool> vorwaerts(quint32 uid) const;
+    void leere() { m_vorwaerts.clear(); }
+
+private:
+    void merke(const Cs2Rahmen &rahmen);
+    QHash<quint32, bool> m_vorwaerts;
+};
 
 // Cuts a byte stream into frames: a frame may come split over several reads, several
 // may come in one. A frame whose DLC is above 8 is dropped; the stream stays on its

@@ -45,10 +45,20 @@ std::optional<quint32> Cs2Treiber::lokUid()
     return uid;
 }
 
+bool Cs2Treiber::richtungVorFahrt(quint32 uid, bool vorwaerts, bool richtungImmer) const
+{
+    if (richtungImmer || uid != m_richtungFuer || m_vorwaerts != vorwaerts)
+        return true;
+    // The station serves several controllers: its wheel or a phone may have turned the
+    // locomotive since this program last told it its direction.
+    const auto gemeldet = m_link.richtung(uid);
+    return gemeldet && *gemeldet != vorwaerts;
+}
+
 bool Cs2Treiber::sendeRichtungUndFahrt(quint32 uid, const Programmzeile &zeile, bool richtungImmer)
 {
     const quint16 h = m_link.hash();
-    if (richtungImmer || uid != m_richtungFuer || m_vorwaerts != zeile.vorwaerts) {
+    if (richtungVorFahrt(uid, zeile.vorwaerts, richtungImmer)) {
         if (!sende(cs2Richtungsbefehl(h, uid, zeile.vorwaerts), Wirkung::stellt))
             return false;
         m_richtungFuer = uid;

@@ -3,7 +3,8 @@
 // [direction], speed, 100 ms, F0 to F4, then its time is waited out; the end of a pass
 // and every stop are speed 0. The station keeps each locomotive's direction and sets
 // its speed to 0 when the direction changes, so the direction goes out only on the
-// first line of a run and when it changes. A locomotive is addressed by its UID, which
+// first line of a run, when it changes and when another controller (the station's
+// wheel, a phone) has turned the locomotive the other way. A locomotive is addressed by its UID, which
 // depends on the protocol chosen ("MM2", "DCC", "mfx"); an address outside that
 // protocol's range sends nothing for the locomotive and tells the user why.
 #include "program/DccTreiber.h"
@@ -56,6 +57,10 @@ private:
     std::optional<quint32> lokUid();
     // The UID without telling anybody.
     static std::optional<quint32> lokUidStill(const Lok &lok);
+    // Whether the direction goes out before the line's speed: on the first line of a
+    // run and of a single line, when the table's direction changes, and when the
+    // station reports the locomotive the other way round.
+    bool richtungVorFahrt(quint32 uid, bool vorwaerts, bool richtungImmer) const;
     // [direction] and speed of a line.
     bool sendeRichtungUndFahrt(quint32 uid, const Programmzeile &zeile, bool richtungImmer);
     bool sendeFunktionen(quint32 uid, const Programmzeile &zeile);

@@ -4,11 +4,17 @@
 // and the answers on UDP port 15730 of this computer. Either way each frame is 13
 // bytes; what the station sends is cut into frames (split and joined reads alike).
 //
-// The link counts as up at the first answer to a ping; while it is up a ping goes out
-// every 10 s, and three pings in a row left without an answer mean the station is
-// lost. A TCP link that closes is lost at once. The track state the station reports
-// (Stop, Go, Halt, Overload) and the loss go to the run logic's Gleismelder; nothing
-// the station sends, or fails to send, stops or blocks the program.
+// The connect runs on the main loop, never in a loop of its own: verbinde() starts it
+// and returns, verbindungsergebnis() and the reply text follow when the station has
+// answered or the wait is over. The link counts as up at the first answer to a ping
+// (every device behind the station answers it); then the station is asked for its
+// track state, which stays "unbekannt" until it answers (older firmware does not).
+// While it is up a ping goes out every 10 s, and three pings in a row left without an
+// answer mean the station is lost. A TCP link that closes is lost at once; the loss is
+// reported before the way counts as closed, so that the stop the run sends on it is
+// still written. The track state the station reports (Stop, Go, Halt, Overload), the
+// loss, and the direction of each locomotive the station reports go to the run logic;
+// nothing the station sends, or fails to send, stops or blocks the program.
 #include "program/Netzverbindung.h"
 #include "stations/cs2/Cs2Link.h"
 #include "stations/cs2/Cs2Rahmen.h"
@@ -16,7 +22,6 @@
 #include <QHostAddress>
 #include <QTimer>
 
-class QEventLoop;
 class QTcpSocket;
 class QUdpSocket;
 
@@ -40,16 +45,22 @@ public:
     // The local UDP port the station's answers come to; the tests take a free one.
     void setzeEmpfangsport(quint16 port) { m_empfangsport = port; }
 
-    // Opens the way to `host`:`port`, sends a ping and waits until the station
-    // answers it or `wartezeit` ms have passed, processing events meanwhile. With the
-    // answer the regular ping starts and "CS2 verbunden (TCP)" or "(UDP)" is handed on;
-    // without it the way is closed again and "Keine Antwort von der CS2 ..." handed on.
-    // A link that was up before is closed first. Returns whether the station answered.
+    // Starts opening the way to `host`:`port` and returns false at once: the outcome
+    // follows. A ping goes out; when the station answers it the regular ping starts,
+    // the track state is asked for, "CS2 verbunden (TCP)" or "(UDP)" is handed on and
+    // verbindungsergebnis(true) follows. Without an answer within `wartezeit` ms (3 s
+    // at most) the way is closed again, "Keine Antwort von der CS2 ..." is handed on
+    // and verbindungsergebnis(false) follows. A link that was up before is closed
+    // first; while a connect is under way another changes nothing.
     bool verbinde(const QString &host, quint16 port, int wartezeit = wartezeitMs) override;
+    void beginneVerbindung(const QString &host, quint16 port) override { verbinde(host, port); }
+    // A connect is under way.
+    bool verbindet() const { return m_aufbau != Aufbau::keiner; }
     bool verbunden() const override { return m_verbunden; }
     void schliesse() override;
 
     quint16 hash() const override { return m_hash; }
+    std::optional<bool> richtung(quint32 uid) const override { return m_richtungen.vorwaerts(uid); }
     bool sende(const QByteArray &rahmen) override;
 
     // The distance of the regular pings; the tests shorten it.
@@ -62,16 +73,23 @@ signals:
     void rahmen(const trabolin::Cs2Rahmen &rahmen);
 
 private:
+    enum class Aufbau { keiner, sucheName, tcpVerbindet, wartetAufPing };
+
     void empfange(const QByteArray &bytes);
     void pingFaellig();
     void verliere();
-    // The IPv4 address of a host name, waited for at most `wartezeit` ms.
-    QHostAddress sucheAdresse(const QString &name, int wartezeit);
+    // The connect's steps: the UDP way to the address found, the first ping, its
+    // answer, and the end without one.
+    void zielGefunden(const QHostAddress &adresse);
+    void sendeErstenPing();
+    void gelungen();
+    void scheitere();
     bool schreibe(const QByteArray &bytes);
 
     QTcpSocket *m_tcp;
     QUdpSocket *m_udpSocket;
     QTimer m_ping;
+    QTimer m_frist; // the connect's wait for the first answer
     Cs2Leser m_leser;
     Gleismelder *m_melder = nullptr;
     QHostAddress m_ziel;
@@ -83,7 +101,10 @@ private:
     bool m_verbunden = false; // the station has answered and not fallen silent
     bool m_beantwortet = false; // the last ping has its answer
     int m_verpasst = 0;         // pings in a row without an answer
-    QEventLoop *m_warten = nullptr; // the connect's wait, while it runs
+    Aufbau m_aufbau = Aufbau::keiner; // the step of the connect under way
+    QString m_host;                    // as typed, for the reply text
+    int m_suche = -1;                  // the host lookup under way
+    Cs2Richtungen m_richtungen;
 };
 
 } // namespace trabolin
