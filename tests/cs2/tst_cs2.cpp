@@ -583,6 +583,16 @@ private slots:
         QTest::newRow("einzelne zeile, adresse geaendert") << Fahrt{.tabelle = {"5,S,63"}, .einzeln = true,
             .ereignisse = {{1000, "adresse 4"}}, .erwartet = erste + QStringList{"5100 " + halt3},
             .klaenge = {"5100 ring.wav", "6100 ring.wav", "7100 ring.wav"}};
+        // An address typed during a run: the pass goes on, and stops, with the
+        // locomotive it began with.
+        QTest::newRow("adresse im lauf") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
+            .ereignisse = {{1000, "adresse 4"}},
+            .erwartet = erste + QStringList{"2100 " + v("00 08 hh hh 06 00 00 C0 03 01 F4 00 00")}
+                        + funktionen("2200", "C0 03", "00000") + QStringList{"4200 " + halt3},
+            .klaenge = {"4200 Signal.wav", "4200 Signal.wav"}};
+        // The window closing in the middle of a single line: its locomotive's stop.
+        QTest::newRow("einzelne zeile, schliessen") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
+            .ereignisse = {{1000, "schliessen"}}, .erwartet = erste + QStringList{"1000 " + halt3}};
         // Another controller turns the locomotive round during line 1 (the station's
         // direction answer, description 3.5): line 2, forwards as line 1, tells the
         // direction again before its speed. Reported the way the table goes, it does not.
