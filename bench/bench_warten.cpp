@@ -168,19 +168,24 @@ void stoppLatenz(const char *art, EchteZeit &zeit, Ausgabe &ausgabe, Empfaenger 
     std::uniform_int_distribution<int> klickNach(5, 20);
     std::vector<double> latenz, aufwachen;
     int fehler = 0;
+    // A single line of a minute on the 6021, address 24; the stop comes in its first
+    // pause, after the line's function byte has gone out.
+    tabelle.setzeZelle(1, 1, QStringLiteral("60"));
+    tabelle.setzeZelle(1, 2, QStringLiteral("s"));
+    tabelle.setzeZelle(1, 3, QStringLiteral("5"));
     for (int i = 0; i < anzahl; ++i) {
-        empfaenger.leeren();
-        ablauf.zustand().stopp = false;
-        ablauf.zustand().adresseText = QStringLiteral("24");
-        ablauf.zustand().adresseNummer = 24;
-
+        tabelle.setzeAktuelleZeile(1);
         Uhr::time_point klick{};
+        Uhr::time_point zurueck{};
         QTimer::singleShot(klickNach(zufall), Qt::PreciseTimer, [&] {
+            empfaenger.leeren();
             klick = Uhr::now();
             ablauf.stoppKlick();
+            // The wait is resumed in the next round of the event loop.
+            QTimer::singleShot(0, [&] { zurueck = Uhr::now(); });
         });
-        ablauf.subWarten(60'000);
-        const auto zurueck = Uhr::now();
+        ablauf.btnSendZeile_Click();
+        warteAufLaufende(ablauf);
         // What the program does next anyway: its next wait or the main loop
         // processes events, which lets a buffering port write.
         QCoreApplication::processEvents();
@@ -661,7 +666,8 @@ void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
         return;
     }
     Cs2Verbindung link;
-    if (!link.verbinde(QStringLiteral("127.0.0.1"), cs2.port)) {
+    link.verbinde(QStringLiteral("127.0.0.1"), cs2.port); // the outcome follows on the event loop
+    if (!QTest::qWaitFor([&] { return link.verbunden(); }, 5000)) {
         std::printf("Stopp bis Rahmen (CS2): keine Verbindung\n");
         return;
     }

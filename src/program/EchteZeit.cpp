@@ -161,7 +161,10 @@ struct EchteZeit::Wecker {
             return;
         }
         abgelaufen = true;
-        setzeFort();
+        // Resumed here, straight from the timer's event: nothing else is on the stack,
+        // and the deadline costs no further round of the event loop.
+        if (fortsetzung)
+            std::exchange(fortsetzung, {}).resume();
     }
 
     // Resumes the suspended wait from the event loop, not from the caller's stack:
