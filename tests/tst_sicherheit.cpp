@@ -2,8 +2,9 @@
 // goes on: seeded random sequences of clicks, typed addresses, station changes, layout
 // reports, power switches, refusing links and closing, each at a random virtual time,
 // with the traffic of all six stations decoded after every step:
-//  (a) every command that drives goes to a locomotive some pass or single line was
-//      started for, on the station it was started on;
+//  (a) every command that drives goes to the locomotive of the pass or single line
+//      started last, on the station it was started on (the address read at the start
+//      of each pass, so in endless mode the one typed before that pass);
 //  (b) once nothing runs, every locomotive that got a speed has speed 0 as its last
 //      speed command;
 //  (c) from a stop (St&op, a layout report that ends the run, Power off, closing, the
@@ -43,6 +44,7 @@ struct Rahmen {
     QByteArray bytes;
     bool raus = true;      // the port or link took it
     bool gesperrt = false; // a stop came after the last start
+    std::pair<int, int> pass{-1, 0}; // (option, address) of the pass or single line started last
     qint64 zeit = 0;
 };
 
@@ -50,6 +52,7 @@ struct Rahmen {
 struct Verkehr {
     std::vector<Rahmen> rahmen;
     bool gesperrt = false;
+    std::pair<int, int> pass{-1, 0};
     // (option, address) of every pass or single line started, with the number of
     // frames written before its start.
     std::map<std::pair<int, int>, std::size_t> gestartet;
@@ -58,7 +61,7 @@ struct Verkehr {
 
     void nimm(int option, const QByteArray &bytes, bool raus)
     {
-        rahmen.push_back({option, bytes, raus, gesperrt, zeit ? zeit->jetzt : 0});
+        rahmen.push_back({option, bytes, raus, gesperrt, pass, zeit ? zeit->jetzt : 0});
     }
 };
 
@@ -333,8 +336,8 @@ struct Anlage {
     {
         return [this, option] {
             verkehr.passOption = option;
-            const auto schluessel = std::pair{option, feld.adresse.toInt()};
-            verkehr.gestartet.try_emplace(schluessel, verkehr.rahmen.size());
+            verkehr.pass = std::pair{option, feld.adresse.toInt()};
+            verkehr.gestartet.try_emplace(verkehr.pass, verkehr.rahmen.size());
         };
     }
 
@@ -418,9 +421,16 @@ struct Anlage {
                 }
                 if (!b.treibt() || !fehler.isEmpty())
                     continue;
+                // Only the locomotive of the pass or single line started last is driven;
+                // one an earlier pass drove only gets its stop.
                 const auto start = verkehr.gestartet.find(schluessel);
                 if (start == verkehr.gestartet.end() || start->second > index)
                     fehler = QStringLiteral("(a) fährt eine Lok, für die nichts gestartet wurde: ") + wo;
+                else if (r.pass != schluessel)
+                    fehler = QStringLiteral("(a) fährt eine Lok, deren Pass vorbei ist (gestartet zuletzt: Station %1, Lok %2): ")
+                                 .arg(r.pass.first)
+                                 .arg(r.pass.second)
+                             + wo;
                 else if (r.gesperrt)
                     fehler = QStringLiteral("(c) fährt nach einem Halt vor dem nächsten Start: ") + wo;
             }
@@ -516,7 +526,13 @@ QString spiele(const QStringList &aktionen, const QString &vorher = {})
         a.zeit.bei(zeitpunkt, [&a, &naechste, &geschlossen, teile, i, &alle] {
             ++naechste;
             a.pruefe();
-            if (!a.fehler.isEmpty() || geschlossen)
+            if (!a.fehler.isEmpty() && !geschlossen) {
+                // Found: the run is ended at once, so that an endless one does not go on
+                // without the actions that would have stopped it.
+                geschlossen = true;
+                a.ablauf.beenden();
+            }
+            if (geschlossen)
                 return;
             a.fuehreAus(teile);
             if (teile[0] == u"beenden")
@@ -576,7 +592,9 @@ QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
     QStringList aktionen;
     qint64 jetzt = 0;
     for (int i = 0; i < schritte; ++i) {
-        jetzt += bis(4) == 0 ? 0 : bis(3000);
+        // Half of the gaps fall on the 100 ms grid of the lines and pauses, so that an
+        // action often comes in the same moment as a line's end or a pass's start.
+        jetzt += bis(4) == 0 ? 0 : bis(2) ? 100 * bis(30) : bis(3000);
         const int wurf = bis(1000);
         QString a;
         if (wurf < 200) {
@@ -675,8 +693,8 @@ private slots:
     void zufall()
     {
         constexpr quint32 basis = 20261207;
-        const int anzahl = qEnvironmentVariableIsSet("TRABOLIN_SEQUENZEN") ? qEnvironmentVariableIntValue("TRABOLIN_SEQUENZEN") : 2100;
-        constexpr int schritte = 200;
+        const int anzahl = qEnvironmentVariableIsSet("TRABOLIN_SEQUENZEN") ? qEnvironmentVariableIntValue("TRABOLIN_SEQUENZEN") : 3000;
+        constexpr int schritte = 300;
         QElapsedTimer uhr;
         uhr.start();
         int fehlschlaege = 0;
