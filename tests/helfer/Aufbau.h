@@ -4,6 +4,7 @@
 #include "helfer/Virtuell.h"
 #include "program/Ablauf.h"
 #include "program/Netzlink.h"
+#include "stations/cs2/Cs2Link.h"
 #include "stations/dccex/DccexTreiber.h"
 #include "stations/ecos/EcosStatuswache.h"
 #include "stations/ecos/EcosTreiber.h"
@@ -63,6 +64,13 @@ public:
 class Z21Mitschrift : public Netzmitschrift<> {
 public:
     explicit Z21Mitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
+};
+
+// The Central Station link: every frame in hex, sent under a fixed hash.
+class Cs2Linkmitschrift : public Netzmitschrift<Cs2Link> {
+public:
+    explicit Cs2Linkmitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
+    quint16 hash() const override { return 0x4711; }
 };
 
 // The way to a DCC-EX station: its commands on the recording port, open while the
