@@ -415,6 +415,24 @@ private slots:
         QVERIFY(a.ablauf.bewegte().empty());
     }
 
+    // An endless run switched to a station whose track is off: the next pass sends it
+    // nothing and the run ends, as the report would have ended a run on it.
+    void wechselAufGesperrteZentrale()
+    {
+        Aufbau a;
+        a.feld.mitEndlos = true;
+        a.ablauf.gleismelder(1).meldeGleiszustand(Gleiszustand::aus);
+        QList<Gleiszustand> ursachen;
+        QObject::connect(&a.ablauf, &Ablauf::angehalten, [&](Gleiszustand z) { ursachen << z; });
+        a.zeit.bei(500, [&] { a.feld.option = 1; });
+        a.zeit.bei(20000, [&] { a.ablauf.stoppKlick(); });
+        const QStringList v = gestartet(a, 0, QStringLiteral("24"), {"2,s,5"});
+        QVERIFY2(v.filter(QStringLiteral(" E4 ")).isEmpty(), qPrintable(v.join(u'\n')));
+        QCOMPARE(v.last(), QStringLiteral("2500 00 18"));
+        QCOMPARE(ursachen, QList<Gleiszustand>{Gleiszustand::aus});
+        QVERIFY(!a.ablauf.laeuft());
+    }
+
     void zentralenwechsel()
     {
         QFETCH(int, von); QFETCH(int, nach); QFETCH(QString, adresse);

@@ -316,6 +316,15 @@ QCoro::Task<> Ablauf::fahrePaesse()
         if (!ersterPass) {
             if (m_halt)
                 co_return;
+            // A station chosen during the run whose layout forbids driving (its track
+            // off, a short circuit) ends the run as its report would have: nothing is
+            // sent to it, and the message follows after the run.
+            if (const Gleiszustand z = gleiszustand(); sperrtFahrt(z)) {
+                m_halt = z;
+                m_zustand.stopp = true;
+                emit angehalten(z);
+                co_return;
+            }
             if (t->startzeitJePass())
                 setzeStartzeit();
             leseAdresse();

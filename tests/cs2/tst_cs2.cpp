@@ -47,21 +47,12 @@ QString v(QString frame) { return frame.replace(QStringLiteral("hh hh"), QString
 
 // The CS2 link as the tests see it: every frame in hex with its virtual time; `offen`:
 // frames can go out.
-class Cs2Mitschrift : public Netzmitschrift<Cs2Link> {
+class Cs2Mitschrift : public Cs2Linkmitschrift {
 public:
-    explicit Cs2Mitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
+    explicit Cs2Mitschrift(VirtuelleZeit &zeit) : Cs2Linkmitschrift(zeit) {}
     bool antwortet = true; // the station answers its pings
     bool verbunden() const override { return antwortet; }
     quint16 hash() const override { return beispielHash; }
-    bool sende(const QByteArray &rahmen) override
-    {
-        if (!Netzmitschrift::sende(rahmen))
-            return false;
-        richtungen.gesendet(rahmen);
-        return true;
-    }
-    std::optional<bool> richtung(quint32 uid) const override { return richtungen.vorwaerts(uid); }
-    Cs2Richtungen richtungen;
 };
 
 // The run logic with the CS2 driver at an option of its own, beside the others.

@@ -5,6 +5,7 @@
 #include "program/Ablauf.h"
 #include "program/Netzlink.h"
 #include "stations/cs2/Cs2Link.h"
+#include "stations/cs2/Cs2Rahmen.h"
 #include "stations/dccex/DccexTreiber.h"
 #include "stations/ecos/EcosStatuswache.h"
 #include "stations/ecos/EcosTreiber.h"
@@ -71,6 +72,16 @@ class Cs2Linkmitschrift : public Netzmitschrift<Cs2Link> {
 public:
     explicit Cs2Linkmitschrift(VirtuelleZeit &zeit) : Netzmitschrift(zeit, alsHex) {}
     quint16 hash() const override { return 0x4711; }
+    // The directions as the link keeps them: from what it sent and what it read.
+    bool sende(const QByteArray &rahmen) override
+    {
+        if (!Netzmitschrift::sende(rahmen))
+            return false;
+        richtungen.gesendet(rahmen);
+        return true;
+    }
+    std::optional<bool> richtung(quint32 uid) const override { return richtungen.vorwaerts(uid); }
+    Cs2Richtungen richtungen;
 };
 
 // The way to a DCC-EX station: its commands on the recording port, open while the
