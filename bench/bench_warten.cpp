@@ -424,6 +424,8 @@ void stoppLatenzZ21(int anzahl)
     feld<QLineEdit>(fenster, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
     feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(z21.port));
     feld<QPushButton>(fenster, "btnEcos")->click();
+    // The connect's answer comes on the event loop.
+    QTest::qWaitFor([&] { return feld<QPushButton>(fenster, "btnStart")->isEnabled(); }, 5000);
     if (!feld<QPushButton>(fenster, "btnStart")->isEnabled()) {
         std::printf("Stopp bis Datagramm (Z21): keine Verbindung\n");
         return;
@@ -499,6 +501,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         feld<QLineEdit>(fenster, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
         feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(z21Gegenstelle->port));
         feld<QPushButton>(fenster, "btnEcos")->click();
+        QTest::qWaitFor([&] { return feld<Z21Verbindung>(fenster, "TCP")->verbunden(); }, 5000);
         if (!feld<Z21Verbindung>(fenster, "TCP")->verbunden()) {
             std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
             return;
@@ -517,6 +520,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(ntohs(adresse.sin_port)));
         feld<QPushButton>(fenster, "btnEcos")->click();
         fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
+        QTest::qWaitFor([&] { return feld<EcosVerbindung>(fenster, "TCP")->verbunden(); }, 5000);
         if (fd < 0 || !feld<EcosVerbindung>(fenster, "TCP")->verbunden()) {
             std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
             return;

@@ -58,8 +58,13 @@ struct Anlage : Fensteranlage {
             feld<QLineEdit>(*f, "txtLocalPort")->setText(QString::number(sim.port()));
             feld<QPushButton>(*f, "btnEcos")->click();
             feld<QLineEdit>(*f, "txtAdresse")->setText(ecos ? QStringLiteral("1000") : QStringLiteral("24"));
-            if (ecos)
-                feld<QPushButton>(*f, "btnLok")->click();
+            if (ecos) {
+                // "Kontrolle übernehmen" comes on when the connect has come through.
+                auto *kontrolle = feld<QPushButton>(*f, "btnLok");
+                if (!QTest::qWaitFor([kontrolle] { return kontrolle->isEnabled(); }, 5000))
+                    return false;
+                kontrolle->click();
+            }
         } else {
             const int option = zentralenoption(fall.station == u"lenz" ? QStringLiteral("Lenz") : QStringLiteral("DCC-EX"));
             feld<QRadioButton>(*f, "optZentrale", option)->click();

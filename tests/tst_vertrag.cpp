@@ -104,8 +104,11 @@ private slots:
             feld<QLineEdit>(f, QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
             feld<QLineEdit>(f, QStringLiteral("txtLocalPort"))->setText(port.captured(1));
             feld<QPushButton>(f, QStringLiteral("btnEcos"))->click();
-            if (z.lokliste()) // the ECoS drives once it has handed over the control
-                feld<QPushButton>(f, QStringLiteral("btnLok"))->click();
+            if (z.lokliste()) { // the ECoS drives once it has handed over the control
+                auto *kontrolle = feld<QPushButton>(f, QStringLiteral("btnLok"));
+                QTRY_VERIFY_WITH_TIMEOUT(kontrolle->isEnabled(), 5000); // the connect has come through
+                kontrolle->click();
+            }
         }
         QTRY_COMPARE_WITH_TIMEOUT(a.knoepfe(), QStringLiteral("an"), 5000);
         // A station that starts with its track off is switched on first.

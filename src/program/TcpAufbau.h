@@ -1,21 +1,33 @@
 #pragma once
 // Opening and closing the TCP link of a network station, shared by every station that
-// talks TCP: the window stays usable while a connection is being made, and the last
-// command written before closing still goes out.
+// talks TCP: the connection is made on the main loop, so the window stays usable and
+// no event loop is nested, and the last command written before closing still goes out.
 #include <QString>
+
+#include <functional>
 
 class QTcpSocket;
 
 namespace trabolin {
 
-// Starts the connection to `host`:`port` and waits for it in an event loop, at most
-// `wartezeitMs`. A refused or unreachable host does not end the wait early: the outcome
-// is known when the time is up, as for a host that does not answer at all. The caller
-// looks at the socket's state afterwards.
-void verbindeTcp(QTcpSocket &socket, const QString &host, quint16 port, int wartezeitMs);
+// Starts the connection to `host`:`port` and returns at once. `fertig` follows from the
+// event loop, never from inside this call: with true as soon as the link is up, with
+// false when `wartezeitMs` has passed without it. A refused or unreachable host does
+// not end the wait early: the outcome is known when the time is up, as for a host that
+// does not answer at all. A connect still under way on the socket is given up first,
+// and its `fertig` never comes.
+void verbindeTcp(QTcpSocket &socket, const QString &host, quint16 port, int wartezeitMs,
+                 std::function<void(bool verbunden)> fertig);
+
+// Whether a connect started by verbindeTcp() is still under way on the socket.
+bool tcpVerbindet(const QTcpSocket &socket);
+
+// Gives up a connect under way on the socket: its `fertig` never comes. The socket
+// itself is left as it is.
+void brichTcpAufbauAb(QTcpSocket &socket);
 
 // Closes the link: what is written is flushed, and the close waits at most 500 ms for
-// the peer before the socket is dropped.
+// the peer before the socket is dropped. A connect under way is given up.
 void schliesseTcp(QTcpSocket &socket);
 
 } // namespace trabolin

@@ -6,6 +6,7 @@
 #include "helfer/Protokoll.h"
 #include "helfer/Pty.h"
 #include "helfer/Simulatorprozess.h"
+#include "helfer/Verbinden.h"
 #include "program/Verkehrsprotokoll.h"
 #include "serial/V24.h"
 #include "stations/dccex/DccexBefehle.h"
@@ -283,8 +284,8 @@ private slots:
 
         SerielleSchnittstelle v24(verzeichnis.path());
         DccexVerbindung v(v24);
-        QVERIFY(!v.verbinde(QStringLiteral("127.0.0.1"), port == 1 ? 2 : port - 1, 300));
-        QVERIFY(v.verbinde(QStringLiteral("127.0.0.1"), port));
+        QVERIFY(!test::verbindeUndWarte(v, QStringLiteral("127.0.0.1"), port == 1 ? 2 : port - 1, 300));
+        QVERIFY(test::verbindeUndWarte(v, QStringLiteral("127.0.0.1"), port));
         QVERIFY(!v.offen()); // still on the serial port, which is closed
         v.setzeUeberNetzwerk(true);
         QVERIFY(v.offen());
@@ -316,7 +317,7 @@ private slots:
         SerielleSchnittstelle v24;
         DccexVerbindung v(v24);
         v.setzeUeberNetzwerk(true);
-        QVERIFY(v.verbinde(QStringLiteral("127.0.0.1"), server.serverPort()));
+        QVERIFY(test::verbindeUndWarte(v, QStringLiteral("127.0.0.1"), server.serverPort()));
         QTRY_VERIFY(server.hasPendingConnections());
         QTcpSocket *gegenstelle = server.nextPendingConnection();
         DccexStartwarte warte(v, 350, 100);
@@ -398,6 +399,72 @@ private slots:
         QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
         QVERIFY(feld<QPlainTextEdit>(f, "txtRX")->toPlainText().contains(u"nicht geantwortet"));
         QVERIFY(a.meldungen.isEmpty());
+    }
+
+    // Over the network a station can hang with its TCP link open. While connected the
+    // program asks "<#>" at its interval (5 s, shortened here), which the station
+    // answers "<# n>"; any byte from it keeps the link. A station that answers keeps
+    // the run going to its end; one that hangs loses the link after the silence (15 s,
+    // shortened here): the locomotive's stop goes out first, then the run ends and the
+    // user is told that the link is lost.
+    void lebenszeichen_data()
+    {
+        QTest::addColumn<bool>("haengt");
+        QTest::newRow("die zentrale antwortet") << false;
+        QTest::newRow("die zentrale haengt bei offener verbindung") << true;
+    }
+    void lebenszeichen()
+    {
+        QFETCH(bool, haengt);
+        Simulator sim;
+        QVERIFY(sim.starte({"--tcp", "0", "--boot", "0"}));
+        test::Fensteranlage a;
+        a.starte();
+        a.meldungen.clear(); // start-up's own: no settings file
+        frmTrabolin &f = *a.f;
+        feld<QRadioButton>(f, "optZentrale_4")->click();
+        feld<QCheckBox>(f, "einstellung_4_über Netzwerk")->click();
+        feld<DccexVerbindung>(f, "TCP")->setzeLebenszeichen(100, 700);
+        feld<QLineEdit>(f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
+        feld<QLineEdit>(f, "txtLocalPort")->setText(QString::number(sim.port()));
+        feld<QPushButton>(f, "btnEcos")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(a.knoepfe(), QStringLiteral("an"), 5000);
+        feld<QPushButton>(f, "btnPower_1")->click();
+        QTRY_COMPARE(feld<QLabel>(f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
+        QVERIFY(sim.wartetAuf(QStringLiteral("<#>             Lokplätze: 50")));
+
+        feld<QLineEdit>(f, "txtAdresse")->setText(QStringLiteral("3"));
+        // Answered, the line runs its 2 s to the end; hung, a line of 30 s ends soon
+        // after the station has gone silent.
+        test::fuelleZeile(f.tabelle(), 1, haengt ? QStringLiteral("30,S,40") : QStringLiteral("2,S,40"));
+        f.tabelle().setzeAktuelleZeile(1);
+        if (haengt)
+            QTimer::singleShot(500, &f, [&] { sim.tippe("haengen"); });
+        QElapsedTimer uhr;
+        uhr.start();
+        feld<QPushButton>(f, "btnStart")->click();
+        QVERIFY(test::laufAbgewartet(f, 20000));
+        if (!haengt) {
+            QVERIFY(uhr.elapsed() >= 1900);
+            QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>       Lok 3: Fahrstufe 0 vorwärts")));
+            QVERIFY2(sim.anzahl(QStringLiteral("<#>             Lokplätze: 50")) >= 10, qPrintable(sim.zeilen.join(u'\n')));
+            QVERIFY(a.meldungen.isEmpty());
+            QVERIFY(feld<DccexVerbindung>(f, "TCP")->offen());
+            return;
+        }
+        QVERIFY(uhr.elapsed() < 10000);
+        // The stop reached the hung station after it had stopped answering, and nothing
+        // went out after it: the link was dropped.
+        const QString stopp = QStringLiteral("hängt, nichts beantwortet: \"<t 3 0 1><0A>\"");
+        QVERIFY2(sim.wartetAuf(stopp), qPrintable(sim.zeilen.join(u'\n')));
+        QVERIFY(sim.wartetAuf(QStringLiteral("getrennt")));
+        QTest::qWait(300);
+        const QStringList zeilen = sim.lies();
+        QCOMPARE(zeilen.filter(QStringLiteral("hängt, nichts beantwortet")).last(), stopp);
+        QCOMPARE(a.meldungen, QStringList{QStringLiteral(" DCC-EX...|Die Verbindung zur DCC-EX ist abgebrochen !")});
+        QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
+        QVERIFY(!feld<DccexVerbindung>(f, "TCP")->offen());
+        QCOMPARE(feld<QLabel>(f, "lblGleis")->text(), QStringLiteral("Verbindung verloren"));
     }
 
     // The handshake reaches the driver: off for DCC-EX, RTS/CTS again for the others.

@@ -3,6 +3,7 @@
 // line, the control request and the power buttons, with a link that records every text;
 // and the bytes the real link puts on the socket.
 #include "helfer/Aufbau.h"
+#include "helfer/Verbinden.h"
 #include "program/Verkehrsprotokoll.h"
 #include "stations/ecos/EcosBefehle.h"
 #include "stations/ecos/EcosVerbindung.h"
@@ -280,7 +281,7 @@ private slots:
         QTcpServer ecos;
         QVERIFY(ecos.listen(QHostAddress::LocalHost));
         EcosVerbindung link;
-        QVERIFY(link.verbinde(QStringLiteral("127.0.0.1"), ecos.serverPort()));
+        QVERIFY(test::verbindeUndWarte(link, QStringLiteral("127.0.0.1"), ecos.serverPort()));
         QTRY_VERIFY(ecos.hasPendingConnections());
         QTcpSocket *gegenstelle = ecos.nextPendingConnection();
         QByteArray empfangen;

@@ -5,6 +5,7 @@
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Simulatorprozess.h"
+#include "helfer/Verbinden.h"
 #include "program/Verkehrsprotokoll.h"
 #include "sim/z21/Z21Dekodierer.h"
 #include "program/Tabelle.h"
@@ -359,7 +360,7 @@ private slots:
         QSignalSpy pakete(&z21, &Z21Verbindung::paket);
         z21.setzeStatusAbstand(100);
         QSignalSpy antworten(&z21, &Z21Verbindung::antwort);
-        QVERIFY(z21.verbinde(QStringLiteral("127.0.0.1"), sim.port()));
+        QVERIFY(test::verbindeUndWarte(z21, QStringLiteral("127.0.0.1"), sim.port()));
         QVERIFY(z21.verbunden());
         QCOMPARE(antworten.value(0).value(0).toString(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
         QTRY_VERIFY(sim.anzahl(QStringLiteral("LAN_X_GET_STATUS")) >= 3);
@@ -370,7 +371,7 @@ private slots:
             return p.at(0).value<Z21Paket>().daten == bytes("61 00 61");
         }));
 
-        QVERIFY(z21.verbinde(QStringLiteral("localhost"), sim.port()));
+        QVERIFY(test::verbindeUndWarte(z21, QStringLiteral("localhost"), sim.port()));
         QCOMPARE(z21.seriennummer(), std::optional<quint32>(123456));
         QCOMPARE(sim.anzahl(QStringLiteral("LAN_LOGOFF")), 1);
         z21.schliesse();
@@ -439,7 +440,7 @@ private slots:
         z21.setzeStatusFrist(300);
         z21.setzeNachfrageAbstand(300);
         QSignalSpy weg(&z21, &Z21Verbindung::verloren);
-        QVERIFY(z21.verbinde(QStringLiteral("127.0.0.1"), zentrale.socket.localPort()));
+        QVERIFY(test::verbindeUndWarte(z21, QStringLiteral("127.0.0.1"), zentrale.socket.localPort()));
         const QString status = QStringLiteral("07 00 40 00 21 24 05");
         const QString stopp = QStringLiteral("0A 00 40 00 E4 10 00 03 80 77");
         if (verloren) {
@@ -458,6 +459,41 @@ private slots:
             QVERIFY(melder.gesendet.isEmpty() && z21.verbunden());
             QCOMPARE(zentrale.empfangen.filter(status).size(), zentrale.statusAnfragen);
         }
+    }
+
+    // A Z21 that restarts forgets the broadcast flags and reports nothing more: every
+    // status request, the first at the connect and each regular one, goes out right
+    // after LAN_SET_BROADCASTFLAGS with the flags of the connect (the bytes of the Z21
+    // LAN protocol document: LAN_SET_BROADCASTFLAGS with flags 0x00000001, little
+    // endian, and LAN_X_GET_STATUS). A status request asked again after a missing
+    // answer needs no flags of its own.
+    void broadcastflagsMitJedemStatus_data()
+    {
+        QTest::addColumn<QString>("skript");
+        QTest::addColumn<QStringList>("erwartet");
+        const QString seriennummer = QStringLiteral("04 00 10 00");
+        const QString flags = QStringLiteral("08 00 50 00 01 00 00 00");
+        const QString status = QStringLiteral("07 00 40 00 21 24 05");
+        QTest::newRow("jede antwort kommt")
+            << QString() << QStringList{seriennummer, flags, status, flags, status, flags, status};
+        QTest::newRow("eine antwort fehlt")
+            << QStringLiteral("-") << QStringList{seriennummer, flags, status, status, flags, status};
+    }
+    void broadcastflagsMitJedemStatus()
+    {
+        QFETCH(QString, skript);
+        QFETCH(QStringList, erwartet);
+        SpielZ21 zentrale;
+        zentrale.skript = skript;
+        QVERIFY(zentrale.starte());
+        Z21Verbindung z21;
+        z21.setzeStatusAbstand(400);
+        z21.setzeStatusFrist(200);
+        z21.setzeNachfrageAbstand(100);
+        QVERIFY(test::verbindeUndWarte(z21, QStringLiteral("127.0.0.1"), zentrale.socket.localPort()));
+        const int anfragen = int(erwartet.filter(QStringLiteral("21 24 05")).size());
+        QTRY_VERIFY_WITH_TIMEOUT(zentrale.statusAnfragen >= anfragen, 5000);
+        QCOMPARE(zentrale.empfangen.mid(0, erwartet.size()), erwartet);
     }
 
     // A Z21 that stays silent, that is not there, or whose name does not resolve:
@@ -481,13 +517,16 @@ private slots:
         }
         Z21Verbindung z21;
         z21.setzeStatusAbstand(20);
-        bool ereignis = false;
-        QTimer::singleShot(50, [&] { ereignis = true; });
+        QSignalSpy ergebnis(&z21, &Z21Verbindung::verbindungsergebnis);
         QElapsedTimer uhr;
         uhr.start();
+        // The connect returns at once; its wait runs on the event loop.
         QVERIFY(!z21.verbinde(ziel == u"stumm" ? QStringLiteral("127.0.0.1") : ziel, port, 300));
+        QVERIFY(ergebnis.isEmpty());
+        QVERIFY(ergebnis.wait(5000));
+        QCOMPARE(ergebnis.size(), 1);
+        QCOMPARE(ergebnis.first().first().toBool(), false);
         QVERIFY(uhr.elapsed() >= 250); // it waited; Qt lets a timer end up to 5 % early
-        QVERIFY(ereignis);
         QVERIFY(!z21.verbunden());
         QVERIFY(!z21.sende(z21Gleisspannung(false)));
         QTest::qWait(100);
@@ -524,7 +563,7 @@ private slots:
         feld<QLineEdit>(f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
         feld<QComboBox>(f, "lstFS")->setCurrentText(QStringLiteral("28"));
         feld<QPushButton>(f, "btnEcos")->click();
-        QCOMPARE(feld<QPlainTextEdit>(f, "txtRX")->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
+        QTRY_COMPARE(feld<QPlainTextEdit>(f, "txtRX")->toPlainText(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
         QCOMPARE(feld<QComboBox>(f, "lstFS")->currentText(), QStringLiteral("28")); // connecting keeps the user's mode
         QCOMPARE(feld<QPlainTextEdit>(f, "txtRX")->palette().color(QPalette::Base), QColor(0, 128, 0));
         QCOMPARE(a.knoepfe(), QStringLiteral("an"));

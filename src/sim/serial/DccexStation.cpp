@@ -32,6 +32,7 @@ DccexSchritt DccexStation::starte(qint64 zeitMs)
     m_befehl.clear();
     m_verworfen.clear();
     m_gleis = m_prog = m_join = false;
+    m_haengt = false; // a reset ends the hang
     m_loks.clear();
     DccexSchritt schritt;
     melde(schritt, QStringLiteral("Start: die Zentrale bootet %1 ms, Gleis aus").arg(m_startdauerMs));
@@ -58,6 +59,15 @@ DccexSchritt DccexStation::anlage(const QString &aktion, qint64 zeitMs)
 {
     m_jetztMs = zeitMs;
     DccexSchritt schritt;
+    if (aktion == u"haengen") {
+        // A firmware that hangs: the network link stays open, nothing is answered.
+        m_haengt = true;
+        m_befehl.clear();
+        melde(schritt, QStringLiteral("Anlage     Zentrale hängt: die Verbindung bleibt offen, keine Antwort mehr"));
+        return schritt;
+    }
+    if (m_haengt)
+        return schritt; // a hung station does nothing, on the layout either
     if (aktion == u"flut") {
         for (int i = 0; i < 2000; ++i)
             schritt.antwort += m_gleis ? "<* Strom 120mA *>\n<p1>\nRauschen\xFF\x07\n" : "<* Strom 0mA *>\n<p0>\n\xFF\x07\n";
@@ -110,6 +120,11 @@ void DccexStation::meldeVerworfenes(DccexSchritt &schritt)
 DccexSchritt DccexStation::fuettere(const QByteArray &bytes, qint64 zeitMs)
 {
     DccexSchritt schritt = ticke(zeitMs);
+    if (m_haengt) {
+        if (!bytes.isEmpty())
+            melde(schritt, QStringLiteral("hängt, nichts beantwortet: \"%1\"").arg(lesbar(bytes)));
+        return schritt;
+    }
     if (m_startBis) {
         if (!bytes.isEmpty())
             melde(schritt, QStringLiteral("verloren, die Zentrale bootet noch: \"%1\"").arg(lesbar(bytes)));
@@ -190,6 +205,12 @@ void DccexStation::befehl(const QByteArray &text, DccexSchritt &schritt)
         schritt.antwort += QByteArray(kennung) + '\n';
         schritt.antwort += stromRundruf();
         melde(schritt, roh + QStringLiteral("Status: Gleis %1").arg(anAus(m_gleis)));
+        return;
+    }
+    if (opcode == '#' && teile.isEmpty()) {
+        // DCCEXParser.cpp: the number of locomotive slots, "<# %d>\n" with MAX_LOCOS.
+        schritt.antwort += "<# " + QByteArray::number(lokplaetze) + ">\n";
+        melde(schritt, roh + QStringLiteral("Lokplätze: %1").arg(lokplaetze));
         return;
     }
     if (opcode == '=' && teile.isEmpty()) {

@@ -6,7 +6,8 @@
 // tracks to "<s>", the power broadcast after every power command (each output, "<p1 A>",
 // "<p0 B>", then the tracks that are on, "<p1 MAIN>", and the whole when all agree,
 // "<p1>"), the track assignments to "<=>" ("<= A MAIN>", "<= B PROG>"), the "<l ...>"
-// broadcast after every locomotive command, "<X>" to anything malformed. An overload
+// broadcast after every locomotive command, "<# 50>" to "<#>", "<X>" to anything
+// malformed. An overload
 // is told only as a diagnostic line, and the output comes back by itself. After a
 // start (power-on, or the reset an Arduino goes through whenever its USB port is
 // opened) it is deaf and silent for a boot delay: what arrives meanwhile is lost, as on
@@ -45,6 +46,9 @@ public:
     static constexpr const char *ueberlast =
         "<* TRACK A POWER OVERLOAD 2147mA (max 2000mA) detected after 12ms. Pause 40ms *>";
 
+    // The answer to "<#>": MAX_LOCOS of the firmware's default configuration.
+    static constexpr int lokplaetze = 50;
+
     explicit DccexStation(qint64 startdauerMs = 1000);
 
     // Power-on or reset at zeitMs: locomotives forgotten, track power off, deaf until
@@ -58,7 +62,9 @@ public:
     // hand), "kurzschluss" (an overload on the main track: the diagnostic line, and the
     // track on again after the station's pause), "prog-aus" and "prog-an" (the
     // programming track alone), "flut" (a flood of diagnostic lines and noise that
-    // change nothing); each change of the power is broadcast.
+    // change nothing), "haengen" (the firmware hangs: it answers nothing more until it
+    // is started again, and over the network its link stays open); each change of the
+    // power is broadcast.
     DccexSchritt anlage(const QString &aktion, qint64 zeitMs);
     // When ticke() has something to report.
     std::optional<qint64> frist() const;
@@ -87,6 +93,7 @@ private:
     bool m_gleis = false; // output A, the main track
     bool m_prog = false;  // output B, the programming track
     bool m_join = false;  // the programming track drives as a main track
+    bool m_haengt = false; // hung: deaf and silent until the next start
     QMap<int, DccexLok> m_loks;
 };
 

@@ -251,13 +251,13 @@ int wartezeit(const DccexStation &station)
 void dccexAnlage(DccexStation &station, const QString &aktion, DccexSchritt &schritt)
 {
     if (aktion == u"aus" || aktion == u"an" || aktion == u"kurzschluss" || aktion == u"flut"
-        || aktion == u"prog-aus" || aktion == u"prog-an") {
+        || aktion == u"prog-aus" || aktion == u"prog-an" || aktion == u"haengen") {
         const DccexSchritt neu = station.anlage(aktion, jetztMs(simStart));
         schritt.ereignisse += neu.ereignisse;
         schritt.antwort += neu.antwort;
     } else {
         schritt.ereignisse.append({jetztMs(simStart), true,
-                                   QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, prog-aus, prog-an, flut, trennen)").arg(aktion)});
+                                   QStringLiteral("FEHLER: unbekannt: %1 (aus, an, kurzschluss, prog-aus, prog-an, flut, haengen, trennen)").arg(aktion)});
     }
 }
 
@@ -404,7 +404,7 @@ int main(int argc, char *argv[])
     parser.addOptions({stationOption, linkOption, usbOption, tcpOption, bootOption});
     // Layout actions some seconds after Trabolin's first bytes, as typed on the terminal.
     const QStringList zeitAktionen{QStringLiteral("aus"), QStringLiteral("kurzschluss"), QStringLiteral("nothalt"),
-                                   QStringLiteral("trennen")};
+                                   QStringLiteral("trennen"), QStringLiteral("haengen")};
     QList<QCommandLineOption> zeitOptionen;
     for (const QString &aktion : zeitAktionen) {
         zeitOptionen.append(QCommandLineOption(

@@ -68,6 +68,11 @@ QByteArray dccexStatusbefehl()
     return QByteArrayLiteral("<s>\n");
 }
 
+QByteArray dccexLebenszeichen()
+{
+    return QByteArrayLiteral("<#>\n");
+}
+
 DccexArt dccexArt(const QByteArray &rahmen)
 {
     if (rahmen.startsWith("<iDCC-EX"))

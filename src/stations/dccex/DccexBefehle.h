@@ -38,6 +38,10 @@ QByteArray dccexPowerbefehl(bool an);
 // "<s>\n": asks for the station's status; it answers with "<iDCC-EX ...>".
 QByteArray dccexStatusbefehl();
 
+// "<#>\n": asks for the number of locomotive slots, answered "<# n>" at once. The
+// cheapest question of the 5.x firmware: over the network it shows the station lives.
+QByteArray dccexLebenszeichen();
+
 // What an answer of the station says, as far as the program looks at it.
 enum class DccexArt {
     kennung,  // "<iDCC-EX V-5.0.0 / MEGA / ...>": the station is up and answers

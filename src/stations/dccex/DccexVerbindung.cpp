@@ -37,6 +37,8 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
     });
     connect(m_socket, &QTcpSocket::readyRead, this, [this] {
         const QByteArray bytes = m_socket->readAll();
+        if (!bytes.isEmpty() && m_stille.isActive())
+            m_stille.start(); // whatever the station sends shows that it lives
         if (m_ueberNetzwerk)
             empfange(bytes);
     });
@@ -44,19 +46,15 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
         // Each command goes out at once, not gathered with the next one.
         m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_warVerbunden = true;
+        m_lebenszeichen.start();
+        m_stille.start();
     });
-    auto weg = [this] {
-        if (!m_warVerbunden || m_verliert)
-            return;
-        // Reported while the link still counts as up: the locomotive's stop is tried
-        // first and goes out if the socket still carries it. Then the link is gone.
-        m_verliert = true;
-        if (m_ueberNetzwerk && m_melder)
-            m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
-        m_warVerbunden = false;
-        m_verliert = false;
-        emit verloren();
-    };
+    m_lebenszeichen.setInterval(lebenszeichenMs);
+    connect(&m_lebenszeichen, &QTimer::timeout, this, &DccexVerbindung::frageLebenszeichen);
+    m_stille.setSingleShot(true);
+    m_stille.setInterval(stilleMs);
+    connect(&m_stille, &QTimer::timeout, this, &DccexVerbindung::stilleAbgelaufen);
+    auto weg = [this] { verliere(); };
     connect(&m_v24, &SerielleSchnittstelle::verloren, this, [this] {
         if (!m_ueberNetzwerk && m_melder)
             m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
@@ -69,23 +67,75 @@ DccexVerbindung::~DccexVerbindung() = default;
 
 void DccexVerbindung::setzeUeberNetzwerk(bool netzwerk)
 {
-    if (netzwerk != m_ueberNetzwerk)
+    if (netzwerk != m_ueberNetzwerk) {
         m_zerleger.leere();
+        if (m_stille.isActive())
+            m_stille.start(); // the silence counts from when the link is taken into use
+    }
     m_ueberNetzwerk = netzwerk;
 }
 
 bool DccexVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs)
 {
-    if (netzVerbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
+    if (tcpVerbindet(*m_socket))
+        return false; // a connect is under way already; this one changes nothing
+    if (netzVerbunden() && m_socket->peerName() == host && m_socket->peerPort() == port) {
+        QMetaObject::invokeMethod(this, [this] { emit verbindungsergebnis(netzVerbunden()); }, Qt::QueuedConnection);
         return true;
+    }
     m_warVerbunden = false; // dropping the old link is no loss to report
+    m_lebenszeichen.stop();
+    m_stille.stop();
     m_socket->abort();
     m_zerleger.leere();
 
-    verbindeTcp(*m_socket, host, port, wartezeitMs);
-    if (!netzVerbunden())
-        m_socket->abort();
-    return netzVerbunden();
+    verbindeTcp(*m_socket, host, port, wartezeitMs, [this](bool) {
+        if (!netzVerbunden()) {
+            m_warVerbunden = false;
+            m_socket->abort();
+        }
+        emit verbindungsergebnis(netzVerbunden());
+    });
+    return false;
+}
+
+void DccexVerbindung::verliere()
+{
+    if (!m_warVerbunden || m_verliert)
+        return;
+    // Reported while the link still counts as up: the locomotive's stop is tried
+    // first and goes out if the socket still carries it. Then the link is gone.
+    m_verliert = true;
+    m_lebenszeichen.stop();
+    m_stille.stop();
+    if (m_ueberNetzwerk && m_melder)
+        m_melder->meldeGleiszustand(Gleiszustand::verbindungVerloren);
+    m_warVerbunden = false;
+    m_verliert = false;
+    emit verloren();
+}
+
+void DccexVerbindung::frageLebenszeichen()
+{
+    // Asked only while the commands take the network; the answer itself is of no
+    // interest, any byte from the station is.
+    if (m_ueberNetzwerk && netzVerbunden())
+        schreibe(dccexLebenszeichen());
+}
+
+void DccexVerbindung::stilleAbgelaufen()
+{
+    if (!m_ueberNetzwerk || !netzVerbunden()) {
+        if (m_warVerbunden)
+            m_stille.start(); // a link not in use is not judged
+        return;
+    }
+    // The station hangs with its link open, or the network between is gone without
+    // a word. The loss is reported first, while the socket still takes the
+    // locomotive's stop; then the link is dropped, after what was written has gone.
+    verliere();
+    m_socket->flush();
+    m_socket->abort();
 }
 
 bool DccexVerbindung::netzVerbunden() const
@@ -95,7 +145,11 @@ bool DccexVerbindung::netzVerbunden() const
 
 void DccexVerbindung::schliesse()
 {
+    if (tcpVerbindet(*m_socket))
+        QMetaObject::invokeMethod(this, [this] { emit verbindungsergebnis(false); }, Qt::QueuedConnection);
     m_warVerbunden = false;
+    m_lebenszeichen.stop();
+    m_stille.stop();
     schliesseTcp(*m_socket);
 }
 
@@ -186,7 +240,10 @@ void DccexVerbindung::empfange(const QByteArray &bytes)
         if (const auto z = m_gleise.lies(a.text.toLatin1()); z && m_melder)
             m_melder->meldeGleiszustand(*z);
         emit rahmen(a);
-        zeige(a.text);
+        // The answers to "<#>" come every few seconds and tell the user nothing: they
+        // are logged, not shown.
+        if (!a.text.startsWith(QLatin1String("<#")))
+            zeige(a.text);
     }
 }
 

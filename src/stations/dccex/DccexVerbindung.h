@@ -3,6 +3,8 @@
 // WiFi or Ethernet variant. Commands go out at once, each as its own write; what the
 // station sends back is cut into whole answers, handed on one by one and shown as the
 // last few of them. Both directions are logged as text ("DCC-EX >" / "DCC-EX <").
+// Over the network the station is asked "<#>" every 5 s; 15 s without a byte from it
+// lose the link as a closed one does.
 #include "program/Netzlink.h"
 #include "program/Netzverbindung.h"
 #include "stations/dccex/DccexBefehle.h"
@@ -12,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <QTimer>
 
 class QTcpSocket;
 
@@ -24,6 +27,12 @@ class DccexVerbindung : public Netzverbindung, public Netzlink {
 public:
     // Answers kept for the reply field.
     static constexpr qsizetype gezeigteAntworten = 20;
+    // Over the network a station can hang with its TCP link still open. So while the
+    // link is up it is asked "<#>" this often, and any bytes it sends show it lives ...
+    static constexpr int lebenszeichenMs = 5000;
+    // ... and after this long without a single byte it counts as lost.
+    static constexpr int stilleMs = 15000;
+    static_assert(stilleMs >= 2 * lebenszeichenMs, "a lost answer alone is no lost station");
 
     explicit DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent = nullptr);
     ~DccexVerbindung() override;
@@ -33,10 +42,13 @@ public:
     void setzeUeberNetzwerk(bool netzwerk);
     bool ueberNetzwerk() const { return m_ueberNetzwerk; }
 
-    // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`
-    // has passed, processing events meanwhile. A link already up to the same host and
-    // port is kept; any other is dropped first. Returns whether the network link is up.
+    // Starts connecting to `host` and `port` and returns at once; verbindungsergebnis()
+    // follows from the event loop when the network link is up or `wartezeitMs` has
+    // passed. A link already up to the same host and port is kept (the outcome true
+    // follows, and true is returned); any other is dropped first. While a connect is
+    // under way another changes nothing.
     bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) override;
+    void beginneVerbindung(const QString &host, quint16 port) override { verbinde(host, port); }
     // The station can be reached on the chosen way: as offen().
     bool verbunden() const override { return offen(); }
     // Closes the network link after writing what is still pending.
@@ -72,6 +84,14 @@ public:
     // the chosen way (the port or the network link) fails.
     void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
 
+    // The distance of the "<#>" questions and the silence that loses the link; the
+    // tests shorten them.
+    void setzeLebenszeichen(int abstandMs, int stilleMs)
+    {
+        m_lebenszeichen.setInterval(abstandMs);
+        m_stille.setInterval(stilleMs);
+    }
+
     QTcpSocket *socket() const { return m_socket; }
 
 signals:
@@ -81,6 +101,12 @@ signals:
 private:
     // The network link is up.
     bool netzVerbunden() const;
+    // The network link is lost: reported while it still carries the locomotive's
+    // stop, then counted as gone.
+    void verliere();
+    // The regular "<#>", and the end of the silence it is waiting on.
+    void frageLebenszeichen();
+    void stilleAbgelaufen();
     void empfange(const QByteArray &bytes);
     void zeige(const QString &zeile);
     // A command given during the boot wait, kept as the stop it stands for.
@@ -99,6 +125,8 @@ private:
     bool m_ueberNetzwerk = false;
     bool m_warVerbunden = false;
     bool m_verliert = false; // the loss is being reported
+    QTimer m_lebenszeichen;  // "<#>" while the network link is up
+    QTimer m_stille;         // runs out when the station has sent nothing for so long
     Gleismelder *m_melder = nullptr;
 };
 

@@ -60,8 +60,12 @@ EcosVerbindung::~EcosVerbindung() = default;
 
 bool EcosVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs)
 {
-    if (verbunden() && m_socket->peerName() == host && m_socket->peerPort() == port)
+    if (tcpVerbindet(*m_socket))
+        return false; // a connect is under way already; this one changes nothing
+    if (verbunden() && m_socket->peerName() == host && m_socket->peerPort() == port) {
+        QMetaObject::invokeMethod(this, [this] { emit verbindungsergebnis(verbunden()); }, Qt::QueuedConnection);
         return true;
+    }
     m_warVerbunden = false; // dropping the old link is no loss to report
     m_wache->beende(false);
     m_socket->abort();
@@ -70,10 +74,12 @@ bool EcosVerbindung::verbinde(const QString &host, quint16 port, int wartezeitMs
     m_ende.clear();
     m_ausgelassen = 0;
 
-    verbindeTcp(*m_socket, host, port, wartezeitMs);
-    if (!verbunden())
-        m_socket->abort();
-    return verbunden();
+    verbindeTcp(*m_socket, host, port, wartezeitMs, [this](bool) {
+        if (!verbunden())
+            m_socket->abort();
+        emit verbindungsergebnis(verbunden());
+    });
+    return false;
 }
 
 bool EcosVerbindung::verbunden() const
@@ -93,6 +99,8 @@ bool EcosVerbindung::sende(const QByteArray &befehl)
 
 void EcosVerbindung::schliesse()
 {
+    if (tcpVerbindet(*m_socket))
+        QMetaObject::invokeMethod(this, [this] { emit verbindungsergebnis(false); }, Qt::QueuedConnection);
     m_warVerbunden = false;
     m_wache->beende(false);
     m_ruhe.stop();

@@ -1,6 +1,6 @@
 #pragma once
-// The TCP link to the ECoS. Connecting waits in a nested event loop, so the window
-// keeps working; a link that was lost or refused can be connected again. Commands
+// The TCP link to the ECoS. Connecting runs on the main loop, so the window keeps
+// working; a link that was lost or refused can be connected again. Commands
 // go out at once, each as its own packet: the ECoS reads a packet without a line
 // end as one command, so two commands must never share one. Replies are gathered
 // until their END line (or a short quiet moment) and delivered whole. While the
@@ -34,10 +34,13 @@ public:
     explicit EcosVerbindung(QObject *parent = nullptr);
     ~EcosVerbindung() override;
 
-    // Connects to `host` and `port` and waits until the link is up or `wartezeitMs`
-    // has passed, processing events meanwhile. A link already up to the same host
-    // and port is kept; any other link is dropped first. Returns whether the link is up.
+    // Starts connecting to `host` and `port` and returns at once; verbindungsergebnis()
+    // follows from the event loop when the link is up or `wartezeitMs` has passed. A
+    // link already up to the same host and port is kept (the outcome true follows, and
+    // true is returned); any other link is dropped first. While a connect is under way
+    // another changes nothing.
     bool verbinde(const QString &host, quint16 port, int wartezeitMs = 3500) override;
+    void beginneVerbindung(const QString &host, quint16 port) override { verbinde(host, port); }
 
     bool verbunden() const override;
     // One command text's bytes (ecosBytes), at once as its own packet; false, and

@@ -2,7 +2,6 @@
 
 #include "stations/z21/Z21Protokoll.h"
 
-#include <QEventLoop>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -16,13 +15,15 @@ Z21Verbindung::Z21Verbindung(QObject *parent) : Netzverbindung(parent), m_socket
     m_frist.setSingleShot(true);
     connect(&m_frist, &QTimer::timeout, this, &Z21Verbindung::fristAbgelaufen);
     connect(m_socket, &QUdpSocket::readyRead, this, &Z21Verbindung::lies);
+    m_aufbau.setSingleShot(true);
+    connect(&m_aufbau, &QTimer::timeout, this, &Z21Verbindung::aufbauEnde);
 }
 
 Z21Verbindung::~Z21Verbindung() = default;
 
 bool Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
 {
-    if (m_warten)
+    if (m_wartet)
         return false; // a connect is waiting already; this click changes nothing
     if (m_verbunden)
         schliesse();
@@ -31,13 +32,8 @@ bool Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
     m_port = port;
     m_seriennummer.reset();
 
-    QEventLoop schleife;
-    QTimer uhr;
-    uhr.setSingleShot(true);
-    connect(&uhr, &QTimer::timeout, &schleife, &QEventLoop::quit);
-    m_warten = &schleife;
-    uhr.start(wartezeit);
-
+    m_wartet = true;
+    m_aufbau.start(wartezeit);
     const QHostAddress adresse(host.trimmed());
     if (!adresse.isNull()) {
         zielGefunden(adresse);
@@ -54,27 +50,35 @@ bool Z21Verbindung::verbinde(const QString &host, quint16 port, int wartezeit)
                 zielGefunden(adressen.first());
         });
     }
-    schleife.exec();
-    m_warten = nullptr;
+    return false;
+}
+
+void Z21Verbindung::aufbauEnde()
+{
+    // The serial number has come, or the wait is over (or the link was closed meanwhile).
+    if (!m_wartet)
+        return;
+    m_wartet = false;
+    m_aufbau.stop();
     if (m_suche >= 0)
         QHostInfo::abortHostLookup(m_suche);
     m_suche = -1;
 
     if (!m_seriennummer) {
         m_socket->abort();
-        return false;
+        emit verbindungsergebnis(false);
+        return;
     }
     m_verbunden = true;
-    sende(z21Broadcastflags(broadcastflags));
-    frageStatus();
+    frageStatus(); // with the broadcast flags before it, as at every status request
     m_status.start();
     emit antwort(QStringLiteral("Z21 verbunden, Seriennummer %1").arg(*m_seriennummer), 0);
-    return true;
+    emit verbindungsergebnis(true);
 }
 
 void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
 {
-    if (!m_warten)
+    if (!m_wartet)
         return;
     m_ziel = adresse;
     const bool v4 = adresse.protocol() == QAbstractSocket::IPv4Protocol;
@@ -85,6 +89,9 @@ void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
 
 void Z21Verbindung::frageStatus()
 {
+    // A Z21 that restarted has forgotten the flags it was given at the connect and
+    // would report nothing more: they go out again before every status request.
+    sende(z21Broadcastflags(broadcastflags));
     // An answer still outstanding keeps its own deadline, and so do the requests
     // asked again after one.
     if (sende(z21StatusAnfrage()) && !m_frist.isActive()) {
@@ -146,8 +153,11 @@ void Z21Verbindung::schliesse()
     m_status.stop();
     m_frist.stop();
     m_nachgefragt = 0;
-    if (m_warten)
-        m_warten->quit();
+    if (m_wartet) {
+        // A connect that was waiting ends without the Z21, reported from the event loop.
+        m_seriennummer.reset();
+        QMetaObject::invokeMethod(this, &Z21Verbindung::aufbauEnde, Qt::QueuedConnection);
+    }
     if (m_verbunden)
         schreibe(z21Abmelden());
     m_verbunden = false;
@@ -168,10 +178,10 @@ void Z21Verbindung::lies()
         m_gehoert = true;
         z21ProtokollEmpfangen(bytes);
         for (const Z21Paket &p : z21Pakete(bytes)) {
-            if (m_warten && !m_seriennummer) {
+            if (m_wartet && !m_seriennummer) {
                 m_seriennummer = z21Seriennummer(p);
                 if (m_seriennummer)
-                    m_warten->quit();
+                    QMetaObject::invokeMethod(this, &Z21Verbindung::aufbauEnde, Qt::QueuedConnection);
             }
             if (z21Zentralenstatus(p)) {
                 m_frist.stop();

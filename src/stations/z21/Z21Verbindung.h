@@ -2,7 +2,8 @@
 // The UDP link to a Z21. UDP knows no connection: the link counts as connected once
 // the Z21 has answered the request for its serial number, and the Z21 counts the PC
 // as one of its clients as long as it hears from it at least once a minute, so a
-// status request goes out regularly while connected. A status request left without
+// status request goes out regularly while connected, each after the broadcast flags:
+// a Z21 that restarted has forgotten them and would report nothing more. A status request left without
 // an answer for 3 s is asked again at once and twice more a second apart (one datagram
 // lost on Wi-Fi is no lost link); the Z21 counts as lost only when none of these is
 // answered and nothing else came from it meanwhile. It is reported lost while the
@@ -22,7 +23,6 @@
 
 #include <optional>
 
-class QEventLoop;
 class QUdpSocket;
 
 namespace trabolin {
@@ -31,7 +31,8 @@ class Z21Verbindung : public Netzverbindung, public Netzlink {
     Q_OBJECT
 public:
     // The PC stays registered with the Z21 only if it is heard from at least once a
-    // minute; LAN_X_GET_STATUS goes out this often.
+    // minute; LAN_X_GET_STATUS goes out this often, each time after
+    // LAN_SET_BROADCASTFLAGS, which a Z21 forgets when it restarts.
     static constexpr int statusAbstandMs = 15000;
     // A status request left without an answer this long is asked again.
     static constexpr int statusFristMs = 3000;
@@ -50,12 +51,14 @@ public:
     ~Z21Verbindung() override;
 
     // Sends LAN_GET_SERIAL_NUMBER to `host` (a name or an address) and `port` and
-    // waits up to `wartezeit` ms for the answer, processing events meanwhile. With
-    // the answer the broadcast flags and a status request go out, the regular status
-    // request starts, and the reply "Z21 verbunden, Seriennummer <n>" is handed on.
-    // A link that was connected before is logged off first. Returns whether the Z21
-    // answered.
+    // returns at once; the wait for the answer, at most `wartezeit` ms, runs on the
+    // main loop. With the answer the broadcast flags and a status request go out, the
+    // regular status request starts, the reply "Z21 verbunden, Seriennummer <n>" is
+    // handed on and verbindungsergebnis(true) follows; without it
+    // verbindungsergebnis(false). A link that was connected before is logged off
+    // first; while a connect is waiting another changes nothing.
     bool verbinde(const QString &host, quint16 port, int wartezeit = wartezeitMs) override;
+    void beginneVerbindung(const QString &host, quint16 port) override { verbinde(host, port); }
     // The serial number of the connected Z21.
     std::optional<quint32> seriennummer() const { return m_seriennummer; }
 
@@ -83,7 +86,9 @@ signals:
 
 private:
     void lies();
-    // LAN_X_GET_STATUS, with the deadline for its answer.
+    // The end of the connect's wait: the serial number came, or the time is up.
+    void aufbauEnde();
+    // LAN_SET_BROADCASTFLAGS and LAN_X_GET_STATUS, with the deadline for its answer.
     void frageStatus();
     // The deadline of a status request has passed without its answer.
     void fristAbgelaufen();
@@ -104,7 +109,8 @@ private:
     quint16 m_port = 0;
     bool m_verbunden = false;
     std::optional<quint32> m_seriennummer;
-    QEventLoop *m_warten = nullptr; // the connect's wait, while it runs
+    QTimer m_aufbau;        // the connect's wait for the serial number
+    bool m_wartet = false;  // a connect is waiting for it
     int m_suche = -1;               // the host name's lookup, while it runs
 };
 
