@@ -567,10 +567,6 @@ QString spiele(const QStringList &aktionen, const QString &vorher = {}, Umfang *
         for (const Rahmen &r : a.verkehr.rahmen)
             umfang->gesperrt += r.gesperrt;
     }
-    // TRABOLIN_ZEIGE prints every frame, for a row looked at by hand.
-    if (qEnvironmentVariableIsSet("TRABOLIN_ZEIGE"))
-        for (const Rahmen &r : a.verkehr.rahmen)
-            qInfo("%lld %d %s%s", r.zeit, r.option, r.option == 2 || r.option == 4 ? r.bytes.trimmed().constData() : r.bytes.toHex(' ').constData(), r.gesperrt ? " [gesperrt]" : "");
     return a.fehler;
 }
 

@@ -74,6 +74,16 @@ struct Cs2Aufbau : Aufbau {
         QObject::connect(&ablauf, &Ablauf::angehalten,
                          [this](Gleiszustand z) { ursachen << gleisanzeigeText(z); });
     }
+    // A driver on a real link in place of the recording one: DCC 3, 128 steps.
+    std::unique_ptr<Cs2Treiber> fahreUeber(Cs2Link &link)
+    {
+        auto treiber = std::make_unique<Cs2Treiber>(ablauf, link, station->lesart);
+        ablauf.setzeTreiber(option, treiber.get());
+        treiber->setzeProtokoll(Cs2Protokoll::dcc);
+        treiber->setzeFahrstufen(3);
+        feld.adresse = QStringLiteral("3");
+        return treiber;
+    }
     // A frame from the station, read as the link reads it.
     void empfange(const QString &frame)
     {
@@ -888,11 +898,7 @@ private slots:
         const bool name = udp && aktion == u"St&op";
         QVERIFY(verbindeUndWarte(link, name ? QStringLiteral("localhost") : QStringLiteral("127.0.0.1"), udp ? sim.udp : sim.tcp));
         QCOMPARE(texte.value(0).value(0).toString(), udp ? QStringLiteral("CS2 verbunden (UDP)") : QStringLiteral("CS2 verbunden (TCP)"));
-        Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
-        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
-        treiber.setzeProtokoll(Cs2Protokoll::dcc);
-        treiber.setzeFahrstufen(3);
-        a.feld.adresse = QStringLiteral("3");
+        const auto treiber = a.fahreUeber(link);
         a.zeilen({"60,S,63,X", "60,S,5"});
         a.zeit.bei(1000, [&] {
             if (aktion == u"St&op") {
@@ -1033,11 +1039,7 @@ private slots:
         QCOMPARE(hex(peer.empfangen[1]), QStringLiteral("00 00 AB 10 04 00 00 00 00 00 00 00 00"));
         QTest::qWait(200);
         QCOMPARE(a.ablauf.gleiszustand(Cs2Aufbau::option), Gleiszustand::unbekannt);
-        Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
-        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
-        treiber.setzeProtokoll(Cs2Protokoll::dcc);
-        treiber.setzeFahrstufen(3);
-        a.feld.adresse = QStringLiteral("3");
+        const auto treiber = a.fahreUeber(link);
         a.zeilen({"1,S,63"});
         QSignalSpy gesperrt(&a.ablauf, &Ablauf::gesperrt);
         a.ablauf.btnStart_Click();
@@ -1154,72 +1156,6 @@ private slots:
         const QStringList gesendet = QString::fromUtf8(datei.readAll()).split(u'\n').filter(QStringLiteral("CS2 >"));
         QCOMPARE(gesendet.size(), 3); // ping, the state query, the stop
         QVERIFY(gesendet.last().endsWith(QStringLiteral("CS2 > 00 08 AB 10 06 00 00 C0 03 00 00 00 00")));
-    }
-
-    // Another controller turns the locomotive round at the simulator during line 1:
-    // line 2 tells the station the direction again before its speed, and the
-    // locomotive drives on forwards.
-    void wendenAmSimulator()
-    {
-        Cs2Aufbau a;
-        const quint16 antwortport = freierUdpPort();
-        Simulator sim;
-        QVERIFY(sim.starte(antwortport, {"--fahrstufen", "126"}));
-        Cs2Verbindung link;
-        link.setzeGleismelder(&a.ablauf.gleismelder(Cs2Aufbau::option));
-        QVERIFY(verbindeUndWarte(link, QStringLiteral("127.0.0.1"), sim.tcp));
-        Cs2Treiber treiber(a.ablauf, link, a.station->lesart);
-        a.ablauf.setzeTreiber(Cs2Aufbau::option, &treiber);
-        treiber.setzeProtokoll(Cs2Protokoll::dcc);
-        treiber.setzeFahrstufen(3);
-        a.feld.adresse = QStringLiteral("3");
-        a.zeilen({"2,S,63", "2,S,63"});
-        a.zeit.bei(1000, [&] {
-            QTRY_COMPARE(sim.anzahl(QStringLiteral("F4 0 -> ")), 1);
-            sim.tippe("wenden DCC 3");
-            QTRY_VERIFY(link.richtung(0xC003) == std::optional<bool>(false));
-        });
-        a.ablauf.btnStart_Click();
-        QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 -> ")), 1);
-        QStringList gelesen;
-        for (const QString &z : sim.lies().filter(QStringLiteral("Lok DCC 3")))
-            gelesen << (z.contains(u"  ") ? z.section(QStringLiteral("  "), 1) : z).section(QStringLiteral(", Licht"), 0, 0);
-        QCOMPARE(gelesen.mid(7, 3),
-                 (QStringList{"Anlage: anderer Regler wendet -> Lok DCC 3: rückwärts, Geschwindigkeit 0, Fahrstufe 0 von 126",
-                              "Richtung vorwärts -> Lok DCC 3: vorwärts, Geschwindigkeit 0, Fahrstufe 0 von 126",
-                              "Geschwindigkeit 500 -> Lok DCC 3: vorwärts, Geschwindigkeit 500, Fahrstufe 63 von 126"}));
-    }
-
-    // The station's track off at connect, in the window: the indicator says so and
-    // "starten" and "aktuelle Zeile" are refused, as on the other stations.
-    void fensterGleisAus()
-    {
-        Simulator sim;
-        QVERIFY(sim.starte(0));
-        sim.tippe("stopp");
-        QVERIFY(sim.wartetAuf(QStringLiteral("Anlage: Stopp-Taste")));
-        test::Fensteranlage a;
-        a.starte();
-        frmTrabolin &f = *a.f;
-        test::feld<QRadioButton>(f, QStringLiteral("optZentrale"), zentralenoption(QStringLiteral("CS2")))->click();
-        test::feld<QLineEdit>(f, QStringLiteral("txtIPAdresse"))->setText(QStringLiteral("127.0.0.1"));
-        test::feld<QLineEdit>(f, QStringLiteral("txtLocalPort"))->setText(QString::number(sim.tcp));
-        auto *gleis = test::feld<QLabel>(f, QStringLiteral("lblGleis"));
-        a.meldungen.clear();
-        test::feld<QPushButton>(f, QStringLiteral("btnEcos"))->click();
-        QTRY_COMPARE(a.knoepfe(), QStringLiteral("an"));
-        QTRY_COMPARE(gleis->text(), QStringLiteral("Gleis: aus"));
-        test::feld<QLineEdit>(f, QStringLiteral("txtAdresse"))->setText(QStringLiteral("3"));
-        test::fuelleZeile(f.tabelle(), 1, QStringLiteral("1,S,40"));
-        f.tabelle().setzeAktuelleZeile(1);
-        const QString gesperrt = QStringLiteral(" Gleisspannung...|Die Gleisspannung ist abgeschaltet !\n"
-                                                "Bitte zuerst die Gleisspannung wieder einschalten.");
-        test::feld<QPushButton>(f, QStringLiteral("btnStart"))->click();
-        QCOMPARE(a.meldungen.join(u'#'), gesperrt);
-        test::feld<QPushButton>(f, QStringLiteral("btnSendZeile"))->click();
-        QCOMPARE(a.meldungen.join(u'#'), gesperrt + u'#' + gesperrt);
-        QTest::qWait(200);
-        QVERIFY(sim.lies().filter(QStringLiteral("Geschwindigkeit")).isEmpty());
     }
 
     // The station in the window: its option, its fields, the address range its
