@@ -1,8 +1,7 @@
 #include "stations/ecos/EcosTreiber.h"
 
+#include "program/Zahlen.h"
 #include "stations/ecos/EcosBefehle.h"
-
-#include <QRegularExpression>
 
 namespace trabolin {
 
@@ -17,38 +16,27 @@ EcosTreiber::EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart
 {
 }
 
-Wirkung EcosTreiber::wirkung(const QString &befehl)
+bool EcosTreiber::sende(const QString &text, Wirkung wirkung)
 {
-    // "set(ID,speed[n])", "set(ID,dir[d])", "set(ID,func[n,v],...)".
-    static const QRegularExpression geschwindigkeit(QStringLiteral("speed\\[\\s*0*\\s*\\]"));
-    if (befehl.contains(QStringLiteral("speed[")))
-        return geschwindigkeit.match(befehl).hasMatch() ? Wirkung::haelt : Wirkung::faehrt;
-    if (befehl.contains(QStringLiteral("dir[")))
-        return Wirkung::stellt;
-    static const QRegularExpression funktionAn(QStringLiteral("func\\[\\s*\\d+\\s*,\\s*1\\s*\\]"));
-    return funktionAn.match(befehl).hasMatch() ? Wirkung::stellt : Wirkung::ruhig;
+    return sendeUeberLink(m_lok, wirkung, [&] { return m_link.sende(ecosBytes(text)); });
 }
 
-bool EcosTreiber::sende(const QString &text)
+QCoro::Task<bool> EcosTreiber::sendeFahrt(QString einheit, QString funktionen, bool funktionAn, QString fahrstufe)
 {
-    return sendeUeberLink(m_lok, wirkung(text), [&] { return m_link.sende(ecosBytes(text)); });
-}
-
-QCoro::Task<bool> EcosTreiber::sendeFahrt(QString einheit, QString funktionen, QString fahrstufe)
-{
-    if (!sende(ecosRichtung(m_ecosId, einheit)))
+    if (!sende(ecosRichtung(m_ecosId, einheit), Wirkung::stellt))
         co_return false;
     co_await m_lauf.subWarten(m_lesart.pauseMs);
-    if (!sende(funktionen))
+    if (!sende(funktionen, funktionAn ? Wirkung::stellt : Wirkung::ruhig))
         co_return false;
     co_await m_lauf.subWarten(m_lesart.pauseMs);
-    co_return sende(ecosFahrstufe(m_ecosId, fahrstufe));
+    const bool faehrt = leseZahl(fahrstufe, Leerzeichen::ueberall) > 0;
+    co_return sende(ecosFahrstufe(m_ecosId, fahrstufe), faehrt ? Wirkung::faehrt : Wirkung::haelt);
 }
 
 void EcosTreiber::power(int index)
 {
     if (m_link.verbunden())
-        sende(ecosPower(index));
+        sende(ecosPower(index), Wirkung::ruhig);
 }
 
 void EcosTreiber::stoppeLok(const Lok &lok)
@@ -101,22 +89,23 @@ QCoro::Task<bool> EcosTreiber::sendeFahrt(const Programmzeile &z, bool einzeln)
         m_lauf.tabelle().setzeAktuelleZeile(z.nummer);
     const QString funktionstext = einzeln ? ecosFunktionenEinzeln(m_ecosId, funktionen(z))
                                           : ecosFunktionen(m_ecosId, funktionen(z));
-    co_return co_await sendeFahrt(z.einheit, funktionstext, ecosFahrstufentext(z.fahrstufeText));
+    const bool an = z.licht || z.f[0] || z.f[1] || z.f[2] || z.f[3];
+    co_return co_await sendeFahrt(z.einheit, funktionstext, an, ecosFahrstufentext(z.fahrstufeText));
 }
 
 bool EcosTreiber::sendePassende(const QString &)
 {
-    return sende(ecosStopp(m_ecosId));
+    return sende(ecosStopp(m_ecosId), Wirkung::haelt);
 }
 
 bool EcosTreiber::sendeHalt()
 {
-    return sende(ecosStopp(m_ecosId));
+    return sende(ecosStopp(m_ecosId), Wirkung::haelt);
 }
 
 bool EcosTreiber::sendeZeilenende(const Programmzeile &)
 {
-    if (!sende(ecosStopp(m_ecosId)))
+    if (!sende(ecosStopp(m_ecosId), Wirkung::haelt))
         return false;
     m_lauf.aktualisiereLaufzeit();
     return true;

@@ -24,8 +24,6 @@ public:
 
     // The ECoS ID text: txtAdresse as read by the last pass, single line or control request.
     QString ecosId() const { return m_ecosId; }
-    // What the ECoS text command `befehl` for a locomotive does to it.
-    static Wirkung wirkung(const QString &befehl);
 
 protected:
     // The ID is fixed for a pass and for a single line.
@@ -43,11 +41,11 @@ protected:
 
 private:
     // Sends one command text for the pass's locomotive as its bytes, through the
-    // stop latch; false when it could not go out.
-    bool sende(const QString &text);
-    // The direction, the functions text and the speed of a line, a pause apart;
-    // false as soon as one of them could not go out.
-    QCoro::Task<bool> sendeFahrt(QString einheit, QString funktionen, QString fahrstufe);
+    // stop latch with what it does; false when it could not go out.
+    bool sende(const QString &text, Wirkung wirkung);
+    // The direction, the functions text (`funktionAn`: it switches one on) and the
+    // speed of a line, a pause apart; false as soon as one of them could not go out.
+    QCoro::Task<bool> sendeFahrt(QString einheit, QString funktionen, bool funktionAn, QString fahrstufe);
 
     Netzlink &m_link;
     QString m_ecosId;
