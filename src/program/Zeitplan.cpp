@@ -4,10 +4,7 @@ namespace trabolin {
 
 Zeitplan::Lauf::Lauf(Zeitplan &plan, qint64 jetztMs) : m_plan(plan), m_vorher(plan.m_lauf)
 {
-    // A run starts from the event loop, never from inside a wait (its waits do not
-    // nest): its own waits are those asked for while no other wait is suspended. A
-    // control request's pause still running as the run starts leaves it that way.
-    m_plan.m_lauf = Stand{true, 0, jetztMs};
+    m_plan.m_lauf = Stand{true, jetztMs};
 }
 
 Zeitplan::Lauf::~Lauf()
@@ -18,7 +15,9 @@ Zeitplan::Lauf::~Lauf()
 int Zeitplan::wartezeit(int dauerMs, qint64 jetztMs)
 {
     Lauf::Stand &lauf = m_lauf;
-    if (!lauf.aktiv || m_tiefe != lauf.tiefe)
+    // A run starts from the event loop, never from inside a wait (its waits do not
+    // nest): its own waits are those asked for while no other wait is suspended.
+    if (!lauf.aktiv || m_tiefe != 0)
         return dauerMs;
     const qint64 rueckstand = jetztMs - lauf.soll;
     // A small delay (a busy moment, the writing of a command) is made up by the waits

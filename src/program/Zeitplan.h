@@ -35,8 +35,7 @@ public:
         friend class Zeitplan;
         struct Stand {
             bool aktiv = false;
-            int tiefe = 0;          // the depth of the run's own waits
-            qint64 soll = 0;        // where the run should be now: its last deadline
+            qint64 soll = 0; // where the run should be now: its last deadline
         };
         Zeitplan &m_plan;
         Stand m_vorher; // restored at the end
