@@ -1,5 +1,6 @@
 #include "program/Ablauf.h"
 
+#include "program/Programmzeile.h"
 #include "program/Zahlen.h"
 
 #include <algorithm>
@@ -12,6 +13,11 @@ class Ablauf::Melder : public Gleismelder {
 public:
     Melder(Ablauf &ablauf, int option) : m_ablauf(ablauf), m_option(option) {}
     void meldeGleiszustand(Gleiszustand zustand) override { m_ablauf.meldeGleis(m_option, zustand); }
+    void meldeKontakt(int nummer, bool belegt) override { m_ablauf.meldeKontakt(m_option, nummer, belegt, true); }
+    void meldeKontaktstand(int nummer, bool belegt) override
+    {
+        m_ablauf.meldeKontakt(m_option, nummer, belegt, false);
+    }
 
 private:
     Ablauf &m_ablauf;
@@ -63,6 +69,46 @@ QCoro::Task<> Ablauf::subWarten(int dauerMs)
         if (Zentralentreiber *t = aktiverTreiber())
             t->stoppNachWarten();
     }
+}
+
+QCoro::Task<> Ablauf::subWartenAufKontakt(int kontakt)
+{
+    if (m_beendet)
+        co_return;
+    Zentralentreiber *t = aktiverTreiber();
+    m_kontaktwarte = Kontaktwarte{optionVon(t), kontakt, false};
+    emit kontaktwarteGeaendert(kontakt);
+    if (t)
+        t->beobachteKontakt(kontakt);
+    {
+        const Zeitplan::Ereignisse ereignisse(m_zeitplan);
+        co_await m_zeit.warte(alsWartezeit(qint64(m_kontaktgrenzeS) * 1000), [this] {
+            return m_zustand.stopp || m_beendet || (m_kontaktwarte && m_kontaktwarte->erreicht);
+        });
+    }
+    const bool erreicht = m_kontaktwarte && m_kontaktwarte->erreicht;
+    m_kontaktwarte.reset();
+    if (t && !m_beendet)
+        t->beobachteKontakt(0);
+    emit kontaktwarteGeaendert(0);
+    // The next line's time counts from the contact, not from the line's start.
+    m_zeitplan.setzeFort(m_zeit.monotonMs());
+    if (m_beendet)
+        co_return;
+    if (m_zustand.stopp) {
+        if (t)
+            t->stoppNachWarten();
+        co_return;
+    }
+    if (erreicht)
+        co_return;
+    // The contact never came: the train is somewhere it should not be. The run ends
+    // as the layout ends it (no end sound, the stop in the line's direction), with
+    // the stop at once rather than at the next line.
+    m_halt = Gleiszustand::unbekannt;
+    stoppKlick();
+    stoppeAlle();
+    emit kontaktVerfehlt(kontakt);
 }
 
 bool Ablauf::durchlassen(Zentralentreiber &treiber, const Lok &lok, Wirkung wirkung)
@@ -153,6 +199,68 @@ void Ablauf::meldeGleis(int option, Gleiszustand zustand)
     stoppKlick();
     stoppeBewegte();
     emit angehalten(zustand);
+}
+
+int Ablauf::optionVon(const Zentralentreiber *t) const
+{
+    const auto it = std::find(m_treiber.begin(), m_treiber.end(), t);
+    return t && it != m_treiber.end() ? int(it - m_treiber.begin()) : -1;
+}
+
+std::optional<bool> Ablauf::kontaktzustand(int nummer) const
+{
+    return kontaktzustand(m_bedienfeld.zentraleOption(), nummer);
+}
+
+std::optional<bool> Ablauf::kontaktzustand(int option, int nummer) const
+{
+    if (option < 0 || option >= int(m_kontakte.size()))
+        return std::nullopt;
+    const auto it = m_kontakte[option].constFind(nummer);
+    return it == m_kontakte[option].constEnd() ? std::nullopt : std::optional<bool>(*it);
+}
+
+void Ablauf::meldeKontakt(int option, int nummer, bool belegt, bool ereignis)
+{
+    if (option >= int(m_kontakte.size()))
+        m_kontakte.resize(option + 1);
+    QHash<int, bool> &stand = m_kontakte[option];
+    const auto alt = stand.constFind(nummer);
+    const bool bekannt = alt != stand.constEnd();
+    if (bekannt && *alt == belegt)
+        return;
+    stand.insert(nummer, belegt);
+    if (option == m_bedienfeld.zentraleOption())
+        emit kontaktGeaendert(nummer, belegt);
+    // The first change to occupied of the contact the line waits for ends its wait:
+    // an occupied contact counts only once it has been free.
+    if (m_kontaktwarte && !m_kontaktwarte->erreicht && m_kontaktwarte->option == option
+        && m_kontaktwarte->kontakt == nummer && belegt && (bekannt || ereignis)) {
+        m_kontaktwarte->erreicht = true;
+        m_zeit.wecke();
+    }
+}
+
+bool Ablauf::kannKontakte(bool einzelzeile)
+{
+    const Zentralentreiber *t = treiber();
+    if (!t || t->liestKontakte())
+        return true;
+    // A contact line reads alike on every station: its "Dauer" is its contact.
+    const Lesart lesart;
+    bool mitKontakt = false;
+    if (einzelzeile) {
+        mitKontakt = leseProgrammzeile(m_tabelle, m_tabelle.aktuelleZeile(), lesart).kontakt > 0;
+    } else {
+        // The pass from the cursor, and in endless mode every later pass from line 1.
+        for (const int start : {m_tabelle.aktuelleZeile(), 1})
+            for (const Programmzeile &z : ermittleDurchlauf(m_tabelle, start, lesart).zeilen)
+                mitKontakt = mitKontakt || (z.faehrt && z.kontakt > 0);
+    }
+    if (!mitKontakt)
+        return true;
+    emit ohneKontakte();
+    return false;
 }
 
 bool Ablauf::darfFahren()
@@ -251,7 +359,7 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile)
         m_bedienfeld.piepe();
         co_return;
     }
-    if (!darfFahren())
+    if (!darfFahren() || !kannKontakte(einzelzeile))
         co_return;
     m_laeuft = true;
     m_halt.reset();

@@ -11,6 +11,7 @@
 #include "program/Zeitplan.h"
 #include "program/Zentralentreiber.h"
 
+#include <QHash>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -65,6 +66,17 @@ public:
     // What the layout of the selected station, or of station option `option`, says now.
     Gleiszustand gleiszustand() const;
     Gleiszustand gleiszustand(int option) const;
+    // What contact `nummer` of the selected station, or of station option `option`,
+    // last reported: occupied, free, or nothing yet.
+    std::optional<bool> kontaktzustand(int nummer) const;
+    std::optional<bool> kontaktzustand(int option, int nummer) const;
+    // The contact the running line waits for, 0 when none.
+    int wartetAufKontakt() const { return m_kontaktwarte ? m_kontaktwarte->kontakt : 0; }
+
+    // "Kontakt-Zeitgrenze": how long a contact line waits at most for its contact,
+    // in seconds (at least 1). Taken when a contact line starts waiting.
+    void setzeKontaktZeitgrenze(int sekunden) { m_kontaktgrenzeS = qMax(1, sekunden); }
+    int kontaktZeitgrenze() const { return m_kontaktgrenzeS; }
 
     // Click on "&starten" and on "aktuelle &Zeile ": the run or line starts and goes
     // on as a coroutine on the main event loop; the click returns at its first wait.
@@ -98,6 +110,7 @@ public:
 
     // --- what the drivers see (Laufkontext)
     QCoro::Task<> subWarten(int dauerMs) override;
+    QCoro::Task<> subWartenAufKontakt(int kontakt) override;
     bool durchlassen(Zentralentreiber &treiber, const Lok &lok, Wirkung wirkung) override;
     bool stopp() const override { return m_zustand.stopp; }
     bool haltDurchAnlage() const override { return m_halt.has_value(); }
@@ -120,6 +133,15 @@ signals:
     // "starten" or "aktuelle Zeile" was refused: the layout of the selected station
     // says `zustand`, in which no locomotive may be sent a speed.
     void gesperrt(Gleiszustand zustand);
+    // "starten" or "aktuelle Zeile" was refused: the lines to be driven have contact
+    // lines and the selected station reads no contacts.
+    void ohneKontakte();
+    // A contact of the selected station has changed.
+    void kontaktGeaendert(int nummer, bool belegt);
+    // A contact line begins to wait for `kontakt`, or its wait is over (0).
+    void kontaktwarteGeaendert(int kontakt);
+    // A contact line ended the run: its contact did not report within the time limit.
+    void kontaktVerfehlt(int kontakt);
     // A run ("starten") or a single line begins, after the refusal of a second one;
     // it has ended. For the run display of the window.
     void laufBeginnt(bool einzelzeile);
@@ -153,6 +175,14 @@ private:
     void stoppeAlle();
     // The state `zustand` reported for station option `option`.
     void meldeGleis(int option, Gleiszustand zustand);
+    // Contact `nummer` of station option `option` reported `belegt`; `ereignis`: as a
+    // change the station reported by itself, not as the answer to a question.
+    void meldeKontakt(int option, int nummer, bool belegt, bool ereignis);
+    // False, after `ohneKontakte`, when the lines about to be driven have contact
+    // lines and the selected station reads no contacts.
+    bool kannKontakte(bool einzelzeile);
+    // The option of driver `t`, -1 when it has none.
+    int optionVon(const Zentralentreiber *t) const;
     // False, after `gesperrt`, when the selected station's layout forbids driving.
     bool darfFahren();
 
@@ -168,6 +198,15 @@ private:
     std::vector<std::unique_ptr<Melder>> m_melder; // per option
     std::vector<Gleiszustand> m_gleis;             // per option, as last reported
     std::optional<Gleiszustand> m_halt; // what ended the run that is going on
+    // The wait of a contact line going on.
+    struct Kontaktwarte {
+        int option = -1;
+        int kontakt = 0;
+        bool erreicht = false;
+    };
+    std::optional<Kontaktwarte> m_kontaktwarte;
+    std::vector<QHash<int, bool>> m_kontakte; // per option: each contact as last reported
+    int m_kontaktgrenzeS = 120;
     bool m_laeuft = false;
     bool m_beendet = false;
 };

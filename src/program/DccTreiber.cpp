@@ -28,7 +28,7 @@ QCoro::Task<Passergebnis> DccTreiber::fahrePass(int startzeile, Lok lok)
         if (!co_await sendeFahrt(z, false))
             co_return Passergebnis{Ende::abgebrochen, gefahren};
         m_gefahreneEinheit = z.einheit;
-        co_await m_lauf.subWarten(z.warteMs);
+        co_await m_lauf.warteZeileAus(z.kontakt, z.warteMs);
         if (m_lauf.beendet())
             co_return Passergebnis{Ende::abgebrochen, gefahren};
         m_lauf.aktualisiereLaufzeit();
@@ -48,7 +48,7 @@ QCoro::Task<bool> DccTreiber::sendeZeile(Lok lok)
     const Programmzeile z = leseProgrammzeile(tabelle, tabelle.aktuelleZeile(), m_lesart);
     if (!co_await sendeFahrt(z, true))
         co_return false;
-    co_await m_lauf.subWarten(z.warteMs);
+    co_await m_lauf.warteZeileAus(z.kontakt, z.warteMs);
     co_return sendeZeilenende(z);
 }
 

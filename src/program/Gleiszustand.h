@@ -44,13 +44,21 @@ Gleismeldung gleisHaltMeldung(Gleiszustand zustand);
 // port, which has no connect button but "Parameter setzen".
 Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale, bool seriell = false);
 
-// Where a station's driver or link reports what the layout says. A report of the
-// state already known changes nothing; every report is made on the window's thread
-// as the reply or broadcast is read.
+// Where a station's driver or link reports what the layout says: its track state
+// and its feedback contacts. A report of the state already known changes nothing;
+// every report is made on the window's thread as the reply or broadcast is read.
+// Contacts are numbered from 1 as the station's own user interface counts them.
 class Gleismelder {
 public:
     virtual ~Gleismelder() = default;
     virtual void meldeGleiszustand(Gleiszustand zustand) = 0;
+    // A contact's change that the station reported by itself (an event): `belegt`
+    // is its new state. From an unknown state a change to occupied counts as one.
+    virtual void meldeKontakt(int nummer, bool belegt) { (void)nummer, (void)belegt; }
+    // A contact's state as the station answered a question for it (at connect, or a
+    // poll): from an unknown state it only sets the state, since the contact may have
+    // been occupied all along.
+    virtual void meldeKontaktstand(int nummer, bool belegt) { (void)nummer, (void)belegt; }
 };
 
 } // namespace trabolin

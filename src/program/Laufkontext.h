@@ -41,6 +41,20 @@ public:
     // (Zeitplan), counted from its start, not from the moment the wait is called.
     virtual QCoro::Task<> subWarten(int dauerMs) = 0;
 
+    // The wait of a contact line: until contact `kontakt` of the station that drives
+    // reports occupied (its first change to occupied from now on), cut short by the
+    // stop flag as subWarten is. When the contact does not come within the time
+    // limit ("Kontakt-Zeitgrenze"), the run ends as the layout ends it: the stop flag
+    // is raised, the locomotive's stop goes out at once and the window tells the user.
+    // The next line's time counts from the moment the wait ends.
+    virtual QCoro::Task<> subWartenAufKontakt(int kontakt) = 0;
+
+    // The wait after a line's commands: for its contact when it has one, else its time.
+    QCoro::Task<> warteZeileAus(int kontakt, int warteMs)
+    {
+        return kontakt > 0 ? subWartenAufKontakt(kontakt) : subWarten(warteMs);
+    }
+
     // The one gate of every command for a locomotive, asked by the driver right
     // before it writes one to `lok` on its station. A stop (Wirkung::haelt) always
     // passes; a command that drives passes only while a run or single line goes on

@@ -48,8 +48,11 @@ Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, cons
         z.faehrt = !z.ende && z.dauer > 0;
         z.vorwaerts = istVorwaerts(z.einheit);
         z.fahrstufe = leseGanzzahl(z.fahrstufeText, Leerzeichen::ueberall);
-        z.warteMs = wartezeitMs(z.dauer, z.einheit);
         z.stufe = int(qBound(qint64(0), z.fahrstufe, qint64(127)));
+        if (istKontakteinheit(z.einheit))
+            z.kontakt = int(qBound(qint64(0), z.dauer, qint64(99)));
+        else
+            z.warteMs = wartezeitMs(z.dauer, z.einheit);
     } else {
         z.ende = ohneBlanks(dauer).isEmpty();
         z.dauer = istZahl(dauer) ? leseGanzzahl(dauer) : 0;
@@ -61,6 +64,10 @@ Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, cons
             z.stufe = 0;
         } else if (istFahrt(z.einheit)) {
             z.warteMs = wartezeitMs(z.dauer, z.einheit);
+            z.stufe = int(qBound(qint64(0), z.fahrstufe, qint64(255)));
+        } else if (istKontakteinheit(z.einheit)) {
+            // A contact 0 has nothing to wait for: the line drives and the next follows.
+            z.kontakt = int(qBound(qint64(0), z.dauer, qint64(99)));
             z.stufe = int(qBound(qint64(0), z.fahrstufe, qint64(255)));
         }
     }

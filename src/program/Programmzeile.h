@@ -28,6 +28,8 @@ enum class Zeilenregeln {
     // counts only when the whole cell is a number, "s"/"S" are seconds and "m"/"M"
     // minutes, "f"/"F" stops, waits "Dauer" seconds and changes the direction, any
     // other unit drives nothing; every line goes out, one with "Dauer" 0 too.
+    // On both, "k"/"K" drive until the contact "Dauer" reports occupied; on the DCC
+    // stations "K" forwards and "k" backwards, on the others in the direction kept.
     maerklin,
 };
 
@@ -66,6 +68,9 @@ struct Programmzeile {
     // "Dauer"; the wait then returns at once.
     int warteMs = 0;
     int gesamtMs = 0; // all the line takes in a pass: pauses and waits; 0 when it does not go out
+    // A contact line ("k"/"K"): the number of the contact whose report ends it, in
+    // place of a wait (warteMs is 0, gesamtMs holds only its pauses). 0 otherwise.
+    int kontakt = 0;
 };
 
 Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, const Lesart &lesart);

@@ -22,7 +22,7 @@ Taste pruefeTaste(int spalte, QChar c)
     case 0: // Dauer
         return ziffer || z == u' ' || ruecktaste ? Taste::annehmen : Taste::verwerfen;
     case 1: // Einheit
-        return QStringView(u"sSmMfF").contains(c) || ruecktaste ? Taste::annehmen
+        return QStringView(u"sSmMfFkK").contains(c) || ruecktaste ? Taste::annehmen
                                                                  : Taste::verwerfen;
     case 2: // Fahrstufe
         return ziffer || ruecktaste ? Taste::annehmen : Taste::verwerfen;

@@ -29,8 +29,12 @@ enum class Taste {
 // Removes leading and trailing blanks (only blanks, as the table cells hold them).
 QString ohneBlanks(const QString &text);
 
-// The units "M" and "S" drive forwards, every other unit backwards.
-inline bool istVorwaerts(const QString &einheit) { return einheit == u"M" || einheit == u"S"; }
+// The units "M", "S" and "K" drive forwards, every other unit backwards.
+inline bool istVorwaerts(const QString &einheit) { return einheit == u"M" || einheit == u"S" || einheit == u"K"; }
+
+// A contact line: "Dauer" is the number of a track contact, and the line drives until
+// that contact reports occupied.
+inline bool istKontakteinheit(const QString &einheit) { return einheit == u"k" || einheit == u"K"; }
 
 // Checks one typed character for the column (0 to 7) the cursor stands in.
 Taste pruefeTaste(int spalte, QChar zeichen);

@@ -59,6 +59,14 @@ public:
     // for any other wait, `dauerMs`. Never more than `dauerMs`.
     int wartezeit(int dauerMs, qint64 jetztMs);
 
+    // The run's schedule goes on from `jetztMs`: after a wait whose end the layout
+    // decided (a contact), the next line's time counts from that moment.
+    void setzeFort(qint64 jetztMs)
+    {
+        if (m_lauf.aktiv)
+            m_lauf.soll = jetztMs;
+    }
+
 private:
     Lauf::Stand m_lauf;
     int m_tiefe = 0; // how many waits are suspended now

@@ -73,6 +73,14 @@ public:
     // next line follows as before and may repeat it.
     virtual void halteDurchAnlage(const Lok &lok) { stoppeLok(lok); }
 
+    // True when the station reads the layout's feedback contacts: only then may a
+    // table with contact lines ("k"/"K") run on it.
+    virtual bool liestKontakte() const { return false; }
+    // A contact line waits for contact `nummer` on this station; 0 when the wait is
+    // over. A station that reports its contacts by itself has nothing to do; one that
+    // must be asked polls it while the line waits, and only then.
+    virtual void beobachteKontakt(int nummer) { (void)nummer; }
+
     // The serial port has just been opened for this station (at start-up or by
     // "Parameter setzen"); a station that can be asked for its state asks now.
     virtual void schnittstelleGeoeffnet() {}

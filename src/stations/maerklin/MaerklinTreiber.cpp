@@ -7,7 +7,8 @@ namespace trabolin {
 
 namespace {
 
-// A line with "s", "S", "m" or "M": it sets a speed and waits "Dauer" in its unit.
+// A line with "s", "S", "m" or "M": it sets a speed and waits "Dauer" in its unit;
+// with "k" or "K" it sets a speed and waits for the contact "Dauer".
 // A change of direction ("f", "F") sets none of its own; any other unit neither.
 bool istFahrt(const Programmzeile &z) { return z.stufe >= 0 && !z.richtungswechsel; }
 
@@ -83,7 +84,7 @@ QCoro::Task<> MaerklinTreiber::Fahrbefehl()
         co_await m_lauf.subWarten(m_lesart.nachWechselMs);
     } else if (istFahrt(z)) {
         sende(z.fahrstufe + licht, z.fahrstufe > 0 ? Wirkung::faehrt : Wirkung::haelt);
-        co_await m_lauf.subWarten(z.warteMs);
+        co_await m_lauf.warteZeileAus(z.kontakt, z.warteMs);
     }
 }
 
@@ -102,7 +103,7 @@ QCoro::Task<> MaerklinTreiber::Fahrbefehl_X()
         const bool faehrt = leseZahl(z.fahrstufeText, Leerzeichen::ueberall) > 0;
         schreibe(xlFahrzeile(adresse, z.fahrstufeText, z.licht, m_XLRichtung, z.f[0], z.f[1], z.f[2], z.f[3]),
                  m_lok, faehrt ? Wirkung::faehrt : Wirkung::haelt);
-        co_await m_lauf.subWarten(z.warteMs);
+        co_await m_lauf.warteZeileAus(z.kontakt, z.warteMs);
     }
 }
 

@@ -1,0 +1,154 @@
+#pragma once
+// The simulators' virtual track: one straight track of `laengeMm` millimetres with
+// buffers at both ends, the simulated locomotive on it, and track contacts at places
+// along it. The locomotive moves with the share of its top speed that its speed step
+// gives (the simulator reckons the share from its station's steps); at the top speed
+// it covers `hoechstMmProS` millimetres a second (1000, that is 1 m/s on the model:
+// speed step 64 of 128 crosses the demo track's 2.6 m between its contacts in about
+// 5 s). Forwards is towards the far end. A contact is occupied while the
+// locomotive's place lies within its length.
+//
+// The simulator calls rueckeVor() with its clock whenever it handles something and
+// on a timer set from msBisWechsel(); each call moves the locomotive up to that
+// moment and returns the contacts that changed on the way, in order. A contact
+// crossed entirely between two calls reports occupied and then free.
+#include <QList>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+
+namespace trabolin::sim {
+
+struct Kontaktort {
+    int nummer = 0;         // as the station counts its contacts, from 1
+    double anfangMm = 0;    // where it begins
+    double laengeMm = 100;  // how long it is
+};
+
+struct Kontaktwechsel {
+    int nummer = 0;
+    bool belegt = false;
+};
+
+class Strecke {
+public:
+    static constexpr double hoechstMmProS = 1000.0;
+
+    // The demo's track: 3 m, contact 1 at 0.1 m, contact 2 at 2.8 m, the locomotive
+    // standing at 1.5 m between them.
+    Strecke() : Strecke({{1, 100, 100}, {2, 2800, 100}}, 3000, 1500) {}
+    Strecke(QList<Kontaktort> kontakte, double laengeMm, double startMm)
+        : m_kontakte(std::move(kontakte)), m_laenge(laengeMm), m_ort(std::clamp(startMm, 0.0, laengeMm))
+    {
+        for (const Kontaktort &k : m_kontakte)
+            if (liegtAuf(k, m_ort))
+                m_belegt.append(k.nummer);
+    }
+
+    // From `jetztMs` on the locomotive runs at `anteil` (0 to 1) of its top speed,
+    // forwards or backwards; the way up to then is covered at the speed before.
+    QList<Kontaktwechsel> setzeFahrt(double anteil, bool vorwaerts, qint64 jetztMs)
+    {
+        QList<Kontaktwechsel> wechsel = rueckeVor(jetztMs);
+        m_anteil = std::clamp(anteil, 0.0, 1.0);
+        m_vorwaerts = vorwaerts;
+        return wechsel;
+    }
+
+    // Moves the locomotive up to `jetztMs` (a time before the last one moves nothing)
+    // and returns the contacts that changed on the way.
+    QList<Kontaktwechsel> rueckeVor(qint64 jetztMs)
+    {
+        QList<Kontaktwechsel> wechsel;
+        if (!m_zeitGesetzt) {
+            m_zeit = jetztMs;
+            m_zeitGesetzt = true;
+        }
+        const qint64 dauer = jetztMs - m_zeit;
+        if (dauer <= 0)
+            return wechsel;
+        m_zeit = jetztMs;
+        const double weg = geschwindigkeit() * double(dauer) / 1000.0;
+        const double ziel = std::clamp(m_ort + (m_vorwaerts ? weg : -weg), 0.0, m_laenge);
+        // Every contact whose edges lie between the old and the new place, in the
+        // order the locomotive meets them.
+        struct Kante {
+            double ort;
+            int nummer;
+        };
+        QList<Kante> kanten;
+        const double von = std::min(m_ort, ziel);
+        const double bis = std::max(m_ort, ziel);
+        for (const Kontaktort &k : m_kontakte)
+            for (const double e : {k.anfangMm, k.anfangMm + k.laengeMm})
+                if (e >= von && e <= bis && (e != m_ort))
+                    kanten.append({e, k.nummer});
+        std::sort(kanten.begin(), kanten.end(), [this](const Kante &a, const Kante &b) {
+            return m_vorwaerts ? a.ort < b.ort : a.ort > b.ort;
+        });
+        for (const Kante &k : kanten) {
+            const bool jetzt = belegtAn(k.nummer, k.ort, m_vorwaerts);
+            if (jetzt != m_belegt.contains(k.nummer)) {
+                if (jetzt)
+                    m_belegt.append(k.nummer);
+                else
+                    m_belegt.removeAll(k.nummer);
+                wechsel.append({k.nummer, jetzt});
+            }
+        }
+        m_ort = ziel;
+        return wechsel;
+    }
+
+    // Milliseconds from the last move until the next contact edge at the speed of
+    // now, -1 when none lies ahead (standing, or nothing before the buffer).
+    qint64 msBisWechsel() const
+    {
+        const double v = geschwindigkeit();
+        if (v <= 0)
+            return -1;
+        double naechste = -1;
+        for (const Kontaktort &k : m_kontakte)
+            for (const double e : {k.anfangMm, k.anfangMm + k.laengeMm}) {
+                const double abstand = m_vorwaerts ? e - m_ort : m_ort - e;
+                if (abstand > 0 && (naechste < 0 || abstand < naechste))
+                    naechste = abstand;
+            }
+        if (naechste < 0)
+            return -1;
+        return qint64(std::ceil(naechste / v * 1000.0));
+    }
+
+    bool belegt(int nummer) const { return m_belegt.contains(nummer); }
+    double ort() const { return m_ort; }
+    double anteil() const { return m_anteil; }
+    const QList<Kontaktort> &kontakte() const { return m_kontakte; }
+
+private:
+    double geschwindigkeit() const { return m_anteil * hoechstMmProS; }
+    static bool liegtAuf(const Kontaktort &k, double ort)
+    {
+        return ort >= k.anfangMm && ort <= k.anfangMm + k.laengeMm;
+    }
+    // Whether contact `nummer` is occupied just past edge `ort` in the direction of travel.
+    bool belegtAn(int nummer, double ort, bool vorwaerts) const
+    {
+        const double danach = ort + (vorwaerts ? 1e-6 : -1e-6);
+        for (const Kontaktort &k : m_kontakte)
+            if (k.nummer == nummer && danach > k.anfangMm && danach < k.anfangMm + k.laengeMm)
+                return true;
+        return false;
+    }
+
+    QList<Kontaktort> m_kontakte;
+    double m_laenge;
+    double m_ort;
+    double m_anteil = 0;
+    bool m_vorwaerts = true;
+    qint64 m_zeit = 0;
+    bool m_zeitGesetzt = false;
+    QList<int> m_belegt;
+};
+
+} // namespace trabolin::sim
