@@ -433,6 +433,120 @@ private slots:
         QVERIFY(!a.ablauf.laeuft());
     }
 
+    // A contact line drives and waits for its contact's first change to occupied from
+    // the moment its commands went out; the next line follows at once. A contact that
+    // never comes stops the locomotive after the time limit and ends the run without
+    // the end sound. Lenz: speed, 100 ms, functions; 6021: functions, 500 ms, speed.
+    void kontaktzeile_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("einheit");
+        QTest::addColumn<QList<std::tuple<qint64, int, bool, bool>>>("meldungen"); // time, contact, occupied, event
+        QTest::addColumn<qint64>("weiter"); // time of the next line's first command, -1 for none
+        using M = QList<std::tuple<qint64, int, bool, bool>>;
+        QTest::newRow("lenz erreicht") << 1 << "K" << M{{7000, 2, true, true}} << qint64(7000);
+        QTest::newRow("lenz rückwärts") << 1 << "k" << M{{7000, 2, true, true}} << qint64(7000);
+        QTest::newRow("lenz anderer kontakt, frei") << 1 << "K"
+            << M{{3000, 3, true, true}, {4000, 2, false, true}, {7000, 2, true, true}} << qint64(7000);
+        // Occupied at the start: it counts once it has been free.
+        QTest::newRow("lenz belegt am anfang") << 1 << "K"
+            << M{{-1, 2, true, false}, {4000, 2, true, true}, {5000, 2, false, true}, {7000, 2, true, true}}
+            << qint64(7000);
+        // A first answer to a question (a poll) only tells where the train stands.
+        QTest::newRow("6021 erster stand") << 0 << "K"
+            << M{{3000, 2, true, false}, {5000, 2, false, false}, {9000, 2, true, false}} << qint64(9000);
+        QTest::newRow("6021 ereignis") << 0 << "K" << M{{3000, 2, true, true}} << qint64(3000);
+        QTest::newRow("lenz zeitgrenze") << 1 << "K" << M{{4000, 1, true, true}} << qint64(-1);
+        QTest::newRow("6021 zeitgrenze") << 0 << "k" << M{} << qint64(-1);
+    }
+    void kontaktzeile()
+    {
+        QFETCH(int, option); QFETCH(QString, einheit);
+        using M = QList<std::tuple<qint64, int, bool, bool>>;
+        QFETCH(M, meldungen); QFETCH(qint64, weiter);
+        Aufbau a;
+        a.feld.option = option;
+        for (const auto &[t, k, belegt, ereignis] : meldungen) {
+            auto melde = [&a, option, k = k, belegt = belegt, ereignis = ereignis] {
+                Gleismelder &m = a.ablauf.gleismelder(option);
+                ereignis ? m.meldeKontakt(k, belegt) : m.meldeKontaktstand(k, belegt);
+            };
+            t < 0 ? melde() : a.zeit.bei(t, melde);
+        }
+        QList<int> verfehlt;
+        QObject::connect(&a.ablauf, &Ablauf::kontaktVerfehlt, [&](int k) { verfehlt << k; });
+        const QStringList v = gestartet(a, option, "24", {"2," + einheit + ",5", "3,s,6"});
+        const qint64 erste = option == 0 ? 500 : 0; // the speed of line 1
+        const qint64 ende = option == 0 ? 500 : 100; // its commands are out
+        const QString fahrt = option == 0 ? QStringLiteral("05 18") // the 6021 keeps its direction
+                                          : QString::fromLatin1(einheit == u"K" ? "E4 10 00 18 86" : "E4 10 00 18 06");
+        QVERIFY2(v.filter(fahrt).value(0).startsWith(QString::number(erste) + u' '), qPrintable(v.join(u'\n')));
+        const QStringList spaeter = v.filter(QRegularExpression(QStringLiteral("^(\\d+) ")))
+                                        .filter(QRegularExpression(QStringLiteral("^(?!(0|100|500) )")));
+        if (weiter >= 0) {
+            QVERIFY2(!spaeter.isEmpty() && spaeter.first().startsWith(QString::number(weiter) + u' '),
+                     qPrintable(v.join(u'\n')));
+            QVERIFY(verfehlt.isEmpty());
+            QVERIFY(!a.klaenge().filter(QStringLiteral("Signal.wav")).isEmpty());
+            return;
+        }
+        // The time limit: the stop at once, nothing of line 2, the run ended.
+        const qint64 grenze = ende + 120000;
+        QCOMPARE(verfehlt, QList<int>{2});
+        QVERIFY2(!spaeter.isEmpty() && spaeter.first().startsWith(QString::number(grenze) + u' '), qPrintable(v.join(u'\n')));
+        QVERIFY2(spaeter.filter(option == 0 ? QStringLiteral("06 18") : QStringLiteral("E4 10 00 18 87")).isEmpty(),
+                 qPrintable(v.join(u'\n')));
+        QCOMPARE(spaeter.first().section(u' ', 1), option == 0 ? QStringLiteral("00 18")
+                                                                : QStringLiteral("E4 10 00 18 80 6C"));
+        QVERIFY(!a.ablauf.laeuft());
+        QVERIFY(a.ablauf.bewegte().empty());
+        QVERIFY(a.klaenge().isEmpty());
+    }
+
+    // A single line with a contact: the line, the wait for its contact, the stop.
+    void kontaktEinzelzeile()
+    {
+        Aufbau a;
+        a.feld.option = 1;
+        a.zeile(1, "2,K,5");
+        a.zeit.bei(6000, [&] { a.ablauf.gleismelder(1).meldeKontakt(2, true); });
+        a.ablauf.btnSendZeile_Click();
+        const QStringList v = protokoll(a.port);
+        QCOMPARE(v.first(), QStringLiteral("0 E4 10 00 18 86 6A"));
+        QCOMPARE(v.last(), QStringLiteral("6000 E4 10 00 18 80 6C"));
+        QVERIFY(a.ablauf.bewegte().empty());
+    }
+
+    // A station that reads no contacts refuses a table with a contact line among the
+    // lines a run drives.
+    void ohneKontakte_data()
+    {
+        QTest::addColumn<QStringList>("tabelle");
+        QTest::addColumn<bool>("abgelehnt");
+        QTest::newRow("kontaktzeile") << QStringList{"2,s,5", "3,K,5"} << true;
+        QTest::newRow("dauer 0 fährt nicht") << QStringList{"2,s,5", "0,k,5"} << false;
+        QTest::newRow("ohne") << QStringList{"2,s,5", "3,M,5"} << false;
+    }
+    void ohneKontakte()
+    {
+        QFETCH(QStringList, tabelle); QFETCH(bool, abgelehnt);
+        struct Ohne : Zentralentreiber {
+            int paesse = 0;
+            QCoro::Task<Passergebnis> fahrePass(int, Lok) override { ++paesse; co_return Passergebnis{}; }
+            QCoro::Task<bool> sendeZeile(Lok) override { co_return true; }
+            void stoppNachWarten() override {}
+            void power(int) override {}
+            void stoppeLok(const Lok &) override {}
+        } ohne;
+        Aufbau a;
+        a.ablauf.setzeTreiber(9, &ohne);
+        int meldungen = 0;
+        QObject::connect(&a.ablauf, &Ablauf::ohneKontakte, [&] { ++meldungen; });
+        gestartet(a, 9, "24", tabelle);
+        QCOMPARE(meldungen, abgelehnt ? 1 : 0);
+        QCOMPARE(ohne.paesse, abgelehnt ? 0 : 1);
+    }
+
     void zentralenwechsel()
     {
         QFETCH(int, von); QFETCH(int, nach); QFETCH(QString, adresse);

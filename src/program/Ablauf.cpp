@@ -106,8 +106,10 @@ QCoro::Task<> Ablauf::subWartenAufKontakt(int kontakt)
     // as the layout ends it (no end sound, the stop in the line's direction), with
     // the stop at once rather than at the next line.
     m_halt = Gleiszustand::unbekannt;
+    if (m_pass)
+        m_pass->treiber->halteDurchAnlage(m_pass->lok);
     stoppKlick();
-    stoppeAlle();
+    stoppeBewegte();
     emit kontaktVerfehlt(kontakt);
 }
 

@@ -21,6 +21,8 @@ public:
     QCoro::Task<> programmende() override;
     QCoro::Task<bool> sendeZeile(Lok lok) override;
     void stoppNachWarten() override;
+    // The 6051 and the IntelliBox read their s88 modules.
+    bool liestKontakte() const override { return true; }
     void power(int index) override;
     void stoppeLok(const Lok &lok) override;
 
