@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts Trabolin with a simulated command station, for a first run without a layout.
-# Usage: demo/starten.sh [BUILD-ORDNER [dccex|z21|cs2]] [TRABOLIN-OPTIONEN]   (default: build, the ECoS)
+# Usage: demo/starten.sh [BUILD-ORDNER [ecos|dccex|z21|cs2|lenz|6021 [pendel]]] [TRABOLIN-OPTIONEN]
+#   (default: build, the ECoS)
 # The demo folder BUILD-ORDNER/demo holds a copy of the program with its sounds and
 # help and a "Trabolin.ini" set to the ECoS simulator on 127.0.0.1:15471 with a demo
 # table. With "dccex" the folder is BUILD-ORDNER/demo-dccex, the station a simulated
@@ -10,6 +11,13 @@
 # drives in 128 steps. With "cs2" the folder is BUILD-ORDNER/demo-cs2, the station the
 # Central Station simulator on 127.0.0.1:15731 over TCP (kept after line 56), protocol
 # DCC, address 3, 128 speed steps, its DCC decoders set to 126 steps to match.
+# With "lenz" and "6021" the folder is BUILD-ORDNER/demo-lenz or demo-6021, the station
+# a simulated LZ100 or 6021 with 6051 interface on port 3 (a link "COM3"), address 3.
+# "pendel" after the station gives the folder the suffix "-pendel" and the table a
+# shuttle between the simulated track's two contacts: drive forwards until contact 2
+# reports, stand 10 s, drive back until contact 1 reports, stand 10 s (the 6021 changes
+# its direction with an "F" line instead). Tick "Endlosschleife" and press "starten":
+# the train shuttles, each line ending when the simulated train reaches its contact.
 # Settings changed in the demo stay there; delete the folder to start afresh.
 # The simulator reads its layout commands ("aus", "kurzschluss", ...; the Central
 # Station's: "stopp", "go", "halt", "ueberlast", "wenden DCC 3", "stumm", "trennen") from this
@@ -19,12 +27,20 @@ quelle="$(cd "$(dirname "$0")" && pwd)"
 bau="$(cd "${1:-$quelle/../build}" && pwd)"
 [ $# -gt 0 ] && shift
 station=ecos
-if [ "${1:-}" = dccex ] || [ "${1:-}" = z21 ] || [ "${1:-}" = cs2 ]; then
-    station="$1"
+case "${1:-}" in
+    ecos | dccex | z21 | cs2 | lenz | 6021)
+        station="$1"
+        shift
+        ;;
+esac
+pendel=
+if [ "${1:-}" = pendel ]; then
+    pendel=-pendel
     shift
 fi
 demo="$bau/demo"
 [ "$station" = ecos ] || demo="$bau/demo-$station"
+demo="$demo$pendel"
 mkdir -p "$demo"
 cp -f "$bau/trabolin" "$demo/trabolin"
 for datei in Signal.wav ring.wav Trabolin.chm; do
@@ -52,14 +68,36 @@ if [ ! -e "$demo/Trabolin.ini" ]; then
             "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
         printf '\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n127.0.0.1\r\n\r\n[CS2 Fahrstufen]\r\n128\r\n\r\n[CS2 Protokoll]\r\nDCC\r\n' \
             >> "$demo/Trabolin.ini"
+    elif [ "$station" = lenz ] || [ "$station" = 6021 ]; then
+        # Address 3, port 3, station code "Lenz" or "DCC" (the 6021's) (lines 29, 32, 47).
+        code=Lenz
+        [ "$station" = lenz ] || code=DCC
+        awk -v code="$code" 'BEGIN { w[29] = "3"; w[32] = "3"; w[47] = code }
+             { if (FNR in w) printf "%s\r\n", w[FNR]; else print }' \
+            "$quelle/Trabolin.ini" > "$demo/Trabolin.ini"
     else
         cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
+    fi
+    if [ -n "$pendel" ]; then
+        # Lines 2 to 7 of the table: the shuttle, the rest empty. Speed step 64 of 128
+        # (10 on the Lenz, whose steps the port check chooses; 8 of the 6021's 14).
+        case "$station" in
+            6021) zeilen="02K008X---- 10S000X---- 02F000X---- 01K008X---- 10S000X---- 02F000X----" ;;
+            lenz) zeilen="02K010X---- 10S000X---- 01k010X---- 10s000X---- ---000----- ---000-----" ;;
+            *) zeilen="02K064X---- 10S000X---- 01k064X---- 10s000X---- ---000----- ---000-----" ;;
+        esac
+        awk -v zeilen="$zeilen" 'BEGIN { n = split(zeilen, z, " ") }
+             { if (FNR >= 2 && FNR <= 1 + n) printf "%s\r\n", z[FNR - 1]; else print }' \
+            "$demo/Trabolin.ini" > "$demo/Trabolin.ini.neu"
+        mv "$demo/Trabolin.ini.neu" "$demo/Trabolin.ini"
     fi
 fi
 
 # shellcheck disable=SC2086 # the options are meant to be split
 case "$station" in
     dccex) "$bau/trabolin-serial-sim" --station dccex --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+    lenz) "$bau/trabolin-serial-sim" --station lenz --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 & ;;
+    6021) "$bau/trabolin-serial-sim" --station maerklin --link "$demo/COM3" ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     z21) "$bau/trabolin-z21-sim" --port 21105 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     cs2) "$bau/trabolin-cs2-sim" --port 15731 --fahrstufen 126 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
     *) "$bau/trabolin-ecos-sim" --port 15471 ${SIMULATOR_OPTIONEN:-} <&0 & ;;
@@ -68,7 +106,7 @@ sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
 # The program opens the port at start: the simulator's link must be there first.
 for _ in $(seq 50); do
-    [ "$station" != dccex ] || [ -L "$demo/COM3" ] && break
+    case "$station" in dccex | lenz | 6021) [ -L "$demo/COM3" ] && break ;; *) break ;; esac
     sleep 0.1
 done
 "$demo/trabolin" "$@"

@@ -226,6 +226,33 @@ private slots:
         QCOMPARE(bild.laufzeile(), 0);
     }
 
+    // A contact line takes the time limit until it has run, then what it took in this
+    // run; its times are guesses, and while it waits the chart says for what.
+    void kontaktzeile()
+    {
+        Bildaufbau a({"2,S,40", "2,K,40", "3,s,0"}, true);
+        Fahrbild &bild = a.bild;
+        bild.setzeKontaktgrenze(10000);
+        QCOMPARE(bild.durchlauf().gesamtMs, 15000);
+        QVERIFY(bild.geschaetzt());
+        QCOMPARE(bild.beschreibung(), QStringLiteral("3 Zeilen, ≈ 0:15 min, höchste Fahrstufe 40"));
+        QCOMPARE(bild.stufen().value(1).kontakt, true);
+        QCOMPARE(bild.stufen().value(0).kontakt, false);
+
+        a.spiele({"start 1", "zeile 1", "bis 2000", "zeile 2"});
+        bild.setzeKontaktwarte(2);
+        QVERIFY2(bild.beschreibung().endsWith(QStringLiteral(", wartet auf Kontakt 2")), qPrintable(bild.beschreibung()));
+        a.spiele({"bis 6000"});
+        bild.setzeKontaktwarte(0);
+        a.spiele({"zeile 3"});
+        QCOMPARE(bild.durchlauf().gesamtMs, 9000); // the contact came after 4 s
+        QCOMPARE(bild.restMs(), 3000);
+        a.spiele({"bis 9000", "ende"});
+        QCOMPARE(bild.beschreibung(), QStringLiteral("3 Zeilen, ≈ 0:09 min, höchste Fahrstufe 40"));
+        bild.laufBeginnt(false); // a new run starts from the time limit again
+        QCOMPARE(bild.durchlauf().gesamtMs, 15000);
+    }
+
     // The chart at several states of a run looks exactly as the pictures in
     // tests/daten/fahrbild/ (taken when the whole chart was painted on every change),
     // and what the screen shows after the cursor has moved piece by piece is the same

@@ -243,6 +243,10 @@ private slots:
         for (int s = 0; s < tabelle->columnCount(); ++s)
             titel << tabelle->columnDescription(s);
         QCOMPARE(titel, (QStringList{"Dauer", "Einheit", "Fahrstufe", "Fu", "F1", "F2", "F3", "F4"}));
+        // The units, told where they are typed.
+        const QString tipp = g->model()->headerData(1, Qt::Horizontal, Qt::ToolTipRole).toString();
+        QVERIFY2(tipp.contains(QStringLiteral("K/k fährt, bis der Kontakt mit der Nummer unter \"Dauer\" belegt meldet")),
+                 qPrintable(tipp));
     }
 
     // One bar: "&Datei" at its left edge, "&?" and "b&eenden" at its right edge,
@@ -418,7 +422,8 @@ private slots:
         auto z = [](const char *name, const Eingabe &e) { QTest::newRow(name) << e; };
         z("Dauer: dritte Ziffer", {0, "", "123", "12", 0}), z("Dauer: Buchstabe zuerst", {0, "12", "a", "12", 1});
         z("Dauer: Rücktaste", {0, "", "12\b", "1", 0}), z("Einheit: Ziffer piept", {1, "", "5", "", 1});
-        z("Einheit: M bleibt M", {1, "", "M", "M", 0}), z("Fahrstufe: 999", {2, "", "999", "999", 0});
+        z("Einheit: M bleibt M", {1, "", "M", "M", 0}), z("Einheit: k für Kontakt", {1, "", "k", "k", 0});
+        z("Einheit: x piept", {1, "", "x", "", 1}), z("Fahrstufe: 999", {2, "", "999", "999", 0});
         z("Fahrstufe: vierte Ziffer", {2, "", "9990", "999", 0}), z("Fahrstufe: - und . piepen", {2, "", "-1.5", "15", 2});
         z("F3: j wird X", {6, "", "j", "X", 0}), z("F3: k piept, Zelle bleibt", {6, "X", "k", "X", 1});
         z("F3: Leerzeichen", {6, "X", "Space", " ", 0}), z("F2: o, dann a: nur ein X", {5, "", "oa", "X", 0});

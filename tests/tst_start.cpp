@@ -117,6 +117,9 @@ private slots:
         QCOMPARE(feld<QFrame>(f, "pnlDel")->height(), frmTrabolin::pnlDelZu);
         feld<QLineEdit>(f, "txtLocalPort")->selectAll();
         QTest::keyClicks(feld<QLineEdit>(f, "txtLocalPort"), "1234567");
+        // The run's own setting goes to the run and into the file after the stations'.
+        feld<QSpinBox>(f, "einstellung_Lauf_Kontakt-Zeitgrenze")->setValue(45);
+        QCOMPARE(f.ablauf().kontaktZeitgrenze(), 45);
         f.close();
         QCOMPARE(a.fragen, QStringList{});
         // The stations that came later follow line 56 with their defaults.
@@ -125,7 +128,8 @@ private slots:
                                            "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
                                            "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"
                                            "\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n\r\n"
-                                           "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n");
+                                           "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n"
+                                           "\r\n[Kontakt-Zeitgrenze]\r\n45\r\n");
     }
 
     // A read that stops applies what came before and nothing after. A serial station

@@ -123,6 +123,10 @@ Qt::ItemFlags Tabellenspeicher::flags(const QModelIndex &i) const
 
 QVariant Tabellenspeicher::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // The units, told where they are typed: a contact line's "Dauer" is no time.
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section == 1)
+        return QStringLiteral(" S/s Sekunden, M/m Minuten, F/f Richtungswechsel (6021), K/k fährt, bis der "
+                              "Kontakt mit der Nummer unter \"Dauer\" belegt meldet; groß vorwärts, klein rückwärts ");
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)

@@ -13,6 +13,13 @@ namespace trabolin {
 const std::vector<std::unique_ptr<Zentrale>> &zentralenregister();
 
 // The option of a station code, compared case-sensitively; -1 when no station has it.
+// The run's own settings, declared as the stations declare theirs; the window shows
+// them beside "Endlosschleife" and the settings file keeps them after line 56 as
+// "[<schluessel>]".
+const QList<Stationseinstellung> &laufeinstellungen();
+// The key of "Kontakt-Zeitgrenze": how long a contact line waits at most, in seconds.
+inline constexpr char16_t kontaktZeitgrenzeSchluessel[] = u"Kontakt-Zeitgrenze";
+
 int zentralenoption(const QString &code);
 
 // The option selected when the window opens, before the settings file is read.

@@ -11,7 +11,8 @@
 
 namespace trabolin {
 
-Einstellungsseite::Einstellungsseite(int option, const QList<Stationseinstellung> &einstellungen, QWidget *parent)
+Einstellungsseite::Einstellungsseite(const QString &option, const QList<Stationseinstellung> &einstellungen,
+                                     QWidget *parent)
     : QWidget(parent), m_einstellungen(einstellungen)
 {
     auto *zeile = new QHBoxLayout(this);

@@ -13,7 +13,13 @@ class Einstellungsseite : public QWidget {
 public:
     // The controls are named "einstellung_<option>_<key>", their labels
     // "lblEinstellung_<option>_<key>".
-    Einstellungsseite(int option, const QList<Stationseinstellung> &einstellungen, QWidget *parent = nullptr);
+    Einstellungsseite(int option, const QList<Stationseinstellung> &einstellungen, QWidget *parent = nullptr)
+        : Einstellungsseite(QString::number(option), einstellungen, parent)
+    {
+    }
+    // The same with another name part than the option: "Lauf" for the run's own.
+    Einstellungsseite(const QString &kennung, const QList<Stationseinstellung> &einstellungen,
+                      QWidget *parent = nullptr);
 
     // The values now, by key, as the settings file writes them.
     const Einstellungswerte &werte() const { return m_werte; }

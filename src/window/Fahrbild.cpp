@@ -1,5 +1,6 @@
 #include "window/Fahrbild.h"
 
+#include "program/Laufkontext.h"
 #include "window/Tabellengitter.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,8 @@ const QColor farbeWechsel(0x33, 0x33, 0x33);
 constexpr int anzahlBalken = 5; // "Fu", "F1" to "F4"
 constexpr qint64 kuerzesterTakt = 200; // the cursor moves at most five times a second
 constexpr qint64 laengsterTakt = 1000;
+
+QString kontaktwarteText(int kontakt) { return QStringLiteral("wartet auf Kontakt %1").arg(kontakt); }
 
 QColor hell(const QColor &c, bool stark) { return QColor(c.red(), c.green(), c.blue(), stark ? 130 : 55); }
 
@@ -60,9 +63,54 @@ void Fahrbild::setzeHoechsteFahrstufe(int hoechste)
     aktualisiere();
 }
 
+void Fahrbild::setzeKontaktgrenze(qint64 ms)
+{
+    if (ms == m_kontaktgrenze)
+        return;
+    m_kontaktgrenze = ms;
+    aktualisiere();
+}
+
+void Fahrbild::setzeKontaktwarte(int kontakt)
+{
+    if (kontakt == m_kontaktwarte)
+        return;
+    m_kontaktwarte = kontakt;
+    verwirfGrund();
+    const QString text = beschreibung();
+    setToolTip(text);
+    setAccessibleName(text);
+}
+
+qint64 Fahrbild::kontaktMs(const Programmzeile &z) const
+{
+    const auto gedauert = m_kontaktGedauert.constFind(z.nummer);
+    if (gedauert != m_kontaktGedauert.constEnd())
+        return *gedauert;
+    return z.gesamtMs + m_kontaktgrenze;
+}
+
+void Fahrbild::merkeKontaktdauer()
+{
+    if (!m_laeuft || m_laufzeile <= 0)
+        return;
+    if (leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart).kontakt > 0)
+        m_kontaktGedauert.insert(m_laufzeile, msInZeile());
+}
+
 void Fahrbild::aktualisiere()
 {
     m_durchlauf = ermittleDurchlauf(m_tabelle, m_laeuft ? m_passStart : m_tabelle.aktuelleZeile(), m_lesart);
+    // A contact line takes what its contact takes: drawn with the guess.
+    m_geschaetzt = false;
+    for (Programmzeile &z : m_durchlauf.zeilen) {
+        if (!z.faehrt || z.kontakt <= 0)
+            continue;
+        const qint64 ms = kontaktMs(z);
+        m_durchlauf.gesamtMs += ms - z.gesamtMs;
+        z.gesamtMs = alsWartezeit(ms);
+        m_geschaetzt = true;
+    }
     if (m_hoechsteFahrstufe > 0) {
         // The station drives a step above its mode's top at the top.
         m_durchlauf.hoechsteFahrstufe = qMin<qint64>(m_durchlauf.hoechsteFahrstufe, m_hoechsteFahrstufe);
@@ -84,6 +132,8 @@ void Fahrbild::laufBeginnt(bool einzelzeile)
 {
     m_laeuft = true;
     m_einzelzeile = einzelzeile;
+    m_kontaktGedauert.clear(); // the times of this run's contact lines
+    m_kontaktwarte = 0;
     m_passStart = m_tabelle.aktuelleZeile();
     m_laufzeile = einzelzeile ? m_passStart : 0;
     m_zeilenbeginn = uhr();
@@ -94,6 +144,7 @@ void Fahrbild::zeileBeginnt(int zeile)
 {
     if (!m_laeuft)
         return;
+    merkeKontaktdauer();
     if (!m_einzelzeile) {
         if (m_laufzeile > 0 && zeile <= m_laufzeile)
             m_passStart = zeile; // an endless run starts its next pass
@@ -105,7 +156,9 @@ void Fahrbild::zeileBeginnt(int zeile)
 
 void Fahrbild::laufEndet()
 {
+    merkeKontaktdauer();
     m_laeuft = false;
+    m_kontaktwarte = 0;
     m_laufzeile = 0;
     m_takt.stop();
     aktualisiere();
@@ -118,7 +171,8 @@ qint64 Fahrbild::restMs() const
     if (!m_laeuft)
         return -1;
     if (m_einzelzeile) {
-        const qint64 dauer = ermittleEinzelzeileMs(leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart), m_lesart);
+        const Programmzeile z = leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart);
+        const qint64 dauer = ermittleEinzelzeileMs(z, m_lesart) + (z.kontakt > 0 ? m_kontaktgrenze : 0);
         return qMax<qint64>(0, dauer - msInZeile());
     }
     if (m_laufzeile == 0)
@@ -154,12 +208,16 @@ QString Fahrbild::beschreibung() const
     const Durchlauf &d = m_durchlauf;
     if (d.gefahren == 0)
         return QStringLiteral("keine Zeile");
-    return QStringLiteral("%1 %2, %3 %4, höchste Fahrstufe %5")
-        .arg(d.gefahren)
-        .arg(d.gefahren == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"))
-        .arg(ermittleDauertext(d.gesamtMs))
-        .arg(d.gesamtMs >= 3600 * 1000 ? QStringLiteral("h") : QStringLiteral("min"))
-        .arg(d.hoechsteFahrstufe);
+    QString text = QStringLiteral("%1 %2, %3%4 %5, höchste Fahrstufe %6")
+                       .arg(d.gefahren)
+                       .arg(d.gefahren == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"))
+                       .arg(m_geschaetzt ? QStringLiteral("≈ ") : QString())
+                       .arg(ermittleDauertext(d.gesamtMs))
+                       .arg(d.gesamtMs >= 3600 * 1000 ? QStringLiteral("h") : QStringLiteral("min"))
+                       .arg(d.hoechsteFahrstufe);
+    if (m_laeuft && m_kontaktwarte > 0)
+        text += QStringLiteral(", ") + kontaktwarteText(m_kontaktwarte);
+    return text;
 }
 
 // ---------------------------------------------------------------- geometry
@@ -222,7 +280,8 @@ QList<Fahrbild::Stufe> Fahrbild::stufen() const
         if (z.stufe >= 0)
             stufe = z.stufe;
         const qreal y = f.bottom() - f.height() * stufe / hoechste;
-        liste.append({z.nummer, QRectF(QPointF(xBei(t), y), QPointF(xBei(t + z.gesamtMs), f.bottom())), vorwaerts});
+        liste.append({z.nummer, QRectF(QPointF(xBei(t), y), QPointF(xBei(t + z.gesamtMs), f.bottom())), vorwaerts,
+                      z.kontakt > 0});
         if (z.richtungswechsel)
             vorwaerts = !vorwaerts;
         t += z.gesamtMs;
@@ -414,6 +473,8 @@ void Fahrbild::zeichneGrund(QPainter &p)
     for (const Stufe &s : liste) {
         const QColor farbe = s.vorwaerts ? farbeVorwaerts : farbeRueckwaerts;
         p.fillRect(s.rechteck, hell(farbe, m_laeuft && s.zeile == m_laufzeile));
+        if (s.kontakt) // its length is a guess
+            p.fillRect(s.rechteck, QBrush(farbe, Qt::BDiagPattern));
         p.setPen(QPen(farbe, 2));
         if (!erste)
             p.drawLine(vorher, s.rechteck.topLeft());
@@ -454,6 +515,17 @@ void Fahrbild::zeichneGrund(QPainter &p)
                 p.fillRect(QRectF(r.left(), balkenOben + b * hb + 2, r.width(), hb - 4),
                            b == 0 ? farbeLicht : farbeFunktion);
     }
+
+    // The running contact line tells what it waits for, over its bars.
+    if (m_laeuft && m_kontaktwarte > 0)
+        for (const Stufe &s : liste)
+            if (s.zeile == m_laufzeile) {
+                const QRectF feld(s.rechteck.left(), balkenOben, qMax<qreal>(s.rechteck.width(), f.right() - s.rechteck.left()),
+                                  anzahlBalken * hb);
+                p.setPen(text);
+                p.drawText(feld.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                           kontaktwarteText(m_kontaktwarte));
+            }
 }
 
 } // namespace trabolin

@@ -2,6 +2,7 @@
 #include "program/Programmzeile.h"
 
 #include <QFrame>
+#include <QHash>
 #include <QPixmap>
 #include <QTimer>
 #include <functional>
@@ -35,6 +36,15 @@ public:
     // Reads the pass again (the table, the current line or the station changed).
     void aktualisiere();
 
+    // A contact line is drawn with the time it took when it last ran in this run, or
+    // before that with the time limit ("Kontakt-Zeitgrenze"), and hatched: its length
+    // is a guess. `ms`: the time limit.
+    void setzeKontaktgrenze(qint64 ms);
+    // The running contact line waits for contact `kontakt` (0: no longer).
+    void setzeKontaktwarte(int kontakt);
+    // True when the pass holds a contact line: its times are guesses ("≈").
+    bool geschaetzt() const { return m_geschaetzt; }
+
     // A run or a single line begins; the run starts driving `zeile` now (a line at or
     // before the one driven last starts a new pass); the run or single line has ended.
     void laufBeginnt(bool einzelzeile);
@@ -59,6 +69,7 @@ public:
         int zeile;
         QRectF rechteck; // over the line's time, from its speed step down to 0
         bool vorwaerts;
+        bool kontakt = false; // a contact line: its time is a guess
     };
     QRectF flaeche() const; // where the steps are drawn; the bars lie below it
     QList<Stufe> stufen() const;
@@ -110,6 +121,14 @@ private:
     QPalette::ColorGroup m_grundGruppe = QPalette::Active;
     int m_cursorPixel = -1;      // as last painted
     qint64 m_restSekunden = -1;  // as last reported
+    qint64 m_kontaktgrenze = 120000;
+    QHash<int, qint64> m_kontaktGedauert; // line -> how long it took when it last ran in this run
+    int m_kontaktwarte = 0;
+    bool m_geschaetzt = false;
+    // The time a contact line is drawn with.
+    qint64 kontaktMs(const Programmzeile &z) const;
+    // The line being driven has ended: a contact line keeps how long it took.
+    void merkeKontaktdauer();
 };
 
 } // namespace trabolin

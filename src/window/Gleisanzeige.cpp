@@ -32,6 +32,15 @@ Farben farbenFuer(Gleiszustand zustand)
     return {};
 }
 
+QString kontaktText(int nummer, std::optional<bool> belegt)
+{
+    if (nummer <= 0)
+        return {};
+    return QStringLiteral(" · K%1 %2").arg(nummer).arg(!belegt ? QStringLiteral("?")
+                                                       : *belegt ? QStringLiteral("belegt")
+                                                                 : QStringLiteral("frei"));
+}
+
 } // namespace
 
 Gleisanzeige::Gleisanzeige(QWidget *parent) : QLabel(parent)
@@ -45,6 +54,9 @@ Gleisanzeige::Gleisanzeige(QWidget *parent) : QLabel(parent)
     for (Gleiszustand z : {Gleiszustand::an, Gleiszustand::aus, Gleiszustand::kurzschluss, Gleiszustand::nothalt,
                            Gleiszustand::verbindungVerloren, Gleiszustand::unbekannt})
         breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(z)));
+    // A contact line's wait beside the track state it runs on.
+    breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(Gleiszustand::an)
+                                                          + kontaktText(99, std::nullopt)));
     setMinimumWidth(breite + 4 * frameWidth() + 12);
     m_zustand = Gleiszustand::an; // so that the first call below paints
     zeige(Gleiszustand::unbekannt);
@@ -55,9 +67,7 @@ void Gleisanzeige::zeige(Gleiszustand zustand)
     if (zustand == m_zustand)
         return;
     m_zustand = zustand;
-    const QString text = gleisanzeigeText(zustand);
-    setText(text);
-    setAccessibleName(text);
+    zeigeText();
     const Farben f = farbenFuer(zustand);
     QPalette p = m_fensterfarben;
     if (f.grund.isValid()) {
@@ -65,6 +75,22 @@ void Gleisanzeige::zeige(Gleiszustand zustand)
         p.setColor(QPalette::WindowText, f.schrift);
     }
     setPalette(p);
+}
+
+void Gleisanzeige::zeigeKontakt(int nummer, std::optional<bool> belegt)
+{
+    if (nummer == m_kontakt && belegt == m_kontaktBelegt)
+        return;
+    m_kontakt = nummer;
+    m_kontaktBelegt = belegt;
+    zeigeText();
+}
+
+void Gleisanzeige::zeigeText()
+{
+    const QString text = gleisanzeigeText(m_zustand) + kontaktText(m_kontakt, m_kontaktBelegt);
+    setText(text);
+    setAccessibleName(text);
 }
 
 } // namespace trabolin

@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPalette>
 
+#include <optional>
+
 namespace trabolin {
 
 // The small field beside the power buttons that shows what the layout says about
@@ -20,9 +22,16 @@ public:
 
     // Shows `zustand` at once.
     void zeige(Gleiszustand zustand);
+    // While a contact line waits: its contact `nummer` (0: none) and what it last
+    // reported, after the track state ("Gleis: an · K12 frei").
+    void zeigeKontakt(int nummer, std::optional<bool> belegt);
 
 private:
+    void zeigeText();
+
     Gleiszustand m_zustand = Gleiszustand::unbekannt;
+    int m_kontakt = 0;
+    std::optional<bool> m_kontaktBelegt;
     QPalette m_fensterfarben; // the colours of "unbekannt"
 };
 

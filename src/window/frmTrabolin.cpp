@@ -598,7 +598,13 @@ QWidget *frmTrabolin::baueProgrammpanel()
     lauf->addWidget(btnSendStop);
     lauf->addWidget(btnSendZeile);
     spalte->addLayout(lauf);
-    spalte->addWidget(chkEndlos);
+    m_laufeinstellungen = benannt(new Einstellungsseite(QStringLiteral("Lauf"), laufeinstellungen()),
+                                  QStringLiteral("pnlLaufeinstellungen"));
+    auto *endlos = new QHBoxLayout;
+    endlos->addWidget(chkEndlos);
+    endlos->addStretch(1);
+    endlos->addWidget(m_laufeinstellungen);
+    spalte->addLayout(endlos);
     spalte->addWidget(chkSignal);
 
     // The settings of the selected station's own, below the common controls.

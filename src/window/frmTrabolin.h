@@ -372,6 +372,7 @@ private:
     // the stack shows the selected station's page.
     QStackedWidget *m_einstellungsstapel = nullptr;
     std::vector<Einstellungsseite *> m_einstellungsseiten;
+    Einstellungsseite *m_laufeinstellungen = nullptr; // the run's own, beside "Endlosschleife"
     // Per station: what hands its own settings to its driver and link.
     std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
     // Per row of the station registry: its driver, its network link (or nullptr) and,

@@ -86,6 +86,9 @@ Fehler frmTrabolin::subReadConfig()
     }
     if (l.gilt(ez::usb))
         chkUSB->setChecked(w.usb);
+    if (l.gilt(ez::anzahl))
+        for (const Stationseinstellung &e : m_laufeinstellungen->einstellungen())
+            m_laufeinstellungen->setzeWert(e.schluessel, w.weiterer(e.schluessel, e.vorgabe));
     // Each network station's host and port: those in lines 52 to 56, the others
     // after line 56, with the station's default port when the file has none.
     const auto &stationen = zentralenregister();
@@ -154,6 +157,8 @@ QString frmTrabolin::subWriteConfig()
                 w.weitere.append({fahrstufenLabel(z), fs});
         }
     }
+    for (const Stationseinstellung &e : m_laufeinstellungen->einstellungen())
+        w.weitere.append({e.schluessel, m_laufeinstellungen->werte().value(e.schluessel)});
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }
 

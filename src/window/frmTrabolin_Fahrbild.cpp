@@ -56,13 +56,15 @@ void frmTrabolin::zeigeHoechsteFahrstufe()
 
 void frmTrabolin::zeigeFahrstand()
 {
-    QString gesamt = ermittleDauertext(imgFahrbild->durchlauf().gesamtMs);
+    // A contact line's time is a guess.
+    const QString ungefaehr = imgFahrbild->geschaetzt() ? QStringLiteral("≈ ") : QString();
+    QString gesamt = ungefaehr + ermittleDauertext(imgFahrbild->durchlauf().gesamtMs);
     if (chkEndlos->isChecked())
         gesamt += QStringLiteral(" je Durchlauf");
     if (lblDauerGesamt->text() != gesamt)
         lblDauerGesamt->setText(gesamt);
     const qint64 rest = imgFahrbild->restMs();
-    const QString noch = rest < 0 ? QString() : ermittleDauertext(rest);
+    const QString noch = rest < 0 ? QString() : ungefaehr + ermittleDauertext(rest);
     if (lblNoch->text() != noch)
         lblNoch->setText(noch);
     DBTabelle->setzeLaufzeile(imgFahrbild->laufzeile());

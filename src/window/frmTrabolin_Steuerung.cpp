@@ -9,6 +9,7 @@
 #include "stations/Zentralenregister.h"
 #include "window/Einstellungsseite.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Fahrbild.h"
 #include "window/Gleisanzeige.h"
 #include "window/Stoppknopf.h"
 
@@ -153,6 +154,35 @@ void frmTrabolin::verbindeGleismeldungen()
             return;
         meldeNachDemLauf(QStringLiteral("Gleis"), [this, m] { melde(QMessageBox::Critical, m.titel, m.text); });
     });
+    // A contact line: its wait is shown beside the track state and in the chart; a
+    // contact that never came is told after the run.
+    auto zeigeKontakt = [this] {
+        const int k = m_ablauf->wartetAufKontakt();
+        lblGleis->zeigeKontakt(k, k > 0 ? m_ablauf->kontaktzustand(k) : std::nullopt);
+        imgFahrbild->setzeKontaktwarte(k);
+    };
+    connect(m_ablauf.get(), &Ablauf::kontaktwarteGeaendert, this, zeigeKontakt);
+    connect(m_ablauf.get(), &Ablauf::kontaktGeaendert, this, zeigeKontakt);
+    connect(m_ablauf.get(), &Ablauf::kontaktVerfehlt, this, [this](int kontakt) {
+        meldeNachDemLauf(QStringLiteral("Kontakt"), [this, kontakt] {
+            melde(QMessageBox::Warning, QStringLiteral(" Kontaktfahrt..."),
+                  QStringLiteral("Kontakt %1 nicht erreicht – Lok angehalten").arg(kontakt));
+        });
+    });
+    connect(m_ablauf.get(), &Ablauf::ohneKontakte, this, [this] {
+        const trabolin::Zentrale *z = zentralenzeile(m_bedienfeld->zentraleOption());
+        melde(QMessageBox::Critical, QStringLiteral(" Kontaktfahrt..."),
+              QStringLiteral("Die %1 kann keine Kontakte lesen, Zeilen mit K oder k fahren nicht !")
+                  .arg(z ? z->name : QString()));
+    });
+    // "Kontakt-Zeitgrenze" as set, for the run and for the chart.
+    auto setzeGrenze = [this] {
+        const int s = m_laufeinstellungen->werte().value(QString::fromUtf16(kontaktZeitgrenzeSchluessel)).toInt();
+        m_ablauf->setzeKontaktZeitgrenze(s);
+        imgFahrbild->setzeKontaktgrenze(qint64(m_ablauf->kontaktZeitgrenze()) * 1000);
+    };
+    connect(m_laufeinstellungen, &Einstellungsseite::geaendert, this, setzeGrenze);
+    setzeGrenze();
     connect(m_ablauf.get(), &Ablauf::gesperrt, this, [this](Gleiszustand zustand) {
         const int option = m_bedienfeld->zentraleOption();
         const trabolin::Zentrale *z = zentralenzeile(option);
