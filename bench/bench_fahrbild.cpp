@@ -1,7 +1,9 @@
 // What the step chart costs while a run goes on: the main window runs a table on the
 // 6021 path (its port closed, so nothing goes out) with the chart shown, and once more
 // with the chart hidden; each time the CPU share of the process and the number of
-// times the chart was painted and how much of it on average.
+// times the chart was painted and how much of it on average; and once with a contact
+// line that waits out its time limit for a contact that never comes (the 6051's poll
+// of its s88 module included), the chart shown.
 //
 //   QT_QPA_PLATFORM=offscreen bench_fahrbild [--kurz]
 //
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QPaintEvent>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,16 +54,19 @@ public:
     }
 };
 
-void miss(frmTrabolin &f, bool sichtbar, int zeilen)
+// `kontakt`: one contact line instead of `zeilen` lines of 5 s.
+void miss(frmTrabolin &f, bool sichtbar, int zeilen, bool kontakt = false)
 {
     feld<Fahrbild>(f, "imgFahrbild")->setVisible(sichtbar);
     f.tabelle().leeren();
-    for (int z = 1; z <= zeilen; ++z) {
+    for (int z = 1; z <= (kontakt ? 1 : zeilen); ++z) {
         f.tabelle().setzeZelle(z, 1, QStringLiteral("5"));
-        f.tabelle().setzeZelle(z, 2, z % 2 ? QStringLiteral("s") : QStringLiteral("S"));
+        f.tabelle().setzeZelle(z, 2, kontakt ? QStringLiteral("K") : z % 2 ? QStringLiteral("s") : QStringLiteral("S"));
         f.tabelle().setzeZelle(z, 3, QString::number(3 * z));
         f.tabelle().setzeZelle(z, 4, QStringLiteral("X"));
     }
+    if (kontakt)
+        feld<QSpinBox>(f, "einstellung_Lauf_Kontakt-Zeitgrenze")->setValue(5 * zeilen);
     f.tabelle().setzeAktuelleZeile(1);
     QTest::qWait(200);
 
@@ -73,9 +79,9 @@ void miss(frmTrabolin &f, bool sichtbar, int zeilen)
     const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSekunden() - cpuVorher;
     feld<Fahrbild>(f, "imgFahrbild")->removeEventFilter(&zaehler);
-    std::printf("Lauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde, "
+    std::printf("%sLauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde, "
                 "je Bild %.0f Pixel)\n",
-                wand, sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
+                kontakt ? "Kontaktzeile wartet, " : "", wand, sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
                 zaehler.bilder / wand, zaehler.bilder ? double(zaehler.pixel) / zaehler.bilder : 0.0);
     std::fflush(stdout);
 }
@@ -101,5 +107,6 @@ int main(int argc, char **argv)
     const int zeilen = kurz ? 2 : 4;
     miss(f, true, zeilen);
     miss(f, false, zeilen);
+    miss(f, true, zeilen, true);
     return 0;
 }

@@ -4,8 +4,9 @@
 // main window during a run to the bytes arriving at the far end of the port, and,
 // on the Z21, to the stop datagram arriving at a UDP socket; how long from a report of
 // the layout (track power off) written by the station to the stop arriving back at it,
-// for each station that reports; and, on the Central Station, from St&op during a run
-// to the speed-0 frame arriving at its TCP peer.
+// for each station that reports; on the Central Station, from St&op during a run
+// to the speed-0 frame arriving at its TCP peer; and from a contact's report (occupied)
+// written by the station to the first command of the line after the contact line.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
@@ -475,21 +476,33 @@ void stoppLatenzZ21(int anzahl)
 // the line's commands (205 to 220 ms into it) the station reports the track power off,
 // written by the far end; the time runs to the arrival there of the stop, the first
 // bytes after the report. Then the power comes back, which the window waits for.
-void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl)
+// With `kontakt`, the table's first line is a contact line for contact 1 and the
+// report is that contact becoming occupied: the time from the report written to the
+// first command of the next line (speed 6 backwards) arriving, then St&op.
+void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfaenger &ptyEmpfaenger, int anzahl,
+                     bool kontakt = false)
 {
     struct Station {
         QByteArray aus, an, stopp;
+        QByteArray belegt, frei, weiter; // contact 1; the start of the next line's first command
     };
+    // The contact reports as the public protocol documents give them.
     const QMap<QString, Station> stationen{
         {QStringLiteral("Lenz"), {QByteArray::fromHex("610061"), QByteArray::fromHex("610160"),
-                                  QByteArray::fromHex("E410001800EC")}},
+                                  QByteArray::fromHex("E410001800EC"), QByteArray::fromHex("42004103"),
+                                  QByteArray::fromHex("42004002"), QByteArray::fromHex("E410001807EB")}},
         {QStringLiteral("Ecos"), {"<EVENT 1>\n1 status[STOP]\n<END 0 (OK)>\n", "<EVENT 1>\n1 status[GO]\n<END 0 (OK)>\n",
-                                  "set(1000,speed[0])"}},
-        {QStringLiteral("DCC-EX"), {"<p0>\n", "<p1>\n", "<t 24 0 0>\n"}},
+                                  "set(1000,speed[0])", "<EVENT 100>\n100 state[0x1]\n<END 0 (OK)>\n",
+                                  "<EVENT 100>\n100 state[0x0]\n<END 0 (OK)>\n", "set(1000,"}},
+        {QStringLiteral("DCC-EX"), {"<p0>\n", "<p1>\n", "<t 24 0 0>\n", "<Q 1>\n", "<q 1>\n", "<t 24 "}},
         {QStringLiteral("Z21"), {QByteArray::fromHex("07004000610869"), QByteArray::fromHex("07004000610160"),
-                                 QByteArray::fromHex("0A004000E410001800EC")}},
+                                 QByteArray::fromHex("0A004000E410001800EC"),
+                                 QByteArray::fromHex("0F0080000001000000000000000000"),
+                                 QByteArray::fromHex("0F0080000000000000000000000000"),
+                                 QByteArray::fromHex("0A004000E410001807EB")}},
     };
     const Station station = stationen.value(code);
+    const char *titel = kontakt ? "Kontakt bis naechste Zeile" : "Meldung bis Stopp";
     const int option = zentralenoption(code);
     const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX", z21 = code == u"Z21";
     QTemporaryDir verzeichnis;
@@ -511,7 +524,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         feld<QPushButton>(fenster, "btnEcos")->click();
         QTest::qWaitFor([&] { return feld<Z21Verbindung>(fenster, "TCP")->verbunden(); }, 5000);
         if (!feld<Z21Verbindung>(fenster, "TCP")->verbunden()) {
-            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
+            std::printf("%s (%s): keine Verbindung\n", titel, art);
             return;
         }
     } else if (ecos) { // a peer on a local TCP port
@@ -530,7 +543,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
         QTest::qWaitFor([&] { return feld<EcosVerbindung>(fenster, "TCP")->verbunden(); }, 5000);
         if (fd < 0 || !feld<EcosVerbindung>(fenster, "TCP")->verbunden()) {
-            std::printf("Meldung bis Stopp (%s): keine Verbindung\n", art);
+            std::printf("%s (%s): keine Verbindung\n", titel, art);
             return;
         }
         tcpEmpfaenger = std::make_unique<Empfaenger>(fd);
@@ -548,11 +561,13 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     if (dccex) { // the station answers the program's "<s>"
         schreibe("<iDCC-EX V-5.0.0 / BENCH>\n");
         if (!QTest::qWaitFor([&] { return feld<QPushButton>(fenster, "btnStart")->isEnabled(); }, 2000))
-            std::printf("Meldung bis Stopp (%s): die Zentrale gilt nicht als bereit\n", art);
+            std::printf("%s (%s): die Zentrale gilt nicht als bereit\n", titel, art);
     }
     feld<QLineEdit>(fenster, "txtAdresse")->setText(QString::fromLatin1(ecos ? "1000" : "24"));
-    for (int c = 1; c <= anzahlZellen; ++c)
-        fenster.tabelle().setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+    for (int c = 1; c <= anzahlZellen; ++c) {
+        fenster.tabelle().setzeZelle(1, c, QStringList{kontakt ? "1" : "60", kontakt ? "K" : "s", "5", "", "", "", "", ""}[c - 1]);
+        fenster.tabelle().setzeZelle(2, c, kontakt ? QStringList{"60", "s", "6", "", "", "", "", ""}[c - 1] : QString());
+    }
 
     std::mt19937 zufall(24);
     std::uniform_int_distribution<int> meldungNach(205, 220);
@@ -564,8 +579,34 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         QTimer::singleShot(meldungNach(zufall), Qt::PreciseTimer, &fenster, [&] {
             leeren(); // the line's own commands have gone out by now
             meldung = Uhr::now();
-            schreibe(station.aus);
+            schreibe(kontakt ? station.belegt : station.aus);
         });
+        if (kontakt) {
+            // The next line's first command, then St&op; the contact is free again.
+            fenster.ablauf().btnStart_Click();
+            Uhr::time_point ankunft{};
+            const bool da = QTest::qWaitFor([&] {
+                if (z21Gegenstelle)
+                    return z21Gegenstelle->warteAuf(station.weiter, ankunft);
+                QByteArray alle;
+                std::vector<Uhr::time_point> zeiten;
+                empfaenger.alles(alle, zeiten);
+                if (!alle.startsWith(station.weiter))
+                    return false;
+                ankunft = zeiten[size_t(station.weiter.size()) - 1];
+                return true;
+            }, 2000);
+            fenster.ablauf().stoppKlick();
+            warteAufLaufende(fenster.ablauf());
+            if (da)
+                latenz.push_back(msZwischen(meldung, ankunft));
+            else
+                ++fehler;
+            schreibe(station.frei);
+            QTest::qWait(20);
+            leeren();
+            continue;
+        }
         // Through the run logic: the far end here answers no request, so the ECoS's run
         // buttons stay off; the report and the stop do not pass through them.
         fenster.ablauf().btnStart_Click();
@@ -587,7 +628,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         ::close(fd);
         ::close(lauscher);
     }
-    druckeLatenz("Meldung bis Stopp", art, "Meldungen", latenz, fehler);
+    druckeLatenz(titel, art, "Meldungen", latenz, fehler);
 }
 
 // ------------------------------------------------------------ (g) St&op to a CS2 frame
@@ -771,5 +812,11 @@ int main(int argc, char **argv)
     meldungBisStopp("Ecos, status[STOP]", QStringLiteral("Ecos"), pty, empfaenger, stopps);
     meldungBisStopp("DCC-EX, <p0>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps);
     meldungBisStopp("Z21, 61 08 Kurzschluss", QStringLiteral("Z21"), pty, empfaenger, stopps);
+    // The 6051 and the IntelliBox are asked every 100 ms while a contact line waits:
+    // up to 100 ms more than the figures here.
+    meldungBisStopp("Lenz, 42 00 41 03", QStringLiteral("Lenz"), pty, empfaenger, stopps, true);
+    meldungBisStopp("Ecos, 100 state[0x1]", QStringLiteral("Ecos"), pty, empfaenger, stopps, true);
+    meldungBisStopp("DCC-EX, <Q 1>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps, true);
+    meldungBisStopp("Z21, R-Bus 1", QStringLiteral("Z21"), pty, empfaenger, stopps, true);
     return 0;
 }
