@@ -129,6 +129,20 @@ struct Meldungen : Gleismelder {
     }
 };
 
+// Records the contact reports: "Ereignis 5 belegt" (meldeKontakt), "Stand 5 frei"
+// (meldeKontaktstand).
+struct Kontaktmelder : Gleismelder {
+    QStringList meldungen;
+    void meldeGleiszustand(Gleiszustand) override {}
+    void meldeKontakt(int nummer, bool belegt) override { merke(u"Ereignis", nummer, belegt); }
+    void meldeKontaktstand(int nummer, bool belegt) override { merke(u"Stand", nummer, belegt); }
+    void merke(QStringView art, int nummer, bool belegt)
+    {
+        meldungen << art.toString() + QStringLiteral(" %1 ").arg(nummer)
+                         + (belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
+    }
+};
+
 // The simulator as a child process on free ports: "TCP <port>, UDP <port>" in its first line.
 struct Simulator : Simulatorprozess {
     quint16 tcp = 0, udp = 0;
@@ -362,6 +376,75 @@ private slots:
         QTEST(gleis, "gleis");
         QTEST(int(leser.offen()), "offen");
         QCOMPARE(ping, stuecke.startsWith(QStringLiteral("00 31")));
+    }
+
+    // The S88 events of the station (command 0x11 with the response bit, DLC 8: device
+    // id, contact id, old state, new state, time) as the public CAN description lays
+    // them out; the description's example of contact 5 with hash 6778 first. A new state
+    // 1 is occupied; old = new is a state, not a change (the station sends 1, 1 for a
+    // contact that stays occupied).
+    void kontakte_data()
+    {
+        QTest::addColumn<QString>("rahmen");
+        QTest::addColumn<QString>("meldung");
+        QTest::newRow("kontakt 5 belegt") << "00 23 67 78 08 00 00 00 05 00 01 00 00" << "Ereignis 5 belegt";
+        QTest::newRow("kontakt 5 frei") << "00 23 67 78 08 00 00 00 05 01 00 00 0A" << "Ereignis 5 frei";
+        QTest::newRow("alt und neu belegt") << "00 23 67 78 08 00 00 00 05 01 01 00 00" << "Stand 5 belegt";
+        QTest::newRow("kontaktkennung big endian, geraet egal")
+            << "00 23 67 78 08 12 34 00 0C 00 01 00 00" << "Ereignis 12 belegt";
+        QTest::newRow("ohne antwortbit eine frage") << "00 22 67 78 08 00 00 00 05 00 01 00 00" << "";
+        QTest::newRow("dlc 7 schaltet ereignisse ein") << "00 23 67 78 07 00 00 00 01 00 10 FF 00" << "";
+        QTest::newRow("anderer befehl") << "00 01 67 78 08 00 00 00 05 00 01 00 00" << "";
+    }
+    void kontakte()
+    {
+        QFETCH(QString, rahmen);
+        const auto r = cs2Dekodiere(bytes(rahmen));
+        QVERIFY(r);
+        Kontaktmelder melder;
+        if (const auto k = cs2Kontaktmeldung(*r))
+            cs2MeldeKontakt(*k, melder);
+        QTEST(melder.meldungen.join(u'|'), "meldung");
+    }
+
+    // A contact line against the simulator: "K" drives the locomotive forwards at the top
+    // step, the simulator's locomotive reaches contact 2 and the station's S88 event
+    // ends the line's wait; the next line drives after it and the run ends as usual.
+    void kontaktZumSimulator()
+    {
+        Cs2Aufbau a;
+        const quint16 antwortport = freierUdpPort();
+        Simulator sim;
+        QVERIFY(sim.starte(antwortport, {"--fahrstufen", "126"}));
+        Cs2Verbindung link;
+        link.setzeGleismelder(&a.ablauf.gleismelder(Cs2Aufbau::option));
+        QVERIFY(verbindeUndWarte(link, QStringLiteral("127.0.0.1"), sim.tcp));
+        const auto treiber = a.fahreUeber(link);
+        QVERIFY(treiber->liestKontakte());
+        a.zeilen({"2,K,126", "1,S,5"});
+        QSignalSpy verfehlt(&a.ablauf, &Ablauf::kontaktVerfehlt);
+        bool wartete = false;
+        a.zeit.bei(1000, [&] {
+            wartete = a.ablauf.wartetAufKontakt() == 2;
+            QTRY_COMPARE(a.ablauf.kontaktzustand(Cs2Aufbau::option, 2), std::optional<bool>(true));
+        });
+        a.ablauf.btnStart_Click();
+        QVERIFY(wartete);
+        QVERIFY(!a.ablauf.laeuft());
+        QCOMPARE(verfehlt.size(), 0);
+        // Line 2's time counts from the contact at 1000: its pause and its second.
+        QCOMPARE(a.klaenge(), QStringList(2, QStringLiteral("2100 Signal.wav")));
+        QTRY_COMPARE(sim.anzahl(QStringLiteral("Geschwindigkeit 0 ->")), 1);
+        // The event on the wire as the description lays it out, then line 2.
+        const QStringList zeilen = sim.lies();
+        const auto stelle = [&](const QString &text) {
+            return std::find_if(zeilen.cbegin(), zeilen.cend(), [&](const QString &z) { return z.contains(text); })
+                   - zeilen.cbegin();
+        };
+        const qsizetype ereignis = stelle(QStringLiteral("00 23 8B 5B 08 00 00 00 02 00 01 00 00  Strecke: Lok DCC 3"));
+        QVERIFY(ereignis < zeilen.size());
+        QVERIFY(stelle(QStringLiteral("Geschwindigkeit 1000 -> Lok DCC 3: vorwärts")) < ereignis);
+        QVERIFY(ereignis < stelle(QStringLiteral("Geschwindigkeit 40 -> Lok DCC 3: vorwärts")));
     }
 
     // The simulator's decoder: bytes from clients ("T" over TCP, "U" one UDP datagram);

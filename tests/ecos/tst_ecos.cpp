@@ -3,12 +3,14 @@
 // line, the control request and the power buttons, with a link that records every text;
 // and the bytes the real link puts on the socket.
 #include "helfer/Aufbau.h"
+#include "helfer/Simulatorprozess.h"
 #include "helfer/Verbinden.h"
 #include "program/Verkehrsprotokoll.h"
 #include "stations/ecos/EcosBefehle.h"
 #include "stations/ecos/EcosVerbindung.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -291,13 +293,111 @@ private slots:
         aufEcos(a, id);
         EcosTreiber treiber(a.ablauf, link, zentralenzeile(2)->lesart);
         QVERIFY(QCoro::waitFor(treiber.uebernehmeKontrolle(a.feld.adresse)));
-        const QByteArray erwartet = QByteArray("request(1, view)get(1, status)") + befehl + befehl;
+        const QByteArray erwartet = QByteArray("request(1, view)get(1, status)queryObjects(26, ports)") + befehl + befehl;
         QTRY_VERIFY(empfangen.size() >= erwartet.size());
         QCOMPARE(empfangen, erwartet);
 
         QFile datei(pfad);
         QVERIFY(datei.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(datei.readAll()).count(protokoll), 2);
+    }
+
+    // The s88 modules' contacts as the watch reports them, from the ECoS PC interface's
+    // replies and events (bit i of state = port i + 1; a flat number counts the ports of
+    // the lower modules first): "E3+" an event of contact 3 occupied, "E3-" free, "S1+" a
+    // state (the answer to get); free states are left out. What `vorher` brings is not
+    // shown; "|" parts pieces the link delivers one by one.
+    void kontakte_data()
+    {
+        QTest::addColumn<QString>("vorher");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("meldungen");
+        const auto liste = [](const char *zeilen) {
+            return QStringLiteral("<REPLY queryObjects(26, ports)>\n%1<END 0 (OK)>\n").arg(QLatin1String(zeilen));
+        };
+        const auto stand = [](int objekt, const char *wert) {
+            return QStringLiteral("<REPLY get(%1, state)>\n%1 state[%2]\n<END 0 (OK)>\n").arg(objekt).arg(QLatin1String(wert));
+        };
+        const auto ereignis = [](int objekt, const char *wert) {
+            return QStringLiteral("<EVENT %1>\n%1 state[%2]\n<END 0 (OK)>\n").arg(objekt).arg(QLatin1String(wert));
+        };
+        QTest::newRow("port 3 von modul 1") << stand(100, "0x0") << ereignis(100, "0x4") << "E3+";
+        QTest::newRow("stand, bit 0 ist port 1") << "" << stand(100, "0x8001") << "S1+ S16+";
+        QTest::newRow("zweites modul hinter 8 ports")
+            << liste("100 ports[8]\n101 ports[16]\n") + stand(100, "0x0") + stand(101, "0x0") << ereignis(101, "0x1")
+            << "E9+";
+        QTest::newRow("ohne liste 16 ports je modul") << stand(101, "0x0") << ereignis(101, "0x2") << "E18+";
+        QTest::newRow("ohne ports in der liste 16")
+            << liste("100\n101 ports[8]\n") + stand(100, "0x0") + stand(101, "0x0") << ereignis(101, "0x1") << "E17+";
+        QTest::newRow("nur der wechsel") << ereignis(100, "0x4") << ereignis(100, "0x6") << "E2+";
+        QTest::newRow("frei") << stand(100, "0x4") << ereignis(100, "0x0") << "E3-";
+        QTest::newRow("in stuecken") << stand(100, "0x0") << "<EVENT 100>\n|100 state[0x4]\n|<END 0 (OK)>\n" << "E3+";
+        QTest::newRow("eine lok ist kein modul") << "" << ereignis(1000, "0x1") << "";
+    }
+    void kontakte()
+    {
+        QFETCH(QString, vorher);
+        QFETCH(QString, text);
+        Aufbau a;
+        struct : Gleismelder {
+            QStringList meldungen;
+            void meldeGleiszustand(Gleiszustand) override {}
+            void meldeKontakt(int n, bool belegt) override { meldungen << QStringLiteral("E%1%2").arg(n).arg(belegt ? QChar(u'+') : QChar(u'-')); }
+            void meldeKontaktstand(int n, bool belegt) override
+            {
+                if (belegt)
+                    meldungen << QStringLiteral("S%1+").arg(n);
+            }
+        } melder;
+        EcosStatuswache wache(a.link);
+        wache.setzeMelder(&melder);
+        wache.beginne();
+        wache.lies(vorher);
+        melder.meldungen.clear();
+        for (const QString &stueck : text.split(u'|'))
+            wache.lies(stueck);
+        QTEST(melder.meldungen.join(u' '), "meldungen");
+    }
+
+    // A contact line against the simulator: at the connect the link asks for the s88
+    // modules and knows contact 2 free; "K" drives the locomotive forwards at speed 127,
+    // the simulator's locomotive reaches contact 2 and the module's EVENT ends the line's
+    // wait; the next line drives after it.
+    void kontaktZumSimulator()
+    {
+        Aufbau a;
+        aufEcos(a);
+        Simulatorprozess sim;
+        sim.schnitt = ohneZeit;
+        QVERIFY(sim.starte(QStringLiteral(TRABOLIN_ECOS_SIM), {"--port", "0"}));
+        EcosVerbindung link;
+        link.setzeGleismelder(&a.ablauf.gleismelder(2));
+        EcosTreiber treiber(a.ablauf, link, zentralenzeile(2)->lesart);
+        a.ablauf.setzeTreiber(2, &treiber);
+        QVERIFY(test::verbindeUndWarte(link, QStringLiteral("127.0.0.1"), sim.port()));
+        QTRY_COMPARE(a.ablauf.kontaktzustand(2, 2), std::optional<bool>(false));
+        QVERIFY(QCoro::waitFor(treiber.uebernehmeKontrolle(a.feld.adresse)));
+        a.zeilen({"2,K,127", "1,S,5"});
+        QSignalSpy verfehlt(&a.ablauf, &Ablauf::kontaktVerfehlt);
+        bool wartete = false;
+        a.zeit.bei(1000, [&] {
+            wartete = a.ablauf.wartetAufKontakt() == 2;
+            QTRY_COMPARE(a.ablauf.kontaktzustand(2, 2), std::optional<bool>(true));
+        });
+        a.ablauf.btnStart_Click();
+        QVERIFY(wartete);
+        QVERIFY(!a.ablauf.laeuft());
+        QCOMPARE(verfehlt.size(), 0);
+        QTRY_VERIFY(sim.anzahl(QStringLiteral("1000 speed=5 ")) > 0);
+        const QStringList zeilen = sim.lies();
+        const auto stelle = [&](const QString &text) {
+            return std::find_if(zeilen.cbegin(), zeilen.cend(), [&](const QString &z) { return z.contains(text); })
+                   - zeilen.cbegin();
+        };
+        const qsizetype ereignis = stelle(QStringLiteral("-> Kontakt 2 belegt [EVENT 100 state[0x2]]"));
+        QVERIFY(ereignis < zeilen.size());
+        QVERIFY(stelle(QStringLiteral("1000 speed=127 ")) < ereignis);
+        QVERIFY(ereignis < stelle(QStringLiteral("1000 speed=5 ")));
     }
 
     void power()

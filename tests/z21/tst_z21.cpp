@@ -134,6 +134,12 @@ private slots:
         QTest::addColumn<QByteArray>("ist");
         QTest::addColumn<QString>("soll"); // empty: nothing may go out
         QTest::newRow("broadcastflags") << z21Broadcastflags(0x12345601) << "08 00 50 00 01 56 34 12";
+        // Z21 LAN protocol document, 2.16: the general messages, the R-Bus (0x00000002)
+        // and the CAN occupancy detectors (0x00080000); 7.2 LAN_RMBUS_GETDATA with its
+        // group, five bytes in all.
+        QTest::newRow("broadcastflags der verbindung") << z21Broadcastflags(Z21Verbindung::broadcastflags)
+                                                       << "08 00 50 00 03 00 08 00";
+        QTest::newRow("rmbus abfrage gruppe 1") << z21RmBusAbfrage(1) << "05 00 81 00 01";
         const auto fahren = [](qint64 adresse, int stufen, int fahrstufe, const char *einheit) {
             return oder(z21Fahrbefehl(adresse, stufen, z21Fahrbyte(stufen, fahrstufe, istVorwaerts(einheit))));
         };
@@ -199,6 +205,86 @@ private slots:
             QCOMPARE(z21Zentralenstatus(liste[1]), std::optional<quint8>(2));
             QVERIFY(!z21Seriennummer(liste[1]) && !z21Zentralenstatus(liste[0]));
         }
+    }
+
+    // The feedback contacts a datagram reports, as the Z21 LAN protocol document lays
+    // them out (7.1 LAN_RMBUS_DATACHANGED: group, one byte per module, bit 0 input 1;
+    // 10.1 LAN_CAN_DETECTOR of type 0x01): "R<group>:" and the occupied contacts of an
+    // R-Bus record, "C:<contact> belegt|frei" for a CAN detector, one per packet.
+    void kontakte_data()
+    {
+        QTest::addColumn<QString>("datagramm");
+        QTest::addColumn<QString>("kontakte");
+        QTest::newRow("kontakt 12 belegt") << "0F 00 80 00 00 00 08 00 00 00 00 00 00 00 00" << "R0:12";
+        QTest::newRow("bit 0 ist eingang 1 des moduls") << "0F 00 80 00 00 01 01 00 00 00 00 00 00 00 00" << "R0:1,9";
+        QTest::newRow("gruppe 1 zaehlt ab 81") << "0F 00 80 00 01 01 00 00 00 00 00 00 00 00 80" << "R1:81,160";
+        QTest::newRow("zwei saetze in einem datagramm")
+            << "0F 00 80 00 00 00 00 00 00 00 00 00 00 00 80 0F 00 80 00 01 00 00 00 00 00 00 00 00 00 00"
+            << "R0:80|R1:";
+        QTest::newRow("can belegt") << "0E 00 C4 00 00 D0 01 00 03 01 00 11 00 00" << "C:4 belegt";
+        QTest::newRow("can frei, adresse 2") << "0E 00 C4 00 00 D0 02 00 00 01 00 01 00 00" << "C:9 frei";
+        QTest::newRow("can ueberlast ist belegt") << "0E 00 C4 00 00 D0 01 00 07 01 01 12 00 00" << "C:8 belegt";
+        QTest::newRow("can railcom, kein kontakt") << "0E 00 C4 00 00 D0 01 00 03 11 03 00 00 00" << "";
+    }
+    void kontakte()
+    {
+        QFETCH(QString, datagramm);
+        QStringList teile;
+        for (const Z21Paket &p : z21Pakete(bytes(datagramm))) {
+            if (const auto r = z21RmBusKontakte(p)) {
+                QStringList belegt;
+                for (const Z21Kontakt &k : r->kontakte)
+                    if (k.belegt)
+                        belegt << QString::number(k.nummer);
+                QCOMPARE(r->kontakte.size(), 80);
+                teile << QStringLiteral("R%1:").arg(r->gruppe) + belegt.join(u',');
+            } else if (const auto k = z21CanKontakt(p)) {
+                teile << QStringLiteral("C:%1 ").arg(k->nummer) + (k->belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
+            }
+        }
+        QTEST(teile.join(u'|'), "kontakte");
+    }
+
+    // A contact line against the simulator: at the connect the link asks for both R-Bus
+    // groups and knows the contacts free; "K" drives locomotive 3 forwards at step 126,
+    // the simulator's locomotive reaches contact 2, its LAN_RMBUS_DATACHANGED ends the
+    // line's wait and the next line drives after it.
+    void kontaktZumSimulator()
+    {
+        Aufbau a;
+        const int option = zentralenoption(QStringLiteral("Z21"));
+        a.feld.option = option;
+        a.feld.adresse = QStringLiteral("3");
+        Simulator sim;
+        QVERIFY(sim.starte());
+        Z21Verbindung link;
+        link.setzeGleismelder(&a.ablauf.gleismelder(option));
+        Z21Treiber treiber(a.ablauf, link, zentralenzeile(option)->lesart);
+        treiber.setzeFahrstufen(3);
+        a.ablauf.setzeTreiber(option, &treiber);
+        QVERIFY(test::verbindeUndWarte(link, QStringLiteral("127.0.0.1"), sim.port()));
+        QTRY_COMPARE(a.ablauf.kontaktzustand(option, 2), std::optional<bool>(false));
+        a.zeilen({"2,K,126", "1,S,5"});
+        QSignalSpy verfehlt(&a.ablauf, &Ablauf::kontaktVerfehlt);
+        bool wartete = false;
+        a.zeit.bei(1000, [&] {
+            wartete = a.ablauf.wartetAufKontakt() == 2;
+            QTRY_COMPARE(a.ablauf.kontaktzustand(option, 2), std::optional<bool>(true));
+        });
+        a.ablauf.btnStart_Click();
+        QVERIFY(wartete);
+        QVERIFY(!a.ablauf.laeuft());
+        QCOMPARE(verfehlt.size(), 0);
+        QTRY_VERIFY(sim.anzahl(QStringLiteral("Lok 3: 128 Fahrstufen, vorwärts, Fahrstufe 5,")) > 0);
+        const QStringList zeilen = sim.lies();
+        const auto stelle = [&](const QString &text) {
+            return std::find_if(zeilen.cbegin(), zeilen.cend(), [&](const QString &z) { return z.contains(text); })
+                   - zeilen.cbegin();
+        };
+        const qsizetype satz = stelle(QStringLiteral("0F 00 80 00 00 02 00 00 00 00 00 00 00 00 00  Strecke: Lok 3"));
+        QVERIFY(satz < zeilen.size());
+        QVERIFY(stelle(QStringLiteral("Fahrstufe 126,")) < satz);
+        QVERIFY(satz < stelle(QStringLiteral("Fahrstufe 5,")));
     }
 
     // The simulator's decoder: datagrams from clients "A" and "B" ("A 04 00 10 00");
@@ -365,7 +451,7 @@ private slots:
         QCOMPARE(antworten.value(0).value(0).toString(), QStringLiteral("Z21 verbunden, Seriennummer 123456"));
         QTRY_VERIFY(sim.anzahl(QStringLiteral("LAN_X_GET_STATUS")) >= 3);
         QCOMPARE(sim.lies().mid(0, 2), (QStringList{"04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456",
-                                                    "08 00 50 00 01 00 00 00  LAN_SET_BROADCASTFLAGS 00000001"}));
+                                                    "08 00 50 00 03 00 08 00  LAN_SET_BROADCASTFLAGS 00080003"}));
         QVERIFY(z21.sende(z21Gleisspannung(false)));
         QTRY_VERIFY(std::any_of(pakete.cbegin(), pakete.cend(), [](const QList<QVariant> &p) {
             return p.at(0).value<Z21Paket>().daten == bytes("61 00 61");
@@ -448,8 +534,10 @@ private slots:
             QTRY_COMPARE(weg.size(), 1);
             QCOMPARE(melder.gesendet, QList<bool>{true});
             QVERIFY(!z21.verbunden());
-            QCOMPARE(zentrale.empfangen.mid(zentrale.empfangen.indexOf(status)),
-                     (QStringList{status, status, status, status, stopp}));
+            // The connect's R-Bus questions aside.
+            QStringList gehoert = zentrale.empfangen.mid(zentrale.empfangen.indexOf(status));
+            gehoert.removeIf([](const QString &d) { return d.startsWith(u"05 00 81 00"); });
+            QCOMPARE(gehoert, (QStringList{status, status, status, status, stopp}));
             QCOMPARE(zentrale.statusAnfragen, anfragen);
             QVERIFY(!z21.sende(bytes(stopp)));
         } else {
@@ -464,20 +552,22 @@ private slots:
     // A Z21 that restarts forgets the broadcast flags and reports nothing more: every
     // status request, the first at the connect and each regular one, goes out right
     // after LAN_SET_BROADCASTFLAGS with the flags of the connect (the bytes of the Z21
-    // LAN protocol document: LAN_SET_BROADCASTFLAGS with flags 0x00000001, little
-    // endian, and LAN_X_GET_STATUS). A status request asked again after a missing
-    // answer needs no flags of its own.
+    // LAN protocol document: LAN_SET_BROADCASTFLAGS with flags 0x00080003, little
+    // endian, and LAN_X_GET_STATUS); the connect's LAN_RMBUS_GETDATA for groups 0 and 1
+    // follow the first. A status request asked again after a missing answer needs no
+    // flags of its own.
     void broadcastflagsMitJedemStatus_data()
     {
         QTest::addColumn<QString>("skript");
         QTest::addColumn<QStringList>("erwartet");
         const QString seriennummer = QStringLiteral("04 00 10 00");
-        const QString flags = QStringLiteral("08 00 50 00 01 00 00 00");
+        const QString flags = QStringLiteral("08 00 50 00 03 00 08 00");
         const QString status = QStringLiteral("07 00 40 00 21 24 05");
+        const QStringList rmBus{"05 00 81 00 00", "05 00 81 00 01"};
         QTest::newRow("jede antwort kommt")
-            << QString() << QStringList{seriennummer, flags, status, flags, status, flags, status};
+            << QString() << QStringList{seriennummer, flags, status} + rmBus + QStringList{flags, status, flags, status};
         QTest::newRow("eine antwort fehlt")
-            << QStringLiteral("-") << QStringList{seriennummer, flags, status, status, flags, status};
+            << QStringLiteral("-") << QStringList{seriennummer, flags, status} + rmBus + QStringList{status, flags, status};
     }
     void broadcastflagsMitJedemStatus()
     {

@@ -6,17 +6,20 @@
 // response bit and prints every frame with the time, its bytes, what it is and the
 // locomotive's state after it, one line each. It also acts as the layout: commands
 // typed on its terminal press the station's stop key, report an overload, stop every
-// locomotive, drop the TCP connections or make it fall silent.
+// locomotive, drop the TCP connections or make it fall silent. The locomotive
+// commanded last runs on a virtual track whose contacts send S88 events.
 #include "sim/Terminal.h"
 #include "sim/cs2/Cs2Dekodierer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <cstdio>
@@ -110,6 +113,27 @@ int main(int argc, char **argv)
         }
     };
     const auto meldung = [&](const QString &text) { gibAus({{text}, {}}); };
+    // The virtual track: moved on before each frame is taken and at the next contact's edge.
+    QElapsedTimer uhr;
+    uhr.start();
+    QTimer streckenuhr;
+    streckenuhr.setSingleShot(true);
+    streckenuhr.setTimerType(Qt::PreciseTimer);
+    const auto planeStrecke = [&] {
+        const qint64 ms = cs2.strecke().msBisWechsel();
+        if (ms >= 0)
+            streckenuhr.start(int(qMin<qint64>(ms, 3600000)));
+        else
+            streckenuhr.stop();
+    };
+    const auto nimm = [&](const Cs2Ergebnis &e) {
+        gibAus(e);
+        planeStrecke();
+    };
+    QObject::connect(&streckenuhr, &QTimer::timeout, [&] {
+        gibAus(cs2.bewege(uhr.elapsed()));
+        planeStrecke();
+    });
     const auto anlage = [&](const QString &aktion) {
         if (aktion == u"stumm" || aktion == u"antworten") {
             stumm = aktion == u"stumm";
@@ -121,7 +145,8 @@ int main(int argc, char **argv)
             for (QTcpSocket *c : clients)
                 c->abort();
         } else if (!stumm) {
-            gibAus(cs2.anlage(aktion));
+            gibAus(cs2.bewege(uhr.elapsed()));
+            nimm(cs2.anlage(aktion));
         }
     };
     QObject::connect(&server, &QTcpServer::newConnection, [&] {
@@ -137,7 +162,8 @@ int main(int argc, char **argv)
                                 .arg(QString::fromLatin1(bytes.toHex(' ').toUpper())));
                     return;
                 }
-                gibAus(cs2.verarbeite(bytes, name));
+                gibAus(cs2.bewege(uhr.elapsed()));
+                nimm(cs2.verarbeite(bytes, name));
             });
             QObject::connect(c, &QTcpSocket::disconnected, c, [&, c, name] {
                 tcpClients.remove(c);
@@ -157,7 +183,8 @@ int main(int argc, char **argv)
                             .arg(QString::fromLatin1(d.data().toHex(' ').toUpper())));
                 continue;
             }
-            gibAus(cs2.verarbeite(d.data(), QStringLiteral("udp"), false));
+            gibAus(cs2.bewege(uhr.elapsed()));
+            nimm(cs2.verarbeite(d.data(), QStringLiteral("udp"), false));
         }
     });
     // The layout's actions typed on the terminal, one per line.

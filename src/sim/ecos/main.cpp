@@ -8,10 +8,15 @@
 // options that act some seconds after the first connection) press its stop button,
 // short-circuit the track, make it fall silent or drop the connection. A client that
 // asked to be told ("request(1, view)") gets an event for each change of the power.
+// The locomotive driven last runs on a virtual track whose two contacts are ports 1
+// and 2 of the s88 module 100 (16 ports); a client that asked for the module
+// ("request(100, view)") gets an event for each change of its ports.
+#include "sim/Strecke.h"
 #include "sim/Terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QRegularExpression>
@@ -73,12 +78,20 @@ public:
         const char *namen[] = {"BR 218", "V 200", "Köf II", "ICE 3"};
         for (int i = 0; i < 4; ++i)
             m_loks[1000 + i].name = QString::fromUtf8(namen[i]);
+        m_uhr.start();
+        m_streckenuhr.setSingleShot(true);
+        m_streckenuhr.setTimerType(Qt::PreciseTimer);
+        connect(&m_streckenuhr, &QTimer::timeout, this, [this] {
+            bewege();
+            planeStrecke();
+        });
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *s = m_server.nextPendingConnection()) {
                 s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
                 connect(s, &QTcpSocket::readyRead, this, [this, s] { lies(s); });
                 connect(s, &QTcpSocket::disconnected, this, [this, s] {
                     m_beobachter.remove(s);
+                    m_s88Beobachter.remove(s);
                     m_verbindungen.removeAll(s);
                     s->deleteLater();
                 });
@@ -103,6 +116,13 @@ public:
     // "antworten" (answers again), "trennen" (drops every connection), "flut" (a
     // flood of events that change nothing).
     void schalte(const QString &aktion)
+    {
+        bewege();
+        schalteAnlage(aktion);
+        aufStrecke();
+    }
+
+    void schalteAnlage(const QString &aktion)
     {
         if (aktion == u"aus")
             setzeStrom(false, QStringLiteral("Stopp-Taste"));
@@ -153,6 +173,7 @@ private:
             drucke(QString::fromLatin1(stueck).trimmed(), QStringLiteral("stumm"), QStringLiteral("keine Antwort"));
             return;
         }
+        bewege();
         qsizetype anfang = 0;
         while (anfang < stueck.size()) {
             qsizetype ende = anfang;
@@ -171,6 +192,49 @@ private:
             }
         }
         s->flush();
+        aufStrecke();
+    }
+
+    // The track follows the locomotive driven last: its speed of 127, dir[0] forwards,
+    // standing without power.
+    void aufStrecke()
+    {
+        if (m_loks.contains(m_aufStrecke)) {
+            const Lok &l = m_loks[m_aufStrecke];
+            melde(m_strecke.setzeFahrt(m_strom ? l.fahrstufe / 127.0 : 0.0, l.richtung == 0, m_uhr.elapsed()));
+        }
+        planeStrecke();
+    }
+    void bewege() { melde(m_strecke.rueckeVor(m_uhr.elapsed())); }
+    void planeStrecke()
+    {
+        const qint64 ms = m_strecke.msBisWechsel();
+        if (ms >= 0)
+            m_streckenuhr.start(int(qMin<qint64>(ms, 3600000)));
+        else
+            m_streckenuhr.stop();
+    }
+    QString s88Zeile() const { return QStringLiteral("100 state[0x%1]").arg(m_s88, 0, 16); }
+    // Each change of a contact: port n of module 100, an event to those who asked for it.
+    void melde(const QList<trabolin::sim::Kontaktwechsel> &wechsel)
+    {
+        for (const trabolin::sim::Kontaktwechsel &w : wechsel) {
+            if (w.nummer < 1 || w.nummer > 16)
+                continue;
+            const quint32 bit = 1u << (w.nummer - 1);
+            m_s88 = w.belegt ? m_s88 | bit : m_s88 & ~bit;
+            drucke(QStringLiteral("Strecke: Lok %1 bei %2 mm").arg(m_aufStrecke).arg(qRound(m_strecke.ort())),
+                   QStringLiteral("Kontakt %1 %2").arg(w.nummer).arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei")),
+                   m_stumm ? QString() : QStringLiteral("EVENT ") + s88Zeile());
+            if (m_stumm)
+                continue;
+            const QByteArray ereignis = (QStringLiteral("<EVENT 100>\n") + s88Zeile() + QStringLiteral("\n<END 0 (OK)>\n")).toUtf8();
+            for (QTcpSocket *s : std::as_const(m_s88Beobachter))
+                if (s->state() == QAbstractSocket::ConnectedState) {
+                    s->write(ereignis);
+                    s->flush();
+                }
+        }
     }
 
     void drucke(const QString &befehl, const QString &zustand, const QString &ende)
@@ -281,6 +345,26 @@ private:
 
         bool zahl = false;
         const int id = args[0].text.toInt(&zahl);
+        if (name == u"queryObjects" && zahl && id == 26) {
+            // The feedback manager lists its one s88 module.
+            for (qsizetype i = 1; i < args.size(); ++i)
+                if (args[i].text != u"ports")
+                    return unbekannteOption(args[i].stelle);
+            zeilen += args.size() > 1 ? QStringLiteral("100 ports[16]\n") : QStringLiteral("100\n");
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
+        if (zahl && id == 100 && (name == u"request" || name == u"release" || name == u"get")) {
+            const QString option = name == u"get" ? QStringLiteral("state") : QStringLiteral("view");
+            if (args.size() != 2 || args[1].text != option)
+                return unbekannteOption(args.size() > 1 ? args[1].stelle : befehl.size() - 1);
+            if (name == u"get")
+                zeilen += s88Zeile() + u'\n';
+            else if (name == u"request")
+                m_s88Beobachter.insert(m_fragender);
+            else
+                m_s88Beobachter.remove(m_fragender);
+            return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
+        }
         if (name == u"queryObjects") {
             if (!zahl || id != 10)
                 return unbekanntesObjekt(args[0].stelle);
@@ -359,6 +443,7 @@ private:
                 return unbekannteOption(args[i].stelle);
         }
         l = neu;
+        m_aufStrecke = id;
         return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
     }
 
@@ -372,6 +457,12 @@ private:
     QSet<QTcpSocket *> m_beobachter; // clients told of each change of the power
     QTcpSocket *m_fragender = nullptr; // the client whose command is being answered
     QList<std::pair<double, QString>> m_zeitplan;
+    trabolin::sim::Strecke m_strecke;
+    QElapsedTimer m_uhr;
+    QTimer m_streckenuhr;   // to the next contact's edge
+    int m_aufStrecke = -1;  // the locomotive driven last
+    quint32 m_s88 = 0;      // the ports of module 100, bit 0 port 1
+    QSet<QTcpSocket *> m_s88Beobachter; // clients told of each change of module 100
 };
 
 } // namespace

@@ -81,6 +81,7 @@ Z21Ergebnis Z21Dekodierer::verarbeite(const QByteArray &datagramm, const QString
         stelle += laenge;
         e.zeilen << hex(bytes) + QStringLiteral("  ")
                         + paket(qFromLittleEndian<quint16>(bytes.constData() + 2), bytes.mid(4), absender, e);
+        aufStrecke(e);
     }
     return e;
 }
@@ -110,6 +111,15 @@ QString Z21Dekodierer::paket(quint16 kopf, const QByteArray &daten, const QStrin
         const quint32 flags = qFromLittleEndian<quint32>(daten.constData());
         m_clients[absender] = flags;
         return QStringLiteral("LAN_SET_BROADCASTFLAGS ") + QString::number(flags, 16).toUpper().rightJustified(8, u'0');
+    }
+    case 0x81: {
+        if (daten.size() != 1)
+            return laengeFalsch("LAN_RMBUS_GETDATA");
+        const quint8 gruppe = quint8(daten[0]);
+        if (gruppe > 1)
+            return QStringLiteral("LAN_RMBUS_GETDATA Gruppe %1 gibt es nicht").arg(gruppe);
+        e.antworten.append({absender, rmBus(gruppe)});
+        return QStringLiteral("LAN_RMBUS_GETDATA Gruppe %1 -> %2").arg(gruppe).arg(hex(rmBus(gruppe)));
     }
     case 0x40:
         if (daten.size() < 2 || xorUeber(daten) != 0)
@@ -150,6 +160,7 @@ QString Z21Dekodierer::xBefehl(const QByteArray &x, const QString &absender, Z21
         if (fahren) {
             lok.stufen = k2 == 0x10 ? 14 : k2 == 0x12 ? 28 : 128;
             liesFahrbyte(lok, wert);
+            m_aufStrecke = adresse;
             return QStringLiteral("LAN_X_SET_LOCO_DRIVE -> ") + zustand(lok);
         }
         const int nummer = wert & 0x3F;
@@ -202,7 +213,54 @@ Z21Ergebnis Z21Dekodierer::anlage(const QString &aktion)
     anAlle(xAntwort(x), QString(), e);
     e.zeilen << QStringLiteral("Anlage: %1 -> Rundruf %2, Gleis %3")
                     .arg(aktion, hex(xAntwort(x)), anAus(m_gleisAn));
+    aufStrecke(e);
     return e;
+}
+
+Z21Ergebnis Z21Dekodierer::bewege(qint64 jetztMs)
+{
+    Z21Ergebnis e;
+    m_jetzt = qMax(m_jetzt, jetztMs);
+    melde(m_strecke.rueckeVor(m_jetzt), e);
+    return e;
+}
+
+void Z21Dekodierer::aufStrecke(Z21Ergebnis &e)
+{
+    const auto it = m_loks.constFind(m_aufStrecke);
+    if (it == m_loks.cend())
+        return;
+    const int hoechste = it->stufen == 128 ? 126 : it->stufen;
+    const bool steht = !m_gleisAn || m_nothalt || it->nothalt;
+    melde(m_strecke.setzeFahrt(steht ? 0.0 : double(it->fahrstufe) / hoechste, it->vorwaerts, m_jetzt), e);
+}
+
+QByteArray Z21Dekodierer::rmBus(quint8 gruppe) const
+{
+    return datensatz(0x80, QByteArray(1, char(gruppe)) + m_module.mid(gruppe * 10, 10));
+}
+
+void Z21Dekodierer::melde(const QList<Kontaktwechsel> &wechsel, Z21Ergebnis &e)
+{
+    // One record for each change, in order: a contact crossed between two moves is
+    // reported occupied and then free.
+    for (const Kontaktwechsel &w : wechsel) {
+        const int n = w.nummer - 1;
+        if (n < 0 || n >= m_module.size() * 8)
+            continue;
+        const quint8 bit = quint8(1 << (n % 8));
+        const quint8 alt = quint8(m_module[n / 8]);
+        m_module[n / 8] = char(w.belegt ? alt | bit : alt & ~bit);
+        const QByteArray satz = rmBus(quint8(n / 80));
+        for (auto it = m_clients.cbegin(); it != m_clients.cend(); ++it)
+            if (it.value() & 0x00000002)
+                e.antworten.append({it.key(), satz});
+        e.zeilen << hex(satz) + QStringLiteral("  Strecke: Lok %1 bei %2 mm, Kontakt %3 %4 -> LAN_RMBUS_DATACHANGED")
+                                    .arg(m_aufStrecke)
+                                    .arg(qRound(m_strecke.ort()))
+                                    .arg(w.nummer)
+                                    .arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
+    }
 }
 
 void Z21Dekodierer::anAlle(const QByteArray &datagramm, const QString &absender, Z21Ergebnis &e) const

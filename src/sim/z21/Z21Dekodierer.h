@@ -4,6 +4,14 @@
 // header and data, several to a datagram; the XpressNet commands behind header 0x40
 // with their check byte), keeps the track power, the clients and every locomotive's
 // speed, direction and F0 to F4, and answers what a Z21 answers.
+//
+// The locomotive driven last runs on the virtual track (sim/Strecke.h) at the share of
+// its top speed that its step gives (step / 14, 28 or 126), standing in an emergency
+// stop and with the track off; its contacts are inputs 1 and 2 of the first R-Bus
+// module. Each change goes out as LAN_RMBUS_DATACHANGED of group 0 (the whole group) to
+// the clients with the R-Bus flag 0x00000002; LAN_RMBUS_GETDATA is answered so too.
+#include "sim/Strecke.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -59,6 +67,11 @@ public:
     // any more. One printed line each.
     QStringList vergissStille(qint64 zeitMs);
 
+    // Moves the locomotive on the track up to `jetztMs` (any steady clock; commands are
+    // taken at the time of the last call): the R-Bus records of the contacts it changed.
+    Z21Ergebnis bewege(qint64 jetztMs);
+    const Strecke &strecke() const { return m_strecke; }
+
     std::optional<Z21Lok> lok(int adresse) const;
     bool gleisAn() const { return m_gleisAn; }
     // The clients that have talked to the Z21 and not logged off, with their flags.
@@ -72,6 +85,11 @@ private:
     // The central state of LAN_X_STATUS_CHANGED: 0x01 emergency stop, 0x02 track power
     // off, 0x04 short circuit.
     quint8 zentralenstatus() const;
+    // The track takes the speed of the locomotive on it; the records of what changed.
+    void aufStrecke(Z21Ergebnis &e);
+    void melde(const QList<Kontaktwechsel> &wechsel, Z21Ergebnis &e);
+    // LAN_RMBUS_DATACHANGED of group `gruppe` as the modules stand.
+    QByteArray rmBus(quint8 gruppe) const;
 
     quint32 m_seriennummer;
     bool m_gleisAn = true;
@@ -80,6 +98,10 @@ private:
     QMap<QString, quint32> m_clients;
     QMap<int, Z21Lok> m_loks;
     QMap<QString, qint64> m_gehoert; // when each client sent its last datagram
+    Strecke m_strecke;
+    QByteArray m_module = QByteArray(20, '\0'); // the R-Bus modules 1 to 20, bit 0 input 1
+    int m_aufStrecke = 0; // the address driven last, 0 for none
+    qint64 m_jetzt = 0;
 };
 
 } // namespace trabolin::sim

@@ -6,7 +6,8 @@
 // options that act some seconds after the first datagram) switch the track off,
 // short-circuit it, stop every locomotive, flood the clients or make it fall silent;
 // "verliere N" drops its next N datagrams to the clients, as a lossy Wi-Fi does,
-// while it still hears and acts on everything.
+// while it still hears and acts on everything. The locomotive driven last runs on a
+// virtual track whose two contacts are inputs 1 and 2 of R-Bus module 1.
 #include "sim/z21/Z21Dekodierer.h"
 #include "sim/Terminal.h"
 
@@ -88,6 +89,22 @@ int main(int argc, char **argv)
         }
         std::fflush(stdout); // read live by users and tests
     };
+    // The virtual track: moved on before each datagram is taken and at the next contact's edge.
+    QTimer streckenuhr;
+    streckenuhr.setSingleShot(true);
+    streckenuhr.setTimerType(Qt::PreciseTimer);
+    const auto planeStrecke = [&] {
+        const qint64 ms = z21.strecke().msBisWechsel();
+        if (ms >= 0)
+            streckenuhr.start(int(qMin<qint64>(ms, 3600000)));
+        else
+            streckenuhr.stop();
+    };
+    QObject::connect(&streckenuhr, &QTimer::timeout, [&] {
+        if (!stumm)
+            gibAus(z21.bewege(uhr.elapsed()));
+        planeStrecke();
+    });
     const auto anlage = [&](const QString &aktion) {
         if (aktion.startsWith(u"verliere")) {
             bool ok = false;
@@ -100,7 +117,9 @@ int main(int argc, char **argv)
             stumm = aktion == u"stumm";
             gibAus({{stumm ? QStringLiteral("Anlage: stumm, keine Antworten mehr") : QStringLiteral("Anlage: antwortet wieder")}, {}});
         } else if (!stumm) {
+            gibAus(z21.bewege(uhr.elapsed()));
             gibAus(z21.anlage(aktion));
+            planeStrecke();
         }
     };
     bool erstes = true;
@@ -121,7 +140,9 @@ int main(int argc, char **argv)
             const QString name = QStringLiteral("%1:%2").arg(d.senderAddress().toString()).arg(d.senderPort());
             clients.insert(name, {d.senderAddress(), quint16(d.senderPort())});
             z21.gehoert(name, uhr.elapsed());
+            gibAus(z21.bewege(uhr.elapsed()));
             gibAus(z21.verarbeite(d.data(), name));
+            planeStrecke();
         }
     });
     // A client silent for a minute is forgotten, as the Z21 does.

@@ -153,6 +153,23 @@ std::optional<Gleiszustand> cs2Gleiszustand(const Cs2Rahmen &r)
     }
 }
 
+std::optional<Cs2Kontaktmeldung> cs2Kontaktmeldung(const Cs2Rahmen &r)
+{
+    if (r.befehl != cs2S88Ereignis || !r.antwort || r.daten.size() != 8)
+        return std::nullopt;
+    const bool alt = r.daten[4] != 0;
+    const bool neu = r.daten[5] != 0;
+    return Cs2Kontaktmeldung{qFromBigEndian<quint16>(r.daten.constData() + 2), neu, alt != neu};
+}
+
+void cs2MeldeKontakt(const Cs2Kontaktmeldung &m, Gleismelder &melder)
+{
+    if (m.wechsel)
+        melder.meldeKontakt(m.kontakt, m.belegt);
+    else
+        melder.meldeKontaktstand(m.kontakt, m.belegt);
+}
+
 void Cs2Richtungen::gesendet(const QByteArray &bytes)
 {
     if (const auto r = cs2Dekodiere(bytes); r && r->befehl == cs2Richtung && !r->antwort)

@@ -22,6 +22,7 @@ enum Cs2Befehl : quint8 {
     cs2Geschwindigkeit = 0x04, // UID + speed 0..1000 (2 bytes)
     cs2Richtung = 0x05,        // UID + 1 forwards, 2 backwards
     cs2Funktion = 0x06,        // UID + number + value
+    cs2S88Ereignis = 0x11,     // a feedback contact's change (with the response bit)
     cs2Ping = 0x18,            // DLC 0 asks; the answers carry UID, version, device
 };
 
@@ -98,6 +99,21 @@ bool cs2IstPingantwort(const Cs2Rahmen &rahmen);
 // Stop -> off, Go -> on, Halt -> every locomotive stopped, Overload -> short circuit.
 // Nothing for every other frame, our own commands without the response bit included.
 std::optional<Gleiszustand> cs2Gleiszustand(const Cs2Rahmen &rahmen);
+
+// What an S88 event of the station (command 0x11 with the response bit, DLC 8: device
+// id, contact id, both big endian, old state, new state, time) says of a contact: its
+// number is the contact id, a new state other than 0 is occupied. An event whose old
+// state equals the new one reports a state, not a change (the station sends old = new =
+// 1 for a contact that stays occupied). Nothing for every other frame.
+struct Cs2Kontaktmeldung {
+    int kontakt = 0;
+    bool belegt = false;
+    bool wechsel = false; // the old state differs from the new one
+    bool operator==(const Cs2Kontaktmeldung &) const = default;
+};
+std::optional<Cs2Kontaktmeldung> cs2Kontaktmeldung(const Cs2Rahmen &rahmen);
+// Hands such a report to `melder`: a change as meldeKontakt, a state as meldeKontaktstand.
+void cs2MeldeKontakt(const Cs2Kontaktmeldung &meldung, Gleismelder &melder);
 
 // The direction of each locomotive as far as this side knows it: the last direction
 // frame with the response bit the station sent (on a command from any controller: its

@@ -27,6 +27,8 @@ public:
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
+    // The link reads the contacts from the S88 events of the station, which it reports by itself.
+    bool liestKontakte() const override { return true; }
 
     // The choice "Protokoll".
     void setzeProtokoll(Cs2Protokoll protokoll) { m_protokoll = protokoll; }

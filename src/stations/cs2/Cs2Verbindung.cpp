@@ -235,6 +235,8 @@ void Cs2Verbindung::empfange(const QByteArray &bytes)
         m_richtungen.gelesen(r);
         if (const auto z = cs2Gleiszustand(r); z && m_melder && m_verbunden)
             m_melder->meldeGleiszustand(*z);
+        if (const auto k = cs2Kontaktmeldung(r); k && m_melder && m_verbunden)
+            cs2MeldeKontakt(*k, *m_melder);
         emit rahmen(r);
     }
 }

@@ -13,7 +13,7 @@
 // answer mean the station is lost. A TCP link that closes is lost at once; the loss is
 // reported before the way counts as closed, so that the stop the run sends on it is
 // still written. The track state the station reports (Stop, Go, Halt, Overload), the
-// loss, and the direction of each locomotive the station reports go to the run logic;
+// loss, the S88 events and the direction of each locomotive the station reports go to the run logic;
 // nothing the station sends, or fails to send, stops or blocks the program.
 #include "program/Netzverbindung.h"
 #include "stations/cs2/Cs2Link.h"
@@ -65,7 +65,7 @@ public:
 
     // The distance of the regular pings; the tests shorten it.
     void setzePingAbstand(int ms) { m_ping.setInterval(ms); }
-    // Where the track state the station reports goes, and "Verbindung verloren".
+    // Where the track state and the S88 events the station reports go, and "Verbindung verloren".
     void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
 
 signals:

@@ -24,9 +24,11 @@ void EcosStatuswache::setzeZeiten(int abfrageMs, int antwortMs)
 void EcosStatuswache::beginne()
 {
     m_leser = EcosMeldungsleser();
+    m_rueckmelder.leere();
     m_abfrage.start();
     m_link.sende(ecosBytes(ecosStatusBeobachten()));
     frage();
+    m_link.sende(ecosBytes(ecosModulAbfrage()));
 }
 
 void EcosStatuswache::beende(bool verloren)
@@ -53,6 +55,22 @@ QString EcosStatuswache::lies(const QString &text)
     if (m_melder)
         for (Gleiszustand z : m.gleis)
             m_melder->meldeGleiszustand(z);
+    if (m.modulliste) {
+        m_rueckmelder.setzeModule(m.module);
+        for (const EcosModul &modul : m.module) {
+            m_link.sende(ecosBytes(ecosModulBeobachten(modul.objekt)));
+            m_link.sende(ecosBytes(ecosModulstandAbfrage(modul.objekt)));
+        }
+    }
+    for (const EcosModulstand &stand : m.modulstaende)
+        for (const EcosRueckmelder::Kontakt &k : m_rueckmelder.stand(stand.objekt, stand.zustand)) {
+            if (!m_melder)
+                continue;
+            if (stand.ereignis)
+                m_melder->meldeKontakt(k.nummer, k.belegt);
+            else
+                m_melder->meldeKontaktstand(k.nummer, k.belegt);
+        }
     return m.rest;
 }
 

@@ -3,6 +3,8 @@
 // of the track power, reads the events and status replies out of what the ECoS
 // sends, and asks for the state every 10 seconds. An ECoS that leaves such a request
 // without an answer for 3 seconds counts as lost, as does a link that closes.
+// It also asks for the s88 feedback modules, is told of their changes and reports
+// their contacts: the answers to "get(100, state)" as states, the events as changes.
 // Everything is driven by the replies and two timers; nothing waits or polls.
 #include "program/Gleiszustand.h"
 #include "program/Netzlink.h"
@@ -24,8 +26,9 @@ public:
     // The intervals; the tests shorten them.
     void setzeZeiten(int abfrageMs, int antwortMs);
 
-    // The link has just come up: "request(1, view)" and "get(1, status)" go out and
-    // the watch begins.
+    // The link has just come up: "request(1, view)", "get(1, status)" and
+    // "queryObjects(26, ports)" go out and the watch begins; with the list of modules
+    // "request(1xx, view)" and "get(1xx, state)" follow for each.
     void beginne();
     // The link is gone or closes: the watch ends, and with `verloren` the layout
     // state becomes "Verbindung verloren".
@@ -47,6 +50,7 @@ private:
     Netzlink &m_link;
     Gleismelder *m_melder = nullptr;
     EcosMeldungsleser m_leser;
+    EcosRueckmelder m_rueckmelder;
     QTimer m_abfrage; // every 10 s
     QTimer m_frist;   // 3 s for the answer
 };

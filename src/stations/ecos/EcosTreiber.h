@@ -21,6 +21,8 @@ public:
     // pass drives is its own, taken at its start.
     QCoro::Task<bool> uebernehmeKontrolle(QString kennung) override;
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
+    // The link reads the contacts from the s88 modules' events, which it reports by itself.
+    bool liestKontakte() const override { return true; }
 
     // The ECoS ID text: txtAdresse as read by the last pass, single line or control request.
     QString ecosId() const { return m_ecosId; }

@@ -50,6 +50,8 @@ QByteArray z21Broadcastflags(quint32 flags)
     return z21Datensatz(z21KopfBroadcastflags, daten);
 }
 
+QByteArray z21RmBusAbfrage(quint8 gruppe) { return z21Datensatz(z21KopfRmBusAbfrage, QByteArray(1, char(gruppe))); }
+
 QByteArray z21StatusAnfrage() { return z21XBefehl(QByteArray("\x21\x24", 2)); }
 
 QByteArray z21Gleisspannung(bool an) { return z21XBefehl(QByteArray(an ? "\x21\x81" : "\x21\x80", 2)); }
@@ -145,6 +147,33 @@ std::optional<quint8> z21Zentralenstatus(const Z21Paket &paket)
         || paket.daten[1] != 0x22)
         return std::nullopt;
     return quint8(paket.daten[2]);
+}
+
+std::optional<Z21Rueckmeldung> z21RmBusKontakte(const Z21Paket &paket)
+{
+    if (paket.kopf != z21KopfRmBusDaten || paket.daten.size() != 11)
+        return std::nullopt;
+    Z21Rueckmeldung r;
+    r.gruppe = quint8(paket.daten[0]);
+    for (int modul = 0; modul < 10; ++modul)
+        for (int bit = 0; bit < 8; ++bit)
+            r.kontakte.append({r.gruppe * 80 + modul * 8 + bit + 1, bool(quint8(paket.daten[1 + modul]) & (1 << bit))});
+    return r;
+}
+
+std::optional<Z21Kontakt> z21CanKontakt(const Z21Paket &paket)
+{
+    if (paket.kopf != z21KopfCanMelder || paket.daten.size() != 10 || paket.daten[5] != 0x01)
+        return std::nullopt;
+    const int adresse = liesWort(paket.daten, 2);
+    const int port = quint8(paket.daten[4]);
+    const quint16 wert = liesWort(paket.daten, 6);
+    if (adresse < 1)
+        return std::nullopt;
+    const bool belegt = wert == 0x1000 || wert == 0x1100 || (wert >= 0x1201 && wert <= 0x1203);
+    if (!belegt && wert != 0x0000 && wert != 0x0100)
+        return std::nullopt;
+    return Z21Kontakt{(adresse - 1) * 8 + port + 1, belegt};
 }
 
 std::optional<Gleiszustand> z21Gleiszustand(const Z21Paket &paket)

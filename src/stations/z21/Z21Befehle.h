@@ -19,7 +19,16 @@ enum Z21Kopf : quint16 {
     z21KopfAbmelden = 0x0030,
     z21KopfXBus = 0x0040,
     z21KopfBroadcastflags = 0x0050,
+    z21KopfRmBusDaten = 0x0080,   // LAN_RMBUS_DATACHANGED
+    z21KopfRmBusAbfrage = 0x0081, // LAN_RMBUS_GETDATA
+    z21KopfCanMelder = 0x00C4,    // LAN_CAN_DETECTOR
 };
+
+// The broadcast flags: the general messages (track power, status), the R-Bus feedback
+// modules' changes and the CAN occupancy detectors' changes (firmware 1.30 on).
+constexpr quint32 z21FlagAllgemein = 0x00000001;
+constexpr quint32 z21FlagRmBus = 0x00000002;
+constexpr quint32 z21FlagCanMelder = 0x00080000;
 
 // One packet: header and the data after it (for 0x0040 the XpressNet bytes with
 // their check byte).
@@ -41,6 +50,8 @@ QByteArray z21SeriennummerAnfrage();
 QByteArray z21Abmelden();
 // LAN_SET_BROADCASTFLAGS: 08 00 50 00 and the flags, little-endian.
 QByteArray z21Broadcastflags(quint32 flags);
+// LAN_RMBUS_GETDATA: 05 00 81 00 GG, for group 0 (modules 1 to 10) or 1 (11 to 20).
+QByteArray z21RmBusAbfrage(quint8 gruppe);
 // LAN_X_GET_STATUS: 07 00 40 00 21 24 05.
 QByteArray z21StatusAnfrage();
 // Track power: "Power o&n" 07 00 40 00 21 81 A0, "Power of&f" 07 00 40 00 21 80 A1.
@@ -82,6 +93,26 @@ QList<Z21Paket> z21Pakete(const QByteArray &datagramm);
 std::optional<quint32> z21Seriennummer(const Z21Paket &paket);
 // The central state byte of LAN_X_STATUS_CHANGED (62 22 state).
 std::optional<quint8> z21Zentralenstatus(const Z21Paket &paket);
+
+// One feedback contact as the Z21 numbers it, from 1.
+struct Z21Kontakt {
+    int nummer = 0;
+    bool belegt = false;
+    bool operator==(const Z21Kontakt &) const = default;
+};
+// LAN_RMBUS_DATACHANGED (80 00 GG s0 ... s9): the group and every one of its 80 contacts,
+// one byte per module, bit 0 the module's input 1. Contact n lies in group (n - 1) / 80,
+// byte ((n - 1) / 8) mod 10, bit (n - 1) mod 8. Nothing for any other packet.
+struct Z21Rueckmeldung {
+    int gruppe = 0;
+    QList<Z21Kontakt> kontakte;
+};
+std::optional<Z21Rueckmeldung> z21RmBusKontakte(const Z21Paket &paket);
+// LAN_CAN_DETECTOR (C4 00 NId Addr Port Type Value1 Value2, the words little endian) of
+// type 0x01, the occupancy: contact (Addr - 1) * 8 + Port + 1; Value1 0x0000 and 0x0100
+// free, 0x1000, 0x1100 and the overloads 0x1201 to 0x1203 occupied. Nothing for another
+// type or packet.
+std::optional<Z21Kontakt> z21CanKontakt(const Z21Paket &paket);
 
 // The layout's state a packet reports: the broadcasts track power off (61 00), on
 // (61 01), programming mode (61 02), short circuit (61 08) and emergency stop (81 00),

@@ -23,6 +23,8 @@ public:
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry (14 steps).
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
+    // The link reads the contacts from the R-Bus and CAN detectors' reports, which it reports by itself.
+    bool liestKontakte() const override { return true; }
     // The top of the mode chosen in "Fahrstufen": 14, 28 or 126.
     int hoechsteFahrstufe() const override;
 

@@ -5,6 +5,7 @@
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
+#include <utility>
 
 namespace trabolin {
 
@@ -72,6 +73,10 @@ void Z21Verbindung::aufbauEnde()
     m_verbunden = true;
     frageStatus(); // with the broadcast flags before it, as at every status request
     m_status.start();
+    // What the feedback modules report now: their answers are states, not changes.
+    m_kontakte.clear();
+    for (quint8 gruppe : {0, 1})
+        m_rmBusFrage[gruppe] = sende(z21RmBusAbfrage(gruppe));
     emit antwort(QStringLiteral("Z21 verbunden, Seriennummer %1").arg(*m_seriennummer), 0);
     emit verbindungsergebnis(true);
 }
@@ -165,6 +170,32 @@ void Z21Verbindung::schliesse()
     m_socket->abort();
 }
 
+void Z21Verbindung::meldeKontakte(const Z21Paket &paket)
+{
+    QList<Z21Kontakt> kontakte;
+    bool antwort = false;
+    if (const auto r = z21RmBusKontakte(paket)) {
+        kontakte = r->kontakte;
+        if (r->gruppe < 2)
+            antwort = std::exchange(m_rmBusFrage[r->gruppe], false);
+    } else if (const auto k = z21CanKontakt(paket)) {
+        kontakte = {*k};
+    }
+    // A record holds the whole group: only the contacts that changed are events.
+    for (const Z21Kontakt &k : std::as_const(kontakte)) {
+        const auto alt = m_kontakte.constFind(k.nummer);
+        if (alt != m_kontakte.cend() && *alt == k.belegt)
+            continue;
+        m_kontakte.insert(k.nummer, k.belegt);
+        if (!m_melder)
+            continue;
+        if (antwort)
+            m_melder->meldeKontaktstand(k.nummer, k.belegt);
+        else
+            m_melder->meldeKontakt(k.nummer, k.belegt);
+    }
+}
+
 void Z21Verbindung::lies()
 {
     while (m_socket->hasPendingDatagrams()) {
@@ -189,6 +220,8 @@ void Z21Verbindung::lies()
             }
             if (const auto z = z21Gleiszustand(p); z && m_melder && m_verbunden)
                 m_melder->meldeGleiszustand(*z);
+            if (m_verbunden)
+                meldeKontakte(p);
             emit paket(p);
         }
     }

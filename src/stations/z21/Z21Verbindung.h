@@ -18,6 +18,7 @@
 #include "program/Netzverbindung.h"
 #include "stations/z21/Z21Befehle.h"
 
+#include <QHash>
 #include <QHostAddress>
 #include <QTimer>
 
@@ -44,8 +45,9 @@ public:
     static_assert(statusAbstandMs + statusFristMs + nachfragen * nachfrageAbstandMs <= 30000);
     // How long the connect waits for the serial number (3 to 4 s, as for the ECoS).
     static constexpr int wartezeitMs = 3500;
-    // LAN_SET_BROADCASTFLAGS: the general messages (track power, status).
-    static constexpr quint32 broadcastflags = 0x00000001;
+    // LAN_SET_BROADCASTFLAGS: the general messages (track power, status), the R-Bus
+    // feedback modules and the CAN occupancy detectors.
+    static constexpr quint32 broadcastflags = z21FlagAllgemein | z21FlagRmBus | z21FlagCanMelder;
 
     explicit Z21Verbindung(QObject *parent = nullptr);
     ~Z21Verbindung() override;
@@ -77,7 +79,9 @@ public:
     void setzeStatusFrist(int ms) { m_fristMs = ms; }
     void setzeNachfrageAbstand(int ms) { m_nachfrageMs = ms; }
 
-    // Where the track state the Z21 reports goes, and "Verbindung verloren".
+    // Where the track state and the feedback contacts the Z21 reports go, and
+    // "Verbindung verloren". At the connect the link asks for both R-Bus groups
+    // (LAN_RMBUS_GETDATA); their answers are states, every later change a contact's event.
     void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
 
 signals:
@@ -95,6 +99,8 @@ private:
     // No answer to any request and nothing else heard: the Z21 is gone.
     void verliere();
     bool schreibe(const QByteArray &datagramm);
+    // The contacts of an R-Bus record or a CAN detector's report.
+    void meldeKontakte(const Z21Paket &paket);
     void zielGefunden(const QHostAddress &adresse);
 
     QUdpSocket *m_socket;
@@ -105,6 +111,8 @@ private:
     int m_nachgefragt = 0;  // how often the missing answer has been asked again
     bool m_gehoert = false; // a datagram came from the Z21 since the unanswered request
     Gleismelder *m_melder = nullptr;
+    bool m_rmBusFrage[2] = {}; // the answer to LAN_RMBUS_GETDATA for group 0 or 1 is due
+    QHash<int, bool> m_kontakte; // each contact as last reported
     QHostAddress m_ziel;
     quint16 m_port = 0;
     bool m_verbunden = false;
