@@ -51,4 +51,73 @@ QByteArray xlStoppzeile(const QString &adresse, int richtung)
     return "XL" + alsBytes(adresse) + ",0,0," + QByteArray::number(richtung) + ",0,0,0,0\r";
 }
 
+int s88Modul(int kontakt)
+{
+    return (kontakt - 1) / 16 + 1;
+}
+
+QByteArray p50Modulfrage(int modul)
+{
+    if (modul < 1 || modul > maerklinGroessterModul)
+        return {};
+    return QByteArray(1, char(0xC0 + modul));
+}
+
+QByteArray p50xSensorfrage(int modul)
+{
+    if (modul < 1 || modul > maerklinGroessterModul)
+        return {};
+    return QByteArrayLiteral("X\x98") + char(modul);
+}
+
+QList<Kontaktmeldung> s88Kontakte(int modul, quint8 hoch, quint8 tief)
+{
+    QList<Kontaktmeldung> kontakte;
+    const quint16 bits = quint16(hoch << 8 | tief);
+    for (int i = 0; i < 16; ++i)
+        kontakte.append({(modul - 1) * 16 + i + 1, bool(bits & (0x8000 >> i))});
+    return kontakte;
+}
+
+void S88Abfrage::beginne()
+{
+    m_gesehen.clear();
+    m_art.reset();
+    m_antwort.clear();
+}
+
+void S88Abfrage::frage(Art art, int modul)
+{
+    m_art = art;
+    m_modul = modul;
+    m_antwort.clear();
+}
+
+QList<Kontaktmeldung> S88Abfrage::lies(const QByteArray &bytes)
+{
+    if (!m_art)
+        return {};
+    m_antwort += bytes;
+    const qsizetype laenge = *m_art == Art::p50 ? 2 : 3;
+    if (*m_art == Art::p50x && !m_antwort.isEmpty() && m_antwort[0] != '\0') {
+        m_art.reset(); // the box refused the question
+        return {};
+    }
+    if (m_antwort.size() < laenge)
+        return {};
+    const QByteArray bits = m_antwort.mid(laenge - 2, 2);
+    m_art.reset();
+    QList<Kontaktmeldung> melden;
+    for (const Kontaktmeldung &k : s88Kontakte(m_modul, quint8(bits[0]), quint8(bits[1]))) {
+        const auto alt = m_gesehen.constFind(k.nummer);
+        const bool erstesMal = alt == m_gesehen.constEnd();
+        if (!erstesMal && *alt == k.belegt)
+            continue;
+        m_gesehen.insert(k.nummer, k.belegt);
+        if (!erstesMal || !k.belegt)
+            melden.append(k);
+    }
+    return melden;
+}
+
 } // namespace trabolin

@@ -1,7 +1,7 @@
 #include "stations/maerklin/MaerklinTreiber.h"
 
+#include "program/Verkehrsprotokoll.h"
 #include "program/Zahlen.h"
-#include "stations/maerklin/Maerklin.h"
 
 namespace trabolin {
 
@@ -14,9 +14,44 @@ bool istFahrt(const Programmzeile &z) { return z.stufe >= 0 && !z.richtungswechs
 
 } // namespace
 
-MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart)
-    : m_lauf(lauf), m_v24(v24), m_lesart(lesart)
+MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder)
+    : m_lauf(lauf), m_v24(v24), m_lesart(lesart), m_melder(melder)
 {
+    m_abfrage.setInterval(abfrageMs);
+    QObject::connect(&m_abfrage, &QTimer::timeout, [this] { frageKontakt(); });
+}
+
+void MaerklinTreiber::beobachteKontakt(int nummer)
+{
+    m_kontakt = m_melder && s88Modul(nummer) <= maerklinGroessterModul ? nummer : 0;
+    m_s88.beginne();
+    if (m_kontakt <= 0) {
+        m_abfrage.stop();
+        return;
+    }
+    if (!mitTextbefehlen())
+        schreibe(QByteArray(1, p50RuecksetzenEin));
+    m_abfrage.start();
+}
+
+void MaerklinTreiber::frageKontakt()
+{
+    if (m_kontakt <= 0 || m_lauf.beendet()) {
+        m_abfrage.stop();
+        return;
+    }
+    const int modul = s88Modul(m_kontakt);
+    const bool xl = mitTextbefehlen();
+    m_s88.frage(xl ? S88Abfrage::Art::p50x : S88Abfrage::Art::p50, modul);
+    schreibe(xl ? p50xSensorfrage(modul) : p50Modulfrage(modul));
+}
+
+void MaerklinTreiber::empfange(const QByteArray &bytes)
+{
+    Verkehrsprotokoll::v24Empfangen(bytes);
+    for (const Kontaktmeldung &k : m_s88.lies(bytes))
+        if (m_melder)
+            m_melder->meldeKontaktstand(k.nummer, k.belegt);
 }
 
 void MaerklinTreiber::schreibe(const QByteArray &bytes)
