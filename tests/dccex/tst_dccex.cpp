@@ -123,13 +123,23 @@ private slots:
         QTEST(k ? QString::number(k->nummer) + (k->belegt ? u'+' : u'-') : QStringLiteral("-"), "kontakt");
     }
 
-    // A "K" line for sensor 2 against the simulator over TCP: at connect "<Q>" tells
-    // both sensors free; the locomotive runs at step 126 onto contact 2, the station
-    // sends "<Q 2>" unasked, and only then does the run stop it.
+    // A "K" line for sensor 2 against the simulator, over TCP and over a pseudo-terminal:
+    // once the station has answered, "<Q>" tells both sensors free; the locomotive runs
+    // at step 126 onto contact 2, the station sends "<Q 2>" unasked, and only then does
+    // the run stop it.
+    void kontaktzeile_data()
+    {
+        QTest::addColumn<bool>("netz");
+        QTest::newRow("tcp") << true;
+        QTest::newRow("seriell") << false;
+    }
     void kontaktzeile()
     {
+        QFETCH(bool, netz);
+        QTemporaryDir verzeichnis;
         Simulator sim;
-        QVERIFY(sim.starte({"--tcp", "0", "--boot", "0"}));
+        QVERIFY(sim.starte(netz ? QStringList{"--tcp", "0", "--boot", "0"}
+                                : QStringList{"--link", verzeichnis.filePath("COM3"), "--boot", "0"}));
         Tabellenspeicher tabelle;
         test::TestBedienfeld feld;
         feld.adresse = QStringLiteral("3");
@@ -138,14 +148,23 @@ private slots:
         test::VirtuelleZeit ohneZeit;
         test::KlangMitschrift klang(ohneZeit);
         Ablauf ablauf(tabelle, feld, zeit, klang);
-        SerielleSchnittstelle v24;
+        SerielleSchnittstelle v24(verzeichnis.path());
+        if (!netz) {
+            v24.setzeStandardzuordnung(false);
+            v24.setzePortNummer(3);
+            v24.setzeHandshake(false);
+            QCOMPARE(v24.oeffne().nummer, 0);
+            QCOMPARE(v24.setzeEinstellungen(QStringLiteral("115200,N,8,1")).nummer, 0);
+        }
         DccexVerbindung v(v24);
         v.setzeGleismelder(&ablauf.gleismelder(4));
         DccexTreiber treiber(ablauf, v, zentralenzeile(4)->lesart);
         ablauf.setzeTreiber(4, &treiber);
-        v.setzeUeberNetzwerk(true);
-        QVERIFY(test::verbindeUndWarte(v, QStringLiteral("127.0.0.1"), sim.port()));
-        v.frageGleise();
+        v.setzeUeberNetzwerk(netz);
+        QVERIFY(!netz || test::verbindeUndWarte(v, QStringLiteral("127.0.0.1"), sim.port()));
+        QSignalSpy bereit(&v, &Netzverbindung::zentraleBereit);
+        QVERIFY(v.warteAufZentrale());
+        QVERIFY(bereit.wait(3000));
         v.schreibe(dccexPowerbefehl(true));
         QTRY_VERIFY(ablauf.kontaktzustand(2).has_value() && ablauf.gleiszustand() == Gleiszustand::an);
         QCOMPARE(ablauf.kontaktzustand(1), std::optional<bool>(false));
