@@ -29,30 +29,28 @@ struct Fall {
     std::function<void(Aufbau &)> halt;
 };
 
-// The 6051 or IntelliBox behind the port: records every write and answers each module
-// question, the first with `frei`, every later one with `belegt`, one byte at a time
-// from the event loop, as a serial line delivers them.
+// The 6051 or IntelliBox behind the port: records every write and answers the module
+// questions in the order given, one byte at a time from the event loop, as a serial
+// line delivers them.
 class S88Port : public Ausgabe {
 public:
     Zentralentreiber *treiber = nullptr;
-    QByteArray frage, frei, belegt;
+    QList<std::pair<QByteArray, QByteArray>> antworten; // question, answer
     QStringList geschrieben;
     void schreibe(const QByteArray &bytes) override
     {
         geschrieben << alsText(bytes);
-        if (bytes != frage)
+        if (antworten.isEmpty() || bytes != antworten.first().first)
             return;
-        const QByteArray antwort = m_fragen++ == 0 ? frei : belegt;
-        for (const char b : antwort)
+        for (const char b : antworten.takeFirst().second)
             QTimer::singleShot(0, [this, b] { treiber->empfange(QByteArray(1, b)); });
     }
-
-private:
-    int m_fragen = 0;
 };
 } // namespace
 
 Q_DECLARE_METATYPE(Fall)
+using S88Antworten = QList<std::pair<QByteArray, QByteArray>>;
+Q_DECLARE_METATYPE(S88Antworten)
 
 class TestMaerklin : public QObject {
     Q_OBJECT
@@ -80,31 +78,38 @@ private slots:
         QTEST(belegt.join(u' '), "belegt");
     }
 
-    // The answers of a watch, each after its question for module 1, in the pieces
-    // given ("|"): what is reported of contact 3. P50 answers two bytes, XSensor a
-    // status byte and two (58 98 01 -> 00 20 00); an occupied first answer is no change.
+    // The answers of a watch, each after its question for module 1 ("p:" P50, "s:"
+    // XSensor, "e:" XEvtSen, "v:" the XEvtSen that only clears), in the pieces given
+    // ("|"): what is reported of contact 3. P50 answers two bytes, XSensor a status
+    // byte and two (58 98 01 -> 00 20 00), XEvtSen module and two bytes each, then 00
+    // (58 CB -> 01 20 00 00); an occupied first answer is no change.
     void s88Abfrage_data()
     {
-        QTest::addColumn<bool>("p50x");
         QTest::addColumn<QStringList>("antworten");
         QTest::addColumn<QString>("kontakt3");
-        QTest::newRow("p50 frei, dann belegt") << false << QStringList{"0000", "2000"} << "3- 3+";
-        QTest::newRow("p50 erst belegt: erst nach frei") << false << QStringList{"2000", "2000", "0000", "2000"} << "3- 3+";
-        QTest::newRow("p50 in stuecken") << false << QStringList{"00|00", "20|00"} << "3- 3+";
-        QTest::newRow("xsensor") << true << QStringList{"000000", "00|20|00"} << "3- 3+";
-        QTest::newRow("xsensor fehler ist keine antwort") << true << QStringList{"02", "000000", "002000"} << "3- 3+";
-        QTest::newRow("xsensor ohne status falsch") << true << QStringList{"000000", "2000"} << "3-";
+        QTest::newRow("p50 frei, dann belegt") << QStringList{"p:0000", "p:2000"} << "3- 3+";
+        QTest::newRow("p50 erst belegt: erst nach frei") << QStringList{"p:2000", "p:2000", "p:0000", "p:2000"} << "3- 3+";
+        QTest::newRow("p50 in stuecken") << QStringList{"p:00|00", "p:20|00"} << "3- 3+";
+        QTest::newRow("xsensor") << QStringList{"s:000000", "s:00|20|00"} << "3- 3+";
+        QTest::newRow("xsensor fehler ist keine antwort") << QStringList{"s:02", "s:000000", "s:002000"} << "3- 3+";
+        QTest::newRow("xsensor ohne status falsch") << QStringList{"s:000000", "s:2000"} << "3-";
+        QTest::newRow("xevtsen") << QStringList{"s:000000", "e:01200000"} << "3- 3+";
+        QTest::newRow("xevtsen zwei module, in stuecken") << QStringList{"s:000000", "e:02|800001|20|0000"} << "3- 3+";
+        QTest::newRow("xevtsen ohne das modul") << QStringList{"s:000000", "e:00", "e:03200000"} << "3-";
+        QTest::newRow("das leeren liest nichts") << QStringList{"v:01000000", "s:002000", "e:00"} << "";
     }
     void s88Abfrage()
     {
-        QFETCH(bool, p50x);
         QFETCH(QStringList, antworten);
+        const QHash<QChar, S88Abfrage::Art> arten{{u'p', S88Abfrage::Art::p50}, {u's', S88Abfrage::Art::xSensor},
+                                                  {u'e', S88Abfrage::Art::xEreignisse},
+                                                  {u'v', S88Abfrage::Art::xVergessen}};
         S88Abfrage abfrage;
         abfrage.beginne();
         QStringList kontakt3;
         for (const QString &antwort : antworten) {
-            abfrage.frage(p50x ? S88Abfrage::Art::p50x : S88Abfrage::Art::p50, 1);
-            for (const QString &stueck : antwort.split(u'|'))
+            abfrage.frage(arten.value(antwort[0]), 1);
+            for (const QString &stueck : antwort.mid(2).split(u'|'))
                 for (const Kontaktmeldung &k : abfrage.lies(QByteArray::fromHex(stueck.toLatin1())))
                     if (k.nummer == 3)
                         kontakt3 << QStringLiteral("3") + (k.belegt ? u'+' : u'-');
@@ -117,17 +122,16 @@ private slots:
     // that makes the contact occupied.
     void kontaktzeile_data()
     {
+        using Antworten = QList<std::pair<QByteArray, QByteArray>>;
         QTest::addColumn<QString>("adresse");
-        QTest::addColumn<QByteArray>("frage");
-        QTest::addColumn<QByteArray>("frei");
-        QTest::addColumn<QByteArray>("belegt");
+        QTest::addColumn<Antworten>("antworten");
         QTest::addColumn<QStringList>("erwartet");
-        QTest::newRow("6051") << "24" << QByteArray("\xC1") << QByteArray(2, '\0') << QByteArray::fromHex("2000")
+        const auto x = [](const char *hex) { return QByteArray::fromHex(hex); };
+        QTest::newRow("6051") << "24" << Antworten{{x("C1"), x("0000")}, {x("C1"), x("2000")}}
                               << QStringList{"40 18", "05 18", "C0", "C1", "C1", "00 18", "40 18"};
-        QTest::newRow("intellibox") << "300" << QByteArray("X\x98\x01") << QByteArray(3, '\0')
-                                    << QByteArray::fromHex("002000")
-                                    << QStringList{"'XL 300,5,0,1,0,0,0,0<CR>'", "58 98 01", "58 98 01",
-                                                   "'XL300,0,0,1,0,0,0,0<CR>'"};
+        QTest::newRow("intellibox")
+            << "300" << Antworten{{x("58CB"), x("01200000")}, {x("589801"), x("000000")}, {x("58CB"), x("01200000")}}
+            << QStringList{"'XL 300,5,0,1,0,0,0,0<CR>'", "58 CB", "58 98 01", "58 CB", "'XL300,0,0,1,0,0,0,0<CR>'"};
     }
     void kontaktzeile()
     {
@@ -140,12 +144,9 @@ private slots:
         KlangMitschrift klang(ohneZeit);
         Ablauf ablauf(tabelle, feld, zeit, klang);
         S88Port port;
-        QFETCH(QByteArray, frage);
-        QFETCH(QByteArray, frei);
-        QFETCH(QByteArray, belegt);
-        port.frage = frage;
-        port.frei = frei;
-        port.belegt = belegt;
+        using Antworten = QList<std::pair<QByteArray, QByteArray>>;
+        QFETCH(Antworten, antworten);
+        port.antworten = antworten;
         MaerklinTreiber treiber(ablauf, port, zentralenzeile(0)->lesart, &ablauf.gleismelder(0));
         port.treiber = &treiber;
         ablauf.setzeTreiber(0, &treiber);

@@ -70,6 +70,11 @@ QByteArray p50xSensorfrage(int modul)
     return QByteArrayLiteral("X\x98") + char(modul);
 }
 
+QByteArray p50xEreignisfrage()
+{
+    return QByteArrayLiteral("X\xCB");
+}
+
 QList<Kontaktmeldung> s88Kontakte(int modul, quint8 hoch, quint8 tief)
 {
     QList<Kontaktmeldung> kontakte;
@@ -98,17 +103,46 @@ QList<Kontaktmeldung> S88Abfrage::lies(const QByteArray &bytes)
     if (!m_art)
         return {};
     m_antwort += bytes;
-    const qsizetype laenge = *m_art == Art::p50 ? 2 : 3;
-    if (*m_art == Art::p50x && !m_antwort.isEmpty() && m_antwort[0] != '\0') {
-        m_art.reset(); // the box refused the question
-        return {};
+    const QByteArray &a = m_antwort;
+    switch (*m_art) {
+    case Art::p50:
+        if (a.size() < 2)
+            return {};
+        m_art.reset();
+        return vergleiche(quint8(a[0]), quint8(a[1]));
+    case Art::xSensor:
+        if (!a.isEmpty() && a[0] != '\0') {
+            m_art.reset(); // the box refused the question
+            return {};
+        }
+        if (a.size() < 3)
+            return {};
+        m_art.reset();
+        return vergleiche(quint8(a[1]), quint8(a[2]));
+    case Art::xEreignisse:
+    case Art::xVergessen: {
+        // Module by module up to the 00 after the last.
+        std::optional<std::pair<quint8, quint8>> bits;
+        qsizetype i = 0;
+        while (i < a.size() && a[i] != '\0' && i + 2 < a.size()) {
+            if (quint8(a[i]) == m_modul)
+                bits = std::pair{quint8(a[i + 1]), quint8(a[i + 2])};
+            i += 3;
+        }
+        if (i >= a.size() || a[i] != '\0')
+            return {}; // more to come
+        const bool lesen = *m_art == Art::xEreignisse;
+        m_art.reset();
+        return bits && lesen ? vergleiche(bits->first, bits->second) : QList<Kontaktmeldung>{};
     }
-    if (m_antwort.size() < laenge)
-        return {};
-    const QByteArray bits = m_antwort.mid(laenge - 2, 2);
-    m_art.reset();
+    }
+    return {};
+}
+
+QList<Kontaktmeldung> S88Abfrage::vergleiche(quint8 hoch, quint8 tief)
+{
     QList<Kontaktmeldung> melden;
-    for (const Kontaktmeldung &k : s88Kontakte(m_modul, quint8(bits[0]), quint8(bits[1]))) {
+    for (const Kontaktmeldung &k : s88Kontakte(m_modul, hoch, tief)) {
         const auto alt = m_gesehen.constFind(k.nummer);
         const bool erstesMal = alt == m_gesehen.constEnd();
         if (!erstesMal && *alt == k.belegt)

@@ -43,8 +43,12 @@ int s88Modul(int kontakt);
 inline constexpr char p50RuecksetzenEin = char(0xC0);
 QByteArray p50Modulfrage(int modul);
 // IntelliBox (P50X, "X" before the binary command): XSensor "58 98 mm" reads module mm,
-// answered "00 high low" (a status byte other than 00 alone for an error).
+// answered "00 high low" (a status byte other than 00 alone for an error); XEvtSen
+// "58 CB" asks for the modules changed since the last XEvtSen, answered with module,
+// high, low for each of them and 00 after the last (a contact occupied in between
+// reads occupied once, so a short pulse is not lost).
 QByteArray p50xSensorfrage(int modul);
+QByteArray p50xEreignisfrage();
 
 // The 16 contacts of module `modul` from its two bytes: bit 7 of the high byte is its
 // first contact, bit 0 of the low byte its sixteenth.
@@ -59,7 +63,12 @@ QList<Kontaktmeldung> s88Kontakte(int modul, quint8 hoch, quint8 tief);
 // reset mode, been crossed before the line began. Every later change is reported.
 class S88Abfrage {
 public:
-    enum class Art { p50, p50x };
+    enum class Art {
+        p50,          // "0xC0 + n": two bytes
+        xSensor,      // "58 98 mm": status, two bytes
+        xEreignisse,  // "58 CB": (module, two bytes) ... 00; only module `modul` is read
+        xVergessen,   // "58 CB" whose answer only clears what the box held: nothing is read
+    };
     // A new watch: nothing seen yet.
     void beginne();
     // Question `art` for module `modul` has gone out.
@@ -68,6 +77,9 @@ public:
     QList<Kontaktmeldung> lies(const QByteArray &bytes);
 
 private:
+    // The two bytes of the module asked for, compared with what the watch has seen.
+    QList<Kontaktmeldung> vergleiche(quint8 hoch, quint8 tief);
+
     std::optional<Art> m_art; // the question pending
     int m_modul = 0;
     QByteArray m_antwort;

@@ -25,6 +25,7 @@ void MaerklinTreiber::beobachteKontakt(int nummer)
 {
     m_kontakt = m_melder && s88Modul(nummer) <= maerklinGroessterModul ? nummer : 0;
     m_s88.beginne();
+    m_abfragen = 0;
     if (m_kontakt <= 0) {
         m_abfrage.stop();
         return;
@@ -41,9 +42,18 @@ void MaerklinTreiber::frageKontakt()
         return;
     }
     const int modul = s88Modul(m_kontakt);
-    const bool xl = mitTextbefehlen();
-    m_s88.frage(xl ? S88Abfrage::Art::p50x : S88Abfrage::Art::p50, modul);
-    schreibe(xl ? p50xSensorfrage(modul) : p50Modulfrage(modul));
+    using Art = S88Abfrage::Art;
+    if (!mitTextbefehlen()) {
+        m_s88.frage(Art::p50, modul);
+        schreibe(p50Modulfrage(modul));
+        return;
+    }
+    // The IntelliBox: XEvtSen clears what it held from before the line, XSensor reads
+    // the baseline, and from then on XEvtSen tells each change, a short one too.
+    const Art art = m_abfragen == 0 ? Art::xVergessen : m_abfragen == 1 ? Art::xSensor : Art::xEreignisse;
+    ++m_abfragen;
+    m_s88.frage(art, modul);
+    schreibe(art == Art::xSensor ? p50xSensorfrage(modul) : p50xEreignisfrage());
 }
 
 void MaerklinTreiber::empfange(const QByteArray &bytes)

@@ -4,7 +4,8 @@
 // commands from 256 on. The choice by address is this driver's own business. While a
 // contact line waits, the s88 module of its contact is read every 100 ms, in the
 // language of the pass's locomotive: "0xC0 + n" (after the reset mode "0xC0") on the
-// two-byte path, XSensor on the text path.
+// two-byte path; on the text path XEvtSen to clear, XSensor for the baseline, then
+// XEvtSen.
 #include "program/Gleiszustand.h"
 #include "program/Laufkontext.h"
 #include "program/Programmzeile.h"
@@ -36,7 +37,8 @@ public:
     void stoppeLok(const Lok &lok) override;
     bool liestKontakte() const override { return m_melder != nullptr; }
     // Starts reading the module of contact `nummer` every abfrageMs, the first time
-    // abfrageMs from now, when the line's commands have gone out; 0 stops it.
+    // abfrageMs from now, when the line's commands have gone out and any text the
+    // box answered them with has arrived; 0 stops it.
     void beobachteKontakt(int nummer) override;
     // The answers to the module questions.
     void empfange(const QByteArray &bytes) override;
@@ -80,6 +82,7 @@ private:
     Gleismelder *m_melder;
     QTimer m_abfrage;     // reads the module while a contact line waits
     int m_kontakt = 0;    // the contact watched, 0 for none
+    int m_abfragen = 0;   // the questions of this watch so far
     S88Abfrage m_s88;
 };
 
