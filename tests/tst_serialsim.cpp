@@ -36,6 +36,14 @@ QStringList texte(const QList<Ereignis> &ereignisse)
     return ergebnis;
 }
 
+// A drive on the virtual track: at each time the bytes given (in hex, or as text for
+// DCC-EX; none: the time has only passed), and everything the station sent, in order.
+struct Streckenfall {
+    std::optional<Station> station; // none: DCC-EX
+    QList<std::pair<qint64, QByteArray>> schritte;
+    QByteArray antwort;
+};
+
 // One decoder case: the bytes in pieces as they arrive, one read each.
 struct Fall {
     Station station;
@@ -48,6 +56,7 @@ struct Fall {
 } // namespace
 
 Q_DECLARE_METATYPE(Fall)
+Q_DECLARE_METATYPE(Streckenfall)
 
 class TstSerialsim : public QObject {
     Q_OBJECT
@@ -146,7 +155,8 @@ private slots:
             << QByteArray("<p1 A>\n<p1 B>\n<p1 MAIN>\n<p1 PROG>\n<p1>\n"
                           "<l 3 0 169 0>\n<l 3 0 169 1>\n<l 3 0 169 17>\n<l 3 0 169 17>\n<l 3 0 1 17>\n");
         // The answers as CommandStation-EX 5.x gives them: DCCEXParser.cpp answers "<s>"
-        // with its version line and then CommandDistributor::broadcastPower, which sends
+        // with its version line, CommandDistributor::broadcastPower and Sensor::printAll
+        // (sensors 1 and 2, "<q 1>" free); broadcastPower sends
         // each output ("<p1 A>"), the tracks that are on ("<p1 MAIN>", "<p1 PROG>" or
         // "<p1 JOIN>") and "<p0>"/"<p1>" when all outputs agree; TrackManager.cpp answers
         // "<=>" with "<= A MAIN>" per output.
@@ -155,8 +165,8 @@ private slots:
             << QList<QByteArray>{"<s><1 MAIN><0 prog><s>"}
             << QStringList{"<s>             Status: Gleis aus", "<1 MAIN>        Gleis MAIN an",
                            "<0 prog>        Gleis PROG aus", "<s>             Status: Gleis an"}
-            << kennung + "<p0 A>\n<p0 B>\n<p0>\n" + "<p1 A>\n<p0 B>\n<p1 MAIN>\n" + "<p1 A>\n<p0 B>\n<p1 MAIN>\n"
-                   + kennung + "<p1 A>\n<p0 B>\n<p1 MAIN>\n";
+            << kennung + "<p0 A>\n<p0 B>\n<p0>\n<q 1>\n<q 2>\n" + "<p1 A>\n<p0 B>\n<p1 MAIN>\n"
+                   + "<p1 A>\n<p0 B>\n<p1 MAIN>\n" + kennung + "<p1 A>\n<p0 B>\n<p1 MAIN>\n<q 1>\n<q 2>\n";
         QTest::newRow("gleise, join, prog an")
             << QList<QByteArray>{"<=>", "<1 JOIN>", "<0><1 PROG>"}
             << QStringList{"<=>             Gleise: A MAIN, B PROG", "<1 JOIN>        Gleis JOIN an",
@@ -198,6 +208,48 @@ private slots:
         }
         QTEST(zeilen, "zeilen");
         QTEST(antwort, "antwort");
+    }
+
+    // The locomotive at its top step (1 m/s) from 1.5 m reaches contact 2 (2.8 m to
+    // 2.9 m) after 1300 ms and leaves it after 1400 ms; the stations report it in their
+    // formats: the LZ100's broadcast and answer 42 00 42 00 (module 0, lower nibble,
+    // input 2); the 6051's module 1 with contact 2 in bit 6 of its high byte, still set
+    // at the first read after the contact was left (reset mode); XSensor "00 high low",
+    // XEvtSen the module changed, then 00; DCC-EX "<Q 2>" and "<q 2>" unasked.
+    void strecke_data()
+    {
+        QTest::addColumn<Streckenfall>("fall");
+        const auto x = [](const char *hex) { return QByteArray::fromHex(hex); };
+        QTest::newRow("lenz") << Streckenfall{Station::Lenz,
+            {{0, x("E4 13 00 03 FF 0B")}, {1299, {}}, {1300, {}}, {1350, x("42 00 80 C2")}, {1400, {}}},
+            x("42 00 42 00 42 00 42 00 42 00 40 02")};
+        QTest::newRow("6051") << Streckenfall{Station::Maerklin,
+            {{0, x("0E 18")}, {1200, x("C1")}, {1350, x("C1")}, {1450, x("C1")}, {1550, x("C1")}},
+            x("00 00 40 00 40 00 00 00")};
+        QTest::newRow("intellibox") << Streckenfall{Station::Maerklin,
+            {{0, "XL 300,127,0,1\r"}, {1350, x("58 98 01")}, {1450, x("58 98 01 58 CB 58 CB")}},
+            x("00 40 00 00 00 00 01 40 00 00 00")};
+        QTest::newRow("dccex") << Streckenfall{std::nullopt,
+            {{0, "<t 3 126 1>"}, {1300, {}}, {1350, "<Q><S>"}, {1400, {}}},
+            "<l 3 0 255 0>\n<Q 2>\n<q 1>\n<Q 2>\n<Q 1 22 1>\n<Q 2 23 1>\n<q 2>\n"};
+    }
+    void strecke()
+    {
+        QFETCH(Streckenfall, fall);
+        QByteArray antwort;
+        if (fall.station) {
+            Dekodierer d(*fall.station);
+            for (const auto &[zeit, bytes] : fall.schritte) {
+                bytes.isEmpty() ? d.ticke(zeit) : d.fuettere(bytes, zeit);
+                antwort += d.nimmAntwort();
+            }
+        } else {
+            DccexStation station(0);
+            station.starte(0);
+            for (const auto &[zeit, bytes] : fall.schritte)
+                antwort += (bytes.isEmpty() ? station.ticke(zeit) : station.fuettere(bytes, zeit)).antwort;
+        }
+        QCOMPARE(antwort.toHex(' '), fall.antwort.toHex(' '));
     }
 
     // The program on a link: a command cut short is reported once the bytes stand

@@ -7,6 +7,7 @@
 #include "helfer/Pty.h"
 #include "helfer/Simulatorprozess.h"
 #include "helfer/Verbinden.h"
+#include "program/EchteZeit.h"
 #include "program/Verkehrsprotokoll.h"
 #include "serial/V24.h"
 #include "stations/dccex/DccexBefehle.h"
@@ -21,6 +22,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 #include <termios.h>
 
@@ -98,6 +101,90 @@ private slots:
     {
         QFETCH(QByteArray, befehl);
         QTEST(befehl, "erwartet");
+    }
+
+    // Sensor frames (DCC-EX command reference; Sensor::printAll of CommandStation-EX):
+    // "<Q id>" active, "<q id>" inactive; with three numbers a definition, no state.
+    void kontakt_data()
+    {
+        QTest::addColumn<QByteArray>("rahmen");
+        QTest::addColumn<QString>("kontakt");
+        QTest::newRow("belegt") << QByteArray("<Q 12>") << "12+";
+        QTest::newRow("frei") << QByteArray("<q 12>") << "12-";
+        QTest::newRow("definition ist kein stand") << QByteArray("<Q 12 30 1>") << "-";
+        QTest::newRow("die frage selbst") << QByteArray("<Q>") << "-";
+        QTest::newRow("keine zahl") << QByteArray("<q x>") << "-";
+        QTest::newRow("lok") << QByteArray("<l 12 0 0 0>") << "-";
+    }
+    void kontakt()
+    {
+        QFETCH(QByteArray, rahmen);
+        const auto k = dccexKontakt(rahmen);
+        QTEST(k ? QString::number(k->nummer) + (k->belegt ? u'+' : u'-') : QStringLiteral("-"), "kontakt");
+    }
+
+    // A "K" line for sensor 2 against the simulator, over TCP and over a pseudo-terminal:
+    // once the station has answered, "<Q>" tells both sensors free; the locomotive runs
+    // at step 126 onto contact 2, the station sends "<Q 2>" unasked, and only then does
+    // the run stop it.
+    void kontaktzeile_data()
+    {
+        QTest::addColumn<bool>("netz");
+        QTest::newRow("tcp") << true;
+        QTest::newRow("seriell") << false;
+    }
+    void kontaktzeile()
+    {
+        QFETCH(bool, netz);
+        QTemporaryDir verzeichnis;
+        Simulator sim;
+        QVERIFY(sim.starte(netz ? QStringList{"--tcp", "0", "--boot", "0"}
+                                : QStringList{"--link", verzeichnis.filePath("COM3"), "--boot", "0"}));
+        Tabellenspeicher tabelle;
+        test::TestBedienfeld feld;
+        feld.adresse = QStringLiteral("3");
+        feld.option = 4;
+        EchteZeit zeit;
+        test::VirtuelleZeit ohneZeit;
+        test::KlangMitschrift klang(ohneZeit);
+        Ablauf ablauf(tabelle, feld, zeit, klang);
+        SerielleSchnittstelle v24(verzeichnis.path());
+        if (!netz) {
+            v24.setzeStandardzuordnung(false);
+            v24.setzePortNummer(3);
+            v24.setzeHandshake(false);
+            QCOMPARE(v24.oeffne().nummer, 0);
+            QCOMPARE(v24.setzeEinstellungen(QStringLiteral("115200,N,8,1")).nummer, 0);
+        }
+        DccexVerbindung v(v24);
+        v.setzeGleismelder(&ablauf.gleismelder(4));
+        DccexTreiber treiber(ablauf, v, zentralenzeile(4)->lesart);
+        ablauf.setzeTreiber(4, &treiber);
+        v.setzeUeberNetzwerk(netz);
+        QVERIFY(!netz || test::verbindeUndWarte(v, QStringLiteral("127.0.0.1"), sim.port()));
+        QSignalSpy bereit(&v, &Netzverbindung::zentraleBereit);
+        QVERIFY(v.warteAufZentrale());
+        QVERIFY(bereit.wait(3000));
+        v.schreibe(dccexPowerbefehl(true));
+        QTRY_VERIFY(ablauf.kontaktzustand(2).has_value() && ablauf.gleiszustand() == Gleiszustand::an);
+        QCOMPARE(ablauf.kontaktzustand(1), std::optional<bool>(false));
+        QCOMPARE(ablauf.kontaktzustand(2), std::optional<bool>(false));
+        QSignalSpy verfehlt(&ablauf, &Ablauf::kontaktVerfehlt);
+        test::fuelleZeile(tabelle, 1, QStringLiteral("2,K,126"));
+        tabelle.setzeAktuelleZeile(1);
+        ablauf.btnStart_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!ablauf.laeuft(), 10000);
+        QCOMPARE(verfehlt.count(), 0);
+        QCOMPARE(ablauf.kontaktzustand(2), std::optional<bool>(true));
+        QVERIFY(sim.wartetAuf(QStringLiteral("<t 3 0 1>")));
+        const QStringList zeilen = sim.lies();
+        const auto stelle = [&](const QString &anfang) {
+            return std::find_if(zeilen.begin(), zeilen.end(), [&](const QString &z) { return z.startsWith(anfang); })
+                   - zeilen.begin();
+        };
+        QVERIFY2(stelle("<t 3 126 1>") < stelle("Kontakt    2 belegt, Meldung <Q 2>")
+                     && stelle("Kontakt    2 belegt") < stelle("<t 3 0 1>") && stelle("<t 3 0 1>") < zeilen.size(),
+                 qPrintable(zeilen.join(u'\n')));
     }
 
     // Runs and single lines in virtual time: what goes out when, and when it ends.
@@ -498,17 +585,17 @@ private slots:
         // the tracks and the power.
         QTest::addColumn<QByteArray>("danach");
         QTest::newRow("fahrt wird stopp") << QStringList{} << QStringList{"<t 3 40 1>"} << true
-                                          << QByteArray("<t 3 0 1>\n<=>\n<s>\n");
+                                          << QByteArray("<t 3 0 1>\n<=>\n<s>\n<Q>\n<#>\n");
         QTest::newRow("stopp rueckwaerts") << QStringList{} << QStringList{"<t 3 0 0>"} << true
-                                           << QByteArray("<t 3 0 0>\n<=>\n<s>\n");
+                                           << QByteArray("<t 3 0 0>\n<=>\n<s>\n<Q>\n<#>\n");
         QTest::newRow("nach dem stopp faehrt nichts mehr")
             << QStringList{} << QStringList{"<t 3 0 1>", "<t 3 50 1>", "<F 3 0 1>", "<1>"} << true
-            << QByteArray("<t 3 0 1>\n<=>\n<s>\n");
+            << QByteArray("<t 3 0 1>\n<=>\n<s>\n<Q>\n<#>\n");
         QTest::newRow("funktion: stopp in der letzten richtung")
-            << QStringList{"<t 7 30 0>"} << QStringList{"<F 7 1 1>"} << true << QByteArray("<t 7 0 0>\n<=>\n<s>\n");
+            << QStringList{"<t 7 30 0>"} << QStringList{"<F 7 1 1>"} << true << QByteArray("<t 7 0 0>\n<=>\n<s>\n<Q>\n<#>\n");
         QTest::newRow("zwei loks und gleis aus")
             << QStringList{} << QStringList{"<t 3 20 1>", "<t 10239 20 0>", "<0>"} << true
-            << QByteArray("<t 3 0 1>\n<t 10239 0 0>\n<0>\n<=>\n<s>\n");
+            << QByteArray("<t 3 0 1>\n<t 10239 0 0>\n<0>\n<=>\n<s>\n<Q>\n<#>\n");
         QTest::newRow("ohne antwort auch") << QStringList{} << QStringList{"<t 3 40 0>"} << false
                                            << QByteArray("<t 3 0 0>\n");
     }

@@ -110,7 +110,7 @@ struct Aufbau {
     Mitschrift port{zeit};
     KlangMitschrift klang{zeit};
     Ablauf ablauf{tabelle, feld, zeit, klang};
-    MaerklinTreiber maerklin{ablauf, port, zentralenzeile(0)->lesart};
+    MaerklinTreiber maerklin{ablauf, port, zentralenzeile(0)->lesart, &ablauf.gleismelder(0)};
     LenzTreiber lenz{ablauf, port, zentralenzeile(1)->lesart, ablauf.gleismelder(1)};
     LinkMitschrift link{zeit};
     EcosTreiber ecos{ablauf, link, zentralenzeile(2)->lesart};

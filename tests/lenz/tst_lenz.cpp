@@ -1,8 +1,9 @@
 // The Lenz LZ100 driver in virtual time: every XpressNet frame with its check byte,
 // the order and the pauses of the pass and of the single line, the stop, the end of
-// a pass, endless passes and the sounds.
+// a pass, endless passes and the sounds; the feedback frames and the contact line.
 #include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
+#include "stations/lenz/LenzMeldungsleser.h"
 
 #include <QtTest>
 
@@ -33,9 +34,25 @@ struct Lauf {
     QString laufzeit; // shown when the run has ended; empty: not looked at
 };
 
+// "42 01|42 01": the pieces as the port reads them.
+QList<QByteArray> stuecke(const char *hex)
+{
+    QList<QByteArray> s;
+    for (const QByteArray &teil : QByteArray(hex).split('|'))
+        s << QByteArray::fromHex(teil);
+    return s;
+}
+
+// What the LZ100 sends at a virtual time during a contact line.
+struct Meldung {
+    qint64 zeit;
+    const char *hex;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Lauf)
+Q_DECLARE_METATYPE(QList<Meldung>)
 
 class TestLenz : public QObject {
     Q_OBJECT
@@ -165,6 +182,64 @@ private slots:
         if (!lauf.laufzeit.isEmpty())
             QCOMPARE(a.feld.lauf, lauf.laufzeit);
         QVERIFY(!a.ablauf.laeuft());
+    }
+
+    // Feedback frames as the reader gets them (Lenz XpressNet V3.0, "Accessory decoder
+    // information response": DATA = I TT N ZZZZ, TT 10 a feedback module; contact 10
+    // occupied is 42 01 42 01), four contacts for each feedback pair.
+    void rueckmeldung_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("bytes");
+        QTest::addColumn<QString>("kontakte");
+        QTest::newRow("kontakt 10 belegt") << stuecke("42 01 42 01") << "9- 10+ 11- 12-";
+        QTest::newRow("obere haelfte: 13 belegt") << stuecke("42 01 51 12") << "13+ 14- 15- 16-";
+        QTest::newRow("modul 0: kontakt 1") << stuecke("42 00 41 03") << "1+ 2- 3- 4-";
+        QTest::newRow("zweites paar eine weiche (TT 00)") << stuecke("44 01 42 05 03 01") << "9- 10+ 11- 12-";
+        QTest::newRow("weiche mit rueckmeldung (TT 01)") << stuecke("42 01 22 61") << "";
+        QTest::newRow("in stuecken, usb-vorspann") << stuecke("FF FD 42|01 42|01") << "9- 10+ 11- 12-";
+        QTest::newRow("pruefbyte falsch") << stuecke("42 01 42 00") << "";
+        QTest::newRow("gleis an ist keine") << stuecke("61 01 60") << "";
+    }
+    void rueckmeldung()
+    {
+        QFETCH(QList<QByteArray>, bytes);
+        LenzMeldungsleser leser;
+        QStringList kontakte;
+        for (const QByteArray &b : bytes) {
+            leser.lies(b);
+            for (const Kontaktmeldung &k : leser.nimmKontakte())
+                kontakte << QString::number(k.nummer) + (k.belegt ? u'+' : u'-');
+        }
+        QTEST(kontakte.join(u' '), "kontakte");
+    }
+
+    // A "K" line waits for contact 10: its module is asked for (42 01 80 C3, 42 01 81 C2),
+    // the first frame of each nibble is the answer, a state; the run goes on at the
+    // first broadcast that makes the contact occupied.
+    void kontaktzeile_data()
+    {
+        QTest::addColumn<QList<Meldung>>("meldungen");
+        QTest::addColumn<qint64>("weiter");
+        QTest::newRow("frei, dann belegt")
+            << QList<Meldung>{{1000, "42 01 40 03 42 01 50 13"}, {3000, "42 01 42 01"}} << qint64(3000);
+        QTest::newRow("als antwort belegt zaehlt nicht") << QList<Meldung>{
+            {1000, "42 01 42 01 42 01 50 13"}, {2000, "42 01 40 03"}, {3000, "42 01 42 01"}} << qint64(3000);
+    }
+    void kontaktzeile()
+    {
+        QFETCH(QList<Meldung>, meldungen);
+        QFETCH(qint64, weiter);
+        Aufbau a;
+        a.feld.option = 1;
+        a.feld.adresse = QStringLiteral("3");
+        a.zeilen({"10,K,5", "3,S,3"});
+        for (const Meldung &m : meldungen)
+            a.zeit.bei(m.zeit, [&a, m] { a.lenz.empfange(QByteArray::fromHex(m.hex)); });
+        a.ablauf.btnStart_Click();
+        const QString t = QString::number(weiter), t2 = QString::number(weiter + 100);
+        QCOMPARE(protokoll(a.port), (QStringList{"0 E4 10 00 03 86 71", "100 E4 20 00 03 00 C7", "100 42 01 80 C3",
+                                                 "100 42 01 81 C2", t + " E4 10 00 03 84 73", t2 + " E4 20 00 03 00 C7",
+                                                 QString::number(weiter + 3100) + " E4 10 00 03 80 77"}));
     }
 
     // When the port opens, the LZ100 is asked for its state: 21 24 with its check byte

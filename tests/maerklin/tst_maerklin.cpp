@@ -1,7 +1,9 @@
 // The 6021/6051 and IntelliBox driver in virtual time: every byte, every text and
-// every pause of the row commands, the run and the single line, and the stop.
+// every pause of the row commands, the run and the single line, and the stop; the s88
+// answers, and a contact line polling its module on the real clock.
 #include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
+#include "program/EchteZeit.h"
 
 #include <QtTest>
 
@@ -26,13 +28,135 @@ struct Fall {
     qint64 haltBei = 0;   // then `halt` runs as an event handler in the middle of the run
     std::function<void(Aufbau &)> halt;
 };
+
+// The 6051 or IntelliBox behind the port: records every write and answers the module
+// questions in the order given, one byte at a time from the event loop, as a serial
+// line delivers them.
+class S88Port : public Ausgabe {
+public:
+    Zentralentreiber *treiber = nullptr;
+    QList<std::pair<QByteArray, QByteArray>> antworten; // question, answer
+    QStringList geschrieben;
+    void schreibe(const QByteArray &bytes) override
+    {
+        geschrieben << alsText(bytes);
+        if (antworten.isEmpty() || bytes != antworten.first().first)
+            return;
+        for (const char b : antworten.takeFirst().second)
+            QTimer::singleShot(0, [this, b] { treiber->empfange(QByteArray(1, b)); });
+    }
+};
 } // namespace
 
 Q_DECLARE_METATYPE(Fall)
+using S88Antworten = QList<std::pair<QByteArray, QByteArray>>;
+Q_DECLARE_METATYPE(S88Antworten)
 
 class TestMaerklin : public QObject {
     Q_OBJECT
 private slots:
+    // The two bytes of a module, high byte first: bit 7 of the first is the module's
+    // first contact (6051 and P50X descriptions; contact 3: "20 00").
+    void s88Kontakte_data()
+    {
+        QTest::addColumn<int>("modul");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("belegt");
+        QTest::newRow("kontakt 3") << 1 << QByteArray::fromHex("2000") << "3";
+        QTest::newRow("9 im zweiten byte") << 1 << QByteArray::fromHex("0080") << "9";
+        QTest::newRow("1 und 16") << 1 << QByteArray::fromHex("8001") << "1 16";
+        QTest::newRow("modul 2 beginnt mit 17") << 2 << QByteArray::fromHex("8000") << "17";
+    }
+    void s88Kontakte()
+    {
+        QFETCH(int, modul);
+        QFETCH(QByteArray, bytes);
+        QStringList belegt;
+        for (const Kontaktmeldung &k : trabolin::s88Kontakte(modul, quint8(bytes[0]), quint8(bytes[1])))
+            if (k.belegt)
+                belegt << QString::number(k.nummer);
+        QTEST(belegt.join(u' '), "belegt");
+    }
+
+    // The answers of a watch, each after its question for module 1 ("p:" P50, "s:"
+    // XSensor, "e:" XEvtSen, "v:" the XEvtSen that only clears), in the pieces given
+    // ("|"): what is reported of contact 3. P50 answers two bytes, XSensor a status
+    // byte and two (58 98 01 -> 00 20 00), XEvtSen module and two bytes each, then 00
+    // (58 CB -> 01 20 00 00); an occupied first answer is no change.
+    void s88Abfrage_data()
+    {
+        QTest::addColumn<QStringList>("antworten");
+        QTest::addColumn<QString>("kontakt3");
+        QTest::newRow("p50 frei, dann belegt") << QStringList{"p:0000", "p:2000"} << "3- 3+";
+        QTest::newRow("p50 erst belegt: erst nach frei") << QStringList{"p:2000", "p:2000", "p:0000", "p:2000"} << "3- 3+";
+        QTest::newRow("p50 in stuecken") << QStringList{"p:00|00", "p:20|00"} << "3- 3+";
+        QTest::newRow("xsensor") << QStringList{"s:000000", "s:00|20|00"} << "3- 3+";
+        QTest::newRow("xsensor fehler ist keine antwort") << QStringList{"s:02", "s:000000", "s:002000"} << "3- 3+";
+        QTest::newRow("xsensor ohne status falsch") << QStringList{"s:000000", "s:2000"} << "3-";
+        QTest::newRow("xevtsen") << QStringList{"s:000000", "e:01200000"} << "3- 3+";
+        QTest::newRow("xevtsen zwei module, in stuecken") << QStringList{"s:000000", "e:02|800001|20|0000"} << "3- 3+";
+        QTest::newRow("xevtsen ohne das modul") << QStringList{"s:000000", "e:00", "e:03200000"} << "3-";
+        QTest::newRow("das leeren liest nichts") << QStringList{"v:01000000", "s:002000", "e:00"} << "";
+    }
+    void s88Abfrage()
+    {
+        QFETCH(QStringList, antworten);
+        const QHash<QChar, S88Abfrage::Art> arten{{u'p', S88Abfrage::Art::p50}, {u's', S88Abfrage::Art::xSensor},
+                                                  {u'e', S88Abfrage::Art::xEreignisse},
+                                                  {u'v', S88Abfrage::Art::xVergessen}};
+        S88Abfrage abfrage;
+        abfrage.beginne();
+        QStringList kontakt3;
+        for (const QString &antwort : antworten) {
+            abfrage.frage(arten.value(antwort[0]), 1);
+            for (const QString &stueck : antwort.mid(2).split(u'|'))
+                for (const Kontaktmeldung &k : abfrage.lies(QByteArray::fromHex(stueck.toLatin1())))
+                    if (k.nummer == 3)
+                        kontakt3 << QStringLiteral("3") + (k.belegt ? u'+' : u'-');
+        }
+        QTEST(kontakt3.join(u' '), "kontakt3");
+    }
+
+    // A single "K" line for contact 3 on the real clock: the module is read only while
+    // the line waits, after its speed went out, and the line ends at the first answer
+    // that makes the contact occupied.
+    void kontaktzeile_data()
+    {
+        using Antworten = QList<std::pair<QByteArray, QByteArray>>;
+        QTest::addColumn<QString>("adresse");
+        QTest::addColumn<Antworten>("antworten");
+        QTest::addColumn<QStringList>("erwartet");
+        const auto x = [](const char *hex) { return QByteArray::fromHex(hex); };
+        QTest::newRow("6051") << "24" << Antworten{{x("C1"), x("0000")}, {x("C1"), x("2000")}}
+                              << QStringList{"40 18", "05 18", "C0", "C1", "C1", "00 18", "40 18"};
+        QTest::newRow("intellibox")
+            << "300" << Antworten{{x("58CB"), x("01200000")}, {x("589801"), x("000000")}, {x("58CB"), x("01200000")}}
+            << QStringList{"'XL 300,5,0,1,0,0,0,0<CR>'", "58 CB", "58 98 01", "58 CB", "'XL300,0,0,1,0,0,0,0<CR>'"};
+    }
+    void kontaktzeile()
+    {
+        QFETCH(QString, adresse);
+        Tabellenspeicher tabelle;
+        TestBedienfeld feld;
+        feld.adresse = adresse;
+        EchteZeit zeit;
+        VirtuelleZeit ohneZeit;
+        KlangMitschrift klang(ohneZeit);
+        Ablauf ablauf(tabelle, feld, zeit, klang);
+        S88Port port;
+        using Antworten = QList<std::pair<QByteArray, QByteArray>>;
+        QFETCH(Antworten, antworten);
+        port.antworten = antworten;
+        MaerklinTreiber treiber(ablauf, port, zentralenzeile(0)->lesart, &ablauf.gleismelder(0));
+        port.treiber = &treiber;
+        ablauf.setzeTreiber(0, &treiber);
+        fuelleZeile(tabelle, 1, QStringLiteral("3,K,5"));
+        tabelle.setzeAktuelleZeile(1);
+        ablauf.btnSendZeile_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!ablauf.laeuft(), 10000);
+        QTEST(port.geschrieben, "erwartet");
+    }
+
     // One table line through the row command chosen by the address, called as the
     // run calls it: the bytes with their times and the time the line ends.
     void zeilenbefehl_data()

@@ -1,5 +1,7 @@
 #include "sim/serial/DccexStation.h"
 
+#include <algorithm>
+
 namespace trabolin::sim {
 
 namespace {
@@ -34,6 +36,7 @@ DccexSchritt DccexStation::starte(qint64 zeitMs)
     m_gleis = m_prog = m_join = false;
     m_haengt = false; // a reset ends the hang
     m_loks.clear();
+    m_strecke.setzeFahrt(0, true, zeitMs); // the track stays where it is, its locomotive stops
     DccexSchritt schritt;
     melde(schritt, QStringLiteral("Start: die Zentrale bootet %1 ms, Gleis aus").arg(m_startdauerMs));
     return schritt;
@@ -41,13 +44,44 @@ DccexSchritt DccexStation::starte(qint64 zeitMs)
 
 std::optional<qint64> DccexStation::frist() const
 {
-    return m_startBis;
+    const qint64 ms = m_strecke.msBisWechsel();
+    if (ms < 0)
+        return m_startBis;
+    return std::min(m_startBis.value_or(m_jetztMs + ms), m_jetztMs + ms);
+}
+
+void DccexStation::bewegeStrecke(DccexSchritt &schritt)
+{
+    meldeSensoren(m_strecke.rueckeVor(m_jetztMs), schritt);
+}
+
+void DccexStation::meldeSensoren(const QList<Kontaktwechsel> &wechsel, DccexSchritt &schritt)
+{
+    for (const Kontaktwechsel &w : wechsel) {
+        // Sensor::checkAll: each change to every client, once the station runs.
+        const QByteArray meldung = QByteArray(w.belegt ? "<Q " : "<q ") + QByteArray::number(w.nummer) + ">";
+        if (!m_haengt && !m_startBis)
+            schritt.antwort += meldung + '\n';
+        melde(schritt, QStringLiteral("Kontakt    %1 %2, Meldung %3")
+                           .arg(w.nummer)
+                           .arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"), QString::fromLatin1(meldung)));
+    }
+}
+
+QByteArray DccexStation::sensorstaende() const
+{
+    // Sensor::printAll: "<Q id>" active, "<q id>" inactive.
+    QByteArray r;
+    for (const Kontaktort &k : m_strecke.kontakte())
+        r += QByteArray(m_strecke.belegt(k.nummer) ? "<Q " : "<q ") + QByteArray::number(k.nummer) + ">\n";
+    return r;
 }
 
 DccexSchritt DccexStation::ticke(qint64 zeitMs)
 {
     m_jetztMs = zeitMs;
     DccexSchritt schritt;
+    bewegeStrecke(schritt);
     if (m_startBis && zeitMs >= *m_startBis) {
         m_startBis.reset();
         melde(schritt, QStringLiteral("bereit"));
@@ -204,6 +238,7 @@ void DccexStation::befehl(const QByteArray &text, DccexSchritt &schritt)
         // DCCEXParser.cpp: the version line first, then the power broadcast.
         schritt.antwort += QByteArray(kennung) + '\n';
         schritt.antwort += stromRundruf();
+        schritt.antwort += sensorstaende();
         melde(schritt, roh + QStringLiteral("Status: Gleis %1").arg(anAus(m_gleis)));
         return;
     }
@@ -211,6 +246,20 @@ void DccexStation::befehl(const QByteArray &text, DccexSchritt &schritt)
         // DCCEXParser.cpp: the number of locomotive slots, "<# %d>\n" with MAX_LOCOS.
         schritt.antwort += "<# " + QByteArray::number(lokplaetze) + ">\n";
         melde(schritt, roh + QStringLiteral("Lokplätze: %1").arg(lokplaetze));
+        return;
+    }
+    if (opcode == 'Q' && teile.isEmpty()) {
+        schritt.antwort += sensorstaende();
+        melde(schritt, roh + QStringLiteral("Sensoren: %1").arg(lesbar(sensorstaende()).replace(QStringLiteral("<0A>"), QStringLiteral(" "))));
+        return;
+    }
+    if (opcode == 'S' && teile.isEmpty()) {
+        // The definitions: sensor id, vpin, pull-up.
+        QByteArray definitionen;
+        for (const Kontaktort &k : m_strecke.kontakte())
+            definitionen += "<Q " + QByteArray::number(k.nummer) + ' ' + QByteArray::number(21 + k.nummer) + " 1>\n";
+        schritt.antwort += definitionen;
+        melde(schritt, roh + QStringLiteral("Sensordefinitionen"));
         return;
     }
     if (opcode == '=' && teile.isEmpty()) {
@@ -260,6 +309,7 @@ bool DccexStation::lokbefehl(char opcode, const QList<QByteArray> &teile, DccexS
         lok.nothalt = *wert < 0;
         lok.fahrstufe = qMax(*wert, 0);
         lok.vorwaerts = *zustand2 == 1;
+        meldeSensoren(m_strecke.setzeFahrt(double(lok.fahrstufe) / 126, lok.vorwaerts, m_jetztMs), schritt);
     } else if (*wert <= 4) {
         lok.f[*wert] = *zustand2 == 1;
     }

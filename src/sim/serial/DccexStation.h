@@ -11,7 +11,11 @@
 // is told only as a diagnostic line, and the output comes back by itself. After a
 // start (power-on, or the reset an Arduino goes through whenever its USB port is
 // opened) it is deaf and silent for a boot delay: what arrives meanwhile is lost, as on
-// the real station.
+// the real station. Its sensors 1 and 2 (pins 22 and 23) are the virtual track's
+// contacts: every change goes out unasked as "<Q id>" (occupied) or "<q id>" (free),
+// "<Q>" and "<s>" list their states, "<S>" their definitions "<Q id vpin pullup>". The
+// locomotive driven last runs on the track at the share of step 126 it was given.
+#include "sim/Strecke.h"
 #include "sim/serial/Dekodierer.h"
 
 #include <QByteArray>
@@ -73,8 +77,13 @@ public:
     bool gleis() const { return m_gleis; }
     bool programmiergleis() const { return m_prog; }
     std::optional<DccexLok> lok(int adresse) const;
+    const Strecke &strecke() const { return m_strecke; }
 
 private:
+    // The track up to m_jetztMs: each sensor that changed is broadcast.
+    void bewegeStrecke(DccexSchritt &schritt);
+    void meldeSensoren(const QList<Kontaktwechsel> &wechsel, DccexSchritt &schritt);
+    QByteArray sensorstaende() const;
     void befehl(const QByteArray &text, DccexSchritt &schritt);
     bool lokbefehl(char opcode, const QList<QByteArray> &teile, DccexSchritt &schritt,
                    const QString &roh);
@@ -95,6 +104,7 @@ private:
     bool m_join = false;  // the programming track drives as a main track
     bool m_haengt = false; // hung: deaf and silent until the next start
     QMap<int, DccexLok> m_loks;
+    Strecke m_strecke;
 };
 
 } // namespace trabolin::sim

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace trabolin::sim {
 
 namespace {
@@ -27,6 +29,8 @@ bool bekannterLenzBefehl(quint8 kopf, quint8 kennung)
 {
     if (kopf == 0x21)
         return kennung == 0x80 || kennung == 0x81 || kennung == 0x24;
+    if (kopf == 0x42) // the feedback request, 42 AA 8N: any module address
+        return kennung < 0x80;
     if (kopf == 0xE4)
         return (kennung >= 0x10 && kennung <= 0x13) || kennung == 0x20;
     return false;
@@ -34,8 +38,12 @@ bool bekannterLenzBefehl(quint8 kopf, quint8 kennung)
 
 bool bekannterLenzKopf(quint8 kopf)
 {
-    return kopf == 0x21 || kopf == 0xE4;
+    return kopf == 0x21 || kopf == 0x42 || kopf == 0xE4;
 }
+
+// The s88 module a contact belongs to, from 1, and its bit in the module's 16 bits.
+int s88Modul(int kontakt) { return (kontakt - 1) / 16 + 1; }
+quint16 s88Bit(int kontakt) { return quint16(0x8000 >> ((kontakt - 1) % 16)); }
 
 } // namespace
 
@@ -70,6 +78,7 @@ Dekodierer::Dekodierer(Station station, bool usbPflicht)
 QList<Ereignis> Dekodierer::fuettere(const QByteArray &bytes, qint64 zeitMs)
 {
     jetztMs_ = zeitMs;
+    bewegeStrecke();
     if (!bytes.isEmpty()) {
         puffer_ += bytes;
         letzteBytesMs_ = zeitMs;
@@ -83,6 +92,7 @@ QList<Ereignis> Dekodierer::fuettere(const QByteArray &bytes, qint64 zeitMs)
 QList<Ereignis> Dekodierer::ticke(qint64 zeitMs)
 {
     jetztMs_ = zeitMs;
+    bewegeStrecke();
     const std::optional<qint64> bis = frist();
     if (bis && zeitMs >= *bis)
         zerlege(true);
@@ -96,6 +106,73 @@ std::optional<qint64> Dekodierer::frist() const
     if (puffer_.isEmpty() && verworfen_.isEmpty())
         return std::nullopt;
     return letzteBytesMs_ + pauseMs;
+}
+
+std::optional<qint64> Dekodierer::streckenfrist() const
+{
+    const qint64 ms = strecke_.msBisWechsel();
+    return ms < 0 ? std::nullopt : std::optional<qint64>(jetztMs_ + ms);
+}
+
+void Dekodierer::bewegeStrecke()
+{
+    meldeKontakte(strecke_.rueckeVor(jetztMs_));
+}
+
+void Dekodierer::meldeKontakte(const QList<Kontaktwechsel> &wechsel)
+{
+    for (const Kontaktwechsel &w : wechsel) {
+        QString text = QStringLiteral("Kontakt    %1 %2").arg(w.nummer).arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
+        if (w.belegt) {
+            seitLesen_[w.nummer] = true;
+            seitEreignis_[w.nummer] = true;
+        }
+        geaendert_.insert(s88Modul(w.nummer));
+        if (station_ == Station::Lenz) {
+            const QByteArray rundruf = (usbPflicht_ ? QByteArray::fromHex("FFFD") : QByteArray())
+                                       + lenzRueckmeldung(w.nummer);
+            antwort_ += rundruf;
+            text += QStringLiteral(", Rundruf ") + hex(rundruf);
+        }
+        ereignisse_.append({jetztMs_, false, text});
+    }
+}
+
+void Dekodierer::fahreAufStrecke(const Lok &lok, int hoechsteStufe)
+{
+    const double anteil = lok.nothalt ? 0.0 : double(lok.fahrstufe) / hoechsteStufe;
+    meldeKontakte(strecke_.setzeFahrt(anteil, lok.vorwaerts, jetztMs_));
+}
+
+QByteArray Dekodierer::lenzRueckmeldung(int kontakt) const
+{
+    const int modul = (kontakt - 1) / 8;
+    const int oben = ((kontakt - 1) / 4) % 2;
+    quint8 daten = quint8(0x40 | oben << 4); // TT = 10: a feedback module
+    for (int j = 0; j < 4; ++j)
+        if (strecke_.belegt(modul * 8 + oben * 4 + j + 1))
+            daten |= quint8(1 << j);
+    QByteArray rahmen;
+    rahmen += char(0x42);
+    rahmen += char(modul);
+    rahmen += char(daten);
+    rahmen += char(0x42 ^ modul ^ daten);
+    return rahmen;
+}
+
+QByteArray Dekodierer::modulbytes(int modul, QHash<int, bool> *gemerkt)
+{
+    quint16 bits = 0;
+    for (int k = (modul - 1) * 16 + 1; k <= modul * 16; ++k) {
+        if (strecke_.belegt(k) || (gemerkt && gemerkt->value(k)))
+            bits |= s88Bit(k);
+        // Read and reset: from now on a contact counts as seen while it is occupied.
+        if (gemerkt && strecke_.belegt(k))
+            gemerkt->insert(k, true);
+        else if (gemerkt)
+            gemerkt->remove(k);
+    }
+    return QByteArray(1, char(bits >> 8)) + char(bits & 0xFF);
 }
 
 std::optional<Lok> Dekodierer::lok(int adresse) const
@@ -280,6 +357,18 @@ void Dekodierer::lenzRahmen(const QByteArray &rahmen, bool vorspann)
         melde(QStringLiteral("Status     Gleis %1").arg(anAus(gleis_.value_or(true))));
         return;
     }
+    if (kopf == 0x42) {
+        const quint8 nibble = byteAn(rahmen, 2);
+        if (rahmen.size() != 4 || (nibble != 0x80 && nibble != 0x81)) {
+            melde(QStringLiteral("FEHLER: unbekannter Befehl %1").arg(roh), true);
+            return;
+        }
+        const int erster = kennung * 8 + (nibble & 1) * 4 + 1;
+        const QByteArray antwort = (usbPflicht_ ? QByteArray::fromHex("FFFE") : QByteArray()) + lenzRueckmeldung(erster);
+        antwort_ += antwort;
+        melde(QStringLiteral("Rückmeldung Kontakte %1-%2 gefragt, Antwort %3").arg(erster).arg(erster + 3).arg(hex(antwort)));
+        return;
+    }
     if (kopf == 0x21) {
         gleis_ = kennung == 0x81;
         melde(*gleis_ ? QStringLiteral("Power ein  Gleis an") : QStringLiteral("Power aus  Gleis aus"));
@@ -328,6 +417,7 @@ void Dekodierer::lenzRahmen(const QByteArray &rahmen, bool vorspann)
     lok.nothalt = code > stopp && code <= nothalt;
     lok.fahrstufe = code > nothalt ? code - nothalt : 0;
     meldeLok(QStringLiteral("Fahren"), lok);
+    fahreAufStrecke(lok, lok.stufenzahl == 128 ? 126 : lok.stufenzahl);
 }
 
 // ---- Märklin 6051 and IntelliBox ------------------------------------------------
@@ -339,6 +429,43 @@ void Dekodierer::zerlegeMaerklin(bool ende)
 {
     while (!puffer_.isEmpty()) {
         const quint8 b = byteAn(puffer_, 0);
+        if (b == 'X' && puffer_.size() >= 2 && byteAn(puffer_, 1) >= 0x80) {
+            // A binary P50X command: XSensor takes the module, XEvtSen nothing.
+            const quint8 befehl = byteAn(puffer_, 1);
+            const qsizetype laenge = befehl == 0x98 ? 3 : 2;
+            if (puffer_.size() < laenge) {
+                if (!ende)
+                    return;
+                melde(QStringLiteral("FEHLER: Befehl abgeschnitten: %1").arg(hex(puffer_)), true);
+                puffer_.clear();
+                return;
+            }
+            const int modul = laenge == 3 ? byteAn(puffer_, 2) : 0;
+            puffer_.remove(0, laenge);
+            p50xBefehl(befehl, modul);
+            continue;
+        }
+        if (b == 'X' && puffer_.size() < 2 && !ende)
+            return; // a text line or a binary command: the next byte tells
+        if ((b >= 0x80 && b <= 0x9F) || (b >= 0xC0 && b <= 0xDF)) {
+            // The 6051's s88 reads: 0x80 + n modules 1 to n, 0xC0 + n module n; 0x80
+            // and 0xC0 alone switch the reset mode off and on.
+            puffer_.remove(0, 1);
+            const int n = b & 0x1F;
+            const bool einzeln = b >= 0xC0;
+            if (n == 0) {
+                ruecksetzen_ = einzeln;
+                melde(QStringLiteral("s88        Reset-Modus %1").arg(anAus(ruecksetzen_)));
+                continue;
+            }
+            QByteArray antwort;
+            for (int m = einzeln ? n : 1; m <= n; ++m)
+                antwort += modulbytes(m, ruecksetzen_ ? &seitLesen_ : nullptr);
+            antwort_ += antwort;
+            melde(QStringLiteral("s88        Modul %1%2 gelesen: %3")
+                      .arg(einzeln ? QString::number(n) : QStringLiteral("1-%1").arg(n), QString(), hex(antwort)));
+            continue;
+        }
         if (b == 'X') {
             const qsizetype cr = puffer_.indexOf('\r');
             if (cr < 0 || cr > laengsteZeile) {
@@ -389,10 +516,12 @@ void Dekodierer::zerlegeMaerklin(bool ende)
             lok.fahrstufe = 0;
             lok.vorwaerts = !lok.vorwaerts;
             meldeLok(QStringLiteral("Wenden"), lok);
+            fahreAufStrecke(lok, 14);
         } else {
             lok.licht = b & 0x10;
             lok.fahrstufe = b & 0x0F;
             meldeLok(QStringLiteral("Fahren"), lok);
+            fahreAufStrecke(lok, 14);
         }
     }
 }
@@ -442,6 +571,31 @@ void Dekodierer::xlZeile(const QByteArray &zeile)
         if (werte[4 + i])
             lok.f[i] = *werte[4 + i] == 1;
     meldeLok(QStringLiteral("Fahren"), lok);
+    fahreAufStrecke(lok, 127);
+}
+
+// XSensor (0x98): status 00 and the module's two bytes as they stand; XEvtSen (0xCB):
+// each module changed since the last XEvtSen with its bytes (a contact occupied in
+// between reads occupied once), then 00.
+void Dekodierer::p50xBefehl(quint8 befehl, int modul)
+{
+    QByteArray antwort;
+    if (befehl == 0x98 && modul >= 1 && modul <= 31) {
+        antwort = QByteArray(1, '\0') + modulbytes(modul, nullptr);
+        melde(QStringLiteral("XSensor    Modul %1: %2").arg(modul).arg(hex(antwort)));
+    } else if (befehl == 0xCB) {
+        QList<int> module = geaendert_.values();
+        std::sort(module.begin(), module.end());
+        for (const int m : module)
+            antwort += char(m) + modulbytes(m, &seitEreignis_);
+        antwort += '\0';
+        geaendert_.clear();
+        melde(QStringLiteral("XEvtSen    %1").arg(hex(antwort)));
+    } else {
+        antwort = QByteArray(1, char(0x02)); // the box's "bad parameter"
+        melde(QStringLiteral("FEHLER: unbekannter P50X-Befehl %1").arg(hex(QByteArray(1, char(befehl)))), true);
+    }
+    antwort_ += antwort;
 }
 
 } // namespace trabolin::sim

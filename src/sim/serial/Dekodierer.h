@@ -4,8 +4,19 @@
 // frames, optionally behind the USB prefix 0xFF 0xFE) or to a 6051 / IntelliBox
 // interface (two-byte commands, single power bytes, "XL" text lines) and keeps the
 // state of every locomotive it has seen, so that each command can be shown with the
-// state it leaves behind.
+// state it leaves behind. The locomotive driven last runs on the virtual track
+// (Strecke) at the share of its top step that its speed step gives, and the station
+// reports the track's contacts as the real one does: the LZ100 broadcasts every change
+// of a feedback nibble (42 AA DATA X) and answers the feedback request 42 AA 8N X; the
+// 6051 answers the module reads 0x80 + n / 0xC0 + n (reset mode on from the start:
+// a contact reads occupied once if it was occupied at any time since the last read),
+// the IntelliBox XSensor (58 98 mm -> 00 high low) and XEvtSen (58 CB -> the modules
+// changed since the last XEvtSen, each module high low, then 00).
+#include "sim/Strecke.h"
+
 #include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -69,7 +80,23 @@ public:
     bool nimmStatusfrage() { return std::exchange(statusfrage_, false); }
     std::optional<Lok> lok(int adresse) const;
 
+    // The bytes the station sends back now (answers and broadcasts), once.
+    QByteArray nimmAntwort() { return std::exchange(antwort_, {}); }
+    // When the locomotive on the track reaches the next contact edge, if it moves.
+    std::optional<qint64> streckenfrist() const;
+    const Strecke &strecke() const { return strecke_; }
+
 private:
+    // The track up to jetztMs_: each contact that changed is printed and reported.
+    void bewegeStrecke();
+    void meldeKontakte(const QList<Kontaktwechsel> &wechsel);
+    void fahreAufStrecke(const Lok &lok, int hoechsteStufe);
+    // The LZ100's frame for the nibble of `kontakt`: 42 AA DATA X.
+    QByteArray lenzRueckmeldung(int kontakt) const;
+    // The 6051's or the IntelliBox's two bytes of module `modul`; `gemerkt` adds the
+    // contacts occupied since the last read and forgets them.
+    QByteArray modulbytes(int modul, QHash<int, bool> *gemerkt);
+    void p50xBefehl(quint8 befehl, int modul);
     void zerlege(bool ende);
     void zerlegeLenz(bool ende);
     void zerlegeMaerklin(bool ende);
@@ -93,6 +120,12 @@ private:
     QMap<int, Lok> loks_;
     std::optional<bool> gleis_;
     bool statusfrage_ = false;
+    Strecke strecke_;
+    QByteArray antwort_;
+    bool ruecksetzen_ = true;       // 6051 reset mode
+    QHash<int, bool> seitLesen_;    // 6051: contacts occupied since their module was read
+    QHash<int, bool> seitEreignis_; // IntelliBox: occupied since the last XEvtSen
+    QSet<int> geaendert_;           // IntelliBox: modules changed since the last XEvtSen
 };
 
 } // namespace trabolin::sim

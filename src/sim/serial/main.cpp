@@ -490,8 +490,11 @@ int main(int argc, char *argv[])
         ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     while (!dccex && !beenden) {
         std::optional<qint64> frist;
-        if (const auto f = dekodierer.frist())
-            frist = *f - jetztMs(start) + jetztMs(simStart);
+        for (const auto f : {dekodierer.frist(), dekodierer.streckenfrist()})
+            if (f)
+                frist = std::min(frist.value_or(*f), *f);
+        if (frist)
+            frist = *frist - jetztMs(start) + jetztMs(simStart);
         pollfd p[2] = {{master, POLLIN, 0}, anlage.terminal()};
         const int bereit = ::poll(p, 2, wartezeit(frist));
         QList<Ereignis> ereignisse;
@@ -535,6 +538,8 @@ int main(int argc, char *argv[])
         }
         for (const Ereignis &e : ereignisse)
             schreibeZeile(ausgabezeile(e));
+        // The answers to feedback questions and the broadcasts of the track's contacts.
+        sendeGanz(master, dekodierer.nimmAntwort());
     }
 
     // Remove the link only while it still points to this run's terminal.

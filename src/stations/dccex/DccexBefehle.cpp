@@ -43,6 +43,23 @@ bool dccexAdresseGueltig(qint64 adresse)
     return adresse >= dccexKleinsteAdresse && adresse <= dccexGroessteAdresse;
 }
 
+QByteArray dccexKontaktfrage()
+{
+    return QByteArrayLiteral("<Q>\n");
+}
+
+std::optional<Kontaktmeldung> dccexKontakt(const QByteArray &rahmen)
+{
+    if (rahmen.size() < 5 || (rahmen[1] != 'Q' && rahmen[1] != 'q') || rahmen[2] != ' ' || !rahmen.endsWith('>'))
+        return std::nullopt;
+    const QList<QByteArray> woerter = rahmen.mid(2, rahmen.size() - 3).simplified().split(' ');
+    bool zahl = false;
+    const int id = woerter.value(0).toInt(&zahl);
+    if (woerter.size() != 1 || !zahl || id < 0)
+        return std::nullopt;
+    return Kontaktmeldung{id, rahmen[1] == 'Q'};
+}
+
 std::optional<QByteArray> dccexFahrbefehl(qint64 adresse, qint64 fahrstufe, const QString &einheit)
 {
     if (!dccexAdresseGueltig(adresse))

@@ -5,6 +5,7 @@
 // (broadcasts), and may mix its own diagnostic lines "<* ... *>" in between; older
 // firmware breaks those over several lines.
 #include "program/Gleiszustand.h"
+#include "stations/Kontaktmeldung.h"
 
 #include <QByteArray>
 #include <QList>
@@ -41,6 +42,15 @@ QByteArray dccexStatusbefehl();
 // "<#>\n": asks for the number of locomotive slots, answered "<# n>" at once. The
 // cheapest question of the 5.x firmware: over the network it shows the station lives.
 QByteArray dccexLebenszeichen();
+
+// "<Q>\n": asks for the state of every sensor, answered "<Q id>" or "<q id>" each.
+QByteArray dccexKontaktfrage();
+
+// A sensor's state: "<Q id>" active (the contact occupied), "<q id>" inactive, as the
+// station sends it unasked on every change and in answer to "<Q>" and "<s>". A "Q"
+// with three numbers ("<Q 12 30 1>", the answer to "<S>") is the definition of sensor
+// 12 on pin 30 and no state: nothing then, nor for anything else.
+std::optional<Kontaktmeldung> dccexKontakt(const QByteArray &rahmen);
 
 // What an answer of the station says, as far as the program looks at it.
 enum class DccexArt {

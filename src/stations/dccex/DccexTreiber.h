@@ -18,6 +18,9 @@ public:
 
     void power(int index) override;
     void stoppeLok(const Lok &lok) override;
+    // The station sends every change of a sensor by itself ("<Q id>", "<q id>"); its
+    // link reads them.
+    bool liestKontakte() const override { return true; }
     // The <t> command's 128 steps: 1 to 126.
     int hoechsteFahrstufe() const override { return int(dccexHoechsteFahrstufe); }
 

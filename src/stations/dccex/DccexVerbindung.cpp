@@ -237,8 +237,17 @@ void DccexVerbindung::empfange(const QByteArray &bytes)
 {
     for (const DccexAntwort &a : m_zerleger.fuettere(bytes)) {
         dccexProtokollEmpfangen(a.text);
-        if (const auto z = m_gleise.lies(a.text.toLatin1()); z && m_melder)
+        const QByteArray text = a.text.toLatin1();
+        if (const auto z = m_gleise.lies(text); z && m_melder)
             m_melder->meldeGleiszustand(*z);
+        if (const auto k = dccexKontakt(text); k && m_melder) {
+            if (m_kontaktstaende)
+                m_melder->meldeKontaktstand(k->nummer, k->belegt);
+            else
+                m_melder->meldeKontakt(k->nummer, k->belegt);
+        }
+        if (text.startsWith("<#") || text == "<X>")
+            m_kontaktstaende = false; // past the answers to "<s>" and "<Q>"
         emit rahmen(a);
         // The answers to "<#>" come every few seconds and tell the user nothing: they
         // are logged, not shown.
@@ -252,7 +261,10 @@ void DccexVerbindung::frageGleise()
     // Which output drives the main track, then the power of each: "<s>" is the
     // firmware's only question for it, answered with "<p...>" after its "<iDCC-EX ...>".
     schreibe(dccexGleisfrage());
+    m_kontaktstaende = true;
     schreibe(dccexStatusbefehl());
+    schreibe(dccexKontaktfrage());
+    schreibe(dccexLebenszeichen());
 }
 
 void DccexVerbindung::zeige(const QString &zeile)

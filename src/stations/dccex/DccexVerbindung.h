@@ -75,12 +75,15 @@ public:
     {
         m_zerleger.leere();
         m_gleise.vergiss();
+        m_kontaktstaende = false;
     }
-    // Asks which output drives the main track ("<=>") and the power of the tracks;
-    // once the station has answered its boot wait.
+    // Asks which output drives the main track ("<=>"), the power of the tracks and the
+    // state of the sensors ("<s>", "<Q>"), and "<#>" after them: the sensors the
+    // station lists until its "<# n>" are states, all others changes. Once the station
+    // has answered its boot wait.
     void frageGleise();
 
-    // Where the track power the station reports goes, and "Verbindung verloren" when
+    // Where the track power and the sensors the station reports go, and "Verbindung verloren" when
     // the chosen way (the port or the network link) fails.
     void setzeGleismelder(Gleismelder *melder) { m_melder = melder; }
 
@@ -125,6 +128,7 @@ private:
     bool m_ueberNetzwerk = false;
     bool m_warVerbunden = false;
     bool m_verliert = false; // the loss is being reported
+    bool m_kontaktstaende = false; // the sensors now reported answer "<s>" and "<Q>"
     QTimer m_lebenszeichen;  // "<#>" while the network link is up
     QTimer m_stille;         // runs out when the station has sent nothing for so long
     Gleismelder *m_melder = nullptr;

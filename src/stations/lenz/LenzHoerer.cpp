@@ -22,6 +22,22 @@ void LenzHoerer::melde(const QList<Gleiszustand> &zustaende)
 {
     for (Gleiszustand z : zustaende)
         m_melder.meldeGleiszustand(z);
+    const QList<Kontaktmeldung> kontakte = m_leser.nimmKontakte();
+    for (qsizetype i = 0; i + 3 < kontakte.size(); i += 4) {
+        const bool antwort = m_gefragt.remove((kontakte[i].nummer - 1) / 4);
+        for (qsizetype j = i; j < i + 4; ++j) {
+            if (antwort)
+                m_melder.meldeKontaktstand(kontakte[j].nummer, kontakte[j].belegt);
+            else
+                m_melder.meldeKontakt(kontakte[j].nummer, kontakte[j].belegt);
+        }
+    }
+}
+
+void LenzHoerer::gefragt(int kontakt)
+{
+    const int erstes = (kontakt - 1) / 8 * 2;
+    m_gefragt << erstes << erstes + 1;
 }
 
 } // namespace trabolin

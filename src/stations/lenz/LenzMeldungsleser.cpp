@@ -1,6 +1,6 @@
 #include "stations/lenz/LenzMeldungsleser.h"
 
-#include "stations/xpressnet/XpressNetRahmen.h"
+#include "stations/lenz/XpressNet.h"
 
 namespace trabolin {
 
@@ -55,6 +55,7 @@ QList<Gleiszustand> LenzMeldungsleser::suche(bool bisZumEnde)
             continue;
         }
         i += laenge;
+        m_kontakte += xpressNetRueckmeldung(rahmen);
         if (const auto z = xpressNetGleiszustand(rahmen); z && (zustaende.isEmpty() || zustaende.last() != *z))
             zustaende.append(*z);
     }

@@ -5,10 +5,12 @@
 // byte; through the USB interface each frame comes after FF FD or FF FE. What a
 // whole frame reports is read as on every XpressNet station (xpressNetGleiszustand).
 #include "program/Gleiszustand.h"
+#include "stations/Kontaktmeldung.h"
 
 #include <QByteArray>
 #include <QList>
 #include <optional>
+#include <utility>
 
 namespace trabolin {
 
@@ -31,12 +33,17 @@ public:
     // more without it, a frame after it is found, and nothing is held afterwards.
     QList<Gleiszustand> schliesseAb();
 
+    // The contacts that the feedback frames found by lies() and schliesseAb() since
+    // the last call reported, four for each feedback pair (xpressNetRueckmeldung).
+    QList<Kontaktmeldung> nimmKontakte() { return std::exchange(m_kontakte, {}); }
+
 private:
     // Searches `m_rest` from the front; with `bisZumEnde` an incomplete frame at the
     // front is dropped byte by byte instead of waited for.
     QList<Gleiszustand> suche(bool bisZumEnde);
 
     QByteArray m_rest;
+    QList<Kontaktmeldung> m_kontakte;
 };
 
 } // namespace trabolin

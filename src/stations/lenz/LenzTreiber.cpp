@@ -172,6 +172,17 @@ void LenzTreiber::schnittstelleGeoeffnet()
     m_ausgabe.schreibe(xpressNetBefehl(QByteArray("\x21\x24", 2)));
 }
 
+void LenzTreiber::beobachteKontakt(int nummer)
+{
+    if (m_lauf.beendet())
+        return;
+    const QList<QByteArray> fragen = lenzRueckmeldefragen(nummer);
+    if (!fragen.isEmpty())
+        m_hoerer.gefragt(nummer);
+    for (const QByteArray &frage : fragen)
+        m_ausgabe.schreibe(frage, m_lok.usb);
+}
+
 void LenzTreiber::schreibeHalt(const Lok &lok, quint8 richtung)
 {
     const auto adresse = lenzAdressbytes(alsZahl(lok.text));

@@ -60,6 +60,11 @@ public:
     // Asks the LZ100 for its state (XpressNet command station status request,
     // 21 24 05), so that the indicator shows it before the first broadcast.
     void schnittstelleGeoeffnet() override;
+    // The LZ100 broadcasts every change of a feedback module.
+    bool liestKontakte() const override { return true; }
+    // A contact line begins to wait: the module of the contact is asked for its state
+    // (both nibbles), past the slot buffer, through the interface of the pass.
+    void beobachteKontakt(int nummer) override;
     // "Fahrstufen": the index of "14", "27", "28", "128"; -1 for no entry.
     void setzeFahrstufen(int index) override { m_fahrstufenIndex = index; }
     // "USB-Interface": the Lenz USB interface is used.

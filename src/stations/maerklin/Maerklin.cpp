@@ -51,4 +51,107 @@ QByteArray xlStoppzeile(const QString &adresse, int richtung)
     return "XL" + alsBytes(adresse) + ",0,0," + QByteArray::number(richtung) + ",0,0,0,0\r";
 }
 
+int s88Modul(int kontakt)
+{
+    return (kontakt - 1) / 16 + 1;
+}
+
+QByteArray p50Modulfrage(int modul)
+{
+    if (modul < 1 || modul > maerklinGroessterModul)
+        return {};
+    return QByteArray(1, char(0xC0 + modul));
+}
+
+QByteArray p50xSensorfrage(int modul)
+{
+    if (modul < 1 || modul > maerklinGroessterModul)
+        return {};
+    return QByteArrayLiteral("X\x98") + char(modul);
+}
+
+QByteArray p50xEreignisfrage()
+{
+    return QByteArrayLiteral("X\xCB");
+}
+
+QList<Kontaktmeldung> s88Kontakte(int modul, quint8 hoch, quint8 tief)
+{
+    QList<Kontaktmeldung> kontakte;
+    const quint16 bits = quint16(hoch << 8 | tief);
+    for (int i = 0; i < 16; ++i)
+        kontakte.append({(modul - 1) * 16 + i + 1, bool(bits & (0x8000 >> i))});
+    return kontakte;
+}
+
+void S88Abfrage::beginne()
+{
+    m_gesehen.clear();
+    m_art.reset();
+    m_antwort.clear();
+}
+
+void S88Abfrage::frage(Art art, int modul)
+{
+    m_art = art;
+    m_modul = modul;
+    m_antwort.clear();
+}
+
+QList<Kontaktmeldung> S88Abfrage::lies(const QByteArray &bytes)
+{
+    if (!m_art)
+        return {};
+    m_antwort += bytes;
+    const QByteArray &a = m_antwort;
+    switch (*m_art) {
+    case Art::p50:
+        if (a.size() < 2)
+            return {};
+        m_art.reset();
+        return vergleiche(quint8(a[0]), quint8(a[1]));
+    case Art::xSensor:
+        if (!a.isEmpty() && a[0] != '\0') {
+            m_art.reset(); // the box refused the question
+            return {};
+        }
+        if (a.size() < 3)
+            return {};
+        m_art.reset();
+        return vergleiche(quint8(a[1]), quint8(a[2]));
+    case Art::xEreignisse:
+    case Art::xVergessen: {
+        // Module by module up to the 00 after the last.
+        std::optional<std::pair<quint8, quint8>> bits;
+        qsizetype i = 0;
+        while (i < a.size() && a[i] != '\0' && i + 2 < a.size()) {
+            if (quint8(a[i]) == m_modul)
+                bits = std::pair{quint8(a[i + 1]), quint8(a[i + 2])};
+            i += 3;
+        }
+        if (i >= a.size() || a[i] != '\0')
+            return {}; // more to come
+        const bool lesen = *m_art == Art::xEreignisse;
+        m_art.reset();
+        return bits && lesen ? vergleiche(bits->first, bits->second) : QList<Kontaktmeldung>{};
+    }
+    }
+    return {};
+}
+
+QList<Kontaktmeldung> S88Abfrage::vergleiche(quint8 hoch, quint8 tief)
+{
+    QList<Kontaktmeldung> melden;
+    for (const Kontaktmeldung &k : s88Kontakte(m_modul, hoch, tief)) {
+        const auto alt = m_gesehen.constFind(k.nummer);
+        const bool erstesMal = alt == m_gesehen.constEnd();
+        if (!erstesMal && *alt == k.belegt)
+            continue;
+        m_gesehen.insert(k.nummer, k.belegt);
+        if (!erstesMal || !k.belegt)
+            melden.append(k);
+    }
+    return melden;
+}
+
 } // namespace trabolin

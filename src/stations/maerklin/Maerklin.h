@@ -1,7 +1,11 @@
 #pragma once
 // Wire formats of the Märklin 6051 interface (two-byte commands, also understood
 // by IntelliBox and MasterControl) and the IntelliBox "XL" text commands.
+#include "stations/Kontaktmeldung.h"
+
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -26,5 +30,60 @@ QByteArray xlRichtungsstopp(const QString &adresse);
 
 // The stop line: "XL" + address + ",0,0," + direction + ",0,0,0,0" + CR.
 QByteArray xlStoppzeile(const QString &adresse, int richtung);
+
+// ---- s88 feedback modules: the stations report nothing by themselves, they are asked.
+// Module n (from 1) holds the contacts (n - 1) * 16 + 1 to n * 16.
+inline constexpr int maerklinGroessterModul = 31;
+int s88Modul(int kontakt);
+
+// 6051: "0xC0" alone switches the reset mode on (a module's bits then hold everything
+// seen since it was last read, so a contact crossed between two reads is not lost);
+// "0xC0 + n" reads module n, answered with its two bytes, high byte first. None for a
+// module outside 1 to 31.
+inline constexpr char p50RuecksetzenEin = char(0xC0);
+QByteArray p50Modulfrage(int modul);
+// IntelliBox (P50X, "X" before the binary command): XSensor "58 98 mm" reads module mm,
+// answered "00 high low" (a status byte other than 00 alone for an error); XEvtSen
+// "58 CB" asks for the modules changed since the last XEvtSen, answered with module,
+// high, low for each of them and 00 after the last (a contact occupied in between
+// reads occupied once, so a short pulse is not lost).
+QByteArray p50xSensorfrage(int modul);
+QByteArray p50xEreignisfrage();
+
+// The 16 contacts of module `modul` from its two bytes: bit 7 of the high byte is its
+// first contact, bit 0 of the low byte its sixteenth.
+QList<Kontaktmeldung> s88Kontakte(int modul, quint8 hoch, quint8 tief);
+
+// Reads the answers to the module questions, in whatever pieces they arrive, while a
+// contact line waits. Only what is asked for is read: bytes when no question is
+// pending are dropped, and each question forgets what was left of the one before.
+// Within one watch (from beginne()) the first answer for a contact is its baseline:
+// a contact first seen free is reported free; one first seen occupied is held back
+// until it has been seen free, since it may have been occupied all along, or, in
+// reset mode, been crossed before the line began. Every later change is reported.
+class S88Abfrage {
+public:
+    enum class Art {
+        p50,          // "0xC0 + n": two bytes
+        xSensor,      // "58 98 mm": status, two bytes
+        xEreignisse,  // "58 CB": (module, two bytes) ... 00; only module `modul` is read
+        xVergessen,   // "58 CB" whose answer only clears what the box held: nothing is read
+    };
+    // A new watch: nothing seen yet.
+    void beginne();
+    // Question `art` for module `modul` has gone out.
+    void frage(Art art, int modul);
+    // The bytes read; returns the contacts to report (as states) once an answer is whole.
+    QList<Kontaktmeldung> lies(const QByteArray &bytes);
+
+private:
+    // The two bytes of the module asked for, compared with what the watch has seen.
+    QList<Kontaktmeldung> vergleiche(quint8 hoch, quint8 tief);
+
+    std::optional<Art> m_art; // the question pending
+    int m_modul = 0;
+    QByteArray m_antwort;
+    QHash<int, bool> m_gesehen; // in this watch: each contact as last read
+};
 
 } // namespace trabolin

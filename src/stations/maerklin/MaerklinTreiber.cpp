@@ -1,7 +1,7 @@
 #include "stations/maerklin/MaerklinTreiber.h"
 
+#include "program/Verkehrsprotokoll.h"
 #include "program/Zahlen.h"
-#include "stations/maerklin/Maerklin.h"
 
 namespace trabolin {
 
@@ -14,9 +14,54 @@ bool istFahrt(const Programmzeile &z) { return z.stufe >= 0 && !z.richtungswechs
 
 } // namespace
 
-MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart)
-    : m_lauf(lauf), m_v24(v24), m_lesart(lesart)
+MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder)
+    : m_lauf(lauf), m_v24(v24), m_lesart(lesart), m_melder(melder)
 {
+    m_abfrage.setInterval(abfrageMs);
+    QObject::connect(&m_abfrage, &QTimer::timeout, [this] { frageKontakt(); });
+}
+
+void MaerklinTreiber::beobachteKontakt(int nummer)
+{
+    m_kontakt = m_melder && s88Modul(nummer) <= maerklinGroessterModul ? nummer : 0;
+    m_s88.beginne();
+    m_abfragen = 0;
+    if (m_kontakt <= 0) {
+        m_abfrage.stop();
+        return;
+    }
+    if (!mitTextbefehlen())
+        schreibe(QByteArray(1, p50RuecksetzenEin));
+    m_abfrage.start();
+}
+
+void MaerklinTreiber::frageKontakt()
+{
+    if (m_kontakt <= 0 || m_lauf.beendet()) {
+        m_abfrage.stop();
+        return;
+    }
+    const int modul = s88Modul(m_kontakt);
+    using Art = S88Abfrage::Art;
+    if (!mitTextbefehlen()) {
+        m_s88.frage(Art::p50, modul);
+        schreibe(p50Modulfrage(modul));
+        return;
+    }
+    // The IntelliBox: XEvtSen clears what it held from before the line, XSensor reads
+    // the baseline, and from then on XEvtSen tells each change, a short one too.
+    const Art art = m_abfragen == 0 ? Art::xVergessen : m_abfragen == 1 ? Art::xSensor : Art::xEreignisse;
+    ++m_abfragen;
+    m_s88.frage(art, modul);
+    schreibe(art == Art::xSensor ? p50xSensorfrage(modul) : p50xEreignisfrage());
+}
+
+void MaerklinTreiber::empfange(const QByteArray &bytes)
+{
+    Verkehrsprotokoll::v24Empfangen(bytes);
+    for (const Kontaktmeldung &k : m_s88.lies(bytes))
+        if (m_melder)
+            m_melder->meldeKontaktstand(k.nummer, k.belegt);
 }
 
 void MaerklinTreiber::schreibe(const QByteArray &bytes)

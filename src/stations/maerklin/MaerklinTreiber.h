@@ -1,18 +1,30 @@
 #pragma once
 // The driver for the Märklin 6021 with 6051 interface, the IntelliBox and the
 // MasterControl: two-byte commands for addresses below 256, IntelliBox "XL" text
-// commands from 256 on. The choice by address is this driver's own business.
+// commands from 256 on. The choice by address is this driver's own business. While a
+// contact line waits, the s88 module of its contact is read every 100 ms, in the
+// language of the pass's locomotive: "0xC0 + n" (after the reset mode "0xC0") on the
+// two-byte path; on the text path XEvtSen to clear, XSensor for the baseline, then
+// XEvtSen.
+#include "program/Gleiszustand.h"
 #include "program/Laufkontext.h"
 #include "program/Programmzeile.h"
 #include "program/Umgebung.h"
 #include "program/Zentralentreiber.h"
+#include "stations/maerklin/Maerklin.h"
+
+#include <QTimer>
 
 namespace trabolin {
 
 class MaerklinTreiber : public Zentralentreiber {
 public:
-    // `lesart`: the rules for the cells and the pauses inside a line.
-    MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart);
+    // How often a waiting contact line reads its module.
+    static constexpr int abfrageMs = 100;
+
+    // `lesart`: the rules for the cells and the pauses inside a line; the contacts
+    // read go to `melder` (without one the driver reads none).
+    MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder = nullptr);
 
     // The line loop of a pass: a raised stop flag sends the stop and ends the run
     // without an end sound; the end of the program sends the end command.
@@ -25,6 +37,15 @@ public:
     bool liestKontakte() const override { return true; }
     void power(int index) override;
     void stoppeLok(const Lok &lok) override;
+    bool liestKontakte() const override { return m_melder != nullptr; }
+    // Starts reading the module of contact `nummer` every abfrageMs, the first time
+    // abfrageMs from now, when the line's commands have gone out and any text the
+    // box answered them with has arrived; 0 stops it.
+    void beobachteKontakt(int nummer) override;
+    // The answers to the module questions.
+    void empfange(const QByteArray &bytes) override;
+    // One question for the module of the contact watched (the timer's step).
+    void frageKontakt();
 
     // Two-byte command of the 6051 interface for the pass's locomotive: both texts
     // read as numbers; `wirkung` is what it does to the locomotive (the stop latch).
@@ -60,6 +81,11 @@ private:
     const Lesart m_lesart;
     qint16 m_XLRichtung = 1;
     Lok m_lok; // the locomotive of the pass or single line, as taken at its start
+    Gleismelder *m_melder;
+    QTimer m_abfrage;     // reads the module while a contact line waits
+    int m_kontakt = 0;    // the contact watched, 0 for none
+    int m_abfragen = 0;   // the questions of this watch so far
+    S88Abfrage m_s88;
 };
 
 } // namespace trabolin

@@ -24,7 +24,7 @@ public:
 
     Zentralenteile baue(const Zentralenanschluss &a) const override
     {
-        return {std::make_unique<MaerklinTreiber>(a.lauf, a.v24, a.lesart), nullptr, {}};
+        return {std::make_unique<MaerklinTreiber>(a.lauf, a.v24, a.lesart, &a.melder), nullptr, {}};
     }
 };
 
