@@ -34,9 +34,6 @@ public:
     // A station with a command pending in its own buffer during the wait sends it here.
     void stoppNachWarten() override {}
 
-    // Every DCC station reads the layout's feedback contacts.
-    bool liestKontakte() const override { return true; }
-
     // "aktuelle &Zeile ": the current line goes out as in a pass but with the single
     // line's pauses, its duration is waited out, then the station's stop follows
     // (sendeZeilenende). False as soon as something could not go out.

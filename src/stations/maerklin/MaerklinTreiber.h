@@ -33,8 +33,6 @@ public:
     QCoro::Task<> programmende() override;
     QCoro::Task<bool> sendeZeile(Lok lok) override;
     void stoppNachWarten() override;
-    // The 6051 and the IntelliBox read their s88 modules.
-    bool liestKontakte() const override { return true; }
     void power(int index) override;
     void stoppeLok(const Lok &lok) override;
     bool liestKontakte() const override { return m_melder != nullptr; }
