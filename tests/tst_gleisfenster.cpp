@@ -11,6 +11,8 @@
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/z21/Z21Verbindung.h"
 
+#include <QSpinBox>
+
 using namespace trabolin;
 using namespace trabolin::test;
 
@@ -207,6 +209,42 @@ private slots:
         QTest::qWait(300);
         QVERIFY(a.sim.lies().mid(bisher).filter(QRegularExpression(QStringLiteral("set\\(1000|Lok 24"))).isEmpty());
         QCOMPARE(a.meldungen.size(), fall.meldung.isEmpty() ? 0 : 1);
+    }
+
+    // Contact lines through the window on the simulators' virtual track (the
+    // locomotive at 1.5 m, contact 2 at 2.8 m): the line ends when the train reaches
+    // contact 2, 1.3 s on at the top step; contact 9 lies nowhere, so its line stops
+    // the locomotive after the time limit and says so after the run. While it waits, the track field
+    // shows the contact.
+    void kontaktfahrt_data()
+    {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QString>("meldung");
+        QTest::addColumn<int>("grenze");
+        const QString verfehlt = QStringLiteral(" Kontaktfahrt...|Kontakt 9 nicht erreicht – Lok angehalten");
+        QTest::newRow("lenz erreicht") << "lenz" << "2,K,14" << QString() << 30;
+        QTest::newRow("lenz verfehlt") << "lenz" << "9,K,14" << verfehlt << 1;
+        QTest::newRow("z21 verfehlt") << "z21" << "9,k,100" << verfehlt << 1;
+    }
+    void kontaktfahrt()
+    {
+        QFETCH(QString, station); QFETCH(QString, zeile); QFETCH(QString, meldung); QFETCH(int, grenze);
+        Anlage a;
+        QVERIFY(a.bereite(Fall{station, {}, {}, 0, {}, {}, true}));
+        feld<QSpinBox>(*a.f, "einstellung_Lauf_Kontakt-Zeitgrenze")->setValue(grenze);
+        fuelleZeile(a.f->tabelle(), 1, zeile);
+        fuelleZeile(a.f->tabelle(), 2, QStringLiteral("1,s,0"));
+        a.f->tabelle().setzeAktuelleZeile(1);
+        feld<QPushButton>(*a.f, "btnStart")->click();
+        const QString kontakt = zeile.section(u',', 0, 0);
+        QTRY_VERIFY(feld<QLabel>(*a.f, "lblGleis")->text().startsWith(QStringLiteral("Gleis: an · K") + kontakt));
+        QVERIFY(test::laufAbgewartet(*a.f));
+        QCOMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
+        QCOMPARE(a.meldungen.join(u'\n'), meldung);
+        // Either way the locomotive ends at speed 0.
+        QTRY_VERIFY(!a.sim.lies().filter(QRegularExpression(QStringLiteral("Lok 24: .*Fahrstufe 0\\b"))).isEmpty());
+        QVERIFY(a.f->ablauf().bewegte().empty());
     }
 };
 
