@@ -219,25 +219,28 @@ private slots:
     void kontaktfahrt_data()
     {
         QTest::addColumn<QString>("station");
-        QTest::addColumn<QString>("zeile");
+        QTest::addColumn<QStringList>("zeilen");
         QTest::addColumn<QString>("meldung");
         QTest::addColumn<int>("grenze");
         const QString verfehlt = QStringLiteral(" Kontaktfahrt...|Kontakt 9 nicht erreicht – Lok angehalten");
-        QTest::newRow("lenz erreicht") << "lenz" << "2,K,14" << QString() << 30;
-        QTest::newRow("lenz verfehlt") << "lenz" << "9,K,14" << verfehlt << 1;
-        QTest::newRow("z21 verfehlt") << "z21" << "9,k,100" << verfehlt << 1;
+        QTest::newRow("lenz erreicht") << "lenz" << QStringList{"2,K,14", "1,s,0"} << QString() << 30;
+        // The demo's shuttle, with short stands: forwards to contact 2, back to contact 1
+        // (a contact not reached would end it with the message).
+        QTest::newRow("lenz pendel") << "lenz" << QStringList{"2,K,14", "1,S,0", "1,k,14", "1,s,0"} << QString() << 30;
+        QTest::newRow("lenz verfehlt") << "lenz" << QStringList{"9,K,14", "1,s,0"} << verfehlt << 1;
+        QTest::newRow("z21 verfehlt") << "z21" << QStringList{"9,k,100", "1,s,0"} << verfehlt << 1;
     }
     void kontaktfahrt()
     {
-        QFETCH(QString, station); QFETCH(QString, zeile); QFETCH(QString, meldung); QFETCH(int, grenze);
+        QFETCH(QString, station); QFETCH(QStringList, zeilen); QFETCH(QString, meldung); QFETCH(int, grenze);
         Anlage a;
         QVERIFY(a.bereite(Fall{station, {}, {}, 0, {}, {}, true}));
         feld<QSpinBox>(*a.f, "einstellung_Lauf_Kontakt-Zeitgrenze")->setValue(grenze);
-        fuelleZeile(a.f->tabelle(), 1, zeile);
-        fuelleZeile(a.f->tabelle(), 2, QStringLiteral("1,s,0"));
+        for (int i = 0; i < zeilen.size(); ++i)
+            fuelleZeile(a.f->tabelle(), i + 1, zeilen[i]);
         a.f->tabelle().setzeAktuelleZeile(1);
         feld<QPushButton>(*a.f, "btnStart")->click();
-        const QString kontakt = zeile.section(u',', 0, 0);
+        const QString kontakt = zeilen[0].section(u',', 0, 0);
         QTRY_VERIFY(feld<QLabel>(*a.f, "lblGleis")->text().startsWith(QStringLiteral("Gleis: an · K") + kontakt));
         QVERIFY(test::laufAbgewartet(*a.f));
         QCOMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
