@@ -385,15 +385,12 @@ private slots:
             QTRY_COMPARE(a.ablauf.kontaktzustand(2, 2), std::optional<bool>(true));
         });
         a.ablauf.btnStart_Click();
-        QVERIFY(wartete);
-        QVERIFY(!a.ablauf.laeuft());
+        QVERIFY(wartete && !a.ablauf.laeuft());
         QCOMPARE(verfehlt.size(), 0);
         QTRY_VERIFY(sim.anzahl(QStringLiteral("1000 speed=5 ")) > 0);
+        // The module's event as the PC interface writes it, between the two lines.
         const QStringList zeilen = sim.lies();
-        const auto stelle = [&](const QString &text) {
-            return std::find_if(zeilen.cbegin(), zeilen.cend(), [&](const QString &z) { return z.contains(text); })
-                   - zeilen.cbegin();
-        };
+        const auto stelle = [&](const QString &text) { qsizetype i = 0; while (i < zeilen.size() && !zeilen[i].contains(text)) ++i; return i; };
         const qsizetype ereignis = stelle(QStringLiteral("-> Kontakt 2 belegt [EVENT 100 state[0x2]]"));
         QVERIFY(ereignis < zeilen.size());
         QVERIFY(stelle(QStringLiteral("1000 speed=127 ")) < ereignis);
