@@ -90,7 +90,7 @@ struct Cs2Aufbau : Aufbau {
 };
 
 // What the layout does at a virtual time: "3000 <13 bytes>" a frame from the station,
-// "3000 stopp" St&op, "3000 schliessen" the window closing, "1000 adresse 4" an address typed.
+// "3000 stopp" St&op, "3000 schliessen" the window closing.
 struct Ereignis {
     qint64 zeit;
     QString was;
@@ -619,15 +619,6 @@ private slots:
         QTest::newRow("einzelne zeile, stopp in der dauer") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
             .ereignisse = {{1000, "stopp"}}, .erwartet = erste + QStringList{"1000 " + halt3},
             .klaenge = QStringList(3, QStringLiteral("1000 ring.wav"))};
-        // The locomotive the line began with is stopped, not the one typed meanwhile.
-        QTest::newRow("einzelne zeile, adresse geaendert") << Fahrt{.tabelle = {"5,S,63"}, .einzeln = true,
-            .ereignisse = {{1000, "adresse 4"}}, .erwartet = erste + QStringList{"5100 " + halt3},
-            .klaenge = {"5100 ring.wav", "6100 ring.wav", "7100 ring.wav"}};
-        // An address typed during a run: the pass goes on, and stops, with the
-        // locomotive it began with.
-        QTest::newRow("adresse im lauf") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
-            .ereignisse = {{1000, "adresse 4"}},
-            .erwartet = erste + zweite, .klaenge = ende4200};
         // The window closing in the middle of a single line: its locomotive's stop.
         QTest::newRow("einzelne zeile, schliessen") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
             .ereignisse = {{1000, "schliessen"}}, .erwartet = erste + QStringList{"1000 " + halt3}};
@@ -672,8 +663,6 @@ private slots:
                     a.ablauf.stoppKlick();
                 else if (e.was == u"schliessen")
                     a.ablauf.beenden();
-                else if (e.was.startsWith(u"adresse "))
-                    a.feld.adresse = e.was.mid(8);
                 else
                     a.empfange(e.was);
             });

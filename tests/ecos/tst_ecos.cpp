@@ -35,7 +35,6 @@ struct Lauf {
     int startzeile = 1;
     bool endlos = false;
     qint64 eingriffBei = 0;  // a stop then; 0: none
-    qint64 neueIdBei = 0;    // the ID becomes 1001 then; 0: never
     QStringList erwartet;
     int endsignale = 1;
 };
@@ -126,13 +125,6 @@ private slots:
             .erwartet = {"0 set(1000,dir[1])", "50" + ohneFu, "50 set(1000,speed[0])"}};
         QTest::newRow("stopp in der letzten zeile beendet auch endlos")
             << Lauf{.tabelle = {"2,s,7"}, .endlos = true, .eingriffBei = 1000, .erwartet = gestoppt(7, 1000)};
-        // Endless: each pass starts at line 1 and takes the ID afresh, so an edit
-        // shows in the next pass.
-        QTest::newRow("endlos, jeder pass liest die id") << Lauf{
-            .tabelle = {"1,s,1", "1,s,2"}, .startzeile = 2, .endlos = true, .eingriffBei = 1500, .neueIdBei = 500,
-            .erwartet = {"0 set(1000,dir[1])", "100" + ohneFu, "200 set(1000,speed[2])", "1200 set(1000,speed[0])",
-                         "1200 set(1001,dir[1])", "1300 set(1001,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
-                         "1400 set(1001,speed[1])", "1500 set(1001,speed[0])"}};
     }
     void lauf()
     {
@@ -145,8 +137,6 @@ private slots:
         a.tabelle.setzeAktuelleZeile(lauf.startzeile);
         if (lauf.eingriffBei > 0)
             a.zeit.bei(lauf.eingriffBei, [&] { a.ablauf.stoppKlick(); });
-        if (lauf.neueIdBei > 0)
-            a.zeit.bei(lauf.neueIdBei, [&] { a.feld.adresse = QStringLiteral("1001"); });
         a.ablauf.btnStart_Click();
         QCOMPARE(a.link.gesendet, lauf.erwartet);
         QCOMPARE(a.klang.gespielt.size(), lauf.endsignale);
