@@ -619,9 +619,6 @@ private slots:
         QTest::newRow("einzelne zeile, stopp in der dauer") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
             .ereignisse = {{1000, "stopp"}}, .erwartet = erste + QStringList{"1000 " + halt3},
             .klaenge = QStringList(3, QStringLiteral("1000 ring.wav"))};
-        // The window closing in the middle of a single line: its locomotive's stop.
-        QTest::newRow("einzelne zeile, schliessen") << Fahrt{.tabelle = {"60,S,63"}, .einzeln = true,
-            .ereignisse = {{1000, "schliessen"}}, .erwartet = erste + QStringList{"1000 " + halt3}};
         // Another controller turns the locomotive round during line 1 (the station's
         // direction answer, description 3.5): line 2, forwards as line 1, tells the
         // direction again before its speed. Reported the way the table goes, it does not.

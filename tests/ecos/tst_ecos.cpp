@@ -123,8 +123,6 @@ private slots:
             .eingriffBei = 50,
             // The stop latch holds the line's speed back; the functions, all off, move nothing.
             .erwartet = {"0 set(1000,dir[1])", "50" + ohneFu, "50 set(1000,speed[0])"}};
-        QTest::newRow("stopp in der letzten zeile beendet auch endlos")
-            << Lauf{.tabelle = {"2,s,7"}, .endlos = true, .eingriffBei = 1000, .erwartet = gestoppt(7, 1000)};
     }
     void lauf()
     {
