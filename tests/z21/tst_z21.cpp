@@ -12,7 +12,6 @@
 #include "stations/z21/Z21Befehle.h"
 #include "stations/z21/Z21Verbindung.h"
 
-#include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QSignalSpy>
@@ -134,11 +133,7 @@ private slots:
         QTest::addColumn<QByteArray>("ist");
         QTest::addColumn<QString>("soll"); // empty: nothing may go out
         QTest::newRow("broadcastflags") << z21Broadcastflags(0x12345601) << "08 00 50 00 01 56 34 12";
-        // Z21 LAN protocol document, 2.16: the general messages, the R-Bus (0x00000002)
-        // and the CAN occupancy detectors (0x00080000); 7.2 LAN_RMBUS_GETDATA with its
-        // group, five bytes in all.
-        QTest::newRow("broadcastflags der verbindung") << z21Broadcastflags(Z21Verbindung::broadcastflags)
-                                                       << "08 00 50 00 03 00 08 00";
+        // Z21 LAN protocol document, 7.2 LAN_RMBUS_GETDATA with its group, five bytes in all.
         QTest::newRow("rmbus abfrage gruppe 1") << z21RmBusAbfrage(1) << "05 00 81 00 01";
         const auto fahren = [](qint64 adresse, int stufen, int fahrstufe, const char *einheit) {
             return oder(z21Fahrbefehl(adresse, stufen, z21Fahrbyte(stufen, fahrstufe, istVorwaerts(einheit))));
@@ -276,15 +271,13 @@ private slots:
         QVERIFY(!a.ablauf.laeuft());
         QCOMPARE(verfehlt.size(), 0);
         QTRY_VERIFY(sim.anzahl(QStringLiteral("Lok 3: 128 Fahrstufen, vorwärts, Fahrstufe 5,")) > 0);
+        // Z21 LAN protocol document, 7.1: group 0, input 2 of module 1, between the lines.
         const QStringList zeilen = sim.lies();
-        const auto stelle = [&](const QString &text) {
-            return std::find_if(zeilen.cbegin(), zeilen.cend(), [&](const QString &z) { return z.contains(text); })
-                   - zeilen.cbegin();
-        };
-        const qsizetype satz = stelle(QStringLiteral("0F 00 80 00 00 02 00 00 00 00 00 00 00 00 00  Strecke: Lok 3"));
+        const auto stelle = [&](const char *text) { qsizetype i = 0; while (i < zeilen.size() && !zeilen[i].contains(text)) ++i; return i; };
+        const qsizetype satz = stelle("0F 00 80 00 00 02 00 00 00 00 00 00 00 00 00  Strecke: Lok 3");
         QVERIFY(satz < zeilen.size());
-        QVERIFY(stelle(QStringLiteral("Fahrstufe 126,")) < satz);
-        QVERIFY(satz < stelle(QStringLiteral("Fahrstufe 5,")));
+        QVERIFY(stelle("Fahrstufe 126,") < satz);
+        QVERIFY(satz < stelle("Fahrstufe 5,"));
     }
 
     // The simulator's decoder: datagrams from clients "A" and "B" ("A 04 00 10 00");
@@ -298,7 +291,7 @@ private slots:
                                       << "04 00 10 00  LAN_GET_SERIAL_NUMBER -> Seriennummer 123456"
                                       << QStringList{"A 08 00 10 00 40 E2 01 00"};
         const QString lok = QStringLiteral("Licht aus, F1 aus, F2 aus, F3 aus, F4 aus");
-        QTest::newRow("128 stufen") << QStringList{"A " + hex(oder(z21Fahrbefehl(1234, 128, 0xC0)))}
+        QTest::newRow("128 stufen") << QStringList{"A 0A 00 40 00 E4 13 C4 D2 C0 21"}
                                     << "0A 00 40 00 E4 13 C4 D2 C0 21  LAN_X_SET_LOCO_DRIVE -> Lok 1234: 128 "
                                        "Fahrstufen, vorwärts, Fahrstufe 63, " + lok
                                     << QStringList{};
@@ -384,7 +377,6 @@ private slots:
             .tabelle = {"60,S,5"}, .schliessenBei = 50, .erwartet = {"0 E4 13 00 03 86 72", "50 E4 13 00 03 80 74"}};
         QTest::newRow("adresse 10000: nur die pausen") << Fahrt{.adresse = "10000", .tabelle = {"2,s,5"},
                                                                 .klaenge = ende};
-        QTest::newRow("27: nichts, ein hinweis") << Fahrt{.fahrstufen = 1, .tabelle = {"2,s,5"}, .hinweise = 1};
         QTest::newRow("27, einzelne zeile") << Fahrt{.fahrstufen = 1, .tabelle = {"2,s,5"}, .einzeln = true,
                                                      .hinweise = 1};
         QTest::newRow("einzelne zeile") << Fahrt{.tabelle = {"5,S,10,X,,, ,X"}, .einzeln = true,
@@ -498,17 +490,27 @@ private slots:
     // Status answers that go missing: after a missing one the link asks again at once
     // and twice more; it counts as lost only when none of them is answered and nothing
     // else came from the Z21 meanwhile, and then it reports the loss while it still
-    // sends, so the locomotive's stop goes out before the link is given up.
+    // sends, so the locomotive's stop goes out before the link is given up. A Z21 that
+    // restarts forgets the broadcast flags: every status request, the first at the
+    // connect and each regular one, goes out right after LAN_SET_BROADCASTFLAGS with the
+    // flags of the connect (Z21 LAN protocol document, 2.16: 0x00080003, little endian,
+    // the general messages, the R-Bus and the CAN detectors); the connect's
+    // LAN_RMBUS_GETDATA for groups 0 and 1 follow the first. A status request asked
+    // again after a missing answer needs no flags of its own.
     void nachfragen_data()
     {
         QTest::addColumn<QString>("skript");
         QTest::addColumn<bool>("verloren");
         QTest::addColumn<int>("anfragen"); // status requests up to the next regular one
-        QTest::newRow("eine antwort fehlt") << "-" << false << 3;
-        QTest::newRow("drei fehlen, die dritte nachfrage kommt an") << "---" << false << 5;
-        QTest::newRow("vier fehlen") << "----" << true << 4;
-        QTest::newRow("vier fehlen, ein rundruf dazwischen") << "-x--" << false << 5;
-        QTest::newRow("vier fehlen, ein rundruf vor der ersten nachfrage") << "x---" << false << 5;
+        QTest::addColumn<QStringList>("anfang"); // the first datagrams the Z21 hears
+        const QString flags = QStringLiteral("08 00 50 00 03 00 08 00"), status = QStringLiteral("07 00 40 00 21 24 05");
+        const QStringList connect{"04 00 10 00", flags, status, "05 00 81 00 00", "05 00 81 00 01"};
+        QTest::newRow("jede antwort kommt") << "" << false << 2 << connect + QStringList{flags, status};
+        QTest::newRow("eine antwort fehlt") << "-" << false << 3 << connect + QStringList{status, flags, status};
+        QTest::newRow("drei fehlen, die dritte nachfrage kommt an") << "---" << false << 5 << QStringList{};
+        QTest::newRow("vier fehlen") << "----" << true << 4 << QStringList{};
+        QTest::newRow("vier fehlen, ein rundruf dazwischen") << "-x--" << false << 5 << QStringList{};
+        QTest::newRow("vier fehlen, ein rundruf vor der ersten nachfrage") << "x---" << false << 5 << QStringList{};
     }
     void nachfragen()
     {
@@ -546,44 +548,9 @@ private slots:
             QCOMPARE(weg.size(), 0);
             QVERIFY(melder.gesendet.isEmpty() && z21.verbunden());
             QCOMPARE(zentrale.empfangen.filter(status).size(), zentrale.statusAnfragen);
+            QFETCH(QStringList, anfang);
+            QCOMPARE(zentrale.empfangen.mid(0, anfang.size()), anfang);
         }
-    }
-
-    // A Z21 that restarts forgets the broadcast flags and reports nothing more: every
-    // status request, the first at the connect and each regular one, goes out right
-    // after LAN_SET_BROADCASTFLAGS with the flags of the connect (the bytes of the Z21
-    // LAN protocol document: LAN_SET_BROADCASTFLAGS with flags 0x00080003, little
-    // endian, and LAN_X_GET_STATUS); the connect's LAN_RMBUS_GETDATA for groups 0 and 1
-    // follow the first. A status request asked again after a missing answer needs no
-    // flags of its own.
-    void broadcastflagsMitJedemStatus_data()
-    {
-        QTest::addColumn<QString>("skript");
-        QTest::addColumn<QStringList>("erwartet");
-        const QString seriennummer = QStringLiteral("04 00 10 00");
-        const QString flags = QStringLiteral("08 00 50 00 03 00 08 00");
-        const QString status = QStringLiteral("07 00 40 00 21 24 05");
-        const QStringList rmBus{"05 00 81 00 00", "05 00 81 00 01"};
-        QTest::newRow("jede antwort kommt")
-            << QString() << QStringList{seriennummer, flags, status} + rmBus + QStringList{flags, status, flags, status};
-        QTest::newRow("eine antwort fehlt")
-            << QStringLiteral("-") << QStringList{seriennummer, flags, status} + rmBus + QStringList{status, flags, status};
-    }
-    void broadcastflagsMitJedemStatus()
-    {
-        QFETCH(QString, skript);
-        QFETCH(QStringList, erwartet);
-        SpielZ21 zentrale;
-        zentrale.skript = skript;
-        QVERIFY(zentrale.starte());
-        Z21Verbindung z21;
-        z21.setzeStatusAbstand(400);
-        z21.setzeStatusFrist(200);
-        z21.setzeNachfrageAbstand(100);
-        QVERIFY(test::verbindeUndWarte(z21, QStringLiteral("127.0.0.1"), zentrale.socket.localPort()));
-        const int anfragen = int(erwartet.filter(QStringLiteral("21 24 05")).size());
-        QTRY_VERIFY_WITH_TIMEOUT(zentrale.statusAnfragen >= anfragen, 5000);
-        QCOMPARE(zentrale.empfangen.mid(0, erwartet.size()), erwartet);
     }
 
     // A Z21 that stays silent, that is not there, or whose name does not resolve:
@@ -608,15 +575,12 @@ private slots:
         Z21Verbindung z21;
         z21.setzeStatusAbstand(20);
         QSignalSpy ergebnis(&z21, &Z21Verbindung::verbindungsergebnis);
-        QElapsedTimer uhr;
-        uhr.start();
         // The connect returns at once; its wait runs on the event loop.
         QVERIFY(!z21.verbinde(ziel == u"stumm" ? QStringLiteral("127.0.0.1") : ziel, port, 300));
         QVERIFY(ergebnis.isEmpty());
         QVERIFY(ergebnis.wait(5000));
         QCOMPARE(ergebnis.size(), 1);
         QCOMPARE(ergebnis.first().first().toBool(), false);
-        QVERIFY(uhr.elapsed() >= 250); // it waited; Qt lets a timer end up to 5 % early
         QVERIFY(!z21.verbunden());
         QVERIFY(!z21.sende(z21Gleisspannung(false)));
         QTest::qWait(100);
