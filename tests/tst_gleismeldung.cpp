@@ -57,12 +57,6 @@ void anlage(Aufbau &a, const QString &ereignis, DccexGleise &dccex)
         a.lenz.empfange(QByteArray::fromHex(was.toLatin1()));
 }
 
-void plane(Aufbau &a, const QStringList &ereignisse, DccexGleise &dccex)
-{
-    for (const QString &e : ereignisse)
-        a.zeit.bei(e.section(u' ', 0, 0).toLongLong(), [&a, e, &dccex] { anlage(a, e, dccex); });
-}
-
 QString texte(const QList<Gleiszustand> &liste)
 {
     QStringList t;
@@ -232,13 +226,10 @@ private slots:
         QTest::newRow("ecos verbindung verloren") << 2 << false << QStringList{"3000 verloren"}
                                                   << ecos + QStringList{"3000 set(3,speed[0])"}
                                                   << "Verbindung verloren" << 0;
-        // DCC-EX 5.x: the frames as CommandDistributor.cpp (broadcastPower) and
-        // TrackManager.cpp (streamTrackState) write them, the overload as MotorDriver.cpp
-        // (checkPowerOverload) and, in older versions, DCCWaveform.cpp word it. The
-        // programming track switching off leaves the run alone; the main track ends it
-        // with speed 0 at once.
-        // The wordings of the firmware versions are read by the DCC-EX tests; here one
-        // frame of each kind ends the run or leaves it alone.
+        // DCC-EX 5.x frames as CommandDistributor.cpp (broadcastPower), TrackManager.cpp
+        // (streamTrackState) and MotorDriver.cpp (checkPowerOverload) write them, one of each
+        // kind (the DCC-EX tests read the versions' wordings): the main track off ends the
+        // run with speed 0 at once, the programming track off leaves it alone.
         const auto dccexFahrt = [](int pause) {
             QStringList z{"0 <t 3 5 1><LF>"};
             for (int n = 0; n <= 4; ++n)
@@ -308,7 +299,8 @@ private slots:
         QStringList ursachen;
         connect(&a.ablauf, &Ablauf::angehalten, this, [&](Gleiszustand z) { ursachen << gleisanzeigeText(z); });
         DccexGleise dccex;
-        plane(a, ereignisse, dccex);
+        for (const QString &e : ereignisse)
+            a.zeit.bei(e.section(u' ', 0, 0).toLongLong(), [&a, e, &dccex] { anlage(a, e, dccex); });
         einzeln ? a.ablauf.btnSendZeile_Click() : a.ablauf.btnStart_Click();
         QTEST(protokoll(a.port) + a.link.gesendet + a.z21link.gesendet, "erwartet");
         QTEST(ursachen.join(u'|'), "ursache");
