@@ -138,11 +138,8 @@ private slots:
             {"lblEdit", "Edit"}, {"lblRelease", QStringLiteral("Rel. %1.%2.%3").arg(version::major).arg(version::minor).arg(version::revision)}, {"txtAdresse", "1"}, {"lstV24", ""}, {"txtIPAdresse", ""},
             {"txtLocalPort", ""}, {"txtRX", ""}, {"lblStartzeit", ""}, {"lblLaufzeit", ""}, {"DBTabelle", ""}, {"lblLogo", ""}};
         for (const auto &[name, text] : soll) {
-            const QList<QWidget *> treffer = f->findChildren<QWidget *>(name);
-            QVERIFY2(treffer.size() == 1, name);
-            QWidget *w = treffer.first();
-            const QVariant ist = w->property("text").isValid() ? w->property("text") : w->property("currentText");
-            QCOMPARE(ist.toString(), text);
+            QWidget *w = feld<QWidget>(*f, name);
+            QCOMPARE(test::anzeigen(*f, {name}).first(), text);
             if (w->isVisible())
                 QVERIFY2(f->rect().contains(QRect(w->mapTo(f, QPoint()), w->size()))
                              && w->width() >= w->minimumSizeHint().width(), name);
