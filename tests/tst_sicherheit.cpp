@@ -58,50 +58,41 @@ struct Verkehr {
 };
 
 // The serial port of one station, and a network link double that also keeps what it refused.
-class Portmitschrift : public Mitschrift {
-public:
-    Portmitschrift(VirtuelleZeit &zeit, Verkehr &verkehr, int option) : Mitschrift(zeit), m_verkehr(verkehr), m_option(option) {}
+struct Portmitschrift : Mitschrift {
+    Verkehr &verkehr;
+    int option;
+    Portmitschrift(VirtuelleZeit &zeit, Verkehr &v, int o) : Mitschrift(zeit), verkehr(v), option(o) {}
     void schreibe(const QByteArray &b) override
     {
         Mitschrift::schreibe(b);
-        m_verkehr.nimm(m_option, b, true);
+        verkehr.nimm(option, b, true);
     }
-
-private:
-    Verkehr &m_verkehr;
-    int m_option;
 };
 template <class Basis>
-class Linkerfassung : public Basis {
-public:
-    Linkerfassung(VirtuelleZeit &zeit, Verkehr &verkehr, int option) : Basis(zeit), m_verkehr(verkehr), m_option(option) {}
+struct Linkerfassung : Basis {
+    Verkehr &verkehr;
+    int option;
+    Linkerfassung(VirtuelleZeit &zeit, Verkehr &v, int o) : Basis(zeit), verkehr(v), option(o) {}
     bool sende(const QByteArray &b) override
     {
         const bool raus = Basis::sende(b);
-        m_verkehr.nimm(m_option, b, raus);
+        verkehr.nimm(option, b, raus);
         return raus;
     }
-
-private:
-    Verkehr &m_verkehr;
-    int m_option;
 };
 
 // A driver that tells when a pass or single line takes its locomotive: the run logic
 // asks it once at each start.
 template <class Treiber>
-class Beobachtet : public Treiber {
-public:
+struct Beobachtet : Treiber {
+    std::function<void()> beiStart;
     template <class... A>
-    explicit Beobachtet(std::function<void()> beiStart, A &&...a) : Treiber(std::forward<A>(a)...), m_beiStart(std::move(beiStart)) {}
+    explicit Beobachtet(std::function<void()> b, A &&...a) : Treiber(std::forward<A>(a)...), beiStart(std::move(b)) {}
     Lok nimmLok(const QString &text, qint16 nummer) const override
     {
-        m_beiStart();
+        beiStart();
         return Treiber::nimmLok(text, nummer);
     }
-
-private:
-    std::function<void()> m_beiStart;
 };
 
 // One command for a locomotive as read back from the wire.
