@@ -21,13 +21,9 @@ namespace {
 struct Simulator : Simulatorprozess {
     bool starte()
     {
-        behalten = [](const QString &z) {
-            for (const char *eigen : {" request(1, view) ->", " get(1, status) ->", " queryObjects(26, ports) ->",
-                                      " request(100, view) ->", " get(100, state) ->"})
-                if (z.contains(QLatin1String(eigen)))
-                    return false;
-            return true;
-        };
+        static const QRegularExpression eigen(
+            QStringLiteral(" (request\\((1|100), view\\)|get\\(1, status\\)|queryObjects\\(26, ports\\)|get\\(100, state\\)) ->"));
+        behalten = [](const QString &z) { return !z.contains(eigen); };
         return Simulatorprozess::starte(QStringLiteral(TRABOLIN_ECOS_SIM), {"--port", "0"}) && port() != 0;
     }
 };
