@@ -3,7 +3,6 @@
 #include "helfer/OhneRoot.h"
 #include "storage/Dateiformat.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace trabolin;

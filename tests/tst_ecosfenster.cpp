@@ -21,13 +21,9 @@ namespace {
 struct Simulator : Simulatorprozess {
     bool starte()
     {
-        behalten = [](const QString &z) {
-            for (const char *eigen : {" request(1, view) ->", " get(1, status) ->", " queryObjects(26, ports) ->",
-                                      " request(100, view) ->", " get(100, state) ->"})
-                if (z.contains(QLatin1String(eigen)))
-                    return false;
-            return true;
-        };
+        static const QRegularExpression eigen(
+            QStringLiteral(" (request\\((1|100), view\\)|get\\(1, status\\)|queryObjects\\(26, ports\\)|get\\(100, state\\)) ->"));
+        behalten = [](const QString &z) { return !z.contains(eigen); };
         return Simulatorprozess::starte(QStringLiteral(TRABOLIN_ECOS_SIM), {"--port", "0"}) && port() != 0;
     }
 };
@@ -83,34 +79,27 @@ struct Anlage : Fensteranlage {
     QPlainTextEdit *rx() const { return feld<QPlainTextEdit>(*f, "txtRX"); }
 };
 
-// Reply pieces the test's ECoS writes one after the other, the reply field's colour after
-// them ("", "rot", "gruen"), and whether the run buttons were on before.
-struct Antwort {
-    QStringList stuecke;
-    QString farbe;
-    bool knoepfeVorher = false;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Antwort)
 
 class TestEcosFenster : public QObject {
     Q_OBJECT
 private slots:
     void antworten_data()
     {
-        QTest::addColumn<Antwort>("fall");
+        // Reply pieces the test's ECoS writes one after the other, the reply field's colour
+        // after them, and whether the run buttons were on before.
+        QTest::addColumn<QStringList>("stuecke");
+        QTest::addColumn<QString>("farbe"); // "", "rot", "gruen"
+        QTest::addColumn<bool>("knoepfeVorher");
         const QString liste = QStringLiteral("<REPLY queryObjects(10, name)>\n1000 name[\"BR 218\"]\n"
                                              "1001 name[\"V 200\"]\n<END 0 (OK)>\n");
-        QTest::newRow("liste in stuecken") << Antwort{{liste.left(40), liste.mid(40, 25), liste.mid(65)}, "gruen"};
-        QTest::newRow("mitten abgeschnitten") << Antwort{{"<REPLY queryObjects(10, name)>\n1000 na"}, "", true};
-        QTest::newRow("markup woertlich") << Antwort{{"<b>fett</b> &amp; <i>x</i>\n"}};
+        QTest::newRow("liste in stuecken") << QStringList{liste.left(40), liste.mid(40, 25), liste.mid(65)} << "gruen" << false;
+        QTest::newRow("mitten abgeschnitten") << QStringList{"<REPLY queryObjects(10, name)>\n1000 na"} << "" << true;
+        QTest::newRow("markup woertlich") << QStringList{"<b>fett</b> &amp; <i>x</i>\n"} << "" << false;
     }
     void antworten()
     {
-        QFETCH(Antwort, fall);
-        const auto &[stuecke, farbe, knoepfeVorher] = fall;
+        QFETCH(QStringList, stuecke); QFETCH(QString, farbe); QFETCH(bool, knoepfeVorher);
         Anlage a;
         QVERIFY(a.verbindeMitTest());
         const QColor grund = a.rx()->palette().color(QPalette::Base);
@@ -186,12 +175,8 @@ private slots:
     }
     void verbindungsfehler()
     {
-        QFETCH(QString, host);
-        QFETCH(QString, port);
-        QFETCH(QString, meldung);
-        // Only a closed port makes the user wait, 3 to 4 seconds; the refusals come at once.
-        const bool wartet = port == u"*";
-        if (wartet) {
+        QFETCH(QString, host); QFETCH(QString, port); QFETCH(QString, meldung);
+        if (port == u"*") { // a port nobody listens on any more
             QTcpServer frei;
             QVERIFY(frei.listen(QHostAddress::LocalHost));
             port = QString::number(frei.serverPort());
@@ -199,15 +184,8 @@ private slots:
         Anlage a;
         feld<QLineEdit>(*a.f, "txtIPAdresse")->setText(host);
         feld<QLineEdit>(*a.f, "txtLocalPort")->setText(port);
-        QElapsedTimer uhr;
-        uhr.start();
         feld<QPushButton>(*a.f, "btnEcos")->click();
-        // The click returns at once: the connect's wait runs on the event loop.
-        QVERIFY2(uhr.elapsed() <= 800, qPrintable(QString::number(uhr.elapsed())));
         QTRY_COMPARE_WITH_TIMEOUT(a.meldungen, QStringList{meldung}, 6000);
-        const qint64 ms = uhr.elapsed();
-        // A little more than 4 seconds for a busy machine.
-        QVERIFY2(wartet ? ms >= 3000 && ms <= 4300 : ms <= 800, qPrintable(QString::number(ms)));
         QVERIFY(!feld<QPushButton>(*a.f, "btnListe")->isEnabled());
         QVERIFY(!feld<QPushButton>(*a.f, "btnLok")->isEnabled());
     }
@@ -241,10 +219,7 @@ private slots:
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("5,s,3"));
         a.setzeLaufknoepfe(true);
         feld<QPushButton>(*a.f, "btnLok")->setEnabled(true);
-        QElapsedTimer uhr;
-        uhr.start();
         a.f->findChild<QPushButton *>(knopf)->click();
-        QVERIFY(uhr.elapsed() < 2000);
         QCOMPARE(a.meldungen, QStringList{QStringLiteral(" Ecos...|Die Ecos ist nicht verbunden !")});
         QCOMPARE(a.knoepfe(), QStringLiteral("aus"));
     }

@@ -30,16 +30,8 @@ private slots:
     {
         QFETCH(int, art); QFETCH(QString, vorgabe); QFETCH(QString, ausDatei); QFETCH(QString, ungueltig);
         QFETCH(QString, nachDatei);
-        Stationseinstellung e;
-        e.schluessel = QStringLiteral("Wert");
-        e.titel = QStringLiteral("&Wert");
-        e.art = Art(art);
-        e.eintraege = {QStringLiteral("MM2"), QStringLiteral("DCC"), QStringLiteral("mfx")};
-        e.von = 1;
-        e.bis = 12;
-        e.laenge = 4;
-        e.vorgabe = vorgabe;
-        e.tipp = QStringLiteral(" ein Wert ");
+        const Stationseinstellung e{.schluessel = "Wert", .titel = "&Wert", .art = Art(art), .eintraege = {"MM2", "DCC", "mfx"},
+                                    .von = 1, .bis = 12, .laenge = 4, .vorgabe = vorgabe, .tipp = " ein Wert "};
         Einstellungsseite seite(7, {e});
         QSignalSpy geaendert(&seite, &Einstellungsseite::geaendert);
         auto *feld = test::feld<QWidget>(seite, QStringLiteral("einstellung_7_Wert"));

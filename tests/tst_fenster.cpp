@@ -8,11 +8,9 @@
 
 #include "program/Ablauf.h"
 #include "stations/Zentralenregister.h"
-#include "window/Fahrbild.h"
 
 #include "Version.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -20,8 +18,6 @@ using namespace trabolin;
 using trabolin::test::feld;
 
 namespace {
-
-const QString release = QStringLiteral("Rel. %1.%2.%3").arg(version::major).arg(version::minor).arg(version::revision);
 
 // Line n of the filled table: Dauer n, Einheit s or M, Fahrstufe 3n, light on odd
 // lines (so also on line 25), one of F1 to F4 by the line's last digit, F3 " " otherwise.
@@ -68,12 +64,10 @@ class TestFenster : public QObject {
         feld<Tabellengitter>(*f, "DBTabelle")->setCurrentIndex(f->tabelle().index(zeile - 1, spalte));
         feld<Tabellengitter>(*f, "DBTabelle")->setFocus();
     }
-    // Types on whatever has the focus: the first key goes to the grid and opens the
-    // cell editor, the following ones go into that editor. Words separated by blanks:
-    // a key name ("F2", "Esc", "Space", "Alt+K", "Ctrl+V", "Shift+Ins") is one key
-    // with the text a keyboard sends ("k" for Alt+K); "Ime:ê" is text composed by an
-    // input method (a dead key and a letter), "Drop:j" text dropped with the mouse;
-    // anything else is typed character by character.
+    // Types on whatever has the focus (the first key opens the grid's cell editor), word
+    // by word: a key name ("F2", "Esc", "Space", "Alt+K", "Ctrl+V") is one key, "Ime:ê"
+    // text an input method composes, "Drop:j" text dropped with the mouse; anything else
+    // is typed character by character.
     static void tippe(const QString &tasten)
     {
         for (const QString &wort : tasten.split(u' ', Qt::SkipEmptyParts)) {
@@ -98,14 +92,6 @@ class TestFenster : public QObject {
                     QTest::keyClick(QApplication::focusWidget(), char(c.unicode())); // the editor after the first
             }
         }
-    }
-    QList<QStringList> alleZeilen() const
-    {
-        QList<QStringList> alle(anzahlZeilen, QStringList(anzahlZellen));
-        for (int n = 1; n <= anzahlZeilen; ++n)
-            for (int c = 1; c <= anzahlZellen; ++c)
-                alle[n - 1][c - 1] = f->tabelle().zelle(n, c);
-        return alle;
     }
 
 private slots:
@@ -149,14 +135,11 @@ private slots:
             {"lblLocalPort", "LocalPort"}, {"lblRX", "letzte Antwort der Ecos"}, {"lblDateiTitel", "Datei:"},
             {"lblProgramm", "Programm"}, {"lblStartzeitTitel", "Startzeit"}, {"lblLaufzeitTitel", "Laufzeit"},
             {"lblDauerGesamtTitel", "Dauer gesamt"}, {"lblNochTitel", "noch"}, {"imgFahrbild", ""},
-            {"lblEdit", "Edit"}, {"lblRelease", release}, {"txtAdresse", "1"}, {"lstV24", ""}, {"txtIPAdresse", ""},
+            {"lblEdit", "Edit"}, {"lblRelease", QStringLiteral("Rel. %1.%2.%3").arg(version::major).arg(version::minor).arg(version::revision)}, {"txtAdresse", "1"}, {"lstV24", ""}, {"txtIPAdresse", ""},
             {"txtLocalPort", ""}, {"txtRX", ""}, {"lblStartzeit", ""}, {"lblLaufzeit", ""}, {"DBTabelle", ""}, {"lblLogo", ""}};
         for (const auto &[name, text] : soll) {
-            const QList<QWidget *> treffer = f->findChildren<QWidget *>(name);
-            QVERIFY2(treffer.size() == 1, name);
-            QWidget *w = treffer.first();
-            const QVariant ist = w->property("text").isValid() ? w->property("text") : w->property("currentText");
-            QCOMPARE(ist.toString(), text);
+            QWidget *w = feld<QWidget>(*f, name);
+            QCOMPARE(test::anzeigen(*f, {name}).first(), text);
             if (w->isVisible())
                 QVERIFY2(f->rect().contains(QRect(w->mapTo(f, QPoint()), w->size()))
                              && w->width() >= w->minimumSizeHint().width(), name);
@@ -511,7 +494,11 @@ private slots:
             QTest::mouseClick(k, Qt::LeftButton);
         }
         QCOMPARE(piepser, b.piepser);
-        QCOMPARE(alleZeilen(), erwarteteTabelle(b.erwartet));
+        QList<QStringList> alle(anzahlZeilen, QStringList(anzahlZellen));
+        for (int n = 1; n <= anzahlZeilen; ++n)
+            for (int c = 1; c <= anzahlZellen; ++c)
+                alle[n - 1][c - 1] = f->tabelle().zelle(n, c);
+        QCOMPARE(alle, erwarteteTabelle(b.erwartet));
         QCOMPARE(feld<Tabellengitter>(*f, "DBTabelle")->currentIndex(), f->tabelle().index(b.cursor - 1, 2));
     }
 

@@ -5,16 +5,9 @@
 #include "program/Benutzerverzeichnis.h"
 #include "serial/V24.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
-#include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
-#include <memory>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -27,6 +20,15 @@ using trabolin::test::Pty;
 
 namespace {
 
+// The port COM<nummer> of program directory `ordner`; the machine's own /dev/ttyS* stay out.
+std::unique_ptr<SerielleSchnittstelle> schnittstelle(const QString &ordner, int nummer)
+{
+    auto v24 = std::make_unique<SerielleSchnittstelle>(ordner);
+    v24->setzeStandardzuordnung(false);
+    v24->setzePortNummer(nummer);
+    return v24;
+}
+
 // A program directory with a "COM2" link to a pseudo-terminal.
 struct Anlage {
     QTemporaryDir verzeichnis;
@@ -37,13 +39,7 @@ struct Anlage {
         if (!pty.ok() || !pty.verknuepfe(verzeichnis.path(), 2))
             qFatal("pseudo-terminal for COM2: %s", qPrintable(pty.fehler()));
     }
-    std::unique_ptr<SerielleSchnittstelle> port() const
-    {
-        auto v24 = std::make_unique<SerielleSchnittstelle>(verzeichnis.path());
-        v24->setzeStandardzuordnung(false); // the machine's own /dev/ttyS* stay out
-        v24->setzePortNummer(2);
-        return v24;
-    }
+    std::unique_ptr<SerielleSchnittstelle> port() const { return schnittstelle(verzeichnis.path(), 2); }
 };
 
 } // namespace
@@ -130,11 +126,9 @@ private slots:
         Pty pty;
         const QString link = QDir(proBenutzer).filePath(QStringLiteral("COM29"));
         QVERIFY(pty.ok() && pty.verknuepfe(trabolin::benutzerVerzeichnis(geschuetzt + "/fehlt"), 29));
-        SerielleSchnittstelle v24(geschuetzt + "/fehlt");
-        v24.setzeStandardzuordnung(false);
-        v24.setzePortNummer(29);
-        const Fehler f = v24.oeffne();
-        const QString hinweis = v24.geraeteHinweis(29);
+        const auto v24 = schnittstelle(geschuetzt + "/fehlt", 29);
+        const Fehler f = v24->oeffne();
+        const QString hinweis = v24->geraeteHinweis(29);
         QFile::remove(link);
         QCOMPARE(f.nummer, 0);
         QVERIFY2(hinweis.contains(QStringLiteral("über COM29 in ") + proBenutzer), qPrintable(hinweis));

@@ -5,12 +5,7 @@
 #include "stations/ecos/EcosProtokoll.h"
 #include "serial/V24.h"
 
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace trabolin;
 using trabolin::test::Pty;

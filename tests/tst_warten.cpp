@@ -4,8 +4,6 @@
 // its own (QCoro::waitFor); the program never does.
 #include "program/EchteZeit.h"
 
-#include <QCoreApplication>
-#include <QTimer>
 #include <QtTest>
 #include <QCoro/QCoroTask>
 

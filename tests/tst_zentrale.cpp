@@ -219,16 +219,9 @@ private slots:
         const int option = feld<QButtonGroup>(f, "grpZentrale")->checkedId();
         QWidget *w = f.findChild<QWidget *>(steuer);
         QVERIFY(w);
-        const QList<QComboBox *> listen =
-            test::felder<QComboBox>(f, {"lstV24", "lstBaudrate", "lstParity", "lstDatenbits", "lstStopbits"});
         auto texte = [&] {
-            QStringList t{feld<QLineEdit>(f, "txtLocalPort")->text(),
-                          feld<QCheckBox>(f, "chkUSB")->isChecked() ? "USB" : "-"};
-            for (QComboBox *l : listen)
-                t << l->currentText();
-            if (auto *l = qobject_cast<QComboBox *>(w))
-                t << l->currentText();
-            return t.join(u'|');
+            return test::anzeigen(f, {"txtLocalPort", "lstV24", "lstBaudrate", "lstParity", "lstDatenbits", "lstStopbits", steuer})
+                << QString::number(feld<QCheckBox>(f, "chkUSB")->isChecked());
         };
         auto *stopp = feld<QPushButton>(f, "btnSendStop");
         // One run; `benutzen`: with the control used. What went out on the wire.
@@ -268,7 +261,7 @@ private slots:
         QVERIFY(!f.ablauf().laeuft());
         QVERIFY(wechsel >= 0 || w->isEnabled());
         const QString tipp = w->toolTip();
-        const QString vorher = texte();
+        const QStringList vorher = texte();
         a.meldungen.clear();
 
         const QByteArray mit = fahre(true);

@@ -46,18 +46,23 @@ bool Pty::slaveEinstellungen(termios &t) const
     return m_slave >= 0 && ::tcgetattr(m_slave, &t) == 0;
 }
 
+// Reads what the master has within `warteMs` into m_ungelesen; false when nothing came.
+bool Pty::nimm(int warteMs)
+{
+    pollfd p{m_master, POLLIN, 0};
+    char puffer[4096];
+    const ssize_t n = m_master >= 0 && ::poll(&p, 1, warteMs) > 0 && (p.revents & POLLIN) ? ::read(m_master, puffer, sizeof puffer) : 0;
+    if (n > 0)
+        m_ungelesen += QByteArray(puffer, qsizetype(n));
+    return n > 0;
+}
+
 QByteArray Pty::lies(int erwarteteBytes, int timeoutMs)
 {
     const QDeadlineTimer frist(timeoutMs);
     while (m_master >= 0 && m_ungelesen.size() < erwarteteBytes && !frist.hasExpired()) {
         QCoreApplication::processEvents();
-        pollfd p{m_master, POLLIN, 0};
-        if (::poll(&p, 1, 2) <= 0 || !(p.revents & POLLIN))
-            continue;
-        char puffer[4096];
-        const ssize_t n = ::read(m_master, puffer, sizeof puffer);
-        if (n > 0)
-            m_ungelesen += QByteArray(puffer, qsizetype(n));
+        nimm(2);
     }
     const QByteArray ergebnis = m_ungelesen.left(erwarteteBytes);
     m_ungelesen.remove(0, ergebnis.size());
@@ -66,13 +71,7 @@ QByteArray Pty::lies(int erwarteteBytes, int timeoutMs)
 
 QByteArray Pty::liesVorhandenes()
 {
-    pollfd p{m_master, POLLIN, 0};
-    while (m_master >= 0 && ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN)) {
-        char puffer[4096];
-        const ssize_t n = ::read(m_master, puffer, sizeof puffer);
-        if (n <= 0)
-            break;
-        m_ungelesen += QByteArray(puffer, qsizetype(n));
+    while (nimm(0)) {
     }
     return std::exchange(m_ungelesen, {});
 }
@@ -84,10 +83,8 @@ bool Pty::schreibe(const QByteArray &bytes)
 
 void Pty::schliesseMaster()
 {
-    if (m_master < 0)
-        return;
-    ::close(m_master);
-    m_master = -1;
+    if (m_master >= 0)
+        ::close(std::exchange(m_master, -1));
 }
 
 } // namespace trabolin::test

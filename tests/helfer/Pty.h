@@ -39,6 +39,7 @@ public:
     void schliesseMaster();
 
 private:
+    bool nimm(int warteMs);
     int m_master = -1;
     int m_slave = -1; // kept open: the settings stay readable and the master never sees EIO
     QString m_slavePfad;

@@ -45,12 +45,4 @@ QCoro::Task<> VirtuelleZeit::warte(int dauerMs, std::function<bool()> abbruch)
     co_return;
 }
 
-QByteArray Mitschrift::alles() const
-{
-    QByteArray b;
-    for (const auto &v : vorgaenge)
-        b += v.bytes;
-    return b;
-}
-
 } // namespace trabolin::test

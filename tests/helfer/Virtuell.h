@@ -67,7 +67,6 @@ public:
     QList<Schreibvorgang> vorgaenge;
     qint64 schreibMs = 0; // how far each write moves the clock on, as a slow port does
     void schreibe(const QByteArray &b) override { vorgaenge.append({m_zeit.jetzt, b}); m_zeit.jetzt += schreibMs; }
-    QByteArray alles() const;
 
 private:
     VirtuelleZeit &m_zeit;
