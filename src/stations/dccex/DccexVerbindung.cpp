@@ -249,9 +249,11 @@ void DccexVerbindung::empfange(const QByteArray &bytes)
         if (text.startsWith("<#") || text == "<X>")
             m_kontaktstaende = false; // past the answers to "<s>" and "<Q>"
         emit rahmen(a);
-        // The answers to "<#>" come every few seconds and tell the user nothing: they
-        // are logged, not shown.
-        if (!a.text.startsWith(QLatin1String("<#")))
+        // The answers to "<#>" come every few seconds and tell the user nothing, and a
+        // busy layout reports its sensors many times a second (shown beside the track
+        // state while a contact line waits): both are logged, not shown, so that no
+        // redrawn reply field stands between a contact and the next line.
+        if (!a.text.startsWith(QLatin1String("<#")) && !dccexKontakt(text))
             zeige(a.text);
     }
 }
