@@ -503,6 +503,31 @@ private slots:
         QVERIFY(a.klaenge().isEmpty());
     }
 
+    // St&op and the track switched off by the layout end a contact line's wait at
+    // once: the stop is on the wire then, nothing of the next line follows.
+    void kontaktwarteEndet_data()
+    {
+        QTest::addColumn<bool>("gleisAus");
+        QTest::newRow("st&op") << false;
+        QTest::newRow("gleis aus") << true;
+    }
+    void kontaktwarteEndet()
+    {
+        QFETCH(bool, gleisAus);
+        Aufbau a;
+        a.ablauf.gleismelder(1).meldeGleiszustand(Gleiszustand::an);
+        a.zeit.bei(3000, [&] {
+            gleisAus ? a.ablauf.gleismelder(1).meldeGleiszustand(Gleiszustand::aus) : a.ablauf.stoppKlick();
+        });
+        const QStringList v = gestartet(a, 1, "24", {"2,K,5", "3,s,6"});
+        QVERIFY2(v.filter(QRegularExpression(QStringLiteral("^3000 E4 10 00 18 [08]0 "))).size() >= 1,
+                 qPrintable(v.join(u'\n')));
+        QVERIFY2(v.filter(QStringLiteral("E4 10 00 18 07")).isEmpty(), qPrintable(v.join(u'\n')));
+        QVERIFY(!a.ablauf.laeuft());
+        QVERIFY(a.ablauf.bewegte().empty());
+        QCOMPARE(a.ablauf.wartetAufKontakt(), 0);
+    }
+
     // A single line with a contact: the line, the wait for its contact, the stop.
     void kontaktEinzelzeile()
     {
