@@ -2,6 +2,8 @@
 // The far end of a serial line for the benchmarks: a pseudo-terminal in raw mode
 // whose master side a thread reads, stamping every byte with its arrival time.
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 
 #include <atomic>
 #include <chrono>
@@ -44,6 +46,13 @@ public:
             ::close(master);
     }
     bool ok() const { return master >= 0 && slave >= 0; }
+
+    // A link "COM1" in the program folder `ordner` to the slave side, as a user links
+    // an adapter: the program's port 1 opens the pseudo-terminal.
+    void verlinkeAlsCom1(const QString &ordner) const
+    {
+        QFile::link(QString::fromStdString(name), QDir(ordner).filePath(QStringLiteral("COM1")));
+    }
 
     static void roh(int fd)
     {

@@ -94,11 +94,7 @@ int main(int argc, char **argv)
     const bool kurz = app.arguments().contains(QStringLiteral("--kurz"));
     QTemporaryDir verzeichnis;
     // No settings file there: start-up's report is not shown.
-    frmTrabolin::vorDemStart() = [](frmTrabolin &f) {
-        f.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
-        f.frage = [](const QString &, const QString &) { return false; };
-        f.einzelinstanzPruefen = false;
-    };
+    trabolin::bench::startetStill();
     frmTrabolin f(nullptr, verzeichnis.path());
     f.show();
     if (!QTest::qWaitForWindowExposed(&f))

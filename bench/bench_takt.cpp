@@ -81,7 +81,7 @@ int main(int argc, char **argv)
     // The program's own port, reached as "COM1" through a link in a scratch program
     // directory, as a user links an adapter.
     QTemporaryDir verzeichnis;
-    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    pty.verlinkeAlsCom1(verzeichnis.path());
     SerielleSchnittstelle v24(verzeichnis.path());
     v24.setzeStandardzuordnung(false);
     v24.setzePortNummer(1);

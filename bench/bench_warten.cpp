@@ -236,7 +236,7 @@ void stoppLatenzFenster(const char *art, bool maus, const Pty &pty, Empfaenger &
 {
     const QByteArray stopp = dccex ? QByteArray("<t 24 0 0>\n") : QByteArray("\x00\x18", 2);
     QTemporaryDir verzeichnis;
-    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    pty.verlinkeAlsCom1(verzeichnis.path());
     frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as main set up
     fenster.piepen = [] {};
     feld<SerielleSchnittstelle>(fenster, "V24")->setzeStandardzuordnung(false);
@@ -523,7 +523,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
     const int option = zentralenoption(code);
     const bool ecos = code == u"Ecos", dccex = code == u"DCC-EX", z21 = code == u"Z21";
     QTemporaryDir verzeichnis;
-    QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+    pty.verlinkeAlsCom1(verzeichnis.path());
     frmTrabolin fenster(nullptr, verzeichnis.path()); // quietly, as set up before
     fenster.piepen = [] {};
     feld<SerielleSchnittstelle>(fenster, "V24")->setzeStandardzuordnung(false);
@@ -802,13 +802,7 @@ int main(int argc, char **argv)
     const int teiler = kurz ? 10 : 1;
 
     EchteZeit zeit;
-    // Every window starts quietly: no modal box for the missing settings file, no
-    // save question when it closes, and a second window may start beside the first.
-    frmTrabolin::vorDemStart() = [](frmTrabolin &f) {
-        f.melde = [](QMessageBox::Icon, const QString &, const QString &) {};
-        f.frage = [](const QString &, const QString &) { return false; };
-        f.einzelinstanzPruefen = false;
-    };
+    trabolin::bench::startetStill();
 
     if (!nurKontakte) {
         ueberschreitung(zeit, 10, 200 / teiler);
@@ -833,7 +827,7 @@ int main(int argc, char **argv)
             // The program's own port, reached as "COM1" through a link in a scratch
             // program directory, as a user links an adapter.
             QTemporaryDir verzeichnis;
-            QFile::link(QString::fromStdString(pty.name), verzeichnis.filePath(QStringLiteral("COM1")));
+            pty.verlinkeAlsCom1(verzeichnis.path());
             SerielleSchnittstelle v24(verzeichnis.path());
             v24.setzeStandardzuordnung(false);
             v24.setzePortNummer(1);

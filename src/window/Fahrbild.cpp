@@ -77,9 +77,16 @@ void Fahrbild::setzeKontaktwarte(int kontakt)
         return;
     m_kontaktwarte = kontakt;
     verwirfGrund();
+    zeigeBeschreibung();
+}
+
+void Fahrbild::zeigeBeschreibung()
+{
     const QString text = beschreibung();
-    setToolTip(text);
-    setAccessibleName(text);
+    if (toolTip() != text) {
+        setToolTip(text);
+        setAccessibleName(text);
+    }
 }
 
 qint64 Fahrbild::kontaktMs(const Programmzeile &z) const
@@ -117,11 +124,7 @@ void Fahrbild::aktualisiere()
         for (Programmzeile &z : m_durchlauf.zeilen)
             z.stufe = qMin(z.stufe, m_hoechsteFahrstufe);
     }
-    const QString text = beschreibung();
-    if (toolTip() != text) {
-        setToolTip(text);
-        setAccessibleName(text);
-    }
+    zeigeBeschreibung();
     m_restSekunden = -1;
     verwirfGrund();
     emit geaendert();

@@ -129,6 +129,8 @@ private:
     qint64 kontaktMs(const Programmzeile &z) const;
     // The line being driven has ended: a contact line keeps how long it took.
     void merkeKontaktdauer();
+    // The tool tip and accessible name say what beschreibung() says now.
+    void zeigeBeschreibung();
 };
 
 } // namespace trabolin
