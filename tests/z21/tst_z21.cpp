@@ -228,7 +228,7 @@ private slots:
         for (const Z21Paket &p : z21Pakete(bytes(datagramm))) {
             if (const auto r = z21RmBusKontakte(p)) {
                 QStringList belegt;
-                for (const Z21Kontakt &k : r->kontakte)
+                for (const Kontaktmeldung &k : r->kontakte)
                     if (k.belegt)
                         belegt << QString::number(k.nummer);
                 QCOMPARE(r->kontakte.size(), 80);

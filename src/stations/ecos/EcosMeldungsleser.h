@@ -22,6 +22,7 @@
 // These blocks are the program's own business; the reply field shows, and judges,
 // only the rest.
 #include "program/Gleiszustand.h"
+#include "stations/Kontaktmeldung.h"
 
 #include <QHash>
 #include <QList>
@@ -83,11 +84,7 @@ private:
 // ports while it was unknown).
 class EcosRueckmelder {
 public:
-    struct Kontakt {
-        int nummer = 0;
-        bool belegt = false;
-        bool operator==(const Kontakt &) const = default;
-    };
+    using Kontakt = Kontaktmeldung;
     void setzeModule(const QList<EcosModul> &module);
     int nummer(int objekt, int port) const;
     QList<Kontakt> stand(int objekt, quint32 zustand);

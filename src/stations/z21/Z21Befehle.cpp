@@ -161,7 +161,7 @@ std::optional<Z21Rueckmeldung> z21RmBusKontakte(const Z21Paket &paket)
     return r;
 }
 
-std::optional<Z21Kontakt> z21CanKontakt(const Z21Paket &paket)
+std::optional<Kontaktmeldung> z21CanKontakt(const Z21Paket &paket)
 {
     if (paket.kopf != z21KopfCanMelder || paket.daten.size() != 10 || paket.daten[5] != 0x01)
         return std::nullopt;
@@ -173,7 +173,7 @@ std::optional<Z21Kontakt> z21CanKontakt(const Z21Paket &paket)
     const bool belegt = wert == 0x1000 || wert == 0x1100 || (wert >= 0x1201 && wert <= 0x1203);
     if (!belegt && wert != 0x0000 && wert != 0x0100)
         return std::nullopt;
-    return Z21Kontakt{(adresse - 1) * 8 + port + 1, belegt};
+    return Kontaktmeldung{(adresse - 1) * 8 + port + 1, belegt};
 }
 
 std::optional<Gleiszustand> z21Gleiszustand(const Z21Paket &paket)

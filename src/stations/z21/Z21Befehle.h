@@ -4,6 +4,7 @@
 // both numbers little-endian, DataLen counting the whole packet. The XpressNet
 // commands travel behind the header 0x0040 with their own check byte at the end.
 #include "program/Gleiszustand.h"
+#include "stations/Kontaktmeldung.h"
 
 #include <QByteArray>
 #include <QList>
@@ -95,24 +96,19 @@ std::optional<quint32> z21Seriennummer(const Z21Paket &paket);
 std::optional<quint8> z21Zentralenstatus(const Z21Paket &paket);
 
 // One feedback contact as the Z21 numbers it, from 1.
-struct Z21Kontakt {
-    int nummer = 0;
-    bool belegt = false;
-    bool operator==(const Z21Kontakt &) const = default;
-};
 // LAN_RMBUS_DATACHANGED (80 00 GG s0 ... s9): the group and every one of its 80 contacts,
 // one byte per module, bit 0 the module's input 1. Contact n lies in group (n - 1) / 80,
 // byte ((n - 1) / 8) mod 10, bit (n - 1) mod 8. Nothing for any other packet.
 struct Z21Rueckmeldung {
     int gruppe = 0;
-    QList<Z21Kontakt> kontakte;
+    QList<Kontaktmeldung> kontakte;
 };
 std::optional<Z21Rueckmeldung> z21RmBusKontakte(const Z21Paket &paket);
 // LAN_CAN_DETECTOR (C4 00 NId Addr Port Type Value1 Value2, the words little endian) of
 // type 0x01, the occupancy: contact (Addr - 1) * 8 + Port + 1; Value1 0x0000 and 0x0100
 // free, 0x1000, 0x1100 and the overloads 0x1201 to 0x1203 occupied. Nothing for another
 // type or packet.
-std::optional<Z21Kontakt> z21CanKontakt(const Z21Paket &paket);
+std::optional<Kontaktmeldung> z21CanKontakt(const Z21Paket &paket);
 
 // The layout's state a packet reports: the broadcasts track power off (61 00), on
 // (61 01), programming mode (61 02), short circuit (61 08) and emergency stop (81 00),

@@ -172,7 +172,7 @@ void Z21Verbindung::schliesse()
 
 void Z21Verbindung::meldeKontakte(const Z21Paket &paket)
 {
-    QList<Z21Kontakt> kontakte;
+    QList<Kontaktmeldung> kontakte;
     bool antwort = false;
     if (const auto r = z21RmBusKontakte(paket)) {
         kontakte = r->kontakte;
@@ -182,7 +182,7 @@ void Z21Verbindung::meldeKontakte(const Z21Paket &paket)
         kontakte = {*k};
     }
     // A record holds the whole group: only the contacts that changed are events.
-    for (const Z21Kontakt &k : std::as_const(kontakte)) {
+    for (const Kontaktmeldung &k : std::as_const(kontakte)) {
         const auto alt = m_kontakte.constFind(k.nummer);
         if (alt != m_kontakte.cend() && *alt == k.belegt)
             continue;
