@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -101,6 +102,13 @@ public:
         m_bytes.clear();
         m_zeiten.clear();
     }
+    // Makes the far end answer: `antwort` sees every byte as it comes in, in the reading
+    // thread, and what it gives back is written to the line at once. Empty: silent.
+    void setzeAntwort(std::function<QByteArray(char)> antwort)
+    {
+        std::lock_guard sperre(m_antwortMutex);
+        m_antwort = std::move(antwort);
+    }
 
 private:
     void lies()
@@ -114,10 +122,16 @@ private:
             const auto jetzt = Uhr::now();
             if (n <= 0)
                 continue;
-            std::lock_guard sperre(m_mutex);
-            m_bytes.append(puffer, n);
-            m_zeiten.insert(m_zeiten.end(), static_cast<size_t>(n), jetzt);
-            m_da.notify_all();
+            {
+                std::lock_guard sperre(m_mutex);
+                m_bytes.append(puffer, n);
+                m_zeiten.insert(m_zeiten.end(), static_cast<size_t>(n), jetzt);
+                m_da.notify_all();
+            }
+            std::lock_guard sperre(m_antwortMutex);
+            for (ssize_t i = 0; m_antwort && i < n; ++i)
+                if (const QByteArray a = m_antwort(puffer[i]); !a.isEmpty())
+                    [[maybe_unused]] auto w = ::write(m_fd, a.constData(), static_cast<size_t>(a.size()));
         }
     }
 
@@ -125,6 +139,8 @@ private:
     std::atomic<bool> m_ende{false};
     std::mutex m_mutex;
     std::condition_variable m_da;
+    std::mutex m_antwortMutex;
+    std::function<QByteArray(char)> m_antwort;
     QByteArray m_bytes;
     std::vector<Uhr::time_point> m_zeiten;
     std::thread m_faden;

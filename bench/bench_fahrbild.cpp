@@ -1,15 +1,17 @@
 // What the step chart costs while a run goes on: the main window runs a table on the
 // 6021 path (its port closed, so nothing goes out) with the chart shown, and once more
 // with the chart hidden; each time the CPU share of the process and the number of
-// times the chart was painted and how much of it on average; and once with a contact
-// line that waits out its time limit for a contact that never comes (the 6051's poll
-// of its s88 module included), the chart shown.
+// times the chart was painted and how much of it on average; and with a contact line
+// that waits out its time limit for a contact that never comes: on the 6051 path with
+// the chart shown and hidden (its poll of the s88 module every 100 ms included), and on
+// the Lenz, whose contacts report by themselves, with the chart shown.
 //
 //   QT_QPA_PLATFORM=offscreen bench_fahrbild [--kurz]
 //
 // --kurz runs two lines of 5 s instead of four.
 #include "Laufende.h"
 #include "program/Ablauf.h"
+#include "stations/Zentralenregister.h"
 #include "window/Fahrbild.h"
 #include "window/frmTrabolin.h"
 
@@ -54,9 +56,10 @@ public:
     }
 };
 
-// `kontakt`: one contact line instead of `zeilen` lines of 5 s.
-void miss(frmTrabolin &f, bool sichtbar, int zeilen, bool kontakt = false)
+// `kontakt`: one contact line instead of `zeilen` lines of 5 s; `option` the station.
+void miss(frmTrabolin &f, bool sichtbar, int zeilen, bool kontakt = false, int option = 0)
 {
+    feld<QRadioButton>(f, "optZentrale", option)->setChecked(true);
     feld<Fahrbild>(f, "imgFahrbild")->setVisible(sichtbar);
     f.tabelle().leeren();
     for (int z = 1; z <= (kontakt ? 1 : zeilen); ++z) {
@@ -79,9 +82,9 @@ void miss(frmTrabolin &f, bool sichtbar, int zeilen, bool kontakt = false)
     const double wand = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = cpuSekunden() - cpuVorher;
     feld<Fahrbild>(f, "imgFahrbild")->removeEventFilter(&zaehler);
-    std::printf("%sLauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde, "
+    std::printf("%s%sLauf %.1f s, Fahrbild %s: %.3f %% eines Kerns (%.1f ms CPU), %d Bilder (%.1f je Sekunde, "
                 "je Bild %.0f Pixel)\n",
-                kontakt ? "Kontaktzeile wartet, " : "", wand, sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
+                kontakt ? "Kontaktzeile wartet, " : "", kontakt ? (option ? "Lenz, " : "6051, ") : "", wand, sichtbar ? "sichtbar" : "verborgen", 100.0 * cpu / wand, cpu * 1000.0, zaehler.bilder,
                 zaehler.bilder / wand, zaehler.bilder ? double(zaehler.pixel) / zaehler.bilder : 0.0);
     std::fflush(stdout);
 }
@@ -99,10 +102,11 @@ int main(int argc, char **argv)
     f.show();
     if (!QTest::qWaitForWindowExposed(&f))
         return 1;
-    feld<QRadioButton>(f, "optZentrale_0")->setChecked(true);
     const int zeilen = kurz ? 2 : 4;
     miss(f, true, zeilen);
     miss(f, false, zeilen);
     miss(f, true, zeilen, true);
+    miss(f, false, zeilen, true);
+    miss(f, true, zeilen, true, zentralenoption(QStringLiteral("Lenz")));
     return 0;
 }

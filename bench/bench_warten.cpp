@@ -6,7 +6,8 @@
 // the layout (track power off) written by the station to the stop arriving back at it,
 // for each station that reports; on the Central Station, from St&op during a run
 // to the speed-0 frame arriving at its TCP peer; and from a contact's report (occupied)
-// written by the station to the first command of the line after the contact line.
+// written by the station to the first command of the line after the contact line, on
+// the 6051 and the IntelliBox also from the contact occupied through the program's poll.
 //
 //   QT_QPA_PLATFORM=offscreen bench_warten [--kurz]
 //
@@ -692,13 +693,21 @@ public:
     }
     quint16 port = 0;
 
+    // A frame to the program, as the station's own reports go.
+    void sendeAnProgramm(const QByteArray &rahmen)
+    {
+        std::lock_guard sperre(m_mutex);
+        if (m_fd >= 0)
+            [[maybe_unused]] auto w = ::write(m_fd, rahmen.constData(), size_t(rahmen.size()));
+    }
+
 private:
     void lies()
     {
         QByteArray rest;
         char puffer[1500];
         while (!m_ende) {
-            pollfd p{m_fd >= 0 ? m_fd : m_lauscher, POLLIN, 0};
+            pollfd p{m_fd >= 0 ? m_fd.load() : m_lauscher, POLLIN, 0};
             if (::poll(&p, 1, 100) <= 0)
                 continue;
             if (m_fd < 0) {
@@ -730,7 +739,7 @@ private:
     }
 
     int m_lauscher = -1;
-    int m_fd = -1;
+    std::atomic<int> m_fd{-1};
     std::atomic<bool> m_ende{false};
     std::thread m_faden;
 };
@@ -738,18 +747,22 @@ private:
 // A run of one 60-second line on the Central Station (MM2 locomotive 24, "14", Fahrstufe
 // 5) through Cs2Treiber and Cs2Verbindung over TCP, without the window; 105 to 120 ms
 // into the line (after the functions) St&op is clicked. The time runs from the click
-// to the arrival of the speed-0 frame at the peer.
-void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
+// to the arrival of the speed-0 frame at the peer. With `kontakt`, the first line is a
+// contact line for contact 1, which becomes occupied (an S88 event, 0x11) 405 to 420 ms
+// into it; the time runs from the event written to the next line's first frame (its
+// direction, backwards) arriving, then St&op.
+void stoppLatenzCs2(EchteZeit &zeit, int anzahl, bool kontakt = false)
 {
+    const char *titel = kontakt ? "Kontakt bis naechste Zeile" : "Stopp bis Rahmen";
     Cs2Gegenstelle cs2;
     if (cs2.port == 0) {
-        std::printf("Stopp bis Rahmen (CS2): kein TCP-Socket\n");
+        std::printf("%s (CS2): kein TCP-Socket\n", titel);
         return;
     }
     Cs2Verbindung link;
     link.verbinde(QStringLiteral("127.0.0.1"), cs2.port); // the outcome follows on the event loop
     if (!QTest::qWaitFor([&] { return link.verbunden(); }, 5000)) {
-        std::printf("Stopp bis Rahmen (CS2): keine Verbindung\n");
+        std::printf("%s (CS2): keine Verbindung\n", titel);
         return;
     }
     Tabellenspeicher tabelle;
@@ -760,14 +773,27 @@ void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
     treiber.setzeProtokoll(Cs2Protokoll::mm2);
     treiber.setzeFahrstufen(0);
     ablauf.setzeTreiber(bedienung.zentraleOption(), &treiber);
-    for (int c = 1; c <= anzahlZellen; ++c)
-        tabelle.setzeZelle(1, c, QStringList{"60", "s", "5", "", "", "", "", ""}[c - 1]);
+    link.setzeGleismelder(&ablauf.gleismelder(bedienung.zentraleOption()));
+    for (int c = 1; c <= anzahlZellen; ++c) {
+        tabelle.setzeZelle(1, c, QStringList{kontakt ? "1" : "60", kontakt ? "K" : "s", "5", "", "", "", "", ""}[c - 1]);
+        tabelle.setzeZelle(2, c, kontakt ? QStringList{"60", "s", "6", "", "", "", "", ""}[c - 1] : QString());
+    }
     const quint16 h = link.hash();
-    const QByteArray stopp = QByteArray::fromHex("0008") + char(h >> 8) + char(h)
-                             + QByteArray::fromHex("060000001800000000");
+    const QByteArray hash = QByteArray(1, char(h >> 8)) + char(h);
+    const QByteArray stopp = QByteArray::fromHex("0008") + hash + QByteArray::fromHex("060000001800000000");
+    // Contact 1 of device 0, old and new state, as the public CAN documents give them.
+    const auto s88 = [&](bool alt, bool neu) {
+        return QByteArray::fromHex("0023") + hash + QByteArray::fromHex("0800000001") + char(alt) + char(neu)
+               + QByteArray(2, '\0');
+    };
+    const QByteArray weiter = cs2Richtungsbefehl(h, *cs2LokUid(Cs2Protokoll::mm2, 24), false);
+    if (kontakt) { // the contact's state before the first line: free
+        cs2.sendeAnProgramm(s88(false, false));
+        QTest::qWait(50);
+    }
 
     std::mt19937 zufall(24);
-    std::uniform_int_distribution<int> klickNach(105, 120);
+    std::uniform_int_distribution<int> klickNach(kontakt ? 405 : 105, kontakt ? 420 : 120);
     std::vector<double> latenz;
     int fehler = 0;
     for (int i = 0; i < anzahl; ++i) {
@@ -776,11 +802,23 @@ void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
         QTimer::singleShot(klickNach(zufall), Qt::PreciseTimer, [&] {
             cs2.leeren(); // the line's own frames have gone out by now
             klick = Uhr::now();
-            ablauf.stoppKlick();
+            if (kontakt)
+                cs2.sendeAnProgramm(s88(false, true));
+            else
+                ablauf.stoppKlick();
         });
         ablauf.btnStart_Click();
-        warteAufLaufende(ablauf);
         Uhr::time_point ankunft{};
+        if (kontakt) {
+            const bool da = laufeBis([&] { return klick != Uhr::time_point{} && cs2.hat(weiter, ankunft); }, 2000);
+            ablauf.stoppKlick();
+            warteAufLaufende(ablauf);
+            da ? latenz.push_back(msZwischen(klick, ankunft)) : void(++fehler);
+            cs2.sendeAnProgramm(s88(true, false));
+            QTest::qWait(20);
+            continue;
+        }
+        warteAufLaufende(ablauf);
         if (cs2.warteAuf(stopp, ankunft))
             latenz.push_back(msZwischen(klick, ankunft));
         else
@@ -788,7 +826,152 @@ void stoppLatenzCs2(EchteZeit &zeit, int anzahl)
         QTest::qWait(20);
     }
     link.schliesse();
-    druckeLatenz("Stopp bis Rahmen", QStringLiteral("CS2 ueber TCP, St&op geklickt"), "Stopps", latenz, fehler);
+    druckeLatenz(titel, QString::fromLatin1(kontakt ? "CS2 ueber TCP, S88 Kontakt 1" : "CS2 ueber TCP, St&op geklickt"),
+                 kontakt ? "Meldungen" : "Stopps", latenz, fehler);
+}
+
+// ------------------------------------------- (h) contact on the 6051 and the IntelliBox
+
+// The s88 module 1 behind a 6051 or an IntelliBox, as the public P50 and P50X documents
+// give its reads: 0xC0+1 answers the module's two bytes (bit 7 of the first is contact
+// 1); XSensor (X 98 01) answers 00 and the two bytes; XEvtSen (X CB) the module and its
+// bytes if it changed since the last XEvtSen, then 00. It answers in the reading thread
+// of the line and notes when it first told contact 1 occupied.
+class S88Gegenstelle {
+public:
+    // The contact's state at the module; from the benchmark's thread.
+    void setzeBelegt(bool belegt)
+    {
+        std::lock_guard sperre(m_mutex);
+        m_belegt = belegt;
+        m_gesagt = {};
+        if (!belegt)
+            m_antworten = 0;
+    }
+    // Reads answered since setzeBelegt(false).
+    int antworten()
+    {
+        std::lock_guard sperre(m_mutex);
+        return m_antworten;
+    }
+    // When an answer first told contact 1 occupied since setzeBelegt(true); else none.
+    Uhr::time_point gesagt()
+    {
+        std::lock_guard sperre(m_mutex);
+        return m_gesagt;
+    }
+
+    QByteArray antworte(char c)
+    {
+        const quint8 b = quint8(c);
+        std::lock_guard sperre(m_mutex);
+        const bool nachX = m_vorher == 'X';
+        const bool nachSensor = m_vorher == 0x98 && m_vorVorher == 'X';
+        m_vorVorher = m_vorher;
+        m_vorher = b;
+        const QByteArray modul = QByteArray(m_belegt ? "\x80" : "\x00", 1) + '\0';
+        QByteArray antwort;
+        if (b == 0xC1 && !nachX) {
+            antwort = modul;
+        } else if (nachSensor && b == 1) {
+            antwort = '\0' + modul;
+            m_gemeldet = m_belegt;
+        } else if (nachX && b == 0xCB) {
+            antwort = m_gemeldet != m_belegt ? '\1' + modul + '\0' : QByteArray(1, '\0');
+            m_gemeldet = m_belegt;
+        } else {
+            return {};
+        }
+        ++m_antworten;
+        if (m_belegt && m_gesagt == Uhr::time_point{})
+            m_gesagt = Uhr::now();
+        return antwort;
+    }
+
+private:
+    std::mutex m_mutex;
+    bool m_belegt = false;
+    bool m_gemeldet = false; // as the last XSensor or XEvtSen told it
+    quint8 m_vorher = 0, m_vorVorher = 0;
+    int m_antworten = 0;
+    Uhr::time_point m_gesagt{};
+};
+
+// A contact line for contact 1 on locomotive 24 (the 6051) or 300 (the IntelliBox, XL
+// lines), then a line of 60 s at speed 6, through the window's own port; once the
+// program has read the module twice (free), the contact becomes occupied at a random
+// moment within the next poll period (0 to 99 ms later). Two figures: from
+// the answer that first tells it occupied to the next line's first command arriving
+// (the functions byte 0x40 0x18; on the IntelliBox "XL 300,6", which follows the line's
+// own pause of 500 ms: taken off the figures and said so), and from the contact
+// becoming occupied, with the program's poll.
+void kontaktBisZeileS88(const char *art, bool intellibox, const Pty &pty, Empfaenger &empfaenger, int anzahl)
+{
+    QTemporaryDir verzeichnis;
+    pty.verlinkeAlsCom1(verzeichnis.path());
+    frmTrabolin fenster(nullptr, verzeichnis.path());
+    fenster.piepen = [] {};
+    feld<SerielleSchnittstelle>(fenster, "V24")->setzeStandardzuordnung(false);
+    fenster.show();
+    feld<QRadioButton>(fenster, "optZentrale", zentralenoption(QStringLiteral("DCC")))->click();
+    feld<QComboBox>(fenster, "lstV24")->setEditText(QStringLiteral("1"));
+    feld<QPushButton>(fenster, "btnParameterSetzen")->click();
+    feld<QLineEdit>(fenster, "txtAdresse")->setText(QString::fromLatin1(intellibox ? "300" : "24"));
+    for (int c = 1; c <= anzahlZellen; ++c) {
+        fenster.tabelle().setzeZelle(1, c, QStringList{"1", "K", "5", "", "", "", "", ""}[c - 1]);
+        fenster.tabelle().setzeZelle(2, c, QStringList{"60", "s", "6", "", "", "", "", ""}[c - 1]);
+    }
+    const QByteArray weiter = intellibox ? QByteArray("XL 300,6") : QByteArray("\x40\x18", 2);
+    const int pause = intellibox ? zentralenzeile(zentralenoption(QStringLiteral("DCC")))->lesart.pauseMs : 0;
+    S88Gegenstelle s88;
+    empfaenger.setzeAntwort([&](char b) { return s88.antworte(b); });
+
+    std::mt19937 zufall(24);
+    std::uniform_int_distribution<int> belegtNach(0, 99);
+    std::vector<double> latenz, mitAbfrage;
+    int fehler = 0;
+    for (int i = 0; i < anzahl; ++i) {
+        fenster.tabelle().setzeAktuelleZeile(1);
+        s88.setzeBelegt(false);
+        Uhr::time_point belegt{};
+        fenster.ablauf().btnStart_Click();
+        // The IntelliBox's first two reads clear its events and take the baseline.
+        if (laufeBis([&] { return s88.antworten() >= 2; }, 3000))
+            QTimer::singleShot(belegtNach(zufall), Qt::PreciseTimer, &fenster, [&] {
+                empfaenger.leeren(); // the line's own commands have gone out by now
+                belegt = Uhr::now();
+                s88.setzeBelegt(true);
+            });
+        Uhr::time_point ankunft{};
+        const bool da = laufeBis([&] {
+            if (belegt == Uhr::time_point{})
+                return false;
+            QByteArray alle;
+            std::vector<Uhr::time_point> zeiten;
+            empfaenger.alles(alle, zeiten);
+            const auto bei = alle.indexOf(weiter);
+            if (bei < 0)
+                return false;
+            ankunft = zeiten[size_t(bei + weiter.size()) - 1];
+            return true;
+        }, 2000);
+        fenster.ablauf().stoppKlick();
+        warteAufLaufende(fenster.ablauf());
+        const Uhr::time_point gesagt = s88.gesagt();
+        if (da && gesagt != Uhr::time_point{}) {
+            latenz.push_back(msZwischen(gesagt, ankunft) - pause);
+            mitAbfrage.push_back(msZwischen(belegt, ankunft) - pause);
+        } else {
+            ++fehler;
+        }
+        QTest::qWait(20);
+    }
+    empfaenger.setzeAntwort({});
+    const QString ohne = pause ? QStringLiteral(", ohne die %1 ms Pause vor der XL-Zeile").arg(pause) : QString();
+    druckeLatenz("Kontakt bis naechste Zeile", QString::fromLatin1(art) + QStringLiteral(", Antwort belegt") + ohne,
+                 "Meldungen", latenz, fehler);
+    druckeLatenz("Kontakt bis naechste Zeile", QString::fromLatin1(art) + QStringLiteral(", belegt mit Abfrage") + ohne,
+                 "Meldungen", mitAbfrage, fehler);
 }
 
 } // namespace
@@ -847,11 +1030,12 @@ int main(int argc, char **argv)
         meldungBisStopp("DCC-EX, <p0>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps);
         meldungBisStopp("Z21, 61 08 Kurzschluss", QStringLiteral("Z21"), pty, empfaenger, stopps);
     }
-    // The 6051 and the IntelliBox are asked every 100 ms while a contact line waits:
-    // up to 100 ms more than the figures here.
-    meldungBisStopp("Lenz, 42 00 41 03", QStringLiteral("Lenz"), pty, empfaenger, stopps, true);
-    meldungBisStopp("Ecos, 100 state[0x1]", QStringLiteral("Ecos"), pty, empfaenger, stopps, true);
-    meldungBisStopp("DCC-EX, <Q 1>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps, true);
-    meldungBisStopp("Z21, R-Bus 1", QStringLiteral("Z21"), pty, empfaenger, stopps, true);
+meldungBisStopp("Lenz, 42 00 41 03", QStringLiteral("Lenz"), pty, empfaenger, stopps, true);
+meldungBisStopp("Ecos, 100 state[0x1]", QStringLiteral("Ecos"), pty, empfaenger, stopps, true);
+meldungBisStopp("DCC-EX, <Q 1>", QStringLiteral("DCC-EX"), pty, empfaenger, stopps, true);
+meldungBisStopp("Z21, R-Bus 1", QStringLiteral("Z21"), pty, empfaenger, stopps, true);
+stoppLatenzCs2(zeit, stopps, true);
+    kontaktBisZeileS88("6051, C1", false, pty, empfaenger, stopps);
+    kontaktBisZeileS88("IntelliBox, XEvtSen", true, pty, empfaenger, stopps);
     return 0;
 }

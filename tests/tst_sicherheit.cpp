@@ -1,6 +1,7 @@
 // What the run must keep on every station, whatever the user and the layout do while it
 // goes on: seeded random sequences of clicks, typed addresses, station changes, layout
-// reports, power switches, refusing links and closing, each at a random virtual time,
+// reports, contact reports, power switches, refusing links and closing, each at a
+// random virtual time; contact lines wait at most 3 s for their contact,
 // with the traffic of all six stations decoded after every step:
 //  (a) every command that drives goes to the locomotive of the pass or single line
 //      started last, on the station it was started on (the address read at the start
@@ -8,7 +9,7 @@
 //  (b) once nothing runs, every locomotive that got a speed has speed 0 as its last
 //      speed command;
 //  (c) from a stop (St&op, a layout report that ends the run, Power off, closing, the
-//      halt of a handler) to the next start nothing drives: no speed above 0, no
+//      halt of a handler, a contact that never came) to the next start nothing drives: no speed above 0, no
 //      direction, no function switched on. A speed-0 frame is always a stop, also
 //      where it carries a direction.
 // The serial stations' bytes and the Z21's and Central Station's frames are read with
@@ -209,6 +210,7 @@ struct Anlage {
     Gleiszustand gleis[anzahlStationen] = {};
     int passOption = -1; // the station of the pass or single line started last
     int starts = 0;
+    int kontaktwarten = 0, verfehlt = 0; // contact lines waited on; of them, not reached
     QString fehler;
 
     std::function<void()> beiStart(int option)
@@ -233,6 +235,12 @@ struct Anlage {
         cs2.setzeFahrstufen(3);
         cs2.setzeProtokoll(Cs2Protokoll::dcc);
         QObject::connect(&ablauf, &Ablauf::laufBeginnt, [this](bool) { verkehr.gesperrt = false; });
+        ablauf.setzeKontaktZeitgrenze(3);
+        QObject::connect(&ablauf, &Ablauf::kontaktVerfehlt, [this](int) {
+            verkehr.gesperrt = true;
+            ++verfehlt;
+        });
+        QObject::connect(&ablauf, &Ablauf::kontaktwarteGeaendert, [this](int k) { kontaktwarten += k > 0; });
     }
 
     QList<Befehl> dekodiere(const Rahmen &r)
@@ -328,6 +336,10 @@ struct Anlage {
             ablauf.halteAn();
         else if (verb == u"gleis")
             ablauf.gleismelder(option).meldeGleiszustand(gleis[option] = z);
+        else if (verb == u"kontakt" && t[4] == u"ereignis")
+            ablauf.gleismelder(option).meldeKontakt(t[2].toInt(), t[3] == u"1");
+        else if (verb == u"kontakt")
+            ablauf.gleismelder(option).meldeKontaktstand(t[2].toInt(), t[3] == u"1");
         else if (verb == u"power")
             ablauf.btnPower_Click(option);
         else if (verb == u"link")
@@ -343,6 +355,7 @@ struct Anlage {
 struct Umfang {
     qint64 starts = 0;   // passes and single lines
     qint64 gesperrt = 0; // frames written while a stop held
+    qint64 kontaktwarten = 0, verfehlt = 0;
 };
 
 // Runs the actions ("<ms> <verb> <arguments>") at their virtual times from the window's
@@ -387,6 +400,8 @@ QString spiele(QStringList alle, const QString &vorher, Umfang *umfang = nullptr
     }
     if (umfang) {
         umfang->starts += a.starts;
+        umfang->kontaktwarten += a.kontaktwarten;
+        umfang->verfehlt += a.verfehlt;
         for (const Rahmen &r : a.verkehr.rahmen)
             umfang->gesperrt += r.gesperrt;
     }
@@ -405,7 +420,7 @@ QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
     const int option = heimat.section(u' ', 0, 0).toInt();
     vorher = heimat + (bis(4) == 0 ? QStringLiteral(" 1") : QStringLiteral(" 0"));
     const QStringList adressen{heimat.section(u' ', 1), "3", "24", "300"};
-    const QStringList einheiten{"s", "S", "s", "S", "s", "S", "m", "M", "f", "F", "x"};
+    const QStringList einheiten{"s", "S", "s", "S", "s", "S", "m", "M", "f", "F", "x", "K", "k"};
     auto tabelle = [&](const char *verb) {
         QStringList zeilen;
         const int n = 1 + bis(4);
@@ -435,7 +450,8 @@ QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
                           : wurf < 620 ? QStringLiteral("endlos %1").arg(bis(2))
                           : wurf < 660 ? QStringLiteral("halteAn")
                           : wurf < 800 ? QStringLiteral("gleis %1 %2").arg(bis(3) ? option : bis(anzahlStationen)).arg(QLatin1String(zustaende[bis(7)]))
-                          : wurf < 890 ? QStringLiteral("power %1").arg(bis(2))
+                          : wurf < 850 ? QStringLiteral("kontakt %1 %2 %3 %4").arg(bis(4) ? option : bis(anzahlStationen)).arg(1 + bis(5)).arg(bis(2)).arg(bis(3) ? "ereignis" : "stand")
+                          : wurf < 900 ? QStringLiteral("power %1").arg(bis(2))
                           : wurf < 970 ? QStringLiteral("link %1 %2").arg(bis(2) && option >= 2 ? option : 2 + bis(4)).arg(bis(2) ? "zu" : "auf")
                           : wurf < 973 ? QStringLiteral("beenden")
                                        : "adresse " + adressen[0];
@@ -474,6 +490,13 @@ private slots:
         // The station changes between two passes: the locomotive on the old one stops.
         QTest::newRow("DCC-EX nach 6051 im Endlosbetrieb")
             << "4 3 0" << QStringList{"0 endlos 1", "0 start 1 2,s,50,X", "1000 option 0", "5000 gleis 0 kurzschluss"};
+        // A contact line whose contact comes, and one whose contact never comes: its
+        // time limit stops the locomotive and nothing of the next line goes out.
+        QTest::newRow("Lenz, Kontakt erreicht und verfehlt")
+            << "1 3 0" << QStringList{"0 start 1 2,K,40,X;3,k,20;2,S,30", "1500 kontakt 1 2 1 ereignis", "2000 kontakt 1 3 1 stand", "9000 adresse 3"};
+        // St&op while the 6051 path polls for the contact; then the contact comes.
+        QTest::newRow("6051, St&op während der Kontaktwarte")
+            << "0 24 0" << QStringList{"0 start 1 1,K,10;5,s,12", "1200 stopp", "1300 kontakt 0 1 1 ereignis", "4000 adresse 24"};
         QTest::newRow("IntelliBox, Richtungswechsel und St&op")
             << "0 300 0" << QStringList{"0 start 1 2,S,40,X;3,f,0;2,s,20", "3000 stopp", "3200 start 1 1,s,5"};
     }
@@ -512,8 +535,10 @@ private slots:
             if (erster.isEmpty())
                 erster = text;
         }
-        qInfo("%d Folgen in %lld ms: %lld Starts, %lld Rahmen nach einem Halt", anzahl, uhr.elapsed(), umfang.starts, umfang.gesperrt);
+        qInfo("%d Folgen in %lld ms: %lld Starts, %lld Rahmen nach einem Halt, %lld Kontaktzeilen (%lld verfehlt)", anzahl,
+              uhr.elapsed(), umfang.starts, umfang.gesperrt, umfang.kontaktwarten, umfang.verfehlt);
         QVERIFY(umfang.starts > anzahl && umfang.gesperrt > 0);
+        QVERIFY(umfang.verfehlt > 0 && umfang.kontaktwarten > umfang.verfehlt);
         if (fehlschlaege)
             QFAIL(qPrintable(QStringLiteral("%1 von %2 Folgen verletzen die Regeln; die erste: %3").arg(fehlschlaege).arg(anzahl).arg(erster)));
     }
