@@ -435,8 +435,7 @@ void stoppLatenzZ21(int anzahl)
     feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(z21.port));
     feld<QPushButton>(fenster, "btnEcos")->click();
     // The connect's answer comes on the event loop.
-    QTest::qWaitFor([&] { return feld<QPushButton>(fenster, "btnStart")->isEnabled(); }, 5000);
-    if (!feld<QPushButton>(fenster, "btnStart")->isEnabled()) {
+    if (!QTest::qWaitFor([&] { return feld<QPushButton>(fenster, "btnStart")->isEnabled(); }, 5000)) {
         std::printf("Stopp bis Datagramm (Z21): keine Verbindung\n");
         return;
     }
@@ -540,8 +539,7 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         feld<QLineEdit>(fenster, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
         feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(z21Gegenstelle->port));
         feld<QPushButton>(fenster, "btnEcos")->click();
-        QTest::qWaitFor([&] { return feld<Z21Verbindung>(fenster, "TCP")->verbunden(); }, 5000);
-        if (!feld<Z21Verbindung>(fenster, "TCP")->verbunden()) {
+        if (!QTest::qWaitFor([&] { return feld<Z21Verbindung>(fenster, "TCP")->verbunden(); }, 5000)) {
             std::printf("%s (%s): keine Verbindung\n", titel, art);
             return;
         }
@@ -559,8 +557,8 @@ void meldungBisStopp(const char *art, const QString &code, const Pty &pty, Empfa
         feld<QLineEdit>(fenster, "txtLocalPort")->setText(QString::number(ntohs(adresse.sin_port)));
         feld<QPushButton>(fenster, "btnEcos")->click();
         fd = ::accept4(lauscher, nullptr, nullptr, SOCK_CLOEXEC);
-        QTest::qWaitFor([&] { return feld<EcosVerbindung>(fenster, "TCP")->verbunden(); }, 5000);
-        if (fd < 0 || !feld<EcosVerbindung>(fenster, "TCP")->verbunden()) {
+        const bool verbunden = QTest::qWaitFor([&] { return feld<EcosVerbindung>(fenster, "TCP")->verbunden(); }, 5000);
+        if (fd < 0 || !verbunden) {
             std::printf("%s (%s): keine Verbindung\n", titel, art);
             return;
         }
