@@ -394,27 +394,6 @@ private slots:
         QCOMPARE(v.last(), QStringLiteral("3800 00 07"));
     }
 
-    // A change of station with a new address typed during an endless run: the old
-    // station's stop goes to the old locomotive, the new station drives the new one.
-    void wechselMitNeuerAdresse()
-    {
-        Aufbau a;
-        a.feld.mitEndlos = true;
-        const int z21 = zentralenoption(QStringLiteral("Z21"));
-        a.zeit.bei(1000, [&] {
-            a.feld.option = z21;
-            a.feld.adresse = QStringLiteral("7");
-        });
-        a.zeit.bei(3000, [&] { a.ablauf.stoppKlick(); });
-        const QStringList v = gestartet(a, 1, QStringLiteral("24"), {"2,s,5"});
-        const QStringList lenz = protokoll(a.port);
-        QCOMPARE(lenz.mid(lenz.size() - 2), (QStringList{"2100 E4 10 00 18 00 EC", "2100 E4 10 00 18 00 EC"}));
-        QVERIFY(lenz.filter(QStringLiteral(" 00 07 ")).isEmpty());
-        QVERIFY(!a.z21link.gesendet.isEmpty());
-        QVERIFY2(a.z21link.gesendet.filter(QStringLiteral(" 00 18 ")).isEmpty(), qPrintable(v.join(u'\n')));
-        QVERIFY(a.ablauf.bewegte().empty());
-    }
-
     // An endless run switched to a station whose track is off: the next pass sends it
     // nothing and the run ends, as the report would have ended a run on it.
     void wechselAufGesperrteZentrale()

@@ -11,7 +11,9 @@
 //  (c) from a stop (St&op, a layout report that ends the run, Power off, closing, the
 //      halt of a handler, a contact that never came) to the next start nothing drives: no speed above 0, no
 //      direction, no function switched on. A speed-0 frame is always a stop, also
-//      where it carries a direction.
+//      where it carries a direction;
+//  (d) when a pass drives, no other locomotive is left moving: one an earlier pass
+//      drove (on another station, or at the address before) has had its stop first.
 // The serial stations' bytes and the Z21's and Central Station's frames are read with
 // the simulators' decoders; the ECoS and DCC-EX texts with the small readers below. A
 // frame a refusing link did not take still counts as the program's command: the
@@ -295,6 +297,10 @@ struct Anlage {
                                  .arg(r.pass.first).arg(r.pass.second) + wo;
                 else if (r.gesperrt)
                     fehler = QStringLiteral("(c) fährt nach einem Halt vor dem nächsten Start: ") + wo;
+                else if (const auto andere = std::find_if(letzteFahrt.begin(), letzteFahrt.end(),
+                                                          [&](const auto &l) { return l.first != lok; });
+                         andere != letzteFahrt.end())
+                    fehler = QStringLiteral("(d) fährt, während eine andere Lok ohne Halt fährt (%1): ").arg(andere->second) + wo;
             }
         }
         if (fehler.isEmpty() && !ablauf.laeuft() && !letzteFahrt.empty())
@@ -490,6 +496,10 @@ private slots:
         // The station changes between two passes: the locomotive on the old one stops.
         QTest::newRow("DCC-EX nach 6051 im Endlosbetrieb")
             << "4 3 0" << QStringList{"0 endlos 1", "0 start 1 2,s,50,X", "1000 option 0", "5000 gleis 0 kurzschluss"};
+        // Station and address change during an endless run: the next pass drives the
+        // new locomotive on the new station, after the old one's stop on the old.
+        QTest::newRow("Lenz nach Z21 mit neuer Adresse im Endlosbetrieb")
+            << "1 24 0" << QStringList{"0 endlos 1", "0 start 1 2,s,5", "1000 option 3", "1000 adresse 7", "3000 stopp"};
         // A contact line whose contact comes, and one whose contact never comes: its
         // time limit stops the locomotive and nothing of the next line goes out.
         QTest::newRow("Lenz, Kontakt erreicht und verfehlt")
