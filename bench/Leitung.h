@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+#include "serial/V24.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -53,6 +55,16 @@ public:
     void verlinkeAlsCom1(const QString &ordner) const
     {
         QFile::link(QString::fromStdString(name), QDir(ordner).filePath(QStringLiteral("COM1")));
+    }
+    // The program's own port `v24` (made for the program folder `ordner`) opened as
+    // port 1 on the pseudo-terminal; what failed, or empty.
+    QString oeffneAlsCom1(SerielleSchnittstelle &v24, const QString &ordner) const
+    {
+        verlinkeAlsCom1(ordner);
+        v24.setzeStandardzuordnung(false);
+        v24.setzePortNummer(1);
+        const Fehler f = v24.oeffne();
+        return f ? f.beschreibung : QString();
     }
 
     static void roh(int fd)

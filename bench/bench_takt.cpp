@@ -81,12 +81,9 @@ int main(int argc, char **argv)
     // The program's own port, reached as "COM1" through a link in a scratch program
     // directory, as a user links an adapter.
     QTemporaryDir verzeichnis;
-    pty.verlinkeAlsCom1(verzeichnis.path());
     SerielleSchnittstelle v24(verzeichnis.path());
-    v24.setzeStandardzuordnung(false);
-    v24.setzePortNummer(1);
-    if (const Fehler f = v24.oeffne()) {
-        std::printf("Takt: %s\n", qPrintable(f.beschreibung));
+    if (const QString f = pty.oeffneAlsCom1(v24, verzeichnis.path()); !f.isEmpty()) {
+        std::printf("Takt: %s\n", qPrintable(f));
         return 1;
     }
 
