@@ -486,17 +486,18 @@ private slots:
     // once: the stop is on the wire then, nothing of the next line follows.
     void kontaktwarteEndet_data()
     {
-        QTest::addColumn<bool>("gleisAus");
-        QTest::newRow("st&op") << false;
-        QTest::newRow("gleis aus") << true;
+        QTest::addColumn<std::optional<Gleiszustand>>("meldung"); // none: St&op
+        QTest::newRow("st&op") << std::optional<Gleiszustand>();
+        QTest::newRow("gleis aus") << std::optional(Gleiszustand::aus);
+        QTest::newRow("verbindung verloren") << std::optional(Gleiszustand::verbindungVerloren);
     }
     void kontaktwarteEndet()
     {
-        QFETCH(bool, gleisAus);
+        QFETCH(std::optional<Gleiszustand>, meldung);
         Aufbau a;
         a.ablauf.gleismelder(1).meldeGleiszustand(Gleiszustand::an);
         a.zeit.bei(3000, [&] {
-            gleisAus ? a.ablauf.gleismelder(1).meldeGleiszustand(Gleiszustand::aus) : a.ablauf.stoppKlick();
+            meldung ? a.ablauf.gleismelder(1).meldeGleiszustand(*meldung) : a.ablauf.stoppKlick();
         });
         const QStringList v = gestartet(a, 1, "24", {"2,K,5", "3,s,6"});
         QVERIFY2(v.filter(QRegularExpression(QStringLiteral("^3000 E4 10 00 18 [08]0 "))).size() >= 1,
