@@ -135,10 +135,8 @@ public:
             drucke(aktion, m_stumm ? QStringLiteral("keine Antworten mehr") : QStringLiteral("antwortet wieder"), {});
         } else if (aktion == u"flut") {
             // A flood of events that change nothing: the program must stay responsive.
-            const QByteArray ereignis = (QStringLiteral("<EVENT 1>\n") + statuszeile() + QStringLiteral("\n<END 0 (OK)>\n")).toUtf8();
             drucke(aktion, QStringLiteral("%1 Meldungen").arg(flutMeldungen), {});
-            for (QTcpSocket *s : std::as_const(m_beobachter))
-                s->write(ereignis.repeated(flutMeldungen));
+            sendeEreignis(m_beobachter, 1, statuszeile(), flutMeldungen);
         } else if (aktion == u"trennen") {
             drucke(aktion, QStringLiteral("%1 Verbindung(en) getrennt").arg(m_verbindungen.size()), {});
             for (QTcpSocket *s : QList(m_verbindungen)) // each abort removes it from the list
@@ -228,12 +226,7 @@ private:
                    m_stumm ? QString() : QStringLiteral("EVENT ") + s88Zeile());
             if (m_stumm)
                 continue;
-            const QByteArray ereignis = (QStringLiteral("<EVENT 100>\n") + s88Zeile() + QStringLiteral("\n<END 0 (OK)>\n")).toUtf8();
-            for (QTcpSocket *s : std::as_const(m_s88Beobachter))
-                if (s->state() == QAbstractSocket::ConnectedState) {
-                    s->write(ereignis);
-                    s->flush();
-                }
+            sendeEreignis(m_s88Beobachter, 100, s88Zeile());
         }
     }
 
@@ -259,12 +252,18 @@ private:
     // The event of object 1 to every client that asked for it.
     void meldeStrom()
     {
-        if (m_stumm)
-            return;
-        const QByteArray ereignis = (QStringLiteral("<EVENT 1>\n") + statuszeile() + QStringLiteral("\n<END 0 (OK)>\n")).toUtf8();
-        for (QTcpSocket *s : std::as_const(m_beobachter))
+        if (!m_stumm)
+            sendeEreignis(m_beobachter, 1, statuszeile());
+    }
+
+    // "<EVENT id>", the object's line and "<END 0 (OK)>" to each connected client of
+    // `an`, `mal` times over.
+    static void sendeEreignis(const QSet<QTcpSocket *> &an, int objekt, const QString &zeile, int mal = 1)
+    {
+        const QByteArray ereignis = QStringLiteral("<EVENT %1>\n%2\n<END 0 (OK)>\n").arg(objekt).arg(zeile).toUtf8();
+        for (QTcpSocket *s : an)
             if (s->state() == QAbstractSocket::ConnectedState) {
-                s->write(ereignis);
+                s->write(ereignis.repeated(mal));
                 s->flush();
             }
     }
