@@ -251,6 +251,26 @@ private slots:
         QCOMPARE(bild.beschreibung(), QStringLiteral("3 Zeilen, ≈ 0:09 min, höchste Fahrstufe 40"));
         bild.laufBeginnt(false); // a new run starts from the time limit again
         QCOMPARE(bild.durchlauf().gesamtMs, 15000);
+
+        // An endless run whose line 1 is the contact line: the next pass draws it with
+        // the time it took in the pass before, while it runs again. Between the passes
+        // the run puts the cursor on line 1, and the pass puts it there as it drives it.
+        Bildaufbau b({"2,K,64", "3,s,0"}, true);
+        b.bild.setzeKontaktgrenze(10000);
+        b.spiele({"start 1", "zeile 1"});
+        b.bild.setzeKontaktwarte(2);
+        b.spiele({"bis 2600"});
+        b.bild.setzeKontaktwarte(0);
+        b.spiele({"zeile 2", "bis 5600", "zeile 1", "zeile 1"});
+        QCOMPARE(b.bild.durchlauf().gesamtMs, 5600);
+        QCOMPARE(b.bild.restMs(), 5600);
+        b.bild.setzeKontaktwarte(2);
+        b.spiele({"bis 8600"});
+        QCOMPARE(b.bild.durchlauf().gesamtMs, 5600); // still while it waits
+        b.spiele({"bis 9600"});
+        b.bild.setzeKontaktwarte(0); // it took 4 s this time
+        b.spiele({"zeile 2"});
+        QCOMPARE(b.bild.durchlauf().gesamtMs, 7000);
     }
 
     // The chart at several states of a run looks exactly as the pictures in

@@ -10,6 +10,8 @@
 #include "stations/Zentralenregister.h"
 #include "stations/ecos/EcosVerbindung.h"
 #include "stations/z21/Z21Verbindung.h"
+#include "window/Fahrbild.h"
+#include "window/Tabellengitter.h"
 
 #include <QSpinBox>
 
@@ -34,6 +36,25 @@ struct Fall {
 // where the station tells it.
 struct Anlage : Fensteranlage {
     Simulatorprozess sim;
+    QStringList anzeigeBeiMeldung; // "noch", the chart's and the table's running line, as each message came
+
+    // Every message is shown after the run's display has ended.
+    void merkeAnzeigeBeiMeldung()
+    {
+        const auto melden = f->melde;
+        f->melde = [this, melden](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
+            anzeigeBeiMeldung << QStringLiteral("noch '%1', Bild %2, Tabelle %3")
+                                     .arg(feld<QLabel>(*f, "lblNoch")->text())
+                                     .arg(feld<Fahrbild>(*f, "imgFahrbild")->laufzeile())
+                                     .arg(feld<Tabellengitter>(*f, "DBTabelle")->laufzeile());
+            melden(symbol, titel, text);
+        };
+    }
+    void pruefeAnzeigeBeiMeldung() const
+    {
+        for (const QString &anzeige : anzeigeBeiMeldung)
+            QCOMPARE(anzeige, QStringLiteral("noch '', Bild 0, Tabelle 0"));
+    }
 
     bool bereite(const Fall &fall)
     {
@@ -44,6 +65,7 @@ struct Anlage : Fensteranlage {
                             + fall.simOptionen))
             return false;
         starte();
+        merkeAnzeigeBeiMeldung();
         meldungen.clear();
         if (ecos || z21) {
             const int option = zentralenoption(ecos ? QStringLiteral("Ecos") : QStringLiteral("Z21"));
@@ -193,6 +215,7 @@ private slots:
         QTRY_COMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), fall.anzeige);
         QCOMPARE(feld<QLabel>(*a.f, "lblGleis")->accessibleName(), fall.anzeige);
         QCOMPARE(a.meldungen.join(u'\n'), fall.meldung);
+        a.pruefeAnzeigeBeiMeldung();
 
         QCOMPARE(stoppBeiOffenerBox, fall.box);
 
@@ -244,6 +267,7 @@ private slots:
         QVERIFY(test::laufAbgewartet(*a.f));
         QCOMPARE(feld<QLabel>(*a.f, "lblGleis")->text(), QStringLiteral("Gleis: an"));
         QCOMPARE(a.meldungen.join(u'\n'), meldung);
+        a.pruefeAnzeigeBeiMeldung();
         // Either way the locomotive ends at speed 0.
         QTRY_VERIFY(!a.sim.lies().filter(QRegularExpression(QStringLiteral("Lok 24: .*Fahrstufe 0\\b"))).isEmpty());
         QVERIFY(a.f->ablauf().bewegte().empty());

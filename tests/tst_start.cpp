@@ -130,6 +130,10 @@ private slots:
                                            "\r\n[CS2 LocalPort]\r\n15731\r\n\r\n[CS2 IP-Adresse]\r\n\r\n"
                                            "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n"
                                            "\r\n[Kontakt-Zeitgrenze]\r\n45\r\n");
+        // Read back from that file: the field and the contact wait of a run hold it.
+        Anlage b(lies(a.ini_pfad()));
+        QCOMPARE(feld<QSpinBox>(*b.f, "einstellung_Lauf_Kontakt-Zeitgrenze")->value(), 45);
+        QCOMPARE(b.f->ablauf().kontaktZeitgrenze(), 45);
     }
 
     // A read that stops applies what came before and nothing after. A serial station

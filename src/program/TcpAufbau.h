@@ -30,4 +30,16 @@ void brichTcpAufbauAb(QTcpSocket &socket);
 // the peer before the socket is dropped. A connect under way is given up.
 void schliesseTcp(QTcpSocket &socket);
 
+// Qt closes a socket's descriptor the moment it reads the end of the stream, before it
+// reports the close: a stop written on that report would be lost, although a station
+// that has only closed its sending side still reads what it is sent. behalteTcpAusgang()
+// keeps a second descriptor on the connection that has just come up; schreibeTcp()
+// writes through it once Qt's own is closed, until the socket leaves the connected
+// state (its report of the close is over then) or is closed.
+void behalteTcpAusgang(QTcpSocket &socket);
+
+// Writes `bytes` at once, not gathered with what follows. False when they did not go
+// out whole; a peer that has gone altogether is no fault, only false.
+bool schreibeTcp(QTcpSocket &socket, const QByteArray &bytes);
+
 } // namespace trabolin

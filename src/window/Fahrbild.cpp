@@ -75,6 +75,10 @@ void Fahrbild::setzeKontaktwarte(int kontakt)
 {
     if (kontakt == m_kontaktwarte)
         return;
+    // A contact line has ended when its wait is over: the time it took is kept from
+    // then on, also while the line runs again in a later pass.
+    if (kontakt == 0)
+        merkeKontaktdauer();
     m_kontaktwarte = kontakt;
     verwirfGrund();
     zeigeBeschreibung();
@@ -147,7 +151,6 @@ void Fahrbild::zeileBeginnt(int zeile)
 {
     if (!m_laeuft)
         return;
-    merkeKontaktdauer();
     if (!m_einzelzeile) {
         if (m_laufzeile > 0 && zeile <= m_laufzeile)
             m_passStart = zeile; // an endless run starts its next pass
@@ -159,7 +162,6 @@ void Fahrbild::zeileBeginnt(int zeile)
 
 void Fahrbild::laufEndet()
 {
-    merkeKontaktdauer();
     m_laeuft = false;
     m_kontaktwarte = 0;
     m_laufzeile = 0;

@@ -38,7 +38,6 @@ void frmTrabolin::verbindeFahrbild()
     connect(chkEndlos, &QCheckBox::toggled, this, &frmTrabolin::zeigeFahrstand);
     connect(imgFahrbild, &Fahrbild::geaendert, this, &frmTrabolin::zeigeFahrstand);
     connect(m_ablauf.get(), &Ablauf::laufBeginnt, imgFahrbild, &Fahrbild::laufBeginnt);
-    connect(m_ablauf.get(), &Ablauf::laufEndet, imgFahrbild, &Fahrbild::laufEndet);
     // The run puts the cursor on each line as it starts driving it.
     connect(&m_tabelle, &Tabellenspeicher::zeileGesetzt, this, [this](int zeile) {
         if (!m_bearbeitet)

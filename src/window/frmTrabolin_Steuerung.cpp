@@ -127,6 +127,9 @@ void frmTrabolin::verbindeSteuerung()
     connect(m_ablauf.get(), &Ablauf::laufBeginnt, this, [this] { setzeFahrtsperre(true); });
     connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] {
         setzeFahrtsperre(false);
+        // The run's display ends before a message tells why it ended: "noch", the
+        // chart's cursor and the running line's tint are gone while the box is open.
+        imgFahrbild->laufEndet();
         zeigeStoppknopf();
         zeigeAufgeschobeneMeldungen();
     });

@@ -626,6 +626,16 @@ private slots:
             .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 03 02 00 00 00"}},
             .erwartet = erste + QStringList{"2100 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00")} + zweite,
             .klaenge = ende4200};
+        // The value 3 turns the locomotive round (description 3.5, a toggle): once, and
+        // line 2 tells forwards again; twice, and it stands as it was.
+        QTest::newRow("anderer regler schaltet um") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
+            .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 03 03 00 00 00"}},
+            .erwartet = erste + QStringList{"2100 " + v("00 0A hh hh 05 00 00 C0 03 01 00 00 00")} + zweite,
+            .klaenge = ende4200};
+        QTest::newRow("anderer regler schaltet zweimal um") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
+            .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 03 03 00 00 00"},
+                           {1500, "00 0B 8B 5B 05 00 00 C0 03 03 00 00 00"}},
+            .erwartet = erste + zweite, .klaenge = ende4200};
         QTest::newRow("anderer regler: gleiche richtung") << Fahrt{.tabelle = {"2,S,63", "2,S,63"},
             .ereignisse = {{1000, "00 0B 8B 5B 05 00 00 C0 03 01 00 00 00"}},
             .erwartet = erste + zweite, .klaenge = ende4200};

@@ -24,6 +24,7 @@ Cs2Verbindung::Cs2Verbindung(QObject *parent)
             return;
         m_offen = true;
         m_ziel = m_tcp->peerAddress();
+        behalteTcpAusgang(*m_tcp);
         sendeErstenPing();
     });
     // The station closed the link or it broke: nothing can go out any more.
@@ -190,10 +191,7 @@ bool Cs2Verbindung::schreibe(const QByteArray &bytes)
     cs2VerkehrGesendet(bytes);
     if (m_udp)
         return m_udpSocket->writeDatagram(bytes, m_ziel, m_port) == bytes.size();
-    if (m_tcp->write(bytes) != bytes.size())
-        return false;
-    m_tcp->flush(); // out now, without waiting for the next round of events
-    return true;
+    return schreibeTcp(*m_tcp, bytes);
 }
 
 void Cs2Verbindung::pingFaellig()

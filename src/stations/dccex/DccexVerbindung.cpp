@@ -186,8 +186,7 @@ void DccexVerbindung::schreibe(const QByteArray &befehl)
     }
     dccexProtokollGesendet(QString::fromLatin1(befehl));
     if (m_ueberNetzwerk) {
-        m_socket->write(befehl);
-        m_socket->flush(); // out now, without waiting for the next round of events
+        schreibeTcp(*m_socket, befehl);
     } else {
         m_v24.schreibeOhneProtokoll(befehl);
     }

@@ -92,9 +92,7 @@ bool EcosVerbindung::sende(const QByteArray &befehl)
     if (!verbunden())
         return false;
     ecosProtokollGesendet(QString::fromLatin1(befehl));
-    const bool geschrieben = m_socket->write(befehl) == befehl.size();
-    m_socket->flush();
-    return geschrieben;
+    return schreibeTcp(*m_socket, befehl);
 }
 
 void EcosVerbindung::schliesse()
