@@ -8,29 +8,51 @@
 
 namespace trabolin {
 
-// The reporting point of one station: its reports carry its option.
-class Ablauf::Melder : public Gleismelder {
-public:
-    Melder(Ablauf &ablauf, int option) : m_ablauf(ablauf), m_option(option) {}
-    void meldeGleiszustand(Gleiszustand zustand) override { m_ablauf.meldeGleis(m_option, zustand); }
-    void meldeKontakt(int nummer, bool belegt) override { m_ablauf.meldeKontakt(m_option, nummer, belegt, true); }
-    void meldeKontaktstand(int nummer, bool belegt) override
-    {
-        m_ablauf.meldeKontakt(m_option, nummer, belegt, false);
-    }
-
-private:
-    Ablauf &m_ablauf;
-    int m_option;
-};
-
 Ablauf::Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit, Klang &klang,
                QObject *parent)
-    : QObject(parent), m_tabelle(tabelle), m_bedienfeld(bedienfeld), m_zeit(zeit), m_klang(klang)
+    : QObject(parent), m_eigenerBetrieb(std::make_unique<Fahrbetrieb>(zeit)), m_betrieb(*m_eigenerBetrieb),
+      m_tabelle(tabelle), m_bedienfeld(bedienfeld), m_zeit(zeit), m_klang(klang)
 {
+    schliesseAn();
 }
 
-Ablauf::~Ablauf() = default;
+Ablauf::Ablauf(Fahrbetrieb &betrieb, Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Klang &klang,
+               QObject *parent)
+    : QObject(parent), m_betrieb(betrieb), m_tabelle(tabelle), m_bedienfeld(bedienfeld), m_zeit(betrieb.zeit()),
+      m_klang(klang)
+{
+    schliesseAn();
+}
+
+void Ablauf::schliesseAn()
+{
+    m_betrieb.nimmAuf(*this);
+    // What the layout of the selected station reports, for the window.
+    connect(&m_betrieb, &Fahrbetrieb::gleiszustandGeaendert, this, [this](int option) {
+        if (option == m_bedienfeld.zentraleOption())
+            emit gleiszustandGeaendert();
+    });
+    connect(&m_betrieb, &Fahrbetrieb::kontaktGeaendert, this, [this](int option, int nummer, bool belegt) {
+        if (option == m_bedienfeld.zentraleOption())
+            emit kontaktGeaendert(nummer, belegt);
+    });
+}
+
+Ablauf::~Ablauf()
+{
+    m_betrieb.gibAb(*this);
+}
+
+bool Ablauf::faehrt(int option, const Lok &lok) const
+{
+    if (!m_laeuft || !m_pass || optionVon(m_pass->treiber) != option)
+        return false;
+    // The same locomotive: the same number in the same protocol; an address that is
+    // no number is compared as typed.
+    const Lok &l = m_pass->lok;
+    return l.nummer == lok.nummer && l.protokoll == lok.protokoll
+           && (lok.nummer != 0 || l.text.trimmed() == lok.text.trimmed());
+}
 
 void Ablauf::setzeTreiber(int option, Zentralentreiber *treiber)
 {
@@ -163,14 +185,7 @@ void Ablauf::stoppKlick()
 
 Gleismelder &Ablauf::gleismelder(int option)
 {
-    option = qMax(option, 0);
-    if (option >= int(m_melder.size())) {
-        m_melder.resize(option + 1);
-        m_gleis.resize(option + 1, Gleiszustand::unbekannt);
-    }
-    if (!m_melder[option])
-        m_melder[option] = std::make_unique<Melder>(*this, option);
-    return *m_melder[option];
+    return m_betrieb.gleismelder(option);
 }
 
 Gleiszustand Ablauf::gleiszustand() const
@@ -180,16 +195,11 @@ Gleiszustand Ablauf::gleiszustand() const
 
 Gleiszustand Ablauf::gleiszustand(int option) const
 {
-    return (option >= 0 && option < int(m_gleis.size())) ? m_gleis[option] : Gleiszustand::unbekannt;
+    return m_betrieb.gleiszustand(option);
 }
 
-void Ablauf::meldeGleis(int option, Gleiszustand zustand)
+void Ablauf::gleisGemeldet(int option, Gleiszustand zustand)
 {
-    if (m_gleis[option] == zustand)
-        return;
-    m_gleis[option] = zustand;
-    if (option == m_bedienfeld.zentraleOption())
-        emit gleiszustandGeaendert();
     // Only the station that drives can end the run; the first report counts.
     const bool faehrt = laeuft() && m_pass && option < int(m_treiber.size()) && m_treiber[option] == m_pass->treiber;
     if (!faehrt || m_beendet || m_halt || !sperrtFahrt(zustand))
@@ -216,28 +226,13 @@ std::optional<bool> Ablauf::kontaktzustand(int nummer) const
 
 std::optional<bool> Ablauf::kontaktzustand(int option, int nummer) const
 {
-    if (option < 0 || option >= int(m_kontakte.size()))
-        return std::nullopt;
-    const auto it = m_kontakte[option].constFind(nummer);
-    return it == m_kontakte[option].constEnd() ? std::nullopt : std::optional<bool>(*it);
+    return m_betrieb.kontaktzustand(option, nummer);
 }
 
-void Ablauf::meldeKontakt(int option, int nummer, bool belegt, bool ereignis)
+void Ablauf::kontaktErreicht(int option, int nummer)
 {
-    if (option >= int(m_kontakte.size()))
-        m_kontakte.resize(option + 1);
-    QHash<int, bool> &stand = m_kontakte[option];
-    const auto alt = stand.constFind(nummer);
-    const bool bekannt = alt != stand.constEnd();
-    if (bekannt && *alt == belegt)
-        return;
-    stand.insert(nummer, belegt);
-    if (option == m_bedienfeld.zentraleOption())
-        emit kontaktGeaendert(nummer, belegt);
-    // The first change to occupied of the contact the line waits for ends its wait:
-    // an occupied contact counts only once it has been free.
     if (m_kontaktwarte && !m_kontaktwarte->erreicht && m_kontaktwarte->option == option
-        && m_kontaktwarte->kontakt == nummer && belegt && (bekannt || ereignis)) {
+        && m_kontaktwarte->kontakt == nummer) {
         m_kontaktwarte->erreicht = true;
         m_zeit.wecke();
     }
@@ -262,6 +257,20 @@ bool Ablauf::kannKontakte(bool einzelzeile)
     if (!mitKontakt)
         return true;
     emit ohneKontakte();
+    return false;
+}
+
+bool Ablauf::lokFrei()
+{
+    Zentralentreiber *t = treiber();
+    if (!t)
+        return true;
+    const QString text = m_bedienfeld.adresseText();
+    const Lok lok = t->nimmLok(text, alsInt16(leseGanzzahl(text)));
+    const int anderes = m_betrieb.faehrtSchon(*this, m_bedienfeld.zentraleOption(), lok);
+    if (anderes == 0)
+        return true;
+    emit lokBelegt(anderes, text.trimmed());
     return false;
 }
 
@@ -361,7 +370,7 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile)
         m_bedienfeld.piepe();
         co_return;
     }
-    if (!darfFahren() || !kannKontakte(einzelzeile))
+    if (!darfFahren() || !kannKontakte(einzelzeile) || !lokFrei())
         co_return;
     m_laeuft = true;
     m_halt.reset();
@@ -495,13 +504,20 @@ void Ablauf::btnPower_Click(int index)
     // The locomotive's stop goes out first, at once, whether a line is waiting or the
     // run is between two passes: with the track off nothing else would reach it, and
     // the station would drive it on at its old speed when the power comes back.
-    if (index == 0 && laeuft() && !m_halt && !m_beendet) {
+    if (index == 0)
+        for (Ablauf *p : std::vector<Ablauf *>(m_betrieb.programme()))
+            p->endeDurchPowerAus();
+    if (Zentralentreiber *t = treiber())
+        t->power(index);
+}
+
+void Ablauf::endeDurchPowerAus()
+{
+    if (laeuft() && !m_halt && !m_beendet) {
         m_halt = Gleiszustand::aus;
         stoppKlick();
         stoppeAlle();
     }
-    if (Zentralentreiber *t = treiber())
-        t->power(index);
 }
 
 } // namespace trabolin

@@ -4,6 +4,7 @@
 // the sounds. What a command station does with a pass or a line is its driver's
 // work (Zentralentreiber.h); each pass goes to the driver of the station selected
 // when it starts.
+#include "program/Fahrbetrieb.h"
 #include "program/Gleiszustand.h"
 #include "program/Laufkontext.h"
 #include "program/Tabelle.h"
@@ -31,9 +32,15 @@ struct Laufzustand {
 class Ablauf : public QObject, public Laufkontext {
     Q_OBJECT
 public:
+    // A program on its own, with a Fahrbetrieb of its own on `zeit`.
     Ablauf(Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Zeitbasis &zeit, Klang &klang,
            QObject *parent = nullptr);
+    // One of the programs of `betrieb`, on its clock and link.
+    Ablauf(Fahrbetrieb &betrieb, Tabellenspeicher &tabelle, Bedienfeld &bedienfeld, Klang &klang,
+           QObject *parent = nullptr);
     ~Ablauf() override;
+
+    Fahrbetrieb &betrieb() const { return m_betrieb; }
 
     // The driver of station option `option` (0 and up, the order of the station
     // registry); not owned, it must outlive every run. An option without a driver
@@ -44,6 +51,10 @@ public:
     // The driver that drives now: that of the running pass or single line, else the
     // selected one. A stop goes to it, so no stop bytes reach the wrong station.
     Zentralentreiber *aktiverTreiber() const;
+    // The option of the station that drives now (see aktiverTreiber), -1 for none.
+    int aktiveOption() const { return optionVon(aktiverTreiber()); }
+    // True while this program's run or single line drives `lok` on station option `option`.
+    bool faehrt(int option, const Lok &lok) const;
     // The locomotives the run gave a speed above 0 and that have had no stop since,
     // each with the driver of the station it was driven on.
     const std::vector<std::pair<Zentralentreiber *, Lok>> &bewegte() const { return m_bewegt; }
@@ -136,6 +147,9 @@ signals:
     // "starten" or "aktuelle Zeile" was refused: the lines to be driven have contact
     // lines and the selected station reads no contacts.
     void ohneKontakte();
+    // "starten" or "aktuelle Zeile" was refused: program number `programm` drives
+    // the same locomotive (`lok`, its address as typed) on this station now.
+    void lokBelegt(int programm, const QString &lok);
     // A contact of the selected station has changed.
     void kontaktGeaendert(int nummer, bool belegt);
     // A contact line begins to wait for `kontakt`, or its wait is over (0).
@@ -148,7 +162,6 @@ signals:
     void laufEndet();
 
 private:
-    class Melder;
     // The station and locomotive of the pass or single line going on.
     struct Passziel {
         Zentralentreiber *treiber = nullptr;
@@ -167,17 +180,17 @@ private:
     QCoro::Task<> fahreZeile();
     // The pass or single line that begins drives `lok` on `t`: the snapshot it keeps.
     void beginnePass(Zentralentreiber *t, const Lok &lok);
+    // Joins the Fahrbetrieb: listed among its programs, told what the layout reports.
+    void schliesseAn();
+    // False, after `lokBelegt`, when another program drives the locomotive the
+    // address field names on the selected station now.
+    bool lokFrei();
     // Speed 0 for every locomotive the run moved and has not stopped since, through
     // the station it was driven on; `ausser` keeps the one the next pass drives on.
     void stoppeBewegte(const Passziel *ausser = nullptr);
     // The stop at once of the locomotive of the pass going on, then of every other
     // one the run moved: for closing, "Power of&f" and a handler ending the run.
     void stoppeAlle();
-    // The state `zustand` reported for station option `option`.
-    void meldeGleis(int option, Gleiszustand zustand);
-    // Contact `nummer` of station option `option` reported `belegt`; `ereignis`: as a
-    // change the station reported by itself, not as the answer to a question.
-    void meldeKontakt(int option, int nummer, bool belegt, bool ereignis);
     // False, after `ohneKontakte`, when the lines about to be driven have contact
     // lines and the selected station reads no contacts.
     bool kannKontakte(bool einzelzeile);
@@ -186,6 +199,8 @@ private:
     // False, after `gesperrt`, when the selected station's layout forbids driving.
     bool darfFahren();
 
+    std::unique_ptr<Fahrbetrieb> m_eigenerBetrieb; // a program on its own
+    Fahrbetrieb &m_betrieb;
     Tabellenspeicher &m_tabelle;
     Bedienfeld &m_bedienfeld;
     Zeitbasis &m_zeit;
@@ -195,9 +210,15 @@ private:
     std::vector<Zentralentreiber *> m_treiber;
     std::optional<Passziel> m_pass; // the pass or single line going on
     std::vector<std::pair<Zentralentreiber *, Lok>> m_bewegt; // moved and not stopped since
-    std::vector<std::unique_ptr<Melder>> m_melder; // per option
-    std::vector<Gleiszustand> m_gleis;             // per option, as last reported
     std::optional<Gleiszustand> m_halt; // what ended the run that is going on
+    friend class Fahrbetrieb;
+    // What the shared Fahrbetrieb passes on: station option `option` reported
+    // `zustand`; contact `nummer` of it changed to occupied in a way that ends a wait.
+    void gleisGemeldet(int option, Gleiszustand zustand);
+    void kontaktErreicht(int option, int nummer);
+    // "Power of&f" ends this program's run as the layout would, with its stop at once.
+    void endeDurchPowerAus();
+
     // The wait of a contact line going on.
     struct Kontaktwarte {
         int option = -1;
@@ -205,7 +226,6 @@ private:
         bool erreicht = false;
     };
     std::optional<Kontaktwarte> m_kontaktwarte;
-    std::vector<QHash<int, bool>> m_kontakte; // per option: each contact as last reported
     int m_kontaktgrenzeS = 120;
     bool m_laeuft = false;
     bool m_beendet = false;

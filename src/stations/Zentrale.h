@@ -54,7 +54,23 @@ struct Zentralenanschluss {
     const Lesart &lesart;       // how the station reads a line, and its pauses inside a line
     Gleismelder &melder;        // where the driver or the link reports what the layout says
     QObject *eltern;            // the owner of the network link
+    // The network link made already with the driver of another program: a further
+    // program's driver shares it (one link to the station carries every program).
+    Netzverbindung *netz = nullptr;
 };
+
+// The network link of type `Link` a driver is made with: the one the connection
+// brings (`a.netz`), or a new one, owned by `a.eltern` and reporting to `a.melder`;
+// `argumente` go before the owner to its constructor.
+template <typename Link, typename... Argumente>
+Link *nimmLink(const Zentralenanschluss &a, Argumente &&...argumente)
+{
+    if (a.netz)
+        return static_cast<Link *>(a.netz);
+    auto *link = new Link(std::forward<Argumente>(argumente)..., a.eltern);
+    link->setzeGleismelder(&a.melder);
+    return link;
+}
 
 // A station's driver and its network link, made together.
 struct Zentralenteile {

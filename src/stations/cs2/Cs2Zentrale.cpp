@@ -35,8 +35,7 @@ public:
     Zentralenteile baue(const Zentralenanschluss &a) const override
     {
         // The link reads the station's frames and reports the track state itself.
-        auto *link = new Cs2Verbindung(a.eltern);
-        link->setzeGleismelder(&a.melder);
+        auto *link = nimmLink<Cs2Verbindung>(a);
         auto treiber = std::make_unique<Cs2Treiber>(a.lauf, *link, a.lesart);
         auto einstellen = [link, t = treiber.get()](const QString &schluessel, const QString &wert) {
             if (schluessel == protokollSchluessel)

@@ -35,8 +35,7 @@ public:
     {
         // The link carries the commands over the serial port as well, reads the station's
         // answers and reports the track state itself.
-        auto *link = new DccexVerbindung(a.v24, a.eltern);
-        link->setzeGleismelder(&a.melder);
+        auto *link = nimmLink<DccexVerbindung>(a, a.v24);
         auto einstellen = [link](const QString &schluessel, const QString &wert) {
             if (schluessel == ueberNetzwerk)
                 link->setzeUeberNetzwerk(wert == u"1");

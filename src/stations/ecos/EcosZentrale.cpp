@@ -29,8 +29,7 @@ public:
     Zentralenteile baue(const Zentralenanschluss &a) const override
     {
         // The link reports the track state itself.
-        auto *link = new EcosVerbindung(a.eltern);
-        link->setzeGleismelder(&a.melder);
+        auto *link = nimmLink<EcosVerbindung>(a);
         return {std::make_unique<EcosTreiber>(a.lauf, *link, a.lesart), link, {}};
     }
     bool lokliste() const override { return true; }

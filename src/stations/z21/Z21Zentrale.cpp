@@ -32,8 +32,7 @@ public:
     Zentralenteile baue(const Zentralenanschluss &a) const override
     {
         // The link reads the Z21's broadcasts; it reports the track state itself.
-        auto *link = new Z21Verbindung(a.eltern);
-        link->setzeGleismelder(&a.melder);
+        auto *link = nimmLink<Z21Verbindung>(a);
         return {std::make_unique<Z21Treiber>(a.lauf, *link, a.lesart), link, {}};
     }
 };
