@@ -5,7 +5,10 @@
 #include "program/Umgebung.h"
 
 #include <QList>
+#include <coroutine>
 #include <functional>
+#include <limits>
+#include <list>
 #include <map>
 
 namespace trabolin::test {
@@ -29,7 +32,7 @@ public:
     QCoro::Task<> warte(int dauerMs, std::function<bool()> abbruch) override;
     void wecke() override {}
 
-private:
+protected:
     // A run that never ends would hang the test until its time limit: after this many
     // steps of the clock the test program stops at once with a message instead.
     static constexpr qint64 hoechstensSchritte = 1'000'000;
@@ -37,6 +40,27 @@ private:
 
     mutable qint64 m_schritte = 0;
     std::multimap<qint64, std::function<void()>> m_ereignisse;
+};
+
+// A clock in virtual time whose waits suspend, as the real clock's do, so that several
+// runs go on side by side: a click on "starten" returns at the run's first wait, and
+// laufe() then moves the clock from one deadline or event to the next, resuming each
+// wait when its time has come, or at once when it was woken. At one moment a woken
+// wait goes first, then the events due, then the waits due in the order they began.
+class GleichzeitigeZeit : public VirtuelleZeit {
+public:
+    QCoro::Task<> warte(int dauerMs, std::function<bool()> abbruch) override;
+    void wecke() override;
+    // Runs until nothing waits and no event is left, or until the clock would pass `bis`.
+    void laufe(qint64 bis = std::numeric_limits<qint64>::max());
+    // How many waits are suspended now.
+    int wartende() const { return int(m_warten.size()); }
+
+private:
+    struct Warte;
+    struct Schlaf;
+    std::list<Warte *> m_warten;
+    quint64 m_begonnen = 0;
 };
 
 // A virtual clock lent to an owner that wants its own (the window): every call goes

@@ -1,0 +1,299 @@
+// Several driving programs on one station link and one clock, in virtual time with
+// waits that suspend, so that the runs go on side by side. Each program drives its
+// table on its own schedule: what the link carries is exactly what each program alone
+// would have sent, command for command and millisecond for millisecond. A program's
+// own stop stops only its locomotive; St&op, the layout and closing stop all of them;
+// a locomotive driven by one program is refused to another; one contact ends the
+// waits of every program that waits for it.
+#include "helfer/Aufbau.h"
+#include "window/Gleisanzeige.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace trabolin;
+using namespace trabolin::test;
+
+namespace {
+
+// One driving program: its table, its fields, its sound, its run and its driver.
+struct Programm {
+    Tabellenspeicher tabelle;
+    TestBedienfeld feld;
+    KlangMitschrift klang;
+    Ablauf ablauf;
+    std::unique_ptr<Zentralentreiber> treiber;
+    QStringList belegt; // "<program>|<address>" of each refusal
+    Programm(Fahrbetrieb &betrieb, VirtuelleZeit &zeit) : klang(zeit), ablauf(betrieb, tabelle, feld, klang)
+    {
+        QObject::connect(&ablauf, &Ablauf::lokBelegt,
+                         [this](int p, const QString &lok) { belegt << QString::number(p) + u'|' + lok; });
+    }
+};
+
+// The station link shared by the programs: the Z21's datagrams, the ECoS's texts, or
+// the serial port of the Lenz and the 6021, each write with its virtual time.
+struct Anlage {
+    GleichzeitigeZeit zeit;
+    Fahrbetrieb betrieb{zeit};
+    QString station;
+    int option = -1;
+    Z21Mitschrift z21{zeit};
+    LinkMitschrift ecos{zeit};
+    Mitschrift port{zeit};
+    std::vector<std::unique_ptr<Programm>> programme;
+
+    explicit Anlage(const QString &s) : station(s), option(zentralenoption(s)) {}
+
+    Programm &neu(const QString &adresse, const QStringList &zeilen)
+    {
+        auto p = std::make_unique<Programm>(betrieb, zeit);
+        p->feld.option = option;
+        p->feld.adresse = adresse;
+        p->feld.mitSignal = true;
+        for (int i = 0; i < zeilen.size(); ++i)
+            fuelleZeile(p->tabelle, i + 1, zeilen[i]);
+        const Lesart &lesart = zentralenzeile(option)->lesart;
+        Ablauf &a = p->ablauf;
+        if (station == u"Z21")
+            p->treiber = std::make_unique<Z21Treiber>(a, z21, lesart);
+        else if (station == u"Ecos")
+            p->treiber = std::make_unique<EcosTreiber>(a, ecos, lesart);
+        else if (station == u"Lenz")
+            p->treiber = std::make_unique<LenzTreiber>(a, port, lesart, betrieb.gleismelder(option));
+        else
+            p->treiber = std::make_unique<MaerklinTreiber>(a, port, lesart, &betrieb.gleismelder(option));
+        a.setzeTreiber(option, p->treiber.get());
+        programme.push_back(std::move(p));
+        return *programme.back();
+    }
+
+    // Every command on the link as "<time> <command>", ordered by time and text: two
+    // programs whose commands fall due at one moment may go out in either order.
+    QStringList draht() const
+    {
+        QStringList d = station == u"Z21" ? z21.gesendet : station == u"Ecos" ? ecos.gesendet : QStringList{};
+        for (const Schreibvorgang &v : port.vorgaenge)
+            d << QString::number(v.zeit) + u' ' + QString::fromLatin1(v.bytes.toHex(' ').toUpper());
+        std::stable_sort(d.begin(), d.end(), [](const QString &a, const QString &b) {
+            const qint64 ta = a.section(u' ', 0, 0).toLongLong(), tb = b.section(u' ', 0, 0).toLongLong();
+            return ta != tb ? ta < tb : a < b;
+        });
+        return d;
+    }
+    QStringList klaenge() const
+    {
+        QStringList k;
+        for (const auto &p : programme)
+            for (const auto &[t, datei] : p->klang.gespielt)
+                k << QString::number(t) + u' ' + datei;
+        k.sort();
+        return k;
+    }
+};
+
+// What happens during the runs, at virtual times: "1500 stopp" St&op, "1500 halt 1"
+// program 1's own stop, "1500 aus" the station reports its track off, "1500 ende" the
+// window closes.
+using Ereignisse = QList<std::pair<qint64, QString>>;
+
+void plane(Anlage &a, const Ereignisse &ereignisse)
+{
+    for (const auto &[t, was] : ereignisse)
+        a.zeit.bei(t, [&a, was] {
+            if (was == u"stopp")
+                a.betrieb.stoppAlle();
+            else if (was.startsWith(u"halt "))
+                a.programme.at(was.mid(5).toInt() - 1)->ablauf.stoppKlick();
+            else if (was == u"aus")
+                a.betrieb.gleismelder(a.option).meldeGleiszustand(Gleiszustand::aus);
+            else if (was == u"ende")
+                a.betrieb.beenden();
+        });
+}
+
+// The events that reach program `nummer` when it runs alone: its own stop, and all
+// that stops every program.
+Ereignisse fuer(const Ereignisse &alle, int nummer)
+{
+    Ereignisse e;
+    for (const auto &paar : alle)
+        if (!paar.second.startsWith(u"halt ") || paar.second == QStringLiteral("halt %1").arg(nummer))
+            e << std::make_pair(paar.first, paar.second.startsWith(u"halt ") ? QStringLiteral("halt 1") : paar.second);
+    return e;
+}
+
+} // namespace
+
+class TstMehrere : public QObject {
+    Q_OBJECT
+private slots:
+    // Two programs started together, address 3 and 4 (on the ECoS IDs 1003 and 1004),
+    // tables of different lengths, one endless: the link carries the union of what
+    // each program alone sends, at the same times, and each plays its own end sound.
+    void nebeneinander_data()
+    {
+        QTest::addColumn<QString>("station");
+        QTest::addColumn<Ereignisse>("ereignisse");
+        for (const char *station : {"Z21", "Ecos", "Lenz", "DCC"}) {
+            QTest::addRow("%s, ungestört", station) << station << Ereignisse{};
+            QTest::addRow("%s, St&op", station) << station << Ereignisse{{3500, "stopp"}};
+            QTest::addRow("%s, eigener Halt von 1", station) << station << Ereignisse{{3500, "halt 1"}};
+            QTest::addRow("%s, eigener Halt von 2", station) << station << Ereignisse{{2500, "halt 2"}};
+            QTest::addRow("%s, Gleis aus", station) << station << Ereignisse{{3500, "aus"}};
+            QTest::addRow("%s, Fenster zu", station) << station << Ereignisse{{3500, "ende"}};
+        }
+    }
+    void nebeneinander()
+    {
+        QFETCH(QString, station);
+        QFETCH(Ereignisse, ereignisse);
+        const bool ecos = station == u"Ecos";
+        const QStringList tabelle1{"2,S,10,X", "3,s,20,,X", "1,S,5"};
+        const QStringList tabelle2{"1,S,30,,,X", "4,S,12"};
+        const QString adresse1 = ecos ? QStringLiteral("1003") : QStringLiteral("3");
+        const QString adresse2 = ecos ? QStringLiteral("1004") : QStringLiteral("4");
+        // Each alone, on a Fahrbetrieb of its own.
+        QStringList einzeln, einzelnKlaenge;
+        for (int n : {1, 2}) {
+            Anlage e(station);
+            Programm &p = e.neu(n == 1 ? adresse1 : adresse2, n == 1 ? tabelle1 : tabelle2);
+            p.feld.mitEndlos = n == 2;
+            plane(e, fuer(ereignisse, n));
+            p.ablauf.btnStart_Click();
+            e.zeit.laufe(20000);
+            einzeln << e.draht();
+            einzelnKlaenge << e.klaenge();
+        }
+        // Together, started at one instant.
+        Anlage a(station);
+        Programm &p1 = a.neu(adresse1, tabelle1);
+        Programm &p2 = a.neu(adresse2, tabelle2);
+        p2.feld.mitEndlos = true;
+        plane(a, ereignisse);
+        p1.ablauf.btnStart_Click();
+        p2.ablauf.btnStart_Click();
+        QVERIFY(p1.ablauf.laeuft() && p2.ablauf.laeuft());
+        a.zeit.laufe(20000);
+        const auto ordne = [](QStringList l) {
+            std::stable_sort(l.begin(), l.end(), [](const QString &x, const QString &y) {
+                const qint64 tx = x.section(u' ', 0, 0).toLongLong(), ty = y.section(u' ', 0, 0).toLongLong();
+                return tx != ty ? tx < ty : x < y;
+            });
+            return l;
+        };
+        QCOMPARE(a.draht(), ordne(einzeln));
+        einzelnKlaenge.sort();
+        QCOMPARE(a.klaenge(), einzelnKlaenge);
+        QVERIFY(!p1.ablauf.laeuft());
+        // The endless one runs on unless something stopped it.
+        const bool zweiterHaelt = std::any_of(ereignisse.begin(), ereignisse.end(),
+                                              [](const auto &e) { return e.second != u"halt 1"; });
+        QCOMPARE(p2.ablauf.laeuft(), !zweiterHaelt);
+        if (p2.ablauf.laeuft())
+            QVERIFY(!p2.ablauf.bewegte().empty());
+        QVERIFY(p1.ablauf.bewegte().empty());
+    }
+
+    // The alone runs above stand for what a program does today: on the clock that
+    // suspends, a program on its own sends what it sends on the tests' usual clock.
+    void alleinWieBisher()
+    {
+        const QStringList tabelle{"2,S,10,X", "3,s,20,,X", "1,S,5"};
+        Aufbau bisher;
+        bisher.feld.option = zentralenoption(QStringLiteral("Z21"));
+        bisher.feld.adresse = QStringLiteral("3");
+        bisher.feld.mitSignal = true;
+        bisher.zeilen(tabelle);
+        bisher.ablauf.btnStart_Click();
+        Anlage neu(QStringLiteral("Z21"));
+        neu.neu(QStringLiteral("3"), tabelle).ablauf.btnStart_Click();
+        neu.zeit.laufe();
+        QStringList erwartet = bisher.z21link.gesendet;
+        std::stable_sort(erwartet.begin(), erwartet.end(), [](const QString &x, const QString &y) {
+            const qint64 tx = x.section(u' ', 0, 0).toLongLong(), ty = y.section(u' ', 0, 0).toLongLong();
+            return tx != ty ? tx < ty : x < y;
+        });
+        QCOMPARE(neu.draht(), erwartet);
+        QCOMPARE(neu.klaenge(), bisher.klaenge());
+    }
+
+    // A locomotive another program drives is refused, on "starten" and on "aktuelle
+    // Zeile", with the number of that program; nothing of the refused one goes out.
+    // The same address on another station, or once the first has ended, is free.
+    void belegt()
+    {
+        Anlage a(QStringLiteral("Z21"));
+        Programm &p1 = a.neu(QStringLiteral("3"), {"5,S,10"});
+        Programm &p2 = a.neu(QStringLiteral(" 3"), {"1,S,20"});
+        Programm &p3 = a.neu(QStringLiteral("4"), {"1,S,20"});
+        p1.ablauf.btnStart_Click();
+        const qsizetype vorher = a.z21.gesendet.size();
+        p2.ablauf.btnStart_Click();
+        p2.ablauf.btnSendZeile_Click();
+        QCOMPARE(p2.belegt, (QStringList{"1|3", "1|3"}));
+        QVERIFY(!p2.ablauf.laeuft());
+        QCOMPARE(a.z21.gesendet.size(), vorher);
+        p3.ablauf.btnStart_Click(); // another locomotive drives beside it
+        QVERIFY(p3.ablauf.laeuft());
+        QVERIFY(p3.belegt.isEmpty());
+        a.zeit.laufe();
+        QVERIFY(!p1.ablauf.laeuft());
+        p2.ablauf.btnStart_Click(); // free again
+        QVERIFY(p2.ablauf.laeuft());
+        QCOMPARE(p2.belegt.size(), 2);
+        a.zeit.laufe();
+        QCOMPARE(a.betrieb.nummerVon(p3.ablauf), 3);
+    }
+
+    // Two programs wait for the same contact: its report ends both waits at once, and
+    // each goes on with its next line from that moment.
+    void einKontaktFuerBeide()
+    {
+        Anlage a(QStringLiteral("Z21"));
+        Programm &p1 = a.neu(QStringLiteral("3"), {"7,K,10", "1,S,0"});
+        Programm &p2 = a.neu(QStringLiteral("4"), {"7,k,20", "2,S,0"});
+        a.zeit.bei(2500, [&] {
+            Gleismelder &m = a.betrieb.gleismelder(a.option);
+            m.meldeKontakt(7, false);
+            m.meldeKontakt(7, true);
+        });
+        p1.ablauf.btnStart_Click();
+        p2.ablauf.btnStart_Click();
+        a.zeit.laufe(1000);
+        QCOMPARE(p1.ablauf.wartetAufKontakt(), 7);
+        QCOMPARE(p2.ablauf.wartetAufKontakt(), 7);
+        a.zeit.laufe();
+        QVERIFY(!p1.ablauf.laeuft() && !p2.ablauf.laeuft());
+        // Line 2 from the contact: its commands, the Z21's 100 ms before the functions, its time.
+        QCOMPARE(p1.klang.gespielt.value(0).first, qint64(3600));
+        QCOMPARE(p2.klang.gespielt.value(0).first, qint64(4600));
+    }
+
+    // "Power of&f" from one program's driver ends every program's run with its stop;
+    // the track command goes out once, after the stops.
+    void powerAus()
+    {
+        Anlage a(QStringLiteral("Z21"));
+        Programm &p1 = a.neu(QStringLiteral("3"), {"60,S,10"});
+        Programm &p2 = a.neu(QStringLiteral("4"), {"60,S,20"});
+        a.zeit.bei(1000, [&] { p1.ablauf.btnPower_Click(0); });
+        p1.ablauf.btnStart_Click();
+        p2.ablauf.btnStart_Click();
+        a.zeit.laufe();
+        QVERIFY(!p1.ablauf.laeuft() && !p2.ablauf.laeuft());
+        QVERIFY(p1.ablauf.bewegte().empty() && p2.ablauf.bewegte().empty());
+        // Z21 LAN protocol: LAN_X_SET_LOCO_DRIVE speed 0 forwards for 3 and 4 at once,
+        // then LAN_X_SET_TRACK_POWER_OFF; each program's wait repeats its stop as it ends.
+        const QStringList um1000 = a.z21.gesendet.filter(QRegularExpression(QStringLiteral("^1000 ")));
+        QCOMPARE(um1000.mid(0, 3), (QStringList{"1000 0A 00 40 00 E4 10 00 03 80 77", "1000 0A 00 40 00 E4 10 00 04 80 70",
+                                                "1000 07 00 40 00 21 80 A1"}));
+        QCOMPARE(um1000.size(), 5);
+        QVERIFY(a.klaenge().isEmpty());
+    }
+};
+
+QTEST_MAIN(TstMehrere)
+#include "tst_mehrere.moc"
