@@ -1,19 +1,23 @@
-// What the run must keep on every station, whatever the user and the layout do while it
-// goes on: seeded random sequences of clicks, typed addresses, station changes, layout
-// reports, contact reports, power switches, refusing links and closing, each at a
-// random virtual time; contact lines wait at most 3 s for their contact,
-// with the traffic of all six stations decoded after every step:
-//  (a) every command that drives goes to the locomotive of the pass or single line
-//      started last, on the station it was started on (the address read at the start
-//      of each pass, so in endless mode the one typed before that pass);
-//  (b) once nothing runs, every locomotive that got a speed has speed 0 as its last
-//      speed command;
-//  (c) from a stop (St&op, a layout report that ends the run, Power off, closing, the
-//      halt of a handler, a contact that never came) to the next start nothing drives: no speed above 0, no
-//      direction, no function switched on. A speed-0 frame is always a stop, also
-//      where it carries a direction;
-//  (d) when a pass drives, no other locomotive is left moving: one an earlier pass
-//      drove (on another station, or at the address before) has had its stop first.
+// What the runs must keep on every station, whatever the user and the layout do while
+// they go on: seeded random sequences over one to four driving programs on one
+// Fahrbetrieb (each program's clicks, its own halt, typed addresses and endless mode;
+// "Alle starten", St&op, station changes, layout reports, contact reports, power
+// switches, refusing links and closing), each at a random virtual time on a clock whose
+// waits suspend, so that the runs go on side by side; contact lines wait at most 3 s
+// for their contact. The traffic of all six stations is decoded after every step:
+//  (a) every command that drives goes to the locomotive of its program's pass or single
+//      line started last, on the station it was started on (the address read at the
+//      start of each pass, so in endless mode the one typed before that pass);
+//  (b) once a program does not run, every locomotive it gave a speed has speed 0 as its
+//      last speed command;
+//  (c) from a stop of a program (St&op, a layout report that ends its run, Power off,
+//      closing, its own halt or that of a handler, a contact that never came) to its
+//      next start nothing of it drives: no speed above 0, no direction, no function
+//      switched on. A speed-0 frame is always a stop, also where it carries a direction;
+//  (d) when a pass drives, no other locomotive of its program is left moving: one an
+//      earlier pass drove (on another station, or at the address before) has had its
+//      stop first;
+//  (e) no program drives a locomotive another program's run drives at that moment.
 // The serial stations' bytes and the Z21's and Central Station's frames are read with
 // the simulators' decoders; the ECoS and DCC-EX texts with the small readers below. A
 // frame a refusing link did not take still counts as the program's command: the
@@ -39,47 +43,63 @@ namespace {
 constexpr int anzahlStationen = 6;
 using Schluessel = std::pair<int, int>; // (option, address)
 
+constexpr int hoechstensProgramme = 4;
+
 // One write or frame as a driver gave it to its port or link, with what the test knew
-// at that moment: whether a stop holds since the last start, and the pass started last.
+// at that moment: the program whose driver wrote it, whether a stop holds for that
+// program since its last start, its pass started last, and the passes the other
+// programs drive now.
 struct Rahmen {
     int option = 0;
     QByteArray bytes;
     bool raus = true; // the port or link took it
+    int programm = 0;
     bool gesperrt = false;
     Schluessel pass{-1, 0};
     qint64 zeit = 0;
+    std::vector<std::pair<int, Schluessel>> andere; // (program, pass) of the others that run
 };
 
 // What the run did, in the order it happened.
 struct Verkehr {
     std::vector<Rahmen> rahmen;
-    bool gesperrt = false;
-    Schluessel pass{-1, 0};
-    std::map<Schluessel, std::size_t> gestartet; // every pass or single line started: frames written before its start
+    bool gesperrt[hoechstensProgramme] = {};
+    bool laeuft[hoechstensProgramme] = {};
+    Schluessel pass[hoechstensProgramme] = {{-1, 0}, {-1, 0}, {-1, 0}, {-1, 0}};
+    // every pass or single line started, per program: frames written before its start
+    std::map<Schluessel, std::size_t> gestartet[hoechstensProgramme];
     const VirtuelleZeit *zeit = nullptr;
-    void nimm(int option, const QByteArray &bytes, bool raus) { rahmen.push_back({option, bytes, raus, gesperrt, pass, zeit->jetzt}); }
+    void nimm(int programm, int option, const QByteArray &bytes, bool raus)
+    {
+        Rahmen r{option, bytes, raus, programm, gesperrt[programm], pass[programm], zeit->jetzt, {}};
+        for (int p = 0; p < hoechstensProgramme; ++p)
+            if (p != programm && laeuft[p])
+                r.andere.emplace_back(p, pass[p]);
+        rahmen.push_back(std::move(r));
+    }
 };
 
-// The serial port of one station, and a network link double that also keeps what it refused.
+// The serial port of one station, and a network link double that also keeps what it
+// refused, as one program's driver writes to them.
 struct Portmitschrift : Mitschrift {
     Verkehr &verkehr;
-    int option;
-    Portmitschrift(VirtuelleZeit &zeit, Verkehr &v, int o) : Mitschrift(zeit), verkehr(v), option(o) {}
+    int programm, option;
+    Portmitschrift(VirtuelleZeit &zeit, Verkehr &v, int p, int o) : Mitschrift(zeit), verkehr(v), programm(p), option(o) {}
     void schreibe(const QByteArray &b) override
     {
         Mitschrift::schreibe(b);
-        verkehr.nimm(option, b, true);
+        verkehr.nimm(programm, option, b, true);
     }
 };
 template <class Basis>
 struct Linkerfassung : Basis {
     Verkehr &verkehr;
-    int option;
-    Linkerfassung(VirtuelleZeit &zeit, Verkehr &v, int o) : Basis(zeit), verkehr(v), option(o) {}
+    int programm, option;
+    Linkerfassung(VirtuelleZeit &zeit, Verkehr &v, int p, int o) : Basis(zeit), verkehr(v), programm(p), option(o) {}
     bool sende(const QByteArray &b) override
     {
         const bool raus = Basis::sende(b);
-        verkehr.nimm(option, b, raus);
+        verkehr.nimm(programm, option, b, raus);
         return raus;
     }
 };
@@ -179,53 +199,39 @@ const QMap<QString, Gleiszustand> gleisNamen{{"an", Gleiszustand::an}, {"aus", G
                                              {"kurzschluss", Gleiszustand::kurzschluss}, {"nothalt", Gleiszustand::nothalt},
                                              {"verloren", Gleiszustand::verbindungVerloren}};
 
-// The run logic with all six stations, each on its own recording port or link, and
-// the decoders that read their traffic back.
-struct Anlage {
+// One driving program: its table and fields, its run on the shared Fahrbetrieb, and
+// its driver for each of the six stations, each writing through its own recording port
+// or link (the program's frames are told apart; the links' "open" is the station's).
+struct Programm {
     Tabellenspeicher tabelle;
     TestBedienfeld feld;
-    VirtuelleZeit zeit;
-    KlangMitschrift klang{zeit};
-    Ablauf ablauf{tabelle, feld, zeit, klang};
-    Verkehr verkehr{.zeit = &zeit};
-    Portmitschrift port0{zeit, verkehr, 0};
-    Portmitschrift port1{zeit, verkehr, 1};
-    Linkerfassung<LinkMitschrift> ecosLink{zeit, verkehr, 2};
-    Linkerfassung<Z21Mitschrift> z21Link{zeit, verkehr, 3};
-    Linkerfassung<LinkMitschrift> dccexLink{zeit, verkehr, 4};
-    Linkerfassung<Cs2Linkmitschrift> cs2Link{zeit, verkehr, 5};
-    Beobachtet<MaerklinTreiber> maerklin{beiStart(0), ablauf, port0, zentralenzeile(0)->lesart};
-    Beobachtet<LenzTreiber> lenz{beiStart(1), ablauf, port1, zentralenzeile(1)->lesart, ablauf.gleismelder(1)};
-    Beobachtet<EcosTreiber> ecos{beiStart(2), ablauf, ecosLink, zentralenzeile(2)->lesart};
-    Beobachtet<Z21Treiber> z21{beiStart(3), ablauf, z21Link, zentralenzeile(3)->lesart};
-    Beobachtet<DccexTreiber> dccex{beiStart(4), ablauf, dccexLink, zentralenzeile(4)->lesart};
-    Beobachtet<Cs2Treiber> cs2{beiStart(5), ablauf, cs2Link, zentralenzeile(5)->lesart};
-    bool ohneLink = true;
-    bool *offen[anzahlStationen] = {&ohneLink, &ohneLink, &ecosLink.offen, &z21Link.offen, &dccexLink.offen, &cs2Link.offen};
-
-    sim::Dekodierer seriell[2] = {sim::Dekodierer{sim::Station::Maerklin}, sim::Dekodierer{sim::Station::Lenz}};
-    sim::Z21Dekodierer z21Dekodierer;
-    sim::Cs2Dekodierer cs2Dekodierer;
-    qint64 dekodiertMs = 0;                   // the serial decoders' own clock
-    std::size_t gelesen = 0;                  // frames decoded so far
-    std::map<Schluessel, QString> letzteFahrt; // the last speed command of each locomotive, where it left it above 0
-    Gleiszustand gleis[anzahlStationen] = {};
+    KlangMitschrift klang;
+    Ablauf ablauf;
+    Verkehr &verkehr;
+    int nummer; // from 0
+    Portmitschrift port0, port1;
+    Linkerfassung<LinkMitschrift> ecosLink;
+    Linkerfassung<Z21Mitschrift> z21Link;
+    Linkerfassung<LinkMitschrift> dccexLink;
+    Linkerfassung<Cs2Linkmitschrift> cs2Link;
+    Beobachtet<MaerklinTreiber> maerklin;
+    Beobachtet<LenzTreiber> lenz;
+    Beobachtet<EcosTreiber> ecos;
+    Beobachtet<Z21Treiber> z21;
+    Beobachtet<DccexTreiber> dccex;
+    Beobachtet<Cs2Treiber> cs2;
     int passOption = -1; // the station of the pass or single line started last
     int starts = 0;
-    int kontaktwarten = 0, verfehlt = 0; // contact lines waited on; of them, not reached
-    QString fehler;
 
-    std::function<void()> beiStart(int option)
-    {
-        return [this, option] {
-            ++starts;
-            passOption = option;
-            verkehr.pass = {option, feld.adresse.toInt()};
-            verkehr.gestartet.try_emplace(verkehr.pass, verkehr.rahmen.size());
-        };
-    }
-
-    Anlage()
+    Programm(Fahrbetrieb &betrieb, VirtuelleZeit &zeit, Verkehr &v, int n)
+        : klang(zeit), ablauf(betrieb, tabelle, feld, klang), verkehr(v), nummer(n), port0(zeit, v, n, 0),
+          port1(zeit, v, n, 1), ecosLink(zeit, v, n, 2), z21Link(zeit, v, n, 3), dccexLink(zeit, v, n, 4),
+          cs2Link(zeit, v, n, 5), maerklin(beiStart(0), ablauf, port0, zentralenzeile(0)->lesart),
+          lenz(beiStart(1), ablauf, port1, zentralenzeile(1)->lesart, ablauf.gleismelder(1)),
+          ecos(beiStart(2), ablauf, ecosLink, zentralenzeile(2)->lesart),
+          z21(beiStart(3), ablauf, z21Link, zentralenzeile(3)->lesart),
+          dccex(beiStart(4), ablauf, dccexLink, zentralenzeile(4)->lesart),
+          cs2(beiStart(5), ablauf, cs2Link, zentralenzeile(5)->lesart)
     {
         Zentralentreiber *treiber[] = {&maerklin, &lenz, &ecos, &z21, &dccex, &cs2};
         for (int i = 0; i < anzahlStationen; ++i)
@@ -236,13 +242,67 @@ struct Anlage {
         z21.setzeFahrstufen(3);
         cs2.setzeFahrstufen(3);
         cs2.setzeProtokoll(Cs2Protokoll::dcc);
-        QObject::connect(&ablauf, &Ablauf::laufBeginnt, [this](bool) { verkehr.gesperrt = false; });
         ablauf.setzeKontaktZeitgrenze(3);
-        QObject::connect(&ablauf, &Ablauf::kontaktVerfehlt, [this](int) {
-            verkehr.gesperrt = true;
-            ++verfehlt;
+        QObject::connect(&ablauf, &Ablauf::laufBeginnt, [this](bool) {
+            verkehr.gesperrt[nummer] = false;
+            verkehr.laeuft[nummer] = true;
         });
-        QObject::connect(&ablauf, &Ablauf::kontaktwarteGeaendert, [this](int k) { kontaktwarten += k > 0; });
+        QObject::connect(&ablauf, &Ablauf::laufEndet, [this] { verkehr.laeuft[nummer] = false; });
+        QObject::connect(&ablauf, &Ablauf::kontaktVerfehlt, [this](int) { verkehr.gesperrt[nummer] = true; });
+    }
+
+    std::function<void()> beiStart(int option)
+    {
+        return [this, option] {
+            ++starts;
+            passOption = option;
+            verkehr.pass[nummer] = {option, feld.adresse.toInt()};
+            verkehr.gestartet[nummer].try_emplace(verkehr.pass[nummer], verkehr.rahmen.size());
+        };
+    }
+    bool *offen(int option)
+    {
+        static bool ohneLink = true;
+        bool *o[anzahlStationen] = {&ohneLink, &ohneLink, &ecosLink.offen, &z21Link.offen, &dccexLink.offen, &cs2Link.offen};
+        return o[option];
+    }
+};
+
+// The programs on one Fahrbetrieb and one clock whose waits suspend, and the decoders
+// that read the traffic of all six stations back.
+struct Anlage {
+    GleichzeitigeZeit zeit;
+    Fahrbetrieb betrieb{zeit};
+    Verkehr verkehr{.zeit = &zeit};
+    std::vector<std::unique_ptr<Programm>> programme;
+
+    sim::Dekodierer seriell[2] = {sim::Dekodierer{sim::Station::Maerklin}, sim::Dekodierer{sim::Station::Lenz}};
+    sim::Z21Dekodierer z21Dekodierer;
+    sim::Cs2Dekodierer cs2Dekodierer;
+    qint64 dekodiertMs = 0; // the serial decoders' own clock
+    std::size_t gelesen = 0; // frames decoded so far
+    // The last speed command of each locomotive where it left it above 0, with the
+    // program that sent it.
+    std::map<Schluessel, std::pair<QString, int>> letzteFahrt;
+    Gleiszustand gleis[anzahlStationen] = {};
+    int kontaktwarten = 0, verfehlt = 0; // contact lines waited on; of them, not reached
+    QString fehler;
+
+    explicit Anlage(int anzahl)
+    {
+        for (int n = 0; n < anzahl; ++n) {
+            programme.push_back(std::make_unique<Programm>(betrieb, zeit, verkehr, n));
+            Ablauf &a = programme.back()->ablauf;
+            QObject::connect(&a, &Ablauf::kontaktVerfehlt, [this](int) { ++verfehlt; });
+            QObject::connect(&a, &Ablauf::kontaktwarteGeaendert, [this](int k) { kontaktwarten += k > 0; });
+        }
+    }
+    int starts() const
+    {
+        int n = 0;
+        for (const auto &p : programme)
+            n += p->starts;
+        return n;
     }
 
     QList<Befehl> dekodiere(const Rahmen &r)
@@ -270,88 +330,114 @@ struct Anlage {
         return befehle;
     }
 
-    // Reads the frames written since the last look and checks (a) and (c) on them,
-    // then (b) when nothing runs. The first failure is kept.
+    // Reads the frames written since the last look and checks (a), (c), (d) and (e) on
+    // them, then (b) for each program that does not run. The first failure is kept.
     void pruefe()
     {
         for (; gelesen < verkehr.rahmen.size() && fehler.isEmpty(); ++gelesen) {
             const Rahmen r = verkehr.rahmen[gelesen];
             for (const Befehl &b : dekodiere(r)) {
                 const Schluessel lok{r.option, b.adresse};
-                const QString wo = QStringLiteral("%1 ms, Station %2, Lok %3: \"%4\"%5")
-                                       .arg(r.zeit).arg(r.option).arg(b.adresse)
+                const QString wo = QStringLiteral("%1 ms, Programm %2, Station %3, Lok %4: \"%5\"%6")
+                                       .arg(r.zeit).arg(r.programm + 1).arg(r.option).arg(b.adresse)
                                        .arg(b.text, r.raus ? QString() : QStringLiteral(" (vom Link abgewiesen)"));
                 if (b.danach > 0)
-                    letzteFahrt[lok] = wo;
+                    letzteFahrt[lok] = {wo, r.programm};
                 else if (b.danach == 0)
                     letzteFahrt.erase(lok);
                 if (!b.treibt() || !fehler.isEmpty())
                     continue;
-                // Only the locomotive of the pass or single line started last is driven;
-                // one an earlier pass drove only gets its stop.
-                const auto start = verkehr.gestartet.find(lok);
-                if (start == verkehr.gestartet.end() || start->second > gelesen)
+                // Only the locomotive of the program's pass or single line started last
+                // is driven; one an earlier pass drove only gets its stop.
+                const auto &gestartet = verkehr.gestartet[r.programm];
+                const auto start = gestartet.find(lok);
+                const auto zweiter = std::find_if(r.andere.begin(), r.andere.end(),
+                                                  [&](const auto &a) { return a.second == lok; });
+                if (start == gestartet.end() || start->second > gelesen)
                     fehler = QStringLiteral("(a) fährt eine Lok, für die nichts gestartet wurde: ") + wo;
                 else if (r.pass != lok)
                     fehler = QStringLiteral("(a) fährt eine Lok, deren Pass vorbei ist (zuletzt gestartet: Station %1, Lok %2): ")
                                  .arg(r.pass.first).arg(r.pass.second) + wo;
                 else if (r.gesperrt)
                     fehler = QStringLiteral("(c) fährt nach einem Halt vor dem nächsten Start: ") + wo;
+                else if (zweiter != r.andere.end())
+                    fehler = QStringLiteral("(e) fährt eine Lok, die Programm %1 fährt: ").arg(zweiter->first + 1) + wo;
                 else if (const auto andere = std::find_if(letzteFahrt.begin(), letzteFahrt.end(),
-                                                          [&](const auto &l) { return l.first != lok; });
+                                                          [&](const auto &l) { return l.first != lok && l.second.second == r.programm; });
                          andere != letzteFahrt.end())
-                    fehler = QStringLiteral("(d) fährt, während eine andere Lok ohne Halt fährt (%1): ").arg(andere->second) + wo;
+                    fehler = QStringLiteral("(d) fährt, während eine andere Lok des Programms ohne Halt fährt (%1): ")
+                                 .arg(andere->second.first) + wo;
             }
         }
-        if (fehler.isEmpty() && !ablauf.laeuft() && !letzteFahrt.empty())
-            fehler = QStringLiteral("(b) nach dem Ende des Laufs ohne Halt, zuletzt: ") + letzteFahrt.begin()->second;
+        for (const auto &[lok, fahrt] : letzteFahrt)
+            if (fehler.isEmpty() && !programme[fahrt.second]->ablauf.laeuft())
+                fehler = QStringLiteral("(b) nach dem Ende des Laufs ohne Halt, zuletzt: ") + fahrt.first;
     }
 
-    // Runs one action, written "<verb> <arguments>".
-    void fuehreAus(const QStringList &t)
+    // Runs one action, written "[@<program>] <verb> <arguments>"; without "@" program 1.
+    void fuehreAus(QStringList t)
     {
+        int nummer = 0;
+        if (t[0].startsWith(u'@'))
+            nummer = qBound(0, t.takeFirst().mid(1).toInt() - 1, int(programme.size()) - 1);
+        Programm &p = *programme[nummer];
         const QString &verb = t[0];
         // A table "d,e,s,l,f1,f2,f3,f4;..." fills lines 1 and on, the rest stays empty; it
-        // is loaded only while nothing runs, a click during a run is refused.
-        if ((verb == u"start" || verb == u"zeile") && !ablauf.laeuft()) {
+        // is loaded only while the program does not run, a click during its run is refused.
+        if ((verb == u"start" || verb == u"zeile") && !p.ablauf.laeuft()) {
             const QStringList zeilen = t[2].split(u';');
             for (int nr = 1; nr <= anzahlZeilen; ++nr)
-                fuelleZeile(tabelle, nr, zeilen.value(nr - 1));
-            tabelle.setzeAktuelleZeile(t[1].toInt());
+                fuelleZeile(p.tabelle, nr, zeilen.value(nr - 1));
+            p.tabelle.setzeAktuelleZeile(t[1].toInt());
         }
         // A report stops when it tells a new state in which nothing may drive, of the
-        // station the run drives on (the report of any station when nothing runs).
+        // station a program drives on (the report of any station for a program that
+        // does not run).
         const int option = t.value(1).toInt();
         const Gleiszustand z = gleisNamen.value(t.value(2));
-        if (verb == u"stopp" || verb == u"halteAn" || verb == u"beenden" || (verb == u"power" && t[1] == u"0")
-            || (verb == u"gleis" && gleis[option] != z && z != Gleiszustand::an && (!ablauf.laeuft() || passOption == option)))
-            verkehr.gesperrt = true;
+        for (const auto &q : programme)
+            if (verb == u"stopp" || verb == u"beenden" || (verb == u"power" && t[1] == u"0")
+                || (verb == u"gleis" && gleis[option] != z && z != Gleiszustand::an
+                    && (!q->ablauf.laeuft() || q->passOption == option))
+                || ((verb == u"halteAn" || verb == u"halt") && q.get() == &p))
+                verkehr.gesperrt[q->nummer] = true;
         if (verb == u"start")
-            ablauf.btnStart_Click();
+            p.ablauf.btnStart_Click();
+        else if (verb == u"alle") // "Alle starten": every program with a line, from line 1, at one instant
+            for (const auto &q : programme) {
+                if (q->ablauf.laeuft() || q->tabelle.zelle(1, 1).trimmed().isEmpty())
+                    continue;
+                q->tabelle.setzeAktuelleZeile(1);
+                q->ablauf.btnStart_Click();
+            }
         else if (verb == u"zeile")
-            ablauf.btnSendZeile_Click();
+            p.ablauf.btnSendZeile_Click();
         else if (verb == u"stopp")
-            ablauf.stoppKlick();
+            betrieb.stoppAlle();
+        else if (verb == u"halt")
+            p.ablauf.stoppKlick();
         else if (verb == u"adresse")
-            feld.adresse = t[1];
+            p.feld.adresse = t[1];
         else if (verb == u"option")
-            feld.option = option;
+            for (const auto &q : programme)
+                q->feld.option = option;
         else if (verb == u"endlos")
-            feld.mitEndlos = option == 1;
+            p.feld.mitEndlos = option == 1;
         else if (verb == u"halteAn")
-            ablauf.halteAn();
+            p.ablauf.halteAn();
         else if (verb == u"gleis")
-            ablauf.gleismelder(option).meldeGleiszustand(gleis[option] = z);
+            betrieb.gleismelder(option).meldeGleiszustand(gleis[option] = z);
         else if (verb == u"kontakt" && t[4] == u"ereignis")
-            ablauf.gleismelder(option).meldeKontakt(t[2].toInt(), t[3] == u"1");
+            betrieb.gleismelder(option).meldeKontakt(t[2].toInt(), t[3] == u"1");
         else if (verb == u"kontakt")
-            ablauf.gleismelder(option).meldeKontaktstand(t[2].toInt(), t[3] == u"1");
+            betrieb.gleismelder(option).meldeKontaktstand(t[2].toInt(), t[3] == u"1");
         else if (verb == u"power")
-            ablauf.btnPower_Click(option);
+            p.ablauf.btnPower_Click(option);
         else if (verb == u"link")
-            *offen[option] = t[2] == u"auf";
+            for (const auto &q : programme)
+                *q->offen(option) = t[2] == u"auf";
         else if (verb == u"beenden")
-            ablauf.beenden();
+            betrieb.beenden();
         else
             qFatal("unbekannte Aktion %s", qPrintable(t.join(u' ')));
     }
@@ -364,48 +450,47 @@ struct Umfang {
     qint64 kontaktwarten = 0, verfehlt = 0;
 };
 
-// Runs the actions ("<ms> <verb> <arguments>") at their virtual times from the window's
-// state `vorher` ("<option> <address> <signal>"), the window closing after the last;
-// "" when the properties held, else what failed and where.
+// Runs the actions ("<ms> [@<program>] <verb> <arguments>") at their virtual times
+// from the window's state `vorher` ("<option> <address> <signal>", then the address of
+// each further program), the window closing after the last; "" when the properties
+// held, else what failed and where.
 QString spiele(QStringList alle, const QString &vorher, Umfang *umfang = nullptr)
 {
-    Anlage a;
     const QStringList grund = vorher.split(u' ');
-    a.feld.option = grund[0].toInt();
-    a.feld.adresse = grund[1];
-    a.feld.mitSignal = grund[2] == u"1";
+    Anlage a(int(grund.size()) - 2);
+    for (int n = 0; n < int(a.programme.size()); ++n) {
+        Programm &p = *a.programme[n];
+        p.feld.option = grund[0].toInt();
+        p.feld.adresse = grund[n == 0 ? 1 : n + 2];
+        p.feld.mitSignal = grund[2] == u"1";
+    }
     if (alle.isEmpty() || !alle.last().endsWith(QLatin1String(" beenden")))
         alle << QString::number(alle.isEmpty() ? 0 : alle.last().section(u' ', 0, 0).toLongLong() + 1) + QStringLiteral(" beenden");
-    int naechste = 0;
     bool geschlossen = false;
     for (int i = 0; i < alle.size(); ++i) {
         QStringList teile = alle[i].split(u' ', Qt::SkipEmptyParts);
         const qint64 zeitpunkt = teile.takeFirst().toLongLong();
         a.zeit.bei(zeitpunkt, [&, teile, i] {
-            ++naechste;
             a.pruefe();
-            // Found: the run is ended at once, so that an endless one does not go on
+            // Found: the runs are ended at once, so that an endless one does not go on
             // without the actions that would have stopped it.
             if (!a.fehler.isEmpty() && !geschlossen) {
                 geschlossen = true;
-                a.ablauf.beenden();
+                a.betrieb.beenden();
             }
             if (geschlossen)
                 return;
             a.fuehreAus(teile);
-            geschlossen = teile[0] == u"beenden";
+            geschlossen = teile.last() == u"beenden";
             a.pruefe();
             if (!a.fehler.isEmpty())
                 a.fehler = QStringLiteral("nach Schritt %1 (\"%2\"): ").arg(i + 1).arg(alle[i]) + a.fehler;
         });
     }
-    while (naechste < alle.size()) {
-        a.zeit.jetzt = qMax(a.zeit.jetzt, alle[naechste].section(u' ', 0, 0).toLongLong());
-        a.zeit.verarbeiteEreignisse();
-        a.pruefe();
-    }
+    a.zeit.laufe();
+    a.pruefe();
     if (umfang) {
-        umfang->starts += a.starts;
+        umfang->starts += a.starts();
         umfang->kontaktwarten += a.kontaktwarten;
         umfang->verfehlt += a.verfehlt;
         for (const Rahmen &r : a.verkehr.rahmen)
@@ -416,7 +501,7 @@ QString spiele(QStringList alle, const QString &vorher, Umfang *umfang = nullptr
 
 // A random sequence of `schritte` actions for seed `saat`; `vorher` the window's state.
 // The station variants it is about: the 6051 path and the IntelliBox text path of
-// option 0, then options 1 to 5.
+// option 0, then options 1 to 5; one to four programs, whose addresses often meet.
 QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
 {
     static const char *heimaten[] = {"0 24", "0 300", "1 3", "2 24", "3 24", "4 3", "5 24"};
@@ -426,6 +511,9 @@ QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
     const int option = heimat.section(u' ', 0, 0).toInt();
     vorher = heimat + (bis(4) == 0 ? QStringLiteral(" 1") : QStringLiteral(" 0"));
     const QStringList adressen{heimat.section(u' ', 1), "3", "24", "300"};
+    const int programme = 1 + int((saat / std::size(heimaten)) % hoechstensProgramme);
+    for (int n = 1; n < programme; ++n)
+        vorher += u' ' + adressen[bis(adressen.size())];
     const QStringList einheiten{"s", "S", "s", "S", "s", "S", "m", "M", "f", "F", "x", "K", "k"};
     auto tabelle = [&](const char *verb) {
         QStringList zeilen;
@@ -448,7 +536,9 @@ QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
         // action often comes in the same moment as a line's end or a pass's start.
         jetzt += bis(4) == 0 ? 0 : bis(2) ? 100 * bis(30) : bis(3000);
         const int wurf = bis(1000);
-        const QString a = wurf < 200   ? tabelle("start")
+        const int programm = bis(programme);
+        const QString wer = programm > 0 ? QStringLiteral("@%1 ").arg(programm + 1) : QString();
+        QString a = wurf < 200   ? tabelle("start")
                           : wurf < 280 ? tabelle("zeile")
                           : wurf < 350 ? QStringLiteral("stopp")
                           : wurf < 470 ? "adresse " + adressen[bis(adressen.size())]
@@ -460,7 +550,13 @@ QStringList erzeuge(quint32 saat, int schritte, QString &vorher)
                           : wurf < 900 ? QStringLiteral("power %1").arg(bis(2))
                           : wurf < 970 ? QStringLiteral("link %1 %2").arg(bis(2) && option >= 2 ? option : 2 + bis(4)).arg(bis(2) ? "zu" : "auf")
                           : wurf < 973 ? QStringLiteral("beenden")
+                          : wurf < 986 ? QStringLiteral("halt")
+                          : wurf < 993 ? QStringLiteral("alle")
                                        : "adresse " + adressen[0];
+        // Each program's own: its table, address, endless mode, its stop and its halt.
+        static const QStringList eigene{"start", "zeile", "adresse", "endlos", "halteAn", "halt"};
+        if (eigene.contains(a.section(u' ', 0, 0)))
+            a.prepend(wer);
         aktionen << QString::number(jetzt) + u' ' + a;
         if (a == u"beenden")
             break;
@@ -507,6 +603,14 @@ private slots:
         // St&op while the 6051 path polls for the contact; then the contact comes.
         QTest::newRow("6051, St&op während der Kontaktwarte")
             << "0 24 0" << QStringList{"0 start 1 1,K,10;5,s,12", "1200 stopp", "1300 kontakt 0 1 1 ereignis", "4000 adresse 24"};
+// Two programs: the endless one gets the address the other drives; its next
+        // pass ends its run instead of taking that locomotive.
+        QTest::newRow("Lenz, zwei Programme, dieselbe Adresse im Endlosbetrieb")
+            << "1 24 0 3" << QStringList{"0 @2 endlos 1", "0 @2 start 1 2,S,40,X", "100 start 1 10,S,30", "500 @2 adresse 24", "6000 stopp"};
+        // "Alle starten" with one address in two programs: the later one is refused; one
+        // program's own halt leaves the other driving.
+        QTest::newRow("Z21, drei Programme, alle starten und eigener Halt")
+            << "3 24 0 24 3" << QStringList{"0 @2 zeile 1 1,s,0", "0 @3 zeile 1 1,s,0", "0 start 1 5,S,60;5,s,20", "1500 alle", "2000 @3 halt", "2100 @3 start 1 3,S,9", "9000 stopp"};
         QTest::newRow("IntelliBox, Richtungswechsel und St&op")
             << "0 300 0" << QStringList{"0 start 1 2,S,40,X;3,f,0;2,s,20", "3000 stopp", "3200 start 1 1,s,5"};
     }

@@ -448,7 +448,14 @@ QCoro::Task<> Ablauf::fahrePaesse()
                 setzeStartzeit();
             leseAdresse();
         }
-        beginnePass(t, t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer));
+        const Lok lok = t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer);
+        // A later pass whose address or station now names a locomotive another program
+        // drives ends the run, as its start would have been refused.
+        if (const int anderes = m_betrieb.faehrtSchon(*this, optionVon(t), lok); anderes && !ersterPass) {
+            emit lokBelegt(anderes, m_zustand.adresseText.trimmed());
+            co_return;
+        }
+        beginnePass(t, lok);
         bisher = m_pass;
         const Passergebnis pass = co_await t->fahrePass(startzeile, m_pass->lok);
         if (pass.ende == Ende::abgebrochen || m_beendet)
