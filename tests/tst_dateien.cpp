@@ -115,6 +115,52 @@ private slots:
     }
 
     // 26 lines needed; more are ignored; a settings file is a program file too.
+    // Programs 2 and up after line 56: their pairs byte for byte behind the first
+    // program's 56 lines, and read back as they were, the unit's case kept; a file
+    // without them, or whose numbering has a gap, gives what comes before the gap; a
+    // pair missing in a program reads empty.
+    void weitereFahrprogramme()
+    {
+        Einstellungen w = leseEinstellungen(vorlage()).werte;
+        QVERIFY(leseFahrprogramme(w).isEmpty());
+        const QByteArray ohne = schreibeEinstellungen(w);
+        Fahrprogrammdaten zwei{QStringLiteral("4"), true, QStringLiteral("/home/bahn/pendel.dat"), {}};
+        zwei.tabelle[0] = zellen(QStringLiteral("5,K,28,X,,X"));
+        zwei.tabelle[1] = zellen(QStringLiteral("12,s,126"));
+        Fahrprogrammdaten drei{QStringLiteral("1004"), false, QString(), {}};
+        w.weitere << fahrprogrammPaare(2, zwei) << fahrprogrammPaare(3, drei);
+        w.weitere.append({aktuellesFahrprogrammLabel, QStringLiteral("2")});
+        const QByteArray bytes = schreibeEinstellungen(w);
+        QVERIFY(bytes.startsWith(ohne)); // the first program and the stations as they were
+        QVERIFY(bytes.contains("\r\n\r\n[Fahrprogramm 2]\r\n4\r\n\r\n[Fahrprogramm 2 Endlosschleife]\r\n1\r\n"
+                               "\r\n[Fahrprogramm 2 Datei]\r\n/home/bahn/pendel.dat\r\n"
+                               "\r\n[Fahrprogramm 2 Zeile 1]\r\n05K028X-X--\r\n\r\n[Fahrprogramm 2 Zeile 2]\r\n12s126-----\r\n"
+                               "\r\n[Fahrprogramm 2 Zeile 3]\r\n---000-----\r\n"));
+        QVERIFY(bytes.endsWith("\r\n[Fahrprogramm 3 Zeile 25]\r\n---000-----\r\n\r\n[Fahrprogramm aktuell]\r\n2\r\n"));
+        const Einstellungen gelesen = leseEinstellungen(bytes).werte;
+        const QList<Fahrprogrammdaten> programme = leseFahrprogramme(gelesen);
+        QCOMPARE(programme.size(), 2);
+        QCOMPARE(programme[0].adresse, QStringLiteral("4"));
+        QVERIFY(programme[0].endlos && !programme[1].endlos);
+        QCOMPARE(programme[0].datei, zwei.datei);
+        QCOMPARE(alsText(programme[0].tabelle[0]), QStringLiteral("5,K,28,X,,X,,"));
+        QCOMPARE(alsText(programme[0].tabelle[1]), QStringLiteral("12,s,126,,,,,"));
+        QVERIFY(programme[0].tabelle[2] == Tabellenzeile{});
+        QCOMPARE(programme[1].adresse, QStringLiteral("1004"));
+        QCOMPARE(gelesen.weiterer(aktuellesFahrprogrammLabel), QStringLiteral("2"));
+        // The first program is as it was.
+        QCOMPARE(gelesen.adresse, w.adresse);
+
+        // A gap: program 4 without 3 is not read; a program with only its address.
+        Einstellungen luecke;
+        luecke.weitere = {{QStringLiteral("Fahrprogramm 2"), QStringLiteral("7")},
+                          {QStringLiteral("Fahrprogramm 4"), QStringLiteral("8")}};
+        const QList<Fahrprogrammdaten> nur = leseFahrprogramme(luecke);
+        QCOMPARE(nur.size(), 1);
+        QCOMPARE(nur[0].adresse, QStringLiteral("7"));
+        QVERIFY(!nur[0].endlos && nur[0].datei.isEmpty() && nur[0].tabelle[0] == Tabellenzeile{});
+    }
+
     void programm_data()
     {
         QTest::addColumn<int>("zeilen");

@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QHash>
 #include <QSaveFile>
 
 namespace trabolin {
@@ -138,6 +139,49 @@ QString Einstellungen::weiterer(const QString &label, const QString &vorgabe) co
         if (l == label)
             return wert;
     return vorgabe;
+}
+
+namespace {
+
+QString fahrprogrammLabel(int nummer, const QString &teil = {})
+{
+    const QString kopf = QStringLiteral("Fahrprogramm %1").arg(nummer);
+    return teil.isEmpty() ? kopf : kopf + u' ' + teil;
+}
+
+} // namespace
+
+QList<std::pair<QString, QString>> fahrprogrammPaare(int nummer, const Fahrprogrammdaten &programm)
+{
+    QList<std::pair<QString, QString>> paare{
+        {fahrprogrammLabel(nummer), programm.adresse},
+        {fahrprogrammLabel(nummer, QStringLiteral("Endlosschleife")), programm.endlos ? QStringLiteral("1") : QStringLiteral("0")},
+        {fahrprogrammLabel(nummer, QStringLiteral("Datei")), programm.datei}};
+    for (int z = 1; z <= anzahlZeilen; ++z)
+        paare.append({fahrprogrammLabel(nummer, QStringLiteral("Zeile %1").arg(z)), kodiereZeile(programm.tabelle[z - 1])});
+    return paare;
+}
+
+QList<Fahrprogrammdaten> leseFahrprogramme(const Einstellungen &werte)
+{
+    QHash<QString, QString> nachLabel;
+    for (const auto &[label, wert] : werte.weitere)
+        nachLabel.insert(label, wert);
+    QList<Fahrprogrammdaten> programme;
+    for (int nummer = 2;; ++nummer) {
+        const auto adresse = nachLabel.constFind(fahrprogrammLabel(nummer));
+        if (adresse == nachLabel.constEnd())
+            return programme;
+        Fahrprogrammdaten p;
+        p.adresse = *adresse;
+        p.endlos = nachLabel.value(fahrprogrammLabel(nummer, QStringLiteral("Endlosschleife"))).trimmed() == u"1";
+        p.datei = nachLabel.value(fahrprogrammLabel(nummer, QStringLiteral("Datei")));
+        for (int z = 1; z <= anzahlZeilen; ++z)
+            if (const auto zeile = nachLabel.constFind(fahrprogrammLabel(nummer, QStringLiteral("Zeile %1").arg(z)));
+                zeile != nachLabel.constEnd())
+                p.tabelle[z - 1] = dekodiereZeile(*zeile);
+        programme.append(p);
+    }
 }
 
 Einstellungslesung leseEinstellungen(const QByteArray &bytes)

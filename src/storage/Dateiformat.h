@@ -54,6 +54,29 @@ struct Einstellungen {
     QString weiterer(const QString &label, const QString &vorgabe = {}) const;
 };
 
+// A driving program after the first, as the settings file keeps it after line 56 in
+// labelled pairs: "[Fahrprogramm 2]" and its address (on the ECoS its ID),
+// "[Fahrprogramm 2 Endlosschleife]" 1 or 0, "[Fahrprogramm 2 Datei]" its program file
+// (empty for none) and "[Fahrprogramm 2 Zeile 1]" to "... Zeile 25", the row lines as
+// the settings file writes them (the unit as entered). An older reader skips them and
+// drives the first program; the first program stays in lines 1 to 56.
+struct Fahrprogrammdaten {
+    QString adresse;
+    bool endlos = false;
+    QString datei;
+    Tabelleninhalt tabelle;
+};
+
+// The label of the number of the program shown when the window closed, written only
+// when there are several.
+inline const QString aktuellesFahrprogrammLabel = QStringLiteral("Fahrprogramm aktuell");
+
+// The pairs of program `nummer` (2 and up), in the order the file keeps them.
+QList<std::pair<QString, QString>> fahrprogrammPaare(int nummer, const Fahrprogrammdaten &programm);
+// Programs 2 and up from the settings after line 56, up to the first number missing;
+// a line missing in them reads empty.
+QList<Fahrprogrammdaten> leseFahrprogramme(const Einstellungen &werte);
+
 // File lines that carry the values (the line of each value in the settings file).
 namespace einstellungszeile {
 inline constexpr int adresse = 29, port = 32, baudrate = 35, parity = 38, datenbits = 41,
