@@ -272,6 +272,41 @@ private slots:
         QCOMPARE(p2.klang.gespielt.value(0).first, qint64(4600));
     }
 
+    // "Alle starten": every program with a first line starts from line 1 on one
+    // schedule start. Here program 1's first commands take 3 ms on its link, so a start
+    // one after the other would move program 2's schedule 3 ms on; its last line (no
+    // other command then) still ends at the common 2200 ms. An empty program stays.
+    void alleStarten_data()
+    {
+        QTest::addColumn<bool>("zusammen");
+        QTest::addColumn<qint64>("ende2");
+        QTest::newRow("alle starten") << true << qint64(2200);
+        QTest::newRow("nacheinander") << false << qint64(2203);
+    }
+    void alleStarten()
+    {
+        QFETCH(bool, zusammen);
+        Anlage a(QStringLiteral("Z21"));
+        Z21Mitschrift langsam(a.zeit);
+        langsam.schreibMs = 3;
+        Programm &p1 = a.neu(QStringLiteral("3"), {"1,S,10"});
+        p1.treiber = std::make_unique<Z21Treiber>(p1.ablauf, langsam, zentralenzeile(a.option)->lesart);
+        p1.ablauf.setzeTreiber(a.option, p1.treiber.get());
+        Programm &p2 = a.neu(QStringLiteral("4"), {"1,S,10", "1,S,20"});
+        Programm &leer = a.neu(QStringLiteral("5"), {});
+        p2.tabelle.setzeAktuelleZeile(2);
+        if (zusammen) {
+            a.betrieb.alleStarten();
+        } else {
+            p1.ablauf.btnStart_Click();
+            p2.tabelle.setzeAktuelleZeile(1);
+            p2.ablauf.btnStart_Click();
+        }
+        QVERIFY(p1.ablauf.laeuft() && p2.ablauf.laeuft() && !leer.ablauf.laeuft());
+        a.zeit.laufe();
+        QTEST(p2.klang.gespielt.value(0).first, "ende2");
+    }
+
     // "Power of&f" from one program's driver ends every program's run with its stop;
     // the track command goes out once, after the stops.
     void powerAus()

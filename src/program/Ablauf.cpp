@@ -362,7 +362,7 @@ QCoro::Task<> Ablauf::spieleRing()
 
 // ---------------------------------------------------------------- run, single line, power
 
-QCoro::Task<> Ablauf::fahre(bool einzelzeile)
+QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start)
 {
     // A second start while a run or a single line is going on is refused with a
     // beep: two runs sharing one cursor and one stop flag only confuse the locomotive.
@@ -377,7 +377,7 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile)
     emit laufBeginnt(einzelzeile);
     {
         // Time zero of the table (for all the passes of a run) or of the single line.
-        const Zeitplan::Lauf zeitplan(m_zeitplan, m_zeit.monotonMs());
+        const Zeitplan::Lauf zeitplan(m_zeitplan, start.value_or(m_zeit.monotonMs()));
         m_zustand.stopp = false;
         leseAdresse();
         if (einzelzeile) {
@@ -408,6 +408,14 @@ void Ablauf::beginnePass(Zentralentreiber *t, const Lok &lok)
 void Ablauf::btnStart_Click()
 {
     fahre(false);
+}
+
+void Ablauf::starteAbZeile1(qint64 startMs)
+{
+    if (laeuft() || m_tabelle.zelle(1, 1).trimmed().isEmpty())
+        return;
+    m_tabelle.setzeAktuelleZeile(1);
+    fahre(false, startMs);
 }
 
 QCoro::Task<> Ablauf::fahrePaesse()

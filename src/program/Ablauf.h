@@ -94,6 +94,10 @@ public:
     // laufEndet tells when it has ended.
     void btnStart_Click();
     void btnSendZeile_Click();
+    // "starten" from line 1 with its schedule counted from `startMs` on the clock's
+    // monotonic time, for "Alle starten" (Fahrbetrieb::alleStarten). Nothing when line 1
+    // has no "Dauer".
+    void starteAbZeile1(qint64 startMs);
 
     // Click on "Power of&f" (index 0) or "Power o&n" (index 1). "Power of&f" during a
     // run or single line is the user's choice to end it: it ends as the layout ends
@@ -173,7 +177,8 @@ private:
     // schedule starts, the stop flag is lowered and the address read; then the passes
     // or the line run, every locomotive they left moving gets its stop, and the end
     // is announced.
-    QCoro::Task<> fahre(bool einzelzeile);
+    // `start`: the moment on the monotonic clock its schedule counts from; now when none.
+    QCoro::Task<> fahre(bool einzelzeile, std::optional<qint64> start = std::nullopt);
     // Runs the passes of a run until it ends.
     QCoro::Task<> fahrePaesse();
     // The single line on the selected station, and the ring after it.

@@ -55,6 +55,13 @@ bool Fahrbetrieb::laeuftEtwas() const
     return std::any_of(m_programme.begin(), m_programme.end(), [](const Ablauf *p) { return p->laeuft(); });
 }
 
+void Fahrbetrieb::alleStarten()
+{
+    const qint64 start = m_zeit.monotonMs();
+    for (Ablauf *p : std::vector<Ablauf *>(m_programme))
+        p->starteAbZeile1(start);
+}
+
 void Fahrbetrieb::stoppAlle()
 {
     // A copy: a program's stop may end its run, and with it what the window does.

@@ -50,6 +50,9 @@ public:
     // True while any program runs or sends a single line.
     bool laeuftEtwas() const;
 
+    // "Alle starten": every program that does not run and has a first line starts from
+    // line 1, all on one schedule start, so that tables of equal length stay in step.
+    void alleStarten();
     // "St&op": the run or single line of every program ends at once; each stops the
     // locomotives it moved.
     void stoppAlle();
