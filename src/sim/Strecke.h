@@ -45,7 +45,6 @@ public:
     {
         return Strecke({{2 * nummer - 1, 100, 100}, {2 * nummer, 2800, 100}}, 3000, 1500);
     }
-    Strecke() : Strecke(gleis(1)) {}
     Strecke(QList<Kontaktort> kontakte, double laengeMm, double startMm)
         : m_kontakte(std::move(kontakte)), m_laenge(laengeMm), m_ort(std::clamp(startMm, 0.0, laengeMm))
     {
