@@ -44,6 +44,38 @@ struct Streckenfall {
     QByteArray antwort;
 };
 
+// What a drive on the virtual track gave: the bytes the station sent, the lines it
+// printed, and after each step when the track has to be moved next ("-": never).
+struct Streckenlauf {
+    QByteArray antwort;
+    QStringList zeilen;
+    QStringList fristen;
+};
+
+Streckenlauf fahre(const Streckenfall &fall)
+{
+    Streckenlauf lauf;
+    const auto frist = [&](std::optional<qint64> f) { lauf.fristen << (f ? QString::number(*f) : QStringLiteral("-")); };
+    if (fall.station) {
+        Dekodierer d(*fall.station);
+        for (const auto &[zeit, bytes] : fall.schritte) {
+            lauf.zeilen += texte(bytes.isEmpty() ? d.ticke(zeit) : d.fuettere(bytes, zeit));
+            lauf.antwort += d.nimmAntwort();
+            frist(d.streckenfrist());
+        }
+    } else {
+        DccexStation station(0);
+        station.starte(0);
+        for (const auto &[zeit, bytes] : fall.schritte) {
+            const DccexSchritt schritt = bytes.isEmpty() ? station.ticke(zeit) : station.fuettere(bytes, zeit);
+            lauf.zeilen += texte(schritt.ereignisse);
+            lauf.antwort += schritt.antwort;
+            frist(station.frist());
+        }
+    }
+    return lauf;
+}
+
 // One decoder case: the bytes in pieces as they arrive, one read each.
 struct Fall {
     Station station;
@@ -236,20 +268,67 @@ private slots:
     void strecke()
     {
         QFETCH(Streckenfall, fall);
-        QByteArray antwort;
-        if (fall.station) {
-            Dekodierer d(*fall.station);
-            for (const auto &[zeit, bytes] : fall.schritte) {
-                bytes.isEmpty() ? d.ticke(zeit) : d.fuettere(bytes, zeit);
-                antwort += d.nimmAntwort();
-            }
-        } else {
-            DccexStation station(0);
-            station.starte(0);
-            for (const auto &[zeit, bytes] : fall.schritte)
-                antwort += (bytes.isEmpty() ? station.ticke(zeit) : station.fuettere(bytes, zeit)).antwort;
-        }
-        QCOMPARE(antwort.toHex(' '), fall.antwort.toHex(' '));
+        QCOMPARE(fahre(fall).antwort.toHex(' '), fall.antwort.toHex(' '));
+    }
+
+    // Two locomotives at once, each on a track of its own: the first one driven (3, or
+    // 300 on the XL path) on contacts 1 and 2 as above, the second one (4, 301) from
+    // 500 ms on, which reaches contact 4 of its track at 1800 ms and leaves it at
+    // 1900 ms. Contact 4 as each station reports it: the LZ100's feedback module 0,
+    // lower nibble, input 4 (42 00 48 0A); bit 4 of the first byte of s88 module 1 on
+    // the 6051 and the IntelliBox (10 00); DCC-EX sensor 4. The lines of the contacts
+    // name the locomotive and where it stands, and the track is moved next at the
+    // nearer edge of either locomotive.
+    void zweiLoks_data()
+    {
+        QTest::addColumn<Streckenfall>("fall");
+        QTest::addColumn<QStringList>("kontakte"); // the contacts' lines, without "Kontakt    "
+        QTest::addColumn<QString>("fristen");
+        const auto x = [](const char *hex) { return QByteArray::fromHex(hex); };
+        QTest::newRow("lenz") << Streckenfall{Station::Lenz,
+            {{0, x("E4 13 00 03 FF 0B")}, {500, x("E4 13 00 04 FF 0C")}, {1300, {}}, {1400, {}}, {1800, {}},
+             {1850, x("42 00 80 C2")}, {1900, {}}},
+            x("42 00 42 00 42 00 40 02 42 00 48 0A 42 00 48 0A 42 00 40 02")}
+            << QStringList{"2 belegt, Rundruf 42 00 42 00 (Lok 3 bei 2800 mm)",
+                           "2 frei, Rundruf 42 00 40 02 (Lok 3 bei 2900 mm)",
+                           "4 belegt, Rundruf 42 00 48 0A (Lok 4 bei 2800 mm)",
+                           "4 frei, Rundruf 42 00 40 02 (Lok 4 bei 2900 mm)"}
+            << "1300 1300 1400 1800 1900 1900 -";
+        QTest::newRow("6051") << Streckenfall{Station::Maerklin,
+            {{0, x("0E 03")}, {500, x("0E 04")}, {1350, x("C1")}, {1450, x("C1")}, {1550, x("C1")},
+             {1850, x("C1")}, {1950, x("C1")}, {2050, x("C1")}},
+            x("40 00 40 00 00 00 10 00 10 00 00 00")}
+            << QStringList{"2 belegt (Lok 3 bei 2850 mm)", "2 frei (Lok 3 bei 2950 mm)",
+                           "4 belegt (Lok 4 bei 2850 mm)", "4 frei (Lok 4 bei 2950 mm)"}
+            << "1300 1300 1400 1800 1800 1900 - -";
+        QTest::newRow("intellibox") << Streckenfall{Station::Maerklin,
+            {{0, "XL 300,127,0,1\r"}, {500, "XL 301,127,0,1\r"}, {1450, x("58 CB")}, {1850, x("58 98 01")},
+             {1950, x("58 CB 58 CB")}},
+            x("01 40 00 00 00 10 00 01 10 00 00 00")}
+            << QStringList{"2 belegt (Lok 300 bei 2950 mm)", "2 frei (Lok 300 bei 2950 mm)",
+                           "4 belegt (Lok 301 bei 2850 mm)", "4 frei (Lok 301 bei 2950 mm)"}
+            << "1300 1300 1800 1900 -";
+        // "<Q>" and "<S>" name the sensors of both tracks now.
+        QTest::newRow("dccex") << Streckenfall{std::nullopt,
+            {{0, "<t 3 126 1>"}, {500, "<t 4 126 1>"}, {1300, {}}, {1400, {}}, {1800, "<Q>"}, {1850, "<S>"},
+             {1900, {}}},
+            "<l 3 0 255 0>\n<l 4 0 255 0>\n<Q 2>\n<q 2>\n<Q 4>\n<q 1>\n<q 2>\n<q 3>\n<Q 4>\n"
+            "<Q 1 22 1>\n<Q 2 23 1>\n<Q 3 24 1>\n<Q 4 25 1>\n<q 4>\n"}
+            << QStringList{"2 belegt, Meldung <Q 2> (Lok 3 bei 2800 mm)", "2 frei, Meldung <q 2> (Lok 3 bei 2900 mm)",
+                           "4 belegt, Meldung <Q 4> (Lok 4 bei 2800 mm)", "4 frei, Meldung <q 4> (Lok 4 bei 2900 mm)"}
+            << "1300 1300 1400 1800 1900 1900 -";
+    }
+    void zweiLoks()
+    {
+        QFETCH(Streckenfall, fall);
+        const Streckenlauf lauf = fahre(fall);
+        QCOMPARE(fall.station ? lauf.antwort.toHex(' ') : lauf.antwort, fall.station ? fall.antwort.toHex(' ') : fall.antwort);
+        QStringList kontakte;
+        for (const QString &zeile : lauf.zeilen)
+            if (zeile.startsWith(u"Kontakt    "))
+                kontakte << zeile.mid(11);
+        QTEST(kontakte, "kontakte");
+        QTEST(lauf.fristen.join(u' '), "fristen");
     }
 
     // The program on a link: a command cut short is reported once the bytes stand

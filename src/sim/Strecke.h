@@ -11,12 +11,14 @@
 // The simulator calls rueckeVor() with its clock whenever it handles something and
 // on a timer set from msBisWechsel(); each call moves the locomotive up to that
 // moment and returns the contacts that changed on the way, in order. A contact
-// crossed entirely between two calls reports occupied and then free.
+// crossed entirely between two calls reports occupied and then free. Several
+// locomotives, each on a track of its own, are sim/Gleise.h.
 #include <QList>
 #include <QtGlobal>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace trabolin::sim {
 
@@ -29,15 +31,20 @@ struct Kontaktort {
 struct Kontaktwechsel {
     int nummer = 0;
     bool belegt = false;
+    qint64 zeitMs = 0; // when the locomotive crossed the edge, to the millisecond after
 };
 
 class Strecke {
 public:
     static constexpr double hoechstMmProS = 1000.0;
 
-    // The demo's track: 3 m, contact 1 at 0.1 m, contact 2 at 2.8 m, the locomotive
-    // standing at 1.5 m between them.
-    Strecke() : Strecke({{1, 100, 100}, {2, 2800, 100}}, 3000, 1500) {}
+    // Track `nummer` (from 1) of the demo's layout: 3 m, its first contact (2n - 1) at
+    // 0.1 m, its second (2n) at 2.8 m, the locomotive standing at 1.5 m between them.
+    // Track 1 has contacts 1 and 2.
+    static Strecke gleis(int nummer)
+    {
+        return Strecke({{2 * nummer - 1, 100, 100}, {2 * nummer, 2800, 100}}, 3000, 1500);
+    }
     Strecke(QList<Kontaktort> kontakte, double laengeMm, double startMm)
         : m_kontakte(std::move(kontakte)), m_laenge(laengeMm), m_ort(std::clamp(startMm, 0.0, laengeMm))
     {
@@ -68,7 +75,7 @@ public:
         const qint64 dauer = jetztMs - m_zeit;
         if (dauer <= 0)
             return wechsel;
-        m_zeit = jetztMs;
+        const qint64 ab = std::exchange(m_zeit, jetztMs);
         const double weg = geschwindigkeit() * double(dauer) / 1000.0;
         const double ziel = std::clamp(m_ort + (m_vorwaerts ? weg : -weg), 0.0, m_laenge);
         // Every contact whose edges lie between the old and the new place, in the
@@ -94,7 +101,7 @@ public:
                     m_belegt.append(k.nummer);
                 else
                     m_belegt.removeAll(k.nummer);
-                wechsel.append({k.nummer, jetzt});
+                wechsel.append({k.nummer, jetzt, ab + msBis(k.ort)});
             }
         }
         m_ort = ziel;
@@ -127,6 +134,8 @@ public:
 
 private:
     double geschwindigkeit() const { return m_anteil * hoechstMmProS; }
+    // Milliseconds from the last move to place `ort` at the speed of now, rounded up.
+    qint64 msBis(double ort) const { return qint64(std::ceil(std::abs(ort - m_ort) / geschwindigkeit() * 1000.0)); }
     static bool liegtAuf(const Kontaktort &k, double ort)
     {
         return ort >= k.anfangMm && ort <= k.anfangMm + k.laengeMm;

@@ -508,6 +508,62 @@ private slots:
         QCOMPARE(gesendet, antworten);
     }
 
+    // Two locomotives at once on the simulator's decoder, each on a track of its own:
+    // the first one commanded on contacts 1 and 2 as always, the second on 3 and 4.
+    // Each contact as the station reports it (the public CAN description's S88 event:
+    // command 0x11 with the response bit, DLC 8, device 0, contact id, old state, new
+    // state, time 0; the question with DLC 4 answered with the state as old and new). Steps
+    // "<ms> <frame>" over TCP, "<ms> <layout action>" or "<ms>" alone; the S88 frames
+    // sent, and the simulator's lines of the contacts.
+    void simulatorZweiLoks_data()
+    {
+        QTest::addColumn<QStringList>("schritte");
+        QTest::addColumn<QStringList>("s88");
+        QTest::addColumn<QStringList>("strecke");
+        // DCC 3 and DCC 4 at speed 1000 (step 28 of 28, the top speed): DCC 3 at 0 ms
+        // reaches contact 2 at 1300 ms, DCC 4 from 500 ms contact 4 at 1800 ms.
+        QTest::newRow("DCC 3 und DCC 4")
+            << QStringList{"0 00 08 47 11 06 00 00 C0 03 03 E8 00 00", "500 00 08 47 11 06 00 00 C0 04 03 E8 00 00",
+                           "1300", "1400", "1800", "1850 00 22 47 11 04 00 00 00 04 00 00 00 00", "1900"}
+            << QStringList{"00 23 8B 5B 08 00 00 00 02 00 01 00 00", "00 23 8B 5B 08 00 00 00 02 01 00 00 00",
+                           "00 23 8B 5B 08 00 00 00 04 00 01 00 00", "00 23 8B 5B 08 00 00 00 04 01 01 00 00",
+                           "00 23 8B 5B 08 00 00 00 04 01 00 00 00"}
+            << QStringList{"Strecke: Lok DCC 3 bei 2800 mm, Kontakt 2 belegt", "Strecke: Lok DCC 3 bei 2900 mm, Kontakt 2 frei",
+                           "Strecke: Lok DCC 4 bei 2800 mm, Kontakt 4 belegt", "Strecke: Lok DCC 4 bei 2900 mm, Kontakt 4 frei"};
+        // mfx 5 at 500 (step 63 of 126, half the top speed) takes track 1, MM2 24 at
+        // 1000 track 2 and reaches contact 4 at 1300 ms. The Halt at 1350 ms stops both
+        // where they stand (MM2 24 on its contact); after Go mfx 5 at 1000 goes on from
+        // 2.175 m and reaches contact 2 at 2625 ms.
+        QTest::newRow("mfx 5 und MM2 24, halt")
+            << QStringList{"0 00 08 47 11 06 00 00 40 05 01 F4 00 00", "0 00 08 47 11 06 00 00 00 18 03 E8 00 00",
+                           "1300", "1350 halt", "1900 go", "2000 00 08 47 11 06 00 00 40 05 03 E8 00 00", "2700"}
+            << QStringList{"00 23 8B 5B 08 00 00 00 04 00 01 00 00", "00 23 8B 5B 08 00 00 00 02 00 01 00 00"}
+            << QStringList{"Strecke: Lok MM2 24 bei 2800 mm, Kontakt 4 belegt",
+                           "Strecke: Lok mfx 5 bei 2875 mm, Kontakt 2 belegt"};
+    }
+    void simulatorZweiLoks()
+    {
+        QFETCH(QStringList, schritte);
+        Cs2Dekodierer cs2;
+        QStringList s88, strecke;
+        const auto nimm = [&](const Cs2Ergebnis &e) {
+            for (const QString &zeile : e.zeilen)
+                if (zeile.contains(u"  Strecke: "))
+                    strecke << zeile.section(QStringLiteral("  "), 1);
+            for (const QByteArray &a : e.antworten)
+                if (a.startsWith(QByteArray::fromHex("0023")))
+                    s88 << hex(a);
+        };
+        for (const QString &schritt : schritte) {
+            const QString rest = schritt.section(u' ', 1);
+            nimm(cs2.bewege(schritt.section(u' ', 0, 0).toLongLong()));
+            if (!rest.isEmpty())
+                nimm(rest.at(0).isLetter() ? cs2.anlage(rest) : cs2.verarbeite(bytes(rest), QStringLiteral("a")));
+        }
+        QTEST(s88, "s88");
+        QTEST(strecke, "strecke");
+    }
+
     // The simulator as the layout: what each terminal command announces to every client,
     // the station's own system frames with the response bit (description 2.1 to 2.3
     // and 2.11), from its own UID and hash.

@@ -385,6 +385,43 @@ private slots:
         QVERIFY(ereignis < stelle(QStringLiteral("1000 speed=5 ")));
     }
 
+    // Two locomotives on the simulator at once, each on a track of its own: the first
+    // one set running (1000, speed[127], 1 m/s) on ports 1 and 2 of module 100 as
+    // always, the second (1001, speed[64], about 0.5 m/s) on ports 3 and 4. Both set
+    // in one go: 1000 reaches port 2 after 1.3 s and leaves it after 1.4 s, 1001 port
+    // 4 after about 2.6 s and 2.8 s, and a client that asked for the module gets each
+    // change as "<EVENT 100>" with the module's state (bit i is port i + 1).
+    void zweiLoksAmSimulator()
+    {
+        Simulatorprozess sim;
+        sim.schnitt = ohneZeit;
+        QVERIFY(sim.starte(QStringLiteral(TRABOLIN_ECOS_SIM), {"--port", "0"}));
+        QTcpSocket ecos;
+        ecos.connectToHost(QHostAddress::LocalHost, sim.port());
+        QVERIFY(ecos.waitForConnected(5000));
+        QByteArray empfangen;
+        QObject::connect(&ecos, &QTcpSocket::readyRead, [&] { empfangen += ecos.readAll(); });
+        ecos.write("request(100, view)\nrequest(1000, control)\nrequest(1001, control)\n"
+                   "set(1000, speed[127])\nset(1001, speed[64])\n");
+        QTRY_VERIFY_WITH_TIMEOUT(empfangen.count("<EVENT 100>") >= 4, 10000);
+        QStringList staende;
+        static const QRegularExpression ereignis(QStringLiteral("<EVENT 100>\n100 state\\[(0x[0-9a-f]+)\\]\n<END 0 \\(OK\\)>"));
+        for (auto it = ereignis.globalMatch(QString::fromUtf8(empfangen)); it.hasNext();)
+            staende << it.next().captured(1);
+        QCOMPARE(staende, (QStringList{"0x2", "0x0", "0x8", "0x0"}));
+        // The simulator's lines name the locomotive that changed each contact.
+        static const QRegularExpression strecke(QStringLiteral("Strecke: Lok (\\d+) bei \\d+ mm -> (Kontakt \\d+ \\w+)"));
+        const auto kontakte = [&] {
+            QStringList liste;
+            for (const QString &zeile : sim.lies())
+                if (const auto treffer = strecke.match(zeile); treffer.hasMatch())
+                    liste << treffer.captured(1) + u' ' + treffer.captured(2);
+            return liste;
+        };
+        QTRY_COMPARE(kontakte(), (QStringList{"1000 Kontakt 2 belegt", "1000 Kontakt 2 frei", "1001 Kontakt 4 belegt",
+                                              "1001 Kontakt 4 frei"}));
+    }
+
     void power()
     {
         Aufbau a;

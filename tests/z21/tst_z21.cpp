@@ -351,6 +351,67 @@ private slots:
         QCOMPARE(gesendet, antworten);
     }
 
+    // Two locomotives at once on the simulator's decoder, each on a track of its own:
+    // the first one driven on R-Bus inputs 1 and 2 as always, the second on inputs 3
+    // and 4 of the same module (Z21 LAN protocol document, 7.1 LAN_RMBUS_DATACHANGED:
+    // group 0, ten module bytes, bit 0 input 1). Steps "<ms> <datagram>" from client A
+    // (which asked for the R-Bus with flag 0x00000002), "<ms> <layout action>" or
+    // "<ms>" alone; what went to A, and the simulator's lines of the contacts.
+    void simulatorZweiLoks_data()
+    {
+        QTest::addColumn<QStringList>("schritte");
+        QTest::addColumn<QStringList>("anA");
+        QTest::addColumn<QStringList>("strecke");
+        const auto satz = [](const char *modul1) {
+            return QStringLiteral("0F 00 80 00 00 %1 00 00 00 00 00 00 00 00 00").arg(QLatin1String(modul1));
+        };
+        const auto zeile = [](int lok, int mm, int kontakt, bool belegt) {
+            return QStringLiteral("Strecke: Lok %1 bei %2 mm, Kontakt %3 %4 -> LAN_RMBUS_DATACHANGED")
+                .arg(lok).arg(mm).arg(kontakt).arg(belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
+        };
+        // 4.2 LAN_X_SET_LOCO_DRIVE, 128 steps, step 126 forwards: locomotive 3 at 0 ms
+        // reaches input 2 at 1300 ms, locomotive 4 from 500 ms input 4 at 1800 ms.
+        QTest::newRow("3 und 4 nacheinander")
+            << QStringList{"0 08 00 50 00 02 00 00 00", "0 0A 00 40 00 E4 13 00 03 FF 0B",
+                           "500 0A 00 40 00 E4 13 00 04 FF 0C", "1300", "1400", "1800", "1900"}
+            << QStringList{satz("02"), satz("00"), satz("08"), satz("00")}
+            << QStringList{zeile(3, 2800, 2, true), zeile(3, 2900, 2, false), zeile(4, 2800, 4, true),
+                           zeile(4, 2900, 4, false)};
+        // Locomotive 4 in 28 steps, step 28 backwards (RV 0x1F), reaches input 3 (its
+        // track's first contact, 0.1 m to 0.2 m) at the same moment as locomotive 3
+        // input 2: both records, the second with both inputs. The emergency stop halts
+        // both where they stand, and the module reads so afterwards.
+        QTest::newRow("rückwärts auf 3, nothalt hält beide")
+            << QStringList{"0 08 00 50 00 02 00 00 00", "0 0A 00 40 00 E4 13 00 03 FF 0B",
+                           "0 0A 00 40 00 E4 12 00 04 1F ED", "1300", "1350 nothalt", "3000",
+                           "3000 05 00 81 00 00"}
+            << QStringList{satz("02"), satz("06"), satz("06")}
+            << QStringList{zeile(3, 2800, 2, true), zeile(4, 200, 3, true)};
+    }
+    void simulatorZweiLoks()
+    {
+        QFETCH(QStringList, schritte);
+        Z21Dekodierer z21;
+        QStringList anA, strecke;
+        const auto nimm = [&](const Z21Ergebnis &e) {
+            for (const QString &zeile : e.zeilen)
+                if (zeile.contains(u"  Strecke: "))
+                    strecke << zeile.section(QStringLiteral("  "), 1);
+            for (const Z21Antwort &a : e.antworten)
+                if (a.ziel == u"A")
+                    anA << hex(a.datagramm);
+        };
+        for (const QString &schritt : schritte) {
+            const QString rest = schritt.section(u' ', 1);
+            nimm(z21.bewege(schritt.section(u' ', 0, 0).toLongLong()));
+            if (rest.isEmpty())
+                continue;
+            nimm(rest.at(0).isLetter() ? z21.anlage(rest) : z21.verarbeite(bytes(rest), QStringLiteral("A")));
+        }
+        QTEST(anA, "anA");
+        QTEST(strecke, "strecke");
+    }
+
     void fahrt_data()
     {
         QTest::addColumn<Fahrt>("fahrt");

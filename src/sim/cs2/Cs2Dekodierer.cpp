@@ -170,7 +170,6 @@ QString Cs2Dekodierer::rahmen(const QByteArray &r, Cs2Ergebnis &e)
             return QStringLiteral("Geschwindigkeit abfragen -> ") + nachBefehl(u);
         }
         lok.geschwindigkeit = qMin<int>(wort16(d, 4), 1023);
-        m_aufStrecke = u;
         echo();
         return QStringLiteral("Geschwindigkeit %1 -> ").arg(wort16(d, 4)) + nachBefehl(u);
     }
@@ -188,7 +187,6 @@ QString Cs2Dekodierer::rahmen(const QByteArray &r, Cs2Ergebnis &e)
         if (neu != lok.vorwaerts)
             lok.geschwindigkeit = 0; // a change of direction stops the locomotive
         lok.vorwaerts = neu;
-        m_aufStrecke = u;
         echo();
         const QStringList namen{"bleibt", "vorwärts", "rückwärts", "umschalten"};
         return QStringLiteral("Richtung %1 -> ").arg(r5 < 4 ? namen[r5] : QStringLiteral("bleibt (%1)").arg(r5))
@@ -214,7 +212,7 @@ QString Cs2Dekodierer::rahmen(const QByteArray &r, Cs2Ergebnis &e)
             return QStringLiteral("S88-Ereignis mit DLC %1, nicht nachgebildet").arg(dlc);
         // The question for one contact: its state as old and new state.
         const int kontakt = wort16(d, 2);
-        const char stand = m_strecke.belegt(kontakt) ? 1 : 0;
+        const char stand = m_gleise.belegt(kontakt) ? 1 : 0;
         e.antworten << baue(0x11, true, h, d + stand + stand + QByteArray(2, '\0'));
         return QStringLiteral("Kontakt %1 abfragen -> %2").arg(kontakt).arg(stand ? QStringLiteral("belegt") : QStringLiteral("frei"));
     }
@@ -314,22 +312,21 @@ Cs2Ergebnis Cs2Dekodierer::bewege(qint64 jetztMs)
 {
     Cs2Ergebnis e;
     m_jetzt = qMax(m_jetzt, jetztMs);
-    melde(m_strecke.rueckeVor(m_jetzt), e);
+    melde(m_gleise.rueckeVor(m_jetzt), e);
     return e;
 }
 
 void Cs2Dekodierer::aufStrecke(Cs2Ergebnis &e)
 {
-    const auto it = m_loks.constFind(m_aufStrecke);
-    if (it == m_loks.cend())
-        return;
-    const double anteil = m_gleisAn ? double(fahrstufe(*it)) / fahrstufenVon(it->uid) : 0.0;
-    melde(m_strecke.setzeFahrt(anteil, it->vorwaerts, m_jetzt), e);
+    for (const Cs2Lok &lok : std::as_const(m_loks)) {
+        const double anteil = m_gleisAn ? double(fahrstufe(lok)) / fahrstufenVon(lok.uid) : 0.0;
+        melde(m_gleise.setzeFahrt(lok.uid, anteil, lok.vorwaerts, m_jetzt), e);
+    }
 }
 
-void Cs2Dekodierer::melde(const QList<Kontaktwechsel> &wechsel, Cs2Ergebnis &e) const
+void Cs2Dekodierer::melde(const QList<Gleise<quint32>::Wechsel> &wechsel, Cs2Ergebnis &e) const
 {
-    for (const Kontaktwechsel &w : wechsel) {
+    for (const auto &[uid, ort, w] : wechsel) {
         QByteArray d(8, '\0');
         d[2] = char(w.nummer >> 8);
         d[3] = char(w.nummer & 0xFF);
@@ -338,8 +335,8 @@ void Cs2Dekodierer::melde(const QList<Kontaktwechsel> &wechsel, Cs2Ergebnis &e) 
         const QByteArray r = baue(0x11, true, cs2SimHash(eigeneUid), d);
         e.antworten << r;
         e.zeilen << hex(r) + QStringLiteral("  Strecke: Lok %1 bei %2 mm, Kontakt %3 %4")
-                                  .arg(cs2SimLokname(m_aufStrecke))
-                                  .arg(qRound(m_strecke.ort()))
+                                  .arg(cs2SimLokname(uid))
+                                  .arg(qRound(ort))
                                   .arg(w.nummer)
                                   .arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
     }

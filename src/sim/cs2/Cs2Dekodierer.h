@@ -12,12 +12,13 @@
 // value becomes the decoder's step rounding down, as on the station: MM2 14 steps,
 // DCC 28 (both as set), mfx 126. Answers go to every client, as the station's do.
 //
-// The locomotive commanded last runs on the virtual track (sim/Strecke.h) at the share
-// of its top speed that its decoder step gives (step / the decoder's steps), with no
-// power on the track at none; each contact it reaches or leaves is reported as the
-// station reports an S88 event: command 0x11 with the response bit, DLC 8, device id 0,
-// the contact's number as contact id, old state, new state (1 occupied), time 0.
-#include "sim/Strecke.h"
+// Every locomotive runs on its own virtual track (sim/Gleise.h: the first to run has
+// contacts 1 and 2, the next 3 and 4, ...) at the share of its top speed that its
+// decoder step gives (step / the decoder's steps), with no power on the track at none;
+// each contact it reaches or leaves is reported as the station reports an S88 event:
+// command 0x11 with the response bit, DLC 8, device id 0, the contact's number as
+// contact id, old state, new state (1 occupied), time 0.
+#include "sim/Gleise.h"
 
 #include <QByteArray>
 #include <QList>
@@ -64,10 +65,11 @@ public:
     // client as the station's frame with the response bit.
     Cs2Ergebnis anlage(const QString &aktion);
 
-    // Moves the locomotive on the track up to `jetztMs` (any steady clock; commands are
-    // taken at the time of the last call): the S88 events of the contacts it changed.
+    // Moves the locomotives on their tracks up to `jetztMs` (any steady clock; commands
+    // are taken at the time of the last call): the S88 events of the contacts they
+    // changed.
     Cs2Ergebnis bewege(qint64 jetztMs);
-    const Strecke &strecke() const { return m_strecke; }
+    const Gleise<quint32> &gleise() const { return m_gleise; }
 
     std::optional<Cs2Lok> lok(quint32 uid) const;
     bool gleisAn() const { return m_gleisAn; }
@@ -87,9 +89,9 @@ private:
     int fahrstufenVon(quint32 uid) const;
     void halt();
     void go();
-    // The track takes the speed of the locomotive on it; the events of what changed.
+    // The tracks take the locomotives' speeds; the events of what changed.
     void aufStrecke(Cs2Ergebnis &e);
-    void melde(const QList<Kontaktwechsel> &wechsel, Cs2Ergebnis &e) const;
+    void melde(const QList<Gleise<quint32>::Wechsel> &wechsel, Cs2Ergebnis &e) const;
 
     bool m_gleisAn = true;
     bool m_halt = false;
@@ -99,8 +101,7 @@ private:
     QMap<quint32, Cs2Lok> m_gehalten;  // commands taken during a Halt
     QStringList m_nachher;             // lines that follow the frame's own
     QMap<QString, QByteArray> m_reste;
-    Strecke m_strecke;
-    quint32 m_aufStrecke = 0; // the UID commanded last, 0 for none
+    Gleise<quint32> m_gleise; // by UID
     qint64 m_jetzt = 0;
 };
 

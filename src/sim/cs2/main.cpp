@@ -6,8 +6,8 @@
 // response bit and prints every frame with the time, its bytes, what it is and the
 // locomotive's state after it, one line each. It also acts as the layout: commands
 // typed on its terminal press the station's stop key, report an overload, stop every
-// locomotive, drop the TCP connections or make it fall silent. The locomotive
-// commanded last runs on a virtual track whose contacts send S88 events.
+// locomotive, drop the TCP connections or make it fall silent. Every locomotive runs
+// on a virtual track of its own whose contacts send S88 events.
 #include "sim/Terminal.h"
 #include "sim/cs2/Cs2Dekodierer.h"
 
@@ -113,14 +113,15 @@ int main(int argc, char **argv)
         }
     };
     const auto meldung = [&](const QString &text) { gibAus({{text}, {}}); };
-    // The virtual track: moved on before each frame is taken and at the next contact's edge.
+    // The virtual tracks: moved on before each frame is taken and at the next contact's
+    // edge on any of them.
     QElapsedTimer uhr;
     uhr.start();
     QTimer streckenuhr;
     streckenuhr.setSingleShot(true);
     streckenuhr.setTimerType(Qt::PreciseTimer);
     const auto planeStrecke = [&] {
-        const qint64 ms = cs2.strecke().msBisWechsel();
+        const qint64 ms = cs2.gleise().msBisWechsel();
         if (ms >= 0)
             streckenuhr.start(int(qMin<qint64>(ms, 3600000)));
         else

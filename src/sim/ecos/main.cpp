@@ -8,10 +8,11 @@
 // options that act some seconds after the first connection) press its stop button,
 // short-circuit the track, make it fall silent or drop the connection. A client that
 // asked to be told ("request(1, view)") gets an event for each change of the power.
-// The locomotive driven last runs on a virtual track whose two contacts are ports 1
-// and 2 of the s88 module 100 (16 ports); a client that asked for the module
+// Every locomotive runs on a virtual track of its own (sim/Gleise.h); the contacts are
+// the ports of the s88 module 100 (16 ports): the first locomotive to run has ports 1
+// and 2, the next 3 and 4, and so on. A client that asked for the module
 // ("request(100, view)") gets an event for each change of its ports.
-#include "sim/Strecke.h"
+#include "sim/Gleise.h"
 #include "sim/Terminal.h"
 
 #include <QCommandLineParser>
@@ -187,26 +188,28 @@ private:
                 // A change of the power is reported after the reply that made it.
                 if (std::exchange(m_stromGeaendert, false))
                     meldeStrom();
+                // Each command reaches the tracks before the next one: the first
+                // locomotive set running gets the first track.
+                aufStrecke();
             }
         }
         s->flush();
-        aufStrecke();
-    }
-
-    // The track follows the locomotive driven last: its speed of 127, dir[0] forwards,
-    // standing without power.
-    void aufStrecke()
-    {
-        if (m_loks.contains(m_aufStrecke)) {
-            const Lok &l = m_loks[m_aufStrecke];
-            melde(m_strecke.setzeFahrt(m_strom ? l.fahrstufe / 127.0 : 0.0, l.richtung == 0, m_uhr.elapsed()));
-        }
         planeStrecke();
     }
-    void bewege() { melde(m_strecke.rueckeVor(m_uhr.elapsed())); }
+
+    // The tracks follow the locomotives: their speed of 127, dir[0] forwards, standing
+    // without power.
+    void aufStrecke()
+    {
+        for (auto it = m_loks.cbegin(); it != m_loks.cend(); ++it)
+            melde(m_gleise.setzeFahrt(it.key(), m_strom ? it->fahrstufe / 127.0 : 0.0, it->richtung == 0,
+                                      m_uhr.elapsed()));
+        planeStrecke();
+    }
+    void bewege() { melde(m_gleise.rueckeVor(m_uhr.elapsed())); }
     void planeStrecke()
     {
-        const qint64 ms = m_strecke.msBisWechsel();
+        const qint64 ms = m_gleise.msBisWechsel();
         if (ms >= 0)
             m_streckenuhr.start(int(qMin<qint64>(ms, 3600000)));
         else
@@ -214,14 +217,14 @@ private:
     }
     QString s88Zeile() const { return QStringLiteral("100 state[0x%1]").arg(m_s88, 0, 16); }
     // Each change of a contact: port n of module 100, an event to those who asked for it.
-    void melde(const QList<trabolin::sim::Kontaktwechsel> &wechsel)
+    void melde(const QList<trabolin::sim::Gleise<int>::Wechsel> &wechsel)
     {
-        for (const trabolin::sim::Kontaktwechsel &w : wechsel) {
+        for (const auto &[id, ort, w] : wechsel) {
             if (w.nummer < 1 || w.nummer > 16)
                 continue;
             const quint32 bit = 1u << (w.nummer - 1);
             m_s88 = w.belegt ? m_s88 | bit : m_s88 & ~bit;
-            drucke(QStringLiteral("Strecke: Lok %1 bei %2 mm").arg(m_aufStrecke).arg(qRound(m_strecke.ort())),
+            drucke(QStringLiteral("Strecke: Lok %1 bei %2 mm").arg(id).arg(qRound(ort)),
                    QStringLiteral("Kontakt %1 %2").arg(w.nummer).arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei")),
                    m_stumm ? QString() : QStringLiteral("EVENT ") + s88Zeile());
             if (m_stumm)
@@ -442,7 +445,6 @@ private:
                 return unbekannteOption(args[i].stelle);
         }
         l = neu;
-        m_aufStrecke = id;
         return ende(0, {}, QStringLiteral("NERROR_OK"), nl);
     }
 
@@ -456,10 +458,9 @@ private:
     QSet<QTcpSocket *> m_beobachter; // clients told of each change of the power
     QTcpSocket *m_fragender = nullptr; // the client whose command is being answered
     QList<std::pair<double, QString>> m_zeitplan;
-    trabolin::sim::Strecke m_strecke;
+    trabolin::sim::Gleise<int> m_gleise; // by the locomotives' IDs
     QElapsedTimer m_uhr;
-    QTimer m_streckenuhr;   // to the next contact's edge
-    int m_aufStrecke = -1;  // the locomotive driven last
+    QTimer m_streckenuhr;   // to the next contact's edge on any track
     quint32 m_s88 = 0;      // the ports of module 100, bit 0 port 1
     QSet<QTcpSocket *> m_s88Beobachter; // clients told of each change of module 100
 };

@@ -36,7 +36,7 @@ DccexSchritt DccexStation::starte(qint64 zeitMs)
     m_gleis = m_prog = m_join = false;
     m_haengt = false; // a reset ends the hang
     m_loks.clear();
-    m_strecke.setzeFahrt(0, true, zeitMs); // the track stays where it is, its locomotive stops
+    m_gleise.halteAlle(zeitMs); // the locomotives stop where they are, each on its track
     DccexSchritt schritt;
     melde(schritt, QStringLiteral("Start: die Zentrale bootet %1 ms, Gleis aus").arg(m_startdauerMs));
     return schritt;
@@ -44,7 +44,7 @@ DccexSchritt DccexStation::starte(qint64 zeitMs)
 
 std::optional<qint64> DccexStation::frist() const
 {
-    const qint64 ms = m_strecke.msBisWechsel();
+    const qint64 ms = m_gleise.msBisWechsel();
     if (ms < 0)
         return m_startBis;
     return std::min(m_startBis.value_or(m_jetztMs + ms), m_jetztMs + ms);
@@ -52,19 +52,20 @@ std::optional<qint64> DccexStation::frist() const
 
 void DccexStation::bewegeStrecke(DccexSchritt &schritt)
 {
-    meldeSensoren(m_strecke.rueckeVor(m_jetztMs), schritt);
+    meldeSensoren(m_gleise.rueckeVor(m_jetztMs), schritt);
 }
 
-void DccexStation::meldeSensoren(const QList<Kontaktwechsel> &wechsel, DccexSchritt &schritt)
+void DccexStation::meldeSensoren(const QList<Gleise<int>::Wechsel> &wechsel, DccexSchritt &schritt)
 {
-    for (const Kontaktwechsel &w : wechsel) {
+    for (const auto &[adresse, ort, w] : wechsel) {
         // Sensor::checkAll: each change to every client, once the station runs.
         const QByteArray meldung = QByteArray(w.belegt ? "<Q " : "<q ") + QByteArray::number(w.nummer) + ">";
         if (!m_haengt && !m_startBis)
             schritt.antwort += meldung + '\n';
         melde(schritt, QStringLiteral("Kontakt    %1 %2, Meldung %3")
                            .arg(w.nummer)
-                           .arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"), QString::fromLatin1(meldung)));
+                           .arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"), QString::fromLatin1(meldung))
+                           + streckenzusatz(adresse, ort));
     }
 }
 
@@ -72,8 +73,8 @@ QByteArray DccexStation::sensorstaende() const
 {
     // Sensor::printAll: "<Q id>" active, "<q id>" inactive.
     QByteArray r;
-    for (const Kontaktort &k : m_strecke.kontakte())
-        r += QByteArray(m_strecke.belegt(k.nummer) ? "<Q " : "<q ") + QByteArray::number(k.nummer) + ">\n";
+    for (const Kontaktort &k : m_gleise.kontakte())
+        r += QByteArray(m_gleise.belegt(k.nummer) ? "<Q " : "<q ") + QByteArray::number(k.nummer) + ">\n";
     return r;
 }
 
@@ -256,7 +257,7 @@ void DccexStation::befehl(const QByteArray &text, DccexSchritt &schritt)
     if (opcode == 'S' && teile.isEmpty()) {
         // The definitions: sensor id, vpin, pull-up.
         QByteArray definitionen;
-        for (const Kontaktort &k : m_strecke.kontakte())
+        for (const Kontaktort &k : m_gleise.kontakte())
             definitionen += "<Q " + QByteArray::number(k.nummer) + ' ' + QByteArray::number(21 + k.nummer) + " 1>\n";
         schritt.antwort += definitionen;
         melde(schritt, roh + QStringLiteral("Sensordefinitionen"));
@@ -309,7 +310,7 @@ bool DccexStation::lokbefehl(char opcode, const QList<QByteArray> &teile, DccexS
         lok.nothalt = *wert < 0;
         lok.fahrstufe = qMax(*wert, 0);
         lok.vorwaerts = *zustand2 == 1;
-        meldeSensoren(m_strecke.setzeFahrt(double(lok.fahrstufe) / 126, lok.vorwaerts, m_jetztMs), schritt);
+        meldeSensoren(m_gleise.setzeFahrt(lok.adresse, double(lok.fahrstufe) / 126, lok.vorwaerts, m_jetztMs), schritt);
     } else if (*wert <= 4) {
         lok.f[*wert] = *zustand2 == 1;
     }

@@ -11,11 +11,13 @@
 // is told only as a diagnostic line, and the output comes back by itself. After a
 // start (power-on, or the reset an Arduino goes through whenever its USB port is
 // opened) it is deaf and silent for a boot delay: what arrives meanwhile is lost, as on
-// the real station. Its sensors 1 and 2 (pins 22 and 23) are the virtual track's
-// contacts: every change goes out unasked as "<Q id>" (occupied) or "<q id>" (free),
-// "<Q>" and "<s>" list their states, "<S>" their definitions "<Q id vpin pullup>". The
-// locomotive driven last runs on the track at the share of step 126 it was given.
-#include "sim/Strecke.h"
+// the real station. Its sensors are the virtual tracks' contacts (sensor n on pin
+// 21 + n: 1 and 2 on pins 22 and 23 for the first track, 3 and 4 for the second, ...):
+// every change goes out unasked as "<Q id>" (occupied) or "<q id>" (free), "<Q>" and
+// "<s>" list the states of the tracks' sensors there are so far, "<S>" their
+// definitions "<Q id vpin pullup>". Every locomotive runs on its own track (Gleise)
+// at the share of step 126 it was given.
+#include "sim/Gleise.h"
 #include "sim/serial/Dekodierer.h"
 
 #include <QByteArray>
@@ -77,12 +79,12 @@ public:
     bool gleis() const { return m_gleis; }
     bool programmiergleis() const { return m_prog; }
     std::optional<DccexLok> lok(int adresse) const;
-    const Strecke &strecke() const { return m_strecke; }
+    const Gleise<int> &gleise() const { return m_gleise; }
 
 private:
-    // The track up to m_jetztMs: each sensor that changed is broadcast.
+    // The tracks up to m_jetztMs: each sensor that changed is broadcast.
     void bewegeStrecke(DccexSchritt &schritt);
-    void meldeSensoren(const QList<Kontaktwechsel> &wechsel, DccexSchritt &schritt);
+    void meldeSensoren(const QList<Gleise<int>::Wechsel> &wechsel, DccexSchritt &schritt);
     QByteArray sensorstaende() const;
     void befehl(const QByteArray &text, DccexSchritt &schritt);
     bool lokbefehl(char opcode, const QList<QByteArray> &teile, DccexSchritt &schritt,
@@ -104,7 +106,7 @@ private:
     bool m_join = false;  // the programming track drives as a main track
     bool m_haengt = false; // hung: deaf and silent until the next start
     QMap<int, DccexLok> m_loks;
-    Strecke m_strecke;
+    Gleise<int> m_gleise;
 };
 
 } // namespace trabolin::sim

@@ -65,6 +65,11 @@ QString anAus(bool an)
     return an ? QStringLiteral("an") : QStringLiteral("aus");
 }
 
+QString streckenzusatz(int adresse, double ortMm)
+{
+    return QStringLiteral(" (Lok %1 bei %2 mm)").arg(adresse).arg(qRound(ortMm));
+}
+
 QString ausgabezeile(const Ereignis &ereignis)
 {
     return QStringLiteral("%1 ms  %2").arg(ereignis.zeitMs, 6).arg(ereignis.text);
@@ -110,18 +115,18 @@ std::optional<qint64> Dekodierer::frist() const
 
 std::optional<qint64> Dekodierer::streckenfrist() const
 {
-    const qint64 ms = strecke_.msBisWechsel();
+    const qint64 ms = gleise_.msBisWechsel();
     return ms < 0 ? std::nullopt : std::optional<qint64>(jetztMs_ + ms);
 }
 
 void Dekodierer::bewegeStrecke()
 {
-    meldeKontakte(strecke_.rueckeVor(jetztMs_));
+    meldeKontakte(gleise_.rueckeVor(jetztMs_));
 }
 
-void Dekodierer::meldeKontakte(const QList<Kontaktwechsel> &wechsel)
+void Dekodierer::meldeKontakte(const QList<Gleise<int>::Wechsel> &wechsel)
 {
-    for (const Kontaktwechsel &w : wechsel) {
+    for (const auto &[adresse, ort, w] : wechsel) {
         QString text = QStringLiteral("Kontakt    %1 %2").arg(w.nummer).arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
         if (w.belegt) {
             seitLesen_[w.nummer] = true;
@@ -134,14 +139,14 @@ void Dekodierer::meldeKontakte(const QList<Kontaktwechsel> &wechsel)
             antwort_ += rundruf;
             text += QStringLiteral(", Rundruf ") + hex(rundruf);
         }
-        ereignisse_.append({jetztMs_, false, text});
+        ereignisse_.append({jetztMs_, false, text + streckenzusatz(adresse, ort)});
     }
 }
 
 void Dekodierer::fahreAufStrecke(const Lok &lok, int hoechsteStufe)
 {
     const double anteil = lok.nothalt ? 0.0 : double(lok.fahrstufe) / hoechsteStufe;
-    meldeKontakte(strecke_.setzeFahrt(anteil, lok.vorwaerts, jetztMs_));
+    meldeKontakte(gleise_.setzeFahrt(lok.adresse, anteil, lok.vorwaerts, jetztMs_));
 }
 
 QByteArray Dekodierer::lenzRueckmeldung(int kontakt) const
@@ -150,7 +155,7 @@ QByteArray Dekodierer::lenzRueckmeldung(int kontakt) const
     const int oben = ((kontakt - 1) / 4) % 2;
     quint8 daten = quint8(0x40 | oben << 4); // TT = 10: a feedback module
     for (int j = 0; j < 4; ++j)
-        if (strecke_.belegt(modul * 8 + oben * 4 + j + 1))
+        if (gleise_.belegt(modul * 8 + oben * 4 + j + 1))
             daten |= quint8(1 << j);
     QByteArray rahmen;
     rahmen += char(0x42);
@@ -164,10 +169,10 @@ QByteArray Dekodierer::modulbytes(int modul, QHash<int, bool> *gemerkt)
 {
     quint16 bits = 0;
     for (int k = (modul - 1) * 16 + 1; k <= modul * 16; ++k) {
-        if (strecke_.belegt(k) || (gemerkt && gemerkt->value(k)))
+        if (gleise_.belegt(k) || (gemerkt && gemerkt->value(k)))
             bits |= s88Bit(k);
         // Read and reset: from now on a contact counts as seen while it is occupied.
-        if (gemerkt && strecke_.belegt(k))
+        if (gemerkt && gleise_.belegt(k))
             gemerkt->insert(k, true);
         else if (gemerkt)
             gemerkt->remove(k);

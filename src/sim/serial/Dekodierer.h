@@ -4,15 +4,16 @@
 // frames, optionally behind the USB prefix 0xFF 0xFE) or to a 6051 / IntelliBox
 // interface (two-byte commands, single power bytes, "XL" text lines) and keeps the
 // state of every locomotive it has seen, so that each command can be shown with the
-// state it leaves behind. The locomotive driven last runs on the virtual track
-// (Strecke) at the share of its top step that its speed step gives, and the station
-// reports the track's contacts as the real one does: the LZ100 broadcasts every change
+// state it leaves behind. Every locomotive runs on its own virtual track (Gleise: the
+// first to run on contacts 1 and 2, the next on 3 and 4, ...) at the share of its top
+// step that its speed step gives, and the station reports the tracks' contacts as the
+// real one does, one s88 numbering for all of them: the LZ100 broadcasts every change
 // of a feedback nibble (42 AA DATA X) and answers the feedback request 42 AA 8N X; the
 // 6051 answers the module reads 0x80 + n / 0xC0 + n (reset mode on from the start:
 // a contact reads occupied once if it was occupied at any time since the last read),
 // the IntelliBox XSensor (58 98 mm -> 00 high low) and XEvtSen (58 CB -> the modules
 // changed since the last XEvtSen, each module high low, then 00).
-#include "sim/Strecke.h"
+#include "sim/Gleise.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -39,6 +40,9 @@ struct Ereignis {
     bool fehler = false;
     QString text; // without the time, e.g. "Fahren     Lok 3: ..." or "FEHLER: ..."
 };
+
+// " (Lok 3 bei 2800 mm)": what a contact's line adds of the locomotive that changed it.
+QString streckenzusatz(int adresse, double ortMm);
 
 // "  1234 ms  " + text: the line the simulator prints.
 QString ausgabezeile(const Ereignis &ereignis);
@@ -82,14 +86,14 @@ public:
 
     // The bytes the station sends back now (answers and broadcasts), once.
     QByteArray nimmAntwort() { return std::exchange(antwort_, {}); }
-    // When the locomotive on the track reaches the next contact edge, if it moves.
+    // When a locomotive reaches the next contact edge on any track, if one moves.
     std::optional<qint64> streckenfrist() const;
-    const Strecke &strecke() const { return strecke_; }
+    const Gleise<int> &gleise() const { return gleise_; }
 
 private:
-    // The track up to jetztMs_: each contact that changed is printed and reported.
+    // The tracks up to jetztMs_: each contact that changed is printed and reported.
     void bewegeStrecke();
-    void meldeKontakte(const QList<Kontaktwechsel> &wechsel);
+    void meldeKontakte(const QList<Gleise<int>::Wechsel> &wechsel);
     void fahreAufStrecke(const Lok &lok, int hoechsteStufe);
     // The LZ100's frame for the nibble of `kontakt`: 42 AA DATA X.
     QByteArray lenzRueckmeldung(int kontakt) const;
@@ -120,7 +124,7 @@ private:
     QMap<int, Lok> loks_;
     std::optional<bool> gleis_;
     bool statusfrage_ = false;
-    Strecke strecke_;
+    Gleise<int> gleise_;
     QByteArray antwort_;
     bool ruecksetzen_ = true;       // 6051 reset mode
     QHash<int, bool> seitLesen_;    // 6051: contacts occupied since their module was read

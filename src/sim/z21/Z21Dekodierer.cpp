@@ -160,7 +160,6 @@ QString Z21Dekodierer::xBefehl(const QByteArray &x, const QString &absender, Z21
         if (fahren) {
             lok.stufen = k2 == 0x10 ? 14 : k2 == 0x12 ? 28 : 128;
             liesFahrbyte(lok, wert);
-            m_aufStrecke = adresse;
             return QStringLiteral("LAN_X_SET_LOCO_DRIVE -> ") + zustand(lok);
         }
         const int nummer = wert & 0x3F;
@@ -221,18 +220,17 @@ Z21Ergebnis Z21Dekodierer::bewege(qint64 jetztMs)
 {
     Z21Ergebnis e;
     m_jetzt = qMax(m_jetzt, jetztMs);
-    melde(m_strecke.rueckeVor(m_jetzt), e);
+    melde(m_gleise.rueckeVor(m_jetzt), e);
     return e;
 }
 
 void Z21Dekodierer::aufStrecke(Z21Ergebnis &e)
 {
-    const auto it = m_loks.constFind(m_aufStrecke);
-    if (it == m_loks.cend())
-        return;
-    const int hoechste = it->stufen == 128 ? 126 : it->stufen;
-    const bool steht = !m_gleisAn || m_nothalt || it->nothalt;
-    melde(m_strecke.setzeFahrt(steht ? 0.0 : double(it->fahrstufe) / hoechste, it->vorwaerts, m_jetzt), e);
+    for (const Z21Lok &lok : std::as_const(m_loks)) {
+        const int hoechste = lok.stufen == 128 ? 126 : lok.stufen;
+        const bool steht = !m_gleisAn || m_nothalt || lok.nothalt;
+        melde(m_gleise.setzeFahrt(lok.adresse, steht ? 0.0 : double(lok.fahrstufe) / hoechste, lok.vorwaerts, m_jetzt), e);
+    }
 }
 
 QByteArray Z21Dekodierer::rmBus(quint8 gruppe) const
@@ -240,11 +238,11 @@ QByteArray Z21Dekodierer::rmBus(quint8 gruppe) const
     return datensatz(0x80, QByteArray(1, char(gruppe)) + m_module.mid(gruppe * 10, 10));
 }
 
-void Z21Dekodierer::melde(const QList<Kontaktwechsel> &wechsel, Z21Ergebnis &e)
+void Z21Dekodierer::melde(const QList<Gleise<int>::Wechsel> &wechsel, Z21Ergebnis &e)
 {
     // One record for each change, in order: a contact crossed between two moves is
     // reported occupied and then free.
-    for (const Kontaktwechsel &w : wechsel) {
+    for (const auto &[adresse, ort, w] : wechsel) {
         const int n = w.nummer - 1;
         if (n < 0 || n >= m_module.size() * 8)
             continue;
@@ -256,8 +254,8 @@ void Z21Dekodierer::melde(const QList<Kontaktwechsel> &wechsel, Z21Ergebnis &e)
             if (it.value() & 0x00000002)
                 e.antworten.append({it.key(), satz});
         e.zeilen << hex(satz) + QStringLiteral("  Strecke: Lok %1 bei %2 mm, Kontakt %3 %4 -> LAN_RMBUS_DATACHANGED")
-                                    .arg(m_aufStrecke)
-                                    .arg(qRound(m_strecke.ort()))
+                                    .arg(adresse)
+                                    .arg(qRound(ort))
                                     .arg(w.nummer)
                                     .arg(w.belegt ? QStringLiteral("belegt") : QStringLiteral("frei"));
     }

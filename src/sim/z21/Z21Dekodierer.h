@@ -5,12 +5,13 @@
 // with their check byte), keeps the track power, the clients and every locomotive's
 // speed, direction and F0 to F4, and answers what a Z21 answers.
 //
-// The locomotive driven last runs on the virtual track (sim/Strecke.h) at the share of
-// its top speed that its step gives (step / 14, 28 or 126), standing in an emergency
-// stop and with the track off; its contacts are inputs 1 and 2 of the first R-Bus
-// module. Each change goes out as LAN_RMBUS_DATACHANGED of group 0 (the whole group) to
-// the clients with the R-Bus flag 0x00000002; LAN_RMBUS_GETDATA is answered so too.
-#include "sim/Strecke.h"
+// Every locomotive runs on its own virtual track (sim/Gleise.h) at the share of its top
+// speed that its step gives (step / 14, 28 or 126), standing in an emergency stop and
+// with the track off. Contact n is R-Bus input n counted from input 1 of module 1: the
+// first locomotive to run has inputs 1 and 2, the next 3 and 4, and so on. Each change
+// goes out as LAN_RMBUS_DATACHANGED of group 0 (the whole group) to the clients with
+// the R-Bus flag 0x00000002; LAN_RMBUS_GETDATA is answered so too.
+#include "sim/Gleise.h"
 
 #include <QByteArray>
 #include <QList>
@@ -67,10 +68,11 @@ public:
     // any more. One printed line each.
     QStringList vergissStille(qint64 zeitMs);
 
-    // Moves the locomotive on the track up to `jetztMs` (any steady clock; commands are
-    // taken at the time of the last call): the R-Bus records of the contacts it changed.
+    // Moves the locomotives on their tracks up to `jetztMs` (any steady clock; commands
+    // are taken at the time of the last call): the R-Bus records of the contacts they
+    // changed.
     Z21Ergebnis bewege(qint64 jetztMs);
-    const Strecke &strecke() const { return m_strecke; }
+    const Gleise<int> &gleise() const { return m_gleise; }
 
     std::optional<Z21Lok> lok(int adresse) const;
     bool gleisAn() const { return m_gleisAn; }
@@ -85,9 +87,9 @@ private:
     // The central state of LAN_X_STATUS_CHANGED: 0x01 emergency stop, 0x02 track power
     // off, 0x04 short circuit.
     quint8 zentralenstatus() const;
-    // The track takes the speed of the locomotive on it; the records of what changed.
+    // The tracks take the locomotives' speeds; the records of what changed.
     void aufStrecke(Z21Ergebnis &e);
-    void melde(const QList<Kontaktwechsel> &wechsel, Z21Ergebnis &e);
+    void melde(const QList<Gleise<int>::Wechsel> &wechsel, Z21Ergebnis &e);
     // LAN_RMBUS_DATACHANGED of group `gruppe` as the modules stand.
     QByteArray rmBus(quint8 gruppe) const;
 
@@ -98,9 +100,8 @@ private:
     QMap<QString, quint32> m_clients;
     QMap<int, Z21Lok> m_loks;
     QMap<QString, qint64> m_gehoert; // when each client sent its last datagram
-    Strecke m_strecke;
+    Gleise<int> m_gleise;
     QByteArray m_module = QByteArray(20, '\0'); // the R-Bus modules 1 to 20, bit 0 input 1
-    int m_aufStrecke = 0; // the address driven last, 0 for none
     qint64 m_jetzt = 0;
 };
 

@@ -6,8 +6,9 @@
 // options that act some seconds after the first datagram) switch the track off,
 // short-circuit it, stop every locomotive, flood the clients or make it fall silent;
 // "verliere N" drops its next N datagrams to the clients, as a lossy Wi-Fi does,
-// while it still hears and acts on everything. The locomotive driven last runs on a
-// virtual track whose two contacts are inputs 1 and 2 of R-Bus module 1.
+// while it still hears and acts on everything. Every locomotive runs on a virtual
+// track of its own; the first one's two contacts are inputs 1 and 2 of R-Bus module 1,
+// the next one's inputs 3 and 4, and so on.
 #include "sim/z21/Z21Dekodierer.h"
 #include "sim/Terminal.h"
 
@@ -89,12 +90,13 @@ int main(int argc, char **argv)
         }
         std::fflush(stdout); // read live by users and tests
     };
-    // The virtual track: moved on before each datagram is taken and at the next contact's edge.
+    // The virtual tracks: moved on before each datagram is taken and at the next
+    // contact's edge on any of them.
     QTimer streckenuhr;
     streckenuhr.setSingleShot(true);
     streckenuhr.setTimerType(Qt::PreciseTimer);
     const auto planeStrecke = [&] {
-        const qint64 ms = z21.strecke().msBisWechsel();
+        const qint64 ms = z21.gleise().msBisWechsel();
         if (ms >= 0)
             streckenuhr.start(int(qMin<qint64>(ms, 3600000)));
         else
