@@ -4,7 +4,10 @@
 #include "serial/V24.h"
 #include "window/Antwortfeld.h"
 #include "window/Beschriftung.h"
+#include "window/Fensterteile.h"
+#include "window/Hilfe.h"
 #include "window/Menueleiste.h"
+#include "window/Programmseite.h"
 #include "window/Tabellenbearbeitung.h"
 #include "window/Tabellengitter.h"
 
@@ -34,30 +37,32 @@ namespace trabolin {
 
 class Ablauf;
 class EchteZeit;
+class Fahrbetrieb;
 class Netzverbindung;
 class Zentralentreiber;
 class WavKlang;
-class Fensterbedienfeld;
 class Einzelinstanz;
-class Fahrbild;
 class Gleisanzeige;
 class Einstellungsseite;
 
-// The program's only window. It owns the table store, every control, the serial
-// port, the drivers and the network links; all of them are its own. Its public face
-// is what main and the tests need: the hooks that replace modal boxes, the beep and
-// the clock, the store and the run logic, the settings file and the texts of the about
-// box. Object names are the control names, arrays are named "<name>_<index>"; that is
-// how a test finds a control.
-class frmTrabolin : public QMainWindow {
+// The program's only window. It owns the station panel with the serial port and the
+// network links, the menus, the clock and the sound that every driving program shares,
+// and its program pages (Programmseite), for now exactly one: each holds one program's
+// table, controls, run and drivers. The first page's drivers are the stations' drivers:
+// the port's bytes, the power, the locomotive list and the settings go to them. Its
+// public face is what main and the tests need: the hooks that replace modal boxes, the
+// beep and the clock, the current page's store and run logic, the settings file and the
+// texts of the about box. Object names are the control names, arrays are named
+// "<name>_<index>"; that is how a test finds a control.
+class frmTrabolin : public QMainWindow, private Fensterteile {
     Q_OBJECT
 public:
     // Outer size of the window, frame and title bar included.
     static constexpr int aussenBreite = 1024;
     static constexpr int aussenHoehe = 741;
     // Heights of the delete panel.
-    static constexpr int pnlDelOffen = 125;
-    static constexpr int pnlDelZu = 32;
+    static constexpr int pnlDelOffen = Programmseite::pnlDelOffen;
+    static constexpr int pnlDelZu = Programmseite::pnlDelZu;
     // Characters of a reply shown in txtRX at most; a longer reply is shown with
     // its start and its end, and the number of characters left out between them.
     static constexpr qsizetype anzeigeKappe = 64 * 1024;
@@ -67,8 +72,9 @@ public:
     explicit frmTrabolin(QWidget *parent = nullptr, const QString &programmVerzeichnis = {});
     ~frmTrabolin() override;
 
-    Tabellenspeicher &tabelle() { return m_tabelle; }
-    Ablauf &ablauf() { return *m_ablauf; }
+    // The store and the run of the current page.
+    Tabellenspeicher &tabelle() { return aktuelleSeite().tabelle(); }
+    Ablauf &ablauf() { return aktuelleSeite().ablauf(); }
     QString programmVerzeichnis() const { return m_programmVerzeichnis; }
 
     // The system beep. Every refused key and every refused line move goes through
@@ -105,10 +111,10 @@ public:
     // The file type list of the open and save dialogs.
     static QStringList dateifilter();
     // The help file "Trabolin.chm" in the program directory.
-    QString hilfedatei() const { return m_hilfedatei; }
+    QString hilfedatei() const { return m_hilfe->datei(); }
     // The texts of the about box.
-    static QString infoTitel();
-    static QString infoText();
+    static QString infoTitel() { return Hilfe::infoTitel(); }
+    static QString infoText() { return Hilfe::infoText(); }
 
 protected:
     void closeEvent(QCloseEvent *ereignis) override;
@@ -135,101 +141,6 @@ private:
     // "&Datei": load a program file into the table, save the table as a program file.
     void mnuDatei_laden_Click();
     void mnuDatei_speichern_Click();
-
-    // --- run time panel
-    QFrame *pnlZeit;
-    Beschriftung *lblProgramm;
-    Beschriftung *lblStartzeitTitel;
-    Beschriftung *lblLaufzeitTitel;
-    Beschriftung *lblStartzeit;
-    Beschriftung *lblLaufzeit;
-    Beschriftung *lblDauerGesamtTitel;
-    Beschriftung *lblNochTitel;
-    Beschriftung *lblDauerGesamt; // one pass from the current line; " je Durchlauf" when endless
-    Beschriftung *lblNoch;        // the time left during a run or single line
-
-    // --- address panel
-    QFrame *pnlAdresse;
-    QLineEdit *txtAdresse;
-    std::array<Beschriftung *, 2> lblAdresse;
-    Beschriftung *lblDateiTitel;
-    Beschriftung *lblDatei;
-
-    // --- edit panel
-    QFrame *pnlEdit;
-    Beschriftung *lblEdit;
-    QPushButton *btnInsertLine;
-    QPushButton *btnDeleteLine;
-    QPushButton *btnLineUp;
-    QPushButton *btnLineDown;
-
-    // --- delete panel
-    QFrame *pnlDel;
-    Beschriftung *lblDel;
-    QPushButton *btnDelZeile;
-    QPushButton *btnDelFolgende;
-    QPushButton *btnDelTabelle;
-
-    // --- station and connection panel
-    QFrame *pnlProgramm;
-    Beschriftung *lblZentrale;
-    std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
-    QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
-
-    Beschriftung *lblSchnittstelle;
-    QComboBox *lstV24;
-    QPushButton *btnV24;
-    Beschriftung *lblBaudrate;
-    QComboBox *lstBaudrate;
-    Beschriftung *lblParity;
-    QComboBox *lstParity;
-    Beschriftung *lblDatenbits;
-    QComboBox *lstDatenbits;
-    Beschriftung *lblStopbits;
-    QComboBox *lstStopbits;
-    QPushButton *btnParameterSetzen;
-    QCheckBox *chkUSB;
-    QLabel *imgUSB;
-    QLabel *imgV24;
-    Beschriftung *lblFS;
-    QComboBox *lstFS;
-
-    Beschriftung *lblIPAdresse;
-    QLineEdit *txtIPAdresse;
-    Beschriftung *lblLocalPort;
-    QLineEdit *txtLocalPort;
-    QPushButton *btn15471;
-    QPushButton *btnEcos;
-    QPushButton *btnListe;
-    QPushButton *btnLok;
-    Beschriftung *lblRX;
-    Antwortfeld *txtRX;
-
-    std::array<QPushButton *, 2> btnPower;
-    Gleisanzeige *lblGleis; // the track state the selected station reports
-
-    QPushButton *btnStart;
-    QPushButton *btnSendStop; // a Stoppknopf: stops as it goes down
-    QPushButton *btnSendZeile;
-    QCheckBox *chkEndlos;
-    QCheckBox *chkSignal;
-
-    // --- table, its step chart, release label, logo
-    Tabellengitter *DBTabelle;
-    Fahrbild *imgFahrbild;
-    Beschriftung *lblRelease;
-    Beschriftung *lblLogo;
-
-    // --- menu bar
-    QMenu *mnuDatei;
-    QAction *mnuDatei_laden;
-    QAction *mnuDatei_speichern;
-    QAction *mnuDatei_L1;
-    QAction *mnuDatei_Beenden;
-    Menueleiste *mnuLeiste; // the one menu bar, "&?" and "b&eenden" at its right edge
-    QAction *mnuHilfe;
-    QAction *mnuBeenden;
-    QShortcut *tasteF1;
 
     // --- serial port, station and run
     SerielleSchnittstelle *V24;  // the one serial port
@@ -269,16 +180,7 @@ private:
     void zentraleFehlerbehandlung(const Fehler &fehler);
 
     // --- handlers
-    void btnInsertLine_Click();
-    void btnDeleteLine_Click();
-    void btnLineUp_Click();
-    void btnLineDown_Click();
-    void btnDelZeile_Click();
-    void btnDelFolgende_Click();
-    void btnDelTabelle_Click();
-    void lblDel_Click();
     void lblLogo_Click();
-    void txtAdresse_Change();
     void txtIPAdresse_Change();
     void txtLocalPort_Change();
     // F1 and "&?": opens the help file with the platform's viewer, or, without file
@@ -286,27 +188,23 @@ private:
     void zeigeHilfe();
 
     QString einstellungsPfad() const;
-    void baueMenue();
-    QWidget *baueZeitpanel();
-    QWidget *baueAdresspanel();
-    QWidget *baueEditpanel();
-    QWidget *baueLoeschpanel();
-    QWidget *baueProgrammpanel();
     void verbindeUebernahme();
-    void setzeLoeschpanelHoehe(int hoehe);
-    void bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int));
-    void zeigeHilfeImProgramm();
-    void frageNachChmBetrachter();
 
+    // The clock, the sound, the port and the Fahrbetrieb every page shares.
+    void baueGemeinsames();
+    // A new page on the shared parts; the first one makes the network links.
+    Programmseite *baueSeite(QWidget *fuss);
+    // Wires page `seite` to the window: the station's settings, "Fahrstufen",
+    // "USB-Interface", its run's begin and end, its messages.
+    void nimmSeiteAuf(Programmseite &seite);
+    Programmseite &aktuelleSeite() const { return *m_seiten[m_aktuelleSeite]; }
+    // The page whose drivers are the stations' drivers.
+    Programmseite &ersteSeite() const { return *m_seiten.front(); }
+    Zentralentreiber &stationstreiber(int option) const { return ersteSeite().treiber(option); }
     void verbindeSteuerung();
     // The track indicator and the messages of a layout that ends or refuses a run.
     void verbindeGleismeldungen();
-    // The step chart and the times beside "Startzeit" follow the table, the current
-    // line, the station and the run.
-    void verbindeFahrbild();
-    void zeigeFahrstand();
-    // The selected station's top step in the mode chosen goes to the step chart.
-    void zeigeHoechsteFahrstufe();
+    void zeigeKontakt();
     void oeffneSchnittstelleBeimStart();
     // True when station `option` is to be reached through the serial port, with the
     // settings of its own as they are now.
@@ -362,22 +260,16 @@ private:
     void meldeNachDemLauf(const QString &art, std::function<void()> meldung);
     void zeigeAufgeschobeneMeldungen();
 
-    Tabellenspeicher m_tabelle;
     QString m_programmVerzeichnis;
     std::unique_ptr<Zeitbasis> m_zeit;
     std::unique_ptr<WavKlang> m_klang;
-    std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
-    std::unique_ptr<Ablauf> m_ablauf;
-    // The settings of each station's own, one page per station in the registry's order;
-    // the stack shows the selected station's page.
-    QStackedWidget *m_einstellungsstapel = nullptr;
-    std::vector<Einstellungsseite *> m_einstellungsseiten;
-    Einstellungsseite *m_laufeinstellungen = nullptr; // the run's own, beside "Endlosschleife"
-    // Per station: what hands its own settings to its driver and link.
-    std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
-    // Per row of the station registry: its driver, its network link (or nullptr) and,
-    // for a network station not shown in the fields, its host and port.
-    std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;
+    std::unique_ptr<Fahrbetrieb> m_betrieb;
+    // The program pages, for now exactly one, and the one shown.
+    std::vector<Programmseite *> m_seiten;
+    int m_aktuelleSeite = 0;
+    // Per row of the station registry: its network link (or nullptr), as the first
+    // page's driver made it, and, for a network station not shown in the fields, its
+    // host and port.
     std::vector<Netzverbindung *> m_netz;
     std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
     std::vector<bool> m_warVerbunden; // the station's link has been up
@@ -392,13 +284,10 @@ private:
     bool m_vorgabenOffen = false;       // a station switch during the run waits for its end
     bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
-    bool m_bearbeitet = false;          // an editing command moves the cursor, not the run
-    QString m_hilfedatei;
+    Hilfe *m_hilfe;
     bool m_aussenmassGesetzt = false;
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;
     bool m_zweiteInstanz = false;
-    QTextBrowser *m_hilfefenster = nullptr;
-    bool m_chmBetrachter = false; // a program is registered for CHM files
 };
 
 } // namespace trabolin

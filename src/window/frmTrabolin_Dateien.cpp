@@ -56,9 +56,9 @@ Fehler frmTrabolin::subReadConfig()
     // In file order, up to the line where the read stopped.
     for (int r = 1; r <= anzahlZeilen && l.gilt(ez::tabelle(r)); ++r)
         for (int c = 1; c <= anzahlZellen; ++c)
-            m_tabelle.setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
+            aktuelleSeite().tabelle().setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
     if (l.gilt(ez::adresse))
-        setzeGanz(txtAdresse, w.adresse);
+        aktuelleSeite().setzeAdresse(w.adresse, true);
     const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
         {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
         {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
@@ -74,9 +74,8 @@ Fehler frmTrabolin::subReadConfig()
         // code selects nothing.
         if (const int option = zentralenoption(Zentrale); option >= 0) {
             optZentrale[option]->setChecked(true);
-            lblAdresse[0]->setText(zentralenregister()[option]->adresseTitel);
-            lblAdresse[1]->setText(
-                zentralenregister()[option]->adressbereich(m_einstellungsseiten[option]->werte()));
+            const trabolin::Zentrale &z = *zentralenregister()[option];
+            aktuelleSeite().zeigeAdresstitel(z.adresseTitel, z.adressbereich(m_einstellungsseiten[option]->werte()));
             // The switch put the station's own line settings into the lists; the
             // saved ones are what the user set.
             for (const auto &[zeile, liste] : listen)
@@ -126,8 +125,8 @@ QString frmTrabolin::subWriteConfig()
     if (ConfigDatei.isEmpty())
         ConfigDatei = einstellungsPfad();
     Einstellungen w;
-    w.tabelle = tabelleAus(m_tabelle);
-    w.adresse = txtAdresse->text();
+    w.tabelle = tabelleAus(aktuelleSeite().tabelle());
+    w.adresse = aktuelleSeite().adresse();
     w.port = lstV24->currentText();
     w.baudrate = lstBaudrate->currentText();
     w.parity = lstParity->currentText();
@@ -173,32 +172,13 @@ void frmTrabolin::mnuDatei_laden_Click()
     uebernehmeEingabe();
     // Another program replaces the one the locomotive is driving: the run ends, and
     // its stop goes out now, before the file dialog holds the window.
-    m_ablauf->halteAn();
+    Programmseite &seite = aktuelleSeite();
+    seite.ablauf().halteAn();
     const QString pfad = waehleDatei ? waehleDatei(false) : QString();
     if (pfad.isEmpty())
         return;
-    const QString titel = QStringLiteral(" Datei laden...");
-    QFile datei(pfad);
-    if (const Fehler f = oeffneZumLesen(datei)) {
-        melde(QMessageBox::Critical, titel,
-              f.beschreibung + QStringLiteral(".\n\nDie Tabelle bleibt unverändert."));
-        return;
-    }
-    int fehlt = 0;
-    // Decoded completely first: a short file leaves the table as it was.
-    const auto inhalt = leseProgramm(datei, &fehlt);
-    datei.close();
-    if (!inhalt) {
-        melde(QMessageBox::Critical, titel,
-              QStringLiteral("Die Datei \"%1\" ist keine vollständige Befehlsdatei: sie endet vor "
-                             "Zeile %2 von 26.\n\nDie Tabelle bleibt unverändert.")
-                  .arg(QDir::toNativeSeparators(pfad))
-                  .arg(fehlt));
-        return;
-    }
-    tabelleNach(m_tabelle, *inhalt);
-    m_tabelle.alleGeaendert();
-    lblDatei->setText(QDir::toNativeSeparators(pfad));
+    if (const QString fehler = seite.ladeProgramm(pfad); !fehler.isEmpty())
+        melde(QMessageBox::Critical, QStringLiteral(" Datei laden..."), fehler);
 }
 
 void frmTrabolin::mnuDatei_speichern_Click()
@@ -207,10 +187,7 @@ void frmTrabolin::mnuDatei_speichern_Click()
     const QString pfad = waehleDatei ? waehleDatei(true) : QString();
     if (pfad.isEmpty())
         return;
-    m_tabelle.setzeAktuelleZeile(1);
-    m_tabelle.setzeAktuelleZeile(anzahlZeilen);
-    const QString fehler = speichereDatei(pfad, schreibeProgramm(tabelleAus(m_tabelle)));
-    if (!fehler.isEmpty())
+    if (const QString fehler = aktuelleSeite().speichereProgramm(pfad); !fehler.isEmpty())
         melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
 }
 

@@ -4,6 +4,7 @@
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
+#include "program/Fahrbetrieb.h"
 #include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 #include "window/Tippgrenze.h"
@@ -50,9 +51,9 @@ void frmTrabolin::verbindeEcos()
         if (!netz)
             continue;
         const QString name = stationen[i]->name;
-        m_treiber[i]->nichtVerbunden = [this, i, name] {
+        stationstreiber(i).nichtVerbunden = [this, i, name] {
             // A link whose loss has been reported needs no second message.
-            if (m_ablauf->gleiszustand(i) == Gleiszustand::verbindungVerloren)
+            if (m_betrieb->gleiszustand(i) == Gleiszustand::verbindungVerloren)
                 setzeLaufknoepfe(false);
             else
                 ecosNichtErreichbar(i, QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
@@ -76,8 +77,7 @@ void frmTrabolin::verbindeEcos()
                 return;
             // A run on this station ends now rather than after its line: the stop ends
             // the wait, and the stop command that follows finds no link.
-            if (m_ablauf->laeuft() && m_ablauf->aktiverTreiber() == m_treiber[i].get())
-                m_ablauf->stoppKlick();
+            m_betrieb->stoppAufStation(i);
             ecosNichtErreichbar(i, QStringLiteral("Die Verbindung zur %1 ist abgebrochen !").arg(name));
         });
     }
@@ -135,7 +135,7 @@ void frmTrabolin::setzeNetzadresse(int option, const std::pair<QString, QString>
 
 Antwortwertung frmTrabolin::bewerteAntwort(const QString &antwort) const
 {
-    return m_netzOption >= 0 ? m_treiber[m_netzOption]->bewerteAntwort(antwort) : Antwortwertung::keine;
+    return m_netzOption >= 0 ? stationstreiber(m_netzOption).bewerteAntwort(antwort) : Antwortwertung::keine;
 }
 
 void frmTrabolin::btn15471_Click()
@@ -195,7 +195,7 @@ void frmTrabolin::verbindungsergebnis(int option, bool verbunden)
 void frmTrabolin::btnListe_Click()
 {
     if (m_netzOption >= 0)
-        m_treiber[m_netzOption]->leseLokliste();
+        stationstreiber(m_netzOption).leseLokliste();
 }
 
 void frmTrabolin::btnLok_Click()
@@ -203,13 +203,13 @@ void frmTrabolin::btnLok_Click()
     if (m_netzOption < 0)
         return;
     // The request's pause runs on the event loop; what it left to tell follows it.
-    QCoro::connect(m_treiber[m_netzOption]->uebernehmeKontrolle(txtAdresse->text()), this,
+    QCoro::connect(stationstreiber(m_netzOption).uebernehmeKontrolle(aktuelleSeite().adresse()), this,
                    [this](bool) { zeigeAufgeschobeneMeldungen(); });
 }
 
 void frmTrabolin::txtRX_DblClick(const QString &auswahl)
 {
-    txtAdresse->setText(ohneBlanks(auswahl));
+    aktuelleSeite().setzeAdresse(ohneBlanks(auswahl));
 }
 
 void frmTrabolin::TCP_DataArrival(const QString &antwort, qint64 ausgelassen)
