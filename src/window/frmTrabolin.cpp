@@ -11,6 +11,7 @@
 #include "window/Bauteile.h"
 #include "window/Einzelinstanz.h"
 #include "window/Gleisanzeige.h"
+#include "window/Netzfeld.h"
 #include "window/Stoppknopf.h"
 #include "window/Tippgrenze.h"
 
@@ -69,7 +70,8 @@ QString waehleDateiImDialog(QWidget *eltern, bool speichern)
 frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     : QMainWindow(parent),
       m_programmVerzeichnis(programmVerzeichnis.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                          : programmVerzeichnis)
+                                                          : programmVerzeichnis),
+      m_nachDemLauf([this] { return !m_betrieb->laeuftEtwas() && !m_schliesst; })
 {
     ladeBilder();
     m_hilfe = new Hilfe(m_programmVerzeichnis, this);
@@ -125,8 +127,6 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     verbindeUebernahme();
 
     connect(lblLogo, &Beschriftung::geklickt, this, &frmTrabolin::lblLogo_Click);
-    connect(txtIPAdresse, &QLineEdit::textChanged, this, &frmTrabolin::txtIPAdresse_Change);
-    connect(txtLocalPort, &QLineEdit::textChanged, this, &frmTrabolin::txtLocalPort_Change);
     connect(mnuDatei_laden, &QAction::triggered, this, &frmTrabolin::mnuDatei_laden_Click);
     connect(mnuDatei_speichern, &QAction::triggered, this, &frmTrabolin::mnuDatei_speichern_Click);
     connect(mnuDatei_Beenden, &QAction::triggered, this, &QWidget::close);
@@ -182,11 +182,11 @@ void frmTrabolin::nimmSeiteAuf(Programmseite &seite)
     connect(&seite, &Programmseite::laufEndet, this, [this] {
         setzeFahrtsperre(m_betrieb->laeuftEtwas());
         zeigeStoppknopf();
-        zeigeAufgeschobeneMeldungen();
+        m_nachDemLauf.zeige();
     });
     connect(&seite, &Programmseite::nachDemLauf, this,
             [this](const QString &art, QMessageBox::Icon symbol, const QString &titel, const QString &text) {
-                meldeNachDemLauf(art, [this, symbol, titel, text] { melde(symbol, titel, text); });
+                m_nachDemLauf.melde(art, [this, symbol, titel, text] { melde(symbol, titel, text); });
             });
     connect(&seite, &Programmseite::meldung, this,
             [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) { melde(symbol, titel, text); });
@@ -266,8 +266,7 @@ void frmTrabolin::Form_Load()
         zentraleFehlerbehandlung(fehler);
         return;
     }
-    setzeGanz(txtLocalPort, EcosLocalPort);
-    setzeGanz(txtIPAdresse, EcosIPAdresse);
+    m_netzfeld->fuelleFelder();
     aktuelleSeite().setzeDatei(ConfigDatei);
 
     // The delete panel starts closed.
@@ -302,7 +301,7 @@ void frmTrabolin::Form_Unload()
     }
     // Every network link closes, also one the fields no longer show: a station that
     // keeps a list of its clients hears that the program has gone.
-    for (Netzverbindung *netz : m_netz)
+    for (Netzverbindung *netz : m_netzfeld->links())
         if (netz)
             netz->schliesse();
 }

@@ -7,6 +7,7 @@
 #include "window/Fensterteile.h"
 #include "window/Hilfe.h"
 #include "window/Menueleiste.h"
+#include "window/Nachmeldungen.h"
 #include "window/Programmseite.h"
 #include "window/Tabellenbearbeitung.h"
 #include "window/Tabellengitter.h"
@@ -38,6 +39,7 @@ namespace trabolin {
 class Ablauf;
 class EchteZeit;
 class Fahrbetrieb;
+class Netzfeld;
 class Netzverbindung;
 class Zentralentreiber;
 class WavKlang;
@@ -65,7 +67,7 @@ public:
     static constexpr int pnlDelZu = Programmseite::pnlDelZu;
     // Characters of a reply shown in txtRX at most; a longer reply is shown with
     // its start and its end, and the number of characters left out between them.
-    static constexpr qsizetype anzeigeKappe = 64 * 1024;
+    static constexpr qsizetype anzeigeKappe = Antwortfeld::anzeigeKappe;
 
     // `programmVerzeichnis` is where the program looks for its sounds, its help file
     // and the "COM<N>" port links; empty means the directory of the executable.
@@ -131,11 +133,6 @@ private:
     // Shutdown, run when the window closes.
     void Form_Unload();
 
-    // Host and port of the network station whose values "IP-Adresse" and "LocalPort"
-    // show (the selected one, or the network station selected last), mirrors of the
-    // two fields; every other network station keeps its own until it is selected.
-    QString EcosIPAdresse;
-    QString EcosLocalPort;
     QString ConfigDatei;
 
     // "&Datei": load a program file into the table, save the table as a program file.
@@ -156,17 +153,6 @@ private:
     void chkUSB_Click();
     void optZentrale_Click(int index);
 
-    // --- network stations
-    Netzverbindung *TCP;         // the link of the network station the fields show
-    void btn15471_Click();
-    void btnEcos_Click();
-    // The outcome of the connect the button started, for the station at `option`.
-    void verbindungsergebnis(int option, bool verbunden);
-    void btnListe_Click();
-    void btnLok_Click();
-    void txtRX_DblClick(const QString &auswahl);
-    // A whole reply of the ECoS: shown, coloured, and the run buttons follow it.
-    void TCP_DataArrival(const QString &antwort, qint64 ausgelassen = 0);
     // Enables or disables the run and power buttons and sets the speed steps to "14".
     void subV24ok(bool status);
     // As subV24ok for a network station whose link came up (or not): the run and
@@ -181,8 +167,6 @@ private:
 
     // --- handlers
     void lblLogo_Click();
-    void txtIPAdresse_Change();
-    void txtLocalPort_Change();
     // F1 and "&?": opens the help file with the platform's viewer, or, without file
     // or viewer, the same help in a window of the program.
     void zeigeHilfe();
@@ -233,15 +217,8 @@ private:
     // A run or a single line begins (true) or has ended (false).
     void setzeFahrtsperre(bool gesperrt);
     void schnittstelleVerloren();
-    void verbindeEcos();
-    // Shows the host and port of network station `option` in the fields, with its
-    // connect button and reply label.
-    void zeigeNetzfelder(int option);
-    // Host and port (in that order) of network station `option`, and setting them.
-    std::pair<QString, QString> netzadresse(int option) const;
-    void setzeNetzadresse(int option, const std::pair<QString, QString> &adresse);
-    // How the shown network station reads a reply.
-    Antwortwertung bewerteAntwort(const QString &antwort) const;
+    // The network part of the station panel, on the first page's links.
+    void verbindeNetz();
     // Enables or disables "&starten", "St&op" and "aktuelle &Zeile " as the port or
     // the ECoS's replies decide. "St&op" stays enabled whatever they decide while a
     // run or a single line is going on, so a driving locomotive can always be stopped;
@@ -249,17 +226,6 @@ private:
     void setzeLaufknoepfe(bool aktiv);
     void haltStoppknopfBereit();
     void zeigeStoppknopf();
-    // Network station `option` cannot be reached: the run buttons go off when it is the
-    // station selected (a link lost in the background leaves them to the station
-    // selected), and the user is told once, under that station's title, after the run
-    // or single line that is going on.
-    void ecosNichtErreichbar(int option, const QString &text);
-    // A report that has to wait while a run or a single line is going on, because a
-    // modal box would hold the run's wait: shown at once when nothing runs, else when
-    // the run has ended. One report of each kind is pending at a time, the first counts.
-    void meldeNachDemLauf(const QString &art, std::function<void()> meldung);
-    void zeigeAufgeschobeneMeldungen();
-
     QString m_programmVerzeichnis;
     std::unique_ptr<Zeitbasis> m_zeit;
     std::unique_ptr<WavKlang> m_klang;
@@ -267,19 +233,13 @@ private:
     // The program pages, for now exactly one, and the one shown.
     std::vector<Programmseite *> m_seiten;
     int m_aktuelleSeite = 0;
-    // Per row of the station registry: its network link (or nullptr), as the first
-    // page's driver made it, and, for a network station not shown in the fields, its
-    // host and port.
-    std::vector<Netzverbindung *> m_netz;
-    std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
-    std::vector<bool> m_warVerbunden; // the station's link has been up
+    Netzfeld *m_netzfeld = nullptr;
     // "Fahrstufen" of each network station that uses it, kept while another station
     // is selected and saved after line 56; empty: none chosen yet.
     std::vector<QString> m_fahrstufenJe;
-    int m_netzOption = -1; // the network station the fields show
     int m_v24Option = -1;  // the serial station the port was last opened for
-    QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
-    bool m_ecosVerbindet = false;       // a connection attempt is waiting
+    // The reports kept for after the runs: shown once nothing runs.
+    Nachmeldungen m_nachDemLauf;
     bool m_fahrtsperre = false;         // a run or single line goes on: the way is locked
     bool m_vorgabenOffen = false;       // a station switch during the run waits for its end
     bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"

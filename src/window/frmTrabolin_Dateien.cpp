@@ -6,6 +6,7 @@
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
 #include "window/Einstellungsseite.h"
+#include "window/Netzfeld.h"
 #include "window/Tippgrenze.h"
 
 #include <QButtonGroup>
@@ -98,7 +99,7 @@ Fehler frmTrabolin::subReadConfig()
                 m_einstellungsseiten[i]->setzeWert(e.schluessel, w.weiterer(einstellungsLabel(z, e), e.vorgabe));
         if (!z.netz)
             continue;
-        auto [host, port] = netzadresse(i);
+        auto [host, port] = m_netzfeld->adresse(i);
         if (z.netzInFestenZeilen()) {
             if (l.gilt(ez::ecosPort))
                 port = w.ecosPort;
@@ -108,7 +109,7 @@ Fehler frmTrabolin::subReadConfig()
             port = w.weiterer(portLabel(z), QString::number(z.standardport));
             host = w.weiterer(hostLabel(z));
         }
-        setzeNetzadresse(i, {host, port});
+        m_netzfeld->setzeAdresse(i, {host, port});
         if (eigeneFahrstufen(z) && l.gilt(ez::anzahl)) {
             if (const QString fs = w.weiterer(fahrstufenLabel(z)); lstFS->findText(fs) >= 0) {
                 m_fahrstufenJe[i] = fs;
@@ -139,7 +140,7 @@ QString frmTrabolin::subWriteConfig()
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         const trabolin::Zentrale &z = *stationen[i];
-        const auto [host, port] = netzadresse(i);
+        const auto [host, port] = m_netzfeld->adresse(i);
         if (!z.netz) {
         } else if (z.netzInFestenZeilen()) {
             w.ecosPort = port;
@@ -189,16 +190,6 @@ void frmTrabolin::mnuDatei_speichern_Click()
         return;
     if (const QString fehler = aktuelleSeite().speichereProgramm(pfad); !fehler.isEmpty())
         melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
-}
-
-void frmTrabolin::txtIPAdresse_Change()
-{
-    EcosIPAdresse = txtIPAdresse->text();
-}
-
-void frmTrabolin::txtLocalPort_Change()
-{
-    EcosLocalPort = txtLocalPort->text();
 }
 
 } // namespace trabolin

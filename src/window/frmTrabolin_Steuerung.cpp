@@ -10,6 +10,7 @@
 #include "stations/Zentralenregister.h"
 #include "window/Einstellungsseite.h"
 #include "window/Gleisanzeige.h"
+#include "window/Netzfeld.h"
 #include "window/Stoppknopf.h"
 
 #include <QApplication>
@@ -59,15 +60,8 @@ Programmseite *frmTrabolin::baueSeite(QWidget *fuss)
 
 void frmTrabolin::verbindeSteuerung()
 {
-    // The first page's drivers made the network links: one per network station.
     const auto &stationen = zentralenregister();
-    m_netz = ersteSeite().netzlinks();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        const trabolin::Zentrale &z = *stationen[i];
-        // A station kept after line 56 starts on its default port, as a file without its lines gives it.
-        m_netzadressen.emplace_back(QString(), z.netz && !z.netzInFestenZeilen()
-                                                   ? QString::number(z.standardport) : QString());
-        m_warVerbunden.push_back(false);
         m_fahrstufenJe.emplace_back();
         connect(m_einstellungsseiten[i], &Einstellungsseite::geaendert, this,
                 [this, i](const QString &schluessel, const QString &wert) { einstellungGeaendert(i, schluessel, wert); });
@@ -121,7 +115,7 @@ void frmTrabolin::verbindeSteuerung()
         if (Zentralentreiber *t = ersteSeite().ablauf().treiber(); t && t != verdrahtet)
             t->empfange(bytes);
     });
-    verbindeEcos();
+    verbindeNetz();
     verbindeGleismeldungen();
     // Logging out of the desktop, or the application being told to quit, ends the
     // program as "beenden" does: the locomotive is stopped before anything closes.
@@ -198,6 +192,34 @@ void frmTrabolin::btnPower_Click(int index)
     ersteSeite().ablauf().btnPower_Click(index);
 }
 
+void frmTrabolin::setzeLaufknoepfe(bool aktiv)
+{
+    for (QPushButton *k : {btnStart, btnSendZeile})
+        k->setEnabled(aktiv);
+    m_stoppFreigabe = aktiv;
+    zeigeStoppknopf();
+}
+
+void frmTrabolin::verbindeNetz()
+{
+    // The first page's drivers made the network links: one per network station.
+    m_netzfeld = new Netzfeld(
+        *this,
+        Netzfeld::Fenster{*m_betrieb, m_nachDemLauf, ersteSeite().netzlinks(),
+                          [this](int option) -> Zentralentreiber & { return stationstreiber(option); },
+                          [this](int option) { return istSeriell(option); }, [this] { return m_fahrtsperre; },
+                          [this] { return m_schliesst; },
+                          [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
+                              melde(symbol, titel, text);
+                          },
+                          [this] { return aktuelleSeite().adresse(); },
+                          [this](const QString &adresse) { aktuelleSeite().setzeAdresse(adresse); }},
+        this);
+    connect(m_netzfeld, &Netzfeld::laufknoepfe, this, &frmTrabolin::setzeLaufknoepfe);
+    connect(m_netzfeld, &Netzfeld::zentraleBereit, this, &frmTrabolin::subZentraleBereit);
+    connect(m_netzfeld, &Netzfeld::schnittstelleBereit, this, [this] { subV24ok(true); });
+}
+
 // ---------------------------------------------------------------- serial port
 
 void frmTrabolin::subV24ok(bool status)
@@ -235,7 +257,7 @@ void frmTrabolin::btnV24_Click()
     // The scan has closed and reopened the port: a station that restarts when its port
     // opens (on USB) is waited for again, with the run buttons off meanwhile.
     const int option = grpZentrale->checkedId();
-    if (V24->istOffen() && istSeriell(option) && m_netz[option])
+    if (V24->istOffen() && istSeriell(option) && m_netzfeld->link(option))
         zentraleGeoeffnet(option);
 }
 
@@ -253,7 +275,7 @@ void frmTrabolin::btnParameterSetzen_Click()
         return;
     }
     // The port is usable again: a report of the lost one is out of date.
-    m_nachDemLauf.removeIf([](const auto &m) { return m.first == u"V24"; });
+    m_nachDemLauf.verwirf(QStringLiteral("V24"));
     melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
     const int option = grpZentrale->checkedId();
     if (istSeriell(option))
@@ -319,7 +341,7 @@ void frmTrabolin::einstellungGeaendert(int option, const QString &schluessel, co
 void frmTrabolin::zentraleGeoeffnet(int option)
 {
     m_v24Option = option;
-    Netzverbindung *netz = option >= 0 ? m_netz[option] : nullptr;
+    Netzverbindung *netz = m_netzfeld->link(option);
     // The buttons stay off while the station boots; they come on when it answers.
     subV24ok(!(netz && netz->warteAufZentrale()));
     if (option >= 0 && option < ersteSeite().anzahlTreiber())
@@ -365,7 +387,7 @@ void frmTrabolin::zeigeWegbedienung(int option)
         else if (w == lstFS)
             an = z && z->fahrstufen;
         else if (w == btnListe || w == btnLok) // the list buttons of a station that was connected
-            an = m_netzOption >= 0 && zentralenregister()[m_netzOption]->lokliste() && m_warVerbunden[m_netzOption];
+            an = m_netzfeld->lokknoepfeErlaubt();
         w->setEnabled(an);
     }
 }
@@ -381,30 +403,13 @@ void frmTrabolin::setzeFahrtsperre(bool gesperrt)
 
 void frmTrabolin::schnittstelleVerloren()
 {
-    meldeNachDemLauf(QStringLiteral("V24"), [this] {
+    m_nachDemLauf.melde(QStringLiteral("V24"), [this] {
         subV24ok(false);
         zentraleFehlerbehandlung(
             {fehlernummer::oeffnenFehlgeschlagen,
              QStringLiteral("Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)")
                  .arg(V24->portNummer())});
     });
-}
-
-void frmTrabolin::meldeNachDemLauf(const QString &art, std::function<void()> meldung)
-{
-    const bool schonOffen = std::any_of(m_nachDemLauf.cbegin(), m_nachDemLauf.cend(),
-                                        [&](const auto &m) { return m.first == art; });
-    if (!schonOffen)
-        m_nachDemLauf.append({art, std::move(meldung)});
-    zeigeAufgeschobeneMeldungen();
-}
-
-void frmTrabolin::zeigeAufgeschobeneMeldungen()
-{
-    if (m_betrieb->laeuftEtwas() || m_schliesst)
-        return;
-    for (auto &[art, meldung] : std::exchange(m_nachDemLauf, {}))
-        meldung();
 }
 
 // ---------------------------------------------------------------- station
@@ -441,7 +446,7 @@ void frmTrabolin::optZentrale_Click(int index)
     for (Programmseite *seite : m_seiten)
         seite->zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[index]->werte()));
     if (z->netz)
-        zeigeNetzfelder(index);
+        m_netzfeld->zeige(index);
     zeigeWegbedienung(index);
     Zentrale = z->code;
     lblGleis->zeige(m_betrieb->gleiszustand(index));
