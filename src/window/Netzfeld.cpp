@@ -10,6 +10,7 @@
 #include "window/Tippgrenze.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -49,6 +50,7 @@ Netzfeld::Netzfeld(Fensterteile &teile, Fenster fenster, QObject *eltern)
         m_netzadressen.emplace_back(QString(), z->netz && !z->netzInFestenZeilen()
                                                    ? QString::number(z->standardport) : QString());
         m_warVerbunden.push_back(false);
+        m_fahrstufenJe.emplace_back();
     }
     verbindeLinks();
     // The fields show the start station's host and port, or those of the first network station.
@@ -138,6 +140,43 @@ void Netzfeld::zeige(int option)
 bool Netzfeld::lokknoepfeErlaubt() const
 {
     return m_netzOption >= 0 && zentralenregister()[m_netzOption]->lokliste() && m_warVerbunden[m_netzOption];
+}
+
+namespace {
+
+// A network station whose "Fahrstufen" are its own.
+bool eigeneFahrstufen(int option)
+{
+    const trabolin::Zentrale *z = zentralenzeile(option);
+    return z && z->fahrstufen && z->netz;
+}
+
+} // namespace
+
+void Netzfeld::merkeFahrstufen(int vorher, int neu)
+{
+    if (vorher == neu)
+        return;
+    if (eigeneFahrstufen(vorher))
+        m_fahrstufenJe[vorher] = m_teile.lstFS->currentText();
+    if (eigeneFahrstufen(neu) && !m_fahrstufenJe[neu].isEmpty())
+        m_teile.lstFS->setCurrentText(m_fahrstufenJe[neu]);
+}
+
+QString Netzfeld::fahrstufen(int option) const
+{
+    if (!eigeneFahrstufen(option))
+        return {};
+    return m_teile.grpZentrale->checkedId() == option ? m_teile.lstFS->currentText() : m_fahrstufenJe[option];
+}
+
+void Netzfeld::setzeFahrstufen(int option, const QString &fahrstufen)
+{
+    if (!eigeneFahrstufen(option) || m_teile.lstFS->findText(fahrstufen) < 0)
+        return;
+    m_fahrstufenJe[option] = fahrstufen;
+    if (m_teile.grpZentrale->checkedId() == option)
+        m_teile.lstFS->setCurrentText(fahrstufen);
 }
 
 std::pair<QString, QString> Netzfeld::adresse(int option) const

@@ -56,6 +56,17 @@ public:
     // them and has been connected.
     bool lokknoepfeErlaubt() const;
 
+    // "Fahrstufen" of each network station that uses it, kept while another station is
+    // selected. On a switch from station `vorher` to `neu` the list's value is kept for
+    // the one and that of the other goes back into the list; the serial stations share
+    // the one the port check sets.
+    void merkeFahrstufen(int vorher, int neu);
+    // Those of station `option`: the list's while it is selected, empty for a station
+    // without its own or none chosen yet; and setting them (a value the list does not
+    // have is left out).
+    QString fahrstufen(int option) const;
+    void setzeFahrstufen(int option, const QString &fahrstufen);
+
 signals:
     // The replies or the state of the link decide the run buttons.
     void laufknoepfe(bool aktiv);
@@ -89,6 +100,7 @@ private:
     QString EcosLocalPort;
     std::vector<std::pair<QString, QString>> m_netzadressen; // host, port of each station not shown
     std::vector<bool> m_warVerbunden; // the station's link has been up
+    std::vector<QString> m_fahrstufenJe; // "Fahrstufen" of each station not selected
     bool m_ecosVerbindet = false;     // a connection attempt is waiting
 };
 

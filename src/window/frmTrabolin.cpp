@@ -2,45 +2,30 @@
 
 #include "Version.h"
 #include "program/Ablauf.h"
-#include "program/EchteZeit.h"
 #include "program/Fahrbetrieb.h"
-#include "program/WavKlang.h"
 #include "program/Netzverbindung.h"
+#include "program/WavKlang.h"
 #include "stations/Zentralenregister.h"
 #include "window/Einstellungsseite.h"
 #include "window/Bauteile.h"
 #include "window/Einzelinstanz.h"
-#include "window/Gleisanzeige.h"
+#include "window/Laufknoepfe.h"
 #include "window/Netzfeld.h"
-#include "window/Stoppknopf.h"
-#include "window/Tippgrenze.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QFrame>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QProcess>
 #include <QShortcut>
-#include <QStackedWidget>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -181,7 +166,7 @@ void frmTrabolin::nimmSeiteAuf(Programmseite &seite)
     connect(&seite, &Programmseite::laufBeginnt, this, [this] { setzeFahrtsperre(true); });
     connect(&seite, &Programmseite::laufEndet, this, [this] {
         setzeFahrtsperre(m_betrieb->laeuftEtwas());
-        zeigeStoppknopf();
+        m_laufknoepfe->zeigeStopp();
         m_nachDemLauf.zeige();
     });
     connect(&seite, &Programmseite::nachDemLauf, this,

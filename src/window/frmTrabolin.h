@@ -15,37 +15,18 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QUrl>
-#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
 
-class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QLineEdit;
-class QMenu;
-class QMenuBar;
-class QPushButton;
-class QRadioButton;
-class QShortcut;
-class QStackedWidget;
-class QTextBrowser;
-
 namespace trabolin {
 
 class Ablauf;
-class EchteZeit;
-class Fahrbetrieb;
-class Netzfeld;
-class Netzverbindung;
-class Zentralentreiber;
-class WavKlang;
 class Einzelinstanz;
-class Gleisanzeige;
-class Einstellungsseite;
+class Fahrbetrieb;
+class Laufknoepfe;
+class Netzfeld;
+class WavKlang;
 
 // The program's only window. It owns the station panel with the serial port and the
 // network links, the menus, the clock and the sound that every driving program shares,
@@ -144,9 +125,6 @@ private:
     QString Zentrale;            // station code of the selected row ("DCC", "Lenz", "Ecos", ...)
     bool USBInterface = false;   // the Lenz USB interface is used (chkUSB)
 
-    void btnStart_Click();
-    void btnSendStop_Click();
-    void btnSendZeile_Click();
     void btnPower_Click(int index);
     void btnV24_Click();
     void btnParameterSetzen_Click();
@@ -159,9 +137,6 @@ private:
     // power buttons follow `status`, and "Fahrstufen" keeps the mode the user chose
     // for that station.
     void subZentraleBereit(bool status);
-    // On a switch from station `vorher` to `neu`: keeps the "Fahrstufen" of the one
-    // and puts back those of the other, for the network stations that use them.
-    void merkeFahrstufen(int vorher, int neu);
     // The central error report: shows the message for the error, if it has one.
     void zentraleFehlerbehandlung(const Fehler &fehler);
 
@@ -219,13 +194,7 @@ private:
     void schnittstelleVerloren();
     // The network part of the station panel, on the first page's links.
     void verbindeNetz();
-    // Enables or disables "&starten", "St&op" and "aktuelle &Zeile " as the port or
-    // the ECoS's replies decide. "St&op" stays enabled whatever they decide while a
-    // run or a single line is going on, so a driving locomotive can always be stopped;
-    // afterwards it shows the last decision again.
-    void setzeLaufknoepfe(bool aktiv);
-    void haltStoppknopfBereit();
-    void zeigeStoppknopf();
+
     QString m_programmVerzeichnis;
     std::unique_ptr<Zeitbasis> m_zeit;
     std::unique_ptr<WavKlang> m_klang;
@@ -234,15 +203,12 @@ private:
     std::vector<Programmseite *> m_seiten;
     int m_aktuelleSeite = 0;
     Netzfeld *m_netzfeld = nullptr;
-    // "Fahrstufen" of each network station that uses it, kept while another station
-    // is selected and saved after line 56; empty: none chosen yet.
-    std::vector<QString> m_fahrstufenJe;
+    Laufknoepfe *m_laufknoepfe = nullptr; // "&starten", "St&op", "aktuelle &Zeile "
     int m_v24Option = -1;  // the serial station the port was last opened for
     // The reports kept for after the runs: shown once nothing runs.
     Nachmeldungen m_nachDemLauf;
     bool m_fahrtsperre = false;         // a run or single line goes on: the way is locked
     bool m_vorgabenOffen = false;       // a station switch during the run waits for its end
-    bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
     Hilfe *m_hilfe;
     bool m_aussenmassGesetzt = false;

@@ -7,16 +7,13 @@
 #include "storage/Dateiformat.h"
 #include "window/Einstellungsseite.h"
 #include "window/Netzfeld.h"
-#include "window/Tippgrenze.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include "program/Benutzerverzeichnis.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QRadioButton>
 
 namespace trabolin {
@@ -31,8 +28,6 @@ QString portLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(
 QString hostLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" IP-Adresse"); }
 QString einstellungsLabel(const trabolin::Zentrale &z, const Stationseinstellung &e) { return z.name + u' ' + e.schluessel; }
 QString fahrstufenLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" Fahrstufen"); }
-// A network station whose "Fahrstufen" are its own.
-bool eigeneFahrstufen(const trabolin::Zentrale &z) { return z.netz && z.fahrstufen; }
 
 } // namespace
 
@@ -110,13 +105,8 @@ Fehler frmTrabolin::subReadConfig()
             host = w.weiterer(hostLabel(z));
         }
         m_netzfeld->setzeAdresse(i, {host, port});
-        if (eigeneFahrstufen(z) && l.gilt(ez::anzahl)) {
-            if (const QString fs = w.weiterer(fahrstufenLabel(z)); lstFS->findText(fs) >= 0) {
-                m_fahrstufenJe[i] = fs;
-                if (grpZentrale->checkedId() == i)
-                    lstFS->setCurrentText(fs);
-            }
-        }
+        if (l.gilt(ez::anzahl))
+            m_netzfeld->setzeFahrstufen(i, w.weiterer(fahrstufenLabel(z)));
     }
     return l.fehler;
 }
@@ -151,11 +141,8 @@ QString frmTrabolin::subWriteConfig()
         }
         for (const Stationseinstellung &e : m_einstellungsseiten[i]->einstellungen())
             w.weitere.append({einstellungsLabel(z, e), m_einstellungsseiten[i]->werte().value(e.schluessel)});
-        if (eigeneFahrstufen(z)) {
-            const QString fs = grpZentrale->checkedId() == i ? lstFS->currentText() : m_fahrstufenJe[i];
-            if (!fs.isEmpty())
-                w.weitere.append({fahrstufenLabel(z), fs});
-        }
+        if (const QString fs = m_netzfeld->fahrstufen(i); !fs.isEmpty())
+            w.weitere.append({fahrstufenLabel(z), fs});
     }
     for (const Stationseinstellung &e : m_laufeinstellungen->einstellungen())
         w.weitere.append({e.schluessel, m_laufeinstellungen->werte().value(e.schluessel)});

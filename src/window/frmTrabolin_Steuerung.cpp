@@ -1,28 +1,26 @@
-// The main window's serial port, station choice and run buttons.
+// The main window's shared parts and its pages' wiring, the serial port, the power
+// and the station choice.
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
 #include "program/Fahrbetrieb.h"
+#include "program/Netzverbindung.h"
 #include "program/WavKlang.h"
 #include "program/Zahlen.h"
-#include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 #include "window/Einstellungsseite.h"
 #include "window/Gleisanzeige.h"
+#include "window/Laufknoepfe.h"
 #include "window/Netzfeld.h"
-#include "window/Stoppknopf.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
-
-#include <algorithm>
 
 namespace trabolin {
 
@@ -62,15 +60,12 @@ void frmTrabolin::verbindeSteuerung()
 {
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        m_fahrstufenJe.emplace_back();
         connect(m_einstellungsseiten[i], &Einstellungsseite::geaendert, this,
                 [this, i](const QString &schluessel, const QString &wert) { einstellungGeaendert(i, schluessel, wert); });
     }
 
-    connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
-    // The stop goes out as the button goes down (mouse, Space, Alt+O), not on the release.
-    connect(static_cast<Stoppknopf *>(btnSendStop), &Stoppknopf::gedrueckt, this, &frmTrabolin::btnSendStop_Click);
-    connect(btnSendZeile, &QPushButton::clicked, this, &frmTrabolin::btnSendZeile_Click);
+    m_laufknoepfe = new Laufknoepfe(btnStart, btnSendStop, btnSendZeile, *m_betrieb,
+                                    [this]() -> Ablauf & { return aktuelleSeite().ablauf(); }, this);
     for (int i = 0; i < 2; ++i)
         connect(btnPower[i], &QPushButton::clicked, this, [this, i] { btnPower_Click(i); });
     connect(btnV24, &QPushButton::clicked, this, &frmTrabolin::btnV24_Click);
@@ -153,51 +148,9 @@ void frmTrabolin::zeigeKontakt()
 
 // ---------------------------------------------------------------- run buttons
 
-void frmTrabolin::btnStart_Click()
-{
-    // The run goes on on the event loop; its end shows the stop button's state and
-    // the messages kept for after it.
-    haltStoppknopfBereit();
-    aktuelleSeite().ablauf().btnStart_Click();
-    zeigeStoppknopf();
-}
-
-void frmTrabolin::btnSendStop_Click()
-{
-    m_betrieb->stoppAlle();
-}
-
-void frmTrabolin::btnSendZeile_Click()
-{
-    haltStoppknopfBereit();
-    aktuelleSeite().ablauf().btnSendZeile_Click();
-    zeigeStoppknopf();
-}
-
-void frmTrabolin::haltStoppknopfBereit()
-{
-    // A run or single line begins (a click during one is refused by the run logic):
-    // from here on the locomotive can always be stopped.
-    if (!aktuelleSeite().ablauf().laeuft())
-        btnSendStop->setEnabled(true);
-}
-
-void frmTrabolin::zeigeStoppknopf()
-{
-    btnSendStop->setEnabled(m_stoppFreigabe || m_betrieb->laeuftEtwas());
-}
-
 void frmTrabolin::btnPower_Click(int index)
 {
     ersteSeite().ablauf().btnPower_Click(index);
-}
-
-void frmTrabolin::setzeLaufknoepfe(bool aktiv)
-{
-    for (QPushButton *k : {btnStart, btnSendZeile})
-        k->setEnabled(aktiv);
-    m_stoppFreigabe = aktiv;
-    zeigeStoppknopf();
 }
 
 void frmTrabolin::verbindeNetz()
@@ -215,7 +168,7 @@ void frmTrabolin::verbindeNetz()
                           [this] { return aktuelleSeite().adresse(); },
                           [this](const QString &adresse) { aktuelleSeite().setzeAdresse(adresse); }},
         this);
-    connect(m_netzfeld, &Netzfeld::laufknoepfe, this, &frmTrabolin::setzeLaufknoepfe);
+    connect(m_netzfeld, &Netzfeld::laufknoepfe, m_laufknoepfe, &Laufknoepfe::setzeFreigabe);
     connect(m_netzfeld, &Netzfeld::zentraleBereit, this, &frmTrabolin::subZentraleBereit);
     connect(m_netzfeld, &Netzfeld::schnittstelleBereit, this, [this] { subV24ok(true); });
 }
@@ -230,7 +183,7 @@ void frmTrabolin::subV24ok(bool status)
 
 void frmTrabolin::subZentraleBereit(bool status)
 {
-    setzeLaufknoepfe(status);
+    m_laufknoepfe->setzeFreigabe(status);
     for (QPushButton *k : btnPower)
         k->setEnabled(status);
 }
@@ -414,29 +367,13 @@ void frmTrabolin::schnittstelleVerloren()
 
 // ---------------------------------------------------------------- station
 
-void frmTrabolin::merkeFahrstufen(int vorher, int neu)
-{
-    // A network station keeps the mode chosen for it; the serial stations share the
-    // one the port check sets.
-    const auto behaelt = [](int option) {
-        const trabolin::Zentrale *z = zentralenzeile(option);
-        return z && z->fahrstufen && z->netz;
-    };
-    if (vorher == neu)
-        return;
-    if (behaelt(vorher))
-        m_fahrstufenJe[vorher] = lstFS->currentText();
-    if (behaelt(neu) && !m_fahrstufenJe[neu].isEmpty())
-        lstFS->setCurrentText(m_fahrstufenJe[neu]);
-}
-
 void frmTrabolin::optZentrale_Click(int index)
 {
     const trabolin::Zentrale *z = zentralenzeile(index);
     if (!z)
         return;
     m_einstellungsstapel->setCurrentIndex(index);
-    merkeFahrstufen(zentralenoption(Zentrale), index);
+    m_netzfeld->merkeFahrstufen(zentralenoption(Zentrale), index);
     lblFS->setEnabled(z->fahrstufen);
     lstFS->setEnabled(z->fahrstufen);
     if (m_fahrtsperre)
