@@ -9,7 +9,18 @@ namespace trabolin {
 class Antwortfeld : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // Characters of a reply shown at most; a longer reply is shown with its start and
+    // its end, and the number of characters left out between them.
+    static constexpr qsizetype anzeigeKappe = 64 * 1024;
+
     explicit Antwortfeld(QWidget *parent = nullptr);
+
+    // Shows a whole reply, of which the link has left out `ausgelassen` characters
+    // already. A huge reply would hold the window while the field lays it out: its
+    // start and its end are shown, which hold the list's head and the END line.
+    void zeigeAntwort(const QString &antwort, qint64 ausgelassen = 0);
+    // Colours the field as the reply reads: green for a good one, red for an error.
+    void zeigeWertung(bool ok);
 
 signals:
     // After a double click; the word under the pointer is selected by then.

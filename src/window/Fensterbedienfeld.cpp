@@ -1,6 +1,5 @@
 #include "window/Fensterbedienfeld.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,9 +7,9 @@
 namespace trabolin {
 
 QString Fensterbedienfeld::adresseText() const { return m_steuer.adresse->text(); }
-int Fensterbedienfeld::zentraleOption() const { return m_steuer.zentrale->checkedId(); }
+int Fensterbedienfeld::zentraleOption() const { return m_steuer.zentrale ? m_steuer.zentrale() : -1; }
 bool Fensterbedienfeld::endlos() const { return m_steuer.endlos->isChecked(); }
-bool Fensterbedienfeld::signal() const { return m_steuer.signal->isChecked(); }
+bool Fensterbedienfeld::signal() const { return m_steuer.signal && m_steuer.signal(); }
 QString Fensterbedienfeld::startzeit() const { return m_steuer.startzeit->text(); }
 void Fensterbedienfeld::setzeStartzeit(const QString &text) { m_steuer.startzeit->setText(text); }
 void Fensterbedienfeld::setzeLaufzeit(const QString &text) { m_steuer.laufzeit->setText(text); }

@@ -1,10 +1,10 @@
 #pragma once
-// The controls of the main window as the run logic sees them.
+// The controls of one driving program as its run logic sees them: its own address,
+// "Endlosschleife" and times, and the window's station choice and end signal.
 #include "program/Umgebung.h"
 
 #include <functional>
 
-class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -13,13 +13,14 @@ namespace trabolin {
 
 class Fensterbedienfeld : public Bedienfeld {
 public:
-    // The window's controls the run logic reads and writes; `piepen` sounds the
-    // window's beep as it stands at the time.
+    // The controls the run logic reads and writes; `zentrale` and `signal` ask the
+    // window's station choice and "akustisches Signal" as they are at the time, and
+    // `piepen` sounds the window's beep as it stands at the time.
     struct Steuerelemente {
         QLineEdit *adresse;
-        QButtonGroup *zentrale; // ids as the station options
+        std::function<int()> zentrale; // the station option, -1 for none
         QCheckBox *endlos;
-        QCheckBox *signal;
+        std::function<bool()> signal;
         QLabel *startzeit;
         QLabel *laufzeit;
         std::function<void()> piepen;

@@ -4,71 +4,60 @@
 #include "serial/V24.h"
 #include "window/Antwortfeld.h"
 #include "window/Beschriftung.h"
+#include "window/Fensterteile.h"
+#include "window/Hilfe.h"
 #include "window/Menueleiste.h"
+#include "window/Nachmeldungen.h"
+#include "window/Programmseite.h"
 #include "window/Tabellenbearbeitung.h"
 #include "window/Tabellengitter.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QUrl>
-#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
 
-class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QLineEdit;
-class QMenu;
-class QMenuBar;
-class QPushButton;
-class QRadioButton;
-class QShortcut;
-class QStackedWidget;
-class QTextBrowser;
-
 namespace trabolin {
 
 class Ablauf;
-class EchteZeit;
-class Netzverbindung;
-class Zentralentreiber;
-class WavKlang;
-class Fensterbedienfeld;
 class Einzelinstanz;
-class Fahrbild;
-class Gleisanzeige;
-class Einstellungsseite;
+class Fahrbetrieb;
+class Laufknoepfe;
+class Netzfeld;
+class WavKlang;
 
-// The program's only window. It owns the table store, every control, the serial
-// port, the drivers and the network links; all of them are its own. Its public face
-// is what main and the tests need: the hooks that replace modal boxes, the beep and
-// the clock, the store and the run logic, the settings file and the texts of the about
-// box. Object names are the control names, arrays are named "<name>_<index>"; that is
-// how a test finds a control.
-class frmTrabolin : public QMainWindow {
+// The program's only window. It owns the station panel with the serial port and the
+// network links, the menus, the clock and the sound that every driving program shares,
+// and its program pages (Programmseite), for now exactly one: each holds one program's
+// table, controls, run and drivers. The first page's drivers are the stations' drivers:
+// the port's bytes, the power, the locomotive list and the settings go to them. Its
+// public face is what main and the tests need: the hooks that replace modal boxes, the
+// beep and the clock, the current page's store and run logic, the settings file and the
+// texts of the about box. Object names are the control names, arrays are named
+// "<name>_<index>"; that is how a test finds a control.
+class frmTrabolin : public QMainWindow, private Fensterteile {
     Q_OBJECT
 public:
     // Outer size of the window, frame and title bar included.
     static constexpr int aussenBreite = 1024;
     static constexpr int aussenHoehe = 741;
     // Heights of the delete panel.
-    static constexpr int pnlDelOffen = 125;
-    static constexpr int pnlDelZu = 32;
+    static constexpr int pnlDelOffen = Programmseite::pnlDelOffen;
+    static constexpr int pnlDelZu = Programmseite::pnlDelZu;
     // Characters of a reply shown in txtRX at most; a longer reply is shown with
     // its start and its end, and the number of characters left out between them.
-    static constexpr qsizetype anzeigeKappe = 64 * 1024;
+    static constexpr qsizetype anzeigeKappe = Antwortfeld::anzeigeKappe;
 
     // `programmVerzeichnis` is where the program looks for its sounds, its help file
     // and the "COM<N>" port links; empty means the directory of the executable.
     explicit frmTrabolin(QWidget *parent = nullptr, const QString &programmVerzeichnis = {});
     ~frmTrabolin() override;
 
-    Tabellenspeicher &tabelle() { return m_tabelle; }
-    Ablauf &ablauf() { return *m_ablauf; }
+    // The store and the run of the current page.
+    Tabellenspeicher &tabelle() { return aktuelleSeite().tabelle(); }
+    Ablauf &ablauf() { return aktuelleSeite().ablauf(); }
     QString programmVerzeichnis() const { return m_programmVerzeichnis; }
 
     // The system beep. Every refused key and every refused line move goes through
@@ -105,10 +94,10 @@ public:
     // The file type list of the open and save dialogs.
     static QStringList dateifilter();
     // The help file "Trabolin.chm" in the program directory.
-    QString hilfedatei() const { return m_hilfedatei; }
+    QString hilfedatei() const { return m_hilfe->datei(); }
     // The texts of the about box.
-    static QString infoTitel();
-    static QString infoText();
+    static QString infoTitel() { return Hilfe::infoTitel(); }
+    static QString infoText() { return Hilfe::infoText(); }
 
 protected:
     void closeEvent(QCloseEvent *ereignis) override;
@@ -125,188 +114,56 @@ private:
     // Shutdown, run when the window closes.
     void Form_Unload();
 
-    // Host and port of the network station whose values "IP-Adresse" and "LocalPort"
-    // show (the selected one, or the network station selected last), mirrors of the
-    // two fields; every other network station keeps its own until it is selected.
-    QString EcosIPAdresse;
-    QString EcosLocalPort;
     QString ConfigDatei;
 
     // "&Datei": load a program file into the table, save the table as a program file.
     void mnuDatei_laden_Click();
     void mnuDatei_speichern_Click();
 
-    // --- run time panel
-    QFrame *pnlZeit;
-    Beschriftung *lblProgramm;
-    Beschriftung *lblStartzeitTitel;
-    Beschriftung *lblLaufzeitTitel;
-    Beschriftung *lblStartzeit;
-    Beschriftung *lblLaufzeit;
-    Beschriftung *lblDauerGesamtTitel;
-    Beschriftung *lblNochTitel;
-    Beschriftung *lblDauerGesamt; // one pass from the current line; " je Durchlauf" when endless
-    Beschriftung *lblNoch;        // the time left during a run or single line
-
-    // --- address panel
-    QFrame *pnlAdresse;
-    QLineEdit *txtAdresse;
-    std::array<Beschriftung *, 2> lblAdresse;
-    Beschriftung *lblDateiTitel;
-    Beschriftung *lblDatei;
-
-    // --- edit panel
-    QFrame *pnlEdit;
-    Beschriftung *lblEdit;
-    QPushButton *btnInsertLine;
-    QPushButton *btnDeleteLine;
-    QPushButton *btnLineUp;
-    QPushButton *btnLineDown;
-
-    // --- delete panel
-    QFrame *pnlDel;
-    Beschriftung *lblDel;
-    QPushButton *btnDelZeile;
-    QPushButton *btnDelFolgende;
-    QPushButton *btnDelTabelle;
-
-    // --- station and connection panel
-    QFrame *pnlProgramm;
-    Beschriftung *lblZentrale;
-    std::vector<QRadioButton *> optZentrale; // one per row of the station registry, in its order
-    QButtonGroup *grpZentrale; // ids as the indexes of optZentrale
-
-    Beschriftung *lblSchnittstelle;
-    QComboBox *lstV24;
-    QPushButton *btnV24;
-    Beschriftung *lblBaudrate;
-    QComboBox *lstBaudrate;
-    Beschriftung *lblParity;
-    QComboBox *lstParity;
-    Beschriftung *lblDatenbits;
-    QComboBox *lstDatenbits;
-    Beschriftung *lblStopbits;
-    QComboBox *lstStopbits;
-    QPushButton *btnParameterSetzen;
-    QCheckBox *chkUSB;
-    QLabel *imgUSB;
-    QLabel *imgV24;
-    Beschriftung *lblFS;
-    QComboBox *lstFS;
-
-    Beschriftung *lblIPAdresse;
-    QLineEdit *txtIPAdresse;
-    Beschriftung *lblLocalPort;
-    QLineEdit *txtLocalPort;
-    QPushButton *btn15471;
-    QPushButton *btnEcos;
-    QPushButton *btnListe;
-    QPushButton *btnLok;
-    Beschriftung *lblRX;
-    Antwortfeld *txtRX;
-
-    std::array<QPushButton *, 2> btnPower;
-    Gleisanzeige *lblGleis; // the track state the selected station reports
-
-    QPushButton *btnStart;
-    QPushButton *btnSendStop; // a Stoppknopf: stops as it goes down
-    QPushButton *btnSendZeile;
-    QCheckBox *chkEndlos;
-    QCheckBox *chkSignal;
-
-    // --- table, its step chart, release label, logo
-    Tabellengitter *DBTabelle;
-    Fahrbild *imgFahrbild;
-    Beschriftung *lblRelease;
-    Beschriftung *lblLogo;
-
-    // --- menu bar
-    QMenu *mnuDatei;
-    QAction *mnuDatei_laden;
-    QAction *mnuDatei_speichern;
-    QAction *mnuDatei_L1;
-    QAction *mnuDatei_Beenden;
-    Menueleiste *mnuLeiste; // the one menu bar, "&?" and "b&eenden" at its right edge
-    QAction *mnuHilfe;
-    QAction *mnuBeenden;
-    QShortcut *tasteF1;
-
     // --- serial port, station and run
     SerielleSchnittstelle *V24;  // the one serial port
     QString Zentrale;            // station code of the selected row ("DCC", "Lenz", "Ecos", ...)
     bool USBInterface = false;   // the Lenz USB interface is used (chkUSB)
 
-    void btnStart_Click();
-    void btnSendStop_Click();
-    void btnSendZeile_Click();
     void btnPower_Click(int index);
     void btnV24_Click();
     void btnParameterSetzen_Click();
     void chkUSB_Click();
     void optZentrale_Click(int index);
 
-    // --- network stations
-    Netzverbindung *TCP;         // the link of the network station the fields show
-    void btn15471_Click();
-    void btnEcos_Click();
-    // The outcome of the connect the button started, for the station at `option`.
-    void verbindungsergebnis(int option, bool verbunden);
-    void btnListe_Click();
-    void btnLok_Click();
-    void txtRX_DblClick(const QString &auswahl);
-    // A whole reply of the ECoS: shown, coloured, and the run buttons follow it.
-    void TCP_DataArrival(const QString &antwort, qint64 ausgelassen = 0);
     // Enables or disables the run and power buttons and sets the speed steps to "14".
     void subV24ok(bool status);
     // As subV24ok for a network station whose link came up (or not): the run and
     // power buttons follow `status`, and "Fahrstufen" keeps the mode the user chose
     // for that station.
     void subZentraleBereit(bool status);
-    // On a switch from station `vorher` to `neu`: keeps the "Fahrstufen" of the one
-    // and puts back those of the other, for the network stations that use them.
-    void merkeFahrstufen(int vorher, int neu);
     // The central error report: shows the message for the error, if it has one.
     void zentraleFehlerbehandlung(const Fehler &fehler);
 
     // --- handlers
-    void btnInsertLine_Click();
-    void btnDeleteLine_Click();
-    void btnLineUp_Click();
-    void btnLineDown_Click();
-    void btnDelZeile_Click();
-    void btnDelFolgende_Click();
-    void btnDelTabelle_Click();
-    void lblDel_Click();
     void lblLogo_Click();
-    void txtAdresse_Change();
-    void txtIPAdresse_Change();
-    void txtLocalPort_Change();
     // F1 and "&?": opens the help file with the platform's viewer, or, without file
     // or viewer, the same help in a window of the program.
     void zeigeHilfe();
 
     QString einstellungsPfad() const;
-    void baueMenue();
-    QWidget *baueZeitpanel();
-    QWidget *baueAdresspanel();
-    QWidget *baueEditpanel();
-    QWidget *baueLoeschpanel();
-    QWidget *baueProgrammpanel();
     void verbindeUebernahme();
-    void setzeLoeschpanelHoehe(int hoehe);
-    void bearbeite(Bearbeitung (*befehl)(Tabellenspeicher &, int));
-    void zeigeHilfeImProgramm();
-    void frageNachChmBetrachter();
 
+    // The clock, the sound, the port and the Fahrbetrieb every page shares.
+    void baueGemeinsames();
+    // A new page on the shared parts; the first one makes the network links.
+    Programmseite *baueSeite(QWidget *fuss);
+    // Wires page `seite` to the window: the station's settings, "Fahrstufen",
+    // "USB-Interface", its run's begin and end, its messages.
+    void nimmSeiteAuf(Programmseite &seite);
+    Programmseite &aktuelleSeite() const { return *m_seiten[m_aktuelleSeite]; }
+    // The page whose drivers are the stations' drivers.
+    Programmseite &ersteSeite() const { return *m_seiten.front(); }
+    Zentralentreiber &stationstreiber(int option) const { return ersteSeite().treiber(option); }
     void verbindeSteuerung();
     // The track indicator and the messages of a layout that ends or refuses a run.
     void verbindeGleismeldungen();
-    // The step chart and the times beside "Startzeit" follow the table, the current
-    // line, the station and the run.
-    void verbindeFahrbild();
-    void zeigeFahrstand();
-    // The selected station's top step in the mode chosen goes to the step chart.
-    void zeigeHoechsteFahrstufe();
+    void zeigeKontakt();
     void oeffneSchnittstelleBeimStart();
     // True when station `option` is to be reached through the serial port, with the
     // settings of its own as they are now.
@@ -335,70 +192,28 @@ private:
     // A run or a single line begins (true) or has ended (false).
     void setzeFahrtsperre(bool gesperrt);
     void schnittstelleVerloren();
-    void verbindeEcos();
-    // Shows the host and port of network station `option` in the fields, with its
-    // connect button and reply label.
-    void zeigeNetzfelder(int option);
-    // Host and port (in that order) of network station `option`, and setting them.
-    std::pair<QString, QString> netzadresse(int option) const;
-    void setzeNetzadresse(int option, const std::pair<QString, QString> &adresse);
-    // How the shown network station reads a reply.
-    Antwortwertung bewerteAntwort(const QString &antwort) const;
-    // Enables or disables "&starten", "St&op" and "aktuelle &Zeile " as the port or
-    // the ECoS's replies decide. "St&op" stays enabled whatever they decide while a
-    // run or a single line is going on, so a driving locomotive can always be stopped;
-    // afterwards it shows the last decision again.
-    void setzeLaufknoepfe(bool aktiv);
-    void haltStoppknopfBereit();
-    void zeigeStoppknopf();
-    // Network station `option` cannot be reached: the run buttons go off when it is the
-    // station selected (a link lost in the background leaves them to the station
-    // selected), and the user is told once, under that station's title, after the run
-    // or single line that is going on.
-    void ecosNichtErreichbar(int option, const QString &text);
-    // A report that has to wait while a run or a single line is going on, because a
-    // modal box would hold the run's wait: shown at once when nothing runs, else when
-    // the run has ended. One report of each kind is pending at a time, the first counts.
-    void meldeNachDemLauf(const QString &art, std::function<void()> meldung);
-    void zeigeAufgeschobeneMeldungen();
+    // The network part of the station panel, on the first page's links.
+    void verbindeNetz();
 
-    Tabellenspeicher m_tabelle;
     QString m_programmVerzeichnis;
     std::unique_ptr<Zeitbasis> m_zeit;
     std::unique_ptr<WavKlang> m_klang;
-    std::unique_ptr<Fensterbedienfeld> m_bedienfeld;
-    std::unique_ptr<Ablauf> m_ablauf;
-    // The settings of each station's own, one page per station in the registry's order;
-    // the stack shows the selected station's page.
-    QStackedWidget *m_einstellungsstapel = nullptr;
-    std::vector<Einstellungsseite *> m_einstellungsseiten;
-    Einstellungsseite *m_laufeinstellungen = nullptr; // the run's own, beside "Endlosschleife"
-    // Per station: what hands its own settings to its driver and link.
-    std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
-    // Per row of the station registry: its driver, its network link (or nullptr) and,
-    // for a network station not shown in the fields, its host and port.
-    std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;
-    std::vector<Netzverbindung *> m_netz;
-    std::vector<std::pair<QString, QString>> m_netzadressen; // host, port
-    std::vector<bool> m_warVerbunden; // the station's link has been up
-    // "Fahrstufen" of each network station that uses it, kept while another station
-    // is selected and saved after line 56; empty: none chosen yet.
-    std::vector<QString> m_fahrstufenJe;
-    int m_netzOption = -1; // the network station the fields show
+    std::unique_ptr<Fahrbetrieb> m_betrieb;
+    // The program pages, for now exactly one, and the one shown.
+    std::vector<Programmseite *> m_seiten;
+    int m_aktuelleSeite = 0;
+    Netzfeld *m_netzfeld = nullptr;
+    Laufknoepfe *m_laufknoepfe = nullptr; // "&starten", "St&op", "aktuelle &Zeile "
     int m_v24Option = -1;  // the serial station the port was last opened for
-    QList<std::pair<QString, std::function<void()>>> m_nachDemLauf; // kind, report
-    bool m_ecosVerbindet = false;       // a connection attempt is waiting
+    // The reports kept for after the runs: shown once nothing runs.
+    Nachmeldungen m_nachDemLauf;
     bool m_fahrtsperre = false;         // a run or single line goes on: the way is locked
     bool m_vorgabenOffen = false;       // a station switch during the run waits for its end
-    bool m_stoppFreigabe = false;       // what the port or the ECoS last decided for "St&op"
     bool m_schliesst = false;           // shutdown has begun
-    bool m_bearbeitet = false;          // an editing command moves the cursor, not the run
-    QString m_hilfedatei;
+    Hilfe *m_hilfe;
     bool m_aussenmassGesetzt = false;
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;
     bool m_zweiteInstanz = false;
-    QTextBrowser *m_hilfefenster = nullptr;
-    bool m_chmBetrachter = false; // a program is registered for CHM files
 };
 
 } // namespace trabolin

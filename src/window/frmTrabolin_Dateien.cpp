@@ -6,16 +6,14 @@
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
 #include "window/Einstellungsseite.h"
-#include "window/Tippgrenze.h"
+#include "window/Netzfeld.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include "program/Benutzerverzeichnis.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 #include <QRadioButton>
 
 namespace trabolin {
@@ -30,8 +28,6 @@ QString portLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(
 QString hostLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" IP-Adresse"); }
 QString einstellungsLabel(const trabolin::Zentrale &z, const Stationseinstellung &e) { return z.name + u' ' + e.schluessel; }
 QString fahrstufenLabel(const trabolin::Zentrale &z) { return z.name + QStringLiteral(" Fahrstufen"); }
-// A network station whose "Fahrstufen" are its own.
-bool eigeneFahrstufen(const trabolin::Zentrale &z) { return z.netz && z.fahrstufen; }
 
 } // namespace
 
@@ -56,9 +52,9 @@ Fehler frmTrabolin::subReadConfig()
     // In file order, up to the line where the read stopped.
     for (int r = 1; r <= anzahlZeilen && l.gilt(ez::tabelle(r)); ++r)
         for (int c = 1; c <= anzahlZellen; ++c)
-            m_tabelle.setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
+            aktuelleSeite().tabelle().setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
     if (l.gilt(ez::adresse))
-        setzeGanz(txtAdresse, w.adresse);
+        aktuelleSeite().setzeAdresse(w.adresse, true);
     const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
         {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
         {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
@@ -74,9 +70,8 @@ Fehler frmTrabolin::subReadConfig()
         // code selects nothing.
         if (const int option = zentralenoption(Zentrale); option >= 0) {
             optZentrale[option]->setChecked(true);
-            lblAdresse[0]->setText(zentralenregister()[option]->adresseTitel);
-            lblAdresse[1]->setText(
-                zentralenregister()[option]->adressbereich(m_einstellungsseiten[option]->werte()));
+            const trabolin::Zentrale &z = *zentralenregister()[option];
+            aktuelleSeite().zeigeAdresstitel(z.adresseTitel, z.adressbereich(m_einstellungsseiten[option]->werte()));
             // The switch put the station's own line settings into the lists; the
             // saved ones are what the user set.
             for (const auto &[zeile, liste] : listen)
@@ -99,7 +94,7 @@ Fehler frmTrabolin::subReadConfig()
                 m_einstellungsseiten[i]->setzeWert(e.schluessel, w.weiterer(einstellungsLabel(z, e), e.vorgabe));
         if (!z.netz)
             continue;
-        auto [host, port] = netzadresse(i);
+        auto [host, port] = m_netzfeld->adresse(i);
         if (z.netzInFestenZeilen()) {
             if (l.gilt(ez::ecosPort))
                 port = w.ecosPort;
@@ -109,14 +104,9 @@ Fehler frmTrabolin::subReadConfig()
             port = w.weiterer(portLabel(z), QString::number(z.standardport));
             host = w.weiterer(hostLabel(z));
         }
-        setzeNetzadresse(i, {host, port});
-        if (eigeneFahrstufen(z) && l.gilt(ez::anzahl)) {
-            if (const QString fs = w.weiterer(fahrstufenLabel(z)); lstFS->findText(fs) >= 0) {
-                m_fahrstufenJe[i] = fs;
-                if (grpZentrale->checkedId() == i)
-                    lstFS->setCurrentText(fs);
-            }
-        }
+        m_netzfeld->setzeAdresse(i, {host, port});
+        if (l.gilt(ez::anzahl))
+            m_netzfeld->setzeFahrstufen(i, w.weiterer(fahrstufenLabel(z)));
     }
     return l.fehler;
 }
@@ -126,8 +116,8 @@ QString frmTrabolin::subWriteConfig()
     if (ConfigDatei.isEmpty())
         ConfigDatei = einstellungsPfad();
     Einstellungen w;
-    w.tabelle = tabelleAus(m_tabelle);
-    w.adresse = txtAdresse->text();
+    w.tabelle = tabelleAus(aktuelleSeite().tabelle());
+    w.adresse = aktuelleSeite().adresse();
     w.port = lstV24->currentText();
     w.baudrate = lstBaudrate->currentText();
     w.parity = lstParity->currentText();
@@ -140,7 +130,7 @@ QString frmTrabolin::subWriteConfig()
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         const trabolin::Zentrale &z = *stationen[i];
-        const auto [host, port] = netzadresse(i);
+        const auto [host, port] = m_netzfeld->adresse(i);
         if (!z.netz) {
         } else if (z.netzInFestenZeilen()) {
             w.ecosPort = port;
@@ -151,11 +141,8 @@ QString frmTrabolin::subWriteConfig()
         }
         for (const Stationseinstellung &e : m_einstellungsseiten[i]->einstellungen())
             w.weitere.append({einstellungsLabel(z, e), m_einstellungsseiten[i]->werte().value(e.schluessel)});
-        if (eigeneFahrstufen(z)) {
-            const QString fs = grpZentrale->checkedId() == i ? lstFS->currentText() : m_fahrstufenJe[i];
-            if (!fs.isEmpty())
-                w.weitere.append({fahrstufenLabel(z), fs});
-        }
+        if (const QString fs = m_netzfeld->fahrstufen(i); !fs.isEmpty())
+            w.weitere.append({fahrstufenLabel(z), fs});
     }
     for (const Stationseinstellung &e : m_laufeinstellungen->einstellungen())
         w.weitere.append({e.schluessel, m_laufeinstellungen->werte().value(e.schluessel)});
@@ -173,32 +160,13 @@ void frmTrabolin::mnuDatei_laden_Click()
     uebernehmeEingabe();
     // Another program replaces the one the locomotive is driving: the run ends, and
     // its stop goes out now, before the file dialog holds the window.
-    m_ablauf->halteAn();
+    Programmseite &seite = aktuelleSeite();
+    seite.ablauf().halteAn();
     const QString pfad = waehleDatei ? waehleDatei(false) : QString();
     if (pfad.isEmpty())
         return;
-    const QString titel = QStringLiteral(" Datei laden...");
-    QFile datei(pfad);
-    if (const Fehler f = oeffneZumLesen(datei)) {
-        melde(QMessageBox::Critical, titel,
-              f.beschreibung + QStringLiteral(".\n\nDie Tabelle bleibt unverändert."));
-        return;
-    }
-    int fehlt = 0;
-    // Decoded completely first: a short file leaves the table as it was.
-    const auto inhalt = leseProgramm(datei, &fehlt);
-    datei.close();
-    if (!inhalt) {
-        melde(QMessageBox::Critical, titel,
-              QStringLiteral("Die Datei \"%1\" ist keine vollständige Befehlsdatei: sie endet vor "
-                             "Zeile %2 von 26.\n\nDie Tabelle bleibt unverändert.")
-                  .arg(QDir::toNativeSeparators(pfad))
-                  .arg(fehlt));
-        return;
-    }
-    tabelleNach(m_tabelle, *inhalt);
-    m_tabelle.alleGeaendert();
-    lblDatei->setText(QDir::toNativeSeparators(pfad));
+    if (const QString fehler = seite.ladeProgramm(pfad); !fehler.isEmpty())
+        melde(QMessageBox::Critical, QStringLiteral(" Datei laden..."), fehler);
 }
 
 void frmTrabolin::mnuDatei_speichern_Click()
@@ -207,21 +175,8 @@ void frmTrabolin::mnuDatei_speichern_Click()
     const QString pfad = waehleDatei ? waehleDatei(true) : QString();
     if (pfad.isEmpty())
         return;
-    m_tabelle.setzeAktuelleZeile(1);
-    m_tabelle.setzeAktuelleZeile(anzahlZeilen);
-    const QString fehler = speichereDatei(pfad, schreibeProgramm(tabelleAus(m_tabelle)));
-    if (!fehler.isEmpty())
+    if (const QString fehler = aktuelleSeite().speichereProgramm(pfad); !fehler.isEmpty())
         melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
-}
-
-void frmTrabolin::txtIPAdresse_Change()
-{
-    EcosIPAdresse = txtIPAdresse->text();
-}
-
-void frmTrabolin::txtLocalPort_Change()
-{
-    EcosLocalPort = txtLocalPort->text();
 }
 
 } // namespace trabolin

@@ -1,32 +1,30 @@
-// The main window's serial port, station choice and run buttons.
+// The main window's shared parts and its pages' wiring, the serial port, the power
+// and the station choice.
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
 #include "program/EchteZeit.h"
+#include "program/Fahrbetrieb.h"
+#include "program/Netzverbindung.h"
 #include "program/WavKlang.h"
 #include "program/Zahlen.h"
-#include "program/Netzverbindung.h"
 #include "stations/Zentralenregister.h"
 #include "window/Einstellungsseite.h"
-#include "window/Fensterbedienfeld.h"
-#include "window/Fahrbild.h"
 #include "window/Gleisanzeige.h"
-#include "window/Stoppknopf.h"
+#include "window/Laufknoepfe.h"
+#include "window/Netzfeld.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 
-#include <algorithm>
-
 namespace trabolin {
 
-void frmTrabolin::verbindeSteuerung()
+void frmTrabolin::baueGemeinsames()
 {
     V24 = new SerielleSchnittstelle(m_programmVerzeichnis, this);
     V24->setObjectName(QStringLiteral("V24"));
@@ -40,50 +38,34 @@ void frmTrabolin::verbindeSteuerung()
                 piepen();
         },
         m_programmVerzeichnis);
-    m_bedienfeld = std::make_unique<Fensterbedienfeld>(Fensterbedienfeld::Steuerelemente{
-        txtAdresse, grpZentrale, chkEndlos, chkSignal, lblStartzeit, lblLaufzeit, [this] {
-            if (piepen)
-                piepen();
-        }});
-    m_ablauf = std::make_unique<Ablauf>(m_tabelle, *m_bedienfeld, *m_zeit, *m_klang);
-    // One driver per station of the registry, and the network link of each network
-    // station, made together by the station; the run logic asks for the one of the
-    // selected option.
+    m_betrieb = std::make_unique<Fahrbetrieb>(*m_zeit);
+}
+
+Programmseite *frmTrabolin::baueSeite(QWidget *fuss)
+{
+    Seitenumgebung umgebung{*m_betrieb, *m_klang, *V24, this,
+                            [this] { return grpZentrale ? grpZentrale->checkedId() : -1; },
+                            [this] { return chkSignal && chkSignal->isChecked(); },
+                            [this] {
+                                if (piepen)
+                                    piepen();
+                            },
+                            m_seiten.empty() ? std::vector<Netzverbindung *>{} : ersteSeite().netzlinks(), fuss};
+    auto *seite = new Programmseite(std::move(umgebung));
+    m_seiten.push_back(seite);
+    return seite;
+}
+
+void frmTrabolin::verbindeSteuerung()
+{
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        const trabolin::Zentrale &z = *stationen[i];
-        Zentralenteile teile = z.baue(Zentralenanschluss{*m_ablauf, *V24, z.lesart, m_ablauf->gleismelder(i), this});
-        if (teile.netz)
-            teile.netz->setObjectName(QStringLiteral("TCP"));
-        m_netz.push_back(teile.netz);
-        // A station kept after line 56 starts on its default port, as a file without its lines gives it.
-        m_netzadressen.emplace_back(QString(), z.netz && !z.netzInFestenZeilen()
-                                                   ? QString::number(z.standardport) : QString());
-        m_warVerbunden.push_back(false);
-        m_fahrstufenJe.emplace_back();
-        std::unique_ptr<Zentralentreiber> t = std::move(teile.treiber);
-        t->setzeFahrstufen(lstFS->currentIndex());
-        t->setzeUsbInterface(USBInterface);
-        t->hinweis = [this, titel = u' ' + z.name + QStringLiteral("...")](const QString &text) {
-            meldeNachDemLauf(QStringLiteral("Hinweis"),
-                             [this, titel, text] { melde(QMessageBox::Critical, titel, text); });
-        };
-        m_ablauf->setzeTreiber(i, t.get());
-        m_treiber.push_back(std::move(t));
-        // The station's own settings reach its driver and link now, and whenever they change.
-        m_einstellen.push_back(std::move(teile.einstellen));
-        Einstellungsseite *seite = m_einstellungsseiten[i];
-        if (m_einstellen[i])
-            for (auto it = seite->werte().cbegin(); it != seite->werte().cend(); ++it)
-                m_einstellen[i](it.key(), it.value());
-        connect(seite, &Einstellungsseite::geaendert, this,
+        connect(m_einstellungsseiten[i], &Einstellungsseite::geaendert, this,
                 [this, i](const QString &schluessel, const QString &wert) { einstellungGeaendert(i, schluessel, wert); });
     }
 
-    connect(btnStart, &QPushButton::clicked, this, &frmTrabolin::btnStart_Click);
-    // The stop goes out as the button goes down (mouse, Space, Alt+O), not on the release.
-    connect(static_cast<Stoppknopf *>(btnSendStop), &Stoppknopf::gedrueckt, this, &frmTrabolin::btnSendStop_Click);
-    connect(btnSendZeile, &QPushButton::clicked, this, &frmTrabolin::btnSendZeile_Click);
+    m_laufknoepfe = new Laufknoepfe(btnStart, btnSendStop, btnSendZeile, *m_betrieb,
+                                    [this]() -> Ablauf & { return aktuelleSeite().ablauf(); }, this);
     for (int i = 0; i < 2; ++i)
         connect(btnPower[i], &QPushButton::clicked, this, [this, i] { btnPower_Click(i); });
     connect(btnV24, &QPushButton::clicked, this, &frmTrabolin::btnV24_Click);
@@ -96,10 +78,16 @@ void frmTrabolin::verbindeSteuerung()
                 optZentrale_Click(i);
         });
     }
-    // The speed-step mode goes to the drivers whenever it changes.
+    // The speed-step mode goes to the drivers whenever it changes, and the charts
+    // draw what the station drives in it.
     connect(lstFS, &QComboBox::currentIndexChanged, this, [this](int index) {
-        for (const auto &t : m_treiber)
-            t->setzeFahrstufen(index);
+        for (Programmseite *seite : m_seiten)
+            seite->setzeFahrstufen(index);
+    });
+    connect(grpZentrale, &QButtonGroup::idToggled, this, [this](int option, bool an) {
+        if (an)
+            for (Programmseite *seite : m_seiten)
+                seite->zeigeZentrale(option);
     });
     // The port choice names the device its number stands for.
     auto zeigeGeraet = [this](const QString &text) {
@@ -114,26 +102,16 @@ void frmTrabolin::verbindeSteuerung()
     // still end it. A station selected since, without the port opened again, reads
     // them too, as it always has.
     connect(V24, &SerielleSchnittstelle::empfangen, this, [this](const QByteArray &bytes) {
-        Zentralentreiber *verdrahtet =
-            m_v24Option >= 0 && m_v24Option < int(m_treiber.size()) ? m_treiber[m_v24Option].get() : nullptr;
+        Zentralentreiber *verdrahtet = m_v24Option >= 0 && m_v24Option < ersteSeite().anzahlTreiber()
+                                           ? &stationstreiber(m_v24Option)
+                                           : nullptr;
         if (verdrahtet)
             verdrahtet->empfange(bytes);
-        if (Zentralentreiber *t = m_ablauf->treiber(); t && t != verdrahtet)
+        if (Zentralentreiber *t = ersteSeite().ablauf().treiber(); t && t != verdrahtet)
             t->empfange(bytes);
     });
-    verbindeEcos();
+    verbindeNetz();
     verbindeGleismeldungen();
-    // While a run or a single line goes on, the way to the station stays as it is.
-    connect(m_ablauf.get(), &Ablauf::laufBeginnt, this, [this] { setzeFahrtsperre(true); });
-    connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] {
-        setzeFahrtsperre(false);
-        // The run's display ends before a message tells why it ended: "noch", the
-        // chart's cursor and the running line's tint are gone while the box is open.
-        imgFahrbild->laufEndet();
-        zeigeStoppknopf();
-        zeigeAufgeschobeneMeldungen();
-    });
-
     // Logging out of the desktop, or the application being told to quit, ends the
     // program as "beenden" does: the locomotive is stopped before anything closes.
     auto schliesseBeimEnde = [this] {
@@ -148,91 +126,51 @@ void frmTrabolin::verbindeSteuerung()
 
 void frmTrabolin::verbindeGleismeldungen()
 {
-    connect(m_ablauf.get(), &Ablauf::gleiszustandGeaendert, this,
-            [this] { lblGleis->zeige(m_ablauf->gleiszustand()); });
-    // The message never holds the stop back: it waits until the run has ended.
-    connect(m_ablauf.get(), &Ablauf::angehalten, this, [this](Gleiszustand ursache) {
-        const Gleismeldung m = gleisHaltMeldung(ursache);
-        if (m.text.isEmpty()) // a lost link tells of itself
-            return;
-        meldeNachDemLauf(QStringLiteral("Gleis"), [this, m] { melde(QMessageBox::Critical, m.titel, m.text); });
+    connect(m_betrieb.get(), &Fahrbetrieb::gleiszustandGeaendert, this, [this](int option) {
+        if (option == grpZentrale->checkedId())
+            lblGleis->zeige(m_betrieb->gleiszustand(option));
     });
-    // A contact line: its wait is shown beside the track state and in the chart; a
-    // contact that never came is told after the run.
-    auto zeigeKontakt = [this] {
-        const int k = m_ablauf->wartetAufKontakt();
-        lblGleis->zeigeKontakt(k, k > 0 ? m_ablauf->kontaktzustand(k) : std::nullopt);
-        imgFahrbild->setzeKontaktwarte(k);
-    };
-    connect(m_ablauf.get(), &Ablauf::kontaktwarteGeaendert, this, zeigeKontakt);
-    connect(m_ablauf.get(), &Ablauf::kontaktGeaendert, this, zeigeKontakt);
-    connect(m_ablauf.get(), &Ablauf::kontaktVerfehlt, this, [this](int kontakt) {
-        meldeNachDemLauf(QStringLiteral("Kontakt"), [this, kontakt] {
-            melde(QMessageBox::Warning, QStringLiteral(" Kontaktfahrt..."),
-                  QStringLiteral("Kontakt %1 nicht erreicht – Lok angehalten").arg(kontakt));
-        });
-    });
-    connect(m_ablauf.get(), &Ablauf::ohneKontakte, this, [this] {
-        const trabolin::Zentrale *z = zentralenzeile(m_bedienfeld->zentraleOption());
-        melde(QMessageBox::Critical, QStringLiteral(" Kontaktfahrt..."),
-              QStringLiteral("Die %1 kann keine Kontakte lesen, Zeilen mit K oder k fahren nicht !")
-                  .arg(z ? z->name : QString()));
-    });
-    // "Kontakt-Zeitgrenze" as set, for the run and for the chart.
+    // "Kontakt-Zeitgrenze" as set, for the runs and the charts.
     auto setzeGrenze = [this] {
         const int s = m_laufeinstellungen->werte().value(QString::fromUtf16(kontaktZeitgrenzeSchluessel)).toInt();
-        m_ablauf->setzeKontaktZeitgrenze(s);
-        imgFahrbild->setzeKontaktgrenze(qint64(m_ablauf->kontaktZeitgrenze()) * 1000);
+        for (Programmseite *seite : m_seiten)
+            seite->setzeKontaktZeitgrenze(s);
     };
     connect(m_laufeinstellungen, &Einstellungsseite::geaendert, this, setzeGrenze);
-    setzeGrenze();
-    connect(m_ablauf.get(), &Ablauf::gesperrt, this, [this](Gleiszustand zustand) {
-        const int option = m_bedienfeld->zentraleOption();
-        const trabolin::Zentrale *z = zentralenzeile(option);
-        const Gleismeldung m = gleisSperrMeldung(zustand, z ? z->name : QString(), z && istSeriell(option));
-        melde(QMessageBox::Critical, m.titel, m.text);
-    });
+}
+
+void frmTrabolin::zeigeKontakt()
+{
+    // The contact the current page's line waits for, beside the track state.
+    const int k = aktuelleSeite().ablauf().wartetAufKontakt();
+    lblGleis->zeigeKontakt(k, k > 0 ? aktuelleSeite().ablauf().kontaktzustand(k) : std::nullopt);
 }
 
 // ---------------------------------------------------------------- run buttons
 
-void frmTrabolin::btnStart_Click()
-{
-    // The run goes on on the event loop; its end shows the stop button's state and
-    // the messages kept for after it.
-    haltStoppknopfBereit();
-    m_ablauf->btnStart_Click();
-    zeigeStoppknopf();
-}
-
-void frmTrabolin::btnSendStop_Click()
-{
-    m_ablauf->stoppKlick();
-}
-
-void frmTrabolin::btnSendZeile_Click()
-{
-    haltStoppknopfBereit();
-    m_ablauf->btnSendZeile_Click();
-    zeigeStoppknopf();
-}
-
-void frmTrabolin::haltStoppknopfBereit()
-{
-    // A run or single line begins (a click during one is refused by the run logic):
-    // from here on the locomotive can always be stopped.
-    if (!m_ablauf->laeuft())
-        btnSendStop->setEnabled(true);
-}
-
-void frmTrabolin::zeigeStoppknopf()
-{
-    btnSendStop->setEnabled(m_stoppFreigabe || m_ablauf->laeuft());
-}
-
 void frmTrabolin::btnPower_Click(int index)
 {
-    m_ablauf->btnPower_Click(index);
+    ersteSeite().ablauf().btnPower_Click(index);
+}
+
+void frmTrabolin::verbindeNetz()
+{
+    // The first page's drivers made the network links: one per network station.
+    m_netzfeld = new Netzfeld(
+        *this,
+        Netzfeld::Fenster{*m_betrieb, m_nachDemLauf, ersteSeite().netzlinks(),
+                          [this](int option) -> Zentralentreiber & { return stationstreiber(option); },
+                          [this](int option) { return istSeriell(option); }, [this] { return m_fahrtsperre; },
+                          [this] { return m_schliesst; },
+                          [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) {
+                              melde(symbol, titel, text);
+                          },
+                          [this] { return aktuelleSeite().adresse(); },
+                          [this](const QString &adresse) { aktuelleSeite().setzeAdresse(adresse); }},
+        this);
+    connect(m_netzfeld, &Netzfeld::laufknoepfe, m_laufknoepfe, &Laufknoepfe::setzeFreigabe);
+    connect(m_netzfeld, &Netzfeld::zentraleBereit, this, &frmTrabolin::subZentraleBereit);
+    connect(m_netzfeld, &Netzfeld::schnittstelleBereit, this, [this] { subV24ok(true); });
 }
 
 // ---------------------------------------------------------------- serial port
@@ -245,7 +183,7 @@ void frmTrabolin::subV24ok(bool status)
 
 void frmTrabolin::subZentraleBereit(bool status)
 {
-    setzeLaufknoepfe(status);
+    m_laufknoepfe->setzeFreigabe(status);
     for (QPushButton *k : btnPower)
         k->setEnabled(status);
 }
@@ -272,7 +210,7 @@ void frmTrabolin::btnV24_Click()
     // The scan has closed and reopened the port: a station that restarts when its port
     // opens (on USB) is waited for again, with the run buttons off meanwhile.
     const int option = grpZentrale->checkedId();
-    if (V24->istOffen() && istSeriell(option) && m_netz[option])
+    if (V24->istOffen() && istSeriell(option) && m_netzfeld->link(option))
         zentraleGeoeffnet(option);
 }
 
@@ -290,7 +228,7 @@ void frmTrabolin::btnParameterSetzen_Click()
         return;
     }
     // The port is usable again: a report of the lost one is out of date.
-    m_nachDemLauf.removeIf([](const auto &m) { return m.first == u"V24"; });
+    m_nachDemLauf.verwirf(QStringLiteral("V24"));
     melde(QMessageBox::Information, a.meldungTitel, a.meldungText);
     const int option = grpZentrale->checkedId();
     if (istSeriell(option))
@@ -303,8 +241,8 @@ void frmTrabolin::chkUSB_Click()
 {
     USBInterface = chkUSB->isChecked();
     imgUSB->setVisible(USBInterface);
-    for (const auto &t : m_treiber)
-        t->setzeUsbInterface(USBInterface);
+    for (Programmseite *seite : m_seiten)
+        seite->setzeUsbInterface(USBInterface);
 }
 
 void frmTrabolin::oeffneSchnittstelleBeimStart()
@@ -341,12 +279,14 @@ bool frmTrabolin::istSeriell(int option) const
 
 void frmTrabolin::einstellungGeaendert(int option, const QString &schluessel, const QString &wert)
 {
-    if (m_einstellen[option])
-        m_einstellen[option](schluessel, wert);
+    for (Programmseite *seite : m_seiten)
+        seite->stelleEin(option, schluessel, wert);
     // The way to the station or its address range may have changed; nothing is opened
     // or closed by it.
     if (option == grpZentrale->checkedId()) {
-        lblAdresse[1]->setText(zentralenzeile(option)->adressbereich(m_einstellungsseiten[option]->werte()));
+        const trabolin::Zentrale *z = zentralenzeile(option);
+        for (Programmseite *seite : m_seiten)
+            seite->zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[option]->werte()));
         zeigeWegbedienung(option);
     }
 }
@@ -354,11 +294,11 @@ void frmTrabolin::einstellungGeaendert(int option, const QString &schluessel, co
 void frmTrabolin::zentraleGeoeffnet(int option)
 {
     m_v24Option = option;
-    Netzverbindung *netz = option >= 0 ? m_netz[option] : nullptr;
+    Netzverbindung *netz = m_netzfeld->link(option);
     // The buttons stay off while the station boots; they come on when it answers.
     subV24ok(!(netz && netz->warteAufZentrale()));
-    if (option >= 0 && option < int(m_treiber.size()))
-        m_treiber[option]->schnittstelleGeoeffnet();
+    if (option >= 0 && option < ersteSeite().anzahlTreiber())
+        stationstreiber(option).schnittstelleGeoeffnet();
 }
 
 namespace {
@@ -400,7 +340,7 @@ void frmTrabolin::zeigeWegbedienung(int option)
         else if (w == lstFS)
             an = z && z->fahrstufen;
         else if (w == btnListe || w == btnLok) // the list buttons of a station that was connected
-            an = m_netzOption >= 0 && zentralenregister()[m_netzOption]->lokliste() && m_warVerbunden[m_netzOption];
+            an = m_netzfeld->lokknoepfeErlaubt();
         w->setEnabled(an);
     }
 }
@@ -416,7 +356,7 @@ void frmTrabolin::setzeFahrtsperre(bool gesperrt)
 
 void frmTrabolin::schnittstelleVerloren()
 {
-    meldeNachDemLauf(QStringLiteral("V24"), [this] {
+    m_nachDemLauf.melde(QStringLiteral("V24"), [this] {
         subV24ok(false);
         zentraleFehlerbehandlung(
             {fehlernummer::oeffnenFehlgeschlagen,
@@ -425,40 +365,7 @@ void frmTrabolin::schnittstelleVerloren()
     });
 }
 
-void frmTrabolin::meldeNachDemLauf(const QString &art, std::function<void()> meldung)
-{
-    const bool schonOffen = std::any_of(m_nachDemLauf.cbegin(), m_nachDemLauf.cend(),
-                                        [&](const auto &m) { return m.first == art; });
-    if (!schonOffen)
-        m_nachDemLauf.append({art, std::move(meldung)});
-    zeigeAufgeschobeneMeldungen();
-}
-
-void frmTrabolin::zeigeAufgeschobeneMeldungen()
-{
-    if (m_ablauf->laeuft() || m_schliesst)
-        return;
-    for (auto &[art, meldung] : std::exchange(m_nachDemLauf, {}))
-        meldung();
-}
-
 // ---------------------------------------------------------------- station
-
-void frmTrabolin::merkeFahrstufen(int vorher, int neu)
-{
-    // A network station keeps the mode chosen for it; the serial stations share the
-    // one the port check sets.
-    const auto behaelt = [](int option) {
-        const trabolin::Zentrale *z = zentralenzeile(option);
-        return z && z->fahrstufen && z->netz;
-    };
-    if (vorher == neu)
-        return;
-    if (behaelt(vorher))
-        m_fahrstufenJe[vorher] = lstFS->currentText();
-    if (behaelt(neu) && !m_fahrstufenJe[neu].isEmpty())
-        lstFS->setCurrentText(m_fahrstufenJe[neu]);
-}
 
 void frmTrabolin::optZentrale_Click(int index)
 {
@@ -466,20 +373,20 @@ void frmTrabolin::optZentrale_Click(int index)
     if (!z)
         return;
     m_einstellungsstapel->setCurrentIndex(index);
-    merkeFahrstufen(zentralenoption(Zentrale), index);
+    m_netzfeld->merkeFahrstufen(zentralenoption(Zentrale), index);
     lblFS->setEnabled(z->fahrstufen);
     lstFS->setEnabled(z->fahrstufen);
     if (m_fahrtsperre)
         m_vorgabenOffen = true; // the station driving keeps its port settings until the run ends
     else
         wendeZentralenvorgabenAn(index);
-    lblAdresse[0]->setText(z->adresseTitel);
-    lblAdresse[1]->setText(z->adressbereich(m_einstellungsseiten[index]->werte()));
+    for (Programmseite *seite : m_seiten)
+        seite->zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[index]->werte()));
     if (z->netz)
-        zeigeNetzfelder(index);
+        m_netzfeld->zeige(index);
     zeigeWegbedienung(index);
     Zentrale = z->code;
-    lblGleis->zeige(m_ablauf->gleiszustand());
+    lblGleis->zeige(m_betrieb->gleiszustand(index));
 }
 
 void frmTrabolin::wendeZentralenvorgabenAn(int index)

@@ -1,14 +1,15 @@
-// The main window's step chart and the times beside "Startzeit": the length of one
-// pass, and during a run or single line the time left.
-#include "window/frmTrabolin.h"
+// The page's step chart and the times beside "Startzeit": the length of one pass,
+// and during a run or single line the time left.
+#include "window/Programmseite.h"
 
 #include "program/Ablauf.h"
+#include "program/Programmzeile.h"
 #include "stations/Zentralenregister.h"
 #include "window/Fahrbild.h"
+#include "window/Fensterbedienfeld.h"
+#include "window/Tabellengitter.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 
 namespace trabolin {
 
@@ -23,21 +24,11 @@ Lesart lesartFuer(int option)
 
 } // namespace
 
-void frmTrabolin::verbindeFahrbild()
+void Programmseite::verbindeFahrbild()
 {
-    imgFahrbild->setzeLesart(lesartFuer(grpZentrale->checkedId()));
-    zeigeHoechsteFahrstufe();
-    connect(grpZentrale, &QButtonGroup::idToggled, this, [this](int option, bool an) {
-        if (an) {
-            imgFahrbild->setzeLesart(lesartFuer(option));
-            zeigeHoechsteFahrstufe();
-        }
-    });
-    // The chart draws what the station drives in the mode chosen.
-    connect(lstFS, &QComboBox::currentIndexChanged, this, &frmTrabolin::zeigeHoechsteFahrstufe);
-    connect(chkEndlos, &QCheckBox::toggled, this, &frmTrabolin::zeigeFahrstand);
-    connect(imgFahrbild, &Fahrbild::geaendert, this, &frmTrabolin::zeigeFahrstand);
-    connect(m_ablauf.get(), &Ablauf::laufBeginnt, imgFahrbild, &Fahrbild::laufBeginnt);
+    zeigeZentrale(m_bedienfeld->zentraleOption());
+    connect(chkEndlos, &QCheckBox::toggled, this, &Programmseite::zeigeFahrstand);
+    connect(imgFahrbild, &Fahrbild::geaendert, this, &Programmseite::zeigeFahrstand);
     // The run puts the cursor on each line as it starts driving it.
     connect(&m_tabelle, &Tabellenspeicher::zeileGesetzt, this, [this](int zeile) {
         if (!m_bearbeitet)
@@ -46,14 +37,20 @@ void frmTrabolin::verbindeFahrbild()
     zeigeFahrstand();
 }
 
-void frmTrabolin::zeigeHoechsteFahrstufe()
+void Programmseite::zeigeZentrale(int option)
 {
-    const int option = grpZentrale->checkedId();
+    imgFahrbild->setzeLesart(lesartFuer(option));
+    zeigeHoechsteFahrstufe();
+}
+
+void Programmseite::zeigeHoechsteFahrstufe()
+{
+    const int option = m_bedienfeld->zentraleOption();
     const bool gibt = option >= 0 && option < int(m_treiber.size());
     imgFahrbild->setzeHoechsteFahrstufe(gibt ? m_treiber[option]->hoechsteFahrstufe() : 0);
 }
 
-void frmTrabolin::zeigeFahrstand()
+void Programmseite::zeigeFahrstand()
 {
     // A contact line's time is a guess.
     const QString ungefaehr = imgFahrbild->geschaetzt() ? QStringLiteral("≈ ") : QString();

@@ -1,0 +1,58 @@
+// Several driving programs on one station link: the pages after the first drive
+// through the first page's network links, so a station sees one client whatever the
+// number of programs, and the window's tests still find each link once by its name.
+#include "window/Programmseite.h"
+
+#include "helfer/Virtuell.h"
+#include "program/Fahrbetrieb.h"
+#include "program/Netzverbindung.h"
+#include "serial/V24.h"
+#include "stations/Zentralenregister.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace trabolin;
+
+class TestProgrammseite : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Per network station of the registry: the second page's driver uses the link the
+    // first page's driver made, and no second link comes up beside it.
+    void linksGeteilt_data()
+    {
+        QTest::addColumn<int>("option");
+        const auto &stationen = zentralenregister();
+        for (int i = 0; i < int(stationen.size()); ++i)
+            if (stationen[i]->netz)
+                QTest::newRow(qPrintable(stationen[i]->name)) << i;
+    }
+    void linksGeteilt()
+    {
+        QFETCH(int, option);
+        QTemporaryDir ordner;
+        test::VirtuelleZeit zeit;
+        test::KlangMitschrift klang(zeit);
+        Fahrbetrieb betrieb(zeit);
+        QObject eigner; // owns the links, as the window does
+        SerielleSchnittstelle v24(ordner.path());
+        auto umgebung = [&](std::vector<Netzverbindung *> netz) {
+            return Seitenumgebung{betrieb, klang, v24, &eigner, [option] { return option; }, [] { return false; },
+                                  {}, std::move(netz), nullptr};
+        };
+        Programmseite erste(umgebung({}));
+        const QList<Netzverbindung *> vorher = eigner.findChildren<Netzverbindung *>();
+        QVERIFY(erste.netzlinks()[option]);
+        Programmseite zweite(umgebung(erste.netzlinks()));
+
+        QCOMPARE(zweite.netzlinks()[option], erste.netzlinks()[option]);
+        QCOMPARE(eigner.findChildren<Netzverbindung *>(), vorher);
+        // Both pages' runs are programs of the one Fahrbetrieb: "St&op" reaches both.
+        QCOMPARE(betrieb.nummerVon(erste.ablauf()), 1);
+        QCOMPARE(betrieb.nummerVon(zweite.ablauf()), 2);
+    }
+};
+
+QTEST_MAIN(TestProgrammseite)
+#include "tst_programmseite.moc"
