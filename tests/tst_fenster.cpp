@@ -232,8 +232,8 @@ private slots:
                  qPrintable(tipp));
     }
 
-    // One bar: "&Datei" at its left edge, "&?" and "b&eenden" at its right edge,
-    // all three found by assistive technology under their captions.
+    // One bar: "&Datei" and "Fa&hrprogramm" at its left edge, "&?" and "b&eenden" at
+    // its right edge, all found by assistive technology under their captions.
     void menue()
     {
         QMenuBar *leiste = f->menuBar();
@@ -242,7 +242,7 @@ private slots:
         for (QAction *a : leiste->actions() + feld<QMenu>(*f, "mnuDatei")->actions())
             if (!a->isSeparator())
                 punkte << a->text() + u'|' + a->shortcut().toString();
-        QCOMPARE(punkte, (QStringList{"&Datei|", "&?|", "b&eenden|", "öffnen / laden|Ctrl+L",
+        QCOMPARE(punkte, (QStringList{"&Datei|", "Fa&hrprogramm|", "&?|", "b&eenden|", "öffnen / laden|Ctrl+L",
                                       "speichern / sichern           |Ctrl+S", "beenden|"}));
         QVERIFY(leiste->actionGeometry(feld<QMenu>(*f, "mnuDatei")->menuAction()).left() < 20);
         QVERIFY(leiste->actionGeometry(feld<QAction>(*f, "mnuHilfe")).left() > leiste->width() / 2);
@@ -252,7 +252,7 @@ private slots:
         for (int i = 0; i < zugang->childCount(); ++i)
             if (zugang->child(i)->role() != QAccessible::Separator)
                 namen << zugang->child(i)->text(QAccessible::Name);
-        QCOMPARE(namen, (QStringList{"Datei", "?", "beenden"}));
+        QCOMPARE(namen, (QStringList{"Datei", "Fahrprogramm", "?", "beenden"}));
 
         QSignalSpy laden(feld<QAction>(*f, "mnuDatei_laden"), &QAction::triggered);
         QTest::keyClick(feld<Tabellengitter>(*f, "DBTabelle"), Qt::Key_L, Qt::ControlModifier);

@@ -255,6 +255,7 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     m_laufeinstellungen = benannt(new Einstellungsseite(QStringLiteral("Lauf"), laufeinstellungen()),
                                   QStringLiteral("pnlLaufeinstellungen"));
     auto *endlos = new QHBoxLayout;
+    m_endlosReihe = endlos;
     endlos->addWidget(chkEndlos);
     endlos->addStretch(1);
     endlos->addWidget(m_laufeinstellungen);

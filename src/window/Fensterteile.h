@@ -8,6 +8,7 @@
 #include <array>
 #include <vector>
 
+class QHBoxLayout;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
@@ -108,6 +109,7 @@ struct Fensterteile {
     QStackedWidget *m_einstellungsstapel = nullptr;
     std::vector<Einstellungsseite *> m_einstellungsseiten;
     Einstellungsseite *m_laufeinstellungen = nullptr; // the run's own, beside "Endlosschleife"
+    QHBoxLayout *m_endlosReihe = nullptr;             // "Endlosschleife" and the run's own
 };
 
 } // namespace trabolin

@@ -98,8 +98,28 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     // The program page on the left, the station panel beside it.
     baueGemeinsames();
     Programmseite *seite = baueSeite(fuss);
-    spalten->addWidget(seite);
-    spalten->addWidget(baueProgrammpanel(*this, seite->endlosSchalter()), 1);
+    QWidget *panel = baueProgrammpanel(*this, seite->endlosSchalter());
+    m_programme = new Programmliste(
+        {m_seiten, m_aktuelleSeite, *m_betrieb,
+         [this] {
+             Programmseite *neu = baueSeite(nullptr);
+             nimmSeiteAuf(*neu);
+             return neu;
+         },
+         [this](QMessageBox::Icon symbol, const QString &titel, const QString &text) { melde(symbol, titel, text); },
+         [this](const QString &titel, const QString &text) { return frage(titel, text); },
+         [this] {
+             const trabolin::Zentrale *z = zentralenzeile(grpZentrale->checkedId());
+             return z && z->code == u"Ecos" ? QStringLiteral("ID") : QStringLiteral("Lok");
+         },
+         [this] {
+             zeigeKontakt();
+             emit aktuelleSeite().adresseGeaendert(aktuelleSeite().adresse());
+         },
+         [this] { return btnStart->isEnabled(); }},
+        m_endlosReihe, mnuLeiste, this);
+    spalten->addWidget(m_programme->flaeche());
+    spalten->addWidget(panel, 1);
     setCentralWidget(mitte);
 
     // "&Endlosschleife" and "b&eenden" both carry E: Alt+E always toggles the

@@ -8,6 +8,7 @@
 #include "window/Hilfe.h"
 #include "window/Menueleiste.h"
 #include "window/Nachmeldungen.h"
+#include "window/Programmliste.h"
 #include "window/Programmseite.h"
 #include "window/Tabellenbearbeitung.h"
 #include "window/Tabellengitter.h"
@@ -202,6 +203,7 @@ private:
     // The program pages, for now exactly one, and the one shown.
     std::vector<Programmseite *> m_seiten;
     int m_aktuelleSeite = 0;
+    Programmliste *m_programme = nullptr; // the tabs and the menu "Fa&hrprogramm"
     Netzfeld *m_netzfeld = nullptr;
     Laufknoepfe *m_laufknoepfe = nullptr; // "&starten", "St&op", "aktuelle &Zeile "
     int m_v24Option = -1;  // the serial station the port was last opened for

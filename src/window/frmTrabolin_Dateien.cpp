@@ -3,6 +3,7 @@
 #include "window/frmTrabolin.h"
 
 #include "program/Ablauf.h"
+#include "program/Zahlen.h"
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
 #include "window/Einstellungsseite.h"
@@ -52,9 +53,9 @@ Fehler frmTrabolin::subReadConfig()
     // In file order, up to the line where the read stopped.
     for (int r = 1; r <= anzahlZeilen && l.gilt(ez::tabelle(r)); ++r)
         for (int c = 1; c <= anzahlZellen; ++c)
-            aktuelleSeite().tabelle().setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
+            ersteSeite().tabelle().setzeZelle(r, c, w.tabelle[r - 1][c - 1]);
     if (l.gilt(ez::adresse))
-        aktuelleSeite().setzeAdresse(w.adresse, true);
+        ersteSeite().setzeAdresse(w.adresse, true);
     const std::pair<int, std::pair<QComboBox *, const QString *>> listen[] = {
         {ez::port, {lstV24, &w.port}},           {ez::baudrate, {lstBaudrate, &w.baudrate}},
         {ez::parity, {lstParity, &w.parity}},    {ez::datenbits, {lstDatenbits, &w.datenbits}},
@@ -108,6 +109,17 @@ Fehler frmTrabolin::subReadConfig()
         if (l.gilt(ez::anzahl))
             m_netzfeld->setzeFahrstufen(i, w.weiterer(fahrstufenLabel(z)));
     }
+    // The programs after the first, and the one shown when the window closed.
+    for (const Fahrprogrammdaten &p : l.gilt(ez::anzahl) ? leseFahrprogramme(w) : QList<Fahrprogrammdaten>{}) {
+        Programmseite *seite = m_programme->neueLok();
+        if (!seite)
+            break;
+        tabelleNach(seite->tabelle(), p.tabelle);
+        seite->setzeAdresse(p.adresse, true);
+        seite->endlosSchalter()->setChecked(p.endlos);
+        seite->setzeDatei(p.datei);
+    }
+    m_programme->zeige(int(leseGanzzahl(w.weiterer(aktuellesFahrprogrammLabel, QStringLiteral("1")))) - 1);
     return l.fehler;
 }
 
@@ -116,8 +128,8 @@ QString frmTrabolin::subWriteConfig()
     if (ConfigDatei.isEmpty())
         ConfigDatei = einstellungsPfad();
     Einstellungen w;
-    w.tabelle = tabelleAus(aktuelleSeite().tabelle());
-    w.adresse = aktuelleSeite().adresse();
+    w.tabelle = tabelleAus(ersteSeite().tabelle());
+    w.adresse = ersteSeite().adresse();
     w.port = lstV24->currentText();
     w.baudrate = lstBaudrate->currentText();
     w.parity = lstParity->currentText();
@@ -146,6 +158,12 @@ QString frmTrabolin::subWriteConfig()
     }
     for (const Stationseinstellung &e : m_laufeinstellungen->einstellungen())
         w.weitere.append({e.schluessel, m_laufeinstellungen->werte().value(e.schluessel)});
+    for (int n = 1; n < int(m_seiten.size()); ++n) {
+        Programmseite &s = *m_seiten[n];
+        w.weitere << fahrprogrammPaare(n + 1, {s.adresse(), s.endlosSchalter()->isChecked(), s.datei(), tabelleAus(s.tabelle())});
+    }
+    if (m_seiten.size() > 1)
+        w.weitere.append({aktuellesFahrprogrammLabel, QString::number(m_aktuelleSeite + 1)});
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }
 

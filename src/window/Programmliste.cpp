@@ -1,0 +1,210 @@
+#include "window/Programmliste.h"
+
+#include "program/Ablauf.h"
+#include "program/Fahrbetrieb.h"
+#include "program/Zahlen.h"
+#include "storage/Dateiformat.h"
+
+#include <QAction>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTabBar>
+
+namespace trabolin {
+
+namespace {
+
+const QString gesperrtTipp = QStringLiteral(" gesperrt, solange dieses Fahrprogramm fährt ");
+
+// The marker of a running program's tab: a green dot.
+QIcon fahrmarke()
+{
+    QPixmap bild(12, 12);
+    bild.fill(Qt::transparent);
+    QPainter maler(&bild);
+    maler.setRenderHint(QPainter::Antialiasing);
+    maler.setBrush(QColor(0x1e, 0x8c, 0x3a));
+    maler.setPen(Qt::NoPen);
+    maler.drawEllipse(1, 1, 10, 10);
+    return QIcon(bild);
+}
+
+bool tabelleLeer(const Tabellenspeicher &t)
+{
+    for (int z = 1; z <= anzahlZeilen; ++z)
+        for (int c = 1; c <= anzahlZellen; ++c)
+            if (!t.zelle(z, c).trimmed().isEmpty())
+                return false;
+    return true;
+}
+
+} // namespace
+
+Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenuBar *leiste, QWidget *fenster)
+    : QObject(fenster), m_a(std::move(anschluss)), m_endlosReihe(endlosReihe)
+{
+    m_flaeche = new QWidget;
+    m_flaeche->setObjectName(QStringLiteral("pnlProgramme"));
+    auto *spalte = new QVBoxLayout(m_flaeche);
+    spalte->setContentsMargins(0, 0, 0, 0);
+    spalte->setSpacing(0);
+    m_reiterzeile = new QWidget;
+    auto *zeile = new QHBoxLayout(m_reiterzeile);
+    zeile->setContentsMargins(0, 0, 0, 2);
+    m_reiter = new QTabBar;
+    m_reiter->setObjectName(QStringLiteral("tabProgramme"));
+    m_reiter->setAccessibleName(QStringLiteral("Fahrprogramme"));
+    m_reiter->setToolTip(QStringLiteral(" ein Fahrprogramm je Lok; Strg+Tab wechselt "));
+    m_reiter->setExpanding(false);
+    m_reiter->setDrawBase(false);
+    zeile->addWidget(m_reiter);
+    zeile->addStretch(1);
+    m_anhalten = new QPushButton(QStringLiteral("Lok anhal&ten"));
+    m_anhalten->setObjectName(QStringLiteral("btnLokAnhalten"));
+    m_anhalten->setToolTip(QStringLiteral(" hält nur die Lok dieses Fahrprogramms an "));
+    zeile->addWidget(m_anhalten);
+    m_reiterzeile->hide();
+    spalte->addWidget(m_reiterzeile);
+    m_stapel = new QStackedWidget;
+    m_stapel->setObjectName(QStringLiteral("stkProgramme"));
+    spalte->addWidget(m_stapel);
+    Programmseite *erste = m_a.seiten.front();
+    m_stapel->setSizePolicy(erste->sizePolicy());
+    m_flaeche->setSizePolicy(erste->sizePolicy());
+    m_stapel->addWidget(erste);
+    m_reiter->addTab(reitertext(0));
+
+    auto *menue = new QMenu(QStringLiteral("Fa&hrprogramm"), leiste);
+    menue->setObjectName(QStringLiteral("mnuFahrprogramm"));
+    menue->menuAction()->setObjectName(QStringLiteral("mnuFahrprogramm"));
+    leiste->insertMenu(leiste->actions().value(1), menue);
+    m_neu = menue->addAction(QStringLiteral("&Neue Lok"), this, [this] { neueLok(); });
+    m_neu->setObjectName(QStringLiteral("mnuNeueLok"));
+    m_neu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    m_entfernen = menue->addAction(QStringLiteral("Lok &entfernen"), this, [this] { entferneLok(); });
+    m_entfernen->setObjectName(QStringLiteral("mnuLokEntfernen"));
+    m_entfernen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    m_alle = menue->addAction(QStringLiteral("&Alle starten"), this, [this] {
+        if (m_a.darfStarten())
+            m_a.betrieb.alleStarten();
+    });
+    m_alle->setObjectName(QStringLiteral("mnuAlleStarten"));
+    m_alle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    for (QAction *a : {m_neu, m_entfernen, m_alle})
+        fenster->addAction(a); // the shortcuts work with the menu closed
+    auto *vor = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), fenster);
+    auto *zurueck = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), fenster);
+    connect(vor, &QShortcut::activated, this, [this] { zeige((m_a.aktuell + 1) % int(m_a.seiten.size())); });
+    connect(zurueck, &QShortcut::activated, this, [this] {
+        const int n = int(m_a.seiten.size());
+        zeige((m_a.aktuell + n - 1) % n);
+    });
+    connect(m_reiter, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0)
+            zeige(index);
+    });
+    connect(m_anhalten, &QPushButton::clicked, this, [this] { m_a.seiten[m_a.aktuell]->ablauf().stoppKlick(); });
+    nimmAuf(erste);
+    aktualisiere();
+}
+
+Programmseite *Programmliste::nimmAuf(Programmseite *seite)
+{
+    connect(seite, &Programmseite::laufBeginnt, this, &Programmliste::aktualisiere);
+    connect(seite, &Programmseite::laufEndet, this, &Programmliste::aktualisiere);
+    connect(seite, &Programmseite::adresseGeaendert, this, &Programmliste::aktualisiere);
+    // A locomotive another program drives is refused with the number of that program.
+    connect(&seite->ablauf(), &Ablauf::lokBelegt, this, [this](int programm, const QString &lok) {
+        m_a.melde(QMessageBox::Critical, QStringLiteral(" Adresse..."),
+                  QStringLiteral("%1 %2 fährt schon im Fahrprogramm %3 !").arg(m_a.adresswort(), lok).arg(programm));
+    });
+    return seite;
+}
+
+QString Programmliste::reitertext(int index) const
+{
+    const QString adresse = m_a.seiten[index]->adresse().trimmed();
+    return m_a.adresswort() + u' ' + (adresse.isEmpty() ? QStringLiteral("?") : adresse);
+}
+
+Programmseite *Programmliste::neueLok()
+{
+    if (int(m_a.seiten.size()) >= hoechstens) {
+        m_a.melde(QMessageBox::Information, QStringLiteral(" Neue Lok..."),
+                  QStringLiteral("Mehr als %1 Fahrprogramme gehen nicht !").arg(hoechstens));
+        return nullptr;
+    }
+    qint64 hoechste = 0;
+    for (const Programmseite *s : m_a.seiten)
+        hoechste = qMax(hoechste, leseGanzzahl(s->adresse()));
+    Programmseite *seite = nimmAuf(m_a.neueSeite());
+    seite->setzeAdresse(QString::number(hoechste + 1));
+    m_stapel->addWidget(seite);
+    QCheckBox *endlos = seite->endlosSchalter();
+    m_endlosReihe->insertWidget(0, endlos);
+    endlos->hide();
+    m_reiter->addTab(reitertext(int(m_a.seiten.size()) - 1));
+    zeige(int(m_a.seiten.size()) - 1);
+    return seite;
+}
+
+void Programmliste::entferneLok()
+{
+    Programmseite *seite = m_a.seiten[m_a.aktuell];
+    if (m_a.seiten.size() < 2 || seite->ablauf().laeuft())
+        return;
+    if (!tabelleLeer(seite->tabelle())
+        && !m_a.frage(QStringLiteral(" Lok entfernen..."),
+                      QStringLiteral("Fahrprogramm für %1 mit seiner Tabelle entfernen ?").arg(reitertext(m_a.aktuell))))
+        return;
+    const int index = m_a.aktuell;
+    m_a.seiten.erase(m_a.seiten.begin() + index);
+    m_reiter->blockSignals(true);
+    m_reiter->removeTab(index);
+    m_reiter->blockSignals(false);
+    m_stapel->removeWidget(seite);
+    m_a.aktuell = -1;
+    zeige(qMin(index, int(m_a.seiten.size()) - 1));
+    delete seite; // its checkbox goes with it
+}
+
+void Programmliste::zeige(int index)
+{
+    if (index < 0 || index >= int(m_a.seiten.size()))
+        return;
+    m_a.aktuell = index;
+    m_stapel->setCurrentWidget(m_a.seiten[index]);
+    for (int i = 0; i < int(m_a.seiten.size()); ++i)
+        m_a.seiten[i]->endlosSchalter()->setVisible(i == index);
+    m_reiter->blockSignals(true);
+    m_reiter->setCurrentIndex(index);
+    m_reiter->blockSignals(false);
+    aktualisiere();
+    if (m_a.gewechselt)
+        m_a.gewechselt();
+}
+
+void Programmliste::aktualisiere()
+{
+    const bool mehrere = m_a.seiten.size() > 1;
+    m_reiterzeile->setVisible(mehrere);
+    for (int i = 0; i < int(m_a.seiten.size()) && i < m_reiter->count(); ++i) {
+        const bool faehrt = m_a.seiten[i]->ablauf().laeuft();
+        m_reiter->setTabText(i, reitertext(i));
+        m_reiter->setTabIcon(i, faehrt ? fahrmarke() : QIcon());
+        m_reiter->setAccessibleTabName(i, reitertext(i) + (faehrt ? QStringLiteral(" – fährt") : QString()));
+    }
+    const bool laeuft = !m_a.seiten.empty() && m_a.aktuell >= 0 && m_a.aktuell < int(m_a.seiten.size())
+                        && m_a.seiten[m_a.aktuell]->ablauf().laeuft();
+    m_entfernen->setEnabled(mehrere && !laeuft);
+    m_entfernen->setToolTip(laeuft ? gesperrtTipp : QString());
+    m_anhalten->setEnabled(laeuft);
+}
+
+} // namespace trabolin
