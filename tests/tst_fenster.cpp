@@ -245,6 +245,7 @@ private slots:
         QCOMPARE(punkte, (QStringList{"&Datei|", "Fa&hrprogramm|", "&?|", "b&eenden|", "öffnen / laden|Ctrl+L",
                                       "speichern / sichern           |Ctrl+S", "beenden|"}));
         QVERIFY(leiste->actionGeometry(feld<QMenu>(*f, "mnuDatei")->menuAction()).left() < 20);
+        QVERIFY(leiste->actionGeometry(feld<QMenu>(*f, "mnuFahrprogramm")->menuAction()).right() < leiste->width() / 2);
         QVERIFY(leiste->actionGeometry(feld<QAction>(*f, "mnuHilfe")).left() > leiste->width() / 2);
         QVERIFY(leiste->actionGeometry(feld<QAction>(*f, "mnuBeenden")).right() >= leiste->width() - 20);
         QAccessibleInterface *zugang = QAccessible::queryAccessibleInterface(leiste);

@@ -245,7 +245,7 @@ void frmTrabolin::Form_Load()
     // edge of the menu bar (baueMenue).
     move(0, 0);
     resize(aussenBreite, aussenHoehe);
-    setzeMenuRechtsbuendig(mnuLeiste, 2);
+    setzeMenuRechtsbuendig(mnuLeiste, 3); // after "&Datei" and "Fa&hrprogramm"
 
     m_hilfe->frageNachBetrachter();
 
