@@ -1,5 +1,5 @@
 #pragma once
-// The controls and the sound of a run on the 6021 with locomotive 24, as the benchmarks
+// The controls and the sound of a run (by default on the 6021 with locomotive 24), as the benchmarks
 // that drive the run logic without the window need them.
 #include "program/Umgebung.h"
 
@@ -12,9 +12,12 @@ public:
 
 class Bedienung : public Bedienfeld {
 public:
-    explicit Bedienung(bool endlos = false) : m_endlos(endlos) {}
-    QString adresseText() const override { return QStringLiteral("24"); }
-    int zentraleOption() const override { return 0; }
+    explicit Bedienung(bool endlos = false, QString adresse = QStringLiteral("24"), int option = 0)
+        : m_endlos(endlos), m_adresse(std::move(adresse)), m_option(option)
+    {
+    }
+    QString adresseText() const override { return m_adresse; }
+    int zentraleOption() const override { return m_option; }
     bool endlos() const override { return m_endlos; }
     bool signal() const override { return false; }
     QString startzeit() const override { return m_start; }
@@ -24,6 +27,8 @@ public:
 
 private:
     bool m_endlos;
+    QString m_adresse;
+    int m_option;
     QString m_start;
 };
 

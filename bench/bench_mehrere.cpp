@@ -71,33 +71,14 @@ private:
     QUdpSocket m_socket;
 };
 
-// A program's fields: its address, endless, nothing else.
-class Programmfeld : public Bedienfeld {
-public:
-    Programmfeld(int adresse, int option) : m_adresse(QString::number(adresse)), m_option(option) {}
-    QString adresseText() const override { return m_adresse; }
-    int zentraleOption() const override { return m_option; }
-    bool endlos() const override { return true; }
-    bool signal() const override { return false; }
-    QString startzeit() const override { return m_start; }
-    void setzeStartzeit(const QString &text) override { m_start = text; }
-    void setzeLaufzeit(const QString &) override {}
-    void piepe() override {}
-
-private:
-    QString m_adresse;
-    int m_option;
-    QString m_start;
-};
-
 struct Programm {
     Tabellenspeicher tabelle;
-    Programmfeld feld;
+    Bedienung feld;
     StillerKlang klang;
     Ablauf ablauf;
     Z21Treiber treiber;
     Programm(Fahrbetrieb &betrieb, Netzlink &link, int option, int adresse)
-        : feld(adresse, option), ablauf(betrieb, tabelle, feld, klang),
+        : feld(true, QString::number(adresse), option), ablauf(betrieb, tabelle, feld, klang),
           treiber(ablauf, link, zentralenzeile(option)->lesart)
     {
         ablauf.setzeTreiber(option, &treiber);
