@@ -457,9 +457,9 @@ QCoro::Task<> Ablauf::fahrePaesse()
             leseAdresse();
         }
         const Lok lok = t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer);
-        // A later pass whose address or station now names a locomotive another program
-        // drives ends the run, as its start would have been refused.
-        if (const int anderes = m_betrieb.faehrtSchon(*this, optionVon(t), lok); anderes && !ersterPass) {
+        // A pass whose address or station now names a locomotive another program drives
+        // ends the run, as its start would have been refused (the first pass's start was).
+        if (const int anderes = m_betrieb.faehrtSchon(*this, optionVon(t), lok); anderes) {
             emit lokBelegt(anderes, m_zustand.adresseText.trimmed());
             co_return;
         }
@@ -520,8 +520,7 @@ void Ablauf::btnPower_Click(int index)
     // run is between two passes: with the track off nothing else would reach it, and
     // the station would drive it on at its old speed when the power comes back.
     if (index == 0)
-        for (Ablauf *p : std::vector<Ablauf *>(m_betrieb.programme()))
-            p->endeDurchPowerAus();
+        m_betrieb.powerAus();
     if (Zentralentreiber *t = treiber())
         t->power(index);
 }

@@ -76,6 +76,12 @@ void Fahrbetrieb::stoppAufStation(int option)
             p->stoppKlick();
 }
 
+void Fahrbetrieb::powerAus()
+{
+    for (Ablauf *p : std::vector<Ablauf *>(m_programme))
+        p->endeDurchPowerAus();
+}
+
 void Fahrbetrieb::beenden()
 {
     for (Ablauf *p : std::vector<Ablauf *>(m_programme))

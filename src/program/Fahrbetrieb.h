@@ -59,6 +59,9 @@ public:
     // The run of every program that drives on station option `option` ends now, as
     // "St&op" ends it (a lost link: the stop that follows finds no link).
     void stoppAufStation(int option);
+    // "Power of&f": the run of every program ends as the layout would end it, with its
+    // stop at once, before the track command goes out.
+    void powerAus();
     // The window closes: every program stops its locomotives, then nothing more goes out.
     void beenden();
 

@@ -22,17 +22,21 @@ namespace {
 
 const QString gesperrtTipp = QStringLiteral(" gesperrt, solange dieses Fahrprogramm fährt ");
 
-// The marker of a running program's tab: a green dot.
-QIcon fahrmarke()
+// The marker of a running program's tab: a green dot, drawn once.
+const QIcon &fahrmarke()
 {
-    QPixmap bild(12, 12);
-    bild.fill(Qt::transparent);
-    QPainter maler(&bild);
-    maler.setRenderHint(QPainter::Antialiasing);
-    maler.setBrush(QColor(0x1e, 0x8c, 0x3a));
-    maler.setPen(Qt::NoPen);
-    maler.drawEllipse(1, 1, 10, 10);
-    return QIcon(bild);
+    static const QIcon marke = [] {
+        QPixmap bild(12, 12);
+        bild.fill(Qt::transparent);
+        QPainter maler(&bild);
+        maler.setRenderHint(QPainter::Antialiasing);
+        maler.setBrush(QColor(0x1e, 0x8c, 0x3a));
+        maler.setPen(Qt::NoPen);
+        maler.drawEllipse(1, 1, 10, 10);
+        maler.end();
+        return QIcon(bild);
+    }();
+    return marke;
 }
 
 bool tabelleLeer(const Tabellenspeicher &t)
