@@ -185,12 +185,26 @@ private slots:
         QCOMPARE(a.meldungen, QStringList{" Adresse...|Lok 24 fährt schon im Fahrprogramm 1 !"});
         QCOMPARE(a.reitertexte(), (QStringList{"Lok 24 – fährt", "Lok 25 – fährt", "Lok 24"}));
         zeit.laufe(zeit.jetzt + 5000);
+        // On the wire (6051: speed byte, then the address): locomotive 25 gets speed 0,
+        // 24 drives on; then St&op stops 24 too.
+        QByteArray draht;
+        const auto liest = [&](const QByteArray &befehl) {
+            return QTest::qWaitFor([&] {
+                draht += a.pty.liesVorhandenes();
+                return draht.contains(befehl);
+            }, 2000);
+        };
+        QVERIFY(liest(QByteArray("\x05\x19", 2)) && liest(QByteArray("\x0A\x18", 2)));
+        draht.clear();
         a.reiter()->setCurrentIndex(1);
         QTest::mouseClick(feld<QPushButton>(*a.f, "btnLokAnhalten"), Qt::LeftButton);
         zeit.laufe(zeit.jetzt + 1000);
         QCOMPARE(a.reitertexte(), (QStringList{"Lok 24 – fährt", "Lok 25", "Lok 24"}));
+        QVERIFY(liest(QByteArray("\x00\x19", 2)));
+        QVERIFY(!draht.contains(QByteArray("\x00\x18", 2)));
         QTest::mouseClick(feld<QPushButton>(*a.f, "btnSendStop"), Qt::LeftButton);
         zeit.laufe(zeit.jetzt + 1000);
+        QVERIFY(liest(QByteArray("\x00\x18", 2)));
         QCOMPARE(a.reitertexte(), (QStringList{"Lok 24", "Lok 25", "Lok 24"}));
         QVERIFY(!a.f->ablauf().betrieb().laeuftEtwas());
         a.antwort = false;
