@@ -43,6 +43,9 @@ struct Anlage {
     Z21Mitschrift z21{zeit};
     LinkMitschrift ecos{zeit};
     Mitschrift port{zeit};
+    // What the drivers share on the one port, as the station's factory makes it.
+    std::shared_ptr<LenzHoerer> hoerer = std::make_shared<LenzHoerer>(betrieb.gleismelder(option));
+    std::shared_ptr<S88Leitung> leitung = std::make_shared<S88Leitung>();
     std::vector<std::unique_ptr<Programm>> programme;
 
     explicit Anlage(const QString &s) : station(s), option(zentralenoption(s)) {}
@@ -62,9 +65,9 @@ struct Anlage {
         else if (station == u"Ecos")
             p->treiber = std::make_unique<EcosTreiber>(a, ecos, lesart);
         else if (station == u"Lenz")
-            p->treiber = std::make_unique<LenzTreiber>(a, port, lesart, betrieb.gleismelder(option));
+            p->treiber = std::make_unique<LenzTreiber>(a, port, lesart, hoerer);
         else
-            p->treiber = std::make_unique<MaerklinTreiber>(a, port, lesart, &betrieb.gleismelder(option));
+            p->treiber = std::make_unique<MaerklinTreiber>(a, port, lesart, &betrieb.gleismelder(option), leitung);
         a.setzeTreiber(option, p->treiber.get());
         programme.push_back(std::move(p));
         return *programme.back();
@@ -270,6 +273,26 @@ private slots:
         // Line 2 from the contact: its commands, the Z21's 100 ms before the functions, its time.
         QCOMPARE(p1.klang.gespielt.value(0).first, qint64(3600));
         QCOMPARE(p2.klang.gespielt.value(0).first, qint64(4600));
+    }
+
+    // The port's bytes reach the first program's driver only, as the window hands them
+    // on; program 2 waits for contact 10 and asked for its module (42 01 80 C3,
+    // 42 01 81 C2). The first frame of each nibble is the answer to that question, a
+    // state: occupied there does not end the wait; the broadcast at 3000 ms does.
+    void antwortAmPort()
+    {
+        Anlage a(QStringLiteral("Lenz"));
+        Programm &p1 = a.neu(QStringLiteral("3"), {"10,S,5"});
+        Programm &p2 = a.neu(QStringLiteral("4"), {"10,K,5", "3,S,3"});
+        const QList<std::pair<qint64, const char *>> meldungen{
+            {1000, "42 01 42 01 42 01 50 13"}, {2000, "42 01 40 03"}, {3000, "42 01 42 01"}};
+        for (const auto &[t, hex] : meldungen)
+            a.zeit.bei(t, [&p1, hex] { p1.treiber->empfange(QByteArray::fromHex(hex)); });
+        a.betrieb.alleStarten();
+        a.zeit.laufe(2500);
+        QCOMPARE(p2.ablauf.wartetAufKontakt(), 10);
+        a.zeit.laufe();
+        QVERIFY(a.draht().contains(QStringLiteral("3000 E4 10 00 04 84 74")));
     }
 
     // "Alle starten": every program with a first line starts from line 1 on one

@@ -37,16 +37,22 @@ private slots:
         Fahrbetrieb betrieb(zeit);
         QObject eigner; // owns the links, as the window does
         SerielleSchnittstelle v24(ordner.path());
-        auto umgebung = [&](std::vector<Netzverbindung *> netz) {
+        auto umgebung = [&](Stationsteile teile) {
             return Seitenumgebung{betrieb, klang, v24, &eigner, [option] { return option; }, [] { return false; },
-                                  {}, std::move(netz), nullptr};
+                                  {}, std::move(teile), nullptr};
         };
         Programmseite erste(umgebung({}));
         const QList<Netzverbindung *> vorher = eigner.findChildren<Netzverbindung *>();
         QVERIFY(erste.netzlinks()[option]);
-        Programmseite zweite(umgebung(erste.netzlinks()));
+        Programmseite zweite(umgebung(erste.stationsteile()));
 
         QCOMPARE(zweite.netzlinks()[option], erste.netzlinks()[option]);
+        // What the drivers share on the port (the Lenz listener, the 6051's module
+        // questions) is the first page's on every later page too.
+        for (std::size_t i = 0; i < erste.stationsteile().gemeinsam.size(); ++i)
+            QCOMPARE(zweite.stationsteile().gemeinsam[i], erste.stationsteile().gemeinsam[i]);
+        QVERIFY(std::count_if(erste.stationsteile().gemeinsam.begin(), erste.stationsteile().gemeinsam.end(),
+                              [](const auto &g) { return g != nullptr; }) >= 2);
         QCOMPARE(eigner.findChildren<Netzverbindung *>(), vorher);
         // Both pages' runs are programs of the one Fahrbetrieb: "St&op" reaches both.
         QCOMPARE(betrieb.nummerVon(erste.ablauf()), 1);

@@ -57,6 +57,10 @@ struct Zentralenanschluss {
     // The network link made already with the driver of another program: a further
     // program's driver shares it (one link to the station carries every program).
     Netzverbindung *netz = nullptr;
+    // What the first program's driver of this station shares with the drivers of the
+    // other programs on the same port (the listener to the station's replies, the
+    // queue of contact questions); empty for the first program's driver, which makes it.
+    std::shared_ptr<void> gemeinsam;
 };
 
 // The network link of type `Link` a driver is made with: the one the connection
@@ -72,12 +76,24 @@ Link *nimmLink(const Zentralenanschluss &a, Argumente &&...argumente)
     return link;
 }
 
+// What the drivers of every program share on one port: the one the connection
+// brings (`a.gemeinsam`), or a new one made from `argumente`.
+template <typename T, typename... Argumente>
+std::shared_ptr<T> nimmGemeinsam(const Zentralenanschluss &a, Argumente &&...argumente)
+{
+    if (a.gemeinsam)
+        return std::static_pointer_cast<T>(a.gemeinsam);
+    return std::make_shared<T>(std::forward<Argumente>(argumente)...);
+}
+
 // A station's driver and its network link, made together.
 struct Zentralenteile {
     std::unique_ptr<Zentralentreiber> treiber;
     Netzverbindung *netz = nullptr; // owned by the Zentralenanschluss's `eltern`; nullptr for none
     // Hands a setting of the station's own to the driver or the link that uses it.
     std::function<void(const QString &schluessel, const QString &wert)> einstellen;
+    // What further programs' drivers share with this one (Zentralenanschluss::gemeinsam).
+    std::shared_ptr<void> gemeinsam;
 };
 
 // A message box: its title and its text.

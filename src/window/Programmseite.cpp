@@ -222,12 +222,15 @@ void Programmseite::baueTreiber()
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
         const trabolin::Zentrale &z = *stationen[i];
-        Netzverbindung *geteilt = i < int(m_umgebung.netz.size()) ? m_umgebung.netz[i] : nullptr;
-        Zentralenteile teile = z.baue(Zentralenanschluss{*m_ablauf, m_umgebung.v24, z.lesart,
-                                                         m_ablauf->gleismelder(i), m_umgebung.linkEltern, geteilt});
+        const Stationsteile &erste = m_umgebung.geteilt;
+        Netzverbindung *geteilt = i < int(erste.netz.size()) ? erste.netz[i] : nullptr;
+        Zentralenteile teile = z.baue(Zentralenanschluss{
+            *m_ablauf, m_umgebung.v24, z.lesart, m_ablauf->gleismelder(i), m_umgebung.linkEltern, geteilt,
+            i < int(erste.gemeinsam.size()) ? erste.gemeinsam[i] : nullptr});
         if (teile.netz && !geteilt)
             teile.netz->setObjectName(QStringLiteral("TCP"));
-        m_netz.push_back(teile.netz);
+        m_teile.netz.push_back(teile.netz);
+        m_teile.gemeinsam.push_back(teile.gemeinsam);
         teile.treiber->hinweis = [this, titel = u' ' + z.name + QStringLiteral("...")](const QString &text) {
             emit nachDemLauf(QStringLiteral("Hinweis"), QMessageBox::Critical, titel, text);
         };

@@ -29,6 +29,15 @@ class SerielleSchnittstelle;
 class Tabellengitter;
 class Zentralentreiber;
 
+// What the first page's drivers made that a later page's drivers share, one entry per
+// station of the registry: the network link (nullptr for none), so one link to a
+// station carries every program, and what the drivers on one port share
+// (Zentralenanschluss::gemeinsam). Empty for the first page, whose drivers make them.
+struct Stationsteile {
+    std::vector<Netzverbindung *> netz;
+    std::vector<std::shared_ptr<void>> gemeinsam;
+};
+
 // What the program pages of one window share, handed to each page by the window.
 struct Seitenumgebung {
     Fahrbetrieb &betrieb;       // the clock, the layout's reports, the list of programs
@@ -41,11 +50,8 @@ struct Seitenumgebung {
     std::function<bool()> signal;
     // The window's beep as it stands at the time.
     std::function<void()> piepen;
-    // The network links of the first page's drivers, one per station of the registry
-    // (nullptr for a station without one): a later page's drivers share them, so one
-    // link to a station carries every program. Empty for the first page, whose drivers
-    // make them.
-    std::vector<Netzverbindung *> netz;
+    // What the first page's drivers made, for a later page's drivers.
+    Stationsteile geteilt;
     // A widget of the window shown at the foot of the page's middle column (the logo
     // and the release); nullptr for none.
     QWidget *fuss = nullptr;
@@ -73,7 +79,9 @@ public:
     Zentralentreiber &treiber(int option) const { return *m_treiber[option]; }
     int anzahlTreiber() const { return int(m_treiber.size()); }
     // The network link each driver uses (nullptr for none), as made by the first page.
-    const std::vector<Netzverbindung *> &netzlinks() const { return m_netz; }
+    const std::vector<Netzverbindung *> &netzlinks() const { return m_teile.netz; }
+    // The links and what the drivers share on a port, for a later page.
+    const Stationsteile &stationsteile() const { return m_teile; }
     // A setting of station `option`'s own goes to the page's driver and link of it.
     void stelleEin(int option, const QString &schluessel, const QString &wert);
     // "Fahrstufen" (the index in its list) and "USB-Interface" go to every driver.
@@ -185,7 +193,7 @@ private:
     // Per station of the registry: the driver, the network link (or nullptr) and what
     // hands the station's own settings to them.
     std::vector<std::unique_ptr<Zentralentreiber>> m_treiber;
-    std::vector<Netzverbindung *> m_netz;
+    Stationsteile m_teile;
     std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
     bool m_bearbeitet = false; // an editing command moves the cursor, not the run
 };

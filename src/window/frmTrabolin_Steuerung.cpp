@@ -50,7 +50,7 @@ Programmseite *frmTrabolin::baueSeite(QWidget *fuss)
                                 if (piepen)
                                     piepen();
                             },
-                            m_seiten.empty() ? std::vector<Netzverbindung *>{} : ersteSeite().netzlinks(), fuss};
+                            m_seiten.empty() ? Stationsteile{} : ersteSeite().stationsteile(), fuss};
     auto *seite = new Programmseite(std::move(umgebung));
     m_seiten.push_back(seite);
     return seite;

@@ -4,6 +4,7 @@
 #include "helfer/Aufbau.h"
 #include "helfer/Protokoll.h"
 #include "program/EchteZeit.h"
+#include "program/Fahrbetrieb.h"
 
 #include <QtTest>
 
@@ -43,6 +44,24 @@ public:
         if (antworten.isEmpty() || bytes != antworten.first().first)
             return;
         for (const char b : antworten.takeFirst().second)
+            QTimer::singleShot(0, [this, b] { treiber->empfange(QByteArray(1, b)); });
+    }
+};
+// The 6051 behind the port with its s88 modules as they stand: each module question
+// ("0xC0 + n") is answered with the module's two bytes, one byte at a time from the
+// event loop, to one driver only, as the window hands the port's bytes to one.
+class Modulport : public Ausgabe {
+public:
+    Zentralentreiber *treiber = nullptr;
+    QHash<int, QByteArray> module; // module -> its two bytes; "00 00" when not set
+    QStringList geschrieben;
+    void schreibe(const QByteArray &bytes) override
+    {
+        geschrieben << alsText(bytes);
+        const int modul = quint8(bytes[0]) - 0xC0;
+        if (bytes.size() != 1 || modul < 1)
+            return;
+        for (const char b : module.value(modul, QByteArray(2, '\0')))
             QTimer::singleShot(0, [this, b] { treiber->empfange(QByteArray(1, b)); });
     }
 };
@@ -155,6 +174,50 @@ private slots:
         ablauf.btnSendZeile_Click();
         QTRY_VERIFY_WITH_TIMEOUT(!ablauf.laeuft(), 10000);
         QTEST(port.geschrieben, "erwartet");
+    }
+
+    // Two programs' contact lines on one port, contact 3 (module 1) for address 24 and
+    // contact 18 (module 2) for address 25, with the port's bytes going to the first
+    // program's driver: one question is out at a time and each answer is read by the
+    // watch that asked. Contact 18 ends only the second line, contact 3 the first.
+    void zweiProgrammeAmPort()
+    {
+        EchteZeit zeit;
+        VirtuelleZeit ohneZeit;
+        Fahrbetrieb betrieb(zeit);
+        Modulport port;
+        auto leitung = std::make_shared<S88Leitung>();
+        struct Programm {
+            Tabellenspeicher tabelle;
+            TestBedienfeld feld;
+            KlangMitschrift klang;
+            Ablauf ablauf;
+            MaerklinTreiber treiber;
+            Programm(Fahrbetrieb &b, VirtuelleZeit &z, Ausgabe &port, std::shared_ptr<S88Leitung> leitung)
+                : klang(z), ablauf(b, tabelle, feld, klang),
+                  treiber(ablauf, port, zentralenzeile(0)->lesart, &b.gleismelder(0), std::move(leitung))
+            {
+                ablauf.setzeTreiber(0, &treiber);
+            }
+        };
+        Programm p1(betrieb, ohneZeit, port, leitung), p2(betrieb, ohneZeit, port, leitung);
+        port.treiber = &p1.treiber;
+        p1.feld.adresse = QStringLiteral("24");
+        p2.feld.adresse = QStringLiteral("25");
+        fuelleZeile(p1.tabelle, 1, QStringLiteral("3,K,3"));
+        fuelleZeile(p2.tabelle, 1, QStringLiteral("18,K,3"));
+        p1.ablauf.btnSendZeile_Click();
+        p2.ablauf.btnSendZeile_Click();
+        // Both modules read free once, then contact 18 occupied.
+        QTRY_VERIFY2(port.geschrieben.count(QStringLiteral("C1")) >= 2 && port.geschrieben.count(QStringLiteral("C2")) >= 2, qPrintable(port.geschrieben.join(u'|')));
+        port.module[2] = QByteArray::fromHex("4000");
+        QTRY_VERIFY(!p2.ablauf.laeuft());
+        QVERIFY(p1.ablauf.laeuft());
+        QVERIFY(port.geschrieben.contains(QStringLiteral("00 19")));
+        QVERIFY(!port.geschrieben.contains(QStringLiteral("00 18")));
+        port.module[1] = QByteArray::fromHex("2000");
+        QTRY_VERIFY(!p1.ablauf.laeuft());
+        QVERIFY(port.geschrieben.contains(QStringLiteral("00 18")));
     }
 
     // One table line through the row command chosen by the address, called as the

@@ -53,7 +53,12 @@ void LenzAusgabe::schreibe(const QByteArray &bytes, bool usb)
 }
 
 LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder &melder)
-    : DccTreiber(lauf, lesart), m_ausgabe(v24), m_hoerer(melder)
+    : LenzTreiber(lauf, v24, lesart, std::make_shared<LenzHoerer>(melder))
+{
+}
+
+LenzTreiber::LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, std::shared_ptr<LenzHoerer> hoerer)
+    : DccTreiber(lauf, lesart), m_ausgabe(v24), m_hoerer(std::move(hoerer))
 {
 }
 
@@ -155,7 +160,7 @@ void LenzTreiber::stoppNachWarten() { sendeLokbefehl(m_wirkung); }
 void LenzTreiber::empfange(const QByteArray &bytes)
 {
     Verkehrsprotokoll::v24Empfangen(bytes);
-    m_hoerer.nimm(bytes);
+    m_hoerer->nimm(bytes);
 }
 
 void LenzTreiber::power(int index)
@@ -178,7 +183,7 @@ void LenzTreiber::beobachteKontakt(int nummer)
         return;
     const QList<QByteArray> fragen = lenzRueckmeldefragen(nummer);
     if (!fragen.isEmpty())
-        m_hoerer.gefragt(nummer);
+        m_hoerer->gefragt(nummer);
     for (const QByteArray &frage : fragen)
         m_ausgabe.schreibe(frage, m_lok.usb);
 }

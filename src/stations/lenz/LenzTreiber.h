@@ -7,6 +7,7 @@
 #include "stations/lenz/LenzHoerer.h"
 #include "stations/lenz/XpressNet.h"
 
+#include <memory>
 #include <optional>
 
 namespace trabolin {
@@ -46,6 +47,10 @@ class LenzTreiber : public DccTreiber {
 public:
     // The LZ100's broadcasts (track power, emergency stop) go to `melder`.
     LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder &melder);
+    // The same with the listener of the port shared with the drivers of the other
+    // programs: whichever of them reads the port's bytes, a contact one of them asked
+    // for is read as the answer to that question.
+    LenzTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, std::shared_ptr<LenzHoerer> hoerer);
 
     // The address with the step mode and the interface chosen at the pass's start.
     Lok nimmLok(const QString &text, qint16 nummer) const override;
@@ -100,7 +105,7 @@ private:
     static quint8 modusByte(int fahrstufenIndex);
 
     LenzAusgabe m_ausgabe;
-    LenzHoerer m_hoerer;
+    std::shared_ptr<LenzHoerer> m_hoerer;
     LenzPuffer m_lenzBefehl;
     int m_fahrstufenIndex = 0;
     bool m_vorwaerts = true; // the direction of the last speed frame sent

@@ -25,7 +25,8 @@ public:
 
     Zentralenteile baue(const Zentralenanschluss &a) const override
     {
-        return {std::make_unique<LenzTreiber>(a.lauf, a.v24, a.lesart, a.melder), nullptr, {}};
+        auto hoerer = nimmGemeinsam<LenzHoerer>(a, a.melder);
+        return {std::make_unique<LenzTreiber>(a.lauf, a.v24, a.lesart, hoerer), nullptr, {}, hoerer};
     }
     bool usbInterface() const override { return true; }
 };

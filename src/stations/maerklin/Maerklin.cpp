@@ -154,4 +154,40 @@ QList<Kontaktmeldung> S88Abfrage::vergleiche(quint8 hoch, quint8 tief)
     return melden;
 }
 
+void S88Leitung::frage(S88Abfrage &abfrage, Frage stellen)
+{
+    m_warten.removeIf([&](const auto &w) { return w.first == &abfrage; });
+    const bool wartet = m_offen && m_offen != &abfrage && m_offen->wartetAufAntwort();
+    if (wartet && m_seit.isValid() && m_seit.elapsed() < verlorenMs)
+        m_warten.append({&abfrage, std::move(stellen)});
+    else
+        stelle(abfrage, stellen);
+}
+
+void S88Leitung::stelle(S88Abfrage &abfrage, const Frage &stellen)
+{
+    m_offen = &abfrage;
+    m_seit.start();
+    stellen();
+}
+
+QList<Kontaktmeldung> S88Leitung::lies(const QByteArray &bytes)
+{
+    if (!m_offen)
+        return {};
+    QList<Kontaktmeldung> meldungen = m_offen->lies(bytes);
+    if (!m_offen->wartetAufAntwort() && !m_warten.isEmpty()) {
+        const auto [abfrage, stellen] = m_warten.takeFirst();
+        stelle(*abfrage, stellen);
+    }
+    return meldungen;
+}
+
+void S88Leitung::vergiss(const S88Abfrage &abfrage)
+{
+    m_warten.removeIf([&](const auto &w) { return w.first == &abfrage; });
+    if (m_offen == &abfrage)
+        m_offen = nullptr;
+}
+
 } // namespace trabolin

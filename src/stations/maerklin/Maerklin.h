@@ -4,9 +4,11 @@
 #include "stations/Kontaktmeldung.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace trabolin {
@@ -75,6 +77,8 @@ public:
     void frage(Art art, int modul);
     // The bytes read; returns the contacts to report (as states) once an answer is whole.
     QList<Kontaktmeldung> lies(const QByteArray &bytes);
+    // A question has gone out and its answer is not whole yet.
+    bool wartetAufAntwort() const { return m_art.has_value(); }
 
 private:
     // The two bytes of the module asked for, compared with what the watch has seen.
@@ -84,6 +88,34 @@ private:
     int m_modul = 0;
     QByteArray m_antwort;
     QHash<int, bool> m_gesehen; // in this watch: each contact as last read
+};
+
+// The questions to the s88 modules on one port, shared by the drivers of every
+// program: the interface answers in the order it was asked and an answer carries no
+// sign of its question, so one question is out at a time and its answer goes to the
+// watch that asked. A question asked while another's answer is awaited goes out the
+// moment that answer is whole; an answer that has not come `verlorenMs` after its
+// question is lost, and the next question goes out at once.
+class S88Leitung {
+public:
+    static constexpr int verlorenMs = 100;
+    // Marks the question in the watch's S88Abfrage and writes it.
+    using Frage = std::function<void()>;
+
+    // `abfrage` asks with `stellen`, now or when the answer awaited is whole. A
+    // question of the same watch still waiting is replaced.
+    void frage(S88Abfrage &abfrage, Frage stellen);
+    // The bytes read, to the watch whose question is out.
+    QList<Kontaktmeldung> lies(const QByteArray &bytes);
+    // The watch is gone: its questions are no longer asked, its answer no longer read.
+    void vergiss(const S88Abfrage &abfrage);
+
+private:
+    void stelle(S88Abfrage &abfrage, const Frage &stellen);
+
+    S88Abfrage *m_offen = nullptr; // whose question is out
+    QElapsedTimer m_seit;          // since it went out
+    QList<std::pair<S88Abfrage *, Frage>> m_warten;
 };
 
 } // namespace trabolin

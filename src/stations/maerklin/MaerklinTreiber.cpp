@@ -15,7 +15,15 @@ bool istFahrt(const Programmzeile &z) { return z.stufe >= 0 && !z.richtungswechs
 } // namespace
 
 MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder)
-    : m_lauf(lauf), m_v24(v24), m_lesart(lesart), m_melder(melder)
+    : MaerklinTreiber(lauf, v24, lesart, melder, std::make_shared<S88Leitung>())
+{
+}
+
+MaerklinTreiber::~MaerklinTreiber() { m_leitung->vergiss(m_s88); }
+
+MaerklinTreiber::MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder,
+                                 std::shared_ptr<S88Leitung> leitung)
+    : m_lauf(lauf), m_v24(v24), m_lesart(lesart), m_melder(melder), m_leitung(std::move(leitung))
 {
     m_abfrage.setInterval(abfrageMs);
     QObject::connect(&m_abfrage, &QTimer::timeout, [this] { frageKontakt(); });
@@ -41,6 +49,14 @@ void MaerklinTreiber::frageKontakt()
         m_abfrage.stop();
         return;
     }
+    // Another program's question may be out: this one goes when its answer is whole.
+    m_leitung->frage(m_s88, [this] { stelleFrage(); });
+}
+
+void MaerklinTreiber::stelleFrage()
+{
+    if (m_kontakt <= 0 || m_lauf.beendet())
+        return;
     const int modul = s88Modul(m_kontakt);
     using Art = S88Abfrage::Art;
     if (!mitTextbefehlen()) {
@@ -59,7 +75,7 @@ void MaerklinTreiber::frageKontakt()
 void MaerklinTreiber::empfange(const QByteArray &bytes)
 {
     Verkehrsprotokoll::v24Empfangen(bytes);
-    for (const Kontaktmeldung &k : m_s88.lies(bytes))
+    for (const Kontaktmeldung &k : m_leitung->lies(bytes))
         if (m_melder)
             m_melder->meldeKontaktstand(k.nummer, k.belegt);
 }

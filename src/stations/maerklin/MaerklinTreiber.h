@@ -15,6 +15,8 @@
 
 #include <QTimer>
 
+#include <memory>
+
 namespace trabolin {
 
 class MaerklinTreiber : public Zentralentreiber {
@@ -25,6 +27,12 @@ public:
     // `lesart`: the rules for the cells and the pauses inside a line; the contacts
     // read go to `melder` (without one the driver reads none).
     MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder = nullptr);
+    // The same with the module questions of the port shared with the drivers of the
+    // other programs: whichever of them reads the port's bytes, an answer goes to the
+    // watch that asked.
+    MaerklinTreiber(Laufkontext &lauf, Ausgabe &v24, const Lesart &lesart, Gleismelder *melder,
+                    std::shared_ptr<S88Leitung> leitung);
+    ~MaerklinTreiber() override;
 
     // The line loop of a pass: a raised stop flag sends the stop and ends the run
     // without an end sound; the end of the program sends the end command.
@@ -42,7 +50,8 @@ public:
     void beobachteKontakt(int nummer) override;
     // The answers to the module questions.
     void empfange(const QByteArray &bytes) override;
-    // One question for the module of the contact watched (the timer's step).
+    // One question for the module of the contact watched (the timer's step), through
+    // the port's queue of questions.
     void frageKontakt();
 
     // Two-byte command of the 6051 interface for the pass's locomotive: both texts
@@ -60,6 +69,8 @@ public:
     qint16 XLRichtung() const { return m_XLRichtung; }
 
 private:
+    // Writes the question of this step, when its turn on the port has come.
+    void stelleFrage();
     static bool mitTextbefehlen(const Lok &lok) { return lok.nummer >= 256; }
     bool mitTextbefehlen() const { return mitTextbefehlen(m_lok); }
     // Bytes that are no locomotive's command (track power).
@@ -84,6 +95,7 @@ private:
     int m_kontakt = 0;    // the contact watched, 0 for none
     int m_abfragen = 0;   // the questions of this watch so far
     S88Abfrage m_s88;
+    std::shared_ptr<S88Leitung> m_leitung;
 };
 
 } // namespace trabolin

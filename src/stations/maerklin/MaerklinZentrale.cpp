@@ -24,7 +24,8 @@ public:
 
     Zentralenteile baue(const Zentralenanschluss &a) const override
     {
-        return {std::make_unique<MaerklinTreiber>(a.lauf, a.v24, a.lesart, &a.melder), nullptr, {}};
+        auto leitung = nimmGemeinsam<S88Leitung>(a);
+        return {std::make_unique<MaerklinTreiber>(a.lauf, a.v24, a.lesart, &a.melder, leitung), nullptr, {}, leitung};
     }
 };
 
