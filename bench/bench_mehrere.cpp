@@ -111,6 +111,10 @@ struct Betrieb {
     // straddled a millisecond (then the figures are not exact).
     qint64 starte()
     {
+        // Just after a millisecond tick, so that the start read inside fits its millisecond.
+        const qint64 tick = zeit.monotonMs();
+        while (zeit.monotonMs() == tick) {
+        }
         const qint64 vorher = zeit.monotonMs();
         betrieb.alleStarten();
         return zeit.monotonMs() == vorher ? vorher : -1;
