@@ -7,9 +7,13 @@
 //  (2) "St&op" with 8 locomotives driving: from the call to the last of the 8 stops;
 //  (3) two programs started with "Alle starten", endless: how far apart their speed
 //      commands for the same table time go out, over the whole run;
-//  (4) the CPU time while 8 programs wait inside long lines.
+//  (4) the CPU time while 8 programs wait inside long lines;
+//  (5) 8 programs on the 6051 through the serial port (a pseudo-terminal at the
+//      interface's 2400,N,8,2): how long the commands wait in the line's send queue
+//      for the ones before them, and after "St&op" how long until the last of the 8
+//      stops has left the line.
 //
-//   bench_mehrere [--kurz] [--sekunden=N] [--gleichlauf=N]
+//   bench_mehrere [--kurz] [--sekunden=N] [--gleichlauf=N] [--nur=5]
 //
 // (1) runs 60 s, (3) 60 s by default (--gleichlauf=600 for ten minutes); --kurz runs
 // 10 s each (a quick look, not for the record).
@@ -20,11 +24,16 @@
 #include "program/Netzlink.h"
 #include "program/Programmzeile.h"
 #include "stations/Zentralenregister.h"
+#include "serial/V24.h"
+#include "stations/maerklin/MaerklinTreiber.h"
 #include "stations/z21/Z21Treiber.h"
+
+#include "helfer/Pty.h"
 
 #include "Bedienung.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <QUdpSocket>
 
 #include <sys/resource.h>
@@ -256,6 +265,75 @@ void rechenzeit(int sekunden)
     std::fflush(stdout);
 }
 
+void seriell(int sekunden)
+{
+    EchteZeit zeit;
+    Fahrbetrieb betrieb{zeit};
+    QTemporaryDir ordner;
+    test::Pty pty;
+    if (!pty.ok() || !pty.verknuepfe(ordner.path(), 3)) {
+        std::printf("(5) kein Pseudo-Terminal: %s\n", qPrintable(pty.fehler()));
+        return;
+    }
+    SerielleSchnittstelle v24(ordner.path());
+    v24.setzeStandardzuordnung(false);
+    v24.setzePortNummer(3);
+    v24.setzeEinstellungen(QStringLiteral("2400,N,8,2"));
+    v24.setzeHandshake(false);
+    if (v24.oeffne().nummer != 0) {
+        std::printf("(5) COM3 geht nicht auf\n");
+        return;
+    }
+    const int option = zentralenoption(QStringLiteral("DCC"));
+    struct Maerklinprogramm {
+        Tabellenspeicher tabelle;
+        Bedienung feld;
+        StillerKlang klang;
+        Ablauf ablauf;
+        MaerklinTreiber treiber;
+        Maerklinprogramm(Fahrbetrieb &b, SerielleSchnittstelle &port, int option, int adresse)
+            : feld(true, QString::number(adresse), option), ablauf(b, tabelle, feld, klang),
+              treiber(ablauf, port, zentralenzeile(option)->lesart)
+        {
+            ablauf.setzeTreiber(option, &treiber);
+            for (int z = 1; z <= 25; ++z) {
+                tabelle.setzeZelle(z, 1, QStringLiteral("1"));
+                tabelle.setzeZelle(z, 2, QStringLiteral("s"));
+                tabelle.setzeZelle(z, 3, QString::number(2 * z));
+            }
+        }
+    };
+    std::vector<std::unique_ptr<Maerklinprogramm>> programme;
+    for (int n = 0; n < 8; ++n)
+        programme.push_back(std::make_unique<Maerklinprogramm>(betrieb, v24, option, 3 + n));
+    QTimer leeren; // the interface reads what the port sends
+    QObject::connect(&leeren, &QTimer::timeout, [&pty] { pty.liesVorhandenes(); });
+    leeren.start(20);
+    betrieb.alleStarten();
+    warteAus(zeit, sekunden * 1000);
+    const Leitungstakt::Wartezahlen w = v24.leitung().wartezahlen();
+    // St&op between two lines' commands, the line idle: each locomotive's stop goes
+    // out first, one after the other (16 characters), then the passes' and the runs'
+    // repetitions of it.
+    warteAus(zeit, 250);
+    const qint64 vorher = v24.leitung().wartezahlen().befehle;
+    const double druck = v24.leitungJetztMs();
+    betrieb.stoppAlle();
+    warteAus(zeit, 200); // not yet the functions' end 500 ms later
+    const double alleMs = v24.leitung().freiAbMs() - druck;
+    const qint64 alle = v24.leitung().wartezahlen().befehle - vorher;
+    std::printf("(5) 8 Programme auf der 6051 (2400,N,8,2, %.3f ms je Zeichen), %d s: %lld Befehle, %lld davon "
+                "warteten auf die Leitung, im Mittel %.3f ms, hoechstens %.3f ms\n"
+                "    St&op: der Halt der achten Lok nach 16 Zeichen, %.3f ms; alle %lld Halte mit den "
+                "Wiederholungen der Laeufe nach %.3f ms aus der Leitung\n",
+                zeichenMs(2400, 8, false, 2), sekunden, static_cast<long long>(w.befehle),
+                static_cast<long long>(w.gewartet), w.befehle ? w.summeMs / double(w.befehle) : 0.0, w.hoechstMs,
+                16 * zeichenMs(2400, 8, false, 2), static_cast<long long>(alle), alleMs);
+    betrieb.beenden();
+    warteAus(zeit, 100);
+    std::fflush(stdout);
+}
+
 int wert(int argc, char **argv, const char *name, int vorgabe)
 {
     const size_t n = std::strlen(name);
@@ -273,9 +351,13 @@ int main(int argc, char **argv)
     bool kurz = false;
     for (int i = 1; i < argc; ++i)
         kurz = kurz || std::strcmp(argv[i], "--kurz") == 0;
-    puenktlichkeit(wert(argc, argv, "--sekunden", kurz ? 10 : 60));
-    stopp(kurz ? 20 : 100);
-    gleichlauf(wert(argc, argv, "--gleichlauf", kurz ? 10 : 60));
-    rechenzeit(kurz ? 5 : 10);
+    const bool nurSeriell = wert(argc, argv, "--nur", 0) == 5;
+    if (!nurSeriell) {
+        puenktlichkeit(wert(argc, argv, "--sekunden", kurz ? 10 : 60));
+        stopp(kurz ? 20 : 100);
+        gleichlauf(wert(argc, argv, "--gleichlauf", kurz ? 10 : 60));
+        rechenzeit(kurz ? 5 : 10);
+    }
+    seriell(kurz ? 5 : 20);
     return 0;
 }

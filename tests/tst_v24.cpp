@@ -68,6 +68,59 @@ private slots:
         QCOMPARE(anlage.pty.lies(alle.size() + 1, 300).toHex(' '), alle.toHex(' '));
     }
 
+    // The line as a send queue: a command waits while the characters written before it
+    // are still going out. At 2400 baud, 8 data bits, no parity and 2 stop bits (the
+    // 6051's settings in Märklin's description of its interface) a character is 11
+    // bits, 4.583 ms; at 9600,N,8,1 10 bits, 1.042 ms; with parity and 1.5 stop bits
+    // 11.5 bits. Writes: "<ms>:<characters>", the waits they get.
+    void leitungstakt_data()
+    {
+        QTest::addColumn<double>("zeichen");
+        QTest::addColumn<QStringList>("schreiben");
+        QTest::addColumn<QList<double>>("warten");
+        const double c6051 = zeichenMs(2400, 8, false, 2);
+        QTest::newRow("6051: zwei befehle zugleich")
+            << c6051 << QStringList{"0:2", "0:2"} << QList<double>{0, 2 * c6051};
+        QTest::newRow("6051: acht halte, der letzte nach 14 zeichen")
+            << c6051 << QStringList{"0:2", "0:2", "0:2", "0:2", "0:2", "0:2", "0:2", "1:2"}
+            << QList<double>{0, 2 * c6051, 4 * c6051, 6 * c6051, 8 * c6051, 10 * c6051, 12 * c6051, 14 * c6051 - 1};
+        QTest::newRow("6051: die leitung ist frei")
+            << c6051 << QStringList{"0:2", "9.2:2", "100:1"} << QList<double>{0, 0, 0};
+        QTest::newRow("lenz 9600,N,8,1") << zeichenMs(9600, 8, false, 1) << QStringList{"0:6", "3:4"}
+                                         << QList<double>{0, 6 * 1000.0 / 960 - 3};
+        QTest::newRow("gerade paritaet, 1,5 stoppbits") << zeichenMs(1000, 8, true, 1.5)
+                                                        << QStringList{"0:1", "0:1"} << QList<double>{0, 11.5};
+    }
+    void leitungstakt()
+    {
+        QFETCH(double, zeichen);
+        QFETCH(QStringList, schreiben);
+        QFETCH(QList<double>, warten);
+        Leitungstakt leitung;
+        QList<double> ist;
+        for (const QString &s : schreiben)
+            ist << leitung.schreibe(s.section(u':', 1).toLongLong(), zeichen, s.section(u':', 0, 0).toDouble());
+        QCOMPARE(ist.size(), warten.size());
+        for (int i = 0; i < ist.size(); ++i)
+            QVERIFY2(qAbs(ist[i] - warten[i]) < 1e-9, qPrintable(QStringLiteral("%1: %2 statt %3").arg(i).arg(ist[i]).arg(warten[i])));
+        QCOMPARE(leitung.wartezahlen().befehle, qint64(schreiben.size()));
+        QCOMPARE(leitung.wartezahlen().hoechstMs, *std::max_element(warten.begin(), warten.end()));
+    }
+
+    // The port reckons its line with its own settings: one two-byte command at
+    // 2400,N,8,2 keeps the line busy for 9.167 ms from its write.
+    void portRechnetLeitung()
+    {
+        Anlage anlage;
+        auto v24 = anlage.port();
+        QCOMPARE(v24->setzeEinstellungen(QStringLiteral("2400,N,8,2")).nummer, 0);
+        QCOMPARE(v24->oeffne().nummer, 0);
+        v24->schreibe(QByteArray::fromHex("0018"));
+        QCOMPARE(v24->leitung().wartezahlen().befehle, qint64(1));
+        QVERIFY(v24->leitung().freiAbMs() >= 22.0 / 2.4);
+        QVERIFY(v24->leitung().freiAbMs() < 22.0 / 2.4 + 1000);
+    }
+
     // Nothing written to a closed port may turn up later, and nothing is complained
     // about; an open port is exclusive until it is closed.
     void geschlossenerPortNimmtNichts()

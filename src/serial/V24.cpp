@@ -327,6 +327,8 @@ Fehler SerielleSchnittstelle::oeffne()
     if (m_port.open(QIODevice::ReadWrite)) {
         m_verloren = false;
         ++m_oeffnung;
+        m_leitung.beginne();
+        m_seitOeffnung.start();
         return {};
     }
     befund.portFehler = m_port.error();
@@ -452,6 +454,10 @@ void SerielleSchnittstelle::schreibeOhneProtokoll(const QByteArray &bytes)
     if (!istOffen() || bytes.isEmpty())
         return;
     m_port.write(bytes);
+    const bool paritaet = m_port.parity() != QSerialPort::NoParity;
+    const double stopp = m_port.stopBits() == QSerialPort::OneStop ? 1 : m_port.stopBits() == QSerialPort::TwoStop ? 2 : 1.5;
+    m_leitung.schreibe(bytes.size(), zeichenMs(m_port.baudRate(), int(m_port.dataBits()), paritaet, stopp),
+                       double(m_seitOeffnung.nsecsElapsed()) / 1e6);
     // Hand the bytes to the driver now, without blocking, so a stop goes out the
     // moment it is sent and not only at the next round of events.
     m_port.flush();

@@ -4,8 +4,10 @@
 // the window owns one of them, its port `V24`.
 #include "program/Fehler.h"
 #include "program/Umgebung.h"
+#include "serial/Leitungstakt.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -98,6 +100,12 @@ public:
     // The same for a station that logs its commands as text itself: no hex line.
     void schreibeOhneProtokoll(const QByteArray &bytes);
 
+    // The line as a send queue: how long the commands written since the port opened
+    // waited for the ones before them, at the port's line settings.
+    const Leitungstakt &leitung() const { return m_leitung; }
+    // Now on the clock of leitung(): ms since the port opened.
+    double leitungJetztMs() const { return double(m_seitOeffnung.nsecsElapsed()) / 1e6; }
+
     // The free ports 1 to 16, as texts; the port number is restored afterwards and
     // that port is (re)opened when possible. Reports nothing.
     QStringList freiePorts();
@@ -120,6 +128,8 @@ private:
     bool m_verloren = false;  // vanished while open; its close may still be queued
     quint64 m_oeffnung = 0;   // counts successful openings
     QSerialPort m_port;
+    Leitungstakt m_leitung;
+    QElapsedTimer m_seitOeffnung; // the clock of m_leitung
 };
 
 // The outcome of the apply button: either an error for the central error report or
