@@ -1,0 +1,136 @@
+# Every relative link of the documentation points to a file that exists: the Markdown
+# links and images of README.md and docs/ (outside code), and the href, src and contents
+# entries ("Local") of the HTML help in docs/. A link with "#anchor" must also find the
+# anchor: a heading of a Markdown file (as GitHub makes its anchor) or an id/name in an
+# HTML file. Links with a scheme (https:, mailto:) are not checked.
+# Arguments: WURZEL, the folder holding README.md and docs/. ERWARTET_DATEI (optional):
+# a file listing exactly the broken links expected, one "file -> link" a line; then the
+# check passes only when the broken links found are exactly those (for the check's own test).
+
+cmake_minimum_required(VERSION 3.22)
+
+if(NOT WURZEL OR NOT IS_DIRECTORY "${WURZEL}")
+  message(FATAL_ERROR "WURZEL fehlt oder ist kein Ordner: ${WURZEL}")
+endif()
+
+file(GLOB_RECURSE dateien RELATIVE "${WURZEL}" "${WURZEL}/docs/*.md" "${WURZEL}/docs/*.html"
+     "${WURZEL}/docs/*.hhc")
+if(EXISTS "${WURZEL}/README.md")
+  list(PREPEND dateien README.md)
+endif()
+list(SORT dateien)
+
+# The text of a file with the characters that CMake lists treat specially replaced:
+# ";" by ",", "[" and "]" by "{" and "}".
+function(lies_neutral pfad ergebnis)
+  file(READ "${pfad}" text)
+  string(REPLACE ";" "," text "${text}")
+  string(REPLACE "[" "{" text "${text}")
+  string(REPLACE "]" "}" text "${text}")
+  set(${ergebnis} "${text}" PARENT_SCOPE)
+endfunction()
+
+# The anchors a file offers: GitHub's anchors of its Markdown headings (lower case,
+# ASCII punctuation dropped, blanks as "-"), or the id and name attributes of HTML.
+function(anker_von pfad ergebnis)
+  lies_neutral("${pfad}" text)
+  set(anker)
+  if(pfad MATCHES "\\.md$")
+    string(REGEX REPLACE "```[^`]*```" "" text "${text}")
+    string(REGEX MATCHALL "\n#+ [^\n]*" koepfe "\n${text}")
+    foreach(kopf IN LISTS koepfe)
+      string(REGEX REPLACE "^\n#+ +" "" kopf "${kopf}")
+      string(STRIP "${kopf}" kopf)
+      string(TOLOWER "${kopf}" kopf)
+      # the brackets were made braces above, so braces stand for them too
+      string(REGEX REPLACE "[]!\"#$%&'()*+,./:<=>?@^`{|}~\\[]" "" kopf "${kopf}")
+      string(REPLACE " " "-" kopf "${kopf}")
+      list(APPEND anker "${kopf}")
+    endforeach()
+  else()
+    string(REGEX MATCHALL "(id|name)=\"[^\"]*\"" attribute "${text}")
+    foreach(attribut IN LISTS attribute)
+      string(REGEX REPLACE "^[a-z]+=\"([^\"]*)\"$" "\\1" attribut "${attribut}")
+      list(APPEND anker "${attribut}")
+    endforeach()
+  endif()
+  set(${ergebnis} "${anker}" PARENT_SCOPE)
+endfunction()
+
+set(kaputt)
+set(geprueft 0)
+foreach(datei IN LISTS dateien)
+  lies_neutral("${WURZEL}/${datei}" text)
+  set(ziele)
+  if(datei MATCHES "\\.md$")
+    # Code blocks and code spans hold no links, only text that may look like one.
+    string(REGEX REPLACE "```[^`]*```" "" text "${text}")
+    string(REGEX REPLACE "`[^`\n]*`" "" text "${text}")
+    string(REGEX MATCHALL "}\\([^) \t\r\n]+\\)" treffer "${text}")
+    foreach(t IN LISTS treffer)
+      string(REGEX REPLACE "^}\\((.*)\\)$" "\\1" t "${t}")
+      list(APPEND ziele "${t}")
+    endforeach()
+  else()
+    string(REGEX MATCHALL "(href|src)=\"[^\"]*\"|name=\"Local\" value=\"[^\"]*\"" treffer "${text}")
+    foreach(t IN LISTS treffer)
+      string(REGEX REPLACE "^.*=\"([^\"]*)\"$" "\\1" t "${t}")
+      list(APPEND ziele "${t}")
+    endforeach()
+  endif()
+
+  get_filename_component(ordner "${datei}" DIRECTORY)
+  foreach(ziel IN LISTS ziele)
+    if(ziel MATCHES "^[A-Za-z][A-Za-z0-9+.-]*:")
+      continue() # https:, mailto: and the like
+    endif()
+    math(EXPR geprueft "${geprueft} + 1")
+    set(pfad "${ziel}")
+    set(marke "")
+    if(ziel MATCHES "^([^#]*)#(.*)$")
+      set(pfad "${CMAKE_MATCH_1}")
+      set(marke "${CMAKE_MATCH_2}")
+    endif()
+    if(pfad STREQUAL "")
+      set(voll "${WURZEL}/${datei}")
+    elseif(ordner STREQUAL "")
+      set(voll "${WURZEL}/${pfad}")
+    else()
+      set(voll "${WURZEL}/${ordner}/${pfad}")
+    endif()
+    if(NOT EXISTS "${voll}")
+      list(APPEND kaputt "${datei} -> ${ziel}")
+    elseif(NOT marke STREQUAL "")
+      if(IS_DIRECTORY "${voll}")
+        list(APPEND kaputt "${datei} -> ${ziel}")
+      else()
+        anker_von("${voll}" anker)
+        if(NOT marke IN_LIST anker)
+          list(APPEND kaputt "${datei} -> ${ziel}")
+        endif()
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
+if(geprueft EQUAL 0)
+  message(FATAL_ERROR "keine Verweise gefunden in ${WURZEL}: die Prüfung sieht nichts")
+endif()
+list(JOIN kaputt "\n  " liste)
+
+if(ERWARTET_DATEI)
+  file(STRINGS "${ERWARTET_DATEI}" erwartet)
+  list(SORT erwartet)
+  list(SORT kaputt)
+  if(NOT kaputt STREQUAL erwartet)
+    list(JOIN erwartet "\n  " soll)
+    message(FATAL_ERROR "gefunden:\n  ${liste}\nerwartet:\n  ${soll}")
+  endif()
+  message("${geprueft} Verweise geprüft, die erwarteten kaputten gefunden")
+  return()
+endif()
+
+if(kaputt)
+  message(FATAL_ERROR "Verweise ins Leere:\n  ${liste}")
+endif()
+message("${geprueft} Verweise geprüft, alle Ziele vorhanden")
