@@ -178,7 +178,12 @@ void frmTrabolin::nimmSeiteAuf(Programmseite &seite)
         for (auto it = werte.cbegin(); it != werte.cend(); ++it)
             seite.stelleEin(i, it.key(), it.value());
     }
-    seite.zeigeZentrale(grpZentrale->checkedId());
+    // The chosen station's chart and address captions ("ID:" and "1000..." on the
+    // ECoS), as the other pages show them.
+    const int gewaehlt = grpZentrale->checkedId();
+    seite.zeigeZentrale(gewaehlt);
+    if (const trabolin::Zentrale *z = zentralenzeile(gewaehlt))
+        seite.zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[gewaehlt]->werte()));
     seite.setzeKontaktZeitgrenze(
         m_laufeinstellungen->werte().value(QString::fromUtf16(kontaktZeitgrenzeSchluessel)).toInt());
 
