@@ -118,8 +118,8 @@ private slots:
         QCOMPARE(a.reiter()->currentIndex(), 2); // round from the first to the last
     }
 
-    // A program added with the station already chosen shows that station's address
-    // captions, as the first does.
+    // A program added after a station was chosen shows that station's address captions,
+    // as the first does.
     void adresstitel_data()
     {
         QTest::addColumn<QString>("zentrale");

@@ -178,12 +178,13 @@ void frmTrabolin::nimmSeiteAuf(Programmseite &seite)
         for (auto it = werte.cbegin(); it != werte.cend(); ++it)
             seite.stelleEin(i, it.key(), it.value());
     }
-    // The chosen station's chart and address captions ("ID:" and "1000..." on the
-    // ECoS), as the other pages show them.
-    const int gewaehlt = grpZentrale->checkedId();
-    seite.zeigeZentrale(gewaehlt);
-    if (const trabolin::Zentrale *z = zentralenzeile(gewaehlt))
-        seite.zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[gewaehlt]->werte()));
+    seite.zeigeZentrale(grpZentrale->checkedId());
+    // A page added later shows the address captions the first one shows ("ID:" and
+    // "1000..." once the ECoS has been chosen).
+    if (&seite != m_seiten.front()) {
+        const auto [titel, bereich] = ersteSeite().adresstitel();
+        seite.zeigeAdresstitel(titel, bereich);
+    }
     seite.setzeKontaktZeitgrenze(
         m_laufeinstellungen->werte().value(QString::fromUtf16(kontaktZeitgrenzeSchluessel)).toInt());
 
