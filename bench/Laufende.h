@@ -5,6 +5,7 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QTimer>
 #include <QCoro/QCoroTask>
 
 inline void warteAufLaufende(trabolin::Ablauf &ablauf)
@@ -21,4 +22,13 @@ template <typename Zeit>
 void warteAus(Zeit &zeit, int ms)
 {
     QCoro::waitFor(zeit.warte(ms, [] { return false; }));
+}
+
+// The event loop for `ms`, as the program's own loop runs while nothing happens
+// (QTest::qWait instead wakes every 10 ms, which shows in a CPU figure).
+inline void laufeSchleife(int ms)
+{
+    QEventLoop schleife;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &schleife, &QEventLoop::quit);
+    schleife.exec();
 }

@@ -16,9 +16,9 @@
 #include "window/frmTrabolin.h"
 
 #include "Fensterfeld.h"
+#include "Messung.h"
 
 #include <QApplication>
-#include <QPaintEvent>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -27,34 +27,12 @@
 #include <chrono>
 #include <cstdio>
 
-#include <sys/resource.h>
-
 using namespace trabolin;
+using trabolin::bench::Bildzaehler;
+using trabolin::bench::cpuSekunden;
 using trabolin::bench::feld;
 
 namespace {
-
-double cpuSekunden()
-{
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
-class Bildzaehler : public QObject {
-public:
-    int bilder = 0;
-    qint64 pixel = 0; // painted, summed over all paints
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint) {
-            ++bilder;
-            for (const QRect &r : static_cast<QPaintEvent *>(e)->region())
-                pixel += qint64(r.width()) * r.height();
-        }
-        return false;
-    }
-};
 
 // `kontakt`: one contact line instead of `zeilen` lines of 5 s; `option` the station.
 void miss(frmTrabolin &f, bool sichtbar, int zeilen, bool kontakt = false, int option = 0)

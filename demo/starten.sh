@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts Trabolin with a simulated command station, for a first run without a layout.
-# Usage: demo/starten.sh [BUILD-ORDNER [ecos|dccex|z21|cs2|lenz|6021 [pendel]]] [TRABOLIN-OPTIONEN]
+# Usage: demo/starten.sh [BUILD-ORDNER [ecos|dccex|z21|cs2|lenz|6021 [pendel|zwei]]] [TRABOLIN-OPTIONEN]
 #   (default: build, the ECoS)
 # The demo folder BUILD-ORDNER/demo holds a copy of the program with its sounds and
 # help and a "Trabolin.ini" set to the ECoS simulator on 127.0.0.1:15471 with a demo
@@ -18,6 +18,15 @@
 # reports, stand 10 s, drive back until contact 1 reports, stand 10 s (the 6021 changes
 # its direction with an "F" line instead). Tick "Endlosschleife" and press "starten":
 # the train shuttles, each line ending when the simulated train reaches its contact.
+# "zwei" (suffix "-zwei") adds a second driving program after line 56 with the next
+# address (4; the ECoS: ID 1001), "Endlosschleife" ticked, and gives both the shuttle:
+# the first between contacts 2 and 1 of track 1, the second between contacts 4 and 3 of
+# track 2, after a stand of 1 s so that the first program's locomotive runs first and
+# takes track 1. Tick "Endlosschleife" on the tab "Lok 3" (the first program's is not
+# kept in the file) and press "Alle starten" (Ctrl+Shift+S). On the ECoS take control
+# of both IDs first, each with its tab current; DCC-EX boots with the track off (Power
+# on). On the 6021 the second program's contact line does not end yet: the s88
+# answers reach only the first program's reads.
 # Settings changed in the demo stay there; delete the folder to start afresh.
 # The simulator reads its layout commands ("aus", "kurzschluss", ...; the Central
 # Station's: "stopp", "go", "halt", "ueberlast", "wenden DCC 3", "stumm", "trennen") from this
@@ -33,14 +42,16 @@ case "${1:-}" in
         shift
         ;;
 esac
-pendel=
-if [ "${1:-}" = pendel ]; then
-    pendel=-pendel
-    shift
-fi
+variante=
+case "${1:-}" in
+    pendel | zwei)
+        variante="-$1"
+        shift
+        ;;
+esac
 demo="$bau/demo"
 [ "$station" = ecos ] || demo="$bau/demo-$station"
-demo="$demo$pendel"
+demo="$demo$variante"
 mkdir -p "$demo"
 cp -f "$bau/trabolin" "$demo/trabolin"
 for datei in Signal.wav ring.wav Trabolin.chm; do
@@ -78,18 +89,43 @@ if [ ! -e "$demo/Trabolin.ini" ]; then
     else
         cp "$quelle/Trabolin.ini" "$demo/Trabolin.ini"
     fi
-    if [ -n "$pendel" ]; then
+    if [ -n "$variante" ]; then
         # Lines 2 to 7 of the table: the shuttle, the rest empty. Speed step 64 of 128
         # (10 on the Lenz, whose steps the port check chooses; 8 of the 6021's 14).
-        case "$station" in
-            6021) zeilen="02K008X---- 10S000X---- 02F000X---- 01K008X---- 10S000X---- 02F000X----" ;;
-            lenz) zeilen="02K010X---- 10S000X---- 01k010X---- 10s000X---- ---000----- ---000-----" ;;
-            *) zeilen="02K064X---- 10S000X---- 01k064X---- 10s000X---- ---000----- ---000-----" ;;
-        esac
-        awk -v zeilen="$zeilen" 'BEGIN { n = split(zeilen, z, " ") }
+        # pendel() gives the lines for the contacts there ($1) and back ($2).
+        pendel() {
+            case "$station" in
+                6021) echo "0${1}K008X---- 10S000X---- 02F000X---- 0${2}K008X---- 10S000X---- 02F000X----" ;;
+                lenz) echo "0${1}K010X---- 10S000X---- 0${2}k010X---- 10s000X---- ---000----- ---000-----" ;;
+                *) echo "0${1}K064X---- 10S000X---- 0${2}k064X---- 10s000X---- ---000----- ---000-----" ;;
+            esac
+        }
+        awk -v zeilen="$(pendel 2 1)" 'BEGIN { n = split(zeilen, z, " ") }
              { if (FNR >= 2 && FNR <= 1 + n) printf "%s\r\n", z[FNR - 1]; else print }' \
             "$demo/Trabolin.ini" > "$demo/Trabolin.ini.neu"
         mv "$demo/Trabolin.ini.neu" "$demo/Trabolin.ini"
+        if [ "$variante" = -zwei ]; then
+            # The second program after line 56 as labelled pairs: its address (the
+            # first's is 3, on the ECoS ID 1000), "Endlosschleife" ticked, no program
+            # file, its 25 lines: a stand of 1 s, so that the first program's
+            # locomotive runs first and takes track 1 whatever order the two programs'
+            # first commands go out in, then the shuttle on track 2, the rest empty.
+            zweite=4
+            [ "$station" = ecos ] && zweite=1001
+            {
+                printf '\r\n[Fahrprogramm 2]\r\n%s\r\n' "$zweite"
+                printf '\r\n[Fahrprogramm 2 Endlosschleife]\r\n1\r\n'
+                printf '\r\n[Fahrprogramm 2 Datei]\r\n\r\n'
+                z=1
+                for zeile in 01S000X---- $(pendel 4 3); do
+                    printf '\r\n[Fahrprogramm 2 Zeile %d]\r\n%s\r\n' "$z" "$zeile"
+                    z=$((z + 1))
+                done
+                for ((; z <= 25; z++)); do
+                    printf '\r\n[Fahrprogramm 2 Zeile %d]\r\n---000-----\r\n' "$z"
+                done
+            } >> "$demo/Trabolin.ini"
+        fi
     fi
 fi
 

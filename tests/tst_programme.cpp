@@ -1,11 +1,13 @@
 // Several driving programs in the window: the tab bar that appears with the second,
-// "Fa&hrprogramm" with its shortcuts, the ninth refused, removing one, the programs
-// kept in "Trabolin.ini" after line 56, and two runs on the 6021 path in virtual time:
-// "Alle starten", a locomotive refused to the second program, "Lok anhal&ten" for the
-// current one only and St&op for all.
+// "Fa&hrprogramm" with its shortcuts, Ctrl+Shift+Tab as each platform delivers it, a
+// new program's address captions for the station chosen, the ninth refused, removing
+// one, the programs kept in "Trabolin.ini" after line 56, and two runs on the 6021
+// path in virtual time: "Alle starten", a locomotive refused to the second program,
+// "Lok anhal&ten" for the current one only and St&op for all.
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
+#include "stations/Zentralenregister.h"
 
 #include <QTabBar>
 
@@ -91,6 +93,55 @@ private slots:
         QCOMPARE(a.adresse()->text(), QStringLiteral("3"));
         a.adresse()->setText(QStringLiteral("7")); // the tab follows the address
         QCOMPARE(a.reitertexte(), (QStringList{"Lok 7", "Lok 4"}));
+    }
+
+    // Ctrl+Shift+Tab goes to the program before, as the platform delivers the key:
+    // Backtab with Shift (Windows, and Qt's own key events), or looked up as Tab with
+    // Shift (X11, where the shortcut map asks for "Ctrl+Shift+Tab").
+    void zurueck_data()
+    {
+        QTest::addColumn<int>("taste");
+        QTest::newRow("Backtab") << int(Qt::Key_Backtab);
+        QTest::newRow("Tab") << int(Qt::Key_Tab);
+    }
+    void zurueck()
+    {
+        QFETCH(int, taste);
+        Anlage a;
+        a.menue("mnuNeueLok");
+        a.menue("mnuNeueLok");
+        QCOMPARE(a.reiter()->currentIndex(), 2);
+        QTest::keyClick(a.f.get(), Qt::Key(taste), Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(a.reiter()->currentIndex(), 1);
+        QTest::keyClick(a.f.get(), Qt::Key(taste), Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(a.f.get(), Qt::Key(taste), Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(a.reiter()->currentIndex(), 2); // round from the first to the last
+    }
+
+    // A program added after a station was chosen shows that station's address captions,
+    // as the first does.
+    void adresstitel_data()
+    {
+        QTest::addColumn<QString>("zentrale");
+        QTest::addColumn<QString>("titel"); // lblAdresse_0|lblAdresse_1
+        QTest::newRow("Ecos") << "Ecos" << "ID:|1000...";
+        QTest::newRow("Z21") << "Z21" << "Adresse:|1...9999";
+        QTest::newRow("DCC-EX") << "DCC-EX" << "Adresse:|1...10239";
+        QTest::newRow("Lenz") << "Lenz" << "Adresse:|1...";
+    }
+    void adresstitel()
+    {
+        QFETCH(QString, zentrale);
+        Anlage a;
+        QTest::mouseClick(feld<QRadioButton>(*a.f, "optZentrale", zentralenoption(zentrale)), Qt::LeftButton);
+        a.menue("mnuNeueLok");
+        QCOMPARE(a.reiter()->currentIndex(), 1);
+        QStringList titel;
+        for (const char *name : {"lblAdresse_0", "lblAdresse_1"})
+            for (QLabel *l : a.f->findChildren<QLabel *>(QString::fromLatin1(name)))
+                if (l->isVisibleTo(a.f.get()))
+                    titel << l->text();
+        QTEST(titel.join(u'|'), "titel");
     }
 
     // At most eight programs: the ninth is refused with a message. "Lok &entfernen"

@@ -103,12 +103,16 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
     for (QAction *a : {m_neu, m_entfernen, m_alle})
         fenster->addAction(a); // the shortcuts work with the menu closed
     auto *vor = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), fenster);
-    auto *zurueck = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), fenster);
+    // Shift+Tab arrives as Backtab; on X11 the shortcut map looks it up as Ctrl+Shift+Tab.
+    auto *zurueck = new QShortcut(fenster);
+    zurueck->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
     connect(vor, &QShortcut::activated, this, [this] { zeige((m_a.aktuell + 1) % int(m_a.seiten.size())); });
-    connect(zurueck, &QShortcut::activated, this, [this] {
+    const auto vorige = [this] {
         const int n = int(m_a.seiten.size());
         zeige((m_a.aktuell + n - 1) % n);
-    });
+    };
+    connect(zurueck, &QShortcut::activated, this, vorige);
+    connect(zurueck, &QShortcut::activatedAmbiguously, this, vorige); // a platform that finds both
     connect(m_reiter, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0)
             zeige(index);

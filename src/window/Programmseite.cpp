@@ -266,6 +266,11 @@ void Programmseite::zeigeAdresstitel(const QString &titel, const QString &bereic
     lblAdresse[1]->setText(bereich);
 }
 
+std::pair<QString, QString> Programmseite::adresstitel() const
+{
+    return {lblAdresse[0]->text(), lblAdresse[1]->text()};
+}
+
 void Programmseite::setzeKontaktZeitgrenze(int sekunden)
 {
     m_ablauf->setzeKontaktZeitgrenze(sekunden);

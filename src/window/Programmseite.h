@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QFrame;
@@ -91,6 +92,7 @@ public:
     void zeigeZentrale(int option);
     // The captions beside the address field: the station's word for it and its range.
     void zeigeAdresstitel(const QString &titel, const QString &bereich);
+    std::pair<QString, QString> adresstitel() const;
     // "Kontakt-Zeitgrenze" in seconds, for the run and the chart.
     void setzeKontaktZeitgrenze(int sekunden);
 

@@ -179,6 +179,12 @@ void frmTrabolin::nimmSeiteAuf(Programmseite &seite)
             seite.stelleEin(i, it.key(), it.value());
     }
     seite.zeigeZentrale(grpZentrale->checkedId());
+    // A page added later shows the address captions the first one shows ("ID:" and
+    // "1000..." once the ECoS has been chosen).
+    if (&seite != m_seiten.front()) {
+        const auto [titel, bereich] = ersteSeite().adresstitel();
+        seite.zeigeAdresstitel(titel, bereich);
+    }
     seite.setzeKontaktZeitgrenze(
         m_laufeinstellungen->werte().value(QString::fromUtf16(kontaktZeitgrenzeSchluessel)).toInt());
 
