@@ -25,8 +25,7 @@
 # takes track 1. Tick "Endlosschleife" on the tab "Lok 3" (the first program's is not
 # kept in the file) and press "Alle starten" (Ctrl+Shift+S). On the ECoS take control
 # of both IDs first, each with its tab current; DCC-EX boots with the track off (Power
-# on). On the 6021 the second program's contact line does not end yet: the s88
-# answers reach only the first program's reads.
+# on).
 # Settings changed in the demo stay there; delete the folder to start afresh.
 # The simulator reads its layout commands ("aus", "kurzschluss", ...; the Central
 # Station's: "stopp", "go", "halt", "ueberlast", "wenden DCC 3", "stumm", "trennen") from this
