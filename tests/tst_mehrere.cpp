@@ -46,6 +46,7 @@ struct Anlage {
     // What the drivers share on the one port, as the station's factory makes it.
     std::shared_ptr<LenzHoerer> hoerer = std::make_shared<LenzHoerer>(betrieb.gleismelder(option));
     std::shared_ptr<S88Leitung> leitung = std::make_shared<S88Leitung>();
+    std::shared_ptr<EcosKontrollen> kontrollen; // set: the ECoS drivers take control themselves
     std::vector<std::unique_ptr<Programm>> programme;
 
     explicit Anlage(const QString &s) : station(s), option(zentralenoption(s)) {}
@@ -63,7 +64,8 @@ struct Anlage {
         if (station == u"Z21")
             p->treiber = std::make_unique<Z21Treiber>(a, z21, lesart);
         else if (station == u"Ecos")
-            p->treiber = std::make_unique<EcosTreiber>(a, ecos, lesart);
+            p->treiber = kontrollen ? std::make_unique<EcosTreiber>(a, ecos, lesart, kontrollen)
+                                    : std::make_unique<EcosTreiber>(a, ecos, lesart);
         else if (station == u"Lenz")
             p->treiber = std::make_unique<LenzTreiber>(a, port, lesart, hoerer);
         else
@@ -293,6 +295,51 @@ private slots:
         QCOMPARE(p2.ablauf.wartetAufKontakt(), 10);
         a.zeit.laufe();
         QVERIFY(a.draht().contains(QStringLiteral("3000 E4 10 00 04 84 74")));
+    }
+
+    // On the ECoS each further program takes control of its ID before it drives: ID
+    // 1003 was taken by hand ("Kontrolle übernehmen"), so only 1004 is asked for, and
+    // its program drives the moment the ECoS granted it, on the common schedule from
+    // there on. A refused or unanswered request (2 s) drives nothing of 1004 and tells
+    // the user; 1003 drives on untouched.
+    void ecosKontrolle_data()
+    {
+        QTest::addColumn<QString>("antwort"); // the ECoS's reply at 50 ms; empty: none
+        QTest::addColumn<QStringList>("erwartet1004");
+        QTest::addColumn<QString>("hinweis");
+        const QStringList frage{"0 request(1004,control)"};
+        QTest::newRow("erteilt") << "<REPLY request(1004,control)>\n<END 0 (OK)>"
+                                 << frage + QStringList{"50 set(1004,dir[0])", "100 set(1004,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                                                        "200 set(1004,speed[5])", "2200 set(1004,speed[0])"}
+                                 << "";
+        QTest::newRow("verweigert") << "<REPLY request(1004,control)>\n<END 25 (controlled by somebody else)>" << frage
+                                    << "Die Ecos gibt ID 1004 nicht frei: sie fährt nicht !";
+        QTest::newRow("keine antwort") << "" << frage
+                                       << "Die Ecos antwortet nicht auf die Kontrolle über ID 1004: sie fährt nicht !";
+    }
+    void ecosKontrolle()
+    {
+        QFETCH(QString, antwort);
+        Anlage a(QStringLiteral("Ecos"));
+        a.kontrollen = std::make_shared<EcosKontrollen>();
+        a.kontrollen->lies(QStringLiteral("<REPLY request(1003,control)>\n<END 0 (OK)>"));
+        Programm &p1 = a.neu(QStringLiteral("1003"), {"2,S,7"});
+        Programm &p2 = a.neu(QStringLiteral("1004"), {"2,S,5"});
+        QStringList hinweise;
+        p2.treiber->hinweis = [&](const QString &text) { hinweise << text; };
+        if (!antwort.isEmpty())
+            a.zeit.bei(50, [&] { a.kontrollen->lies(antwort); });
+        a.betrieb.alleStarten();
+        a.zeit.laufe();
+        QStringList nur1003, nur1004;
+        for (const QString &z : a.ecos.gesendet)
+            (z.contains(u"1004") ? nur1004 : nur1003) << z;
+        QTEST(nur1004, "erwartet1004");
+        QCOMPARE(nur1003, (QStringList{"0 set(1003,dir[0])", "100 set(1003,func[0,0],func[1,0],func[2,0],func[3,0],func[4,0])",
+                                       "200 set(1003,speed[7])", "2200 set(1003,speed[0])"}));
+        QFETCH(QString, hinweis);
+        QCOMPARE(hinweise.join(u'|'), hinweis);
+        QVERIFY(!p1.ablauf.laeuft() && !p2.ablauf.laeuft());
     }
 
     // "Alle starten": every program with a first line starts from line 1 on one

@@ -93,6 +93,14 @@ QCoro::Task<> Ablauf::subWarten(int dauerMs)
     }
 }
 
+QCoro::Task<> Ablauf::warteAufAntwort(int hoechstensMs, std::function<bool()> bis)
+{
+    if (!m_beendet)
+        co_await m_zeit.warte(hoechstensMs, [this, bis] { return m_zustand.stopp || m_beendet || bis(); });
+}
+
+void Ablauf::weckeWarten() { m_zeit.wecke(); }
+
 QCoro::Task<> Ablauf::subWartenAufKontakt(int kontakt)
 {
     if (m_beendet)
@@ -380,7 +388,9 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start)
         const Zeitplan::Lauf zeitplan(m_zeitplan, start.value_or(m_zeit.monotonMs()));
         m_zustand.stopp = false;
         leseAdresse();
-        if (einzelzeile) {
+        if (!co_await sichereLok()) {
+            // Refused by the station: nothing was driven, the driver has told why.
+        } else if (einzelzeile) {
             co_await fahreZeile();
         } else {
             setzeStartzeit();
@@ -403,6 +413,15 @@ void Ablauf::beginnePass(Zentralentreiber *t, const Lok &lok)
     const Passziel neu{t, lok};
     stoppeBewegte(&neu);
     m_pass = neu;
+}
+
+QCoro::Task<bool> Ablauf::sichereLok()
+{
+    // With one program the station is set up by hand, as it always was.
+    Zentralentreiber *t = treiber();
+    if (!t || m_betrieb.anzahl() < 2)
+        co_return true;
+    co_return co_await t->sichereLok(t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer));
 }
 
 void Ablauf::btnStart_Click()

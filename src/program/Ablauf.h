@@ -125,6 +125,8 @@ public:
 
     // --- what the drivers see (Laufkontext)
     QCoro::Task<> subWarten(int dauerMs) override;
+    QCoro::Task<> warteAufAntwort(int hoechstensMs, std::function<bool()> bis) override;
+    void weckeWarten() override;
     QCoro::Task<> subWartenAufKontakt(int kontakt) override;
     bool durchlassen(Zentralentreiber &treiber, const Lok &lok, Wirkung wirkung) override;
     bool stopp() const override { return m_zustand.stopp; }
@@ -190,6 +192,9 @@ private:
     // False, after `lokBelegt`, when another program drives the locomotive the
     // address field names on the selected station now.
     bool lokFrei();
+    // With several programs: the station takes the locomotive before the run drives
+    // it (the ECoS's control); false when it refused.
+    QCoro::Task<bool> sichereLok();
     // Speed 0 for every locomotive the run moved and has not stopped since, through
     // the station it was driven on; `ausser` keeps the one the next pass drives on.
     void stoppeBewegte(const Passziel *ausser = nullptr);

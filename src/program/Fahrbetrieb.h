@@ -44,6 +44,8 @@ public:
     const std::vector<Ablauf *> &programme() const { return m_programme; }
     // The number (from 1) of the program `programm` is.
     int nummerVon(const Ablauf &programm) const;
+    // How many programs there are.
+    int anzahl() const { return int(m_programme.size()); }
     // The number of the program other than `ausser` whose run or single line drives
     // `lok` on station option `option` now; 0 when none does.
     int faehrtSchon(const Ablauf &ausser, int option, const Lok &lok) const;

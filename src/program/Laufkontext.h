@@ -9,6 +9,7 @@
 #include <QCoro/QCoroTask>
 #include <QString>
 
+#include <functional>
 #include <limits>
 
 namespace trabolin {
@@ -48,6 +49,12 @@ public:
     // is raised, the locomotive's stop goes out at once and the window tells the user.
     // The next line's time counts from the moment the wait ends.
     virtual QCoro::Task<> subWartenAufKontakt(int kontakt) = 0;
+
+    // A wait outside the table's schedule, for a station's answer: at most
+    // `hoechstensMs`, or until `bis` holds, looked at again whenever weckeWarten() is
+    // called; cut short by the stop flag and the end as subWarten is, without a stop.
+    virtual QCoro::Task<> warteAufAntwort(int hoechstensMs, std::function<bool()> bis) = 0;
+    virtual void weckeWarten() = 0;
 
     // The wait after a line's commands: for its contact when it has one, else its time.
     QCoro::Task<> warteZeileAus(int kontakt, int warteMs)

@@ -112,6 +112,16 @@ public:
         return Antwortwertung::keine;
     }
 
+    // Before a run or a single line of one of several programs drives `lok`: a
+    // station on which a locomotive must be taken first (the ECoS's control) takes it.
+    // False when it was refused or not answered: nothing is driven, and the driver has
+    // told the user through `hinweis`.
+    virtual QCoro::Task<bool> sichereLok(Lok lok)
+    {
+        (void)lok;
+        co_return true;
+    }
+
     // Called when a command could not go out because the link is not connected;
     // the handler then ends. The window tells the user once, after the run.
     std::function<void()> nichtVerbunden;

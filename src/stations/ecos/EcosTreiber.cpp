@@ -16,6 +16,12 @@ EcosTreiber::EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart
 {
 }
 
+EcosTreiber::EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart,
+                         std::shared_ptr<EcosKontrollen> kontrollen)
+    : DccTreiber(lauf, lesart), m_link(link), m_kontrollen(std::move(kontrollen))
+{
+}
+
 bool EcosTreiber::sende(const QString &text, Wirkung wirkung)
 {
     return sendeUeberLink(m_lok, wirkung, [&] { return m_link.sende(ecosBytes(text)); });
@@ -68,6 +74,32 @@ QCoro::Task<bool> EcosTreiber::uebernehmeKontrolle(QString kennung)
         co_return false;
     co_await m_lauf.subWarten(200);
     co_return fordere();
+}
+
+QCoro::Task<bool> EcosTreiber::sichereLok(Lok lok)
+{
+    const QString id = lok.text.trimmed();
+    if (!m_kontrollen || m_kontrollen->hat(id))
+        co_return true;
+    std::optional<bool> erteilt;
+    const QMetaObject::Connection antwort = QObject::connect(
+        m_kontrollen.get(), &EcosKontrollen::beantwortet, [&](const QString &wer, bool ok) {
+            if (wer == id) {
+                erteilt = ok;
+                m_lauf.weckeWarten();
+            }
+        });
+    // Not a command that moves the locomotive: it goes past the stop latch.
+    const bool raus = sendeUeberLink(lok, Wirkung::ruhig, [&] { return m_link.sende(ecosBytes(ecosKontrolle(id))); });
+    if (raus)
+        co_await m_lauf.warteAufAntwort(kontrollfristMs, [&] { return erteilt.has_value(); });
+    QObject::disconnect(antwort);
+    if (erteilt.value_or(false))
+        co_return true;
+    if (raus && !m_lauf.stopp() && !m_lauf.beendet() && hinweis)
+        hinweis(erteilt ? QStringLiteral("Die Ecos gibt ID %1 nicht frei: sie fährt nicht !").arg(id)
+                        : QStringLiteral("Die Ecos antwortet nicht auf die Kontrolle über ID %1: sie fährt nicht !").arg(id));
+    co_return false;
 }
 
 // ---------------------------------------------------------------- run and single line

@@ -4,12 +4,18 @@
 // over the TCP link.
 #include "program/DccTreiber.h"
 #include "program/Netzlink.h"
+#include "stations/ecos/EcosKontrollen.h"
+
+#include <memory>
 
 namespace trabolin {
 
 class EcosTreiber : public DccTreiber {
 public:
     EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
+    // The same with the controls the link's replies grant, shared with the drivers of
+    // the other programs: a further program takes control of its ID before it drives.
+    EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart, std::shared_ptr<EcosKontrollen> kontrollen);
 
     void power(int index) override;
     void stoppeLok(const Lok &lok) override;
@@ -21,6 +27,11 @@ public:
     // pass drives is its own, taken at its start.
     QCoro::Task<bool> uebernehmeKontrolle(QString kennung) override;
     Antwortwertung bewerteAntwort(const QString &antwort) const override;
+    // An ID not under control yet is asked for ("request(ID,control)") and the run
+    // waits for the reply, at most `kontrollfristMs`; refused or unanswered, the user
+    // is told and nothing is driven.
+    QCoro::Task<bool> sichereLok(Lok lok) override;
+    static constexpr int kontrollfristMs = 2000;
     // The link reads the contacts from the s88 modules' events, which it reports by itself.
     bool liestKontakte() const override { return true; }
 
@@ -51,6 +62,7 @@ private:
 
     Netzlink &m_link;
     QString m_ecosId;
+    std::shared_ptr<EcosKontrollen> m_kontrollen; // none: every ID is taken by hand
 };
 
 } // namespace trabolin

@@ -30,7 +30,15 @@ public:
     {
         // The link reports the track state itself.
         auto *link = nimmLink<EcosVerbindung>(a);
-        return {std::make_unique<EcosTreiber>(a.lauf, *link, a.lesart), link, {}};
+        // The controls the link's replies grant, for the drivers of every program.
+        auto kontrollen = nimmGemeinsam<EcosKontrollen>(a);
+        if (!a.gemeinsam) {
+            QObject::connect(link, &Netzverbindung::antwort, kontrollen.get(),
+                             [k = kontrollen.get()](const QString &text, qint64) { k->lies(text); });
+            QObject::connect(link, &Netzverbindung::verloren, kontrollen.get(),
+                             [k = kontrollen.get()] { k->vergiss(); });
+        }
+        return {std::make_unique<EcosTreiber>(a.lauf, *link, a.lesart, kontrollen), link, {}, kontrollen};
     }
     bool lokliste() const override { return true; }
     bool netzInFestenZeilen() const override { return true; }
