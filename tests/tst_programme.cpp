@@ -247,10 +247,19 @@ private slots:
         };
         QVERIFY(liest(QByteArray("\x05\x19", 2)) && liest(QByteArray("\x0A\x18", 2)));
         draht.clear();
+        // A running program's address and "öffnen / laden" are locked, a resting one's not.
+        QAction *laden = feld<QAction>(*a.f, "mnuDatei_laden");
+        const QString eigenerTipp = a.adresse()->toolTip();
+        QVERIFY(a.adresse()->isEnabled() && laden->isEnabled());
         a.reiter()->setCurrentIndex(1);
+        QVERIFY(!a.adresse()->isEnabled() && !laden->isEnabled());
+        QCOMPARE(a.adresse()->toolTip(), QStringLiteral(" während der Fahrt gesperrt "));
+        QCOMPARE(laden->toolTip(), QStringLiteral(" während der Fahrt gesperrt "));
         QTest::mouseClick(feld<QPushButton>(*a.f, "btnLokAnhalten"), Qt::LeftButton);
         zeit.laufe(zeit.jetzt + 1000);
         QCOMPARE(a.reitertexte(), (QStringList{"Lok 24 – fährt", "Lok 25", "Lok 24"}));
+        QVERIFY(a.adresse()->isEnabled() && laden->isEnabled());
+        QCOMPARE(a.adresse()->toolTip(), eigenerTipp);
         QVERIFY(liest(QByteArray("\x00\x19", 2)));
         QVERIFY(!draht.contains(QByteArray("\x00\x18", 2)));
         QTest::mouseClick(feld<QPushButton>(*a.f, "btnSendStop"), Qt::LeftButton);

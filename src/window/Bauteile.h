@@ -13,6 +13,9 @@ class QPushButton;
 
 namespace trabolin {
 
+// The tool tip of a control locked while a run goes on.
+inline const QString fahrtsperreTipp = QStringLiteral(" während der Fahrt gesperrt ");
+
 template <class W>
 W *benannt(W *widget, const QString &name)
 {

@@ -4,6 +4,7 @@
 #include "program/Fahrbetrieb.h"
 #include "program/Zahlen.h"
 #include "storage/Dateiformat.h"
+#include "window/Bauteile.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -94,6 +95,7 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
     m_entfernen = menue->addAction(QStringLiteral("Lok &entfernen"), this, [this] { entferneLok(); });
     m_entfernen->setObjectName(QStringLiteral("mnuLokEntfernen"));
     m_entfernen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    m_laden = leiste->findChild<QAction *>(QStringLiteral("mnuDatei_laden"));
     m_alle = menue->addAction(QStringLiteral("&Alle starten"), this, [this] {
         if (m_a.darfStarten())
             m_a.betrieb.alleStarten();
@@ -213,6 +215,15 @@ void Programmliste::aktualisiere()
     m_entfernen->setEnabled(mehrere && !laeuft);
     m_entfernen->setToolTip(laeuft ? gesperrtTipp : QString());
     m_anhalten->setEnabled(laeuft);
+    // With several programs a running program keeps its address and its table: its
+    // address field and "öffnen / laden" are locked until it ends. One program loads
+    // and changes its address during a run as it always did.
+    for (Programmseite *seite : m_a.seiten)
+        seite->sperreAdresse(mehrere && seite->ablauf().laeuft());
+    if (m_laden) {
+        m_laden->setEnabled(!(mehrere && laeuft));
+        m_laden->setToolTip(mehrere && laeuft ? fahrtsperreTipp : QString());
+    }
 }
 
 } // namespace trabolin

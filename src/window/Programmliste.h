@@ -75,6 +75,7 @@ private:
     QStackedWidget *m_stapel;
     QPushButton *m_anhalten;
     QAction *m_neu, *m_entfernen, *m_alle;
+    QAction *m_laden; // "öffnen / laden" of the menu "&Datei"; nullptr without it
 };
 
 } // namespace trabolin

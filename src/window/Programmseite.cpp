@@ -240,6 +240,16 @@ void Programmseite::baueTreiber()
     }
 }
 
+void Programmseite::sperreAdresse(bool gesperrt)
+{
+    if (gesperrt == !txtAdresse->isEnabled())
+        return;
+    if (gesperrt)
+        m_adressTipp = txtAdresse->toolTip();
+    txtAdresse->setToolTip(gesperrt ? fahrtsperreTipp : m_adressTipp);
+    txtAdresse->setEnabled(!gesperrt);
+}
+
 void Programmseite::stelleEin(int option, const QString &schluessel, const QString &wert)
 {
     if (option >= 0 && option < int(m_einstellen.size()) && m_einstellen[option])

@@ -83,6 +83,9 @@ public:
     const std::vector<Netzverbindung *> &netzlinks() const { return m_teile.netz; }
     // The links and what the drivers share on a port, for a later page.
     const Stationsteile &stationsteile() const { return m_teile; }
+    // Locks the address field while the program runs (among several), with the tool
+    // tip of controls locked during a run; unlocked, its own tool tip is back.
+    void sperreAdresse(bool gesperrt);
     // A setting of station `option`'s own goes to the page's driver and link of it.
     void stelleEin(int option, const QString &schluessel, const QString &wert);
     // "Fahrstufen" (the index in its list) and "USB-Interface" go to every driver.
@@ -198,6 +201,7 @@ private:
     Stationsteile m_teile;
     std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
     bool m_bearbeitet = false; // an editing command moves the cursor, not the run
+    QString m_adressTipp;      // the address field's own tool tip while it is locked
 };
 
 } // namespace trabolin

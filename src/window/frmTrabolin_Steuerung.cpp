@@ -9,6 +9,7 @@
 #include "program/WavKlang.h"
 #include "program/Zahlen.h"
 #include "stations/Zentralenregister.h"
+#include "window/Bauteile.h"
 #include "window/Einstellungsseite.h"
 #include "window/Gleisanzeige.h"
 #include "window/Laufknoepfe.h"
@@ -303,7 +304,6 @@ void frmTrabolin::zentraleGeoeffnet(int option)
 
 namespace {
 
-const QString fahrtsperreTipp = QStringLiteral(" während der Fahrt gesperrt ");
 const char *const eigenerTipp = "eigenerTipp";
 
 } // namespace
