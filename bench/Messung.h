@@ -8,7 +8,33 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
 namespace trabolin::bench {
+
+// The p-quantile (0 to 1) of `werte`: the value at rank ceil(p n); 0 for none.
+inline double quantil(std::vector<double> werte, double p)
+{
+    if (werte.empty())
+        return 0;
+    std::sort(werte.begin(), werte.end());
+    const auto i = static_cast<size_t>(std::ceil(p * double(werte.size()))) - 1;
+    return werte[std::min(i, werte.size() - 1)];
+}
+
+// The number after "<name>=" among the program's arguments, `vorgabe` without one.
+inline int wert(int argc, char **argv, const char *name, int vorgabe)
+{
+    const size_t n = std::strlen(name);
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=')
+            return std::atoi(argv[i] + n + 1);
+    return vorgabe;
+}
 
 // User and system time of the process so far, in seconds.
 inline double cpuSekunden()

@@ -248,14 +248,6 @@ void rechenzeit(const Pty &leitung, int sekunden)
     warten(f, 8, sekunden);
 }
 
-int wert(int argc, char **argv, const char *name, int vorgabe)
-{
-    const size_t n = std::strlen(name);
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=')
-            return std::atoi(argv[i] + n + 1);
-    return vorgabe;
-}
 
 } // namespace
 

@@ -31,6 +31,7 @@
 #include "helfer/Pty.h"
 
 #include "Bedienung.h"
+#include "Messung.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -144,21 +145,7 @@ double msSeit(qint64 startMs, Uhr::time_point t)
     return std::chrono::duration<double, std::milli>(t.time_since_epoch()).count() - double(startMs);
 }
 
-double quantil(std::vector<double> werte, double p)
-{
-    if (werte.empty())
-        return 0;
-    std::sort(werte.begin(), werte.end());
-    const auto i = static_cast<size_t>(std::ceil(p * werte.size())) - 1;
-    return werte[std::min(i, werte.size() - 1)];
-}
 
-double cpuSekunden()
-{
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
 
 // The offsets of the lines' starts within a pass, and the pass's length.
 std::pair<std::vector<qint64>, qint64> plan(const Programm &p)
@@ -334,14 +321,6 @@ void seriell(int sekunden)
     std::fflush(stdout);
 }
 
-int wert(int argc, char **argv, const char *name, int vorgabe)
-{
-    const size_t n = std::strlen(name);
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=')
-            return std::atoi(argv[i] + n + 1);
-    return vorgabe;
-}
 
 } // namespace
 

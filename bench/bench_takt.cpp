@@ -18,6 +18,7 @@
 
 #include "Bedienung.h"
 #include "Leitung.h"
+#include "Messung.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -53,12 +54,6 @@ double ms(Uhr::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-double quantil(std::vector<double> werte, double p)
-{
-    std::sort(werte.begin(), werte.end());
-    const auto i = static_cast<size_t>(std::ceil(p * werte.size())) - 1;
-    return werte[std::min(i, werte.size() - 1)];
-}
 
 } // namespace
 

@@ -42,6 +42,7 @@
 #include "Bedienung.h"
 #include "Fensterfeld.h"
 #include "Leitung.h"
+#include "Messung.h"
 
 #include <algorithm>
 #include <chrono>
@@ -131,12 +132,6 @@ void ueberschreitung(EchteZeit &zeit, int dauer, int anzahl)
 
 // ------------------------------------------------------------ (b) CPU while waiting
 
-double cpuSekunden()
-{
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
 
 void rechenzeit(EchteZeit &zeit, int dauer)
 {
