@@ -342,6 +342,43 @@ private slots:
         QVERIFY(!p1.ablauf.laeuft() && !p2.ablauf.laeuft());
     }
 
+    // The replies that grant control, in the ECoS's reply format ("<REPLY command>" up
+    // to "<END n (text)>"): one block each, or several in one delivery in any order.
+    // "beantwortet": each request's answer; "gehalten": the IDs held after.
+    void ecosKontrollenLesen_data()
+    {
+        QTest::addColumn<QString>("antwort");
+        QTest::addColumn<QString>("beantwortet");
+        QTest::addColumn<QString>("gehalten");
+        QTest::newRow("erteilt") << "<REPLY request(1001,control)>\n<END 0 (OK)>" << "1001+" << "1001";
+        QTest::newRow("mit force und blanks") << "<REPLY request(1002, control, force)>\n<END 0 (OK)>" << "1002+" << "1002";
+        QTest::newRow("verweigert")
+            << "<REPLY request(1001,control)>\n<END 25 (NERROR_NOCONTROL)>" << "1001-" << "";
+        QTest::newRow("verweigert, dann ein anderes ok")
+            << "<REPLY request(1001,control)>\n<END 25 (NERROR_NOCONTROL)>\n<REPLY set(1003,speed[0])>\n<END 0 (OK)>"
+            << "1001-" << "";
+        QTest::newRow("zwei anfragen") << "<REPLY request(1001,control)>\n<END 0 (OK)>\n<REPLY request(1002,control)>\n<END 15 (unknown object)>"
+                                       << "1001+ 1002-" << "1001";
+        QTest::newRow("zurueckgegeben") << "<REPLY request(1001,control)>\n<END 0 (OK)>\n<REPLY release(1001,control)>\n<END 0 (OK)>"
+                                        << "1001+" << "";
+        QTest::newRow("anderes") << "<REPLY get(1001,name)>\n1001 name[\"BR 218\"]\n<END 0 (OK)>" << "" << "";
+    }
+    void ecosKontrollenLesen()
+    {
+        QFETCH(QString, antwort);
+        EcosKontrollen k;
+        QStringList beantwortet;
+        connect(&k, &EcosKontrollen::beantwortet,
+                [&](const QString &id, bool ok) { beantwortet << id + (ok ? u'+' : u'-'); });
+        k.lies(antwort);
+        QTEST(beantwortet.join(u' '), "beantwortet");
+        QStringList gehalten;
+        for (const char *id : {"1001", "1002", "1003"})
+            if (k.hat(QString::fromLatin1(id)))
+                gehalten << QString::fromLatin1(id);
+        QTEST(gehalten.join(u' '), "gehalten");
+    }
+
     // "Alle starten": every program with a first line starts from line 1 on one
     // schedule start. Here program 1's first commands take 3 ms on its link, so a start
     // one after the other would move program 2's schedule 3 ms on; its last line (no
