@@ -281,6 +281,44 @@ private slots:
         QVERIFY(feld<EcosVerbindung>(*a.f, "TCP")->verbunden());
         QCOMPARE(a.meldungen.size(), 1);
     }
+
+    // Two programs against the simulator: ID 1000 taken by hand, the second program's
+    // ID taken by its run before it drives. An ID the ECoS does not give (one it does
+    // not know) is not driven and the user is told after the run; 1000 drives anyway.
+    void zweiProgramme_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QStringList>("meldungen");
+        QTest::newRow("erteilt") << "1001" << QStringList{};
+        QTest::newRow("verweigert") << "1009"
+                                    << QStringList{" Ecos...|Die Ecos gibt ID 1009 nicht frei: sie fährt nicht !"};
+    }
+    void zweiProgramme()
+    {
+        QFETCH(QString, id);
+        Simulator sim;
+        QVERIFY(sim.starte());
+        Anlage a;
+        a.verbinde(sim.port());
+        feld<QLineEdit>(*a.f, "txtAdresse")->setText(QStringLiteral("1000"));
+        feld<QPushButton>(*a.f, "btnLok")->click();
+        QTRY_COMPARE(sim.lies().filter(QStringLiteral("request(1000,control)")).size(), 2);
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,40"));
+        feld<QAction>(*a.f, "mnuNeueLok")->trigger();
+        for (QLineEdit *e : a.f->findChildren<QLineEdit *>(QStringLiteral("txtAdresse")))
+            if (e->isVisibleTo(a.f.get())) // the new page's
+                e->setText(id);
+        fuelleZeile(a.f->tabelle(), 1, QStringLiteral("1,s,20"));
+        feld<QAction>(*a.f, "mnuAlleStarten")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!a.f->ablauf().betrieb().laeuftEtwas(), 15000);
+        const QStringList befehle = sim.lies();
+        QCOMPARE(befehle.filter(QStringLiteral("request(1000,control)")).size(), 2); // none more
+        QCOMPARE(befehle.filter(QStringLiteral("request(") + id + QStringLiteral(",control)")).size(), 1);
+        QCOMPARE(befehle.filter(QStringLiteral("set(1000,speed[40])")).size(), 1);
+        QCOMPARE(befehle.filter(QStringLiteral("set(") + id + QStringLiteral(",speed[20])")).size(),
+                 a.meldungen.isEmpty() ? 1 : 0);
+        QTEST(a.meldungen, "meldungen");
+    }
 };
 
 QTEST_MAIN(TestEcosFenster)
