@@ -284,8 +284,9 @@ private slots:
 
     // The station changes while an endless run drives line 1 (2 s): the pass ends on
     // the old station, the old station gets its stop, the next pass drives on the new
-    // one; a stop (at 4500 ms) ends the run. Without a change ("leer"), an endless run
-    // started on an empty line below a filled one starts again at line 1.
+    // one; a stop (at 4500 ms) ends the run. Each station is left and reached at least
+    // once. Without a change ("leer"), an endless run started on an empty line below a
+    // filled one starts again at line 1.
     void zentralenwechsel_data()
     {
         QTest::addColumn<int>("von");
@@ -301,8 +302,6 @@ private slots:
         QTest::newRow("6021 -> lenz, XL") << 0 << 1 << "300" << QStringList{
             "500 'XL 300,5,0,1,0,0,0,0<CR>'", "2500 'XL300,0,0,1,0,0,0,0<CR>'", "2500 E4 10 C1 2C 06 1F",
             "2600 E4 20 C1 2C 00 29", "4500 E4 10 C1 2C 00 19"} << qint64(4500) << false;
-        QTest::newRow("6021 -> ecos") << 0 << 2 << "24" << QStringList{"0 40 18", "500 05 18", "2500 00 18",
-            "2500 set(24,dir[1])", "2600 set(24," + ohneFu, "2700 set(24,speed[5])", "4500 set(24,speed[0])"} << qint64(4500) << false;
         QTest::newRow("lenz -> 6021") << 1 << 0 << "24" << QStringList{"0 E4 10 00 18 06 EA",
             "100 E4 20 00 18 00 DC", "2100 E4 10 00 18 00 EC", "2100 E4 10 00 18 00 EC", "2100 40 18", "2600 05 18",
             "4500 00 18", "4500 00 18"} << qint64(4500) << false;
@@ -313,10 +312,6 @@ private slots:
         QTest::newRow("ecos -> 6021, XL") << 2 << 0 << "300" << QStringList{"2700 'XL 300,5,0,1,0,0,0,0<CR>'",
             "4500 'XL300,0,0,1,0,0,0,0<CR>'", "4500 'XL300,0,0,1,0,0,0,0<CR>'", "0 set(300,dir[1])",
             "100 set(300," + ohneFu, "200 set(300,speed[5])", "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500) << false;
-        QTest::newRow("ecos -> lenz") << 2 << 1 << "300" << QStringList{"2200 E4 10 C1 2C 06 1F",
-            "2300 E4 20 C1 2C 00 29", "4300 E4 10 C1 2C 00 19", "4300 E4 10 C1 2C 06 1F", "4400 E4 20 C1 2C 00 29",
-            "4500 E4 10 C1 2C 00 19", "0 set(300,dir[1])", "100 set(300," + ohneFu, "200 set(300,speed[5])",
-            "2200 set(300,speed[0])", "2200 set(300,speed[0])"} << qint64(4500) << false;
         // The Z21 and DCC-EX stops keep the direction of the last line ("s": backwards).
         auto dccex = [](int t, int v) {
             QStringList z{QStringLiteral("%1 <t 24 %2 0><LF>").arg(t).arg(v)};
@@ -334,14 +329,9 @@ private slots:
             + dccex(4500, 0) + z21(0, true) + z21(2100, false) + z21(2100, false) << qint64(4500) << false;
         QTest::newRow("dccex -> z21") << 4 << 3 << "24" << dccex(0, 5) + dccex(2100, 0) + dccex(2100, 0) + z21(2100, true)
             + z21(4200, false) + z21(4200, true) + z21(4500, false) << qint64(4500) << false;
-        QTest::newRow("6021 ab leerer zeile") << 0 << 0 << "3" << QStringList{"0 40 03", "500 05 03", "1500 00 03",
-            "1500 00 03"} << qint64(1500) << true;
         QTest::newRow("lenz ab leerer zeile") << 1 << 1 << "3" << QStringList{"0 E4 10 00 03 00 F7", "0 E4 10 00 03 06 F1",
             "100 E4 20 00 03 00 C7", "1100 E4 10 00 03 00 F7", "1100 E4 10 00 03 06 F1", "1200 E4 20 00 03 00 C7",
             "1500 E4 10 00 03 00 F7"} << qint64(1500) << true;
-        QTest::newRow("ecos ab leerer zeile") << 2 << 2 << "3" << QStringList{"0 set(3,speed[0])", "0 set(3,dir[1])",
-            "100 set(3," + ohneFu, "200 set(3,speed[5])", "1200 set(3,speed[0])", "1200 set(3,dir[1])",
-            "1300 set(3," + ohneFu, "1400 set(3,speed[5])", "1500 set(3,speed[0])"} << qint64(1500) << true;
     }
     // A pass drives the locomotive it began with in the step mode it began with: an
     // address typed or a step mode chosen during the pass changes nothing on the wire,
