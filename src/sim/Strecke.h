@@ -1,11 +1,11 @@
 #pragma once
 // The simulators' virtual track: one straight track of `laengeMm` millimetres with
 // buffers at both ends, the simulated locomotive on it, and track contacts at places
-// along it. The locomotive moves with the share of its top speed that its speed step
-// gives (the simulator reckons the share from its station's steps); at the top speed
-// it covers `hoechstMmProS` millimetres a second (1000, that is 1 m/s on the model:
-// speed step 64 of 128 crosses the demo track's 2.6 m between its contacts in about
-// 5 s). Forwards is towards the far end. A contact is occupied while the
+// along it. The locomotive moves at the speed its curve (sim/Fahrkurve.h) gives for
+// the share of the top step that its speed step is (the simulator reckons the share
+// from its station's steps); on the straight line the top speed is 1 m/s on the
+// model (speed step 64 of 128 crosses the demo track's 2.6 m between its contacts in
+// about 5 s). Forwards is towards the far end. A contact is occupied while the
 // locomotive's place lies within its length.
 //
 // The simulator calls rueckeVor() with its clock whenever it handles something and
@@ -13,6 +13,8 @@
 // moment and returns the contacts that changed on the way, in order. A contact
 // crossed entirely between two calls reports occupied and then free. Several
 // locomotives, each on a track of its own, are sim/Gleise.h.
+#include "sim/Fahrkurve.h"
+
 #include <QList>
 #include <QtGlobal>
 
@@ -36,8 +38,6 @@ struct Kontaktwechsel {
 
 class Strecke {
 public:
-    static constexpr double hoechstMmProS = 1000.0;
-
     // Track `nummer` (from 1) of the demo's layout: 3 m, its first contact (2n - 1) at
     // 0.1 m, its second (2n) at 2.8 m, the locomotive standing at 1.5 m between them.
     // Track 1 has contacts 1 and 2.
@@ -45,8 +45,9 @@ public:
     {
         return Strecke({{2 * nummer - 1, 100, 100}, {2 * nummer, 2800, 100}}, 3000, 1500);
     }
-    Strecke(QList<Kontaktort> kontakte, double laengeMm, double startMm)
-        : m_kontakte(std::move(kontakte)), m_laenge(laengeMm), m_ort(std::clamp(startMm, 0.0, laengeMm))
+    Strecke(QList<Kontaktort> kontakte, double laengeMm, double startMm, Fahrkurve kurve = streckenkurve())
+        : m_kontakte(std::move(kontakte)), m_laenge(laengeMm), m_ort(std::clamp(startMm, 0.0, laengeMm)),
+          m_kurve(kurve)
     {
         for (const Kontaktort &k : m_kontakte)
             if (liegtAuf(k, m_ort))
@@ -129,11 +130,13 @@ public:
 
     bool belegt(int nummer) const { return m_belegt.contains(nummer); }
     double ort() const { return m_ort; }
+    // The speed of now in mm/s, in either direction.
+    double mmProS() const { return geschwindigkeit(); }
     double anteil() const { return m_anteil; }
     const QList<Kontaktort> &kontakte() const { return m_kontakte; }
 
 private:
-    double geschwindigkeit() const { return m_anteil * hoechstMmProS; }
+    double geschwindigkeit() const { return m_kurve.mmProS(m_anteil, m_vorwaerts); }
     // Milliseconds from the last move to place `ort` at the speed of now, rounded up.
     qint64 msBis(double ort) const { return qint64(std::ceil(std::abs(ort - m_ort) / geschwindigkeit() * 1000.0)); }
     static bool liegtAuf(const Kontaktort &k, double ort)
@@ -153,6 +156,7 @@ private:
     QList<Kontaktort> m_kontakte;
     double m_laenge;
     double m_ort;
+    Fahrkurve m_kurve;
     double m_anteil = 0;
     bool m_vorwaerts = true;
     qint64 m_zeit = 0;
