@@ -154,9 +154,12 @@ struct Messanlage {
         melder.meldeKontaktstand(2, false);
     }
 
-    // A frame went to the simulator: the speed it took on, and its next contact edge.
+    // A frame went to the simulator: the contacts up to now first (a frame may come
+    // just as the locomotive crosses an edge), then the speed it took on, and its next
+    // contact edge.
     void nachRahmen(const QByteArray &b)
     {
+        meldeBis(zeit.jetzt);
         sim.nimm(b, zeit.jetzt);
         const double v = sim.mmProS();
         if (v > 0 && (geschwindigkeiten.isEmpty() || geschwindigkeiten.last() != v))
@@ -173,29 +176,34 @@ struct Messanlage {
         zeit.bei(t, [this, g, t] {
             if (g != generation)
                 return;
-            sim.bewege(t);
-            for (int k = 1; k <= 2; ++k) {
-                const bool b = sim.belegt(k);
-                if (b == gemeldet[k])
-                    continue;
-                gemeldet[k] = b;
-                qint64 wann = t + verzoegerungMs;
-                if (abfrageMs > 0)
-                    wann = (t + abfrageMs - 1) / abfrageMs * abfrageMs + verzoegerungMs;
-                // A late report of a change to occupied makes the free after it as late.
-                if (b && extra)
-                    spaeter[k] = extra(k, ++belegtGemeldet[k]);
-                wann += spaeter[k];
-                zeit.bei(wann, [this, k, b] {
-                    Gleismelder &m = betrieb.gleismelder(option);
-                    if (abfrageMs > 0)
-                        m.meldeKontaktstand(k, b);
-                    else
-                        m.meldeKontakt(k, b);
-                });
-            }
+            meldeBis(t);
             plane();
         });
+    }
+    // Moves the locomotive up to `t` and reports each contact that changed.
+    void meldeBis(qint64 t)
+    {
+        sim.bewege(t);
+        for (int k = 1; k <= 2; ++k) {
+            const bool b = sim.belegt(k);
+            if (b == gemeldet[k])
+                continue;
+            gemeldet[k] = b;
+            qint64 wann = t + verzoegerungMs;
+            if (abfrageMs > 0)
+                wann = (t + abfrageMs - 1) / abfrageMs * abfrageMs + verzoegerungMs;
+            // A late report of a change to occupied makes the free after it as late.
+            if (b && extra)
+                spaeter[k] = extra(k, ++belegtGemeldet[k]);
+            wann += spaeter[k];
+            zeit.bei(wann, [this, k, b] {
+                Gleismelder &m = betrieb.gleismelder(option);
+                if (abfrageMs > 0)
+                    m.meldeKontaktstand(k, b);
+                else
+                    m.meldeKontakt(k, b);
+            });
+        }
     }
 
     // Drives the locomotive back to the buffer behind contact A.

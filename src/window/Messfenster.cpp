@@ -246,12 +246,14 @@ void Messfenster::btnMessen_Click()
     a.kontaktA = txtKontaktA->value();
     a.kontaktB = txtKontaktB->value();
     a.abstandMm = txtAbstand->value();
-    a.stufen = Messlauf::leseStufen(txtFahrstufen->text(), m_hoechste).value_or(QList<int>{});
+    const auto stufen = Messlauf::leseStufen(txtFahrstufen->text(), m_hoechste);
+    a.stufen = stufen.value_or(QList<int>{});
     a.durchlaeufe = txtDurchlaeufe->value();
     a.massstab = lstMassstab->currentData().toDouble();
-    QString fehler = Messlauf::pruefe(a);
-    if (fehler.isEmpty() && a.stufen.isEmpty())
-        fehler = QStringLiteral("Bitte bei \"Fahrstufen\" Stufen von 1 bis %1 eintragen.").arg(m_hoechste);
+    QString fehler = stufen ? Messlauf::pruefe(a)
+                            : QStringLiteral("Bitte bei \"Fahrstufen\" Fahrstufen von 1 bis %1 eintragen, durch "
+                                             "Kommas getrennt.")
+                                  .arg(m_hoechste);
     const Zentralentreiber *t = ablauf.treiber();
     if (fehler.isEmpty() && (!t || !t->liestKontakte()))
         fehler = QStringLiteral("Die gewählte Zentrale meldet keine Kontakte: so kann keine Lok eingemessen werden.");
