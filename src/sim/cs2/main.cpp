@@ -63,7 +63,7 @@ int main(int argc, char **argv)
     parser.addOption(antwortOption);
     parser.addOption(pcOption);
     parser.addOption(stufenOption);
-    parser.addOption(geradeOption());
+    fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
     waehleKurve(parser);
 

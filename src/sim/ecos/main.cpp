@@ -496,7 +496,7 @@ int main(int argc, char **argv)
         zeitOptionen.append(QCommandLineOption(aktionen[i] + QStringLiteral("-nach"), erklaerungen[i], QStringLiteral("S")));
         parser.addOption(zeitOptionen.last());
     }
-    parser.addOption(trabolin::sim::geradeOption());
+    trabolin::sim::fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
     trabolin::sim::waehleKurve(parser);
 

@@ -414,7 +414,7 @@ int main(int argc, char *argv[])
             QStringLiteral("S")));
         parser.addOption(zeitOptionen.last());
     }
-    parser.addOption(geradeOption());
+    fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
     waehleKurve(parser);
     for (qsizetype i = 0; i < zeitAktionen.size(); ++i) {

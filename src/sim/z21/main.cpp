@@ -48,7 +48,7 @@ int main(int argc, char **argv)
             QStringLiteral("Anlage: \"%1\" S Sekunden nach dem ersten Datagramm.").arg(aktion), QStringLiteral("S")));
         parser.addOption(zeitOptionen.last());
     }
-    parser.addOption(geradeOption());
+    fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
     waehleKurve(parser);
 
