@@ -428,6 +428,7 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start,
     if (!darfFahren() || (!messung && (!kannKontakte(einzelzeile) || !kannProfil(einzelzeile))) || !lokFrei())
         co_return;
     m_laeuft = true;
+    m_misst = bool(messung);
     m_halt.reset();
     emit laufBeginnt(einzelzeile);
     {

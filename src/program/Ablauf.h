@@ -63,6 +63,8 @@ public:
 
     // True while a run ("starten") or a single line is going on.
     bool laeuft() const { return m_laeuft; }
+    // True while what goes on is a measuring run (fahreMessung): no line of the table runs.
+    bool misst() const { return m_laeuft && m_misst; }
 
     // Click on "St&op": raises the stop flag; the running wait ends at once.
     void stoppKlick();
@@ -287,6 +289,7 @@ private:
     bool m_kmh = false;
     int m_kontaktgrenzeS = 120;
     bool m_laeuft = false;
+    bool m_misst = false;
     bool m_beendet = false;
 };
 

@@ -277,7 +277,9 @@ void Programmseite::setzeKontaktZeitgrenze(int sekunden)
 void Programmseite::verbindeLauf()
 {
     connect(m_ablauf.get(), &Ablauf::laufBeginnt, this, [this](bool einzelzeile) {
-        imgFahrbild->laufBeginnt(einzelzeile);
+        // A measuring run drives no line of the table: the chart stays as it is.
+        if (!m_ablauf->misst())
+            imgFahrbild->laufBeginnt(einzelzeile);
         emit laufBeginnt(einzelzeile);
     });
     connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] {
