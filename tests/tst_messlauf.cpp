@@ -1,6 +1,6 @@
 // Measuring a locomotive's speed between two contacts, in virtual time, against the
 // stations' simulators: each driver's frames go to the simulator's decoder at their
-// virtual time, the decoder moves the locomotive on its track with the decoder-like
+// virtual time (the ECoS's texts to the simulator's track, read here), the decoder moves the locomotive on its track with the decoder-like
 // curve (sim/Fahrkurve.h), and every contact it changes is reported back to the run
 // 5 ms later (on the 6051 at the next 100 ms poll, as the poll reads it). The
 // locomotive is first driven back to the buffer behind contact 1 (A), then measured
@@ -84,6 +84,11 @@ struct Messanlage {
     sim::Dekodierer maerklin{sim::Station::Maerklin};
     sim::DccexStation dccex{0};
     sim::Cs2Dekodierer cs2;
+    // The ECoS simulator's track as its program drives it (speed of 127, dir[0]
+    // forwards); its commands read here, the simulator has no decoder of its own.
+    sim::Gleise<int> ecos;
+    int ecosStufe = 0;
+    bool ecosVorwaerts = true;
     SimNetz netz{*this};
     SimCs2 cs2link{zeit, *this};
     SimPort port{*this};
@@ -127,6 +132,21 @@ struct Messanlage {
             sim.nimm = [this](const QByteArray &b, qint64 j) { maerklin.fuettere(b, j); };
             sim.bewege = [this](qint64 j) { maerklin.ticke(j); };
             bindeGleise<sim::Gleise<int>>(sim, [this]() -> const sim::Gleise<int> & { return maerklin.gleise(); });
+        } else if (station == u"Ecos") {
+            treiber = std::make_unique<EcosTreiber>(ablauf, netz, lesart);
+            sim.nimm = [this](const QByteArray &b, qint64 j) {
+                static const QRegularExpression wert(QStringLiteral("(speed|dir)\\[(\\d+)\\]"));
+                for (auto it = wert.globalMatch(QString::fromLatin1(b)); it.hasNext();) {
+                    const auto m = it.next();
+                    if (m.captured(1) == u"speed")
+                        ecosStufe = m.captured(2).toInt();
+                    else
+                        ecosVorwaerts = m.captured(2) == u"0";
+                }
+                ecos.setzeFahrt(3, ecosStufe / 127.0, ecosVorwaerts, j);
+            };
+            sim.bewege = [this](qint64 j) { ecos.rueckeVor(j); };
+            bindeGleise<sim::Gleise<int>>(sim, [this]() -> const sim::Gleise<int> & { return ecos; });
         } else if (station == u"DCC-EX") {
             treiber = std::make_unique<DccexTreiber>(ablauf, netz, lesart);
             dccex.starte(0);
@@ -262,6 +282,7 @@ private slots:
         QTest::addColumn<QList<int>>("stufen");
         QTest::addColumn<QString>("schluessel");
         QTest::newRow("Z21") << "Z21" << QList<int>{16, 64, 126} << "Z21 3 128";
+        QTest::newRow("ECoS") << "Ecos" << QList<int>{16, 64, 127} << "Ecos 3 127";
         QTest::newRow("Lenz") << "Lenz" << QList<int>{16, 64, 126} << "Lenz 3 128";
         QTest::newRow("DCC-EX") << "DCC-EX" << QList<int>{16, 64, 126} << "DCC-EX 3 126";
         QTest::newRow("CS2") << "CS2" << QList<int>{16, 64, 126} << "CS2 3 128";
