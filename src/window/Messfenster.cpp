@@ -208,10 +208,25 @@ void Messfenster::zeige()
             stufen << QString::number(s);
         txtFahrstufen->setText(stufen.join(QStringLiteral(", ")));
         zeigeStand();
+        zeigeProfil();
     }
     show();
     raise();
     activateWindow();
+}
+
+void Messfenster::zeigeProfil()
+{
+    // The profile the locomotive has now, in the table and the picture.
+    Ablauf &ablauf = m_a.ablauf();
+    QList<Messzeile> zeilen;
+    if (const Lokprofil *p = m_a.betrieb.lokprofil(ablauf.profilschluessel(ablauf.aktiveOption())))
+        for (const Messpunkt &m : p->punkte)
+            zeilen.append(Messzeile{m.stufe, {m.vorwaerts}, {m.rueckwaerts}, false, false, false, true});
+    tabMessung->setRowCount(int(zeilen.size()));
+    for (int i = 0; i < zeilen.size(); ++i)
+        zeigeZeile(i, zeilen);
+    imgMessung->zeige(zeilen, m_hoechste);
 }
 
 void Messfenster::zeigeStand()
@@ -220,8 +235,11 @@ void Messfenster::zeigeStand()
     const Profilschluessel s = ablauf.profilschluessel(ablauf.aktiveOption());
     QString text = QStringLiteral("Lok %1 auf der %2, Fahrstufen %3").arg(s.adresse, s.zentrale, s.modus);
     if (const Lokprofil *p = m_a.betrieb.lokprofil(s))
-        text += QStringLiteral(": eingemessen am %1 (%2 Stufen).").arg(p->datum.toString(QStringLiteral("dd.MM.yyyy")))
-                    .arg(p->punkte.size());
+        text += QStringLiteral(": eingemessen%1, %2 %3.")
+                    .arg(p->datum.isValid() ? QStringLiteral(" am ") + p->datum.toString(QStringLiteral("dd.MM.yyyy"))
+                                            : QString())
+                    .arg(p->punkte.size())
+                    .arg(p->punkte.size() == 1 ? QStringLiteral("Fahrstufe") : QStringLiteral("Fahrstufen"));
     else
         text += QStringLiteral(": noch nicht eingemessen.");
     lblStand->setText(text);
@@ -262,26 +280,30 @@ void Messfenster::btnMessen_Click()
         return;
     }
     m_lauf = std::make_unique<Messlauf>(ablauf);
-    connect(m_lauf.get(), &Messlauf::zeileGeaendert, this, &Messfenster::zeigeZeile);
+    connect(m_lauf.get(), &Messlauf::zeileGeaendert, this, [this](int index) {
+        zeigeZeile(index, m_lauf->zeilen());
+        imgMessung->zeige(m_lauf->zeilen(), m_lauf->zeilen().last().stufe);
+    });
     connect(m_lauf.get(), &Messlauf::beendet, this, &Messfenster::gemessen);
     tabMessung->setRowCount(int(a.stufen.size()));
-    for (int i = 0; i < a.stufen.size(); ++i) {
-        tabMessung->setItem(i, 0, new QTableWidgetItem(QString::number(a.stufen[i])));
-        for (int c = 1; c < 5; ++c)
-            tabMessung->setItem(i, c, new QTableWidgetItem);
-    }
     btnMessen->setEnabled(false);
     btnAbbrechen->setEnabled(true);
     lblStand->setText(QStringLiteral("Misst ..."));
     m_lauf->starte(a);
     if (!m_lauf->laeuft())
         return;
+    for (int i = 0; i < a.stufen.size(); ++i)
+        zeigeZeile(i, m_lauf->zeilen());
     imgMessung->zeige(m_lauf->zeilen(), a.stufen.last());
 }
 
-void Messfenster::zeigeZeile(int index)
+void Messfenster::zeigeZeile(int index, const QList<Messzeile> &zeilen)
 {
-    const Messzeile &z = m_lauf->zeilen().at(index);
+    const Messzeile &z = zeilen.at(index);
+    for (int c = 0; c < 5; ++c)
+        if (!tabMessung->item(index, c))
+            tabMessung->setItem(index, c, new QTableWidgetItem);
+    tabMessung->item(index, 0)->setText(QString::number(z.stufe));
     const auto werte = [](const QList<double> &liste) {
         QStringList t;
         for (const double v : liste)
@@ -309,7 +331,6 @@ void Messfenster::zeigeZeile(int index)
         tabMessung->item(index, c)->setToolTip(tipp);
         tabMessung->item(index, c)->setBackground(tipp.isEmpty() ? QBrush() : QBrush(QColor(255, 230, 180)));
     }
-    imgMessung->zeige(m_lauf->zeilen(), m_lauf->zeilen().last().stufe);
 }
 
 void Messfenster::gemessen(bool vollstaendig, const QString &meldung)

@@ -28,6 +28,7 @@ class Beschriftung;
 class Fahrbetrieb;
 class Messbild;
 class Messlauf;
+struct Messzeile;
 
 class Messfenster : public QWidget {
     Q_OBJECT
@@ -57,7 +58,9 @@ protected:
 
 private:
     void btnMessen_Click();
-    void zeigeZeile(int index);
+    // Row `index` of the table from `zeilen`.
+    void zeigeZeile(int index, const QList<Messzeile> &zeilen);
+    void zeigeProfil();
     void gemessen(bool vollstaendig, const QString &meldung);
     void zeigeStand();
     // Keeps the profile just measured: the file is read afresh, so that what a user
