@@ -141,7 +141,8 @@ QVariant Tabellenspeicher::headerData(int section, Qt::Orientation orientation, 
     // The units, told where they are typed: a contact line's "Dauer" is no time.
     if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section == 1)
         return QStringLiteral(" S/s Sekunden, M/m Minuten, F/f Richtungswechsel (6021), K/k fährt, bis der "
-                              "Kontakt mit der Nummer unter \"Dauer\" belegt meldet; groß vorwärts, klein rückwärts ");
+                              "Kontakt mit der Nummer unter \"Dauer\" belegt meldet, W/w fährt \"Dauer\" cm weit "
+                              "(nach dem Lokprofil, erst W/w, dann bis 4 Ziffern); groß vorwärts, klein rückwärts ");
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)
