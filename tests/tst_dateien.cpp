@@ -51,6 +51,12 @@ private slots:
         QTest::newRow("Nullen") << "0,f,0,,,,," << "00f000-----" << "00F000-----" << "0,f,,,,,,";
         QTest::newRow("führende Null, Blanks") << "07, ,128, ,X, , ,x" << "07-128-X--X" << "07-128-X--X" << "7,,128,,X,,,X";
         QTest::newRow("zu lang schiebt") << "123,S,9,X,X,X,X,X" << "123S009XXXXX" << "123S009XXXXX" << "12,3,0,X,X,X,X,X";
+        // A distance of three or four digits takes four places, told by the "W" or "w"
+        // after them; two digits and every other unit keep the two places.
+        QTest::newRow("strecke vierstellig") << "1200,W,64,X" << "1200W064X----" << "1200W064X----" << "1200,W,64,X,,,,";
+        QTest::newRow("strecke dreistellig") << "150,w,20,,X" << "0150w020-X---" << "0150W020-X---" << "150,w,20,,X,,,";
+        QTest::newRow("strecke zweistellig") << "99,w,5" << "99w005-----" << "99W005-----" << "99,w,5,,,,,";
+        QTest::newRow("kurz, W an fünfter stelle") << QString() << "12sW0" << QString() << "12,s,0,X,X,X,X,X";
         QTest::newRow("leere Zeile") << QString() << "" << QString() << ",,,X,X,X,X,X";
         QTest::newRow("fremde Zeichen") << QString() << "ab?xyz+ -.\t" << QString() << "0,?,0,X,X,,X,X";
     }

@@ -425,6 +425,38 @@ private slots:
         z("F3: komponiert j wird X", {6, "", "F2 Ime:j", "X", 0}), z("Einheit: komponiert ê", {1, "", "F2 Ime:ê", "", 1});
         z("F3: abgelegt j wird X", {6, "", "F2 Drop:j", "X", 0}), z("Einheit: abgelegt ê", {1, "", "F2 Drop:ê", "", 1});
     }
+    // Beside a "W" or "w" the "Dauer" takes four digits (a distance in cm); beside any
+    // other unit two, as always. A unit other than "W" or "w" beside a longer "Dauer"
+    // beeps and the unit stays.
+    void streckentasten_data()
+    {
+        QTest::addColumn<QString>("dauer");   // of line 7 before
+        QTest::addColumn<QString>("einheit"); // of line 7 before
+        QTest::addColumn<Eingabe>("e");       // `vorher` unused
+        auto z = [](const char *name, const char *dauer, const char *einheit, const Eingabe &e) {
+            QTest::newRow(name) << QString(dauer) << QString(einheit) << e;
+        };
+        z("W: vier Ziffern", "", "W", {0, "", "12345", "1234", 0}), z("w: vier Ziffern", "", "w", {0, "", "0150", "0150", 0});
+        z("S: weiter zwei", "", "S", {0, "", "1234", "12", 0}), z("k: weiter zwei", "", "k", {0, "", "123", "12", 0});
+        z("Einheit w", "", "", {1, "", "w", "w", 0}), z("1200 mit W: s piept", "1200", "W", {1, "", "F2 Ctrl+A s", "W", 1});
+        z("1200 mit W: w geht", "1200", "W", {1, "", "F2 Ctrl+A w", "w", 0});
+    }
+    void streckentasten()
+    {
+        QFETCH(QString, dauer);
+        QFETCH(QString, einheit);
+        QFETCH(Eingabe, e);
+        f->tabelle().setzeZelle(7, 1, dauer);
+        f->tabelle().setzeZelle(7, 2, einheit);
+        setzeCursor(7, e.spalte);
+        tippe(e.tasten);
+        QCOMPARE(piepser, e.piepser);
+        feld<Tabellengitter>(*f, "DBTabelle")->uebernehmeEingabe();
+        QCOMPARE(f->tabelle().zelle(7, e.spalte + 1), e.nachher);
+        f->tabelle().setzeZelle(7, 1, QString());
+        f->tabelle().setzeZelle(7, 2, QString());
+    }
+
     void tasten()
     {
         QFETCH(Eingabe, e);

@@ -84,6 +84,44 @@ private slots:
         }
         QTEST(verlauf, "verlauf");
     }
+
+    // With an acceleration time of 1 s to the top speed (1 m/s, the straight line) the
+    // locomotive gains 1 mm/s each millisecond: from 1.5 m it covers 0.5 m in the first
+    // second and reaches contact 2 (2.8 m) 0.8 s later. Braking alike; a change of
+    // direction brakes to a stand (0.5 m on) and accelerates the other way (0.5 m back),
+    // then 1.8 m to the end of contact 1. Steps as above.
+    void anfahren_data()
+    {
+        QTest::addColumn<QStringList>("schritte");
+        QTest::addColumn<QStringList>("verlauf");
+        QTest::newRow("anfahren") << QStringList{"0 1 v", "3000"}
+                                  << QStringList{"-> 1800", "1800 K2+", "1900 K2-", "-> nichts"};
+        QTest::newRow("bremsen vor dem kontakt") << QStringList{"0 1 v", "1000 0 v", "3000"}
+                                                 << QStringList{"-> 1800", "-> nichts", "-> nichts"};
+        QTest::newRow("wenden: bremsen, zurück anfahren") << QStringList{"0 1 v", "1000 1 r", "5000"}
+                                                          << QStringList{"-> 1800", "-> 4800", "4800 K1+", "4900 K1-",
+                                                                         "-> nichts"};
+    }
+    void anfahren()
+    {
+        QFETCH(QStringList, schritte);
+        Fahrkurve kurve = Fahrkurve::gerade();
+        kurve.anfahrMs = 1000;
+        Strecke strecke({{1, 100, 100}, {2, 2800, 100}}, 3000, 1500, kurve);
+        QStringList verlauf;
+        for (const QString &schritt : schritte) {
+            const QStringList teile = schritt.split(u' ');
+            const qint64 jetzt = teile[0].toLongLong();
+            const QList<Kontaktwechsel> wechsel = teile.size() == 1
+                                                      ? strecke.rueckeVor(jetzt)
+                                                      : strecke.setzeFahrt(teile[1].toDouble(), teile[2] == u"v", jetzt);
+            for (const Kontaktwechsel &w : wechsel)
+                verlauf << QStringLiteral("%1 K%2%3").arg(w.zeitMs).arg(w.nummer).arg(QChar(w.belegt ? u'+' : u'-'));
+            const qint64 ms = strecke.msBisWechsel();
+            verlauf << (ms < 0 ? QStringLiteral("-> nichts") : QStringLiteral("-> %1").arg(jetzt + ms));
+        }
+        QTEST(verlauf, "verlauf");
+    }
 };
 
 QTEST_GUILESS_MAIN(TstGleise)

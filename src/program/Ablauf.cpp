@@ -237,13 +237,31 @@ std::optional<bool> Ablauf::kontaktzustand(int option, int nummer) const
     return m_betrieb.kontaktzustand(option, nummer);
 }
 
-void Ablauf::kontaktErreicht(int option, int nummer)
+void Ablauf::kontaktGewechselt(int option, int nummer, bool belegt)
 {
-    if (m_kontaktwarte && !m_kontaktwarte->erreicht && m_kontaktwarte->option == option
+    if (belegt && m_kontaktwarte && !m_kontaktwarte->erreicht && m_kontaktwarte->option == option
         && m_kontaktwarte->kontakt == nummer) {
         m_kontaktwarte->erreicht = true;
         m_zeit.wecke();
     }
+    if (m_messwarte && !m_messwarte->gekommen && m_messwarte->option == option && m_messwarte->kontakt == nummer
+        && m_messwarte->belegt == belegt) {
+        m_messwarte->gekommen = true;
+        m_zeit.wecke();
+    }
+}
+
+QList<Programmzeile> Ablauf::zuFahren(bool einzelzeile, const Lesart &lesart, const Fahrmass &mass) const
+{
+    if (einzelzeile)
+        return {leseProgrammzeile(m_tabelle, m_tabelle.aktuelleZeile(), lesart, mass)};
+    // The pass from the cursor, and in endless mode every later pass from line 1.
+    QList<Programmzeile> zeilen;
+    for (const int start : {m_tabelle.aktuelleZeile(), 1})
+        for (const Programmzeile &z : ermittleDurchlauf(m_tabelle, start, lesart, mass).zeilen)
+            if (z.faehrt)
+                zeilen.append(z);
+    return zeilen;
 }
 
 bool Ablauf::kannKontakte(bool einzelzeile)
@@ -252,20 +270,56 @@ bool Ablauf::kannKontakte(bool einzelzeile)
     if (!t || t->liestKontakte())
         return true;
     // A contact line reads alike on every station: its "Dauer" is its contact.
-    const Lesart lesart;
-    bool mitKontakt = false;
-    if (einzelzeile) {
-        mitKontakt = leseProgrammzeile(m_tabelle, m_tabelle.aktuelleZeile(), lesart).kontakt > 0;
-    } else {
-        // The pass from the cursor, and in endless mode every later pass from line 1.
-        for (const int start : {m_tabelle.aktuelleZeile(), 1})
-            for (const Programmzeile &z : ermittleDurchlauf(m_tabelle, start, lesart).zeilen)
-                mitKontakt = mitKontakt || (z.faehrt && z.kontakt > 0);
-    }
-    if (!mitKontakt)
+    const QList<Programmzeile> zeilen = zuFahren(einzelzeile, Lesart{});
+    if (std::none_of(zeilen.begin(), zeilen.end(), [](const Programmzeile &z) { return z.kontakt > 0; }))
         return true;
     emit ohneKontakte();
     return false;
+}
+
+bool Ablauf::kannProfil(bool einzelzeile)
+{
+    if (!treiber())
+        return true;
+    const QList<Programmzeile> zeilen = zuFahren(einzelzeile, Lesart{});
+    const bool strecke = std::any_of(zeilen.begin(), zeilen.end(), [](const Programmzeile &z) { return z.streckeCm > 0; });
+    if (!strecke && !(m_bedienfeld.kmh() && !zeilen.isEmpty()))
+        return true;
+    const int option = m_bedienfeld.zentraleOption();
+    const Profilschluessel schluessel = profilschluessel(option);
+    const Lokprofil *profil = m_betrieb.lokprofil(schluessel);
+    const QString titel = QStringLiteral(" Lokprofil...");
+    if (!profil) {
+        emit profilFehlt(titel, QStringLiteral("Für die Lok %1 auf der %2 (Fahrstufen %3) ist noch keine "
+                                               "Geschwindigkeit gemessen.\nZeilen mit W oder w und "
+                                               "\"Fahrstufe in km/h\" brauchen ein Lokprofil: bitte die Lok zuerst "
+                                               "mit \"Lok einmessen ...\" einmessen.")
+                                    .arg(schluessel.adresse, schluessel.zentrale, schluessel.modus));
+        return false;
+    }
+    // A distance at a step the locomotive does not move at would never end.
+    for (const Programmzeile &z : zuFahren(einzelzeile, Lesart{}, {profil, m_bedienfeld.kmh()}))
+        if (z.streckeCm > 0 && z.warteMs <= 0) {
+            emit profilFehlt(titel, QStringLiteral("Zeile %1: Bei Fahrstufe %2 fährt die Lok nach ihrem Lokprofil "
+                                                   "nicht, eine Strecke ist so nicht zu fahren.")
+                                        .arg(z.nummer).arg(z.stufe));
+            return false;
+        }
+    return true;
+}
+
+Profilschluessel Ablauf::profilschluessel(int option) const
+{
+    const Zentralentreiber *t = option >= 0 && option < int(m_treiber.size()) ? m_treiber[option] : nullptr;
+    const QString text = m_bedienfeld.adresseText();
+    const Lok lok = t ? t->nimmLok(text, alsInt16(leseGanzzahl(text))) : Lok{text, 0};
+    return {m_betrieb.stationscode(option), text.trimmed(), t ? t->fahrstufenmodus(lok) : QString()};
+}
+
+int Ablauf::hoechsteMessstufe(int option) const
+{
+    const int modus = profilschluessel(option).modus.toInt();
+    return modus == 128 ? 126 : qBound(1, modus, 127);
 }
 
 bool Ablauf::lokFrei()
@@ -370,7 +424,8 @@ QCoro::Task<> Ablauf::spieleRing()
 
 // ---------------------------------------------------------------- run, single line, power
 
-QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start)
+QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start,
+                            std::function<QCoro::Task<>(Zentralentreiber &, Lok)> messung)
 {
     // A second start while a run or a single line is going on is refused with a
     // beep: two runs sharing one cursor and one stop flag only confuse the locomotive.
@@ -378,9 +433,10 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start)
         m_bedienfeld.piepe();
         co_return;
     }
-    if (!darfFahren() || !kannKontakte(einzelzeile) || !lokFrei())
+    if (!darfFahren() || (!messung && (!kannKontakte(einzelzeile) || !kannProfil(einzelzeile))) || !lokFrei())
         co_return;
     m_laeuft = true;
+    m_misst = bool(messung);
     m_halt.reset();
     emit laufBeginnt(einzelzeile);
     {
@@ -390,6 +446,11 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start)
         leseAdresse();
         if (!co_await sichereLok()) {
             // Refused by the station: nothing was driven, the driver has told why.
+        } else if (messung) {
+            if (Zentralentreiber *t = treiber()) {
+                beginnePass(t, t->nimmLok(m_zustand.adresseText, m_zustand.adresseNummer));
+                co_await messung(*t, m_pass->lok);
+            }
         } else if (einzelzeile) {
             co_await fahreZeile();
         } else {
@@ -406,8 +467,51 @@ QCoro::Task<> Ablauf::fahre(bool einzelzeile, std::optional<qint64> start)
     emit laufEndet();
 }
 
+QCoro::Task<> Ablauf::fahreMessung(std::function<QCoro::Task<>(Zentralentreiber &, Lok)> messung)
+{
+    co_await fahre(true, std::nullopt, std::move(messung));
+}
+
+QCoro::Task<Ablauf::Kontaktankunft> Ablauf::warteAufKontakt(int kontakt, bool belegt, int grenzeMs, qint64 seitMs)
+{
+    using Art = Kontaktankunft::Art;
+    if (m_beendet || m_zustand.stopp)
+        co_return Kontaktankunft{};
+    Zentralentreiber *t = aktiverTreiber();
+    const int option = optionVon(t);
+    const auto gekommen = [&]() -> std::optional<qint64> {
+        const std::optional<qint64> ms = m_betrieb.letzterWechsel(option, kontakt, belegt);
+        return ms && *ms >= seitMs ? ms : std::nullopt;
+    };
+    if (const auto ms = gekommen())
+        co_return Kontaktankunft{Art::gemeldet, *ms};
+    m_messwarte = Messwarte{option, kontakt, belegt, false};
+    if (t)
+        t->beobachteKontakt(kontakt);
+    {
+        const Zeitplan::Ereignisse ereignisse(m_zeitplan);
+        co_await m_zeit.warte(qMax(0, grenzeMs), [this] {
+            return m_zustand.stopp || m_beendet || (m_messwarte && m_messwarte->gekommen);
+        });
+    }
+    m_messwarte.reset();
+    if (t && !m_beendet)
+        t->beobachteKontakt(0);
+    if (m_zustand.stopp || m_beendet)
+        co_return Kontaktankunft{};
+    if (const auto ms = gekommen())
+        co_return Kontaktankunft{Art::gemeldet, *ms};
+    co_return Kontaktankunft{Art::zeitgrenze, m_zeit.monotonMs()};
+}
+
 void Ablauf::beginnePass(Zentralentreiber *t, const Lok &lok)
 {
+    // The profile of the locomotive on this station, as it stands now: a measurement
+    // during the pass changes the next one.
+    const Lokprofil *profil = m_betrieb.lokprofil(
+        {m_betrieb.stationscode(optionVon(t)), lok.text.trimmed(), t->fahrstufenmodus(lok)});
+    m_profil = profil ? std::optional<Lokprofil>(*profil) : std::nullopt;
+    m_kmh = m_bedienfeld.kmh();
     // A locomotive the run left moving that this pass does not drive (on the station
     // before, or at the address before) is stopped before the pass's first frame.
     const Passziel neu{t, lok};

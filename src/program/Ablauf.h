@@ -63,6 +63,8 @@ public:
 
     // True while a run ("starten") or a single line is going on.
     bool laeuft() const { return m_laeuft; }
+    // True while what goes on is a measuring run (fahreMessung): no line of the table runs.
+    bool misst() const { return m_laeuft && m_misst; }
 
     // Click on "St&op": raises the stop flag; the running wait ends at once.
     void stoppKlick();
@@ -83,6 +85,37 @@ public:
     std::optional<bool> kontaktzustand(int option, int nummer) const;
     // The contact the running line waits for, 0 when none.
     int wartetAufKontakt() const { return m_kontaktwarte ? m_kontaktwarte->kontakt : 0; }
+
+    // The key of the profile of the locomotive the address field names on station
+    // option `option` now: its station code, the address as typed (trimmed) and its
+    // "Fahrstufen" mode, the choice's text where the station has one ("128"), else
+    // the top step it drives ("14" on the 6051, "127" on the ECoS).
+    Profilschluessel profilschluessel(int option) const;
+    // The top step a measurement goes up to on station option `option`: the station's
+    // own top in the mode chosen, else that of the mode (14, 27, 28, 126), else 14 on
+    // the 6051 path and 127 on the others.
+    int hoechsteMessstufe(int option) const;
+
+    // What a measuring run gets from a wait for a contact.
+    struct Kontaktankunft {
+        enum class Art { gemeldet, zeitgrenze, gestoppt } art = Art::gestoppt;
+        qint64 ms = 0; // when the report was read, on the clock's monotonic time
+    };
+    // A measuring run drives this program's locomotive on the selected station as a
+    // run would: refused with a beep while one goes on, refused when the layout
+    // forbids driving or another program drives the locomotive; otherwise it counts as
+    // a single line going on (laufBeginnt(true)), "St&op", "Power of&f", a report
+    // that stops the track and closing end it as they end a run, and every
+    // locomotive it moved gets its stop at its end. `messung` drives it through the
+    // driver and waits with warteAufKontakt.
+    QCoro::Task<> fahreMessung(std::function<QCoro::Task<>(Zentralentreiber &treiber, Lok lok)> messung);
+    // Waits until contact `kontakt` of the station that drives has changed to
+    // `belegt` (from a state known before, or by an event the station sent by itself)
+    // at `seitMs` or later on the clock's monotonic time, at most `grenzeMs`; cut
+    // short by the stop flag. A change that came before the wait began (while the
+    // command that set the locomotive going was still being sent) counts. Polls the
+    // contact where the station must be asked.
+    QCoro::Task<Kontaktankunft> warteAufKontakt(int kontakt, bool belegt, int grenzeMs, qint64 seitMs);
 
     // "Kontakt-Zeitgrenze": how long a contact line waits at most for its contact,
     // in seconds (at least 1). Taken when a contact line starts waiting.
@@ -133,6 +166,7 @@ public:
     bool haltDurchAnlage() const override { return m_halt.has_value(); }
     bool beendet() const override { return m_beendet; }
     Tabellenspeicher &tabelle() override { return m_tabelle; }
+    Fahrmass fahrmass() const override { return {m_profil ? &*m_profil : nullptr, m_kmh}; }
     QString adresseText() const override { return m_zustand.adresseText; }
     qint16 adresseNummer() const override { return m_zustand.adresseNummer; }
     QString &gemerkteEinheit() override { return m_zustand.gemerkteEinheit; }
@@ -160,6 +194,10 @@ signals:
     void kontaktGeaendert(int nummer, bool belegt);
     // A contact line begins to wait for `kontakt`, or its wait is over (0).
     void kontaktwarteGeaendert(int kontakt);
+    // "starten" or "aktuelle Zeile" was refused: the lines to be driven need the
+    // locomotive's measured profile (distance lines, "Fahrstufe in km/h"), and it has
+    // none on this station, or one that does not move it at a distance line's step.
+    void profilFehlt(const QString &titel, const QString &text);
     // A contact line ended the run: its contact did not report within the time limit.
     void kontaktVerfehlt(int kontakt);
     // A run ("starten") or a single line begins, after the refusal of a second one;
@@ -180,7 +218,9 @@ private:
     // or the line run, every locomotive they left moving gets its stop, and the end
     // is announced.
     // `start`: the moment on the monotonic clock its schedule counts from; now when none.
-    QCoro::Task<> fahre(bool einzelzeile, std::optional<qint64> start = std::nullopt);
+    // `messung`: a measuring run instead of the table.
+    QCoro::Task<> fahre(bool einzelzeile, std::optional<qint64> start = std::nullopt,
+                        std::function<QCoro::Task<>(Zentralentreiber &, Lok)> messung = {});
     // Runs the passes of a run until it ends.
     QCoro::Task<> fahrePaesse();
     // The single line on the selected station, and the ring after it.
@@ -204,6 +244,12 @@ private:
     // False, after `ohneKontakte`, when the lines about to be driven have contact
     // lines and the selected station reads no contacts.
     bool kannKontakte(bool einzelzeile);
+    // False, after `profilFehlt`, when the lines about to be driven need a profile
+    // the locomotive does not have.
+    bool kannProfil(bool einzelzeile);
+    // The lines a start is about to drive: the current one, or the pass from the
+    // cursor and every later pass from line 1, read by `lesart` with `mass`.
+    QList<Programmzeile> zuFahren(bool einzelzeile, const Lesart &lesart, const Fahrmass &mass = {}) const;
     // The option of driver `t`, -1 when it has none.
     int optionVon(const Zentralentreiber *t) const;
     // False, after `gesperrt`, when the selected station's layout forbids driving.
@@ -225,7 +271,7 @@ private:
     // What the shared Fahrbetrieb passes on: station option `option` reported
     // `zustand`; contact `nummer` of it changed to occupied in a way that ends a wait.
     void gleisGemeldet(int option, Gleiszustand zustand);
-    void kontaktErreicht(int option, int nummer);
+    void kontaktGewechselt(int option, int nummer, bool belegt);
     // "Power of&f" ends this program's run as the layout would, with its stop at once.
     void endeDurchPowerAus();
 
@@ -236,8 +282,19 @@ private:
         bool erreicht = false;
     };
     std::optional<Kontaktwarte> m_kontaktwarte;
+    // The wait of a measuring run going on: for `belegt` at `kontakt`, and whether it came.
+    struct Messwarte {
+        int option = -1;
+        int kontakt = 0;
+        bool belegt = true;
+        bool gekommen = false;
+    };
+    std::optional<Messwarte> m_messwarte;
+    std::optional<Lokprofil> m_profil; // of the pass going on
+    bool m_kmh = false;
     int m_kontaktgrenzeS = 120;
     bool m_laeuft = false;
+    bool m_misst = false;
     bool m_beendet = false;
 };
 

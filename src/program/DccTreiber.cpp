@@ -13,7 +13,7 @@ QCoro::Task<Passergebnis> DccTreiber::fahrePass(int startzeile, Lok lok)
     beginnePass(neuerLauf);
     bool gefahren = false;
     for (int zeile = startzeile; zeile <= anzahlZeilen; ++zeile) {
-        const Programmzeile z = leseProgrammzeile(tabelle, zeile, m_lesart);
+        const Programmzeile z = m_lauf.liesZeile(zeile, m_lesart);
         if (z.ende)
             break;
         m_lauf.gemerkteEinheit() = z.einheit;
@@ -45,7 +45,7 @@ QCoro::Task<bool> DccTreiber::sendeZeile(Lok lok)
     if (!beginneZeile())
         co_return false;
     const Tabellenspeicher &tabelle = m_lauf.tabelle();
-    const Programmzeile z = leseProgrammzeile(tabelle, tabelle.aktuelleZeile(), m_lesart);
+    const Programmzeile z = m_lauf.liesZeile(tabelle.aktuelleZeile(), m_lesart);
     if (!co_await sendeFahrt(z, true))
         co_return false;
     co_await m_lauf.warteZeileAus(z.kontakt, z.warteMs);

@@ -38,6 +38,15 @@ public:
     // line's pauses, its duration is waited out, then the station's stop follows
     // (sendeZeilenende). False as soon as something could not go out.
     QCoro::Task<bool> sendeZeile(Lok lok) final;
+    // The line's commands as a single line sends them, without its wait.
+    QCoro::Task<bool> fahreLok(Lok lok, Programmzeile zeile) final
+    {
+        m_lok = std::move(lok);
+        if (!beginneZeile())
+            co_return false;
+        const bool raus = co_await sendeFahrt(zeile, true);
+        co_return raus;
+    }
 
 protected:
     // One command of a station behind a link, for `lok`, with what it does to it:

@@ -6,6 +6,15 @@
 
 namespace trabolin {
 
+namespace {
+
+qint64 wechselSchluessel(int option, int nummer, bool belegt)
+{
+    return (qint64(option) << 33) | (qint64(quint32(nummer)) << 1) | (belegt ? 1 : 0);
+}
+
+} // namespace
+
 // The reporting point of one station: its reports carry its option.
 class Fahrbetrieb::Melder : public Gleismelder {
 public:
@@ -135,10 +144,27 @@ void Fahrbetrieb::meldeKontakt(int option, int nummer, bool belegt, bool ereigni
     stand.insert(nummer, belegt);
     emit kontaktGeaendert(option, nummer, belegt);
     // The first change to occupied of a contact a line waits for ends its wait: an
-    // occupied contact counts only once it has been free.
-    if (belegt && (bekannt || ereignis))
+    // occupied contact counts only once it has been free. A measuring run waits for
+    // either change, by the same rule.
+    if (bekannt || ereignis)
+        m_wechsel.insert(wechselSchluessel(option, nummer, belegt), m_zeit.monotonMs());
+    if (bekannt || ereignis)
         for (Ablauf *p : std::vector<Ablauf *>(m_programme))
-            p->kontaktErreicht(option, nummer);
+            p->kontaktGewechselt(option, nummer, belegt);
+}
+
+std::optional<qint64> Fahrbetrieb::letzterWechsel(int option, int nummer, bool belegt) const
+{
+    const auto it = m_wechsel.constFind(wechselSchluessel(option, nummer, belegt));
+    return it == m_wechsel.constEnd() ? std::nullopt : std::optional<qint64>(*it);
+}
+
+const Lokprofil *Fahrbetrieb::lokprofil(const Profilschluessel &schluessel) const
+{
+    for (const Lokprofil &p : m_profile)
+        if (p.schluessel == schluessel)
+            return &p;
+    return nullptr;
 }
 
 } // namespace trabolin

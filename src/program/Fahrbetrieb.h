@@ -7,6 +7,7 @@
 // whether its locomotive is driven by another program already.
 #include "program/Gleiszustand.h"
 #include "program/Lok.h"
+#include "program/Lokprofil.h"
 #include "program/Umgebung.h"
 
 #include <QHash>
@@ -39,6 +40,20 @@ public:
     // What contact `nummer` of station option `option` last reported: occupied,
     // free, or nothing yet.
     std::optional<bool> kontaktzustand(int option, int nummer) const;
+
+    // The station codes ("Z21"), by option: the first part of a profile's key.
+    void setzeStationscodes(const QStringList &codes) { m_codes = codes; }
+    QString stationscode(int option) const { return m_codes.value(option); }
+    // The measured profiles of the locomotives ("Lokprofile.ini"); a run takes the one
+    // of its locomotive at its start.
+    void setzeLokprofile(const QList<Lokprofil> &profile) { m_profile = profile; }
+    const QList<Lokprofil> &lokprofile() const { return m_profile; }
+    const Lokprofil *lokprofil(const Profilschluessel &schluessel) const;
+
+    // When contact `nummer` of station option `option` last changed to `belegt` as a
+    // change counts (from a state known before, or an event), on the clock's
+    // monotonic time; none before the first such change.
+    std::optional<qint64> letzterWechsel(int option, int nummer, bool belegt) const;
 
     // The programs, in the order they were made (program 1 first).
     const std::vector<Ablauf *> &programme() const { return m_programme; }
@@ -86,6 +101,9 @@ private:
     std::vector<std::unique_ptr<Melder>> m_melder; // per option
     std::vector<Gleiszustand> m_gleis;             // per option, as last reported
     std::vector<QHash<int, bool>> m_kontakte;      // per option: each contact as last reported
+    QHash<qint64, qint64> m_wechsel; // by option, contact and state: when it last changed to it
+    QStringList m_codes;
+    QList<Lokprofil> m_profile;
 };
 
 } // namespace trabolin

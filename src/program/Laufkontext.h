@@ -4,6 +4,7 @@
 // run logic (Ablauf) provides it; a driver never reaches the window or the run's
 // own state behind it.
 #include "program/Lok.h"
+#include "program/Programmzeile.h"
 #include "program/Tabelle.h"
 
 #include <QCoro/QCoroTask>
@@ -83,6 +84,11 @@ public:
 
     // The table store; its current line is the line under the grid's cursor.
     virtual Tabellenspeicher &tabelle() = 0;
+    // What the locomotive's profile makes of the lines of the pass or single line
+    // going on (distance lines, "Fahrstufe in km/h"); taken at its start.
+    virtual Fahrmass fahrmass() const { return {}; }
+    // A line of the table as the driver with `lesart` drives it now.
+    Programmzeile liesZeile(int zeile, const Lesart &lesart) { return leseProgrammzeile(tabelle(), zeile, lesart, fahrmass()); }
 
     // The address as read at the start of the pass or of the single line: the text
     // and its number (held within the 16-bit range).

@@ -1,6 +1,7 @@
 #include "program/Programmzeile.h"
 
 #include "program/Laufkontext.h"
+#include "program/Lokprofil.h"
 #include "program/Zahlen.h"
 
 namespace trabolin {
@@ -29,9 +30,33 @@ qint64 nachDerPause(const Programmzeile &z, const Lesart &l)
     return qMax(0, z.warteMs) + (z.richtungswechsel ? l.nachWechselMs : 0);
 }
 
+// What the profile makes of a line that drives: its step from scale km/h, and the
+// time of a distance.
+void wendeProfilAn(Programmzeile &z, const Fahrmass &mass)
+{
+    if (!mass.profil)
+        return;
+    const bool vorwaerts = istVorwaerts(z.einheit);
+    if (mass.kmh && z.stufe > 0 && !z.richtungswechsel) {
+        z.stufe = mass.profil->naechsteStufe(double(z.fahrstufe), vorwaerts);
+        z.fahrstufe = z.stufe;
+        z.fahrstufeText = QString::number(z.stufe);
+    }
+    if (z.streckeCm > 0)
+        z.warteMs = streckenzeitMs(z.streckeCm, mass.profil->mmProS(z.stufe, vorwaerts));
+}
+
 } // namespace
 
-Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, const Lesart &lesart)
+int streckenzeitMs(int cm, double mmProS)
+{
+    if (mmProS <= 0)
+        return 0;
+    return alsWartezeit(rundeGerade(double(cm) * 10.0 / mmProS * 1000.0));
+}
+
+Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, const Lesart &lesart,
+                                const Fahrmass &mass)
 {
     Programmzeile z;
     z.nummer = zeile;
@@ -51,6 +76,8 @@ Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, cons
         z.stufe = int(qBound(qint64(0), z.fahrstufe, qint64(127)));
         if (istKontakteinheit(z.einheit))
             z.kontakt = int(qBound(qint64(0), z.dauer, qint64(99)));
+        else if (istStreckeneinheit(z.einheit))
+            z.streckeCm = int(qBound(qint64(0), z.dauer, qint64(9999)));
         else
             z.warteMs = wartezeitMs(z.dauer, z.einheit);
     } else {
@@ -69,8 +96,12 @@ Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, cons
             // A contact 0 has nothing to wait for: the line drives and the next follows.
             z.kontakt = int(qBound(qint64(0), z.dauer, qint64(99)));
             z.stufe = int(qBound(qint64(0), z.fahrstufe, qint64(255)));
+        } else if (istStreckeneinheit(z.einheit)) {
+            z.streckeCm = int(qBound(qint64(0), z.dauer, qint64(9999)));
+            z.stufe = int(qBound(qint64(0), z.fahrstufe, qint64(255)));
         }
     }
+    wendeProfilAn(z, mass);
     if (z.faehrt)
         z.gesamtMs = alsWartezeit(qint64(lesart.pausen) * lesart.pauseMs + nachDerPause(z, lesart));
     return z;
@@ -81,12 +112,13 @@ qint64 ermittleEinzelzeileMs(const Programmzeile &zeile, const Lesart &lesart)
     return qint64(lesart.pausenEinzel) * lesart.pauseMs + nachDerPause(zeile, lesart);
 }
 
-Durchlauf ermittleDurchlauf(const Tabellenspeicher &tabelle, int startzeile, const Lesart &lesart)
+Durchlauf ermittleDurchlauf(const Tabellenspeicher &tabelle, int startzeile, const Lesart &lesart,
+                            const Fahrmass &mass)
 {
     Durchlauf d;
     d.startzeile = startzeile;
     for (int nr = qMax(1, startzeile); nr <= anzahlZeilen; ++nr) {
-        Programmzeile z = leseProgrammzeile(tabelle, nr, lesart);
+        Programmzeile z = leseProgrammzeile(tabelle, nr, lesart, mass);
         if (z.ende)
             break;
         if (z.faehrt) {

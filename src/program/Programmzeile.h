@@ -45,6 +45,19 @@ struct Lesart {
     int nachWechselMs = 0; // after a change of direction ("f"/"F" on the 6051 path)
 };
 
+struct Lokprofil;
+
+// What the locomotive's measured profile adds to the reading of a line: distance
+// lines ("W"/"w") take their time from it, and with `kmh` ("Fahrstufe in km/h") the
+// "Fahrstufe" of a line that drives is a speed in scale km/h, driven at the step whose
+// measured speed in the line's direction comes nearest. Without a profile a distance
+// line waits nothing (a run refuses such a table before it starts) and "Fahrstufe"
+// stays a step.
+struct Fahrmass {
+    const Lokprofil *profil = nullptr;
+    bool kmh = false;
+};
+
 // One line as a pass reads it.
 struct Programmzeile {
     int nummer = 0;       // 1 to 25
@@ -71,9 +84,19 @@ struct Programmzeile {
     // A contact line ("k"/"K"): the number of the contact whose report ends it, in
     // place of a wait (warteMs is 0, gesamtMs holds only its pauses). 0 otherwise.
     int kontakt = 0;
+    // A distance line ("W"/"w"): its distance in cm, 1 to 9999; warteMs is the time
+    // the profile's speed at its step and direction takes for it. 0 otherwise. The
+    // direction of its speed column is the letter's case on every station ("W"
+    // forwards); on the 6051 path the locomotive keeps the direction it has.
+    int streckeCm = 0;
 };
 
-Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, const Lesart &lesart);
+// The time a locomotive at `mmProS` takes for `cm` centimetres, to the millisecond;
+// 0 when it does not move.
+int streckenzeitMs(int cm, double mmProS);
+
+Programmzeile leseProgrammzeile(const Tabellenspeicher &tabelle, int zeile, const Lesart &lesart,
+                                const Fahrmass &mass = {});
 
 // The time a single line takes, from its first command to its last wait, without the
 // commands that end it.
@@ -88,7 +111,8 @@ struct Durchlauf {
     qint64 hoechsteFahrstufe = 0; // of the lines that go out, at least 0
 };
 
-Durchlauf ermittleDurchlauf(const Tabellenspeicher &tabelle, int startzeile, const Lesart &lesart);
+Durchlauf ermittleDurchlauf(const Tabellenspeicher &tabelle, int startzeile, const Lesart &lesart,
+                            const Fahrmass &mass = {});
 
 // The time left in a pass while `zeile` is being driven and `msInZeile` of it have
 // passed. A line that has run over its time counts as done, no more.

@@ -22,7 +22,7 @@ Taste pruefeTaste(int spalte, QChar c)
     case 0: // Dauer
         return ziffer || z == u' ' || ruecktaste ? Taste::annehmen : Taste::verwerfen;
     case 1: // Einheit
-        return QStringView(u"sSmMfFkK").contains(c) || ruecktaste ? Taste::annehmen
+        return QStringView(u"sSmMfFkKwW").contains(c) || ruecktaste ? Taste::annehmen
                                                                  : Taste::verwerfen;
     case 2: // Fahrstufe
         return ziffer || ruecktaste ? Taste::annehmen : Taste::verwerfen;
@@ -110,8 +110,23 @@ bool Tabellenspeicher::setData(const QModelIndex &i, const QVariant &wert, int r
         return false;
     // The grid never hands over more than its column takes; this keeps loaded or
     // pasted texts inside the same limit.
-    setzeZelle(i.row() + 1, i.column() + 1, wert.toString().left(spalten[i.column()].laenge));
+    const QString text = wert.toString();
+    if (i.column() == 1 && !einheitPasst(i.row() + 1, text))
+        return false;
+    setzeZelle(i.row() + 1, i.column() + 1, text.left(laengeMax(i.row() + 1, i.column() + 1)));
     return true;
+}
+
+int Tabellenspeicher::laengeMax(int zeile, int zelle) const
+{
+    if (zelle == 1 && istStreckeneinheit(this->zelle(zeile, 2).trimmed()))
+        return dauerStreckeMax;
+    return zelle >= 1 && zelle <= anzahlZellen ? spalten[zelle - 1].laenge : 0;
+}
+
+bool Tabellenspeicher::einheitPasst(int zeile, const QString &einheit) const
+{
+    return zelle(zeile, 1).size() <= dauerMax || einheit.isEmpty() || istStreckeneinheit(einheit.trimmed());
 }
 
 Qt::ItemFlags Tabellenspeicher::flags(const QModelIndex &i) const
@@ -126,7 +141,8 @@ QVariant Tabellenspeicher::headerData(int section, Qt::Orientation orientation, 
     // The units, told where they are typed: a contact line's "Dauer" is no time.
     if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section == 1)
         return QStringLiteral(" S/s Sekunden, M/m Minuten, F/f Richtungswechsel (6021), K/k fährt, bis der "
-                              "Kontakt mit der Nummer unter \"Dauer\" belegt meldet; groß vorwärts, klein rückwärts ");
+                              "Kontakt mit der Nummer unter \"Dauer\" belegt meldet, W/w fährt \"Dauer\" cm weit "
+                              "(nach dem Lokprofil, erst W/w, dann bis 4 Ziffern); groß vorwärts, klein rückwärts ");
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)

@@ -29,12 +29,22 @@ enum class Taste {
 // Removes leading and trailing blanks (only blanks, as the table cells hold them).
 QString ohneBlanks(const QString &text);
 
-// The units "M", "S" and "K" drive forwards, every other unit backwards.
-inline bool istVorwaerts(const QString &einheit) { return einheit == u"M" || einheit == u"S" || einheit == u"K"; }
+// The units "M", "S", "K" and "W" drive forwards, every other unit backwards.
+inline bool istVorwaerts(const QString &einheit)
+{
+    return einheit == u"M" || einheit == u"S" || einheit == u"K" || einheit == u"W";
+}
 
 // A contact line: "Dauer" is the number of a track contact, and the line drives until
 // that contact reports occupied.
 inline bool istKontakteinheit(const QString &einheit) { return einheit == u"k" || einheit == u"K"; }
+
+// A distance line: "Dauer" is a distance in centimetres (1 to 9999), driven at the
+// line's step for as long as the locomotive's measured speed takes to cover it.
+inline bool istStreckeneinheit(const QString &einheit) { return einheit == u"w" || einheit == u"W"; }
+// The longest "Dauer" of a distance line, and of every other line.
+inline constexpr int dauerStreckeMax = 4;
+inline constexpr int dauerMax = 2;
 
 // Checks one typed character for the column (0 to 7) the cursor stands in.
 Taste pruefeTaste(int spalte, QChar zeichen);
@@ -48,6 +58,12 @@ public:
     explicit Tabellenspeicher(QObject *parent = nullptr);
 
     QString zelle(int zeile, int zelle) const;
+    // The longest text the grid takes in a cell: the column's, but four characters
+    // for "Dauer" where the line's unit is "W" or "w".
+    int laengeMax(int zeile, int zelle) const;
+    // False when `einheit` may not stand in line `zeile`: any unit other than "W" or
+    // "w" beside a "Dauer" longer than two characters.
+    bool einheitPasst(int zeile, const QString &einheit) const;
     void setzeZelle(int zeile, int zelle, const QString &text);
     void leeren();
 

@@ -57,6 +57,7 @@ public:
     virtual int zentraleOption() const = 0;      // optZentrale: 0 and up, or -1 for none
     virtual bool endlos() const = 0;             // chkEndlos
     virtual bool signal() const = 0;             // chkSignal
+    virtual bool kmh() const { return false; }   // "Fahrstufe in km/h"
     virtual QString startzeit() const = 0;       // lblStartzeit
     virtual void setzeStartzeit(const QString &text) = 0;
     virtual void setzeLaufzeit(const QString &text) = 0; // lblLaufzeit

@@ -5,6 +5,7 @@
 // the times, the end sound) and asks the driver of the station selected at that
 // moment for the station's own work.
 #include "program/Lok.h"
+#include "program/Programmzeile.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
@@ -56,6 +57,20 @@ public:
     // station) does not ring as if it had been driven.
     virtual QCoro::Task<bool> sendeZeile(Lok lok) = 0;
 
+    // Sends what `zeile` sets, on its own and without its wait, to `lok`: its speed
+    // step in its direction (on the 6051 path a change of direction for a line with
+    // `richtungswechsel`). For the measuring run, which times the locomotive between
+    // two contacts; it passes the same gate as a run. False when it could not go out.
+    virtual QCoro::Task<bool> fahreLok(Lok lok, Programmzeile zeile)
+    {
+        (void)lok, (void)zeile;
+        co_return false;
+    }
+
+    // True when a line's unit does not give the direction: the locomotive keeps its
+    // own and a change is a command of its own (the 6051 path, "f"/"F").
+    virtual bool wechseltRichtungEigens() const { return false; }
+
     // The stop action of a wait that the stop flag has cut short.
     virtual void stoppNachWarten() = 0;
 
@@ -97,6 +112,16 @@ public:
     // The highest Fahrstufe the station drives in the mode chosen now; a line above
     // it drives at it. 0: the station has no such top of its own.
     virtual int hoechsteFahrstufe() const { return 0; }
+    // The "Fahrstufen" mode `lok` is driven in, for the key of its measured profile:
+    // the choice's text ("14", "27", "28", "128") where the station takes it, else the
+    // top step the station drives.
+    virtual QString fahrstufenmodus(const Lok &lok) const
+    {
+        static const char *const modi[] = {"14", "27", "28", "128"};
+        if (lok.fahrstufen >= 0 && lok.fahrstufen < 4)
+            return QString::fromLatin1(modi[lok.fahrstufen]);
+        return QString::number(hoechsteFahrstufe() > 0 ? hoechsteFahrstufe() : 127);
+    }
 
     // The buttons of a network station: "Lokliste einlesen", "Kontrolle übernehmen"
     // (false when the link was not connected) and the judgement of a reply.

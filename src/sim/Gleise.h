@@ -100,6 +100,11 @@ public:
             alle += gleis.strecke.kontakte();
         return alle;
     }
+    // The speed of the locomotive on track `nummer` (from 1) now, in mm/s; 0 for none.
+    double mmProS(int nummer) const
+    {
+        return nummer >= 1 && nummer <= m_gleise.size() ? m_gleise[nummer - 1].strecke.mmProS() : 0.0;
+    }
     // The track of `lok`, from 1; 0 while it has none.
     int gleis(const Adresse &lok) const
     {

@@ -42,7 +42,10 @@ QString zahlAus(QStringView platz)
 QString kodiereZeile(const Tabellenzeile &z, bool einheitGross)
 {
     QString zeile;
-    zeile += leer(z[0]) ? QStringLiteral("--") : mitNullen(z[0], 2);
+    // A distance of more than two digits takes four places; the unit after them
+    // tells the reader so.
+    const bool lang = istStreckeneinheit(z[1].trimmed()) && leseGanzzahl(z[0]) > 99;
+    zeile += leer(z[0]) ? QStringLiteral("--") : mitNullen(z[0], lang ? 4 : 2);
     zeile += leer(z[1]) ? QStringLiteral("-") : (einheitGross ? z[1].toUpper() : z[1]);
     zeile += leer(z[2]) ? QStringLiteral("000") : mitNullen(z[2], 3);
     for (int i = 3; i < anzahlZellen; ++i)
@@ -53,6 +56,13 @@ QString kodiereZeile(const Tabellenzeile &z, bool einheitGross)
 Tabellenzeile dekodiereZeile(QStringView zeile)
 {
     Tabellenzeile z;
+    // A distance line of three or four digits: four digit places, then "W" or "w".
+    if (zeile.size() >= 13 && istStreckeneinheit(zeile.mid(4, 1).toString()) && istZahl(zeile.mid(0, 4))
+        && !zeile.mid(0, 4).contains(u' ')) {
+        z = dekodiereZeile(zeile.mid(2));
+        z[0] = zahlAus(zeile.mid(0, 4));
+        return z;
+    }
     const QStringView dauer = zeile.mid(0, 2);
     z[0] = dauer == u"--" ? QString() : zahlAus(dauer);
     const QStringView einheit = zeile.mid(2, 1);

@@ -71,6 +71,10 @@ struct Fahrprogrammdaten {
 // when there are several.
 inline const QString aktuellesFahrprogrammLabel = QStringLiteral("Fahrprogramm aktuell");
 
+// "Fahrstufe in km/h" of program `nummer` (1 and up), kept after line 56 as
+// "[Fahrprogramm 1 km/h]" and "1", only while it is ticked.
+inline QString kmhLabel(int nummer) { return QStringLiteral("Fahrprogramm %1 km/h").arg(nummer); }
+
 // The pairs of program `nummer` (2 and up), in the order the file keeps them.
 QList<std::pair<QString, QString>> fahrprogrammPaare(int nummer, const Fahrprogrammdaten &programm);
 // Programs 2 and up from the settings after line 56, up to the first number missing;

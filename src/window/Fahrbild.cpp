@@ -63,6 +63,21 @@ void Fahrbild::setzeHoechsteFahrstufe(int hoechste)
     aktualisiere();
 }
 
+void Fahrbild::setzeFahrmass(std::optional<Lokprofil> profil, bool kmh)
+{
+    m_profil = std::move(profil);
+    m_kmh = kmh;
+    m_schriftmasse.reset();
+    aktualisiere();
+}
+
+QString Fahrbild::skalenspitze() const
+{
+    if (m_kmh && m_profil)
+        return QStringLiteral("%1 km/h").arg(qRound(m_profil->kmh(int(m_durchlauf.hoechsteFahrstufe), true)));
+    return QString::number(m_durchlauf.hoechsteFahrstufe);
+}
+
 void Fahrbild::setzeKontaktgrenze(qint64 ms)
 {
     if (ms == m_kontaktgrenze)
@@ -105,13 +120,14 @@ void Fahrbild::merkeKontaktdauer()
 {
     if (!m_laeuft || m_laufzeile <= 0)
         return;
-    if (leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart).kontakt > 0)
+    if (leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart, fahrmass()).kontakt > 0)
         m_kontaktGedauert.insert(m_laufzeile, msInZeile());
 }
 
 void Fahrbild::aktualisiere()
 {
-    m_durchlauf = ermittleDurchlauf(m_tabelle, m_laeuft ? m_passStart : m_tabelle.aktuelleZeile(), m_lesart);
+    m_durchlauf =
+        ermittleDurchlauf(m_tabelle, m_laeuft ? m_passStart : m_tabelle.aktuelleZeile(), m_lesart, fahrmass());
     // A contact line takes what its contact takes: drawn with the guess.
     m_geschaetzt = false;
     for (Programmzeile &z : m_durchlauf.zeilen) {
@@ -176,7 +192,7 @@ qint64 Fahrbild::restMs() const
     if (!m_laeuft)
         return -1;
     if (m_einzelzeile) {
-        const Programmzeile z = leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart);
+        const Programmzeile z = leseProgrammzeile(m_tabelle, m_laufzeile, m_lesart, fahrmass());
         const qint64 dauer = ermittleEinzelzeileMs(z, m_lesart) + (z.kontakt > 0 ? m_kontaktgrenze : 0);
         return qMax<qint64>(0, dauer - msInZeile());
     }
@@ -219,7 +235,7 @@ QString Fahrbild::beschreibung() const
                        .arg(m_geschaetzt ? QStringLiteral("≈ ") : QString())
                        .arg(ermittleDauertext(d.gesamtMs))
                        .arg(d.gesamtMs >= 3600 * 1000 ? QStringLiteral("h") : QStringLiteral("min"))
-                       .arg(d.hoechsteFahrstufe);
+                       .arg(skalenspitze());
     if (m_laeuft && m_kontaktwarte > 0)
         text += QStringLiteral(", ") + kontaktwarteText(m_kontaktwarte);
     return text;
@@ -243,7 +259,9 @@ const Fahrbild::Schriftmasse &Fahrbild::schriftmasse() const
     // the measures are kept until the picture is drawn again.
     if (!m_schriftmasse) {
         const QFontMetrics fm(kleineSchrift());
-        m_schriftmasse = Schriftmasse{fm.horizontalAdvance(QStringLiteral("127")), fm.height()};
+        // In km/h the scale's top carries the unit.
+        m_schriftmasse = Schriftmasse{fm.horizontalAdvance(m_kmh ? QStringLiteral("127 km/h") : QStringLiteral("127")),
+                                      fm.height()};
     }
     return *m_schriftmasse;
 }
@@ -463,7 +481,7 @@ void Fahrbild::zeichneGrund(QPainter &p)
     const int links = contentsRect().left() + 3;
     const int textBreite = int(f.left()) - links - 4;
     p.drawText(QRectF(links, f.top() - fm.height() / 2.0, textBreite, fm.height()),
-               Qt::AlignRight | Qt::AlignVCenter, QString::number(m_durchlauf.hoechsteFahrstufe));
+               Qt::AlignRight | Qt::AlignVCenter, skalenspitze());
     p.drawText(QRectF(links, f.bottom() - fm.height() / 2.0, textBreite, fm.height()),
                Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
     const qreal zeitOben = balkenOben + anzahlBalken * hb + 1;

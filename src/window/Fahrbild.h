@@ -1,4 +1,5 @@
 #pragma once
+#include "program/Lokprofil.h"
 #include "program/Programmzeile.h"
 
 #include <QFrame>
@@ -33,6 +34,9 @@ public:
     // The station's highest Fahrstufe in the mode chosen now: a line above it is drawn
     // at it, as the station drives it. 0: no top of the station's own.
     void setzeHoechsteFahrstufe(int hoechste);
+    // The locomotive's measured profile, and "Fahrstufe in km/h": distance lines are
+    // drawn with the time it gives them, and in km/h the scale says km/h.
+    void setzeFahrmass(std::optional<Lokprofil> profil, bool kmh);
     // Reads the pass again (the table, the current line or the station changed).
     void aktualisiere();
 
@@ -108,6 +112,11 @@ private:
     Tabellenspeicher &m_tabelle;
     Lesart m_lesart;
     int m_hoechsteFahrstufe = 0;
+    std::optional<Lokprofil> m_profil;
+    bool m_kmh = false;
+    Fahrmass fahrmass() const { return {m_profil ? &*m_profil : nullptr, m_kmh}; }
+    // The scale's top: the highest step, or in km/h its speed.
+    QString skalenspitze() const;
     Durchlauf m_durchlauf;
     int m_passStart = 1;      // first line of the pass being driven
     bool m_laeuft = false;

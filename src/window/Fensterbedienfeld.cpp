@@ -9,6 +9,8 @@ namespace trabolin {
 QString Fensterbedienfeld::adresseText() const { return m_steuer.adresse->text(); }
 int Fensterbedienfeld::zentraleOption() const { return m_steuer.zentrale ? m_steuer.zentrale() : -1; }
 bool Fensterbedienfeld::endlos() const { return m_steuer.endlos->isChecked(); }
+
+bool Fensterbedienfeld::kmh() const { return m_steuer.kmh && m_steuer.kmh->isChecked(); }
 bool Fensterbedienfeld::signal() const { return m_steuer.signal && m_steuer.signal(); }
 QString Fensterbedienfeld::startzeit() const { return m_steuer.startzeit->text(); }
 void Fensterbedienfeld::setzeStartzeit(const QString &text) { m_steuer.startzeit->setText(text); }

@@ -24,6 +24,7 @@ public:
         QLabel *startzeit;
         QLabel *laufzeit;
         std::function<void()> piepen;
+        QCheckBox *kmh = nullptr; // "Fahrstufe in km/h"
     };
     explicit Fensterbedienfeld(Steuerelemente steuer) : m_steuer(std::move(steuer)) {}
 
@@ -31,6 +32,7 @@ public:
     int zentraleOption() const override;
     bool endlos() const override;
     bool signal() const override;
+    bool kmh() const override;
     QString startzeit() const override;
     void setzeStartzeit(const QString &text) override;
     void setzeLaufzeit(const QString &text) override;

@@ -3,12 +3,16 @@
 #include "program/Ablauf.h"
 #include "program/Fahrbetrieb.h"
 #include "program/Zahlen.h"
+#include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
+#include "storage/Lokprofildatei.h"
 #include "window/Bauteile.h"
+#include "window/Messfenster.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -104,6 +108,21 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
     m_alle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     for (QAction *a : {m_neu, m_entfernen, m_alle})
         fenster->addAction(a); // the shortcuts work with the menu closed
+    // Measuring: the profiles are read now, so that every run finds its locomotive's.
+    QStringList codes;
+    for (const auto &z : zentralenregister())
+        codes << z->code;
+    m_a.betrieb.setzeStationscodes(codes);
+    m_messen = new Messfenster({m_a.betrieb, [this]() -> Ablauf & { return m_a.seiten[m_a.aktuell]->ablauf(); },
+                                QDir(m_a.ordner).filePath(lokprofilDateiname), m_a.melde},
+                               fenster);
+    m_messen->leseProfile();
+    m_einmessen = menue->addAction(QStringLiteral("Lok ein&messen ..."), this, [this] { m_messen->zeige(); });
+    m_einmessen->setObjectName(QStringLiteral("mnuLokEinmessen"));
+    connect(m_messen, &Messfenster::profileGeaendert, this, [this] {
+        for (Programmseite *s : m_a.seiten)
+            s->zeigeProfil();
+    });
     auto *vor = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), fenster);
     // Shift+Tab arrives as Backtab; on X11 the shortcut map looks it up as Ctrl+Shift+Tab.
     auto *zurueck = new QShortcut(fenster);
@@ -129,6 +148,9 @@ Programmseite *Programmliste::nimmAuf(Programmseite *seite)
     connect(seite, &Programmseite::laufBeginnt, this, &Programmliste::aktualisiere);
     connect(seite, &Programmseite::laufEndet, this, &Programmliste::aktualisiere);
     connect(seite, &Programmseite::adresseGeaendert, this, &Programmliste::aktualisiere);
+    connect(&seite->ablauf(), &Ablauf::profilFehlt, this,
+            [this](const QString &titel, const QString &text) { m_a.melde(QMessageBox::Critical, titel, text); });
+    seite->zeigeProfil();
     // A locomotive another program drives is refused with the number of that program.
     connect(&seite->ablauf(), &Ablauf::lokBelegt, this, [this](int programm, const QString &lok) {
         m_a.melde(QMessageBox::Critical, QStringLiteral(" Adresse..."),

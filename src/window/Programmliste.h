@@ -2,7 +2,7 @@
 // The driving programs of the window, one page each, and how the user moves between
 // them: a tab bar over the pages (shown only with two or more, with "Lok anhal&ten"
 // beside it for the current program), the menu "Fa&hrprogramm" ("&Neue Lok",
-// "Lok &entfernen", "&Alle starten"), Ctrl+Tab and Ctrl+Shift+Tab, and each page's
+// "Lok &entfernen", "&Alle starten", "Lok ein&messen ..." with its window), Ctrl+Tab and Ctrl+Shift+Tab, and each page's
 // "Endlosschleife" shown beside the run buttons for the current page. With one program
 // the window looks as it always has.
 #include "window/Programmseite.h"
@@ -24,6 +24,7 @@ class QWidget;
 namespace trabolin {
 
 class Fahrbetrieb;
+class Messfenster;
 
 class Programmliste : public QObject {
     Q_OBJECT
@@ -44,12 +45,16 @@ public:
         std::function<void()> gewechselt;
         // "&starten" may be pressed now (the way to the station is ready).
         std::function<bool()> darfStarten;
+        // The folder of "Trabolin.ini", where "Lokprofile.ini" lies beside it.
+        QString ordner = {};
     };
 
     // `endlosReihe`: the row beside the run buttons where each page's "Endlosschleife"
     // stands; `leiste`: the menu bar, which gets "Fa&hrprogramm" after "&Datei".
     Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenuBar *leiste, QWidget *fenster);
 
+    // The window " Lok einmessen", made at the start (it reads the profiles then).
+    Messfenster *messfenster() const { return m_messen; }
     // The tab row and the pages, for the window's layout.
     QWidget *flaeche() const { return m_flaeche; }
 
@@ -74,8 +79,9 @@ private:
     QTabBar *m_reiter;
     QStackedWidget *m_stapel;
     QPushButton *m_anhalten;
-    QAction *m_neu, *m_entfernen, *m_alle;
+    QAction *m_neu, *m_entfernen, *m_alle, *m_einmessen;
     QAction *m_laden; // "öffnen / laden" of the menu "&Datei"; nullptr without it
+    Messfenster *m_messen;
 };
 
 } // namespace trabolin

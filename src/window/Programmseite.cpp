@@ -81,7 +81,7 @@ Programmseite::Programmseite(Seitenumgebung umgebung, QWidget *parent)
 
     m_bedienfeld = std::make_unique<Fensterbedienfeld>(Fensterbedienfeld::Steuerelemente{
         txtAdresse, m_umgebung.zentraleOption, chkEndlos, m_umgebung.signal, lblStartzeit, lblLaufzeit,
-        [this] { piepe(); }});
+        [this] { piepe(); }, chkKmh});
     m_ablauf = std::make_unique<Ablauf>(m_umgebung.betrieb, m_tabelle, *m_bedienfeld, m_umgebung.klang);
     baueTreiber();
     verbindeLauf();
@@ -152,6 +152,9 @@ QWidget *Programmseite::baueAdresspanel()
     lblDateiTitel = benannt(new Beschriftung(QStringLiteral("Datei:")), QStringLiteral("lblDateiTitel"));
     lblDatei = wertfeld(QStringLiteral("lblDatei"), QStringLiteral("Datei"));
     lblDatei->setzeGekuerzt(true);
+    chkKmh = benannt(new QCheckBox(QStringLiteral("Fahrstufe &in km/h")), QStringLiteral("chkKmh"));
+    chkKmh->setToolTip(QStringLiteral(" die Spalte Fahrstufe ist die Geschwindigkeit des Vorbilds in km/h; "
+                                      "die Lok braucht dazu ein Lokprofil (Lok einmessen) "));
 
     auto *gitter = new QGridLayout(pnlAdresse);
     gitter->setContentsMargins(8, 6, 8, 6);
@@ -160,6 +163,7 @@ QWidget *Programmseite::baueAdresspanel()
     gitter->addWidget(lblAdresse[1], 0, 2);
     gitter->addWidget(lblDateiTitel, 1, 0);
     gitter->addWidget(lblDatei, 1, 1, 1, 2);
+    gitter->addWidget(chkKmh, 2, 0, 1, 3);
     gitter->setColumnStretch(2, 1);
     return pnlAdresse;
 }
@@ -262,6 +266,7 @@ void Programmseite::setzeFahrstufen(int index)
         t->setzeFahrstufen(index);
     // The chart draws what the station drives in the mode chosen.
     zeigeHoechsteFahrstufe();
+    zeigeProfil();
 }
 
 void Programmseite::setzeUsbInterface(bool an)
@@ -290,7 +295,9 @@ void Programmseite::setzeKontaktZeitgrenze(int sekunden)
 void Programmseite::verbindeLauf()
 {
     connect(m_ablauf.get(), &Ablauf::laufBeginnt, this, [this](bool einzelzeile) {
-        imgFahrbild->laufBeginnt(einzelzeile);
+        // A measuring run drives no line of the table: the chart stays as it is.
+        if (!m_ablauf->misst())
+            imgFahrbild->laufBeginnt(einzelzeile);
         emit laufBeginnt(einzelzeile);
     });
     connect(m_ablauf.get(), &Ablauf::laufEndet, this, [this] {

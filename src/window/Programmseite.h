@@ -96,6 +96,10 @@ public:
     // The captions beside the address field: the station's word for it and its range.
     void zeigeAdresstitel(const QString &titel, const QString &bereich);
     std::pair<QString, QString> adresstitel() const;
+    // The chart takes the locomotive's measured profile as it stands now (its address,
+    // station, "Fahrstufen" or the profiles changed) and "Fahrstufe in km/h".
+    void zeigeProfil();
+    QCheckBox *kmhSchalter() const { return chkKmh; }
     // "Kontakt-Zeitgrenze" in seconds, for the run and the chart.
     void setzeKontaktZeitgrenze(int sekunden);
 
@@ -172,6 +176,7 @@ private:
     std::array<Beschriftung *, 2> lblAdresse;
     Beschriftung *lblDateiTitel;
     Beschriftung *lblDatei;
+    QCheckBox *chkKmh;
 
     // --- edit panel
     QFrame *pnlEdit;

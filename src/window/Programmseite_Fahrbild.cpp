@@ -10,6 +10,7 @@
 #include "window/Tabellengitter.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 
 namespace trabolin {
 
@@ -29,6 +30,8 @@ void Programmseite::verbindeFahrbild()
     zeigeZentrale(m_bedienfeld->zentraleOption());
     connect(chkEndlos, &QCheckBox::toggled, this, &Programmseite::zeigeFahrstand);
     connect(imgFahrbild, &Fahrbild::geaendert, this, &Programmseite::zeigeFahrstand);
+    connect(chkKmh, &QCheckBox::toggled, this, &Programmseite::zeigeProfil);
+    connect(txtAdresse, &QLineEdit::textChanged, this, &Programmseite::zeigeProfil);
     // The run puts the cursor on each line as it starts driving it.
     connect(&m_tabelle, &Tabellenspeicher::zeileGesetzt, this, [this](int zeile) {
         if (!m_bearbeitet)
@@ -41,6 +44,14 @@ void Programmseite::zeigeZentrale(int option)
 {
     imgFahrbild->setzeLesart(lesartFuer(option));
     zeigeHoechsteFahrstufe();
+    zeigeProfil();
+}
+
+void Programmseite::zeigeProfil()
+{
+    const Lokprofil *p =
+        m_umgebung.betrieb.lokprofil(m_ablauf->profilschluessel(m_bedienfeld->zentraleOption()));
+    imgFahrbild->setzeFahrmass(p ? std::optional<Lokprofil>(*p) : std::nullopt, chkKmh->isChecked());
 }
 
 void Programmseite::zeigeHoechsteFahrstufe()

@@ -30,8 +30,10 @@ void piepe(const std::function<void()> &piepen)
 // the text from before the change.
 class Zellenpruefer : public QValidator {
 public:
-    Zellenpruefer(int spalte, std::function<void()> piepen, QObject *parent)
-        : QValidator(parent), m_spalte(spalte), m_piepen(std::move(piepen))
+    // `einheitPasst`: for the unit column, whether a unit may stand beside the line's "Dauer".
+    Zellenpruefer(int spalte, std::function<void()> piepen, std::function<bool(const QString &)> einheitPasst,
+                  QObject *parent)
+        : QValidator(parent), m_spalte(spalte), m_piepen(std::move(piepen)), m_einheitPasst(std::move(einheitPasst))
     {
     }
 
@@ -59,6 +61,11 @@ public:
                 return Invalid;
             }
         }
+        // A distance of more than two digits keeps its "W" or "w".
+        if (m_spalte == 1 && m_einheitPasst && !m_einheitPasst(text)) {
+            piepe(m_piepen);
+            return Invalid;
+        }
         m_bisher = text;
         return Acceptable;
     }
@@ -66,6 +73,7 @@ public:
 private:
     int m_spalte;
     std::function<void()> m_piepen;
+    std::function<bool(const QString &)> m_einheitPasst;
     mutable QString m_bisher;
 };
 
@@ -82,10 +90,15 @@ QWidget *Zellendelegat::createEditor(QWidget *parent, const QStyleOptionViewItem
     auto *editor = new QLineEdit(parent);
     editor->setObjectName(QStringLiteral("Zelleneditor"));
     editor->setFrame(false);
-    editor->setMaxLength(spalten[index.column()].laenge);
+    const auto *tabelle = qobject_cast<const Tabellenspeicher *>(index.model());
+    const int zeile = index.row() + 1;
+    editor->setMaxLength(tabelle ? tabelle->laengeMax(zeile, index.column() + 1) : spalten[index.column()].laenge);
     editor->setProperty(spaltenEigenschaft, index.column());
     // Text pasted, dropped or committed by an input method passes the key check too.
-    editor->setValidator(new Zellenpruefer(index.column(), [this] { piepe(piepen); }, editor));
+    std::function<bool(const QString &)> passt;
+    if (tabelle)
+        passt = [tabelle, zeile](const QString &e) { return tabelle->einheitPasst(zeile, e); };
+    editor->setValidator(new Zellenpruefer(index.column(), [this] { piepe(piepen); }, passt, editor));
     // No composing in a cell of one to three characters: a dead key followed by a
     // letter types the plain letter, which the key check then sees.
     editor->setAttribute(Qt::WA_InputMethodEnabled, false);

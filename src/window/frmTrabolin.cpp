@@ -3,6 +3,7 @@
 #include "Version.h"
 #include "program/Ablauf.h"
 #include "program/Fahrbetrieb.h"
+#include "program/Benutzerverzeichnis.h"
 #include "program/Netzverbindung.h"
 #include "program/WavKlang.h"
 #include "stations/Zentralenregister.h"
@@ -116,7 +117,7 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
              zeigeKontakt();
              emit aktuelleSeite().adresseGeaendert(aktuelleSeite().adresse());
          },
-         [this] { return btnStart->isEnabled(); }},
+         [this] { return btnStart->isEnabled(); }, benutzerVerzeichnis(m_programmVerzeichnis)},
         m_endlosReihe, mnuLeiste, this);
     spalten->addWidget(m_programme->flaeche());
     spalten->addWidget(panel, 1);

@@ -119,6 +119,8 @@ Fehler frmTrabolin::subReadConfig()
         seite->endlosSchalter()->setChecked(p.endlos);
         seite->setzeDatei(p.datei);
     }
+    for (int n = 0; n < int(m_seiten.size()); ++n)
+        m_seiten[n]->kmhSchalter()->setChecked(w.weiterer(kmhLabel(n + 1)).trimmed() == u"1");
     m_programme->zeige(int(leseGanzzahl(w.weiterer(aktuellesFahrprogrammLabel, QStringLiteral("1")))) - 1);
     return l.fehler;
 }
@@ -162,6 +164,9 @@ QString frmTrabolin::subWriteConfig()
         Programmseite &s = *m_seiten[n];
         w.weitere << fahrprogrammPaare(n + 1, {s.adresse(), s.endlosSchalter()->isChecked(), s.datei(), tabelleAus(s.tabelle())});
     }
+    for (int n = 0; n < int(m_seiten.size()); ++n)
+        if (m_seiten[n]->kmhSchalter()->isChecked())
+            w.weitere.append({kmhLabel(n + 1), QStringLiteral("1")});
     if (m_seiten.size() > 1)
         w.weitere.append({aktuellesFahrprogrammLabel, QString::number(m_aktuelleSeite + 1)});
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));

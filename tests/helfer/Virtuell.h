@@ -111,6 +111,7 @@ struct TestBedienfeld : Bedienfeld {
     int option = 0;
     bool mitEndlos = false;
     bool mitSignal = false;
+    bool mitKmh = false; // "Fahrstufe in km/h"
     QString start;
     QString lauf;
     int pieptoene = 0;
@@ -119,6 +120,7 @@ struct TestBedienfeld : Bedienfeld {
     int zentraleOption() const override { return option; }
     bool endlos() const override { return mitEndlos; }
     bool signal() const override { return mitSignal; }
+    bool kmh() const override { return mitKmh; }
     QString startzeit() const override { return start; }
     void setzeStartzeit(const QString &t) override { start = t; }
     void setzeLaufzeit(const QString &t) override { lauf = t; }

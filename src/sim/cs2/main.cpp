@@ -8,6 +8,7 @@
 // typed on its terminal press the station's stop key, report an overload, stop every
 // locomotive, drop the TCP connections or make it fall silent. Every locomotive runs
 // on a virtual track of its own whose contacts send S88 events.
+#include "sim/Fahrkurve.h"
 #include "sim/Terminal.h"
 #include "sim/cs2/Cs2Dekodierer.h"
 
@@ -62,7 +63,9 @@ int main(int argc, char **argv)
     parser.addOption(antwortOption);
     parser.addOption(pcOption);
     parser.addOption(stufenOption);
+    fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
+    waehleKurve(parser);
 
     uint port = 0, antwortport = 0;
     if (!lesePort(parser.value(portOption), port) || !lesePort(parser.value(antwortOption), antwortport)) {

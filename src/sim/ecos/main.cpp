@@ -12,6 +12,7 @@
 // the ports of the s88 module 100 (16 ports): the first locomotive to run has ports 1
 // and 2, the next 3 and 4, and so on. A client that asked for the module
 // ("request(100, view)") gets an event for each change of its ports.
+#include "sim/Fahrkurve.h"
 #include "sim/Gleise.h"
 #include "sim/Terminal.h"
 
@@ -495,7 +496,9 @@ int main(int argc, char **argv)
         zeitOptionen.append(QCommandLineOption(aktionen[i] + QStringLiteral("-nach"), erklaerungen[i], QStringLiteral("S")));
         parser.addOption(zeitOptionen.last());
     }
+    trabolin::sim::fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
+    trabolin::sim::waehleKurve(parser);
 
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok);

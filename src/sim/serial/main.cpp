@@ -3,6 +3,7 @@
 // everything it writes is decoded and printed, one line per command, with the time
 // since the start and the state the locomotive is left in. A DCC-EX station answers
 // as well, on the pseudo-terminal or, with --tcp, on a TCP port of 127.0.0.1.
+#include "sim/Fahrkurve.h"
 #include "sim/serial/DccexStation.h"
 #include "sim/serial/Dekodierer.h"
 #include "sim/Terminal.h"
@@ -413,7 +414,9 @@ int main(int argc, char *argv[])
             QStringLiteral("S")));
         parser.addOption(zeitOptionen.last());
     }
+    fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
+    waehleKurve(parser);
     for (qsizetype i = 0; i < zeitAktionen.size(); ++i) {
         if (!parser.isSet(zeitOptionen[i]))
             continue;

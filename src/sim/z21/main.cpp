@@ -9,6 +9,7 @@
 // while it still hears and acts on everything. Every locomotive runs on a virtual
 // track of its own; the first one's two contacts are inputs 1 and 2 of R-Bus module 1,
 // the next one's inputs 3 and 4, and so on.
+#include "sim/Fahrkurve.h"
 #include "sim/z21/Z21Dekodierer.h"
 #include "sim/Terminal.h"
 
@@ -47,7 +48,9 @@ int main(int argc, char **argv)
             QStringLiteral("Anlage: \"%1\" S Sekunden nach dem ersten Datagramm.").arg(aktion), QStringLiteral("S")));
         parser.addOption(zeitOptionen.last());
     }
+    fuegeKurvenoptionenHinzu(parser);
     parser.process(app);
+    waehleKurve(parser);
 
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok);

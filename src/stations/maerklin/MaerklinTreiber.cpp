@@ -128,9 +128,9 @@ void MaerklinTreiber::power(int index)
 
 // ---------------------------------------------------------------- row commands
 
-QCoro::Task<> MaerklinTreiber::Fahrbefehl()
+QCoro::Task<> MaerklinTreiber::Fahrbefehl(std::optional<Programmzeile> zeile)
 {
-    const Programmzeile z = leseProgrammzeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile(), m_lesart);
+    const Programmzeile z = zeile ? *zeile : m_lauf.liesZeile(m_lauf.tabelle().aktuelleZeile(), m_lesart);
     const QString adresse = m_lok.text;
     const int licht = z.licht ? 16 : 0;
     auto sende = [&](qint64 befehl, Wirkung wirkung) { sendeMaerklinBefehl(QString::number(befehl), adresse, wirkung); };
@@ -149,9 +149,9 @@ QCoro::Task<> MaerklinTreiber::Fahrbefehl()
     }
 }
 
-QCoro::Task<> MaerklinTreiber::Fahrbefehl_X()
+QCoro::Task<> MaerklinTreiber::Fahrbefehl_X(std::optional<Programmzeile> zeile)
 {
-    const Programmzeile z = leseProgrammzeile(m_lauf.tabelle(), m_lauf.tabelle().aktuelleZeile(), m_lesart);
+    const Programmzeile z = zeile ? *zeile : m_lauf.liesZeile(m_lauf.tabelle().aktuelleZeile(), m_lesart);
     const QString adresse = m_lok.text;
 
     co_await m_lauf.subWarten(m_lesart.pauseMs);
@@ -224,6 +224,16 @@ QCoro::Task<Passergebnis> MaerklinTreiber::fahrePass(int startzeile, Lok lok)
     if (stoppGefunden())
         co_return Passergebnis{Ende::abgebrochen, gefahren};
     co_return Passergebnis{Ende::regulaer, gefahren};
+}
+
+QCoro::Task<bool> MaerklinTreiber::fahreLok(Lok lok, Programmzeile zeile)
+{
+    m_lok = std::move(lok);
+    if (mitTextbefehlen())
+        co_await Fahrbefehl_X(zeile);
+    else
+        co_await Fahrbefehl(zeile);
+    co_return !m_lauf.beendet();
 }
 
 QCoro::Task<bool> MaerklinTreiber::sendeZeile(Lok lok)

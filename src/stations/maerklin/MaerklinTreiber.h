@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace trabolin {
 
@@ -40,6 +41,15 @@ public:
     bool startzeitJePass() const override { return true; }
     QCoro::Task<> programmende() override;
     QCoro::Task<bool> sendeZeile(Lok lok) override;
+    // The line as the row command drives it; a line without a wait returns when its
+    // commands are out (after the second after a change of direction).
+    QCoro::Task<bool> fahreLok(Lok lok, Programmzeile zeile) override;
+    bool wechseltRichtungEigens() const override { return true; }
+    // 14 steps on the 6051; the IntelliBox text command takes up to 127.
+    QString fahrstufenmodus(const Lok &lok) const override
+    {
+        return mitTextbefehlen(lok) ? QStringLiteral("127") : QStringLiteral("14");
+    }
     void stoppNachWarten() override;
     void power(int index) override;
     void stoppeLok(const Lok &lok) override;
@@ -60,8 +70,9 @@ public:
 
     // Row commands for the current table line on the two-byte path (address below
     // 256) and on the IntelliBox text path (256 or more).
-    QCoro::Task<> Fahrbefehl();
-    QCoro::Task<> Fahrbefehl_X();
+    // The row commands for line `z`; without one, for the table's current line.
+    QCoro::Task<> Fahrbefehl(std::optional<Programmzeile> z = std::nullopt);
+    QCoro::Task<> Fahrbefehl_X(std::optional<Programmzeile> z = std::nullopt);
 
     // The direction field of the IntelliBox "XL" commands, 0 or 1: 1 from the start
     // of the program (when the settings file is read), switched by each "f"/"F" line
