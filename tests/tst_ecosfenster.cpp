@@ -264,8 +264,9 @@ private slots:
 
         fuelleZeile(a.f->tabelle(), 1, QStringLiteral("30,s,40"));
         QStringList waehrendDesLaufs{QStringLiteral("-")};
-        QTimer::singleShot(500, [&] { sim->prozess.kill(); });
-        QTimer::singleShot(900, [&] { waehrendDesLaufs = a.meldungen; });
+        // Both tied to objects of this test, so that neither fires in a later one.
+        QTimer::singleShot(500, &sim->prozess, [&] { sim->prozess.kill(); });
+        QTimer::singleShot(900, a.f.get(), [&] { waehrendDesLaufs = a.meldungen; });
         QElapsedTimer uhr;
         uhr.start();
         feld<QPushButton>(*a.f, "btnStart")->click();
