@@ -342,6 +342,24 @@ private slots:
         QVERIFY(!p1.ablauf.laeuft() && !p2.ablauf.laeuft());
     }
 
+    // St&op while the second program waits for its control: both runs end, 1003 gets
+    // its stop at that moment, and a grant that comes after the stop drives nothing.
+    void ecosKontrolleStopp()
+    {
+        Anlage a(QStringLiteral("Ecos"));
+        a.kontrollen = std::make_shared<EcosKontrollen>();
+        a.kontrollen->lies(QStringLiteral("<REPLY request(1003,control)>\n<END 0 (OK)>"));
+        Programm &p1 = a.neu(QStringLiteral("1003"), {"2,S,7"});
+        Programm &p2 = a.neu(QStringLiteral("1004"), {"2,S,5"});
+        plane(a, {{250, QStringLiteral("stopp")}});
+        a.zeit.bei(300, [&] { a.kontrollen->lies(QStringLiteral("<REPLY request(1004,control)>\n<END 0 (OK)>")); });
+        a.betrieb.alleStarten();
+        a.zeit.laufe();
+        QVERIFY(!p1.ablauf.laeuft() && !p2.ablauf.laeuft());
+        QCOMPARE(a.ecos.gesendet.filter(QStringLiteral("1004")), QStringList{"0 request(1004,control)"});
+        QVERIFY(a.ecos.gesendet.contains(QStringLiteral("250 set(1003,speed[0])")));
+    }
+
     // The replies that grant control, in the ECoS's reply format ("<REPLY command>" up
     // to "<END n (text)>"): one block each, or several in one delivery in any order.
     // "beantwortet": each request's answer; "gehalten": the IDs held after.
