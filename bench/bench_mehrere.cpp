@@ -81,25 +81,28 @@ private:
     QUdpSocket m_socket;
 };
 
+// One driving program with its driver of type `Treiber` on `link`, the station's.
+template <typename Treiber>
 struct Programm {
     Tabellenspeicher tabelle;
     Bedienung feld;
     StillerKlang klang;
     Ablauf ablauf;
-    Z21Treiber treiber;
-    Programm(Fahrbetrieb &betrieb, Netzlink &link, int option, int adresse)
+    Treiber treiber;
+    template <typename Link>
+    Programm(Fahrbetrieb &betrieb, Link &link, int option, int adresse)
         : feld(true, QString::number(adresse), option), ablauf(betrieb, tabelle, feld, klang),
           treiber(ablauf, link, zentralenzeile(option)->lesart)
     {
         ablauf.setzeTreiber(option, &treiber);
-        treiber.setzeFahrstufen(3); // 128 steps: LAN_X_SET_LOCO_DRIVE E4 13
     }
-    void fuelle(int zeilen, int dauerS)
+    // `zeilen` lines of `dauerS` seconds, line z at speed step `stufe` times z.
+    void fuelle(int zeilen, int dauerS, const QString &einheit = QStringLiteral("S"), int stufe = 10)
     {
         for (int z = 1; z <= zeilen; ++z) {
             tabelle.setzeZelle(z, 1, QString::number(dauerS));
-            tabelle.setzeZelle(z, 2, QStringLiteral("S"));
-            tabelle.setzeZelle(z, 3, QString::number(10 * z));
+            tabelle.setzeZelle(z, 2, einheit);
+            tabelle.setzeZelle(z, 3, QString::number(stufe * z));
         }
     }
 };
@@ -109,11 +112,12 @@ struct Betrieb {
     Fahrbetrieb betrieb{zeit};
     Udplink link;
     int option = zentralenoption(QStringLiteral("Z21"));
-    std::vector<std::unique_ptr<Programm>> programme;
+    std::vector<std::unique_ptr<Programm<Z21Treiber>>> programme;
     explicit Betrieb(int anzahl, int zeilen, int dauerS)
     {
         for (int n = 0; n < anzahl; ++n) {
-            programme.push_back(std::make_unique<Programm>(betrieb, link, option, 3 + n));
+            programme.push_back(std::make_unique<Programm<Z21Treiber>>(betrieb, link, option, 3 + n));
+            programme.back()->treiber.setzeFahrstufen(3); // 128 steps: LAN_X_SET_LOCO_DRIVE E4 13
             programme.back()->fuelle(zeilen, dauerS);
         }
     }
@@ -148,7 +152,7 @@ double msSeit(qint64 startMs, Uhr::time_point t)
 
 
 // The offsets of the lines' starts within a pass, and the pass's length.
-std::pair<std::vector<qint64>, qint64> plan(const Programm &p)
+std::pair<std::vector<qint64>, qint64> plan(const Programm<Z21Treiber> &p)
 {
     const Durchlauf d = ermittleDurchlauf(p.tabelle, 1, zentralenzeile(zentralenoption(QStringLiteral("Z21")))->lesart);
     std::vector<qint64> anfang;
@@ -272,27 +276,11 @@ void seriell(int sekunden)
         return;
     }
     const int option = zentralenoption(QStringLiteral("DCC"));
-    struct Maerklinprogramm {
-        Tabellenspeicher tabelle;
-        Bedienung feld;
-        StillerKlang klang;
-        Ablauf ablauf;
-        MaerklinTreiber treiber;
-        Maerklinprogramm(Fahrbetrieb &b, SerielleSchnittstelle &port, int option, int adresse)
-            : feld(true, QString::number(adresse), option), ablauf(b, tabelle, feld, klang),
-              treiber(ablauf, port, zentralenzeile(option)->lesart)
-        {
-            ablauf.setzeTreiber(option, &treiber);
-            for (int z = 1; z <= 25; ++z) {
-                tabelle.setzeZelle(z, 1, QStringLiteral("1"));
-                tabelle.setzeZelle(z, 2, QStringLiteral("s"));
-                tabelle.setzeZelle(z, 3, QString::number(2 * z));
-            }
-        }
-    };
-    std::vector<std::unique_ptr<Maerklinprogramm>> programme;
-    for (int n = 0; n < 8; ++n)
-        programme.push_back(std::make_unique<Maerklinprogramm>(betrieb, v24, option, 3 + n));
+    std::vector<std::unique_ptr<Programm<MaerklinTreiber>>> programme;
+    for (int n = 0; n < 8; ++n) {
+        programme.push_back(std::make_unique<Programm<MaerklinTreiber>>(betrieb, v24, option, 3 + n));
+        programme.back()->fuelle(25, 1, QStringLiteral("s"), 2);
+    }
     QTimer leeren; // the interface reads what the port sends
     QObject::connect(&leeren, &QTimer::timeout, [&pty] { pty.liesVorhandenes(); });
     leeren.start(20);
