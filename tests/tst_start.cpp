@@ -5,7 +5,7 @@
 #include "stations/Zentralenregister.h"
 #include "storage/Dateiformat.h"
 #include "window/Einzelinstanz.h"
-#include "window/Uebersetzung.h"
+#include "window/Sprache.h"
 
 #include <termios.h>
 
@@ -63,7 +63,7 @@ private slots:
     // typed without one; the question at the end shows "Ja" and "Nein", Yes writes the file.
     void ohneEinstellungen()
     {
-        QVERIFY(ladeQtUebersetzung());
+        QVERIFY(setzeSprache(QStringLiteral("de")));
         Anlage a({}, false, {}, true);
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen[0].contains("Fehler 53") && a.meldungen[0].contains("Trabolin.ini"));
@@ -306,7 +306,7 @@ private slots:
         a.f->oeffneUrl = [&](const QUrl &url) { geoeffnet << url; return betrachter; };
         QVERIFY(QTest::qWaitForWindowActive(a.f.get()));
         if (perMenue)
-            feld<QAction>(*a.f, "mnuHilfe")->trigger();
+            feld<QAction>(*a.f, "mnuHilfe_Hilfe")->trigger();
         else
             QTest::keyClick(feld<Tabellengitter>(*a.f, "DBTabelle"), Qt::Key_F1);
         auto *fenster = a.f->findChild<QTextBrowser *>("frmHilfe");

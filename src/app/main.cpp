@@ -1,5 +1,5 @@
 #include "program/Verkehrsprotokoll.h"
-#include "window/Uebersetzung.h"
+#include "window/Sprache.h"
 #include "window/frmTrabolin.h"
 
 #include <QApplication>
@@ -10,8 +10,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trabolin"));
-    // Qt's standard buttons and dialogs speak German like the rest of the window.
-    if (!trabolin::ladeQtUebersetzung())
+    // The system's language until "Trabolin.ini" names one; Qt's standard buttons and
+    // dialogs speak the window's language.
+    if (!trabolin::setzeSprache(trabolin::systemsprache()) && trabolin::sprache() == u"de")
         std::fprintf(stderr, "trabolin: qtbase_de.qm fehlt (Paket qt6-translations-l10n), "
                              "Qt-Dialoge bleiben englisch\n");
 

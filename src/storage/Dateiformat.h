@@ -70,6 +70,9 @@ struct Fahrprogrammdaten {
 // The label of the number of the program shown when the window closed, written only
 // when there are several.
 inline const QString aktuellesFahrprogrammLabel = QStringLiteral("Fahrprogramm aktuell");
+// The window's language as the user chose it in "Sprache / Language": "de" or "en".
+// Without it the system's language decides.
+inline const QString spracheLabel = QStringLiteral("Sprache");
 
 // "Fahrstufe in km/h" of program `nummer` (1 and up), kept after line 56 as
 // "[Fahrprogramm 1 km/h]" and "1", only while it is ticked.

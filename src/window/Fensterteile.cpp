@@ -11,6 +11,7 @@
 #include "window/Tippgrenze.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,9 +48,23 @@ void Fensterteile::baueMenue(QMainWindow &fenster)
     mnuDatei_Beenden = benannt(mnuDatei->addAction(QStringLiteral("beenden")),
                                QStringLiteral("mnuDatei_Beenden"));
 
-    // "&?" and "b&eenden" are commands on the bar itself; start-up moves them to
-    // its right edge.
-    mnuHilfe = benannt(leiste->addAction(QStringLiteral("&?")), QStringLiteral("mnuHilfe"));
+    // "&?" (help and the language) and "b&eenden" (a command on the bar itself) stand
+    // at the bar's right edge (start-up puts a separator before them).
+    mnuFrage = benannt(leiste->addMenu(QStringLiteral("&?")), QStringLiteral("mnuFrage"));
+    mnuHilfe = mnuFrage->menuAction();
+    mnuHilfe->setObjectName(QStringLiteral("mnuHilfe"));
+    mnuHilfe_Hilfe = benannt(mnuFrage->addAction(QString()), QStringLiteral("mnuHilfe_Hilfe"));
+    // "Sprache / Language" reads the same in both languages, for a user who cannot
+    // read the one in effect.
+    mnuSprache = benannt(mnuFrage->addMenu(QStringLiteral("&Sprache / Language")), QStringLiteral("mnuSprache"));
+    mnuSprache->menuAction()->setObjectName(QStringLiteral("mnuSprache"));
+    auto *sprachen = new QActionGroup(mnuSprache);
+    mnuSprache_de = benannt(mnuSprache->addAction(QStringLiteral("&Deutsch")), QStringLiteral("mnuSprache_de"));
+    mnuSprache_en = benannt(mnuSprache->addAction(QStringLiteral("&English")), QStringLiteral("mnuSprache_en"));
+    for (QAction *a : {mnuSprache_de, mnuSprache_en}) {
+        a->setCheckable(true);
+        sprachen->addAction(a);
+    }
     mnuBeenden = benannt(leiste->addAction(QStringLiteral("b&eenden")), QStringLiteral("mnuBeenden"));
 
     tasteF1 = benannt(new QShortcut(QKeySequence(Qt::Key_F1), &fenster), QStringLiteral("tasteF1"));

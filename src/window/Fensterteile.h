@@ -4,6 +4,7 @@
 // derives from it and wires the controls.
 #include "window/Beschriftung.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <array>
 #include <vector>
@@ -35,6 +36,8 @@ class Menueleiste;
 inline const QString lokTippAnfang = QStringLiteral(" übernimmt die Kontrolle über die Lok mit der o.a. ID");
 
 struct Fensterteile {
+    Q_DECLARE_TR_FUNCTIONS(trabolin::Fensterteile)
+public:
     // The menu bar of `fenster` with "&Datei", "&?" and "b&eenden", and the F1 and
     // F10 keys.
     void baueMenue(QMainWindow &fenster);
@@ -99,7 +102,12 @@ struct Fensterteile {
     QAction *mnuDatei_L1;
     QAction *mnuDatei_Beenden;
     Menueleiste *mnuLeiste; // the one menu bar, "&?" and "b&eenden" at its right edge
-    QAction *mnuHilfe;
+    QMenu *mnuFrage;          // "&?"
+    QAction *mnuHilfe;        // its item on the bar
+    QAction *mnuHilfe_Hilfe;  // "&Hilfe", as F1
+    QMenu *mnuSprache;        // "&Sprache / Language"
+    QAction *mnuSprache_de;   // "&Deutsch"
+    QAction *mnuSprache_en;   // "&English"
     QAction *mnuBeenden;
     QShortcut *tasteF1;
     QShortcut *tasteF10;

@@ -12,6 +12,7 @@
 #include "window/Einzelinstanz.h"
 #include "window/Laufknoepfe.h"
 #include "window/Netzfeld.h"
+#include "window/Sprache.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -137,7 +138,13 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     connect(mnuDatei_speichern, &QAction::triggered, this, &frmTrabolin::mnuDatei_speichern_Click);
     connect(mnuDatei_Beenden, &QAction::triggered, this, &QWidget::close);
     connect(mnuBeenden, &QAction::triggered, this, &QWidget::close);
-    connect(mnuHilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
+    connect(mnuHilfe_Hilfe, &QAction::triggered, this, &frmTrabolin::zeigeHilfe);
+    connect(mnuSprache_de, &QAction::triggered, this, [this] { waehleSprache(QStringLiteral("de")); });
+    connect(mnuSprache_en, &QAction::triggered, this, [this] { waehleSprache(QStringLiteral("en")); });
+    beiSprache(this, [this] {
+        mnuHilfe_Hilfe->setText(tr("&Hilfe") + QStringLiteral("\tF1"));
+        (sprache() == u"en" ? mnuSprache_en : mnuSprache_de)->setChecked(true);
+    });
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
     nimmSeiteAuf(*seite);
     verbindeSteuerung();
@@ -234,9 +241,16 @@ void frmTrabolin::verbindeUebernahme()
                 return s->isAncestorOf(k) || s->endlosSchalter() == k;
             }))
             connect(k, &QAbstractButton::clicked, this, &frmTrabolin::uebernehmeEingabe);
-    for (QAction *a : {mnuDatei_laden, mnuDatei_speichern, mnuDatei_Beenden, mnuHilfe, mnuBeenden})
+    for (QAction *a : {mnuDatei_laden, mnuDatei_speichern, mnuDatei_Beenden, mnuHilfe_Hilfe, mnuBeenden})
         connect(a, &QAction::triggered, this, &frmTrabolin::uebernehmeEingabe);
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::uebernehmeEingabe);
+}
+
+void frmTrabolin::waehleSprache(const QString &code)
+{
+    m_gewaehlteSprache = code;
+    if (code != sprache())
+        setzeSprache(code);
 }
 
 void frmTrabolin::uebernehmeEingabe()

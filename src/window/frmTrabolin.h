@@ -109,6 +109,9 @@ private:
     // first, so it sees what the user has just typed. Every button, menu item and
     // shortcut of the window already does this before its own handlers run.
     void uebernehmeEingabe();
+    // Puts the language chosen in the menu or read from "Trabolin.ini" into effect and
+    // keeps it for the file.
+    void waehleSprache(const QString &code);
 
     // Start-up, run once at the end of the constructor.
     void Form_Load();
@@ -216,6 +219,7 @@ private:
     bool m_aussenmassGesetzt = false;
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;
     bool m_zweiteInstanz = false;
+    QString m_gewaehlteSprache; // "de" or "en" once chosen in the menu or read from the file
 };
 
 } // namespace trabolin

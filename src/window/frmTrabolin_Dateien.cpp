@@ -122,6 +122,9 @@ Fehler frmTrabolin::subReadConfig()
     for (int n = 0; n < int(m_seiten.size()); ++n)
         m_seiten[n]->kmhSchalter()->setChecked(w.weiterer(kmhLabel(n + 1)).trimmed() == u"1");
     m_programme->zeige(int(leseGanzzahl(w.weiterer(aktuellesFahrprogrammLabel, QStringLiteral("1")))) - 1);
+    // A language the user chose; without the line the system's language stays.
+    if (const QString code = w.weiterer(spracheLabel).trimmed(); code == u"de" || code == u"en")
+        waehleSprache(code);
     return l.fehler;
 }
 
@@ -169,6 +172,8 @@ QString frmTrabolin::subWriteConfig()
             w.weitere.append({kmhLabel(n + 1), QStringLiteral("1")});
     if (m_seiten.size() > 1)
         w.weitere.append({aktuellesFahrprogrammLabel, QString::number(m_aktuelleSeite + 1)});
+    if (!m_gewaehlteSprache.isEmpty())
+        w.weitere.append({spracheLabel, m_gewaehlteSprache});
     return speichereDatei(ConfigDatei, schreibeEinstellungen(w));
 }
 

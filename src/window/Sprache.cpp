@@ -1,0 +1,91 @@
+#include "window/Sprache.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QTranslator>
+
+namespace trabolin {
+
+namespace {
+
+struct Uebersetzer {
+    QPointer<QTranslator> programm; // the program's English texts
+    QPointer<QTranslator> qt;       // Qt's own German texts
+    QString code = QStringLiteral("de");
+};
+
+Uebersetzer &uebersetzer()
+{
+    static Uebersetzer u;
+    return u;
+}
+
+void entferne(QPointer<QTranslator> &t)
+{
+    if (t) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+}
+
+} // namespace
+
+QString systemsprache()
+{
+    return QLocale::system().language() == QLocale::English ? QStringLiteral("en") : QStringLiteral("de");
+}
+
+QString sprache()
+{
+    return uebersetzer().code;
+}
+
+bool setzeSprache(const QString &code)
+{
+    QCoreApplication *anwendung = QCoreApplication::instance();
+    if (!anwendung)
+        return false;
+    Uebersetzer &u = uebersetzer();
+    const bool englisch = code == u"en";
+    entferne(u.programm);
+    entferne(u.qt);
+    bool ok = true;
+    if (englisch) {
+        auto *t = new QTranslator(anwendung);
+        if (t->load(QStringLiteral(":/i18n/trabolin_en.qm"))) {
+            QCoreApplication::installTranslator(t);
+            u.programm = t;
+        } else {
+            delete t;
+            ok = false;
+        }
+    } else {
+        auto *t = new QTranslator(anwendung);
+        if (t->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(t);
+            u.qt = t;
+        } else {
+            delete t;
+            ok = false;
+        }
+    }
+    u.code = englisch ? QStringLiteral("en") : QStringLiteral("de");
+    emit Sprachwechsel::instanz().gewechselt();
+    return ok;
+}
+
+Sprachwechsel &Sprachwechsel::instanz()
+{
+    static Sprachwechsel w;
+    return w;
+}
+
+void beiSprache(QObject *besitzer, std::function<void()> texte)
+{
+    texte();
+    QObject::connect(&Sprachwechsel::instanz(), &Sprachwechsel::gewechselt, besitzer, std::move(texte));
+}
+
+} // namespace trabolin
