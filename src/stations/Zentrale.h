@@ -96,6 +96,12 @@ struct Zentralenteile {
     std::shared_ptr<void> gemeinsam;
 };
 
+// The texts of a registry row and of its settings (captions, tool tips, titles, the
+// items of a choice) are German sources marked for translation with
+// QT_TRANSLATE_NOOP("trabolin::Zentrale", "..."); the window shows each through this,
+// in the language in effect. An empty text stays empty.
+QString zentralenText(const QString &quelle);
+
 // A message box: its title and its text.
 struct Zentralenmeldung {
     QString titel;

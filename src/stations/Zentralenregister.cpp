@@ -1,5 +1,7 @@
 #include "stations/Zentralenregister.h"
 
+#include <QCoreApplication>
+
 #include "stations/cs2/Cs2Zentrale.h"
 #include "stations/dccex/DccexZentrale.h"
 #include "stations/ecos/EcosZentrale.h"
@@ -8,6 +10,13 @@
 #include "stations/z21/Z21Zentrale.h"
 
 namespace trabolin {
+
+QString zentralenText(const QString &quelle)
+{
+    if (quelle.isEmpty())
+        return quelle;
+    return QCoreApplication::translate("trabolin::Zentrale", quelle.toUtf8().constData());
+}
 
 const std::vector<std::unique_ptr<Zentrale>> &zentralenregister()
 {
