@@ -157,6 +157,14 @@
         <source> startet bei Programmende die Datei &quot;Signal.wav&quot; </source>
         <translation> plays the file &quot;Signal.wav&quot; when the program ends </translation>
     </message>
+    <message>
+        <source>Power of&amp;f</source>
+        <translation>Powe&amp;r off</translation>
+    </message>
+    <message>
+        <source>Power o&amp;n</source>
+        <translation>Power o&amp;n</translation>
+    </message>
 </context>
 <context>
     <name>trabolin::Gleisanzeige</name>
@@ -212,7 +220,7 @@
     </message>
     <message>
         <source>aktuelle Daten in &apos;Trabolin.ini&apos; speichern ?</source>
-        <translation>save the current data to 'Trabolin.ini'?</translation>
+        <translation>save the current data to &apos;Trabolin.ini&apos;?</translation>
     </message>
     <message>
         <source>Befehlsdateien (*.dat)</source>

@@ -275,8 +275,8 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     spalte->addWidget(trennlinie());
 
     // Track power and run
-    btnPower[0] = knopf(QStringLiteral("btnPower_0"), QStringLiteral("Power of&f"));
-    btnPower[1] = knopf(QStringLiteral("btnPower_1"), QStringLiteral("Power o&n"));
+    btnPower[0] = knopf(QStringLiteral("btnPower_0"), QString());
+    btnPower[1] = knopf(QStringLiteral("btnPower_1"), QString());
     // What the layout says, beside the buttons that switch its power.
     lblGleis = benannt(new Gleisanzeige, QStringLiteral("lblGleis"));
     auto *strom = new QHBoxLayout;
@@ -293,7 +293,9 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
         k->setEnabled(false);
     chkSignal = benannt(new QCheckBox, QStringLiteral("chkSignal"));
     beiSprache(btnStart, [this] {
+        btnPower[0]->setText(tr("Power of&f"));
         btnPower[0]->setToolTip(tr(" Zentrale abschalten "));
+        btnPower[1]->setText(tr("Power o&n"));
         btnPower[1]->setToolTip(tr(" Zentrale einschalten "));
         btnStart->setText(tr("&starten"));
         btnStart->setToolTip(tr(" startet das Programm "));
