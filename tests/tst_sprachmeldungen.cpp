@@ -41,10 +41,15 @@ QString profilFehlt()
 }
 
 // A run of ID 1004 on the ECoS whose control the station refuses (or, with no
-// `antwort`, never answers): what the driver tells the user.
+// `antwort`, never answers): what the driver tells the user. A second program stands
+// beside it: only then does a program ask the ECoS for control before it drives.
 QString ecosKontrolle(const QString &antwort)
 {
     Aufbau a;
+    Tabellenspeicher tabelle2;
+    TestBedienfeld feld2;
+    KlangMitschrift klang2{a.zeit};
+    Ablauf zweites(a.ablauf.betrieb(), tabelle2, feld2, klang2);
     auto kontrollen = std::make_shared<EcosKontrollen>();
     EcosTreiber ecos{a.ablauf, a.link, zentralenzeile(2)->lesart, kontrollen};
     a.ablauf.setzeTreiber(2, &ecos);
@@ -56,7 +61,6 @@ QString ecosKontrolle(const QString &antwort)
     if (!antwort.isEmpty())
         a.zeit.bei(50, [&] { kontrollen->lies(antwort); });
     a.ablauf.btnStart_Click();
-    a.zeit.laufe();
     a.ablauf.setzeTreiber(2, &a.ecos);
     return hinweise.join(u'|');
 }
@@ -72,7 +76,6 @@ QString z21Siebenundzwanzig()
     a.z21.hinweis = [&](const QString &text) { hinweise << text; };
     a.zeilen({"2,S,10"});
     a.ablauf.btnStart_Click();
-    a.zeit.laufe();
     return hinweise.join(u'|');
 }
 
@@ -231,8 +234,8 @@ private slots:
             << "anschluss fehlt" << "Fehler 8002:  Der angegebene Anschluß (COM-Port ?) existiert nicht !    "
             << "Error 8002:  The given port (COM port?) does not exist!    ";
         QTest::newRow("port ohne gerät")
-            << "port ohne gerät" << " Schnittstelle 3 = <ordner>/COM3 (über COM3 in <ordner>), nicht vorhanden "
-            << " Port 3 = <ordner>/COM3 (via COM3 in <ordner>), not present ";
+            << "port ohne gerät" << " Schnittstelle 3 = <ordner>/COM3 (über COM3 im Programmverzeichnis), nicht vorhanden "
+            << " Port 3 = <ordner>/COM3 (via COM3 in the program folder), not present ";
         QTest::newRow("messung ohne kontakte")
             << "messung ohne kontakte"
             << "Bitte bei \"Kontakt A\" und \"Kontakt B\" die Nummern der beiden Kontakte eintragen."

@@ -217,6 +217,14 @@ The existing file stays unchanged.</translation>
         <source>%1, Zeile %2: &quot;%3&quot; wird übergangen (kein gültiger Wert).</source>
         <translation>%1, line %2: &quot;%3&quot; is skipped (not a valid value).</translation>
     </message>
+    <message>
+        <source>trabolin: qtbase_de.qm fehlt (Paket qt6-translations-l10n), Qt-Dialoge bleiben englisch</source>
+        <translation>trabolin: qtbase_de.qm is missing (package qt6-translations-l10n), Qt dialogs stay English</translation>
+    </message>
+    <message>
+        <source>trabolin: Verkehrsprotokoll %1 kann nicht geöffnet werden: %2</source>
+        <translation>trabolin: traffic log %1 cannot be opened: %2</translation>
+    </message>
 </context>
 <context>
     <name>trabolin::Ablauf</name>
