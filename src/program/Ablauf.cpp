@@ -288,20 +288,20 @@ bool Ablauf::kannProfil(bool einzelzeile)
     const int option = m_bedienfeld.zentraleOption();
     const Profilschluessel schluessel = profilschluessel(option);
     const Lokprofil *profil = m_betrieb.lokprofil(schluessel);
-    const QString titel = QStringLiteral(" Lokprofil...");
+    const QString titel = tr(" Lokprofil...");
     if (!profil) {
-        emit profilFehlt(titel, QStringLiteral("Für die Lok %1 auf der %2 (Fahrstufen %3) ist noch keine "
-                                               "Geschwindigkeit gemessen.\nZeilen mit W oder w und "
-                                               "\"Fahrstufe in km/h\" brauchen ein Lokprofil: bitte die Lok zuerst "
-                                               "mit \"Lok einmessen ...\" einmessen.")
+        emit profilFehlt(titel, tr("Für die Lok %1 auf der %2 (Fahrstufen %3) ist noch keine "
+                                   "Geschwindigkeit gemessen.\nZeilen mit W oder w und "
+                                   "\"Fahrstufe in km/h\" brauchen ein Lokprofil: bitte die Lok zuerst "
+                                   "mit \"Lok einmessen ...\" einmessen.")
                                     .arg(schluessel.adresse, schluessel.zentrale, schluessel.modus));
         return false;
     }
     // A distance at a step the locomotive does not move at would never end.
     for (const Programmzeile &z : zuFahren(einzelzeile, Lesart{}, {profil, m_bedienfeld.kmh()}))
         if (z.streckeCm > 0 && z.warteMs <= 0) {
-            emit profilFehlt(titel, QStringLiteral("Zeile %1: Bei Fahrstufe %2 fährt die Lok nach ihrem Lokprofil "
-                                                   "nicht, eine Strecke ist so nicht zu fahren.")
+            emit profilFehlt(titel, tr("Zeile %1: Bei Fahrstufe %2 fährt die Lok nach ihrem Lokprofil "
+                                       "nicht, eine Strecke ist so nicht zu fahren.")
                                         .arg(z.nummer).arg(z.stufe));
             return false;
         }

@@ -1,32 +1,29 @@
 #include "program/Gleiszustand.h"
 
+#include <QCoreApplication>
+
 namespace trabolin {
 
-namespace {
-
-const QString titelSpannung = QStringLiteral(" Gleisspannung...");
-const QString angehalten = QStringLiteral(" Das Fahrprogramm wurde angehalten.");
-
-} // namespace
+// The texts are translated when they are made, in the language in effect.
 
 QString gleisanzeigeText(Gleiszustand zustand)
 {
     switch (zustand) {
     case Gleiszustand::an:
-        return QStringLiteral("Gleis: an");
+        return QCoreApplication::translate("trabolin", "Gleis: an");
     case Gleiszustand::aus:
     case Gleiszustand::programmiermodus:
-        return QStringLiteral("Gleis: aus");
+        return QCoreApplication::translate("trabolin", "Gleis: aus");
     case Gleiszustand::kurzschluss:
-        return QStringLiteral("Kurzschluss");
+        return QCoreApplication::translate("trabolin", "Kurzschluss");
     case Gleiszustand::nothalt:
-        return QStringLiteral("Nothalt");
+        return QCoreApplication::translate("trabolin", "Nothalt");
     case Gleiszustand::verbindungVerloren:
-        return QStringLiteral("Verbindung verloren");
+        return QCoreApplication::translate("trabolin", "Verbindung verloren");
     case Gleiszustand::unbekannt:
         break;
     }
-    return QStringLiteral("unbekannt");
+    return QCoreApplication::translate("trabolin", "unbekannt");
 }
 
 bool sperrtFahrt(Gleiszustand zustand)
@@ -36,17 +33,23 @@ bool sperrtFahrt(Gleiszustand zustand)
 
 Gleismeldung gleisHaltMeldung(Gleiszustand zustand)
 {
+    const QString titelSpannung = QCoreApplication::translate("trabolin", " Gleisspannung...");
     switch (zustand) {
     case Gleiszustand::aus:
-        return {titelSpannung, QStringLiteral("Die Gleisspannung wurde abgeschaltet.") + angehalten};
+        return {titelSpannung, QCoreApplication::translate(
+                                   "trabolin", "Die Gleisspannung wurde abgeschaltet. Das Fahrprogramm wurde angehalten.")};
     case Gleiszustand::kurzschluss:
-        return {titelSpannung, QStringLiteral("Die Gleisspannung wurde abgeschaltet (Kurzschluss).") + angehalten};
+        return {titelSpannung,
+                QCoreApplication::translate("trabolin", "Die Gleisspannung wurde abgeschaltet (Kurzschluss). "
+                                                        "Das Fahrprogramm wurde angehalten.")};
     case Gleiszustand::programmiermodus:
         return {titelSpannung,
-                QStringLiteral("Die Gleisspannung wurde abgeschaltet (Programmiermodus).") + angehalten};
+                QCoreApplication::translate("trabolin", "Die Gleisspannung wurde abgeschaltet (Programmiermodus). "
+                                                        "Das Fahrprogramm wurde angehalten.")};
     case Gleiszustand::nothalt:
-        return {QStringLiteral(" Nothalt..."),
-                QStringLiteral("Die Zentrale hat alle Loks angehalten (Nothalt).") + angehalten};
+        return {QCoreApplication::translate("trabolin", " Nothalt..."),
+                QCoreApplication::translate("trabolin", "Die Zentrale hat alle Loks angehalten (Nothalt). "
+                                                        "Das Fahrprogramm wurde angehalten.")};
     case Gleiszustand::verbindungVerloren:
     case Gleiszustand::an:
     case Gleiszustand::unbekannt:
@@ -57,24 +60,32 @@ Gleismeldung gleisHaltMeldung(Gleiszustand zustand)
 
 Gleismeldung gleisSperrMeldung(Gleiszustand zustand, const QString &zentrale, bool seriell)
 {
-    const QString einschalten = QStringLiteral("\nBitte zuerst die Gleisspannung wieder einschalten.");
+    const QString titelSpannung = QCoreApplication::translate("trabolin", " Gleisspannung...");
     switch (zustand) {
     case Gleiszustand::aus:
-        return {titelSpannung, QStringLiteral("Die Gleisspannung ist abgeschaltet !") + einschalten};
+        return {titelSpannung, QCoreApplication::translate("trabolin", "Die Gleisspannung ist abgeschaltet !\n"
+                                                                       "Bitte zuerst die Gleisspannung wieder einschalten.")};
     case Gleiszustand::kurzschluss:
         return {titelSpannung,
-                QStringLiteral("Die Gleisspannung ist wegen eines Kurzschlusses abgeschaltet !")
-                    + QStringLiteral("\nBitte zuerst den Kurzschluss beheben und die Gleisspannung einschalten.")};
+                QCoreApplication::translate("trabolin", "Die Gleisspannung ist wegen eines Kurzschlusses abgeschaltet !\n"
+                                                        "Bitte zuerst den Kurzschluss beheben und die Gleisspannung "
+                                                        "einschalten.")};
     case Gleiszustand::programmiermodus:
-        return {titelSpannung, QStringLiteral("Die Zentrale ist im Programmiermodus, das Gleis hat keine Spannung !")};
+        return {titelSpannung, QCoreApplication::translate(
+                                   "trabolin", "Die Zentrale ist im Programmiermodus, das Gleis hat keine Spannung !")};
     case Gleiszustand::nothalt:
-        return {QStringLiteral(" Nothalt..."), QStringLiteral("Die Zentrale hat alle Loks angehalten (Nothalt) !")
-                                                    + einschalten};
+        return {QCoreApplication::translate("trabolin", " Nothalt..."),
+                QCoreApplication::translate("trabolin", "Die Zentrale hat alle Loks angehalten (Nothalt) !\n"
+                                                        "Bitte zuerst die Gleisspannung wieder einschalten.")};
     case Gleiszustand::verbindungVerloren:
-        return {QStringLiteral(" Verbindung..."),
-                QStringLiteral("Die Verbindung zur %1 ist abgebrochen !\n").arg(zentrale)
-                    + (seriell ? QStringLiteral("Bitte zuerst die Schnittstelle prüfen und \"Parameter setzen\" drücken.")
-                               : QStringLiteral("Bitte zuerst neu verbinden."))};
+        return {QCoreApplication::translate("trabolin", " Verbindung..."),
+                seriell ? QCoreApplication::translate("trabolin", "Die Verbindung zur %1 ist abgebrochen !\n"
+                                                                  "Bitte zuerst die Schnittstelle prüfen und "
+                                                                  "\"Parameter setzen\" drücken.")
+                              .arg(zentrale)
+                        : QCoreApplication::translate("trabolin", "Die Verbindung zur %1 ist abgebrochen !\n"
+                                                                  "Bitte zuerst neu verbinden.")
+                              .arg(zentrale)};
     case Gleiszustand::an:
     case Gleiszustand::unbekannt:
         break;

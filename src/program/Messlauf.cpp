@@ -94,16 +94,16 @@ QList<int> Messlauf::vorgabeStufen(int hoechste)
 QString Messlauf::pruefe(const Messauftrag &a)
 {
     if (a.kontaktA < 1 || a.kontaktB < 1)
-        return QStringLiteral("Bitte bei \"Kontakt A\" und \"Kontakt B\" die Nummern der beiden Kontakte eintragen.");
+        return tr("Bitte bei \"Kontakt A\" und \"Kontakt B\" die Nummern der beiden Kontakte eintragen.");
     if (a.kontaktA == a.kontaktB)
-        return QStringLiteral("\"Kontakt A\" und \"Kontakt B\" müssen zwei verschiedene Kontakte sein.");
+        return tr("\"Kontakt A\" und \"Kontakt B\" müssen zwei verschiedene Kontakte sein.");
     if (a.abstandMm < 1)
-        return QStringLiteral("Bitte bei \"Abstand (mm)\" die Strecke zwischen den beiden Kontakten in mm eintragen.");
+        return tr("Bitte bei \"Abstand (mm)\" die Strecke zwischen den beiden Kontakten in mm eintragen.");
     if (a.stufen.isEmpty())
-        return QStringLiteral("Bitte bei \"Fahrstufen\" die zu messenden Fahrstufen eintragen, zum Beispiel "
-                              "\"8, 16, 32, 64, 126\".");
+        return tr("Bitte bei \"Fahrstufen\" die zu messenden Fahrstufen eintragen, zum Beispiel "
+                  "\"8, 16, 32, 64, 126\".");
     if (a.durchlaeufe < 1)
-        return QStringLiteral("Bitte bei \"Durchläufe\" mindestens 1 eintragen.");
+        return tr("Bitte bei \"Durchläufe\" mindestens 1 eintragen.");
     return {};
 }
 
@@ -196,13 +196,18 @@ QCoro::Task<std::optional<double>> Messlauf::fahrt(Zentralentreiber &treiber, co
         }
         if (a.art == Art::zeitgrenze) {
             treiber.stoppeLok(lok);
-            m_meldung = QStringLiteral("Kontakt %1 hat sich nicht innerhalb von %2 s als %3 gemeldet "
-                                       "(Fahrstufe %4, %5).\nDie Messung ist beendet, die Lok angehalten.")
-                            .arg(schritte[s].first)
-                            .arg(m_ablauf.kontaktZeitgrenze())
-                            .arg(schritte[s].second ? QStringLiteral("belegt") : QStringLiteral("frei"))
-                            .arg(stufe)
-                            .arg(vorwaerts ? QStringLiteral("vorwärts") : QStringLiteral("rückwärts"));
+            // One whole sentence for each case, so that a translation can word each as it needs.
+            const bool belegt = schritte[s].second;
+            const QString muster =
+                belegt ? (vorwaerts ? tr("Kontakt %1 hat sich nicht innerhalb von %2 s als belegt gemeldet "
+                                         "(Fahrstufe %3, vorwärts).\nDie Messung ist beendet, die Lok angehalten.")
+                                    : tr("Kontakt %1 hat sich nicht innerhalb von %2 s als belegt gemeldet "
+                                         "(Fahrstufe %3, rückwärts).\nDie Messung ist beendet, die Lok angehalten."))
+                       : (vorwaerts ? tr("Kontakt %1 hat sich nicht innerhalb von %2 s als frei gemeldet "
+                                         "(Fahrstufe %3, vorwärts).\nDie Messung ist beendet, die Lok angehalten.")
+                                    : tr("Kontakt %1 hat sich nicht innerhalb von %2 s als frei gemeldet "
+                                         "(Fahrstufe %3, rückwärts).\nDie Messung ist beendet, die Lok angehalten."));
+            m_meldung = muster.arg(schritte[s].first).arg(m_ablauf.kontaktZeitgrenze()).arg(stufe);
         }
         co_return std::nullopt;
     }

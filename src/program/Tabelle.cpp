@@ -140,13 +140,13 @@ QVariant Tabellenspeicher::headerData(int section, Qt::Orientation orientation, 
 {
     // The units, told where they are typed: a contact line's "Dauer" is no time.
     if (role == Qt::ToolTipRole && orientation == Qt::Horizontal && section == 1)
-        return QStringLiteral(" S/s Sekunden, M/m Minuten, F/f Richtungswechsel (6021), K/k fährt, bis der "
-                              "Kontakt mit der Nummer unter \"Dauer\" belegt meldet, W/w fährt \"Dauer\" cm weit "
-                              "(nach dem Lokprofil, erst W/w, dann bis 4 Ziffern); groß vorwärts, klein rückwärts ");
+        return tr(" S/s Sekunden, M/m Minuten, F/f Richtungswechsel (6021), K/k fährt, bis der "
+                  "Kontakt mit der Nummer unter \"Dauer\" belegt meldet, W/w fährt \"Dauer\" cm weit "
+                  "(nach dem Lokprofil, erst W/w, dann bis 4 Ziffern); groß vorwärts, klein rückwärts ");
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)
-        return QString::fromUtf8(spalten[section].titel);
+        return tr(spalten[section].titel);
     if (orientation == Qt::Vertical)
         return section + 1;
     return {};

@@ -6,7 +6,8 @@
 
 namespace trabolin {
 
-// One column of the driving program: its caption and the longest text the grid takes.
+// One column of the driving program: its caption (a German source, marked for
+// translation; headerData shows it translated) and the longest text the grid takes.
 struct Spalte {
     const char *titel;
     int laenge;
@@ -15,7 +16,10 @@ struct Spalte {
 inline constexpr int anzahlZeilen = 25;
 inline constexpr int anzahlZellen = 8;
 inline constexpr std::array<Spalte, anzahlZellen> spalten{{
-    {"Dauer", 2}, {"Einheit", 1}, {"Fahrstufe", 3}, {"Fu", 1},
+    {QT_TRANSLATE_NOOP("trabolin::Tabellenspeicher", "Dauer"), 2},
+    {QT_TRANSLATE_NOOP("trabolin::Tabellenspeicher", "Einheit"), 1},
+    {QT_TRANSLATE_NOOP("trabolin::Tabellenspeicher", "Fahrstufe"), 3},
+    {QT_TRANSLATE_NOOP("trabolin::Tabellenspeicher", "Fu"), 1},
     {"F1", 1},    {"F2", 1},      {"F3", 1},        {"F4", 1},
 }};
 

@@ -4,6 +4,7 @@
 #include "program/Verkehrsprotokoll.h"
 #include "program/Zahlen.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +26,8 @@ namespace trabolin {
 
 namespace {
 
-const QString titelFehlerbehandlung = QStringLiteral(" zentrale Fehlerbehandlung...");
-const QString titelParameter = QStringLiteral(" Schnittstellenparameter setzen...            ");
+// The messages are translated when they are made, in the language in effect.
+QString titelFehlerbehandlung() { return QCoreApplication::translate("trabolin", " zentrale Fehlerbehandlung..."); }
 
 // The line settings of the port in QSerialPort's terms.
 struct Leitung {
@@ -46,20 +47,20 @@ bool ganzzahl(const QString &feld, qint64 &wert)
     return zahl == double(wert);
 }
 
-// Reads "9600,N,8,1"; on failure `grund` says what is wrong, in German.
+// Reads "9600,N,8,1"; on failure `grund` says what is wrong, in the language in effect.
 std::optional<Leitung> zerlegeEinstellungen(const QString &text, QString &grund)
 {
     const QStringList felder = text.split(u',');
     if (felder.size() != 4) {
-        grund = QStringLiteral("Ungültige Schnittstellenparameter „%1“: erwartet werden "
-                               "Baudrate, Parität, Datenbits und Stoppbits, z. B. 9600,N,8,1")
+        grund = QCoreApplication::translate("trabolin", "Ungültige Schnittstellenparameter „%1“: erwartet werden "
+                                                        "Baudrate, Parität, Datenbits und Stoppbits, z. B. 9600,N,8,1")
                     .arg(text);
         return std::nullopt;
     }
     Leitung l;
     qint64 zahl = 0;
     if (!ganzzahl(felder[0], zahl) || zahl <= 0 || zahl > INT_MAX) {
-        grund = QStringLiteral("Ungültige Baudrate „%1“").arg(felder[0]);
+        grund = QCoreApplication::translate("trabolin", "Ungültige Baudrate „%1“").arg(felder[0]);
         return std::nullopt;
     }
     l.baud = qint32(zahl);
@@ -76,12 +77,12 @@ std::optional<Leitung> zerlegeEinstellungen(const QString &text, QString &grund)
     else if (p == u"S")
         l.paritaet = QSerialPort::SpaceParity;
     else {
-        grund = QStringLiteral("Ungültige Parität „%1“ (N, E, O, M oder S)").arg(felder[1]);
+        grund = QCoreApplication::translate("trabolin", "Ungültige Parität „%1“ (N, E, O, M oder S)").arg(felder[1]);
         return std::nullopt;
     }
 
     if (!ganzzahl(felder[2], zahl) || zahl < 5 || zahl > 8) {
-        grund = QStringLiteral("Ungültige Anzahl Datenbits „%1“ (5 bis 8)").arg(felder[2]);
+        grund = QCoreApplication::translate("trabolin", "Ungültige Anzahl Datenbits „%1“ (5 bis 8)").arg(felder[2]);
         return std::nullopt;
     }
     l.daten = QSerialPort::DataBits(zahl);
@@ -96,11 +97,11 @@ std::optional<Leitung> zerlegeEinstellungen(const QString &text, QString &grund)
         l.stop = QSerialPort::OneAndHalfStop;
 #else
         // termios knows one or two stop bits only; QSerialPort would quietly send one.
-        grund = QStringLiteral("1,5 Stoppbits werden von dieser Schnittstelle nicht unterstützt");
+        grund = QCoreApplication::translate("trabolin", "1,5 Stoppbits werden von dieser Schnittstelle nicht unterstützt");
         return std::nullopt;
 #endif
     } else {
-        grund = QStringLiteral("Ungültige Anzahl Stoppbits „%1“ (1, 1.5 oder 2)").arg(felder[3]);
+        grund = QCoreApplication::translate("trabolin", "Ungültige Anzahl Stoppbits „%1“ (1, 1.5 oder 2)").arg(felder[3]);
         return std::nullopt;
     }
     return l;
@@ -137,9 +138,9 @@ Fehler bewerteOeffnung(const Oeffnungsbefund &b)
 {
     using namespace fehlernummer;
     if (b.pfad.isEmpty())
-        return {anschlussFehlt, QStringLiteral("Zu dieser Nummer gibt es keine Schnittstelle")};
+        return {anschlussFehlt, QCoreApplication::translate("trabolin", "Zu dieser Nummer gibt es keine Schnittstelle")};
     if (!b.vorhanden)
-        return {anschlussFehlt, QStringLiteral("%1 gibt es nicht").arg(b.pfad)};
+        return {anschlussFehlt, QCoreApplication::translate("trabolin", "%1 gibt es nicht").arg(b.pfad)};
     switch (b.zugriffsFehler) {
     case 0:
         break;
@@ -149,17 +150,17 @@ Fehler bewerteOeffnung(const Oeffnungsbefund &b)
         const QString gruppe =
             b.gruppe.isEmpty() || b.gruppe == u"root" ? QStringLiteral("dialout") : b.gruppe;
         return {keineBerechtigung,
-                QStringLiteral("Keine Berechtigung für %1 (Gruppe %2?) - Abhilfe: "
-                               "sudo usermod -aG %2 $USER, danach ab- und wieder anmelden")
+                QCoreApplication::translate("trabolin", "Keine Berechtigung für %1 (Gruppe %2?) - Abhilfe: "
+                                                        "sudo usermod -aG %2 $USER, danach ab- und wieder anmelden")
                     .arg(b.pfad, gruppe)};
     }
     case ENOENT:
     case ENOTDIR:
     case ELOOP:
-        return {anschlussFehlt, QStringLiteral("%1 gibt es nicht").arg(b.pfad)};
+        return {anschlussFehlt, QCoreApplication::translate("trabolin", "%1 gibt es nicht").arg(b.pfad)};
     default:
         return {oeffnenFehlgeschlagen,
-                QStringLiteral("%1 kann nicht geöffnet werden: %2")
+                QCoreApplication::translate("trabolin", "%1 kann nicht geöffnet werden: %2")
                     .arg(b.pfad, systemText(b.zugriffsFehler))};
     }
     switch (b.portFehler) {
@@ -167,13 +168,13 @@ Fehler bewerteOeffnung(const Oeffnungsbefund &b)
         return {};
     case QSerialPort::DeviceNotFoundError:
     case QSerialPort::ResourceError: // a node without hardware behind it answers with EIO
-        return {anschlussFehlt, QStringLiteral("%1 antwortet nicht: %2").arg(b.pfad, b.portText)};
+        return {anschlussFehlt, QCoreApplication::translate("trabolin", "%1 antwortet nicht: %2").arg(b.pfad, b.portText)};
     case QSerialPort::PermissionError: // lock file or exclusive open of another program
         return {anschlussBelegt,
-                QStringLiteral("%1 ist bereits belegt: %2").arg(b.pfad, b.portText)};
+                QCoreApplication::translate("trabolin", "%1 ist bereits belegt: %2").arg(b.pfad, b.portText)};
     default:
         return {oeffnenFehlgeschlagen,
-                QStringLiteral("%1 kann nicht geöffnet werden: %2").arg(b.pfad, b.portText)};
+                QCoreApplication::translate("trabolin", "%1 kann nicht geöffnet werden: %2").arg(b.pfad, b.portText)};
     }
 }
 
@@ -186,17 +187,17 @@ std::optional<Meldung> fehlermeldung(const Fehler &f)
     case dialogAbgebrochen:
         return std::nullopt;
     case anschlussFehlt:
-        return Meldung{titelFehlerbehandlung,
-                       QStringLiteral("Fehler 8002:  Der angegebene Anschluß (COM-Port ?) "
-                                      "existiert nicht !    ")};
+        return Meldung{titelFehlerbehandlung(),
+                       QCoreApplication::translate("trabolin", "Fehler 8002:  Der angegebene Anschluß (COM-Port ?) "
+                                                               "existiert nicht !    ")};
     case anschlussBelegt:
-        return Meldung{titelFehlerbehandlung,
-                       QStringLiteral("Fehler 8005:  Der Anschluß wird bereits von einer "
-                                      "anderen Anwendung benutzt !     ")};
+        return Meldung{titelFehlerbehandlung(),
+                       QCoreApplication::translate("trabolin", "Fehler 8005:  Der Anschluß wird bereits von einer "
+                                                               "anderen Anwendung benutzt !     ")};
     default:
-        return Meldung{titelFehlerbehandlung, QStringLiteral("Fehler ") + QString::number(f.nummer)
-                                                  + QStringLiteral(":  <") + f.beschreibung
-                                                  + QStringLiteral("> aufgetreten      ")};
+        return Meldung{titelFehlerbehandlung(),
+                       QCoreApplication::translate("trabolin", "Fehler %1:  <%2> aufgetreten      ")
+                           .arg(QString::number(f.nummer), f.beschreibung)};
     }
 }
 
@@ -277,22 +278,30 @@ QString SerielleSchnittstelle::geraet(int nummer) const
 QString SerielleSchnittstelle::geraeteHinweis(int nummer) const
 {
     if (nummer <= 0)
-        return QStringLiteral(" Keine gültige Schnittstellennummer - bitte 1, 2, 3 ... eingeben ");
+        return tr(" Keine gültige Schnittstellennummer - bitte 1, 2, 3 ... eingeben ");
     const QString pfad = geraet(nummer);
     if (pfad.isEmpty())
-        return QStringLiteral(" Zur Schnittstelle %1 gibt es kein Gerät ").arg(nummer);
-    QString text = QStringLiteral(" Schnittstelle %1 = %2").arg(nummer).arg(pfad);
-#ifndef Q_OS_WIN
+        return tr(" Zur Schnittstelle %1 gibt es kein Gerät ").arg(nummer);
     const QString eintrag = QStringLiteral("COM%1").arg(nummer);
-    if (QFileInfo(QDir(m_verzeichnis).filePath(eintrag)).isSymLink()
-        || QFileInfo::exists(QDir(m_verzeichnis).filePath(eintrag)))
-        text += m_imProgrammverzeichnis
-                    ? QStringLiteral(" (über %1 im Programmverzeichnis)").arg(eintrag)
-                    : QStringLiteral(" (über %1 in %2)").arg(eintrag, m_verzeichnis);
-    if (!QFileInfo::exists(pfad))
-        text += QStringLiteral(", nicht vorhanden");
+#ifndef Q_OS_WIN
+    const bool ueberEintrag = QFileInfo(QDir(m_verzeichnis).filePath(eintrag)).isSymLink()
+                              || QFileInfo::exists(QDir(m_verzeichnis).filePath(eintrag));
+    const bool fehlt = !QFileInfo::exists(pfad);
+#else
+    const bool ueberEintrag = false;
+    const bool fehlt = false;
 #endif
-    return text + u' ';
+    // Each case a whole text, so that a translation can word it as it needs.
+    const QString n = QString::number(nummer);
+    if (ueberEintrag && m_imProgrammverzeichnis)
+        return (fehlt ? tr(" Schnittstelle %1 = %2 (über %3 im Programmverzeichnis), nicht vorhanden ")
+                      : tr(" Schnittstelle %1 = %2 (über %3 im Programmverzeichnis) "))
+            .arg(n, pfad, eintrag);
+    if (ueberEintrag)
+        return (fehlt ? tr(" Schnittstelle %1 = %2 (über %3 in %4), nicht vorhanden ")
+                      : tr(" Schnittstelle %1 = %2 (über %3 in %4) "))
+            .arg(n, pfad, eintrag, m_verzeichnis);
+    return (fehlt ? tr(" Schnittstelle %1 = %2, nicht vorhanden ") : tr(" Schnittstelle %1 = %2 ")).arg(n, pfad);
 }
 
 Fehler SerielleSchnittstelle::oeffne()
@@ -425,7 +434,7 @@ Fehler SerielleSchnittstelle::setzeEinstellungen(const QString &text)
     const QString ursache = m_port.errorString();
     uebernimm(alt);
     return {fehlernummer::ungueltigeParameter,
-            QStringLiteral("Die Schnittstelle lehnt die Parameter „%1“ ab: %2").arg(text, ursache)};
+            tr("Die Schnittstelle lehnt die Parameter „%1“ ab: %2").arg(text, ursache)};
 }
 
 QString SerielleSchnittstelle::einstellungen() const
@@ -495,12 +504,12 @@ Anwendung wendeParameterAn(SerielleSchnittstelle &v24, const QString &portText, 
     a.fehler = v24.setzeEinstellungen(baud + u',' + parity + u',' + daten + u',' + stop);
     if (a.fehler)
         return a;
-    a.meldungTitel = titelParameter;
+    a.meldungTitel = QCoreApplication::translate("trabolin", " Schnittstellenparameter setzen...            ");
     // The message breaks its line twice before the settings. A message box breaks lines
     // at "\n" (a lone "\r" is not a line break there), so the two breaks are "\n\n".
-    a.meldungText = QStringLiteral("Die serielle Schnittstelle ") + QString::number(v24.portNummer())
-                    + QStringLiteral(" wurde mit folgenden Parametern initialisiert:        ")
-                    + QStringLiteral("\n\n") + v24.einstellungen().toUpper();
+    a.meldungText = QCoreApplication::translate("trabolin", "Die serielle Schnittstelle %1 wurde mit folgenden "
+                                                            "Parametern initialisiert:        \n\n%2")
+                        .arg(QString::number(v24.portNummer()), v24.einstellungen().toUpper());
     return a;
 }
 

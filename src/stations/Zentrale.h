@@ -10,6 +10,7 @@
 #include "program/Umgebung.h"
 #include "program/Zentralentreiber.h"
 
+#include <QCoreApplication>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -154,11 +155,11 @@ public:
         (void)werte;
         return adresseBereich;
     }
-    // The message when the station does not answer the connect.
+    // The message when the station does not answer the connect, in the language in effect.
     virtual Zentralenmeldung keineAntwort() const
     {
-        return {QStringLiteral(" Verbindungsaufbau gescheitert..."),
-                QStringLiteral("Die %1 antwortet nicht !             ").arg(name)};
+        return {QCoreApplication::translate("trabolin::Zentrale", " Verbindungsaufbau gescheitert..."),
+                QCoreApplication::translate("trabolin::Zentrale", "Die %1 antwortet nicht !             ").arg(name)};
     }
     // What choosing the station does to the port's settings.
     virtual Seriellvorgabe seriell() const { return {}; }

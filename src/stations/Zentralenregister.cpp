@@ -38,13 +38,14 @@ const QList<Stationseinstellung> &laufeinstellungen()
     static const QList<Stationseinstellung> einstellungen = [] {
         Stationseinstellung grenze;
         grenze.schluessel = QString::fromUtf16(kontaktZeitgrenzeSchluessel);
-        grenze.titel = QStringLiteral("Kontakt-Zeit&grenze (s)");
+        grenze.titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Kontakt-Zeit&grenze (s)"));
         grenze.art = Stationseinstellung::Art::zahl;
         grenze.von = 1;
         grenze.bis = 3600;
         grenze.vorgabe = QStringLiteral("120");
-        grenze.tipp = QStringLiteral(" so lange wartet eine Zeile mit K oder k höchstens auf ihren Kontakt, "
-                                     "dann hält die Lok an ");
+        grenze.tipp = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale",
+                                                       " so lange wartet eine Zeile mit K oder k höchstens auf "
+                                                       "ihren Kontakt, dann hält die Lok an "));
         grenze.waehrendFahrt = true; // taken when a contact line starts waiting
         return QList<Stationseinstellung>{grenze};
     }();

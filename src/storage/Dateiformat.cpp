@@ -4,6 +4,7 @@
 #include "storage/Zeilenleser.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QSaveFile>
@@ -80,8 +81,6 @@ Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name)
     Einstellungslesung l;
     Einstellungen &w = l.werte;
     Zeilenleser leser(geraet);
-    const QString datei = name.isEmpty() ? QStringLiteral("Die Einstellungsdatei")
-                                         : QStringLiteral("Die Datei \"%1\"").arg(name);
     // Reads on up to line `nr`; false (and the failure noted) when the file ends before it.
     QString zeile;
     int gelesen = 0;
@@ -89,8 +88,14 @@ Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name)
         for (; gelesen < nr; ++gelesen) {
             const auto text = leser.naechste();
             if (!text) {
+                // Each case a whole sentence, translated when the failure is found.
+                const QString zeilennummer = QString::number(gelesen + 1);
                 l.fehler = {dateifehler::hinterDateiende,
-                            QStringLiteral("%1 endet vor Zeile %2").arg(datei).arg(gelesen + 1)};
+                            name.isEmpty() ? QCoreApplication::translate(
+                                                 "trabolin", "Die Einstellungsdatei endet vor Zeile %1")
+                                                 .arg(zeilennummer)
+                                           : QCoreApplication::translate("trabolin", "Die Datei \"%1\" endet vor Zeile %2")
+                                                 .arg(name, zeilennummer)};
                 l.gueltigBis = gelesen;
                 return false;
             }
@@ -121,7 +126,7 @@ Einstellungslesung leseEinstellungen(QIODevice &geraet, const QString &name)
     if (!istZahl(zeile)) {
         l.gueltigBis = ez::usb - 1;
         l.fehler = {dateifehler::typUnvertraeglich,
-                    QStringLiteral("Zeile 50 (USB-Interface) der Einstellungsdatei ist keine Zahl")};
+                    QCoreApplication::translate("trabolin", "Zeile 50 (USB-Interface) der Einstellungsdatei ist keine Zahl")};
         return l;
     }
     w.usb = leseZahl(zeile) == -1;
@@ -283,21 +288,21 @@ QString speichereDatei(const QString &pfad, const QByteArray &bytes)
     const QString name = QDir::toNativeSeparators(pfad);
     QSaveFile datei(pfad);
     if (!datei.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("Die Datei \"%1\" kann nicht angelegt werden.\n\n"
-                              "Der Ordner ist schreibgeschützt, nicht vorhanden oder der Name ist "
-                              "ungültig. Die bisherige Datei bleibt unverändert.")
+        return QCoreApplication::translate("trabolin", "Die Datei \"%1\" kann nicht angelegt werden.\n\n"
+                                                       "Der Ordner ist schreibgeschützt, nicht vorhanden oder der Name ist "
+                                                       "ungültig. Die bisherige Datei bleibt unverändert.")
             .arg(name);
     }
     if (datei.write(bytes) != bytes.size()) {
         datei.cancelWriting();
-        return QStringLiteral("Die Datei \"%1\" konnte nicht vollständig geschrieben werden "
-                              "(Datenträger voll?).\n\nDie bisherige Datei bleibt unverändert.")
+        return QCoreApplication::translate("trabolin", "Die Datei \"%1\" konnte nicht vollständig geschrieben werden "
+                                                       "(Datenträger voll?).\n\nDie bisherige Datei bleibt unverändert.")
             .arg(name);
     }
     if (!datei.commit()) {
-        return QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden "
-                              "(Datenträger voll oder Datei schreibgeschützt?).\n\n"
-                              "Die bisherige Datei bleibt unverändert.")
+        return QCoreApplication::translate("trabolin", "Die Datei \"%1\" konnte nicht gespeichert werden "
+                                                       "(Datenträger voll oder Datei schreibgeschützt?).\n\n"
+                                                       "Die bisherige Datei bleibt unverändert.")
             .arg(name);
     }
     return {};
@@ -308,10 +313,10 @@ Fehler oeffneZumLesen(QFile &datei)
     const QString name = QDir::toNativeSeparators(datei.fileName());
     if (!datei.exists())
         return {dateifehler::nichtGefunden,
-                QStringLiteral("Die Datei \"%1\" wurde nicht gefunden").arg(name)};
+                QCoreApplication::translate("trabolin", "Die Datei \"%1\" wurde nicht gefunden").arg(name)};
     if (!datei.open(QIODevice::ReadOnly))
         return {dateifehler::zugriff,
-                QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden").arg(name)};
+                QCoreApplication::translate("trabolin", "Die Datei \"%1\" kann nicht gelesen werden").arg(name)};
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "storage/Zeilenleser.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -123,9 +124,10 @@ Profildatei leseProfildatei(QIODevice &geraet)
     Zeilenleser leser(geraet);
     Profilabschnitt *abschnitt = nullptr;
     int nr = 0;
-    const auto hinweis = [&](const QString &zeile, const QString &grund) {
-        d.hinweise << QStringLiteral("%1, Zeile %2: \"%3\" wird übergangen (%4).")
-                          .arg(lokprofilDateiname).arg(nr).arg(zeile, grund);
+    // A note for a line passed over: its pattern (a whole sentence, translated when the
+    // note is made) with the file's name, the line's number and the line.
+    const auto hinweis = [&](const QString &zeile, const QString &muster) {
+        d.hinweise << muster.arg(lokprofilDateiname, QString::number(nr), zeile);
     };
     for (auto text = leser.naechste(); text; text = leser.naechste()) {
         ++nr;
@@ -136,7 +138,8 @@ Profildatei leseProfildatei(QIODevice &geraet)
         if (bloss.startsWith(u'[') && bloss.endsWith(u']')) {
             const auto schluessel = leseKopf(bloss);
             if (!schluessel)
-                hinweis(zeile, QStringLiteral("Station, Adresse und Fahrstufen erwartet"));
+                hinweis(zeile, QCoreApplication::translate("trabolin", "%1, Zeile %2: \"%3\" wird übergangen "
+                                                                      "(Station, Adresse und Fahrstufen erwartet)."));
             abschnitt = nullptr;
             // A section that stands twice goes on in the first.
             for (Profilabschnitt &a : d.abschnitte)
@@ -159,7 +162,8 @@ Profildatei leseProfildatei(QIODevice &geraet)
         if (gelesen != true)
             abschnitt->fremd << zeile;
         if (gelesen == false)
-            hinweis(zeile, QStringLiteral("kein gültiger Wert"));
+            hinweis(zeile, QCoreApplication::translate("trabolin", "%1, Zeile %2: \"%3\" wird übergangen "
+                                                                  "(kein gültiger Wert)."));
     }
     return d;
 }

@@ -1,6 +1,7 @@
 #include "stations/cs2/Cs2Treiber.h"
 
 #include "program/Zahlen.h"
+#include "stations/cs2/Cs2Verbindung.h"
 
 namespace trabolin {
 
@@ -12,8 +13,8 @@ Cs2Treiber::Cs2Treiber(Laufkontext &lauf, Cs2Link &link, const Lesart &lesart)
 QString Cs2Treiber::bereichsHinweis(Cs2Protokoll protokoll)
 {
     const Cs2Bereich b = cs2Adressbereich(protokoll);
-    return QStringLiteral("Die Adresse liegt außerhalb des Bereichs für %1 (%2...%3) !\n"
-                          "Bitte eine Adresse von %2 bis %3 eingeben oder ein anderes Protokoll wählen.")
+    return tr("Die Adresse liegt außerhalb des Bereichs für %1 (%2...%3) !\n"
+              "Bitte eine Adresse von %2 bis %3 eingeben oder ein anderes Protokoll wählen.")
         .arg(cs2Protokollname(protokoll))
         .arg(b.von)
         .arg(b.bis);
@@ -100,9 +101,13 @@ void Cs2Treiber::stoppeLok(const Lok &lok)
 
 Antwortwertung Cs2Treiber::bewerteAntwort(const QString &antwort) const
 {
-    if (antwort.startsWith(QStringLiteral("CS2 verbunden")))
+    // The link's own replies, German or in the language in effect when they were made.
+    const auto beginntWie = [&antwort](const QString &muster) {
+        return antwort.startsWith(muster.left(muster.indexOf(u'%')));
+    };
+    if (antwort.startsWith(QStringLiteral("CS2 verbunden")) || beginntWie(Cs2Verbindung::verbundenMuster()))
         return Antwortwertung::ok;
-    if (antwort.startsWith(QStringLiteral("Keine Antwort")))
+    if (antwort.startsWith(QStringLiteral("Keine Antwort")) || beginntWie(Cs2Verbindung::keineAntwortMuster()))
         return Antwortwertung::fehler;
     return Antwortwertung::keine;
 }

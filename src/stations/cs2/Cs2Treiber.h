@@ -11,11 +11,13 @@
 #include "stations/cs2/Cs2Link.h"
 #include "stations/cs2/Cs2Rahmen.h"
 
+#include <QCoreApplication>
 #include <optional>
 
 namespace trabolin {
 
 class Cs2Treiber : public DccTreiber {
+    Q_DECLARE_TR_FUNCTIONS(trabolin::Cs2Treiber)
 public:
     Cs2Treiber(Laufkontext &lauf, Cs2Link &link, const Lesart &lesart);
 

@@ -143,9 +143,13 @@ void Cs2Verbindung::gelungen()
     if (m_melder)
         m_melder->meldeGleiszustand(Gleiszustand::unbekannt);
     schreibe(cs2Zustandsfrage(m_hash));
-    emit antwort(QStringLiteral("CS2 verbunden (%1)").arg(m_udp ? QStringLiteral("UDP") : QStringLiteral("TCP")), 0);
+    emit antwort(verbundenMuster().arg(m_udp ? QStringLiteral("UDP") : QStringLiteral("TCP")), 0);
     emit verbindungsergebnis(true);
 }
+
+QString Cs2Verbindung::verbundenMuster() { return tr("CS2 verbunden (%1)"); }
+
+QString Cs2Verbindung::keineAntwortMuster() { return tr("Keine Antwort von der CS2 (%1:%2, %3)"); }
 
 void Cs2Verbindung::scheitere()
 {
@@ -153,10 +157,7 @@ void Cs2Verbindung::scheitere()
         return;
     m_aufbau = Aufbau::keiner;
     schliesse();
-    emit antwort(QStringLiteral("Keine Antwort von der CS2 (%1:%2, %3)")
-                     .arg(m_host)
-                     .arg(m_port)
-                     .arg(m_udp ? QStringLiteral("UDP") : QStringLiteral("TCP")),
+    emit antwort(keineAntwortMuster().arg(m_host).arg(m_port).arg(m_udp ? QStringLiteral("UDP") : QStringLiteral("TCP")),
                  0);
     emit verbindungsergebnis(false);
 }

@@ -35,6 +35,11 @@ public:
     static constexpr int wartezeitMs = 3000;   // for the first ping's answer
     static constexpr int pingAbstandMs = 10000;
     static constexpr int verpassteBisVerloren = 3;
+    // The replies the link shows when it connects or fails to, in the language in
+    // effect: "%1" is "TCP" or "UDP"; "%1:%2, %3" host, port and "TCP" or "UDP". The
+    // driver knows each by its start (Cs2Treiber::bewerteAntwort).
+    static QString verbundenMuster();
+    static QString keineAntwortMuster();
 
     explicit Cs2Verbindung(QObject *parent = nullptr);
     ~Cs2Verbindung() override;

@@ -3,6 +3,8 @@
 #include "stations/cs2/Cs2Treiber.h"
 #include "stations/cs2/Cs2Verbindung.h"
 
+#include <QCoreApplication>
+
 namespace trabolin {
 
 namespace {
@@ -14,19 +16,22 @@ class Cs2Zentrale : public Zentrale {
 public:
     Cs2Zentrale()
     {
-        titel = QStringLiteral("CS&2/CS3");
-        tipp = QStringLiteral(" Märklin Central Station 2 oder 3 über Netzwerk ");
+        titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "CS&2/CS3"));
+        tipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " Märklin Central Station 2 oder 3 über Netzwerk "));
         code = QStringLiteral("CS2");
         name = QStringLiteral("CS2");
         netz = true;
         standardport = Cs2Verbindung::standardPort;
-        adresseTitel = QStringLiteral("Adresse:");
+        adresseTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Adresse:"));
         adresseBereich = cs2Adressbereichstext(Cs2Protokoll::mm2);
         fahrstufen = true;
-        verbindenText = QStringLiteral("PC mit CS2 verbinden");
-        verbindenTipp = QStringLiteral(" stellt die Verbindung zwischen PC und CS2 her (TCP oder UDP) ");
-        standardTipp = QStringLiteral(" setzt den von Märklin vorgegebenen Standardport (15731) ");
-        antwortTitel = QStringLiteral("letzte Antwort der CS2");
+        verbindenText = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "PC mit CS2 verbinden"));
+        verbindenTipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " stellt die Verbindung zwischen PC und CS2 her (TCP oder UDP) "));
+        standardTipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " setzt den von Märklin vorgegebenen Standardport (15731) "));
+        antwortTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "letzte Antwort der CS2"));
         // As on the Lenz: any text in a function cell switches it on; the functions follow
         // the speed after 100 ms, in a single line too.
         lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 1, 0};
@@ -50,16 +55,18 @@ public:
     {
         Stationseinstellung protokoll;
         protokoll.schluessel = protokollSchluessel;
-        protokoll.titel = QStringLiteral("Proto&koll");
+        protokoll.titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Proto&koll"));
         protokoll.art = Stationseinstellung::Art::auswahl;
         protokoll.eintraege = {QStringLiteral("MM2"), QStringLiteral("DCC"), QStringLiteral("mfx")};
         protokoll.vorgabe = QStringLiteral("MM2");
-        protokoll.tipp = QStringLiteral(" das Gleisprotokoll der Lok: MM2 1...255, DCC 1...10239, mfx 1...16383 ");
+        protokoll.tipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " das Gleisprotokoll der Lok: MM2 1...255, DCC 1...10239, mfx 1...16383 "));
         Stationseinstellung udp;
         udp.schluessel = udpSchluessel;
-        udp.titel = QStringLiteral("ü&ber UDP");
+        udp.titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "ü&ber UDP"));
         udp.vorgabe = QStringLiteral("0");
-        udp.tipp = QStringLiteral(" UDP an Port 15731, Antworten auf Port 15730, für eine CS2 ohne TCP-Gateway ");
+        udp.tipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " UDP an Port 15731, Antworten auf Port 15730, für eine CS2 ohne TCP-Gateway "));
         return {protokoll, udp};
     }
     QString adressbereich(const Einstellungswerte &werte) const override
@@ -68,9 +75,11 @@ public:
     }
     Zentralenmeldung keineAntwort() const override
     {
-        return {QStringLiteral(" CS2..."),
-                QStringLiteral("Keine Antwort von der CS2 !\nBitte IP-Adresse und LocalPort prüfen und ob das "
-                               "CAN-Gateway der Central Station eingeschaltet ist (TCP, oder UDP mit \"über UDP\").")};
+        return {QCoreApplication::translate("trabolin::Zentrale", " CS2..."),
+                QCoreApplication::translate("trabolin::Zentrale",
+                                            "Keine Antwort von der CS2 !\nBitte IP-Adresse und LocalPort prüfen und "
+                                            "ob das CAN-Gateway der Central Station eingeschaltet ist (TCP, oder UDP "
+                                            "mit \"über UDP\").")};
     }
 };
 

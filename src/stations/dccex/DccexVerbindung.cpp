@@ -24,8 +24,8 @@ DccexVerbindung::DccexVerbindung(SerielleSchnittstelle &v24, QObject *parent)
         for (const QByteArray &befehl : std::exchange(m_zurueckgehalten, {}))
             schreibe(befehl);
         if (!geantwortet)
-            zeige(QStringLiteral("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
-                                 "Baudrate 115200, Stromversorgung prüfen)")
+            zeige(tr("(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, "
+                     "Baudrate 115200, Stromversorgung prüfen)")
                       .arg(DccexStartwarte::hoechstensMs / 1000));
         else
             frageGleise();

@@ -14,18 +14,21 @@ class DccexZentrale : public Zentrale {
 public:
     DccexZentrale()
     {
-        titel = QStringLiteral("DCC-E&X");
-        tipp = QStringLiteral(" DCC-EX (Arduino oder ESP32) über USB oder Netzwerk ");
+        titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "DCC-E&X"));
+        tipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " DCC-EX (Arduino oder ESP32) über USB oder Netzwerk "));
         code = QStringLiteral("DCC-EX");
         name = QStringLiteral("DCC-EX");
         netz = true;
         standardport = dccexStandardPort;
-        adresseTitel = QStringLiteral("Adresse:");
+        adresseTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Adresse:"));
         adresseBereich = QStringLiteral("1...10239");
-        verbindenText = QStringLiteral("PC mit DCC-EX verbinden");
-        verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und DCC-EX her ");
-        standardTipp = QStringLiteral(" setzt den Standardport der DCC-EX (2560) ");
-        antwortTitel = QStringLiteral("letzte Antworten der DCC-EX");
+        verbindenText = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "PC mit DCC-EX verbinden"));
+        verbindenTipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " stellt die TCP-Verbindung zwischen PC und DCC-EX her "));
+        standardTipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " setzt den Standardport der DCC-EX (2560) "));
+        antwortTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "letzte Antworten der DCC-EX"));
         // As on the Lenz: any text in a function cell switches it on; the functions follow
         // the speed after 100 ms, in a single line after 100 ms more.
         lesart = {Zeilenregeln::dcc, Schaltregel::belegt, Schaltregel::belegt, 100, 1, 2, 0};
@@ -48,9 +51,10 @@ public:
     {
         Stationseinstellung netzwahl;
         netzwahl.schluessel = ueberNetzwerk;
-        netzwahl.titel = QStringLiteral("über Netz&werk");
+        netzwahl.titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "über Netz&werk"));
         netzwahl.vorgabe = QStringLiteral("0");
-        netzwahl.tipp = QStringLiteral(" DCC-EX über das Netzwerk (WiFi, Ethernet) statt über USB ");
+        netzwahl.tipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " DCC-EX über das Netzwerk (WiFi, Ethernet) statt über USB "));
         return {netzwahl};
     }
     bool istSeriell(const Einstellungswerte &werte) const override { return werte.value(ueberNetzwerk) != u"1"; }

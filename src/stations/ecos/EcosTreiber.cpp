@@ -97,8 +97,8 @@ QCoro::Task<bool> EcosTreiber::sichereLok(Lok lok)
     if (erteilt.value_or(false))
         co_return true;
     if (raus && !m_lauf.stopp() && !m_lauf.beendet() && hinweis)
-        hinweis(erteilt ? QStringLiteral("Die Ecos gibt ID %1 nicht frei: sie fährt nicht !").arg(id)
-                        : QStringLiteral("Die Ecos antwortet nicht auf die Kontrolle über ID %1: sie fährt nicht !").arg(id));
+        hinweis(erteilt ? tr("Die Ecos gibt ID %1 nicht frei: sie fährt nicht !").arg(id)
+                        : tr("Die Ecos antwortet nicht auf die Kontrolle über ID %1: sie fährt nicht !").arg(id));
     co_return false;
 }
 

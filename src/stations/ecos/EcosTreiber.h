@@ -6,11 +6,13 @@
 #include "program/Netzlink.h"
 #include "stations/ecos/EcosKontrollen.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 namespace trabolin {
 
 class EcosTreiber : public DccTreiber {
+    Q_DECLARE_TR_FUNCTIONS(trabolin::EcosTreiber)
 public:
     EcosTreiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
     // The same with the controls the link's replies grant, shared with the drivers of

@@ -11,17 +11,19 @@ class EcosZentrale : public Zentrale {
 public:
     EcosZentrale()
     {
-        titel = QStringLiteral("Ecos");
+        titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Ecos"));
         code = QStringLiteral("Ecos");
         name = QStringLiteral("Ecos");
         netz = true;
         standardport = 15471;
-        adresseTitel = QStringLiteral("ID:");
+        adresseTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "ID:"));
         adresseBereich = QStringLiteral("1000...");
-        verbindenText = QStringLiteral("PC mit Ecos verbinden");
-        verbindenTipp = QStringLiteral(" stellt die TCP-Verbindung zwischen PC und Ecos her ");
-        standardTipp = QStringLiteral(" setzt den von ESU vorgegebenen Standardwert ");
-        antwortTitel = QStringLiteral("letzte Antwort der Ecos");
+        verbindenText = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "PC mit Ecos verbinden"));
+        verbindenTipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " stellt die TCP-Verbindung zwischen PC und Ecos her "));
+        standardTipp = QStringLiteral(
+            QT_TRANSLATE_NOOP("trabolin::Zentrale", " setzt den von ESU vorgegebenen Standardwert "));
+        antwortTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "letzte Antwort der Ecos"));
         // Only "X" switches a function on; direction, functions and speed go out 100 ms apart.
         lesart = {Zeilenregeln::dcc, Schaltregel::nurX, Schaltregel::nurX, 100, 2, 2, 0};
     }

@@ -11,11 +11,11 @@ class LenzZentrale : public Zentrale {
 public:
     LenzZentrale()
     {
-        titel = QStringLiteral("&Lenz V3.0");
-        tipp = QStringLiteral(" Lenz LZ100 V3.0");
+        titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "&Lenz V3.0"));
+        tipp = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", " Lenz LZ100 V3.0"));
         code = QStringLiteral("Lenz");
         name = QStringLiteral("Lenz");
-        adresseTitel = QStringLiteral("Adresse:");
+        adresseTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Adresse:"));
         adresseBereich = QStringLiteral("1...");
         fahrstufen = true;
         // Any text in a function cell switches it on; the function frame follows the speed

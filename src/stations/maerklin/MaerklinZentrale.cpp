@@ -11,11 +11,11 @@ class MaerklinZentrale : public Zentrale {
 public:
     MaerklinZentrale()
     {
-        titel = QStringLiteral("&6021, IB, MC");
-        tipp = QStringLiteral(" 6021 & 6051, IntelliBox, MasterControl u.ä. ");
+        titel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "&6021, IB, MC"));
+        tipp = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", " 6021 & 6051, IntelliBox, MasterControl u.ä. "));
         code = QStringLiteral("DCC");
         name = QStringLiteral("6021");
-        adresseTitel = QStringLiteral("Adresse:");
+        adresseTitel = QStringLiteral(QT_TRANSLATE_NOOP("trabolin::Zentrale", "Adresse:"));
         adresseBereich = QStringLiteral("1...");
         // The light is on for any text but blanks, F1 to F4 only for "X"; 500 ms after the
         // function command (before the text command), 1000 ms after a change of direction.

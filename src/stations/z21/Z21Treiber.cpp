@@ -3,6 +3,7 @@
 #include "program/Zahlen.h"
 #include "program/Tabelle.h"
 #include "stations/z21/Z21Befehle.h"
+#include "stations/z21/Z21Verbindung.h"
 
 namespace trabolin {
 
@@ -44,7 +45,7 @@ bool Z21Treiber::modusGeht()
     if (m_stufen)
         return true;
     if (hinweis)
-        hinweis(QStringLiteral("Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"));
+        hinweis(tr("Die Z21 kennt keine 27 Fahrstufen, bitte 14, 28 oder 128 wählen !"));
     return false;
 }
 
@@ -110,7 +111,11 @@ void Z21Treiber::stoppeLok(const Lok &lok)
 
 Antwortwertung Z21Treiber::bewerteAntwort(const QString &antwort) const
 {
-    return antwort.startsWith(QStringLiteral("Z21 verbunden")) ? Antwortwertung::ok : Antwortwertung::keine;
+    // The link's own reply, German or in the language in effect when it was made.
+    const QString muster = Z21Verbindung::verbundenMuster();
+    return antwort.startsWith(QStringLiteral("Z21 verbunden")) || antwort.startsWith(muster.left(muster.indexOf(u'%')))
+               ? Antwortwertung::ok
+               : Antwortwertung::keine;
 }
 
 // ---------------------------------------------------------------- run and single line

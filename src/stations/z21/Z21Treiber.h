@@ -8,11 +8,13 @@
 #include "program/DccTreiber.h"
 #include "program/Netzlink.h"
 
+#include <QCoreApplication>
 #include <optional>
 
 namespace trabolin {
 
 class Z21Treiber : public DccTreiber {
+    Q_DECLARE_TR_FUNCTIONS(trabolin::Z21Treiber)
 public:
     Z21Treiber(Laufkontext &lauf, Netzlink &link, const Lesart &lesart);
 

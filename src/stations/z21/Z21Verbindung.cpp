@@ -77,9 +77,11 @@ void Z21Verbindung::aufbauEnde()
     m_kontakte.clear();
     for (quint8 gruppe : {0, 1})
         m_rmBusFrage[gruppe] = sende(z21RmBusAbfrage(gruppe));
-    emit antwort(QStringLiteral("Z21 verbunden, Seriennummer %1").arg(*m_seriennummer), 0);
+    emit antwort(verbundenMuster().arg(*m_seriennummer), 0);
     emit verbindungsergebnis(true);
 }
+
+QString Z21Verbindung::verbundenMuster() { return tr("Z21 verbunden, Seriennummer %1"); }
 
 void Z21Verbindung::zielGefunden(const QHostAddress &adresse)
 {

@@ -45,6 +45,9 @@ public:
     static_assert(statusAbstandMs + statusFristMs + nachfragen * nachfrageAbstandMs <= 30000);
     // How long the connect waits for the serial number (3 to 4 s, as for the ECoS).
     static constexpr int wartezeitMs = 3500;
+    // The reply the link shows when it has connected, in the language in effect ("%1"
+    // the serial number); the driver knows it by its start (Z21Treiber::bewerteAntwort).
+    static QString verbundenMuster();
     // LAN_SET_BROADCASTFLAGS: the general messages (track power, status), the R-Bus
     // feedback modules and the CAN occupancy detectors.
     static constexpr quint32 broadcastflags = z21FlagAllgemein | z21FlagRmBus | z21FlagCanMelder;
