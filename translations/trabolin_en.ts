@@ -231,6 +231,23 @@ The existing file stays unchanged.</translation>
     </message>
 </context>
 <context>
+    <name>trabolin::Ablauf</name>
+    <message>
+        <source> Lokprofil...</source>
+        <translation> Locomotive profile...</translation>
+    </message>
+    <message>
+        <source>Für die Lok %1 auf der %2 (Fahrstufen %3) ist noch keine Geschwindigkeit gemessen.
+Zeilen mit W oder w und &quot;Fahrstufe in km/h&quot; brauchen ein Lokprofil: bitte die Lok zuerst mit &quot;Lok einmessen ...&quot; einmessen.</source>
+        <translation>No speed has been measured yet for locomotive %1 on the %2 (speed steps %3).
+Lines with W or w and &quot;Speed step in km/h&quot; need a locomotive profile: please measure the locomotive first with &quot;Measure locomotive ...&quot;.</translation>
+    </message>
+    <message>
+        <source>Zeile %1: Bei Fahrstufe %2 fährt die Lok nach ihrem Lokprofil nicht, eine Strecke ist so nicht zu fahren.</source>
+        <translation>Line %1: according to its profile the locomotive does not move at speed step %2, so it cannot cover a distance.</translation>
+    </message>
+</context>
+<context>
     <name>trabolin::Antwortfeld</name>
     <message>
         <source>
@@ -239,6 +256,44 @@ The existing file stays unchanged.</translation>
         <translation>
 [... %1 characters not shown ...]
 </translation>
+    </message>
+</context>
+<context>
+    <name>trabolin::Cs2Treiber</name>
+    <message>
+        <source>Die Adresse liegt außerhalb des Bereichs für %1 (%2...%3) !
+Bitte eine Adresse von %2 bis %3 eingeben oder ein anderes Protokoll wählen.</source>
+        <translation>The address is outside the range for %1 (%2...%3)!
+Please enter an address from %2 to %3 or choose another protocol.</translation>
+    </message>
+</context>
+<context>
+    <name>trabolin::Cs2Verbindung</name>
+    <message>
+        <source>CS2 verbunden (%1)</source>
+        <translation>CS2 connected (%1)</translation>
+    </message>
+    <message>
+        <source>Keine Antwort von der CS2 (%1:%2, %3)</source>
+        <translation>No answer from the CS2 (%1:%2, %3)</translation>
+    </message>
+</context>
+<context>
+    <name>trabolin::DccexVerbindung</name>
+    <message>
+        <source>(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, Baudrate 115200, Stromversorgung prüfen)</source>
+        <translation>(the DCC-EX did not answer within %1 s: check the port, baud rate 115200 and power supply)</translation>
+    </message>
+</context>
+<context>
+    <name>trabolin::EcosTreiber</name>
+    <message>
+        <source>Die Ecos gibt ID %1 nicht frei: sie fährt nicht !</source>
+        <translation>The Ecos does not release ID %1: it does not drive!</translation>
+    </message>
+    <message>
+        <source>Die Ecos antwortet nicht auf die Kontrolle über ID %1: sie fährt nicht !</source>
+        <translation>The Ecos does not answer the request to control ID %1: it does not drive!</translation>
     </message>
 </context>
 <context>
@@ -404,123 +459,6 @@ The existing file stays unchanged.</translation>
     </message>
 </context>
 <context>
-    <name>trabolin::Netzfeld</name>
-    <message>
-        <source>Die %1 ist nicht verbunden !</source>
-        <translation>The %1 is not connected!</translation>
-    </message>
-    <message>
-        <source>Die Verbindung zur %1 ist abgebrochen !</source>
-        <translation>The connection to the %1 has been lost!</translation>
-    </message>
-    <message>
-        <source>Bitte die IP-Adresse der %1 eintragen !</source>
-        <translation>Please enter the IP address of the %1!</translation>
-    </message>
-    <message>
-        <source>Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: %1) !</source>
-        <translation>The LocalPort must be a number from 1 to 65535 (default: %1)!</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::frmTrabolin</name>
-    <message>
-        <source>&amp;Hilfe</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>Lok</source>
-        <translation>Loco</translation>
-    </message>
-    <message>
-        <source>Das Programm wurde bereits gestartet ...</source>
-        <translation>The program is already running ...</translation>
-    </message>
-    <message>
-        <source> Datei speichern...</source>
-        <translation> Save file...</translation>
-    </message>
-    <message>
-        <source>aktuelle Daten in &apos;Trabolin.ini&apos; speichern ?</source>
-        <translation>save the current data to &apos;Trabolin.ini&apos;?</translation>
-    </message>
-    <message>
-        <source>Befehlsdateien (*.dat)</source>
-        <translation>Command files (*.dat)</translation>
-    </message>
-    <message>
-        <source>Trabolin-Dateien (*.ini)</source>
-        <translation>Trabolin files (*.ini)</translation>
-    </message>
-    <message>
-        <source>Alle Dateien (*)</source>
-        <translation>All files (*)</translation>
-    </message>
-    <message>
-        <source> Datei laden...</source>
-        <translation> Load file...</translation>
-    </message>
-    <message>
-        <source>Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)</source>
-        <translation>The serial port %1 can no longer be reached (adapter removed?)</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::Ablauf</name>
-    <message>
-        <source> Lokprofil...</source>
-        <translation> Locomotive profile...</translation>
-    </message>
-    <message>
-        <source>Für die Lok %1 auf der %2 (Fahrstufen %3) ist noch keine Geschwindigkeit gemessen.
-Zeilen mit W oder w und &quot;Fahrstufe in km/h&quot; brauchen ein Lokprofil: bitte die Lok zuerst mit &quot;Lok einmessen ...&quot; einmessen.</source>
-        <translation>No speed has been measured yet for locomotive %1 on the %2 (speed steps %3).
-Lines with W or w and &quot;Speed step in km/h&quot; need a locomotive profile: please measure the locomotive first with &quot;Measure locomotive ...&quot;.</translation>
-    </message>
-    <message>
-        <source>Zeile %1: Bei Fahrstufe %2 fährt die Lok nach ihrem Lokprofil nicht, eine Strecke ist so nicht zu fahren.</source>
-        <translation>Line %1: according to its profile the locomotive does not move at speed step %2, so it cannot cover a distance.</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::Cs2Treiber</name>
-    <message>
-        <source>Die Adresse liegt außerhalb des Bereichs für %1 (%2...%3) !
-Bitte eine Adresse von %2 bis %3 eingeben oder ein anderes Protokoll wählen.</source>
-        <translation>The address is outside the range for %1 (%2...%3)!
-Please enter an address from %2 to %3 or choose another protocol.</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::Cs2Verbindung</name>
-    <message>
-        <source>CS2 verbunden (%1)</source>
-        <translation>CS2 connected (%1)</translation>
-    </message>
-    <message>
-        <source>Keine Antwort von der CS2 (%1:%2, %3)</source>
-        <translation>No answer from the CS2 (%1:%2, %3)</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::DccexVerbindung</name>
-    <message>
-        <source>(die DCC-EX hat in %1 s nicht geantwortet: Schnittstelle, Baudrate 115200, Stromversorgung prüfen)</source>
-        <translation>(the DCC-EX did not answer within %1 s: check the port, baud rate 115200 and power supply)</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::EcosTreiber</name>
-    <message>
-        <source>Die Ecos gibt ID %1 nicht frei: sie fährt nicht !</source>
-        <translation>The Ecos does not release ID %1: it does not drive!</translation>
-    </message>
-    <message>
-        <source>Die Ecos antwortet nicht auf die Kontrolle über ID %1: sie fährt nicht !</source>
-        <translation>The Ecos does not answer the request to control ID %1: it does not drive!</translation>
-    </message>
-</context>
-<context>
     <name>trabolin::Messlauf</name>
     <message>
         <source>Bitte bei &quot;Kontakt A&quot; und &quot;Kontakt B&quot; die Nummern der beiden Kontakte eintragen.</source>
@@ -565,6 +503,25 @@ The measurement has ended, the locomotive is stopped.</translation>
 Die Messung ist beendet, die Lok angehalten.</source>
         <translation>Contact %1 did not report free within %2 s (speed step %3, reverse).
 The measurement has ended, the locomotive is stopped.</translation>
+    </message>
+</context>
+<context>
+    <name>trabolin::Netzfeld</name>
+    <message>
+        <source>Die %1 ist nicht verbunden !</source>
+        <translation>The %1 is not connected!</translation>
+    </message>
+    <message>
+        <source>Die Verbindung zur %1 ist abgebrochen !</source>
+        <translation>The connection to the %1 has been lost!</translation>
+    </message>
+    <message>
+        <source>Bitte die IP-Adresse der %1 eintragen !</source>
+        <translation>Please enter the IP address of the %1!</translation>
+    </message>
+    <message>
+        <source>Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: %1) !</source>
+        <translation>The LocalPort must be a number from 1 to 65535 (default: %1)!</translation>
     </message>
 </context>
 <context>
@@ -810,6 +767,49 @@ Please check the IP address and LocalPort, and that the Central Station&apos;s C
     <message>
         <source> so lange wartet eine Zeile mit K oder k höchstens auf ihren Kontakt, dann hält die Lok an </source>
         <translation> the longest a line with K or k waits for its contact, then the locomotive stops </translation>
+    </message>
+</context>
+<context>
+    <name>trabolin::frmTrabolin</name>
+    <message>
+        <source>&amp;Hilfe</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>Lok</source>
+        <translation>Loco</translation>
+    </message>
+    <message>
+        <source>Das Programm wurde bereits gestartet ...</source>
+        <translation>The program is already running ...</translation>
+    </message>
+    <message>
+        <source> Datei speichern...</source>
+        <translation> Save file...</translation>
+    </message>
+    <message>
+        <source>aktuelle Daten in &apos;Trabolin.ini&apos; speichern ?</source>
+        <translation>save the current data to &apos;Trabolin.ini&apos;?</translation>
+    </message>
+    <message>
+        <source>Befehlsdateien (*.dat)</source>
+        <translation>Command files (*.dat)</translation>
+    </message>
+    <message>
+        <source>Trabolin-Dateien (*.ini)</source>
+        <translation>Trabolin files (*.ini)</translation>
+    </message>
+    <message>
+        <source>Alle Dateien (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source> Datei laden...</source>
+        <translation> Load file...</translation>
+    </message>
+    <message>
+        <source>Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)</source>
+        <translation>The serial port %1 can no longer be reached (adapter removed?)</translation>
     </message>
 </context>
 </TS>
