@@ -1,5 +1,7 @@
 #include "window/Tabellengitter.h"
 
+#include "window/Sprache.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -78,6 +80,27 @@ private:
 };
 
 } // namespace
+
+// The captions of the columns, as spalten has them.
+const char *const spaltentitel[anzahlZellen] = {
+    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Dauer"),
+    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Einheit"),
+    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Fahrstufe"),
+    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Fu"),
+    "F1", "F2", "F3", "F4",
+};
+
+Programmtabelle::Programmtabelle(QObject *parent) : Tabellenspeicher(parent)
+{
+    beiSprache(this, [this] { emit headerDataChanged(Qt::Horizontal, 0, anzahlZellen - 1); });
+}
+
+QVariant Programmtabelle::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)
+        return tr(spaltentitel[section]);
+    return Tabellenspeicher::headerData(section, orientation, role);
+}
 
 Zellendelegat::Zellendelegat(QObject *parent)
     : QStyledItemDelegate(parent)

@@ -52,6 +52,16 @@ private:
     mutable QPointer<QLineEdit> m_editor;
 };
 
+// The driving program as the page keeps it: the store, its column captions in the
+// language in effect ("Dauer", "Einheit", "Fahrstufe", "Fu", "F1" ... in German), also
+// for assistive tools, which read them from the model.
+class Programmtabelle : public Tabellenspeicher {
+    Q_OBJECT
+public:
+    explicit Programmtabelle(QObject *parent = nullptr);
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+};
+
 // The grid of the driving program. It shows and edits the table store directly
 // and uses the store's selection model, so its current row plus 1 is the current
 // line that every command reads.
