@@ -85,11 +85,6 @@ private slots:
                                               << QString::fromUtf8(de) << QString::fromUtf8(en);
         };
         // The grid and the times.
-        zeile("DBTabelle:0", "kopf", "Dauer", "Time");
-        zeile("DBTabelle:1", "kopf", "Einheit", "Unit");
-        zeile("DBTabelle:2", "kopf", "Fahrstufe", "Speed");
-        zeile("DBTabelle:3", "kopf", "Fu", "F0");
-        zeile("DBTabelle:7", "kopf", "F4", "F4");
         zeile("DBTabelle", "name", "Fahrprogramm", "Driving program");
         zeile("pnlZeit", "name", "Programm", "Program");
         zeile("lblStartzeitTitel", "text", "Startzeit", "Start time");
@@ -100,11 +95,11 @@ private slots:
         zeile("pnlAdresse", "name", "Adresse", "Address");
         zeile("lblDateiTitel", "text", "Datei:", "File:");
         zeile("lblDatei", "beschreibung", "Datei", "File");
-        zeile("chkKmh", "text", "Fahrstufe &in km/h", "Speed &in km/h");
+        zeile("chkKmh", "text", "Fahrstufe &in km/h", "Spee&d in km/h");
         zeile("chkKmh", "tipp",
               " die Spalte Fahrstufe ist die Geschwindigkeit des Vorbilds in km/h; die Lok braucht dazu ein "
               "Lokprofil (Lok einmessen) ",
-              " the column Speed is the prototype's speed in km/h; the loco needs a loco profile for it "
+              " the column Speed step is the prototype's speed in km/h; the loco needs a loco profile for it "
               "(Measure loco) ");
         zeile("chkEndlos", "text", "&Endlosschleife", "&Endless loop");
         zeile("chkEndlos", "tipp", " führt das Programm endlos aus ", " runs the program endlessly ");
@@ -163,6 +158,27 @@ private slots:
         QCOMPARE(lies(*a.f, name, art), englisch);
         setzeSprache(QStringLiteral("de"));
         QCOMPARE(lies(*a.f, name, art), deutsch);
+    }
+
+    // Each column of the grid is as wide as its caption in the language in effect, also
+    // after a switch; German keeps the widths it had.
+    void spaltenbreiten()
+    {
+        auto *gitter = feld<QTableView>(*a.f, QStringLiteral("DBTabelle"));
+        QList<int> deutsch;
+        for (int s = 0; s < gitter->model()->columnCount(); ++s)
+            deutsch << gitter->horizontalHeader()->sectionSize(s);
+        for (const char *code : {"en", "de"}) {
+            setzeSprache(QString::fromLatin1(code));
+            for (int s = 0; s < gitter->model()->columnCount(); ++s) {
+                const QString titel = gitter->model()->headerData(s, Qt::Horizontal).toString();
+                QVERIFY2(gitter->horizontalHeader()->sectionSize(s)
+                             >= gitter->fontMetrics().horizontalAdvance(titel) + 16,
+                         qPrintable(titel));
+            }
+        }
+        for (int s = 0; s < gitter->model()->columnCount(); ++s)
+            QCOMPARE(gitter->horizontalHeader()->sectionSize(s), deutsch[s]);
     }
 
     // The access keys of "Fa&hrprogramm" stay one per item in English.

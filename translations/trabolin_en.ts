@@ -275,7 +275,7 @@
     </message>
     <message>
         <source> während der Fahrt gesperrt </source>
-        <translation> locked during the run </translation>
+        <translation> locked while running </translation>
     </message>
 </context>
 <context>
@@ -326,15 +326,15 @@
     </message>
     <message>
         <source>Fahrstufe &amp;in km/h</source>
-        <translation>Speed &amp;in km/h</translation>
+        <translation>Spee&amp;d in km/h</translation>
     </message>
     <message>
         <source> die Spalte Fahrstufe ist die Geschwindigkeit des Vorbilds in km/h; die Lok braucht dazu ein Lokprofil (Lok einmessen) </source>
-        <translation> the column Speed is the prototype&apos;s speed in km/h; the loco needs a loco profile for it (Measure loco) </translation>
+        <translation> the column Speed step is the prototype&apos;s speed in km/h; the loco needs a loco profile for it (Measure loco) </translation>
     </message>
     <message>
         <source> während der Fahrt gesperrt </source>
-        <translation> locked during the run </translation>
+        <translation> locked while running </translation>
     </message>
     <message>
         <source>Edit</source>
@@ -443,25 +443,6 @@ The table stays unchanged.</translation>
     <message>
         <source> je Durchlauf</source>
         <translation> per pass</translation>
-    </message>
-</context>
-<context>
-    <name>trabolin::Programmtabelle</name>
-    <message>
-        <source>Dauer</source>
-        <translation>Time</translation>
-    </message>
-    <message>
-        <source>Einheit</source>
-        <translation>Unit</translation>
-    </message>
-    <message>
-        <source>Fahrstufe</source>
-        <translation>Speed</translation>
-    </message>
-    <message>
-        <source>Fu</source>
-        <translation>F0</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,6 @@
 #pragma once
 #include "program/Tabelle.h"
 #include "window/Beschriftung.h"
-#include "window/Tabellengitter.h"
 #include "window/Tabellenbearbeitung.h"
 
 #include <QCheckBox>
@@ -161,7 +160,7 @@ private:
     void piepe();
 
     Seitenumgebung m_umgebung;
-    Programmtabelle m_tabelle;
+    Tabellenspeicher m_tabelle;
 
     // --- run time panel
     QFrame *pnlZeit;

@@ -81,27 +81,6 @@ private:
 
 } // namespace
 
-// The captions of the columns, as spalten has them.
-const char *const spaltentitel[anzahlZellen] = {
-    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Dauer"),
-    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Einheit"),
-    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Fahrstufe"),
-    QT_TRANSLATE_NOOP("trabolin::Programmtabelle", "Fu"),
-    "F1", "F2", "F3", "F4",
-};
-
-Programmtabelle::Programmtabelle(QObject *parent) : Tabellenspeicher(parent)
-{
-    beiSprache(this, [this] { emit headerDataChanged(Qt::Horizontal, 0, anzahlZellen - 1); });
-}
-
-QVariant Programmtabelle::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < anzahlZellen)
-        return tr(spaltentitel[section]);
-    return Tabellenspeicher::headerData(section, orientation, role);
-}
-
 Zellendelegat::Zellendelegat(QObject *parent)
     : QStyledItemDelegate(parent)
 {
@@ -262,16 +241,26 @@ Tabellengitter::Tabellengitter(Tabellenspeicher &tabelle, QWidget *parent)
     // "F4" takes up the room the vertical scroll bar needs when the grid is too
     // short for all 25 lines.
     kopf->setStretchLastSection(true);
+    beiSprache(this, [this] { passeSpaltenAn(); });
+
+    setzePiepen([] { QApplication::beep(); });
+}
+
+void Tabellengitter::passeSpaltenAn()
+{
+    QHeaderView *kopf = horizontalHeader();
     const int zeichen = fontMetrics().averageCharWidth();
+    const int vorher = m_spaltenbreite;
     m_spaltenbreite = 0;
     for (int s = 0; s < anzahlZellen; ++s) {
-        const int breite = qMax(spaltenZeichen[s] * zeichen + 12,
-                                fontMetrics().horizontalAdvance(QString::fromUtf8(spalten[s].titel)) + 16);
+        const QString titel = model()->headerData(s, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int breite = qMax(spaltenZeichen[s] * zeichen + 12, fontMetrics().horizontalAdvance(titel) + 16);
         kopf->resizeSection(s, breite);
         m_spaltenbreite += breite;
     }
-
-    setzePiepen([] { QApplication::beep(); });
+    kopf->viewport()->update();
+    if (m_spaltenbreite != vorher)
+        updateGeometry();
 }
 
 void Tabellengitter::setzePiepen(std::function<void()> piepen)

@@ -52,16 +52,6 @@ private:
     mutable QPointer<QLineEdit> m_editor;
 };
 
-// The driving program as the page keeps it: the store, its column captions in the
-// language in effect ("Dauer", "Einheit", "Fahrstufe", "Fu", "F1" ... in German), also
-// for assistive tools, which read them from the model.
-class Programmtabelle : public Tabellenspeicher {
-    Q_OBJECT
-public:
-    explicit Programmtabelle(QObject *parent = nullptr);
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-};
-
 // The grid of the driving program. It shows and edits the table store directly
 // and uses the store's selection model, so its current row plus 1 is the current
 // line that every command reads.
@@ -87,8 +77,12 @@ public:
     QSize minimumSizeHint() const override;
 
 private:
+    // Each column wide enough for its caption as the store gives it in the language in
+    // effect, and the header painted anew.
+    void passeSpaltenAn();
+
     Zellendelegat *m_delegat;
-    int m_spaltenbreite; // all eight columns at their own width
+    int m_spaltenbreite = 0; // all eight columns at their own width
 };
 
 } // namespace trabolin
