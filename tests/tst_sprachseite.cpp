@@ -123,7 +123,7 @@ private slots:
         zeile("btnLokAnhalten", "text", "Lok anhal&ten", "S&top loco");
         zeile("btnLokAnhalten", "tipp", " hält nur die Lok dieses Fahrprogramms an ",
               " stops only the loco of this driving program ");
-        zeile("mnuFahrprogramm", "text", "Fa&hrprogramm", "Driving pro&gram");
+        zeile("mnuFahrprogramm", "text", "Fa&hrprogramm", "Driving progra&m");
         zeile("mnuNeueLok", "text", "&Neue Lok", "&New loco");
         zeile("mnuLokEntfernen", "text", "Lok &entfernen", "&Remove loco");
         zeile("mnuAlleStarten", "text", "&Alle starten", "Start &all");

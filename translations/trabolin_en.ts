@@ -223,7 +223,7 @@
     </message>
     <message>
         <source>Fa&amp;hrprogramm</source>
-        <translation>Driving pro&amp;gram</translation>
+        <translation>Driving progra&amp;m</translation>
     </message>
     <message>
         <source>&amp;Neue Lok</source>
