@@ -1,7 +1,10 @@
 #include "window/Fahrbild.h"
 
 #include "program/Laufkontext.h"
+#include "window/Sprache.h"
 #include "window/Tabellengitter.h"
+
+#include <QCoreApplication>
 
 #include <QElapsedTimer>
 #include <QPaintEvent>
@@ -23,7 +26,10 @@ constexpr int anzahlBalken = 5; // "Fu", "F1" to "F4"
 constexpr qint64 kuerzesterTakt = 200; // the cursor moves at most five times a second
 constexpr qint64 laengsterTakt = 1000;
 
-QString kontaktwarteText(int kontakt) { return QStringLiteral("wartet auf Kontakt %1").arg(kontakt); }
+QString kontaktwarteText(int kontakt)
+{
+    return QCoreApplication::translate("trabolin", "wartet auf Kontakt %1").arg(kontakt);
+}
 
 QColor hell(const QColor &c, bool stark) { return QColor(c.red(), c.green(), c.blue(), stark ? 130 : 55); }
 
@@ -47,6 +53,11 @@ Fahrbild::Fahrbild(Tabellenspeicher &tabelle, QWidget *parent)
     connect(&tabelle, &QAbstractItemModel::modelReset, this, &Fahrbild::aktualisiere);
     connect(tabelle.auswahl(), &QItemSelectionModel::currentRowChanged, this, &Fahrbild::aktualisiere);
     aktualisiere();
+    // The picture's words and the description follow a switch of language at once.
+    beiSprache(this, [this] {
+        verwirfGrund();
+        zeigeBeschreibung();
+    });
 }
 
 void Fahrbild::setzeLesart(const Lesart &lesart)
@@ -228,10 +239,10 @@ QString Fahrbild::beschreibung() const
 {
     const Durchlauf &d = m_durchlauf;
     if (d.gefahren == 0)
-        return QStringLiteral("keine Zeile");
-    QString text = QStringLiteral("%1 %2, %3%4 %5, höchste Fahrstufe %6")
+        return tr("keine Zeile");
+    QString text = tr("%1 %2, %3%4 %5, höchste Fahrstufe %6")
                        .arg(d.gefahren)
-                       .arg(d.gefahren == 1 ? QStringLiteral("Zeile") : QStringLiteral("Zeilen"))
+                       .arg(d.gefahren == 1 ? tr("Zeile") : tr("Zeilen"))
                        .arg(m_geschaetzt ? QStringLiteral("≈ ") : QString())
                        .arg(ermittleDauertext(d.gesamtMs))
                        .arg(d.gesamtMs >= 3600 * 1000 ? QStringLiteral("h") : QStringLiteral("min"))
@@ -520,12 +531,12 @@ void Fahrbild::zeichneGrund(QPainter &p)
     }
 
     // The light and F1 to F4: one thin bar each, where the line switches it on.
-    static const char *const namen[anzahlBalken] = {"Fu", "F1", "F2", "F3", "F4"};
+    static const char *const namen[anzahlBalken] = {QT_TR_NOOP("Fu"), "F1", "F2", "F3", "F4"};
     for (int b = 0; b < anzahlBalken; ++b) {
         const qreal y = balkenOben + b * hb;
         p.setPen(text);
         p.drawText(QRectF(links, y, textBreite, hb), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::fromLatin1(namen[b]));
+                   tr(namen[b]));
         p.fillRect(QRectF(f.left(), y + hb / 2.0, f.width(), 1), palette().color(QPalette::Midlight));
     }
     int i = 0;

@@ -5,6 +5,7 @@
 #include "storage/Dateiformat.h"
 #include "storage/Lokprofildatei.h"
 #include "window/Beschriftung.h"
+#include "window/Sprache.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,18 +19,25 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <array>
+#include <vector>
+
 namespace trabolin {
 
 // Speed over step: forwards solid, backwards dashed, each measured step a circle, the
 // straight lines between them as distance lines will reckon with them.
 class Messbild : public QWidget {
+    Q_OBJECT
 public:
     explicit Messbild(QWidget *parent) : QWidget(parent)
     {
         setMinimumSize(320, 180);
-        setAccessibleName(QStringLiteral("Geschwindigkeit über Fahrstufe"));
-        setToolTip(QStringLiteral(" Geschwindigkeit in mm/s über der Fahrstufe, vorwärts durchgezogen, "
-                                  "rückwärts gestrichelt; die Kreise sind die gemessenen Stufen "));
+        beiSprache(this, [this] {
+            setAccessibleName(tr("Geschwindigkeit über Fahrstufe"));
+            setToolTip(tr(" Geschwindigkeit in mm/s über der Fahrstufe, vorwärts durchgezogen, "
+                          "rückwärts gestrichelt; die Kreise sind die gemessenen Stufen "));
+            update();
+        });
     }
     void zeige(const QList<Messzeile> &zeilen, int hoechste)
     {
@@ -69,7 +77,7 @@ protected:
         p.drawText(QRectF(f.left(), 0, f.width(), fm.height()), Qt::AlignLeft, QStringLiteral("mm/s"));
         p.drawText(QRectF(f.left(), f.bottom() + 2, f.width(), fm.height()), Qt::AlignLeft, QStringLiteral("0"));
         p.drawText(QRectF(f.left(), f.bottom() + 2, f.width(), fm.height()), Qt::AlignRight,
-                   QStringLiteral("Fahrstufe %1").arg(m_hoechste));
+                   tr("Fahrstufe %1").arg(m_hoechste));
         if (profil.punkte.isEmpty())
             return;
         for (const bool vorwaerts : {true, false}) {
@@ -104,17 +112,17 @@ QString zahl(double wert, int stellen = 1)
 Messfenster::Messfenster(Anschluss anschluss, QWidget *parent) : QWidget(parent, Qt::Window), m_a(std::move(anschluss))
 {
     setObjectName(QStringLiteral("frmEinmessen"));
-    setWindowTitle(QStringLiteral(" Lok einmessen"));
     auto *gitter = new QGridLayout(this);
-    const auto feld = [&](int zeile, int spalte, const QString &titel, QWidget *w, const char *name,
-                          const QString &tipp) {
-        auto *b = new Beschriftung(titel);
+    // The caption of each field is set in the language in effect, below.
+    std::vector<std::pair<Beschriftung *, QWidget *>> felder;
+    const auto feld = [&](int zeile, int spalte, QWidget *w, const char *name) {
+        auto *b = new Beschriftung;
         b->setObjectName(QStringLiteral("lbl") + QLatin1String(name + 3));
         b->setBuddy(w);
         w->setObjectName(QLatin1String(name));
-        w->setToolTip(tipp);
         gitter->addWidget(b, zeile, spalte);
         gitter->addWidget(w, zeile, spalte + 1);
+        felder.emplace_back(b, w);
     };
     const auto kontakt = [](int wert) {
         auto *s = new QSpinBox;
@@ -135,36 +143,23 @@ Messfenster::Messfenster(Anschluss anschluss, QWidget *parent) : QWidget(parent,
     for (const Massstab &m : massstaebe())
         lstMassstab->addItem(m.text, m.verhaeltnis);
     lstMassstab->setCurrentText(QStringLiteral("H0 1:87"));
-    feld(0, 0, QStringLiteral("Kontakt A"), txtKontaktA, "txtKontaktA",
-         QStringLiteral(" der Kontakt, hinter dem die Lok steht (auf der Seite weg von B) "));
-    feld(0, 2, QStringLiteral("Kontakt B"), txtKontaktB, "txtKontaktB",
-         QStringLiteral(" der Kontakt am Ende der Messstrecke "));
-    feld(1, 0, QStringLiteral("Abstand (mm)"), txtAbstand, "txtAbstand",
-         QStringLiteral(" die Strecke zwischen A und B am Gleis gemessen, vom Anfang des einen Kontakts "
-                        "zum Anfang des anderen "));
-    feld(1, 2, QStringLiteral("Maßstab"), lstMassstab, "lstMassstab",
-         QStringLiteral(" rechnet mm/s der Modellbahn in km/h des Vorbilds um "));
-    feld(2, 0, QStringLiteral("Fahrstufen"), txtFahrstufen, "txtFahrstufen",
-         QStringLiteral(" die zu messenden Fahrstufen, z. B. 8, 16, 32, 64, 126 "));
-    feld(2, 2, QStringLiteral("Durchläufe"), txtDurchlaeufe, "txtDurchlaeufe",
-         QStringLiteral(" Fahrten je Fahrstufe und Richtung "));
+    feld(0, 0, txtKontaktA, "txtKontaktA");
+    feld(0, 2, txtKontaktB, "txtKontaktB");
+    feld(1, 0, txtAbstand, "txtAbstand");
+    feld(1, 2, lstMassstab, "lstMassstab");
+    feld(2, 0, txtFahrstufen, "txtFahrstufen");
+    feld(2, 2, txtDurchlaeufe, "txtDurchlaeufe");
 
-    btnMessen = new QPushButton(QStringLiteral("&Messen"));
+    btnMessen = new QPushButton;
     btnMessen->setObjectName(QStringLiteral("btnMessen"));
-    btnMessen->setToolTip(QStringLiteral(" fährt die Lok je Fahrstufe von A nach B und zurück und misst die Zeit "));
-    btnAbbrechen = new QPushButton(QStringLiteral("&Abbrechen"));
+    btnAbbrechen = new QPushButton;
     btnAbbrechen->setObjectName(QStringLiteral("btnAbbrechen"));
-    btnAbbrechen->setToolTip(QStringLiteral(" hält die Lok sofort an und beendet die Messung "));
     btnAbbrechen->setEnabled(false);
     gitter->addWidget(btnMessen, 0, 4);
     gitter->addWidget(btnAbbrechen, 1, 4);
 
     tabMessung = new QTableWidget(0, 5);
     tabMessung->setObjectName(QStringLiteral("tabMessung"));
-    tabMessung->setAccessibleName(QStringLiteral("Messung"));
-    tabMessung->setHorizontalHeaderLabels({QStringLiteral("Fahrstufe"), QStringLiteral("vorwärts mm/s"),
-                                           QStringLiteral("rückwärts mm/s"), QStringLiteral("km/h"),
-                                           QStringLiteral("Streuung %")});
     tabMessung->verticalHeader()->hide();
     tabMessung->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tabMessung->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -177,6 +172,34 @@ Messfenster::Messfenster(Anschluss anschluss, QWidget *parent) : QWidget(parent,
     gitter->addWidget(imgMessung, 4, 0, 1, 5);
     gitter->addWidget(lblStand, 5, 0, 1, 5);
     gitter->setRowStretch(4, 1);
+
+    beiSprache(this, [this, felder] {
+        setWindowTitle(tr(" Lok einmessen"));
+        const std::array<std::pair<QString, QString>, 6> texte{{
+            {tr("Kontakt A"), tr(" der Kontakt, hinter dem die Lok steht (auf der Seite weg von B) ")},
+            {tr("Kontakt B"), tr(" der Kontakt am Ende der Messstrecke ")},
+            {tr("Abstand (mm)"), tr(" die Strecke zwischen A und B am Gleis gemessen, vom Anfang des einen "
+                                    "Kontakts zum Anfang des anderen ")},
+            {tr("Maßstab"), tr(" rechnet mm/s der Modellbahn in km/h des Vorbilds um ")},
+            {tr("Fahrstufen"), tr(" die zu messenden Fahrstufen, z. B. 8, 16, 32, 64, 126 ")},
+            {tr("Durchläufe"), tr(" Fahrten je Fahrstufe und Richtung ")},
+        }};
+        for (std::size_t i = 0; i < felder.size(); ++i) {
+            felder[i].first->setText(texte[i].first);
+            felder[i].second->setToolTip(texte[i].second);
+        }
+        btnMessen->setText(tr("&Messen"));
+        btnMessen->setToolTip(tr(" fährt die Lok je Fahrstufe von A nach B und zurück und misst die Zeit "));
+        btnAbbrechen->setText(tr("&Abbrechen"));
+        btnAbbrechen->setToolTip(tr(" hält die Lok sofort an und beendet die Messung "));
+        tabMessung->setAccessibleName(tr("Messung"));
+        tabMessung->setHorizontalHeaderLabels(
+            {tr("Fahrstufe"), tr("vorwärts mm/s"), tr("rückwärts mm/s"), QStringLiteral("km/h"), tr("Streuung %")});
+        // What the table and the status line say in words.
+        for (int i = 0; i < tabMessung->rowCount() && i < m_gezeigt.size(); ++i)
+            zeigeZeile(i, m_gezeigt);
+        zeigeStandtext();
+    });
 
     connect(btnMessen, &QPushButton::clicked, this, &Messfenster::btnMessen_Click);
     connect(btnAbbrechen, &QPushButton::clicked, this, [this] {
@@ -232,16 +255,34 @@ void Messfenster::zeigeProfil()
 void Messfenster::zeigeStand()
 {
     Ablauf &ablauf = m_a.ablauf();
-    const Profilschluessel s = ablauf.profilschluessel(ablauf.aktiveOption());
-    QString text = QStringLiteral("Lok %1 auf der %2, Fahrstufen %3").arg(s.adresse, s.zentrale, s.modus);
+    m_stand = Stand::profil;
+    m_schluessel = ablauf.profilschluessel(ablauf.aktiveOption());
+    zeigeStandtext();
+}
+
+void Messfenster::zeigeStandtext()
+{
+    switch (m_stand) {
+    case Stand::keiner:
+        return;
+    case Stand::misst:
+        lblStand->setText(tr("Misst ..."));
+        return;
+    case Stand::abgebrochen:
+        lblStand->setText(tr("Die Messung wurde abgebrochen; das Lokprofil bleibt, wie es war."));
+        return;
+    case Stand::profil:
+        break;
+    }
+    const Profilschluessel &s = m_schluessel;
+    QString text = tr("Lok %1 auf der %2, Fahrstufen %3").arg(s.adresse, s.zentrale, s.modus);
     if (const Lokprofil *p = m_a.betrieb.lokprofil(s))
-        text += QStringLiteral(": eingemessen%1, %2 %3.")
-                    .arg(p->datum.isValid() ? QStringLiteral(" am ") + p->datum.toString(QStringLiteral("dd.MM.yyyy"))
-                                            : QString())
+        text += tr(": eingemessen%1, %2 %3.")
+                    .arg(p->datum.isValid() ? tr(" am %1").arg(p->datum.toString(tr("dd.MM.yyyy"))) : QString())
                     .arg(p->punkte.size())
-                    .arg(p->punkte.size() == 1 ? QStringLiteral("Fahrstufe") : QStringLiteral("Fahrstufen"));
+                    .arg(p->punkte.size() == 1 ? tr("Fahrstufe", "gezählt") : tr("Fahrstufen", "gezählt"));
     else
-        text += QStringLiteral(": noch nicht eingemessen.");
+        text += tr(": noch nicht eingemessen.");
     lblStand->setText(text);
 }
 
@@ -269,14 +310,14 @@ void Messfenster::btnMessen_Click()
     a.durchlaeufe = txtDurchlaeufe->value();
     a.massstab = lstMassstab->currentData().toDouble();
     QString fehler = stufen ? Messlauf::pruefe(a)
-                            : QStringLiteral("Bitte bei \"Fahrstufen\" Fahrstufen von 1 bis %1 eintragen, durch "
-                                             "Kommas getrennt.")
+                            : tr("Bitte bei \"Fahrstufen\" Fahrstufen von 1 bis %1 eintragen, durch "
+                                 "Kommas getrennt.")
                                   .arg(m_hoechste);
     const Zentralentreiber *t = ablauf.treiber();
     if (fehler.isEmpty() && (!t || !t->liestKontakte()))
-        fehler = QStringLiteral("Die gewählte Zentrale meldet keine Kontakte: so kann keine Lok eingemessen werden.");
+        fehler = tr("Die gewählte Zentrale meldet keine Kontakte: so kann keine Lok eingemessen werden.");
     if (!fehler.isEmpty()) {
-        m_a.melde(QMessageBox::Information, QStringLiteral(" Lok einmessen..."), fehler);
+        m_a.melde(QMessageBox::Information, tr(" Lok einmessen..."), fehler);
         return;
     }
     m_lauf = std::make_unique<Messlauf>(ablauf);
@@ -288,7 +329,8 @@ void Messfenster::btnMessen_Click()
     tabMessung->setRowCount(int(a.stufen.size()));
     btnMessen->setEnabled(false);
     btnAbbrechen->setEnabled(true);
-    lblStand->setText(QStringLiteral("Misst ..."));
+    m_stand = Stand::misst;
+    zeigeStandtext();
     m_lauf->starte(a);
     if (!m_lauf->laeuft())
         return;
@@ -299,6 +341,8 @@ void Messfenster::btnMessen_Click()
 
 void Messfenster::zeigeZeile(int index, const QList<Messzeile> &zeilen)
 {
+    if (&zeilen != &m_gezeigt)
+        m_gezeigt = zeilen;
     const Messzeile &z = zeilen.at(index);
     for (int c = 0; c < 5; ++c)
         if (!tabMessung->item(index, c))
@@ -317,15 +361,15 @@ void Messfenster::zeigeZeile(int index, const QList<Messzeile> &zeilen)
     tabMessung->item(index, 3)->setText(beide ? zahl(alsKmh((z.mittelVor() + z.mittelRueck()) / 2, massstab)) : QString());
     QStringList merkmale{zahl(z.streuung())};
     if (z.unruhig)
-        merkmale << QStringLiteral("unruhig");
+        merkmale << tr("unruhig");
     else if (z.wiederholt)
-        merkmale << QStringLiteral("wiederholt");
+        merkmale << tr("wiederholt");
     if (z.langsamer)
-        merkmale << QStringLiteral("langsamer als darunter");
+        merkmale << tr("langsamer als darunter");
     tabMessung->item(index, 4)->setText(merkmale.join(QStringLiteral(", ")));
     const QString tipp = z.unruhig || z.langsamer
-                             ? QStringLiteral(" Diese Stufe bitte prüfen: die Lok rutscht, stockt oder die Kontakte "
-                                              "melden ungleich ")
+                             ? tr(" Diese Stufe bitte prüfen: die Lok rutscht, stockt oder die Kontakte "
+                                  "melden ungleich ")
                              : QString();
     for (int c = 0; c < 5; ++c) {
         tabMessung->item(index, c)->setToolTip(tipp);
@@ -342,9 +386,10 @@ void Messfenster::gemessen(bool vollstaendig, const QString &meldung)
         zeigeStand();
         return;
     }
-    lblStand->setText(QStringLiteral("Die Messung wurde abgebrochen; das Lokprofil bleibt, wie es war."));
+    m_stand = Stand::abgebrochen;
+    zeigeStandtext();
     if (!meldung.isEmpty())
-        m_a.melde(QMessageBox::Critical, QStringLiteral(" Lok einmessen..."), meldung);
+        m_a.melde(QMessageBox::Critical, tr(" Lok einmessen..."), meldung);
 }
 
 void Messfenster::speichere(const Lokprofil &profil)
@@ -360,7 +405,7 @@ void Messfenster::speichere(const Lokprofil &profil)
     emit profileGeaendert();
     const QString fehler = speichereDatei(m_a.profilpfad, schreibeProfildatei(d));
     if (!fehler.isEmpty())
-        m_a.melde(QMessageBox::Critical, QStringLiteral(" Lok einmessen..."), fehler);
+        m_a.melde(QMessageBox::Critical, tr(" Lok einmessen..."), fehler);
 }
 
 void Messfenster::closeEvent(QCloseEvent *ereignis)
@@ -372,3 +417,5 @@ void Messfenster::closeEvent(QCloseEvent *ereignis)
 }
 
 } // namespace trabolin
+
+#include "Messfenster.moc"

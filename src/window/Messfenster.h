@@ -8,6 +8,7 @@
 // both directions, the measured points marked and the straight lines between them
 // that distance lines and "Fahrstufe in km/h" reckon with.
 #include "program/Lokprofil.h"
+#include "program/Messlauf.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -62,7 +63,10 @@ private:
     void zeigeZeile(int index, const QList<Messzeile> &zeilen);
     void zeigeProfil();
     void gemessen(bool vollstaendig, const QString &meldung);
+    // The status line: the locomotive and its profile as they are now.
     void zeigeStand();
+    // The status line's text for m_stand, in the language in effect.
+    void zeigeStandtext();
     // Keeps the profile just measured: the file is read afresh, so that what a user
     // edited meanwhile stays, the profile put in, and the file written.
     void speichere(const Lokprofil &profil);
@@ -81,6 +85,12 @@ private:
     Beschriftung *lblStand;
     std::unique_ptr<Messlauf> m_lauf;
     int m_hoechste = 126;
+    // What the status line tells: the profile of m_schluessel, a measurement going on or
+    // one cancelled; and the steps the table shows, for a switch of language.
+    enum class Stand { keiner, profil, misst, abgebrochen };
+    Stand m_stand = Stand::keiner;
+    Profilschluessel m_schluessel;
+    QList<Messzeile> m_gezeigt;
 };
 
 } // namespace trabolin

@@ -8,6 +8,7 @@
 #include "storage/Lokprofildatei.h"
 #include "window/Bauteile.h"
 #include "window/Messfenster.h"
+#include "window/Sprache.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -24,8 +25,6 @@
 namespace trabolin {
 
 namespace {
-
-const QString gesperrtTipp = QStringLiteral(" gesperrt, solange dieses Fahrprogramm fährt ");
 
 // The marker of a running program's tab: a green dot, drawn once.
 const QIcon &fahrmarke()
@@ -68,15 +67,12 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
     zeile->setContentsMargins(0, 0, 0, 2);
     m_reiter = new QTabBar;
     m_reiter->setObjectName(QStringLiteral("tabProgramme"));
-    m_reiter->setAccessibleName(QStringLiteral("Fahrprogramme"));
-    m_reiter->setToolTip(QStringLiteral(" ein Fahrprogramm je Lok; Strg+Tab wechselt "));
     m_reiter->setExpanding(false);
     m_reiter->setDrawBase(false);
     zeile->addWidget(m_reiter);
     zeile->addStretch(1);
-    m_anhalten = new QPushButton(QStringLiteral("Lok anhal&ten"));
+    m_anhalten = new QPushButton;
     m_anhalten->setObjectName(QStringLiteral("btnLokAnhalten"));
-    m_anhalten->setToolTip(QStringLiteral(" hält nur die Lok dieses Fahrprogramms an "));
     zeile->addWidget(m_anhalten);
     m_reiterzeile->hide();
     spalte->addWidget(m_reiterzeile);
@@ -89,18 +85,18 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
     m_stapel->addWidget(erste);
     m_reiter->addTab(reitertext(0));
 
-    auto *menue = new QMenu(QStringLiteral("Fa&hrprogramm"), leiste);
+    auto *menue = new QMenu(leiste);
     menue->setObjectName(QStringLiteral("mnuFahrprogramm"));
     menue->menuAction()->setObjectName(QStringLiteral("mnuFahrprogramm"));
     leiste->insertMenu(leiste->actions().value(1), menue);
-    m_neu = menue->addAction(QStringLiteral("&Neue Lok"), this, [this] { neueLok(); });
+    m_neu = menue->addAction(QString(), this, [this] { neueLok(); });
     m_neu->setObjectName(QStringLiteral("mnuNeueLok"));
     m_neu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    m_entfernen = menue->addAction(QStringLiteral("Lok &entfernen"), this, [this] { entferneLok(); });
+    m_entfernen = menue->addAction(QString(), this, [this] { entferneLok(); });
     m_entfernen->setObjectName(QStringLiteral("mnuLokEntfernen"));
     m_entfernen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     m_laden = leiste->findChild<QAction *>(QStringLiteral("mnuDatei_laden"));
-    m_alle = menue->addAction(QStringLiteral("&Alle starten"), this, [this] {
+    m_alle = menue->addAction(QString(), this, [this] {
         if (m_a.darfStarten())
             m_a.betrieb.alleStarten();
     });
@@ -117,7 +113,7 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
                                 QDir(m_a.ordner).filePath(lokprofilDateiname), m_a.melde},
                                fenster);
     m_messen->leseProfile();
-    m_einmessen = menue->addAction(QStringLiteral("Lok ein&messen ..."), this, [this] { m_messen->zeige(); });
+    m_einmessen = menue->addAction(QString(), this, [this] { m_messen->zeige(); });
     m_einmessen->setObjectName(QStringLiteral("mnuLokEinmessen"));
     connect(m_messen, &Messfenster::profileGeaendert, this, [this] {
         for (Programmseite *s : m_a.seiten)
@@ -140,7 +136,19 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
     });
     connect(m_anhalten, &QPushButton::clicked, this, [this] { m_a.seiten[m_a.aktuell]->ablauf().stoppKlick(); });
     nimmAuf(erste);
-    aktualisiere();
+    // The captions, and the tabs' texts and tool tips, in the language in effect.
+    beiSprache(this, [this, menue] {
+        m_reiter->setAccessibleName(tr("Fahrprogramme"));
+        m_reiter->setToolTip(tr(" ein Fahrprogramm je Lok; Strg+Tab wechselt "));
+        m_anhalten->setText(tr("Lok anhal&ten"));
+        m_anhalten->setToolTip(tr(" hält nur die Lok dieses Fahrprogramms an "));
+        menue->setTitle(tr("Fa&hrprogramm"));
+        m_neu->setText(tr("&Neue Lok"));
+        m_entfernen->setText(tr("Lok &entfernen"));
+        m_alle->setText(tr("&Alle starten"));
+        m_einmessen->setText(tr("Lok ein&messen ..."));
+        aktualisiere();
+    });
 }
 
 Programmseite *Programmliste::nimmAuf(Programmseite *seite)
@@ -153,8 +161,8 @@ Programmseite *Programmliste::nimmAuf(Programmseite *seite)
     seite->zeigeProfil();
     // A locomotive another program drives is refused with the number of that program.
     connect(&seite->ablauf(), &Ablauf::lokBelegt, this, [this](int programm, const QString &lok) {
-        m_a.melde(QMessageBox::Critical, QStringLiteral(" Adresse..."),
-                  QStringLiteral("%1 %2 fährt schon im Fahrprogramm %3 !").arg(m_a.adresswort(), lok).arg(programm));
+        m_a.melde(QMessageBox::Critical, tr(" Adresse..."),
+                  tr("%1 %2 fährt schon im Fahrprogramm %3 !").arg(m_a.adresswort(), lok).arg(programm));
     });
     return seite;
 }
@@ -168,8 +176,8 @@ QString Programmliste::reitertext(int index) const
 Programmseite *Programmliste::neueLok()
 {
     if (int(m_a.seiten.size()) >= hoechstens) {
-        m_a.melde(QMessageBox::Information, QStringLiteral(" Neue Lok..."),
-                  QStringLiteral("Mehr als %1 Fahrprogramme gehen nicht !").arg(hoechstens));
+        m_a.melde(QMessageBox::Information, tr(" Neue Lok..."),
+                  tr("Mehr als %1 Fahrprogramme gehen nicht !").arg(hoechstens));
         return nullptr;
     }
     qint64 hoechste = 0;
@@ -192,8 +200,8 @@ void Programmliste::entferneLok()
     if (m_a.seiten.size() < 2 || seite->ablauf().laeuft())
         return;
     if (!tabelleLeer(seite->tabelle())
-        && !m_a.frage(QStringLiteral(" Lok entfernen..."),
-                      QStringLiteral("Fahrprogramm für %1 mit seiner Tabelle entfernen ?").arg(reitertext(m_a.aktuell))))
+        && !m_a.frage(tr(" Lok entfernen..."),
+                      tr("Fahrprogramm für %1 mit seiner Tabelle entfernen ?").arg(reitertext(m_a.aktuell))))
         return;
     const int index = m_a.aktuell;
     m_a.seiten.erase(m_a.seiten.begin() + index);
@@ -230,12 +238,12 @@ void Programmliste::aktualisiere()
         const bool faehrt = m_a.seiten[i]->ablauf().laeuft();
         m_reiter->setTabText(i, reitertext(i));
         m_reiter->setTabIcon(i, faehrt ? fahrmarke() : QIcon());
-        m_reiter->setAccessibleTabName(i, reitertext(i) + (faehrt ? QStringLiteral(" – fährt") : QString()));
+        m_reiter->setAccessibleTabName(i, reitertext(i) + (faehrt ? tr(" – fährt") : QString()));
     }
     const bool laeuft = !m_a.seiten.empty() && m_a.aktuell >= 0 && m_a.aktuell < int(m_a.seiten.size())
                         && m_a.seiten[m_a.aktuell]->ablauf().laeuft();
     m_entfernen->setEnabled(mehrere && !laeuft);
-    m_entfernen->setToolTip(laeuft ? gesperrtTipp : QString());
+    m_entfernen->setToolTip(laeuft ? tr(" gesperrt, solange dieses Fahrprogramm fährt ") : QString());
     m_anhalten->setEnabled(laeuft);
     // With several programs a running program keeps its address and its table: its
     // address field and "öffnen / laden" are locked until it ends. One program loads
@@ -244,7 +252,7 @@ void Programmliste::aktualisiere()
         seite->sperreAdresse(mehrere && seite->ablauf().laeuft());
     if (m_laden) {
         m_laden->setEnabled(!(mehrere && laeuft));
-        m_laden->setToolTip(mehrere && laeuft ? fahrtsperreTipp : QString());
+        m_laden->setToolTip(mehrere && laeuft ? tr(" während der Fahrt gesperrt ") : QString());
     }
 }
 

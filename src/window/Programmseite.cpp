@@ -7,6 +7,7 @@
 #include "window/Bauteile.h"
 #include "window/Fahrbild.h"
 #include "window/Fensterbedienfeld.h"
+#include "window/Sprache.h"
 #include "window/Tabellengitter.h"
 #include "window/Tippgrenze.h"
 
@@ -28,7 +29,6 @@ Programmseite::Programmseite(Seitenumgebung umgebung, QWidget *parent)
 {
     setObjectName(QStringLiteral("Programmseite"));
     DBTabelle = benannt(new Tabellengitter(m_tabelle), QStringLiteral("DBTabelle"));
-    DBTabelle->setAccessibleName(QStringLiteral("Fahrprogramm"));
     DBTabelle->setzePiepen([this] { piepe(); });
     DBTabelle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
 
@@ -60,8 +60,7 @@ Programmseite::Programmseite(Seitenumgebung umgebung, QWidget *parent)
     tabelleUndMitte->addWidget(mittelWidget);
     linkeSeite->addWidget(imgFahrbild, 1);
 
-    chkEndlos = benannt(new QCheckBox(QStringLiteral("&Endlosschleife")), QStringLiteral("chkEndlos"));
-    chkEndlos->setToolTip(QStringLiteral(" führt das Programm endlos aus "));
+    chkEndlos = benannt(new QCheckBox, QStringLiteral("chkEndlos"));
 
     // Every command sees the text just typed into the grid: connected before any
     // handler of a button.
@@ -86,6 +85,63 @@ Programmseite::Programmseite(Seitenumgebung umgebung, QWidget *parent)
     baueTreiber();
     verbindeLauf();
     verbindeFahrbild();
+    beiSprache(this, [this] { zeigeTexte(); });
+}
+
+void Programmseite::zeigeTexte()
+{
+    DBTabelle->setAccessibleName(tr("Fahrprogramm"));
+    chkEndlos->setText(tr("&Endlosschleife"));
+    chkEndlos->setToolTip(tr(" führt das Programm endlos aus "));
+
+    pnlZeit->setAccessibleName(tr("Programm"));
+    lblProgramm->setText(tr("Programm"));
+    lblStartzeitTitel->setText(tr("Startzeit"));
+    lblLaufzeitTitel->setText(tr("Laufzeit"));
+    lblDauerGesamtTitel->setText(tr("Dauer gesamt"));
+    lblNochTitel->setText(tr("noch"));
+    lblStartzeit->setAccessibleDescription(lblStartzeitTitel->text());
+    lblLaufzeit->setAccessibleDescription(lblLaufzeitTitel->text());
+    lblDauerGesamt->setAccessibleDescription(lblDauerGesamtTitel->text());
+    lblNoch->setAccessibleDescription(lblNochTitel->text());
+
+    pnlAdresse->setAccessibleName(tr("Adresse"));
+    lblDateiTitel->setText(tr("Datei:"));
+    lblDatei->setAccessibleDescription(tr("Datei"));
+    chkKmh->setText(tr("Fahrstufe &in km/h"));
+    chkKmh->setToolTip(tr(" die Spalte Fahrstufe ist die Geschwindigkeit des Vorbilds in km/h; "
+                          "die Lok braucht dazu ein Lokprofil (Lok einmessen) "));
+    if (!txtAdresse->isEnabled())
+        txtAdresse->setToolTip(tr(" während der Fahrt gesperrt "));
+
+    pnlEdit->setAccessibleName(tr("Edit"));
+    lblEdit->setText(tr("Edit"));
+    const auto beschrifte = [](QPushButton *k, const QString &text, const QString &tipp) {
+        k->setText(text);
+        k->setToolTip(tipp);
+    };
+    beschrifte(btnInsertLine, tr("Zeile einfügen"),
+               tr("fügt eine neue Zeile ein und schiebt alle folgenden Zeilen um eins nach unten"));
+    beschrifte(btnDeleteLine, tr("Zeile löschen"),
+               tr("löscht die aktuelle Zeile und schiebt alle folgenden Zeilen um eins nach oben"));
+    beschrifte(btnLineUp, tr("Zeile aufwärts"), tr("verschiebt die aktuelle Zeile um eins nach oben"));
+    beschrifte(btnLineDown, tr("Zeile abwärts"), tr("verschiebt die aktuelle Zeile um eins nach unten"));
+
+    pnlDel->setAccessibleName(tr("Löschen"));
+    zeigeLoeschtitel();
+    lblDel->setToolTip(tr("öffnet / schliesst das Lösch-Menu"));
+    lblDel->setAccessibleDescription(lblDel->toolTip());
+    beschrifte(btnDelZeile, tr("aktuelle Zeile "), tr("löscht den Inhalt der aktuellen Zeile"));
+    beschrifte(btnDelFolgende, tr("Zeile + folgende"), tr("löscht die aktuelle und alle folgenden Zeilen"));
+    beschrifte(btnDelTabelle, tr("Tabelle"), tr("löscht die komplette Tabelle"));
+
+    // The times beside them carry words too (" je Durchlauf").
+    zeigeFahrstand();
+}
+
+void Programmseite::zeigeLoeschtitel()
+{
+    lblDel->setText(m_loeschenOhnePunkte ? tr("Löschen") : tr("Löschen ..."));
 }
 
 Programmseite::~Programmseite()
@@ -105,19 +161,17 @@ void Programmseite::piepe()
 
 QWidget *Programmseite::baueZeitpanel()
 {
-    pnlZeit = panel(QStringLiteral("pnlZeit"), QStringLiteral("Programm"));
-    lblProgramm = ueberschrift(QStringLiteral("lblProgramm"), QStringLiteral("Programm"));
-    lblStartzeitTitel = benannt(new Beschriftung(QStringLiteral("Startzeit")),
-                                QStringLiteral("lblStartzeitTitel"));
-    lblLaufzeitTitel = benannt(new Beschriftung(QStringLiteral("Laufzeit")),
-                               QStringLiteral("lblLaufzeitTitel"));
-    lblStartzeit = wertfeld(QStringLiteral("lblStartzeit"), QStringLiteral("Startzeit"));
-    lblLaufzeit = wertfeld(QStringLiteral("lblLaufzeit"), QStringLiteral("Laufzeit"));
-    lblDauerGesamtTitel = benannt(new Beschriftung(QStringLiteral("Dauer gesamt")),
-                                  QStringLiteral("lblDauerGesamtTitel"));
-    lblNochTitel = benannt(new Beschriftung(QStringLiteral("noch")), QStringLiteral("lblNochTitel"));
-    lblDauerGesamt = wertfeld(QStringLiteral("lblDauerGesamt"), QStringLiteral("Dauer gesamt"));
-    lblNoch = wertfeld(QStringLiteral("lblNoch"), QStringLiteral("noch"));
+    // The captions are set by zeigeTexte, in the language in effect.
+    pnlZeit = panel(QStringLiteral("pnlZeit"), QString());
+    lblProgramm = ueberschrift(QStringLiteral("lblProgramm"), QString());
+    lblStartzeitTitel = benannt(new Beschriftung, QStringLiteral("lblStartzeitTitel"));
+    lblLaufzeitTitel = benannt(new Beschriftung, QStringLiteral("lblLaufzeitTitel"));
+    lblStartzeit = wertfeld(QStringLiteral("lblStartzeit"), QString());
+    lblLaufzeit = wertfeld(QStringLiteral("lblLaufzeit"), QString());
+    lblDauerGesamtTitel = benannt(new Beschriftung, QStringLiteral("lblDauerGesamtTitel"));
+    lblNochTitel = benannt(new Beschriftung, QStringLiteral("lblNochTitel"));
+    lblDauerGesamt = wertfeld(QStringLiteral("lblDauerGesamt"), QString());
+    lblNoch = wertfeld(QStringLiteral("lblNoch"), QString());
     const int zeitbreite = fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 16;
     for (Beschriftung *wert : {lblStartzeit, lblLaufzeit, lblDauerGesamt, lblNoch}) {
         wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -142,19 +196,18 @@ QWidget *Programmseite::baueZeitpanel()
 
 QWidget *Programmseite::baueAdresspanel()
 {
-    pnlAdresse = panel(QStringLiteral("pnlAdresse"), QStringLiteral("Adresse"));
+    pnlAdresse = panel(QStringLiteral("pnlAdresse"), QString());
     txtAdresse = benannt(new QLineEdit(QStringLiteral("1")), QStringLiteral("txtAdresse"));
     setzeTippgrenze(txtAdresse, 5);
     txtAdresse->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
-    lblAdresse[0] = benannt(new Beschriftung(QStringLiteral("Adresse:")), QStringLiteral("lblAdresse_0"));
-    lblAdresse[1] = benannt(new Beschriftung(QStringLiteral("Adresse")), QStringLiteral("lblAdresse_1"));
+    // Until the window puts in the station's own words (again after a switch of language).
+    lblAdresse[0] = benannt(new Beschriftung(tr("Adresse:")), QStringLiteral("lblAdresse_0"));
+    lblAdresse[1] = benannt(new Beschriftung(tr("Adresse")), QStringLiteral("lblAdresse_1"));
     lblAdresse[0]->setBuddy(txtAdresse);
-    lblDateiTitel = benannt(new Beschriftung(QStringLiteral("Datei:")), QStringLiteral("lblDateiTitel"));
-    lblDatei = wertfeld(QStringLiteral("lblDatei"), QStringLiteral("Datei"));
+    lblDateiTitel = benannt(new Beschriftung, QStringLiteral("lblDateiTitel"));
+    lblDatei = wertfeld(QStringLiteral("lblDatei"), QString());
     lblDatei->setzeGekuerzt(true);
-    chkKmh = benannt(new QCheckBox(QStringLiteral("Fahrstufe &in km/h")), QStringLiteral("chkKmh"));
-    chkKmh->setToolTip(QStringLiteral(" die Spalte Fahrstufe ist die Geschwindigkeit des Vorbilds in km/h; "
-                                      "die Lok braucht dazu ein Lokprofil (Lok einmessen) "));
+    chkKmh = benannt(new QCheckBox, QStringLiteral("chkKmh"));
 
     auto *gitter = new QGridLayout(pnlAdresse);
     gitter->setContentsMargins(8, 6, 8, 6);
@@ -170,16 +223,12 @@ QWidget *Programmseite::baueAdresspanel()
 
 QWidget *Programmseite::baueEditpanel()
 {
-    pnlEdit = panel(QStringLiteral("pnlEdit"), QStringLiteral("Edit"));
-    lblEdit = ueberschrift(QStringLiteral("lblEdit"), QStringLiteral("Edit"));
-    btnInsertLine = knopf(QStringLiteral("btnInsertLine"), QStringLiteral("Zeile einfügen"),
-                          QStringLiteral("fügt eine neue Zeile ein und schiebt alle folgenden Zeilen um eins nach unten"));
-    btnDeleteLine = knopf(QStringLiteral("btnDeleteLine"), QStringLiteral("Zeile löschen"),
-                          QStringLiteral("löscht die aktuelle Zeile und schiebt alle folgenden Zeilen um eins nach oben"));
-    btnLineUp = knopf(QStringLiteral("btnLineUp"), QStringLiteral("Zeile aufwärts"),
-                      QStringLiteral("verschiebt die aktuelle Zeile um eins nach oben"));
-    btnLineDown = knopf(QStringLiteral("btnLineDown"), QStringLiteral("Zeile abwärts"),
-                        QStringLiteral("verschiebt die aktuelle Zeile um eins nach unten"));
+    pnlEdit = panel(QStringLiteral("pnlEdit"), QString());
+    lblEdit = ueberschrift(QStringLiteral("lblEdit"), QString());
+    btnInsertLine = knopf(QStringLiteral("btnInsertLine"), QString());
+    btnDeleteLine = knopf(QStringLiteral("btnDeleteLine"), QString());
+    btnLineUp = knopf(QStringLiteral("btnLineUp"), QString());
+    btnLineDown = knopf(QStringLiteral("btnLineDown"), QString());
 
     auto *spalte = new QVBoxLayout(pnlEdit);
     spalte->setContentsMargins(8, 6, 8, 8);
@@ -192,17 +241,12 @@ QWidget *Programmseite::baueEditpanel()
 
 QWidget *Programmseite::baueLoeschpanel()
 {
-    pnlDel = panel(QStringLiteral("pnlDel"), QStringLiteral("Löschen"));
-    lblDel = ueberschrift(QStringLiteral("lblDel"), QStringLiteral("Löschen ..."));
-    lblDel->setToolTip(QStringLiteral("öffnet / schliesst das Lösch-Menu"));
-    lblDel->setAccessibleDescription(lblDel->toolTip());
+    pnlDel = panel(QStringLiteral("pnlDel"), QString());
+    lblDel = ueberschrift(QStringLiteral("lblDel"), QString());
     lblDel->setzeKlickbar(true);
-    btnDelZeile = knopf(QStringLiteral("btnDelZeile"), QStringLiteral("aktuelle Zeile "),
-                        QStringLiteral("löscht den Inhalt der aktuellen Zeile"));
-    btnDelFolgende = knopf(QStringLiteral("btnDelFolgende"), QStringLiteral("Zeile + folgende"),
-                           QStringLiteral("löscht die aktuelle und alle folgenden Zeilen"));
-    btnDelTabelle = knopf(QStringLiteral("btnDelTabelle"), QStringLiteral("Tabelle"),
-                          QStringLiteral("löscht die komplette Tabelle"));
+    btnDelZeile = knopf(QStringLiteral("btnDelZeile"), QString());
+    btnDelFolgende = knopf(QStringLiteral("btnDelFolgende"), QString());
+    btnDelTabelle = knopf(QStringLiteral("btnDelTabelle"), QString());
 
     // The panel folds between two fixed heights; its buttons only show when open.
     auto *spalte = new QVBoxLayout(pnlDel);
@@ -250,7 +294,7 @@ void Programmseite::sperreAdresse(bool gesperrt)
         return;
     if (gesperrt)
         m_adressTipp = txtAdresse->toolTip();
-    txtAdresse->setToolTip(gesperrt ? fahrtsperreTipp : m_adressTipp);
+    txtAdresse->setToolTip(gesperrt ? tr(" während der Fahrt gesperrt ") : m_adressTipp);
     txtAdresse->setEnabled(!gesperrt);
 }
 
@@ -318,13 +362,13 @@ void Programmseite::verbindeLauf()
     connect(m_ablauf.get(), &Ablauf::kontaktwarteGeaendert, this, zeigeKontakt);
     connect(m_ablauf.get(), &Ablauf::kontaktGeaendert, this, zeigeKontakt);
     connect(m_ablauf.get(), &Ablauf::kontaktVerfehlt, this, [this](int kontakt) {
-        emit nachDemLauf(QStringLiteral("Kontakt"), QMessageBox::Warning, QStringLiteral(" Kontaktfahrt..."),
-                         QStringLiteral("Kontakt %1 nicht erreicht – Lok angehalten").arg(kontakt));
+        emit nachDemLauf(QStringLiteral("Kontakt"), QMessageBox::Warning, tr(" Kontaktfahrt..."),
+                         tr("Kontakt %1 nicht erreicht – Lok angehalten").arg(kontakt));
     });
     connect(m_ablauf.get(), &Ablauf::ohneKontakte, this, [this] {
         const trabolin::Zentrale *z = zentralenzeile(m_bedienfeld->zentraleOption());
-        emit meldung(QMessageBox::Critical, QStringLiteral(" Kontaktfahrt..."),
-                     QStringLiteral("Die %1 kann keine Kontakte lesen, Zeilen mit K oder k fahren nicht !")
+        emit meldung(QMessageBox::Critical, tr(" Kontaktfahrt..."),
+                     tr("Die %1 kann keine Kontakte lesen, Zeilen mit K oder k fahren nicht !")
                          .arg(z ? z->name : QString()));
     });
 }
@@ -358,14 +402,14 @@ QString Programmseite::ladeProgramm(const QString &pfad)
 {
     QFile datei(pfad);
     if (const Fehler f = oeffneZumLesen(datei))
-        return f.beschreibung + QStringLiteral(".\n\nDie Tabelle bleibt unverändert.");
+        return tr("%1.\n\nDie Tabelle bleibt unverändert.").arg(f.beschreibung);
     int fehlt = 0;
     // Decoded completely first: a short file leaves the table as it was.
     const auto inhalt = leseProgramm(datei, &fehlt);
     datei.close();
     if (!inhalt)
-        return QStringLiteral("Die Datei \"%1\" ist keine vollständige Befehlsdatei: sie endet vor "
-                              "Zeile %2 von 26.\n\nDie Tabelle bleibt unverändert.")
+        return tr("Die Datei \"%1\" ist keine vollständige Befehlsdatei: sie endet vor "
+                  "Zeile %2 von 26.\n\nDie Tabelle bleibt unverändert.")
             .arg(QDir::toNativeSeparators(pfad))
             .arg(fehlt);
     tabelleNach(m_tabelle, *inhalt);
@@ -432,8 +476,8 @@ void Programmseite::lblDel_Click()
 {
     uebernehmeEingabe();
     setzeLoeschpanelHoehe(pnlDel->height() == pnlDelOffen ? pnlDelZu : pnlDelOffen);
-    lblDel->setText(pnlDel->height() == pnlDelOffen ? QStringLiteral("Löschen")
-                                                      : QStringLiteral("Löschen ..."));
+    m_loeschenOhnePunkte = pnlDel->height() == pnlDelOffen;
+    zeigeLoeschtitel();
 }
 
 } // namespace trabolin

@@ -145,6 +145,10 @@ private:
     QWidget *baueEditpanel();
     QWidget *baueLoeschpanel();
     void baueTreiber();
+    // Every caption, tool tip and accessible text of the page, in the language in effect.
+    void zeigeTexte();
+    // "Löschen" after its caption has opened the panel, "Löschen ..." otherwise.
+    void zeigeLoeschtitel();
     void verbindeLauf();
     void verbindeFahrbild();
     void zeigeFahrstand();
@@ -207,6 +211,7 @@ private:
     std::vector<std::function<void(const QString &, const QString &)>> m_einstellen;
     bool m_bearbeitet = false; // an editing command moves the cursor, not the run
     QString m_adressTipp;      // the address field's own tool tip while it is locked
+    bool m_loeschenOhnePunkte = false;
 };
 
 } // namespace trabolin

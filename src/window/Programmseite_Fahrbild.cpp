@@ -67,7 +67,7 @@ void Programmseite::zeigeFahrstand()
     const QString ungefaehr = imgFahrbild->geschaetzt() ? QStringLiteral("≈ ") : QString();
     QString gesamt = ungefaehr + ermittleDauertext(imgFahrbild->durchlauf().gesamtMs);
     if (chkEndlos->isChecked())
-        gesamt += QStringLiteral(" je Durchlauf");
+        gesamt += tr(" je Durchlauf");
     if (lblDauerGesamt->text() != gesamt)
         lblDauerGesamt->setText(gesamt);
     const qint64 rest = imgFahrbild->restMs();

@@ -1,5 +1,7 @@
 #include "window/Tabellengitter.h"
 
+#include "window/Sprache.h"
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -239,16 +241,26 @@ Tabellengitter::Tabellengitter(Tabellenspeicher &tabelle, QWidget *parent)
     // "F4" takes up the room the vertical scroll bar needs when the grid is too
     // short for all 25 lines.
     kopf->setStretchLastSection(true);
+    beiSprache(this, [this] { passeSpaltenAn(); });
+
+    setzePiepen([] { QApplication::beep(); });
+}
+
+void Tabellengitter::passeSpaltenAn()
+{
+    QHeaderView *kopf = horizontalHeader();
     const int zeichen = fontMetrics().averageCharWidth();
+    const int vorher = m_spaltenbreite;
     m_spaltenbreite = 0;
     for (int s = 0; s < anzahlZellen; ++s) {
-        const int breite = qMax(spaltenZeichen[s] * zeichen + 12,
-                                fontMetrics().horizontalAdvance(QString::fromUtf8(spalten[s].titel)) + 16);
+        const QString titel = model()->headerData(s, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int breite = qMax(spaltenZeichen[s] * zeichen + 12, fontMetrics().horizontalAdvance(titel) + 16);
         kopf->resizeSection(s, breite);
         m_spaltenbreite += breite;
     }
-
-    setzePiepen([] { QApplication::beep(); });
+    kopf->viewport()->update();
+    if (m_spaltenbreite != vorher)
+        updateGeometry();
 }
 
 void Tabellengitter::setzePiepen(std::function<void()> piepen)

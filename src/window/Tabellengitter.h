@@ -77,8 +77,12 @@ public:
     QSize minimumSizeHint() const override;
 
 private:
+    // Each column wide enough for its caption as the store gives it in the language in
+    // effect, and the header painted anew.
+    void passeSpaltenAn();
+
     Zellendelegat *m_delegat;
-    int m_spaltenbreite; // all eight columns at their own width
+    int m_spaltenbreite = 0; // all eight columns at their own width
 };
 
 } // namespace trabolin
