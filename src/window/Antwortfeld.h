@@ -28,6 +28,15 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent *ereignis) override;
+
+private:
+    // Shows the shortened reply kept below, its note in the language in effect.
+    void zeigeGekuerzt();
+
+    // The reply shown shortened and the characters the link had left out; the reply
+    // is empty while a whole one is shown.
+    QString m_gekuerzt;
+    qint64 m_ausgelassen = 0;
 };
 
 } // namespace trabolin

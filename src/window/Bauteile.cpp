@@ -1,12 +1,18 @@
 #include "window/Bauteile.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
 namespace trabolin {
+
+Fahrtsperretipp::operator QString() const
+{
+    return QCoreApplication::translate("trabolin", " während der Fahrt gesperrt ");
+}
 
 QPushButton *knopf(const QString &name, const QString &text, const QString &tipp)
 {

@@ -13,8 +13,12 @@ class QPushButton;
 
 namespace trabolin {
 
-// The tool tip of a control locked while a run goes on.
-inline const QString fahrtsperreTipp = QStringLiteral(" während der Fahrt gesperrt ");
+// The tool tip of a control locked while a run goes on, in the language in effect
+// whenever it is read: fahrtsperreTipp stands where a QString goes.
+struct Fahrtsperretipp {
+    operator QString() const;
+};
+inline constexpr Fahrtsperretipp fahrtsperreTipp{};
 
 template <class W>
 W *benannt(W *widget, const QString &name)

@@ -1,6 +1,7 @@
 #include "window/Einstellungsseite.h"
 
 #include "window/Beschriftung.h"
+#include "window/Sprache.h"
 #include "window/Tippgrenze.h"
 
 #include <QCheckBox>
@@ -25,22 +26,31 @@ Einstellungsseite::Einstellungsseite(const QString &option, const QList<Stations
         QWidget *feld = nullptr;
         using Art = Stationseinstellung::Art;
         if (e.art == Art::haken) {
-            auto *haken = new QCheckBox(e.titel);
+            auto *haken = new QCheckBox;
+            beiSprache(haken, [haken, titel = e.titel] { haken->setText(zentralenText(titel)); });
             haken->setChecked(e.vorgabe == u"1");
             // toggled, not clicked: a value from the settings file counts as the user's.
             connect(haken, &QCheckBox::toggled, this,
                     [this, schluessel](bool an) { merke(schluessel, an ? QStringLiteral("1") : QStringLiteral("0")); });
             feld = haken;
         } else {
-            auto *beschriftung = new Beschriftung(e.titel);
+            auto *beschriftung = new Beschriftung;
             beschriftung->setObjectName(QStringLiteral("lblEinstellung_%1_%2").arg(option).arg(e.schluessel));
             zeile->addWidget(beschriftung);
             if (e.art == Art::auswahl) {
+                // The items are shown in the language in effect; the value is the
+                // item's source, as the settings file writes it.
                 auto *auswahl = new QComboBox;
-                auswahl->addItems(e.eintraege);
-                auswahl->setCurrentText(e.vorgabe);
-                connect(auswahl, &QComboBox::currentTextChanged, this,
-                        [this, schluessel](const QString &text) { merke(schluessel, text); });
+                for (const QString &eintrag : e.eintraege)
+                    auswahl->addItem(zentralenText(eintrag), eintrag);
+                auswahl->setCurrentIndex(qMax(0, auswahl->findData(e.vorgabe)));
+                beiSprache(auswahl, [auswahl] {
+                    for (int i = 0; i < auswahl->count(); ++i)
+                        auswahl->setItemText(i, zentralenText(auswahl->itemData(i).toString()));
+                });
+                connect(auswahl, &QComboBox::currentIndexChanged, this, [this, schluessel, auswahl](int i) {
+                    merke(schluessel, auswahl->itemData(i).toString());
+                });
                 feld = auswahl;
             } else if (e.art == Art::zahl) {
                 auto *zahl = new QSpinBox;
@@ -59,9 +69,11 @@ Einstellungsseite::Einstellungsseite(const QString &option, const QList<Stations
                 feld = text;
             }
             beschriftung->setBuddy(feld);
+            // Set with its buddy: the caption names the field for assistive tools.
+            beiSprache(beschriftung, [beschriftung, titel = e.titel] { beschriftung->setText(zentralenText(titel)); });
         }
         feld->setObjectName(name);
-        feld->setToolTip(e.tipp);
+        beiSprache(feld, [feld, tipp = e.tipp] { feld->setToolTip(zentralenText(tipp)); });
         zeile->addWidget(feld);
         m_felder.insert(schluessel, feld);
         if (!e.waehrendFahrt)
@@ -76,7 +88,7 @@ void Einstellungsseite::setzeWert(const QString &schluessel, const QString &wert
     if (auto *haken = qobject_cast<QCheckBox *>(feld)) {
         haken->setChecked(wert == u"1");
     } else if (auto *auswahl = qobject_cast<QComboBox *>(feld)) {
-        if (const int i = auswahl->findText(wert); i >= 0)
+        if (const int i = auswahl->findData(wert); i >= 0)
             auswahl->setCurrentIndex(i);
     } else if (auto *zahl = qobject_cast<QSpinBox *>(feld)) {
         bool ok = false;

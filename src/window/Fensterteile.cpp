@@ -7,6 +7,7 @@
 #include "window/Einstellungsseite.h"
 #include "window/Gleisanzeige.h"
 #include "window/Menueleiste.h"
+#include "window/Sprache.h"
 #include "window/Stoppknopf.h"
 #include "window/Tippgrenze.h"
 
@@ -35,18 +36,14 @@ void Fensterteile::baueMenue(QMainWindow &fenster)
     fenster.setMenuBar(mnuLeiste);
     QMenuBar *leiste = mnuLeiste;
 
-    mnuDatei = benannt(leiste->addMenu(QStringLiteral("&Datei")), QStringLiteral("mnuDatei"));
+    mnuDatei = benannt(leiste->addMenu(QString()), QStringLiteral("mnuDatei"));
     mnuDatei->menuAction()->setObjectName(QStringLiteral("mnuDatei"));
-    mnuDatei_laden = benannt(mnuDatei->addAction(QStringLiteral("öffnen / laden")),
-                             QStringLiteral("mnuDatei_laden"));
+    mnuDatei_laden = benannt(mnuDatei->addAction(QString()), QStringLiteral("mnuDatei_laden"));
     mnuDatei_laden->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    mnuDatei_speichern = benannt(mnuDatei->addAction(QStringLiteral("speichern / sichern")
-                                                     + QString(11, u' ')),
-                                 QStringLiteral("mnuDatei_speichern"));
+    mnuDatei_speichern = benannt(mnuDatei->addAction(QString()), QStringLiteral("mnuDatei_speichern"));
     mnuDatei_speichern->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuDatei_L1 = benannt(mnuDatei->addSeparator(), QStringLiteral("mnuDatei_L1"));
-    mnuDatei_Beenden = benannt(mnuDatei->addAction(QStringLiteral("beenden")),
-                               QStringLiteral("mnuDatei_Beenden"));
+    mnuDatei_Beenden = benannt(mnuDatei->addAction(QString()), QStringLiteral("mnuDatei_Beenden"));
 
     // "&?" (help and the language) and "b&eenden" (a command on the bar itself) stand
     // at the bar's right edge (start-up puts a separator before them).
@@ -65,7 +62,16 @@ void Fensterteile::baueMenue(QMainWindow &fenster)
         a->setCheckable(true);
         sprachen->addAction(a);
     }
-    mnuBeenden = benannt(leiste->addAction(QStringLiteral("b&eenden")), QStringLiteral("mnuBeenden"));
+    mnuBeenden = benannt(leiste->addAction(QString()), QStringLiteral("mnuBeenden"));
+    beiSprache(mnuLeiste, [this] {
+        mnuDatei->setTitle(tr("&Datei"));
+        mnuDatei_laden->setText(tr("öffnen / laden"));
+        mnuDatei_speichern->setText(tr("speichern / sichern") + QString(11, u' '));
+        mnuDatei_Beenden->setText(tr("beenden"));
+        // Its access key is that of "&Endlosschleife", which keeps it (see
+        // Menueleiste::gibZugriffstasteAb): no single key ends the program.
+        mnuBeenden->setText(tr("b&eenden"));
+    });
 
     tasteF1 = benannt(new QShortcut(QKeySequence(Qt::Key_F1), &fenster), QStringLiteral("tasteF1"));
     tasteF1->setContext(Qt::WindowShortcut);
@@ -76,6 +82,12 @@ void Fensterteile::baueMenue(QMainWindow &fenster)
     tasteF10->setContext(Qt::WindowShortcut);
 }
 
+QString Fensterteile::lokTipp(const QString *adresse)
+{
+    return adresse ? tr(" übernimmt die Kontrolle über die Lok mit der o.a. ID (aktuell: %1) ").arg(*adresse)
+                   : tr(" übernimmt die Kontrolle über die Lok mit der o.a. ID ");
+}
+
 QWidget *Fensterteile::baueFuss()
 {
     lblLogo = benannt(new Beschriftung, QStringLiteral("lblLogo"));
@@ -84,7 +96,7 @@ QWidget *Fensterteile::baueFuss()
     lblLogo->setFixedSize(logo.size());
     lblLogo->setzeKlickbar(true);
     lblLogo->setAccessibleName(QStringLiteral("Logo"));
-    lblLogo->setAccessibleDescription(QStringLiteral("zeigt die Programminformation"));
+    beiSprache(lblLogo, [this] { lblLogo->setAccessibleDescription(tr("zeigt die Programminformation")); });
     lblRelease = wertfeld(QStringLiteral("lblRelease"), QStringLiteral("Release"));
     lblRelease->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto *fuss = new QWidget;
@@ -99,13 +111,13 @@ QWidget *Fensterteile::baueFuss()
 
 QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
 {
-    pnlProgramm = panel(QStringLiteral("pnlProgramm"), QStringLiteral("Zentrale und Verbindung"));
+    pnlProgramm = panel(QStringLiteral("pnlProgramm"), QString());
     auto *spalte = new QVBoxLayout(pnlProgramm);
     spalte->setContentsMargins(8, 6, 8, 8);
     spalte->setSpacing(6);
 
     // Command station
-    lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QStringLiteral("Zentrale"));
+    lblZentrale = ueberschrift(QStringLiteral("lblZentrale"), QString());
     grpZentrale = new QButtonGroup(&fenster);
     grpZentrale->setObjectName(QStringLiteral("grpZentrale"));
     // The options three to a row, so the panel keeps its width as stations come.
@@ -113,8 +125,12 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     zentralen->setContentsMargins(0, 0, 0, 0);
     const auto &stationen = zentralenregister();
     for (int i = 0; i < int(stationen.size()); ++i) {
-        auto *option = benannt(new QRadioButton(stationen[i]->titel), QStringLiteral("optZentrale_%1").arg(i));
-        option->setToolTip(stationen[i]->tipp);
+        auto *option = benannt(new QRadioButton, QStringLiteral("optZentrale_%1").arg(i));
+        const trabolin::Zentrale *zeile = stationen[i].get();
+        beiSprache(option, [option, zeile] {
+            option->setText(zentralenText(zeile->titel));
+            option->setToolTip(zentralenText(zeile->tipp));
+        });
         optZentrale.push_back(option);
         grpZentrale->addButton(option, i);
         zentralen->addWidget(option, i / 3, i % 3, Qt::AlignLeft); // clickable where it is drawn
@@ -129,12 +145,11 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     spalte->addWidget(trennlinie());
 
     // Serial port
-    lblSchnittstelle = ueberschrift(QStringLiteral("lblSchnittstelle"), QStringLiteral("Schnittstelle"));
+    lblSchnittstelle = ueberschrift(QStringLiteral("lblSchnittstelle"), QString());
     lstV24 = liste(QStringLiteral("lstV24"), {}, -1, true);
-    btnV24 = knopf(QStringLiteral("btnV24"), QStringLiteral("&COM"),
-                   QStringLiteral(" ermittelt alle freien Schnittstellen "));
-    imgV24 = bild(QStringLiteral("imgV24"), QStringLiteral(":/v24.png"), QStringLiteral("serieller Anschluss"));
-    lblBaudrate = benannt(new Beschriftung(QStringLiteral("Baudrate")), QStringLiteral("lblBaudrate"));
+    btnV24 = knopf(QStringLiteral("btnV24"), QStringLiteral("&COM"));
+    imgV24 = bild(QStringLiteral("imgV24"), QStringLiteral(":/v24.png"), QString());
+    lblBaudrate = benannt(new Beschriftung, QStringLiteral("lblBaudrate"));
     lstBaudrate = liste(QStringLiteral("lstBaudrate"),
                         {QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
                          QStringLiteral("19200"), QStringLiteral("38400"), QStringLiteral("57600"),
@@ -145,18 +160,17 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
                       {QStringLiteral("N"), QStringLiteral("E"), QStringLiteral("O"),
                        QStringLiteral("M"), QStringLiteral("S")},
                       0, true);
-    lblDatenbits = benannt(new Beschriftung(QStringLiteral("Datenbits")), QStringLiteral("lblDatenbits"));
+    lblDatenbits = benannt(new Beschriftung, QStringLiteral("lblDatenbits"));
     lstDatenbits = liste(QStringLiteral("lstDatenbits"),
                          {QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, 2, true);
-    lblStopbits = benannt(new Beschriftung(QStringLiteral("Stopbits")), QStringLiteral("lblStopbits"));
+    lblStopbits = benannt(new Beschriftung, QStringLiteral("lblStopbits"));
     lstStopbits = liste(QStringLiteral("lstStopbits"), {QStringLiteral("1"), QStringLiteral("2")}, 1, true);
-    btnParameterSetzen = knopf(QStringLiteral("btnParameterSetzen"), QStringLiteral("&Parameter setzen"));
-    chkUSB = benannt(new QCheckBox(QStringLiteral("&USB-Interface     ")), QStringLiteral("chkUSB"));
-    chkUSB->setToolTip(QStringLiteral(" bei Verwendung des Lenz USB-Interfaces "));
+    btnParameterSetzen = knopf(QStringLiteral("btnParameterSetzen"), QString());
+    chkUSB = benannt(new QCheckBox, QStringLiteral("chkUSB"));
     chkUSB->setEnabled(startzeile.usbInterface()); // only the stations that say so use it
-    imgUSB = bild(QStringLiteral("imgUSB"), QStringLiteral(":/usb.png"), QStringLiteral("USB-Interface"));
+    imgUSB = bild(QStringLiteral("imgUSB"), QStringLiteral(":/usb.png"), QString());
     imgUSB->hide();
-    lblFS = benannt(new Beschriftung(QStringLiteral("Fahrstufen")), QStringLiteral("lblFS"));
+    lblFS = benannt(new Beschriftung, QStringLiteral("lblFS"));
     lstFS = liste(QStringLiteral("lstFS"),
                   {QStringLiteral("14"), QStringLiteral("27"), QStringLiteral("28"), QStringLiteral("128")},
                   0, false);
@@ -169,6 +183,22 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     lblDatenbits->setBuddy(lstDatenbits);
     lblStopbits->setBuddy(lstStopbits);
     lblFS->setBuddy(lstFS);
+    // The captions set with their buddies: each names its list for assistive tools.
+    beiSprache(pnlProgramm, [this] {
+        pnlProgramm->setAccessibleName(tr("Zentrale und Verbindung"));
+        lblZentrale->setText(tr("Zentrale"));
+        lblSchnittstelle->setText(tr("Schnittstelle"));
+        btnV24->setToolTip(tr(" ermittelt alle freien Schnittstellen "));
+        imgV24->setAccessibleName(tr("serieller Anschluss"));
+        lblBaudrate->setText(tr("Baudrate"));
+        lblDatenbits->setText(tr("Datenbits"));
+        lblStopbits->setText(tr("Stopbits"));
+        btnParameterSetzen->setText(tr("&Parameter setzen"));
+        chkUSB->setText(tr("&USB-Interface     "));
+        chkUSB->setToolTip(tr(" bei Verwendung des Lenz USB-Interfaces "));
+        imgUSB->setAccessibleName(tr("USB-Interface"));
+        lblFS->setText(tr("Fahrstufen"));
+    });
 
     auto *port = new QGridLayout;
     port->setHorizontalSpacing(6);
@@ -196,27 +226,35 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     spalte->addWidget(trennlinie());
 
     // ECoS
-    lblIPAdresse = benannt(new Beschriftung(QStringLiteral("IP-Adresse")), QStringLiteral("lblIPAdresse"));
+    lblIPAdresse = benannt(new Beschriftung, QStringLiteral("lblIPAdresse"));
     txtIPAdresse = benannt(new QLineEdit, QStringLiteral("txtIPAdresse"));
     setzeTippgrenze(txtIPAdresse, 15);
     lblLocalPort = benannt(new Beschriftung(QStringLiteral("LocalPort")), QStringLiteral("lblLocalPort"));
     txtLocalPort = benannt(new QLineEdit, QStringLiteral("txtLocalPort"));
     setzeTippgrenze(txtLocalPort, 5);
-    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"), startzeile.standardTipp);
-    btnEcos = knopf(QStringLiteral("btnEcos"), startzeile.verbindenText, startzeile.verbindenTipp);
+    // "Default", the connect button and the reply label speak for the network station
+    // shown: the Netzfeld sets their texts.
+    btn15471 = knopf(QStringLiteral("btn15471"), QStringLiteral("Default"));
+    btnEcos = knopf(QStringLiteral("btnEcos"), QString());
     btnEcos->setEnabled(!startzeile.istSeriell(startzeile.vorgaben()));
-    btnListe = knopf(QStringLiteral("btnListe"), QStringLiteral("Lokliste einlesen"),
-                     QStringLiteral(" listet alle angemeldeten Lokomotiven auf "));
+    btnListe = knopf(QStringLiteral("btnListe"), QString());
     btnListe->setEnabled(false);
-    btnLok = knopf(QStringLiteral("btnLok"), QStringLiteral("Kontrolle übernehmen"), lokTippAnfang + u' ');
+    // Its tool tip names the current program's address: the window sets it.
+    btnLok = knopf(QStringLiteral("btnLok"), QString());
     btnLok->setEnabled(false);
-    lblRX = benannt(new Beschriftung(startzeile.antwortTitel), QStringLiteral("lblRX"));
+    lblRX = benannt(new Beschriftung, QStringLiteral("lblRX"));
     txtRX = benannt(new Antwortfeld, QStringLiteral("txtRX"));
     txtRX->setMinimumHeight(fenster.fontMetrics().height() * 4);
 
     lblIPAdresse->setBuddy(txtIPAdresse);
     lblLocalPort->setBuddy(txtLocalPort);
     lblRX->setBuddy(txtRX);
+    beiSprache(lblIPAdresse, [this] {
+        lblIPAdresse->setText(tr("IP-Adresse"));
+        btnListe->setText(tr("Lokliste einlesen"));
+        btnListe->setToolTip(tr(" listet alle angemeldeten Lokomotiven auf "));
+        btnLok->setText(tr("Kontrolle übernehmen"));
+    });
 
     auto *ecos = new QGridLayout;
     ecos->setHorizontalSpacing(6);
@@ -237,10 +275,8 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     spalte->addWidget(trennlinie());
 
     // Track power and run
-    btnPower[0] = knopf(QStringLiteral("btnPower_0"), QStringLiteral("Power of&f"),
-                        QStringLiteral(" Zentrale abschalten "));
-    btnPower[1] = knopf(QStringLiteral("btnPower_1"), QStringLiteral("Power o&n"),
-                        QStringLiteral(" Zentrale einschalten "));
+    btnPower[0] = knopf(QStringLiteral("btnPower_0"), QString());
+    btnPower[1] = knopf(QStringLiteral("btnPower_1"), QString());
     // What the layout says, beside the buttons that switch its power.
     lblGleis = benannt(new Gleisanzeige, QStringLiteral("lblGleis"));
     auto *strom = new QHBoxLayout;
@@ -250,17 +286,25 @@ QWidget *Fensterteile::baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos)
     spalte->addLayout(strom);
     spalte->addWidget(trennlinie());
 
-    btnStart = knopf(QStringLiteral("btnStart"), QStringLiteral("&starten"),
-                     QStringLiteral(" startet das Programm "));
+    btnStart = knopf(QStringLiteral("btnStart"), QString());
     btnSendStop = benannt(new Stoppknopf(QStringLiteral("St&op")), QStringLiteral("btnSendStop"));
-    btnSendStop->setToolTip(QStringLiteral(" stoppt das laufende Programm "));
-    btnSendZeile = knopf(QStringLiteral("btnSendZeile"), QStringLiteral("aktuelle &Zeile "),
-                         QStringLiteral(" überträgt die aktuelle Zeile zum Interface "));
+    btnSendZeile = knopf(QStringLiteral("btnSendZeile"), QString());
     for (QPushButton *k : {btnStart, btnSendStop, btnSendZeile})
         k->setEnabled(false);
-    chkSignal = benannt(new QCheckBox(QStringLiteral("&akustisches Signal bei Programmende")),
-                        QStringLiteral("chkSignal"));
-    chkSignal->setToolTip(QStringLiteral(" startet bei Programmende die Datei \"Signal.wav\" "));
+    chkSignal = benannt(new QCheckBox, QStringLiteral("chkSignal"));
+    beiSprache(btnStart, [this] {
+        btnPower[0]->setText(tr("Power of&f"));
+        btnPower[0]->setToolTip(tr(" Zentrale abschalten "));
+        btnPower[1]->setText(tr("Power o&n"));
+        btnPower[1]->setToolTip(tr(" Zentrale einschalten "));
+        btnStart->setText(tr("&starten"));
+        btnStart->setToolTip(tr(" startet das Programm "));
+        btnSendStop->setToolTip(tr(" stoppt das laufende Programm "));
+        btnSendZeile->setText(tr("aktuelle &Zeile "));
+        btnSendZeile->setToolTip(tr(" überträgt die aktuelle Zeile zum Interface "));
+        chkSignal->setText(tr("&akustisches Signal bei Programmende"));
+        chkSignal->setToolTip(tr(" startet bei Programmende die Datei \"Signal.wav\" "));
+    });
 
     auto *lauf = new QHBoxLayout;
     lauf->addWidget(btnStart);

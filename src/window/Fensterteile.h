@@ -32,9 +32,6 @@ class Einstellungsseite;
 class Gleisanzeige;
 class Menueleiste;
 
-// The start of the tool tip of "Kontrolle übernehmen"; the address follows it.
-inline const QString lokTippAnfang = QStringLiteral(" übernimmt die Kontrolle über die Lok mit der o.a. ID");
-
 struct Fensterteile {
     Q_DECLARE_TR_FUNCTIONS(trabolin::Fensterteile)
 public:
@@ -47,6 +44,9 @@ public:
     // the run buttons with "Endlosschleife" (the page's) beside them, and the settings of
     // each station's own, the start station selected.
     QWidget *baueProgrammpanel(QWidget &fenster, QCheckBox *chkEndlos);
+    // The tool tip of "Kontrolle übernehmen", with the current program's address once
+    // one has been shown (`adresse` not null).
+    static QString lokTipp(const QString *adresse);
 
     // --- station and connection panel
     QFrame *pnlProgramm;

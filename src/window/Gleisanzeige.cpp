@@ -1,5 +1,8 @@
 #include "window/Gleisanzeige.h"
 
+#include "window/Sprache.h"
+
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPalette>
 
@@ -37,8 +40,8 @@ QString kontaktText(int nummer, std::optional<bool> belegt)
     if (nummer <= 0)
         return {};
     return QStringLiteral(" · K%1 %2").arg(nummer).arg(!belegt ? QStringLiteral("?")
-                                                       : *belegt ? QStringLiteral("belegt")
-                                                                 : QStringLiteral("frei"));
+                                                       : *belegt ? QCoreApplication::translate("trabolin::Gleisanzeige", "belegt")
+                                                                 : QCoreApplication::translate("trabolin::Gleisanzeige", "frei"));
 }
 
 } // namespace
@@ -49,17 +52,20 @@ Gleisanzeige::Gleisanzeige(QWidget *parent) : QLabel(parent)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setAutoFillBackground(true);
     m_fensterfarben = palette();
-    setToolTip(QStringLiteral(" zeigt, was die Zentrale über das Gleis meldet "));
-    int breite = 0;
-    for (Gleiszustand z : {Gleiszustand::an, Gleiszustand::aus, Gleiszustand::kurzschluss, Gleiszustand::nothalt,
-                           Gleiszustand::verbindungVerloren, Gleiszustand::unbekannt})
-        breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(z)));
-    // A contact line's wait beside the track state it runs on.
-    breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(Gleiszustand::an)
-                                                          + kontaktText(99, std::nullopt)));
-    setMinimumWidth(breite + 4 * frameWidth() + 12);
     m_zustand = Gleiszustand::an; // so that the first call below paints
     zeige(Gleiszustand::unbekannt);
+    beiSprache(this, [this] {
+        setToolTip(tr(" zeigt, was die Zentrale über das Gleis meldet "));
+        int breite = 0;
+        for (Gleiszustand z : {Gleiszustand::an, Gleiszustand::aus, Gleiszustand::kurzschluss, Gleiszustand::nothalt,
+                               Gleiszustand::verbindungVerloren, Gleiszustand::unbekannt})
+            breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(z)));
+        // A contact line's wait beside the track state it runs on.
+        breite = qMax(breite, fontMetrics().horizontalAdvance(gleisanzeigeText(Gleiszustand::an)
+                                                              + kontaktText(99, std::nullopt)));
+        setMinimumWidth(breite + 4 * frameWidth() + 12);
+        zeigeText();
+    });
 }
 
 void Gleisanzeige::zeige(Gleiszustand zustand)

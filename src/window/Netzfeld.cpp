@@ -7,6 +7,7 @@
 #include "window/Antwortfeld.h"
 #include "window/Fensterteile.h"
 #include "window/Nachmeldungen.h"
+#include "window/Sprache.h"
 #include "window/Tippgrenze.h"
 
 #include <QButtonGroup>
@@ -59,6 +60,7 @@ Netzfeld::Netzfeld(Fensterteile &teile, Fenster fenster, QObject *eltern)
         if (stationen[i]->netz)
             m_netzOption = i;
     TCP = link(m_netzOption);
+    beiSprache(this, [this] { zeigeTexte(); });
 
     connect(teile.txtIPAdresse, &QLineEdit::textChanged, this, [this](const QString &text) { EcosIPAdresse = text; });
     connect(teile.txtLocalPort, &QLineEdit::textChanged, this, [this](const QString &text) { EcosLocalPort = text; });
@@ -89,7 +91,7 @@ void Netzfeld::verbindeLinks()
             if (m_fenster.betrieb.gleiszustand(i) == Gleiszustand::verbindungVerloren)
                 emit laufknoepfe(false);
             else
-                ecosNichtErreichbar(i, QStringLiteral("Die %1 ist nicht verbunden !").arg(name));
+                ecosNichtErreichbar(i, tr("Die %1 ist nicht verbunden !").arg(name));
         };
         connect(netz, &Netzverbindung::antwort, this, &Netzfeld::TCP_DataArrival);
         connect(netz, &Netzverbindung::verbindungsergebnis, this,
@@ -111,7 +113,7 @@ void Netzfeld::verbindeLinks()
             // A run on this station ends now rather than after its line: the stop ends
             // the wait, and the stop command that follows finds no link.
             m_fenster.betrieb.stoppAufStation(i);
-            ecosNichtErreichbar(i, QStringLiteral("Die Verbindung zur %1 ist abgebrochen !").arg(name));
+            ecosNichtErreichbar(i, tr("Die Verbindung zur %1 ist abgebrochen !").arg(name));
         });
     }
 }
@@ -120,7 +122,6 @@ void Netzfeld::zeige(int option)
 {
     if (option == m_netzOption)
         return;
-    const trabolin::Zentrale &z = *zentralenregister()[option];
     if (m_netzOption >= 0)
         m_netzadressen[m_netzOption] = adresse(m_netzOption);
     m_netzOption = option;
@@ -128,13 +129,22 @@ void Netzfeld::zeige(int option)
     // Whole, as kept: a host longer than typing allows survives the switch.
     setzeGanz(m_teile.txtLocalPort, m_netzadressen[option].second);
     setzeGanz(m_teile.txtIPAdresse, m_netzadressen[option].first);
-    m_teile.btnEcos->setText(z.verbindenText);
-    m_teile.btnEcos->setToolTip(z.verbindenTipp);
-    m_teile.btn15471->setToolTip(z.standardTipp);
-    m_teile.lblRX->setText(z.antwortTitel);
+    zeigeTexte();
     const bool lokknoepfe = lokknoepfeErlaubt();
     m_teile.btnListe->setEnabled(lokknoepfe);
     m_teile.btnLok->setEnabled(lokknoepfe);
+}
+
+void Netzfeld::zeigeTexte()
+{
+    // Without a network station in the registry the texts stay as they are built.
+    if (m_netzOption < 0)
+        return;
+    const trabolin::Zentrale &z = *zentralenregister()[m_netzOption];
+    m_teile.btnEcos->setText(zentralenText(z.verbindenText));
+    m_teile.btnEcos->setToolTip(zentralenText(z.verbindenTipp));
+    m_teile.btn15471->setToolTip(zentralenText(z.standardTipp));
+    m_teile.lblRX->setText(zentralenText(z.antwortTitel));
 }
 
 bool Netzfeld::lokknoepfeErlaubt() const
@@ -211,14 +221,13 @@ void Netzfeld::btnEcos_Click()
     const QString host = m_teile.txtIPAdresse->text().trimmed();
     if (host.isEmpty()) {
         m_fenster.melde(QMessageBox::Critical, ecosTitel,
-                        QStringLiteral("Bitte die IP-Adresse der %1 eintragen !").arg(z.name));
+                        tr("Bitte die IP-Adresse der %1 eintragen !").arg(z.name));
         return;
     }
     const quint16 port = leseTcpPort(m_teile.txtLocalPort->text());
     if (port == 0) {
         m_fenster.melde(QMessageBox::Critical, ecosTitel,
-                        QStringLiteral("Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: %1) !")
-                            .arg(z.standardport));
+                        tr("Der LocalPort muss eine Zahl von 1 bis 65535 sein (Standard: %1) !").arg(z.standardport));
         return;
     }
 

@@ -79,6 +79,9 @@ signals:
 
 private:
     void verbindeLinks();
+    // The connect button, the tool tip of "Default" and the reply label of the station
+    // shown, in the language in effect.
+    void zeigeTexte();
     void btnEcos_Click();
     // The outcome of the connect the button started, for the station at `option`.
     void verbindungsergebnis(int option, bool verbunden);

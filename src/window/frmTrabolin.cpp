@@ -112,7 +112,7 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
          [this](const QString &titel, const QString &text) { return frage(titel, text); },
          [this] {
              const trabolin::Zentrale *z = zentralenzeile(grpZentrale->checkedId());
-             return z && z->code == u"Ecos" ? QStringLiteral("ID") : QStringLiteral("Lok");
+             return z && z->code == u"Ecos" ? QStringLiteral("ID") : tr("Lok");
          },
          [this] {
              zeigeKontakt();
@@ -148,6 +148,15 @@ frmTrabolin::frmTrabolin(QWidget *parent, const QString &programmVerzeichnis)
     connect(tasteF1, &QShortcut::activated, this, &frmTrabolin::zeigeHilfe);
     nimmSeiteAuf(*seite);
     verbindeSteuerung();
+    // After the texts of the panel's own (set when they were built): the texts made
+    // from the window's state, and the lock of the way to the station over them.
+    beiSprache(this, [this] {
+        btnLok->setToolTip(lokTipp(m_lokAdresse ? &*m_lokAdresse : nullptr));
+        zeigeAdresstitel(m_adresstitelOption);
+        zeigeGeraet();
+        if (m_fahrtsperre)
+            zeigeWegbedienung(grpZentrale->checkedId());
+    });
 
     if (vorDemStart())
         vorDemStart()(*this);
@@ -228,8 +237,10 @@ void frmTrabolin::nimmSeiteAuf(Programmseite &seite)
             zeigeKontakt();
     });
     connect(&seite, &Programmseite::adresseGeaendert, this, [this, aktuell](const QString &text) {
-        if (aktuell())
-            btnLok->setToolTip(lokTippAnfang + QStringLiteral(" (aktuell: ") + text + QStringLiteral(") "));
+        if (aktuell()) {
+            m_lokAdresse = text;
+            btnLok->setToolTip(lokTipp(&text));
+        }
     });
 }
 
@@ -277,8 +288,7 @@ void frmTrabolin::Form_Load()
             m_zweiteInstanz = true;
             if (piepen)
                 piepen();
-            melde(QMessageBox::Critical, windowTitle(),
-                  QStringLiteral("Das Programm wurde bereits gestartet ...") + QString(17, u' '));
+            melde(QMessageBox::Critical, windowTitle(), tr("Das Programm wurde bereits gestartet ...") + QString(17, u' '));
             return;
         }
     }
@@ -317,13 +327,12 @@ void frmTrabolin::Form_Unload()
     // A program file was loaded (or start-up never read the settings): ask first.
     const bool schreiben =
         aktuelleSeite().datei().compare(ConfigDatei, Qt::CaseInsensitive) == 0
-        || (frage && frage(QStringLiteral(" Datei speichern..."),
-                           QStringLiteral("aktuelle Daten in 'Trabolin.ini' speichern ?")
-                               + QString(6, u' ')));
+        || (frage && frage(tr(" Datei speichern..."),
+                           tr("aktuelle Daten in 'Trabolin.ini' speichern ?") + QString(6, u' ')));
     if (schreiben) {
         const QString fehler = subWriteConfig();
         if (!fehler.isEmpty())
-            melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
+            melde(QMessageBox::Critical, tr(" Datei speichern..."), fehler);
     }
     // Every network link closes, also one the fields no longer show: a station that
     // keeps a list of its clients hears that the program has gone.

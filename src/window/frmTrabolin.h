@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace trabolin {
@@ -198,6 +199,12 @@ private:
     void schnittstelleVerloren();
     // The network part of the station panel, on the first page's links.
     void verbindeNetz();
+    // Shows the address captions of station `option` (-1: none yet) with its settings
+    // as they are now on every page, in the language in effect; a switch of language
+    // shows them anew.
+    void zeigeAdresstitel(int option);
+    // The port choice names the device its number stands for.
+    void zeigeGeraet();
 
     QString m_programmVerzeichnis;
     std::unique_ptr<Zeitbasis> m_zeit;
@@ -220,6 +227,8 @@ private:
     std::unique_ptr<Einzelinstanz> m_einzelinstanz;
     bool m_zweiteInstanz = false;
     QString m_gewaehlteSprache; // "de" or "en" once chosen in the menu or read from the file
+    int m_adresstitelOption = -1;         // the station whose address captions the pages show
+    std::optional<QString> m_lokAdresse;  // the address "Kontrolle übernehmen" names
 };
 
 } // namespace trabolin

@@ -71,8 +71,7 @@ Fehler frmTrabolin::subReadConfig()
         // code selects nothing.
         if (const int option = zentralenoption(Zentrale); option >= 0) {
             optZentrale[option]->setChecked(true);
-            const trabolin::Zentrale &z = *zentralenregister()[option];
-            aktuelleSeite().zeigeAdresstitel(z.adresseTitel, z.adressbereich(m_einstellungsseiten[option]->werte()));
+            zeigeAdresstitel(option);
             // The switch put the station's own line settings into the lists; the
             // saved ones are what the user set.
             for (const auto &[zeile, liste] : listen)
@@ -179,8 +178,7 @@ QString frmTrabolin::subWriteConfig()
 
 QStringList frmTrabolin::dateifilter()
 {
-    return {QStringLiteral("Befehlsdateien (*.dat)"), QStringLiteral("Trabolin-Dateien (*.ini)"),
-            QStringLiteral("Alle Dateien (*)")};
+    return {tr("Befehlsdateien (*.dat)"), tr("Trabolin-Dateien (*.ini)"), tr("Alle Dateien (*)")};
 }
 
 void frmTrabolin::mnuDatei_laden_Click()
@@ -194,7 +192,7 @@ void frmTrabolin::mnuDatei_laden_Click()
     if (pfad.isEmpty())
         return;
     if (const QString fehler = seite.ladeProgramm(pfad); !fehler.isEmpty())
-        melde(QMessageBox::Critical, QStringLiteral(" Datei laden..."), fehler);
+        melde(QMessageBox::Critical, tr(" Datei laden..."), fehler);
 }
 
 void frmTrabolin::mnuDatei_speichern_Click()
@@ -204,7 +202,7 @@ void frmTrabolin::mnuDatei_speichern_Click()
     if (pfad.isEmpty())
         return;
     if (const QString fehler = aktuelleSeite().speichereProgramm(pfad); !fehler.isEmpty())
-        melde(QMessageBox::Critical, QStringLiteral(" Datei speichern..."), fehler);
+        melde(QMessageBox::Critical, tr(" Datei speichern..."), fehler);
 }
 
 } // namespace trabolin

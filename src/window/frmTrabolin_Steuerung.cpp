@@ -90,12 +90,8 @@ void frmTrabolin::verbindeSteuerung()
             for (Programmseite *seite : m_seiten)
                 seite->zeigeZentrale(option);
     });
-    // The port choice names the device its number stands for.
-    auto zeigeGeraet = [this](const QString &text) {
-        lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(text))));
-    };
-    connect(lstV24, &QComboBox::editTextChanged, this, zeigeGeraet);
-    zeigeGeraet(lstV24->currentText());
+    connect(lstV24, &QComboBox::editTextChanged, this, &frmTrabolin::zeigeGeraet);
+    zeigeGeraet();
     connect(V24, &SerielleSchnittstelle::verloren, this, &frmTrabolin::schnittstelleVerloren);
     // What arrives on the port belongs to the station wired to it, the one it was
     // opened for, whatever option is selected now: a run on the LZ100 goes on after
@@ -124,6 +120,23 @@ void frmTrabolin::verbindeSteuerung()
 }
 
 // ---------------------------------------------------------------- the layout
+
+void frmTrabolin::zeigeGeraet()
+{
+    lstV24->setToolTip(V24->geraeteHinweis(static_cast<int>(leseGanzzahl(lstV24->currentText()))));
+}
+
+void frmTrabolin::zeigeAdresstitel(int option)
+{
+    const trabolin::Zentrale *z = zentralenzeile(option);
+    if (!z)
+        return;
+    m_adresstitelOption = option;
+    const QString titel = zentralenText(z->adresseTitel);
+    const QString bereich = zentralenText(z->adressbereich(m_einstellungsseiten[option]->werte()));
+    for (Programmseite *seite : m_seiten)
+        seite->zeigeAdresstitel(titel, bereich);
+}
 
 void frmTrabolin::verbindeGleismeldungen()
 {
@@ -285,9 +298,7 @@ void frmTrabolin::einstellungGeaendert(int option, const QString &schluessel, co
     // The way to the station or its address range may have changed; nothing is opened
     // or closed by it.
     if (option == grpZentrale->checkedId()) {
-        const trabolin::Zentrale *z = zentralenzeile(option);
-        for (Programmseite *seite : m_seiten)
-            seite->zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[option]->werte()));
+        zeigeAdresstitel(option);
         zeigeWegbedienung(option);
     }
 }
@@ -305,6 +316,9 @@ void frmTrabolin::zentraleGeoeffnet(int option)
 namespace {
 
 const char *const eigenerTipp = "eigenerTipp";
+// The lock's tool tip as it was put on the control, in the language then in effect;
+// empty while the control is not locked.
+const char *const gesetzterSperrtipp = "gesetzterSperrtipp";
 
 } // namespace
 
@@ -321,17 +335,22 @@ void frmTrabolin::zeigeWegbedienung(int option)
 {
     const trabolin::Zentrale *z = zentralenzeile(option);
     for (QWidget *w : wegbedienung()) {
+        const QString gesetzt = w->property(gesetzterSperrtipp).toString();
+        const bool zeigtSperre = !gesetzt.isEmpty() && w->toolTip() == gesetzt;
         if (m_fahrtsperre) {
-            // A tool tip set meanwhile (the station's connect button) is its own.
-            if (w->toolTip() != fahrtsperreTipp) {
+            // A tool tip set meanwhile (the station's connect button, or any own tool
+            // tip after a switch of language) is its own.
+            if (!zeigtSperre)
                 w->setProperty(eigenerTipp, w->toolTip());
-                w->setToolTip(fahrtsperreTipp);
-            }
+            const QString sperre = fahrtsperreTipp;
+            w->setToolTip(sperre);
+            w->setProperty(gesetzterSperrtipp, sperre);
             w->setEnabled(false);
             continue;
         }
-        if (w->toolTip() == fahrtsperreTipp)
+        if (zeigtSperre)
             w->setToolTip(w->property(eigenerTipp).toString());
+        w->setProperty(gesetzterSperrtipp, QString());
         bool an = true;
         if (w == btnEcos)
             an = z && z->netz && !istSeriell(option);
@@ -360,8 +379,7 @@ void frmTrabolin::schnittstelleVerloren()
         subV24ok(false);
         zentraleFehlerbehandlung(
             {fehlernummer::oeffnenFehlgeschlagen,
-             QStringLiteral("Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)")
-                 .arg(V24->portNummer())});
+             tr("Die serielle Schnittstelle %1 ist nicht mehr erreichbar (Adapter entfernt?)").arg(V24->portNummer())});
     });
 }
 
@@ -380,8 +398,7 @@ void frmTrabolin::optZentrale_Click(int index)
         m_vorgabenOffen = true; // the station driving keeps its port settings until the run ends
     else
         wendeZentralenvorgabenAn(index);
-    for (Programmseite *seite : m_seiten)
-        seite->zeigeAdresstitel(z->adresseTitel, z->adressbereich(m_einstellungsseiten[index]->werte()));
+    zeigeAdresstitel(index);
     if (z->netz)
         m_netzfeld->zeige(index);
     zeigeWegbedienung(index);
