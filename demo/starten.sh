@@ -53,7 +53,7 @@ demo="$bau/demo"
 demo="$demo$variante"
 mkdir -p "$demo"
 cp -f "$bau/trabolin" "$demo/trabolin"
-for datei in Signal.wav ring.wav Trabolin.chm; do
+for datei in Signal.wav ring.wav Trabolin.chm Trabolin_en.chm; do
     [ -e "$bau/$datei" ] && cp -f "$bau/$datei" "$demo/$datei"
 done
 if [ ! -e "$demo/Trabolin.ini" ]; then

@@ -21,10 +21,30 @@ if(NOT ergebnis EQUAL 0 OR NOT anzahl EQUAL 1)
   message(FATAL_ERROR "cpack ist gescheitert (${ergebnis}):\n${ausgabe}")
 endif()
 execute_process(COMMAND ${DPKG_DEB} -c ${pakete} OUTPUT_VARIABLE liste RESULT_VARIABLE ergebnis)
-file(REMOVE_RECURSE ${ZIEL})
 if(NOT ergebnis EQUAL 0)
+  file(REMOVE_RECURSE ${ZIEL})
   message(FATAL_ERROR "dpkg-deb -c ist gescheitert")
 endif()
+# The program's manual pages as man reads them: English in man1, German in de/man1,
+# both telling where the language is kept.
+if(HANDBUCHSEITEN)
+  foreach(paar "man1|.SH DESCRIPTION" "de/man1|.SH BESCHREIBUNG")
+    string(REPLACE "|" ";" paar "${paar}")
+    list(GET paar 0 ort)
+    list(GET paar 1 kopf)
+    execute_process(COMMAND ${DPKG_DEB} --fsys-tarfile ${pakete}
+                    COMMAND tar -xOf - ./usr/share/man/${ort}/trabolin.1.gz
+                    COMMAND gzip -dc
+                    OUTPUT_VARIABLE seite RESULT_VARIABLE ergebnis)
+    string(FIND "${seite}" "${kopf}" stelle_kopf)
+    string(FIND "${seite}" "[Sprache]" stelle_sprache)
+    if(NOT ergebnis EQUAL 0 OR stelle_kopf LESS 0 OR stelle_sprache LESS 0)
+      file(REMOVE_RECURSE ${ZIEL})
+      message(FATAL_ERROR "share/man/${ort}/trabolin.1.gz: \"${kopf}\" oder \"[Sprache]\" fehlt:\n${seite}")
+    endif()
+  endforeach()
+endif()
+file(REMOVE_RECURSE ${ZIEL})
 
 # "-rwxr-xr-x root/root 123 2026-01-01 12:00 ./usr/bin/x" -> "-rwxr-xr-x ./usr/bin/x";
 # a link keeps its target. Folders are left out.
@@ -47,6 +67,12 @@ set(erwartet
   "-rw-r--r-- ./usr/share/icons/hicolor/64x64/apps/trabolin.png"
   "-rw-r--r-- ./usr/share/doc/trabolin/copyright"
   "-rw-r--r-- ./usr/share/doc/trabolin/changelog.Debian.gz")
+# The program's manual page: English as the default one, German under "de".
+if(HANDBUCHSEITEN)
+  list(APPEND erwartet
+    "-rw-r--r-- ./usr/share/man/man1/trabolin.1.gz"
+    "-rw-r--r-- ./usr/share/man/de/man1/trabolin.1.gz")
+endif()
 # Each simulator's folder src/sim/<name>/ brings the program trabolin-<name>-sim and,
 # where it keeps one beside it, its manual page.
 file(GLOB simulatorlisten ${QUELLE}/src/sim/*/CMakeLists.txt)
@@ -70,7 +96,7 @@ foreach(pfad IN LISTS erwartet)
 endforeach()
 # Besides: the help beside the program and the manual pages, when they exist.
 foreach(rest IN LISTS eintraege)
-  if(NOT rest MATCHES "^-rw-r--r-- \\./usr/(lib/trabolin/Trabolin\\.chm|share/man/man1/[a-z0-9-]+\\.1\\.gz)$")
+  if(NOT rest MATCHES "^-rw-r--r-- \\./usr/(lib/trabolin/Trabolin(_en)?\\.chm|share/man/man1/[a-z0-9-]+\\.1\\.gz)$")
     message(FATAL_ERROR "unerwartet im Paket: ${rest}")
   endif()
 endforeach()

@@ -286,38 +286,85 @@ private slots:
         QVERIFY(!Anlage({}, true, erste.ordner).f->zweiteInstanz());
     }
 
-    // F1 and "&?": the CHM file where it and a viewer exist, otherwise the built-in help.
+    // F1 and "&?" in the language chosen under "Sprache / Language": the CHM file of that
+    // language ("Trabolin.chm" German, "Trabolin_en.chm" English) where it and a viewer
+    // exist, otherwise the built-in help in that language. A switch of language shows the
+    // page open in the help window, at its anchor, in the other language.
     void hilfe_data()
     {
-        QTest::addColumn<bool>("chm");
+        QTest::addColumn<QString>("sprache");   // chosen before F1
+        QTest::addColumn<QStringList>("chm");   // files in the program folder
         QTest::addColumn<bool>("betrachter");
         QTest::addColumn<bool>("perMenue");
-        QTest::newRow("keine Datei") << false << true << false;
-        QTest::newRow("kein Betrachter") << true << false << true;
-        QTest::newRow("CHM") << true << true << false;
+        QTest::addColumn<QString>("geoeffnet"); // the file handed to the viewer
+        QTest::addColumn<QString>("seite");     // the help window's page, empty: no window
+        QTest::addColumn<QString>("titel");
+        QTest::addColumn<QString>("text");      // a text of that page
+        QTest::addColumn<QString>("wechsel");   // language chosen with the help window open
+        QTest::addColumn<QString>("danach");    // its page after the switch
+        QTest::addColumn<QString>("danachTitel");
+        QTest::addColumn<QString>("danachText");
+        const QString de = QStringLiteral("qrc:/hilfe/index.html");
+        const QString en = QStringLiteral("qrc:/hilfe/en/index.html");
+        const QString titelDe = QStringLiteral(" Lokomotiven-Trabolin - Hilfe");
+        const QString titelEn = QStringLiteral(" Lokomotiven-Trabolin - Help");
+        const QString textDe = QStringLiteral("Unterstützte Zentralen:");
+        const QString textEn = QStringLiteral("Supported command stations:");
+        const QStringList keine, deutsch{"Trabolin.chm"}, englisch{"Trabolin_en.chm"}, beide{"Trabolin.chm", "Trabolin_en.chm"};
+        QTest::newRow("keine Datei") << "de" << keine << true << false << "" << de << titelDe << textDe << "" << "" << "" << "";
+        QTest::newRow("kein Betrachter") << "de" << deutsch << false << true << "Trabolin.chm" << de << titelDe << textDe << "" << "" << "" << "";
+        QTest::newRow("CHM") << "de" << beide << true << false << "Trabolin.chm" << "" << "" << "" << "" << "" << "" << "";
+        QTest::newRow("deutsch, nur englische CHM") << "de" << englisch << true << false << "" << de << titelDe << textDe << "" << "" << "" << "";
+        QTest::newRow("englisch, keine Datei") << "en" << keine << true << false << "" << en << titelEn << textEn << "" << "" << "" << "";
+        QTest::newRow("englisch, nur deutsche CHM") << "en" << deutsch << true << true << "" << en << titelEn << textEn << "" << "" << "" << "";
+        QTest::newRow("englisch, CHM") << "en" << beide << true << false << "Trabolin_en.chm" << "" << "" << "" << "" << "" << "" << "";
+        QTest::newRow("englisch, kein Betrachter") << "en" << beide << false << false << "Trabolin_en.chm" << en << titelEn << textEn << "" << "" << "" << "";
+        QTest::newRow("Wechsel nach Englisch") << "de" << keine << true << false << "" << de << titelDe << textDe
+            << "en" << "qrc:/hilfe/en/fenster.html#gleisanzeige" << titelEn << "What the command station reports";
+        QTest::newRow("Wechsel nach Deutsch") << "en" << keine << true << true << "" << en << titelEn << textEn
+            << "de" << "qrc:/hilfe/fenster.html#gleisanzeige" << titelDe << "Was die Zentrale meldet";
     }
     void hilfe()
     {
-        QFETCH(bool, chm); QFETCH(bool, betrachter); QFETCH(bool, perMenue);
+        QFETCH(QString, sprache); QFETCH(QStringList, chm); QFETCH(bool, betrachter); QFETCH(bool, perMenue);
+        QFETCH(QString, geoeffnet); QFETCH(QString, seite); QFETCH(QString, titel); QFETCH(QString, text);
+        QFETCH(QString, wechsel); QFETCH(QString, danach); QFETCH(QString, danachTitel); QFETCH(QString, danachText);
         Anlage a(vorlage);
-        if (chm)
-            schreibe(a.datei("Trabolin.chm"), "ITSF");
-        QList<QUrl> geoeffnet;
-        a.f->oeffneUrl = [&](const QUrl &url) { geoeffnet << url; return betrachter; };
+        for (const QString &name : chm)
+            schreibe(a.datei(name), "ITSF");
+        QList<QUrl> geoeffnetListe;
+        a.f->oeffneUrl = [&](const QUrl &url) { geoeffnetListe << url; return betrachter; };
         QVERIFY(QTest::qWaitForWindowActive(a.f.get()));
+        feld<QAction>(*a.f, sprache == u"en" ? "mnuSprache_en" : "mnuSprache_de")->trigger();
+        QCOMPARE(trabolin::sprache(), sprache);
         if (perMenue)
             feld<QAction>(*a.f, "mnuHilfe_Hilfe")->trigger();
         else
             QTest::keyClick(feld<Tabellengitter>(*a.f, "DBTabelle"), Qt::Key_F1);
+        QList<QUrl> erwartet;
+        if (!geoeffnet.isEmpty())
+            erwartet << QUrl::fromLocalFile(a.datei(geoeffnet));
+        QCOMPARE(geoeffnetListe, erwartet);
         auto *fenster = a.f->findChild<QTextBrowser *>("frmHilfe");
-        QCOMPARE(fenster && fenster->isVisible(), !(chm && betrachter));
-        QCOMPARE(geoeffnet.size(), chm ? 1 : 0);
-        if (chm)
-            QCOMPARE(geoeffnet[0], QUrl::fromLocalFile(a.datei("Trabolin.chm")));
-        if (fenster)
-            QVERIFY(fenster->toPlainText().contains("Zentralen"));
+        QCOMPARE(fenster && fenster->isVisible(), !seite.isEmpty());
+        if (seite.isEmpty())
+            return;
+        QCOMPARE(fenster->source(), QUrl(seite));
+        QCOMPARE(fenster->windowTitle(), titel);
+        QVERIFY2(fenster->toPlainText().contains(text), qPrintable(fenster->toPlainText().left(300)));
+        if (!wechsel.isEmpty()) {
+            // a link of the page: the pages of one language link among themselves
+            fenster->setSource(fenster->source().resolved(QUrl("fenster.html#gleisanzeige")));
+            feld<QAction>(*a.f, wechsel == u"en" ? "mnuSprache_en" : "mnuSprache_de")->trigger();
+            QCOMPARE(fenster->source(), QUrl(danach));
+            QCOMPARE(fenster->windowTitle(), danachTitel);
+            QVERIFY2(fenster->toPlainText().contains(danachText), qPrintable(fenster->toPlainText().left(300)));
+        }
         QCOMPARE(a.meldungen, QStringList{});
     }
+
+    // Every test starts in German, as the window of a German system does.
+    void cleanup() { QVERIFY(setzeSprache(QStringLiteral("de"))); }
 };
 
 QTEST_MAIN(TestStart)

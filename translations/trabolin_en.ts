@@ -1253,4 +1253,19 @@ The table stays unchanged.</translation>
         <translation> per pass</translation>
     </message>
 </context>
+<context>
+    <name>trabolin::Hilfe</name>
+    <message>
+        <source> Lokomotiven-Trabolin - Hilfe</source>
+        <translation> Lokomotiven-Trabolin - Help</translation>
+    </message>
+    <message>
+        <source> Info über </source>
+        <translation> About </translation>
+    </message>
+    <message>
+        <source>Programm:     </source>
+        <translation>Program:      </translation>
+    </message>
+</context>
 </TS>
