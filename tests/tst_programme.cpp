@@ -93,6 +93,14 @@ private slots:
         QCOMPARE(a.adresse()->text(), QStringLiteral("3"));
         a.adresse()->setText(QStringLiteral("7")); // the tab follows the address
         QCOMPARE(a.reitertexte(), (QStringList{"Lok 7", "Lok 4"}));
+        // ... and the station: the ECoS names its locomotives by their IDs.
+        const auto &stationen = zentralenregister();
+        for (int i = 0; i < int(stationen.size()); ++i)
+            if (stationen[i]->code == u"Ecos")
+                QTest::mouseClick(feld<QRadioButton>(*a.f, "optZentrale", i), Qt::LeftButton);
+        QCOMPARE(a.reitertexte(), (QStringList{"ID 7", "ID 4"}));
+        QTest::mouseClick(feld<QRadioButton>(*a.f, "optZentrale", 0), Qt::LeftButton);
+        QCOMPARE(a.reitertexte(), (QStringList{"Lok 7", "Lok 4"}));
     }
 
     // Ctrl+Shift+Tab goes to the program before, as the platform delivers the key:

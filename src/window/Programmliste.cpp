@@ -147,6 +147,11 @@ Programmliste::Programmliste(Anschluss anschluss, QBoxLayout *endlosReihe, QMenu
         m_entfernen->setText(tr("Lok &entfernen"));
         m_alle->setText(tr("&Alle starten"));
         m_einmessen->setText(tr("Lok ein&messen ..."));
+        // The tab bar's scroll buttons carry Qt's own names, set once when the bar is
+        // made: they are Qt's texts, in the language of Qt's translation now in effect.
+        for (auto [name, text] : {std::pair{"ScrollLeftButton", "Scroll Left"}, std::pair{"ScrollRightButton", "Scroll Right"}})
+            if (auto *knopf = m_reiter->findChild<QWidget *>(QLatin1String(name)))
+                knopf->setAccessibleName(QTabBar::tr(text));
         aktualisiere();
     });
 }

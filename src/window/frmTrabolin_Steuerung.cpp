@@ -86,9 +86,13 @@ void frmTrabolin::verbindeSteuerung()
             seite->setzeFahrstufen(index);
     });
     connect(grpZentrale, &QButtonGroup::idToggled, this, [this](int option, bool an) {
-        if (an)
-            for (Programmseite *seite : m_seiten)
-                seite->zeigeZentrale(option);
+        if (!an)
+            return;
+        for (Programmseite *seite : m_seiten)
+            seite->zeigeZentrale(option);
+        // The tabs name each program's locomotive as the station does: "Lok 3", "ID 1001".
+        if (m_programme)
+            m_programme->aktualisiere();
     });
     connect(lstV24, &QComboBox::editTextChanged, this, &frmTrabolin::zeigeGeraet);
     zeigeGeraet();
