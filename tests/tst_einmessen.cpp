@@ -1,7 +1,7 @@
 // Measuring a locomotive through the real window against the Z21 simulator's program
 // over UDP: the simulator's locomotive stands behind contact 1 (--start 50) and runs
-// on the decoder-like curve with 3 m/s at the top step (--spitze 3000), so that two
-// steps, one run each way, take a few seconds. " Lok einmessen" with contact 1 and 2,
+// on the decoder-like curve with 2.5 m/s at the top step (--spitze 2500), so that two
+// steps, one run each way, take about 6 s. " Lok einmessen" with contact 1 and 2,
 // 2700 mm apart (the simulator's track), steps 96 and 126, one run: "&Messen" drives
 // the locomotive through both contacts and back at each step, the table shows the
 // speeds the simulator drove, and "Lokprofile.ini" keeps them.
@@ -18,7 +18,7 @@ namespace {
 
 // The simulator's curve (the manual's "Speed profiles"): stands below 3 % of the top
 // step, creeps at 3 % of the top speed there and rises with the power 1.4 to the top
-// speed, 4 % less backwards; here with 3000 mm/s forwards, 2880 backwards. Worked out
+// speed, 4 % less backwards; here with 2500 mm/s forwards, 2400 backwards. Worked out
 // by hand for step 96 of 126 (share 0.7619): x = (0.7619 - 0.03) / 0.97 = 0.7546,
 // x^1.4 = 0.6742, 0.03 + 0.97 * 0.6742 = 0.6839 of the top speed.
 struct Soll {
@@ -26,14 +26,14 @@ struct Soll {
     double vorwaerts; // mm/s
     double rueckwaerts;
 };
-const Soll soll[] = {{96, 2051.8, 1969.7}, {126, 3000.0, 2880.0}};
+const Soll soll[] = {{96, 1709.8, 1641.4}, {126, 2500.0, 2400.0}};
 
 // The most a measured speed may lie from the curve, in percent: both contacts' reports
 // come over the same link and cancel its delay; what remains is the scheduling of two
-// processes, a few milliseconds at most against 0.9 s and more between the contacts.
-// A run timed to the wrong report is off by 3.7 % (the contact's 100 mm of 2700) or
-// much more.
-constexpr double toleranz = 2.0;
+// processes on a busy machine, up to about 10 ms against 1.08 s and more between the
+// contacts (2.5 %: 27 ms). A run timed to the wrong report is off by 3.6 % (B's
+// change to free, the contact's 100 mm more) or by far more.
+constexpr double toleranz = 2.5;
 
 double zahlAus(const QString &text)
 {
@@ -53,10 +53,12 @@ private slots:
     {
         Simulatorprozess sim;
         QVERIFY(sim.starte(QString::fromUtf8(Z21_SIMULATOR),
-                           {"--port", "0", "--spitze", "3000", "--start", "50"}));
+                           {"--port", "0", "--spitze", "2500", "--start", "50"}));
         Fensteranlage a;
         a.starte();
+        a.meldungen.clear(); // a fresh folder has no "Trabolin.ini" yet
         feld<QRadioButton>(*a.f, "optZentrale", zentralenoption(QStringLiteral("Z21")))->click();
+        feld<QComboBox>(*a.f, "lstFS")->setCurrentText(QStringLiteral("128"));
         feld<QLineEdit>(*a.f, "txtIPAdresse")->setText(QStringLiteral("127.0.0.1"));
         feld<QLineEdit>(*a.f, "txtLocalPort")->setText(QString::number(sim.port()));
         feld<QPushButton>(*a.f, "btnEcos")->click();
@@ -76,7 +78,7 @@ private slots:
         massstab->setCurrentIndex(massstab->findText(QStringLiteral("H0 1:87")));
         auto *messen = feld<QPushButton>(*w, "btnMessen");
         QTest::mouseClick(messen, Qt::LeftButton);
-        QVERIFY(!messen->isEnabled());
+        QVERIFY2(!messen->isEnabled(), qPrintable(a.meldungen.join(u'\n')));
         QVERIFY(QTest::qWaitFor([messen] { return messen->isEnabled(); }, 30000));
         QCOMPARE(a.meldungen.join(u'\n'), QString());
 
@@ -113,10 +115,11 @@ private slots:
         QCOMPARE(QString::fromLatin1(inhalt).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), erwartet);
 
         // The locomotive stands at the end.
-        QTRY_VERIFY(!sim.lies().isEmpty());
-        const QStringList lok = sim.lies().filter(QStringLiteral("Lok 3:"));
-        QVERIFY(!lok.isEmpty());
-        QVERIFY2(lok.last().contains(QRegularExpression(QStringLiteral("Fahrstufe 0\\b"))), qPrintable(lok.last()));
+        const auto zuletzt = [&sim] {
+            const QStringList lok = sim.lies().filter(QStringLiteral("Lok 3:"));
+            return lok.isEmpty() ? QString() : lok.last();
+        };
+        QTRY_VERIFY2(zuletzt().contains(QRegularExpression(QStringLiteral("Fahrstufe 0\\b"))), qPrintable(zuletzt()));
     }
 };
 
