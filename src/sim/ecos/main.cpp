@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTime>
