@@ -4,9 +4,11 @@
 //     driving each station's driver against its simulator's decoder in this process:
 //     every frame reaches the decoder as it is written, a timer on the same clock moves
 //     the locomotive to its next contact edge (as the simulators' programs do), and the
-//     contact's change is reported to the run 1 ms later, as a link would. The
-//     locomotive runs on the decoder-like curve (sim/Fahrkurve.h) between contact 1 and
-//     contact 2, 2700 mm apart. Prints, per station and step, the speed the simulator
+//     contact's change is reported to the run 1 ms later, as a link would. The ECoS's
+//     simulator reports its contacts itself: its events for s88 module 100 go, 1 ms
+//     after it sent them, to the link's own watch (EcosStatuswache), which reads them
+//     as it reads the ECoS's. The locomotive runs on the decoder-like curve
+//     (sim/Fahrkurve.h) between contact 1 and contact 2, 2700 mm apart. Prints, per station and step, the speed the simulator
 //     drove and each run measured, with the error in percent. On the 6051 a change is
 //     read only by the next s88 poll (every 100 ms, its phase at random): the error it
 //     gives is printed with the distance between the contacts that keeps it below 1 %.
@@ -15,9 +17,12 @@
 //     written; prints how far each line's speed command lies from the table's clock
 //     (time zero the first one, each line's time as its profile gives it).
 //
-//   bench_messung [--kurz]
+//   bench_messung [--kurz] [STATION ...]
 //
-// --kurz measures step 126 only and runs 6 distance lines instead of 30.
+// STATION (Z21, Lenz, DCC-EX, CS2, Ecos, 6051, Strecke for the distance lines) runs
+// only the parts named.
+// --kurz measures the top step only (126, on the ECoS 127, on the 6051 14) and runs
+// 6 distance lines instead of 30.
 #include "Bedienung.h"
 #include "Laufende.h"
 #include "program/Ablauf.h"
@@ -26,6 +31,7 @@
 #include "program/Messlauf.h"
 #include "program/Netzlink.h"
 #include "sim/cs2/Cs2Dekodierer.h"
+#include "sim/ecos/EcosDekodierer.h"
 #include "sim/serial/DccexStation.h"
 #include "sim/serial/Dekodierer.h"
 #include "sim/z21/Z21Dekodierer.h"
@@ -34,6 +40,9 @@
 #include "stations/cs2/Cs2Rahmen.h"
 #include "stations/cs2/Cs2Treiber.h"
 #include "stations/dccex/DccexTreiber.h"
+#include "stations/ecos/EcosKontrollen.h"
+#include "stations/ecos/EcosStatuswache.h"
+#include "stations/ecos/EcosTreiber.h"
 #include "stations/lenz/LenzTreiber.h"
 #include "stations/maerklin/MaerklinTreiber.h"
 #include "stations/z21/Z21Treiber.h"
@@ -114,10 +123,16 @@ struct Anlage {
     sim::Dekodierer maerklin{sim::Station::Maerklin};
     sim::DccexStation dccex{0};
     sim::Cs2Dekodierer cs2;
+    sim::EcosDekodierer ecos;
     SimNetz netz{*this};
     SimCs2 cs2link{*this};
     SimPort port{*this};
     std::unique_ptr<Zentralentreiber> treiber;
+    // The ECoS's contacts come as its events, read by the link's own watch; the
+    // replies to the control requests reach the controls as the link hands them on.
+    std::shared_ptr<EcosKontrollen> kontrollen;
+    std::unique_ptr<EcosStatuswache> wache;
+    bool meldetSelbst = false; // the simulator reports its contacts itself
     QString station;
     int option;
     int abfrageMs = 0; // the 6051's poll
@@ -140,7 +155,8 @@ struct Anlage {
     }
 
     explicit Anlage(const QString &s)
-        : bedienung(false, QStringLiteral("3"), zentralenoption(s == u"6051" ? QStringLiteral("DCC") : s)),
+        : bedienung(false, s == u"Ecos" ? QStringLiteral("1000") : QStringLiteral("3"),
+                    zentralenoption(s == u"6051" ? QStringLiteral("DCC") : s)),
           ablauf(betrieb, tabelle, bedienung, klang), station(s),
           option(zentralenoption(s == u"6051" ? QStringLiteral("DCC") : s))
     {
@@ -172,6 +188,16 @@ struct Anlage {
             nimm = [this](const QByteArray &b, qint64 j) { dccex.fuettere(b, j); };
             bewege = [this](qint64 j) { dccex.ticke(j); };
             binde<sim::Gleise<int>>([this]() -> const sim::Gleise<int> & { return dccex.gleise(); });
+        } else if (s == u"Ecos") {
+            kontrollen = std::make_shared<EcosKontrollen>();
+            treiber = std::make_unique<EcosTreiber>(ablauf, netz, lesart, kontrollen);
+            wache = std::make_unique<EcosStatuswache>(netz);
+            wache->setzeMelder(&melder);
+            meldetSelbst = true;
+            ecos.verbunden(QStringLiteral("A"));
+            nimm = [this](const QByteArray &b, qint64 j) { liefere(ecos.verarbeite(b, QStringLiteral("A"), j)); };
+            bewege = [this](qint64 j) { liefere(ecos.bewege(j)); };
+            binde<sim::Gleise<int>>([this]() -> const sim::Gleise<int> & { return ecos.gleise(); });
         } else {
             auto *t = new Cs2Treiber(ablauf, cs2link, lesart);
             t->setzeProtokoll(Cs2Protokoll::dcc);
@@ -187,11 +213,31 @@ struct Anlage {
         for (const auto &z : zentralenregister())
             codes << z->code;
         betrieb.setzeStationscodes(codes);
-        melder.meldeKontaktstand(1, false);
-        melder.meldeKontaktstand(2, false);
         wecker.setSingleShot(true);
         wecker.setTimerType(Qt::PreciseTimer);
         QObject::connect(&wecker, &QTimer::timeout, [this] { tick(); });
+        if (wache) {
+            // As the link comes up: the watch asks for the power and the s88 modules,
+            // and their answers give the contacts' states.
+            wache->beginne();
+            // "Kontrolle übernehmen", as the user takes ID 1000 before a run of one program.
+            netz.sende(QByteArrayLiteral("request(1000, control)"));
+        } else {
+            melder.meldeKontaktstand(1, false);
+            melder.meldeKontaktstand(2, false);
+        }
+    }
+
+    // What the ECoS simulator sends goes to the link's watch 1 ms later, as over a
+    // link; what the watch leaves (the replies) to the controls.
+    void liefere(const sim::EcosErgebnis &e)
+    {
+        for (const sim::EcosSendung &s : e.sendungen)
+            QTimer::singleShot(1, Qt::PreciseTimer, wache.get(), [this, text = QString::fromUtf8(s.text)] {
+                const QString rest = wache->lies(text);
+                if (!rest.trimmed().isEmpty())
+                    kontrollen->lies(rest);
+            });
     }
 
     // A frame went to the simulator: the contacts up to now first (a frame may come
@@ -223,6 +269,8 @@ struct Anlage {
     void meldeBis(qint64 jetzt)
     {
         bewege(jetzt);
+        if (meldetSelbst)
+            return;
         for (int k = 1; k <= 2; ++k) {
             const bool b = belegt(k);
             if (b == gemeldet[k])
@@ -382,11 +430,25 @@ void strecken(int zeilen)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const bool kurz = argc > 1 && std::strcmp(argv[1], "--kurz") == 0;
+    bool kurz = false;
+    QStringList nur; // the stations named, all without
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--kurz") == 0)
+            kurz = true;
+        else
+            nur << QString::fromLocal8Bit(argv[i]);
+    }
+    const auto gewaehlt = [&nur](const QString &station) { return nur.isEmpty() || nur.contains(station); };
     const QList<int> stufen = kurz ? QList<int>{126} : QList<int>{64, 96, 126};
     for (const char *station : {"Z21", "Lenz", "DCC-EX", "CS2"})
-        messe(QString::fromLatin1(station), stufen);
-    messe(QStringLiteral("6051"), kurz ? QList<int>{14} : QList<int>{7, 10, 14});
-    strecken(kurz ? 6 : 30);
+        if (gewaehlt(QString::fromLatin1(station)))
+            messe(QString::fromLatin1(station), stufen);
+    // The ECoS's top step is 127.
+    if (gewaehlt(QStringLiteral("Ecos")))
+        messe(QStringLiteral("Ecos"), kurz ? QList<int>{127} : QList<int>{64, 96, 127});
+    if (gewaehlt(QStringLiteral("6051")))
+        messe(QStringLiteral("6051"), kurz ? QList<int>{14} : QList<int>{7, 10, 14});
+    if (gewaehlt(QStringLiteral("Strecke")))
+        strecken(kurz ? 6 : 30);
     return 0;
 }

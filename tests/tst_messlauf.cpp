@@ -1,6 +1,6 @@
 // Measuring a locomotive's speed between two contacts, in virtual time, against the
 // stations' simulators: each driver's frames go to the simulator's decoder at their
-// virtual time (the ECoS's texts to the simulator's track, read here), the decoder moves the locomotive on its track with the decoder-like
+// virtual time, the decoder moves the locomotive on its track with the decoder-like
 // curve (sim/Fahrkurve.h), and every contact it changes is reported back to the run
 // 5 ms later (on the 6051 at the next 100 ms poll, as the poll reads it). The
 // locomotive is first driven back to the buffer behind contact 1 (A), then measured
@@ -8,6 +8,7 @@
 #include "helfer/Aufbau.h"
 #include "program/Messlauf.h"
 #include "sim/cs2/Cs2Dekodierer.h"
+#include "sim/ecos/EcosDekodierer.h"
 #include "sim/serial/DccexStation.h"
 #include "stations/cs2/Cs2Treiber.h"
 #include "sim/serial/Dekodierer.h"
@@ -84,11 +85,7 @@ struct Messanlage {
     sim::Dekodierer maerklin{sim::Station::Maerklin};
     sim::DccexStation dccex{0};
     sim::Cs2Dekodierer cs2;
-    // The ECoS simulator's track as its program drives it (speed of 127, dir[0]
-    // forwards); its commands read here, the simulator has no decoder of its own.
-    sim::Gleise<int> ecos;
-    int ecosStufe = 0;
-    bool ecosVorwaerts = true;
+    sim::EcosDekodierer ecos;
     SimNetz netz{*this};
     SimCs2 cs2link{zeit, *this};
     SimPort port{*this};
@@ -134,19 +131,12 @@ struct Messanlage {
             bindeGleise<sim::Gleise<int>>(sim, [this]() -> const sim::Gleise<int> & { return maerklin.gleise(); });
         } else if (station == u"Ecos") {
             treiber = std::make_unique<EcosTreiber>(ablauf, netz, lesart);
-            sim.nimm = [this](const QByteArray &b, qint64 j) {
-                static const QRegularExpression wert(QStringLiteral("(speed|dir)\\[(\\d+)\\]"));
-                for (auto it = wert.globalMatch(QString::fromLatin1(b)); it.hasNext();) {
-                    const auto m = it.next();
-                    if (m.captured(1) == u"speed")
-                        ecosStufe = m.captured(2).toInt();
-                    else
-                        ecosVorwaerts = m.captured(2) == u"0";
-                }
-                ecos.setzeFahrt(3, ecosStufe / 127.0, ecosVorwaerts, j);
-            };
-            sim.bewege = [this](qint64 j) { ecos.rueckeVor(j); };
-            bindeGleise<sim::Gleise<int>>(sim, [this]() -> const sim::Gleise<int> & { return ecos; });
+            // The program holds control of ID 1000, taken by hand before.
+            ecos.verbunden(QStringLiteral("A"));
+            ecos.verarbeite("request(1000, control)", QStringLiteral("A"), 0);
+            sim.nimm = [this](const QByteArray &b, qint64 j) { ecos.verarbeite(b, QStringLiteral("A"), j); };
+            sim.bewege = [this](qint64 j) { ecos.bewege(j); };
+            bindeGleise<sim::Gleise<int>>(sim, [this]() -> const sim::Gleise<int> & { return ecos.gleise(); });
         } else if (station == u"DCC-EX") {
             treiber = std::make_unique<DccexTreiber>(ablauf, netz, lesart);
             dccex.starte(0);
@@ -169,7 +159,7 @@ struct Messanlage {
             codes << z->code;
         betrieb.setzeStationscodes(codes);
         feld.option = option;
-        feld.adresse = QStringLiteral("3");
+        feld.adresse = station == u"Ecos" ? QStringLiteral("1000") : QStringLiteral("3");
         // Both contacts free, as the station tells when the link comes up.
         melder.meldeKontaktstand(1, false);
         melder.meldeKontaktstand(2, false);
@@ -282,7 +272,7 @@ private slots:
         QTest::addColumn<QList<int>>("stufen");
         QTest::addColumn<QString>("schluessel");
         QTest::newRow("Z21") << "Z21" << QList<int>{16, 64, 126} << "Z21 3 128";
-        QTest::newRow("ECoS") << "Ecos" << QList<int>{16, 64, 127} << "Ecos 3 127";
+        QTest::newRow("ECoS") << "Ecos" << QList<int>{16, 64, 127} << "Ecos 1000 127";
         QTest::newRow("Lenz") << "Lenz" << QList<int>{16, 64, 126} << "Lenz 3 128";
         QTest::newRow("DCC-EX") << "DCC-EX" << QList<int>{16, 64, 126} << "DCC-EX 3 126";
         QTest::newRow("CS2") << "CS2" << QList<int>{16, 64, 126} << "CS2 3 128";

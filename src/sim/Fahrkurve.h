@@ -54,8 +54,18 @@ inline Fahrkurve &streckenkurve()
     return kurve;
 }
 
-// The programs' options --gerade and --anfahren MS; after the command line is read,
-// waehleKurve() sets the curve of the tracks to come by them.
+// Where the locomotive stands on every track when it is laid, in mm from its start:
+// 1.5 m, between the two contacts (sim/Strecke.h), unless a simulator's program is
+// started with --start.
+inline double &streckenstartMm()
+{
+    static double mm = 1500;
+    return mm;
+}
+
+// The programs' options --gerade, --anfahren MS, --spitze MM/S and --start MM; after
+// the command line is read, waehleKurve() sets the curve and the start of the tracks
+// to come by them.
 inline QCommandLineOption geradeOption()
 {
     return QCommandLineOption(QStringLiteral("gerade"),
@@ -68,15 +78,42 @@ inline QCommandLineOption anfahrOption()
                               QStringLiteral("Anfahr- und Bremszeit vom Stand bis zur Höchstgeschwindigkeit"),
                               QStringLiteral("MS"));
 }
+// --spitze MM/S: the top speed forwards instead of 1000 mm/s (the curve's backwards
+// speed keeps its share of it), so that a test crosses the track in a moment.
+inline QCommandLineOption spitzeOption()
+{
+    return QCommandLineOption(QStringLiteral("spitze"),
+                              QStringLiteral("Höchstgeschwindigkeit vorwärts in mm/s (Standard 1000; rückwärts "
+                                             "im selben Verhältnis)"),
+                              QStringLiteral("MM/S"));
+}
+// --start MM: where the locomotive stands on its track at the start; 50 puts it
+// behind contact 1 (at 100 to 200 mm), as measuring a locomotive wants it.
+inline QCommandLineOption startOption()
+{
+    return QCommandLineOption(QStringLiteral("start"),
+                              QStringLiteral("Wo die Lok auf ihrem Gleis (3000 mm) anfangs steht, in mm vom Anfang "
+                                             "(Standard 1500, zwischen den Kontakten; 50: hinter Kontakt 1)"),
+                              QStringLiteral("MM"));
+}
 inline void fuegeKurvenoptionenHinzu(QCommandLineParser &parser)
 {
     parser.addOption(geradeOption());
     parser.addOption(anfahrOption());
+    parser.addOption(spitzeOption());
+    parser.addOption(startOption());
 }
 inline void waehleKurve(const QCommandLineParser &parser)
 {
-    streckenkurve() = parser.isSet(geradeOption()) ? Fahrkurve::gerade() : Fahrkurve::dekoder();
-    streckenkurve().anfahrMs = std::max(0, parser.value(anfahrOption()).toInt());
+    Fahrkurve kurve = parser.isSet(geradeOption()) ? Fahrkurve::gerade() : Fahrkurve::dekoder();
+    kurve.anfahrMs = std::max(0, parser.value(anfahrOption()).toInt());
+    if (const double spitze = parser.value(spitzeOption()).toDouble(); spitze > 0) {
+        kurve.rueckwaertsMmProS *= spitze / kurve.vorwaertsMmProS;
+        kurve.vorwaertsMmProS = spitze;
+    }
+    streckenkurve() = kurve;
+    if (parser.isSet(startOption()))
+        streckenstartMm() = parser.value(startOption()).toDouble();
 }
 
 } // namespace trabolin::sim

@@ -1,7 +1,8 @@
 #pragma once
 // The simulators' layout for several locomotives at once: a virtual track (Strecke)
-// for each address that runs, all alike: 3 m, the locomotive starting at 1.5 m, the
-// track's first contact at 0.1 m and its second at 2.8 m, each 0.1 m long. Track n
+// for each address that runs, all alike: 3 m, the locomotive starting at 1.5 m (or
+// where streckenstartMm() in sim/Fahrkurve.h says), the track's first contact at
+// 0.1 m and its second at 2.8 m, each 0.1 m long. Track n
 // holds contacts 2n - 1 and 2n, so track 1 is the one track the simulators always had,
 // with contacts 1 and 2. An address gets its track the first time it runs (a speed
 // above 0 reaches the track): the first address to run gets track 1, the next one

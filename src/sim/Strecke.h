@@ -39,11 +39,11 @@ struct Kontaktwechsel {
 class Strecke {
 public:
     // Track `nummer` (from 1) of the demo's layout: 3 m, its first contact (2n - 1) at
-    // 0.1 m, its second (2n) at 2.8 m, the locomotive standing at 1.5 m between them.
-    // Track 1 has contacts 1 and 2.
+    // 0.1 m, its second (2n) at 2.8 m, the locomotive standing at 1.5 m between them
+    // (or where streckenstartMm() says). Track 1 has contacts 1 and 2.
     static Strecke gleis(int nummer)
     {
-        return Strecke({{2 * nummer - 1, 100, 100}, {2 * nummer, 2800, 100}}, 3000, 1500);
+        return Strecke({{2 * nummer - 1, 100, 100}, {2 * nummer, 2800, 100}}, 3000, streckenstartMm());
     }
     Strecke(QList<Kontaktort> kontakte, double laengeMm, double startMm, Fahrkurve kurve = streckenkurve())
         : m_kontakte(std::move(kontakte)), m_laenge(laengeMm), m_ort(std::clamp(startMm, 0.0, laengeMm)),
