@@ -59,12 +59,6 @@ QString gelesen(const QObject &fenster, const QString &name, const QString &eige
     return o->property(eigenschaft.toLatin1().constData()).toString();
 }
 
-// The access key of `text`, as Qt reads it: the letter after a single "&".
-QString zugriffstaste(const QString &text)
-{
-    return QKeySequence::mnemonic(text).toString(QKeySequence::PortableText).toUpper();
-}
-
 } // namespace
 
 class TestSprachfenster : public QObject {
@@ -73,8 +67,9 @@ private slots:
     void init() { QVERIFY(setzeSprache(QStringLiteral("de"))); }
     void cleanupTestCase() { setzeSprache(QStringLiteral("de")); }
 
-    // A control's text in German, in English after "&English", in German again after
-    // "&Deutsch": at once, in the window open all the while.
+    // A text that keeps the blanks of its layout, or is made of a state, in German, in
+    // English after "&English", in German again after "&Deutsch", at once, in the window
+    // open all the while. (That every text changes and comes back: tst_sprache.)
     void texte_data()
     {
         QTest::addColumn<QString>("name");
@@ -82,33 +77,12 @@ private slots:
         QTest::addColumn<QString>("deutsch");
         QTest::addColumn<QString>("englisch");
         const QString blanks(11, u' ');
-        QTest::newRow("Datei") << "mnuDatei" << "title" << "&Datei" << "&File";
         QTest::newRow("speichern, mit Rand") << "mnuDatei_speichern" << "text" << "speichern / sichern" + blanks
                                            << "save / save as" + blanks;
-        QTest::newRow("beenden auf der Leiste") << "mnuBeenden" << "text" << "b&eenden" << "&exit";
-        QTest::newRow("Hilfe mit F1") << "mnuHilfe_Hilfe" << "text" << "&Hilfe\tF1" << "&Help\tF1";
-        QTest::newRow("Sprache bleibt") << "mnuSprache" << "title" << "&Sprache / Language" << "&Sprache / Language";
-        QTest::newRow("English bleibt") << "mnuSprache_en" << "text" << "&English" << "&English";
-        QTest::newRow("Panel, Zugangsname") << "pnlProgramm" << "accessibleName" << "Zentrale und Verbindung"
-                                            << "Command station and connection";
-        QTest::newRow("Schnittstelle") << "lblSchnittstelle" << "text" << "Schnittstelle" << "Serial port";
-        QTest::newRow("Liste nach ihrer Beschriftung") << "lstFS" << "accessibleName" << "Fahrstufen" << "Speed steps";
-        QTest::newRow("COM, Tipp") << "btnV24" << "toolTip" << " ermittelt alle freien Schnittstellen "
-                                   << " finds all free serial ports ";
         QTest::newRow("USB mit Rand") << "chkUSB" << "text" << "&USB-Interface     " << "&USB interface     ";
-        QTest::newRow("Bild, Zugangsname") << "imgV24" << "accessibleName" << "serieller Anschluss" << "serial port";
-        QTest::newRow("Lokliste") << "btnListe" << "text" << "Lokliste einlesen" << "Read locomotive list";
         QTest::newRow("Kontrolle, Tipp mit Adresse")
             << "btnLok" << "toolTip" << " übernimmt die Kontrolle über die Lok mit der o.a. ID (aktuell: 1003) "
             << " takes control of the locomotive with the ID given above (current: 1003) ";
-        QTest::newRow("Power aus, eigene Taste") << "btnPower_0" << "text" << "Power of&f" << "Powe&r off";
-        QTest::newRow("aktuelle Zeile") << "btnSendZeile" << "text" << "aktuelle &Zeile " << "current l&ine ";
-        QTest::newRow("Signal, Tipp") << "chkSignal" << "toolTip" << " startet bei Programmende die Datei \"Signal.wav\" "
-                                      << " plays the file \"Signal.wav\" when the program ends ";
-        QTest::newRow("Gleis, Tipp") << "lblGleis" << "toolTip" << " zeigt, was die Zentrale über das Gleis meldet "
-                                     << " shows what the command station reports about the track ";
-        QTest::newRow("Logo, Beschreibung") << "lblLogo" << "accessibleDescription" << "zeigt die Programminformation"
-                                            << "shows the program information";
     }
     void texte()
     {
@@ -174,74 +148,6 @@ private slots:
                                         " locked while running ", " locked while running "}));
         QCOMPARE((QStringList{com->toolTip(), baud->toolTip()}), (QStringList{" finds all free serial ports ", ""}));
         QVERIFY(com->isEnabled() && baud->isEnabled());
-    }
-
-    // Every access key once in each menu, once on the menu bar and once in the station
-    // panel with the settings of each station, in either language; "b&eenden" on the bar
-    // shares its key only with "Endlosschleife", which keeps it.
-    void zugriffstasten_data()
-    {
-        QTest::addColumn<QString>("sprache");
-        QTest::newRow("deutsch") << "de";
-        QTest::newRow("englisch") << "en";
-    }
-    void zugriffstasten()
-    {
-        QFETCH(QString, sprache);
-        Anlage a(vorlage);
-        waehleSprache(*a.f, sprache);
-        QStringList doppelt;
-        auto pruefe = [&](const QString &wo, const QList<QPair<QString, QString>> &texte) {
-            QMap<QString, QString> belegt;
-            for (const auto &[name, text] : texte) {
-                const QString taste = zugriffstaste(text);
-                if (taste.isEmpty())
-                    continue;
-                if (belegt.contains(taste))
-                    doppelt << QStringLiteral("%1: %2 / %3 (%4)").arg(wo, belegt[taste], name, taste);
-                belegt[taste] = name;
-            }
-        };
-        auto *leiste = feld<QMenuBar>(*a.f, "mnuLeiste");
-        QList<QPair<QString, QString>> bar;
-        for (QAction *punkt : leiste->actions()) {
-            bar << qMakePair(punkt->objectName(), punkt->text());
-            if (QMenu *menue = punkt->menu()) {
-                QList<QPair<QString, QString>> eintraege;
-                for (QAction *e : menue->actions()) {
-                    eintraege << qMakePair(e->objectName(), e->text());
-                    if (QMenu *unter = e->menu()) {
-                        QList<QPair<QString, QString>> u;
-                        for (QAction *x : unter->actions())
-                            u << qMakePair(x->objectName(), x->text());
-                        pruefe(unter->objectName(), u);
-                    }
-                }
-                pruefe(menue->objectName(), eintraege);
-            }
-        }
-        pruefe(QStringLiteral("Leiste"), bar);
-        auto *panel = feld<QWidget>(*a.f, "pnlProgramm");
-        auto *stapel = feld<QStackedWidget>(*a.f, "stpEinstellungen");
-        for (int s = 0; s < stapel->count(); ++s) {
-            QList<QPair<QString, QString>> texte;
-            for (QWidget *w : panel->findChildren<QWidget *>()) {
-                if (stapel->isAncestorOf(w) && !stapel->widget(s)->isAncestorOf(w))
-                    continue;
-                if (auto *k = qobject_cast<QAbstractButton *>(w))
-                    texte << qMakePair(w->objectName(), k->text());
-                else if (auto *l = qobject_cast<QLabel *>(w); l && l->buddy())
-                    texte << qMakePair(w->objectName(), l->text());
-            }
-            // The one key the bar and the panel share on purpose.
-            for (const auto &[name, text] : bar)
-                if (name != u"mnuBeenden")
-                    texte << qMakePair(name, text);
-            pruefe(QStringLiteral("Panel mit Station %1").arg(s), texte);
-        }
-        QCOMPARE(doppelt, QStringList());
-        QCOMPARE(zugriffstaste(feld<QAction>(*a.f, "mnuBeenden")->text()),
-                 zugriffstaste(feld<QCheckBox>(*a.f, "chkEndlos")->text()));
     }
 
     // "[Sprache]" after line 56: a file with it starts in its language; a choice in the

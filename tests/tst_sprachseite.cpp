@@ -1,8 +1,7 @@
-// The program page, its tabs and menu "Fa&hrprogramm", its step chart and the window
-// " Lok einmessen" in English and back: each text reads English as soon as the language
-// is switched, and exactly the German of before after switching back; the chart draws
-// its words anew, a running program's tab says so in English, and the measuring
-// window opened in English tells its state and its refusal in English.
+// The program page in English and back, where its texts follow its state: the grid's
+// columns fit their captions, the chart draws its words anew, a running program's tab
+// says so in English, and the measuring window opened in English tells its state and
+// its refusal in English. (That every text changes and comes back: tst_sprache.)
 #include "helfer/Aufbau.h"
 #include "helfer/Fensteranlage.h"
 #include "helfer/Pty.h"
@@ -74,92 +73,6 @@ private slots:
     }
     void cleanup() { setzeSprache(QStringLiteral("de")); }
 
-    void texte_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("art");
-        QTest::addColumn<QString>("deutsch");
-        QTest::addColumn<QString>("englisch");
-        const auto zeile = [](const char *name, const char *art, const char *de, const char *en) {
-            QTest::addRow("%s %s", name, art) << QString::fromLatin1(name) << QString::fromLatin1(art)
-                                              << QString::fromUtf8(de) << QString::fromUtf8(en);
-        };
-        // The grid and the times.
-        zeile("DBTabelle", "name", "Fahrprogramm", "Driving program");
-        zeile("pnlZeit", "name", "Programm", "Program");
-        zeile("lblStartzeitTitel", "text", "Startzeit", "Start time");
-        zeile("lblLaufzeit", "beschreibung", "Laufzeit", "Running time");
-        zeile("lblDauerGesamtTitel", "text", "Dauer gesamt", "Total time");
-        zeile("lblNoch", "beschreibung", "noch", "remaining");
-        // The address panel.
-        zeile("pnlAdresse", "name", "Adresse", "Address");
-        zeile("lblDateiTitel", "text", "Datei:", "File:");
-        zeile("lblDatei", "beschreibung", "Datei", "File");
-        zeile("chkKmh", "text", "Fahrstufe &in km/h", "Spee&d in km/h");
-        zeile("chkKmh", "tipp",
-              " die Spalte Fahrstufe ist die Geschwindigkeit des Vorbilds in km/h; die Lok braucht dazu ein "
-              "Lokprofil (Lok einmessen) ",
-              " the column Speed step is the prototype's speed in km/h; the loco needs a loco profile for it "
-              "(Measure loco) ");
-        zeile("chkEndlos", "text", "&Endlosschleife", "&Endless loop");
-        zeile("chkEndlos", "tipp", " führt das Programm endlos aus ", " runs the program endlessly ");
-        // Edit and delete panels.
-        zeile("lblEdit", "text", "Edit", "Edit");
-        zeile("btnInsertLine", "text", "Zeile einfügen", "Insert line");
-        zeile("btnInsertLine", "tipp", "fügt eine neue Zeile ein und schiebt alle folgenden Zeilen um eins nach unten",
-              "inserts a new line and moves all following lines down by one");
-        zeile("btnLineDown", "text", "Zeile abwärts", "Line down");
-        zeile("pnlDel", "name", "Löschen", "Delete");
-        zeile("lblDel", "text", "Löschen ...", "Delete ...");
-        zeile("lblDel", "beschreibung", "öffnet / schliesst das Lösch-Menu", "opens / closes the delete menu");
-        zeile("btnDelZeile", "text", "aktuelle Zeile ", "current line ");
-        zeile("btnDelFolgende", "tipp", "löscht die aktuelle und alle folgenden Zeilen",
-              "clears the current line and all following lines");
-        zeile("btnDelTabelle", "text", "Tabelle", "Table");
-        // Tabs and the menu.
-        zeile("tabProgramme", "name", "Fahrprogramme", "Driving programs");
-        zeile("tabProgramme", "tipp", " ein Fahrprogramm je Lok; Strg+Tab wechselt ",
-              " one driving program per loco; Ctrl+Tab switches ");
-        zeile("btnLokAnhalten", "text", "Lok anhal&ten", "S&top loco");
-        zeile("btnLokAnhalten", "tipp", " hält nur die Lok dieses Fahrprogramms an ",
-              " stops only the loco of this driving program ");
-        zeile("mnuFahrprogramm", "text", "Fa&hrprogramm", "Driving progra&m");
-        zeile("mnuNeueLok", "text", "&Neue Lok", "&New loco");
-        zeile("mnuLokEntfernen", "text", "Lok &entfernen", "&Remove loco");
-        zeile("mnuAlleStarten", "text", "&Alle starten", "Start &all");
-        zeile("mnuLokEinmessen", "text", "Lok ein&messen ...", "&Measure loco ...");
-        // The measuring window.
-        zeile("frmEinmessen", "titel", " Lok einmessen", " Measure loco");
-        zeile("lblKontaktA", "text", "Kontakt A", "Contact A");
-        zeile("txtKontaktA", "name", "Kontakt A", "Contact A");
-        zeile("txtDurchlaeufe", "name", "Durchläufe", "Runs");
-        zeile("lblMassstab", "text", "Maßstab", "Scale");
-        zeile("txtAbstand", "tipp",
-              " die Strecke zwischen A und B am Gleis gemessen, vom Anfang des einen Kontakts zum Anfang des "
-              "anderen ",
-              " the distance between A and B measured on the track, from the start of one contact to the start "
-              "of the other ");
-        zeile("btnMessen", "text", "&Messen", "&Measure");
-        zeile("btnAbbrechen", "text", "&Abbrechen", "&Cancel");
-        zeile("tabMessung:0", "kopf", "Fahrstufe", "Speed step");
-        zeile("tabMessung:1", "kopf", "vorwärts mm/s", "forwards mm/s");
-        zeile("tabMessung:4", "kopf", "Streuung %", "Spread %");
-        zeile("tabMessung", "name", "Messung", "Measurement");
-        zeile("imgMessung", "name", "Geschwindigkeit über Fahrstufe", "Speed over speed step");
-    }
-    void texte()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, art);
-        QFETCH(QString, deutsch);
-        QFETCH(QString, englisch);
-        QCOMPARE(lies(*a.f, name, art), deutsch);
-        setzeSprache(QStringLiteral("en"));
-        QCOMPARE(lies(*a.f, name, art), englisch);
-        setzeSprache(QStringLiteral("de"));
-        QCOMPARE(lies(*a.f, name, art), deutsch);
-    }
-
     // Each column of the grid is as wide as its caption in the language in effect, also
     // after a switch; German keeps the widths it had.
     void spaltenbreiten()
@@ -179,22 +92,6 @@ private slots:
         }
         for (int s = 0; s < gitter->model()->columnCount(); ++s)
             QCOMPARE(gitter->horizontalHeader()->sectionSize(s), deutsch[s]);
-    }
-
-    // The access keys of "Fa&hrprogramm" stay one per item in English.
-    void zugriffstasten()
-    {
-        setzeSprache(QStringLiteral("en"));
-        auto *menue = feld<QMenu>(*a.f, QStringLiteral("mnuFahrprogramm"));
-        QSet<QChar> tasten;
-        for (QAction *eintrag : menue->actions()) {
-            const QString t = eintrag->text();
-            const qsizetype und = t.indexOf(u'&');
-            QVERIFY2(und >= 0 && und + 1 < t.size(), qPrintable(t));
-            QVERIFY2(!tasten.contains(t[und + 1].toLower()), qPrintable(t));
-            tasten.insert(t[und + 1].toLower());
-        }
-        QCOMPARE(tasten.size(), 4);
     }
 
     // The chart describes and draws its words in the language in effect, at once: the
