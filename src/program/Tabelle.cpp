@@ -59,6 +59,21 @@ void Tabellenspeicher::setzeZelle(int zeile, int zelle, const QString &text)
     emit dataChanged(i, i);
 }
 
+void Tabellenspeicher::setzeAlle(const std::function<QString(int, int)> &text)
+{
+    bool anders = false;
+    for (int r = 1; r <= anzahlZeilen; ++r)
+        for (int c = 1; c <= anzahlZellen; ++c) {
+            QString neu = text(r, c);
+            if (m_zellen[r - 1][c - 1] != neu) {
+                m_zellen[r - 1][c - 1] = std::move(neu);
+                anders = true;
+            }
+        }
+    if (anders)
+        alleGeaendert();
+}
+
 void Tabellenspeicher::leeren()
 {
     for (auto &zeile : m_zellen)

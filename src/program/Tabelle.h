@@ -3,6 +3,7 @@
 #include <QItemSelectionModel>
 #include <QString>
 #include <array>
+#include <functional>
 
 namespace trabolin {
 
@@ -69,6 +70,9 @@ public:
     // "w" beside a "Dauer" longer than two characters.
     bool einheitPasst(int zeile, const QString &einheit) const;
     void setzeZelle(int zeile, int zelle, const QString &text);
+    // Every cell from `text(zeile, zelle)`, with one change notice for the whole
+    // table: a table loaded at once is worked out once by those who follow it.
+    void setzeAlle(const std::function<QString(int zeile, int zelle)> &text);
     void leeren();
 
     int aktuelleZeile() const;

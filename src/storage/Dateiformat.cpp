@@ -278,9 +278,7 @@ Tabelleninhalt tabelleAus(const Tabellenspeicher &speicher)
 
 void tabelleNach(Tabellenspeicher &speicher, const Tabelleninhalt &inhalt)
 {
-    for (int r = 1; r <= anzahlZeilen; ++r)
-        for (int c = 1; c <= anzahlZellen; ++c)
-            speicher.setzeZelle(r, c, inhalt[r - 1][c - 1]);
+    speicher.setzeAlle([&inhalt](int r, int c) { return inhalt[r - 1][c - 1]; });
 }
 
 QString speichereDatei(const QString &pfad, const QByteArray &bytes)

@@ -178,7 +178,7 @@ QString Programmliste::reitertext(int index) const
     return m_a.adresswort() + u' ' + (adresse.isEmpty() ? QStringLiteral("?") : adresse);
 }
 
-Programmseite *Programmliste::neueLok()
+Programmseite *Programmliste::neueLok(bool zeigen)
 {
     if (int(m_a.seiten.size()) >= hoechstens) {
         m_a.melde(QMessageBox::Information, tr(" Neue Lok..."),
@@ -195,7 +195,10 @@ Programmseite *Programmliste::neueLok()
     m_endlosReihe->insertWidget(0, endlos);
     endlos->hide();
     m_reiter->addTab(reitertext(int(m_a.seiten.size()) - 1));
-    zeige(int(m_a.seiten.size()) - 1);
+    if (zeigen)
+        zeige(int(m_a.seiten.size()) - 1);
+    else
+        aktualisiere();
     return seite;
 }
 

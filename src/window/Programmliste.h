@@ -59,8 +59,10 @@ public:
     QWidget *flaeche() const { return m_flaeche; }
 
     // "&Neue Lok": a page with an empty table and the address after the highest in
-    // use; refused with a message beyond `hoechstens`. The new page, or nullptr.
-    Programmseite *neueLok();
+    // use; refused with a message beyond `hoechstens`. The new page, or nullptr. It
+    // becomes the current page unless `zeigen` is false (the programs read from the
+    // settings file, where the one shown is chosen once all are there).
+    Programmseite *neueLok(bool zeigen = true);
     // "Lok &entfernen": the current page, after a question when its table is not
     // empty; not while it runs, never the last one.
     void entferneLok();

@@ -110,7 +110,7 @@ Fehler frmTrabolin::subReadConfig()
     }
     // The programs after the first, and the one shown when the window closed.
     for (const Fahrprogrammdaten &p : l.gilt(ez::anzahl) ? leseFahrprogramme(w) : QList<Fahrprogrammdaten>{}) {
-        Programmseite *seite = m_programme->neueLok();
+        Programmseite *seite = m_programme->neueLok(false);
         if (!seite)
             break;
         tabelleNach(seite->tabelle(), p.tabelle);
