@@ -226,6 +226,27 @@ private slots:
     }
     void cleanupTestCase() { setzeSprache(QStringLiteral("de")); }
 
+    // Without "[Sprache]" the system's language decides: English for any English,
+    // German for everything else, the C/POSIX locale included.
+    void systemsprache_data()
+    {
+        QTest::addColumn<QString>("ort");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("C") << "C" << "de";
+        QTest::newRow("POSIX") << "POSIX" << "de";
+        QTest::newRow("de_DE") << "de_DE" << "de";
+        QTest::newRow("de_AT") << "de_AT" << "de";
+        QTest::newRow("en_US") << "en_US" << "en";
+        QTest::newRow("en_GB") << "en_GB" << "en";
+        QTest::newRow("fr_FR") << "fr_FR" << "de";
+        QTest::newRow("nl_NL") << "nl_NL" << "de";
+    }
+    void systemsprache()
+    {
+        QFETCH(QString, ort);
+        QTEST(spracheFuer(QLocale(ort)), "code");
+    }
+
     // Every station's panel, in both languages: in English nothing stays German, and
     // back in German everything is as it was.
     void allesUebersetzt_data()

@@ -32,9 +32,14 @@ void entferne(QPointer<QTranslator> &t)
 
 } // namespace
 
+QString spracheFuer(const QLocale &ort)
+{
+    return ort.language() == QLocale::English ? QStringLiteral("en") : QStringLiteral("de");
+}
+
 QString systemsprache()
 {
-    return QLocale::system().language() == QLocale::English ? QStringLiteral("en") : QStringLiteral("de");
+    return spracheFuer(QLocale::system());
 }
 
 QString sprache()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QObject>
 #include <QString>
 
@@ -16,6 +17,8 @@ namespace trabolin {
 // The language a user without a "[Sprache]" line gets: English when the system speaks
 // English, German otherwise (also for the C/POSIX locale).
 QString systemsprache();
+// The same for the locale `ort`: "en" for any English, "de" for everything else.
+QString spracheFuer(const QLocale &ort);
 
 // "de" or "en", whichever is in effect.
 QString sprache();
