@@ -226,6 +226,26 @@ private slots:
     }
     void cleanupTestCase() { setzeSprache(QStringLiteral("de")); }
 
+    // Qt's own dialogs speak the language in effect: the buttons of a question.
+    void qtDialoge_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("ja");
+        QTest::addColumn<QString>("nein");
+        QTest::newRow("deutsch") << "de" << "&Ja" << "&Nein";
+        QTest::newRow("englisch") << "en" << "&Yes" << "&No";
+        QTest::newRow("wieder deutsch") << "de" << "&Ja" << "&Nein";
+    }
+    void qtDialoge()
+    {
+        QFETCH(QString, code);
+        setzeSprache(code);
+        QMessageBox frage(QMessageBox::Question, QStringLiteral("?"), QStringLiteral("?"),
+                          QMessageBox::Yes | QMessageBox::No);
+        QTEST(frage.button(QMessageBox::Yes)->text(), "ja");
+        QTEST(frage.button(QMessageBox::No)->text(), "nein");
+    }
+
     // Without "[Sprache]" the system's language decides: English for any English,
     // German for everything else, the C/POSIX locale included.
     void systemsprache_data()
