@@ -16,25 +16,14 @@ using trabolin::test::feld;
 
 namespace {
 
-QByteArray lies(const QString &pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
-}
-void schreibe(const QString &pfad, const QByteArray &bytes)
-{
-    QFile f(pfad);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(pfad));
-}
-const QByteArray vorlage = lies(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
+const QByteArray vorlage = test::liesDatei(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
 
 // A window on its own folder, with `ini` as its settings file (none for a null one).
 struct Anlage : test::Fensteranlage {
     explicit Anlage(const QByteArray &ini = {})
     {
         if (!ini.isNull())
-            schreibe(ini_pfad(), ini);
+            test::schreibeDatei(ini_pfad(), ini);
         starte();
     }
     QString ini_pfad() const { return datei("Trabolin.ini"); }
@@ -174,7 +163,7 @@ private slots:
         // The file a window without any choice writes: the reference.
         Anlage ohne(vorlage);
         ohne.f->close();
-        const QByteArray geschrieben = lies(ohne.ini_pfad());
+        const QByteArray geschrieben = test::liesDatei(ohne.ini_pfad());
         QVERIFY(!geschrieben.contains("Sprache"));
 
         Anlage a(vorlage + zusatz);
@@ -184,7 +173,7 @@ private slots:
         if (!wahl.isEmpty())
             waehleSprache(*a.f, wahl);
         a.f->close();
-        QCOMPARE(lies(a.ini_pfad()), ende.isEmpty() ? geschrieben : geschrieben + "\r\n" + ende);
+        QCOMPARE(test::liesDatei(a.ini_pfad()), ende.isEmpty() ? geschrieben : geschrieben + "\r\n" + ende);
     }
 };
 

@@ -14,18 +14,7 @@ using trabolin::test::feld;
 
 namespace {
 
-QByteArray lies(const QString &pfad)
-{
-    QFile f(pfad);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
-}
-void schreibe(const QString &pfad, const QByteArray &bytes)
-{
-    QFile f(pfad);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(pfad));
-}
-const QByteArray vorlage = lies(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
+const QByteArray vorlage = test::liesDatei(QStringLiteral(TRABOLIN_TESTDATEN "/Trabolin.ini"));
 
 // A window on its own program folder with `ini` as its settings file, or on `in`.
 struct Anlage : test::Fensteranlage {
@@ -37,7 +26,7 @@ struct Anlage : test::Fensteranlage {
         if (!in.isEmpty())
             ordner = in;
         if (!ini.isNull())
-            schreibe(ini_pfad(), ini);
+            test::schreibeDatei(ini_pfad(), ini);
         pty.verknuepfe(ordner, 3);
         starte();
     }
@@ -70,7 +59,7 @@ private slots:
         QCOMPARE(feld<QFrame>(*a.f, "pnlDel")->height(), frmTrabolin::pnlDelOffen);
         QCOMPARE(feld<QLabel>(*a.f, "lblDatei")->text(), "");
         QVERIFY(a.meldungen[0].contains(u'"' + QDir::toNativeSeparators(a.ini_pfad()) + u'"')); // where it looked
-        schreibe(a.datei("alt"), "");
+        test::schreibeDatei(a.datei("alt"), "");
         QString gesehen;
         QTimer::singleShot(0, [&] {
             auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
@@ -92,7 +81,7 @@ private slots:
         a.f->close();
         QCOMPARE(gesehen, "Speichern unter|alt|" + frageSpeichern + "|&Ja&Nein");
         QCOMPARE(QDir(a.ordner).entryList(QDir::Files), (QStringList{"alt", "COM3", "fahrt", "Trabolin.ini"}));
-        const QByteArray neu = lies(a.ini_pfad()); // an empty table, USB off
+        const QByteArray neu = test::liesDatei(a.ini_pfad()); // an empty table, USB off
         QVERIFY(neu.startsWith("[Programm-Daten]\r\n---000-----\r\n")
                 && neu.contains("\r\n[USB-Interface]\r\n 0 \r\n"));
     }
@@ -123,7 +112,7 @@ private slots:
         f.close();
         QCOMPARE(a.fragen, QStringList{});
         // The stations that came later follow line 56 with their defaults.
-        QCOMPARE(lies(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345")
+        QCOMPARE(test::liesDatei(a.ini_pfad()), QByteArray(ini).replace("0015471", "12345")
                                          + "\r\n[Z21 LocalPort]\r\n21105\r\n\r\n[Z21 IP-Adresse]\r\n\r\n"
                                            "\r\n[DCC-EX LocalPort]\r\n2560\r\n\r\n[DCC-EX IP-Adresse]\r\n\r\n"
                                            "\r\n[DCC-EX \xFC" "ber Netzwerk]\r\n0\r\n"
@@ -131,7 +120,7 @@ private slots:
                                            "\r\n[CS2 Protokoll]\r\nMM2\r\n\r\n[CS2 \xFC" "ber UDP]\r\n0\r\n"
                                            "\r\n[Kontakt-Zeitgrenze]\r\n45\r\n");
         // Read back from that file: the field and the contact wait of a run hold it.
-        Anlage b(lies(a.ini_pfad()));
+        Anlage b(test::liesDatei(a.ini_pfad()));
         QCOMPARE(feld<QSpinBox>(*b.f, "einstellung_Lauf_Kontakt-Zeitgrenze")->value(), 45);
         QCOMPARE(b.f->ablauf().kontaktZeitgrenze(), 45);
     }
@@ -192,7 +181,7 @@ private slots:
         f.waehleDatei = [&](bool) { return gewaehlt; };
         gewaehlt = a.datei("fahrt.dat");
         feld<QAction>(f, "mnuDatei_speichern")->trigger();
-        QCOMPARE(lies(gewaehlt), QByteArray(vorlage.left(18 + 25 * 13)).replace("05s", "05S").replace("--f", "--F"));
+        QCOMPARE(test::liesDatei(gewaehlt), QByteArray(vorlage.left(18 + 25 * 13)).replace("05s", "05S").replace("--f", "--F"));
         QCOMPARE(f.tabelle().aktuelleZeile(), 25);
         QCOMPARE(feld<QLabel>(f, "lblDatei")->text(), QDir::toNativeSeparators(a.ini_pfad()));
 
@@ -202,7 +191,7 @@ private slots:
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei speichern...|Die Datei"));
 
         gewaehlt = a.datei("kurz.dat");
-        schreibe(gewaehlt, "[Programm-Daten]\r\n01s001-----\r\n");
+        test::schreibeDatei(gewaehlt, "[Programm-Daten]\r\n01s001-----\r\n");
         feld<QAction>(f, "mnuDatei_laden")->trigger();
         QCOMPARE(a.meldungen.size(), 1);
         QVERIFY(a.meldungen.takeFirst().startsWith(" Datei laden...|Die Datei"));
@@ -241,7 +230,7 @@ private slots:
         feld<QRadioButton>(f, "optZentrale", z21)->click();
         a.antwort = true;
         f.close();
-        const QByteArray geschrieben = lies(a.ini_pfad());
+        const QByteArray geschrieben = test::liesDatei(a.ini_pfad());
         QVERIFY(geschrieben.contains("\r\n" + host + "\r\n"));
         // Between the Z21's and the DCC-EX's own; what follows is rundreise's.
         QVERIFY2(geschrieben.contains("\r\n[Z21 Fahrstufen]\r\n128\r\n\r\n[DCC-EX LocalPort]\r\n"),
@@ -264,7 +253,7 @@ private slots:
         QVERIFY(Einzelinstanz(anderes.path(), sperren.path()).erlangen());
         const QString datei = erste->sperrdatei();
         erste.reset();
-        schreibe(datei, "999999999\ntrabolin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        test::schreibeDatei(datei, "999999999\ntrabolin\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         QVERIFY(Einzelinstanz(programm.path(), sperren.path()).erlangen());
     }
     // A second window on the same folder beeps, says so, and neither reads nor writes
@@ -280,7 +269,7 @@ private slots:
                  QStringList{" Lokomotiven-Trabolin|Das Programm wurde bereits gestartet ...                 "});
         QCOMPARE(feld<QLineEdit>(*zweite->f, "txtAdresse")->text(), "1"); // nothing read
         zweite->f->close();
-        QCOMPARE(lies(erste.ini_pfad()), vorlage); // nothing written
+        QCOMPARE(test::liesDatei(erste.ini_pfad()), vorlage); // nothing written
         zweite.reset();
         erste.f.reset();
         QVERIFY(!Anlage({}, true, erste.ordner).f->zweiteInstanz());
@@ -331,7 +320,7 @@ private slots:
         QFETCH(QString, wechsel); QFETCH(QString, danach); QFETCH(QString, danachTitel); QFETCH(QString, danachText);
         Anlage a(vorlage);
         for (const QString &name : chm)
-            schreibe(a.datei(name), "ITSF");
+            test::schreibeDatei(a.datei(name), "ITSF");
         QList<QUrl> geoeffnetListe;
         a.f->oeffneUrl = [&](const QUrl &url) { geoeffnetListe << url; return betrachter; };
         QVERIFY(QTest::qWaitForWindowActive(a.f.get()));

@@ -56,26 +56,19 @@ bool setzeSprache(const QString &code)
     const bool englisch = code == u"en";
     entferne(u.programm);
     entferne(u.qt);
-    bool ok = true;
-    if (englisch) {
+    // One translation: installed when it loads, `ziel` then points to it.
+    const auto lade = [anwendung](QPointer<QTranslator> &ziel, const QString &name, const QString &ordner) {
         auto *t = new QTranslator(anwendung);
-        if (t->load(QStringLiteral(":/i18n/trabolin_en.qm"))) {
-            QCoreApplication::installTranslator(t);
-            u.programm = t;
-        } else {
+        if (!t->load(name, ordner)) {
             delete t;
-            ok = false;
+            return false;
         }
-    } else {
-        auto *t = new QTranslator(anwendung);
-        if (t->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-            QCoreApplication::installTranslator(t);
-            u.qt = t;
-        } else {
-            delete t;
-            ok = false;
-        }
-    }
+        QCoreApplication::installTranslator(t);
+        ziel = t;
+        return true;
+    };
+    const bool ok = englisch ? lade(u.programm, QStringLiteral(":/i18n/trabolin_en.qm"), QString())
+                             : lade(u.qt, QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     u.code = englisch ? QStringLiteral("en") : QStringLiteral("de");
     emit Sprachwechsel::instanz().gewechselt();
     return ok;

@@ -20,6 +20,19 @@
 
 namespace trabolin::test {
 
+// A file's bytes, "<fehlt>" for a file that cannot be read.
+inline QByteArray liesDatei(const QString &pfad)
+{
+    QFile f(pfad);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<fehlt>");
+}
+inline void schreibeDatei(const QString &pfad, const QByteArray &bytes)
+{
+    QFile f(pfad);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(pfad));
+}
+
 // Waits in the test's own event loop until the run or single line started by a click
 // has ended (the click returns at the run's first wait); false after `ms`.
 inline bool laufAbgewartet(frmTrabolin &f, int ms = 60000)
