@@ -137,6 +137,12 @@ private slots:
                                         " locked while running ", " locked while running "}));
         QCOMPARE((QStringList{com->toolTip(), baud->toolTip()}), (QStringList{" finds all free serial ports ", ""}));
         QVERIFY(com->isEnabled() && baud->isEnabled());
+        // The switch left the run alone: it ended with locomotive 24's stop (6051: speed
+        // 0, then the address) as the last command on the wire.
+        const QByteArray draht = pty.liesVorhandenes();
+        QVERIFY(draht.size() >= 2);
+        QCOMPARE(quint8(draht.at(draht.size() - 1)), quint8(24));
+        QCOMPARE(quint8(draht.at(draht.size() - 2)) & 0x0F, 0);
     }
 
     // "[Sprache]" after line 56: a file with it starts in its language; a choice in the
